@@ -1,0 +1,40 @@
+#pragma once
+// What the per-sample routines read and write besides their own Engine record.
+#include <cstdint>
+
+#include "shell/tables.h"
+
+namespace tonforge {
+
+struct MixBus {
+  float left = 0.0f;
+  float right = 0.0f;
+};
+
+// The output rate and the beat figures that follow the tempo.
+struct OutputRate {
+  int32_t sampleRate = 44100;
+  float rateHz = 44100.0f;
+  float rateFactor = 1.0f;  // 1, 2 or 4 for 44100, 22050, 11025 Hz
+  int32_t rateStep = 1;
+  float samplesPerBeat = 22050.0f;
+  float samplesPerTick = 459.375f;
+};
+
+// Sets the rate figures for 44100, 22050 or 11025 Hz and recomputes the beat figures from the tempo.
+void SetOutputRate(OutputRate& rate, int32_t sampleRate, float tempo, int32_t ticksPerBeat);
+// samples per beat = rate * 60 / tempo; samples per tick = that / ticks per beat.
+void UpdateBeatFigures(OutputRate& rate, float tempo, int32_t ticksPerBeat);
+
+// The per-sample context: one per audio thread at a time. It refers to the tables, the rate and the song
+// tempo that live in AppState, and carries the MixBus and the engine random state.
+struct SampleContext {
+  MixBus bus;
+  uint32_t engineRandom = 0;
+  const Tables* tables = nullptr;
+  OutputRate* rate = nullptr;
+  float* tempo = nullptr;              // written only by the song speed modulator
+  const int32_t* ticksPerBeat = nullptr;
+};
+
+}  // namespace tonforge

@@ -1,0 +1,100 @@
+#pragma once
+// Rules shared by many engine types: parameter conversions, slot stepping, modulator sums, the wet/dry mix,
+// pitch lookup and delay-line addressing.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "engines/engine.h"
+
+namespace tonforge {
+
+// The integer the user set, recovered from its stored fraction.
+inline int32_t ParameterInteger(float fraction) {
+  const float t = fraction * 100.0f;
+  return static_cast<int32_t>(fraction >= 0.0f ? t + 0.002f : t - 0.002f);
+}
+
+// Milliseconds held as a fraction (ms / 100) to samples at the output rate.
+inline int32_t MsToSamples(float fraction, const OutputRate& rate) {
+  return static_cast<int32_t>(rate.rateHz * fraction * 0.1f);
+}
+
+inline constexpr int32_t kMaxTickDelay = 44100;
+
+// Ticks held as a fraction (ticks / 100) to samples, capped at 44100.
+inline int32_t TicksToSamples(float fraction, const OutputRate& rate) {
+  const auto samples = static_cast<int64_t>(rate.samplesPerTick * fraction * 100.0f);
+  return static_cast<int32_t>(std::min<int64_t>(samples, kMaxTickDelay));
+}
+
+inline int32_t ClampPitch(int32_t pitch) { return std::clamp(pitch, 0, kHighestPitch); }
+
+// The step of a modulator slot per output sample.
+inline float SlotStep(const DataSlot& slot, const OutputRate& rate) {
+  return slot.tempoSync != 0 ? slot.rootOrRate.f / rate.samplesPerBeat : rate.rateFactor * slot.rootOrRate.f;
+}
+
+// Moves a play position back to the loop start once it reaches the loop end (the overshoot is dropped).
+inline void WrapLoop(const DataSlot& slot, float& position) {
+  if (slot.looped != 0 && position >= static_cast<float>(slot.loopEnd)) position = static_cast<float>(slot.loopStart);
+}
+
+inline void AdvanceSlot(DataSlot& slot, const OutputRate& rate) {
+  slot.playPosition += SlotStep(slot, rate);
+  WrapLoop(slot, slot.playPosition);
+}
+
+// The current value of a modulator slot times its gain; steps it unless it has run out (then the last
+// sample is held).
+inline float ReadModulator(DataSlot& slot, const OutputRate& rate) {
+  const auto i = static_cast<uint32_t>(slot.playPosition);
+  if (i < slot.length) {
+    const float v = slot.data[i] * slot.gain;
+    AdvanceSlot(slot, rate);
+    return v;
+  }
+  return slot.data[slot.length - 1] * slot.gain;
+}
+
+// base plus every loaded modulator slot.
+inline float ModulatorSum(Engine& engine, float base, const OutputRate& rate) {
+  float v = base;
+  for (uint32_t s = 0; s < engine.loadedSlotCount && s < kDataSlotCount; ++s) {
+    DataSlot& slot = engine.slots[s];
+    if (slot.length == 0 || !slot.data) continue;
+    v += ReadModulator(slot, rate);
+  }
+  return v;
+}
+
+// bus = result * F[k] + input * C[k].
+inline void WetDryMix(MixBus& bus, const MixBus& input, const Engine& engine, int k) {
+  bus.left = bus.left * engine.F[k] + input.left * engine.C[k];
+  bus.right = bus.right * engine.F[k] + input.right * engine.C[k];
+}
+
+// Delay lines: line i of a buffer holds [start, end); reading at delay d looks d samples behind the write
+// position, wrapping into the line.
+inline uint32_t LineReadIndex(const Engine& engine, int line, uint32_t delay) {
+  const uint32_t start = engine.lineStart[line];
+  const uint32_t pos = engine.linePosition[line];
+  return pos >= start + delay ? pos - delay : pos + engine.lineLength - delay;
+}
+
+inline float ReadLine(const Engine& engine, const float* buffer, int line, uint32_t delay) {
+  return buffer[LineReadIndex(engine, line, delay)];
+}
+
+inline void WriteLine(const Engine& engine, float* buffer, int line, float value) {
+  buffer[engine.linePosition[line]] = value;
+}
+
+inline void AdvanceLine(Engine& engine, int line) {
+  if (++engine.linePosition[line] >= engine.lineEnd[line]) engine.linePosition[line] = engine.lineStart[line];
+}
+
+// A value that can no longer be heard sensibly: recursive state holding it is reset to silence.
+inline bool IsFiniteSample(float v) { return std::isfinite(v); }
+
+}  // namespace tonforge

@@ -1,0 +1,88 @@
+#pragma once
+// The per-sample routine of every engine type, one source file per family. All share ProcessEngine's
+// arguments so the dispatch stays a plain switch.
+#include "engines/engine.h"
+
+namespace tonforge {
+
+#define TONFORGE_ROUTINE(name) void name(Engine& engine, VoiceRef voice, int32_t pitch, SampleContext& ctx)
+
+// Wave players (wave_players.cpp).
+TONFORGE_ROUTINE(ProcessBasicWave);
+TONFORGE_ROUTINE(ProcessMultisampledWave);
+TONFORGE_ROUTINE(ProcessCombinedWave);
+TONFORGE_ROUTINE(ProcessStereoWave);
+TONFORGE_ROUTINE(ProcessBasicWaveQuality);
+TONFORGE_ROUTINE(ProcessMultisampledWaveQuality);
+TONFORGE_ROUTINE(ProcessCombinedWaveQuality);
+TONFORGE_ROUTINE(ProcessStereoWaveQuality);
+
+// Oscillators, noise and synchronisation (oscillators.cpp).
+TONFORGE_ROUTINE(ProcessSineWaveGenerator);
+TONFORGE_ROUTINE(ProcessCosineWaveGenerator);
+TONFORGE_ROUTINE(ProcessDownSawGenerator);
+TONFORGE_ROUTINE(ProcessUpSawGenerator);
+TONFORGE_ROUTINE(ProcessPulseWaveGenerator);
+TONFORGE_ROUTINE(ProcessInversePulseWaveGenerator);
+TONFORGE_ROUTINE(ProcessDownSawGeneratorQuality);
+TONFORGE_ROUTINE(ProcessUpSawGeneratorQuality);
+TONFORGE_ROUTINE(ProcessPulseWaveGeneratorQuality);
+TONFORGE_ROUTINE(ProcessInversePulseWaveGeneratorQuality);
+TONFORGE_ROUTINE(ProcessWhiteNoiseGenerator);
+TONFORGE_ROUTINE(ProcessOscillatorSynchronisation);
+
+// Modulation and utilities (modulators.cpp).
+TONFORGE_ROUTINE(ProcessAmplitudeModulation);
+TONFORGE_ROUTINE(ProcessAmplifier);
+TONFORGE_ROUTINE(ProcessPitchModulation);
+TONFORGE_ROUTINE(ProcessPitchShift);
+TONFORGE_ROUTINE(ProcessArpeggiator);
+TONFORGE_ROUTINE(ProcessPanningModulation);
+TONFORGE_ROUTINE(ProcessRandomPanning);
+TONFORGE_ROUTINE(ProcessPingPong);
+TONFORGE_ROUTINE(ProcessDistortion);
+TONFORGE_ROUTINE(ProcessClipper);
+TONFORGE_ROUTINE(ProcessPositor);
+TONFORGE_ROUTINE(ProcessSongSpeedModulator);
+
+// Filters (filters.cpp).
+TONFORGE_ROUTINE(ProcessMoogVcf);
+TONFORGE_ROUTINE(ProcessLowPassFilter);
+TONFORGE_ROUTINE(ProcessHighPassFilter);
+TONFORGE_ROUTINE(ProcessBandPassFilter);
+TONFORGE_ROUTINE(ProcessBandExcludeFilter);
+TONFORGE_ROUTINE(ProcessLowShelfFilter);
+TONFORGE_ROUTINE(ProcessHighShelfFilter);
+TONFORGE_ROUTINE(ProcessPeakingFilter);
+
+// Delays (delays.cpp).
+TONFORGE_ROUTINE(ProcessStereoSpatializer);
+TONFORGE_ROUTINE(ProcessBasicDelay);
+TONFORGE_ROUTINE(ProcessCombFilter);
+TONFORGE_ROUTINE(ProcessSingleTapDelay);
+TONFORGE_ROUTINE(ProcessMultiTapDelay);
+TONFORGE_ROUTINE(ProcessVariableSpeedDelay);
+TONFORGE_ROUTINE(ProcessInverter);
+
+// Choruses and flanges (choruses.cpp).
+TONFORGE_ROUTINE(ProcessChorus);
+TONFORGE_ROUTINE(ProcessFlange);
+TONFORGE_ROUTINE(ProcessStereoChorus);
+TONFORGE_ROUTINE(ProcessStereoFlange);
+
+// Reverbs (reverbs.cpp).
+TONFORGE_ROUTINE(ProcessBasicReverb);
+TONFORGE_ROUTINE(ProcessStereoReverbXY);
+TONFORGE_ROUTINE(ProcessStereoReverbYX);
+TONFORGE_ROUTINE(ProcessPlateReverb);
+TONFORGE_ROUTINE(ProcessBasicReverbQuality);
+TONFORGE_ROUTINE(ProcessStereoReverbXYQuality);
+TONFORGE_ROUTINE(ProcessStereoReverbYXQuality);
+
+#undef TONFORGE_ROUTINE
+
+// Preparation that belongs with a family's maths.
+void PrepareStereoReverb(Engine& engine, const OutputRate& rate);
+void PreparePlateReverb(Engine& engine, const OutputRate& rate);
+
+}  // namespace tonforge

@@ -1,0 +1,36 @@
+#include "shell/folders.h"
+
+namespace tonforge {
+
+void MakeFolderPath(Folders& folders, std::string_view name) {
+  folders.scratch = folders.programFolder;
+  folders.scratch += name;
+}
+
+void StoreFolder(const Folders& folders, std::string& field) { field = folders.scratch; }
+
+void RememberFolder(Folders& folders, std::string_view path) {
+  const auto slash = path.rfind('/');
+  folders.scratch = slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
+}
+
+void SetUpFolders(Folders& folders, std::string_view programFolder) {
+  folders.programFolder = programFolder;
+  const struct {
+    std::string_view name;
+    std::string Folders::*field;
+  } kFolders[] = {
+      {"/Songs/", &Folders::songs},
+      {"/Waves/", &Folders::waves},
+      {"/Modulators/", &Folders::modulators},
+      {"/Programs/Instruments/", &Folders::instrumentPrograms},
+      {"/Programs/Tracks/", &Folders::trackPrograms},
+      {"/Tracks/", &Folders::tracks},
+  };
+  for (const auto& f : kFolders) {
+    MakeFolderPath(folders, f.name);
+    StoreFolder(folders, folders.*f.field);
+  }
+}
+
+}  // namespace tonforge

@@ -1,0 +1,78 @@
+#pragma once
+// A small rig for driving one engine sample by sample: tables, a rate, a tempo and a voice of nine engines.
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "engines/contract.h"
+#include "engines/engine.h"
+#include "shell/tables.h"
+#include "support/fake_dialogs.h"
+
+namespace tonforge::testing {
+
+struct EngineRig {
+  explicit EngineRig(int32_t sampleRate = 44100) {
+    BuildTables(*tables);
+    SetOutputRate(rate, sampleRate, tempo, ticksPerBeat);
+    ctx.tables = tables.get();
+    ctx.rate = &rate;
+    ctx.tempo = &tempo;
+    ctx.ticksPerBeat = &ticksPerBeat;
+  }
+
+  // Makes chain position `position` of the voice a track-style engine of `type` with its own buffers,
+  // prepared at the rig's rate.
+  Engine& Make(uint32_t type, int position = 0) {
+    Engine& e = chain[position];
+    InitTrackEngine(e, type, dialogs);
+    PrepareEngine(e, rate);
+    return e;
+  }
+
+  VoiceRef Voice() { return VoiceRef{chain.data(), &transpose}; }
+
+  // Runs one sample with the given input and returns the bus.
+  MixBus Step(Engine& e, float left, float right, int32_t pitch = kDefaultRootPitch, bool quality = false) {
+    ctx.bus = {left, right};
+    if (quality)
+      ProcessEngineQuality(e, Voice(), pitch, ctx);
+    else
+      ProcessEngine(e, Voice(), pitch, ctx);
+    return ctx.bus;
+  }
+
+  // Runs n samples of a source from silence and collects the left channel.
+  std::vector<float> RunLeft(Engine& e, int n, int32_t pitch = kDefaultRootPitch, bool quality = false) {
+    std::vector<float> out(n);
+    for (int i = 0; i < n; ++i) out[i] = Step(e, 0.0f, 0.0f, pitch, quality).left;
+    return out;
+  }
+
+  // Loads slot s with the given samples (as a wave import would) and updates the loaded count.
+  void LoadSlot(Engine& e, int s, const std::vector<float>& samples, bool modulator = false) {
+    DataSlot& slot = e.slots[s];
+    slot.data = AllocateSamples(samples.size());
+    std::copy(samples.begin(), samples.end(), slot.data.get());
+    slot.length = static_cast<uint32_t>(samples.size());
+    slot.loaded = 1;
+    slot.loopStart = 0;
+    slot.loopEnd = slot.length - 1;
+    slot.playPosition = 0.0f;
+    if (modulator) slot.rootOrRate.f = static_cast<float>(slot.length) * 2.2675738e-6f;
+    uint32_t count = 0;
+    while (count < kDataSlotCount && e.slots[count].loaded) ++count;
+    e.loadedSlotCount = count;
+  }
+
+  FakeDialogs dialogs;
+  std::unique_ptr<Tables> tables = std::make_unique<Tables>();
+  OutputRate rate;
+  float tempo = 120.0f;
+  int32_t ticksPerBeat = 48;
+  SampleContext ctx;
+  std::array<Engine, kChainLength> chain{};
+  int32_t transpose = 0;
+};
+
+}  // namespace tonforge::testing
