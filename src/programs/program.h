@@ -1,0 +1,25 @@
+#pragma once
+// The Program record: a stored sound, a header and a chain of nine engines. Programs are templates; voices
+// play working copies of them.
+#include <array>
+#include <cstdint>
+
+#include "engines/engine.h"
+
+namespace tonforge {
+
+struct Program {
+  std::array<char, 32> name{};
+  float level = 0.75f;
+  float volume = 1.0f;
+  float volumeSlide = 0.0f;
+  int32_t transpose = 0;
+  int32_t pitchOffset = 0;
+  int32_t pitchSlide = 0;
+  int32_t pan = 100;
+  int32_t panSlide = 0;
+  uint32_t engineCount = 0;
+  std::array<Engine, kChainLength> engines{};
+};
+
+}  // namespace tonforge
