@@ -2,7 +2,10 @@
 // The sequencer's records: Event, Track and Song. Field names and order follow the stored images; the
 // lists are owned by the Song.
 #include <array>
+#include <atomic>
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "programs/program.h"
 
@@ -30,6 +33,124 @@ struct EventValues {
   int32_t type = 0;
   int32_t valueA = 0;
   int32_t valueB = 0;
+};
+
+}  // namespace tonforge
+
+namespace tonforge {
+
+// One timed event. The list link is atomic: the main thread inserts events while the playback thread walks
+// the same list, so a new event is fully written before the release store that links it in.
+struct Event {
+  int32_t tick = 0;
+  int32_t type = 0;
+  int32_t valueA = 0;
+  int32_t valueB = 0;
+  std::atomic<Event*> next{nullptr};
+};
+
+// A track's events in tick order. Owns its events; links are published with release stores and read with
+// acquire loads. Removing events is done only while no worker thread runs.
+class EventList {
+public:
+  EventList() = default;
+  EventList(const EventList&) = delete;
+  EventList& operator=(const EventList&) = delete;
+
+  Event* First() const { return head_.load(std::memory_order_acquire); }
+  static Event* Next(const Event* e) { return e->next.load(std::memory_order_acquire); }
+  int32_t Count() const { return static_cast<int32_t>(owned_.size()); }
+
+  // Links a new event after `previous` (at the head when previous is null). Returns null when memory runs out.
+  Event* InsertAfter(Event* previous, const EventValues& values);
+  // Unlinks and frees e.
+  void Erase(Event* e);
+  void Clear();
+
+private:
+  std::atomic<Event*> head_{nullptr};
+  std::vector<std::unique_ptr<Event>> owned_;
+};
+
+// The two per-position delay buffers of one voice (the LiveVoice or a track's playing program).
+struct PositionBuffers {
+  std::array<SampleBlock, kChainLength> left{};
+  std::array<SampleBlock, kChainLength> right{};
+};
+
+struct Track {
+  std::array<char, 32> name{};
+  uint32_t seed = 0;
+  uint32_t runningRandom = 0;
+  uint32_t muteState = 0;  // 0 plays, 1 muted, 2 switched off
+  float level = 1.0f;
+  float volume = 1.0f;
+  float volumeSlide = 0.0f;
+  int32_t pitchOffset = 0;
+  int32_t pitchSlide = 0;
+  int32_t pan = 100;
+  int32_t panSlide = 0;
+  int32_t eventListScroll = 0;
+  int32_t selectedEvent = 0;
+  int32_t eventCount = 0;
+  int32_t chainLength = 0;
+  int32_t phraseStartTick = 0;
+  Program playingProgram;   // the voice: a working copy of the program its last NoteOn started
+  uint32_t gate = 0;
+  int32_t notePitch = 0;
+  PositionBuffers voiceBuffers;  // the playing program's delay buffers, PositionBufferSize floats each
+  std::array<Engine, kChainLength> chain{};  // track plug-ins; on the GlobalTrack the song plug-ins
+  Event* playCursor = nullptr;
+  Event* phraseCursor = nullptr;
+  EventList events;
+};
+
+// The tracks of the song, GlobalTrack first. Slots are atomic and never reallocate, so the playback thread
+// may look a track up by index while the main thread inserts or moves tracks; tracks are only freed while no
+// worker runs.
+class TrackList {
+public:
+  TrackList() = default;
+  TrackList(const TrackList&) = delete;
+  TrackList& operator=(const TrackList&) = delete;
+
+  int32_t Count() const { return count_.load(std::memory_order_acquire); }
+  // The track at index, or null outside 0..Count()-1.
+  Track* At(int32_t index) const;
+  // Inserts at index (0..Count()); returns the track, or null when the list is full.
+  Track* Insert(int32_t index, std::unique_ptr<Track> track);
+  std::unique_ptr<Track> Remove(int32_t index);
+  void Swap(int32_t a, int32_t b);
+  void Clear();
+
+private:
+  std::array<std::atomic<Track*>, kMaxTracks> slots_{};
+  std::atomic<int32_t> count_{0};
+  std::vector<std::unique_ptr<Track>> owned_;
+};
+
+struct Song {
+  uint32_t seed = 0;
+  uint32_t runningRandom = 0;
+  float tempo = 120.0f;
+  int32_t beatsPerBar = 8;
+  int32_t ticksPerBeat = 48;
+  float tickAccumulator = 0.0f;
+  // samples per beat, samples per tick and the sample rate live in AppState's OutputRate, the one copy the
+  // engines and the clock read; the song file image takes them from there.
+  float tempoSlide = 0.0f;
+  int32_t engineListScroll = 0;
+  int32_t selectedEngineType = 0;
+  int32_t trackListScroll = 0;
+  int32_t currentTrack = 0;
+  int32_t programListScroll = 0;
+  int32_t currentProgram = 0;
+  float songLevel = 1.0f;
+  float volume = 1.0f;
+  float volumeSlide = 0.0f;
+  std::array<uint32_t, kChainLength> positionBufferSize{};
+  TrackList tracks;                                 // track count = tracks.Count()
+  std::vector<std::unique_ptr<Program>> programs;   // program count = programs.size()
 };
 
 }  // namespace tonforge

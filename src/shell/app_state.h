@@ -4,15 +4,49 @@
 #include <atomic>
 #include <cstdint>
 #include <string_view>
+#include <thread>
 
 #include "engines/catalog.h"
 #include "engines/context.h"
 #include "platform/dialogs.h"
+#include "programs/program.h"
+#include "sequencer/song_records.h"
 #include "shell/folders.h"
 #include "shell/random.h"
 #include "shell/tables.h"
 
 namespace tonforge {
+
+// The Program image the computer keyboard plays, with its gate and pitch and its own delay buffers.
+struct LiveVoiceState {
+  Program voice;
+  uint32_t liveFlag = 0;
+  int32_t livePitch = 0;
+  PositionBuffers buffers;
+};
+
+// Who owns the sound. The main thread prepares all playing state, then sets mode and starts the worker; to
+// stop it clears mode and waits for workerRunning to fall to 0 before touching the song again.
+enum class PlaybackMode : uint32_t { Idle = 0, Song = 1, Render = 2, WaveFile = 3 };
+
+struct PlaybackState {
+  std::atomic<uint32_t> mode{0};
+  std::atomic<uint32_t> workerRunning{0};
+  std::atomic<uint32_t> songEndReached{0};
+  uint32_t highPriority = 0;
+  std::thread worker;
+};
+
+// What the chain editor works on: 1 = the current program's chain, 0 = the current track's chain.
+struct ChainEditorState {
+  uint32_t chainMode = 0;
+  int32_t selectedPosition = 0;
+};
+
+struct EngineClipboard {
+  uint32_t content = 0;  // the copied type's level flags; 0 = empty
+  Engine engine;
+};
 
 struct AppState {
   explicit AppState(Dialogs& dialogs) : dialogs(dialogs) {}
@@ -25,6 +59,11 @@ struct AppState {
   RandomGenerator random;
   Folders folders;
   OutputRate rate;
+  Song song;
+  LiveVoiceState live;
+  PlaybackState playback;
+  ChainEditorState chainEditor;
+  EngineClipboard engineClipboard;
   std::atomic<uint32_t> quitRequested{0};
 };
 

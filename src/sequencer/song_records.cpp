@@ -1,0 +1,95 @@
+#include "sequencer/song_records.h"
+
+#include <algorithm>
+#include <new>
+
+namespace tonforge {
+
+Event* EventList::InsertAfter(Event* previous, const EventValues& v) {
+  std::unique_ptr<Event> e;
+  try {
+    e = std::make_unique<Event>();
+    owned_.reserve(owned_.size() + 1);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+  e->tick = v.tick;
+  e->type = v.type;
+  e->valueA = v.valueA;
+  e->valueB = v.valueB;
+  std::atomic<Event*>& link = previous ? previous->next : head_;
+  e->next.store(link.load(std::memory_order_relaxed), std::memory_order_relaxed);
+  Event* raw = e.get();
+  owned_.push_back(std::move(e));
+  link.store(raw, std::memory_order_release);  // the event is complete before anyone can reach it
+  return raw;
+}
+
+void EventList::Erase(Event* e) {
+  std::atomic<Event*>* link = &head_;
+  for (Event* cur = link->load(); cur != nullptr; cur = link->load()) {
+    if (cur == e) {
+      link->store(cur->next.load(), std::memory_order_release);
+      break;
+    }
+    link = &cur->next;
+  }
+  auto it = std::find_if(owned_.begin(), owned_.end(), [e](const auto& p) { return p.get() == e; });
+  if (it != owned_.end()) owned_.erase(it);
+}
+
+void EventList::Clear() {
+  head_.store(nullptr, std::memory_order_release);
+  owned_.clear();
+}
+
+Track* TrackList::At(int32_t index) const {
+  if (index < 0 || index >= Count()) return nullptr;
+  return slots_[index].load(std::memory_order_acquire);
+}
+
+Track* TrackList::Insert(int32_t index, std::unique_ptr<Track> track) {
+  const int32_t n = Count();
+  if (n >= kMaxTracks || index < 0 || index > n || !track) return nullptr;
+  try {
+    owned_.reserve(owned_.size() + 1);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+  Track* raw = track.get();
+  owned_.push_back(std::move(track));
+  // Shift from the end so that every slot below the count always holds a live track.
+  slots_[n].store(n > 0 ? slots_[n - 1].load() : raw, std::memory_order_release);
+  for (int32_t i = n - 1; i > index; --i) slots_[i].store(slots_[i - 1].load(), std::memory_order_release);
+  slots_[index].store(raw, std::memory_order_release);
+  count_.store(n + 1, std::memory_order_release);
+  return raw;
+}
+
+std::unique_ptr<Track> TrackList::Remove(int32_t index) {
+  const int32_t n = Count();
+  if (index < 0 || index >= n) return nullptr;
+  Track* raw = slots_[index].load();
+  count_.store(n - 1, std::memory_order_release);
+  for (int32_t i = index; i < n - 1; ++i) slots_[i].store(slots_[i + 1].load(), std::memory_order_release);
+  slots_[n - 1].store(nullptr, std::memory_order_release);
+  auto it = std::find_if(owned_.begin(), owned_.end(), [raw](const auto& p) { return p.get() == raw; });
+  std::unique_ptr<Track> out = std::move(*it);
+  owned_.erase(it);
+  return out;
+}
+
+void TrackList::Swap(int32_t a, int32_t b) {
+  if (!At(a) || !At(b)) return;
+  Track* ta = slots_[a].load();
+  slots_[a].store(slots_[b].load(), std::memory_order_release);
+  slots_[b].store(ta, std::memory_order_release);
+}
+
+void TrackList::Clear() {
+  count_.store(0, std::memory_order_release);
+  for (auto& s : slots_) s.store(nullptr, std::memory_order_relaxed);
+  owned_.clear();
+}
+
+}  // namespace tonforge
