@@ -1,20 +1,162 @@
 // Oscillators, white noise and oscillator synchronisation.
+#include <algorithm>
+#include <array>
+#include <cstdint>
+
 #include "engines/contract.h"
 #include "engines/families.h"
+#include "shell/random.h"
 
 namespace tonforge {
 
-void ProcessSineWaveGenerator(Engine&, VoiceRef, int32_t, SampleContext&) {}
-void ProcessCosineWaveGenerator(Engine&, VoiceRef, int32_t, SampleContext&) {}
-void ProcessDownSawGenerator(Engine&, VoiceRef, int32_t, SampleContext&) {}
-void ProcessUpSawGenerator(Engine&, VoiceRef, int32_t, SampleContext&) {}
-void ProcessPulseWaveGenerator(Engine&, VoiceRef, int32_t, SampleContext&) {}
-void ProcessInversePulseWaveGenerator(Engine&, VoiceRef, int32_t, SampleContext&) {}
-void ProcessDownSawGeneratorQuality(Engine&, VoiceRef, int32_t, SampleContext&) {}
-void ProcessUpSawGeneratorQuality(Engine&, VoiceRef, int32_t, SampleContext&) {}
-void ProcessPulseWaveGeneratorQuality(Engine&, VoiceRef, int32_t, SampleContext&) {}
-void ProcessInversePulseWaveGeneratorQuality(Engine&, VoiceRef, int32_t, SampleContext&) {}
-void ProcessWhiteNoiseGenerator(Engine&, VoiceRef, int32_t, SampleContext&) {}
-void ProcessOscillatorSynchronisation(Engine&, VoiceRef, int32_t, SampleContext&) {}
+namespace {
+
+// Table lookups for a clamped pitch against an offset; offsets are clamped too, so a damaged record can
+// never index outside the tables.
+float PitchRatio(const SampleContext& ctx, int32_t p, int32_t offset) {
+  return ctx.tables->Pitch(p - ClampPitch(offset));
+}
+
+void AddToBoth(MixBus& bus, float v) {
+  bus.left += v;
+  bus.right += v;
+}
+
+// Coupled-form oscillator: y1 -= e * y0, then y0 += e * y1. W0 and W1 carry the two states; the sine
+// starts from (A, 0), the cosine from (0, A).
+void StepCoupledForm(Engine& e, int32_t pitch, const SampleContext& ctx) {
+  const int32_t p = ClampPitch(pitch);
+  const float coefficient = ctx.rate->rateFactor * ctx.tables->SineStep(p - ClampPitch(e.W[2].i));
+  e.W[1].f = e.W[1].f - coefficient * e.W[0].f;
+  e.W[0].f = e.W[0].f + coefficient * e.W[1].f;
+}
+
+// The saw and pulse shapes over one cycle of the phase range: 0..225 in the standard routine, 0..3600 in
+// the 16 times oversampled one.
+struct Cycle {
+  float length;
+  float inverse;  // 1 / length, as the constant the shapes multiply by
+};
+constexpr Cycle kStandardCycle{225.0f, 0.008888889f};
+constexpr Cycle kOversampledCycle{3600.0f, 0.00055555557f};
+constexpr int kOversampling = 16;
+constexpr float kOversamplingScale = 0.0625f;
+
+enum class Shape { DownSaw, UpSaw, Pulse, InversePulse };
+
+// Amplitude is "Wet": parameter 1 for the saws, parameter 2 for the pulses (parameter 1 is "Pulse").
+template <Shape shape>
+float Amplitude(const Engine& e) {
+  return shape == Shape::DownSaw || shape == Shape::UpSaw ? e.F[1] : e.F[2];
+}
+
+template <Shape shape>
+float ShapeValue(const Engine& e, float phase, const Cycle& cycle) {
+  const float a = Amplitude<shape>(e);
+  switch (shape) {
+    case Shape::DownSaw: return (1.0f - phase * cycle.inverse) * a;
+    case Shape::UpSaw: return (phase * cycle.inverse - 1.0f) * a;
+    case Shape::Pulse: return phase < e.F[1] * cycle.length ? a : -a;
+    case Shape::InversePulse: return phase < e.F[1] * cycle.length ? -a : a;
+  }
+  return 0.0f;
+}
+
+// W0 is the phase, W1 the pitch offset (1950 - tuning). The value comes from the phase before it moves;
+// the wrap keeps the overshoot so the period is exact.
+template <Shape shape>
+void ShapeStandard(Engine& e, int32_t pitch, SampleContext& ctx) {
+  const int32_t p = ClampPitch(pitch);
+  AddToBoth(ctx.bus, ShapeValue<shape>(e, e.W[0].f, kStandardCycle));
+  e.W[0].f += ctx.rate->rateFactor * PitchRatio(ctx, p, e.W[1].i);
+  if (e.W[0].f >= kStandardCycle.length) e.W[0].f -= kStandardCycle.length;
+}
+
+// Sixteen sub-steps over a phase range sixteen times longer, averaged; the wrap drops the overshoot.
+template <Shape shape>
+void ShapeOversampled(Engine& e, int32_t pitch, SampleContext& ctx) {
+  const int32_t p = ClampPitch(pitch);
+  const float step = ctx.rate->rateFactor * PitchRatio(ctx, p, e.W[1].i);
+  float acc = 0.0f;
+  for (int k = 0; k < kOversampling; ++k) {
+    acc += ShapeValue<shape>(e, e.W[0].f, kOversampledCycle);
+    e.W[0].f += step;
+    if (e.W[0].f >= kOversampledCycle.length) e.W[0].f = 0.0f;
+  }
+  AddToBoth(ctx.bus, acc * kOversamplingScale);
+}
+
+// Synchronisation periods for "Oct 1" .. "Oct 4" on the phase scale of PitchTable[p - 750].
+constexpr std::array<float, 4> kSyncPeriods{1800.0f, 900.0f, 450.0f, 225.0f};
+constexpr int32_t kSyncOffset = 750;
+constexpr uint32_t kFirstUnsyncedType = static_cast<uint32_t>(EngineTypeId::WhiteNoiseGenerator);
+
+// Restarts a source: its slots from the start, its phase or oscillator state from the beginning.
+void Restart(Engine& target) {
+  if (target.type >= kFirstUnsyncedType) return;
+  for (DataSlot& slot : target.slots) slot.playPosition = 0.0f;
+  target.W[0].f = 0.0f;
+  if (target.type == static_cast<uint32_t>(EngineTypeId::SineWaveGenerator)) target.W[0].f = target.F[1];
+  if (target.type == static_cast<uint32_t>(EngineTypeId::CosineWaveGenerator)) target.W[1].f = target.F[1];
+}
+
+}  // namespace
+
+void ProcessSineWaveGenerator(Engine& e, VoiceRef, int32_t pitch, SampleContext& ctx) {
+  StepCoupledForm(e, pitch, ctx);
+  AddToBoth(ctx.bus, e.W[1].f);
+}
+
+void ProcessCosineWaveGenerator(Engine& e, VoiceRef, int32_t pitch, SampleContext& ctx) {
+  StepCoupledForm(e, pitch, ctx);
+  AddToBoth(ctx.bus, e.W[0].f);
+}
+
+void ProcessDownSawGenerator(Engine& e, VoiceRef, int32_t pitch, SampleContext& ctx) {
+  ShapeStandard<Shape::DownSaw>(e, pitch, ctx);
+}
+void ProcessUpSawGenerator(Engine& e, VoiceRef, int32_t pitch, SampleContext& ctx) {
+  ShapeStandard<Shape::UpSaw>(e, pitch, ctx);
+}
+void ProcessPulseWaveGenerator(Engine& e, VoiceRef, int32_t pitch, SampleContext& ctx) {
+  ShapeStandard<Shape::Pulse>(e, pitch, ctx);
+}
+void ProcessInversePulseWaveGenerator(Engine& e, VoiceRef, int32_t pitch, SampleContext& ctx) {
+  ShapeStandard<Shape::InversePulse>(e, pitch, ctx);
+}
+
+void ProcessDownSawGeneratorQuality(Engine& e, VoiceRef, int32_t pitch, SampleContext& ctx) {
+  ShapeOversampled<Shape::DownSaw>(e, pitch, ctx);
+}
+void ProcessUpSawGeneratorQuality(Engine& e, VoiceRef, int32_t pitch, SampleContext& ctx) {
+  ShapeOversampled<Shape::UpSaw>(e, pitch, ctx);
+}
+void ProcessPulseWaveGeneratorQuality(Engine& e, VoiceRef, int32_t pitch, SampleContext& ctx) {
+  ShapeOversampled<Shape::Pulse>(e, pitch, ctx);
+}
+void ProcessInversePulseWaveGeneratorQuality(Engine& e, VoiceRef, int32_t pitch, SampleContext& ctx) {
+  ShapeOversampled<Shape::InversePulse>(e, pitch, ctx);
+}
+
+// One draw per sample whatever the level, so engines after it see the same random sequence at any "Wet".
+void ProcessWhiteNoiseGenerator(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
+  const float v = (2.0f * EngineRandomUnit(ctx.engineRandom) - 1.0f) * e.F[0];
+  AddToBoth(ctx.bus, v);
+}
+
+// Follows the note without the transpose the pitch controllers write; the phase is DataSlot 0's play
+// position and W0 the target chain position.
+void ProcessOscillatorSynchronisation(Engine& e, VoiceRef voice, int32_t pitch, SampleContext& ctx) {
+  const int64_t transpose = voice.transpose != nullptr ? *voice.transpose : 0;
+  const auto p = static_cast<int32_t>(std::clamp<int64_t>(pitch - transpose, 0, kHighestPitch));
+  const float period = kSyncPeriods[std::min<uint32_t>(e.options[0], kSyncPeriods.size() - 1)];
+  float& phase = e.slots[0].playPosition;
+  phase += ctx.tables->Pitch(p - kSyncOffset) * ctx.rate->rateFactor;
+  if (phase < period) return;
+  phase -= period;
+  const int32_t target = e.W[0].i;
+  if (voice.chain == nullptr || target < 0 || target >= kChainLength) return;
+  Restart(voice.chain[target]);
+}
 
 }  // namespace tonforge
