@@ -1,0 +1,304 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "engines/engine.h"
+#include "shell/random.h"
+#include "support/engine_harness.h"
+
+namespace tonforge {
+namespace {
+
+using testing::EngineRig;
+using T = EngineTypeId;
+
+uint32_t Id(T type) { return static_cast<uint32_t>(type); }
+
+// Frequency from the rising zero crossings, each placed between its two samples by linear interpolation.
+double MeasuredFrequency(const std::vector<float>& y, double sampleRate) {
+  double first = -1.0, last = -1.0;
+  int crossings = 0;
+  for (size_t i = 1; i < y.size(); ++i) {
+    if (y[i - 1] <= 0.0f && y[i] > 0.0f) {
+      const double t = static_cast<double>(i - 1) + y[i - 1] / (y[i - 1] - y[i]);
+      if (first < 0.0) first = t;
+      last = t;
+      ++crossings;
+    }
+  }
+  return crossings > 1 ? (crossings - 1) / (last - first) * sampleRate : 0.0;
+}
+
+TEST(Sources, FrequencyFollowsPitchAtEveryRate) {
+  const struct {
+    T type;
+    bool quality;
+  } sources[] = {{T::SineWaveGenerator, false}, {T::CosineWaveGenerator, false}, {T::DownSawGenerator, false},
+                 {T::UpSawGenerator, false},    {T::PulseWaveGenerator, false},  {T::InversePulseWaveGenerator, false},
+                 {T::DownSawGenerator, true},   {T::UpSawGenerator, true},       {T::PulseWaveGenerator, true}};
+  for (const auto& s : sources) {
+    for (int32_t rate : {44100, 22050}) {
+      for (int32_t pitch : {2450, 1250, 3650}) {
+        EngineRig rig(rate);
+        Engine& e = rig.Make(Id(s.type));
+        const double expected = 261.63 * std::pow(2.0, (pitch - 2450) / 1200.0);
+        const double measured = MeasuredFrequency(rig.RunLeft(e, rate, pitch, s.quality), rate);
+        EXPECT_NEAR(measured / expected, 1.0, 0.002)
+            << "type " << Id(s.type) << (s.quality ? " quality" : "") << " rate " << rate << " pitch " << pitch;
+      }
+    }
+  }
+}
+
+TEST(Sources, PulseDutyFollowsPulseParameter) {
+  // Pitch 1950 steps the phase by exactly 1, so a cycle is 225 samples.
+  const struct {
+    T type;
+    int32_t pulse;
+    int positivePerCycle;
+  } cases[] = {{T::PulseWaveGenerator, 50, 113}, {T::PulseWaveGenerator, 1, 3},
+               {T::InversePulseWaveGenerator, 50, 112}, {T::InversePulseWaveGenerator, 1, 222}};
+  for (const auto& c : cases) {
+    EngineRig rig;
+    Engine& e = rig.Make(Id(c.type));
+    SetParameter(e, 1, c.pulse);
+    int positive = 0;
+    for (float v : rig.RunLeft(e, 4 * 225, 1950)) {
+      EXPECT_NEAR(std::fabs(v), 0.75f, 1e-6f);
+      positive += v > 0.0f;
+    }
+    EXPECT_EQ(positive, 4 * c.positivePerCycle) << Id(c.type) << " pulse " << c.pulse;
+  }
+}
+
+TEST(Sources, NoiseDrawsOncePerSampleAtAnyLevel) {
+  for (int32_t wet : {0, 75, 100}) {
+    EngineRig rig;
+    Engine& e = rig.Make(Id(T::WhiteNoiseGenerator));
+    SetParameter(e, 0, wet);
+    rig.ctx.engineRandom = 12345u;
+    uint32_t expectedState = 12345u;
+    float lowest = 1.0f, highest = -1.0f;
+    for (int i = 0; i < 1000; ++i) {
+      const MixBus out = rig.Step(e, 0.25f, -0.25f);
+      expectedState = RandomStep(expectedState);
+      EXPECT_NEAR(out.left - 0.25f, out.right + 0.25f, 1e-6f);
+      lowest = std::min(lowest, out.left - 0.25f);
+      highest = std::max(highest, out.left - 0.25f);
+    }
+    EXPECT_EQ(rig.ctx.engineRandom, expectedState) << "wet " << wet;
+    EXPECT_GE(lowest, -wet * 0.01f);
+    EXPECT_LE(highest, wet * 0.01f);
+    EXPECT_NEAR(highest - lowest, wet * 0.02f, wet * 0.002f + 1e-6f) << "wet " << wet;
+  }
+}
+
+// The sine followed by the synchronisation engine pointed at it (position 0).
+struct SyncRig {
+  explicit SyncRig(int32_t rate, uint32_t octave) : rig(rate) {
+    rig.Make(Id(T::SineWaveGenerator), 0);
+    sync = &rig.Make(Id(T::OscillatorSynchronisation), 1);
+    sync->options[0] = octave;
+  }
+  // Runs n samples; returns the sample indices at which the target was restarted.
+  std::vector<int> Restarts(int n, int32_t pitch) {
+    std::vector<int> at;
+    for (int i = 0; i < n; ++i) {
+      rig.chain[0].W[0].f = 0.0f;
+      rig.Step(*sync, 0.0f, 0.0f, pitch);
+      if (rig.chain[0].W[0].f != 0.0f) at.push_back(i);
+    }
+    return at;
+  }
+  EngineRig rig;
+  Engine* sync = nullptr;
+};
+
+TEST(Sources, SynchronisationRestartsAtTheOctavePeriod) {
+  const struct {
+    uint32_t octave;
+    int32_t rate;
+    int32_t pitch;
+    int32_t transpose;
+    int restartsPerSecond;
+    int firstRestart;
+  } cases[] = {
+      {0, 44100, 2450, 0, 65, 674},  {1, 44100, 2450, 0, 130, 337}, {2, 44100, 2450, 0, 261, 168},
+      {3, 44100, 2450, 0, 523, 84},  {2, 22050, 2450, 0, 261, 84},   {2, 44100, 3650, 1200, 261, 168},
+      {3, 44100, 1250, 0, 261, 168},
+  };
+  for (const auto& c : cases) {
+    SyncRig s(c.rate, c.octave);
+    s.rig.transpose = c.transpose;
+    const std::vector<int> at = s.Restarts(c.rate, c.pitch);
+    ASSERT_FALSE(at.empty());
+    EXPECT_NEAR(static_cast<int>(at.size()), c.restartsPerSecond, 1) << "octave " << c.octave << " rate " << c.rate;
+    EXPECT_EQ(at[0], c.firstRestart) << "octave " << c.octave << " rate " << c.rate;
+  }
+}
+
+TEST(Sources, SynchronisationRestartsSourcesOnly) {
+  // The target sits at position 0, the synchronisation engine at 1 aiming at position `aim`.
+  const struct {
+    T target;
+    int32_t aim;
+  } cases[] = {{T::SineWaveGenerator, 0}, {T::CosineWaveGenerator, 0}, {T::DownSawGenerator, 0}, {T::BasicWave, 0},
+               {T::Amplifier, 0},         {T::WhiteNoiseGenerator, 0}, {T::SineWaveGenerator, 1}, {T::SineWaveGenerator, 2}};
+  for (const auto& c : cases) {
+    EngineRig rig;
+    Engine& target = rig.Make(Id(c.target), 0);
+    Engine& sync = rig.Make(Id(T::OscillatorSynchronisation), 1);
+    sync.W[0].i = c.aim;
+    sync.options[0] = 2;  // "Oct 3"
+    target.W[0].f = 0.3f;
+    target.W[1].f = 0.4f;
+    target.slots[2].playPosition = 7.0f;
+    sync.slots[0].playPosition = 449.9f;  // the next sample completes a period of "Oct 3"
+    rig.Step(sync, 0.1f, 0.2f);
+    const bool restarted = c.aim == 0 && Id(c.target) < Id(T::WhiteNoiseGenerator);
+    const float f1 = target.F[1];
+    const float w0 = !restarted ? 0.3f : c.target == T::SineWaveGenerator ? f1 : 0.0f;
+    const float w1 = restarted && c.target == T::CosineWaveGenerator ? f1 : 0.4f;
+    EXPECT_EQ(target.W[0].f, w0) << Id(c.target) << " aim " << c.aim;
+    EXPECT_EQ(target.W[1].f, w1) << Id(c.target) << " aim " << c.aim;
+    EXPECT_EQ(target.slots[2].playPosition, restarted ? 0.0f : 7.0f) << Id(c.target);
+    EXPECT_EQ(sync.W[0].i, c.aim);
+    EXPECT_NEAR(sync.slots[0].playPosition, 449.9f + 2.6696f - 450.0f, 1e-3f);
+    EXPECT_EQ(rig.ctx.bus.left, 0.1f);  // the bus passes untouched
+  }
+}
+
+const std::vector<float> kRamp{1, 2, 4, 8, 16, 32};
+constexpr int32_t kRoot = 3000;
+
+void LoadWave(EngineRig& rig, Engine& e, int s, const std::vector<float>& data, int32_t upper = 6099) {
+  rig.LoadSlot(e, s, data);
+  e.slots[s].rootOrRate.i = kRoot;
+  e.slots[s].upperPitch = upper;
+}
+
+TEST(WavePlayers, PlaybackStepLoopAndDamagedLoops) {
+  const struct {
+    const char* name;
+    int32_t rate;
+    int32_t offset;  // pitch - root
+    bool quality;
+    uint32_t looped, loopStart, loopEnd;
+    std::vector<float> expected;
+  } cases[] = {
+      {"root", 44100, 0, false, 0, 0, 5, {1, 2, 4, 8, 16, 32, 0, 0}},
+      {"root hq", 44100, 0, true, 0, 0, 5, {1, 2, 4, 8, 16, 32, 0, 0}},
+      {"root at 22050", 22050, -1200, false, 0, 0, 5, {1, 2, 4, 8, 16, 32, 0, 0}},
+      {"root at 22050 hq", 22050, -1200, true, 0, 0, 5, {1, 2, 4, 8, 16, 32, 0, 0}},
+      {"octave up", 44100, 1200, false, 0, 0, 5, {1, 4, 16, 0, 0, 0, 0, 0}},
+      {"octave up hq", 44100, 1200, true, 0, 0, 5, {1.5f, 6, 24, 0, 0, 0, 0, 0}},
+      {"loop", 44100, 1200, false, 1, 1, 4, {1, 4, 2, 8, 2, 8, 2, 8}},
+      {"loop hq", 44100, 1200, true, 1, 1, 4, {1.5f, 6, 3, 5, 3, 5, 3, 5}},
+      {"loop end at length", 44100, 1200, false, 1, 0, 6, {1, 4, 16, 0, 0, 0, 0, 0}},
+      {"loop end at length hq", 44100, 1200, true, 1, 0, 6, {1.5f, 6, 24, 0, 0, 0, 0, 0}},
+      {"loop end past length hq", 44100, 2400, true, 1, 0, 100, {3.75f, 24, 0, 0, 0, 0, 0, 0}},
+      {"loop start above end", 44100, 0, false, 1, 4, 2, {1, 2, 4, 8, 16, 32, 0, 0}},
+      {"loop start above end hq", 44100, 0, true, 1, 4, 2, {1, 2, 4, 8, 16, 32, 0, 0}},
+  };
+  for (const auto& c : cases) {
+    EngineRig rig(c.rate);
+    Engine& e = rig.Make(Id(T::BasicWave));
+    LoadWave(rig, e, 0, kRamp);
+    e.slots[0].looped = c.looped;
+    e.slots[0].loopStart = c.loopStart;
+    e.slots[0].loopEnd = c.loopEnd;
+    const std::vector<float> out = rig.RunLeft(e, 8, kRoot + c.offset, c.quality);
+    for (size_t i = 0; i < out.size(); ++i) EXPECT_FLOAT_EQ(out[i], c.expected[i]) << c.name << " sample " << i;
+  }
+}
+
+TEST(WavePlayers, SlotsWithoutReadableDataAddNothing) {
+  const struct {
+    const char* name;
+    uint32_t loaded;
+    bool data;
+    uint32_t length;
+    float position;
+  } damages[] = {{"no data", 1, false, 6, 0.0f}, {"length 0", 1, true, 0, 0.0f}, {"not loaded", 0, true, 6, 0.0f},
+                 {"negative position", 1, true, 6, -3.0f}, {"position not a number", 1, true, 6, NAN}};
+  for (T type : {T::BasicWave, T::MultisampledWave, T::CombinedWave, T::StereoWave}) {
+    for (const auto& d : damages) {
+      for (bool quality : {false, true}) {
+        EngineRig rig;
+        Engine& e = rig.Make(Id(type));
+        LoadWave(rig, e, 0, kRamp);
+        DataSlot& slot = e.slots[0];
+        slot.loaded = d.loaded;
+        slot.length = d.length;
+        slot.playPosition = d.position;
+        if (!d.data) slot.data.reset();
+        const MixBus out = rig.Step(e, 0.25f, -0.5f, kRoot, quality);
+        EXPECT_EQ(out.left, 0.25f) << Id(type) << " " << d.name;
+        EXPECT_EQ(out.right, -0.5f) << Id(type) << " " << d.name;
+      }
+    }
+  }
+}
+
+TEST(WavePlayers, MultisampledChoosesFirstSlotWhoseRangeReaches) {
+  const struct {
+    int32_t pitch;
+    int slot;  // -1: none plays
+    bool chosenEnded;
+  } cases[] = {{1500, 0, false}, {2000, 0, false}, {2001, 1, false}, {3000, 1, false}, {3001, 2, false},
+               {6099, 2, false}, {-40, 0, false},  {9000, 2, false},  {1000, 0, true},   {2500, 1, true}};
+  const float values[] = {0.1f, 0.2f, 0.3f};
+  for (const auto& c : cases) {
+    EngineRig rig;
+    Engine& e = rig.Make(Id(T::MultisampledWave));
+    const int32_t upper[] = {2000, 3000, 6099};
+    for (int s = 0; s < 3; ++s) LoadWave(rig, e, s, std::vector<float>(8, values[s]), upper[s]);
+    if (c.chosenEnded) e.slots[c.slot].playPosition = 8.0f;
+    const MixBus out = rig.Step(e, 0.0f, 0.0f, c.pitch);
+    EXPECT_EQ(out.left, c.chosenEnded ? 0.0f : values[c.slot]) << "pitch " << c.pitch;
+    for (int s = 0; s < 3; ++s) {
+      const float before = c.chosenEnded && s == c.slot ? 8.0f : 0.0f;
+      EXPECT_EQ(e.slots[s].playPosition != before, s == c.slot && !c.chosenEnded) << "pitch " << c.pitch << " slot " << s;
+    }
+  }
+  EngineRig rig;  // no slot's range reaches the pitch
+  Engine& e = rig.Make(Id(T::MultisampledWave));
+  LoadWave(rig, e, 0, kRamp, 2000);
+  EXPECT_EQ(rig.Step(e, 0.5f, 0.5f, 2001).left, 0.5f);
+}
+
+TEST(WavePlayers, EndedSlotsAndWetDryMix) {
+  // "Wet" 9 on input (0.4, -0.2): a mix of the input with itself then differs from the input in the last bit,
+  // so an ended player that still mixes can be told from one that leaves the bus alone.
+  const struct {
+    T type;
+    bool ended;
+    bool untouched;
+    float addLeft, addRight;
+  } cases[] = {
+      {T::BasicWave, true, true, 0, 0},      {T::MultisampledWave, true, true, 0, 0}, {T::CombinedWave, true, false, 0, 0},
+      {T::StereoWave, true, false, 0, 0},    {T::BasicWave, false, false, 1, 1},      {T::CombinedWave, false, false, 3, 3},
+      {T::StereoWave, false, false, 1, 2},
+  };
+  const MixBus in{0.4f, -0.2f};
+  for (const auto& c : cases) {
+    EngineRig rig;
+    Engine& e = rig.Make(Id(c.type));
+    SetParameter(e, 0, 9);
+    LoadWave(rig, e, 0, {1.0f, 1.0f});
+    LoadWave(rig, e, 1, {2.0f, 2.0f});
+    if (c.ended) e.slots[0].playPosition = e.slots[1].playPosition = 2.0f;
+    const auto mix = [&](float input, float add) { return (input + add) * e.F[0] + input * e.C[0]; };
+    const MixBus expected = c.untouched ? in : MixBus{mix(in.left, c.addLeft), mix(in.right, c.addRight)};
+    if (c.ended && !c.untouched) {
+      ASSERT_NE(expected.left, in.left);
+    }
+    const MixBus out = rig.Step(e, in.left, in.right, kRoot);
+    EXPECT_EQ(out.left, expected.left) << Id(c.type) << (c.ended ? " ended" : "");
+    EXPECT_EQ(out.right, expected.right) << Id(c.type) << (c.ended ? " ended" : "");
+  }
+}
+
+}  // namespace
+}  // namespace tonforge
