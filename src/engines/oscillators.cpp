@@ -22,11 +22,16 @@ void AddToBoth(MixBus& bus, float v) {
   bus.right += v;
 }
 
+// At 11025 Hz the scaled coefficient of the highest pitches reaches 2, where the coupled form stops
+// oscillating and grows without bound; held just below 2 it stays a bounded tone near the Nyquist frequency.
+constexpr float kLargestStableCoefficient = 1.99f;
+
 // Coupled-form oscillator: y1 -= e * y0, then y0 += e * y1. W0 and W1 carry the two states; the sine
 // starts from (A, 0), the cosine from (0, A).
 void StepCoupledForm(Engine& e, int32_t pitch, const SampleContext& ctx) {
   const int32_t p = ClampPitch(pitch);
-  const float coefficient = ctx.rate->rateFactor * ctx.tables->SineStep(p - ClampPitch(e.W[2].i));
+  const float coefficient = std::min(ctx.rate->rateFactor * ctx.tables->SineStep(p - ClampPitch(e.W[2].i)),
+                                     kLargestStableCoefficient);
   e.W[1].f = e.W[1].f - coefficient * e.W[0].f;
   e.W[0].f = e.W[0].f + coefficient * e.W[1].f;
 }
