@@ -48,7 +48,9 @@ inline void AdvanceSlot(DataSlot& slot, const OutputRate& rate) {
 // The current value of a modulator slot times its gain; steps it unless it has run out (then the last
 // sample is held).
 inline float ReadModulator(DataSlot& slot, const OutputRate& rate) {
-  const auto i = static_cast<uint32_t>(slot.playPosition);
+  if (!(slot.playPosition >= 0.0f)) slot.playPosition = 0.0f;  // a damaged record's position restarts the slot
+  const float limit = static_cast<float>(slot.length);
+  const auto i = slot.playPosition < limit ? static_cast<uint32_t>(slot.playPosition) : slot.length;
   if (i < slot.length) {
     const float v = slot.data[i] * slot.gain;
     AdvanceSlot(slot, rate);

@@ -218,3 +218,24 @@ TEST(EngineDispatch, UnknownAndThruTypesDoNothing) {
 
 }  // namespace
 }  // namespace tonforge
+
+namespace tonforge {
+namespace {
+
+TEST(EngineContract, DamagedModulatorPositionsStayInside) {
+  testing::EngineRig rig;
+  Engine& e = rig.Make(static_cast<uint32_t>(EngineTypeId::AmplitudeModulation));
+  rig.LoadSlot(e, 0, {0.5f, 0.25f}, true);
+  e.slots[0].rootOrRate.f = 1.0f;
+  const struct {
+    float position;
+    float value;
+  } cases[] = {{-3.0f, 1.5f}, {NAN, 1.5f}, {1e30f, 1.25f}, {2.0f, 1.25f}};
+  for (const auto& c : cases) {
+    e.slots[0].playPosition = c.position;
+    EXPECT_FLOAT_EQ(ModulatorSum(e, 1.0f, rig.rate), c.value) << c.position;
+  }
+}
+
+}  // namespace
+}  // namespace tonforge
