@@ -229,16 +229,19 @@ bool EngineImageIsSound(const Engine& e) {
   return true;
 }
 
-void RebuildEngineLayout(Engine& e) {
+void SettleLoadedEngine(Engine& e) {
+  e.delayLineCount = 0;
+  e.bufferLength = 0;
   if (IsKnownType(e.type)) {
     const EngineType& t = BuildEngineCatalog()[e.type];
     e.delayLineCount = t.delayLineCount;
     e.bufferLength = t.delayBufferLength;
-  } else {
-    e.delayLineCount = 0;
-    e.bufferLength = 0;
+    for (int g = 0; g < kOptionCount; ++g) {
+      if (t.options[g].present == 0) e.options[g] = 0;
+    }
   }
   LayOutDelayLines(e);
+  e.W.fill(Word{});
   for (DataSlot& s : e.slots) s.loaded = s.loaded != 0 ? 1 : 0;
   e.loadedSlotCount = CountLoadedSlots(e);
 }

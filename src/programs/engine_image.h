@@ -49,9 +49,10 @@ bool DataBlocksAreFinite(const Chain& chain);
 // ranges, choices within their counts, and loaded slots with at least one sample, finite settings and, for the
 // wave players, a root pitch the pitch table can index.
 bool EngineImageIsSound(const Engine& engine);
-// The delay-line figures of the engine's type with freshly laid-out lines, and the loaded-slot count
-// recounted: the parts of an image that the processing code indexes with.
-void RebuildEngineLayout(Engine& engine);
+// Rebuilds what the processing code indexes with or runs on from a loaded image: the delay-line figures of
+// the type with freshly laid-out lines, the loaded-slot count, and a WorkingState and unused option values at
+// rest (a stored program is never processed, so it holds them at zero anyway).
+void SettleLoadedEngine(Engine& engine);
 
 // The highest chain position in use plus one; 0 for an empty chain.
 uint32_t CountUsedEngines(const Chain& chain);

@@ -226,6 +226,15 @@ void UpgradeLegacyEngine(Engine& e) {
     e.F[1] = std::clamp(e.F[1], 0.01f, 0.99f);
     e.C[1] = 1.0f - e.F[1];
   }
+  // The older ranges were not all the same as today's: a value the rescaling left outside its parameter's
+  // range is brought to the nearest end (the complement stays as the conversion left it).
+  if (!IsKnownType(e.type)) return;
+  const EngineType& type = BuildEngineCatalog()[e.type];
+  for (int k = 0; k < kParameterCount; ++k) {
+    const ParameterSpec& spec = type.parameters[k];
+    if (spec.present == 0 || !std::isfinite(e.F[k])) continue;
+    e.F[k] = std::clamp(e.F[k], static_cast<float>(spec.minimum) * 0.01f, static_cast<float>(spec.maximum) * 0.01f);
+  }
 }
 
 std::vector<uint8_t> EncodeProgramFile(const Program& program) {
@@ -270,8 +279,9 @@ std::optional<DecodedProgram> DecodeProgramFile(std::span<const uint8_t> bytes, 
       InitProgramEngine(e, 0);
       decoded.invalidEnginesRemoved = true;
     }
-    RebuildEngineLayout(e);
+    SettleLoadedEngine(e);
   }
+  p.engineCount = CountUsedEngines(p.engines);
   return decoded;
 }
 

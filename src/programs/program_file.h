@@ -35,8 +35,9 @@ struct DecodedProgram {
 };
 // Reads a whole program file for a chain level (kLevelProgram, kLevelTrack or kLevelSong). Nothing is returned
 // when the file is not a sound program file: wrong magic, a record or data cut short, an unknown engine type
-// or impossible values. Engines whose type is not allowed at the level come back empty (type 0). The delay-line
-// figures and loaded-slot counts are rebuilt; no delay buffers are allocated.
+// or impossible values. Engines whose type is not allowed at the level come back empty (type 0). Every engine
+// is settled (SettleLoadedEngine), the runtime header fields are zero and the engine count is recounted; no
+// delay buffers are allocated.
 std::optional<DecodedProgram> DecodeProgramFile(std::span<const uint8_t> bytes, uint32_t levelFlag, Dialogs& dialogs);
 
 // The commands. Each stops playback, asks for a path in the remembered folder of its kind and returns true only

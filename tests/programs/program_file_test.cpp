@@ -231,6 +231,40 @@ TEST(ProgramFile, DamagedFilesLeaveProgramsUntouched) {
   EXPECT_EQ(rig.app.song.programs[0]->engines[1].type, kCombFilter);
 }
 
+TEST(ProgramFile, RunningStateIsSettledOnLoad) {
+  Program p;
+  SetType(p.engines[0], EngineTypeId::BasicWave);
+  FillSlot(p.engines[0], 0, 4, 0.0f);
+  SetType(p.engines[1], EngineTypeId::CombFilter);
+  SetType(p.engines[2], EngineTypeId::Arpeggiator);
+  const std::vector<uint8_t> good = EncodeProgramFile(p);
+
+  const struct {
+    const char* field;
+    std::size_t offset;
+    uint32_t stored;
+    std::function<uint32_t(const Program&)> loaded;
+    uint32_t expected;
+  } cases[] = {
+      {"engine count", 68, 1000, [](const Program& q) { return q.engineCount; }, 3},
+      {"loaded slot count", EngineAt(0) + 4, 4, [](const Program& q) { return q.engines[0].loadedSlotCount; }, 1},
+      {"line position", EngineAt(1) + 548, 5000000, [](const Program& q) { return q.engines[1].linePosition[0]; }, 0},
+      {"line end", EngineAt(1) + 484, 7, [](const Program& q) { return q.engines[1].lineEnd[0]; }, 44102},
+      {"buffer length", EngineAt(1) + 412, 9, [](const Program& q) { return q.engines[1].bufferLength; }, 88204},
+      {"working word", EngineAt(1) + 24 + 4 * 13, 0xffffffff, [](const Program& q) { return q.engines[1].W[13].u; }, 0},
+      {"arpeggiator step", EngineAt(2) + 16, 1000, [](const Program& q) { return q.engines[2].options[2]; }, 0},
+      {"transpose", 48, 77, [](const Program& q) { return static_cast<uint32_t>(q.transpose); }, 0},
+  };
+  for (const auto& c : cases) {
+    testing::FakeDialogs dialogs;
+    auto bytes = good;
+    PutU32(bytes, c.offset, c.stored);
+    const auto decoded = DecodeProgramFile(bytes, kLevelProgram, dialogs);
+    ASSERT_TRUE(decoded) << c.field;
+    EXPECT_EQ(c.loaded(*decoded->program), c.expected) << c.field;
+  }
+}
+
 TEST(ProgramFile, ChainLoadKeepsAllowedEnginesAndWarnsOnce) {
   FileRig rig;
   Program& source = rig.AddProgram("FromFile");
