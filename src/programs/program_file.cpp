@@ -333,10 +333,11 @@ bool LoadProgramReplace(AppState& app) {
   return true;
 }
 
-bool LoadProgramChain(AppState& app, uint32_t levelFlag) {
+bool LoadProgramChain(AppState& app) {
   StopPlayback(app);
   Track* track = CurrentTrack(app);
   if (track == nullptr) return false;
+  const uint32_t levelFlag = app.song.currentTrack == 0 ? kLevelSong : kLevelTrack;
   auto decoded = AskAndDecode(app, app.folders.trackPrograms, levelFlag);
   if (!decoded) return false;
   Program& loaded = *decoded->program;

@@ -46,7 +46,8 @@ bool SaveProgram(AppState& app);
 bool SaveProgramChain(AppState& app);
 bool LoadProgramNew(AppState& app);
 bool LoadProgramReplace(AppState& app);
-// levelFlag is kLevelTrack from the track panel, kLevelSong from the song panel.
-bool LoadProgramChain(AppState& app, uint32_t levelFlag);
+// Into the current track's chain. The engines are checked against the level of the chain they land in: the
+// song plug-in level for track 0 (the GlobalTrack), the track plug-in level for the others.
+bool LoadProgramChain(AppState& app);
 
 }  // namespace tonforge

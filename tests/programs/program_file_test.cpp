@@ -263,6 +263,22 @@ TEST(ProgramFile, RunningStateIsSettledOnLoad) {
     ASSERT_TRUE(decoded) << c.field;
     EXPECT_EQ(c.loaded(*decoded->program), c.expected) << c.field;
   }
+
+  // A block that cannot be had leaves its slot empty, and the next block still lines up.
+  Program two;
+  SetType(two.engines[0], EngineTypeId::AmplitudeModulation);
+  FillSlot(two.engines[0], 0, 3, 0.0f);
+  FillSlot(two.engines[0], 1, 2, 0.75f);
+  testing::FakeDialogs dialogs;
+  FailAllocationsForTesting(0, 1);
+  const auto decoded = DecodeProgramFile(EncodeProgramFile(two), kLevelProgram, dialogs);
+  ASSERT_TRUE(decoded);
+  const Engine& e = decoded->program->engines[0];
+  EXPECT_EQ(e.slots[0].loaded, 0u);
+  EXPECT_EQ(e.slots[1].data[1], 0.75f + 1.0f / 1024.0f);
+  EXPECT_EQ(e.loadedSlotCount, 0u);
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].text, "Out Of Memory - Cannot Load Modulator Data");
 }
 
 TEST(ProgramFile, ChainLoadKeepsAllowedEnginesAndWarnsOnce) {
@@ -283,17 +299,16 @@ TEST(ProgramFile, ChainLoadKeepsAllowedEnginesAndWarnsOnce) {
 
   const struct {
     int32_t track;
-    uint32_t level;
     std::array<uint32_t, 4> types;
   } cases[] = {
-      {1, kLevelTrack, {0, kCombFilter, 0, 0}},
-      {0, kLevelSong, {0, kCombFilter, 0, static_cast<uint32_t>(EngineTypeId::SongSpeedModulator)}},
+      {1, {0, kCombFilter, 0, 0}},  // track plug-ins
+      {0, {0, kCombFilter, 0, static_cast<uint32_t>(EngineTypeId::SongSpeedModulator)}},  // song plug-ins
   };
   for (const auto& c : cases) {
     rig.dialogs.shown.clear();
     rig.app.song.currentTrack = c.track;
     rig.dialogs.paths = {rig.dir.File("mixed.tep")};
-    ASSERT_TRUE(LoadProgramChain(rig.app, c.level));
+    ASSERT_TRUE(LoadProgramChain(rig.app));
     const Track& track = *rig.app.song.tracks.At(c.track);
     for (int p = 0; p < 4; ++p) EXPECT_EQ(track.chain[p].type, c.types[p]) << c.track << " " << p;
     EXPECT_EQ(track.chain[0].slots[0].loaded, 0u);

@@ -22,7 +22,7 @@ struct SmplChunk {
   uint32_t loopEnd = 0;
 };
 
-struct WaveSpec {
+struct WaveLayout {
   uint16_t format = 1;
   uint16_t channels = 1;
   uint32_t rate = 44100;
@@ -43,7 +43,7 @@ void Put32(std::vector<uint8_t>& b, uint32_t v) {
 void PutId(std::vector<uint8_t>& b, const char* id) { b.insert(b.end(), id, id + 4); }
 
 // A RIFF WAVE file: "fmt ", an optional "smpl" and the "data" chunk, in that order.
-std::vector<uint8_t> MakeWave(const WaveSpec& w) {
+std::vector<uint8_t> MakeWave(const WaveLayout& w) {
   std::vector<uint8_t> b;
   PutId(b, "RIFF");
   Put32(b, 0);  // the RIFF size is never consulted
@@ -163,7 +163,7 @@ TEST(WaveImport, RefusedFilesLeaveTheSlotAlone) {
   const auto notWave = [](std::vector<uint8_t>& b) { b[8] = 'X'; };
   const struct {
     const char* what;
-    WaveSpec spec;
+    WaveLayout layout;
     std::function<void(std::vector<uint8_t>&)> damage;
     const char* message;
   } cases[] = {
@@ -179,6 +179,8 @@ TEST(WaveImport, RefusedFilesLeaveTheSlotAlone) {
       {"data beyond the file", {}, [](auto& b) { PutU32(b, b.size() - 12, 10); }, "Invalid File"},
       {"data size cut off", {}, [](auto& b) { b.resize(b.size() - 8 - 2); }, "Invalid File"},
       {"empty data", {.samples = {}}, nullptr, "Invalid File"},
+      {"no memory for the samples", {}, [](auto&) { FailAllocationsForTesting(0, 1); },
+       "Out Of Memory - Cannot Load Data"},
   };
   for (const auto& c : cases) {
     testing::FakeDialogs dialogs;
@@ -186,7 +188,7 @@ TEST(WaveImport, RefusedFilesLeaveTheSlotAlone) {
     FillSlot(e, 0, 5, 0.25f);
     std::copy_n("Old", 3, e.slots[0].name.begin());
     const float* before = e.slots[0].data.get();
-    auto bytes = MakeWave(c.spec);
+    auto bytes = MakeWave(c.layout);
     if (c.damage) c.damage(bytes);
     EXPECT_FALSE(ImportWave(e, 0, bytes, "/w/New.wav", false, dialogs)) << c.what;
     ASSERT_EQ(dialogs.shown.size(), 1u) << c.what;
