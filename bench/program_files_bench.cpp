@@ -1,0 +1,77 @@
+// Throughput of the program file images and the WAV import, in bytes of file per second.
+#include <benchmark/benchmark.h>
+
+#include "programs/program_file.h"
+#include "programs/wave_import.h"
+
+namespace tonforge {
+namespace {
+
+class SilentDialogs : public Dialogs {
+public:
+  void ShowMessage(std::string_view, std::string_view, BoxIcon) override {}
+  bool AskYesNo(std::string_view, std::string_view) override { return false; }
+  std::optional<std::string> OpenFile(const FileDialogRequest&) override { return std::nullopt; }
+  std::optional<std::string> SaveFile(const FileDialogRequest&) override { return std::nullopt; }
+};
+
+// A program of nine modulated engines, each slot holding `samples` samples.
+Program MakeProgram(uint32_t samples) {
+  Program p;
+  for (Engine& e : p.engines) {
+    InitProgramEngine(e, static_cast<uint32_t>(EngineTypeId::AmplitudeModulation));
+    for (DataSlot& s : e.slots) {
+      s.data = AllocateSamples(samples);
+      for (uint32_t i = 0; i < samples; ++i) s.data[i] = static_cast<float>(i % 200) * 0.005f - 0.5f;
+      s.length = samples;
+      s.loaded = 1;
+      s.loopEnd = samples - 1;
+    }
+    e.loadedSlotCount = kDataSlotCount;
+  }
+  return p;
+}
+
+void BM_EncodeProgramFile(benchmark::State& state) {
+  const Program p = MakeProgram(static_cast<uint32_t>(state.range(0)));
+  std::size_t bytes = 0;
+  for (auto _ : state) {
+    auto image = EncodeProgramFile(p);
+    bytes = image.size();
+    benchmark::DoNotOptimize(image.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
+}
+BENCHMARK(BM_EncodeProgramFile)->Arg(0)->Arg(44100);
+
+void BM_DecodeProgramFile(benchmark::State& state) {
+  const auto image = EncodeProgramFile(MakeProgram(static_cast<uint32_t>(state.range(0))));
+  SilentDialogs dialogs;
+  for (auto _ : state) {
+    auto decoded = DecodeProgramFile(image, kLevelProgram, dialogs);
+    benchmark::DoNotOptimize(decoded);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * image.size()));
+}
+BENCHMARK(BM_DecodeProgramFile)->Arg(0)->Arg(44100);
+
+void BM_ImportWave(benchmark::State& state) {
+  const auto samples = static_cast<uint32_t>(state.range(0));
+  std::vector<uint8_t> file{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,
+                            1, 0, 1, 0, 0x44, 0xAC, 0, 0, 0x88, 0x58, 1, 0, 2, 0, 16, 0, 'd', 'a', 't', 'a'};
+  const uint32_t size = samples * 2;
+  for (int i = 0; i < 4; ++i) file.push_back(static_cast<uint8_t>(size >> (8 * i)));
+  for (uint32_t i = 0; i < size; ++i) file.push_back(static_cast<uint8_t>(i * 7));
+  SilentDialogs dialogs;
+  Engine e;
+  InitProgramEngine(e, static_cast<uint32_t>(EngineTypeId::BasicWave));
+  for (auto _ : state) {
+    const bool ok = ImportWave(e, 0, file, "bench.wav", false, dialogs);
+    benchmark::DoNotOptimize(ok);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * file.size()));
+}
+BENCHMARK(BM_ImportWave)->Arg(44100)->Arg(441000);
+
+}  // namespace
+}  // namespace tonforge

@@ -1,0 +1,62 @@
+#pragma once
+// The stored images of DataSlot, Engine and Program records, and the sample data blocks that follow them in
+// program and song files. Images are written field by field, little-endian; the references they contain
+// (sample data, delay buffers, list links) are written as zero and ignored on reading.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "engines/engine.h"
+#include "platform/dialogs.h"
+#include "programs/file_bytes.h"
+#include "programs/program.h"
+
+namespace tonforge {
+
+inline constexpr std::size_t kDataSlotImageSize = 68;
+inline constexpr std::size_t kEngineImageSize = 620;
+inline constexpr std::size_t kProgramRecordSize = 5648;
+
+// Offsets the song file and tests rely on.
+inline constexpr std::size_t kEngineSlotsOffset = 136;      // DataSlot k at 136 + 68 * k
+inline constexpr std::size_t kEngineDelayOffset = 408;      // delay line count
+inline constexpr std::size_t kProgramEnginesOffset = 68;    // Engine p at 68 + 620 * p
+inline constexpr std::size_t kProgramEngineCountOffset = 64;
+
+using Chain = std::array<Engine, kChainLength>;
+
+void WriteDataSlot(ByteWriter& w, const DataSlot& slot);
+void WriteEngine(ByteWriter& w, const Engine& engine);
+void WriteProgramRecord(ByteWriter& w, const Program& program);
+
+// Readers fill every stored field and clear the references; the texts are forced to end in a NUL. They do
+// not judge the values: see EngineImageIsSound.
+void ReadDataSlot(ByteReader& r, DataSlot& slot);
+void ReadEngine(ByteReader& r, Engine& engine);
+void ReadProgramRecord(ByteReader& r, Program& program);
+
+// The data blocks of every loaded DataSlot, engine 0 slot 0 first.
+void WriteDataBlocks(ByteWriter& w, const Chain& chain);
+uint64_t DataBlockBytes(const Chain& chain);
+// Reads the data blocks of the loaded slots. False, with nothing allocated, when the bytes left in the reader
+// do not hold them all. A block that cannot be allocated shows "Out Of Memory - Cannot Load Modulator Data",
+// leaves its slot not loaded and is skipped, so the following blocks still line up.
+bool ReadDataBlocks(ByteReader& r, Chain& chain, Dialogs& dialogs);
+// False when a loaded block holds a value that is not a finite number.
+bool DataBlocksAreFinite(const Chain& chain);
+
+// Whether an engine image read from a file can be used as it stands: a catalog type, parameters within their
+// ranges, choices within their counts, and loaded slots with at least one sample, finite settings and, for the
+// wave players, a root pitch the pitch table can index.
+bool EngineImageIsSound(const Engine& engine);
+// Rebuilds what the processing code indexes with or runs on from a loaded image: the delay-line figures of
+// the type with freshly laid-out lines, the loaded-slot count, and a WorkingState and unused option values at
+// rest (a stored program is never processed, so it holds them at zero anyway).
+void SettleLoadedEngine(Engine& engine);
+
+// The highest chain position in use plus one; 0 for an empty chain.
+uint32_t CountUsedEngines(const Chain& chain);
+// Consecutively loaded DataSlots counted from slot 0.
+uint32_t CountLoadedSlots(const Engine& engine);
+
+}  // namespace tonforge

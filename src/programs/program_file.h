@@ -1,0 +1,53 @@
+#pragma once
+// Program files (*.tep): one Program image followed by the sample data of its loaded DataSlots. The same
+// file is loaded as a new program, over the current program, or into a track's or the song's plug-in chain.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "programs/engine_image.h"
+#include "shell/app_state.h"
+
+namespace tonforge {
+
+inline constexpr std::size_t kProgramFileHeaderSize = 4;  // the magic
+inline constexpr std::string_view kInvalidEnginesRemoved = "Some Invalid Engines Were Detected And Removed";
+
+// Paths up to 249 characters get the extension: a full stop four characters from the end starts an extension
+// that is replaced, otherwise it is appended. Longer paths are left as they are.
+void ApplyExtensionRule(std::string& path, std::string_view extension);
+// A record name made into a file name: colons, slashes and backslashes become spaces, then the extension.
+std::string DefaultFileName(std::string_view name, std::string_view extension);
+
+// Converts an engine image of the older "TEP1"/"TES1" files: engine numbering and parameter scaling.
+void UpgradeLegacyEngine(Engine& engine);
+
+// "UEP1", the record, the data blocks. The record is stored as it stands (set engineCount first).
+std::vector<uint8_t> EncodeProgramFile(const Program& program);
+
+struct DecodedProgram {
+  std::unique_ptr<Program> program;
+  bool invalidEnginesRemoved = false;
+};
+// Reads a whole program file for a chain level (kLevelProgram, kLevelTrack or kLevelSong). Nothing is returned
+// when the file is not a sound program file: wrong magic, a record or data cut short, an unknown engine type
+// or impossible values. Engines whose type is not allowed at the level come back empty (type 0). Every engine
+// is settled (SettleLoadedEngine), the runtime header fields are zero and the engine count is recounted; no
+// delay buffers are allocated.
+std::optional<DecodedProgram> DecodeProgramFile(std::span<const uint8_t> bytes, uint32_t levelFlag, Dialogs& dialogs);
+
+// The commands. Each stops playback, asks for a path in the remembered folder of its kind and returns true only
+// when it changed the programs, the chain or the file. A failed write is reported and leaves the old file.
+bool SaveProgram(AppState& app);
+bool SaveProgramChain(AppState& app);
+bool LoadProgramNew(AppState& app);
+bool LoadProgramReplace(AppState& app);
+// Into the current track's chain. The engines are checked against the level of the chain they land in: the
+// song plug-in level for track 0 (the GlobalTrack), the track plug-in level for the others.
+bool LoadProgramChain(AppState& app);
+
+}  // namespace tonforge

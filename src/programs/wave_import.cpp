@@ -1,0 +1,174 @@
+#include "programs/wave_import.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "audio/playback.h"
+#include "programs/data_slot_commands.h"
+#include "programs/file_bytes.h"
+#include "shell/show_error.h"
+
+namespace tonforge {
+
+namespace {
+
+constexpr std::string_view kNotAWave = "Not A Wave File";
+constexpr std::string_view kInvalidFile = "Invalid File";
+constexpr std::string_view kFormatRequired = "44100hz 16-Bit Mono PCM Waves Are Required";
+constexpr std::string_view kNoDataChunk = "Could Not Find Data Chunk";
+constexpr std::string_view kNoMemoryForData = "Out Of Memory - Cannot Load Data";
+
+constexpr std::size_t kChunkHeader = 8;  // identifier and u32 size
+constexpr uint32_t kSmplWithNote = 36;
+constexpr uint32_t kSmplWithLoop = 60;
+
+// Offsets of the "fmt " fields from the chunk data, and of the "smpl" fields from the identifier.
+constexpr std::size_t kFmtTag = 0, kFmtChannels = 2, kFmtRate = 4, kFmtBits = 14;
+constexpr std::size_t kSmplUnityNote = 20, kSmplLoopStart = 52, kSmplLoopEnd = 56;
+
+bool FormatIsImportable(std::span<const uint8_t> bytes, std::size_t fmt) {
+  const std::size_t data = fmt + kChunkHeader;
+  // Fields the file does not hold read as zero, which no importable format has.
+  return U16At(bytes, data + kFmtTag).value_or(0) == 1 && U16At(bytes, data + kFmtChannels).value_or(0) == 1 &&
+         U32At(bytes, data + kFmtRate).value_or(0) == 44100 && U16At(bytes, data + kFmtBits).value_or(0) == 16;
+}
+
+// The first "smpl" chunk big enough to hold a unity note, with the fields of it that the file holds.
+void ReadSampleChunk(std::span<const uint8_t> bytes, ImportedWave& wave) {
+  for (auto at = FindChunk(bytes, "smpl"); at; at = FindChunk(bytes, "smpl", *at + 1)) {
+    const auto size = U32At(bytes, *at + 4);
+    if (!size || *size < kSmplWithNote) continue;
+    wave.unityNote = U32At(bytes, *at + kSmplUnityNote);
+    const auto start = U32At(bytes, *at + kSmplLoopStart);
+    const auto end = U32At(bytes, *at + kSmplLoopEnd);
+    if (*size >= kSmplWithLoop && start && end) {
+      // Loop points beyond the samples would send the player past its data: they stop at the last sample.
+      wave.hasLoop = true;
+      wave.loopEnd = std::min(*end, wave.length - 1);
+      wave.loopStart = std::min(*start, wave.loopEnd);
+    }
+    return;
+  }
+}
+
+}  // namespace
+
+std::optional<std::size_t> FindChunk(std::span<const uint8_t> bytes, std::string_view id, std::size_t from) {
+  if (bytes.size() < 4) return std::nullopt;
+  for (std::size_t i = from; i + 4 <= bytes.size(); ++i) {
+    if (std::memcmp(bytes.data() + i, id.data(), 4) == 0) return i;
+  }
+  return std::nullopt;
+}
+
+float SampleFromPcm16(int16_t v) { return v < 0 ? v * 3.0517578e-5f : v * 3.051851e-5f; }
+
+std::array<char, 16> SlotNameFromPath(std::string_view path) {
+  const auto slash = path.find_last_of('/');
+  std::string_view base = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  base = base.substr(0, std::min(base.find('.'), std::size_t{15}));
+  std::array<char, 16> name{};
+  std::copy(base.begin(), base.end(), name.begin());
+  return name;
+}
+
+int32_t RootPitchFromUnityNote(uint32_t note) {
+  const int64_t root = int64_t{note} * 100 - 1150;
+  return static_cast<int32_t>(std::clamp<int64_t>(root, 0, kHighestPitch));
+}
+
+std::optional<std::string_view> ReadImportWave(std::span<const uint8_t> bytes, ImportedWave& wave) {
+  if (bytes.size() < 12 || std::memcmp(bytes.data() + 8, "WAVE", 4) != 0) return kNotAWave;
+  const auto fmt = FindChunk(bytes, "fmt ");
+  if (!fmt) return kInvalidFile;
+  if (!FormatIsImportable(bytes, *fmt)) return kFormatRequired;
+  const auto data = FindChunk(bytes, "data");
+  if (!data) return kNoDataChunk;
+  const auto size = U32At(bytes, *data + 4);
+  const std::size_t first = *data + kChunkHeader;
+  if (!size || first > bytes.size() || *size > bytes.size() - first) return kInvalidFile;
+  const uint32_t n = *size / 2;  // an odd last byte is dropped
+  if (n == 0) return kInvalidFile;
+
+  SampleBlock samples = AllocateSamples(n);
+  if (!samples) return kNoMemoryForData;
+  for (uint32_t i = 0; i < n; ++i) {
+    const auto raw = static_cast<uint16_t>(bytes[first + 2 * i] | (bytes[first + 2 * i + 1] << 8));
+    samples[i] = SampleFromPcm16(static_cast<int16_t>(raw));
+  }
+  wave = ImportedWave{};
+  wave.data = std::move(samples);
+  wave.length = n;
+  ReadSampleChunk(bytes, wave);
+  return std::nullopt;
+}
+
+bool ImportWave(Engine& e, int k, std::span<const uint8_t> bytes, std::string_view path, bool modulator,
+                Dialogs& dialogs) {
+  ImportedWave wave;
+  if (const auto refusal = ReadImportWave(bytes, wave)) {
+    ShowError(dialogs, *refusal);
+    return false;
+  }
+  DataSlot& s = e.slots[k];
+  s.data = std::move(wave.data);
+  s.length = wave.length;
+  s.loaded = 1;
+  s.name = SlotNameFromPath(path);
+  // New samples start from the beginning and carry none of the old data's in-place edits.
+  s.playPosition = 0.0f;
+  s.inverted = 0;
+  s.reversed = 0;
+  if (modulator) {
+    s.tempoSync = 0;
+    s.rootOrRate.f = static_cast<float>(s.length) * kModulatorRatePerSample;
+  }
+  s.looped = 0;
+  s.loopStart = 0;
+  s.loopEnd = s.length - 1;
+  if (wave.unityNote) {
+    if (e.type <= static_cast<uint32_t>(EngineTypeId::StereoWave)) s.rootOrRate.i = RootPitchFromUnityNote(*wave.unityNote);
+    if (wave.hasLoop) {
+      s.looped = 1;
+      s.loopStart = wave.loopStart;
+      s.loopEnd = wave.loopEnd;
+    }
+  }
+  SlotContentChanged(e);
+  return true;
+}
+
+namespace {
+
+bool LoadSlotData(AppState& app, int k, bool modulator) {
+  StopPlayback(app);
+  Engine* engine = SelectedEngine(app);
+  if (engine == nullptr || k < 0 || k >= kDataSlotCount) return false;
+  std::string& folder = modulator ? app.folders.modulators : app.folders.waves;
+  FileDialogRequest request;
+  request.title = modulator ? "Load Modulator" : "Load Wave";
+  request.startFolder = folder;
+  request.filters = {{"Wave Files (*.wav)", "*.wav"}, {"All Files (*.*)", "*.*"}};
+  const auto path = app.dialogs.OpenFile(request);
+  if (!path) return false;
+  RememberFolder(app.folders, *path);
+  StoreFolder(app.folders, folder);
+  std::vector<uint8_t> bytes;
+  switch (ReadWholeFile(*path, bytes)) {
+    case FileReadStatus::CannotOpen:
+      return false;
+    case FileReadStatus::OutOfMemory:
+      ShowError(app.dialogs, "Out Of Memory - Cannot Load Wave");
+      return false;
+    case FileReadStatus::Ok:
+      break;
+  }
+  return ImportWave(*engine, k, bytes, *path, modulator, app.dialogs);
+}
+
+}  // namespace
+
+bool LoadWave(AppState& app, int k) { return LoadSlotData(app, k, false); }
+bool LoadModulator(AppState& app, int k) { return LoadSlotData(app, k, true); }
+
+}  // namespace tonforge

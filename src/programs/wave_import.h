@@ -1,0 +1,47 @@
+#pragma once
+// Importing a 44100 Hz 16-bit mono PCM WAV file into one DataSlot, as wave data for the wave players or as
+// modulator data for the types that take modulators.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+#include "engines/engine.h"
+#include "engines/samples.h"
+#include "shell/app_state.h"
+
+namespace tonforge {
+
+// What an import file holds, read and checked before any slot is touched.
+struct ImportedWave {
+  SampleBlock data;
+  uint32_t length = 0;
+  std::optional<uint32_t> unityNote;  // from the first "smpl" chunk of 36 bytes or more
+  bool hasLoop = false;               // that chunk is 60 bytes or more
+  uint32_t loopStart = 0;
+  uint32_t loopEnd = 0;
+};
+
+// The first occurrence of a four-character chunk identifier, scanning byte by byte from `from`.
+std::optional<std::size_t> FindChunk(std::span<const uint8_t> bytes, std::string_view id, std::size_t from = 0);
+// 16-bit PCM to a float in -1..1: negative values over 32768, the others over 32767.
+float SampleFromPcm16(int16_t value);
+// The slot name of a file: its base name up to the first full stop, at most 15 characters.
+std::array<char, 16> SlotNameFromPath(std::string_view path);
+// The root pitch of a MIDI unity note, kept within the pitch table.
+int32_t RootPitchFromUnityNote(uint32_t note);
+
+// Reads an import file. Returns the message to show when it is refused; `wave` is then left empty.
+std::optional<std::string_view> ReadImportWave(std::span<const uint8_t> bytes, ImportedWave& wave);
+// Fills slot k of the engine with a file's samples and settings. Shows the refusal and returns false when the
+// file is refused; the slot is then unchanged.
+bool ImportWave(Engine& engine, int k, std::span<const uint8_t> bytes, std::string_view path, bool modulator,
+                Dialogs& dialogs);
+
+// The commands of the engine editor's slot buttons: stop playback, ask for the file in the remembered waves
+// or modulators folder and import it into slot k of the selected engine.
+bool LoadWave(AppState& app, int k);
+bool LoadModulator(AppState& app, int k);
+
+}  // namespace tonforge

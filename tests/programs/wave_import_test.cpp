@@ -1,0 +1,303 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+
+#include "file_fixtures.h"
+#include "programs/data_slot_commands.h"
+#include "programs/wave_import.h"
+
+namespace tonforge {
+namespace {
+
+using testing::FileRig;
+using testing::FillSlot;
+using testing::PutU32;
+using testing::WriteBytes;
+
+struct SmplChunk {
+  uint32_t size = 60;
+  uint32_t unityNote = 60;
+  uint32_t loopStart = 0;
+  uint32_t loopEnd = 0;
+};
+
+struct WaveLayout {
+  uint16_t format = 1;
+  uint16_t channels = 1;
+  uint32_t rate = 44100;
+  uint16_t bits = 16;
+  std::vector<int16_t> samples{0, 1, 2, 3};
+  std::optional<SmplChunk> smpl = std::nullopt;
+  bool withData = true;
+};
+
+void Put16(std::vector<uint8_t>& b, uint16_t v) {
+  b.push_back(static_cast<uint8_t>(v));
+  b.push_back(static_cast<uint8_t>(v >> 8));
+}
+void Put32(std::vector<uint8_t>& b, uint32_t v) {
+  Put16(b, static_cast<uint16_t>(v));
+  Put16(b, static_cast<uint16_t>(v >> 16));
+}
+void PutId(std::vector<uint8_t>& b, const char* id) { b.insert(b.end(), id, id + 4); }
+
+// A RIFF WAVE file: "fmt ", an optional "smpl" and the "data" chunk, in that order.
+std::vector<uint8_t> MakeWave(const WaveLayout& w) {
+  std::vector<uint8_t> b;
+  PutId(b, "RIFF");
+  Put32(b, 0);  // the RIFF size is never consulted
+  PutId(b, "WAVE");
+  PutId(b, "fmt ");
+  Put32(b, 16);
+  Put16(b, w.format);
+  Put16(b, w.channels);
+  Put32(b, w.rate);
+  Put32(b, w.rate * w.channels * w.bits / 8);
+  Put16(b, static_cast<uint16_t>(w.channels * w.bits / 8));
+  Put16(b, w.bits);
+  if (w.smpl) {
+    const std::size_t start = b.size();
+    PutId(b, "smpl");
+    Put32(b, w.smpl->size);
+    b.resize(start + 20, 0);
+    Put32(b, w.smpl->unityNote);
+    b.resize(start + 52, 0);
+    Put32(b, w.smpl->loopStart);
+    Put32(b, w.smpl->loopEnd);
+    b.resize(start + 8 + w.smpl->size, 0);
+  }
+  if (w.withData) {
+    PutId(b, "data");
+    Put32(b, static_cast<uint32_t>(w.samples.size() * 2));
+    for (int16_t s : w.samples) Put16(b, static_cast<uint16_t>(s));
+  }
+  return b;
+}
+
+Engine MakeEngine(EngineTypeId type) {
+  Engine e;
+  InitProgramEngine(e, static_cast<uint32_t>(type));
+  return e;
+}
+
+TEST(WaveImport, SamplesConvertExactly) {
+  testing::FakeDialogs dialogs;
+  Engine e = MakeEngine(EngineTypeId::BasicWave);
+  const std::vector<int16_t> pcm{-32768, 32767, 0, -1, 1, 16384, -16384};
+  ASSERT_TRUE(ImportWave(e, 0, MakeWave({.samples = pcm}), "/w/Kick.Hard.wav", false, dialogs));
+  const DataSlot& s = e.slots[0];
+  ASSERT_EQ(s.length, pcm.size());
+  const float expected[] = {-1.0f, 1.0f, 0.0f, -1.0f / 32768.0f, 1.0f / 32767.0f, 16384.0f / 32767.0f, -0.5f};
+  for (std::size_t i = 0; i < pcm.size(); ++i) EXPECT_FLOAT_EQ(s.data[i], expected[i]) << pcm[i];
+  EXPECT_EQ(s.data[0], -1.0f);
+  EXPECT_EQ(s.data[1], 1.0f);
+  EXPECT_EQ(s.loaded, 1u);
+  EXPECT_EQ(s.looped, 0u);
+  EXPECT_EQ(s.loopStart, 0u);
+  EXPECT_EQ(s.loopEnd, pcm.size() - 1);
+  EXPECT_EQ(s.rootOrRate.i, 2450);
+  EXPECT_STREQ(s.name.data(), "Kick");
+  EXPECT_EQ(e.loadedSlotCount, 1u);
+
+  // 44100 data bytes as modulator data: 22050 samples stepping at 0.05; an odd last byte is dropped.
+  Engine m = MakeEngine(EngineTypeId::AmplitudeModulation);
+  m.slots[1].tempoSync = 1;
+  auto bytes = MakeWave({.samples = std::vector<int16_t>(22050, 7)});
+  bytes.push_back(0x55);
+  PutU32(bytes, bytes.size() - 44100 - 1 - 4, 44101);
+  ASSERT_TRUE(ImportWave(m, 1, bytes, "mod.wav", true, dialogs));
+  EXPECT_EQ(m.slots[1].length, 22050u);
+  EXPECT_FLOAT_EQ(m.slots[1].rootOrRate.f, 0.05f);
+  EXPECT_EQ(m.slots[1].tempoSync, 0u);
+  EXPECT_EQ(m.loadedSlotCount, 0u);  // slot 0 is still empty
+  EXPECT_TRUE(dialogs.shown.empty());
+}
+
+TEST(WaveImport, SlotNames) {
+  const struct {
+    const char* path;
+    const char* name;
+  } cases[] = {
+      {"/w/Kick.Hard.wav", "Kick"},
+      {"/w/ABCDEFGHIJKLMNOPQRST.wav", "ABCDEFGHIJKLMNO"},
+      {"/a.b/noext", "noext"},
+      {"plain.wav", "plain"},
+      {"/w/.hidden.wav", ""},
+  };
+  for (const auto& c : cases) EXPECT_STREQ(SlotNameFromPath(c.path).data(), c.name) << c.path;
+}
+
+TEST(WaveImport, SampleChunkRootPitchAndLoop) {
+  const std::vector<int16_t> pcm(1000, 0);
+  const struct {
+    const char* what;
+    EngineTypeId type;
+    std::optional<SmplChunk> smpl = std::nullopt;
+    int32_t root;          // for wave players
+    uint32_t looped, loopStart, loopEnd;
+  } cases[] = {
+      {"note 60 with a loop", EngineTypeId::BasicWave, SmplChunk{60, 60, 100, 200}, 4850, 1, 100, 200},
+      {"note only", EngineTypeId::BasicWave, SmplChunk{36, 48, 100, 200}, 3650, 0, 0, 999},
+      {"chunk too small", EngineTypeId::BasicWave, SmplChunk{20, 60, 100, 200}, 2450, 0, 0, 999},
+      {"loop beyond the data", EngineTypeId::StereoWave, SmplChunk{60, 60, 1500, 5000}, 4850, 1, 999, 999},
+      {"note above the table", EngineTypeId::BasicWave, SmplChunk{60, 127, 0, 0}, 6099, 1, 0, 0},
+      {"note below the table", EngineTypeId::BasicWave, SmplChunk{60, 5, 0, 10}, 0, 1, 0, 10},
+      {"modulator keeps its rate", EngineTypeId::AmplitudeModulation, SmplChunk{60, 60, 1, 2}, -1, 1, 1, 2},
+  };
+  for (const auto& c : cases) {
+    testing::FakeDialogs dialogs;
+    Engine e = MakeEngine(c.type);
+    const bool modulator = c.type == EngineTypeId::AmplitudeModulation;
+    ASSERT_TRUE(ImportWave(e, 0, MakeWave({.samples = pcm, .smpl = c.smpl}), "x.wav", modulator, dialogs)) << c.what;
+    const DataSlot& s = e.slots[0];
+    if (modulator) EXPECT_FLOAT_EQ(s.rootOrRate.f, 1000 * 2.2675738e-6f) << c.what;
+    else EXPECT_EQ(s.rootOrRate.i, c.root) << c.what;
+    EXPECT_EQ(s.looped, c.looped) << c.what;
+    EXPECT_EQ(s.loopStart, c.loopStart) << c.what;
+    EXPECT_EQ(s.loopEnd, c.loopEnd) << c.what;
+  }
+}
+
+TEST(WaveImport, RefusedFilesLeaveTheSlotAlone) {
+  const auto notWave = [](std::vector<uint8_t>& b) { b[8] = 'X'; };
+  const struct {
+    const char* what;
+    WaveLayout layout;
+    std::function<void(std::vector<uint8_t>&)> damage;
+    const char* message;
+  } cases[] = {
+      {"not WAVE", {}, notWave, "Not A Wave File"},
+      {"shorter than a header", {}, [](auto& b) { b.resize(11); }, "Not A Wave File"},
+      {"no fmt chunk", {}, [](auto& b) { std::copy_n("xxxx", 4, b.begin() + 12); }, "Invalid File"},
+      {"stereo", {.channels = 2}, nullptr, "44100hz 16-Bit Mono PCM Waves Are Required"},
+      {"8-bit", {.bits = 8}, nullptr, "44100hz 16-Bit Mono PCM Waves Are Required"},
+      {"22050 Hz", {.rate = 22050}, nullptr, "44100hz 16-Bit Mono PCM Waves Are Required"},
+      {"float samples", {.format = 3}, nullptr, "44100hz 16-Bit Mono PCM Waves Are Required"},
+      {"fmt cut off", {}, [](auto& b) { b.resize(24); }, "44100hz 16-Bit Mono PCM Waves Are Required"},
+      {"no data chunk", {.withData = false}, nullptr, "Could Not Find Data Chunk"},
+      {"data beyond the file", {}, [](auto& b) { PutU32(b, b.size() - 12, 10); }, "Invalid File"},
+      {"data size cut off", {}, [](auto& b) { b.resize(b.size() - 8 - 2); }, "Invalid File"},
+      {"empty data", {.samples = {}}, nullptr, "Invalid File"},
+      {"no memory for the samples", {}, [](auto&) { FailAllocationsForTesting(0, 1); },
+       "Out Of Memory - Cannot Load Data"},
+  };
+  for (const auto& c : cases) {
+    testing::FakeDialogs dialogs;
+    Engine e = MakeEngine(EngineTypeId::BasicWave);
+    FillSlot(e, 0, 5, 0.25f);
+    std::copy_n("Old", 3, e.slots[0].name.begin());
+    const float* before = e.slots[0].data.get();
+    auto bytes = MakeWave(c.layout);
+    if (c.damage) c.damage(bytes);
+    EXPECT_FALSE(ImportWave(e, 0, bytes, "/w/New.wav", false, dialogs)) << c.what;
+    ASSERT_EQ(dialogs.shown.size(), 1u) << c.what;
+    EXPECT_EQ(dialogs.shown[0].caption, "Error");
+    EXPECT_EQ(dialogs.shown[0].text, c.message) << c.what;
+    EXPECT_EQ(e.slots[0].data.get(), before) << c.what;
+    EXPECT_EQ(e.slots[0].length, 5u);
+    EXPECT_STREQ(e.slots[0].name.data(), "Old");
+  }
+}
+
+TEST(WaveImport, MultisampledKeyRangesThroughTheCommands) {
+  FileRig rig;
+  Program& p = rig.AddProgram("Piano");
+  InitProgramEngine(p.engines[2], static_cast<uint32_t>(EngineTypeId::MultisampledWave));
+  rig.app.chainEditor.chainMode = 1;
+  rig.app.chainEditor.selectedPosition = 2;
+  WriteBytes(rig.dir.File("low.wav"), MakeWave({}));
+  WriteBytes(rig.dir.File("high.wav"), MakeWave({}));
+  rig.dialogs.paths = {rig.dir.File("low.wav"), rig.dir.File("high.wav"), std::nullopt};
+  ASSERT_TRUE(LoadWave(rig.app, 0));
+  EXPECT_EQ(rig.dialogs.requests[0].title, "Load Wave");
+  EXPECT_EQ(rig.dialogs.requests[0].startFolder, rig.dir.Root() + "/Waves/");
+  EXPECT_EQ(rig.app.folders.waves, rig.dir.Root() + "/");
+  ASSERT_TRUE(LoadWave(rig.app, 2));
+  EXPECT_FALSE(LoadModulator(rig.app, 1));  // cancelled
+  EXPECT_EQ(rig.dialogs.requests[2].title, "Load Modulator");
+
+  Engine& e = p.engines[2];
+  RunSlotCommand(rig.app, SlotCommand::RootPitch, 0, 3600);
+  RunSlotCommand(rig.app, SlotCommand::RootPitch, 2, 6000);
+  EXPECT_EQ(e.slots[0].upperPitch, 4800);
+  EXPECT_EQ(e.slots[2].upperPitch, 6099);
+  EXPECT_EQ(e.loadedSlotCount, 1u);
+  RunSlotCommand(rig.app, SlotCommand::Clear, 2);
+  EXPECT_EQ(e.slots[0].upperPitch, 6099);
+  EXPECT_EQ(e.slots[2].loaded, 0u);
+  EXPECT_EQ(e.slots[2].rootOrRate.i, 6000);  // clearing keeps the root pitch
+  EXPECT_FALSE(RunSlotCommand(rig.app, SlotCommand::Period, 0, 100));  // wave data has no period
+  EXPECT_EQ(e.slots[0].rootOrRate.i, 3600);
+}
+
+TEST(DataSlotCommands, ReverseMirrorsLoopPoints) {
+  const struct {
+    uint32_t loopStart, loopEnd;
+    uint32_t mirroredStart, mirroredEnd;
+  } cases[] = {{1, 3, 1, 3}, {0, 2, 2, 4}, {0, 4, 0, 4}, {3, 4, 0, 1}, {2, 90, 0, 2}};
+  for (const auto& c : cases) {
+    Engine e = MakeEngine(EngineTypeId::BasicWave);
+    FillSlot(e, 0, 5, 1.0f);
+    DataSlot& s = e.slots[0];
+    s.loopStart = c.loopStart;
+    s.loopEnd = c.loopEnd;
+    ReverseSlot(s);
+    EXPECT_EQ(s.loopStart, c.mirroredStart) << c.loopStart << ".." << c.loopEnd;
+    EXPECT_EQ(s.loopEnd, c.mirroredEnd) << c.loopStart << ".." << c.loopEnd;
+    EXPECT_EQ(s.reversed, 1u);
+    EXPECT_EQ(s.data[0], 1.0f + 4.0f / 1024.0f);
+    EXPECT_EQ(s.data[4], 1.0f);
+  }
+}
+
+TEST(DataSlotCommands, InvertLoopGainPeriodAndClear) {
+  FileRig rig;
+  Track& t = rig.AddTrack("Song");
+  InitTrackEngine(t.chain[0], static_cast<uint32_t>(EngineTypeId::AmplitudeModulation), rig.dialogs);
+  FillSlot(t.chain[0], 0, 441000, -0.5f);
+  std::copy_n("Sweep", 5, t.chain[0].slots[0].name.begin());
+  DataSlot& s = t.chain[0].slots[0];
+
+  EXPECT_TRUE(RunSlotCommand(rig.app, SlotCommand::Invert, 0));
+  EXPECT_EQ(s.data[0], 0.5f);
+  EXPECT_FALSE(RunSlotCommand(rig.app, SlotCommand::Invert, 0));
+  EXPECT_EQ(s.data[0], -0.5f);
+  EXPECT_TRUE(RunSlotCommand(rig.app, SlotCommand::Loop, 0));
+  EXPECT_FALSE(RunSlotCommand(rig.app, SlotCommand::Loop, 0));
+  RunSlotCommand(rig.app, SlotCommand::Gain, 0, 50);
+  EXPECT_FLOAT_EQ(s.gain, 0.5f);
+
+  const struct {
+    SlotCommand command;
+    int32_t period;
+    uint32_t sync;
+    float rate;
+  } periods[] = {
+      {SlotCommand::Period, 10000, 0, 1.0f},          // one pass in ten seconds
+      {SlotCommand::Period, 1000, 0, 10.0f},
+      {SlotCommand::Sync, 96, 1, 441000.0f * 48 / 96},  // one pass in 96 ticks
+      {SlotCommand::Period, 48, 1, 441000.0f},
+      {SlotCommand::Sync, 20000, 0, 1.0f},             // the period stops at 10000
+  };
+  for (const auto& c : periods) {
+    RunSlotCommand(rig.app, c.command, 0, c.period);
+    EXPECT_EQ(s.tempoSync, c.sync) << c.period;
+    EXPECT_FLOAT_EQ(s.rootOrRate.f, c.rate) << c.period;
+  }
+
+  s.inverted = 1;
+  s.playPosition = 12.5f;
+  EXPECT_FALSE(RunSlotCommand(rig.app, SlotCommand::Clear, 0));
+  EXPECT_FALSE(s.data);
+  EXPECT_EQ(s.length, 0u);
+  EXPECT_EQ(s.loopEnd, 0u);
+  EXPECT_EQ(s.inverted, 0u);
+  EXPECT_EQ(s.playPosition, 0.0f);
+  EXPECT_STREQ(s.name.data(), "Sweep");
+  EXPECT_FLOAT_EQ(s.gain, 0.5f);
+  EXPECT_EQ(t.chain[0].loadedSlotCount, 0u);
+}
+
+}  // namespace
+}  // namespace tonforge
