@@ -13,6 +13,7 @@
 #include "sequencer/song_records.h"
 #include "shell/folders.h"
 #include "shell/random.h"
+#include "shell/redraw.h"
 #include "shell/tables.h"
 
 namespace tonforge {
@@ -64,6 +65,7 @@ struct AppState {
   PlaybackState playback;
   ChainEditorState chainEditor;
   EngineClipboard engineClipboard;
+  RedrawRequests redraw;
   std::atomic<uint32_t> quitRequested{0};
 };
 
