@@ -8,183 +8,63 @@ namespace {
 using testing::FillSlot;
 using testing::Id;
 using testing::SongRig;
-using testing::Type;
 
-constexpr uint32_t kProgramChain = 1, kTrackChain = 0;
+const uint32_t W = Id(EngineTypeId::BasicWave), F = Id(EngineTypeId::LowPassFilter), C = Id(EngineTypeId::CombFilter),
+               Ch = Id(EngineTypeId::Chorus), A = Id(EngineTypeId::Amplifier);
 
-// Row 29 of the song plug-in list is the song speed modulator; the track list has the stereo chorus there.
-TEST(SetEngineType, TakesTheTypeFromTheEditedChainsListAndRevalidates) {
-  struct Case {
-    const char* what;
-    uint32_t mode;
-    int32_t track;
-    int32_t row;
-    uint32_t type;
-    int32_t parameterValueAfter;  // of a parameter-0 event for position 4 holding 5000
-  };
-  const Case cases[] = {
-      {"program chain", kProgramChain, 1, 1, Id(EngineTypeId::BasicWave), 100},
-      {"song chain", kTrackChain, 0, 29, Id(EngineTypeId::SongSpeedModulator), 1000},
-      {"track chain", kTrackChain, 1, 29, Id(EngineTypeId::StereoChorus), 100},
-      {"row beyond the list", kProgramChain, 1, 999, 0, 5000},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    SongRig rig;
-    rig.AddPrograms(1);
-    rig.GrowTo(2);
-    rig.app.song.currentTrack = c.track;
-    Track& track = rig.TrackNo(c.track);
-    const int32_t eventType = Type(c.mode == kProgramChain ? EventType::ProgramEngineParameter
-                                                           : EventType::TrackEngineParameter) + 4;
-    AppendEvent(rig.app, track, {0, Type(EventType::NoteOn), 1050, 0});
-    AppendEvent(rig.app, track, {1, eventType, 0, 5000});
-    rig.app.chainEditor.chainMode = c.mode;
-    rig.app.chainEditor.selectedPosition = 4;
-    rig.app.song.selectedEngineType = c.row;
-    SetEngineType(rig.app);
-    const Engine& e = c.mode == kProgramChain ? rig.app.song.programs[0]->engines[4] : track.chain[4];
-    EXPECT_EQ(e.type, c.type);
-    EXPECT_EQ(EventAt(track, track.eventCount - 1)->valueB, c.parameterValueAfter);
-  }
-}
-
-TEST(ChainMode, SwitchingReturnsTheTypeListToItsFirstRow) {
-  struct Case {
-    uint32_t mode;
-    bool program;
-    int32_t position;
-    uint32_t modeAfter;
-    int32_t positionAfter;
-    int32_t rowAfter;
-  };
-  const Case cases[] = {
-      {kTrackChain, true, 3, kProgramChain, 3, 0},  {kProgramChain, true, 4, kProgramChain, 4, 7},
-      {kProgramChain, false, 8, kTrackChain, 8, 0}, {kProgramChain, false, 9, kProgramChain, 2, 7},
-  };
-  for (const Case& c : cases) {
-    SongRig rig;
-    rig.app.chainEditor = {c.mode, 2};
-    rig.app.song.engineListScroll = 5;
-    rig.app.song.selectedEngineType = 7;
-    (c.program ? SelectProgramChainPosition : SelectTrackChainPosition)(rig.app, c.position);
-    EXPECT_EQ(rig.app.chainEditor.chainMode, c.modeAfter) << c.position;
-    EXPECT_EQ(rig.app.chainEditor.selectedPosition, c.positionAfter) << c.position;
-    EXPECT_EQ(rig.app.song.selectedEngineType, c.rowAfter) << c.position;
-    EXPECT_EQ(rig.app.song.engineListScroll, c.rowAfter == 0 ? 0 : 5) << c.position;
-  }
-}
-
-// Program 0 holds a wave at 0 and a filter at 2; track 1 holds a comb filter at 5.
+// Program 0 holds a wave at 0 and a filter at 2, track 1 a comb filter at 5. Mode 1 edits the program.
 TEST(MoveEngine, SwapsNeighboursAndTheSelectionFollows) {
-  struct Case {
-    uint32_t mode;
-    int32_t from;
-    int32_t step;
-    int32_t selectedAfter;
-    std::array<uint32_t, 9> typesAfter;
-  };
-  const uint32_t W = Id(EngineTypeId::BasicWave), F = Id(EngineTypeId::LowPassFilter), C = Id(EngineTypeId::CombFilter);
-  const Case cases[] = {
-      {kProgramChain, 0, -1, 0, {W, 0, F, 0, 0, 0, 0, 0, 0}},
-      {kProgramChain, 8, +1, 8, {W, 0, F, 0, 0, 0, 0, 0, 0}},
-      {kProgramChain, 2, +1, 3, {W, 0, 0, F, 0, 0, 0, 0, 0}},
-      {kProgramChain, 2, -1, 1, {W, F, 0, 0, 0, 0, 0, 0, 0}},
-      {kTrackChain, 5, -1, 4, {0, 0, 0, 0, C, 0, 0, 0, 0}},
-      {kTrackChain, 8, +1, 8, {0, 0, 0, 0, 0, C, 0, 0, 0}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(::testing::Message() << c.mode << " " << c.from << " " << c.step);
-    SongRig rig;
-    rig.AddPrograms(1);
-    rig.SetType(kProgramChain, 0, W);
-    rig.SetType(kProgramChain, 2, F);
-    rig.GrowTo(2);
-    rig.app.song.currentTrack = 1;
-    rig.SetType(kTrackChain, 5, C);
+  struct Case { uint32_t mode; int32_t from, step, selectedAfter; std::array<uint32_t, 9> types; };
+  for (const Case& c : {Case{1, 0, -1, 0, {W, 0, F}}, Case{1, 8, +1, 8, {W, 0, F}}, Case{1, 2, -1, 1, {W, F, 0}},
+                        Case{0, 5, -1, 4, {0, 0, 0, 0, C}}, Case{0, 8, +1, 8, {0, 0, 0, 0, 0, C}}}) {
+    SongRig rig(1, 2);
+    rig.SetType(1, 0, W), rig.SetType(1, 2, F), rig.SetType(0, 5, C);
     const SampleBlock combBuffer = rig.TrackNo(1).chain[5].left;
     rig.app.chainEditor = {c.mode, c.from};
     (c.step < 0 ? MoveEngineUp : MoveEngineDown)(rig.app);
-    const auto& chain = c.mode == kProgramChain ? rig.app.song.programs[0]->engines : rig.TrackNo(1).chain;
-    std::array<uint32_t, 9> types{};
-    for (int p = 0; p < kChainLength; ++p) types[p] = chain[p].type;
-    EXPECT_EQ(types, c.typesAfter);
+    const auto& chain = c.mode == 1 ? rig.app.song.programs[0]->engines : rig.TrackNo(1).chain;
+    for (int p = 0; p < kChainLength; ++p) EXPECT_EQ(chain[p].type, c.types[p]) << c.mode << c.from << " at " << p;
     EXPECT_EQ(rig.app.chainEditor.selectedPosition, c.selectedAfter);
-    for (int p = 0; p < kChainLength; ++p) {
-      if (chain[p].type == C) {
-        EXPECT_EQ(chain[p].left, combBuffer);  // a track engine's buffers travel with it
-      }
-    }
+    for (const Engine& e : chain) EXPECT_TRUE(e.type != C || e.left == combBuffer);  // a track engine's buffers travel
   }
 }
 
-// The clipboard holds either a chorus (any chain; one delay line, a modulator in slot 0) copied from track 1,
-// or a wave player (programs only) copied from program 0. Pastes go to position 2, which holds an amplifier.
+// The clipboard holds a chorus (any chain; one delay line, a modulator in slot 0) from track 1, or a wave
+// player (programs only) from program 0. The paste goes to position 2, which holds an amplifier.
 TEST(PasteEngine, CopiesOwnDataOrLeavesTheChainAsItWas) {
-  struct Case {
-    const char* what;
-    bool copyWave;
-    bool clearClipboard;
-    uint32_t targetMode;
-    int failAfter;  // successful allocations of the paste before memory runs out; -1 never
-    uint32_t typeAfter;
-    uint32_t slotLoadedAfter;
-    std::vector<std::string> messages;
-  };
-  const uint32_t Ch = Id(EngineTypeId::Chorus), A = Id(EngineTypeId::Amplifier), W = Id(EngineTypeId::BasicWave);
+  struct Case { bool copyWave; uint32_t target; int failAfter; uint32_t typeAfter, slotsAfter; const char* message; };
   const Case cases[] = {
-      {"into a track", false, false, kTrackChain, -1, Ch, 1, {}},
-      {"into a track, no memory for its buffers", false, false, kTrackChain, 0, A, 0,
-       {"Out Of Memory - Cannot Paste Engine"}},
-      {"into a track, no memory for its data", false, false, kTrackChain, 2, Ch, 0,
-       {"Out Of Memory - Cannot Paste Modulator Data"}},
-      {"into a program", false, false, kProgramChain, -1, Ch, 1, {}},
-      {"into a program, no memory for the voices", false, false, kProgramChain, 1, A, 0,
-       {"Out Of Memory - Cannot Paste Engine"}},
-      {"program-only engine into a track", true, false, kTrackChain, -1, A, 0, {}},
-      {"program-only engine into a program", true, false, kProgramChain, -1, W, 1, {}},
-      {"cleared clipboard", false, true, kProgramChain, -1, A, 0, {}},
+      {false, 0, -1, Ch, 1, nullptr},
+      {false, 0, 0, A, 0, "Out Of Memory - Cannot Paste Engine"},  // no memory for its buffers
+      {false, 0, 2, Ch, 0, "Out Of Memory - Cannot Paste Modulator Data"},
+      {false, 1, -1, Ch, 1, nullptr},
+      {false, 1, 1, A, 0, "Out Of Memory - Cannot Paste Engine"},  // no memory for the voices' buffers
+      {true, 0, -1, A, 0, nullptr},                                // a program-only engine stays out of tracks
+      {true, 1, -1, W, 1, nullptr},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    SongRig rig;
-    rig.AddPrograms(1);
-    rig.GrowTo(2);
-    rig.app.song.currentTrack = 1;
-    rig.SetType(kProgramChain, 0, W);
-    rig.SetType(kProgramChain, 2, A);
-    rig.SetType(kTrackChain, 0, Ch);
-    rig.SetType(kTrackChain, 2, A);
-    Engine& chorus = rig.TrackNo(1).chain[0];
-    FillSlot(chorus, 0, 8);
-    FillSlot(rig.app.song.programs[0]->engines[0], 0, 8);
-    rig.app.chainEditor = {c.copyWave ? kProgramChain : kTrackChain, 0};
+    SongRig rig(1, 2);
+    rig.SetType(1, 0, W), rig.SetType(1, 2, A), rig.SetType(0, 0, Ch), rig.SetType(0, 2, A);
+    FillSlot(rig.TrackNo(1).chain[0], 0, 8);
+    FillSlot(rig.ProgramEngine(0, 0), 0, 8);
+    rig.app.chainEditor = {c.copyWave ? 1u : 0u, 0};
     CopyEngine(rig.app);
-    if (c.clearClipboard) ClearEngineClipboard(rig.app);
-    rig.app.chainEditor = {c.targetMode, 2};
-    if (c.failAfter >= 0) FailAllocationsForTesting(c.failAfter, 1);
+    rig.app.chainEditor = {c.target, 2};
+    FailAllocationsForTesting(std::max(c.failAfter, 0), c.failAfter >= 0 ? 1 : 0);
     PasteEngine(rig.app);
     FailAllocationsForTesting(0, 0);
-
-    const Engine& pasted =
-        c.targetMode == kProgramChain ? rig.app.song.programs[0]->engines[2] : rig.TrackNo(1).chain[2];
-    EXPECT_EQ(rig.Messages(), c.messages);
-    EXPECT_EQ(pasted.type, c.typeAfter);
-    EXPECT_EQ(pasted.slots[0].loaded, c.slotLoadedAfter);
-    EXPECT_EQ(pasted.loadedSlotCount, c.slotLoadedAfter);
-    if (c.slotLoadedAfter == 1) {
-      EXPECT_NE(pasted.slots[0].data, chorus.slots[0].data);
+    const Engine& pasted = c.target == 1 ? rig.ProgramEngine(0, 2) : rig.TrackNo(1).chain[2];
+    EXPECT_EQ(rig.Messages(), c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{}) << &c - cases;
+    EXPECT_EQ(pasted.type, c.typeAfter) << &c - cases;
+    EXPECT_EQ(pasted.loadedSlotCount, c.slotsAfter) << &c - cases;
+    if (c.slotsAfter == 1) {
+      EXPECT_NE(pasted.slots[0].data, rig.app.engineClipboard.engine.slots[0].data);
       EXPECT_EQ(pasted.slots[0].data[7], 8.0f);
     }
-    if (c.typeAfter == Ch && c.targetMode == kTrackChain) {
-      ASSERT_TRUE(pasted.left && pasted.right);
-      EXPECT_NE(pasted.left, chorus.left);
-      pasted.right[pasted.bufferLength - 1] = 0.0f;  // the sanitizer build checks the length
-    }
-    if (c.targetMode == kProgramChain) {
-      EXPECT_FALSE(pasted.left);
-      EXPECT_EQ(rig.app.song.positionBufferSize[2], pasted.bufferLength);
-    }
+    const bool ownBuffers = c.typeAfter == Ch && c.target == 0;
+    EXPECT_EQ(static_cast<bool>(pasted.right), ownBuffers);
+    if (ownBuffers) pasted.right[pasted.bufferLength - 1] = 0.0f;  // the sanitizer build checks the length
+    EXPECT_TRUE(c.target == 0 || rig.app.song.positionBufferSize[2] == pasted.bufferLength);
   }
 }
 
