@@ -9,7 +9,8 @@ Event* EventList::InsertAfter(Event* previous, const EventValues& v) {
   std::unique_ptr<Event> e;
   try {
     e = std::make_unique<Event>();
-    owned_.reserve(owned_.size() + 1);
+    // Geometric growth: reserving one more each time would copy the whole list on every insertion.
+    if (owned_.size() == owned_.capacity()) owned_.reserve(std::max<std::size_t>(16, owned_.capacity() * 2));
   } catch (const std::bad_alloc&) {
     return nullptr;
   }
