@@ -9,7 +9,8 @@ Event* EventList::InsertAfter(Event* previous, const EventValues& v) {
   std::unique_ptr<Event> e;
   try {
     e = std::make_unique<Event>();
-    owned_.reserve(owned_.size() + 1);
+    // Geometric growth: reserving one more each time would copy the whole list on every insertion.
+    if (owned_.size() == owned_.capacity()) owned_.reserve(std::max<std::size_t>(16, owned_.capacity() * 2));
   } catch (const std::bad_alloc&) {
     return nullptr;
   }
@@ -21,17 +22,21 @@ Event* EventList::InsertAfter(Event* previous, const EventValues& v) {
   e->next.store(link.load(std::memory_order_relaxed), std::memory_order_relaxed);
   Event* raw = e.get();
   owned_.push_back(std::move(e));
+  if (raw->next.load(std::memory_order_relaxed) == nullptr) tail_ = raw;
   link.store(raw, std::memory_order_release);  // the event is complete before anyone can reach it
   return raw;
 }
 
 void EventList::Erase(Event* e) {
   std::atomic<Event*>* link = &head_;
+  Event* previous = nullptr;
   for (Event* cur = link->load(); cur != nullptr; cur = link->load()) {
     if (cur == e) {
       link->store(cur->next.load(), std::memory_order_release);
+      if (tail_ == e) tail_ = previous;
       break;
     }
+    previous = cur;
     link = &cur->next;
   }
   auto it = std::find_if(owned_.begin(), owned_.end(), [e](const auto& p) { return p.get() == e; });
@@ -40,6 +45,7 @@ void EventList::Erase(Event* e) {
 
 void EventList::Clear() {
   head_.store(nullptr, std::memory_order_release);
+  tail_ = nullptr;
   owned_.clear();
 }
 

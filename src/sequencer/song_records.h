@@ -58,6 +58,8 @@ public:
   EventList& operator=(const EventList&) = delete;
 
   Event* First() const { return head_.load(std::memory_order_acquire); }
+  // The last event, so that loaders append in constant time.
+  Event* Last() const { return tail_; }
   static Event* Next(const Event* e) { return e->next.load(std::memory_order_acquire); }
   int32_t Count() const { return static_cast<int32_t>(owned_.size()); }
 
@@ -69,6 +71,7 @@ public:
 
 private:
   std::atomic<Event*> head_{nullptr};
+  Event* tail_ = nullptr;  // touched by the main thread only
   std::vector<std::unique_ptr<Event>> owned_;
 };
 

@@ -1,0 +1,304 @@
+#include "programs/program_list.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <new>
+#include <vector>
+
+#include "audio/playback.h"
+#include "programs/chain_editing.h"
+#include "sequencer/song.h"
+#include "shell/show_error.h"
+
+namespace tonforge {
+
+namespace {
+
+// New blocks for one position of every voice: the LiveVoice first, then tracks 1.. in list order.
+struct BufferPlan {
+  int position = 0;
+  uint32_t size = 0;
+  bool change = false;
+  std::vector<SampleBlock> blocks;  // left and right per voice
+};
+
+int32_t VoiceCount(const AppState& app) { return 1 + std::max(app.song.tracks.Count() - 1, 0); }
+
+// A size of 0 needs no blocks: committing it releases the buffers.
+bool AllocatePlan(const AppState& app, BufferPlan& plan) {
+  if (plan.size == 0) return true;
+  const std::size_t count = 2 * static_cast<std::size_t>(VoiceCount(app));
+  try {
+    plan.blocks.reserve(count);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    plan.blocks.push_back(AllocateSamples(plan.size));
+    if (!plan.blocks.back()) {
+      plan.blocks.clear();
+      return false;
+    }
+  }
+  return true;
+}
+
+// Decides the new size of position p and allocates for it. False only when the position must grow and
+// cannot; a shrink that cannot get memory keeps the present, larger buffers.
+bool PlanFit(const AppState& app, int p, BufferPlan& plan) {
+  plan.position = p;
+  plan.size = PositionNeed(app.song, p);
+  const uint32_t present = app.song.positionBufferSize[p];
+  if (plan.size == present) return true;
+  plan.change = AllocatePlan(app, plan);
+  return plan.change || plan.size < present;
+}
+
+void SetVoiceBuffers(Program& voice, PositionBuffers& buffers, int p, SampleBlock left, SampleBlock right) {
+  buffers.left[p] = std::move(left);
+  buffers.right[p] = std::move(right);
+  voice.engines[p].left = buffers.left[p];
+  voice.engines[p].right = buffers.right[p];
+}
+
+void Commit(AppState& app, BufferPlan& plan) {
+  if (!plan.change) return;
+  const int p = plan.position;
+  auto block = [&plan](std::size_t i) { return i < plan.blocks.size() ? std::move(plan.blocks[i]) : SampleBlock{}; };
+  SetVoiceBuffers(app.live.voice, app.live.buffers, p, block(0), block(1));
+  for (int32_t i = 1; i < app.song.tracks.Count(); ++i) {
+    Track& t = *app.song.tracks.At(i);
+    SetVoiceBuffers(t.playingProgram, t.voiceBuffers, p, block(2 * i), block(2 * i + 1));
+  }
+  app.song.positionBufferSize[p] = plan.size;
+}
+
+void ReleaseSlotData(Engine& e) {
+  for (DataSlot& s : e.slots) {
+    if (s.loaded != 0) {
+      s.data.reset();
+      s.loaded = 0;
+    }
+  }
+  e.loadedSlotCount = 0;
+}
+
+// Removes the notes that play program `index` and moves the later programs' notes down one.
+void ForgetProgramInEvents(Song& song, Track& track, int32_t index) {
+  const bool global = IsGlobalTrack(song, track);
+  std::vector<Event*> doomed;
+  for (Event* e = track.events.First(); e != nullptr; e = EventList::Next(e)) {
+    if (e->type != static_cast<int32_t>(EventType::NoteOn)) continue;
+    if (e->valueB == index && !(global && e == track.events.First()))
+      doomed.push_back(e);
+    else if (e->valueB > index)
+      --e->valueB;
+  }
+  for (Event* e : doomed) track.events.Erase(e);
+  SyncEventCount(track);
+  KeepSelectionInList(track);
+}
+
+}  // namespace
+
+Program* CurrentProgram(AppState& app) {
+  const int32_t i = app.song.currentProgram;
+  if (i < 0 || i >= ProgramCount(app.song)) return nullptr;
+  return app.song.programs[i].get();
+}
+
+int32_t ProgramCount(const Song& song) { return static_cast<int32_t>(song.programs.size()); }
+
+Program* NewProgram(AppState& app) {
+  StopPlayback(app);
+  Song& song = app.song;
+  std::unique_ptr<Program> program;
+  try {
+    program = std::make_unique<Program>();
+    song.programs.reserve(song.programs.size() + 1);
+  } catch (const std::bad_alloc&) {
+    ShowError(app.dialogs, "Out Of Memory - Cannot Create New Program");
+    return nullptr;
+  }
+  std::snprintf(program->name.data(), program->name.size(), "Program %d", static_cast<int>(ProgramCount(song)));
+  for (Engine& e : program->engines) InitProgramEngine(e, 0);  // empty positions need no buffers
+  song.programs.push_back(std::move(program));
+  if (ProgramCount(song) == 1) SelectProgram(app, 0);
+  // Panels to redraw: the program list.
+  return song.programs.back().get();
+}
+
+void CopyProgram(AppState& app) {
+  if (CurrentProgram(app) == nullptr) return;
+  const int32_t source = app.song.currentProgram;
+  Program* copy = NewProgram(app);
+  if (copy == nullptr) return;
+  const Program& original = *app.song.programs[source];
+  *copy = original;
+  for (int p = 0; p < kChainLength; ++p)
+    copy->engines[p] = CopyEngineWithData(original.engines[p], app.dialogs, "Out Of Memory - Cannot Create New Program");
+  // Panels to redraw: the program list.
+}
+
+void DeleteProgram(AppState& app) {
+  Program* program = CurrentProgram(app);
+  if (program == nullptr) return;
+  if (!ConfirmCommand(app.dialogs, "Delete Program")) return;
+  StopPlayback(app);
+  Song& song = app.song;
+  const int32_t index = song.currentProgram;
+  for (int p = 0; p < kChainLength; ++p) ReleaseProgramEngine(app, program->engines[p], p);
+  song.programs.erase(song.programs.begin() + index);
+  for (int32_t i = 0; i < song.tracks.Count(); ++i) {
+    Track& track = *song.tracks.At(i);
+    ForgetProgramInEvents(song, track, index);
+    ValidateEvents(song, track);
+  }
+  const int32_t count = ProgramCount(song);
+  if (song.currentProgram >= count) song.currentProgram = count - 1;
+  FollowCurrentProgram(song);
+  if (count == 0 && app.chainEditor.chainMode == 1) SetChainMode(app, 0);
+  // Panels to redraw: the program list, the program editor, the event list.
+}
+
+void FreeAllPrograms(AppState& app) {
+  StopPlayback(app);
+  Song& song = app.song;
+  song.programs.clear();
+  song.currentProgram = 0;
+  song.programListScroll = 0;
+  // Every need is now zero, so this only releases and cannot fail.
+  FitAllPositionBuffers(app);
+}
+
+void FollowCurrentProgram(Song& song) {
+  if (song.currentProgram < song.programListScroll) song.programListScroll = song.currentProgram;
+  if (song.currentProgram - song.programListScroll > kProgramListRows - 1)
+    song.programListScroll = song.currentProgram - (kProgramListRows - 1);
+  song.programListScroll = std::max(song.programListScroll, 0);
+}
+
+void SelectProgram(AppState& app, int32_t index) {
+  if (index < 0 || index >= ProgramCount(app.song)) return;
+  app.song.currentProgram = index;
+  FollowCurrentProgram(app.song);
+  // Panels to redraw: the program list and the program editor.
+}
+
+void SelectProgramRow(AppState& app, int32_t row) {
+  if (row < 0 || row >= kProgramListRows) return;
+  SelectProgram(app, app.song.programListScroll + row);
+}
+
+void SetProgramLevel(AppState& app, int32_t percent) {
+  if (Program* p = CurrentProgram(app)) p->level = static_cast<float>(std::clamp(percent, 0, 100)) * 0.01f;
+}
+
+void SetProgramPan(AppState& app, int32_t pan) {
+  if (Program* p = CurrentProgram(app)) p->pan = std::clamp(pan, -100, 100) + 100;
+}
+
+uint32_t CountUsedEngines(Program& program) {
+  program.engineCount = 0;
+  for (int p = kChainLength - 1; p >= 0; --p) {
+    if (program.engines[p].type != 0) {
+      program.engineCount = static_cast<uint32_t>(p + 1);
+      break;
+    }
+  }
+  return program.engineCount;
+}
+
+bool IsEngineValidAt(uint32_t type, uint32_t levelBit) {
+  return IsKnownType(type) && (TypeLevelFlags(type) & levelBit) != 0;
+}
+
+Engine CopyEngineWithData(const Engine& source, Dialogs& dialogs, std::string_view failureText) {
+  Engine copy = source;
+  copy.left.reset();
+  copy.right.reset();
+  for (DataSlot& s : copy.slots) {
+    if (s.loaded == 0) {
+      s.data.reset();
+      continue;
+    }
+    s.data = CopySamples(s.data, s.length);
+    if (!s.data) {
+      ShowError(dialogs, failureText);
+      s.loaded = 0;
+    }
+  }
+  RecountLoadedSlots(copy);
+  return copy;
+}
+
+void RecountLoadedSlots(Engine& engine) {
+  uint32_t n = 0;
+  while (n < kDataSlotCount && engine.slots[n].loaded != 0) ++n;
+  engine.loadedSlotCount = n;
+}
+
+void ReleaseProgramEngine(AppState& app, Engine& engine, int position) {
+  ReleaseSlotData(engine);
+  if (engine.bufferLength != 0 && engine.bufferLength == app.song.positionBufferSize[position]) {
+    engine.delayLineCount = 0;
+    engine.bufferLength = 0;
+    engine.lineLength = 0;
+    FitPositionBuffers(app, position);  // a shrink: cannot fail
+  }
+}
+
+uint32_t PositionNeed(const Song& song, int position) {
+  uint32_t need = 0;
+  for (const auto& program : song.programs) need = std::max(need, program->engines[position].bufferLength);
+  return need;
+}
+
+bool FitPositionBuffers(AppState& app, int position) {
+  BufferPlan plan;
+  if (!PlanFit(app, position, plan)) return false;
+  Commit(app, plan);
+  return true;
+}
+
+bool FitPositionBuffers(AppState& app, int first, int second) {
+  BufferPlan a, b;
+  if (!PlanFit(app, first, a) || !PlanFit(app, second, b)) return false;
+  Commit(app, a);
+  Commit(app, b);
+  return true;
+}
+
+bool FitAllPositionBuffers(AppState& app) {
+  bool all = true;
+  for (int p = 0; p < kChainLength; ++p) all = FitPositionBuffers(app, p) && all;
+  return all;
+}
+
+void FitProgramBuffers(AppState& app, Program& program) {
+  for (int p = 0; p < kChainLength; ++p) {
+    if (FitPositionBuffers(app, p)) continue;
+    ShowError(app.dialogs, "Out Of Memory - Cannot Initialise Program Engine");
+    InitProgramEngine(program.engines[p], 0);
+    FitPositionBuffers(app, p);  // back to what the other programs need: no growth
+  }
+}
+
+bool ReplaceProgramEngine(AppState& app, Program& program, int position, Engine incoming) {
+  Engine outgoing = std::move(program.engines[position]);
+  program.engines[position] = std::move(incoming);
+  if (!FitPositionBuffers(app, position)) {
+    program.engines[position] = std::move(outgoing);
+    return false;
+  }
+  return true;  // the outgoing engine's sample data goes with it
+}
+
+void AttachVoiceBuffers(Program& voice, const PositionBuffers& buffers) {
+  for (int p = 0; p < kChainLength; ++p) {
+    voice.engines[p].left = buffers.left[p];
+    voice.engines[p].right = buffers.right[p];
+  }
+}
+
+}  // namespace tonforge

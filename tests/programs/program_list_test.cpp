@@ -1,0 +1,135 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "support/song_rig.h"
+
+namespace tonforge {
+namespace {
+
+using testing::FillSlot;
+using testing::Id;
+using testing::SongRig;
+using testing::Type;
+
+TEST(ProgramList, NamesCountTheListAndTheCurrentProgramStaysValid) {
+  enum Action { New, Copy, Select, Delete };
+  struct Step { Action action; int32_t index; std::vector<std::string> names; int32_t current; };
+  const std::string p0 = "Program 0", p1 = "Program 1";
+  const Step steps[] = {
+      {New, 0, {p0}, 0},           {New, 0, {p0, p1}, 0},          {Delete, 0, {p1}, 0},
+      {New, 0, {p1, p1}, 0},       // named after the count, so names repeat
+      {Select, 1, {p1, p1}, 1},    {Copy, 0, {p1, p1, p1}, 1},     // the copy keeps its source's name
+      {Select, 2, {p1, p1, p1}, 2}, {Delete, 0, {p1, p1}, 1},      // the one before the last becomes current
+      {Select, 7, {p1, p1}, 1},
+  };
+  SongRig rig;
+  for (const Step& s : steps) {
+    rig.dialogs.answers = {true};
+    if (s.action == New) NewProgram(rig.app);
+    if (s.action == Copy) CopyProgram(rig.app);
+    if (s.action == Select) SelectProgram(rig.app, s.index);
+    if (s.action == Delete) DeleteProgram(rig.app);
+    std::vector<std::string> names;
+    for (const auto& p : rig.app.song.programs) names.push_back(p->name.data());
+    EXPECT_EQ(names, s.names) << &s - steps;
+    EXPECT_EQ(rig.app.song.currentProgram, s.current) << &s - steps;
+  }
+  while (rig.app.song.programs.size() < 12) NewProgram(rig.app);
+  for (auto [index, scroll] : std::vector<std::pair<int32_t, int32_t>>{{11, 3}, {5, 3}, {1, 1}}) {
+    SelectProgram(rig.app, index);  // the nine-row window follows
+    EXPECT_EQ(rig.app.song.programListScroll, scroll) << index;
+  }
+}
+
+TEST(CopyProgram, TheCopyOwnsItsSampleBlocks) {
+  for (bool memoryRunsOut : {false, true}) {
+    SongRig rig(1);
+    rig.SetType(1, 0, Id(EngineTypeId::BasicWave));
+    FillSlot(rig.ProgramEngine(0, 0), 0, 4);
+    FailAllocationsForTesting(0, memoryRunsOut ? 1 : 0);
+    CopyProgram(rig.app);
+    FailAllocationsForTesting(0, 0);
+    const Engine& copy = rig.ProgramEngine(1, 0);
+    EXPECT_EQ(copy.type, Id(EngineTypeId::BasicWave));
+    EXPECT_EQ(copy.loadedSlotCount, memoryRunsOut ? 0u : 1u);
+    EXPECT_EQ(rig.Messages().size(), memoryRunsOut ? 1u : 0u);
+    rig.ProgramEngine(0, 0).slots[0].data[3] = -1.0f;
+    EXPECT_TRUE(memoryRunsOut || copy.slots[0].data[3] == 4.0f);
+  }
+}
+
+TEST(DeleteProgram, RemovesItsNotesAndRenumbersTheLaterOnes) {
+  SongRig rig(5, 3);
+  const int32_t note = Type(EventType::NoteOn);
+  rig.Add(1, {{0, note, 50, 0}, {10, note, 50, 1}, {20, note, 50, 2}, {30, note, 50, 3}, {40, note, 50, 4}});
+  rig.Add(2, {{0, note, 50, 2}});
+  SelectProgram(rig.app, 2);
+  rig.dialogs.answers = {true};
+  DeleteProgram(rig.app);
+  EXPECT_EQ(rig.Events(1), (std::vector<testing::EventRow>{{0, note, 50, 0}, {10, note, 50, 1}, {30, note, 50, 2}, {40, note, 50, 3}}));
+  EXPECT_EQ(rig.TrackNo(1).eventCount, 4);
+  EXPECT_EQ(rig.TrackNo(2).eventCount, 0);
+}
+
+TEST(DeleteProgram, AsksFirstAndLeavesTheEditorOnAChainThatExists) {
+  struct Case { int programs; bool answer; uint32_t mode; int32_t countAfter; uint32_t modeAfter; int32_t rowAfter; };
+  for (const Case& c : {Case{2, false, 1, 2, 1, 5}, Case{1, true, 1, 0, 0, 0}, Case{1, true, 0, 0, 0, 5},
+                        Case{0, true, 0, 0, 0, 5}}) {
+    SongRig rig(c.programs);
+    rig.app.chainEditor.chainMode = c.mode;
+    rig.app.song.selectedEngineType = 5;
+    rig.dialogs.answers = {c.answer};
+    DeleteProgram(rig.app);
+    EXPECT_EQ(ProgramCount(rig.app.song), c.countAfter);
+    EXPECT_EQ(rig.app.chainEditor.chainMode, c.modeAfter);
+    EXPECT_EQ(rig.app.song.selectedEngineType, c.rowAfter);
+    ASSERT_EQ(rig.dialogs.shown.size(), c.programs > 0 ? 1u : 0u);  // nothing to delete, nothing asked
+    for (const auto& box : rig.dialogs.shown) EXPECT_EQ(box.caption + ": " + box.text, "Delete Program: Are You Sure?");
+  }
+}
+
+TEST(CountUsedEngines, HighestFilledPositionPlusOne) {
+  for (const auto& [positions, count] :
+       std::vector<std::pair<std::vector<int>, uint32_t>>{{{}, 0}, {{0, 4}, 5}, {{8}, 9}, {{0}, 1}}) {
+    Program p;
+    for (int position : positions) InitProgramEngine(p.engines[position], Id(EngineTypeId::Amplifier));
+    EXPECT_EQ(CountUsedEngines(p), count);
+  }
+}
+
+// Steps on one song with two programs; sizes are those of positions 0, 1 and 2.
+TEST(PositionBuffers, SizedByTheLargestNeedAndSharedByEveryVoice) {
+  const uint32_t comb = BuildEngineCatalog()[Id(EngineTypeId::CombFilter)].delayBufferLength;
+  const uint32_t delay = BuildEngineCatalog()[Id(EngineTypeId::BasicDelay)].delayBufferLength;
+  const std::pair<std::function<void(SongRig&)>, std::array<uint32_t, 3>> steps[] = {
+      {[](SongRig& r) { r.SetType(1, 1, Id(EngineTypeId::CombFilter)); }, {0, comb, 0}},
+      {[](SongRig& r) { InsertTrack(r.app); }, {0, comb, 0}},
+      {[](SongRig& r) { SelectProgram(r.app, 1), r.SetType(1, 1, Id(EngineTypeId::BasicDelay)); }, {0, comb, 0}},
+      {[](SongRig& r) { SelectProgram(r.app, 0), r.SetType(1, 1, 0); }, {0, delay, 0}},  // the next largest need
+      {[](SongRig& r) { SelectProgram(r.app, 1), MoveEngineDown(r.app); }, {0, 0, delay}},
+      {[](SongRig& r) {  // growth without memory changes nothing
+         FailAllocationsForTesting(0, 1), r.SetType(1, 0, Id(EngineTypeId::CombFilter)), FailAllocationsForTesting(0, 0);
+       }, {0, 0, delay}},
+      {[](SongRig& r) { r.dialogs.answers = {true}, DeleteProgram(r.app); }, {0, 0, 0}},
+  };
+  SongRig rig(2, 2);
+  for (const auto& [act, sizes] : steps) {
+    act(rig);
+    std::vector<std::pair<Program*, PositionBuffers*>> voices = {{&rig.app.live.voice, &rig.app.live.buffers}};
+    for (int32_t t = 1; t < rig.app.song.tracks.Count(); ++t) voices.push_back({&rig.TrackNo(t).playingProgram, &rig.TrackNo(t).voiceBuffers});
+    for (int p = 0; p < 3; ++p) {
+      EXPECT_EQ(rig.app.song.positionBufferSize[p], sizes[p]) << p;
+      for (auto [voice, buffers] : voices) {
+        ASSERT_EQ(static_cast<bool>(buffers->left[p]), sizes[p] != 0) << p;
+        EXPECT_EQ(voice->engines[p].right, buffers->right[p]);
+        if (sizes[p] != 0) buffers->right[p][sizes[p] - 1] = 0.5f;  // the sanitizer build checks the length
+      }
+    }
+  }
+  EXPECT_EQ(rig.Messages(), (std::vector<std::string>{"Out Of Memory - Cannot Initialise Program Engine", "Are You Sure?"}));
+  EXPECT_FALSE(rig.TrackNo(0).voiceBuffers.left[1]);
+}
+
+}  // namespace
+}  // namespace tonforge

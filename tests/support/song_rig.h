@@ -1,0 +1,64 @@
+#pragma once
+// A fresh AppState holding a new song, with shortcuts for building programs, tracks and events.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "programs/chain_editing.h"
+#include "programs/program_list.h"
+#include "sequencer/song.h"
+#include "support/fake_dialogs.h"
+
+namespace tonforge::testing {
+
+using EventRow = std::array<int32_t, 4>;  // tick, type, value A, value B
+inline int32_t Type(EventType t) { return static_cast<int32_t>(t); }
+inline uint32_t Id(EngineTypeId t) { return static_cast<uint32_t>(t); }
+
+struct SongRig {
+  explicit SongRig(int programs = 0, int32_t tracks = 1) {
+    NewSong(app);
+    for (int i = 0; i < programs; ++i) NewProgram(app);
+    for (app.song.currentTrack = 0; app.song.tracks.Count() < tracks; app.song.currentTrack++) InsertTrack(app);
+  }
+
+  Track& TrackNo(int32_t i) { return *TrackAt(app.song, i); }
+  Engine& ProgramEngine(int32_t program, int p) { return app.song.programs[program]->engines[p]; }
+
+  // Sets a type in the program chain (mode 1) or the current track's chain (mode 0) with the editor's commands.
+  void SetType(uint32_t mode, int32_t position, uint32_t type) {
+    app.chainEditor = {mode, position};
+    const TypeList& list = EngineTypesFor(app);
+    app.song.selectedEngineType =
+        static_cast<int32_t>(std::find(list.types.begin(), list.types.begin() + list.count, type) - list.types.begin());
+    SetEngineType(app);
+  }
+
+  void Add(int32_t track, const std::vector<EventRow>& rows) {
+    for (auto [t, type, a, b] : rows) AppendEvent(app, TrackNo(track), {t, type, a, b});
+  }
+  std::vector<EventRow> Events(int32_t track) {
+    std::vector<EventRow> out;
+    for (Event* e = TrackNo(track).events.First(); e; e = EventList::Next(e)) out.push_back({e->tick, e->type, e->valueA, e->valueB});
+    return out;
+  }
+  std::vector<std::string> Messages() const {
+    std::vector<std::string> out;
+    for (const auto& box : dialogs.shown) out.push_back(box.text);
+    return out;
+  }
+
+  FakeDialogs dialogs;
+  AppState app{dialogs};
+};
+
+// Gives slot s of the engine n samples counting up from 1.
+inline void FillSlot(Engine& e, int s, uint32_t n) {
+  e.slots[s].loaded = 1;
+  e.slots[s].data = AllocateSamples(n);
+  for (uint32_t i = 0; i < n; ++i) e.slots[s].data[i] = 1.0f + static_cast<float>(i);
+  e.slots[s].length = n;
+  RecountLoadedSlots(e);
+}
+
+}  // namespace tonforge::testing
