@@ -1,5 +1,7 @@
 #include "engines/catalog.h"
 
+#include <algorithm>
+
 namespace tonforge {
 
 namespace {
@@ -195,5 +197,14 @@ const EngineCatalog& BuildEngineCatalog() { return kCatalog; }
 bool IsKnownType(uint32_t type) { return type < kEngineTypeCount; }
 
 uint32_t TypeLevelFlags(uint32_t type) { return IsKnownType(type) ? kCatalog.types[type].levelFlags : 0; }
+
+std::string_view OptionLabel(uint32_t type, int option, uint32_t value) {
+  if (!IsKnownType(type) || option < 0 || option >= kOptionCount) return {};
+  const OptionSpec& o = kCatalog.types[type].options[option];
+  if (o.present == 0) return {};
+  const uint32_t choice = o.kind == OptionKind::Choice && o.count > 0 ? std::min(value, o.count - 1) : 0;
+  const auto& label = o.labels[choice];
+  return std::string_view(label.data(), std::find(label.begin(), label.end(), '\0') - label.begin());
+}
 
 }  // namespace tonforge

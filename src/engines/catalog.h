@@ -89,6 +89,11 @@ bool IsKnownType(uint32_t type);
 // Flags of a type, 0 for an unknown one.
 uint32_t TypeLevelFlags(uint32_t type);
 
+// The name an option button shows for a stored value: the choice it selects, or a toggle's caption. Option
+// values come from files as they were saved, so a choice at or beyond the count shows the last choice's name
+// instead of reading past the labels; an absent option or an unknown type has no name.
+std::string_view OptionLabel(uint32_t type, int option, uint32_t value);
+
 inline std::string_view TextOf(const char* text) { return std::string_view(text); }
 
 }  // namespace tonforge

@@ -87,9 +87,10 @@ void ProcessPitchModulation(Engine& e, VoiceRef voice, int32_t, SampleContext& c
 void ProcessPitchShift(Engine& e, VoiceRef voice, int32_t, SampleContext&) { WriteTranspose(voice, e.W[0].i); }
 
 // W6 is the step phase; option 2 holds the step index across notes. A stored index at or beyond the number
-// of tones (a damaged file, or fewer tones chosen since) restarts at the first tone.
+// of tones (a damaged file, or fewer tones chosen since) restarts at the first tone; a stored choice beyond
+// "5 Tones" plays five.
 void ProcessArpeggiator(Engine& e, VoiceRef voice, int32_t, SampleContext& ctx) {
-  const uint32_t tones = std::min(e.options[0] + kFewestArpeggioTones, kMostArpeggioTones);
+  const uint32_t tones = std::min(e.options[0], kMostArpeggioTones - kFewestArpeggioTones) + kFewestArpeggioTones;
   uint32_t& step = e.options[2];
   if (step >= tones) step = 0;
   const float rateFactor = ctx.rate->rateFactor;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "audio/playback.h"
+#include "programs/chain_editing.h"
 #include "programs/engine_image.h"
 
 namespace tonforge {
@@ -21,15 +22,9 @@ bool HoldsWaveData(const Engine& e) { return e.type <= static_cast<uint32_t>(Eng
 
 Engine* SelectedEngine(AppState& app) {
   const int32_t p = app.chainEditor.selectedPosition;
-  if (p < 0 || p >= kChainLength) return nullptr;
-  Song& song = app.song;
-  if (app.chainEditor.chainMode == 1) {
-    const int32_t current = song.currentProgram;
-    if (current < 0 || current >= static_cast<int32_t>(song.programs.size())) return nullptr;
-    return &song.programs[current]->engines[p];
-  }
-  Track* track = song.tracks.At(song.currentTrack);
-  return track != nullptr ? &track->chain[p] : nullptr;
+  const EditedChain chain = CurrentChain(app);
+  if (chain.engines == nullptr || p < 0 || p >= kChainLength) return nullptr;
+  return &(*chain.engines)[p];
 }
 
 void UpdateKeyRanges(Engine& e) {
@@ -39,7 +34,8 @@ void UpdateKeyRanges(Engine& e) {
     s.upperPitch = kHighestPitch;
     for (int j = k + 1; j < kDataSlotCount; ++j) {
       if (e.slots[j].loaded == 0) continue;
-      s.upperPitch = (e.slots[j].rootOrRate.i + s.rootOrRate.i) / 2;
+      // Root pitches from files may be anywhere in the i32 range: the midpoint is taken without overflow.
+      s.upperPitch = static_cast<int32_t>((int64_t{e.slots[j].rootOrRate.i} + s.rootOrRate.i) / 2);
       break;
     }
   }

@@ -1,5 +1,6 @@
 #include "programs/engine_image.h"
 
+#include <algorithm>
 #include <cmath>
 #include <type_traits>
 
@@ -49,12 +50,18 @@ void ReadWords(ByteReader& r, std::array<T, N>& words) {
 
 bool IsWavePlayerSlot(uint32_t type) { return type <= static_cast<uint32_t>(EngineTypeId::StereoWave); }
 
+// Only what no routine can bound is refused: a value that is not a number. Root pitches, loop points and
+// play positions of any size are bounded where they are used, and a slot imported from an empty wave holds
+// no samples at all.
 bool SlotIsSound(const DataSlot& s, uint32_t type) {
   if (s.loaded == 0) return true;
-  if (s.length == 0) return false;
-  if (!std::isfinite(s.gain) || !std::isfinite(s.playPosition) || s.playPosition < 0.0f) return false;
-  if (IsWavePlayerSlot(type)) return s.rootOrRate.i >= 0 && s.rootOrRate.i <= kHighestPitch;
-  return std::isfinite(s.rootOrRate.f);
+  if (!std::isfinite(s.gain) || !std::isfinite(s.playPosition)) return false;
+  return IsWavePlayerSlot(type) || std::isfinite(s.rootOrRate.f);
+}
+
+// The fraction SetParameter stores for a user's integer, so a clamped value is one the panel could set.
+float StoredFraction(int32_t value) {
+  return static_cast<float>(static_cast<double>(value) * static_cast<double>(0.01f));
 }
 
 }  // namespace
@@ -181,7 +188,7 @@ bool ReadDataBlocks(ByteReader& r, Chain& chain, Dialogs& dialogs) {
   if (!r.Has(DataBlockBytes(chain))) return false;
   for (Engine& e : chain) {
     for (DataSlot& s : e.slots) {
-      if (s.loaded == 0) continue;
+      if (s.loaded == 0 || s.length == 0) continue;
       s.data = AllocateSamples(s.length);
       if (!s.data) {
         ShowError(dialogs, "Out Of Memory - Cannot Load Modulator Data");
@@ -208,20 +215,9 @@ bool DataBlocksAreFinite(const Chain& chain) {
 }
 
 bool EngineImageIsSound(const Engine& e) {
-  if (!IsKnownType(e.type)) return false;
-  const EngineType& t = BuildEngineCatalog()[e.type];
+  if (!IsKnownType(e.type) || e.loadedSlotCount > kDataSlotCount) return false;
   for (int k = 0; k < kParameterCount; ++k) {
     if (!std::isfinite(e.F[k]) || !std::isfinite(e.C[k])) return false;
-    const ParameterSpec& p = t.parameters[k];
-    if (p.present == 0) continue;
-    // Half a step of slack either side: the stored fraction is the user's integer times 0.01, rounded.
-    const float lowest = static_cast<float>(p.minimum) * 0.01f - 0.005f;
-    const float highest = static_cast<float>(p.maximum) * 0.01f + 0.005f;
-    if (e.F[k] < lowest || e.F[k] > highest) return false;
-  }
-  for (int g = 0; g < kOptionCount; ++g) {
-    const OptionSpec& o = t.options[g];
-    if (o.present != 0 && o.kind == OptionKind::Choice && e.options[g] >= o.count) return false;
   }
   for (const DataSlot& s : e.slots) {
     if (!SlotIsSound(s, e.type)) return false;
@@ -229,7 +225,21 @@ bool EngineImageIsSound(const Engine& e) {
   return true;
 }
 
+void ClampParametersIntoRange(Engine& e) {
+  if (!IsKnownType(e.type)) return;
+  const EngineType& t = BuildEngineCatalog()[e.type];
+  for (int k = 0; k < kParameterCount; ++k) {
+    const ParameterSpec& p = t.parameters[k];
+    if (p.present == 0 || !std::isfinite(e.F[k])) continue;
+    const float clamped = std::clamp(e.F[k], StoredFraction(p.minimum), StoredFraction(p.maximum));
+    if (clamped == e.F[k]) continue;
+    e.F[k] = clamped;
+    e.C[k] = 1.0f - clamped;
+  }
+}
+
 void SettleLoadedEngine(Engine& e) {
+  ClampParametersIntoRange(e);
   e.delayLineCount = 0;
   e.bufferLength = 0;
   if (IsKnownType(e.type)) {

@@ -45,13 +45,17 @@ bool ReadDataBlocks(ByteReader& r, Chain& chain, Dialogs& dialogs);
 // False when a loaded block holds a value that is not a finite number.
 bool DataBlocksAreFinite(const Chain& chain);
 
-// Whether an engine image read from a file can be used as it stands: a catalog type, parameters within their
-// ranges, choices within their counts, and loaded slots with at least one sample, finite settings and, for the
-// wave players, a root pitch the pitch table can index.
+// Whether an engine image read from a file can be used at all: a catalog type, a loaded-slot count of at most
+// four, and no parameter or slot setting that is not a finite number. Values a saved program may hold (choices
+// at or beyond their count, loop points, root pitches, parameters outside today's ranges) are not refused:
+// the routines bound what they index with, and SettleLoadedEngine brings parameters into range.
 bool EngineImageIsSound(const Engine& engine);
-// Rebuilds what the processing code indexes with or runs on from a loaded image: the delay-line figures of
-// the type with freshly laid-out lines, the loaded-slot count, and a WorkingState and unused option values at
-// rest (a stored program is never processed, so it holds them at zero anyway).
+// Brings each parameter fraction outside its catalog range to the nearest end (its complement follows), so a
+// stored delay time can never ask for more than the delay lines hold.
+void ClampParametersIntoRange(Engine& engine);
+// Rebuilds what the processing code indexes with or runs on from a loaded image: parameters within range,
+// the delay-line figures of the type with freshly laid-out lines, the loaded-slot count, and a WorkingState
+// and unused option values at rest (a stored program is never processed, so it holds them at zero anyway).
 void SettleLoadedEngine(Engine& engine);
 
 // The highest chain position in use plus one; 0 for an empty chain.

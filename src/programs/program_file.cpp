@@ -6,6 +6,8 @@
 #include <new>
 
 #include "audio/playback.h"
+#include "programs/program_list.h"
+#include "sequencer/song.h"
 #include "shell/show_error.h"
 
 namespace tonforge {
@@ -17,77 +19,6 @@ constexpr char kLegacyMagic[] = "TEP1";
 constexpr std::string_view kExtension = ".tep";
 constexpr std::string_view kInvalidFile = "Invalid File";
 constexpr std::string_view kSaveFailed = "Could Not Save File";
-
-// ---------------------------------------------------------------------------------------------------------
-// The program list's bookkeeping. These few functions are the only places where a load touches the list,
-// the position buffers and the events, so the program list module can take them over one by one.
-
-// Appends a loaded program, makes it current and keeps the visible rows around it.
-void AppendProgram(AppState& app, std::unique_ptr<Program> program) {
-  Song& song = app.song;
-  song.programs.push_back(std::move(program));
-  song.currentProgram = static_cast<int32_t>(song.programs.size()) - 1;
-  if (song.currentProgram < song.programListScroll) song.programListScroll = song.currentProgram;
-  if (song.currentProgram - song.programListScroll > 8) song.programListScroll = song.currentProgram - 8;
-}
-
-void AllocatePositionBuffers(PositionBuffers& buffers, int p, uint32_t size) {
-  buffers.left[p] = AllocateSamples(size);
-  buffers.right[p] = AllocateSamples(size);
-}
-
-// PositionBufferSize[p] is the largest delay buffer any program needs at position p; the live voice and every
-// track but the GlobalTrack carry buffers of that size.
-void FitPositionBuffers(AppState& app) {
-  Song& song = app.song;
-  for (int p = 0; p < kChainLength; ++p) {
-    uint32_t size = 0;
-    for (const auto& program : song.programs) size = std::max(size, program->engines[p].bufferLength);
-    if (size == song.positionBufferSize[p]) continue;
-    song.positionBufferSize[p] = size;
-    AllocatePositionBuffers(app.live.buffers, p, size);
-    for (int32_t t = 1; t < song.tracks.Count(); ++t) AllocatePositionBuffers(song.tracks.At(t)->voiceBuffers, p, size);
-  }
-}
-
-// Keeps one event parameter within its engine's parameter, or turns it into a reset when it has none.
-void FitParameterEvent(Event& e, const Engine* engine) {
-  const bool known = engine != nullptr && IsKnownType(engine->type) && e.valueA >= 0 && e.valueA < kParameterCount;
-  const ParameterSpec* spec = known ? &BuildEngineCatalog()[engine->type].parameters[e.valueA] : nullptr;
-  if (spec == nullptr || spec->present == 0) {
-    e.valueA = kResetParameter;
-    e.valueB = 0;
-    return;
-  }
-  e.valueB = std::clamp(e.valueB, spec->minimum, spec->maximum);
-}
-
-// Re-links every track's events to the programs and chains after they changed.
-void ValidateEventsOnEveryTrack(AppState& app) {
-  const auto programCount = static_cast<int32_t>(app.song.programs.size());
-  constexpr auto kProgramParameter = static_cast<int32_t>(EventType::ProgramEngineParameter);
-  constexpr auto kTrackParameter = static_cast<int32_t>(EventType::TrackEngineParameter);
-  for (int32_t t = 0; t < app.song.tracks.Count(); ++t) {
-    Track& track = *app.song.tracks.At(t);
-    int32_t current = -1;
-    for (Event* e = track.events.First(); e != nullptr; e = EventList::Next(e)) {
-      if (e->type == static_cast<int32_t>(EventType::NoteOn)) {
-        if (e->valueB < 0 || e->valueB > programCount - 1) e->valueB = 0;
-        current = e->valueB;
-      } else if (e->type >= kProgramParameter && e->type < kProgramParameter + kChainLength &&
-                 e->valueA != kResetParameter) {
-        const bool hasProgram = current >= 0 && current < programCount;
-        FitParameterEvent(*e, hasProgram ? &app.song.programs[current]->engines[e->type - kProgramParameter] : nullptr);
-      } else if (e->type >= kTrackParameter && e->type < kTrackParameter + kChainLength &&
-                 e->valueA != kResetParameter) {
-        FitParameterEvent(*e, &track.chain[e->type - kTrackParameter]);
-      }
-    }
-  }
-}
-// ---------------------------------------------------------------------------------------------------------
-
-bool EngineAllowedAt(uint32_t type, uint32_t levelFlag) { return (TypeLevelFlags(type) & levelFlag) != 0; }
 
 bool HeaderIsSound(const Program& p) {
   return std::isfinite(p.level) && std::isfinite(p.volume) && p.pan >= 0 && p.pan <= 200;
@@ -106,12 +37,6 @@ void ClearRuntimeFields(Program& p) {
 template <std::size_t N>
 std::string_view NameOf(const std::array<char, N>& name) {
   return std::string_view(name.data(), std::find(name.begin(), name.end(), '\0') - name.begin());
-}
-
-Program* CurrentProgram(AppState& app) {
-  const Song& song = app.song;
-  if (song.currentProgram < 0 || song.currentProgram >= static_cast<int32_t>(song.programs.size())) return nullptr;
-  return song.programs[song.currentProgram].get();
 }
 
 Track* CurrentTrack(AppState& app) { return app.song.tracks.At(app.song.currentTrack); }
@@ -226,15 +151,7 @@ void UpgradeLegacyEngine(Engine& e) {
     e.F[1] = std::clamp(e.F[1], 0.01f, 0.99f);
     e.C[1] = 1.0f - e.F[1];
   }
-  // The older ranges were not all the same as today's: a value the rescaling left outside its parameter's
-  // range is brought to the nearest end (the complement stays as the conversion left it).
-  if (!IsKnownType(e.type)) return;
-  const EngineType& type = BuildEngineCatalog()[e.type];
-  for (int k = 0; k < kParameterCount; ++k) {
-    const ParameterSpec& spec = type.parameters[k];
-    if (spec.present == 0 || !std::isfinite(e.F[k])) continue;
-    e.F[k] = std::clamp(e.F[k], static_cast<float>(spec.minimum) * 0.01f, static_cast<float>(spec.maximum) * 0.01f);
-  }
+  // A value the rescaling left outside its parameter's range is brought in when the engine is settled.
 }
 
 std::vector<uint8_t> EncodeProgramFile(const Program& program) {
@@ -275,7 +192,7 @@ std::optional<DecodedProgram> DecodeProgramFile(std::span<const uint8_t> bytes, 
 
   ClearRuntimeFields(p);
   for (Engine& e : p.engines) {
-    if (!EngineAllowedAt(e.type, levelFlag)) {
+    if (!IsEngineValidAt(e.type, levelFlag)) {
       InitProgramEngine(e, 0);
       decoded.invalidEnginesRemoved = true;
     }
@@ -314,21 +231,26 @@ bool LoadProgramNew(AppState& app) {
   StopPlayback(app);
   auto decoded = AskAndDecode(app, app.folders.instrumentPrograms, kLevelProgram);
   if (!decoded) return false;
-  AppendProgram(app, std::move(decoded->program));
-  FitPositionBuffers(app);
+  Program* program = NewProgram(app);
+  if (program == nullptr) return false;
+  *program = std::move(*decoded->program);
+  SelectProgram(app, ProgramCount(app.song) - 1);
+  FitProgramBuffers(app, *program);
   ReportRemovedEngines(app, *decoded);
   return true;
 }
 
 bool LoadProgramReplace(AppState& app) {
   StopPlayback(app);
-  if (CurrentProgram(app) == nullptr) return false;
+  Program* program = CurrentProgram(app);
+  if (program == nullptr) return false;
   auto decoded = AskAndDecode(app, app.folders.instrumentPrograms, kLevelProgram);
   if (!decoded) return false;
-  // The old engines' sample data goes with the record it is replaced by.
-  *app.song.programs[app.song.currentProgram] = std::move(*decoded->program);
-  FitPositionBuffers(app);
-  ValidateEventsOnEveryTrack(app);
+  // The old engines' sample data goes with the record it is replaced by; the positions they sized are fitted
+  // again to what the programs now need.
+  *program = std::move(*decoded->program);
+  FitProgramBuffers(app, *program);
+  ValidateAllTracks(app.song);
   ReportRemovedEngines(app, *decoded);
   return true;
 }
@@ -349,7 +271,7 @@ bool LoadProgramChain(AppState& app) {
   // The track keeps its own name.
   track->level = loaded.level;
   track->pan = loaded.pan;
-  ValidateEventsOnEveryTrack(app);
+  ValidateAllTracks(app.song);
   ReportRemovedEngines(app, *decoded);
   return true;
 }

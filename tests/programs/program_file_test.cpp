@@ -193,10 +193,10 @@ TEST(ProgramFile, DamagedFilesLeaveProgramsUntouched) {
       {"sample length beyond the file", [](auto& b) { PutU32(b, SlotAt(0, 0) + 48, 1u << 30); }},
       {"type index 200", [](auto& b) { PutU32(b, EngineAt(1), 200); }},
       {"pan beyond 200", [](auto& b) { PutU32(b, 60, 201); }},
-      {"loaded slot without samples", [](auto& b) { PutU32(b, SlotAt(0, 0) + 48, 0); }},
-      {"root pitch beyond the pitch table", [](auto& b) { PutU32(b, SlotAt(0, 0) + 64, 7000); }},
-      {"delay parameter beyond its range", [](auto& b) { PutU32(b, EngineAt(1) + 80, Bits(50.0f)); }},
-      {"choice beyond its count", [](auto& b) { PutU32(b, EngineAt(2) + 8, 5); }},
+      {"loaded-slot count beyond four", [](auto& b) { PutU32(b, EngineAt(0) + 4, 5); }},
+      {"infinite parameter", [](auto& b) { PutU32(b, EngineAt(1) + 80, Bits(INFINITY)); }},
+      {"complement that is not a number", [](auto& b) { PutU32(b, EngineAt(1) + 108, 0x7fc00000); }},
+      {"slot gain that is not a number", [](auto& b) { PutU32(b, SlotAt(0, 0) + 60, 0x7fc00000); }},
       {"sample that is not a number", [](auto& b) { PutU32(b, 5652, 0x7fc00000); }},
   };
   for (const auto& c : cases) {
@@ -229,6 +229,67 @@ TEST(ProgramFile, DamagedFilesLeaveProgramsUntouched) {
   rig.dialogs.paths = {rig.dir.File("good.tep")};
   EXPECT_TRUE(LoadProgramReplace(rig.app));
   EXPECT_EQ(rig.app.song.programs[0]->engines[1].type, kCombFilter);
+}
+
+// Values a saved program may really hold are not grounds for refusal: they load as stored, and a parameter
+// outside its range comes back at the nearest end of it.
+TEST(ProgramFile, StoredValuesLoadAsTheyAreOrWithinRange) {
+  Program p;
+  SetType(p.engines[0], EngineTypeId::BasicWave);
+  FillSlot(p.engines[0], 0, 8, 0.0f);
+  SetType(p.engines[1], EngineTypeId::CombFilter);
+  SetType(p.engines[2], EngineTypeId::VariableSpeedDelay);
+  SetType(p.engines[3], EngineTypeId::OscillatorSynchronisation);
+  const std::vector<uint8_t> good = EncodeProgramFile(p);
+
+  const struct {
+    const char* field;
+    std::size_t offset;
+    uint32_t stored;
+    std::function<uint32_t(const Program&)> loaded;
+    uint32_t expected;
+  } cases[] = {
+      {"choice beyond its count", EngineAt(2) + 8, 5, [](const Program& q) { return q.engines[2].options[0]; }, 5},
+      {"octave choice far beyond", EngineAt(3) + 8, 0xfffffff0u, [](const Program& q) { return q.engines[3].options[0]; },
+       0xfffffff0u},
+      {"root pitch above the table", SlotAt(0, 0) + 64, 11550, [](const Program& q) { return q.engines[0].slots[0].rootOrRate.u; },
+       11550},
+      {"negative root pitch", SlotAt(0, 0) + 64, static_cast<uint32_t>(-1150),
+       [](const Program& q) { return q.engines[0].slots[0].rootOrRate.u; }, static_cast<uint32_t>(-1150)},
+      {"loop end past the data", SlotAt(0, 0) + 56, 1000, [](const Program& q) { return q.engines[0].slots[0].loopEnd; }, 1000},
+      {"delay far beyond its range", EngineAt(1) + 80, Bits(50.0f), [](const Program& q) { return Bits(q.engines[1].F[0]); },
+       Bits(10.0f)},
+      {"its complement follows", EngineAt(1) + 80, Bits(50.0f), [](const Program& q) { return Bits(q.engines[1].C[0]); },
+       Bits(-9.0f)},
+      {"delay below its range", EngineAt(1) + 80, Bits(-3.0f), [](const Program& q) { return Bits(q.engines[1].F[0]); },
+       Bits(0.01f)},
+      {"a value in range keeps its bits", EngineAt(1) + 80, Bits(2.5f), [](const Program& q) { return Bits(q.engines[1].F[0]); },
+       Bits(2.5f)},
+  };
+  for (const auto& c : cases) {
+    testing::FakeDialogs dialogs;
+    auto bytes = good;
+    PutU32(bytes, c.offset, c.stored);
+    const auto decoded = DecodeProgramFile(bytes, kLevelProgram, dialogs);
+    ASSERT_TRUE(decoded) << c.field;
+    EXPECT_EQ(c.loaded(*decoded->program), c.expected) << c.field;
+    EXPECT_TRUE(dialogs.shown.empty()) << c.field;
+  }
+  // A slot loaded with no samples (an empty wave was imported) holds no block; a later block still lines up.
+  Program empty;
+  SetType(empty.engines[0], EngineTypeId::AmplitudeModulation);
+  FillSlot(empty.engines[0], 1, 2, 0.25f);
+  empty.engines[0].slots[0].loaded = 1;
+  testing::FakeDialogs dialogs;
+  const auto bytes = EncodeProgramFile(empty);
+  ASSERT_EQ(bytes.size(), 5652u + 8u);
+  const auto decoded = DecodeProgramFile(bytes, kLevelProgram, dialogs);
+  ASSERT_TRUE(decoded);
+  EXPECT_EQ(decoded->program->engines[0].slots[0].loaded, 1u);
+  EXPECT_FALSE(decoded->program->engines[0].slots[0].data);
+  EXPECT_EQ(decoded->program->engines[0].slots[1].data[0], 0.25f);
+  EXPECT_EQ(decoded->program->engines[0].loadedSlotCount, 2u);
+  EXPECT_TRUE(dialogs.shown.empty());
 }
 
 TEST(ProgramFile, RunningStateIsSettledOnLoad) {

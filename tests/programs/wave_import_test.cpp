@@ -229,6 +229,13 @@ TEST(WaveImport, MultisampledKeyRangesThroughTheCommands) {
   EXPECT_EQ(e.slots[2].rootOrRate.i, 6000);  // clearing keeps the root pitch
   EXPECT_FALSE(RunSlotCommand(rig.app, SlotCommand::Period, 0, 100));  // wave data has no period
   EXPECT_EQ(e.slots[0].rootOrRate.i, 3600);
+
+  // Root pitches loaded from files can be anywhere in the i32 range; the midpoint never overflows.
+  Engine wide = p.engines[2];
+  wide.slots[0].rootOrRate.i = INT32_MAX;
+  wide.slots[1] = wide.slots[0];
+  UpdateKeyRanges(wide);
+  EXPECT_EQ(wide.slots[0].upperPitch, INT32_MAX);
 }
 
 TEST(DataSlotCommands, ReverseMirrorsLoopPoints) {
