@@ -1,11 +1,14 @@
 #pragma once
 // Little-endian byte images and the files that hold them. Every stored record is written and read through
 // these, field by field, so the file layout never depends on how the compiler lays out a struct.
+#include <algorithm>
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tonforge {
@@ -53,6 +56,12 @@ private:
 // Little-endian field at an offset of a byte span, or nothing when the field is not wholly inside it.
 std::optional<uint32_t> U32At(std::span<const uint8_t> bytes, std::size_t offset);
 std::optional<uint16_t> U16At(std::span<const uint8_t> bytes, std::size_t offset);
+
+// A stored text up to its NUL (or its whole width when it has none).
+template <std::size_t N>
+std::string_view StoredText(const std::array<char, N>& text) {
+  return std::string_view(text.data(), static_cast<std::size_t>(std::find(text.begin(), text.end(), '\0') - text.begin()));
+}
 
 enum class FileReadStatus { Ok, CannotOpen, OutOfMemory };
 

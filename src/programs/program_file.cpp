@@ -20,10 +20,6 @@ constexpr std::string_view kExtension = ".tep";
 constexpr std::string_view kInvalidFile = "Invalid File";
 constexpr std::string_view kSaveFailed = "Could Not Save File";
 
-bool HeaderIsSound(const Program& p) {
-  return std::isfinite(p.level) && std::isfinite(p.volume) && p.pan >= 0 && p.pan <= 200;
-}
-
 // The runtime fields only mean something in a playing copy; a stored program holds them at zero.
 void ClearRuntimeFields(Program& p) {
   p.volumeSlide = 0.0f;
@@ -31,12 +27,6 @@ void ClearRuntimeFields(Program& p) {
   p.pitchOffset = 0;
   p.pitchSlide = 0;
   p.panSlide = 0;
-}
-
-// A stored name up to its NUL (or its whole width when it has none).
-template <std::size_t N>
-std::string_view NameOf(const std::array<char, N>& name) {
-  return std::string_view(name.data(), std::find(name.begin(), name.end(), '\0') - name.begin());
 }
 
 Track* CurrentTrack(AppState& app) { return app.song.tracks.At(app.song.currentTrack); }
@@ -91,8 +81,28 @@ void ReportRemovedEngines(AppState& app, const DecodedProgram& decoded) {
   if (decoded.invalidEnginesRemoved) ShowInformation(app.dialogs, kInvalidEnginesRemoved);
 }
 
-// Gives every chain engine with delay lines its own two buffers; an engine whose buffers cannot be had
-// becomes empty.
+}  // namespace
+
+bool ProgramHeaderIsSound(const Program& p) {
+  return std::isfinite(p.level) && std::isfinite(p.volume) && p.pan >= 0 && p.pan <= 200;
+}
+
+bool ChainIsSound(const Chain& chain) {
+  return std::all_of(chain.begin(), chain.end(), [](const Engine& e) { return EngineImageIsSound(e); });
+}
+
+bool SettleLoadedChain(Chain& chain, uint32_t levelFlag) {
+  bool removed = false;
+  for (Engine& e : chain) {
+    if (!IsEngineValidAt(e.type, levelFlag)) {
+      InitProgramEngine(e, 0);
+      removed = true;
+    }
+    SettleLoadedEngine(e);
+  }
+  return removed;
+}
+
 void AttachChainBuffers(Chain& chain, Dialogs& dialogs) {
   for (Engine& e : chain) {
     if (e.bufferLength == 0) continue;
@@ -104,8 +114,6 @@ void AttachChainBuffers(Chain& chain, Dialogs& dialogs) {
     }
   }
 }
-
-}  // namespace
 
 void ApplyExtensionRule(std::string& path, std::string_view extension) {
   const std::size_t n = path.size();
@@ -184,20 +192,11 @@ std::optional<DecodedProgram> DecodeProgramFile(std::span<const uint8_t> bytes, 
   if (legacy) {
     for (Engine& e : p.engines) UpgradeLegacyEngine(e);
   }
-  if (!HeaderIsSound(p)) return std::nullopt;
-  for (const Engine& e : p.engines) {
-    if (!EngineImageIsSound(e)) return std::nullopt;
-  }
+  if (!ProgramHeaderIsSound(p) || !ChainIsSound(p.engines)) return std::nullopt;
   if (!ReadDataBlocks(r, p.engines, dialogs) || !DataBlocksAreFinite(p.engines)) return std::nullopt;
 
   ClearRuntimeFields(p);
-  for (Engine& e : p.engines) {
-    if (!IsEngineValidAt(e.type, levelFlag)) {
-      InitProgramEngine(e, 0);
-      decoded.invalidEnginesRemoved = true;
-    }
-    SettleLoadedEngine(e);
-  }
+  decoded.invalidEnginesRemoved = SettleLoadedChain(p.engines, levelFlag);
   p.engineCount = CountUsedEngines(p.engines);
   return decoded;
 }
@@ -206,7 +205,7 @@ bool SaveProgram(AppState& app) {
   StopPlayback(app);
   Program* program = CurrentProgram(app);
   if (program == nullptr) return false;
-  auto path = AskPath(app, true, app.folders.instrumentPrograms, DefaultFileName(NameOf(program->name), kExtension));
+  auto path = AskPath(app, true, app.folders.instrumentPrograms, DefaultFileName(StoredText(program->name), kExtension));
   if (!path) return false;
   return WriteProgramFile(app, *path, *program);
 }
@@ -215,7 +214,7 @@ bool SaveProgramChain(AppState& app) {
   StopPlayback(app);
   const Track* track = CurrentTrack(app);
   if (track == nullptr) return false;
-  auto path = AskPath(app, true, app.folders.trackPrograms, DefaultFileName(NameOf(track->name), kExtension));
+  auto path = AskPath(app, true, app.folders.trackPrograms, DefaultFileName(StoredText(track->name), kExtension));
   if (!path) return false;
   // The chain is stored as a program built from nothing but the track's name, level, pan and engines.
   Program record;

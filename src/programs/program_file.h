@@ -26,6 +26,17 @@ std::string DefaultFileName(std::string_view name, std::string_view extension);
 // Converts an engine image of the older "TEP1"/"TES1" files: engine numbering and parameter scaling.
 void UpgradeLegacyEngine(Engine& engine);
 
+// The checks and settling every loader applies to what it read. A header is sound with a finite level and
+// volume and a pan within 0..200; a chain when every engine image is (EngineImageIsSound).
+bool ProgramHeaderIsSound(const Program& program);
+bool ChainIsSound(const Chain& chain);
+// Empties the engines whose type is not allowed at the level and settles every engine (SettleLoadedEngine).
+// True when an engine was removed.
+bool SettleLoadedChain(Chain& chain, uint32_t levelFlag);
+// Gives every track or song chain engine with delay lines its own two buffers; an engine whose buffers cannot
+// be had becomes empty after "Out Of Memory - Cannot Initialise Track Engine".
+void AttachChainBuffers(Chain& chain, Dialogs& dialogs);
+
 // "UEP1", the record, the data blocks. The record is stored as it stands (set engineCount first).
 std::vector<uint8_t> EncodeProgramFile(const Program& program);
 

@@ -1,0 +1,14 @@
+#pragma once
+// The OutputRate switch: the render panel's and song panel's rate buttons, a loaded song's stored rate and
+// a played wave file's rate all go through it.
+#include <cstdint>
+
+#include "shell/app_state.h"
+
+namespace tonforge {
+
+// Switches to 11025, 22050 or 44100 Hz (any other value is ignored): stops playback, recomputes the rate and
+// beat figures from the song's tempo and ticks per beat, and asks the render and song panels to redraw.
+void SwitchOutputRate(AppState& app, int32_t sampleRate);
+
+}  // namespace tonforge

@@ -1,0 +1,55 @@
+#pragma once
+// Song files (*.tes): the song image, every program with its sample data, and every track with its events
+// and its chain's sample data. A file is read and checked whole into new records before the current song is
+// replaced, so a damaged file changes nothing.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "sequencer/song_image.h"
+#include "shell/app_state.h"
+
+namespace tonforge {
+
+inline constexpr std::string_view kSongExtension = ".tes";
+
+// "UES1", the song image, the programs, the tracks. Programs get their engine count first.
+std::vector<uint8_t> EncodeSong(AppState& app);
+
+struct DecodedSong {
+  SongImage image;
+  std::vector<std::unique_ptr<Program>> programs;
+  std::vector<std::unique_ptr<Track>> tracks;  // GlobalTrack first; chain buffers attached
+  bool invalidEnginesRemoved = false;
+};
+
+// Reads and checks a whole song file. Nothing is returned when it is not a sound song file: wrong magic, a
+// count that the bytes after it cannot hold, 0 or more than 512 tracks, an unknown engine type (after the
+// legacy upgrade), a loaded-slot count above four, missing sample data, an unknown event type, or a value
+// that is not a finite number. Events out of tick order are sorted stably (the GlobalTrack's first event
+// stays first); Phrase sources beyond the last track name the last track; engines not allowed at their chain
+// level come back empty. Out-of-memory messages for single blocks, buffers or events go to `dialogs`; those
+// items are left empty and the load goes on.
+std::optional<DecodedSong> DecodeSong(std::span<const uint8_t> bytes, Dialogs& dialogs);
+
+// Replaces the current song with a decoded one: programs, tracks, position buffers, current track and
+// program 0, and the OutputRate switched to the song's stored rate when it is 11025, 22050 or 44100.
+void InstallSong(AppState& app, DecodedSong song);
+
+enum class SongFileResult { Done, CannotOpen, Invalid, Failed };
+
+// Without dialogs, for the commands, the headless renderer and the asset generator. Loading shows "Invalid
+// File" for a file that is refused and leaves the song untouched; saving writes beside the target and renames,
+// showing "Could Not Save File" and keeping the old file when anything fails.
+SongFileResult LoadSongFile(AppState& app, std::string path);
+SongFileResult SaveSongFile(AppState& app, std::string path);
+
+// The song panel's commands: stop playback, ask for a path in the Songs folder, load or save. True only when
+// the song or the file changed.
+bool SaveSong(AppState& app);
+bool LoadSong(AppState& app);
+
+}  // namespace tonforge
