@@ -1,0 +1,143 @@
+#pragma once
+// Builds an AppState with a song by hand (a GlobalTrack "Song" opening with Tempo 120, tracks, programs,
+// events) and plays it frame by frame with stand-in engine routines whose effect on the MixBus is known:
+//   White Noise Generator (11): a steady source adding its "Wet" fraction F[0] to both sides;
+//   Amplifier (14): left times F[0], right times F[1];
+//   Pitch Shift (16): sets the voice's transpose to its cents (W0).
+// Every call is logged with the pitch it was given.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "audio/voice.h"
+#include "sequencer/song_clock.h"
+#include "shell/app_state.h"
+#include "support/fake_dialogs.h"
+#include "support/fake_sound_device.h"
+
+namespace tonforge::testing {
+
+struct EngineCall {
+  const Engine* engine;
+  int32_t pitch;
+};
+
+struct FakeRoutines {
+  void operator()(Engine& e, VoiceRef v, int32_t pitch, SampleContext& c) {
+    if (log) calls.push_back({&e, pitch});
+    switch (static_cast<EngineTypeId>(e.type)) {
+      case EngineTypeId::WhiteNoiseGenerator:
+        c.bus.left += e.F[0];
+        c.bus.right += e.F[0];
+        break;
+      case EngineTypeId::Amplifier:
+        c.bus.left *= e.F[0];
+        c.bus.right *= e.F[1];
+        break;
+      case EngineTypeId::PitchShift: *v.transpose = e.W[0].i; break;
+      default: break;
+    }
+  }
+  bool log = false;
+  std::vector<EngineCall> calls;
+};
+
+inline constexpr uint32_t kSource = static_cast<uint32_t>(EngineTypeId::WhiteNoiseGenerator);
+inline constexpr uint32_t kGain = static_cast<uint32_t>(EngineTypeId::Amplifier);
+
+class SongRig {
+public:
+  explicit SongRig(int32_t sampleRate = 44100) : app(std::make_unique<AppState>(dialogs)) {
+    StartCore(*app, "/nonexistent-program-folder");
+    SetOutputRate(app->rate, sampleRate, 120.0f, 48);
+    app->sound = &device;
+    app->song.seed = 1234;
+    Track& global = AddTrack("Song");
+    Add(global, 0, EventType::Tempo, 120);
+  }
+  ~SongRig() { StopPlayback(*app); }
+
+  Track& AddTrack(const std::string& name = "") {
+    auto t = std::make_unique<Track>();
+    const int32_t n = app->song.tracks.Count();
+    const std::string label = name.empty() ? "Track " + std::to_string(n) : name;
+    std::copy_n(label.c_str(), std::min<size_t>(label.size(), 31), t->name.begin());
+    t->seed = 100 + static_cast<uint32_t>(n);
+    for (Engine& e : t->chain) InitTrackEngine(e, 0, dialogs);
+    return *app->song.tracks.Insert(n, std::move(t));
+  }
+
+  Track& TrackAt(int32_t i) { return *app->song.tracks.At(i); }
+
+  // Adds an event after those already at its tick.
+  Event* Add(Track& t, int32_t tick, EventType type, int32_t a = 0, int32_t b = 0) {
+    Event* previous = nullptr;
+    for (Event* e = t.events.First(); e && e->tick <= tick; e = EventList::Next(e)) previous = e;
+    ++t.eventCount;
+    return t.events.InsertAfter(previous, {tick, static_cast<int32_t>(type), a, b});
+  }
+
+  // A program whose chain holds the given types from position 0.
+  Program& AddProgram(std::initializer_list<uint32_t> types, float level = 1.0f) {
+    auto p = std::make_unique<Program>();
+    int pos = 0;
+    for (Engine& e : p->engines) InitProgramEngine(e, 0);
+    for (uint32_t type : types) InitProgramEngine(p->engines[pos++], type);
+    p->level = level;
+    CountUsedEngines(*p);
+    app->song.programs.push_back(std::move(p));
+    return *app->song.programs.back();
+  }
+
+  // A track chain engine of the given type at a position.
+  Engine& SetTrackEngine(Track& t, int position, uint32_t type) {
+    InitTrackEngine(t.chain[position], type, dialogs);
+    return t.chain[position];
+  }
+
+  void Start() {
+    PrepareSongStart(*app);
+    ctx = MakeSampleContext(*app);
+  }
+
+  // One sample of playback: the clock, then the mix.
+  Frame16 Frame(uint32_t* clipped = nullptr) {
+    SongClockStep(*app);
+    return MixSongSampleWith(*app, ctx, clipped, routines);
+  }
+
+  std::vector<Frame16> Render(int n) {
+    std::vector<Frame16> out;
+    for (int i = 0; i < n; ++i) out.push_back(Frame());
+    return out;
+  }
+
+  // Runs the clock alone until tick `tick` has been processed.
+  void RunClockThrough(int32_t tick) {
+    while (app->currentTick <= tick) SongClockStep(*app);
+  }
+
+  ChannelEntry& Channel(int32_t i) { return app->channels.entries[i]; }
+
+  FakeDialogs dialogs;
+  FakeSoundDevice device;
+  std::unique_ptr<AppState> app;
+  FakeRoutines routines;
+  SampleContext ctx;
+};
+
+// Polls a condition every millisecond for up to five seconds.
+template <class Condition>
+bool WaitFor(Condition condition) {
+  for (int i = 0; i < 5000; ++i) {
+    if (condition()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return condition();
+}
+
+}  // namespace tonforge::testing
