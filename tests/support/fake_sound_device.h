@@ -1,7 +1,6 @@
 #pragma once
 // A SoundDevice whose play cursor the test moves, recording every block written into its ring.
 #include <atomic>
-#include <cstring>
 #include <mutex>
 #include <vector>
 
@@ -9,43 +8,36 @@
 
 namespace tonforge::testing {
 
-struct WrittenBlock {
-  uint32_t offset = 0;
-  std::vector<int16_t> samples;
-};
-
 class FakeSoundDevice : public SoundDevice {
 public:
+  struct Block {
+    uint32_t offset = 0;
+    std::vector<int16_t> samples;
+  };
   uint32_t PlayCursor() override { return cursor.load(); }
   bool WriteBlock(uint32_t offset, const int16_t* samples, uint32_t bytes) override {
     std::lock_guard<std::mutex> guard(lock);
-    if (offset + bytes > kRingBytes) overrun = true;
     writes.push_back({offset, std::vector<int16_t>(samples, samples + bytes / 2)});
-    return true;
+    return offset + bytes <= kRingBytes;
   }
-  bool Recreate(int32_t sampleRate) override {
-    rates.push_back(sampleRate);
-    return !refuseRecreate;
-  }
+  bool Recreate(int32_t) override { return !refuseRecreate; }
 
   void PlayInBlock(uint32_t block) { cursor.store(block * kBlockBytes + 100); }
   size_t WriteCount() {
     std::lock_guard<std::mutex> guard(lock);
     return writes.size();
   }
-  WrittenBlock Write(size_t i) {
+  Block Write(size_t i) {
     std::lock_guard<std::mutex> guard(lock);
     return writes.at(i);
   }
 
   std::atomic<uint32_t> cursor{0};
   bool refuseRecreate = false;
-  bool overrun = false;
-  std::vector<int32_t> rates;
 
 private:
   std::mutex lock;
-  std::vector<WrittenBlock> writes;
+  std::vector<Block> writes;
 };
 
 }  // namespace tonforge::testing
