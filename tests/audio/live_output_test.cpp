@@ -2,13 +2,13 @@
 #include <gtest/gtest.h>
 
 #include "audio/live_output.h"
-#include "support/song_rig.h"
+#include "support/play_rig.h"
 
 namespace tonforge {
 namespace {
 
 using testing::kSource;
-using testing::SongRig;
+using testing::PlayRig;
 
 TEST(OutputRing, TargetIsTwoBlocksAheadOfThePlayCursor) {
   const std::pair<uint32_t, uint32_t> cases[] = {
@@ -33,7 +33,7 @@ TEST(LiveOutput, RendersOneBlockAheadAndWaitsForTheDevice) {
       {1, LiveOutputStep::Rendered, 2, 3},
       {6, LiveOutputStep::Wrote, 3, 0},     // the ring wraps
   };
-  SongRig rig;
+  PlayRig rig;
   for (const Step& s : steps) {
     rig.device.PlayInBlock(s.playBlock);
     EXPECT_EQ(ServeLiveOutput(*rig.app), s.result) << s.writes;
@@ -46,7 +46,7 @@ TEST(LiveOutput, RendersOneBlockAheadAndWaitsForTheDevice) {
 }
 
 TEST(LiveOutput, NoteKeyDropsThePendingBlock) {
-  SongRig rig;
+  PlayRig rig;
   rig.AddProgram({kSource}).engines[0].F[0] = 0.5f;
   Engine& gain = rig.SetTrackEngine(rig.AddTrack(), 0, testing::kGain);
   gain.F[0] = gain.F[1] = 0.5f;
@@ -70,7 +70,7 @@ TEST(LiveOutput, StartLiveNoteIgnoresImpossibleNotes) {
     bool starts;
   };
   for (const Case& c : {Case{6100, 0, false}, Case{2450, 1, false}, Case{2450, -1, false}, Case{6099, 0, true}}) {
-    SongRig rig;
+    PlayRig rig;
     rig.AddProgram({kSource}).transpose = 30;
     rig.app->ring.blockPending = 1;
     StartLiveNote(*rig.app, c.pitch, c.program);

@@ -3,14 +3,14 @@
 
 #include <limits>
 
-#include "support/song_rig.h"
+#include "support/play_rig.h"
 
 namespace tonforge {
 namespace {
 
 using testing::kGain;
 using testing::kSource;
-using testing::SongRig;
+using testing::PlayRig;
 using E = EventType;
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
@@ -18,8 +18,8 @@ constexpr float kInf = std::numeric_limits<float>::infinity();
 constexpr uint32_t kRandomPan = static_cast<uint32_t>(EngineTypeId::RandomPanning);
 
 // One track playing a note at tick 0 on a program that is a steady source.
-struct OneNote : SongRig {
-  explicit OneNote(float source, int32_t rate = 44100) : SongRig(rate), track(AddTrack()) {
+struct OneNote : PlayRig {
+  explicit OneNote(float source, int32_t rate = 44100) : PlayRig(rate), track(AddTrack()) {
     AddProgram({kSource}).engines[0].F[0] = source;
     Add(track, 0, E::NoteOn, 2450, 0);
   }
@@ -130,7 +130,7 @@ TEST(Mix, SilentMutedAndEndedChannelsRunNoChain) {
       {"ended at tick 4", 0, 3, 4, {4095, 8191, 4095}},
   };
   for (const Case& c : cases) {
-    SongRig rig;
+    PlayRig rig;
     rig.AddProgram({});
     Track& track = rig.AddTrack();
     track.muteState = c.mute;
@@ -166,7 +166,7 @@ TEST(Mix, EachTrackAndTheSongKeepTheirOwnRandomSequence) {
 }
 
 TEST(Mix, PitchShiftChangesTheEnginesAfterItWithinTheSample) {
-  SongRig rig;
+  PlayRig rig;
   Program& p = rig.AddProgram({kSource, kSource, kSource, static_cast<uint32_t>(EngineTypeId::PitchShift), kSource,
                                kSource, kSource, kSource, kSource});
   SetParameter(p.engines[3], 0, 300);
@@ -218,7 +218,7 @@ TEST(Voice, AutoLevelFindsTheHighestLevelThatDoesNotClip) {
   // 1.5 x 0.67 clips, 1.5 x 0.66 does not; a source that clips even at 0.01 leaves 0.01 and the search ends.
   for (const auto& [source, level] : {std::pair{0.75f, 1.0f}, std::pair{1.0f, 1.0f}, std::pair{1.5f, 0.66f},
                                       std::pair{200.0f, 0.01f}}) {
-    SongRig rig;
+    PlayRig rig;
     Program& p = rig.AddProgram({kSource}, 0.2f);
     p.engines[0].F[0] = source;
     AutoLevelProgramWith(*rig.app, p, rig.routines);

@@ -2,19 +2,19 @@
 #include <gtest/gtest.h>
 
 #include "audio/live_output.h"
-#include "support/song_rig.h"
+#include "support/play_rig.h"
 
 namespace tonforge {
 namespace {
 
-using testing::SongRig;
+using testing::PlayRig;
 using testing::WaitFor;
 
 uint32_t Mode(AppState& app) { return app.playback.mode.load(); }
 constexpr auto kSong = static_cast<uint32_t>(PlaybackMode::Song);
 
 TEST(Playback, PlayButtonTogglesAndAnEndLetsTheIdleStepStop) {
-  SongRig rig;
+  PlayRig rig;
   rig.Add(rig.Global(), 2, EventType::End);
   rig.app->playback.highPriority = 1;  // refused without privileges; playback goes on regardless
   for (int round = 0; round < 2; ++round) {
@@ -38,7 +38,7 @@ TEST(Playback, PlayButtonTogglesAndAnEndLetsTheIdleStepStop) {
 }
 
 TEST(Playback, WorkerKeepsTwoBlocksAheadOfThePlayCursor) {
-  SongRig rig;
+  PlayRig rig;
   // The device stands still between steps: exactly one block is written per block the cursor moves on.
   const std::pair<uint32_t, uint32_t> steps[] = {{0, 2}, {1, 3}, {2, 4}, {6, 0}, {7, 1}};
   StartSongPlayback(*rig.app);
@@ -62,7 +62,7 @@ TEST(Playback, RefusedStartsLeaveTheSongIdle) {
     const char* message;
   };
   for (const Case& c : {Case{5, 10, 0, "Song Stopped Before Cursor Position"}, Case{-1, 0, 1, "Could Not Start Playback"}}) {
-    SongRig rig;
+    PlayRig rig;
     if (c.endTick >= 0) rig.Add(rig.Global(), c.endTick, EventType::End);
     rig.app->editCursor = c.editCursor;
     FailWorkerStartsForTesting(c.failingStarts);
@@ -82,7 +82,7 @@ TEST(Playback, RefusedStartsLeaveTheSongIdle) {
 }
 
 TEST(Playback, StartPreparesAndStopRestsEveryTrack) {
-  SongRig rig;
+  PlayRig rig;
   Track& track = rig.AddTrack();
   Engine& delay = rig.SetTrackEngine(track, 4, static_cast<uint32_t>(EngineTypeId::BasicDelay));
   Engine& reverb = rig.SetTrackEngine(rig.Global(), 1, static_cast<uint32_t>(EngineTypeId::BasicReverb));

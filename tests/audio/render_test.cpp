@@ -9,14 +9,14 @@
 
 #include "audio/playback.h"
 #include "audio/render.h"
-#include "support/song_rig.h"
+#include "support/play_rig.h"
 
 namespace tonforge {
 namespace {
 
 namespace fs = std::filesystem;
 using testing::kSource;
-using testing::SongRig;
+using testing::PlayRig;
 using testing::WaitFor;
 
 // A scratch folder of its own for each test.
@@ -62,7 +62,7 @@ TEST(Render, WaveFileLayout) {
       {11025, 120, 48, 1, 0, 115},
   };
   for (const Case& c : cases) {
-    SongRig rig(c.rate);
+    PlayRig rig(c.rate);
     ScratchFolder folder;
     rig.Global().events.First()->valueA = c.tempo;
     rig.app->song.ticksPerBeat = c.ticksPerBeat;
@@ -97,7 +97,7 @@ TEST(Render, SaveDialogAndFileNames) {
   };
   for (const auto& [in, out] : names) EXPECT_EQ(WithWaveExtension(in), out) << in;
 
-  SongRig rig(22050);
+  PlayRig rig(22050);
   ScratchFolder folder;
   rig.app->folders.tracks = "/start/here/";
   rig.Add(rig.Global(), 1, EventType::End);
@@ -139,7 +139,7 @@ TEST(Render, RefusalsAndEmptyRenders) {
       {"no worker thread", {5}, 0, true, "a", "Error", "Could Not Start Playback", 45, 1},
   };
   for (const Case& c : cases) {
-    SongRig rig;
+    PlayRig rig;
     ScratchFolder folder;
     for (int32_t t : c.endTicks) rig.Add(rig.Global(), t, EventType::End);
     rig.app->editCursor = c.editCursor;
@@ -166,7 +166,7 @@ TEST(Render, RefusalsAndEmptyRenders) {
 }
 
 TEST(Render, FailedWriteIsReportedWhenTheRenderEnds) {
-  SongRig rig;
+  PlayRig rig;
   ScratchFolder folder;
   rig.Global().events.First()->valueA = 875;
   rig.app->song.ticksPerBeat = 189;
@@ -190,7 +190,7 @@ TEST(Render, FailedWriteIsReportedWhenTheRenderEnds) {
 
 TEST(Render, PanelLines) {
   // Every left value clips and no right value does: half the samples clip.
-  SongRig rig;
+  PlayRig rig;
   Track& track = rig.AddTrack();
   rig.AddProgram({kSource}).engines[0].F[0] = 0.75f;
   rig.Add(track, 0, EventType::NoteOn, 2450, 0);

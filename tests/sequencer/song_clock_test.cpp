@@ -3,13 +3,13 @@
 
 #include <functional>
 
-#include "support/song_rig.h"
+#include "support/play_rig.h"
 
 namespace tonforge {
 namespace {
 
 using testing::kSource;
-using testing::SongRig;
+using testing::PlayRig;
 using E = EventType;
 
 TEST(SongClock, TicksFallOnTheSamplesTheRateAndTempoGive) {
@@ -19,7 +19,7 @@ TEST(SongClock, TicksFallOnTheSamplesTheRateAndTempoGive) {
   };
   for (const Case& c : {Case{44100, 120, {1, 460, 919}}, Case{11025, 120, {1, 115, 230}},
                         Case{44100, 60, {1, 919, 1838}}}) {
-    SongRig rig(c.rate);
+    PlayRig rig(c.rate);
     rig.Global().events.First()->valueA = c.tempo;
     rig.Start();
     std::vector<int> at;
@@ -59,7 +59,7 @@ TEST(SongClock, SlidesMovePerTickAndStopAtTheirLimits) {
       {false, E::TrackPitchSlide, 100, 120, 20, trackPitch, 1200.0f},
   };
   for (const Case& c : cases) {
-    SongRig rig;
+    PlayRig rig;
     Track& track = rig.AddTrack();
     rig.Global().events.First()->valueA = c.startTempo;
     rig.Add(c.onGlobal ? rig.Global() : track, 0, c.type, c.value);
@@ -92,7 +92,7 @@ TEST(SongClock, PhrasesReplayAnotherTracksEventsOnThePlayingTrack) {
        2, 105, 1},
   };
   for (const Case& c : cases) {
-    SongRig rig;
+    PlayRig rig;
     rig.AddProgram({});
     Track& track = rig.AddTrack();
     Track& source = rig.AddTrack();
@@ -112,7 +112,7 @@ TEST(SongClock, PhrasesReplayAnotherTracksEventsOnThePlayingTrack) {
 TEST(SongClock, PhraseWhoseSourceIsNoNormalTrackIsIgnored) {
   for (int32_t badSource : {0, -1, 3, 99}) {
     for (bool silent : {false, true}) {
-      SongRig rig;
+      PlayRig rig;
       Track& track = rig.AddTrack();
       Track& source = rig.AddTrack();
       rig.Add(source, 0, E::TrackPan, 30);
@@ -131,7 +131,7 @@ TEST(SongClock, PhraseWhoseSourceIsNoNormalTrackIsIgnored) {
 }
 
 TEST(SongClock, NoteOnRestoresTheProgramsOwnValues) {
-  SongRig rig;
+  PlayRig rig;
   Program& program = rig.AddProgram({kSource, kSource});
   program.volume = 0.8f;
   program.pan = 90;
@@ -165,7 +165,7 @@ TEST(SongClock, ParameterEventsChangeOrRestartAnEngine) {
   // Q = 30 prepares the filter again; "Reset" (7) restarts its slots and nothing else; 9 is no parameter.
   for (const Case& c : {Case{1, 30, 0.30f, 12.0f, 999}, Case{kResetParameter, 55, 0.01f, 0.0f, 5},
                         Case{9, 55, 0.01f, 12.0f, 5}}) {
-    SongRig rig;
+    PlayRig rig;
     Track& track = rig.AddTrack();
     Engine& filter = rig.SetTrackEngine(track, 2, static_cast<uint32_t>(EngineTypeId::LowPassFilter));
     rig.Add(track, 1, static_cast<E>(static_cast<int>(E::TrackEngineParameter) + 2), c.parameter, c.value);
@@ -189,7 +189,7 @@ TEST(SongClock, SilentAdvanceAppliesAllButNotesAndStopsAtAnEnd) {
   };
   // The GlobalTrack plays first in every tick, so an End at 6 comes before track 1's event at 6.
   for (const Case& c : {Case{-1, true, 0.3f}, Case{20, true, 0.3f}, Case{5, false, 0.5f}, Case{6, false, 0.5f}}) {
-    SongRig rig;
+    PlayRig rig;
     rig.AddProgram({kSource});
     Track& track = rig.AddTrack();
     rig.Add(track, 0, E::NoteOn, 2450, 0);

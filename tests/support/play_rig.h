@@ -37,16 +37,16 @@ struct FakeRoutines {
 inline constexpr uint32_t kSource = static_cast<uint32_t>(EngineTypeId::WhiteNoiseGenerator);
 inline constexpr uint32_t kGain = static_cast<uint32_t>(EngineTypeId::Amplifier);
 
-class SongRig {
+class PlayRig {
 public:
-  explicit SongRig(int32_t sampleRate = 44100) : app(std::make_unique<AppState>(dialogs)) {
+  explicit PlayRig(int32_t sampleRate = 44100) : app(std::make_unique<AppState>(dialogs)) {
     StartCore(*app, "/nonexistent-program-folder");
     SetOutputRate(app->rate, sampleRate, 120.0f, 48);
     app->sound = &device;
     app->song.seed = 1234;
     Add(AddTrack("Song"), 0, EventType::Tempo, 120);
   }
-  ~SongRig() { StopPlayback(*app); }
+  ~PlayRig() { StopPlayback(*app); }
 
   Track& AddTrack(const std::string& name = "Track") {
     auto t = std::make_unique<Track>();
