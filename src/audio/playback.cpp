@@ -82,7 +82,7 @@ void PrepareSongStart(AppState& app) {
   }
   for (auto& program : song.programs) {
     for (Engine& e : program->engines) PrepareEngine(e, app.rate);
-    CountUsedEngines(*program);
+    program->engineCount = static_cast<uint32_t>(UsedChainLength(program->engines));
   }
   app.currentTick = 0;
   song.tickAccumulator = app.rate.samplesPerTick;  // tick 0 falls on the very first sample

@@ -20,7 +20,6 @@ int32_t UsedChainLength(const std::array<Engine, kChainLength>& chain) {
   return 0;
 }
 
-void CountUsedEngines(Program& program) { program.engineCount = static_cast<uint32_t>(UsedChainLength(program.engines)); }
 
 void LoadVoice(Program& voice, const PositionBuffers& buffers, const std::array<uint32_t, kChainLength>& bufferSize,
                const Program& program) {

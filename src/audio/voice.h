@@ -63,10 +63,9 @@ inline void ScaleBus(MixBus& bus, float gain) {
   bus.right *= gain;
 }
 
-// Highest chain position holding an engine, plus one (0 for an empty chain).
+// Highest chain position holding an engine, plus one (0 for an empty chain): a track's chain length, a
+// program's engine count.
 int32_t UsedChainLength(const std::array<Engine, kChainLength>& chain);
-// Sets the program's engine count to its used chain length.
-void CountUsedEngines(Program& program);
 
 // Starts a voice on a program: copies the program image (without its name) over the voice, keeps the voice's
 // own per-position delay buffers and clears those of every engine with delay lines. A position whose buffer
