@@ -20,7 +20,10 @@ public:
     writes.push_back({offset, std::vector<int16_t>(samples, samples + bytes / 2)});
     return offset + bytes <= kRingBytes;
   }
-  bool Recreate(int32_t) override { return !refuseRecreate; }
+  bool Recreate(int32_t sampleRate) override {
+    recreatedAt.push_back(sampleRate);
+    return !refuseRecreate;
+  }
 
   void PlayInBlock(uint32_t block) { cursor.store(block * kBlockBytes + 100); }
   size_t WriteCount() {
@@ -34,6 +37,7 @@ public:
 
   std::atomic<uint32_t> cursor{0};
   bool refuseRecreate = false;
+  std::vector<int32_t> recreatedAt;  // the rate of every Recreate, in order
 
 private:
   std::mutex lock;

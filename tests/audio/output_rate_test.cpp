@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include "audio/output_rate.h"
+#include "support/play_rig.h"
+
+namespace tonforge {
+namespace {
+
+using testing::PlayRig;
+
+TEST(OutputRateSwitch, SetsTheRateFiguresAndReopensTheDevice) {
+  const struct {
+    int32_t rate;
+    float factor;
+    int32_t step;
+    float samplesPerBeat;  // rate x 60 / 90 beats per minute
+    float samplesPerTick;  // that / 24 ticks per beat
+  } rates[] = {
+      {11025, 4.0f, 4, 7350.0f, 306.25f},
+      {22050, 2.0f, 2, 14700.0f, 612.5f},
+      {44100, 1.0f, 1, 29400.0f, 1225.0f},
+  };
+  for (const auto& c : rates) {
+    PlayRig rig(c.rate == 44100 ? 22050 : 44100);
+    AppState& app = *rig.app;
+    app.song.tempo = 90.0f;
+    app.song.ticksPerBeat = 24;
+    app.ring.staging.fill(77);
+    app.ring.blockPending = 1;
+    SwitchOutputRate(app, c.rate);
+    EXPECT_EQ(app.rate.sampleRate, c.rate);
+    EXPECT_EQ(app.rate.rateHz, static_cast<float>(c.rate));
+    EXPECT_EQ(app.rate.rateFactor, c.factor);
+    EXPECT_EQ(app.rate.rateStep, c.step);
+    EXPECT_EQ(app.rate.samplesPerBeat, c.samplesPerBeat) << c.rate;
+    EXPECT_EQ(app.rate.samplesPerTick, c.samplesPerTick) << c.rate;
+    EXPECT_EQ(rig.device.recreatedAt, std::vector<int32_t>{c.rate});
+    EXPECT_EQ(app.ring.staging[0], 0);
+    EXPECT_EQ(app.ring.staging.back(), 0);
+    EXPECT_EQ(app.ring.blockPending, 0u);
+    EXPECT_TRUE(app.redraw.IsPending(Panel::RenderOutput) && app.redraw.IsPending(Panel::SongChain));
+    EXPECT_TRUE(rig.dialogs.shown.empty());
+  }
+}
+
+TEST(OutputRateSwitch, StopsPlaybackIgnoresOtherRatesAndReportsADeviceThatWillNotReopen) {
+  PlayRig rig;
+  AppState& app = *rig.app;
+  rig.Add(rig.Global(), 100000, EventType::End);
+  StartSongPlayback(app);
+  ASSERT_EQ(app.playback.mode.load(), static_cast<uint32_t>(PlaybackMode::Song));
+  for (int32_t other : {48000, 0, -44100, 88200}) SwitchOutputRate(app, other);
+  EXPECT_EQ(app.playback.mode.load(), static_cast<uint32_t>(PlaybackMode::Song));
+  EXPECT_EQ(app.rate.sampleRate, 44100);
+  EXPECT_TRUE(rig.device.recreatedAt.empty());
+
+  rig.device.refuseRecreate = true;
+  SwitchOutputRate(app, 11025);
+  EXPECT_EQ(app.playback.mode.load(), 0u);
+  EXPECT_EQ(app.playback.workerRunning.load(), 0u);
+  EXPECT_EQ(app.rate.sampleRate, 11025);
+  EXPECT_EQ(app.rate.samplesPerTick, 11025.0f * 60.0f / 120.0f / 48.0f);
+  ASSERT_EQ(rig.dialogs.shown.size(), 1u);
+  EXPECT_EQ(rig.dialogs.shown[0].text, "Could Not Create Mix Sound Buffer");
+
+  // Without a device (the headless renderer) only the figures change.
+  app.sound = nullptr;
+  rig.dialogs.shown.clear();
+  SwitchOutputRate(app, 22050);
+  EXPECT_EQ(app.rate.rateFactor, 2.0f);
+  EXPECT_TRUE(rig.dialogs.shown.empty());
+}
+
+}  // namespace
+}  // namespace tonforge
