@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdint>
 
 #include "audio/playback.h"
 #include "audio/voice.h"
@@ -47,19 +48,29 @@ void FinishAndReport(AppState& app, int64_t elapsedMs) {
   app.render.text.redrawRequests.fetch_add(1);
 }
 
+int64_t PercentComplete(const AppState& app) {
+  const int64_t span = static_cast<int64_t>(app.render.endTick) - app.editCursor;
+  const int64_t done = static_cast<int64_t>(app.currentTick) - app.editCursor;
+  return span > 0 ? done * 100 / span : 100;
+}
+
+// The render's frame loop, shared by the worker and the synchronous entries: at most `frames` frames, ending
+// early when PlaybackMode falls to 0 or, when `untilEnd`, once an End has been processed.
 template <class Routines>
-void RunRender(AppState& app) {
+void RenderFrames(AppState& app, uint64_t frames, bool untilEnd, const RenderBeatHook& onBeat) {
   PlaybackState& p = app.playback;
   RenderState& r = app.render;
-  p.workerRunning.store(1, std::memory_order_release);
   SampleContext ctx = MakeSampleContext(app);
   Routines run;
   uint32_t rendered = r.samplesRendered.load(std::memory_order_relaxed);
   uint32_t clipped = r.samplesClipped.load(std::memory_order_relaxed);
-  while (p.mode.load(std::memory_order_acquire) != 0 && p.songEndReached.load(std::memory_order_acquire) == 0) {
+  for (uint64_t f = 0; f < frames && p.mode.load(std::memory_order_acquire) != 0; ++f) {
+    if (untilEnd && p.songEndReached.load(std::memory_order_acquire) != 0) break;
     const int32_t ticksPerBeat = app.song.ticksPerBeat;
-    if (SongClockStep(app) == ClockStep::Tick && ticksPerBeat > 0 && app.currentTick % ticksPerBeat == 0)
+    if (SongClockStep(app) == ClockStep::Tick && ticksPerBeat > 0 && app.currentTick % ticksPerBeat == 0) {
       ShowRenderProgress(app);
+      if (onBeat) onBeat(PercentComplete(app));
+    }
     const Frame16 frame = MixSongSampleWith(app, ctx, &clipped, run);
     rendered += 2;
     r.samplesRendered.store(rendered, std::memory_order_relaxed);
@@ -70,7 +81,62 @@ void RunRender(AppState& app) {
       break;
     }
   }
+}
+
+template <class Routines>
+void RunRender(AppState& app) {
+  PlaybackState& p = app.playback;
+  p.workerRunning.store(1, std::memory_order_release);
+  RenderFrames<Routines>(app, UINT64_MAX, true, {});
   p.workerRunning.store(0, std::memory_order_release);
+}
+
+// Steps 6 and 7 of the render button: the file and the song at its start, the statistics at zero.
+bool OpenRender(AppState& app, const std::string& path) {
+  RenderState& r = app.render;
+  r.fileName = path;
+  if (!CreateWaveFile(r.wave, r.fileName, app.rate.sampleRate)) {
+    ShowError(app.dialogs, "Could Not Create Wave File");
+    return false;
+  }
+  PrepareSongStart(app);
+  r.samplesRendered.store(0);
+  r.samplesClipped.store(0);
+  return true;
+}
+
+enum class SongRenderStart { Render, NothingToRender, StoppedBeforeCursor, CannotCreateFile };
+
+// Steps 6 to 9 of the render button, the end tick found: the file, the song at its start, and the silent
+// advance to the EditCursor. Only Render leaves the file open.
+SongRenderStart OpenSongRender(AppState& app, const std::string& path) {
+  if (!OpenRender(app, path)) return SongRenderStart::CannotCreateFile;
+  if (app.render.endTick == app.editCursor) return SongRenderStart::NothingToRender;
+  if (!AdvanceToTick(app, app.editCursor)) {
+    ShowError(app.dialogs, "Song Stopped Before Cursor Position");
+    FinishWaveFile(app.render.wave);
+    return SongRenderStart::StoppedBeforeCursor;
+  }
+  return SongRenderStart::Render;
+}
+
+RenderResult FinishRenderFile(AppState& app) {
+  if (FinishWaveFile(app.render.wave)) return RenderResult::Done;
+  ShowError(app.dialogs, "Could Not Write Wave File");
+  return RenderResult::WriteFailed;
+}
+
+// Runs the frame loop on the calling thread with PlaybackMode held at 2, then finishes the file.
+RenderResult RenderHere(AppState& app, uint64_t frames, bool untilEnd, const RenderBeatHook& onBeat) {
+  PlaybackState& p = app.playback;
+  p.songEndReached.store(0, std::memory_order_release);
+  p.mode.store(static_cast<uint32_t>(PlaybackMode::Render), std::memory_order_release);
+  if (app.render.quality != 0)
+    RenderFrames<QualityRoutines>(app, frames, untilEnd, onBeat);
+  else
+    RenderFrames<StandardRoutines>(app, frames, untilEnd, onBeat);
+  p.mode.store(0, std::memory_order_release);
+  return FinishRenderFile(app);
 }
 
 }  // namespace
@@ -126,22 +192,15 @@ void StartRender(AppState& app) {
   if (!chosen) return;
   RememberFolder(app.folders, *chosen);
   StoreFolder(app.folders, app.folders.tracks);
-  r.fileName = WithWaveExtension(*chosen);
-  if (!CreateWaveFile(r.wave, r.fileName, app.rate.sampleRate)) {
-    ShowError(app.dialogs, "Could Not Create Wave File");
-    return;
-  }
-  PrepareSongStart(app);
-  r.samplesRendered.store(0);
-  r.samplesClipped.store(0);
-  if (r.endTick == app.editCursor) {
-    FinishAndReport(app, 0);
-    return;
-  }
-  if (!AdvanceToTick(app, app.editCursor)) {
-    ShowError(app.dialogs, "Song Stopped Before Cursor Position");
-    FinishWaveFile(r.wave);
-    return;
+  switch (OpenSongRender(app, WithWaveExtension(*chosen))) {
+    case SongRenderStart::Render:
+      break;
+    case SongRenderStart::NothingToRender:
+      FinishAndReport(app, 0);
+      return;
+    case SongRenderStart::StoppedBeforeCursor:
+    case SongRenderStart::CannotCreateFile:
+      return;
   }
   PlaybackState& p = app.playback;
   p.playButtonPressed = 1;
@@ -152,6 +211,34 @@ void StartRender(AppState& app) {
     FinishWaveFile(r.wave);
     ShowError(app.dialogs, "Could Not Start Playback");
   }
+}
+
+RenderResult RenderSongToFile(AppState& app, const std::string& path, const RenderBeatHook& onBeat) {
+  StopPlayback(app);
+  RenderState& r = app.render;
+  r.endTick = FindEndTick(app);
+  if (r.endTick < 0) {
+    ShowError(app.dialogs, "You Must Insert An End Event At The End Of The Song");
+    return RenderResult::NoEnd;
+  }
+  switch (OpenSongRender(app, path)) {
+    case SongRenderStart::Render:
+      return RenderHere(app, UINT64_MAX, true, onBeat);
+    case SongRenderStart::NothingToRender:
+      return FinishRenderFile(app);
+    case SongRenderStart::StoppedBeforeCursor:
+      return RenderResult::StoppedBeforeCursor;
+    case SongRenderStart::CannotCreateFile:
+      break;
+  }
+  return RenderResult::CannotCreateFile;
+}
+
+RenderResult RenderFramesToFile(AppState& app, const std::string& path, uint64_t frames, const RenderBeatHook& onBeat) {
+  StopPlayback(app);
+  app.render.endTick = -1;
+  if (!OpenRender(app, path)) return RenderResult::CannotCreateFile;
+  return RenderHere(app, frames, false, onBeat);
 }
 
 void RenderThread(AppState& app) { RunRender<StandardRoutines>(app); }
@@ -177,9 +264,7 @@ void ShowRenderProgress(AppState& app) {
   const int64_t perBar = song.beatsPerBar > 0 ? song.beatsPerBar : 1;
   r.text.Format(0, "Last Beat Rendered %lld:%lld", static_cast<long long>(beats / perBar),
                 static_cast<long long>(beats % perBar));
-  const int64_t span = static_cast<int64_t>(r.endTick) - app.editCursor;
-  const int64_t done = static_cast<int64_t>(app.currentTick) - app.editCursor;
-  r.text.Format(2, "Percent Complete %lld", static_cast<long long>(span > 0 ? done * 100 / span : 100));
+  r.text.Format(2, "Percent Complete %lld", static_cast<long long>(PercentComplete(app)));
   r.text.redrawRequests.fetch_add(1);
 }
 

@@ -2,6 +2,7 @@
 // The offline render: the song from the EditCursor to the first End at or after it, written as fast as the
 // processor allows into a 16-bit stereo WAV file at the OutputRate, counting clipped samples.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "shell/app_state.h"
@@ -10,6 +11,20 @@ namespace tonforge {
 
 // The render button of the render panel.
 void StartRender(AppState& app);
+
+// Called once per beat of a render with its percent complete.
+using RenderBeatHook = std::function<void(int64_t percentComplete)>;
+
+enum class RenderResult { Done, NoEnd, StoppedBeforeCursor, CannotCreateFile, WriteFailed };
+
+// What the render button does from its file step on, on the calling thread and without dialogs, into `path`
+// as given: the song from the EditCursor to the first End at or after it, with the routines RenderQuality
+// selects. Failures are shown as the render button shows them; the statistics stay in app.render.
+RenderResult RenderSongToFile(AppState& app, const std::string& path, const RenderBeatHook& onBeat = {});
+// From the start of the song for exactly `frames` frames of (song clock step, MixSongSample), whatever
+// the events are: an End silences the channels but does not end the file.
+RenderResult RenderFramesToFile(AppState& app, const std::string& path, uint64_t frames,
+                                const RenderBeatHook& onBeat = {});
 
 // The worker's entries: the standard engine routines, and the interpolating ones chosen by RenderQuality.
 void RenderThread(AppState& app);

@@ -188,6 +188,82 @@ TEST(Render, FailedWriteIsReportedWhenTheRenderEnds) {
   EXPECT_LT(rig.app->render.samplesRendered.load(), 2u * 16384) << "the render stops at the failed write";
 }
 
+// The synchronous entries write what the render button's worker writes, and refuse what it refuses.
+TEST(Render, OnTheCallingThreadAsTheWorkerDoes) {
+  struct Case {
+    const char* name;
+    std::vector<int32_t> endTicks;
+    int32_t editCursor;
+    uint32_t quality;
+    const char* file;
+    RenderResult result;
+    const char* message;  // nullptr: none
+  };
+  const Case cases[] = {
+      {"whole song", {40}, 0, 0, "a.wav", RenderResult::Done, nullptr},
+      {"from the cursor, quality routines", {40}, 12, 1, "a.wav", RenderResult::Done, nullptr},
+      {"End at the cursor", {12}, 12, 0, "a.wav", RenderResult::Done, nullptr},
+      {"no End", {}, 0, 0, "a.wav", RenderResult::NoEnd, "You Must Insert An End Event At The End Of The Song"},
+      {"End before the cursor", {5, 40}, 12, 0, "a.wav", RenderResult::StoppedBeforeCursor,
+       "Song Stopped Before Cursor Position"},
+      {"no folder", {40}, 0, 0, "none/a.wav", RenderResult::CannotCreateFile, "Could Not Create Wave File"},
+  };
+  for (const Case& c : cases) {
+    std::vector<uint8_t> files[2];
+    for (int worker = 0; worker < 2; ++worker) {
+      PlayRig rig;
+      ScratchFolder folder;
+      Track& track = rig.AddTrack();
+      rig.AddProgram({kSource}).engines[0].F[0] = 0.25f;
+      rig.Add(track, 3, EventType::NoteOn, 2450, 0);
+      rig.Add(track, 20, EventType::TrackPan, -50);
+      for (int32_t t : c.endTicks) rig.Add(rig.Global(), t, EventType::End);
+      rig.app->editCursor = c.editCursor;
+      rig.app->render.quality = c.quality;
+      if (worker == 1) {
+        if (c.result != RenderResult::Done) continue;
+        rig.dialogs.paths.push_back(folder.File(c.file));
+        StartRender(*rig.app);
+        if (rig.app->playback.mode.load() != 0) FinishLikeTheIdleStep(*rig.app);
+      } else {
+        std::vector<int64_t> beats;
+        EXPECT_EQ(RenderSongToFile(*rig.app, folder.File(c.file), [&](int64_t percent) { beats.push_back(percent); }),
+                  c.result)
+            << c.name;
+        EXPECT_TRUE(std::is_sorted(beats.begin(), beats.end())) << c.name;
+        EXPECT_EQ(rig.app->playback.mode.load(), 0u);
+        ASSERT_EQ(rig.dialogs.shown.size(), c.message ? 1u : 0u) << c.name;
+        if (c.message) {
+          EXPECT_EQ(rig.dialogs.shown[0].text, c.message);
+        }
+      }
+      files[worker] = ReadAll(folder.File(c.file));
+    }
+    if (c.result == RenderResult::Done) {
+      EXPECT_GT(files[0].size(), 0u) << c.name;
+      EXPECT_EQ(files[0], files[1]) << c.name;
+    }
+  }
+
+  // Exactly N frames, End or not; the clock and the mix run for each.
+  for (const uint64_t frames : {0ull, 1ull, 4097ull, 20000ull}) {
+    PlayRig rig(22050);
+    ScratchFolder folder;
+    Track& track = rig.AddTrack();
+    rig.AddProgram({kSource}).engines[0].F[0] = 0.5f;
+    rig.Add(track, 0, EventType::NoteOn, 2450, 0);
+    rig.Add(rig.Global(), 2, EventType::End);
+    ASSERT_EQ(RenderFramesToFile(*rig.app, folder.File("n.wav"), frames), RenderResult::Done);
+    const auto b = ReadAll(folder.File("n.wav"));
+    ASSERT_EQ(b.size(), 44 + 4 * frames + 1) << frames;
+    EXPECT_EQ(U32(b, 24), 22050u);
+    EXPECT_EQ(rig.app->render.samplesRendered.load(), 2 * frames);
+    if (frames > 0) {
+      EXPECT_NE(U16(b, 44), 0u) << "the note sounds from the first frame";
+    }
+  }
+}
+
 TEST(Render, PanelLines) {
   // Every left value clips and no right value does: half the samples clip.
   PlayRig rig;
