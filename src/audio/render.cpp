@@ -69,7 +69,7 @@ void RenderFrames(AppState& app, uint64_t frames, bool untilEnd, const RenderBea
     const int32_t ticksPerBeat = app.song.ticksPerBeat;
     if (SongClockStep(app) == ClockStep::Tick && ticksPerBeat > 0 && app.currentTick % ticksPerBeat == 0) {
       ShowRenderProgress(app);
-      if (onBeat) onBeat(PercentComplete(app));
+      if (onBeat) onBeat(untilEnd ? PercentComplete(app) : static_cast<int64_t>(f * 100 / frames));
     }
     const Frame16 frame = MixSongSampleWith(app, ctx, &clipped, run);
     rendered += 2;

@@ -12,7 +12,7 @@ namespace tonforge {
 // The render button of the render panel.
 void StartRender(AppState& app);
 
-// Called once per beat of a render with its percent complete.
+// Called once per beat of a render with its percent complete (of the song to its End, or of the frames).
 using RenderBeatHook = std::function<void(int64_t percentComplete)>;
 
 enum class RenderResult { Done, NoEnd, StoppedBeforeCursor, CannotCreateFile, WriteFailed };

@@ -58,12 +58,11 @@ bool WriteProgramFile(AppState& app, std::string path, Program& program) {
   return written;
 }
 
-// Asks for a program file and decodes it for the level. Shows the refusal itself.
-std::optional<DecodedProgram> AskAndDecode(AppState& app, std::string& folder, uint32_t levelFlag) {
-  const auto path = AskPath(app, false, folder);
-  if (!path) return std::nullopt;
+// Reads and decodes a program file for the level. Shows the refusal itself; a file that cannot be opened
+// says nothing.
+std::optional<DecodedProgram> ReadAndDecode(AppState& app, const std::string& path, uint32_t levelFlag) {
   std::vector<uint8_t> bytes;
-  switch (ReadWholeFile(*path, bytes)) {
+  switch (ReadWholeFile(path, bytes)) {
     case FileReadStatus::CannotOpen:
       return std::nullopt;
     case FileReadStatus::OutOfMemory:
@@ -75,6 +74,12 @@ std::optional<DecodedProgram> AskAndDecode(AppState& app, std::string& folder, u
   auto decoded = DecodeProgramFile(bytes, levelFlag, app.dialogs);
   if (!decoded) ShowError(app.dialogs, kInvalidFile);
   return decoded;
+}
+
+std::optional<DecodedProgram> AskAndDecode(AppState& app, std::string& folder, uint32_t levelFlag) {
+  const auto path = AskPath(app, false, folder);
+  if (!path) return std::nullopt;
+  return ReadAndDecode(app, *path, levelFlag);
 }
 
 void ReportRemovedEngines(AppState& app, const DecodedProgram& decoded) {
@@ -228,7 +233,13 @@ bool SaveProgramChain(AppState& app) {
 
 bool LoadProgramNew(AppState& app) {
   StopPlayback(app);
-  auto decoded = AskAndDecode(app, app.folders.instrumentPrograms, kLevelProgram);
+  const auto path = AskPath(app, false, app.folders.instrumentPrograms);
+  return path && LoadProgramFileNew(app, *path);
+}
+
+bool LoadProgramFileNew(AppState& app, const std::string& path) {
+  StopPlayback(app);
+  auto decoded = ReadAndDecode(app, path, kLevelProgram);
   if (!decoded) return false;
   Program* program = NewProgram(app);
   if (program == nullptr) return false;

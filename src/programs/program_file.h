@@ -56,6 +56,8 @@ std::optional<DecodedProgram> DecodeProgramFile(std::span<const uint8_t> bytes, 
 bool SaveProgram(AppState& app);
 bool SaveProgramChain(AppState& app);
 bool LoadProgramNew(AppState& app);
+// Load Program (new) from a path, without the dialog (the headless renderer's program mode).
+bool LoadProgramFileNew(AppState& app, const std::string& path);
 bool LoadProgramReplace(AppState& app);
 // Into the current track's chain. The engines are checked against the level of the chain they land in: the
 // song plug-in level for track 0 (the GlobalTrack), the track plug-in level for the others.

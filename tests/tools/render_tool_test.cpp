@@ -1,0 +1,197 @@
+// The headless renderer run as a user runs it: its output file, its three lines, its messages and exit codes.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "audio/playback.h"
+#include "audio/render.h"
+#include "audio/voice.h"
+#include "programs/file_fixtures.h"
+#include "programs/program_file.h"
+#include "programs/program_list.h"
+#include "sequencer/song.h"
+#include "sequencer/song_clock.h"
+#include "sequencer/song_file.h"
+
+namespace tonforge {
+namespace {
+
+using testing::FakeDialogs;
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::WriteBytes;
+
+constexpr int32_t Type(EventType t) { return static_cast<int32_t>(t); }
+
+struct ToolRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+ToolRun RunTool(const TempDir& dir, const std::string& arguments) {
+  const std::string errors = dir.File("stderr.txt");
+  const std::string command = "cd '" + dir.Root() + "' && '" TONFORGE_RENDER_TOOL "' " + arguments + " 2>'" + errors + "'";
+  ToolRun run;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return run;
+  char buffer[256];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
+  const int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  const auto bytes = ReadBytes(errors);
+  run.err.assign(bytes.begin(), bytes.end());
+  return run;
+}
+
+// Writes the tiny song and program the runs use: a sine program, one note, End at `endTick` (none when -1),
+// a second End at tick 20 when `earlyEnd`, and the given stored rate.
+void WriteTinySong(const std::string& path, int32_t endTick, bool earlyEnd, int32_t rate) {
+  FakeDialogs dialogs;
+  AppState app(dialogs);
+  StartCore(app, "/");
+  NewSong(app);
+  Program& p = *NewProgram(app);
+  InitProgramEngine(p.engines[0], static_cast<uint32_t>(EngineTypeId::SineWaveGenerator));
+  InitProgramEngine(p.engines[1], static_cast<uint32_t>(EngineTypeId::BasicReverb));
+  ASSERT_TRUE(FitAllPositionBuffers(app));
+  Track& t = *InsertTrack(app);
+  AppendEvent(app, t, {0, Type(EventType::NoteOn), 2450, 0});
+  AppendEvent(app, t, {30, Type(EventType::NoteOff), 0, 0});
+  if (earlyEnd) AppendEvent(app, *TrackAt(app.song, 0), {20, Type(EventType::End), 0, 0});
+  if (endTick >= 0) AppendEvent(app, *TrackAt(app.song, 0), {endTick, Type(EventType::End), 0, 0});
+  SetOutputRate(app.rate, rate, 120.0f, 48);
+  ASSERT_EQ(SaveSongFile(app, path), SongFileResult::Done);
+  WriteBytes(path + ".tep", EncodeProgramFile(p));
+}
+
+// What the synthesizer writes for Load Song and then the render button, through its dialogs and its worker.
+std::vector<uint8_t> RenderButtonFile(const TempDir& dir, const std::string& song, int32_t rate, bool quality,
+                                      int32_t from, std::string& lines) {
+  FakeDialogs dialogs;
+  AppState app(dialogs);
+  StartCore(app, dir.Root());
+  NewSong(app);
+  dialogs.paths = {dir.File(song), dir.File("button.wav")};
+  EXPECT_TRUE(LoadSong(app));
+  if (rate != 0) SetOutputRate(app.rate, rate, app.song.tempo, app.song.ticksPerBeat);
+  app.render.quality = quality ? 1 : 0;
+  app.editCursor = from;
+  StartRender(app);
+  for (int waited = 0; app.playback.mode.load() != 0 && app.playback.songEndReached.load() == 0 && waited < 20000; ++waited)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  StopPlayback(app);
+  ShowRenderStatistics(app);
+  lines = app.render.text.LineText(0) + "\n" + app.render.text.LineText(1) + "\n" + app.render.text.LineText(2) + "\n";
+  return ReadBytes(dir.File("button.wav"));
+}
+
+TEST(RenderTool, SongModeWritesTheRenderButtonsFile) {
+  TempDir dir;
+  WriteTinySong(dir.File("tiny.tes"), 96, false, 22050);
+  WriteTinySong(dir.File("at44.tes"), 96, false, 48000);  // not a rate of ours: 44100
+  const struct {
+    const char* arguments;
+    const char* song;
+    int32_t rate;  // 0: the song's own
+    bool quality;
+    int32_t from;
+    uint32_t fileRate;
+  } cases[] = {
+      {"tiny.tes out.wav", "tiny.tes", 0, false, 0, 22050},
+      {"--rate 11025 --quality --from 48 tiny.tes out.wav", "tiny.tes", 11025, true, 48, 11025},
+      {"at44.tes out.wav", "at44.tes", 0, false, 0, 44100},
+      {"--from 96 at44.tes out.wav", "at44.tes", 0, false, 96, 44100},
+  };
+  for (const auto& c : cases) {
+    const ToolRun run = RunTool(dir, c.arguments);
+    EXPECT_EQ(run.status, 0) << c.arguments << ": " << run.err;
+    EXPECT_EQ(run.err, "") << c.arguments;
+    std::string lines;
+    const auto expected = RenderButtonFile(dir, c.song, c.rate, c.quality, c.from, lines);
+    const auto written = ReadBytes(dir.File("out.wav"));
+    ASSERT_GE(written.size(), 44u) << c.arguments;
+    EXPECT_EQ(testing::GetU32(written, 24), c.fileRate) << c.arguments;
+    EXPECT_TRUE(written == expected) << c.arguments << ": " << written.size() << " bytes, expected " << expected.size();
+    EXPECT_EQ(run.out, lines) << c.arguments;
+    EXPECT_EQ(run.out.substr(0, 17), "Samples Rendered ") << c.arguments;
+  }
+}
+
+TEST(RenderTool, ProgramModeRendersExactlyTheFramesOfOneNote) {
+  TempDir dir;
+  WriteTinySong(dir.File("tiny.tes"), 96, false, 44100);
+  const std::string program = dir.File("tiny.tes.tep");
+  for (const bool quality : {false, true}) {
+    const ToolRun run = RunTool(dir, std::string("--program tiny.tes.tep --pitch 3650 --frames 5000 --rate 22050") +
+                                     (quality ? " --quality" : "") + " note.wav");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "Samples Rendered 10000\nSamples Clipped 0\nPercent Clipped 0\n");
+
+    // The same note built by hand: program 0, one track holding only the NoteOn, 5000 clock steps and mixes.
+    FakeDialogs dialogs;
+    AppState app(dialogs);
+    StartCore(app, dir.Root());
+    NewSong(app);
+    ASSERT_TRUE(LoadProgramFileNew(app, program));
+    AppendEvent(app, *InsertTrack(app), {0, Type(EventType::NoteOn), 3650, 0});
+    SetOutputRate(app.rate, 22050, app.song.tempo, app.song.ticksPerBeat);
+    PrepareSongStart(app);
+    SampleContext ctx = MakeSampleContext(app);
+    const auto written = ReadBytes(dir.File("note.wav"));
+    ASSERT_EQ(written.size(), 44u + 4 * 5000 + 1);
+    EXPECT_EQ(testing::GetU32(written, 24), 22050u);
+    int differing = 0;
+    for (std::size_t f = 0; f < 5000; ++f) {
+      SongClockStep(app);
+      const Frame16 frame = quality ? MixSongSampleQuality(app, ctx, nullptr) : MixSongSample(app, ctx);
+      const auto left = static_cast<int16_t>(written[44 + 4 * f] | written[45 + 4 * f] << 8);
+      const auto right = static_cast<int16_t>(written[46 + 4 * f] | written[47 + 4 * f] << 8);
+      differing += left != frame.left || right != frame.right;
+    }
+    EXPECT_EQ(differing, 0) << quality;
+    EXPECT_NE(testing::GetU32(written, 44 + 4 * 2000), 0u) << "the note sounds";
+  }
+}
+
+TEST(RenderTool, RefusalsAndBadArguments) {
+  TempDir dir;
+  WriteTinySong(dir.File("noend.tes"), -1, false, 44100);
+  WriteTinySong(dir.File("early.tes"), 96, true, 44100);
+  WriteBytes(dir.File("junk.tes"), {'U', 'E', 'S', '1', 1, 2, 3});
+  const struct {
+    const char* arguments;
+    int status;
+    const char* error;  // the start of standard error
+  } cases[] = {
+      {"noend.tes out.wav", 1, "You Must Insert An End Event At The End Of The Song\n"},
+      {"--from 40 early.tes out.wav", 1, "Song Stopped Before Cursor Position\n"},
+      {"junk.tes out.wav", 1, "Invalid File\n"},
+      {"missing.tes out.wav", 1, "Cannot Open"},
+      {"--program missing.tep --pitch 1 --frames 1 out.wav", 1, "Cannot Open"},
+      {"--program junk.tes --pitch 1 --frames 1 out.wav", 1, "Invalid File\n"},
+      {"early.tes nowhere/out.wav", 1, "Could Not Create Wave File\n"},
+      {"", 2, "usage: tonforge-render"},
+      {"early.tes", 2, "usage:"},
+      {"--rate 48000 early.tes out.wav", 2, "usage:"},
+      {"--rate early.tes out.wav", 2, "usage:"},
+      {"--from -1 early.tes out.wav", 2, "usage:"},
+      {"--from 12x early.tes out.wav", 2, "usage:"},
+      {"--loud early.tes out.wav", 2, "usage:"},
+      {"--program p.tep --pitch 1 out.wav", 2, "usage:"},
+      {"--program p.tep --pitch 1 --frames 9 --from 3 out.wav", 2, "usage:"},
+      {"--pitch 1 early.tes out.wav", 2, "usage:"},
+  };
+  for (const auto& c : cases) {
+    const ToolRun run = RunTool(dir, c.arguments);
+    EXPECT_EQ(run.status, c.status) << c.arguments;
+    EXPECT_EQ(run.err.substr(0, std::string(c.error).size()), c.error) << c.arguments << ": " << run.err;
+    EXPECT_EQ(run.out, "") << c.arguments;
+  }
+}
+
+}  // namespace
+}  // namespace tonforge
