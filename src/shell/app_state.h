@@ -10,6 +10,7 @@
 #include "engines/context.h"
 #include "platform/dialogs.h"
 #include "programs/program.h"
+#include "sequencer/editor_state.h"
 #include "sequencer/song_records.h"
 #include "shell/folders.h"
 #include "shell/random.h"
@@ -65,6 +66,7 @@ struct AppState {
   PlaybackState playback;
   ChainEditorState chainEditor;
   EngineClipboard engineClipboard;
+  EditorState editor;
   RedrawRequests redraw;
   std::atomic<uint32_t> quitRequested{0};
 };
