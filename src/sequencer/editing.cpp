@@ -104,7 +104,7 @@ void UpdateSnapStep(AppState& app) {
 
 void ResetEditorState(AppState& app) {
   EditorState& ed = app.editor;
-  ed.editCursor = 0;
+  app.editCursor = 0;
   ed.viewStart = 0;
   ed.octave = 0;
   ed.eventGroup = EventGroup::Song;
@@ -119,9 +119,10 @@ int32_t CursorStep(const AppState& app) { return app.editor.snap != 0 ? std::max
 
 int32_t BarLength(const Song& song) { return std::max(song.beatsPerBar * song.ticksPerBeat, 1); }
 
-void ViewFollowsCursor(EditorState& editor) {
-  if (editor.editCursor < editor.viewStart) editor.viewStart = editor.editCursor;
-  if (editor.editCursor > editor.viewStart + kViewWidth - 1) editor.viewStart = editor.editCursor - (kViewWidth - 1);
+void ViewFollowsCursor(AppState& app) {
+  int32_t& view = app.editor.viewStart;
+  if (app.editCursor < view) view = app.editCursor;
+  if (app.editCursor > view + kViewWidth - 1) view = app.editCursor - (kViewWidth - 1);
 }
 
 void SelectionFollowsCursor(AppState& app) {
@@ -129,7 +130,7 @@ void SelectionFollowsCursor(AppState& app) {
   if (track == nullptr) return;
   int32_t selected = 0, index = 0;
   for (Event* e = track->events.First(); e != nullptr; e = EventList::Next(e), ++index)
-    if (e->tick <= app.editor.editCursor) selected = index;
+    if (e->tick <= app.editCursor) selected = index;
   track->selectedEvent = selected;
   KeepSelectionInList(*track);
   app.redraw.Request(Panel::EventList);
@@ -146,7 +147,7 @@ Event* EventOfRow(AppState& app, int32_t row) {
 void AddEvent(AppState& app) {
   Track* track = EditedTrack(app);
   if (track == nullptr) return;
-  InsertEvent(app, *track, {app.editor.editCursor, T(EventType::Empty), 0, 0});
+  InsertEvent(app, *track, {app.editCursor, T(EventType::Empty), 0, 0});
   RequestEventRedraw(app);
 }
 
@@ -234,8 +235,8 @@ void SelectEventIndex(AppState& app, int32_t index) {
   if (e == nullptr) return;
   track->selectedEvent = index;
   KeepSelectionInList(*track);
-  app.editor.editCursor = std::clamp(e->tick, 0, kMaxTick);
-  ViewFollowsCursor(app.editor);
+  app.editCursor = std::clamp(e->tick, 0, kMaxTick);
+  ViewFollowsCursor(app);
   RequestEventRedraw(app);
 }
 
@@ -298,7 +299,7 @@ int32_t TypeForGroup(AppState& app, int32_t songType, int32_t trackType, int32_t
 void InsertAtCursor(AppState& app, int32_t type, int32_t valueA) {
   Track* track = EditedTrack(app);
   if (track == nullptr || type == kNoType) return;
-  InsertEvent(app, *track, {app.editor.editCursor, type, valueA, 0});
+  InsertEvent(app, *track, {app.editCursor, type, valueA, 0});
   SelectionFollowsCursor(app);
   RequestEventRedraw(app);
 }
@@ -340,7 +341,7 @@ void RecordNote(AppState& app, int32_t keyPitch) {
   if (!IsRecording(app)) return;
   if (OnNormalTrack(app)) {
     const int32_t pitch = keyPitch + kCentsPerOctave * app.editor.octave;
-    InsertEvent(app, *EditedTrack(app), {app.editor.editCursor, T(EventType::NoteOn), pitch, app.song.currentProgram});
+    InsertEvent(app, *EditedTrack(app), {app.editCursor, T(EventType::NoteOn), pitch, app.song.currentProgram});
   }
   MoveCursorRight(app, CursorStep(app));
 }
@@ -348,7 +349,7 @@ void RecordNote(AppState& app, int32_t keyPitch) {
 void RecordNoteOff(AppState& app) {
   if (!IsRecording(app) || EditedTrack(app) == nullptr) return;
   const int32_t type = OnNormalTrack(app) ? T(EventType::NoteOff) : T(EventType::End);
-  InsertEvent(app, *EditedTrack(app), {app.editor.editCursor, type, 0, 0});
+  InsertEvent(app, *EditedTrack(app), {app.editCursor, type, 0, 0});
   MoveCursorRight(app, CursorStep(app));
 }
 
@@ -357,9 +358,9 @@ void RecordPhrase(AppState& app) {
   if (OnNormalTrack(app)) {
     Track& track = *EditedTrack(app);
     int32_t source = 1;
-    for (const Event* e = track.events.First(); e != nullptr && e->tick <= app.editor.editCursor; e = EventList::Next(e))
+    for (const Event* e = track.events.First(); e != nullptr && e->tick <= app.editCursor; e = EventList::Next(e))
       if (e->type == T(EventType::Phrase)) source = e->valueA;
-    InsertEvent(app, track, {app.editor.editCursor, T(EventType::Phrase), source, 0});
+    InsertEvent(app, track, {app.editCursor, T(EventType::Phrase), source, 0});
   }
   MoveCursorRight(app, CursorStep(app));
 }
@@ -376,7 +377,7 @@ void MarkOrDropBlock(AppState& app) {
     ed.block.active = 0;
   } else if (ed.block.active == 0) {
     const int32_t track = app.song.currentTrack;
-    ed.block = {1, ed.editCursor, track, ed.editCursor, track};
+    ed.block = {1, app.editCursor, track, app.editCursor, track};
   }
 }
 
@@ -385,17 +386,17 @@ void MarkOrDropBlock(AppState& app) {
 void MoveCursorBy(AppState& app, int32_t delta) {
   EditorState& ed = app.editor;
   MarkOrDropBlock(app);
-  const int32_t old = ed.editCursor;
-  ed.editCursor = static_cast<int32_t>(std::clamp<int64_t>(static_cast<int64_t>(old) + delta, 0, kMaxTick));
-  ViewFollowsCursor(ed);
+  const int32_t old = app.editCursor;
+  app.editCursor = static_cast<int32_t>(std::clamp<int64_t>(static_cast<int64_t>(old) + delta, 0, kMaxTick));
+  ViewFollowsCursor(app);
   if (ed.shiftHeld != 0) {
     Block& b = ed.block;
     if (delta > 0) {
-      if (old >= b.endTick) b.endTick = ed.editCursor;
-      else if (old <= b.startTick) b.startTick = ed.editCursor;
+      if (old >= b.endTick) b.endTick = app.editCursor;
+      else if (old <= b.startTick) b.startTick = app.editCursor;
     } else {
-      if (old <= b.startTick) b.startTick = ed.editCursor;
-      else if (old >= b.endTick) b.endTick = ed.editCursor;
+      if (old <= b.startTick) b.startTick = app.editCursor;
+      else if (old >= b.endTick) b.endTick = app.editCursor;
     }
     if (b.startTick > b.endTick) std::swap(b.startTick, b.endTick);
   }
@@ -459,14 +460,14 @@ void SelectTrack(AppState& app, int32_t track) {
 
 void GoToBar(AppState& app, int32_t bar) {
   const int64_t tick = static_cast<int64_t>(bar) * app.song.beatsPerBar * app.song.ticksPerBeat;
-  app.editor.editCursor = static_cast<int32_t>(std::clamp<int64_t>(tick, 0, kMaxTick));
-  app.editor.viewStart = app.editor.editCursor;
+  app.editCursor = static_cast<int32_t>(std::clamp<int64_t>(tick, 0, kMaxTick));
+  app.editor.viewStart = app.editCursor;
   RequestEventRedraw(app);
 }
 
 void SetCursorFromSlider(AppState& app, int32_t tick) {
-  app.editor.editCursor = std::clamp(tick, 0, kMaxTick);
-  ViewFollowsCursor(app.editor);
+  app.editCursor = std::clamp(tick, 0, kMaxTick);
+  ViewFollowsCursor(app);
   RequestEventRedraw(app);
 }
 

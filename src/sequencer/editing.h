@@ -47,7 +47,7 @@ int32_t BarLength(const Song& song);
 // only as far as needed to show it.
 void SelectionFollowsCursor(AppState& app);
 // The view moves only as far as needed to contain the cursor.
-void ViewFollowsCursor(EditorState& editor);
+void ViewFollowsCursor(AppState& app);
 
 // ---- Event commands (rows are counted from the event list's scroll) ----
 

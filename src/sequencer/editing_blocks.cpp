@@ -93,7 +93,7 @@ void Delete(AppState& app) {
   Track* track = EditedTrack(app);
   if (track == nullptr) return;
   StopPlayback(app);
-  if (Event* e = EventToDelete(app.song, *track, app.editor.editCursor)) {
+  if (Event* e = EventToDelete(app.song, *track, app.editCursor)) {
     track->events.Erase(e);
     SyncEventCount(*track);
   }
@@ -146,7 +146,7 @@ void Paste(AppState& app) {
     return;
   }
   StopPlayback(app);
-  const int32_t cursor = app.editor.editCursor;
+  const int32_t cursor = app.editCursor;
   const int32_t trackCount = app.song.tracks.Count();
   for (std::size_t i = 0; i < clip.tracks.size() && app.song.currentTrack + static_cast<int32_t>(i) < trackCount; ++i) {
     Track& track = *TrackAt(app.song, app.song.currentTrack + static_cast<int32_t>(i));
@@ -158,8 +158,8 @@ void Paste(AppState& app) {
     }
     ValidateEvents(app.song, track);
   }
-  app.editor.editCursor = std::clamp(cursor + clip.length, 0, kMaxTick);
-  ViewFollowsCursor(app.editor);
+  app.editCursor = std::clamp(cursor + clip.length, 0, kMaxTick);
+  ViewFollowsCursor(app);
   RequestEventRedraw(app);
 }
 
@@ -175,7 +175,7 @@ void CloseGap(AppState& app) {
     });
     DropBlock(app);
   } else if (Track* track = EditedTrack(app)) {
-    const int32_t cursor = ed.editCursor;
+    const int32_t cursor = app.editCursor;
     RemoveTicks(app.song, *track, cursor, cursor);
     ShiftEvents(app.song, *track, cursor + 1, -CursorStep(app), cursor, Head::Moves);
   }
@@ -192,14 +192,14 @@ void OpenGap(AppState& app) {
       ShiftEvents(app.song, track, b.startTick, b.endTick - b.startTick, 0, Head::Moves);
     });
   } else if (Track* track = EditedTrack(app)) {
-    ShiftEvents(app.song, *track, ed.editCursor, CursorStep(app), 0, Head::Moves);
+    ShiftEvents(app.song, *track, app.editCursor, CursorStep(app), 0, Head::Moves);
   }
   RequestEventRedraw(app);
 }
 
 void DeleteBar(AppState& app) {
   StopPlayback(app);
-  const int32_t cursor = app.editor.editCursor;
+  const int32_t cursor = app.editCursor;
   const int32_t bar = BarLength(app.song);
   ForPlayingTracks(app, [&](Track& track) {
     RemoveTicks(app.song, track, cursor, cursor + bar - 1);
@@ -210,7 +210,7 @@ void DeleteBar(AppState& app) {
 
 void InsertBar(AppState& app) {
   StopPlayback(app);
-  const int32_t cursor = app.editor.editCursor;
+  const int32_t cursor = app.editCursor;
   const int32_t bar = BarLength(app.song);
   ForPlayingTracks(app, [&](Track& track) { ShiftEvents(app.song, track, cursor, bar, 0, Head::Stays); });
   RequestEventRedraw(app);

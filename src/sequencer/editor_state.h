@@ -36,9 +36,9 @@ struct EventClipboard {
   std::vector<std::vector<EventValues>> tracks;  // track count = tracks.size()
 };
 
+// The EditCursor itself is AppState::editCursor (0..99999): playback and rendering start there.
 struct EditorState {
-  int32_t editCursor = 0;   // 0..99999
-  int32_t viewStart = 0;    // first tick of the song view; the view always contains the cursor
+  int32_t viewStart = 0;    // first tick of the song view; the view always contains the EditCursor
   uint32_t snap = 0;        // cursor steps and recording advances use snapStep instead of 1 tick
   int32_t snapDivision = 4;
   int32_t snapStep = 12;    // ticks per beat / snap division, at least 1

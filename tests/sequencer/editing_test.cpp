@@ -41,10 +41,11 @@ TEST(EditorState, SnapStepFollowsDivisionAndANewSongResetsTheEditor) {
   }
   EditRig rig;
   EditorState& ed = rig.ed();
-  ed = {4000, 3800, 1, 5, 9, 2, 1, EventGroup::Track, 1, Block{1, 10, 1, 20, 2}, {}, 0, 1};
+  rig.app.editCursor = 4000;
+  ed = {3800, 1, 5, 9, 2, 1, EventGroup::Track, 1, Block{1, 10, 1, 20, 2}, {}, 0, 1};
   ed.clipboard.kind = ClipboardKind::NormalTracks;
   NewSong(rig.app);
-  EXPECT_TRUE(ed.editCursor == 0 && ed.viewStart == 0 && ed.octave == 0 && ed.eventGroup == EventGroup::Song);
+  EXPECT_TRUE(rig.app.editCursor == 0 && ed.viewStart == 0 && ed.octave == 0 && ed.eventGroup == EventGroup::Song);
   EXPECT_TRUE(ed.slide == 0 && ed.editMode == 0 && ed.block.active == 0 && ed.snapStep == 12);
   EXPECT_EQ(ed.clipboard.kind, ClipboardKind::NormalTracks);  // the clipboard outlives the song
 }
@@ -57,11 +58,11 @@ TEST(Cursor, ClampsToTheSongAndTheViewContainsIt) {
   };
   for (const Case& c : cases) {
     EditRig rig;
-    rig.ed().editCursor = c.cursor;
+    rig.app.editCursor = c.cursor;
     rig.ed().viewStart = c.view;
     if (c.delta > 0) MoveCursorRight(rig.app, c.delta);
     else MoveCursorLeft(rig.app, -c.delta);
-    EXPECT_EQ(rig.ed().editCursor, c.cursorAfter) << c.cursor << " " << c.delta;
+    EXPECT_EQ(rig.app.editCursor, c.cursorAfter) << c.cursor << " " << c.delta;
     EXPECT_EQ(rig.ed().viewStart, c.viewAfter) << c.cursor << " " << c.delta;
   }
   // The selection follows: the last event at or before the cursor, scrolled into the ten rows.
@@ -75,9 +76,9 @@ TEST(Cursor, ClampsToTheSongAndTheViewContainsIt) {
     EXPECT_EQ(rig.TrackNo(1).eventListScroll, f.scroll) << f.cursor;
   }
   GoToBar(rig.app, 3);
-  EXPECT_TRUE(rig.ed().editCursor == 3 * 384 && rig.ed().viewStart == 3 * 384);
+  EXPECT_TRUE(rig.app.editCursor == 3 * 384 && rig.ed().viewStart == 3 * 384);
   GoToBar(rig.app, 1000);
-  EXPECT_EQ(rig.ed().editCursor, kMaxTick);
+  EXPECT_EQ(rig.app.editCursor, kMaxTick);
 }
 
 TEST(Block, ShiftMovesMarkAndExtendItsEnds) {
@@ -137,7 +138,7 @@ TEST(Block, CopyAndPasteCarryEventsToTheCursor) {
   const V all = rig.Events(2);
   const V pasted(all.begin() + 5, all.end());
   EXPECT_EQ(pasted, (V{{480, kNote, 1050, 0}, {484, 0, 2, 0}, {504, kNote, 1150, 0}}));
-  EXPECT_EQ(rig.ed().editCursor, 504);
+  EXPECT_EQ(rig.app.editCursor, 504);
 
   // Copy after the Block was dropped still uses its rectangle; a fresh song copies tick 0 of the GlobalTrack.
   Cut(rig.app);
@@ -166,7 +167,7 @@ TEST(Block, PasteRefusesTheWrongKindOfTrackAndClampsPhrases) {
     Paste(rig.app);
     EXPECT_EQ(rig.Messages(), std::vector<std::string>{c.message});
     EXPECT_EQ(rig.Events(c.pasteTrack), before);
-    EXPECT_EQ(rig.ed().editCursor, 20);
+    EXPECT_EQ(rig.app.editCursor, 20);
   }
   // Three copied tracks onto the last two tracks: the third is dropped. A phrase naming a track this song
   // lacks plays track 1.
@@ -180,7 +181,7 @@ TEST(Block, PasteRefusesTheWrongKindOfTrackAndClampsPhrases) {
   Paste(rig.app);
   EXPECT_EQ(rig.Events(1).back(), (testing::EventRow{50, kPhrase, 1, 0}));
   EXPECT_EQ(rig.Events(2).back(), (testing::EventRow{50, kPhrase, 2, 0}));
-  EXPECT_EQ(rig.ed().editCursor, 60);
+  EXPECT_EQ(rig.app.editCursor, 60);
 }
 
 TEST(Bars, MoveOnlyPlayingTracksAndLeaveTheTempoEventAtZero) {
@@ -269,7 +270,7 @@ TEST(Gaps, EveryListStaysInTickOrderWhateverTheGapAndBarCommands) {
     }
     for (int step = 0; step < 30; ++step) {
       rig.ed().snap = static_cast<uint32_t>(pick(0, 1));
-      rig.ed().editCursor = pick(0, 1) ? pick(0, 700) : pick(99000, kMaxTick);
+      rig.app.editCursor = pick(0, 1) ? pick(0, 700) : pick(99000, kMaxTick);
       const int32_t first = pick(0, 4), start = pick(0, 700);
       rig.ed().block = {static_cast<uint32_t>(pick(0, 1)), start, first, start + pick(0, 300), first == 0 ? 0 : pick(first, 4)};
       switch (pick(0, 3)) {
@@ -379,7 +380,7 @@ TEST(EventCommands, TypesCycleThroughThoseTheTrackAllows) {
   }
   EXPECT_FALSE(CycleParameterOfRow(amp.app, 1));
   SelectEventRow(amp.app, 1);
-  EXPECT_TRUE(amp.ed().editCursor == 8 && amp.TrackNo(1).selectedEvent == 1);
+  EXPECT_TRUE(amp.app.editCursor == 8 && amp.TrackNo(1).selectedEvent == 1);
 }
 
 TEST(InsertCommands, GroupAndSlideChooseTheType) {
@@ -409,7 +410,7 @@ TEST(InsertCommands, GroupAndSlideChooseTheType) {
     }
     ASSERT_EQ(events.size(), base + 1);
     EXPECT_EQ(events.back(), (testing::EventRow{30, c.type, c.a, 0})) << c.type;
-    EXPECT_EQ(rig.ed().editCursor, 30);
+    EXPECT_EQ(rig.app.editCursor, 30);
     EXPECT_EQ(rig.TrackNo(c.track).selectedEvent, static_cast<int32_t>(base));
   }
 }
@@ -441,7 +442,7 @@ TEST(Recording, NoteNoteOffAndPhraseKeysInsertAndStep) {
     for (const auto& e : rig.Events(c.track))
       if (std::find(before.begin(), before.end(), e) == before.end()) added.push_back(e);
     EXPECT_EQ(added, c.added) << c.track << c.editMode << c.shown;
-    EXPECT_EQ(rig.ed().editCursor, c.cursorAfter);
+    EXPECT_EQ(rig.app.editCursor, c.cursorAfter);
   }
   EditRig rig(1, 2, 1);
   rig.ed().editMode = 1;
