@@ -11,6 +11,7 @@
 #include "platform/dialogs.h"
 #include "programs/program.h"
 #include "sequencer/song_records.h"
+#include "sequencer/text_entry.h"
 #include "shell/folders.h"
 #include "shell/random.h"
 #include "shell/redraw.h"
@@ -66,6 +67,7 @@ struct AppState {
   ChainEditorState chainEditor;
   EngineClipboard engineClipboard;
   RedrawRequests redraw;
+  TextEntry textEntry;  // the one name or value being typed, if any
   std::atomic<uint32_t> quitRequested{0};
 };
 
