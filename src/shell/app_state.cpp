@@ -9,4 +9,9 @@ void StartCore(AppState& app, std::string_view programFolder) {
   SetUpFolders(app.folders, programFolder);
 }
 
+AppState::~AppState() {
+  playback.mode.store(0, std::memory_order_release);
+  if (playback.worker.joinable()) playback.worker.join();
+}
+
 }  // namespace tonforge

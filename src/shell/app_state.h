@@ -6,9 +6,11 @@
 #include <string_view>
 #include <thread>
 
+#include "audio/audio_state.h"
 #include "engines/catalog.h"
 #include "engines/context.h"
 #include "platform/dialogs.h"
+#include "platform/sound_device.h"
 #include "programs/program.h"
 #include "sequencer/song_records.h"
 #include "sequencer/text_entry.h"
@@ -37,6 +39,7 @@ struct PlaybackState {
   std::atomic<uint32_t> songEndReached{0};
   uint32_t highPriority = 0;
   std::thread worker;
+  uint32_t playButtonPressed = 0;  // the arrange view's play button shows pressed while a song plays or renders
 };
 
 // What the chain editor works on: 1 = the current program's chain, 0 = the current track's chain.
@@ -52,6 +55,8 @@ struct EngineClipboard {
 
 struct AppState {
   explicit AppState(Dialogs& dialogs) : dialogs(dialogs) {}
+  // Stops a worker that is still running, so that nothing it uses is destroyed under it.
+  ~AppState();
   AppState(const AppState&) = delete;
   AppState& operator=(const AppState&) = delete;
 
@@ -69,6 +74,14 @@ struct AppState {
   RedrawRequests redraw;
   TextEntry textEntry;  // the one name or value being typed, if any
   std::atomic<uint32_t> quitRequested{0};
+
+  // Sound output and the sequencer clock.
+  SoundDevice* sound = nullptr;  // not owned; null when no device could be opened
+  OutputRing ring;
+  ChannelTable channels;
+  int32_t currentTick = 0;       // ticks reached since the start of the song
+  int32_t editCursor = 0;        // the EditCursor tick: playback and rendering start there
+  RenderState render;
 };
 
 // The core's share of start-up: tables, random seed, folders and the 44100 Hz rate at 120 beats per minute.

@@ -1,0 +1,124 @@
+// Whole-song render speed as a multiple of real time. The reference song: every track plays a note on every
+// beat through a program of an Up Saw, a Low Pass Filter swept by one modulator and a Chorus, into a Basic
+// Delay on the track; the song chain holds a Stereo Reverb XY. Measured with 1, 4, 16 and 64 tracks, with the
+// standard engine routines (playback) and the interpolating ones (high-quality render).
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+
+#include "audio/playback.h"
+#include "audio/voice.h"
+#include "platform/dialogs.h"
+#include "sequencer/song_clock.h"
+#include "shell/app_state.h"
+
+namespace tonforge {
+namespace {
+
+class SilentDialogs : public Dialogs {
+public:
+  void ShowMessage(std::string_view, std::string_view, BoxIcon) override {}
+  bool AskYesNo(std::string_view, std::string_view) override { return false; }
+  std::optional<std::string> OpenFile(const FileDialogRequest&) override { return std::nullopt; }
+  std::optional<std::string> SaveFile(const FileDialogRequest&) override { return std::nullopt; }
+};
+
+constexpr int32_t kBeats = 2000;
+constexpr int32_t kTicksPerBeat = 48;
+constexpr uint32_t kModulatorLength = 4410;
+
+uint32_t TypeOf(EngineTypeId t) { return static_cast<uint32_t>(t); }
+
+void AddEvent(Track& t, Event*& last, int32_t tick, EventType type, int32_t a = 0, int32_t b = 0) {
+  last = t.events.InsertAfter(last, {tick, static_cast<int32_t>(type), a, b});
+  ++t.eventCount;
+}
+
+// A looped sine sweep, as a modulator import would leave it.
+void LoadSweep(Engine& e) {
+  DataSlot& slot = e.slots[0];
+  slot.data = AllocateSamples(kModulatorLength);
+  for (uint32_t i = 0; i < kModulatorLength; ++i)
+    slot.data[i] = 0.4f * static_cast<float>(std::sin(2.0 * M_PI * i / kModulatorLength));
+  slot.length = kModulatorLength;
+  slot.loaded = 1;
+  slot.looped = 1;
+  slot.loopEnd = kModulatorLength - 1;
+  slot.rootOrRate.f = static_cast<float>(kModulatorLength) * 2.2675738e-6f;
+  e.loadedSlotCount = 1;
+}
+
+std::unique_ptr<AppState> ReferenceSong(SilentDialogs& dialogs, int32_t trackCount) {
+  auto app = std::make_unique<AppState>(dialogs);
+  StartCore(*app, ".");
+  Song& song = app->song;
+  song.seed = 77;
+
+  auto program = std::make_unique<Program>();
+  for (Engine& e : program->engines) InitProgramEngine(e, 0);
+  InitProgramEngine(program->engines[0], TypeOf(EngineTypeId::UpSawGenerator));
+  InitProgramEngine(program->engines[1], TypeOf(EngineTypeId::LowPassFilter));
+  SetParameter(program->engines[1], 0, 40);
+  SetParameter(program->engines[1], 1, 30);
+  LoadSweep(program->engines[1]);
+  InitProgramEngine(program->engines[2], TypeOf(EngineTypeId::Chorus));
+  LoadSweep(program->engines[2]);
+  program->level = 0.1f;
+  for (int p = 0; p < kChainLength; ++p) song.positionBufferSize[p] = program->engines[p].bufferLength;
+  song.programs.push_back(std::move(program));
+
+  for (int32_t n = 0; n <= trackCount; ++n) {
+    auto t = std::make_unique<Track>();
+    t->seed = 1 + static_cast<uint32_t>(n);
+    for (Engine& e : t->chain) InitTrackEngine(e, 0, dialogs);
+    Event* last = nullptr;
+    if (n == 0) {
+      std::copy_n("Song", 4, t->name.begin());
+      InitTrackEngine(t->chain[0], TypeOf(EngineTypeId::StereoReverbXY), dialogs);
+      AddEvent(*t, last, 0, EventType::Tempo, 120);
+    } else {
+      InitTrackEngine(t->chain[0], TypeOf(EngineTypeId::BasicDelay), dialogs);
+      for (int p = 0; p < kChainLength; ++p) {
+        if (song.positionBufferSize[p] == 0) continue;
+        t->voiceBuffers.left[p] = AllocateSamples(song.positionBufferSize[p]);
+        t->voiceBuffers.right[p] = AllocateSamples(song.positionBufferSize[p]);
+      }
+      for (int32_t beat = 0; beat < kBeats; ++beat)
+        AddEvent(*t, last, beat * kTicksPerBeat, EventType::NoteOn, 1850 + 100 * ((beat + n) % 24), 0);
+    }
+    song.tracks.Insert(n, std::move(t));
+  }
+  PrepareSongStart(*app);
+  return app;
+}
+
+void BM_RenderSong(benchmark::State& state) {
+  SilentDialogs dialogs;
+  const auto tracks = static_cast<int32_t>(state.range(0));
+  const bool quality = state.range(1) != 0;
+  auto app = ReferenceSong(dialogs, tracks);
+  SampleContext ctx = MakeSampleContext(*app);
+  const int32_t lastTick = (kBeats - 1) * kTicksPerBeat;
+  int64_t frames = 0;
+  for (auto _ : state) {
+    if (app->currentTick >= lastTick) PrepareSongStart(*app);  // keep every track playing notes
+    for (uint32_t f = 0; f < 4096; ++f) {
+      SongClockStep(*app);
+      const Frame16 out = quality ? MixSongSampleQuality(*app, ctx, nullptr) : MixSongSample(*app, ctx);
+      benchmark::DoNotOptimize(out);
+    }
+    frames += 4096;
+  }
+  state.SetItemsProcessed(frames);
+  state.counters["x_realtime"] =
+      benchmark::Counter(static_cast<double>(frames) / app->rate.rateHz, benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_RenderSong)
+    ->ArgNames({"tracks", "quality"})
+    ->ArgsProduct({{1, 4, 16, 64}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace tonforge

@@ -1,0 +1,65 @@
+#pragma once
+// The playing state of the sound side: the channels that take part in playback, the output ring and the
+// offline render. Lives in AppState; only the thread that owns the sound (PlaybackMode) touches it.
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <mutex>
+#include <string>
+
+#include "audio/wav_writer.h"
+#include "platform/sound_device.h"
+
+namespace tonforge {
+
+struct Track;
+
+// One track taking part in playback, with the count of consecutive silent samples at its output.
+struct ChannelEntry {
+  Track* track = nullptr;
+  uint32_t silenceCounter = 0;
+};
+
+// Entry 0 is always the GlobalTrack. Fixed storage: building it at every start allocates nothing.
+struct ChannelTable {
+  std::array<ChannelEntry, 512> entries{};
+  int32_t count = 0;
+};
+
+// The StagingBlock and the bookkeeping of the block-ahead writes into the device ring.
+struct OutputRing {
+  std::array<int16_t, kBlockFrames * 2> staging{};  // left, right
+  uint32_t writeBlock = 0;                           // ring block written last
+  uint32_t blockPending = 0;                         // staging holds a block not yet written
+};
+
+// The render panel's three text lines. The render thread rewrites them once per beat while the main thread
+// draws them, so they are exchanged under a lock (never on the per-sample path).
+class RenderPanelText {
+public:
+  using Line = std::array<char, 64>;
+  // printf-style into line 0..2.
+  void Format(int line, const char* format, ...) __attribute__((format(printf, 3, 4)));
+  std::array<Line, 3> Lines() const;
+  std::string LineText(int line) const;
+  // Counts requests to redraw the render panel; the panel compares it with the count it last drew.
+  std::atomic<uint32_t> redrawRequests{0};
+
+private:
+  mutable std::mutex lock_;
+  std::array<Line, 3> lines_{};
+};
+
+struct RenderState {
+  WaveWriter wave;
+  int32_t endTick = -1;
+  std::atomic<uint32_t> samplesRendered{0};  // 2 per frame
+  std::atomic<uint32_t> samplesClipped{0};
+  int64_t startTimeMs = 0;
+  uint32_t quality = 0;    // RenderQuality: 1 renders with the interpolating engine routines
+  std::string fileName;    // the chosen path, with its .wav extension
+  RenderPanelText text;
+};
+
+}  // namespace tonforge

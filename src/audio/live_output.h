@@ -1,0 +1,58 @@
+#pragma once
+// The live output: what the keyboard plays, through the current track's chain and the song chain, rendered a
+// block of 4096 frames at a time on the main thread and written two blocks ahead of the device's play cursor.
+// The song playback thread writes the ring with the same block discipline.
+#include <cstdint>
+
+#include "audio/voice.h"
+#include "platform/sound_device.h"
+#include "shell/app_state.h"
+
+namespace tonforge {
+
+// The ring block to write next: two blocks ahead of the one being played.
+inline uint32_t TargetBlock(uint32_t playCursor) { return (playCursor / kBlockBytes + 2) % kRingBlocks; }
+
+// Writes the StagingBlock at the target block unless the device has not moved on since the last write; then
+// the block is left pending and false is returned.
+bool WriteStagingBlock(AppState& app);
+// Writes a pending StagingBlock once the device has moved on; true when it was written.
+bool WritePendingBlock(AppState& app);
+
+enum class LiveOutputStep {
+  Polled,    // a block is pending and the device has not moved on: nothing to do yet
+  Wrote,     // the pending block was written
+  Rendered,  // a new block was rendered (and written, or left pending)
+};
+
+// Renders the StagingBlock frame by frame from the live mix.
+template <class Routines>
+void RenderLiveBlockWith(AppState& app, Routines& run) {
+  SampleContext ctx = MakeSampleContext(app);
+  for (uint32_t f = 0; f < kBlockFrames; ++f) {
+    const Frame16 frame = MixLiveSampleWith(app, ctx, run);
+    app.ring.staging[2 * f] = frame.left;
+    app.ring.staging[2 * f + 1] = frame.right;
+  }
+}
+
+// The live part of the idle step (only while no worker owns the sound): hands a pending block to the ring, or
+// renders the next one. At most one block is rendered per call.
+template <class Routines>
+LiveOutputStep ServeLiveOutputWith(AppState& app, Routines& run) {
+  if (app.ring.blockPending != 0) return WritePendingBlock(app) ? LiveOutputStep::Wrote : LiveOutputStep::Polled;
+  RenderLiveBlockWith(app, run);
+  WriteStagingBlock(app);
+  return LiveOutputStep::Rendered;
+}
+
+LiveOutputStep ServeLiveOutput(AppState& app);
+
+// Starts the LiveVoice on a program at a pitch (cents). Ignored for a pitch above 6099 or a program index
+// outside the list. Drops a block rendered before the key press so the next block carries the new note.
+void StartLiveNote(AppState& app, int32_t pitch, int32_t programIndex);
+
+// Opens the mix buffer at the rate, playing the ring in a loop; shows the error and returns false on failure.
+bool CreateMixBuffer(AppState& app, int32_t sampleRate);
+
+}  // namespace tonforge

@@ -1,0 +1,244 @@
+#pragma once
+// Voices and the walk of the three chain levels that makes one output frame: each track's voice runs its
+// program chain, is levelled and panned, runs through the track chain, is levelled and panned again into the
+// sum; the song chain runs on the sum, the song level is applied and the frame is clipped to 16 bits.
+//
+// The per-sample walk is written once as templates over the engine routines: playback and live output use
+// the standard routines, the high-quality render the interpolating ones, and tests their own stand-ins.
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+
+#include "audio/playback.h"
+#include "engines/engine.h"
+#include "shell/app_state.h"
+
+namespace tonforge {
+
+struct Frame16 {
+  int16_t left = 0;
+  int16_t right = 0;
+};
+
+struct StandardRoutines {
+  void operator()(Engine& e, VoiceRef v, int32_t pitch, SampleContext& c) const { ProcessEngine(e, v, pitch, c); }
+};
+
+struct QualityRoutines {
+  void operator()(Engine& e, VoiceRef v, int32_t pitch, SampleContext& c) const {
+    ProcessEngineQuality(e, v, pitch, c);
+  }
+};
+
+inline constexpr float kFullScale = 32767.0f;
+inline constexpr int32_t kPanCentre = 100;
+
+// The per-sample context of an audio thread, bound to the app's tables, rate and song tempo.
+SampleContext MakeSampleContext(AppState& app);
+
+// Clips to -1..1 (counting each clipped value when asked) and truncates v * 32767 towards zero. A NaN, which
+// has no sign to clip to, becomes silence.
+inline int16_t ToSample16(float v, uint32_t* clipped) {
+  if (std::isnan(v)) return 0;
+  if (v > 1.0f || v < -1.0f) {
+    v = v > 1.0f ? 1.0f : -1.0f;
+    if (clipped) ++*clipped;
+  }
+  return static_cast<int16_t>(v * kFullScale);
+}
+
+// True when the value would come out of the converter as 0.
+inline bool IsSilentSample(float v) { return std::fabs(v * kFullScale) < 1.0f; }
+
+// Adds bus, panned to pan, to sum. Pans from damaged files are held to the table's 0..200.
+inline void PanInto(const Tables& tables, MixBus& sum, MixBus bus, int32_t pan) {
+  PanStereo(tables, std::clamp(pan, 0, 2 * kPanCentre), bus.left, bus.right);
+  sum.left += bus.left;
+  sum.right += bus.right;
+}
+
+inline void ScaleBus(MixBus& bus, float gain) {
+  bus.left *= gain;
+  bus.right *= gain;
+}
+
+// Highest chain position holding an engine, plus one (0 for an empty chain): a track's chain length, a
+// program's engine count.
+int32_t UsedChainLength(const std::array<Engine, kChainLength>& chain);
+
+// Starts a voice on a program: copies the program image (without its name) over the voice, keeps the voice's
+// own per-position delay buffers and clears those of every engine with delay lines. A position whose buffer
+// is missing or shorter than its engine needs plays as Thru rather than run off the end of the buffer.
+void LoadVoice(Program& voice, const PositionBuffers& buffers, const std::array<uint32_t, kChainLength>& bufferSize,
+               const Program& program);
+
+// Steps the loaded modulator slots of a silent track's chain so they keep their timing while the chain sleeps.
+void StepSilentModulators(Track& track, const OutputRate& rate);
+
+// The pitch handed to an engine: the voice's transpose (which a pitch controller earlier in the chain may
+// have just changed) plus the rest of the voice's pitch, held inside the PitchTable's reach of any offset.
+inline int32_t VoicePitch(int32_t transpose, int32_t rest) {
+  const int64_t p = static_cast<int64_t>(transpose) + rest;
+  return static_cast<int32_t>(std::clamp<int64_t>(p, -100000, 100000));
+}
+
+// Runs positions 0..positions-1 of a voice's program chain on ctx.bus; the pitch is recomputed before every
+// engine so a Pitch Shift changes the engines after it within the same sample.
+template <class Routines>
+void RunProgramChain(Program& voice, uint32_t positions, int32_t pitchRest, SampleContext& ctx, Routines& run) {
+  const VoiceRef ref{voice.engines.data(), &voice.transpose};
+  const uint32_t n = std::min<uint32_t>(positions, kChainLength);
+  for (uint32_t p = 0; p < n; ++p) run(voice.engines[p], ref, VoicePitch(voice.transpose, pitchRest), ctx);
+}
+
+// Runs positions 0..positions-1 of a track or song chain on ctx.bus at pitch 0. Chains above program level
+// are handed the LiveVoice, which none of their engine types uses.
+template <class Routines>
+void RunEffectChain(std::array<Engine, kChainLength>& chain, int32_t positions, VoiceRef live, SampleContext& ctx,
+                    Routines& run) {
+  const int32_t n = std::clamp(positions, 0, kChainLength);
+  for (int32_t p = 0; p < n; ++p) run(chain[p], live, 0, ctx);
+}
+
+inline VoiceRef LiveVoiceRef(AppState& app) { return VoiceRef{app.live.voice.engines.data(), &app.live.voice.transpose}; }
+
+// A track's voice: when its gate is open, its program chain from a cleared bus, levelled by the program's
+// level times volume and panned into voiceSum.
+template <class Routines>
+void MixTrackVoice(AppState& app, Track& track, SampleContext& ctx, MixBus& voiceSum, Routines& run) {
+  if (track.gate != 1) return;
+  Program& voice = track.playingProgram;
+  ctx.bus = {};
+  RunProgramChain(voice, voice.engineCount, track.notePitch + voice.pitchOffset + track.pitchOffset, ctx, run);
+  ScaleBus(ctx.bus, voice.level * voice.volume);
+  PanInto(app.tables, voiceSum, ctx.bus, voice.pan);
+}
+
+// The track chain of a normal channel on ctx.bus, with silence detection. A channel that has been silent for
+// a whole second closes its gate and contributes exactly nothing until its next NoteOn; its modulators keep
+// moving meanwhile.
+template <class Routines>
+void RunTrackStage(AppState& app, ChannelEntry& channel, SampleContext& ctx, Routines& run) {
+  Track& track = *channel.track;
+  if (channel.silenceCounter >= static_cast<uint32_t>(app.rate.sampleRate)) {
+    track.gate = 0;
+    StepSilentModulators(track, app.rate);
+    ctx.bus = {};
+    return;
+  }
+  RunEffectChain(track.chain, track.chainLength, LiveVoiceRef(app), ctx, run);
+  ScaleBus(ctx.bus, track.level * track.volume);
+  if (IsSilentSample(ctx.bus.left) && IsSilentSample(ctx.bus.right))
+    ++channel.silenceCounter;
+  else
+    channel.silenceCounter = 0;
+}
+
+// One channel of the song mix added into sum, with the track's own engine random sequence.
+template <class Routines>
+void MixChannel(AppState& app, int32_t index, SampleContext& ctx, MixBus& sum, Routines& run) {
+  ChannelEntry& channel = app.channels.entries[index];
+  Track& track = *channel.track;
+  ctx.engineRandom = track.runningRandom;
+  MixBus voiceSum{};
+  MixTrackVoice(app, track, ctx, voiceSum, run);
+  ctx.bus = voiceSum;
+  if (index != 0) RunTrackStage(app, channel, ctx, run);  // the GlobalTrack's chain is the song chain
+  PanInto(app.tables, sum, ctx.bus, track.pan);
+  track.runningRandom = ctx.engineRandom;
+}
+
+// Runs the song chain over `positions` engines on sum with the song's random sequence; returns the bus.
+template <class Routines>
+MixBus RunSongChain(AppState& app, SampleContext& ctx, MixBus sum, int32_t positions, Routines& run) {
+  ctx.engineRandom = app.song.runningRandom;
+  ctx.bus = sum;
+  if (Track* global = app.song.tracks.At(0)) RunEffectChain(global->chain, positions, LiveVoiceRef(app), ctx, run);
+  app.song.runningRandom = ctx.engineRandom;
+  return ctx.bus;
+}
+
+// The song chain, song level and volume, clipping and conversion of one song frame.
+template <class Routines>
+Frame16 FinishSongFrame(AppState& app, SampleContext& ctx, MixBus sum, uint32_t* clipped, Routines& run) {
+  const Track* global = app.song.tracks.At(0);
+  MixBus out = RunSongChain(app, ctx, sum, global ? global->chainLength : 0, run);
+  ScaleBus(out, app.song.songLevel * app.song.volume);
+  return {ToSample16(out.left, clipped), ToSample16(out.right, clipped)};
+}
+
+// One frame of song playback or rendering. Once the song's End has been reached only the song chain runs,
+// so its tails ring on. Counts clipped values into *clipped when given.
+template <class Routines>
+Frame16 MixSongSampleWith(AppState& app, SampleContext& ctx, uint32_t* clipped, Routines& run) {
+  MixBus sum{};
+  if (app.playback.songEndReached.load(std::memory_order_acquire) == 0)
+    for (int32_t i = 0; i < app.channels.count; ++i) MixChannel(app, i, ctx, sum, run);
+  return FinishSongFrame(app, ctx, sum, clipped, run);
+}
+
+// One frame of the live output: the LiveVoice through the current track's chain and the song chain, every
+// chain over all nine positions, no song level and no clip counting.
+template <class Routines>
+Frame16 MixLiveSampleWith(AppState& app, SampleContext& ctx, Routines& run) {
+  const int32_t current = app.song.currentTrack;
+  Track* track = app.song.tracks.At(current);
+  MixBus sum{};
+  if (track) {
+    ctx.engineRandom = track->runningRandom;
+    MixBus voiceSum{};
+    LiveVoiceState& live = app.live;
+    if (live.liveFlag != 0) {
+      ctx.bus = {};
+      RunProgramChain(live.voice, kChainLength, live.voice.pitchOffset + live.livePitch, ctx, run);
+      ScaleBus(ctx.bus, live.voice.level);
+      PanInto(app.tables, voiceSum, ctx.bus, live.voice.pan);
+    }
+    ctx.bus = voiceSum;
+    if (current != 0) {
+      RunEffectChain(track->chain, kChainLength, LiveVoiceRef(app), ctx, run);
+      ScaleBus(ctx.bus, track->level * track->volume);
+    }
+    PanInto(app.tables, sum, ctx.bus, track->pan);
+    track->runningRandom = ctx.engineRandom;
+  }
+  const MixBus out = RunSongChain(app, ctx, sum, kChainLength, run);
+  return {ToSample16(out.left, nullptr), ToSample16(out.right, nullptr)};
+}
+
+Frame16 MixSongSample(AppState& app, SampleContext& ctx, uint32_t* clipped = nullptr);
+Frame16 MixSongSampleQuality(AppState& app, SampleContext& ctx, uint32_t* clipped);
+Frame16 MixLiveSample(AppState& app, SampleContext& ctx);
+
+inline constexpr int32_t kAutoLevelSamples = 44100;
+inline constexpr int32_t kAutoLevelSteps = 100;  // levels 1.00 down to 0.01 in steps of 0.01
+
+// Finds the highest level (in hundredths, at most 1.0, at least 0.01) at which the program plays a second at
+// pitch 0 without clipping, and leaves it as the program's level. Stops any playback first.
+template <class Routines>
+void AutoLevelProgramWith(AppState& app, Program& program, Routines& run) {
+  StopPlayback(app);
+  for (Engine& e : program.engines) PrepareEngine(e, app.rate);
+  SampleContext ctx = MakeSampleContext(app);
+  ctx.engineRandom = app.random.engine;
+  LiveVoiceState& live = app.live;
+  for (int32_t steps = kAutoLevelSteps;; --steps) {
+    program.level = static_cast<float>(steps / 100.0);
+    LoadVoice(live.voice, live.buffers, app.song.positionBufferSize, program);
+    bool clips = false;
+    for (int32_t n = 0; n < kAutoLevelSamples && !clips; ++n) {
+      ctx.bus = {};
+      RunProgramChain(live.voice, kChainLength, live.voice.pitchOffset, ctx, run);
+      ScaleBus(ctx.bus, program.level);
+      clips = std::fabs(ctx.bus.left) > 1.0f || std::fabs(ctx.bus.right) > 1.0f;
+    }
+    if (!clips || steps == 1) break;
+  }
+  app.random.engine = ctx.engineRandom;
+}
+
+// The program editor's auto-level command on the current program; does nothing without programs.
+void AutoLevelProgram(AppState& app);
+
+}  // namespace tonforge

@@ -1,0 +1,108 @@
+#include "audio/wav_writer.h"
+
+#include <cstring>
+#include <limits>
+
+#include "platform/sound_device.h"
+
+namespace tonforge {
+
+namespace {
+
+constexpr uint32_t kRiffSizeOffset = 4;
+constexpr uint32_t kDataSizeOffset = 40;
+// The RIFF size counts everything after its own field, the trailing zero byte included.
+constexpr uint32_t kRiffOverhead = 37;
+constexpr uint32_t kUnfinishedSize = 0x20202020;  // "    "
+
+void PutU16(uint8_t* p, uint16_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+
+void PutU32(uint8_t* p, uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+bool WriteBytes(WaveWriter& w, const void* data, size_t bytes) {
+  if (!w.file || w.failed) return false;
+  if (std::fwrite(data, 1, bytes, w.file.get()) != bytes) w.failed = true;
+  return !w.failed;
+}
+
+// The sample data must stay addressable by the 32-bit sizes of the header.
+bool RoomFor(const WaveWriter& w, uint32_t bytes) {
+  return static_cast<uint64_t>(w.dataBytes) + bytes + kRiffOverhead <= std::numeric_limits<uint32_t>::max();
+}
+
+bool FlushBuffer(WaveWriter& w) {
+  const uint32_t bytes = w.fill * 2;
+  if (bytes == 0) return !w.failed;
+  if (!RoomFor(w, bytes)) w.failed = true;
+  uint8_t raw[kRenderBufferValues * 2];
+  for (uint32_t i = 0; i < w.fill; ++i) PutU16(raw + 2 * i, static_cast<uint16_t>(w.buffer[i]));
+  if (WriteBytes(w, raw, bytes)) w.dataBytes += bytes;
+  w.fill = 0;
+  return !w.failed;
+}
+
+bool PatchU32(WaveWriter& w, uint32_t offset, uint32_t value) {
+  uint8_t raw[4];
+  PutU32(raw, value);
+  if (std::fseek(w.file.get(), offset, SEEK_SET) != 0) w.failed = true;
+  return WriteBytes(w, raw, 4);
+}
+
+}  // namespace
+
+bool CreateWaveFile(WaveWriter& w, const std::string& path, int32_t sampleRate) {
+  w.file.reset(std::fopen(path.c_str(), "wb"));
+  w.fill = 0;
+  w.dataBytes = 0;
+  w.failed = false;
+  if (!w.file) return false;
+  // Unbuffered: every 32768-byte piece goes straight to the file, so a full disk shows at the write that hit it.
+  std::setvbuf(w.file.get(), nullptr, _IONBF, 0);
+  const PcmFormat f = OutputFormat(sampleRate);
+  uint8_t h[kWaveHeaderBytes];
+  std::memcpy(h, "RIFF", 4);
+  PutU32(h + 4, kUnfinishedSize);
+  std::memcpy(h + 8, "WAVEfmt ", 8);
+  PutU32(h + 16, 16);
+  PutU16(h + 20, f.formatTag);
+  PutU16(h + 22, f.channels);
+  PutU32(h + 24, f.samplesPerSecond);
+  PutU32(h + 28, f.averageBytesPerSecond);
+  PutU16(h + 32, f.blockAlign);
+  PutU16(h + 34, f.bitsPerSample);
+  std::memcpy(h + 36, "data", 4);
+  PutU32(h + 40, kUnfinishedSize);
+  if (!WriteBytes(w, h, sizeof h)) {
+    w.file.reset();
+    return false;
+  }
+  return true;
+}
+
+bool AppendWaveFrame(WaveWriter& w, int16_t left, int16_t right) {
+  w.buffer[w.fill] = left;
+  w.buffer[w.fill + 1] = right;
+  w.fill += 2;
+  if (w.fill == kRenderBufferValues) return FlushBuffer(w);
+  return !w.failed;
+}
+
+bool FinishWaveFile(WaveWriter& w) {
+  if (!w.file) return false;
+  FlushBuffer(w);
+  const uint8_t zero = 0;
+  WriteBytes(w, &zero, 1);
+  PatchU32(w, kRiffSizeOffset, w.dataBytes + kRiffOverhead);
+  PatchU32(w, kDataSizeOffset, w.dataBytes);
+  if (std::fclose(w.file.release()) != 0) w.failed = true;
+  return !w.failed;
+}
+
+bool IsWaveFileOpen(const WaveWriter& w) { return static_cast<bool>(w.file); }
+
+}  // namespace tonforge

@@ -1,0 +1,168 @@
+#include "sequencer/song_clock.h"
+
+#include <algorithm>
+
+#include "audio/voice.h"
+
+namespace tonforge {
+
+namespace {
+
+constexpr int32_t Type(EventType t) { return static_cast<int32_t>(t); }
+
+constexpr float kPercent = 0.01f;
+constexpr float kVolumeSlideStep = 0.0005f;
+constexpr float kTempoSlideStep = 0.0125f;
+
+int32_t ClampedSum(int32_t value, int32_t slide, int32_t low, int32_t high) {
+  return static_cast<int32_t>(std::clamp<int64_t>(static_cast<int64_t>(value) + slide, low, high));
+}
+
+float ClampedVolume(float volume, float slide) { return std::clamp(volume + slide, 0.0f, 1.0f); }
+
+// Parameter A of engine x becomes B percent and the engine is prepared again; A = 7 ("Reset") instead sends
+// the engine's four DataSlots back to their start.
+void ChangeParameter(Engine& x, int32_t a, int32_t b, const OutputRate& rate) {
+  if (a == kResetParameter) {
+    for (DataSlot& s : x.slots) s.playPosition = 0.0f;
+    return;
+  }
+  if (a < 0 || a >= kParameterCount) return;
+  SetParameter(x, a, b);
+  PrepareEngine(x, rate);
+}
+
+// Every note restarts the program from its stored state: program-level values set by earlier events are
+// replaced by the program's own.
+void StartNote(AppState& app, const Event& e, ChannelEntry& channel) {
+  Song& song = app.song;
+  if (e.valueB < 0 || e.valueB >= static_cast<int32_t>(song.programs.size())) return;
+  Track& t = *channel.track;
+  LoadVoice(t.playingProgram, t.voiceBuffers, song.positionBufferSize, *song.programs[e.valueB]);
+  t.gate = 1;
+  t.notePitch = e.valueA;
+  channel.silenceCounter = 0;
+}
+
+// A Phrase replays the whole event list of a normal track from the Phrase event's tick. A source that is not
+// a normal track of the song is ignored, as is an empty one (a running Phrase then goes on).
+void StartPhrase(AppState& app, const Event& e, Track& t) {
+  if (e.valueA < 1 || e.valueA >= app.song.tracks.Count()) return;
+  const Track* source = app.song.tracks.At(e.valueA);
+  Event* first = source ? source->events.First() : nullptr;
+  if (!first) return;
+  t.phraseCursor = first;
+  t.phraseStartTick = e.tick;
+}
+
+// The event types a track and a running Phrase share (1 to 32).
+void ApplyTrackEvent(AppState& app, const Event& e, int32_t channel, bool inPhrase) {
+  ChannelEntry& entry = app.channels.entries[channel];
+  Track& t = *entry.track;
+  Program& v = t.playingProgram;
+  const int32_t a = e.valueA;
+  const int32_t type = e.type;
+  if (type >= Type(EventType::ProgramEngineParameter) && type < Type(EventType::TrackVolume)) {
+    ChangeParameter(v.engines[type - Type(EventType::ProgramEngineParameter)], a, e.valueB, app.rate);
+    return;
+  }
+  if (type >= Type(EventType::TrackEngineParameter) && type < Type(EventType::SongVolume)) {
+    ChangeParameter(t.chain[type - Type(EventType::TrackEngineParameter)], a, e.valueB, app.rate);
+    return;
+  }
+  switch (static_cast<EventType>(type)) {
+    case EventType::NoteOff:
+      t.gate = 0;
+      if (!inPhrase) t.phraseCursor = nullptr;
+      break;
+    case EventType::NoteOn: StartNote(app, e, entry); break;
+    case EventType::ProgramVolume: v.volume = static_cast<float>(a) * kPercent; break;
+    case EventType::ProgramVolumeSlide: v.volumeSlide = static_cast<float>(a) * kVolumeSlideStep; break;
+    case EventType::ProgramPan: v.pan = a + 100; break;
+    case EventType::ProgramPanSlide: v.panSlide = a / 10; break;
+    case EventType::ProgramPitch: v.pitchOffset = a; break;
+    case EventType::ProgramPitchSlide: v.pitchSlide = a; break;
+    case EventType::TrackVolume: t.volume = static_cast<float>(a) * kPercent; break;
+    case EventType::TrackVolumeSlide: t.volumeSlide = static_cast<float>(a) * kVolumeSlideStep; break;
+    case EventType::TrackPan: t.pan = a + 100; break;
+    case EventType::TrackPanSlide: t.panSlide = a / 10; break;
+    case EventType::TrackPitch: t.pitchOffset = a; break;
+    case EventType::TrackPitchSlide: t.pitchSlide = a; break;
+    default: break;
+  }
+}
+
+void MoveSlides(Track& t) {
+  if (t.volumeSlide != 0.0f) t.volume = ClampedVolume(t.volume, t.volumeSlide);
+  if (t.pitchSlide != 0) t.pitchOffset = ClampedSum(t.pitchOffset, t.pitchSlide, -kMaxPitchOffset, kMaxPitchOffset);
+  if (t.panSlide != 0) t.pan = ClampedSum(t.pan, t.panSlide, 0, kMaxPan);
+  Program& v = t.playingProgram;
+  if (v.volumeSlide != 0.0f) v.volume = ClampedVolume(v.volume, v.volumeSlide);
+  if (v.pitchSlide != 0) v.pitchOffset = ClampedSum(v.pitchOffset, v.pitchSlide, -kMaxPitchOffset, kMaxPitchOffset);
+  if (v.panSlide != 0) v.pan = ClampedSum(v.pan, v.panSlide, 0, kMaxPan);
+}
+
+template <bool Silent>
+ClockStep StepClock(AppState& app) {
+  Song& song = app.song;
+  song.tickAccumulator += 1.0f;
+  if (song.tickAccumulator < app.rate.samplesPerTick) return ClockStep::Sample;
+
+  // Song-level slides act from the tick after the event that set them.
+  if (song.volumeSlide != 0.0f) song.volume = ClampedVolume(song.volume, song.volumeSlide);
+  if (song.tempoSlide != 0.0f) SetSongTempo(app, song.tempo + song.tempoSlide);
+
+  const int64_t tick = app.currentTick;
+  for (int32_t c = 0; c < app.channels.count; ++c) {
+    Track& t = *app.channels.entries[c].track;
+    for (Event* e = t.playCursor; e && e->tick == tick; e = t.playCursor) {
+      t.playCursor = EventList::Next(e);
+      if (Silent && e->type == Type(EventType::End)) return ClockStep::End;
+      if (Silent && e->type == Type(EventType::NoteOn)) continue;
+      ProcessEvent(app, *e, c);
+    }
+    // A Phrase started just above has its first events due in this same tick.
+    for (Event* e = t.phraseCursor; e && static_cast<int64_t>(e->tick) + t.phraseStartTick == tick;
+         e = t.phraseCursor) {
+      t.phraseCursor = EventList::Next(e);
+      if (Silent && e->type == Type(EventType::NoteOn)) continue;
+      ProcessPhraseEvent(app, *e, c);
+    }
+    MoveSlides(t);
+  }
+  song.tickAccumulator -= app.rate.samplesPerTick;
+  ++app.currentTick;
+  return ClockStep::Tick;
+}
+
+}  // namespace
+
+void SetSongTempo(AppState& app, float tempo) {
+  app.song.tempo = std::clamp(tempo, kMinTempo, kMaxTempo);
+  UpdateBeatFigures(app.rate, app.song.tempo, app.song.ticksPerBeat);
+}
+
+ClockStep SongClockStep(AppState& app) { return StepClock<false>(app); }
+ClockStep SilentSongClockStep(AppState& app) { return StepClock<true>(app); }
+
+void ProcessEvent(AppState& app, const Event& e, int32_t channel) {
+  Song& song = app.song;
+  const float a = static_cast<float>(e.valueA);
+  switch (static_cast<EventType>(e.type)) {
+    case EventType::SongVolume: song.volume = a * kPercent; return;
+    case EventType::SongVolumeSlide: song.volumeSlide = a * kVolumeSlideStep; return;
+    case EventType::Tempo: SetSongTempo(app, a); return;  // the accumulator is left alone
+    case EventType::TempoSlide: song.tempoSlide = a * kTempoSlideStep; return;
+    case EventType::Phrase: StartPhrase(app, e, *app.channels.entries[channel].track); return;
+    case EventType::End: app.playback.songEndReached.store(1, std::memory_order_release); return;
+    default: break;
+  }
+  if (e.type >= Type(EventType::NoteOff) && e.type < Type(EventType::SongVolume))
+    ApplyTrackEvent(app, e, channel, false);
+}
+
+void ProcessPhraseEvent(AppState& app, const Event& e, int32_t channel) {
+  if (e.type >= Type(EventType::NoteOff) && e.type < Type(EventType::SongVolume)) ApplyTrackEvent(app, e, channel, true);
+}
+
+}  // namespace tonforge

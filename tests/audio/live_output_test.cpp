@@ -1,0 +1,84 @@
+// The live output: block-ahead writes into the device ring and live notes.
+#include <gtest/gtest.h>
+
+#include "audio/live_output.h"
+#include "support/play_rig.h"
+
+namespace tonforge {
+namespace {
+
+using testing::kSource;
+using testing::PlayRig;
+
+TEST(OutputRing, TargetIsTwoBlocksAheadOfThePlayCursor) {
+  const std::pair<uint32_t, uint32_t> cases[] = {
+      {5 * kBlockBytes, 7}, {5 * kBlockBytes + 16383, 7}, {6 * kBlockBytes + 4, 0}, {7 * kBlockBytes, 1},
+      {0, 2},               {16384, 3},                   {kRingBytes - 1, 1},
+  };
+  for (const auto& [cursor, target] : cases) EXPECT_EQ(TargetBlock(cursor), target) << cursor;
+}
+
+TEST(LiveOutput, RendersOneBlockAheadAndWaitsForTheDevice) {
+  struct Step {
+    uint32_t playBlock;
+    LiveOutputStep result;
+    size_t writes;
+    uint32_t lastBlock;
+  };
+  const Step steps[] = {
+      {0, LiveOutputStep::Rendered, 1, 2},  // renders and writes two blocks ahead
+      {0, LiveOutputStep::Rendered, 1, 2},  // renders the next block and leaves it pending
+      {0, LiveOutputStep::Polled, 1, 2},    // only polls until the device moves on
+      {1, LiveOutputStep::Wrote, 2, 3},     // the pending block goes out; nothing is rendered
+      {1, LiveOutputStep::Rendered, 2, 3},
+      {6, LiveOutputStep::Wrote, 3, 0},     // the ring wraps
+  };
+  PlayRig rig;
+  for (const Step& s : steps) {
+    rig.device.PlayInBlock(s.playBlock);
+    EXPECT_EQ(ServeLiveOutput(*rig.app), s.result) << s.writes;
+    ASSERT_EQ(rig.device.WriteCount(), s.writes);
+    EXPECT_EQ(rig.device.Write(s.writes - 1).offset, s.lastBlock * kBlockBytes);
+  }
+  // With no note and empty chains every block is silence.
+  const auto block = rig.device.Write(2).samples;
+  EXPECT_EQ(std::count(block.begin(), block.end(), 0), static_cast<long>(kBlockFrames * 2));
+}
+
+TEST(LiveOutput, NoteKeyDropsThePendingBlock) {
+  PlayRig rig;
+  rig.AddProgram({kSource}).engines[0].F[0] = 0.5f;
+  Engine& gain = rig.SetTrackEngine(rig.AddTrack(), 0, testing::kGain);
+  gain.F[0] = gain.F[1] = 0.5f;
+  rig.app->song.currentTrack = 1;
+  rig.app->song.songLevel = 0.1f;  // never applied to the live output
+  ServeLiveOutputWith(*rig.app, rig.routines);
+  ServeLiveOutputWith(*rig.app, rig.routines);  // a silent block now waits
+  StartLiveNote(*rig.app, 2450, 0);
+  EXPECT_EQ(rig.app->ring.blockPending, 0u);
+  EXPECT_EQ(ServeLiveOutputWith(*rig.app, rig.routines), LiveOutputStep::Rendered);
+  rig.device.PlayInBlock(1);
+  ServeLiveOutputWith(*rig.app, rig.routines);
+  ASSERT_EQ(rig.device.WriteCount(), 2u);
+  // The note from the block's first frame, through the current track's chain.
+  EXPECT_EQ(rig.device.Write(1).samples.front(), 8191);
+}
+
+TEST(LiveOutput, StartLiveNoteIgnoresImpossibleNotes) {
+  struct Case {
+    int32_t pitch, program;
+    bool starts;
+  };
+  for (const Case& c : {Case{6100, 0, false}, Case{2450, 1, false}, Case{2450, -1, false}, Case{6099, 0, true}}) {
+    PlayRig rig;
+    rig.AddProgram({kSource}).transpose = 30;
+    rig.app->ring.blockPending = 1;
+    StartLiveNote(*rig.app, c.pitch, c.program);
+    EXPECT_EQ(rig.app->live.liveFlag, c.starts ? 1u : 0u) << c.pitch << " " << c.program;
+    EXPECT_EQ(rig.app->ring.blockPending, c.starts ? 0u : 1u);
+    EXPECT_EQ(rig.app->live.voice.transpose, c.starts ? 30 : 0);
+  }
+}
+
+}  // namespace
+}  // namespace tonforge

@@ -1,0 +1,119 @@
+#pragma once
+// Builds an AppState with a song by hand (a GlobalTrack "Song" opening with Tempo 120, tracks, programs,
+// events) and plays it frame by frame with stand-in engine routines whose effect is known:
+//   White Noise Generator (11): a steady source adding F[0] to both sides;
+//   Amplifier (14): left times F[0], right times F[1];
+//   Pitch Shift (16): sets the voice's transpose to W0;
+//   Random Panning (19): steps the engine random state once.
+#include <chrono>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "audio/playback.h"
+#include "audio/voice.h"
+#include "sequencer/song_clock.h"
+#include "support/fake_dialogs.h"
+#include "support/fake_sound_device.h"
+
+namespace tonforge::testing {
+
+struct FakeRoutines {
+  void operator()(Engine& e, VoiceRef v, int32_t pitch, SampleContext& c) {
+    if (log) pitches.push_back(pitch);
+    switch (static_cast<EngineTypeId>(e.type)) {
+      case EngineTypeId::WhiteNoiseGenerator: c.bus.left += e.F[0], c.bus.right += e.F[0]; break;
+      case EngineTypeId::Amplifier: c.bus.left *= e.F[0], c.bus.right *= e.F[1]; break;
+      case EngineTypeId::PitchShift: *v.transpose = e.W[0].i; break;
+      case EngineTypeId::RandomPanning: c.engineRandom = RandomStep(c.engineRandom); break;
+      default: break;
+    }
+  }
+  bool log = false;
+  std::vector<int32_t> pitches;
+};
+
+inline constexpr uint32_t kSource = static_cast<uint32_t>(EngineTypeId::WhiteNoiseGenerator);
+inline constexpr uint32_t kGain = static_cast<uint32_t>(EngineTypeId::Amplifier);
+
+class PlayRig {
+public:
+  explicit PlayRig(int32_t sampleRate = 44100) : app(std::make_unique<AppState>(dialogs)) {
+    StartCore(*app, "/nonexistent-program-folder");
+    SetOutputRate(app->rate, sampleRate, 120.0f, 48);
+    app->sound = &device;
+    app->song.seed = 1234;
+    Add(AddTrack("Song"), 0, EventType::Tempo, 120);
+  }
+  ~PlayRig() { StopPlayback(*app); }
+
+  Track& AddTrack(const std::string& name = "Track") {
+    auto t = std::make_unique<Track>();
+    std::copy_n(name.c_str(), std::min<size_t>(name.size(), 31), t->name.begin());
+    t->seed = 100 + static_cast<uint32_t>(app->song.tracks.Count());
+    for (Engine& e : t->chain) InitTrackEngine(e, 0, dialogs);
+    return *app->song.tracks.Insert(app->song.tracks.Count(), std::move(t));
+  }
+  Track& TrackAt(int32_t i) { return *app->song.tracks.At(i); }
+  Track& Global() { return TrackAt(0); }
+
+  // Adds an event after those already at its tick.
+  void Add(Track& t, int32_t tick, EventType type, int32_t a = 0, int32_t b = 0) {
+    Event* previous = nullptr;
+    for (Event* e = t.events.First(); e && e->tick <= tick; e = EventList::Next(e)) previous = e;
+    ++t.eventCount;
+    t.events.InsertAfter(previous, {tick, static_cast<int32_t>(type), a, b});
+  }
+
+  // A program whose chain holds the given types from position 0.
+  Program& AddProgram(std::initializer_list<uint32_t> types, float level = 1.0f) {
+    auto p = std::make_unique<Program>();
+    int pos = 0;
+    for (Engine& e : p->engines) InitProgramEngine(e, 0);
+    for (uint32_t type : types) InitProgramEngine(p->engines[pos++], type);
+    p->level = level;
+    app->song.programs.push_back(std::move(p));
+    return *app->song.programs.back();
+  }
+
+  Engine& SetTrackEngine(Track& t, int position, uint32_t type) {
+    InitTrackEngine(t.chain[position], type, dialogs);
+    return t.chain[position];
+  }
+
+  void Start() {
+    PrepareSongStart(*app);
+    ctx = MakeSampleContext(*app);
+  }
+  // One sample of playback: the clock, then the mix.
+  Frame16 Frame(uint32_t* clipped = nullptr) {
+    SongClockStep(*app);
+    return MixSongSampleWith(*app, ctx, clipped, routines);
+  }
+  std::vector<Frame16> Render(int n) {
+    std::vector<Frame16> out;
+    for (int i = 0; i < n; ++i) out.push_back(Frame());
+    return out;
+  }
+  // Runs the clock alone until tick `tick` has been processed.
+  void RunClockThrough(int32_t tick) {
+    while (app->currentTick <= tick) SongClockStep(*app);
+  }
+  ChannelEntry& Channel(int32_t i) { return app->channels.entries[i]; }
+
+  FakeDialogs dialogs;
+  FakeSoundDevice device;
+  std::unique_ptr<AppState> app;
+  FakeRoutines routines;
+  SampleContext ctx;
+};
+
+// Polls a condition every millisecond for up to five seconds.
+template <class Condition>
+bool WaitFor(Condition condition) {
+  for (int i = 0; i < 5000 && !condition(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return condition();
+}
+
+}  // namespace tonforge::testing
