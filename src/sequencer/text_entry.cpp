@@ -5,6 +5,7 @@
 
 #include "audio/playback.h"
 #include "programs/data_slot_commands.h"
+#include "sequencer/editing.h"
 #include "sequencer/song.h"
 
 namespace tonforge {
@@ -12,7 +13,6 @@ namespace tonforge {
 namespace {
 
 constexpr char kCaret = '|';
-constexpr int32_t kMaxOctave = 3;
 constexpr int32_t kOctaveCents = 1200;
 
 constexpr uint32_t Bit(Panel p) { return 1u << static_cast<uint32_t>(p); }
@@ -31,15 +31,6 @@ uint32_t DisplayOf(TextField field) {
 void RequestDisplay(AppState& app, uint32_t mask) {
   for (int p = 0; p < kPanelCount; ++p)
     if ((mask >> p) & 1u) app.redraw.Request(static_cast<Panel>(p));
-}
-
-bool InRange(int32_t type, EventType first, int32_t count) {
-  return type >= static_cast<int32_t>(first) && type < static_cast<int32_t>(first) + count;
-}
-
-bool IsParameterType(int32_t type) {
-  return InRange(type, EventType::ProgramEngineParameter, kChainLength) ||
-         InRange(type, EventType::TrackEngineParameter, kChainLength);
 }
 
 bool IsName(TextField field) { return field == TextField::ProgramName || field == TextField::TrackName || field == TextField::DataSlotName; }
@@ -85,7 +76,7 @@ Event* EditedEvent(AppState& app, const TextEntry& entry) {
 
 void ApplyValueA(AppState& app, const TextEntry& entry) {
   Event* e = EditedEvent(app, entry);
-  if (e == nullptr || entry.length == 0 || HowValueAIsEdited(e->type) != ValueEdit::Number) return;
+  if (e == nullptr || entry.length == 0 || HowValueAIsEdited(e->type) != ValueAEditing::Number) return;
   const ValueRange range = ValueARange(e->type, app.song.tracks.Count());
   e->valueA = std::clamp(ReadTypedNumber(TypedText(entry)), range.minimum, range.maximum);
   // The GlobalTrack's first event is the song's starting tempo: the clock hears of it before any playback.
@@ -98,10 +89,10 @@ void ApplyValueA(AppState& app, const TextEntry& entry) {
 void ApplyValueB(AppState& app, const TextEntry& entry) {
   Event* e = EditedEvent(app, entry);
   if (e == nullptr || entry.length == 0) return;
-  const ValueEdit how = HowValueBIsEdited(e->type);
-  if (how == ValueEdit::None) return;
+  const ValueBEditing how = HowValueBIsEdited(e->type);
+  if (how == ValueBEditing::None) return;
   int32_t value = ReadTypedNumber(TypedText(entry));
-  if (how == ValueEdit::Number) {
+  if (how == ValueBEditing::ProgramIndex) {
     const int32_t lastProgram = std::max(static_cast<int32_t>(app.song.programs.size()) - 1, 0);
     value = std::clamp(value, 0, lastProgram);
   }
@@ -148,7 +139,7 @@ void EndTextEntry(AppState& app) {
   RequestDisplay(app, entry.display);
 }
 
-void TypeTextEntryCharacter(AppState& app, char c, int32_t octave) {
+void TypeTextEntryCharacter(AppState& app, char c) {
   TextEntry& entry = app.textEntry;
   if (!entry.active) return;
   if (c == kEnterCharacter || c == kEscapeCharacter) {
@@ -166,7 +157,7 @@ void TypeTextEntryCharacter(AppState& app, char c, int32_t octave) {
       Event* e = EditedEvent(app, entry);
       const int32_t pitch = PianoCharacterPitch(c);
       if (e != nullptr && e->type == static_cast<int32_t>(EventType::NoteOn) && pitch >= 0) {
-        e->valueA = pitch + kOctaveCents * std::clamp(octave, 0, kMaxOctave);
+        e->valueA = pitch + kOctaveCents * std::clamp(app.editor.octave, 0, kMaxOctave);
         EndTextEntry(app);
         return;
       }
@@ -177,37 +168,6 @@ void TypeTextEntryCharacter(AppState& app, char c, int32_t octave) {
   if (IsName(entry.field)) WriteName(app, entry);
   RequestDisplay(app, entry.display);
   if (entry.length >= entry.maximum - 1) EndTextEntry(app);
-}
-
-ValueEdit HowValueAIsEdited(int32_t type) {
-  if (type < 0 || type >= kEventTypeCount) return ValueEdit::None;
-  switch (static_cast<EventType>(type)) {
-    case EventType::Empty:
-    case EventType::NoteOff:
-    case EventType::End: return ValueEdit::None;
-    case EventType::NoteOn: return ValueEdit::Note;
-    default: return IsParameterType(type) ? ValueEdit::Parameter : ValueEdit::Number;
-  }
-}
-
-ValueEdit HowValueBIsEdited(int32_t type) {
-  if (type == static_cast<int32_t>(EventType::NoteOn)) return ValueEdit::Number;
-  return IsParameterType(type) ? ValueEdit::Parameter : ValueEdit::None;
-}
-
-ValueRange ValueARange(int32_t type, int32_t trackCount) {
-  if (HowValueAIsEdited(type) == ValueEdit::Parameter) return {0, kResetParameter};
-  if (HowValueAIsEdited(type) != ValueEdit::Number) return {0, 0};
-  switch (static_cast<EventType>(type)) {
-    case EventType::ProgramVolume:
-    case EventType::TrackVolume:
-    case EventType::SongVolume: return {0, 100};
-    case EventType::ProgramPitch:
-    case EventType::TrackPitch: return {-1200, 1200};
-    case EventType::Tempo: return {1, 1000};
-    case EventType::Phrase: return {1, std::max(trackCount - 1, 1)};
-    default: return {-100, 100};  // pans and every slide
-  }
 }
 
 int32_t ReadTypedNumber(std::string_view text) {

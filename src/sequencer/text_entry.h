@@ -45,8 +45,8 @@ struct TextEntry {
 void StartTextEntry(AppState& app, TextField field, int32_t target, int32_t maximum);
 
 // One character from the keyboard: printable (32..126), Backspace, Enter or Escape; others are ignored.
-// `octave` (0..3) is the editor's octave, added to the piano characters typed into a NoteOn's pitch.
-void TypeTextEntryCharacter(AppState& app, char c, int32_t octave);
+// A piano character typed into a NoteOn's pitch takes the editor's octave.
+void TypeTextEntryCharacter(AppState& app, char c);
 
 // Ends the entry as Enter does (Escape does the same: nothing is cancelled). Nothing when none is active.
 void EndTextEntry(AppState& app);
@@ -54,18 +54,6 @@ void EndTextEntry(AppState& app);
 bool IsTextEntryActive(const AppState& app);
 // The characters typed so far, without the caret.
 std::string_view TypedText(const TextEntry& entry);
-
-// How the event list edits a value of an event of the given type.
-enum class ValueEdit { None, Note, Parameter, Number };
-ValueEdit HowValueAIsEdited(int32_t type);
-ValueEdit HowValueBIsEdited(int32_t type);
-
-struct ValueRange {
-  int32_t minimum = 0;
-  int32_t maximum = 0;
-};
-// The range a numeric value A is kept in (a Phrase names a normal track: 1 .. track count - 1).
-ValueRange ValueARange(int32_t type, int32_t trackCount);
 
 // A typed number: from the last character to the first each digit adds digit x weight, the weight starting at
 // 1 and growing tenfold at every character, digit or not; a leading "-" makes it negative. So "1-2" is 102.

@@ -5,6 +5,7 @@
 #include "audio/playback.h"
 #include "programs/chain_editing.h"
 #include "programs/program_list.h"
+#include "sequencer/editing.h"
 #include "sequencer/song.h"
 #include "sequencer/text_entry.h"
 #include "shell/show_error.h"
@@ -77,11 +78,11 @@ void DeleteTrack(AppState& app, int32_t c) {
   if (song.currentTrack >= count) song.currentTrack = count - 1;
 }
 
-void DeleteSong(AppState& app, const std::function<void()>& emptyEventClipboard) {
+void DeleteSong(AppState& app) {
   FreeAllPrograms(app);
   ClearEngineClipboard(app);
   DeleteAllTracks(app);
-  if (emptyEventClipboard) emptyEventClipboard();
+  EmptyEventClipboard(app);
   NewSong(app);
   app.redraw.RequestAll();
 }
@@ -90,7 +91,7 @@ void DeleteSong(AppState& app, const std::function<void()>& emptyEventClipboard)
 
 void FollowCurrentTrack(Song& song) {
   const int32_t current = song.currentTrack;
-  song.trackListScroll = std::clamp(song.trackListScroll, std::max(current - (kTrackListRows - 1), 0), std::max(current, 0));
+  song.trackListScroll = std::clamp(song.trackListScroll, std::max(current - (kTrackListRowCount - 1), 0), std::max(current, 0));
 }
 
 Track* InsertTrackCommand(AppState& app) {
@@ -99,13 +100,13 @@ Track* InsertTrackCommand(AppState& app) {
   return track;
 }
 
-DeleteResult DeleteTrackOrSong(AppState& app, const std::function<void()>& emptyEventClipboard) {
+DeleteResult DeleteTrackOrSong(AppState& app) {
   StopPlayback(app);
   Song& song = app.song;
   const int32_t c = song.currentTrack;
   if (!IsNormalTrackIndex(song, c)) {
     if (!ConfirmCommand(app.dialogs, "Delete Song")) return DeleteResult::Refused;
-    DeleteSong(app, emptyEventClipboard);
+    DeleteSong(app);
     return DeleteResult::SongDeleted;
   }
   if (!ConfirmCommand(app.dialogs, "Delete Track")) return DeleteResult::Refused;
@@ -115,6 +116,9 @@ DeleteResult DeleteTrackOrSong(AppState& app, const std::function<void()>& empty
     return DeleteResult::Refused;
   }
   DeleteTrack(app, c);
+  // Another track is current now (the GlobalTrack when the last normal track went): the editor's insert
+  // group, engine type list and event selection follow it as on any change of track.
+  SelectTrack(app, song.currentTrack);
   SettleCurrentTrack(app);
   return DeleteResult::TrackDeleted;
 }
@@ -141,7 +145,7 @@ bool MoveTrackDown(AppState& app) {
 
 void PressMuteButton(AppState& app, int32_t row) {
   Song& song = app.song;
-  if (row < 0 || row >= kTrackListRows) return;
+  if (row < 0 || row >= kTrackListRowCount) return;
   const int32_t index = song.trackListScroll + row;
   Track* track = TrackAt(song, index);
   if (track == nullptr) return;
@@ -198,10 +202,10 @@ void SetBeatsPerBar(AppState& app, int32_t beats) {
   app.redraw.Request(Panel::SongChain, Panel::TrackList);
 }
 
-void SetTicksPerBeat(AppState& app, int32_t ticks, int32_t snapDivision, int32_t& snapStep) {
+void SetTicksPerBeat(AppState& app, int32_t ticks) {
   Song& song = app.song;
   song.ticksPerBeat = std::clamp(ticks, kMinTicksPerBeat, kMaxTicksPerBeat);
-  snapStep = std::max(song.ticksPerBeat / std::max(snapDivision, 1), 1);
+  UpdateSnapStep(app);
   app.rate.samplesPerTick = app.rate.samplesPerBeat / static_cast<float>(song.ticksPerBeat);
   app.redraw.Request(Panel::SongChain, Panel::TrackList);
 }

@@ -3,13 +3,10 @@
 // tracks, the track panel and song panel settings, and Delete Song. All run on the main thread; only Delete
 // Track / Delete Song stop playback, the others may run while the song plays.
 #include <cstdint>
-#include <functional>
 
 #include "shell/app_state.h"
 
 namespace tonforge {
-
-inline constexpr int32_t kTrackListRows = 9;
 
 // Keeps the current track within the track list's nine visible rows.
 void FollowCurrentTrack(Song& song);
@@ -20,9 +17,9 @@ Track* InsertTrackCommand(AppState& app);
 enum class DeleteResult { Refused, TrackDeleted, SongDeleted };
 
 // On a normal track: Delete Track, asking first and once more when Phrase events of other tracks use it; the
-// Phrase events are renumbered. On the GlobalTrack: Delete Song, which asks, frees programs and tracks, calls
-// `emptyEventClipboard` (the editor's clipboard) and makes a new song. Playback stops before any question.
-DeleteResult DeleteTrackOrSong(AppState& app, const std::function<void()>& emptyEventClipboard);
+// Phrase events are renumbered. On the GlobalTrack: Delete Song, which asks, frees programs, tracks and both
+// clipboards and makes a new song. Playback stops before any question.
+DeleteResult DeleteTrackOrSong(AppState& app);
 
 // Swap the current track with its neighbour; Phrase sources naming either are exchanged and the current track
 // follows. Refused (false) on the GlobalTrack, on track 1 (up) and on the last track (down).
@@ -46,9 +43,9 @@ void SetTrackPan(AppState& app, int32_t pan);
 void SetTrackLevel(AppState& app, int32_t percent);
 
 // Song panel controls: beats per bar 1..64, ticks per beat 16..100, level 0..100 percent. A new ticks per beat
-// recomputes samples per tick and the editor's SnapStep (ticks per beat / snapDivision, at least 1).
+// recomputes samples per tick and the editor's SnapStep.
 void SetBeatsPerBar(AppState& app, int32_t beats);
-void SetTicksPerBeat(AppState& app, int32_t ticks, int32_t snapDivision, int32_t& snapStep);
+void SetTicksPerBeat(AppState& app, int32_t ticks);
 void SetSongLevel(AppState& app, int32_t percent);
 
 }  // namespace tonforge

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "sequencer/editing.h"
 #include "sequencer/text_entry.h"
 #include "sequencer/track_commands.h"
 #include "support/song_rig.h"
@@ -10,8 +11,8 @@ namespace {
 using testing::SongRig;
 using testing::Type;
 
-void TypeText(AppState& app, std::string_view keys, int32_t octave = 0) {
-  for (char c : keys) TypeTextEntryCharacter(app, c, octave);
+void TypeText(AppState& app, std::string_view keys) {
+  for (char c : keys) TypeTextEntryCharacter(app, c);
 }
 
 TEST(ReadTypedNumber, WeighsEveryCharacterAndReadsALeadingMinus) {
@@ -61,8 +62,9 @@ TEST(TextEntry, PianoCharactersSetANotesPitchAndEndTheEntry) {
     SongRig rig(1, 2);
     rig.Add(1, {{0, Type(EventType::NoteOn), 1050, 0}});
     rig.app.song.currentTrack = 1;
+    SetOctave(rig.app, c.octave);
     StartTextEntry(rig.app, TextField::ValueA, 0, kEventValueMaximum);
-    TypeText(rig.app, c.keys, c.octave);
+    TypeText(rig.app, c.keys);
     EXPECT_EQ(rig.Events(1)[0][2], c.pitch) << c.keys;
     EXPECT_EQ(IsTextEntryActive(rig.app), c.activeAfter) << c.keys;
   }

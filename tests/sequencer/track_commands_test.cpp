@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "sequencer/editing.h"
 #include "sequencer/track_commands.h"
 #include "support/song_rig.h"
 
@@ -60,7 +61,7 @@ TEST(DeleteTrack, AsksTwiceWhenPhrasesUseItAndRenumbersTheRest) {
     rig.app.song.currentTrack = c.current;
     rig.app.playback.mode = 1;  // a song plays (no worker needed to see it stopped)
     rig.dialogs.answers = c.answers;
-    EXPECT_EQ(DeleteTrackOrSong(rig.app, {}), c.result);
+    EXPECT_EQ(DeleteTrackOrSong(rig.app), c.result);
     EXPECT_EQ(rig.app.playback.mode.load(), 0u);
     EXPECT_EQ(Captions(rig), c.captions);
     ASSERT_EQ(rig.app.song.tracks.Count(), c.countAfter);
@@ -74,10 +75,19 @@ TEST(DeleteTrack, AsksTwiceWhenPhrasesUseItAndRenumbersTheRest) {
   AddPhrases(rig, 1, {3});
   rig.app.song.currentTrack = 3;
   rig.dialogs.answers = {true, true};
-  DeleteTrackOrSong(rig.app, {});
+  DeleteTrackOrSong(rig.app);
   EXPECT_EQ(rig.dialogs.shown[0].text, "Are You Sure?");
   EXPECT_EQ(rig.dialogs.shown[1].text, "Some Phrase Events Use Seleted Track - Still Delete?");
   EXPECT_EQ(Names(rig), (std::vector<std::string>{"Song", "Track 1", "Track 2", "Track 4", "Track 5"}));
+
+  // The last normal track goes: the GlobalTrack is current and the insert keys produce song events again.
+  SongRig one(1, 2);
+  SelectTrack(one.app, 1);
+  ASSERT_EQ(one.app.editor.eventGroup, EventGroup::Program);
+  one.dialogs.answers = {true};
+  ASSERT_EQ(DeleteTrackOrSong(one.app), DeleteResult::TrackDeleted);
+  EXPECT_EQ(one.app.song.currentTrack, 0);
+  EXPECT_EQ(one.app.editor.eventGroup, EventGroup::Song);
 }
 
 TEST(DeleteSong, AnsweredYesLeavesANewSongAndEmptyClipboards) {
@@ -86,14 +96,15 @@ TEST(DeleteSong, AnsweredYesLeavesANewSongAndEmptyClipboards) {
     rig.SetType(1, 0, testing::Id(EngineTypeId::Amplifier));
     CopyEngine(rig.app);
     rig.app.song.currentTrack = 0;
+    rig.app.editor.block = {0, 0, 1, 48, 1};
+    ASSERT_TRUE(Copy(rig.app));
     rig.dialogs.answers = {yes};
-    int clipboardEmptied = 0;
-    EXPECT_EQ(DeleteTrackOrSong(rig.app, [&] { ++clipboardEmptied; }), yes ? DeleteResult::SongDeleted : DeleteResult::Refused);
+    EXPECT_EQ(DeleteTrackOrSong(rig.app), yes ? DeleteResult::SongDeleted : DeleteResult::Refused);
     EXPECT_EQ(Captions(rig), std::vector<std::string>{"Delete Song"});
     EXPECT_EQ(rig.app.song.tracks.Count(), yes ? 1 : 4);
     EXPECT_EQ(rig.app.song.programs.size(), yes ? 0u : 2u);
     EXPECT_EQ(rig.app.engineClipboard.content == 0, yes);
-    EXPECT_EQ(clipboardEmptied, yes ? 1 : 0);
+    EXPECT_EQ(rig.app.editor.clipboard.kind == ClipboardKind::Empty, yes);
   }
 }
 
@@ -154,7 +165,6 @@ TEST(MuteCommands, MuteButtonSwitchOffAndSolo) {
 TEST(PanelSettings, TrackAndSongControlsWithTheirClamps) {
   SongRig rig(0, 3);
   rig.app.song.currentTrack = 2;
-  int32_t snapStep = 12;
   SetTrackSeed(rig.app, 777);
   SetTrackPan(rig.app, -30);
   SetTrackLevel(rig.app, 45);
@@ -175,9 +185,10 @@ TEST(PanelSettings, TrackAndSongControlsWithTheirClamps) {
   EXPECT_FLOAT_EQ(rig.app.song.songLevel, 0.8f);
   struct Case { int32_t ticks, division, ticksAfter, snapAfter; };
   for (const Case& c : {Case{24, 5, 24, 4}, Case{96, 8, 96, 12}, Case{5, 1, 16, 16}, Case{500, 3, 100, 33}}) {
-    SetTicksPerBeat(rig.app, c.ticks, c.division, snapStep);
+    SetSnapDivision(rig.app, c.division);
+    SetTicksPerBeat(rig.app, c.ticks);
     EXPECT_EQ(rig.app.song.ticksPerBeat, c.ticksAfter);
-    EXPECT_EQ(snapStep, c.snapAfter);
+    EXPECT_EQ(rig.app.editor.snapStep, c.snapAfter);
     EXPECT_FLOAT_EQ(rig.app.rate.samplesPerTick, 22050.0f / static_cast<float>(c.ticksAfter));  // 120 beats per minute
   }
 }
