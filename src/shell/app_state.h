@@ -14,6 +14,7 @@
 #include "programs/program.h"
 #include "sequencer/editor_state.h"
 #include "sequencer/song_records.h"
+#include "sequencer/text_entry.h"
 #include "shell/folders.h"
 #include "shell/random.h"
 #include "shell/redraw.h"
@@ -73,6 +74,7 @@ struct AppState {
   EngineClipboard engineClipboard;
   EditorState editor;
   RedrawRequests redraw;
+  TextEntry textEntry;  // the one name or value being typed, if any
   std::atomic<uint32_t> quitRequested{0};
 
   // Sound output and the sequencer clock.
