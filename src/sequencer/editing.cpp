@@ -5,6 +5,7 @@
 #include "audio/playback.h"
 #include "programs/chain_editing.h"
 #include "sequencer/song.h"
+#include "sequencer/text_entry.h"
 
 namespace tonforge {
 
@@ -266,15 +267,22 @@ void CycleEventType(AppState& app, int32_t row) {
   RequestEventRedraw(app);
 }
 
-bool CycleParameterOfRow(AppState& app, int32_t row) {
+void EditValueA(AppState& app, int32_t row) {
   Event* e = EventOfRow(app, row);
-  if (e == nullptr) return true;
-  if (!IsEngineParameterType(e->type)) return false;
+  if (e == nullptr) return;
+  if (!IsEngineParameterType(e->type)) {
+    StartTextEntry(app, TextField::ValueA, EditedTrack(app)->eventListScroll + row, kEventValueMaximum);
+    return;
+  }
   e->valueA = e->valueA >= kResetParameter || e->valueA < 0 ? 0 : e->valueA + 1;
   e->valueB = 0;
   ValidateEvents(app.song, *EditedTrack(app));
   RequestEventRedraw(app);
-  return true;
+}
+
+void EditValueB(AppState& app, int32_t row) {
+  if (EventOfRow(app, row) == nullptr) return;
+  StartTextEntry(app, TextField::ValueB, EditedTrack(app)->eventListScroll + row, kEventValueMaximum);
 }
 
 // ---- Insert and recording commands ----

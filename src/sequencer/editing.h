@@ -63,9 +63,11 @@ void TransposeDown(AppState& app);
 void SelectEventRow(AppState& app, int32_t row);
 void SelectEventIndex(AppState& app, int32_t index);
 void CycleEventType(AppState& app, int32_t row);
-// Engine parameter events cycle their parameter here; for the others the caller starts a text entry.
-// True when the row's value A was handled (or there is no such row).
-bool CycleParameterOfRow(AppState& app, int32_t row);
+// Engine parameter events cycle their parameter (0..6, then 7 = reset); other events get a text entry for
+// value A of at most 6 characters.
+void EditValueA(AppState& app, int32_t row);
+// A text entry for value B of the row's event, at most 6 characters.
+void EditValueB(AppState& app, int32_t row);
 // The event of a row of the current track's list, or null.
 Event* EventOfRow(AppState& app, int32_t row);
 

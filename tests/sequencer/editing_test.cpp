@@ -4,6 +4,7 @@
 #include <random>
 
 #include "sequencer/editing.h"
+#include "sequencer/text_entry.h"
 #include "support/song_rig.h"
 
 namespace tonforge {
@@ -369,16 +370,26 @@ TEST(EventCommands, TypesCycleThroughThoseTheTrackAllows) {
   CycleEventType(rig.app, 0);  // the tempo event keeps its type
   EXPECT_EQ(rig.Events(0)[0][1], kTempo);
 
-  // An amplifier has parameters 0 and 1 only: the cycle passes through reset (7).
+  // An amplifier has parameters 0 and 1 only: the cycle passes through reset (7). Other values are typed.
   EditRig amp(1, 2, 1);
   amp.SetType(0, 0, testing::Id(EngineTypeId::Amplifier));
-  amp.Add(1, {{7, Type(EventType::TrackEngineParameter), 0, 500}, {8, 0, 0, 0}});
+  amp.Add(1, {{7, Type(EventType::TrackEngineParameter), 0, 500}, {8, Type(EventType::TrackVolume), 100, 0}});
   for (int32_t expected : {1, 7, 0, 1}) {
-    EXPECT_TRUE(CycleParameterOfRow(amp.app, 0));
+    EditValueA(amp.app, 0);
     EXPECT_EQ(amp.Events(1)[0][2], expected);
     EXPECT_EQ(amp.Events(1)[0][3], 0);
+    EXPECT_FALSE(IsTextEntryActive(amp.app));
   }
-  EXPECT_FALSE(CycleParameterOfRow(amp.app, 1));
+  struct Entry { std::function<void(AppState&, int32_t)> command; int32_t row; TextField field; };
+  for (const Entry& e : {Entry{EditValueA, 1, TextField::ValueA}, {EditValueB, 0, TextField::ValueB}}) {
+    e.command(amp.app, e.row);
+    ASSERT_TRUE(IsTextEntryActive(amp.app));
+    EXPECT_TRUE(amp.app.textEntry.field == e.field && amp.app.textEntry.target == e.row);
+    EXPECT_EQ(amp.app.textEntry.maximum, 7);
+    EndTextEntry(amp.app);
+  }
+  EditValueB(amp.app, 2);  // no such row
+  EXPECT_FALSE(IsTextEntryActive(amp.app));
   SelectEventRow(amp.app, 1);
   EXPECT_TRUE(amp.app.editCursor == 8 && amp.TrackNo(1).selectedEvent == 1);
 }
