@@ -346,11 +346,13 @@ TEST(EventCommands, TypesCycleThroughThoseTheTrackAllows) {
   std::vector<int32_t> normal;
   for (int32_t t = 0; t <= 32; ++t) normal.push_back(t);
   normal.insert(normal.end(), {37, 0});
-  std::vector<int32_t> noPrograms{0, 1, 3, 4};
-  struct Case { int programs; int32_t track; std::vector<int32_t> sequence; };
-  for (const Case& c : {Case{1, 0, global}, {1, 1, normal}, {0, 1, noPrograms}}) {
+  // Without programs, or on a tick that holds a note already, NoteOn is passed over.
+  const std::vector<int32_t> skipsNote{0, 1, 3, 4};
+  struct Case { int programs; int32_t track; bool noteOnTick; std::vector<int32_t> sequence; };
+  for (const Case& c : {Case{1, 0, false, global}, {1, 1, false, normal}, {0, 1, false, skipsNote}, {1, 1, true, skipsNote}}) {
     EditRig rig(c.programs, 2, c.track);
     rig.Add(c.track, {{5, 0, 0, 0}});
+    if (c.noteOnTick) rig.Add(c.track, {{5, kNote, 50, 0}});
     const int32_t row = c.track == 0 ? 1 : 0;
     std::vector<int32_t> seen{rig.Events(c.track)[row][1]};
     for (std::size_t i = 1; i < c.sequence.size(); ++i) {
