@@ -65,7 +65,8 @@ TEST(DeleteTrack, AsksTwiceWhenPhrasesUseItAndRenumbersTheRest) {
     EXPECT_EQ(rig.app.playback.mode.load(), 0u);
     EXPECT_EQ(Captions(rig), c.captions);
     ASSERT_EQ(rig.app.song.tracks.Count(), c.countAfter);
-    const int32_t holderAfter = c.result == DeleteResult::TrackDeleted && c.holder > c.current ? c.holder - 1 : c.holder;
+    const bool deleted = c.result == DeleteResult::TrackDeleted;
+    const int32_t holderAfter = deleted && c.holder > c.current ? c.holder - 1 : c.holder;
     if (holderAfter < c.countAfter) {
       EXPECT_EQ(Sources(rig, holderAfter), c.sourcesAfter) << c.current;
     }
