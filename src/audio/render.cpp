@@ -40,11 +40,13 @@ std::string DialogTitle(int32_t sampleRate) { return std::to_string(sampleRate) 
 
 // Finishes the file and reports: "Rendering Complete" only when every byte reached the file.
 void FinishAndReport(AppState& app, int64_t elapsedMs) {
-  if (FinishWaveFile(app.render.wave))
+  if (FinishWaveFile(app.render.wave)) {
+    app.dialogs.Beep();
     ShowInformation(app.dialogs, ElapsedTimeText(elapsedMs), "Rendering Complete");
-  else
+  } else {
     ShowError(app.dialogs, "Could Not Write Wave File");
-  app.render.text.redrawRequests.fetch_add(1);
+  }
+  app.redraw.Request(Panel::RenderOutput);
 }
 
 template <class Routines>
@@ -167,7 +169,7 @@ void ShowRenderStatistics(AppState& app) {
   r.text.Format(0, "Samples Rendered %u", rendered);
   r.text.Format(1, "Samples Clipped %u", clipped);
   r.text.Format(2, "Percent Clipped %llu", static_cast<unsigned long long>(percent));
-  r.text.redrawRequests.fetch_add(1);
+  app.redraw.Request(Panel::RenderOutput);
 }
 
 void ShowRenderProgress(AppState& app) {
@@ -180,7 +182,7 @@ void ShowRenderProgress(AppState& app) {
   const int64_t span = static_cast<int64_t>(r.endTick) - app.editCursor;
   const int64_t done = static_cast<int64_t>(app.currentTick) - app.editCursor;
   r.text.Format(2, "Percent Complete %lld", static_cast<long long>(span > 0 ? done * 100 / span : 100));
-  r.text.redrawRequests.fetch_add(1);
+  app.redraw.Request(Panel::RenderOutput);
 }
 
 }  // namespace tonforge

@@ -33,7 +33,7 @@ void RequestDisplay(AppState& app, uint32_t mask) {
     if ((mask >> p) & 1u) app.redraw.Request(static_cast<Panel>(p));
 }
 
-bool IsName(TextField field) { return field == TextField::ProgramName || field == TextField::TrackName || field == TextField::DataSlotName; }
+bool IsName(TextField field) { return field != TextField::ValueA && field != TextField::ValueB; }
 
 // Rewrites the visible text: the typed characters, then the caret while the entry runs.
 void ShowText(TextEntry& entry) {

@@ -91,7 +91,8 @@ void DeleteSong(AppState& app) {
 
 void FollowCurrentTrack(Song& song) {
   const int32_t current = song.currentTrack;
-  song.trackListScroll = std::clamp(song.trackListScroll, std::max(current - (kTrackListRowCount - 1), 0), std::max(current, 0));
+  song.trackListScroll =
+      std::clamp(song.trackListScroll, std::max(current - (kTrackListRowCount - 1), 0), std::max(current, 0));
 }
 
 Track* InsertTrackCommand(AppState& app) {
