@@ -32,7 +32,8 @@ bool IsEngineParameterType(int32_t type) {
 }
 
 ValueAEditing HowValueAIsEdited(int32_t type) {
-  if (type == T(EventType::Empty) || type == T(EventType::NoteOff) || type == T(EventType::End)) return ValueAEditing::None;
+  if (type == T(EventType::Empty) || type == T(EventType::NoteOff) || type == T(EventType::End))
+    return ValueAEditing::None;
   if (type == T(EventType::NoteOn)) return ValueAEditing::Note;
   if (IsEngineParameterType(type)) return ValueAEditing::ParameterCycle;
   return ValueAEditing::Number;
@@ -59,7 +60,8 @@ int32_t DefaultValueA(int32_t type) {
 bool IsTypeAllowedOn(int32_t type, bool globalTrack) {
   if (type < 0 || type >= kTypeCount) return false;
   if (type == T(EventType::Empty) || InRange(type, EventType::TrackEngineParameter, kChainLength)) return true;
-  const bool songType = (type >= T(EventType::SongVolume) && type <= T(EventType::TempoSlide)) || type == T(EventType::End);
+  const bool songType =
+      (type >= T(EventType::SongVolume) && type <= T(EventType::TempoSlide)) || type == T(EventType::End);
   return songType == globalTrack;
 }
 
@@ -332,7 +334,9 @@ bool OnNormalTrack(AppState& app) {
 void InsertVolume(AppState& app) {
   InsertLevelEvent(app, EventType::SongVolume, EventType::TrackVolume, EventType::ProgramVolume);
 }
-void InsertPitch(AppState& app) { InsertLevelEvent(app, EventType::Empty, EventType::TrackPitch, EventType::ProgramPitch); }
+void InsertPitch(AppState& app) {
+  InsertLevelEvent(app, EventType::Empty, EventType::TrackPitch, EventType::ProgramPitch);
+}
 void InsertPan(AppState& app) { InsertLevelEvent(app, EventType::Empty, EventType::TrackPan, EventType::ProgramPan); }
 void InsertTempo(AppState& app) { InsertLevelEvent(app, EventType::Tempo, EventType::Empty, EventType::Empty); }
 

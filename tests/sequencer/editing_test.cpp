@@ -267,13 +267,15 @@ TEST(Gaps, EveryListStaysInTickOrderWhateverTheGapAndBarCommands) {
     SetSnapDivision(rig.app, pick(1, 8));
     for (int32_t t = 0; t < 5; ++t) {
       rig.TrackNo(t).muteState = static_cast<uint32_t>(pick(0, 2));
-      for (int n = 0; n < 30; ++n) InsertEvent(rig.app, rig.TrackNo(t), {pick(0, 1) ? pick(0, 600) : pick(99000, kMaxTick), 0, n, 0});
+      for (int n = 0; n < 30; ++n)
+        InsertEvent(rig.app, rig.TrackNo(t), {pick(0, 1) ? pick(0, 600) : pick(99000, kMaxTick), 0, n, 0});
     }
     for (int step = 0; step < 30; ++step) {
       rig.ed().snap = static_cast<uint32_t>(pick(0, 1));
       rig.app.editCursor = pick(0, 1) ? pick(0, 700) : pick(99000, kMaxTick);
       const int32_t first = pick(0, 4), start = pick(0, 700);
-      rig.ed().block = {static_cast<uint32_t>(pick(0, 1)), start, first, start + pick(0, 300), first == 0 ? 0 : pick(first, 4)};
+      const int32_t last = first == 0 ? 0 : pick(first, 4);
+      rig.ed().block = {static_cast<uint32_t>(pick(0, 1)), start, first, start + pick(0, 300), last};
       switch (pick(0, 3)) {
         case 0: CloseGap(rig.app); break;
         case 1: OpenGap(rig.app); break;
@@ -349,7 +351,8 @@ TEST(EventCommands, TypesCycleThroughThoseTheTrackAllows) {
   // Without programs, or on a tick that holds a note already, NoteOn is passed over.
   const std::vector<int32_t> skipsNote{0, 1, 3, 4};
   struct Case { int programs; int32_t track; bool noteOnTick; std::vector<int32_t> sequence; };
-  for (const Case& c : {Case{1, 0, false, global}, {1, 1, false, normal}, {0, 1, false, skipsNote}, {1, 1, true, skipsNote}}) {
+  for (const Case& c :
+       {Case{1, 0, false, global}, {1, 1, false, normal}, {0, 1, false, skipsNote}, {1, 1, true, skipsNote}}) {
     EditRig rig(c.programs, 2, c.track);
     rig.Add(c.track, {{5, 0, 0, 0}});
     if (c.noteOnTick) rig.Add(c.track, {{5, kNote, 50, 0}});
@@ -429,7 +432,13 @@ TEST(InsertCommands, GroupAndSlideChooseTheType) {
 }
 
 TEST(Recording, NoteNoteOffAndPhraseKeysInsertAndStep) {
-  struct Case { int32_t track; bool editMode, shown; std::function<void(AppState&)> key; V added; int32_t cursorAfter; };
+  struct Case {
+    int32_t track;
+    bool editMode, shown;
+    std::function<void(AppState&)> key;
+    V added;
+    int32_t cursorAfter;
+  };
   const auto note = [](AppState& a) { RecordNote(a, 1650); };
   const Case cases[] = {
       {1, true, true, note, {{48, kNote, 4050, 0}}, 60},
