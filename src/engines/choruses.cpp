@@ -34,8 +34,10 @@ void ProcessChorus(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   if (!HasLines(e)) return;
   const MixBus in = ctx.bus;
   Push(e, 0, in.left, in.right);
-  for (uint32_t s = 0; s < ActiveSlotLimit(e); ++s) AddTap(e, static_cast<int>(s), *ctx.rate, &ctx.bus.left, &ctx.bus.right);
+  for (uint32_t s = 0; s < ActiveSlotLimit(e); ++s)
+    AddTap(e, static_cast<int>(s), *ctx.rate, &ctx.bus.left, &ctx.bus.right);
   WetDryMix(ctx.bus, in, e, 1);
+  GuardLines(e, in.left + in.right, 0, 1);
 }
 
 // Taps read before the write; the sum is fed back at 1.5625 × "Feedback", times 0.64 per active tap.
@@ -45,8 +47,10 @@ void ProcessFlange(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   float g = e.F[1] * 1.5625f;
   for (uint32_t s = 0; s < ActiveSlotLimit(e); ++s)
     if (AddTap(e, static_cast<int>(s), *ctx.rate, &ctx.bus.left, &ctx.bus.right)) g *= 0.64f;
-  Push(e, 0, ctx.bus.left * g, ctx.bus.right * g);
+  const MixBus z = {ctx.bus.left * g, ctx.bus.right * g};
+  Push(e, 0, z.left, z.right);
   WetDryMix(ctx.bus, in, e, 2);
+  GuardLines(e, z.left + z.right, 0, 1);
 }
 
 // Slot 0 moves the left tap and slot 1 the right one, whatever the loaded slot count says.
@@ -57,6 +61,7 @@ void ProcessStereoChorus(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   AddTap(e, 0, *ctx.rate, &ctx.bus.left, nullptr);
   AddTap(e, 1, *ctx.rate, nullptr, &ctx.bus.right);
   WetDryMix(ctx.bus, in, e, 1);
+  GuardLines(e, in.left + in.right, 0, 1);
 }
 
 void ProcessStereoFlange(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
@@ -64,8 +69,10 @@ void ProcessStereoFlange(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   const MixBus in = ctx.bus;
   AddTap(e, 0, *ctx.rate, &ctx.bus.left, nullptr);
   AddTap(e, 1, *ctx.rate, nullptr, &ctx.bus.right);
-  Push(e, 0, ctx.bus.left * e.F[1], ctx.bus.right * e.F[1]);
+  const MixBus z = {ctx.bus.left * e.F[1], ctx.bus.right * e.F[1]};
+  Push(e, 0, z.left, z.right);
   WetDryMix(ctx.bus, in, e, 2);
+  GuardLines(e, z.left + z.right, 0, 1);
 }
 
 }  // namespace tonforge

@@ -16,6 +16,7 @@ void ProcessStereoSpatializer(Engine& e, VoiceRef, int32_t, SampleContext& ctx) 
   Push(e, 0, in.left, in.right);
   if (e.W[0].i != 0) ctx.bus.left = TapLeft(e, 0, HeldDelay(e, e.W[0].i)) * e.F[2] + in.left * e.C[2];
   if (e.W[1].i != 0) ctx.bus.right = TapRight(e, 0, HeldDelay(e, e.W[1].i)) * e.F[2] + in.right * e.C[2];
+  GuardLines(e, in.left + in.right, 0, 1);
 }
 
 // y[n] = x[n] + g·y[n − d] on each channel.
@@ -24,9 +25,11 @@ void ProcessBasicDelay(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   const MixBus in = ctx.bus;
   const float dL = TapLeft(e, 0, HeldDelay(e, e.W[0].i));
   const float dR = TapRight(e, 0, HeldDelay(e, e.W[1].i));
-  ctx.bus = {in.left + dL * e.F[1], in.right + dR * e.F[3]};
-  Push(e, 0, ctx.bus.left, ctx.bus.right);
+  const MixBus y = {in.left + dL * e.F[1], in.right + dR * e.F[3]};
+  Push(e, 0, y.left, y.right);
+  ctx.bus = y;
   WetDryMix(ctx.bus, in, e, 4);
+  GuardLines(e, y.left + y.right, 0, 1);
 }
 
 // y[n] = x[n] + x[n − d] + g·y[n − d]: line 0 holds outputs, line 1 inputs.
@@ -38,9 +41,11 @@ void ProcessCombFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   const float dL0 = TapLeft(e, 0, left), dR0 = TapRight(e, 0, right);
   const float dL1 = TapLeft(e, 1, left), dR1 = TapRight(e, 1, right);
   Push(e, 1, in.left, in.right);
-  ctx.bus = {dL0 * e.F[1] + in.left + dL1, dR1 + dR0 * e.F[3] + in.right};
-  Push(e, 0, ctx.bus.left, ctx.bus.right);
+  const MixBus y = {dL0 * e.F[1] + in.left + dL1, dR1 + dR0 * e.F[3] + in.right};
+  Push(e, 0, y.left, y.right);
+  ctx.bus = y;
   WetDryMix(ctx.bus, in, e, 4);
+  GuardLines(e, in.left + in.right + y.left + y.right, 0, 2);
 }
 
 // One echo at "Level", no feedback; with "Ticks" on the channels of the result change places.
@@ -53,19 +58,23 @@ void ProcessSingleTapDelay(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   ctx.bus = {in.left + dL * e.F[2], in.right + dR * e.F[2]};
   if (e.options[0] != 0) std::swap(ctx.bus.left, ctx.bus.right);
   WetDryMix(ctx.bus, in, e, 3);
+  GuardLines(e, in.left + in.right, 0, 1);
 }
 
 // Three taps summed in order into one recirculating line.
 void ProcessMultiTapDelay(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   if (!HasLines(e)) return;
   const MixBus in = ctx.bus;
+  MixBus y = in;
   for (int t = 0; t < 3; ++t) {
     const uint32_t d = HeldDelay(e, e.W[t].i);
-    ctx.bus.left += TapLeft(e, 0, d) * e.F[2 * t + 1];
-    ctx.bus.right += TapRight(e, 0, d) * e.F[2 * t + 1];
+    y.left += TapLeft(e, 0, d) * e.F[2 * t + 1];
+    y.right += TapRight(e, 0, d) * e.F[2 * t + 1];
   }
-  Push(e, 0, ctx.bus.left, ctx.bus.right);
+  Push(e, 0, y.left, y.right);
+  ctx.bus = y;
   WetDryMix(ctx.bus, in, e, 6);
+  GuardLines(e, y.left + y.right, 0, 1);
 }
 
 // A recirculating delay of "Base" plus 0 to 750 ms from the speed modulator (its data shifted into 0..2).
@@ -87,9 +96,11 @@ void ProcessVariableSpeedDelay(Engine& e, VoiceRef, int32_t, SampleContext& ctx)
   e.W[0].i = static_cast<int32_t>(d);
   const MixBus in = ctx.bus;
   const float gain = e.W[1].f;
-  ctx.bus = {in.left + TapLeft(e, 0, d) * gain, in.right + TapRight(e, 0, d) * gain};
-  Push(e, 0, ctx.bus.left, ctx.bus.right);
+  const MixBus y = {in.left + TapLeft(e, 0, d) * gain, in.right + TapRight(e, 0, d) * gain};
+  Push(e, 0, y.left, y.right);
+  ctx.bus = y;
   WetDryMix(ctx.bus, in, e, 2);
+  GuardLines(e, y.left + y.right, 0, 1);
 }
 
 // y[n] = x[n] − z[n − d], where the line keeps z = y × "Feedback" + x × (1 − "Feedback").
@@ -97,9 +108,12 @@ void ProcessInverter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   if (!HasLines(e)) return;
   const MixBus in = ctx.bus;
   const uint32_t d = HeldDelay(e, e.W[0].i);
-  ctx.bus = {in.left - TapLeft(e, 0, d), in.right - TapRight(e, 0, d)};
-  Push(e, 0, ctx.bus.left * e.F[1] + in.left * e.C[1], ctx.bus.right * e.F[1] + in.right * e.C[1]);
+  const MixBus y = {in.left - TapLeft(e, 0, d), in.right - TapRight(e, 0, d)};
+  const MixBus z = {y.left * e.F[1] + in.left * e.C[1], y.right * e.F[1] + in.right * e.C[1]};
+  Push(e, 0, z.left, z.right);
+  ctx.bus = y;
   WetDryMix(ctx.bus, in, e, 2);
+  GuardLines(e, z.left + z.right, 0, 1);
 }
 
 }  // namespace tonforge

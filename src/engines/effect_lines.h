@@ -16,8 +16,11 @@ inline constexpr bool kGuardState = false;
 inline constexpr bool kGuardState = true;
 #endif
 
-// False when a value may not stay in recursive state. A non-finite sample is heard once and then replaced
+// True when a value may not stay in recursive state. A non-finite sample is heard once and then replaced
 // by silence, instead of sounding (or silencing the chain) for ever.
+//
+// The check costs one test per engine and sample: a routine sums what it stored (the sum is non-finite
+// whenever one of its terms is) and only when that sum trips does a cold path look at each stored value.
 inline bool Poisoned(float v) { return kGuardState && !IsFiniteSample(v); }
 
 inline float KeepFinite(float v) { return Poisoned(v) ? 0.0f : v; }
@@ -42,11 +45,28 @@ inline uint32_t ModulatedDelay(const Engine& e, float samples) {
 inline float TapLeft(const Engine& e, int line, uint32_t delay) { return e.left[LineReadIndex(e, line, delay)]; }
 inline float TapRight(const Engine& e, int line, uint32_t delay) { return e.right[LineReadIndex(e, line, delay)]; }
 
-// Writes one sample into line `line` of both buffers and advances it.
+// Writes one sample into line `line` of both buffers and advances it. The routine guards what it wrote
+// with GuardLines as its last step, where the check costs least.
 inline void Push(Engine& e, int line, float left, float right) {
-  WriteLine(e, e.left.get(), line, KeepFinite(left));
-  WriteLine(e, e.right.get(), line, KeepFinite(right));
+  WriteLine(e, e.left.get(), line, left);
+  WriteLine(e, e.right.get(), line, right);
   AdvanceLine(e, line);
+}
+
+// Replaces a non-finite value among the samples last written to lines [first, first + count) by silence.
+[[gnu::cold, gnu::noinline]] inline void ScrubLastWrites(Engine& e, int first, int count) {
+  for (int line = first; line < first + count; ++line) {
+    const uint32_t pos = e.linePosition[line];
+    const uint32_t last = (pos == e.lineStart[line] ? e.lineEnd[line] : pos) - 1;
+    e.left[last] = KeepFinite(e.left[last]);
+    e.right[last] = KeepFinite(e.right[last]);
+  }
+}
+
+// `stored` is the sum of every value this sample wrote to lines [first, first + count).
+inline void GuardLines(Engine& e, float stored, int first, int count) {
+  if (Poisoned(stored)) [[unlikely]]
+    ScrubLastWrites(e, first, count);
 }
 
 inline bool Loaded(const DataSlot& slot) { return slot.loaded != 0 && slot.data && slot.length != 0; }
@@ -68,16 +88,27 @@ inline bool SlotSample(const DataSlot& slot, float& m) {
 }
 
 // The direct-form-I history of channel ch (0 left, 1 right) of a second-order section: y1 in W0/W1, y2 in
-// W2/W3, x2 in W4/W5, x1 in W6/W7. A non-finite output clears the channel's history.
+// W2/W3, x2 in W4/W5, x1 in W6/W7.
 inline void ShiftHistory(Engine& e, int ch, float x, float y) {
-  if (Poisoned(y)) {
-    e.W[ch].f = e.W[2 + ch].f = e.W[4 + ch].f = e.W[6 + ch].f = 0.0f;
-    return;
-  }
   e.W[2 + ch] = e.W[ch];
   e.W[ch].f = y;
   e.W[4 + ch] = e.W[6 + ch];
   e.W[6 + ch].f = x;
+}
+
+// Clears the history of a channel that holds a non-finite value.
+[[gnu::cold, gnu::noinline]] inline void ClearNonFiniteHistory(Engine& e) {
+  for (int ch = 0; ch < 2; ++ch) {
+    auto& W = e.W;
+    if (Poisoned(W[ch].f) || Poisoned(W[2 + ch].f) || Poisoned(W[4 + ch].f) || Poisoned(W[6 + ch].f))
+      W[ch].f = W[2 + ch].f = W[4 + ch].f = W[6 + ch].f = 0.0f;
+  }
+}
+
+// `outputs` is the sum of the two channels' new outputs (non-finite whenever a new input was too).
+inline void GuardHistory(Engine& e, float outputs) {
+  if (Poisoned(outputs)) [[unlikely]]
+    ClearNonFiniteHistory(e);
 }
 
 }  // namespace tonforge

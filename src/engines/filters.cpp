@@ -46,20 +46,28 @@ void UpdateSection(Engine& e, float f, float upper, Design design) {
 }
 
 // Direct form I on channel ch.
-float Filter(Engine& e, int ch, float x) {
+float Filter(const Engine& e, int ch, float x) {
   const auto& W = e.W;
-  const float y = W[8].f * x + W[9].f * W[6 + ch].f + W[10].f * W[4 + ch].f - W[11].f * W[ch].f -
-                  W[12].f * W[2 + ch].f;
-  ShiftHistory(e, ch, x, y);
-  return y;
+  return W[8].f * x + W[9].f * W[6 + ch].f + W[10].f * W[4 + ch].f - W[11].f * W[ch].f - W[12].f * W[2 + ch].f;
 }
 
 template <class Design>
 void RunSection(Engine& e, SampleContext& ctx, float c, float upper, int wet, Design design) {
   UpdateSection(e, NormalisedCutoff(c, *ctx.rate), upper, design);
   const MixBus in = ctx.bus;
-  ctx.bus = {Filter(e, 0, in.left), Filter(e, 1, in.right)};
+  const float left = Filter(e, 0, in.left);
+  ShiftHistory(e, 0, in.left, left);
+  const float right = Filter(e, 1, in.right);
+  ShiftHistory(e, 1, in.right, right);
+  const MixBus y = {left, right};
+  ctx.bus = y;
   WetDryMix(ctx.bus, in, e, wet);
+  GuardHistory(e, y.left + y.right);
+}
+
+// Every stage feeds the next, so a non-finite value anywhere shows in the fourth stage's output.
+[[gnu::cold, gnu::noinline]] void ClearMoogHistory(Engine& e) {
+  for (int i = 0; i < 8; ++i) e.W[i].f = 0.0f;
 }
 
 float Modulated(Engine& e, const SampleContext& ctx) { return ModulatorSum(e, e.F[0], *ctx.rate); }
@@ -149,17 +157,15 @@ void ProcessMoogVcf(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   const float s2 = s1 + 0.3f * W[1].f + pole * W[5].f;
   const float s3 = s2 + 0.3f * W[2].f + pole * W[6].f;
   const float s4 = s3 + 0.3f * W[3].f + pole * W[7].f;
-  if (Poisoned(s4)) {
-    for (int i = 0; i < 8; ++i) W[i].f = 0.0f;
-  } else {
-    W[0].f = x;
-    W[1].f = W[4].f = s1;
-    W[2].f = W[5].f = s2;
-    W[3].f = W[6].f = s3;
-    W[7].f = s4;
-  }
+  W[0].f = x;
+  W[1].f = W[4].f = s1;
+  W[2].f = W[5].f = s2;
+  W[3].f = W[6].f = s3;
+  W[7].f = s4;
   ctx.bus = {s4, s4};
   WetDryMix(ctx.bus, in, e, 2);
+  if (Poisoned(s4)) [[unlikely]]
+    ClearMoogHistory(e);
 }
 
 }  // namespace tonforge

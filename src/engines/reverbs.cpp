@@ -3,6 +3,7 @@
 // whose lengths are its parameters, followed by a one-pole low-pass.
 #include <array>
 #include <cmath>
+#include <initializer_list>
 
 #include "engines/effect_lines.h"
 #include "engines/families.h"
@@ -34,8 +35,9 @@ constexpr std::array<std::array<int32_t, kAllPasses>, 3> kAllPassLengths = {
 
 int RateIndex(const OutputRate& rate) { return rate.rateStep == 4 ? 2 : rate.rateStep == 2 ? 1 : 0; }
 
-// Eight combs per channel with negative feedback g; returns (x + Σ y_j) × 0.11 − x per channel.
-MixBus CombBank(Engine& e, const CombLengths& left, const CombLengths& right, MixBus in, float g) {
+// Eight combs per channel with negative feedback g; returns (x + Σ y_j) × 0.11 − x per channel and adds
+// what the combs stored to `stored`.
+MixBus CombBank(Engine& e, const CombLengths& left, const CombLengths& right, MixBus in, float g, float& stored) {
   MixBus sum = in;
   for (int j = 0; j < kCombs; ++j) {
     const float yL = in.left - g * TapLeft(e, j, HeldDelay(e, left[j]));
@@ -44,16 +46,19 @@ MixBus CombBank(Engine& e, const CombLengths& left, const CombLengths& right, Mi
     sum.left += yL;
     sum.right += yR;
   }
+  stored += sum.left + sum.right;
   return {sum.left * 0.11f - in.left, sum.right * 0.11f - in.right};
 }
 
-MixBus AllPasses(Engine& e, MixBus x, int rate) {
+MixBus AllPasses(Engine& e, MixBus x, int rate, float& stored) {
   for (int j = 0; j < kAllPasses; ++j) {
     const int line = kFirstAllPassLine + j;
     const uint32_t n = HeldDelay(e, kAllPassLengths[rate][j]);
     const float dL = TapLeft(e, line, n);
     const float dR = TapRight(e, line, n);
-    Push(e, line, x.left + 0.8f * dL, x.right + 0.8f * dR);
+    const MixBus w = {x.left + 0.8f * dL, x.right + 0.8f * dR};
+    Push(e, line, w.left, w.right);
+    stored += w.left + w.right;
     x = {(x.left - 0.5f * dL) * 0.775f, (x.right - 0.5f * dR) * 0.775f};
   }
   return x;
@@ -67,40 +72,57 @@ void Finish(SampleContext& ctx, MixBus out, const MixBus& in, const Engine& e, i
   WetDryMix(ctx.bus, in, e, wet);
 }
 
+// The comb and all-pass lines and the low-pass history are guarded together, once per sample.
+[[gnu::cold, gnu::noinline]] void ScrubCombReverb(Engine& e) {
+  ScrubLastWrites(e, 0, kCombs + kAllPasses);
+  ClearNonFiniteHistory(e);
+}
+
 void BasicReverb(Engine& e, SampleContext& ctx, bool allPasses) {
   if (!HasLines(e)) return;
   const MixBus in = ctx.bus;
   const int rate = RateIndex(*ctx.rate);
-  MixBus out = CombBank(e, kSetA[rate], kSetA[rate], in, CombDecay(e));
-  if (allPasses) out = AllPasses(e, out, rate);
+  float stored = 0.0f;
+  MixBus out = CombBank(e, kSetA[rate], kSetA[rate], in, CombDecay(e), stored);
+  if (allPasses) out = AllPasses(e, out, rate, stored);
   Finish(ctx, out, in, e, 1, 2);
+  if (Poisoned(stored)) [[unlikely]]
+    ScrubLastWrites(e, 0, kCombs + kAllPasses);
 }
 
 // The prepared low-pass on channel ch, with b2 = b0 folded into (x + x2) × b0.
-float CombLowPass(Engine& e, int ch, float x) {
+float CombLowPass(const Engine& e, int ch, float x) {
   const auto& W = e.W;
-  const float y = (x + W[4 + ch].f) * W[8].f + W[9].f * W[6 + ch].f - W[11].f * W[ch].f - W[12].f * W[2 + ch].f;
-  ShiftHistory(e, ch, x, y);
-  return y;
+  return (x + W[4 + ch].f) * W[8].f + W[9].f * W[6 + ch].f - W[11].f * W[ch].f - W[12].f * W[2 + ch].f;
 }
 
 void StereoReverb(Engine& e, SampleContext& ctx, const CombSet& left, const CombSet& right, bool allPasses) {
   if (!HasLines(e)) return;
   const MixBus in = ctx.bus;
   const int rate = RateIndex(*ctx.rate);
-  MixBus out = CombBank(e, left[rate], right[rate], in, CombDecay(e));
-  if (allPasses) out = AllPasses(e, out, rate);
-  out = {CombLowPass(e, 0, out.left), CombLowPass(e, 1, out.right)};
-  Finish(ctx, out, in, e, 3, 4);
+  float stored = 0.0f;
+  MixBus out = CombBank(e, left[rate], right[rate], in, CombDecay(e), stored);
+  if (allPasses) out = AllPasses(e, out, rate, stored);
+  const MixBus filtered = {CombLowPass(e, 0, out.left), CombLowPass(e, 1, out.right)};
+  ShiftHistory(e, 0, out.left, filtered.left);
+  ShiftHistory(e, 1, out.right, filtered.right);
+  Finish(ctx, filtered, in, e, 3, 4);
+  if (Poisoned(stored + filtered.left + filtered.right)) [[unlikely]]
+    ScrubCombReverb(e);
 }
 
 // The plate's one-pole low-pass; W[p] holds the previous input and W[p + 1] the previous output.
 float PlateLowPass(Engine& e, int p, float x) {
   const float y = (x + e.W[p].f) * e.W[4].f + e.W[p + 1].f * e.W[5].f;
-  const bool clear = Poisoned(y);
-  e.W[p].f = clear ? 0.0f : x;
-  e.W[p + 1].f = clear ? 0.0f : y;
+  e.W[p].f = x;
+  e.W[p + 1].f = y;
   return y;
+}
+
+[[gnu::cold, gnu::noinline]] void ScrubPlateReverb(Engine& e) {
+  ScrubLastWrites(e, 0, kPlates);
+  for (int p : {0, 2})
+    if (Poisoned(e.W[p].f) || Poisoned(e.W[p + 1].f)) e.W[p].f = e.W[p + 1].f = 0.0f;
 }
 
 }  // namespace
@@ -167,6 +189,8 @@ void ProcessPlateReverb(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   }
   const MixBus out = {PlateLowPass(e, 0, sum.left * 0.2f - in.left), PlateLowPass(e, 2, sum.right * 0.2f - in.right)};
   Finish(ctx, out, in, e, 5, 6);
+  if (Poisoned(sum.left + sum.right + out.left + out.right)) [[unlikely]]
+    ScrubPlateReverb(e);
 }
 
 }  // namespace tonforge
