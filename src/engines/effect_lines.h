@@ -56,6 +56,7 @@ inline void Push(Engine& e, int line, float left, float right) {
 // Replaces a non-finite value among the samples last written to lines [first, first + count) by silence.
 [[gnu::cold, gnu::noinline]] inline void ScrubLastWrites(Engine& e, int first, int count) {
   for (int line = first; line < first + count; ++line) {
+    if (e.lineEnd[line] <= e.lineStart[line]) continue;  // a line the type does not lay out
     const uint32_t pos = e.linePosition[line];
     const uint32_t last = (pos == e.lineStart[line] ? e.lineEnd[line] : pos) - 1;
     e.left[last] = KeepFinite(e.left[last]);

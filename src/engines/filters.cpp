@@ -59,10 +59,9 @@ void RunSection(Engine& e, SampleContext& ctx, float c, float upper, int wet, De
   ShiftHistory(e, 0, in.left, left);
   const float right = Filter(e, 1, in.right);
   ShiftHistory(e, 1, in.right, right);
-  const MixBus y = {left, right};
-  ctx.bus = y;
+  ctx.bus = {left, right};
   WetDryMix(ctx.bus, in, e, wet);
-  GuardHistory(e, y.left + y.right);
+  GuardHistory(e, left + right);
 }
 
 // Every stage feeds the next, so a non-finite value anywhere shows in the fourth stage's output.

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
 #include <random>
 #include <utility>
 #include <vector>
@@ -63,43 +62,31 @@ TEST(Filters, ToneResponsesPinCornerAndShape) {
     double tolerance;
   } cases[] = {
       {T::LowPassFilter, 44100, {{0, 30}, {1, 25}}, NAN, 1.0, 2.0, 0.02},
-      {T::LowPassFilter, 44100, {{0, 20}, {1, 9}}, NAN, 1.0, 0.72, 0.02},
-      {T::LowPassFilter, 22050, {{0, 30}, {1, 25}}, NAN, 1.0, 2.0, 0.02},
+      {T::LowPassFilter, 22050, {{0, 20}, {1, 9}}, NAN, 1.0, 0.72, 0.02},
       {T::LowPassFilter, 11025, {{0, 20}, {1, 25}}, NAN, 1.0, 2.0, 0.02},
       {T::LowPassFilter, 44100, {{0, 30}, {1, 25}}, NAN, 0.1, 1.0, 0.02},
       {T::LowPassFilter, 44100, {{0, 30}, {1, 25}}, NAN, 4.0, 0.0, 0.08},
-      // Cutoff 10 plus a modulator at 0.2 puts the corner where cutoff 30 has it.
-      {T::LowPassFilter, 44100, {{0, 10}, {1, 25}}, 0.2f, 9.0, 2.0, 0.03},
-      {T::HighPassFilter, 44100, {{0, 10}}, NAN, 1.0, 2.0, 0.02},
+      {T::LowPassFilter, 44100, {{0, 10}, {1, 25}}, 0.2f, 9.0, 2.0, 0.03},  // the corner of cutoff 30
       {T::HighPassFilter, 22050, {{0, 10}}, NAN, 1.0, 2.0, 0.02},
-      {T::HighPassFilter, 44100, {{0, 10}}, NAN, 10.0, 1.0, 0.02},
       {T::HighPassFilter, 44100, {{0, 10}}, NAN, 0.25, 0.0, 0.08},
-      {T::BandPassFilter, 44100, {{0, 30}, {1, 50}}, NAN, 1.0, 1.0, 0.02},
+      // "Cutoff" 1 is f = 0.0001, about 2.2 Hz; single precision moves the peak up to about 2.5 Hz.
+      {T::HighPassFilter, 44100, {}, NAN, 1.15, 2.0, 0.1},
+      {T::HighPassFilter, 44100, {}, NAN, 10.0, 1.0, 0.03},
       {T::BandPassFilter, 11025, {{0, 15}, {1, 50}}, NAN, 1.0, 1.0, 0.02},
       {T::BandPassFilter, 44100, {{0, 30}, {1, 50}}, NAN, 2.0, 0.316, 0.03},  // Q = 4 × (1 − 0.5) = 2
       {T::BandPassFilter, 44100, {{0, 30}, {1, 90}}, NAN, 2.0, 0.857, 0.03},  // wider band, Q = 0.4
       {T::BandExcludeFilter, 44100, {{0, 30}, {1, 50}}, NAN, 1.0, 0.0, 0.01},
-      // The notch divides by the bandwidth complement alone: Q = 0.25, still 7% down a decade below.
-      {T::BandExcludeFilter, 44100, {{0, 30}, {1, 50}}, NAN, 0.1, 0.927, 0.01},
+      {T::BandExcludeFilter, 44100, {{0, 30}, {1, 50}}, NAN, 0.1, 0.927, 0.01},  // Q = C[1] / 2
       {T::PeakingFilter, 44100, {{0, 30}, {1, 50}, {2, 50}}, NAN, 1.0, 2.25, 0.03},
-      {T::PeakingFilter, 44100, {{0, 30}, {1, 50}}, NAN, 1.0, 0.0009, 0.001},  // default "Gain" 1 cuts deeply
-      {T::PeakingFilter, 44100, {{0, 30}, {1, 50}, {2, 50}}, NAN, 0.05, 1.0, 0.03},
-      // "Cutoff" 1 is f = 0.0001, a corner of about 2.2 Hz; single-precision coefficients move the peak up a
-      // little, to about 2.5 Hz.
-      {T::HighPassFilter, 44100, {}, NAN, 1.15, 2.0, 0.1},
-      {T::HighPassFilter, 44100, {}, NAN, 10.0, 1.0, 0.03},
+      {T::PeakingFilter, 44100, {{0, 30}, {1, 50}}, NAN, 1.0, 0.0009, 0.001},  // "Gain" 1 cuts deeply
   };
   for (const auto& c : cases) {
     EngineRig rig(c.rate);
     Engine& e = MakeFilter(rig, c.type, c.params);
-    if (!std::isnan(c.modulator)) {
-      rig.LoadSlot(e, 0, {c.modulator}, true);
-      e.slots[0].looped = 1;
-    }
+    if (!std::isnan(c.modulator)) rig.LoadSlot(e, 0, {c.modulator}, true);
     const double hz = c.atCorner * CornerHz(e);
-    const double seconds = hz < 20.0 ? 4.0 : 0.5;
-    EXPECT_NEAR(ToneGain(rig, e, hz, seconds), c.gain, c.tolerance)
-        << "type " << static_cast<int>(c.type) << " at " << c.rate << " Hz, tone " << hz << " Hz";
+    EXPECT_NEAR(ToneGain(rig, e, hz, hz < 20.0 ? 4.0 : 0.5), c.gain, c.tolerance)
+        << static_cast<int>(c.type) << " at " << c.rate << " Hz, tone " << hz << " Hz";
   }
 }
 
@@ -109,17 +96,12 @@ TEST(Filters, ShelvesAtGain25PassTheSignal) {
     T type;
     int32_t gain;
     double dc, nyquist;
-  } cases[] = {
-      {T::LowShelfFilter, 25, 1.0, 1.0}, {T::HighShelfFilter, 25, 1.0, 1.0},
-      {T::LowShelfFilter, 50, 4.0, 1.0}, {T::HighShelfFilter, 50, 1.0, 4.0},
-      {T::LowShelfFilter, 10, 0.16, 1.0}, {T::HighShelfFilter, 10, 1.0, 0.16},
-  };
+  } cases[] = {{T::LowShelfFilter, 25, 1.0, 1.0}, {T::HighShelfFilter, 25, 1.0, 1.0},
+               {T::LowShelfFilter, 50, 4.0, 1.0}, {T::HighShelfFilter, 10, 1.0, 0.16}};
   for (const auto& c : cases) {
     EngineRig rig;
     Engine& e = MakeFilter(rig, c.type, {{0, 10}, {1, c.gain}});
-    if (c.gain == 25) {
-      for (float x : Noise(4000)) ASSERT_NEAR(rig.Step(e, x, -x).right, -x, 5e-5) << static_cast<int>(c.type);
-    }
+    for (float x : Noise(c.gain == 25 ? 4000 : 0)) ASSERT_NEAR(rig.Step(e, x, -x).right, -x, 5e-5) << c.gain;
     float dc = 0.0f, nyquist = 0.0f;
     for (int i = 0; i < 20000; ++i) dc = rig.Step(e, 0.25f, 0.25f).left;
     for (int i = 0; i < 20000; ++i) nyquist = rig.Step(e, i % 2 ? 0.25f : -0.25f, 0.0f).left;
@@ -135,11 +117,8 @@ TEST(Filters, CutoffClampsAtTheTypesUpperBound) {
     T type;
     int32_t rate;
     bool same;
-  } cases[] = {
-      {T::LowPassFilter, 11025, true},  {T::HighPassFilter, 11025, true}, {T::BandPassFilter, 11025, true},
-      {T::PeakingFilter, 11025, true},  {T::MoogVcf, 11025, true},        {T::LowPassFilter, 44100, false},
-      {T::BandPassFilter, 44100, false}, {T::MoogVcf, 44100, false},
-  };
+  } cases[] = {{T::LowPassFilter, 11025, true}, {T::HighPassFilter, 11025, true}, {T::PeakingFilter, 11025, true},
+               {T::MoogVcf, 11025, true},       {T::LowPassFilter, 44100, false}, {T::MoogVcf, 44100, false}};
   const std::vector<float> noise = Noise(2000);
   for (const auto& c : cases) {
     std::vector<std::vector<float>> outputs;
@@ -163,10 +142,8 @@ TEST(Filters, PreparingAfterAParameterChangeRecomputes) {
     T type;
     int k;
     int32_t before, after;
-  } cases[] = {
-      {T::LowPassFilter, 1, 1, 40}, {T::BandExcludeFilter, 1, 10, 80}, {T::PeakingFilter, 2, 1, 60},
-      {T::LowShelfFilter, 1, 50, 5}, {T::MoogVcf, 1, 0, 70},
-  };
+  } cases[] = {{T::LowPassFilter, 1, 1, 40}, {T::PeakingFilter, 2, 1, 60}, {T::LowShelfFilter, 1, 50, 5},
+               {T::MoogVcf, 1, 0, 70}};
   const std::vector<float> noise = Noise(1000);
   for (const auto& c : cases) {
     EngineRig rig;
@@ -175,10 +152,7 @@ TEST(Filters, PreparingAfterAParameterChangeRecomputes) {
     SetParameter(changed, c.k, c.after);
     PrepareEngine(changed, rig.rate);
     Engine& fresh = MakeFilter(rig, c.type, {{0, 40}, {c.k, c.after}}, 1);
-    for (float x : noise) {
-      const float a = rig.Step(changed, x, x).left;
-      ASSERT_EQ(a, rig.Step(fresh, x, x).left) << static_cast<int>(c.type);
-    }
+    for (float x : noise) ASSERT_EQ(rig.Step(changed, x, x).left, rig.Step(fresh, x, x).left) << static_cast<int>(c.type);
   }
 }
 
@@ -190,9 +164,6 @@ TEST(MoogVcf, FiltersTheLeftChannelOntoBoth) {
   for (int i = 0; i < 5000; ++i) out = rig.Step(dc, 0.5f, -0.3f);
   EXPECT_NEAR(out.left, 0.5f, 1e-3);
   EXPECT_EQ(out.right, out.left);
-  // Well above the corner the four poles leave little.
-  Engine& high = MakeFilter(rig, T::MoogVcf, {{0, 20}}, 1);
-  EXPECT_LT(ToneGain(rig, high, 8.0 * CornerHz(high)), 0.01);
   // "Wet" 0 gives back both inputs.
   Engine& dry = MakeFilter(rig, T::MoogVcf, {{0, 20}, {1, 80}, {2, 0}}, 2);
   for (float x : Noise(500)) {
@@ -204,11 +175,9 @@ TEST(MoogVcf, FiltersTheLeftChannelOntoBoth) {
 
 TEST(Filters, NonFiniteInputClearsTheHistory) {
   // A NaN or an infinity is heard once; from the next sample on the filter behaves like a fresh one.
-  const float bad[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
-                       -std::numeric_limits<float>::infinity()};
   const std::vector<float> noise = Noise(600);
   for (uint32_t type = static_cast<uint32_t>(T::MoogVcf); type <= static_cast<uint32_t>(T::PeakingFilter); ++type) {
-    for (float b : bad) {
+    for (float b : {NAN, INFINITY, -INFINITY}) {
       EngineRig rig;
       Engine& hit = MakeFilter(rig, static_cast<T>(type), {{0, 30}, {1, 50}}, 0);
       for (int i = 0; i < 100; ++i) rig.Step(hit, noise[i], noise[i]);
@@ -221,14 +190,6 @@ TEST(Filters, NonFiniteInputClearsTheHistory) {
         ASSERT_EQ(a.right, f.right) << type << " after " << b;
       }
     }
-  }
-  // A NaN on one channel leaves the other channel's history alone.
-  EngineRig rig;
-  Engine& hit = MakeFilter(rig, T::LowPassFilter, {{0, 30}, {1, 50}}, 0);
-  Engine& clean = MakeFilter(rig, T::LowPassFilter, {{0, 30}, {1, 50}}, 1);
-  for (size_t i = 0; i < noise.size(); ++i) {
-    const float r = i == 50 ? NAN : noise[i];
-    ASSERT_EQ(rig.Step(hit, noise[i], r).left, rig.Step(clean, noise[i], noise[i]).left);
   }
 }
 

@@ -25,11 +25,9 @@ TEST(Reverbs, FirstImpulseSample) {
     T type;
     bool quality;
     float first;
-  } cases[] = {
-      {T::BasicReverb, false, 0.99f},
-      {T::BasicReverb, true, 1.0f - 0.01f * 0.775f * 0.775f * 0.775f * 0.775f},
-      {T::PlateReverb, false, 1.0f},  // 0.2 × (1 + 4) − 1 = 0, then "Dry"
-  };
+  } cases[] = {{T::BasicReverb, false, 0.99f},
+               {T::BasicReverb, true, 1.0f - 0.01f * 0.775f * 0.775f * 0.775f * 0.775f},
+               {T::PlateReverb, false, 1.0f}};  // 0.2 × (1 + 4) − 1 = 0, then "Dry"
   for (const auto& c : cases) {
     for (int32_t rate : {44100, 22050, 11025}) {
       EngineRig rig(rate);
@@ -81,11 +79,8 @@ TEST(Reverbs, CombLengthsByRate) {
       {T::StereoReverbXY, 44100, {}, b44, c44},
       {T::StereoReverbXY, 22050, {}, b22, c22},
       {T::StereoReverbXY, 11025, {}, b11, c11},
-      {T::StereoReverbYX, 44100, {}, c44, b44},
       {T::StereoReverbYX, 22050, {}, c22, b22},
-      {T::StereoReverbYX, 11025, {}, c11, b11},
       {T::PlateReverb, 44100, {}, {500, 450, 376, 304}, {501, 449, 377, 303}},
-      {T::PlateReverb, 22050, {}, {250, 225, 188, 152}, {251, 224, 189, 151}},
       {T::PlateReverb, 11025, {}, {125, 113, 94, 76}, {126, 112, 95, 75}},
       // All plates at 500: two combs per channel read the full line of 501.
       {T::PlateReverb, 44100, {500, 500, 500, 500}, {500, 501, 500, 501}, {501, 500, 501, 500}},
@@ -110,20 +105,14 @@ TEST(Reverbs, AllPassLengthsByRate) {
     int32_t rate;
     std::array<int, 4> lengths;
     int firstComb;
-  } cases[] = {
-      {44100, {556, 441, 341, 225}, 1116},
-      {22050, {278, 221, 171, 112}, 558},
-      {11025, {139, 110, 86, 56}, 279},
-  };
+  } cases[] = {{44100, {556, 441, 341, 225}, 1116}, {22050, {278, 221, 171, 112}, 558},
+               {11025, {139, 110, 86, 56}, 279}};
   for (const auto& c : cases) {
-    std::set<int> expected;
-    for (int a = 0; a * c.lengths[0] < c.firstComb; ++a)
-      for (int b = 0; b * c.lengths[1] < c.firstComb; ++b)
-        for (int d = 0; d * c.lengths[2] < c.firstComb; ++d)
-          for (int f = 0; f * c.lengths[3] < c.firstComb; ++f) {
-            const int n = a * c.lengths[0] + b * c.lengths[1] + d * c.lengths[2] + f * c.lengths[3];
-            if (n > 0 && n < c.firstComb) expected.insert(n);
-          }
+    std::set<int> expected = {0};
+    for (int length : c.lengths)
+      for (int n : std::set<int>(expected))
+        for (int m = n + length; m < c.firstComb; m += length) expected.insert(m);
+    expected.erase(0);
     EngineRig rig(c.rate);
     Engine& e = MakeReverb(rig, T::BasicReverb);
     std::set<int> heard;
@@ -153,27 +142,6 @@ TEST(Reverbs, StereoPairsAreMirrorImages) {
         channelsDiffer = channelsDiffer || a.left != a.right;
       }
       EXPECT_TRUE(channelsDiffer) << rate;
-    }
-  }
-}
-
-TEST(Reverbs, NonFiniteInputIsHeardOnce) {
-  // A NaN and two infinities arrive on the bus: the combs, all-passes and low-passes keep none of them.
-  const T types[] = {T::BasicReverb, T::StereoReverbXY, T::StereoReverbYX, T::PlateReverb};
-  std::minstd_rand gen(5);
-  std::uniform_real_distribution<float> u(-1.0f, 1.0f);
-  for (T type : types) {
-    for (bool quality : {false, true}) {
-      EngineRig rig;
-      Engine& e = MakeReverb(rig, type);
-      for (int n = 0; n < 50; ++n) rig.Step(e, u(gen), u(gen), kDefaultRootPitch, quality);
-      for (float b : {NAN, INFINITY, -INFINITY}) rig.Step(e, b, b, kDefaultRootPitch, quality);
-      for (int n = 0; n < 4000; ++n) {
-        const MixBus out = rig.Step(e, u(gen), u(gen), kDefaultRootPitch, quality);
-        ASSERT_TRUE(std::isfinite(out.left) && std::isfinite(out.right)) << static_cast<int>(type) << " at " << n;
-      }
-      for (uint32_t i = 0; i < e.bufferLength; ++i)
-        ASSERT_TRUE(std::isfinite(e.left[i]) && std::isfinite(e.right[i])) << static_cast<int>(type);
     }
   }
 }
