@@ -188,9 +188,9 @@ void ProcessPlateReverb(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
     sum.right += yR;
   }
   const MixBus out = {PlateLowPass(e, 0, sum.left * 0.2f - in.left), PlateLowPass(e, 2, sum.right * 0.2f - in.right)};
-  Finish(ctx, out, in, e, 5, 6);
-  if (Poisoned(sum.left + sum.right + out.left + out.right)) [[unlikely]]
+  if (Poisoned(out.left + out.right)) [[unlikely]]  // the low-pass passes on any non-finite comb value
     ScrubPlateReverb(e);
+  Finish(ctx, out, in, e, 5, 6);
 }
 
 }  // namespace tonforge
