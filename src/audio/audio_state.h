@@ -43,8 +43,6 @@ public:
   void Format(int line, const char* format, ...) __attribute__((format(printf, 3, 4)));
   std::array<Line, 3> Lines() const;
   std::string LineText(int line) const;
-  // Counts requests to redraw the render panel; the panel compares it with the count it last drew.
-  std::atomic<uint32_t> redrawRequests{0};
 
 private:
   mutable std::mutex lock_;

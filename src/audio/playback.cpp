@@ -182,7 +182,7 @@ void StopPlayback(AppState& app) {
   JoinWorker(p);
   PutSongAtRest(app);
   if (mode == PlaybackMode::Render) EndRender(app);
-  if (mode == PlaybackMode::WaveFile) app.render.text.redrawRequests.fetch_add(1);
+  if (mode == PlaybackMode::WaveFile) app.redraw.Request(Panel::RenderOutput);
 }
 
 }  // namespace tonforge

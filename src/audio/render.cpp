@@ -41,11 +41,13 @@ std::string DialogTitle(int32_t sampleRate) { return std::to_string(sampleRate) 
 
 // Finishes the file and reports: "Rendering Complete" only when every byte reached the file.
 void FinishAndReport(AppState& app, int64_t elapsedMs) {
-  if (FinishWaveFile(app.render.wave))
+  if (FinishWaveFile(app.render.wave)) {
+    app.dialogs.Beep();
     ShowInformation(app.dialogs, ElapsedTimeText(elapsedMs), "Rendering Complete");
-  else
+  } else {
     ShowError(app.dialogs, "Could Not Write Wave File");
-  app.render.text.redrawRequests.fetch_add(1);
+  }
+  app.redraw.Request(Panel::RenderOutput);
 }
 
 int64_t PercentComplete(const AppState& app) {
@@ -254,7 +256,7 @@ void ShowRenderStatistics(AppState& app) {
   r.text.Format(0, "Samples Rendered %u", rendered);
   r.text.Format(1, "Samples Clipped %u", clipped);
   r.text.Format(2, "Percent Clipped %llu", static_cast<unsigned long long>(percent));
-  r.text.redrawRequests.fetch_add(1);
+  app.redraw.Request(Panel::RenderOutput);
 }
 
 void ShowRenderProgress(AppState& app) {
@@ -265,7 +267,7 @@ void ShowRenderProgress(AppState& app) {
   r.text.Format(0, "Last Beat Rendered %lld:%lld", static_cast<long long>(beats / perBar),
                 static_cast<long long>(beats % perBar));
   r.text.Format(2, "Percent Complete %lld", static_cast<long long>(PercentComplete(app)));
-  r.text.redrawRequests.fetch_add(1);
+  app.redraw.Request(Panel::RenderOutput);
 }
 
 }  // namespace tonforge

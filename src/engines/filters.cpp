@@ -1,16 +1,170 @@
-// Filters.
-#include "engines/contract.h"
+// Filters: a four-stage resonant low-pass on the left channel, and seven stereo second-order sections
+// whose coefficients follow a cutoff that modulators may move every sample.
+#include <bit>
+#include <cmath>
+
+#include "engines/effect_lines.h"
 #include "engines/families.h"
 
 namespace tonforge {
 
-void ProcessMoogVcf(Engine&, VoiceRef, int32_t, SampleContext&) {}
-void ProcessLowPassFilter(Engine&, VoiceRef, int32_t, SampleContext&) {}
-void ProcessHighPassFilter(Engine&, VoiceRef, int32_t, SampleContext&) {}
-void ProcessBandPassFilter(Engine&, VoiceRef, int32_t, SampleContext&) {}
-void ProcessBandExcludeFilter(Engine&, VoiceRef, int32_t, SampleContext&) {}
-void ProcessLowShelfFilter(Engine&, VoiceRef, int32_t, SampleContext&) {}
-void ProcessHighShelfFilter(Engine&, VoiceRef, int32_t, SampleContext&) {}
-void ProcessPeakingFilter(Engine&, VoiceRef, int32_t, SampleContext&) {}
+namespace {
+
+constexpr float kPi = 3.1415927f;
+constexpr float kLowestCutoff = 0.0001f;
+
+// The normalised cutoff f = c² × rate factor (1 is 22050 Hz at every rate).
+float NormalisedCutoff(float c, const OutputRate& rate) { return c * c * rate.rateFactor; }
+
+// Keeps f in [0.0001, upper]; a NaN cutoff (damaged modulator data) becomes the lowest one.
+float ClampCutoff(float f, float upper) {
+  if (!(f >= kLowestCutoff)) return kLowestCutoff;
+  return f > upper ? upper : f;
+}
+
+bool SameCutoff(const Engine& e, float f) { return std::bit_cast<uint32_t>(f) == e.W[13].u; }
+
+// Coefficients of a section before the division by a0.
+struct Section {
+  float b0, b1, b2, a0, a1, a2;
+};
+
+// Recomputes b0, b1, b2, a1, a2 (W8..W12) only when the cutoff's bit pattern differs from the last one.
+// design(s, k) gives the section for s = sin w, k = cos w.
+template <class Design>
+void UpdateSection(Engine& e, float f, float upper, Design design) {
+  if (SameCutoff(e, f)) return;
+  e.W[13].f = f;
+  const float w = ClampCutoff(f, upper) * kPi;
+  const Section s = design(std::sin(w), std::cos(w));
+  const float inv = 1.0f / s.a0;
+  e.W[8].f = s.b0 * inv;
+  e.W[9].f = s.b1 * inv;
+  e.W[10].f = s.b2 * inv;
+  e.W[11].f = s.a1 * inv;
+  e.W[12].f = s.a2 * inv;
+}
+
+// Direct form I on channel ch.
+float Filter(const Engine& e, int ch, float x) {
+  const auto& W = e.W;
+  return W[8].f * x + W[9].f * W[6 + ch].f + W[10].f * W[4 + ch].f - W[11].f * W[ch].f - W[12].f * W[2 + ch].f;
+}
+
+template <class Design>
+void RunSection(Engine& e, SampleContext& ctx, float c, float upper, int wet, Design design) {
+  UpdateSection(e, NormalisedCutoff(c, *ctx.rate), upper, design);
+  const MixBus in = ctx.bus;
+  const float left = Filter(e, 0, in.left);
+  ShiftHistory(e, 0, in.left, left);
+  const float right = Filter(e, 1, in.right);
+  ShiftHistory(e, 1, in.right, right);
+  ctx.bus = {left, right};
+  WetDryMix(ctx.bus, in, e, wet);
+  GuardHistory(e, left + right);
+}
+
+// Every stage feeds the next, so a non-finite value anywhere shows in the fourth stage's output.
+[[gnu::cold, gnu::noinline]] void ClearMoogHistory(Engine& e) {
+  for (int i = 0; i < 8; ++i) e.W[i].f = 0.0f;
+}
+
+float Modulated(Engine& e, const SampleContext& ctx) { return ModulatorSum(e, e.F[0], *ctx.rate); }
+
+// The shelves share B = √(2A) × s, written as the slope-1 form (A² + 1) − (A − 1)².
+float ShelfB(float a, float s) { return std::sqrt((a * a + 1.0f) - (a - 1.0f) * (a - 1.0f)) * s; }
+
+}  // namespace
+
+void ProcessLowPassFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
+  const float q = e.F[1];
+  RunSection(e, ctx, Modulated(e, ctx), 0.999f, 2, [q](float s, float k) {
+    const float alpha = s / (16.0f * q);
+    return Section{(1.0f - k) / 2.0f, 1.0f - k, (1.0f - k) / 2.0f, 1.0f + alpha, -2.0f * k, 1.0f - alpha};
+  });
+}
+
+void ProcessHighPassFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
+  RunSection(e, ctx, Modulated(e, ctx), 1.0f, 1, [](float s, float k) {
+    const float alpha = s * 0.25f;
+    return Section{(1.0f + k) / 2.0f, -(1.0f + k), (1.0f + k) / 2.0f, 1.0f + alpha, -2.0f * k, 1.0f - alpha};
+  });
+}
+
+void ProcessBandPassFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
+  const float width = e.C[1];
+  RunSection(e, ctx, Modulated(e, ctx), 0.995f, 2, [width](float s, float k) {
+    const float alpha = s / (8.0f * width);
+    return Section{alpha, 0.0f, -alpha, 1.0f + alpha, -2.0f * k, 1.0f - alpha};
+  });
+}
+
+void ProcessBandExcludeFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
+  const float width = e.C[1];
+  RunSection(e, ctx, Modulated(e, ctx), 0.995f, 2, [width](float s, float k) {
+    const float alpha = s / width;
+    return Section{1.0f, -2.0f * k, 1.0f, 1.0f + alpha, -2.0f * k, 1.0f - alpha};
+  });
+}
+
+void ProcessLowShelfFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
+  const float a = 4.0f * e.F[1];
+  RunSection(e, ctx, e.F[0], 1.0f, 2, [a](float s, float k) {
+    const float b = ShelfB(a, s);
+    return Section{a * ((a + 1.0f) - (a - 1.0f) * k + b), 2.0f * a * ((a - 1.0f) - (a + 1.0f) * k),
+                   a * ((a + 1.0f) - (a - 1.0f) * k - b), (a + 1.0f) + (a - 1.0f) * k + b,
+                   -2.0f * ((a - 1.0f) + (a + 1.0f) * k), (a + 1.0f) + (a - 1.0f) * k - b};
+  });
+}
+
+void ProcessHighShelfFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
+  const float a = 4.0f * e.F[1];
+  RunSection(e, ctx, e.F[0], 1.0f, 2, [a](float s, float k) {
+    const float b = ShelfB(a, s);
+    return Section{a * ((a + 1.0f) + (a - 1.0f) * k + b), -2.0f * a * ((a - 1.0f) + (a + 1.0f) * k),
+                   a * ((a + 1.0f) + (a - 1.0f) * k - b), (a + 1.0f) - (a - 1.0f) * k + b,
+                   2.0f * ((a - 1.0f) - (a + 1.0f) * k), (a + 1.0f) - (a - 1.0f) * k - b};
+  });
+}
+
+void ProcessPeakingFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
+  const float a = 3.0f * e.F[2];
+  const float width = e.C[1];
+  RunSection(e, ctx, Modulated(e, ctx), 0.995f, 3, [a, width](float s, float k) {
+    const float alpha = s / (8.0f * width);
+    return Section{1.0f + alpha * a, -2.0f * k, 1.0f - alpha * a, 1.0f + alpha / a, -2.0f * k, 1.0f - alpha / a};
+  });
+}
+
+// Moog VCF: W0 previous scaled input, W1..W3 previous outputs of stages 1..3 (the inputs of stages 2..4),
+// W4..W7 the outputs of stages 1..4, W8 fc, W9 1 − fc, W10 input gain, W11 feedback, W13 the cutoff.
+void ProcessMoogVcf(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
+  auto& W = e.W;
+  const float f = ClampCutoff(NormalisedCutoff(Modulated(e, ctx), *ctx.rate), 1.0f);
+  if (!SameCutoff(e, f)) {
+    const float fc = f * 1.16f;
+    W[13].f = f;
+    W[8].f = fc;
+    W[9].f = 1.0f - fc;
+    W[10].f = fc * fc * fc * fc * 0.35013f;
+    W[11].f = (1.0f - fc * fc * 0.15f) * e.F[1] * 4.0f;
+  }
+  const MixBus in = ctx.bus;
+  const float pole = W[9].f;
+  const float x = (in.left - W[11].f * W[7].f) * W[10].f;
+  const float s1 = x + 0.3f * W[0].f + pole * W[4].f;
+  const float s2 = s1 + 0.3f * W[1].f + pole * W[5].f;
+  const float s3 = s2 + 0.3f * W[2].f + pole * W[6].f;
+  const float s4 = s3 + 0.3f * W[3].f + pole * W[7].f;
+  W[0].f = x;
+  W[1].f = W[4].f = s1;
+  W[2].f = W[5].f = s2;
+  W[3].f = W[6].f = s3;
+  W[7].f = s4;
+  ctx.bus = {s4, s4};
+  WetDryMix(ctx.bus, in, e, 2);
+  if (Poisoned(s4)) [[unlikely]]
+    ClearMoogHistory(e);
+}
 
 }  // namespace tonforge

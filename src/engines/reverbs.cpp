@@ -1,10 +1,131 @@
-// Reverbs.
-#include "engines/contract.h"
+// Reverbs: banks of parallel feedback combs (eight per channel, lengths scaled by the rate) with an
+// optional chain of four all-pass stages for the offline render, and the plate: four combs per channel
+// whose lengths are its parameters, followed by a one-pole low-pass.
+#include <array>
+#include <cmath>
+#include <initializer_list>
+
+#include "engines/effect_lines.h"
 #include "engines/families.h"
 
-#include <cmath>
-
 namespace tonforge {
+
+namespace {
+
+constexpr int kCombs = 8;
+constexpr int kAllPasses = 4;
+constexpr int kFirstAllPassLine = 8;
+constexpr int kPlates = 4;
+
+// Lengths in samples by rate: 44100, 22050 and 11025 Hz.
+using CombLengths = std::array<int32_t, kCombs>;
+using CombSet = std::array<CombLengths, 3>;
+
+constexpr CombSet kSetA = {{{1116, 1188, 1277, 1356, 1422, 1491, 1557, 1617},
+                            {558, 594, 639, 678, 711, 745, 779, 808},
+                            {279, 297, 319, 339, 355, 373, 389, 404}}};
+constexpr CombSet kSetB = {{{1117, 1188, 1278, 1356, 1423, 1491, 1558, 1617},
+                            {558, 594, 639, 678, 711, 745, 779, 808},
+                            {279, 297, 319, 339, 355, 373, 389, 404}}};
+constexpr CombSet kSetC = {{{1116, 1189, 1277, 1357, 1422, 1492, 1557, 1618},
+                            {558, 594, 638, 678, 711, 746, 778, 809},
+                            {279, 297, 319, 339, 356, 373, 389, 404}}};
+constexpr std::array<std::array<int32_t, kAllPasses>, 3> kAllPassLengths = {
+    {{556, 441, 341, 225}, {278, 221, 171, 112}, {139, 110, 86, 56}}};
+
+int RateIndex(const OutputRate& rate) { return rate.rateStep == 4 ? 2 : rate.rateStep == 2 ? 1 : 0; }
+
+// Eight combs per channel with negative feedback g; returns (x + Σ y_j) × 0.11 − x per channel and adds
+// what the combs stored to `stored`.
+MixBus CombBank(Engine& e, const CombLengths& left, const CombLengths& right, MixBus in, float g, float& stored) {
+  MixBus sum = in;
+  for (int j = 0; j < kCombs; ++j) {
+    const float yL = in.left - g * TapLeft(e, j, HeldDelay(e, left[j]));
+    const float yR = in.right - g * TapRight(e, j, HeldDelay(e, right[j]));
+    Push(e, j, yL, yR);
+    sum.left += yL;
+    sum.right += yR;
+  }
+  stored += sum.left + sum.right;
+  return {sum.left * 0.11f - in.left, sum.right * 0.11f - in.right};
+}
+
+MixBus AllPasses(Engine& e, MixBus x, int rate, float& stored) {
+  for (int j = 0; j < kAllPasses; ++j) {
+    const int line = kFirstAllPassLine + j;
+    const uint32_t n = HeldDelay(e, kAllPassLengths[rate][j]);
+    const float dL = TapLeft(e, line, n);
+    const float dR = TapRight(e, line, n);
+    const MixBus w = {x.left + 0.8f * dL, x.right + 0.8f * dR};
+    Push(e, line, w.left, w.right);
+    stored += w.left + w.right;
+    x = {(x.left - 0.5f * dL) * 0.775f, (x.right - 0.5f * dR) * 0.775f};
+  }
+  return x;
+}
+
+// "Decay" 1..100 gives a comb feedback of 0.703..1.0.
+float CombDecay(const Engine& e) { return e.F[0] * 0.3f + 0.7f; }
+
+void Finish(SampleContext& ctx, MixBus out, const MixBus& in, const Engine& e, int dry, int wet) {
+  ctx.bus = {out.left + in.left * e.F[dry], out.right + in.right * e.F[dry]};
+  WetDryMix(ctx.bus, in, e, wet);
+}
+
+// The comb and all-pass lines and the low-pass history are guarded together, once per sample.
+[[gnu::cold, gnu::noinline]] void ScrubCombReverb(Engine& e) {
+  ScrubLastWrites(e, 0, kCombs + kAllPasses);
+  ClearNonFiniteHistory(e);
+}
+
+void BasicReverb(Engine& e, SampleContext& ctx, bool allPasses) {
+  if (!HasLines(e)) return;
+  const MixBus in = ctx.bus;
+  const int rate = RateIndex(*ctx.rate);
+  float stored = 0.0f;
+  MixBus out = CombBank(e, kSetA[rate], kSetA[rate], in, CombDecay(e), stored);
+  if (allPasses) out = AllPasses(e, out, rate, stored);
+  Finish(ctx, out, in, e, 1, 2);
+  if (Poisoned(stored)) [[unlikely]]
+    ScrubLastWrites(e, 0, kCombs + kAllPasses);
+}
+
+// The prepared low-pass on channel ch, with b2 = b0 folded into (x + x2) × b0.
+float CombLowPass(const Engine& e, int ch, float x) {
+  const auto& W = e.W;
+  return (x + W[4 + ch].f) * W[8].f + W[9].f * W[6 + ch].f - W[11].f * W[ch].f - W[12].f * W[2 + ch].f;
+}
+
+void StereoReverb(Engine& e, SampleContext& ctx, const CombSet& left, const CombSet& right, bool allPasses) {
+  if (!HasLines(e)) return;
+  const MixBus in = ctx.bus;
+  const int rate = RateIndex(*ctx.rate);
+  float stored = 0.0f;
+  MixBus out = CombBank(e, left[rate], right[rate], in, CombDecay(e), stored);
+  if (allPasses) out = AllPasses(e, out, rate, stored);
+  const MixBus filtered = {CombLowPass(e, 0, out.left), CombLowPass(e, 1, out.right)};
+  ShiftHistory(e, 0, out.left, filtered.left);
+  ShiftHistory(e, 1, out.right, filtered.right);
+  Finish(ctx, filtered, in, e, 3, 4);
+  if (Poisoned(stored + filtered.left + filtered.right)) [[unlikely]]
+    ScrubCombReverb(e);
+}
+
+// The plate's one-pole low-pass; W[p] holds the previous input and W[p + 1] the previous output.
+float PlateLowPass(Engine& e, int p, float x) {
+  const float y = (x + e.W[p].f) * e.W[4].f + e.W[p + 1].f * e.W[5].f;
+  e.W[p].f = x;
+  e.W[p + 1].f = y;
+  return y;
+}
+
+[[gnu::cold, gnu::noinline]] void ScrubPlateReverb(Engine& e) {
+  ScrubLastWrites(e, 0, kPlates);
+  for (int p : {0, 2})
+    if (Poisoned(e.W[p].f) || Poisoned(e.W[p + 1].f)) e.W[p].f = e.W[p + 1].f = 0.0f;
+}
+
+}  // namespace
 
 void PrepareStereoReverb(Engine& e, const OutputRate& rate) {
   // The low-pass after the combs: the Low Pass Filter's coefficients from "LPF Cutoff" and "LPF Q".
@@ -37,12 +158,39 @@ void PreparePlateReverb(Engine& e, const OutputRate& rate) {
   e.W[5].f = static_cast<float>(k);
 }
 
-void ProcessBasicReverb(Engine&, VoiceRef, int32_t, SampleContext&) {}
-void ProcessStereoReverbXY(Engine&, VoiceRef, int32_t, SampleContext&) {}
-void ProcessStereoReverbYX(Engine&, VoiceRef, int32_t, SampleContext&) {}
-void ProcessPlateReverb(Engine&, VoiceRef, int32_t, SampleContext&) {}
-void ProcessBasicReverbQuality(Engine&, VoiceRef, int32_t, SampleContext&) {}
-void ProcessStereoReverbXYQuality(Engine&, VoiceRef, int32_t, SampleContext&) {}
-void ProcessStereoReverbYXQuality(Engine&, VoiceRef, int32_t, SampleContext&) {}
+void ProcessBasicReverb(Engine& e, VoiceRef, int32_t, SampleContext& ctx) { BasicReverb(e, ctx, false); }
+void ProcessBasicReverbQuality(Engine& e, VoiceRef, int32_t, SampleContext& ctx) { BasicReverb(e, ctx, true); }
+
+void ProcessStereoReverbXY(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
+  StereoReverb(e, ctx, kSetB, kSetC, false);
+}
+void ProcessStereoReverbYX(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
+  StereoReverb(e, ctx, kSetC, kSetB, false);
+}
+void ProcessStereoReverbXYQuality(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
+  StereoReverb(e, ctx, kSetB, kSetC, true);
+}
+void ProcessStereoReverbYXQuality(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
+  StereoReverb(e, ctx, kSetC, kSetB, true);
+}
+
+// Four combs per channel with positive feedback; the left lengths in W6..W9, the right in W10..W13.
+void ProcessPlateReverb(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
+  if (!HasLines(e)) return;
+  const MixBus in = ctx.bus;
+  const float g = e.F[4] * 0.2f + 0.8f;
+  MixBus sum = in;
+  for (int j = 0; j < kPlates; ++j) {
+    const float yL = in.left + g * TapLeft(e, j, HeldDelay(e, e.W[6 + j].i));
+    const float yR = in.right + g * TapRight(e, j, HeldDelay(e, e.W[10 + j].i));
+    Push(e, j, yL, yR);
+    sum.left += yL;
+    sum.right += yR;
+  }
+  const MixBus out = {PlateLowPass(e, 0, sum.left * 0.2f - in.left), PlateLowPass(e, 2, sum.right * 0.2f - in.right)};
+  if (Poisoned(out.left + out.right)) [[unlikely]]  // the low-pass passes on any non-finite comb value
+    ScrubPlateReverb(e);
+  Finish(ctx, out, in, e, 5, 6);
+}
 
 }  // namespace tonforge

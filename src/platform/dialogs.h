@@ -33,6 +33,8 @@ public:
   // The chosen full path, or nothing when the user cancelled.
   virtual std::optional<std::string> OpenFile(const FileDialogRequest& request) = 0;
   virtual std::optional<std::string> SaveFile(const FileDialogRequest& request) = 0;
+  // The system bell; a desktop without one stays silent.
+  virtual void Beep() {}
 };
 
 }  // namespace tonforge

@@ -6,6 +6,7 @@
 
 #include "audio/playback.h"
 #include "programs/program_list.h"
+#include "sequencer/editing.h"
 #include "shell/show_error.h"
 
 namespace tonforge {
@@ -247,8 +248,8 @@ void NewSong(AppState& app) {
 
   app.chainEditor.chainMode = 0;
   app.chainEditor.selectedPosition = 0;
-  // The event editor resets its own cursor, view, octave, group, switches, block and snap step with the song.
-  // Panels to redraw: all ten.
+  ResetEditorState(app);
+  app.redraw.RequestAll();
 }
 
 }  // namespace tonforge

@@ -12,7 +12,9 @@
 #include "platform/dialogs.h"
 #include "platform/sound_device.h"
 #include "programs/program.h"
+#include "sequencer/editor_state.h"
 #include "sequencer/song_records.h"
+#include "sequencer/text_entry.h"
 #include "shell/folders.h"
 #include "shell/random.h"
 #include "shell/redraw.h"
@@ -70,7 +72,9 @@ struct AppState {
   PlaybackState playback;
   ChainEditorState chainEditor;
   EngineClipboard engineClipboard;
+  EditorState editor;
   RedrawRequests redraw;
+  TextEntry textEntry;  // the one name or value being typed, if any
   std::atomic<uint32_t> quitRequested{0};
 
   // Sound output and the sequencer clock.

@@ -1,0 +1,140 @@
+// Nanoseconds per sample of the filter, delay, chorus, flange and reverb engines on one second of stereo
+// noise at 44100 Hz: with the defaults, with every modulator slot the type offers loaded (a 10 Hz sine
+// stepping one sample per output sample, so a filter's cutoff moves every sample), and the high-quality
+// reverbs of the offline render.
+//
+// What keeping NaN and infinity out of recursive state costs: configure a second tree with
+//   cmake -S . -B build-unguarded -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS=-DTONFORGE_UNGUARDED_STATE
+// build tonforge_bench there and compare the same benchmarks (filter "Effect/").
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engines/engine.h"
+#include "shell/tables.h"
+
+namespace tonforge {
+namespace {
+
+constexpr int kSamples = 44100;
+constexpr int kLfoLength = 4410;
+
+class SilentDialogs : public Dialogs {
+public:
+  void ShowMessage(std::string_view, std::string_view, BoxIcon) override {}
+  bool AskYesNo(std::string_view, std::string_view) override { return false; }
+  std::optional<std::string> OpenFile(const FileDialogRequest&) override { return std::nullopt; }
+  std::optional<std::string> SaveFile(const FileDialogRequest&) override { return std::nullopt; }
+};
+
+struct EffectRig {
+  EffectRig() : left(kSamples), right(kSamples) {
+    BuildTables(*tables);
+    SetOutputRate(rate, 44100, tempo, ticksPerBeat);
+    ctx.tables = tables.get();
+    ctx.rate = &rate;
+    ctx.tempo = &tempo;
+    ctx.ticksPerBeat = &ticksPerBeat;
+    std::minstd_rand gen(1);
+    std::uniform_real_distribution<float> u(-0.5f, 0.5f);
+    for (int i = 0; i < kSamples; ++i) {
+      left[i] = u(gen);
+      right[i] = u(gen);
+    }
+  }
+
+  void LoadModulators(Engine& e) {
+    const EngineType& t = BuildEngineCatalog()[e.type];
+    for (int s = 0; s < kDataSlotCount; ++s) {
+      if (t.dataSlots[s].kind != SlotKind::Modulator) continue;
+      DataSlot& slot = e.slots[s];
+      slot.data = AllocateSamples(kLfoLength);
+      for (int i = 0; i < kLfoLength; ++i)
+        slot.data[i] = static_cast<float>(std::sin(2.0 * M_PI * (i + 1000 * s) / kLfoLength));
+      slot.length = kLfoLength;
+      slot.loopEnd = kLfoLength - 1;
+      slot.loaded = slot.looped = 1;
+      slot.gain = 0.2f;
+      slot.rootOrRate.f = 1.0f;
+      e.loadedSlotCount = static_cast<uint32_t>(s + 1);
+    }
+  }
+
+  SilentDialogs dialogs;
+  std::unique_ptr<Tables> tables = std::make_unique<Tables>();
+  OutputRate rate;
+  float tempo = 120.0f;
+  int32_t ticksPerBeat = 48;
+  SampleContext ctx;
+  Engine chain[kChainLength]{};
+  int32_t transpose = 0;
+  std::vector<float> left, right;
+};
+
+enum class Variant { Defaults, Modulated, Quality };
+
+void RunEffect(benchmark::State& state, uint32_t type, Variant variant) {
+  EffectRig rig;
+  Engine& e = rig.chain[0];
+  if (!InitTrackEngine(e, type, rig.dialogs)) {
+    state.SkipWithError("out of memory");
+    return;
+  }
+  PrepareEngine(e, rig.rate);
+  if (variant == Variant::Modulated) rig.LoadModulators(e);
+  const VoiceRef voice{rig.chain, &rig.transpose};
+  float sink = 0.0f;
+  for (auto _ : state) {
+    for (int i = 0; i < kSamples; ++i) {
+      rig.ctx.bus = {rig.left[i], rig.right[i]};
+      if (variant == Variant::Quality)
+        ProcessEngineQuality(e, voice, kDefaultRootPitch, rig.ctx);
+      else
+        ProcessEngine(e, voice, kDefaultRootPitch, rig.ctx);
+      sink += rig.ctx.bus.left;
+    }
+    benchmark::DoNotOptimize(sink);
+  }
+  state.counters["per_sample"] =
+      benchmark::Counter(kSamples, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+  ReleaseTrackEngine(e);
+}
+
+bool HasModulators(uint32_t type) {
+  for (const DataSlotSpec& s : BuildEngineCatalog()[type].dataSlots)
+    if (s.kind == SlotKind::Modulator) return true;
+  return false;
+}
+
+std::string Name(uint32_t type, const char* variant) {
+  return "Effect/" + std::to_string(type) + "_" + BuildEngineCatalog()[type].abbreviation.data() + "/" + variant;
+}
+
+[[maybe_unused]] const int kRegistered = [] {
+  using T = EngineTypeId;
+  const T types[] = {T::StereoSpatializer, T::MoogVcf,        T::LowPassFilter,  T::HighPassFilter,
+                     T::BandPassFilter,    T::BandExcludeFilter, T::LowShelfFilter, T::HighShelfFilter,
+                     T::PeakingFilter,     T::BasicDelay,     T::CombFilter,     T::SingleTapDelay,
+                     T::MultiTapDelay,     T::VariableSpeedDelay, T::BasicReverb, T::StereoReverbXY,
+                     T::StereoReverbYX,    T::PlateReverb,    T::Chorus,         T::Flange,
+                     T::Inverter,          T::StereoChorus,   T::StereoFlange};
+  for (T id : types) {
+    const auto type = static_cast<uint32_t>(id);
+    benchmark::RegisterBenchmark(Name(type, "defaults").c_str(),
+                                 [type](benchmark::State& s) { RunEffect(s, type, Variant::Defaults); });
+    if (HasModulators(type))
+      benchmark::RegisterBenchmark(Name(type, "modulated").c_str(),
+                                   [type](benchmark::State& s) { RunEffect(s, type, Variant::Modulated); });
+    if (id == T::BasicReverb || id == T::StereoReverbXY || id == T::StereoReverbYX)
+      benchmark::RegisterBenchmark(Name(type, "quality").c_str(),
+                                   [type](benchmark::State& s) { RunEffect(s, type, Variant::Quality); });
+  }
+  return 0;
+}();
+
+}  // namespace
+}  // namespace tonforge

@@ -1,0 +1,122 @@
+#pragma once
+// The user's changes to the song's events: the event list's commands, the insert and recording keys, the
+// cursor and the Block, the clipboard, and the gap and bar commands. Every command requests redraws of the
+// panels it changed. Commands that delete events or move them in time stop playback first, so the playback
+// thread never holds an event that is freed or moved; inserting one event or changing values does not.
+#include <cstdint>
+
+#include "shell/app_state.h"
+
+namespace tonforge {
+
+// ---- Event types as the editor sees them ----
+
+enum class ValueAEditing { None, Note, ParameterCycle, Number };
+enum class ValueBEditing { None, ProgramIndex, ParameterValue };
+ValueAEditing HowValueAIsEdited(int32_t type);
+ValueBEditing HowValueBIsEdited(int32_t type);
+
+// Value A of a newly chosen or inserted event of this type (value B is always 0).
+int32_t DefaultValueA(int32_t type);
+bool IsTypeAllowedOn(int32_t type, bool globalTrack);
+bool IsEngineParameterType(int32_t type);
+// The range a typed value A is clamped to; a Phrase names a normal track, 1..track count - 1.
+struct ValueRange {
+  int32_t minimum = 0;
+  int32_t maximum = 0;
+};
+ValueRange ValueARange(int32_t type, int32_t trackCount);
+
+// The track the editor works on (the current track), or null when the song has none.
+Track* EditedTrack(AppState& app);
+// The GlobalTrack's first event (the song's tempo) is never deleted, moved from its place or retyped.
+bool IsProtectedEvent(const Song& song, const Track& track, const Event* e);
+void RequestEventRedraw(AppState& app);
+
+// ---- Editor state ----
+
+// Back to a fresh song's editor: cursor and view at 0, octave 0, group 0, switches off, no Block, snap by 4.
+void ResetEditorState(AppState& app);
+// SnapStep = ticks per beat / snap division, at least 1.
+void UpdateSnapStep(AppState& app);
+// One cursor step: SnapStep with snap on, otherwise 1 tick.
+int32_t CursorStep(const AppState& app);
+int32_t BarLength(const Song& song);
+
+// The current track's selected event becomes the last one at or before the cursor, and its list scrolls
+// only as far as needed to show it.
+void SelectionFollowsCursor(AppState& app);
+// The view moves only as far as needed to contain the cursor.
+void ViewFollowsCursor(AppState& app);
+
+// ---- Event commands (rows are counted from the event list's scroll) ----
+
+void AddEvent(AppState& app);
+void DeleteSelectedEvent(AppState& app);
+void MoveSelectedEventUp(AppState& app);
+void MoveSelectedEventDown(AppState& app);
+// Every NoteOn of the current track playing the selected note's program gets the current program.
+void ReplaceProgram(AppState& app);
+// Every NoteOn of the current track playing the selected note's program moves by a semitone, within 50..6050.
+void TransposeUp(AppState& app);
+void TransposeDown(AppState& app);
+void SelectEventRow(AppState& app, int32_t row);
+void SelectEventIndex(AppState& app, int32_t index);
+void CycleEventType(AppState& app, int32_t row);
+// Engine parameter events cycle their parameter (0..6, then 7 = reset); other events get a text entry for
+// value A of at most 6 characters.
+void EditValueA(AppState& app, int32_t row);
+// A text entry for value B of the row's event, at most 6 characters.
+void EditValueB(AppState& app, int32_t row);
+// The event of a row of the current track's list, or null.
+Event* EventOfRow(AppState& app, int32_t row);
+
+// ---- Insert and recording commands ----
+
+void InsertVolume(AppState& app);
+void InsertPitch(AppState& app);
+void InsertPan(AppState& app);
+void InsertTempo(AppState& app);
+void InsertEngineReset(AppState& app, int32_t position);
+// True while the recording keys insert events: EditMode on and the track list panel shown.
+bool IsRecording(const AppState& app);
+void RecordNote(AppState& app, int32_t pitch);
+void RecordNoteOff(AppState& app);
+void RecordPhrase(AppState& app);
+
+// ---- Cursor, track and Block ----
+
+void MoveCursorRight(AppState& app, int32_t n);
+void MoveCursorLeft(AppState& app, int32_t n);
+void SelectTrack(AppState& app, int32_t track);
+void GoToBar(AppState& app, int32_t bar);
+void SetCursorFromSlider(AppState& app, int32_t tick);
+void DropBlock(AppState& app);
+
+// ---- Block, clipboard, gap and bar commands ----
+
+// With an active Block, Delete Block and drop it; otherwise removes the note (or else the first event) at
+// the cursor in the current track.
+void Delete(AppState& app);
+void DeleteBlock(AppState& app);
+// False when memory ran out; the clipboard is then empty.
+bool Copy(AppState& app);
+void Cut(AppState& app);
+void Paste(AppState& app);
+void EmptyEventClipboard(AppState& app);
+void CloseGap(AppState& app);
+void OpenGap(AppState& app);
+void DeleteBar(AppState& app);
+void InsertBar(AppState& app);
+
+// ---- Editor switches ----
+
+void SetSnapDivision(AppState& app, int32_t division);
+void ToggleSnap(AppState& app);
+void ToggleEditMode(AppState& app);
+void ToggleSlide(AppState& app);
+void CycleOctave(AppState& app);
+void SetOctave(AppState& app, int32_t octave);
+void CycleEventGroup(AppState& app);
+
+}  // namespace tonforge

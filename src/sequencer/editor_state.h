@@ -1,0 +1,57 @@
+#pragma once
+// What the event editor remembers between commands: the cursor and its view, the snap, the record switch,
+// the insert group, the marked Block and the copied events. None of it is stored in song files.
+#include <cstdint>
+#include <vector>
+
+#include "sequencer/song_records.h"
+
+namespace tonforge {
+
+inline constexpr int32_t kViewWidth = 464;   // ticks shown by the song view, one pixel each
+inline constexpr int32_t kEventListRowCount = 10;
+inline constexpr int32_t kTrackListRowCount = 9;
+inline constexpr int32_t kMaxOctave = 3;
+inline constexpr int32_t kMaxSnapDivision = 8;
+
+// Which family of events the insert keys produce.
+enum class EventGroup : int32_t { Song = 0, Track = 1, Program = 2 };
+
+// A rectangle of ticks and tracks, both ends inclusive. Dropping it keeps the coordinates: Copy and Cut
+// still use the last marked rectangle.
+struct Block {
+  uint32_t active = 0;
+  int32_t startTick = 0;
+  int32_t firstTrack = 0;
+  int32_t endTick = 0;
+  int32_t lastTrack = 0;
+};
+
+enum class ClipboardKind : uint32_t { Empty = 0, NormalTracks = 1, GlobalTrack = 2 };
+
+// The result of the last copy: per copied track its events, ticks relative to the Block's start.
+struct EventClipboard {
+  ClipboardKind kind = ClipboardKind::Empty;
+  int32_t length = 0;
+  std::vector<std::vector<EventValues>> tracks;  // track count = tracks.size()
+};
+
+// The EditCursor itself is AppState::editCursor (0..99999): playback and rendering start there.
+struct EditorState {
+  int32_t viewStart = 0;    // first tick of the song view; the view always contains the EditCursor
+  uint32_t snap = 0;        // cursor steps and recording advances use snapStep instead of 1 tick
+  int32_t snapDivision = 4;
+  int32_t snapStep = 12;    // ticks per beat / snap division, at least 1
+  int32_t octave = 0;       // 0..3, adds 1200 cents to keyboard pitches per octave
+  uint32_t editMode = 0;    // the record switch
+  EventGroup eventGroup = EventGroup::Song;
+  uint32_t slide = 0;       // the volume, pitch, pan and tempo inserts produce their slide types
+  Block block;
+  EventClipboard clipboard;
+  // Set by the keyboard while a Shift key is down; cursor and track moves then mark or extend the Block.
+  uint32_t shiftHeld = 0;
+  // The recording keys only work while the track list panel is open; the user interface keeps this current.
+  uint32_t trackListShown = 1;
+};
+
+}  // namespace tonforge

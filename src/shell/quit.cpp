@@ -1,0 +1,12 @@
+#include "shell/quit.h"
+
+#include "audio/playback.h"
+
+namespace tonforge {
+
+void RequestQuit(AppState& app) {
+  StopPlayback(app);
+  app.quitRequested.store(1, std::memory_order_release);
+}
+
+}  // namespace tonforge
