@@ -84,10 +84,11 @@ std::optional<std::string_view> ReadImportWave(std::span<const uint8_t> bytes, I
   if (!FormatIsImportable(bytes, *fmt)) return kFormatRequired;
   const auto data = FindChunk(bytes, "data");
   if (!data) return kNoDataChunk;
-  const auto size = U32At(bytes, *data + 4);
+  // A size that runs past the end of the file is cut at the end: only the samples the file holds are taken.
   const std::size_t first = *data + kChunkHeader;
-  if (!size || first > bytes.size() || *size > bytes.size() - first) return kInvalidFile;
-  const uint32_t n = *size / 2;  // an odd last byte is dropped
+  const std::size_t held = first <= bytes.size() ? bytes.size() - first : 0;
+  const auto size = std::min<uint64_t>(U32At(bytes, *data + 4).value_or(0), held);
+  const auto n = static_cast<uint32_t>(size / 2);  // an odd last byte is dropped
   if (n == 0) return kInvalidFile;
 
   SampleBlock samples = AllocateSamples(n);
