@@ -28,16 +28,13 @@ TEST(OutputRateSwitch, SetsTheRateFiguresAndReopensTheDevice) {
     app.ring.staging.fill(77);
     app.ring.blockPending = 1;
     SwitchOutputRate(app, c.rate);
-    EXPECT_EQ(app.rate.sampleRate, c.rate);
-    EXPECT_EQ(app.rate.rateHz, static_cast<float>(c.rate));
-    EXPECT_EQ(app.rate.rateFactor, c.factor);
-    EXPECT_EQ(app.rate.rateStep, c.step);
-    EXPECT_EQ(app.rate.samplesPerBeat, c.samplesPerBeat) << c.rate;
-    EXPECT_EQ(app.rate.samplesPerTick, c.samplesPerTick) << c.rate;
+    const OutputRate& r = app.rate;
+    EXPECT_TRUE(r.sampleRate == c.rate && r.rateHz == static_cast<float>(c.rate) && r.rateFactor == c.factor &&
+                r.rateStep == c.step) << c.rate;
+    EXPECT_EQ(r.samplesPerBeat, c.samplesPerBeat) << c.rate;
+    EXPECT_EQ(r.samplesPerTick, c.samplesPerTick) << c.rate;
     EXPECT_EQ(rig.device.recreatedAt, std::vector<int32_t>{c.rate});
-    EXPECT_EQ(app.ring.staging[0], 0);
-    EXPECT_EQ(app.ring.staging.back(), 0);
-    EXPECT_EQ(app.ring.blockPending, 0u);
+    EXPECT_TRUE(app.ring.staging[0] == 0 && app.ring.staging.back() == 0 && app.ring.blockPending == 0);
     EXPECT_TRUE(app.redraw.IsPending(Panel::RenderOutput) && app.redraw.IsPending(Panel::SongChain));
     EXPECT_TRUE(rig.dialogs.shown.empty());
   }

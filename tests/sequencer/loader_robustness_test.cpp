@@ -6,22 +6,20 @@
 #include <random>
 
 #include "audio/voice.h"
-#include "programs/file_fixtures.h"
 #include "programs/program_file.h"
-#include "programs/program_list.h"
 #include "programs/wave_import.h"
-#include "sequencer/song.h"
 #include "sequencer/song_clock.h"
-#include "sequencer/song_file.h"
+#include "support/song_file_rig.h"
 
 namespace tonforge {
 namespace {
 
+using testing::BuildRichSong;
 using testing::FakeDialogs;
 using testing::FillSlot;
-
-constexpr uint32_t Id(EngineTypeId t) { return static_cast<uint32_t>(t); }
-constexpr int32_t Type(EventType t) { return static_cast<int32_t>(t); }
+using testing::Id;
+using testing::Type;
+using Rig = testing::SongFileRig;
 
 // Damaged copies of `good`: every length up to 64 and `cuts` more spread over the file, then `flips` copies
 // with one to three bytes, or a whole word, overwritten; half of those land in the first `headerBytes`.
@@ -61,65 +59,12 @@ void PlayBriefly(AppState& app, int frames) {
   StopPlayback(app);
 }
 
-struct Rig {
-  FakeDialogs dialogs;
-  testing::TempDir dir;
-  AppState app{dialogs};
-  Rig() {
-    StartCore(app, dir.Root());
-    NewSong(app);
-  }
-  Track& AddTrack() {
-    app.song.currentTrack = app.song.tracks.Count() - 1;
-    return *InsertTrack(app);
-  }
-};
-
-// Programs with wave, modulator and delay engines, tracks that play them from the first tick, a Phrase,
-// parameter events and chains holding their own data.
-void BuildSong(Rig& rig) {
-  AppState& app = rig.app;
-  Program& keys = *NewProgram(app);
-  InitProgramEngine(keys.engines[0], Id(EngineTypeId::MultisampledWave));
-  FillSlot(keys.engines[0], 0, 40, -0.5f);
-  FillSlot(keys.engines[0], 1, 30, 0.1f);
-  keys.engines[0].slots[0].looped = 1;
-  keys.engines[0].slots[0].loopStart = 5;
-  RecountLoadedSlots(keys.engines[0]);
-  InitProgramEngine(keys.engines[1], Id(EngineTypeId::Arpeggiator));
-  InitProgramEngine(keys.engines[2], Id(EngineTypeId::CombFilter));
-  Program& pad = *NewProgram(app);
-  InitProgramEngine(pad.engines[0], Id(EngineTypeId::DownSawGenerator));
-  InitProgramEngine(pad.engines[1], Id(EngineTypeId::LowPassFilter));
-  FillSlot(pad.engines[1], 0, 16, 0.0f);
-  pad.engines[1].slots[0].rootOrRate.f = 0.01f;
-  RecountLoadedSlots(pad.engines[1]);
-  InitProgramEngine(pad.engines[2], Id(EngineTypeId::StereoReverbXY));
-  InitProgramEngine(pad.engines[3], Id(EngineTypeId::VariableSpeedDelay));
-  ASSERT_TRUE(FitAllPositionBuffers(app));
-  Track& one = rig.AddTrack();
-  Track& two = rig.AddTrack();
-  Track& three = rig.AddTrack();
-  ASSERT_TRUE(InitTrackEngine(one.chain[0], Id(EngineTypeId::Chorus), rig.dialogs));
-  FillSlot(one.chain[0], 0, 12, -0.2f);
-  RecountLoadedSlots(one.chain[0]);
-  ASSERT_TRUE(InitTrackEngine(two.chain[0], Id(EngineTypeId::SingleTapDelay), rig.dialogs));
-  ASSERT_TRUE(InitTrackEngine(TrackAt(app.song, 0)->chain[0], Id(EngineTypeId::PlateReverb), rig.dialogs));
-  AppendEvent(app, one, {0, Type(EventType::NoteOn), 2450, 0});
-  AppendEvent(app, one, {1, Type(EventType::ProgramEngineParameter) + 2, 0, 700});
-  AppendEvent(app, two, {0, Type(EventType::NoteOn), 3650, 1});
-  AppendEvent(app, two, {1, Type(EventType::TrackEngineParameter), 1, 900});
-  AppendEvent(app, three, {1, Type(EventType::Phrase), 1, 0});
-  AppendEvent(app, *TrackAt(app.song, 0), {40, Type(EventType::End), 0, 0});
-  app.song.currentTrack = 0;
-}
-
 TEST(LoaderRobustness, SongFiles) {
   Rig source;
-  BuildSong(source);
+  BuildRichSong(source);
   const auto good = EncodeSong(source.app);
   Rig rig;
-  BuildSong(rig);
+  BuildRichSong(rig);
   int loaded = 0, refused = 0;
   for (const auto& copy : DamagedCopies(good, 100, 220, 4 + kSongImageSize + 2 * kProgramRecordSize)) {
     rig.dialogs.shown.clear();
@@ -153,7 +98,7 @@ TEST(LoaderRobustness, SongFiles) {
 
 TEST(LoaderRobustness, ProgramFiles) {
   Rig source;
-  BuildSong(source);
+  BuildRichSong(source);
   const auto good = EncodeProgramFile(*source.app.song.programs[1]);
   const auto keys = EncodeProgramFile(*source.app.song.programs[0]);
   int loaded = 0, refused = 0;

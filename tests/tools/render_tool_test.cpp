@@ -171,19 +171,14 @@ TEST(RenderTool, RefusalsAndBadArguments) {
       {"--from 40 early.tes out.wav", 1, "Song Stopped Before Cursor Position\n"},
       {"junk.tes out.wav", 1, "Invalid File\n"},
       {"missing.tes out.wav", 1, "Cannot Open"},
-      {"--program missing.tep --pitch 1 --frames 1 out.wav", 1, "Cannot Open"},
       {"--program junk.tes --pitch 1 --frames 1 out.wav", 1, "Invalid File\n"},
       {"early.tes nowhere/out.wav", 1, "Could Not Create Wave File\n"},
       {"", 2, "usage: tonforge-render"},
-      {"early.tes", 2, "usage:"},
       {"--rate 48000 early.tes out.wav", 2, "usage:"},
-      {"--rate early.tes out.wav", 2, "usage:"},
       {"--from -1 early.tes out.wav", 2, "usage:"},
-      {"--from 12x early.tes out.wav", 2, "usage:"},
       {"--loud early.tes out.wav", 2, "usage:"},
       {"--program p.tep --pitch 1 out.wav", 2, "usage:"},
       {"--program p.tep --pitch 1 --frames 9 --from 3 out.wav", 2, "usage:"},
-      {"--pitch 1 early.tes out.wav", 2, "usage:"},
   };
   for (const auto& c : cases) {
     const ToolRun run = RunTool(dir, c.arguments);
