@@ -8,6 +8,8 @@
 // build tonforge_bench there and compare the same benchmarks (filter "Effect/").
 #include <benchmark/benchmark.h>
 
+#include "bench_support.h"
+
 #include <cmath>
 #include <memory>
 #include <random>
@@ -23,22 +25,10 @@ namespace {
 constexpr int kSamples = 44100;
 constexpr int kLfoLength = 4410;
 
-class SilentDialogs : public Dialogs {
-public:
-  void ShowMessage(std::string_view, std::string_view, BoxIcon) override {}
-  bool AskYesNo(std::string_view, std::string_view) override { return false; }
-  std::optional<std::string> OpenFile(const FileDialogRequest&) override { return std::nullopt; }
-  std::optional<std::string> SaveFile(const FileDialogRequest&) override { return std::nullopt; }
-};
+using bench::SilentDialogs;
 
-struct EffectRig {
+struct EffectRig : bench::EngineBench {
   EffectRig() : left(kSamples), right(kSamples) {
-    BuildTables(*tables);
-    SetOutputRate(rate, 44100, tempo, ticksPerBeat);
-    ctx.tables = tables.get();
-    ctx.rate = &rate;
-    ctx.tempo = &tempo;
-    ctx.ticksPerBeat = &ticksPerBeat;
     std::minstd_rand gen(1);
     std::uniform_real_distribution<float> u(-0.5f, 0.5f);
     for (int i = 0; i < kSamples; ++i) {
@@ -65,13 +55,6 @@ struct EffectRig {
   }
 
   SilentDialogs dialogs;
-  std::unique_ptr<Tables> tables = std::make_unique<Tables>();
-  OutputRate rate;
-  float tempo = 120.0f;
-  int32_t ticksPerBeat = 48;
-  SampleContext ctx;
-  Engine chain[kChainLength]{};
-  int32_t transpose = 0;
   std::vector<float> left, right;
 };
 

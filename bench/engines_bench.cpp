@@ -1,6 +1,8 @@
 // Nanoseconds per sample of the engine routines.
 #include <benchmark/benchmark.h>
 
+#include "bench_support.h"
+
 #include <memory>
 
 #include "engines/engine.h"
@@ -9,28 +11,12 @@
 namespace tonforge {
 namespace {
 
-struct BenchRig {
-  BenchRig() {
-    BuildTables(*tables);
-    ctx.tables = tables.get();
-    ctx.rate = &rate;
-    ctx.tempo = &tempo;
-    ctx.ticksPerBeat = &ticksPerBeat;
-  }
-  std::unique_ptr<Tables> tables = std::make_unique<Tables>();
-  OutputRate rate;
-  float tempo = 120.0f;
-  int32_t ticksPerBeat = 48;
-  SampleContext ctx;
-  Engine chain[kChainLength]{};
-  int32_t transpose = 0;
-};
 
 void BM_DispatchThru(benchmark::State& state) {
-  BenchRig rig;
+  bench::EngineBench rig;
   Engine& e = rig.chain[0];
   InitProgramEngine(e, 0);
-  VoiceRef voice{rig.chain, &rig.transpose};
+  const VoiceRef voice = rig.Voice();
   for (auto _ : state) {
     rig.ctx.bus = {0.5f, -0.5f};
     ProcessEngine(e, voice, 2450, rig.ctx);

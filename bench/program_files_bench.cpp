@@ -1,19 +1,15 @@
 // Throughput of the program file images and the WAV import, in bytes of file per second.
 #include <benchmark/benchmark.h>
 
+#include "bench_support.h"
+
 #include "programs/program_file.h"
 #include "programs/wave_import.h"
 
 namespace tonforge {
 namespace {
 
-class SilentDialogs : public Dialogs {
-public:
-  void ShowMessage(std::string_view, std::string_view, BoxIcon) override {}
-  bool AskYesNo(std::string_view, std::string_view) override { return false; }
-  std::optional<std::string> OpenFile(const FileDialogRequest&) override { return std::nullopt; }
-  std::optional<std::string> SaveFile(const FileDialogRequest&) override { return std::nullopt; }
-};
+using bench::SilentDialogs;
 
 // A program of nine modulated engines, each slot holding `samples` samples.
 Program MakeProgram(uint32_t samples) {

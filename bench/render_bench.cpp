@@ -4,6 +4,8 @@
 // standard engine routines (playback) and the interpolating ones (high-quality render).
 #include <benchmark/benchmark.h>
 
+#include "bench_support.h"
+
 #include <cmath>
 #include <memory>
 #include <string>
@@ -17,13 +19,7 @@
 namespace tonforge {
 namespace {
 
-class SilentDialogs : public Dialogs {
-public:
-  void ShowMessage(std::string_view, std::string_view, BoxIcon) override {}
-  bool AskYesNo(std::string_view, std::string_view) override { return false; }
-  std::optional<std::string> OpenFile(const FileDialogRequest&) override { return std::nullopt; }
-  std::optional<std::string> SaveFile(const FileDialogRequest&) override { return std::nullopt; }
-};
+using bench::SilentDialogs;
 
 constexpr int32_t kBeats = 2000;
 constexpr int32_t kTicksPerBeat = 48;

@@ -1,6 +1,8 @@
 // Editing costs that grow with the song: building long event lists and resizing every voice's buffers.
 #include <benchmark/benchmark.h>
 
+#include "bench_support.h"
+
 #include <memory>
 
 #include "programs/chain_editing.h"
@@ -10,20 +12,12 @@
 namespace tonforge {
 namespace {
 
-class SilentDialogs : public Dialogs {
-public:
-  void ShowMessage(std::string_view, std::string_view, BoxIcon) override {}
-  bool AskYesNo(std::string_view, std::string_view) override { return true; }
-  std::optional<std::string> OpenFile(const FileDialogRequest&) override { return std::nullopt; }
-  std::optional<std::string> SaveFile(const FileDialogRequest&) override { return std::nullopt; }
-};
-
 struct SongBench {
   explicit SongBench(int32_t tracks) {
     NewSong(*app);
     for (app->song.currentTrack = 0; app->song.tracks.Count() < tracks; app->song.currentTrack++) InsertTrack(*app);
   }
-  SilentDialogs dialogs;
+  bench::SilentDialogs dialogs{true};
   std::unique_ptr<AppState> app = std::make_unique<AppState>(dialogs);
 };
 

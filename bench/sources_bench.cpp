@@ -2,6 +2,8 @@
 // modulation and utility engines, standard and high-quality routines.
 #include <benchmark/benchmark.h>
 
+#include "bench_support.h"
+
 #include <cmath>
 #include <memory>
 #include <numbers>
@@ -17,13 +19,8 @@ constexpr int kBlock = 256;               // samples per benchmark iteration
 constexpr uint32_t kSlotLength = 44100;   // one second of wave or modulator data
 constexpr int32_t kPitch = 2950;          // five semitones above the root: a fractional step
 
-struct SourceRig {
+struct SourceRig : bench::EngineBench {
   explicit SourceRig(uint32_t type) {
-    BuildTables(*tables);
-    ctx.tables = tables.get();
-    ctx.rate = &rate;
-    ctx.tempo = &tempo;
-    ctx.ticksPerBeat = &ticksPerBeat;
     // The engine under test sits at position 1; position 0 holds a saw for the synchronisation to restart.
     InitProgramEngine(chain[0], static_cast<uint32_t>(EngineTypeId::DownSawGenerator));
     Engine& e = chain[1];
@@ -52,13 +49,6 @@ struct SourceRig {
     if (modulator) slot.rootOrRate.f = static_cast<float>(kSlotLength) * 2.2675738e-6f;
   }
 
-  std::unique_ptr<Tables> tables = std::make_unique<Tables>();
-  OutputRate rate;
-  float tempo = 120.0f;
-  int32_t ticksPerBeat = 48;
-  SampleContext ctx;
-  Engine chain[kChainLength]{};
-  int32_t transpose = 0;
 };
 
 void BM_Sources(benchmark::State& state) {

@@ -2,6 +2,8 @@
 // the song may be playing, so its cost against the song's size matters.
 #include <benchmark/benchmark.h>
 
+#include "bench_support.h"
+
 #include <memory>
 
 #include "sequencer/song.h"
@@ -10,17 +12,9 @@
 namespace tonforge {
 namespace {
 
-class AnsweringDialogs : public Dialogs {
-public:
-  void ShowMessage(std::string_view, std::string_view, BoxIcon) override {}
-  bool AskYesNo(std::string_view, std::string_view) override { return true; }
-  std::optional<std::string> OpenFile(const FileDialogRequest&) override { return std::nullopt; }
-  std::optional<std::string> SaveFile(const FileDialogRequest&) override { return std::nullopt; }
-};
-
 // Arguments: track count, events per track (every fourth a Phrase).
 void BM_MoveTrackUpAndDown(benchmark::State& state) {
-  AnsweringDialogs dialogs;
+  bench::SilentDialogs dialogs{true};
   auto app = std::make_unique<AppState>(dialogs);
   NewSong(*app);
   const auto tracks = static_cast<int32_t>(state.range(0));
