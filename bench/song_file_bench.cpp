@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "audio/render.h"
+#include "bench_support.h"
 #include "programs/program_list.h"
 #include "sequencer/song.h"
 #include "sequencer/song_file.h"
@@ -12,13 +13,7 @@
 namespace tonforge {
 namespace {
 
-class QuietDialogs : public Dialogs {
-public:
-  void ShowMessage(std::string_view, std::string_view, BoxIcon) override {}
-  bool AskYesNo(std::string_view, std::string_view) override { return false; }
-  std::optional<std::string> OpenFile(const FileDialogRequest&) override { return std::nullopt; }
-  std::optional<std::string> SaveFile(const FileDialogRequest&) override { return std::nullopt; }
-};
+using bench::SilentDialogs;
 
 // `tracks` tracks of 1000 events each and four programs of one second of sample data.
 void BuildSong(AppState& app, int32_t tracks) {
@@ -39,7 +34,7 @@ void BuildSong(AppState& app, int32_t tracks) {
 }
 
 void BM_EncodeSong(benchmark::State& state) {
-  QuietDialogs dialogs;
+  SilentDialogs dialogs;
   AppState app(dialogs);
   BuildSong(app, static_cast<int32_t>(state.range(0)));
   std::size_t bytes = 0;
@@ -53,7 +48,7 @@ void BM_EncodeSong(benchmark::State& state) {
 BENCHMARK(BM_EncodeSong)->Arg(1)->Arg(16)->Unit(benchmark::kMillisecond);
 
 void BM_DecodeSong(benchmark::State& state) {
-  QuietDialogs dialogs;
+  SilentDialogs dialogs;
   AppState app(dialogs);
   BuildSong(app, static_cast<int32_t>(state.range(0)));
   const auto image = EncodeSong(app);
@@ -70,7 +65,7 @@ BENCHMARK(BM_DecodeSong)->Arg(1)->Arg(16)->Unit(benchmark::kMillisecond);
 void BM_RenderDemoSong(benchmark::State& state) {
   const auto demo = std::filesystem::path(TONFORGE_SOURCE_DIR) / "app" / "Songs" / "Demo.tes";
   const auto out = std::filesystem::temp_directory_path() / "tonforge-bench-demo.wav";
-  QuietDialogs dialogs;
+  SilentDialogs dialogs;
   AppState app(dialogs);
   StartCore(app, "/");
   NewSong(app);
