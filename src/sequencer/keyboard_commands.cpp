@@ -1,13 +1,20 @@
 #include "sequencer/keyboard_commands.h"
 
 #include "audio/live_output.h"
+#include "audio/output_rate.h"
 #include "programs/program_list.h"
 #include "sequencer/editing.h"
+#include "sequencer/song_file.h"
 #include "sequencer/text_entry.h"
 #include "shell/quit.h"
 #include "shell/show_error.h"
 
 namespace tonforge {
+
+KeyboardHooks DefaultKeyboardHooks() {
+  return KeyboardHooks{[](AppState& app) { SaveSong(app); },
+                       [](AppState& app, int32_t sampleRate) { SwitchOutputRate(app, sampleRate); }};
+}
 
 namespace {
 

@@ -31,14 +31,18 @@ inline constexpr uint8_t RightControl = 157, Home = 199, Up = 200, Prior = 201, 
                          End = 207, Down = 208, Next = 209, Insert = 210, Delete = 211;
 }  // namespace key
 
-// What the keyboard reaches outside the sequencer: saving the song and switching the OutputRate.
+// What the keyboard reaches outside the sequencer: saving the song and switching the OutputRate. Tests put
+// recorders here; the program uses DefaultKeyboardHooks.
 struct KeyboardHooks {
   std::function<void(AppState&)> saveSong;
   std::function<void(AppState&, int32_t sampleRate)> switchOutputRate;
 };
 
+// Scroll Lock saves the song through its dialog; F2, F3 and F4 switch the OutputRate.
+KeyboardHooks DefaultKeyboardHooks();
+
 struct KeyboardHandler {
-  KeyboardHandler(Keyboard& device, Shell& shell, KeyboardHooks hooks = {})
+  KeyboardHandler(Keyboard& device, Shell& shell, KeyboardHooks hooks = DefaultKeyboardHooks())
       : device(device), shell(shell), hooks(std::move(hooks)) {}
 
   Keyboard& device;
