@@ -59,26 +59,19 @@ TEST(SongClock, SlidesMovePerTickAndStopAtTheirLimits) {
 }
 
 TEST(SongClock, PhrasesReplayAnotherTracksEventsOnThePlayingTrack) {
-  struct Case {
-    const char* name;
-    std::vector<EventValues> onTrack, onSource;  // track 1 plays; track 2 is the source; track 3 is empty
-    int32_t throughTick, pan;
-    uint32_t gate;
-  };
-  auto ev = [](int32_t tick, E type, int32_t a = 0) { return EventValues{tick, static_cast<int32_t>(type), a, 0}; };
+  struct Ev { int32_t tick; E type; int32_t a = 0; };
+  // Track 1 plays; track 2 is the source; track 3 is empty.
+  struct Case { const char* name; std::vector<Ev> onTrack, onSource; int32_t throughTick, pan; uint32_t gate; };
   const Case cases[] = {
-      {"ticks shifted by the phrase tick", {ev(5, E::Phrase, 2)}, {ev(0, E::TrackPan, 10), ev(2, E::TrackPan, 50)}, 7,
-       150, 0},
-      {"first events due in the phrase's tick", {ev(5, E::Phrase, 2)}, {ev(0, E::TrackPan, 10)}, 5, 110, 0},
-      {"empty source: the running phrase goes on", {ev(0, E::Phrase, 2), ev(1, E::Phrase, 3)},
-       {ev(3, E::TrackPan, -40)}, 3, 60, 0},
-      {"NoteOff inside: released, phrase plays on", {ev(0, E::Phrase, 2)},
-       {ev(0, E::NoteOn, 2450), ev(1, E::NoteOff), ev(2, E::TrackPan, 20)}, 2, 120, 0},
-      {"NoteOff on the track ends the phrase", {ev(0, E::Phrase, 2), ev(1, E::NoteOff)}, {ev(2, E::TrackPan, 20)}, 2,
-       100, 0},
-      {"song events, phrases and End inside are ignored", {ev(0, E::Phrase, 2)},
-       {ev(0, E::NoteOn, 2450), ev(0, E::SongVolume, 30), ev(0, E::Phrase, 2), ev(1, E::End), ev(2, E::TrackPan, 5)},
-       2, 105, 1},
+      {"ticks shifted by the phrase", {{5, E::Phrase, 2}}, {{0, E::TrackPan, 10}, {2, E::TrackPan, 50}}, 7, 150, 0},
+      {"first events due in the phrase's tick", {{5, E::Phrase, 2}}, {{0, E::TrackPan, 10}}, 5, 110, 0},
+      {"empty source: the running phrase goes on", {{0, E::Phrase, 2}, {1, E::Phrase, 3}}, {{3, E::TrackPan, -40}}, 3,
+       60, 0},
+      {"NoteOff inside: released, phrase plays on", {{0, E::Phrase, 2}},
+       {{0, E::NoteOn, 2450}, {1, E::NoteOff}, {2, E::TrackPan, 20}}, 2, 120, 0},
+      {"NoteOff on the track ends the phrase", {{0, E::Phrase, 2}, {1, E::NoteOff}}, {{2, E::TrackPan, 20}}, 2, 100, 0},
+      {"song events, phrases and End inside are ignored", {{0, E::Phrase, 2}},
+       {{0, E::NoteOn, 2450}, {0, E::SongVolume, 30}, {0, E::Phrase, 2}, {1, E::End}, {2, E::TrackPan, 5}}, 2, 105, 1},
   };
   for (const Case& c : cases) {
     PlayRig rig;
@@ -86,8 +79,8 @@ TEST(SongClock, PhrasesReplayAnotherTracksEventsOnThePlayingTrack) {
     Track& track = rig.AddTrack();
     Track& source = rig.AddTrack();
     rig.AddTrack();
-    for (const EventValues& v : c.onTrack) rig.Add(track, v.tick, static_cast<E>(v.type), v.valueA);
-    for (const EventValues& v : c.onSource) rig.Add(source, v.tick, static_cast<E>(v.type), v.valueA);
+    for (const Ev& v : c.onTrack) rig.Add(track, v.tick, v.type, v.a);
+    for (const Ev& v : c.onSource) rig.Add(source, v.tick, v.type, v.a);
     source.muteState = 1;  // a muted track still serves as a source
     rig.Start();
     rig.RunClockThrough(c.throughTick);

@@ -88,6 +88,9 @@ TEST(InsertTrack, RefusesThe513thTrackAndOneWithoutMemoryForItsVoice) {
     EXPECT_EQ(rig->app.song.tracks.Count(), count);
   }
   FailAllocationsForTesting(0, 0);
+  // The list itself refuses a 513th track however it is inserted, and has no tracks outside 0..511.
+  EXPECT_EQ(full.app.song.tracks.Insert(1, std::make_unique<Track>()), nullptr);
+  EXPECT_TRUE(TrackAt(full.app.song, -1) == nullptr && TrackAt(full.app.song, kMaxTracks) == nullptr);
   EXPECT_STREQ(full.TrackNo(511).name.data(), "Track 511");
   EXPECT_EQ(full.Messages(), std::vector<std::string>{"Maximum Number Of Tracks Reached"});
   EXPECT_EQ(starved.Messages(), std::vector<std::string>{"Out Of Memory - Cannot Insert Track"});

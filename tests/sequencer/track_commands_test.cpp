@@ -26,14 +26,8 @@ std::vector<std::string> Boxes(const SongRig& rig) {
 }
 
 TEST(DeleteTrack, AsksTwiceWhenPhrasesUseItAndRenumbersTheRest) {
-  struct Case {
-    int32_t current, holder;
-    Sources sources;
-    std::deque<bool> answers;
-    std::vector<std::string> boxes;
-    Sources sourcesAfter;
-    int32_t countAfter, currentAfter;
-  };
+  struct Case { int32_t current, holder; Sources sources; std::deque<bool> answers; std::vector<std::string> boxes;
+                Sources sourcesAfter; int32_t countAfter, currentAfter; };
   const std::string ask = "Delete Track: Are You Sure?";
   const std::string warn = "Warning: Some Phrase Events Use Seleted Track - Still Delete?";
   const Sources all{1, 2, 3, 4, 5};
