@@ -43,12 +43,10 @@ struct SongBench {
     PrepareSongStart(*app);
     SampleContext ctx = MakeSampleContext(*app);
     std::vector<int16_t> out;
-    out.reserve(2 * n);
     for (int i = 0; i < n; ++i) {
       SongClockStep(*app);
       const Frame16 f = MixSongSample(*app, ctx);
-      out.push_back(f.left);
-      out.push_back(f.right);
+      out.insert(out.end(), {f.left, f.right});
     }
     return out;
   }
