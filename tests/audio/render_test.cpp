@@ -48,7 +48,7 @@ void RenderTo(PlayRig& rig, const std::string& path) {
 }
 std::string Box(PlayRig& rig) { return rig.dialogs.shown.at(0).caption + ": " + rig.dialogs.shown[0].text; }
 
-TEST(Render, WaveFileLayout) {
+TEST(Render, WaveFileLayoutAndTheSaveDialog) {
   struct Case { int32_t rate, tempo, ticksPerBeat, endTick; uint32_t quality, frames; };
   const Case cases[] = {
       {44100, 875, 189, 1024, 0, 16384},  // exactly 16 samples per tick: the End tick falls on frame 16384
@@ -62,7 +62,13 @@ TEST(Render, WaveFileLayout) {
     rig.app->song.ticksPerBeat = c.ticksPerBeat;
     rig.End(c.endTick);
     rig.app->render.quality = c.quality;
-    RenderTo(rig, folder.File("take"));
+    rig.app->folders.tracks = "/start/here/";
+    RenderTo(rig, folder.File("take.mp3"));
+    ASSERT_EQ(rig.dialogs.requests.size(), 1u);
+    const FileDialogRequest& r = rig.dialogs.requests[0];
+    EXPECT_TRUE(r.title == std::to_string(c.rate) + "hz Render" && r.defaultName == "Song.wav");
+    EXPECT_EQ(r.startFolder + ", " + r.filters.at(0).description, "/start/here/, Wave Files (*.wav)");
+    EXPECT_EQ(rig.app->folders.tracks, folder.path.string() + "/") << "the next render opens where this one saved";
     const auto b = ReadAll(folder.File("take.wav"));
     const uint32_t data = c.frames * 4;
     ASSERT_EQ(b.size(), 44 + data + 1) << c.frames;
@@ -78,25 +84,13 @@ TEST(Render, WaveFileLayout) {
   }
 }
 
-TEST(Render, SaveDialogAndFileNames) {
+TEST(Render, FileNamesEndInWav) {
   const std::string long250(250, 'n'), long249 = std::string(245, 'n') + ".abc";
   const std::pair<std::string, std::string> names[] = {
       {"take.mp3", "take.wav"}, {"take", "take.wav"}, {"take.wave", "take.wave.wav"}, {"a.b", "a.b.wav"},
       {".wav", ".wav"},         {long250, long250},   {long249, long249.substr(0, 245) + ".wav"},
   };
   for (const auto& [in, out] : names) EXPECT_EQ(WithWaveExtension(in), out) << in;
-
-  PlayRig rig(22050);
-  ScratchFolder folder;
-  rig.app->folders.tracks = "/start/here/";
-  rig.End(1);
-  RenderTo(rig, folder.File("mix.mp3"));
-  ASSERT_EQ(rig.dialogs.requests.size(), 1u);
-  const FileDialogRequest& r = rig.dialogs.requests[0];
-  EXPECT_TRUE(r.title == "22050hz Render" && r.defaultName == "Song.wav" && r.startFolder == "/start/here/");
-  EXPECT_EQ(r.filters.at(0).description, "Wave Files (*.wav)");
-  EXPECT_TRUE(fs::exists(folder.File("mix.wav")));
-  EXPECT_EQ(rig.app->folders.tracks, folder.path.string() + "/") << "the next render opens where this one saved";
 }
 
 TEST(Render, RefusalsAndEmptyRenders) {
