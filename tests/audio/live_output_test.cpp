@@ -19,12 +19,7 @@ TEST(OutputRing, TargetIsTwoBlocksAheadOfThePlayCursor) {
 }
 
 TEST(LiveOutput, RendersOneBlockAheadAndWaitsForTheDevice) {
-  struct Step {
-    uint32_t playBlock;
-    LiveOutputStep result;
-    size_t writes;
-    uint32_t lastBlock;
-  };
+  struct Step { uint32_t playBlock; LiveOutputStep result; size_t writes; uint32_t lastBlock; };
   const Step steps[] = {
       {0, LiveOutputStep::Rendered, 1, 2},  // renders and writes two blocks ahead
       {0, LiveOutputStep::Rendered, 1, 2},  // renders the next block and leaves it pending
@@ -65,18 +60,15 @@ TEST(LiveOutput, NoteKeyDropsThePendingBlock) {
 }
 
 TEST(LiveOutput, StartLiveNoteIgnoresImpossibleNotes) {
-  struct Case {
-    int32_t pitch, program;
-    bool starts;
-  };
-  for (const Case& c : {Case{6100, 0, false}, Case{2450, 1, false}, Case{2450, -1, false}, Case{6099, 0, true}}) {
+  for (const auto& [pitch, program, starts] : {std::tuple{6100, 0, false}, {2450, 1, false}, {2450, -1, false},
+                                               {6099, 0, true}}) {
     PlayRig rig;
     rig.AddProgram({kSource}).transpose = 30;
     rig.app->ring.blockPending = 1;
-    StartLiveNote(*rig.app, c.pitch, c.program);
-    EXPECT_EQ(rig.app->live.liveFlag, c.starts ? 1u : 0u) << c.pitch << " " << c.program;
-    EXPECT_EQ(rig.app->ring.blockPending, c.starts ? 0u : 1u);
-    EXPECT_EQ(rig.app->live.voice.transpose, c.starts ? 30 : 0);
+    StartLiveNote(*rig.app, pitch, program);
+    EXPECT_EQ(rig.app->live.liveFlag, starts ? 1u : 0u) << pitch << " " << program;
+    EXPECT_EQ(rig.app->ring.blockPending, starts ? 0u : 1u);
+    EXPECT_EQ(rig.app->live.voice.transpose, starts ? 30 : 0);
   }
 }
 

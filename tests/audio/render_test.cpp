@@ -15,9 +15,7 @@ namespace tonforge {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::kSource;
 using testing::PlayRig;
-using testing::WaitFor;
 
 // A scratch folder of its own for each test.
 struct ScratchFolder {
@@ -35,44 +33,42 @@ std::vector<uint8_t> ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
-
 uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
   return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
 }
 uint16_t U16(const std::vector<uint8_t>& b, size_t at) { return static_cast<uint16_t>(b[at] | b[at + 1] << 8); }
 
-// What the idle step does once the render's End has been reached.
-void FinishLikeTheIdleStep(AppState& app) {
-  ASSERT_TRUE(WaitFor([&] { return app.playback.songEndReached.load() == 1; }));
-  StopPlayback(app);
-  app.playback.songEndReached.store(0);
+// Starts a render into `path` (if given) and finishes it as the idle step does once the End has been reached.
+void RenderTo(PlayRig& rig, const std::string& path) {
+  rig.dialogs.paths.push_back(path);
+  StartRender(*rig.app);
+  ASSERT_TRUE(testing::WaitFor([&] { return rig.app->playback.songEndReached.load() == 1; }));
+  StopPlayback(*rig.app);
+  rig.app->playback.songEndReached.store(0);
 }
+std::string Box(PlayRig& rig) { return rig.dialogs.shown.at(0).caption + ": " + rig.dialogs.shown[0].text; }
 
-TEST(Render, WaveFileLayout) {
-  struct Case {
-    int32_t rate, tempo, ticksPerBeat, endTick;
-    uint32_t quality;
-    uint32_t frames;
-  };
+TEST(Render, WaveFileLayoutAndTheSaveDialog) {
+  struct Case { int32_t rate, tempo, ticksPerBeat, endTick; uint32_t quality, frames; };
   const Case cases[] = {
       {44100, 875, 189, 1024, 0, 16384},  // exactly 16 samples per tick: the End tick falls on frame 16384
-      {44100, 875, 189, 1024, 1, 16384},
-      {44100, 441, 60, 1, 0, 100},        // 100 samples per tick
-      {22050, 120, 48, 1, 0, 230},        // 229.6875 per tick
-      {11025, 120, 48, 1, 0, 115},
+      {44100, 875, 189, 1024, 1, 16384},  {44100, 441, 60, 1, 0, 100},  // 100 samples per tick
+      {22050, 120, 48, 1, 0, 230},        {11025, 120, 48, 1, 0, 115},  // 229.6875 and 114.84375 per tick
   };
   for (const Case& c : cases) {
     PlayRig rig(c.rate);
     ScratchFolder folder;
-    rig.Global().events.First()->valueA = c.tempo;
+    rig.SetTempo(c.tempo);
     rig.app->song.ticksPerBeat = c.ticksPerBeat;
-    rig.Add(rig.Global(), c.endTick, EventType::End);
+    rig.End(c.endTick);
     rig.app->render.quality = c.quality;
-    rig.dialogs.paths.push_back(folder.File("take"));
-    StartRender(*rig.app);
-    ASSERT_EQ(rig.app->playback.mode.load(), static_cast<uint32_t>(PlaybackMode::Render));
-    FinishLikeTheIdleStep(*rig.app);
-
+    rig.app->folders.tracks = "/start/here/";
+    RenderTo(rig, folder.File("take.mp3"));
+    ASSERT_EQ(rig.dialogs.requests.size(), 1u);
+    const FileDialogRequest& r = rig.dialogs.requests[0];
+    EXPECT_TRUE(r.title == std::to_string(c.rate) + "hz Render" && r.defaultName == "Song.wav");
+    EXPECT_EQ(r.startFolder + ", " + r.filters.at(0).description, "/start/here/, Wave Files (*.wav)");
+    EXPECT_EQ(rig.app->folders.tracks, folder.path.string() + "/") << "the next render opens where this one saved";
     const auto b = ReadAll(folder.File("take.wav"));
     const uint32_t data = c.frames * 4;
     ASSERT_EQ(b.size(), 44 + data + 1) << c.frames;
@@ -83,84 +79,61 @@ TEST(Render, WaveFileLayout) {
               (std::vector<uint32_t>{data + 37, 16, 1, 2, uint32_t(c.rate), uint32_t(c.rate) * 4, 4, 16, data, 0}));
     EXPECT_EQ(rig.app->render.samplesRendered.load(), 2 * c.frames);
     ASSERT_EQ(rig.dialogs.shown.size(), 1u);
-    EXPECT_EQ(rig.dialogs.shown[0].caption + ": " + rig.dialogs.shown[0].text.substr(0, 23),
-              "Rendering Complete: Time 0 Hours 0 Minutes ");
+    EXPECT_EQ(Box(rig).substr(0, 43), "Rendering Complete: Time 0 Hours 0 Minutes ");
     EXPECT_EQ(rig.dialogs.shown[0].icon, BoxIcon::Information);
   }
 }
 
-TEST(Render, SaveDialogAndFileNames) {
+TEST(Render, FileNamesEndInWav) {
   const std::string long250(250, 'n'), long249 = std::string(245, 'n') + ".abc";
   const std::pair<std::string, std::string> names[] = {
       {"take.mp3", "take.wav"}, {"take", "take.wav"}, {"take.wave", "take.wave.wav"}, {"a.b", "a.b.wav"},
       {".wav", ".wav"},         {long250, long250},   {long249, long249.substr(0, 245) + ".wav"},
   };
   for (const auto& [in, out] : names) EXPECT_EQ(WithWaveExtension(in), out) << in;
-
-  PlayRig rig(22050);
-  ScratchFolder folder;
-  rig.app->folders.tracks = "/start/here/";
-  rig.Add(rig.Global(), 1, EventType::End);
-  rig.dialogs.paths.push_back(folder.File("mix.mp3"));
-  StartRender(*rig.app);
-  FinishLikeTheIdleStep(*rig.app);
-  ASSERT_EQ(rig.dialogs.requests.size(), 1u);
-  const FileDialogRequest& r = rig.dialogs.requests[0];
-  EXPECT_EQ(r.title, "22050hz Render");
-  EXPECT_EQ(r.defaultName, "Song.wav");
-  EXPECT_EQ(r.startFolder, "/start/here/");
-  EXPECT_EQ(r.filters.at(0).description, "Wave Files (*.wav)");
-  EXPECT_TRUE(fs::exists(folder.File("mix.wav")));
-  EXPECT_EQ(rig.app->folders.tracks, folder.path.string() + "/") << "the next render opens where this one saved";
 }
 
 TEST(Render, RefusalsAndEmptyRenders) {
   struct Case {
-    const char* name;
     std::vector<int32_t> endTicks;
     int32_t editCursor;
-    bool choosePath;
-    const char* file;  // where the dialog points, relative to the scratch folder
-    const char* caption;
-    const char* text;
+    const char* file;  // where the dialog points, relative to the scratch folder; null: cancelled
+    std::string box;
     int64_t fileSize;  // -1: no file
     int failingStarts = 0;
   };
+  const std::string noEnd = "Error: You Must Insert An End Event At The End Of The Song";
   const Case cases[] = {
-      {"no End", {}, 0, true, "a", "Error", "You Must Insert An End Event At The End Of The Song", -1},
-      {"only an End before the cursor", {5}, 10, true, "a", "Error",
-       "You Must Insert An End Event At The End Of The Song", -1},
-      {"dialog cancelled", {5}, 0, false, "a", nullptr, nullptr, -1},
-      {"an End before the cursor stops the advance", {5, 20}, 10, true, "a", "Error",
-       "Song Stopped Before Cursor Position", 45},
-      {"End at the cursor: nothing to render", {10}, 10, true, "a", "Rendering Complete",
-       "Time 0 Hours 0 Minutes 0 Seconds", 45},
-      {"file cannot be created", {5}, 0, true, "no-such-folder/a", "Error", "Could Not Create Wave File", -1},
-      {"no worker thread", {5}, 0, true, "a", "Error", "Could Not Start Playback", 45, 1},
+      {{}, 0, "a", noEnd, -1},
+      {{5}, 10, "a", noEnd, -1},  // only an End before the cursor
+      {{5}, 0, nullptr, "", -1},
+      {{5, 20}, 10, "a", "Error: Song Stopped Before Cursor Position", 45},  // an End before the cursor stops it
+      {{10}, 10, "a", "Rendering Complete: Time 0 Hours 0 Minutes 0 Seconds", 45},  // nothing to render
+      {{5}, 0, "no-such-folder/a", "Error: Could Not Create Wave File", -1},
+      {{5}, 0, "a", "Error: Could Not Start Playback", 45, 1},
   };
   for (const Case& c : cases) {
     PlayRig rig;
     ScratchFolder folder;
-    for (int32_t t : c.endTicks) rig.Add(rig.Global(), t, EventType::End);
+    for (int32_t t : c.endTicks) rig.End(t);
     rig.app->editCursor = c.editCursor;
-    if (c.choosePath) rig.dialogs.paths.push_back(folder.File(c.file));
+    if (c.file) rig.dialogs.paths.push_back(folder.File(c.file));
     FailWorkerStartsForTesting(c.failingStarts);
     StartRender(*rig.app);
-    EXPECT_EQ(rig.app->playback.mode.load(), 0u) << c.name;
-    EXPECT_EQ(rig.app->playback.playButtonPressed, 0u) << c.name;
-    EXPECT_EQ(rig.app->render.samplesRendered.load(), 0u) << c.name;
-    ASSERT_EQ(rig.dialogs.shown.size(), c.caption ? 1u : 0u) << c.name;
-    if (c.caption) {
-      EXPECT_EQ(rig.dialogs.shown[0].caption + ": " + rig.dialogs.shown[0].text, std::string(c.caption) + ": " + c.text);
+    EXPECT_EQ(rig.app->playback.mode.load(), 0u) << c.box;
+    EXPECT_EQ(rig.app->playback.playButtonPressed, 0u) << c.box;
+    EXPECT_EQ(rig.app->render.samplesRendered.load(), 0u) << c.box;
+    ASSERT_EQ(rig.dialogs.shown.size(), c.file ? 1u : 0u) << c.box;
+    if (c.file) {
+      EXPECT_EQ(Box(rig), c.box);
     }
-    const std::string file = folder.File(std::string(c.file) + ".wav");
+    const std::string file = folder.File(std::string(c.file ? c.file : "a") + ".wav");
     if (c.fileSize < 0) {
-      EXPECT_FALSE(fs::exists(file)) << c.name;
+      EXPECT_FALSE(fs::exists(file)) << c.box;
     } else {
       const auto b = ReadAll(file);
-      ASSERT_EQ(static_cast<int64_t>(b.size()), c.fileSize) << c.name;
-      EXPECT_EQ(U32(b, 4), 37u);
-      EXPECT_EQ(U32(b, 40), 0u);
+      ASSERT_EQ(static_cast<int64_t>(b.size()), c.fileSize) << c.box;
+      EXPECT_TRUE(U32(b, 4) == 37u && U32(b, 40) == 0u);
     }
   }
 }
@@ -168,10 +141,9 @@ TEST(Render, RefusalsAndEmptyRenders) {
 TEST(Render, FailedWriteIsReportedWhenTheRenderEnds) {
   PlayRig rig;
   ScratchFolder folder;
-  rig.Global().events.First()->valueA = 875;
+  rig.SetTempo(875);
   rig.app->song.ticksPerBeat = 189;
-  rig.Add(rig.Global(), 1024, EventType::End);  // 16384 frames: two full buffer writes
-  rig.dialogs.paths.push_back(folder.File("full.wav"));
+  rig.End(1024);  // 16384 frames: two full buffer writes
   // A file size limit makes the first 32768-byte write fail as a full disk would.
   rlimit saved{};
   getrlimit(RLIMIT_FSIZE, &saved);
@@ -179,51 +151,41 @@ TEST(Render, FailedWriteIsReportedWhenTheRenderEnds) {
   rlimit small = saved;
   small.rlim_cur = 10000;
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  StartRender(*rig.app);
-  FinishLikeTheIdleStep(*rig.app);
+  RenderTo(rig, folder.File("full.wav"));
   setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, previous);
   ASSERT_EQ(rig.dialogs.shown.size(), 1u);
-  EXPECT_EQ(rig.dialogs.shown[0].caption + ": " + rig.dialogs.shown[0].text, "Error: Could Not Write Wave File");
+  EXPECT_EQ(Box(rig), "Error: Could Not Write Wave File");
   EXPECT_LT(rig.app->render.samplesRendered.load(), 2u * 16384) << "the render stops at the failed write";
 }
 
 TEST(Render, PanelLines) {
   // Every left value clips and no right value does: half the samples clip.
   PlayRig rig;
-  Track& track = rig.AddTrack();
-  rig.AddProgram({kSource}).engines[0].F[0] = 0.75f;
-  rig.Add(track, 0, EventType::NoteOn, 2450, 0);
-  rig.Add(track, 0, EventType::TrackPan, -100);
+  rig.Add(rig.NoteTrack(0.75f), 0, EventType::TrackPan, -100);
   rig.app->song.songLevel = 2.0f;
   rig.Start();
   uint32_t clipped = 0;
   for (int i = 0; i < 100; ++i) rig.Frame(&clipped);
-  rig.app->render.samplesRendered = 200;
-  rig.app->render.samplesClipped = clipped;
-  ShowRenderStatistics(*rig.app);
   const RenderPanelText& text = rig.app->render.text;
-  EXPECT_EQ(text.LineText(0) + ", " + text.LineText(1) + ", " + text.LineText(2),
-            "Samples Rendered 200, Samples Clipped 100, Percent Clipped 50");
-  rig.app->render.samplesRendered = 0;
-  rig.app->render.samplesClipped = 0;
-  ShowRenderStatistics(*rig.app);
-  EXPECT_EQ(text.LineText(2), "Percent Clipped 0");
-
-  struct Progress {
-    int32_t tick, cursor, end, beatsPerBar;
-    const char *beat, *percent;
-  };
+  for (const auto& [rendered, clips, percent] : {std::tuple{200u, clipped, "50"}, {0u, 0u, "0"}}) {
+    rig.app->render.samplesRendered = rendered;
+    rig.app->render.samplesClipped = clips;
+    ShowRenderStatistics(*rig.app);
+    EXPECT_EQ(text.LineText(0) + ", " + text.LineText(1) + ", " + text.LineText(2),
+              "Samples Rendered " + std::to_string(rendered) + ", Samples Clipped " + std::to_string(rendered / 2) +
+                  ", Percent Clipped " + percent);
+  }
+  struct Progress { int32_t tick, cursor, end, beatsPerBar; const char *beat, *percent; };
   for (const Progress& p : {Progress{480, 0, 960, 4, "Last Beat Rendered 2:2", "Percent Complete 50"},
-                            Progress{47, 0, 96, 8, "Last Beat Rendered 0:0", "Percent Complete 48"},
-                            Progress{300, 200, 600, 8, "Last Beat Rendered 0:6", "Percent Complete 25"}}) {
+                            {47, 0, 96, 8, "Last Beat Rendered 0:0", "Percent Complete 48"},
+                            {300, 200, 600, 8, "Last Beat Rendered 0:6", "Percent Complete 25"}}) {
     rig.app->currentTick = p.tick;
     rig.app->editCursor = p.cursor;
     rig.app->render.endTick = p.end;
     rig.app->song.beatsPerBar = p.beatsPerBar;
     ShowRenderProgress(*rig.app);
-    EXPECT_EQ(text.LineText(0), p.beat);
-    EXPECT_EQ(text.LineText(2), p.percent);
+    EXPECT_EQ(text.LineText(0) + ", " + text.LineText(2), std::string(p.beat) + ", " + p.percent);
   }
   for (const auto& [ms, elapsed] : {std::pair<int64_t, const char*>{59999, "Time 0 Hours 0 Minutes 59 Seconds"},
                                     {7261500, "Time 2 Hours 1 Minutes 1 Seconds"}})

@@ -26,21 +26,16 @@ struct SongBench {
     app->song.seed = 77;
   }
 
-  Program& AddProgram(std::initializer_list<T> types) {
+  // A new track playing notes (tick, pitch) on a new program of these types.
+  Track& AddTrack(std::initializer_list<T> types, std::initializer_list<std::pair<int32_t, int32_t>> notes) {
     Program& p = *NewProgram(*app);
     int position = 0;
     for (T type : types) InitProgramEngine(p.engines[position++], static_cast<uint32_t>(type));
     FitProgramBuffers(*app, p);
-    return p;
-  }
-
-  Track& AddTrack() {
     app->song.currentTrack = app->song.tracks.Count() - 1;
-    return *InsertTrack(*app);
-  }
-
-  void Note(Track& t, int32_t tick, int32_t pitch, int32_t program) {
-    InsertEvent(*app, t, {tick, static_cast<int32_t>(EventType::NoteOn), pitch, program});
+    Track& t = *InsertTrack(*app);
+    for (auto [tick, pitch] : notes) InsertEvent(*app, t, {tick, static_cast<int32_t>(EventType::NoteOn), pitch, 0});
+    return t;
   }
 
   // Plays n frames from the start of the song and returns them interleaved.
@@ -48,12 +43,10 @@ struct SongBench {
     PrepareSongStart(*app);
     SampleContext ctx = MakeSampleContext(*app);
     std::vector<int16_t> out;
-    out.reserve(2 * n);
     for (int i = 0; i < n; ++i) {
       SongClockStep(*app);
       const Frame16 f = MixSongSample(*app, ctx);
-      out.push_back(f.left);
-      out.push_back(f.right);
+      out.insert(out.end(), {f.left, f.right});
     }
     return out;
   }
@@ -79,39 +72,27 @@ double MeasuredHz(const std::vector<int16_t>& frames, int32_t sampleRate) {
 }
 
 TEST(SongSound, NotesSoundAtTheirPitchAtEveryRate) {
-  const struct {
-    T source;
-    int32_t pitch;
-    double hz;
-  } notes[] = {
-      {T::SineWaveGenerator, 2450, 261.63},
-      {T::SineWaveGenerator, 3650, 523.26},
-      {T::DownSawGenerator, 2450, 261.63},
-      {T::UpSawGenerator, 1250, 130.81},
-      {T::PulseWaveGenerator, 3050, 369.99},
+  const struct { T source; int32_t pitch; double hz; } notes[] = {
+      {T::SineWaveGenerator, 2450, 261.63}, {T::SineWaveGenerator, 3650, 523.26}, {T::DownSawGenerator, 2450, 261.63},
+      {T::UpSawGenerator, 1250, 130.81},    {T::PulseWaveGenerator, 3050, 369.99},
   };
   for (int32_t rate : {44100, 22050}) {
     for (const auto& n : notes) {
       SongBench b(rate);
-      b.AddProgram({n.source});
-      Track& t = b.AddTrack();
-      b.Note(t, 0, n.pitch, 0);
+      b.AddTrack({n.source}, {{0, n.pitch}});
       const double hz = MeasuredHz(b.Play(rate), rate);
-      EXPECT_NEAR(hz, n.hz, n.hz * 0.004) << "type " << static_cast<int>(n.source) << " pitch " << n.pitch << " at "
-                                          << rate;
+      EXPECT_NEAR(hz, n.hz, n.hz * 0.004) << "type " << int(n.source) << " pitch " << n.pitch << " at " << rate;
     }
   }
 }
 
 TEST(SongSound, FullChainsRenderTheSameTwiceAndStayFinite) {
   auto build = [](SongBench& b) {
-    b.AddProgram({T::DownSawGenerator, T::LowPassFilter, T::Chorus, T::WhiteNoiseGenerator});
-    Track& t = b.AddTrack();
+    Track& t = b.AddTrack({T::DownSawGenerator, T::LowPassFilter, T::Chorus, T::WhiteNoiseGenerator},
+                          {{0, 2450}, {48, 2650}, {96, 2850}, {144, 3050}});
     t.seed = 4321;  // seeds are drawn at creation; pin them so both songs are the same song
     InitTrackEngine(t.chain[0], static_cast<uint32_t>(T::BasicDelay), b.dialogs);
-    Track& global = *TrackAt(b.app->song, 0);
-    InitTrackEngine(global.chain[0], static_cast<uint32_t>(T::StereoReverbXY), b.dialogs);
-    for (int beat = 0; beat < 4; ++beat) b.Note(t, beat * 48, 2450 + beat * 200, 0);
+    InitTrackEngine(TrackAt(b.app->song, 0)->chain[0], static_cast<uint32_t>(T::StereoReverbXY), b.dialogs);
   };
   SongBench first(44100), second(44100);
   build(first);

@@ -14,6 +14,7 @@ namespace {
 
 using testing::Type;
 using V = std::vector<testing::EventRow>;
+using Keys = std::initializer_list<uint8_t>;
 
 const int32_t kNote = Type(EventType::NoteOn);
 
@@ -23,15 +24,12 @@ struct KeyRig : testing::SongRig {
     SelectTrack(app, current);
   }
   // One pass of the idle step with exactly these keys down.
-  void Poll(std::initializer_list<uint8_t> down) {
+  void Poll(Keys down) {
     keyboard.Hold(down);
     PollKeyboard(app, handler);
   }
   // Press and release: two passes.
-  void Tap(std::initializer_list<uint8_t> down) {
-    Poll(down);
-    Poll({});
-  }
+  void Tap(Keys down) { Poll(down), Poll({}); }
 
   testing::FakeKeyboard keyboard;
   testing::FakeShell shell;
@@ -45,47 +43,41 @@ TEST(Keyboard, HoldingANoteKeyPlaysAndRecordsOnce) {
   KeyRig rig;
   ToggleEditMode(rig.app);
   rig.Poll({key::Z});
-  EXPECT_EQ(rig.app.live.liveFlag, 1u);
-  EXPECT_EQ(rig.app.live.livePitch, 50);
+  EXPECT_TRUE(rig.app.live.liveFlag == 1 && rig.app.live.livePitch == 50);
   rig.app.live.liveFlag = 0;
   for (int i = 0; i < 50; ++i) rig.Poll({key::Z});
-  EXPECT_EQ(rig.app.live.liveFlag, 0u);  // no second start while held
+  rig.keyboard.failReads = 3;
+  for (int i = 0; i < 3; ++i) rig.Poll({});  // the device fails: the keys look as they were
+  rig.Poll({key::Z});                         // still held at the next good read: no press
+  EXPECT_EQ(rig.app.live.liveFlag, 0u);
   EXPECT_EQ(rig.Events(1), (V{{0, kNote, 50, 0}}));
   EXPECT_EQ(rig.app.editCursor, 1);
   rig.Poll({});
   rig.Poll({key::Z});  // a new press is a new note
   EXPECT_EQ(rig.Events(1), (V{{0, kNote, 50, 0}, {1, kNote, 50, 0}}));
 
-  // A pitch beyond the table does not sound but is recorded as typed.
-  KeyRig high;
-  ToggleEditMode(high.app);
-  SetOctave(high.app, 3);
-  high.Poll({key::P});
-  EXPECT_EQ(high.app.live.liveFlag, 0u);
-  EXPECT_EQ(high.Events(1), (V{{0, kNote, 6450, 0}}));
-
-  // Without programs the note keys do nothing at all.
-  KeyRig silent(0);
-  ToggleEditMode(silent.app);
-  silent.Poll({key::Q, key::Slash});
-  EXPECT_EQ(silent.app.live.liveFlag, 0u);
-  EXPECT_TRUE(silent.Events(1).empty());
-  EXPECT_EQ(silent.app.editCursor, 0);
-
+  // A pitch beyond the table does not sound but is recorded as typed; without programs the keys do nothing.
+  for (const auto& [programs, octave, recorded] : {std::tuple{1, 3, V{{0, kNote, 6450, 0}}}, {0, 0, V{}}}) {
+    KeyRig other(programs);
+    ToggleEditMode(other.app);
+    SetOctave(other.app, octave);
+    other.Poll({programs ? key::P : key::Q});
+    EXPECT_EQ(other.app.live.liveFlag, 0u) << programs;
+    EXPECT_EQ(other.Events(1), recorded) << programs;
+    EXPECT_EQ(other.app.editCursor, programs) << programs;
+  }
   // The note rows share their ends: COMMA and Q are both 1250, SLASH and E both 1650.
-  const std::pair<uint8_t, int32_t> pitches[] = {{key::Comma, 1250}, {key::Q, 1250}, {key::Slash, 1650},
-                                                 {key::E, 1650},     {key::Digit0, 2750}, {key::A, -1}};
-  for (const auto& [code, pitch] : pitches) EXPECT_EQ(NoteKeyPitch(code), pitch) << int(code);
+  for (const auto& [code, pitch] : {std::pair{key::Comma, 1250}, {key::Q, 1250}, {key::Slash, 1650}, {key::E, 1650},
+                                    {key::Digit0, 2750}, {key::A, -1}})
+    EXPECT_EQ(NoteKeyPitch(code), pitch) << int(code);
 }
 
 TEST(Keyboard, TextEntryTakesEveryKeyWhileItRuns) {
   KeyRig rig;
   StartTextEntry(rig.app, TextField::TrackName, 1, kTrackNameMaximum);
-  rig.Tap({key::Z});
-  rig.Tap({key::LeftShift, key::A});
-  rig.Tap({key::RightShift, key::Digit2});
-  rig.Tap({key::Minus});
-  rig.Tap({key::LeftShift, key::Slash});
+  for (Keys keys : {Keys{key::Z}, {key::LeftShift, key::A}, {key::RightShift, key::Digit2}, {key::Minus},
+                    {key::LeftShift, key::Slash}})
+    rig.Tap(keys);
   EXPECT_EQ(TypedText(rig.app.textEntry), "zA\"-?");
   EXPECT_EQ(rig.app.live.liveFlag, 0u);
   rig.Tap({key::Escape});
@@ -99,59 +91,58 @@ TEST(Keyboard, TextEntryTakesEveryKeyWhileItRuns) {
 
 TEST(Keyboard, CursorKeysMoveByStepBeatAndBar) {
   struct Case { int32_t from; uint8_t code; bool snap; int32_t to; };
-  const Case cases[] = {
-      {400, key::Home, false, 384}, {384, key::Home, false, 0}, {0, key::Home, false, 0},
-      {400, key::End, false, 768},  {384, key::End, false, 768}, {400, key::Prior, false, 352},
-      {400, key::Next, false, 448}, {400, key::Right, false, 401}, {400, key::Left, true, 388},
-      {99999, key::End, false, 99999},
-  };
-  for (const Case& c : cases) {
+  for (const Case& c : {Case{400, key::Home, false, 384}, {384, key::Home, false, 0}, {0, key::Home, false, 0},
+                        {400, key::End, false, 768}, {384, key::End, false, 768}, {400, key::Prior, false, 352},
+                        {400, key::Next, false, 448}, {400, key::Right, false, 401}, {400, key::Left, true, 388},
+                        {99999, key::End, false, 99999}}) {
     KeyRig rig;
     if (c.snap) ToggleSnap(rig.app);
     SetCursorFromSlider(rig.app, c.from);
     rig.Tap({c.code});
     EXPECT_EQ(rig.app.editCursor, c.to) << c.from << " key " << int(c.code);
   }
-  struct TrackCase { int32_t from; uint8_t code; int32_t to; };
-  for (const TrackCase& t : {TrackCase{1, key::Up, 0}, {0, key::Up, 0}, {1, key::Down, 2}, {2, key::Down, 2}}) {
-    KeyRig rig(1, 3, t.from);
-    rig.Tap({t.code});
-    EXPECT_EQ(rig.app.song.currentTrack, t.to) << t.from << " key " << int(t.code);
+  for (const auto& [from, code, to] :
+       {std::tuple{1, key::Up, 0}, {0, key::Up, 0}, {1, key::Down, 2}, {2, key::Down, 2}}) {
+    KeyRig rig(1, 3, from);
+    rig.Tap({code});
+    EXPECT_EQ(rig.app.song.currentTrack, to) << from << " key " << int(code);
   }
 }
 
-TEST(Keyboard, ShiftMarksTheBlockAndControlCopiesTheLastOne) {
+TEST(Keyboard, ShiftMarksTheBlockAndControlCopiesAndPastesIt) {
   KeyRig rig(1, 4, 2);
-  rig.Add(2, {{96, 0, 1, 0}, {110, 0, 2, 0}, {121, 0, 3, 0}});
+  rig.Add(2, {{90, 0, 1, 0}, {96, kNote, 1050, 0}, {100, 0, 2, 0}, {120, kNote, 1150, 0}, {121, 0, 3, 0}});
   ToggleSnap(rig.app);
   SetSnapDivision(rig.app, 2);
   SetCursorFromSlider(rig.app, 96);
+  const Block& b = rig.app.editor.block;
   rig.Poll({key::LeftShift});
   rig.Poll({key::LeftShift, key::Right});
   EXPECT_EQ(rig.app.editor.shiftHeld, 1u);
-  const Block& b = rig.app.editor.block;
   EXPECT_TRUE(b.active == 1 && b.startTick == 96 && b.endTick == 120 && b.firstTrack == 2 && b.lastTrack == 2);
   rig.Poll({key::LeftShift, key::Down});
   EXPECT_EQ(b.lastTrack, 3);
+  rig.Poll({key::LeftShift});
+  rig.Poll({key::LeftShift, key::Up});
+  EXPECT_EQ(b.lastTrack, 2);
   rig.Poll({});
-  rig.Tap({key::Right});  // no Shift: the Block goes
-  EXPECT_EQ(b.active, 0u);
   rig.Tap({key::RightControl, key::C});
-  EXPECT_EQ(rig.app.editor.clipboard.kind, ClipboardKind::NormalTracks);
-  EXPECT_EQ(rig.app.editor.clipboard.tracks.size(), 2u);
-  EXPECT_EQ(rig.app.editor.clipboard.tracks[0].size(), 2u);
-  EXPECT_EQ(rig.app.editor.shiftHeld, 0u);
+  const EventClipboard& clip = rig.app.editor.clipboard;
+  EXPECT_TRUE(clip.kind == ClipboardKind::NormalTracks && clip.length == 24 && clip.tracks.size() == 1u);
+  EXPECT_EQ(clip.tracks.at(0).size(), 3u);
+  EXPECT_TRUE(b.active == 0 && rig.app.editor.shiftHeld == 0);  // the copy drops the Block
+  SetCursorFromSlider(rig.app, 480);
+  rig.Tap({key::LeftControl, key::V});
+  const V all = rig.Events(2);
+  EXPECT_EQ(V(all.begin() + 5, all.end()), (V{{480, kNote, 1050, 0}, {484, 0, 2, 0}, {504, kNote, 1150, 0}}));
+  EXPECT_EQ(rig.app.editCursor, 504);
 }
 
 TEST(Keyboard, CommandTablesRunTheirCommands) {
   const V two{{0, 0, 7, 0}, {50, 0, 8, 0}};
-  struct Case {
-    const char* name;
-    std::initializer_list<uint8_t> keys;
-    V events;           // track 1 before the keys
-    uint32_t live;      // the live voice sounds before the keys
-    std::function<bool(KeyRig&)> done;
-  };
+  using Done = std::function<bool(KeyRig&)>;
+  const auto track1 = [](V expected) { return Done([expected](KeyRig& r) { return r.Events(1) == expected; }); };
+  struct Case { const char* name; Keys keys; V events; uint32_t live; Done done; };  // events: track 1 before
   const Case cases[] = {
       {"save", {key::ScrollLock}, {}, 0, [](KeyRig& r) { return r.saves == 1; }},
       {"rates in table order", {key::F2, key::F4, key::F3}, {}, 0,
@@ -166,30 +157,26 @@ TEST(Keyboard, CommandTablesRunTheirCommands) {
       {"octave", {key::F7}, {}, 0, [](KeyRig& r) { return r.app.editor.octave == 2; }},
       {"next program", {key::Equals}, {}, 0, [](KeyRig& r) { return r.app.song.currentProgram == 1; }},
       {"none before the first", {key::Minus}, {}, 0, [](KeyRig& r) { return r.app.song.currentProgram == 0; }},
-      {"volume", {key::F9}, {}, 0,
-       [](KeyRig& r) { return r.Events(1) == V{{0, Type(EventType::ProgramVolume), 100, 0}}; }},
+      {"volume", {key::F9}, {}, 0, track1({{0, Type(EventType::ProgramVolume), 100, 0}})},
       {"space", {key::Space}, {}, 1, [](KeyRig& r) { return r.app.live.liveFlag == 0; }},
       {"note-off", {key::Add, key::Insert}, {}, 1,
        [](KeyRig& r) { return r.app.live.liveFlag == 0 && r.Events(1) == V{{0, Type(EventType::NoteOff), 0, 0}}; }},
-      {"phrase", {key::NumpadEnter, key::Insert}, {}, 0,
-       [](KeyRig& r) { return r.Events(1) == V{{0, Type(EventType::Phrase), 1, 0}}; }},
+      {"phrase", {key::NumpadEnter, key::Insert}, {}, 0, track1({{0, Type(EventType::Phrase), 1, 0}})},
       {"record switch before the note", {key::Insert, key::X}, {}, 0,
        [](KeyRig& r) { return r.Events(1) == V{{0, kNote, 250, 0}} && r.app.editCursor == 1; }},
-      {"delete", {key::Delete}, two, 0, [](KeyRig& r) { return r.Events(1) == V{{50, 0, 8, 0}}; }},
-      {"cut", {key::LeftControl, key::X}, two, 0, [](KeyRig& r) { return r.Events(1).empty(); }},
-      {"delete bar", {key::LeftControl, key::Delete}, two, 0, [](KeyRig& r) { return r.Events(1).empty(); }},
-      {"insert bar", {key::RightControl, key::Insert}, two, 0,
-       [](KeyRig& r) { return r.Events(1) == V{{384, 0, 7, 0}, {434, 0, 8, 0}}; }},
-      {"close gap", {key::LeftShift, key::Delete}, two, 0, [](KeyRig& r) { return r.Events(1) == V{{49, 0, 8, 0}}; }},
-      {"open gap", {key::RightShift, key::Insert}, two, 0,
-       [](KeyRig& r) { return r.Events(1) == V{{1, 0, 7, 0}, {51, 0, 8, 0}}; }},
+      {"delete", {key::Delete}, two, 0, track1({{50, 0, 8, 0}})},
+      {"cut with the last Block", {key::LeftControl, key::X}, two, 0, track1({})},
+      {"delete bar", {key::LeftControl, key::Delete}, two, 0, track1({})},
+      {"insert bar", {key::RightControl, key::Insert}, two, 0, track1({{384, 0, 7, 0}, {434, 0, 8, 0}})},
+      {"close gap", {key::LeftShift, key::Delete}, two, 0, track1({{49, 0, 8, 0}})},
+      {"open gap", {key::RightShift, key::Insert}, two, 0, track1({{1, 0, 7, 0}, {51, 0, 8, 0}})},
       {"control hides the plain keys", {key::LeftControl, key::Space, key::Z}, {}, 1,
        [](KeyRig& r) { return r.app.live.liveFlag == 1 && r.app.editor.editMode == 0; }},
   };
   for (const Case& c : cases) {
     KeyRig rig(2);
     rig.Add(1, c.events);
-    rig.app.editor.block = {0, 0, 1, 60, 1};  // the last marked rectangle, for Cut
+    rig.app.editor.block = {0, 0, 1, 60, 1};  // dropped, but Cut still uses its rectangle
     rig.app.live.liveFlag = c.live;
     rig.Tap(c.keys);
     EXPECT_TRUE(c.done(rig)) << c.name;
@@ -207,24 +194,12 @@ TEST(Keyboard, EscapeAsksBeforeQuitting) {
     rig.dialogs.answers = {yes};
     rig.app.playback.mode.store(static_cast<uint32_t>(PlaybackMode::Song));
     rig.Tap({key::Escape});
-    ASSERT_EQ(rig.dialogs.shown.size(), 1u);
-    EXPECT_EQ(rig.dialogs.shown[0].caption, "Quit Program");
-    EXPECT_EQ(rig.dialogs.shown[0].text, "Are You Sure?");
+    EXPECT_EQ(rig.Messages(), std::vector<std::string>{"Are You Sure?"});
+    EXPECT_EQ(rig.dialogs.shown.at(0).caption, "Quit Program");
     EXPECT_EQ(rig.app.quitRequested.load(), yes ? 1u : 0u);
     EXPECT_EQ(rig.app.playback.mode.load(), yes ? 0u : 1u);  // playback ends before the loop does
     rig.app.playback.mode.store(0);
   }
-}
-
-TEST(Keyboard, AFailedReadRepeatsNothing) {
-  KeyRig rig;
-  ToggleEditMode(rig.app);
-  rig.Poll({key::Z});
-  rig.keyboard.failReads = 3;
-  for (int i = 0; i < 3; ++i) rig.Poll({});  // the device fails: the keys look as they were
-  EXPECT_EQ(rig.Events(1).size(), 1u);
-  rig.Poll({key::Z});  // still held at the next good read: no press
-  EXPECT_EQ(rig.Events(1).size(), 1u);
 }
 
 }  // namespace

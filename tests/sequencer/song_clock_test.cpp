@@ -12,20 +12,19 @@ using testing::kSource;
 using testing::PlayRig;
 using E = EventType;
 
+E Plus(E type, int position) { return static_cast<E>(static_cast<int>(type) + position); }
+
 TEST(SongClock, TicksFallOnTheSamplesTheRateAndTempoGive) {
-  struct Case {
-    int32_t rate, tempo;
-    std::vector<int> samples;  // 1-based samples on which ticks 0, 1, 2 are processed
-  };
-  for (const Case& c : {Case{44100, 120, {1, 460, 919}}, Case{11025, 120, {1, 115, 230}},
-                        Case{44100, 60, {1, 919, 1838}}}) {
-    PlayRig rig(c.rate);
-    rig.Global().events.First()->valueA = c.tempo;
+  // The 1-based samples on which ticks 0, 1 and 2 are processed.
+  for (const auto& [rate, tempo, samples] : {std::tuple{44100, 120, std::vector{1, 460, 919}},
+                                             {11025, 120, {1, 115, 230}}, {44100, 60, {1, 919, 1838}}}) {
+    PlayRig rig(rate);
+    rig.SetTempo(tempo);
     rig.Start();
     std::vector<int> at;
     for (int sample = 1; at.size() < 3; ++sample)
       if (SongClockStep(*rig.app) == ClockStep::Tick) at.push_back(sample);
-    EXPECT_EQ(at, c.samples) << c.rate << " Hz at " << c.tempo;
+    EXPECT_EQ(at, samples) << rate << " Hz at " << tempo;
   }
 }
 
@@ -36,60 +35,43 @@ TEST(SongClock, SlidesMovePerTickAndStopAtTheirLimits) {
   const Read trackVolume = [](AppState&, Track& t) { return t.volume; };
   const Read programPan = [](AppState&, Track& t) { return static_cast<float>(t.playingProgram.pan); };
   const Read trackPitch = [](AppState&, Track& t) { return static_cast<float>(t.pitchOffset); };
-  struct Case {
-    bool onGlobal;
-    E type;
-    int32_t value, startTempo, throughTick;
-    Read read;
-    float expected;
-  };
+  struct Case { E type; int32_t value, startTempo, throughTick; Read read; float expected; };
+  // Song-level slides act from the tick after their event; track and program slides in its own tick.
   const Case cases[] = {
-      // Song-level slides act from the tick after their event; track and program slides in its own tick.
-      {true, E::TempoSlide, 100, 120, 0, tempo, 120.0f},
-      {true, E::TempoSlide, 100, 120, 2, tempo, 122.5f},
-      {true, E::TempoSlide, -100, 120, 200, tempo, 1.0f},
-      {true, E::TempoSlide, 100, 999, 3, tempo, 1000.0f},
-      {true, E::SongVolumeSlide, -100, 120, 1, songVolume, 0.95f},
-      {false, E::TrackVolumeSlide, -100, 120, 0, trackVolume, 0.95f},
-      {false, E::TrackVolumeSlide, -100, 120, 40, trackVolume, 0.0f},
-      {false, E::TrackVolumeSlide, 100, 120, 3, trackVolume, 1.0f},
-      {false, E::ProgramPanSlide, -5, 120, 10, programPan, 100.0f},  // -5 / 10 truncates to 0
-      {false, E::ProgramPanSlide, -15, 120, 10, programPan, 89.0f},
-      {false, E::ProgramPanSlide, -100, 120, 30, programPan, 0.0f},
-      {false, E::TrackPitchSlide, 100, 120, 20, trackPitch, 1200.0f},
+      {E::TempoSlide, 100, 120, 0, tempo, 120.0f},          {E::TempoSlide, 100, 120, 2, tempo, 122.5f},
+      {E::TempoSlide, -100, 120, 200, tempo, 1.0f},         {E::TempoSlide, 100, 999, 3, tempo, 1000.0f},
+      {E::SongVolumeSlide, -100, 120, 1, songVolume, 0.95f}, {E::TrackVolumeSlide, -100, 120, 0, trackVolume, 0.95f},
+      {E::TrackVolumeSlide, -100, 120, 40, trackVolume, 0.0f}, {E::TrackVolumeSlide, 100, 120, 3, trackVolume, 1.0f},
+      {E::ProgramPanSlide, -5, 120, 10, programPan, 100.0f},  // -5 / 10 truncates to 0
+      {E::ProgramPanSlide, -15, 120, 10, programPan, 89.0f}, {E::ProgramPanSlide, -100, 120, 30, programPan, 0.0f},
+      {E::TrackPitchSlide, 100, 120, 20, trackPitch, 1200.0f},
   };
   for (const Case& c : cases) {
     PlayRig rig;
     Track& track = rig.AddTrack();
-    rig.Global().events.First()->valueA = c.startTempo;
-    rig.Add(c.onGlobal ? rig.Global() : track, 0, c.type, c.value);
+    rig.SetTempo(c.startTempo);
+    const bool onGlobal = c.type == E::TempoSlide || c.type == E::SongVolumeSlide;
+    rig.Add(onGlobal ? rig.Global() : track, 0, c.type, c.value);
     rig.Start();
     rig.RunClockThrough(c.throughTick);
-    EXPECT_FLOAT_EQ(c.read(*rig.app, track), c.expected) << static_cast<int>(c.type) << " " << c.throughTick;
+    EXPECT_FLOAT_EQ(c.read(*rig.app, track), c.expected) << int(c.type) << " " << c.throughTick;
   }
 }
 
 TEST(SongClock, PhrasesReplayAnotherTracksEventsOnThePlayingTrack) {
-  struct Case {
-    const char* name;
-    std::vector<EventValues> onTrack, onSource;  // track 1 plays; track 2 is the source; track 3 is empty
-    int32_t throughTick, pan;
-    uint32_t gate;
-  };
-  auto ev = [](int32_t tick, E type, int32_t a = 0) { return EventValues{tick, static_cast<int32_t>(type), a, 0}; };
+  struct Ev { int32_t tick; E type; int32_t a = 0; };
+  // Track 1 plays; track 2 is the source; track 3 is empty.
+  struct Case { const char* name; std::vector<Ev> onTrack, onSource; int32_t throughTick, pan; uint32_t gate; };
   const Case cases[] = {
-      {"ticks shifted by the phrase tick", {ev(5, E::Phrase, 2)}, {ev(0, E::TrackPan, 10), ev(2, E::TrackPan, 50)}, 7,
-       150, 0},
-      {"first events due in the phrase's tick", {ev(5, E::Phrase, 2)}, {ev(0, E::TrackPan, 10)}, 5, 110, 0},
-      {"empty source: the running phrase goes on", {ev(0, E::Phrase, 2), ev(1, E::Phrase, 3)},
-       {ev(3, E::TrackPan, -40)}, 3, 60, 0},
-      {"NoteOff inside: released, phrase plays on", {ev(0, E::Phrase, 2)},
-       {ev(0, E::NoteOn, 2450), ev(1, E::NoteOff), ev(2, E::TrackPan, 20)}, 2, 120, 0},
-      {"NoteOff on the track ends the phrase", {ev(0, E::Phrase, 2), ev(1, E::NoteOff)}, {ev(2, E::TrackPan, 20)}, 2,
-       100, 0},
-      {"song events, phrases and End inside are ignored", {ev(0, E::Phrase, 2)},
-       {ev(0, E::NoteOn, 2450), ev(0, E::SongVolume, 30), ev(0, E::Phrase, 2), ev(1, E::End), ev(2, E::TrackPan, 5)},
-       2, 105, 1},
+      {"ticks shifted by the phrase", {{5, E::Phrase, 2}}, {{0, E::TrackPan, 10}, {2, E::TrackPan, 50}}, 7, 150, 0},
+      {"first events due in the phrase's tick", {{5, E::Phrase, 2}}, {{0, E::TrackPan, 10}}, 5, 110, 0},
+      {"empty source: the running phrase goes on", {{0, E::Phrase, 2}, {1, E::Phrase, 3}}, {{3, E::TrackPan, -40}}, 3,
+       60, 0},
+      {"NoteOff inside: released, phrase plays on", {{0, E::Phrase, 2}},
+       {{0, E::NoteOn, 2450}, {1, E::NoteOff}, {2, E::TrackPan, 20}}, 2, 120, 0},
+      {"NoteOff on the track ends the phrase", {{0, E::Phrase, 2}, {1, E::NoteOff}}, {{2, E::TrackPan, 20}}, 2, 100, 0},
+      {"song events, phrases and End inside are ignored", {{0, E::Phrase, 2}},
+       {{0, E::NoteOn, 2450}, {0, E::SongVolume, 30}, {0, E::Phrase, 2}, {1, E::End}, {2, E::TrackPan, 5}}, 2, 105, 1},
   };
   for (const Case& c : cases) {
     PlayRig rig;
@@ -97,35 +79,27 @@ TEST(SongClock, PhrasesReplayAnotherTracksEventsOnThePlayingTrack) {
     Track& track = rig.AddTrack();
     Track& source = rig.AddTrack();
     rig.AddTrack();
-    for (const EventValues& v : c.onTrack) rig.Add(track, v.tick, static_cast<E>(v.type), v.valueA);
-    for (const EventValues& v : c.onSource) rig.Add(source, v.tick, static_cast<E>(v.type), v.valueA);
+    for (const Ev& v : c.onTrack) rig.Add(track, v.tick, v.type, v.a);
+    for (const Ev& v : c.onSource) rig.Add(source, v.tick, v.type, v.a);
     source.muteState = 1;  // a muted track still serves as a source
     rig.Start();
     rig.RunClockThrough(c.throughTick);
-    EXPECT_EQ(track.pan, c.pan) << c.name;
-    EXPECT_EQ(track.gate, c.gate) << c.name;
+    EXPECT_TRUE(track.pan == c.pan && track.gate == c.gate) << c.name;
     EXPECT_FLOAT_EQ(rig.app->song.volume, 1.0f) << c.name;
     EXPECT_EQ(rig.app->playback.songEndReached.load(), 0u) << c.name;
   }
-}
-
-TEST(SongClock, PhraseWhoseSourceIsNoNormalTrackIsIgnored) {
+  // A phrase whose source is no normal track is ignored, in playback and in the silent advance alike.
   for (int32_t badSource : {0, -1, 3, 99}) {
     for (bool silent : {false, true}) {
       PlayRig rig;
       Track& track = rig.AddTrack();
       Track& source = rig.AddTrack();
-      rig.Add(source, 0, E::TrackPan, 30);
-      rig.Add(source, 4, E::TrackPan, 60);
-      rig.Add(track, 0, E::Phrase, 2);
-      rig.Add(track, 2, E::Phrase, badSource);
+      for (auto [on, tick, type, value] : {std::tuple{&source, 0, E::TrackPan, 30}, {&source, 4, E::TrackPan, 60},
+                                           {&track, 0, E::Phrase, 2}, {&track, 2, E::Phrase, badSource}})
+        rig.Add(*on, tick, type, value);
       rig.Start();
-      if (silent)
-        ASSERT_TRUE(AdvanceToTick(*rig.app, 5));
-      else
-        rig.RunClockThrough(4);
-      EXPECT_EQ(track.phraseStartTick, 0) << badSource;
-      EXPECT_EQ(track.pan, 160) << badSource;
+      EXPECT_TRUE(silent ? AdvanceToTick(*rig.app, 5) : (rig.RunClockThrough(4), true));
+      EXPECT_TRUE(track.phraseStartTick == 0 && track.pan == 160) << badSource << " " << silent;
     }
   }
 }
@@ -137,38 +111,32 @@ TEST(SongClock, NoteOnRestoresTheProgramsOwnValues) {
   program.pan = 90;
   SetParameter(program.engines[1], 0, 40);
   Track& track = rig.AddTrack();
-  rig.Add(track, 0, E::NoteOn, 2450, 0);
-  rig.Add(track, 1, E::ProgramVolume, 10);
-  rig.Add(track, 1, E::ProgramPan, -100);
-  rig.Add(track, 1, static_cast<E>(static_cast<int>(E::ProgramEngineParameter) + 1), 0, 90);
-  rig.Add(track, 2, E::NoteOn, 3050, 0);
+  for (auto [tick, type, a, b] : {std::tuple{0, E::NoteOn, 2450, 0}, {1, E::ProgramVolume, 10, 0},
+                                  {1, E::ProgramPan, -100, 0}, {1, Plus(E::ProgramEngineParameter, 1), 0, 90},
+                                  {2, E::NoteOn, 3050, 0}})
+    rig.Add(track, tick, type, a, b);
   rig.Start();
   const Program& voice = track.playingProgram;
-  rig.RunClockThrough(1);
-  EXPECT_FLOAT_EQ(voice.volume, 0.1f);
-  EXPECT_EQ(voice.pan, 0);
-  EXPECT_FLOAT_EQ(voice.engines[1].F[0], 0.9f);
-  rig.RunClockThrough(2);
-  EXPECT_FLOAT_EQ(voice.volume, 0.8f);
-  EXPECT_EQ(voice.pan, 90);
-  EXPECT_FLOAT_EQ(voice.engines[1].F[0], 0.4f);
+  // Through tick 1 the events change the voice; the NoteOn at 2 brings the program's own values back.
+  for (auto [tick, volume, pan, f0] : {std::tuple{1, 0.1f, 0, 0.9f}, {2, 0.8f, 90, 0.4f}}) {
+    rig.RunClockThrough(tick);
+    EXPECT_FLOAT_EQ(voice.volume, volume);
+    EXPECT_EQ(voice.pan, pan);
+    EXPECT_FLOAT_EQ(voice.engines[1].F[0], f0);
+  }
   EXPECT_EQ(track.notePitch, 3050);
   EXPECT_FLOAT_EQ(program.volume, 0.8f) << "events change the copy, never the program";
 }
 
 TEST(SongClock, ParameterEventsChangeOrRestartAnEngine) {
-  struct Case {
-    int32_t parameter, value;
-    float f1, position;
-    int32_t marker;  // W13, which preparing a filter sets to 999
-  };
+  struct Case { int32_t parameter, value; float f1, position; int32_t marker; };  // marker: W13, 999 when prepared
   // Q = 30 prepares the filter again; "Reset" (7) restarts its slots and nothing else; 9 is no parameter.
-  for (const Case& c : {Case{1, 30, 0.30f, 12.0f, 999}, Case{kResetParameter, 55, 0.01f, 0.0f, 5},
-                        Case{9, 55, 0.01f, 12.0f, 5}}) {
+  for (const Case& c :
+       {Case{1, 30, 0.30f, 12.0f, 999}, {kResetParameter, 55, 0.01f, 0.0f, 5}, {9, 55, 0.01f, 12.0f, 5}}) {
     PlayRig rig;
     Track& track = rig.AddTrack();
-    Engine& filter = rig.SetTrackEngine(track, 2, static_cast<uint32_t>(EngineTypeId::LowPassFilter));
-    rig.Add(track, 1, static_cast<E>(static_cast<int>(E::TrackEngineParameter) + 2), c.parameter, c.value);
+    Engine& filter = rig.SetTrackEngine(track, 2, EngineTypeId::LowPassFilter);
+    rig.Add(track, 1, Plus(E::TrackEngineParameter, 2), c.parameter, c.value);
     rig.Start();
     rig.RunClockThrough(0);
     for (DataSlot& s : filter.slots) s.playPosition = 12.0f;
@@ -182,25 +150,18 @@ TEST(SongClock, ParameterEventsChangeOrRestartAnEngine) {
 }
 
 TEST(SongClock, SilentAdvanceAppliesAllButNotesAndStopsAtAnEnd) {
-  struct Case {
-    int32_t endTick;  // -1: none
-    bool reached;
-    float volume;
-  };
   // The GlobalTrack plays first in every tick, so an End at 6 comes before track 1's event at 6.
-  for (const Case& c : {Case{-1, true, 0.3f}, Case{20, true, 0.3f}, Case{5, false, 0.5f}, Case{6, false, 0.5f}}) {
+  for (const auto& [endTick, reached, volume] : {std::tuple{-1, true, 0.3f}, {20, true, 0.3f}, {5, false, 0.5f},
+                                                 {6, false, 0.5f}}) {
     PlayRig rig;
-    rig.AddProgram({kSource});
-    Track& track = rig.AddTrack();
-    rig.Add(track, 0, E::NoteOn, 2450, 0);
+    Track& track = rig.NoteTrack(0.5f);
     rig.Add(track, 2, E::TrackVolume, 50);
     rig.Add(track, 6, E::TrackVolume, 30);
-    if (c.endTick >= 0) rig.Add(rig.Global(), c.endTick, E::End);
+    if (endTick >= 0) rig.End(endTick);
     rig.Start();
-    EXPECT_EQ(AdvanceToTick(*rig.app, 10), c.reached) << c.endTick;
-    EXPECT_EQ(track.gate, 0u) << c.endTick;
-    EXPECT_FLOAT_EQ(track.volume, c.volume) << c.endTick;
-    EXPECT_EQ(rig.app->playback.songEndReached.load(), 0u) << c.endTick;
+    EXPECT_EQ(AdvanceToTick(*rig.app, 10), reached) << endTick;
+    EXPECT_TRUE(track.gate == 0 && rig.app->playback.songEndReached.load() == 0) << endTick;
+    EXPECT_FLOAT_EQ(track.volume, volume) << endTick;
   }
 }
 

@@ -11,20 +11,21 @@ using testing::Type;
 using V = std::vector<testing::EventRow>;
 
 const int32_t kNote = Type(EventType::NoteOn), kTempo = Type(EventType::Tempo), kPhrase = Type(EventType::Phrase);
-const int32_t kParameter2 = Type(EventType::ProgramEngineParameter) + 2, kTrackParameter0 = Type(EventType::TrackEngineParameter);
+const int32_t kParameter2 = Type(EventType::ProgramEngineParameter) + 2;
+const int32_t kTrackParameter0 = Type(EventType::TrackEngineParameter);
 
 TEST(NewSong, HoldsOnlyTheGlobalTrackWithItsTempoEvent) {
   SongRig rig(2, 4);  // a used song: programs, tracks, buffers, settings
   rig.SetType(1, 2, Id(EngineTypeId::CombFilter));
   rig.app.song.beatsPerBar = 3;
   NewSong(rig.app);
-  const Song& song = rig.app.song;
-  ASSERT_EQ(song.tracks.Count(), 1);
+  const Song& s = rig.app.song;
+  ASSERT_EQ(s.tracks.Count(), 1);
   EXPECT_STREQ(rig.TrackNo(0).name.data(), "Song");
   EXPECT_EQ(rig.Events(0), (V{{0, kTempo, 120, 0}}));
   EXPECT_EQ(rig.TrackNo(0).eventCount, 1);
-  EXPECT_TRUE(song.programs.empty() && song.beatsPerBar == 8 && song.ticksPerBeat == 48 && song.seed >= 1 && song.seed <= 10000);
-  EXPECT_TRUE(song.positionBufferSize[2] == 0 && !rig.app.live.buffers.left[2] && rig.app.chainEditor.chainMode == 0);
+  EXPECT_TRUE(s.programs.empty() && s.beatsPerBar == 8 && s.ticksPerBeat == 48 && s.seed >= 1 && s.seed <= 10000);
+  EXPECT_TRUE(s.positionBufferSize[2] == 0 && !rig.app.live.buffers.left[2] && rig.app.chainEditor.chainMode == 0);
 }
 
 TEST(InsertEvent, KeepsTickOrderAndOneNotePerTickButNeverMovesTheTempoEvent) {
@@ -56,14 +57,15 @@ TEST(InsertEvent, KeepsTickOrderAndOneNotePerTickButNeverMovesTheTempoEvent) {
 // amplifier at 0 (Left -1000..1000, Right, nothing at 2).
 TEST(ValidateEvents, KeepsNotesOnProgramsAndParametersOnTheirEngines) {
   const testing::EventRow note1{0, kNote, 1050, 1};
+  const int32_t p2 = kParameter2, t0 = kTrackParameter0;
   const std::vector<std::pair<V, V>> cases = {
-      {{{0, kParameter2, 0, 50}}, {{0, kParameter2, 7, 0}}},  // no note before it
+      {{{0, p2, 0, 50}}, {{0, p2, 7, 0}}},  // no note before it
       {{{0, kNote, 1050, 5}}, {{0, kNote, 1050, 0}}},
-      {{note1, {1, kParameter2, 0, 500}}, {note1, {1, kParameter2, 0, 100}}},
-      {{note1, {1, kParameter2, 1, -3}}, {note1, {1, kParameter2, 1, 1}}},
-      {{note1, {1, kParameter2, 3, 10}}, {note1, {1, kParameter2, 7, 0}}},
-      {{{0, kNote, 1050, 0}, {1, kParameter2, 0, 50}}, {{0, kNote, 1050, 0}, {1, kParameter2, 7, 0}}},
-      {{{0, kTrackParameter0, 0, 5000}, {0, kTrackParameter0, 2, 5}}, {{0, kTrackParameter0, 0, 1000}, {0, kTrackParameter0, 7, 0}}},
+      {{note1, {1, p2, 0, 500}}, {note1, {1, p2, 0, 100}}},
+      {{note1, {1, p2, 1, -3}}, {note1, {1, p2, 1, 1}}},
+      {{note1, {1, p2, 3, 10}}, {note1, {1, p2, 7, 0}}},
+      {{{0, kNote, 1050, 0}, {1, p2, 0, 50}}, {{0, kNote, 1050, 0}, {1, p2, 7, 0}}},
+      {{{0, t0, 0, 5000}, {0, t0, 2, 5}}, {{0, t0, 0, 1000}, {0, t0, 7, 0}}},
   };
   for (const auto& [before, after] : cases) {
     SongRig rig(3, 2);
@@ -86,6 +88,9 @@ TEST(InsertTrack, RefusesThe513thTrackAndOneWithoutMemoryForItsVoice) {
     EXPECT_EQ(rig->app.song.tracks.Count(), count);
   }
   FailAllocationsForTesting(0, 0);
+  // The list itself refuses a 513th track however it is inserted, and has no tracks outside 0..511.
+  EXPECT_EQ(full.app.song.tracks.Insert(1, std::make_unique<Track>()), nullptr);
+  EXPECT_TRUE(TrackAt(full.app.song, -1) == nullptr && TrackAt(full.app.song, kMaxTracks) == nullptr);
   EXPECT_STREQ(full.TrackNo(511).name.data(), "Track 511");
   EXPECT_EQ(full.Messages(), std::vector<std::string>{"Maximum Number Of Tracks Reached"});
   EXPECT_EQ(starved.Messages(), std::vector<std::string>{"Out Of Memory - Cannot Insert Track"});
@@ -93,15 +98,13 @@ TEST(InsertTrack, RefusesThe513thTrackAndOneWithoutMemoryForItsVoice) {
 
 TEST(InsertTrack, GoesAfterTheCurrentTrackAndRenumbersPhrases) {
   for (const auto& [current, sources] :
-       std::vector<std::pair<int32_t, std::vector<int32_t>>>{{2, {1, 2, 4, 5}}, {0, {2, 3, 4, 5}}, {4, {1, 2, 3, 4}}}) {
+       {std::pair{2, std::vector{1, 2, 4, 5}}, {0, {2, 3, 4, 5}}, {4, {1, 2, 3, 4}}}) {
     SongRig rig(0, 5);
     rig.Add(1, {{1, kPhrase, 1, 0}, {2, kPhrase, 2, 0}, {3, kPhrase, 3, 0}, {4, kPhrase, 4, 0}});
     rig.app.song.currentTrack = current;
     ASSERT_NE(InsertTrack(rig.app), nullptr);
     EXPECT_STREQ(rig.TrackNo(current + 1).name.data(), "Track 5");
-    std::vector<int32_t> after;
-    for (const auto& e : rig.Events(current == 0 ? 2 : 1)) after.push_back(e[2]);
-    EXPECT_EQ(after, sources) << current;
+    EXPECT_EQ(rig.Column(current == 0 ? 2 : 1, 2), sources) << current;
   }
 }
 

@@ -8,94 +8,73 @@ namespace tonforge {
 namespace {
 
 using testing::SongRig;
-using testing::Type;
+using Sources = std::vector<int32_t>;
 
-const int32_t kPhrase = Type(EventType::Phrase);
+// Six tracks; track `holder` gets one Phrase event per source, at ticks 0, 1, 2...
+struct TrackRig : SongRig {
+  TrackRig(int32_t current, int32_t holder = 1, const Sources& sources = {}, int32_t tracks = 6) : SongRig(0, tracks) {
+    for (size_t i = 0; i < sources.size(); ++i)
+      Add(holder, {{static_cast<int32_t>(i), testing::Type(EventType::Phrase), sources[i], 0}});
+    app.song.currentTrack = current;
+  }
+};
 
-// Track `holder` gets one Phrase event per source, at ticks 0, 1, 2...
-void AddPhrases(SongRig& rig, int32_t holder, const std::vector<int32_t>& sources) {
-  for (size_t i = 0; i < sources.size(); ++i) rig.Add(holder, {{static_cast<int32_t>(i), kPhrase, sources[i], 0}});
-}
-
-std::vector<int32_t> Sources(SongRig& rig, int32_t holder) {
-  std::vector<int32_t> out;
-  for (const auto& e : rig.Events(holder)) out.push_back(e[2]);
-  return out;
-}
-
-std::vector<std::string> Captions(const SongRig& rig) {
+std::vector<std::string> Boxes(const SongRig& rig) {
   std::vector<std::string> out;
-  for (const auto& box : rig.dialogs.shown) out.push_back(box.caption);
+  for (const auto& box : rig.dialogs.shown) out.push_back(box.caption + ": " + box.text);
   return out;
 }
 
 TEST(DeleteTrack, AsksTwiceWhenPhrasesUseItAndRenumbersTheRest) {
-  struct Case {
-    int32_t current, holder;
-    std::vector<int32_t> sources;
-    std::deque<bool> answers;
-    DeleteResult result;
-    std::vector<std::string> captions;
-    std::vector<int32_t> sourcesAfter;
-    int32_t countAfter, currentAfter;
-  };
-  const std::vector<int32_t> all{1, 2, 3, 4, 5};
+  struct Case { int32_t current, holder; Sources sources; std::deque<bool> answers; std::vector<std::string> boxes;
+                Sources sourcesAfter; int32_t countAfter, currentAfter; };
+  const std::string ask = "Delete Track: Are You Sure?";
+  const std::string warn = "Warning: Some Phrase Events Use Seleted Track - Still Delete?";
+  const Sources all{1, 2, 3, 4, 5};
   const Case cases[] = {
-      {3, 1, all, {true, true}, DeleteResult::TrackDeleted, {"Delete Track", "Warning"}, {1, 2, 1, 3, 4}, 5, 3},
-      {3, 1, all, {true, false}, DeleteResult::Refused, {"Delete Track", "Warning"}, all, 6, 3},
-      {3, 1, all, {false}, DeleteResult::Refused, {"Delete Track"}, all, 6, 3},
-      // The last track's Phrase uses track 2: the second question comes.
-      {2, 5, {2}, {true, false}, DeleteResult::Refused, {"Delete Track", "Warning"}, {2}, 6, 2},
+      {3, 1, all, {true, true}, {ask, warn}, {1, 2, 1, 3, 4}, 5, 3},
+      {3, 1, all, {true, false}, {ask, warn}, all, 6, 3},
+      {3, 1, all, {false}, {ask}, all, 6, 3},
+      {2, 5, {2}, {true, false}, {ask, warn}, {2}, 6, 2},  // the last track's Phrase uses track 2
       // Only the deleted track itself replays it: one question; the current track moves back into the list.
-      {5, 5, {5}, {true}, DeleteResult::TrackDeleted, {"Delete Track"}, {}, 5, 4},
+      {5, 5, {5}, {true}, {ask}, {}, 5, 4},
   };
   for (const Case& c : cases) {
-    SongRig rig(0, 6);
-    AddPhrases(rig, c.holder, c.sources);
-    rig.app.song.currentTrack = c.current;
-    rig.app.playback.mode = 1;  // a song plays (no worker needed to see it stopped)
+    TrackRig rig(c.current, c.holder, c.sources);
+    rig.app.playback.mode = 1;  // a song plays (no worker is needed to see it stopped)
     rig.dialogs.answers = c.answers;
-    EXPECT_EQ(DeleteTrackOrSong(rig.app), c.result);
+    const bool deleted = c.countAfter == 5;
+    EXPECT_EQ(DeleteTrackOrSong(rig.app), deleted ? DeleteResult::TrackDeleted : DeleteResult::Refused);
     EXPECT_EQ(rig.app.playback.mode.load(), 0u);
-    EXPECT_EQ(Captions(rig), c.captions);
+    EXPECT_EQ(Boxes(rig), c.boxes);
     ASSERT_EQ(rig.app.song.tracks.Count(), c.countAfter);
-    const bool deleted = c.result == DeleteResult::TrackDeleted;
     const int32_t holderAfter = deleted && c.holder > c.current ? c.holder - 1 : c.holder;
     if (holderAfter < c.countAfter) {
-      EXPECT_EQ(Sources(rig, holderAfter), c.sourcesAfter) << c.current;
+      EXPECT_EQ(rig.Column(holderAfter, 2), c.sourcesAfter) << c.current;
     }
     EXPECT_EQ(rig.app.song.currentTrack, c.currentAfter);
+    EXPECT_STREQ(rig.TrackNo(3).name.data(), deleted && c.current == 3 ? "Track 4" : "Track 3");
   }
-  SongRig rig(0, 6);
-  AddPhrases(rig, 1, {3});
-  rig.app.song.currentTrack = 3;
-  rig.dialogs.answers = {true, true};
-  DeleteTrackOrSong(rig.app);
-  EXPECT_EQ(rig.dialogs.shown[0].text, "Are You Sure?");
-  EXPECT_EQ(rig.dialogs.shown[1].text, "Some Phrase Events Use Seleted Track - Still Delete?");
-  EXPECT_STREQ(rig.TrackNo(3).name.data(), "Track 4");
-
   // The last normal track goes: the GlobalTrack is current and the insert keys produce song events again.
   SongRig one(1, 2);
   SelectTrack(one.app, 1);
   ASSERT_EQ(one.app.editor.eventGroup, EventGroup::Program);
   one.dialogs.answers = {true};
   ASSERT_EQ(DeleteTrackOrSong(one.app), DeleteResult::TrackDeleted);
-  EXPECT_EQ(one.app.song.currentTrack, 0);
-  EXPECT_EQ(one.app.editor.eventGroup, EventGroup::Song);
+  EXPECT_TRUE(one.app.song.currentTrack == 0 && one.app.editor.eventGroup == EventGroup::Song);
 }
 
 TEST(DeleteSong, AnsweredYesLeavesANewSongAndEmptyClipboards) {
   for (bool yes : {false, true}) {
     SongRig rig(2, 4);
+    rig.app.song.currentTrack = 0;
     rig.SetType(1, 0, testing::Id(EngineTypeId::Amplifier));
     CopyEngine(rig.app);
-    rig.app.song.currentTrack = 0;
     rig.app.editor.block = {0, 0, 1, 48, 1};
     ASSERT_TRUE(Copy(rig.app));
     rig.dialogs.answers = {yes};
     EXPECT_EQ(DeleteTrackOrSong(rig.app), yes ? DeleteResult::SongDeleted : DeleteResult::Refused);
-    EXPECT_EQ(Captions(rig), std::vector<std::string>{"Delete Song"});
+    EXPECT_EQ(Boxes(rig), std::vector<std::string>{"Delete Song: Are You Sure?"});
     EXPECT_EQ(rig.app.song.tracks.Count(), yes ? 1 : 4);
     EXPECT_EQ(rig.app.song.programs.size(), yes ? 0u : 2u);
     EXPECT_EQ(rig.app.engineClipboard.content == 0, yes);
@@ -104,26 +83,23 @@ TEST(DeleteSong, AnsweredYesLeavesANewSongAndEmptyClipboards) {
 }
 
 TEST(MoveTrack, ExchangesPhraseSourcesAndFollowsTheTrack) {
-  struct Case { int32_t current; bool up, moved; int32_t currentAfter; std::vector<int32_t> sourcesAfter; };
+  struct Case { int32_t current; bool up, moved; int32_t currentAfter; Sources sourcesAfter; };
   const Case cases[] = {
       {4, true, true, 3, {1, 2, 4, 3, 5}},  {2, false, true, 3, {1, 3, 2, 4, 5}},
       {1, true, false, 1, {1, 2, 3, 4, 5}}, {0, true, false, 0, {1, 2, 3, 4, 5}},
       {5, false, false, 5, {1, 2, 3, 4, 5}}, {0, false, false, 0, {1, 2, 3, 4, 5}},
   };
   for (const Case& c : cases) {
-    SongRig rig(0, 6);
-    AddPhrases(rig, 5, {1, 2, 3, 4, 5});
-    rig.app.song.currentTrack = c.current;
+    TrackRig rig(c.current, 5, {1, 2, 3, 4, 5});
     rig.app.playback.mode = 1;
     const std::string name = rig.TrackNo(c.current).name.data();
     EXPECT_EQ(c.up ? MoveTrackUp(rig.app) : MoveTrackDown(rig.app), c.moved);
     EXPECT_EQ(rig.app.playback.mode.load(), 1u);  // moving tracks leaves the song playing
     EXPECT_EQ(rig.app.song.currentTrack, c.currentAfter);
     EXPECT_EQ(rig.TrackNo(c.currentAfter).name.data(), name);
-    EXPECT_EQ(Sources(rig, 5), c.sourcesAfter) << c.current << c.up;
+    EXPECT_EQ(rig.Column(5, 2), c.sourcesAfter) << c.current << c.up;
   }
-  SongRig rig(0, 12);
-  rig.app.song.currentTrack = 8;
+  TrackRig rig(8, 1, {}, 12);
   ASSERT_TRUE(MoveTrackDown(rig.app));
   EXPECT_EQ(rig.app.song.trackListScroll, 1);  // track 9 stays within the nine visible rows
 }
@@ -138,20 +114,16 @@ TEST(MuteCommands, MuteButtonSwitchOffAndSolo) {
       {Mute, 1, 0, {1, 1, 2, 1}},  // scrolled: row 0 is track 1
       {Mute, 0, 7, {0, 1, 2, 1}},  // a row without a track
       {SwitchOff, 0, 3, {0, 1, 0, 1}}, {SwitchOff, 0, 1, {2, 1, 2, 1}}, {SwitchOff, 0, 2, {0, 2, 2, 1}},
-      {SwitchOff, 0, 0, {0, 1, 2, 1}},
-      {Solo, 0, 2, {1, 0, 2, 1}}, {Solo, 0, 3, {1, 1, 0, 1}},
+      {SwitchOff, 0, 0, {0, 1, 2, 1}}, {Solo, 0, 2, {1, 0, 2, 1}},       {Solo, 0, 3, {1, 1, 0, 1}},
   };
   for (const Case& c : cases) {
-    SongRig rig(0, 5);
-    const uint32_t before[] = {0, 1, 2, 1};
-    for (int32_t i = 1; i <= 4; ++i) rig.TrackNo(i).muteState = before[i - 1];
+    TrackRig rig(c.command == Mute ? 4 : c.argument, 1, {}, 5);
+    std::vector<uint32_t> after{0, 1, 2, 1};
+    for (int32_t i = 1; i <= 4; ++i) rig.TrackNo(i).muteState = after[i - 1];
     rig.app.song.trackListScroll = c.scroll;
     if (c.command == Mute) PressMuteButton(rig.app, c.argument);
-    else rig.app.song.currentTrack = c.argument;
-    if (c.command == SwitchOff) SwitchOffTrack(rig.app);
-    if (c.command == Solo) SoloTrack(rig.app);
-    std::vector<uint32_t> after;
-    for (int32_t i = 1; i <= 4; ++i) after.push_back(rig.TrackNo(i).muteState);
+    c.command == Solo ? SoloTrack(rig.app) : c.command == SwitchOff ? SwitchOffTrack(rig.app) : void();
+    for (int32_t i = 1; i <= 4; ++i) after[i - 1] = rig.TrackNo(i).muteState;
     EXPECT_EQ(after, c.after) << c.command << " " << c.argument;
     EXPECT_EQ(rig.TrackNo(0).muteState, 0u);
   }
@@ -159,26 +131,24 @@ TEST(MuteCommands, MuteButtonSwitchOffAndSolo) {
 
 TEST(PanelSettings, TrackAndSongControlsWithTheirClamps) {
   struct TrackCase { int32_t seed, pan, level; uint32_t seedAfter; int32_t panAfter; float levelAfter; };
-  struct SongCase { int32_t ticks, division, ticksAfter, snapAfter; };
   for (const TrackCase& c : {TrackCase{777, -30, 45, 777, 70, 0.45f}, TrackCase{20000, 150, -5, 10000, 200, 0.0f}}) {
     SongRig rig(0, 3);
     rig.app.song.currentTrack = 2;
     SetTrackSeed(rig.app, c.seed);
     SetTrackPan(rig.app, c.pan);
     SetTrackLevel(rig.app, c.level);
-    EXPECT_EQ(rig.TrackNo(2).seed, c.seedAfter);
-    EXPECT_EQ(rig.TrackNo(2).pan, c.panAfter);
+    EXPECT_EQ(std::pair(rig.TrackNo(2).seed, rig.TrackNo(2).pan), std::pair(c.seedAfter, c.panAfter));
     EXPECT_FLOAT_EQ(rig.TrackNo(2).level, c.levelAfter);
     EXPECT_EQ(rig.TrackNo(1).pan, 100);  // only the current track
   }
   SongRig rig;
-  const SongCase songCases[] = {{24, 5, 24, 4}, {96, 8, 96, 12}, {5, 1, 16, 16}, {500, 3, 100, 33}};
-  for (const SongCase& c : songCases) {
-    SetSnapDivision(rig.app, c.division);
-    SetTicksPerBeat(rig.app, c.ticks);
-    EXPECT_EQ(rig.app.song.ticksPerBeat, c.ticksAfter);
-    EXPECT_EQ(rig.app.editor.snapStep, c.snapAfter);
-    EXPECT_FLOAT_EQ(rig.app.rate.samplesPerTick, 22050.0f / static_cast<float>(c.ticksAfter));  // 120 beats per minute
+  for (const auto& [ticks, division, ticksAfter, snapAfter] :
+       {std::array{24, 5, 24, 4}, {96, 8, 96, 12}, {5, 1, 16, 16}, {500, 3, 100, 33}}) {
+    SetSnapDivision(rig.app, division);
+    SetTicksPerBeat(rig.app, ticks);
+    EXPECT_EQ(std::pair(rig.app.song.ticksPerBeat, rig.app.editor.snapStep), std::pair(ticksAfter, snapAfter));
+    // At 120 beats per minute.
+    EXPECT_FLOAT_EQ(rig.app.rate.samplesPerTick, 22050.0f / static_cast<float>(ticksAfter));
   }
   SetBeatsPerBar(rig.app, 3);
   SetSongLevel(rig.app, 80);

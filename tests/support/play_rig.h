@@ -57,6 +57,8 @@ public:
   }
   Track& TrackAt(int32_t i) { return *app->song.tracks.At(i); }
   Track& Global() { return TrackAt(0); }
+  void SetTempo(int32_t bpm) { Global().events.First()->valueA = bpm; }
+  void End(int32_t tick) { Add(Global(), tick, EventType::End); }
 
   // Adds an event after those already at its tick.
   void Add(Track& t, int32_t tick, EventType type, int32_t a = 0, int32_t b = 0) {
@@ -80,6 +82,16 @@ public:
   Engine& SetTrackEngine(Track& t, int position, uint32_t type) {
     InitTrackEngine(t.chain[position], type, dialogs);
     return t.chain[position];
+  }
+  Engine& SetTrackEngine(Track& t, int position, EngineTypeId type) {
+    return SetTrackEngine(t, position, static_cast<uint32_t>(type));
+  }
+  // A new track playing, from tick 0, a note on a new program that is a steady source of `source`.
+  Track& NoteTrack(float source) {
+    AddProgram({kSource}).engines[0].F[0] = source;
+    Track& t = AddTrack();
+    Add(t, 0, EventType::NoteOn, 2450, 0);
+    return t;
   }
 
   void Start() {

@@ -39,7 +39,14 @@ struct SongRig {
   }
   std::vector<EventRow> Events(int32_t track) {
     std::vector<EventRow> out;
-    for (Event* e = TrackNo(track).events.First(); e; e = EventList::Next(e)) out.push_back({e->tick, e->type, e->valueA, e->valueB});
+    for (Event* e = TrackNo(track).events.First(); e; e = EventList::Next(e))
+      out.push_back({e->tick, e->type, e->valueA, e->valueB});
+    return out;
+  }
+  // One column of Events(track): 0 tick, 1 type, 2 value A, 3 value B.
+  std::vector<int32_t> Column(int32_t track, int column) {
+    std::vector<int32_t> out;
+    for (const EventRow& e : Events(track)) out.push_back(e[column]);
     return out;
   }
   std::vector<std::string> Messages() const {
