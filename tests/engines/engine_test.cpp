@@ -87,8 +87,7 @@ TEST(EngineContract, PreparedWords) {
       {T::CosineWaveGenerator, 44100, 1, false, 0.75}, {T::PitchModulation, 44100, 0, false, 100.0},
       {T::Distortion, 44100, 0, false, 200.0},    {T::VariableSpeedDelay, 44100, 1, false, 1.0f / 0.75f, 1},
       {T::PlateReverb, 44100, 5, false, 0.28124464}, {T::PlateReverb, 44100, 4, false, 0.35937768},
-      {T::PlateReverb, 22050, 5, false, 0.05338719}, {T::PlateReverb, 11025, 5, false, -0.08763808},
-  };
+      {T::PlateReverb, 22050, 5, false, 0.05338719}, {T::PlateReverb, 11025, 5, false, -0.08763808}};
   for (const auto& c : words) {
     EngineRig rig(c.rate);
     Engine& e = rig.Make(c.type);

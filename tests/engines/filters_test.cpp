@@ -96,12 +96,8 @@ TEST(Filters, CutoffClampsAtTheTypesUpperBound) {
     for (int32_t cutoff : {50, 60, 100}) {
       EngineRig rig(c.rate);
       Engine& e = rig.Make(c.type, {{0, cutoff}, {2, 50}});
-      std::vector<float> out;
-      for (float x : noise) out.push_back(rig.Step(e, x, x).left);
-      outputs.push_back(out);
-      // The marker keeps the cutoff as computed, before the clamp, except the Moog's.
-      const float f = e.F[0] * e.F[0] * rig.rate.rateFactor;
-      EXPECT_EQ(e.W[13].f, c.type == T::MoogVcf ? std::min(f, 1.0f) : f);
+      outputs.emplace_back();
+      for (float x : noise) outputs.back().push_back(rig.Step(e, x, x).left);
     }
     EXPECT_EQ(outputs[0] == outputs[1] && outputs[1] == outputs[2], c.same) << c.type << " at " << c.rate;
   }

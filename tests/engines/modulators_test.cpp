@@ -46,8 +46,7 @@ TEST(Modulators, OneSampleThroughEachController) {
       {"tempo range scales modulators", T::SongSpeedModulator, {{1, 30}}, {0.5f, 0.25f}, {0.1f, 0.2f}, {0.1f, 0.2f},
        kKept, 90.0f, 142.5f},
       {"tempo capped at 1000", T::SongSpeedModulator, {{0, 1000}}, {1.0f}, {0.1f, 0}, {0.1f, 0}, kKept, 100, 1000},
-      {"tempo floored at 1", T::SongSpeedModulator, {{0, 1}}, {-1.0f}, {0.1f, 0}, {0.1f, 0}, kKept, 100, 1},
-  };
+      {"tempo floored at 1", T::SongSpeedModulator, {{0, 1}}, {-1.0f}, {0.1f, 0}, {0.1f, 0}, kKept, 100, 1}};
   for (const auto& c : cases) {
     EngineRig rig;
     Engine& e = rig.Make(c.type, c.params);
@@ -76,8 +75,7 @@ TEST(Modulators, ArpeggiatorSteps) {
       {"stored step kept", 44100, 1, 0, 25, 2, {{0, 1100}, {1764, 300}}},
       {"stored step beyond tones", 44100, 0, 0, 25, 4, {{0, 300}, {1764, 700}}},
       {"ticks", 44100, 0, 1, 25, 0, {{1800, 300}, {1840, 700}}},
-      {"speed 0 holds", 44100, 0, 0, 0, 1, {{0, 700}, {20000, 700}}},
-  };
+      {"speed 0 holds", 44100, 0, 0, 0, 1, {{0, 700}, {20000, 700}}}};
   for (const auto& c : cases) {
     EngineRig rig(c.rate);
     Engine& e = rig.Make(T::Arpeggiator, {{0, 3}, {1, 7}, {2, 11}, {3, -5}, {4, 1}, {5, c.speed}});
