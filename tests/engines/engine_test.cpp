@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <tuple>
 
 #include "engines/contract.h"
 #include "engines/engine.h"
@@ -79,15 +80,16 @@ TEST(EngineContract, OutOfMemoryLeavesThru) {
 }
 
 TEST(EngineContract, PreparedWords) {
-  // Words the engines' own tests would not show at their defaults; integer words compare exactly.
+  // Words the engines' own tests would not pin exactly; integer words compare exactly.
   const struct { T type; int32_t rate; int word; bool integer; double value; uint32_t option0 = 0; } words[] = {
-      {T::Inverter, 22050, 0, true, 3},           {T::Inverter, 11025, 0, true, 1},
-      {T::LowPassFilter, 44100, 13, true, 999},   {T::MoogVcf, 44100, 13, true, 999},
-      {T::PlateReverb, 22050, 6, true, 250},      {T::SineWaveGenerator, 44100, 0, false, 0.75},
-      {T::CosineWaveGenerator, 44100, 1, false, 0.75}, {T::PitchModulation, 44100, 0, false, 100.0},
-      {T::Distortion, 44100, 0, false, 200.0},    {T::VariableSpeedDelay, 44100, 1, false, 1.0f / 0.75f, 1},
-      {T::PlateReverb, 44100, 5, false, 0.28124464}, {T::PlateReverb, 44100, 4, false, 0.35937768},
-      {T::PlateReverb, 22050, 5, false, 0.05338719}, {T::PlateReverb, 11025, 5, false, -0.08763808}};
+      {T::SineWaveGenerator, 44100, 2, true, 2450},   {T::DownSawGenerator, 44100, 1, true, 1950},
+      {T::Inverter, 22050, 0, true, 3},                {T::Inverter, 11025, 0, true, 1},
+      {T::LowPassFilter, 44100, 13, true, 999},        {T::MoogVcf, 44100, 13, true, 999},
+      {T::SineWaveGenerator, 44100, 0, false, 0.75},   {T::CosineWaveGenerator, 44100, 1, false, 0.75},
+      {T::PitchModulation, 44100, 0, false, 100.0},    {T::Distortion, 44100, 0, false, 200.0},
+      {T::VariableSpeedDelay, 44100, 1, false, 1.0f / 0.75f, 1},  // "Louder" inverts the gain
+      {T::PlateReverb, 44100, 5, false, 0.28124464},   {T::PlateReverb, 44100, 4, false, 0.35937768},
+      {T::PlateReverb, 22050, 5, false, 0.05338719},   {T::PlateReverb, 11025, 5, false, -0.08763808}};
   for (const auto& c : words) {
     EngineRig rig(c.rate);
     Engine& e = rig.Make(c.type);
@@ -113,11 +115,8 @@ TEST(EngineContract, SlotsAndModulators) {
     EXPECT_FLOAT_EQ(ModulatorSum(e, 1.0f, rig.rate), d.sum) << d.position;
   }
 
-  DataSlot loop = e.slots[0];
-  loop.looped = 1;
-  loop.loopStart = 1;
-  loop.loopEnd = 2;
-  loop.playPosition = 1.5f;
+  DataSlot loop = e.slots[0];  // looped from 1 to 2, at 1.5, stepping 0.75
+  std::tie(loop.looped, loop.loopStart, loop.loopEnd, loop.playPosition) = std::tuple(1, 1, 2, 1.5f);
   loop.rootOrRate.f = 0.75f;
   AdvanceSlot(loop, rig.rate);  // 2.25 reaches the loop end: back to the start exactly
   EXPECT_EQ(loop.playPosition, 1.0f);
@@ -135,8 +134,7 @@ TEST(EngineContract, DelayLineAddressing) {
     WriteLine(e, buf, 1, v);
     AdvanceLine(e, 1);
   }
-  EXPECT_EQ(ReadLine(e, buf, 1, 1), 3.0f);
-  EXPECT_EQ(ReadLine(e, buf, 1, 3), 1.0f);
+  EXPECT_EQ((std::array{ReadLine(e, buf, 1, 1), ReadLine(e, buf, 1, 3)}), (std::array{3.0f, 1.0f}));
   // A delay of 0 read before the write is the sample written a whole line earlier.
   e.linePosition[1] = e.lineStart[1];
   EXPECT_EQ(LineReadIndex(e, 1, 0), e.lineStart[1]);

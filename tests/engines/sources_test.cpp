@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 #include "engines/engine.h"
@@ -110,10 +111,13 @@ TEST(Sources, SynchronisationRestartsAtTheOctavePeriod) {
 }
 
 TEST(Sources, SynchronisationRestartsSourcesOnly) {
-  // The target sits at position 0, the synchronisation engine at 1 aiming at position `aim`.
-  const struct { T target; int32_t aim; } cases[] = {
-      {T::SineWaveGenerator, 0}, {T::CosineWaveGenerator, 0}, {T::DownSawGenerator, 0}, {T::BasicWave, 0},
-      {T::Amplifier, 0}, {T::WhiteNoiseGenerator, 0}, {T::SineWaveGenerator, 1}, {T::SineWaveGenerator, 2}};
+  // The target sits at position 0 with W0 0.3, W1 0.4 and slot 2 at 7; the synchronisation engine at 1 aims at
+  // position `aim`. A restarted sine starts at its amplitude ("Wet" 75), a cosine likewise in W1.
+  const struct { T target; int32_t aim; float w0, w1, position; } cases[] = {
+      {T::SineWaveGenerator, 0, 0.75f, 0.4f, 0},  {T::CosineWaveGenerator, 0, 0, 0.75f, 0},
+      {T::DownSawGenerator, 0, 0, 0.4f, 0},       {T::BasicWave, 0, 0, 0.4f, 0},
+      {T::Amplifier, 0, 0.3f, 0.4f, 7},           {T::WhiteNoiseGenerator, 0, 0.3f, 0.4f, 7},
+      {T::SineWaveGenerator, 1, 0.3f, 0.4f, 7},   {T::SineWaveGenerator, 2, 0.3f, 0.4f, 7}};
   for (const auto& c : cases) {
     EngineRig rig;
     Engine& target = rig.Make(c.target, {}, 0);
@@ -121,16 +125,11 @@ TEST(Sources, SynchronisationRestartsSourcesOnly) {
     sync.W[0].i = c.aim;
     sync.options[0] = 2;                  // "Oct 3": a period of 450
     sync.slots[0].playPosition = 449.9f;  // the next sample completes it
-    target.W[0].f = 0.3f;
-    target.W[1].f = 0.4f;
-    target.slots[2].playPosition = 7.0f;
+    std::tie(target.W[0].f, target.W[1].f, target.slots[2].playPosition) = std::tuple(0.3f, 0.4f, 7.0f);
     EXPECT_EQ(rig.Step(sync, 0.1f, 0.2f).left, 0.1f);  // the bus passes untouched
-    const bool restarted = c.aim == 0 && c.target < T::WhiteNoiseGenerator;
-    const float f1 = target.F[1];
-    EXPECT_EQ(target.W[0].f, !restarted ? 0.3f : c.target == T::SineWaveGenerator ? f1 : 0.0f) << c.target << c.aim;
-    EXPECT_EQ(target.W[1].f, restarted && c.target == T::CosineWaveGenerator ? f1 : 0.4f) << c.target << c.aim;
-    EXPECT_EQ(target.slots[2].playPosition, restarted ? 0.0f : 7.0f) << c.target << " aim " << c.aim;
-    EXPECT_NEAR(sync.slots[0].playPosition, 449.9f + 2.66968f - 450.0f, 1e-3f);
+    const auto after = std::tuple(target.W[0].f, target.W[1].f, target.slots[2].playPosition);
+    EXPECT_EQ(after, std::tuple(c.w0, c.w1, c.position)) << c.target << " aim " << c.aim;
+    EXPECT_NEAR(sync.slots[0].playPosition, 449.9f + 2.66968f - 450.0f, 1e-3f);  // the phase keeps its overshoot
   }
 }
 
@@ -148,7 +147,8 @@ TEST(WavePlayers, PlaybackStepLoopAndDamagedLoops) {
   // loop. At the root both routines give the samples themselves.
   using Out = std::vector<float>;
   const Out ramp = {1, 2, 4, 8, 16, 32, 0, 0};
-  const struct { const char* name; int32_t rate, offset; uint32_t looped, loopStart, loopEnd; Out standard, hq; } cases[] = {
+  const struct { const char* name; int32_t rate, offset; uint32_t looped, loopStart, loopEnd; Out standard, hq; }
+  cases[] = {
       {"root", 44100, 0, 0, 0, 5, ramp, ramp},
       {"root at 22050", 22050, -1200, 0, 0, 5, ramp, ramp},
       {"octave up", 44100, 1200, 0, 0, 5, {1, 4, 16, 0, 0, 0, 0, 0}, {1.5f, 6, 24, 0, 0, 0, 0, 0}},
@@ -161,12 +161,11 @@ TEST(WavePlayers, PlaybackStepLoopAndDamagedLoops) {
       EngineRig rig(c.rate);
       Engine& e = rig.Make(T::BasicWave);
       LoadWave(rig, e, 0, kRamp);
-      e.slots[0].looped = c.looped;
-      e.slots[0].loopStart = c.loopStart;
-      e.slots[0].loopEnd = c.loopEnd;
+      DataSlot& slot = e.slots[0];
+      std::tie(slot.looped, slot.loopStart, slot.loopEnd) = std::tuple(c.looped, c.loopStart, c.loopEnd);
       const Out out = rig.RunLeft(e, 8, kRoot + c.offset, quality);
       for (size_t i = 0; i < out.size(); ++i)
-        EXPECT_FLOAT_EQ(out[i], (quality ? c.hq : c.standard)[i]) << c.name << (quality ? " hq" : "") << " sample " << i;
+        EXPECT_FLOAT_EQ(out[i], (quality ? c.hq : c.standard)[i]) << c.name << (quality ? " hq " : " ") << i;
     }
   }
 }
@@ -182,9 +181,7 @@ TEST(WavePlayers, SlotsWithoutReadableDataAddNothing) {
         Engine& e = rig.Make(type);
         LoadWave(rig, e, 0, kRamp);
         DataSlot& slot = e.slots[0];
-        slot.loaded = d.loaded;
-        slot.length = d.length;
-        slot.playPosition = d.position;
+        std::tie(slot.loaded, slot.length, slot.playPosition) = std::tuple(d.loaded, d.length, d.position);
         if (!d.data) slot.data.reset();
         const MixBus out = rig.Step(e, 0.25f, -0.5f, kRoot, quality);
         EXPECT_TRUE(out.left == 0.25f && out.right == -0.5f) << type << " " << d.name << (quality ? " hq" : "");

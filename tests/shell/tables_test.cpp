@@ -19,6 +19,7 @@ TEST(Tables, PitchSineStepAndPanValues) {
   EXPECT_FLOAT_EQ(t.Pitch(kPitchSpan), static_cast<float>(std::pow(2.0, 6099 / 1200.0)));
   EXPECT_FLOAT_EQ(t.Pitch(-kPitchSpan), static_cast<float>(std::pow(2.0, -6099 / 1200.0)));
   EXPECT_FLOAT_EQ(t.SineStep(0), static_cast<float>(2.0 * std::sin(261.63 * 7.123793e-05)));
+  EXPECT_NEAR(t.SineStep(1200) / t.SineStep(0), 2.0, 1e-3);  // an octave up nearly doubles the step at low pitch
   // Centre is the identity; hard left puts half the sum on the left only, hard right on the right.
   const struct { int position; float inL, inR, outL, outR; } pans[] = {
       {100, 0.3f, -0.7f, 0.3f, -0.7f}, {0, 1.0f, 1.0f, 1.0f, 0.0f}, {0, 0.4f, 0.2f, 0.3f, 0.0f},
