@@ -12,26 +12,15 @@ namespace tonforge {
 namespace {
 
 using testing::EngineRig;
+using testing::Settings;
 using T = EngineTypeId;
-using Params = std::vector<std::pair<int, int32_t>>;  // (parameter, value)
 
-// An engine of `type` with the given parameters and constant modulators, prepared at the rig's rate.
-Engine& MakeWith(EngineRig& rig, T type, const Params& params, const std::vector<float>& modulators = {}) {
-  Engine& e = rig.Make(static_cast<uint32_t>(type));
-  for (auto [k, v] : params) SetParameter(e, k, v);
-  for (size_t s = 0; s < modulators.size(); ++s) rig.LoadSlot(e, static_cast<int>(s), std::vector<float>(64, modulators[s]), true);
-  PrepareEngine(e, rig.rate);
-  return e;
-}
+constexpr int32_t kKept = 12345;  // a transpose no controller writes
 
-TEST(Modulators, SignalShapers) {
-  const struct {
-    const char* name;
-    T type;
-    Params params;
-    std::vector<float> modulators;
-    MixBus in, expected;
-  } cases[] = {
+TEST(Modulators, OneSampleThroughEachController) {
+  // Held modulators on slots 0, 1, ...; the pitch and tempo controllers must pass the bus as it is.
+  const struct { const char* name; T type; Settings params; std::vector<float> modulators; MixBus in, out;
+                 int32_t transpose = kKept; float startTempo = 120.0f, tempo = 120.0f; } cases[] = {
       {"amplitude base 0 is silence", T::AmplitudeModulation, {{0, 0}}, {}, {0.5f, -0.5f}, {0.0f, 0.0f}},
       {"amplitude below 0 is silence", T::AmplitudeModulation, {{0, 50}}, {-1.0f}, {0.5f, -0.5f}, {0.0f, 0.0f}},
       {"amplitude base plus modulators", T::AmplitudeModulation, {{0, 25}}, {0.25f, 0.5f}, {0.8f, 0.4f}, {0.8f, 0.4f}},
@@ -47,51 +36,39 @@ TEST(Modulators, SignalShapers) {
       {"distortion clips", T::Distortion, {{0, 0}, {1, 50}}, {}, {0.8f, -0.3f}, {0.5f, -0.3f}},
       {"distortion drives", T::Distortion, {{0, 50}, {1, 100}}, {}, {0.01f, -0.5f}, {0.141421f, -1.0f}},
       {"clipper", T::Clipper, {{0, 20}}, {}, {0.5f, -0.5f}, {0.2f, -0.2f}},
-  };
+      {"range 12 full modulator", T::PitchModulation, {{2, 12}}, {1.0f}, {0.3f, -0.3f}, {0.3f, -0.3f}, 1200},
+      {"pitch base only, half wet", T::PitchModulation, {{0, -50}, {1, 50}, {2, 2}}, {}, {0.3f, 0}, {0.3f, 0}, -50},
+      {"pitch modulators sum", T::PitchModulation, {{2, 1}}, {0.5f, -0.25f}, {0.3f, -0.3f}, {0.3f, -0.3f}, 25},
+      {"shift down", T::PitchShift, {{0, -700}}, {}, {0.3f, -0.3f}, {0.3f, -0.3f}, -700},
+      {"shift up", T::PitchShift, {{0, 1200}}, {}, {0.3f, -0.3f}, {0.3f, -0.3f}, 1200},
+      {"tempo defaults", T::SongSpeedModulator, {}, {}, {0.1f, 0.2f}, {0.1f, 0.2f}, kKept, 100.0f, 120.0f},
+      {"tempo half wet glides", T::SongSpeedModulator, {{0, 200}, {2, 50}}, {}, {0.1f, 0}, {0.1f, 0}, kKept, 100, 150},
+      {"tempo range scales modulators", T::SongSpeedModulator, {{1, 30}}, {0.5f, 0.25f}, {0.1f, 0.2f}, {0.1f, 0.2f},
+       kKept, 90.0f, 142.5f},
+      {"tempo capped at 1000", T::SongSpeedModulator, {{0, 1000}}, {1.0f}, {0.1f, 0}, {0.1f, 0}, kKept, 100, 1000},
+      {"tempo floored at 1", T::SongSpeedModulator, {{0, 1}}, {-1.0f}, {0.1f, 0}, {0.1f, 0}, kKept, 100, 1}};
   for (const auto& c : cases) {
     EngineRig rig;
-    Engine& e = MakeWith(rig, c.type, c.params, c.modulators);
+    Engine& e = rig.Make(c.type, c.params);
+    for (size_t s = 0; s < c.modulators.size(); ++s) rig.Hold(e, static_cast<int>(s), c.modulators[s]);
+    rig.transpose = kKept;
+    rig.tempo = c.startTempo;
     const MixBus out = rig.Step(e, c.in.left, c.in.right);
-    EXPECT_NEAR(out.left, c.expected.left, 1e-5f) << c.name;
-    EXPECT_NEAR(out.right, c.expected.right, 1e-5f) << c.name;
-  }
-}
-
-TEST(Modulators, PitchControllersWriteTranspose) {
-  const struct {
-    const char* name;
-    T type;
-    Params params;
-    std::vector<float> modulators;
-    int32_t transpose;
-  } cases[] = {
-      {"range 12 full modulator", T::PitchModulation, {{2, 12}}, {1.0f}, 1200},
-      {"base only, half wet", T::PitchModulation, {{0, -50}, {1, 50}, {2, 2}}, {}, -50},
-      {"modulators sum", T::PitchModulation, {{2, 1}}, {0.5f, -0.25f}, 25},
-      {"shift down", T::PitchShift, {{0, -700}}, {}, -700},
-      {"shift up", T::PitchShift, {{0, 1200}}, {}, 1200},
-  };
-  for (const auto& c : cases) {
-    EngineRig rig;
-    Engine& e = MakeWith(rig, c.type, c.params, c.modulators);
-    rig.transpose = 12345;
-    const MixBus out = rig.Step(e, 0.3f, -0.3f);
+    const float tolerance = c.in.left == c.out.left && c.in.right == c.out.right ? 0.0f : 1e-5f;  // passed as it is
+    EXPECT_NEAR(out.left, c.out.left, tolerance) << c.name;
+    EXPECT_NEAR(out.right, c.out.right, tolerance) << c.name;
     EXPECT_EQ(rig.transpose, c.transpose) << c.name;
-    EXPECT_EQ(out.left, 0.3f) << c.name;  // the bus passes untouched
+    EXPECT_FLOAT_EQ(rig.tempo, c.tempo) << c.name;
+    EXPECT_FLOAT_EQ(rig.rate.samplesPerBeat, 44100.0f * 60.0f / c.tempo) << c.name;
+    EXPECT_FLOAT_EQ(rig.rate.samplesPerTick, 44100.0f * 60.0f / c.tempo / 48.0f) << c.name;
   }
 }
 
 TEST(Modulators, ArpeggiatorSteps) {
-  // Notes 3, 7, 11, -5, 1 semitones; "Speed" 25 is a step of 40 ms (1764 samples at 44100 Hz).
-  const struct {
-    const char* name;
-    int32_t rate;
-    uint32_t toneChoice;  // 0 = "2 Tones"
-    uint32_t ticks;
-    int32_t speed;
-    uint32_t storedStep;
-    std::vector<std::pair<int, int32_t>> expected;  // (sample, transpose)
-  } cases[] = {
+  // Notes 3, 7, 11, -5, 1 semitones; "Speed" 25 is a step of 40 ms (1764 samples at 44100 Hz). Tones 0 is
+  // "2 Tones"; `expected` lists (sample, transpose).
+  const struct { const char* name; int32_t rate; uint32_t tones, ticks; int32_t speed; uint32_t storedStep;
+                 std::vector<std::pair<int, int32_t>> expected; } cases[] = {
       {"two tones", 44100, 0, 0, 25, 0, {{0, 300}, {1762, 300}, {1764, 700}, {3526, 700}, {3529, 300}, {5300, 700}}},
       {"same time at 22050", 22050, 0, 0, 25, 0, {{0, 300}, {880, 300}, {883, 700}, {1765, 300}}},
       {"five tones", 44100, 3, 0, 100, 0, {{0, 300}, {441, 700}, {882, 1100}, {1323, -500}, {1764, 100}, {2205, 300}}},
@@ -100,75 +77,45 @@ TEST(Modulators, ArpeggiatorSteps) {
       {"ticks", 44100, 0, 1, 25, 0, {{1800, 300}, {1840, 700}}},
       {"speed 0 holds", 44100, 0, 0, 0, 1, {{0, 700}, {20000, 700}}},
       {"stored choice beyond five plays five", 44100, 0xfffffffeu, 0, 100, 0,
-       {{0, 300}, {441, 700}, {1764, 100}, {2205, 300}}},
-  };
+       {{0, 300}, {441, 700}, {1764, 100}, {2205, 300}}}};
   for (const auto& c : cases) {
     EngineRig rig(c.rate);
-    Engine& e = MakeWith(rig, T::Arpeggiator, {{0, 3}, {1, 7}, {2, 11}, {3, -5}, {4, 1}, {5, c.speed}});
-    e.options[0] = c.toneChoice;
-    e.options[1] = c.ticks;
-    e.options[2] = c.storedStep;
+    Engine& e = rig.Make(T::Arpeggiator, {{0, 3}, {1, 7}, {2, 11}, {3, -5}, {4, 1}, {5, c.speed}});
+    e.options = {c.tones, c.ticks, c.storedStep};
     int sample = 0;
     for (auto [at, transpose] : c.expected) {
       for (; sample <= at; ++sample) rig.Step(e, 0.0f, 0.0f);
       EXPECT_EQ(rig.transpose, transpose) << c.name << " at sample " << at;
-      EXPECT_LT(e.options[2], std::min(c.toneChoice, 3u) + 2) << c.name;
+      EXPECT_LT(e.options[2], std::min(c.tones, 3u) + 2) << c.name;
     }
   }
 }
 
 TEST(Modulators, HoldPeriods) {
   // Ping Pong: exchanged for the first period, straight for the next. "Delay" 0 never ends its period.
-  const struct {
-    int32_t rate, delayMs, period;
-  } pingPongs[] = {{44100, 500, 22050}, {11025, 500, 5512}, {44100, 0, 1 << 30},
-                   {44100, 10, 440}};  // 10 ms is 440 samples: the stored fraction rounds down
+  const struct { int32_t rate, delayMs, period; } pingPongs[] = {
+      {44100, 500, 22050}, {11025, 500, 5512}, {44100, 0, 1 << 30},
+      {44100, 10, 440}};  // 10 ms is 440 samples: the stored fraction rounds down
   for (const auto& c : pingPongs) {
     EngineRig rig(c.rate);
-    Engine& e = MakeWith(rig, T::PingPong, {{0, c.delayMs}});
+    Engine& e = rig.Make(T::PingPong, {{0, c.delayMs}});
     for (int i = 0; i < 3 * std::min(c.period, 5000); ++i) {
       const bool exchanged = (i / c.period) % 2 == 0;
       const MixBus out = rig.Step(e, 1.0f, 0.0f);
-      ASSERT_TRUE(out.left == (exchanged ? 0.0f : 1.0f) && out.right == (exchanged ? 1.0f : 0.0f)) << c.rate << " " << i;
+      ASSERT_TRUE(out.left == (exchanged ? 0.0f : 1.0f) && out.right == (exchanged ? 1.0f : 0.0f))
+          << c.rate << " Hz, " << c.delayMs << " ms at " << i;
     }
   }
   // Random Panning draws a new position at the start of each period.
-  const struct {
-    int32_t delayMs;
-    int samples, draws;
-  } pans[] = {{10, 4400, 10}, {10, 4401, 11}, {0, 5000, 1}, {1000, 44100, 1}};
+  const struct { int32_t delayMs; int samples, draws; } pans[] = {{10, 4400, 10}, {10, 4401, 11}, {0, 5000, 1},
+                                                                   {1000, 44100, 1}};
   for (const auto& c : pans) {
     EngineRig rig;
-    Engine& e = MakeWith(rig, T::RandomPanning, {{0, c.delayMs}});
+    Engine& e = rig.Make(T::RandomPanning, {{0, c.delayMs}});
     uint32_t state = rig.ctx.engineRandom = 777u;
     for (int d = 0; d < c.draws; ++d) state = RandomStep(state);
     for (int i = 0; i < c.samples; ++i) rig.Step(e, 0.5f, 0.5f);
     EXPECT_EQ(rig.ctx.engineRandom, state) << "delay " << c.delayMs << " samples " << c.samples;
-  }
-}
-
-TEST(Modulators, SongSpeedSetsTempoAndBeatFigures) {
-  const struct {
-    const char* name;
-    Params params;
-    std::vector<float> modulators;
-    float startTempo, tempo;
-  } cases[] = {
-      {"defaults", {}, {}, 100.0f, 120.0f},
-      {"half wet glides", {{0, 200}, {2, 50}}, {}, 100.0f, 150.0f},
-      {"range scales modulators", {{1, 30}}, {0.5f, 0.25f}, 90.0f, 142.5f},
-      {"capped at 1000", {{0, 1000}}, {1.0f}, 100.0f, 1000.0f},
-      {"floored at 1", {{0, 1}}, {-1.0f}, 100.0f, 1.0f},
-  };
-  for (const auto& c : cases) {
-    EngineRig rig;
-    Engine& e = MakeWith(rig, T::SongSpeedModulator, c.params, c.modulators);
-    rig.tempo = c.startTempo;
-    const MixBus out = rig.Step(e, 0.1f, 0.2f);
-    EXPECT_FLOAT_EQ(rig.tempo, c.tempo) << c.name;
-    EXPECT_FLOAT_EQ(rig.rate.samplesPerBeat, 44100.0f * 60.0f / c.tempo) << c.name;
-    EXPECT_FLOAT_EQ(rig.rate.samplesPerTick, 44100.0f * 60.0f / c.tempo / 48.0f) << c.name;
-    EXPECT_EQ(out.left, 0.1f) << c.name;
   }
 }
 

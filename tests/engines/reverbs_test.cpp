@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cmath>
-#include <random>
 #include <set>
 #include <vector>
 
@@ -14,51 +13,10 @@ namespace {
 using testing::EngineRig;
 using T = EngineTypeId;
 
-Engine& MakeReverb(EngineRig& rig, T type, int position = 0) {
-  return rig.Make(static_cast<uint32_t>(type), position);
-}
-
-TEST(Reverbs, FirstImpulseSample) {
-  // Each comb passes the new input once before any feedback: 0.11 × (1 + 8) − 1, plus "Dry" 100.
-  // The all-passes scale the comb part by 0.775 per stage.
-  const struct {
-    T type;
-    bool quality;
-    float first;
-  } cases[] = {{T::BasicReverb, false, 0.99f},
-               {T::BasicReverb, true, 1.0f - 0.01f * 0.775f * 0.775f * 0.775f * 0.775f},
-               {T::PlateReverb, false, 1.0f}};  // 0.2 × (1 + 4) − 1 = 0, then "Dry"
-  for (const auto& c : cases) {
-    for (int32_t rate : {44100, 22050, 11025}) {
-      EngineRig rig(rate);
-      Engine& e = MakeReverb(rig, c.type);
-      EXPECT_NEAR(rig.Step(e, 1.0f, 1.0f, kDefaultRootPitch, c.quality).left, c.first, 1e-6)
-          << static_cast<int>(c.type) << (c.quality ? " quality" : "") << " at " << rate;
-    }
-  }
-}
-
-// The first sample after an impulse at which each line is written with a nonzero value, left and right:
-// a comb reads the impulse back exactly its length later.
-struct Echoes {
-  std::vector<int> left, right;
-};
-
-Echoes FirstEchoes(EngineRig& rig, Engine& e, int lines) {
-  Echoes first{std::vector<int>(lines, 0), std::vector<int>(lines, 0)};
-  rig.Step(e, 1.0f, 1.0f);
-  for (int n = 1; n <= 2000; ++n) {
-    rig.Step(e, 0.0f, 0.0f);
-    for (int j = 0; j < lines; ++j) {
-      const uint32_t written = e.lineStart[j] + n % e.lineLength;
-      if (first.left[j] == 0 && e.left[written] != 0.0f) first.left[j] = n;
-      if (first.right[j] == 0 && e.right[written] != 0.0f) first.right[j] = n;
-    }
-  }
-  return first;
-}
-
-TEST(Reverbs, CombLengthsByRate) {
+TEST(Reverbs, FirstSampleAndCombLengthsByRate) {
+  // The impulse's own sample: each comb passes the new input once before any feedback, 0.11 × (1 + 8) − 1 for
+  // the basic reverb and 0.2 × (1 + 4) − 1 = 0 for the plate, plus "Dry" 100. Then a comb reads the impulse
+  // back exactly its length later: the first sample at which each line is written with a nonzero value.
   using Lengths = std::vector<int>;
   const Lengths a44 = {1116, 1188, 1277, 1356, 1422, 1491, 1557, 1617};
   const Lengths b44 = {1117, 1188, 1278, 1356, 1423, 1491, 1558, 1617};
@@ -67,46 +25,45 @@ TEST(Reverbs, CombLengthsByRate) {
   const Lengths c22 = {558, 594, 638, 678, 711, 746, 778, 809};
   const Lengths b11 = {279, 297, 319, 339, 355, 373, 389, 404};
   const Lengths c11 = {279, 297, 319, 339, 356, 373, 389, 404};
-  const struct {
-    T type;
-    int32_t rate;
-    std::array<int32_t, 4> plates;  // 0: leave the defaults
-    Lengths left, right;
-  } cases[] = {
-      {T::BasicReverb, 44100, {}, a44, a44},
-      {T::BasicReverb, 22050, {}, b22, b22},  // set A equals set B below 44100 Hz
-      {T::BasicReverb, 11025, {}, b11, b11},
+  const struct { T type; int32_t rate; testing::Settings plates; Lengths left, right; float first = NAN; } cases[] = {
+      {T::BasicReverb, 44100, {}, a44, a44, 0.99f},
+      {T::BasicReverb, 22050, {}, b22, b22, 0.99f},  // set A equals set B below 44100 Hz
+      {T::BasicReverb, 11025, {}, b11, b11, 0.99f},
       {T::StereoReverbXY, 44100, {}, b44, c44},
       {T::StereoReverbXY, 22050, {}, b22, c22},
       {T::StereoReverbXY, 11025, {}, b11, c11},
       {T::StereoReverbYX, 22050, {}, c22, b22},
-      {T::PlateReverb, 44100, {}, {500, 450, 376, 304}, {501, 449, 377, 303}},
-      {T::PlateReverb, 11025, {}, {125, 113, 94, 76}, {126, 112, 95, 75}},
+      {T::PlateReverb, 44100, {}, {500, 450, 376, 304}, {501, 449, 377, 303}, 1.0f},
+      {T::PlateReverb, 22050, {}, {250, 225, 188, 152}, {251, 224, 189, 151}, 1.0f},
+      {T::PlateReverb, 11025, {}, {125, 113, 94, 76}, {126, 112, 95, 75}, 1.0f},
       // All plates at 500: two combs per channel read the full line of 501.
-      {T::PlateReverb, 44100, {500, 500, 500, 500}, {500, 501, 500, 501}, {501, 500, 501, 500}},
-  };
+      {T::PlateReverb, 44100, {{0, 500}, {1, 500}, {2, 500}, {3, 500}}, {500, 501, 500, 501}, {501, 500, 501, 500}}};
   for (const auto& c : cases) {
     EngineRig rig(c.rate);
-    Engine& e = MakeReverb(rig, c.type);
-    if (c.plates[0] != 0) {
-      for (int k = 0; k < 4; ++k) SetParameter(e, k, c.plates[k]);
-      PrepareEngine(e, rig.rate);
+    Engine& e = rig.Make(c.type, c.plates);
+    const size_t lines = c.left.size();
+    Lengths left(lines, 0), right(lines, 0);
+    const float first = rig.Step(e, 1.0f, 1.0f).left;
+    EXPECT_NEAR(first, std::isnan(c.first) ? first : c.first, 1e-6) << c.type << " at " << c.rate;  // NaN: not pinned
+    for (int n = 1; n <= 2000; ++n) {
+      rig.Step(e, 0.0f, 0.0f);
+      for (size_t j = 0; j < lines; ++j) {
+        const uint32_t written = e.lineStart[j] + n % e.lineLength;
+        if (left[j] == 0 && e.left[written] != 0.0f) left[j] = n;
+        if (right[j] == 0 && e.right[written] != 0.0f) right[j] = n;
+      }
     }
-    const Echoes heard = FirstEchoes(rig, e, static_cast<int>(c.left.size()));
-    EXPECT_EQ(heard.left, c.left) << static_cast<int>(c.type) << " left at " << c.rate;
-    EXPECT_EQ(heard.right, c.right) << static_cast<int>(c.type) << " right at " << c.rate;
+    EXPECT_EQ(left, c.left) << c.type << " left at " << c.rate;
+    EXPECT_EQ(right, c.right) << c.type << " right at " << c.rate;
   }
 }
 
-TEST(Reverbs, AllPassLengthsByRate) {
-  // Before the first comb echo the high-quality output is the all-pass chain's answer to one pulse: nonzero
-  // exactly at the sums of multiples of the four all-pass lengths.
-  const struct {
-    int32_t rate;
-    std::array<int, 4> lengths;
-    int firstComb;
-  } cases[] = {{44100, {556, 441, 341, 225}, 1116}, {22050, {278, 221, 171, 112}, 558},
-               {11025, {139, 110, 86, 56}, 279}};
+TEST(Reverbs, HighQualityFirstSampleAndAllPassLengthsByRate) {
+  // The all-passes scale the comb part of the first sample by 0.775 per stage. Before the first comb echo the
+  // output is the all-pass chain's answer to one pulse: nonzero exactly at the sums of multiples of the four
+  // all-pass lengths.
+  const struct { int32_t rate; std::array<int, 4> lengths; int firstComb; } cases[] = {
+      {44100, {556, 441, 341, 225}, 1116}, {22050, {278, 221, 171, 112}, 558}, {11025, {139, 110, 86, 56}, 279}};
   for (const auto& c : cases) {
     std::set<int> expected = {0};
     for (int length : c.lengths)
@@ -114,9 +71,10 @@ TEST(Reverbs, AllPassLengthsByRate) {
         for (int m = n + length; m < c.firstComb; m += length) expected.insert(m);
     expected.erase(0);
     EngineRig rig(c.rate);
-    Engine& e = MakeReverb(rig, T::BasicReverb);
+    Engine& e = rig.Make(T::BasicReverb);
     std::set<int> heard;
-    rig.Step(e, 1.0f, 1.0f, kDefaultRootPitch, true);
+    EXPECT_NEAR(rig.Step(e, 1.0f, 1.0f, kDefaultRootPitch, true).left, 1.0f - 0.01f * 0.775f * 0.775f * 0.775f * 0.775f,
+                1e-6);
     for (int n = 1; n < c.firstComb; ++n)
       if (rig.Step(e, 0.0f, 0.0f, kDefaultRootPitch, true).left != 0.0f) heard.insert(n);
     EXPECT_EQ(heard, expected) << c.rate;
@@ -124,21 +82,17 @@ TEST(Reverbs, AllPassLengthsByRate) {
 }
 
 TEST(Reverbs, StereoPairsAreMirrorImages) {
-  std::minstd_rand gen(11);
-  std::uniform_real_distribution<float> u(-1.0f, 1.0f);
-  std::vector<float> noise(6000);
-  for (float& x : noise) x = u(gen);
+  const std::vector<float> noise = testing::Noise(6000, 11);
   for (int32_t rate : {44100, 22050, 11025}) {
     for (bool quality : {false, true}) {
       EngineRig rig(rate);
-      Engine& xy = MakeReverb(rig, T::StereoReverbXY, 0);
-      Engine& yx = MakeReverb(rig, T::StereoReverbYX, 1);
+      Engine& xy = rig.Make(T::StereoReverbXY, {}, 0);
+      Engine& yx = rig.Make(T::StereoReverbYX, {}, 1);
       bool channelsDiffer = false;
       for (float x : noise) {
         const MixBus a = rig.Step(xy, x, x, kDefaultRootPitch, quality);
         const MixBus b = rig.Step(yx, x, x, kDefaultRootPitch, quality);
-        ASSERT_EQ(a.left, b.right) << rate;
-        ASSERT_EQ(a.right, b.left) << rate;
+        ASSERT_TRUE(a.left == b.right && a.right == b.left) << rate << (quality ? " quality" : "");
         channelsDiffer = channelsDiffer || a.left != a.right;
       }
       EXPECT_TRUE(channelsDiffer) << rate;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 #include "engines/engine.h"
@@ -12,8 +13,6 @@ namespace {
 
 using testing::EngineRig;
 using T = EngineTypeId;
-
-uint32_t Id(T type) { return static_cast<uint32_t>(type); }
 
 // Frequency from the rising zero crossings, each placed between its two samples by linear interpolation.
 double MeasuredFrequency(const std::vector<float>& y, double sampleRate) {
@@ -28,20 +27,17 @@ double MeasuredFrequency(const std::vector<float>& y, double sampleRate) {
 }
 
 TEST(Sources, FrequencyFollowsPitchAtEveryRate) {
-  const struct {
-    T type;
-    bool quality;
-  } sources[] = {{T::SineWaveGenerator, false}, {T::CosineWaveGenerator, false}, {T::DownSawGenerator, false},
-                 {T::UpSawGenerator, false},    {T::PulseWaveGenerator, false},  {T::InversePulseWaveGenerator, false},
-                 {T::DownSawGenerator, true},   {T::UpSawGenerator, true},       {T::PulseWaveGenerator, true}};
+  const struct { T type; bool quality; } sources[] = {
+      {T::SineWaveGenerator, false}, {T::CosineWaveGenerator, false}, {T::DownSawGenerator, false},
+      {T::UpSawGenerator, false},    {T::PulseWaveGenerator, false},  {T::InversePulseWaveGenerator, false},
+      {T::DownSawGenerator, true},   {T::UpSawGenerator, true},       {T::PulseWaveGenerator, true}};
   for (const auto& s : sources) {
     for (int32_t rate : {44100, 22050}) {
       for (int32_t pitch : {2450, 1250, 3650}) {
         EngineRig rig(rate);
-        Engine& e = rig.Make(Id(s.type));
         const double expected = 261.63 * std::pow(2.0, (pitch - 2450) / 1200.0);
-        const double measured = MeasuredFrequency(rig.RunLeft(e, rate, pitch, s.quality), rate);
-        EXPECT_NEAR(measured / expected, 1.0, 0.002) << Id(s.type) << " hq " << s.quality << " at " << rate << " pitch " << pitch;
+        const double measured = MeasuredFrequency(rig.RunLeft(rig.Make(s.type), rate, pitch, s.quality), rate);
+        EXPECT_NEAR(measured / expected, 1.0, 0.002) << s.type << (s.quality ? " hq " : " ") << rate << " " << pitch;
       }
     }
   }
@@ -52,39 +48,31 @@ TEST(Sources, CoupledFormStaysBoundedAtTheHighestPitches) {
   for (T type : {T::SineWaveGenerator, T::CosineWaveGenerator}) {
     for (int32_t rate : {44100, 22050, 11025}) {
       EngineRig rig(rate);
-      Engine& e = rig.Make(Id(type));
-      SetParameter(e, 0, 1200);
-      PrepareEngine(e, rig.rate);
       float loudest = 0.0f;
-      for (float v : rig.RunLeft(e, rate, 6099)) loudest = std::max(loudest, std::fabs(v));
-      EXPECT_TRUE(std::isfinite(loudest) && loudest < 20.0f) << Id(type) << " at " << rate << ": " << loudest;
+      for (float v : rig.RunLeft(rig.Make(type, {{0, 1200}}), rate, 6099)) loudest = std::max(loudest, std::fabs(v));
+      EXPECT_TRUE(std::isfinite(loudest) && loudest < 20.0f) << type << " at " << rate << ": " << loudest;
     }
   }
 }
 
 TEST(Sources, PulseDutyAndNoiseLevel) {
   // Pitch 1950 steps the phase by exactly 1, so a cycle is 225 samples.
-  const struct {
-    T type;
-    int32_t pulse, positivePerCycle;
-  } pulses[] = {{T::PulseWaveGenerator, 50, 113}, {T::PulseWaveGenerator, 1, 3},
-                {T::InversePulseWaveGenerator, 50, 112}, {T::InversePulseWaveGenerator, 1, 222}};
+  const struct { T type; int32_t pulse, positivePerCycle; } pulses[] = {
+      {T::PulseWaveGenerator, 50, 113}, {T::PulseWaveGenerator, 1, 3},
+      {T::InversePulseWaveGenerator, 50, 112}, {T::InversePulseWaveGenerator, 1, 222}};
   for (const auto& c : pulses) {
     EngineRig rig;
-    Engine& e = rig.Make(Id(c.type));
-    SetParameter(e, 1, c.pulse);
     int positive = 0;
-    for (float v : rig.RunLeft(e, 4 * 225, 1950)) {
+    for (float v : rig.RunLeft(rig.Make(c.type, {{1, c.pulse}}), 4 * 225, 1950)) {
       ASSERT_EQ(std::fabs(v), 0.75f);
       positive += v > 0.0f;
     }
-    EXPECT_EQ(positive, 4 * c.positivePerCycle) << Id(c.type) << " pulse " << c.pulse;
+    EXPECT_EQ(positive, 4 * c.positivePerCycle) << c.type << " pulse " << c.pulse;
   }
   // Noise draws once per sample at any level, so later random engines see the same sequence.
   for (int32_t wet : {0, 75, 100}) {
     EngineRig rig;
-    Engine& e = rig.Make(Id(T::WhiteNoiseGenerator));
-    SetParameter(e, 0, wet);
+    Engine& e = rig.Make(T::WhiteNoiseGenerator, {{0, wet}});
     uint32_t expectedState = rig.ctx.engineRandom = 12345u;
     float lowest = 1.0f, highest = -1.0f;
     for (int i = 0; i < 1000; ++i, expectedState = RandomStep(expectedState)) {
@@ -100,17 +88,14 @@ TEST(Sources, PulseDutyAndNoiseLevel) {
 }
 
 TEST(Sources, SynchronisationRestartsAtTheOctavePeriod) {
-  const struct {
-    uint32_t octave;
-    int32_t rate, pitch, transpose;
-    int restartsPerSecond, firstRestart;
-  } cases[] = {{0, 44100, 2450, 0, 65, 674}, {1, 44100, 2450, 0, 130, 337},     {2, 44100, 2450, 0, 261, 168},
-               {3, 44100, 2450, 0, 523, 84}, {2, 22050, 2450, 0, 261, 84},      {2, 44100, 3650, 1200, 261, 168},
-               {3, 44100, 1250, 0, 261, 168}};
+  const struct { uint32_t octave; int32_t rate, pitch, transpose; int restartsPerSecond, firstRestart; } cases[] = {
+      {0, 44100, 2450, 0, 65, 674}, {1, 44100, 2450, 0, 130, 337}, {2, 44100, 2450, 0, 261, 168},
+      {3, 44100, 2450, 0, 523, 84}, {2, 22050, 2450, 0, 261, 84},  {2, 44100, 3650, 1200, 261, 168},
+      {3, 44100, 1250, 0, 261, 168}};
   for (const auto& c : cases) {
     EngineRig rig(c.rate);
-    Engine& sine = rig.Make(Id(T::SineWaveGenerator), 0);
-    Engine& sync = rig.Make(Id(T::OscillatorSynchronisation), 1);
+    Engine& sine = rig.Make(T::SineWaveGenerator, {}, 0);
+    Engine& sync = rig.Make(T::OscillatorSynchronisation, {}, 1);
     sync.options[0] = c.octave;
     rig.transpose = c.transpose;
     std::vector<int> at;
@@ -126,29 +111,25 @@ TEST(Sources, SynchronisationRestartsAtTheOctavePeriod) {
 }
 
 TEST(Sources, SynchronisationRestartsSourcesOnly) {
-  // The target sits at position 0, the synchronisation engine at 1 aiming at position `aim`.
-  const struct {
-    T target;
-    int32_t aim;
-  } cases[] = {{T::SineWaveGenerator, 0}, {T::CosineWaveGenerator, 0}, {T::DownSawGenerator, 0}, {T::BasicWave, 0},
-               {T::Amplifier, 0},         {T::WhiteNoiseGenerator, 0}, {T::SineWaveGenerator, 1}, {T::SineWaveGenerator, 2}};
+  // The target sits at position 0 with W0 0.3, W1 0.4 and slot 2 at 7; the synchronisation engine at 1 aims at
+  // position `aim`. A restarted sine starts at its amplitude ("Wet" 75), a cosine likewise in W1.
+  const struct { T target; int32_t aim; float w0, w1, position; } cases[] = {
+      {T::SineWaveGenerator, 0, 0.75f, 0.4f, 0},  {T::CosineWaveGenerator, 0, 0, 0.75f, 0},
+      {T::DownSawGenerator, 0, 0, 0.4f, 0},       {T::BasicWave, 0, 0, 0.4f, 0},
+      {T::Amplifier, 0, 0.3f, 0.4f, 7},           {T::WhiteNoiseGenerator, 0, 0.3f, 0.4f, 7},
+      {T::SineWaveGenerator, 1, 0.3f, 0.4f, 7},   {T::SineWaveGenerator, 2, 0.3f, 0.4f, 7}};
   for (const auto& c : cases) {
     EngineRig rig;
-    Engine& target = rig.Make(Id(c.target), 0);
-    Engine& sync = rig.Make(Id(T::OscillatorSynchronisation), 1);
+    Engine& target = rig.Make(c.target, {}, 0);
+    Engine& sync = rig.Make(T::OscillatorSynchronisation, {}, 1);
     sync.W[0].i = c.aim;
     sync.options[0] = 2;                  // "Oct 3": a period of 450
     sync.slots[0].playPosition = 449.9f;  // the next sample completes it
-    target.W[0].f = 0.3f;
-    target.W[1].f = 0.4f;
-    target.slots[2].playPosition = 7.0f;
+    std::tie(target.W[0].f, target.W[1].f, target.slots[2].playPosition) = std::tuple(0.3f, 0.4f, 7.0f);
     EXPECT_EQ(rig.Step(sync, 0.1f, 0.2f).left, 0.1f);  // the bus passes untouched
-    const bool restarted = c.aim == 0 && Id(c.target) < Id(T::WhiteNoiseGenerator);
-    const float f1 = target.F[1];
-    EXPECT_EQ(target.W[0].f, !restarted ? 0.3f : c.target == T::SineWaveGenerator ? f1 : 0.0f) << Id(c.target) << " aim " << c.aim;
-    EXPECT_EQ(target.W[1].f, restarted && c.target == T::CosineWaveGenerator ? f1 : 0.4f) << Id(c.target) << " aim " << c.aim;
-    EXPECT_EQ(target.slots[2].playPosition, restarted ? 0.0f : 7.0f) << Id(c.target) << " aim " << c.aim;
-    EXPECT_NEAR(sync.slots[0].playPosition, 449.9f + 2.66968f - 450.0f, 1e-3f);
+    const auto after = std::tuple(target.W[0].f, target.W[1].f, target.slots[2].playPosition);
+    EXPECT_EQ(after, std::tuple(c.w0, c.w1, c.position)) << c.target << " aim " << c.aim;
+    EXPECT_NEAR(sync.slots[0].playPosition, 449.9f + 2.66968f - 450.0f, 1e-3f);  // the phase keeps its overshoot
   }
 }
 
@@ -162,88 +143,73 @@ void LoadWave(EngineRig& rig, Engine& e, int s, const std::vector<float>& data, 
 }
 
 TEST(WavePlayers, PlaybackStepLoopAndDamagedLoops) {
-  const struct {
-    const char* name;
-    int32_t rate, offset;  // offset: pitch - root
-    bool quality;
-    uint32_t looped, loopStart, loopEnd;
-    std::vector<float> expected;
-  } cases[] = {
-      {"root", 44100, 0, false, 0, 0, 5, {1, 2, 4, 8, 16, 32, 0, 0}},
-      {"root hq", 44100, 0, true, 0, 0, 5, {1, 2, 4, 8, 16, 32, 0, 0}},
-      {"root at 22050", 22050, -1200, false, 0, 0, 5, {1, 2, 4, 8, 16, 32, 0, 0}},
-      {"root at 22050 hq", 22050, -1200, true, 0, 0, 5, {1, 2, 4, 8, 16, 32, 0, 0}},
-      {"octave up", 44100, 1200, false, 0, 0, 5, {1, 4, 16, 0, 0, 0, 0, 0}},
-      {"octave up hq", 44100, 1200, true, 0, 0, 5, {1.5f, 6, 24, 0, 0, 0, 0, 0}},
-      {"loop", 44100, 1200, false, 1, 1, 4, {1, 4, 2, 8, 2, 8, 2, 8}},
-      {"loop hq", 44100, 1200, true, 1, 1, 4, {1.5f, 6, 3, 5, 3, 5, 3, 5}},
-      {"loop end at length", 44100, 1200, false, 1, 0, 6, {1, 4, 16, 0, 0, 0, 0, 0}},
-      {"loop end at length hq", 44100, 1200, true, 1, 0, 6, {1.5f, 6, 24, 0, 0, 0, 0, 0}},
-      {"loop end past length hq", 44100, 2400, true, 1, 0, 100, {3.75f, 24, 0, 0, 0, 0, 0, 0}},
-      {"loop start above end", 44100, 0, false, 1, 4, 2, {1, 2, 4, 8, 16, 32, 0, 0}},
-      {"loop start above end hq", 44100, 0, true, 1, 4, 2, {1, 2, 4, 8, 16, 32, 0, 0}},
-  };
+  // Offset is the pitch less the root; a loop end at or past the length, or a start above the end, plays as no
+  // loop. At the root both routines give the samples themselves.
+  using Out = std::vector<float>;
+  const Out ramp = {1, 2, 4, 8, 16, 32, 0, 0};
+  const struct { const char* name; int32_t rate, offset; uint32_t looped, loopStart, loopEnd; Out standard, hq; }
+  cases[] = {
+      {"root", 44100, 0, 0, 0, 5, ramp, ramp},
+      {"root at 22050", 22050, -1200, 0, 0, 5, ramp, ramp},
+      {"octave up", 44100, 1200, 0, 0, 5, {1, 4, 16, 0, 0, 0, 0, 0}, {1.5f, 6, 24, 0, 0, 0, 0, 0}},
+      {"loop", 44100, 1200, 1, 1, 4, {1, 4, 2, 8, 2, 8, 2, 8}, {1.5f, 6, 3, 5, 3, 5, 3, 5}},
+      {"loop end at length", 44100, 1200, 1, 0, 6, {1, 4, 16, 0, 0, 0, 0, 0}, {1.5f, 6, 24, 0, 0, 0, 0, 0}},
+      {"loop end past length", 44100, 2400, 1, 0, 100, {1, 16, 0, 0, 0, 0, 0, 0}, {3.75f, 24, 0, 0, 0, 0, 0, 0}},
+      {"loop start above end", 44100, 0, 1, 4, 2, ramp, ramp}};
   for (const auto& c : cases) {
-    EngineRig rig(c.rate);
-    Engine& e = rig.Make(Id(T::BasicWave));
-    LoadWave(rig, e, 0, kRamp);
-    e.slots[0].looped = c.looped;
-    e.slots[0].loopStart = c.loopStart;
-    e.slots[0].loopEnd = c.loopEnd;
-    const std::vector<float> out = rig.RunLeft(e, 8, kRoot + c.offset, c.quality);
-    for (size_t i = 0; i < out.size(); ++i) EXPECT_FLOAT_EQ(out[i], c.expected[i]) << c.name << " sample " << i;
+    for (bool quality : {false, true}) {
+      EngineRig rig(c.rate);
+      Engine& e = rig.Make(T::BasicWave);
+      LoadWave(rig, e, 0, kRamp);
+      DataSlot& slot = e.slots[0];
+      std::tie(slot.looped, slot.loopStart, slot.loopEnd) = std::tuple(c.looped, c.loopStart, c.loopEnd);
+      const Out out = rig.RunLeft(e, 8, kRoot + c.offset, quality);
+      for (size_t i = 0; i < out.size(); ++i)
+        EXPECT_FLOAT_EQ(out[i], (quality ? c.hq : c.standard)[i]) << c.name << (quality ? " hq " : " ") << i;
+    }
   }
 }
 
 TEST(WavePlayers, SlotsWithoutReadableDataAddNothing) {
-  const struct {
-    const char* name;
-    uint32_t loaded;
-    bool data;
-    uint32_t length;
-    float position;
-  } damages[] = {{"no data", 1, false, 6, 0.0f}, {"length 0", 1, true, 0, 0.0f}, {"not loaded", 0, true, 6, 0.0f},
-                 {"negative position", 1, true, 6, -3.0f}, {"position not a number", 1, true, 6, NAN}};
+  const struct { const char* name; uint32_t loaded; bool data; uint32_t length; float position; } damages[] = {
+      {"no data", 1, false, 6, 0.0f}, {"length 0", 1, true, 0, 0.0f}, {"not loaded", 0, true, 6, 0.0f},
+      {"negative position", 1, true, 6, -3.0f}, {"position not a number", 1, true, 6, NAN}};
   for (T type : {T::BasicWave, T::MultisampledWave, T::CombinedWave, T::StereoWave}) {
     for (const auto& d : damages) {
       for (bool quality : {false, true}) {
         EngineRig rig;
-        Engine& e = rig.Make(Id(type));
+        Engine& e = rig.Make(type);
         LoadWave(rig, e, 0, kRamp);
         DataSlot& slot = e.slots[0];
-        slot.loaded = d.loaded;
-        slot.length = d.length;
-        slot.playPosition = d.position;
+        std::tie(slot.loaded, slot.length, slot.playPosition) = std::tuple(d.loaded, d.length, d.position);
         if (!d.data) slot.data.reset();
         const MixBus out = rig.Step(e, 0.25f, -0.5f, kRoot, quality);
-        EXPECT_TRUE(out.left == 0.25f && out.right == -0.5f) << Id(type) << " " << d.name;
+        EXPECT_TRUE(out.left == 0.25f && out.right == -0.5f) << type << " " << d.name << (quality ? " hq" : "");
       }
     }
   }
 }
 
 TEST(WavePlayers, MultisampledChoosesFirstSlotWhoseRangeReaches) {
-  const struct {
-    int32_t pitch;
-    int slot;
-    bool chosenEnded;
-  } cases[] = {{1500, 0, false}, {2000, 0, false}, {2001, 1, false}, {3000, 1, false}, {3001, 2, false},
-               {6099, 2, false}, {-40, 0, false},  {9000, 2, false},  {1000, 0, true},   {2500, 1, true}};
+  // Slots 0, 1, 2 reach up to pitches 2000, 3000, 6099 and play 0.1, 0.2, 0.3; an ended choice plays nothing.
+  const struct { int32_t pitch; int slot; bool chosenEnded; } cases[] = {
+      {1500, 0, false}, {2000, 0, false}, {2001, 1, false}, {3000, 1, false}, {3001, 2, false},
+      {6099, 2, false}, {-40, 0, false},  {9000, 2, false},  {1000, 0, true},   {2500, 1, true}};
   const float values[] = {0.1f, 0.2f, 0.3f};
+  const int32_t upper[] = {2000, 3000, 6099};
   for (const auto& c : cases) {
     EngineRig rig;
-    Engine& e = rig.Make(Id(T::MultisampledWave));
-    const int32_t upper[] = {2000, 3000, 6099};
+    Engine& e = rig.Make(T::MultisampledWave);
     for (int s = 0; s < 3; ++s) LoadWave(rig, e, s, std::vector<float>(8, values[s]), upper[s]);
     if (c.chosenEnded) e.slots[c.slot].playPosition = 8.0f;
     EXPECT_EQ(rig.Step(e, 0.0f, 0.0f, c.pitch).left, c.chosenEnded ? 0.0f : values[c.slot]) << "pitch " << c.pitch;
     for (int s = 0; s < 3; ++s) {
       const float before = c.chosenEnded && s == c.slot ? 8.0f : 0.0f;
-      EXPECT_EQ(e.slots[s].playPosition != before, s == c.slot && !c.chosenEnded) << "pitch " << c.pitch << " slot " << s;
+      EXPECT_EQ(e.slots[s].playPosition != before, s == c.slot && !c.chosenEnded) << c.pitch << " slot " << s;
     }
   }
   EngineRig rig;  // no slot's range reaches the pitch
-  Engine& e = rig.Make(Id(T::MultisampledWave));
+  Engine& e = rig.Make(T::MultisampledWave);
   LoadWave(rig, e, 0, kRamp, 2000);
   EXPECT_EQ(rig.Step(e, 0.5f, 0.5f, 2001).left, 0.5f);
 }
@@ -251,28 +217,22 @@ TEST(WavePlayers, MultisampledChoosesFirstSlotWhoseRangeReaches) {
 TEST(WavePlayers, EndedSlotsAndWetDryMix) {
   // "Wet" 9 on input (0.4, -0.2): mixing the input with itself then differs from the input in the last bit,
   // so an ended player that still mixes can be told from one that leaves the bus alone.
-  const struct {
-    T type;
-    bool ended, untouched;
-    float addLeft, addRight;
-  } cases[] = {{T::BasicWave, true, true, 0, 0},   {T::MultisampledWave, true, true, 0, 0}, {T::CombinedWave, true, false, 0, 0},
-               {T::StereoWave, true, false, 0, 0}, {T::BasicWave, false, false, 1, 1},      {T::CombinedWave, false, false, 3, 3},
-               {T::StereoWave, false, false, 1, 2}};
+  const struct { T type; bool ended, untouched; float addLeft, addRight; } cases[] = {
+      {T::BasicWave, true, true, 0, 0},   {T::MultisampledWave, true, true, 0, 0}, {T::CombinedWave, true, false, 0, 0},
+      {T::StereoWave, true, false, 0, 0}, {T::BasicWave, false, false, 1, 1},     {T::CombinedWave, false, false, 3, 3},
+      {T::StereoWave, false, false, 1, 2}};
   const MixBus in{0.4f, -0.2f};
   for (const auto& c : cases) {
     EngineRig rig;
-    Engine& e = rig.Make(Id(c.type));
-    SetParameter(e, 0, 9);
+    Engine& e = rig.Make(c.type, {{0, 9}});
     LoadWave(rig, e, 0, {1.0f, 1.0f});
     LoadWave(rig, e, 1, {2.0f, 2.0f});
     if (c.ended) e.slots[0].playPosition = e.slots[1].playPosition = 2.0f;
     const auto mix = [&](float input, float add) { return (input + add) * e.F[0] + input * e.C[0]; };
     const MixBus expected = c.untouched ? in : MixBus{mix(in.left, c.addLeft), mix(in.right, c.addRight)};
-    if (c.ended && !c.untouched) {
-      ASSERT_NE(expected.left, in.left);
-    }
+    ASSERT_TRUE(!c.ended || c.untouched || expected.left != in.left);
     const MixBus out = rig.Step(e, in.left, in.right, kRoot);
-    EXPECT_TRUE(out.left == expected.left && out.right == expected.right) << Id(c.type) << " ended " << c.ended;
+    EXPECT_TRUE(out.left == expected.left && out.right == expected.right) << c.type << " ended " << c.ended;
   }
 }
 

@@ -2,6 +2,9 @@
 // A small rig for driving one engine sample by sample: tables, a rate, a tempo and a voice of nine engines.
 #include <array>
 #include <memory>
+#include <ostream>
+#include <random>
+#include <utility>
 #include <vector>
 
 #include "engines/contract.h"
@@ -9,7 +12,25 @@
 #include "shell/tables.h"
 #include "support/fake_dialogs.h"
 
-namespace tonforge::testing {
+namespace tonforge {
+
+// Failure messages name the engine type.
+inline std::ostream& operator<<(std::ostream& out, EngineTypeId type) {
+  return out << BuildEngineCatalog()[static_cast<uint32_t>(type)].name.data();
+}
+
+namespace testing {
+
+using Settings = std::vector<std::pair<int, int32_t>>;  // (parameter, value)
+
+// Uniform noise in -1..1, the same for a given seed on every run.
+inline std::vector<float> Noise(int n, unsigned seed = 7) {
+  std::minstd_rand gen(seed);
+  std::uniform_real_distribution<float> u(-1.0f, 1.0f);
+  std::vector<float> v(n);
+  for (float& x : v) x = u(gen);
+  return v;
+}
 
 struct EngineRig {
   explicit EngineRig(int32_t sampleRate = 44100) {
@@ -21,11 +42,12 @@ struct EngineRig {
     ctx.ticksPerBeat = &ticksPerBeat;
   }
 
-  // Makes chain position `position` of the voice a track-style engine of `type` with its own buffers,
-  // prepared at the rig's rate.
-  Engine& Make(uint32_t type, int position = 0) {
+  // Makes chain position `position` of the voice a track-style engine of `type` with its own buffers and the
+  // given parameters, prepared at the rig's rate.
+  Engine& Make(EngineTypeId type, const Settings& params = {}, int position = 0) {
     Engine& e = chain[position];
-    InitTrackEngine(e, type, dialogs);
+    InitTrackEngine(e, static_cast<uint32_t>(type), dialogs);
+    for (auto [k, v] : params) SetParameter(e, k, v);
     PrepareEngine(e, rate);
     return e;
   }
@@ -65,6 +87,12 @@ struct EngineRig {
     e.loadedSlotCount = count;
   }
 
+  // A modulator slot that holds one value for ever.
+  void Hold(Engine& e, int s, float value) {
+    LoadSlot(e, s, {value}, true);
+    e.slots[s].looped = 1;
+  }
+
   FakeDialogs dialogs;
   std::unique_ptr<Tables> tables = std::make_unique<Tables>();
   OutputRate rate;
@@ -75,4 +103,5 @@ struct EngineRig {
   int32_t transpose = 0;
 };
 
-}  // namespace tonforge::testing
+}  // namespace testing
+}  // namespace tonforge
