@@ -9,7 +9,7 @@
 #include "audio/playback.h"
 #include "audio/render.h"
 #include "audio/voice.h"
-#include "programs/file_fixtures.h"
+#include "support/file_rig.h"
 #include "programs/program_file.h"
 #include "programs/program_list.h"
 #include "sequencer/song.h"
