@@ -153,7 +153,7 @@ TEST(SongFile, LegacyFileUpgradesProgramAndChainEnginesOnly) {
 TEST(SongFile, LoadingSettlesWhatTheFileLeavesOpen) {
   FileRig rig;
   for (int i = 0; i < 3; ++i) rig.AddTrack();
-  rig.Add(1, {{10, kPhrase, 9, 0}, {20, kPhrase, 3, 0}, {30, kPhrase, 2, 0}});
+  rig.Add(1, {{10, kPhrase, 9, 0}, {20, kPhrase, 3, 0}, {30, kPhrase, 4, 0}});
   rig.Add(2, {{96, 1, 1, 0}, {48, 1, 2, 0}, {96, 1, 3, 0}, {0, 1, 4, 0}});  // out of order
   rig.Add(0, {{0, kEnd, 0, 0}});
   rig.TrackNo(0).events.First()->tick = 50;  // the tempo event moved by the shifting commands
@@ -169,7 +169,7 @@ TEST(SongFile, LoadingSettlesWhatTheFileLeavesOpen) {
   FileRig loaded;
   SetOutputRate(loaded.app.rate, 11025, 120.0f, 48);
   ASSERT_EQ(loaded.Load(bytes), SongFileResult::Done);
-  EXPECT_EQ(loaded.Events(1), (Rows{{10, kPhrase, 3, 0}, {20, kPhrase, 3, 0}, {30, kPhrase, 2, 0}}));
+  EXPECT_EQ(loaded.Events(1), (Rows{{10, kPhrase, 3, 0}, {20, kPhrase, 3, 0}, {30, kPhrase, 3, 0}}));
   EXPECT_EQ(loaded.Events(2), (Rows{{0, 1, 4, 0}, {48, 1, 2, 0}, {96, 1, 1, 0}, {96, 1, 3, 0}}));
   EXPECT_EQ(loaded.Events(0), (Rows{{50, kTempo, 120, 0}, {0, kEnd, 0, 0}}));
   EXPECT_EQ(loaded.TrackNo(3).chain[4].type, 0u);
