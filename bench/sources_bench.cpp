@@ -25,10 +25,10 @@ struct SourceRig : bench::EngineBench {
     InitProgramEngine(chain[0], static_cast<uint32_t>(EngineTypeId::DownSawGenerator));
     Engine& e = chain[1];
     InitProgramEngine(e, type);
-    const EngineType& spec = BuildEngineCatalog()[type];
+    const EngineType& engineType = BuildEngineCatalog()[type];
     for (int s = 0; s < kDataSlotCount; ++s) {
-      if (spec.dataSlots[s].kind == SlotKind::None) break;
-      LoadLoopedSlot(e.slots[s], spec.dataSlots[s].kind == SlotKind::Modulator);
+      if (engineType.dataSlots[s].kind == SlotKind::None) break;
+      LoadLoopedSlot(e.slots[s], engineType.dataSlots[s].kind == SlotKind::Modulator);
       e.loadedSlotCount = static_cast<uint32_t>(s + 1);
     }
     PrepareEngine(chain[0], rate);

@@ -30,9 +30,9 @@ bool IsTrackEngineParameter(int32_t type) {
 // otherwise it becomes a reset of the engine.
 void FitParameterEvent(const Engine* engine, Event& e) {
   if (engine != nullptr && IsKnownType(engine->type) && e.valueA >= 0 && e.valueA < kParameterCount) {
-    const ParameterSpec& spec = BuildEngineCatalog()[engine->type].parameters[e.valueA];
-    if (spec.present != 0) {
-      e.valueB = std::clamp(e.valueB, spec.minimum, spec.maximum);
+    const ParameterSpec& param = BuildEngineCatalog()[engine->type].parameters[e.valueA];
+    if (param.present != 0) {
+      e.valueB = std::clamp(e.valueB, param.minimum, param.maximum);
       return;
     }
   }

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <functional>
 
-#include "file_fixtures.h"
 #include "programs/data_slot_commands.h"
 #include "programs/wave_import.h"
+#include "support/file_rig.h"
 
 namespace tonforge {
 namespace {
@@ -32,24 +32,15 @@ struct WaveLayout {
   bool withData = true;
 };
 
-void Put16(std::vector<uint8_t>& b, uint16_t v) {
-  b.push_back(static_cast<uint8_t>(v));
-  b.push_back(static_cast<uint8_t>(v >> 8));
-}
-void Put32(std::vector<uint8_t>& b, uint32_t v) {
-  Put16(b, static_cast<uint16_t>(v));
-  Put16(b, static_cast<uint16_t>(v >> 16));
-}
+void Put16(std::vector<uint8_t>& b, uint16_t v) { b.insert(b.end(), {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)}); }
+void Put32(std::vector<uint8_t>& b, uint32_t v) { Put16(b, static_cast<uint16_t>(v)), Put16(b, static_cast<uint16_t>(v >> 16)); }
 void PutId(std::vector<uint8_t>& b, const char* id) { b.insert(b.end(), id, id + 4); }
 
 // A RIFF WAVE file: "fmt ", an optional "smpl" and the "data" chunk, in that order.
 std::vector<uint8_t> MakeWave(const WaveLayout& w) {
   std::vector<uint8_t> b;
-  PutId(b, "RIFF");
-  Put32(b, 0);  // the RIFF size is never consulted
-  PutId(b, "WAVE");
-  PutId(b, "fmt ");
-  Put32(b, 16);
+  PutId(b, "RIFF"), Put32(b, 0);  // the RIFF size is never consulted
+  PutId(b, "WAVE"), PutId(b, "fmt "), Put32(b, 16);
   Put16(b, w.format);
   Put16(b, w.channels);
   Put32(b, w.rate);
@@ -58,18 +49,13 @@ std::vector<uint8_t> MakeWave(const WaveLayout& w) {
   Put16(b, w.bits);
   if (w.smpl) {
     const std::size_t start = b.size();
-    PutId(b, "smpl");
-    Put32(b, w.smpl->size);
-    b.resize(start + 20, 0);
-    Put32(b, w.smpl->unityNote);
-    b.resize(start + 52, 0);
-    Put32(b, w.smpl->loopStart);
-    Put32(b, w.smpl->loopEnd);
+    PutId(b, "smpl"), Put32(b, w.smpl->size);
+    b.resize(start + 20, 0), Put32(b, w.smpl->unityNote);
+    b.resize(start + 52, 0), Put32(b, w.smpl->loopStart), Put32(b, w.smpl->loopEnd);
     b.resize(start + 8 + w.smpl->size, 0);
   }
   if (w.withData) {
-    PutId(b, "data");
-    Put32(b, static_cast<uint32_t>(w.samples.size() * 2));
+    PutId(b, "data"), Put32(b, static_cast<uint32_t>(w.samples.size() * 2));
     for (int16_t s : w.samples) Put16(b, static_cast<uint16_t>(s));
   }
   return b;
@@ -90,15 +76,10 @@ TEST(WaveImport, SamplesConvertExactly) {
   ASSERT_EQ(s.length, pcm.size());
   const float expected[] = {-1.0f, 1.0f, 0.0f, -1.0f / 32768.0f, 1.0f / 32767.0f, 16384.0f / 32767.0f, -0.5f};
   for (std::size_t i = 0; i < pcm.size(); ++i) EXPECT_FLOAT_EQ(s.data[i], expected[i]) << pcm[i];
-  EXPECT_EQ(s.data[0], -1.0f);
-  EXPECT_EQ(s.data[1], 1.0f);
-  EXPECT_EQ(s.loaded, 1u);
-  EXPECT_EQ(s.looped, 0u);
-  EXPECT_EQ(s.loopStart, 0u);
-  EXPECT_EQ(s.loopEnd, pcm.size() - 1);
-  EXPECT_EQ(s.rootOrRate.i, 2450);
+  EXPECT_TRUE(s.data[0] == -1.0f && s.data[1] == 1.0f);  // the ends exactly
+  EXPECT_EQ(std::tuple(s.loaded, s.looped, s.loopStart, s.loopEnd, s.rootOrRate.i, e.loadedSlotCount),
+            std::tuple(1u, 0u, 0u, 6u, 2450, 1u));
   EXPECT_STREQ(s.name.data(), "Kick");
-  EXPECT_EQ(e.loadedSlotCount, 1u);
 
   // 44100 data bytes as modulator data: 22050 samples stepping at 0.05; an odd last byte is dropped.
   Engine m = MakeEngine(EngineTypeId::AmplitudeModulation);
@@ -118,9 +99,7 @@ TEST(WaveImport, SamplesConvertExactly) {
     cut.pop_back();  // half of the last sample
     PutU32(cut, cut.size() - 7 - 4, stated);
     ASSERT_TRUE(ImportWave(e, 2, cut, "cut.wav", false, dialogs)) << stated;
-    EXPECT_EQ(e.slots[2].length, 3u) << stated;
-    EXPECT_EQ(e.slots[2].data[2], 7.0f / 32767.0f);
-    EXPECT_EQ(e.slots[2].loopEnd, 2u);
+    EXPECT_EQ(std::tuple(e.slots[2].length, e.slots[2].loopEnd, e.slots[2].data[2]), std::tuple(3u, 2u, 7.0f / 32767.0f)) << stated;
   }
   EXPECT_TRUE(dialogs.shown.empty());
 }
@@ -129,13 +108,8 @@ TEST(WaveImport, SlotNames) {
   const struct {
     const char* path;
     const char* name;
-  } cases[] = {
-      {"/w/Kick.Hard.wav", "Kick"},
-      {"/w/ABCDEFGHIJKLMNOPQRST.wav", "ABCDEFGHIJKLMNO"},
-      {"/a.b/noext", "noext"},
-      {"plain.wav", "plain"},
-      {"/w/.hidden.wav", ""},
-  };
+  } cases[] = {{"/w/Kick.Hard.wav", "Kick"}, {"/w/ABCDEFGHIJKLMNOPQRST.wav", "ABCDEFGHIJKLMNO"}, {"/a.b/noext", "noext"},
+               {"plain.wav", "plain"},       {"/w/.hidden.wav", ""}};
   for (const auto& c : cases) EXPECT_STREQ(SlotNameFromPath(c.path).data(), c.name) << c.path;
 }
 
@@ -164,9 +138,7 @@ TEST(WaveImport, SampleChunkRootPitchAndLoop) {
     const DataSlot& s = e.slots[0];
     if (modulator) EXPECT_FLOAT_EQ(s.rootOrRate.f, 1000 * 2.2675738e-6f) << c.what;
     else EXPECT_EQ(s.rootOrRate.i, c.root) << c.what;
-    EXPECT_EQ(s.looped, c.looped) << c.what;
-    EXPECT_EQ(s.loopStart, c.loopStart) << c.what;
-    EXPECT_EQ(s.loopEnd, c.loopEnd) << c.what;
+    EXPECT_EQ(std::tuple(s.looped, s.loopStart, s.loopEnd), std::tuple(c.looped, c.loopStart, c.loopEnd)) << c.what;
   }
 }
 
@@ -202,18 +174,15 @@ TEST(WaveImport, RefusedFilesLeaveTheSlotAlone) {
     if (c.damage) c.damage(bytes);
     EXPECT_FALSE(ImportWave(e, 0, bytes, "/w/New.wav", false, dialogs)) << c.what;
     ASSERT_EQ(dialogs.shown.size(), 1u) << c.what;
-    EXPECT_EQ(dialogs.shown[0].caption, "Error");
-    EXPECT_EQ(dialogs.shown[0].text, c.message) << c.what;
-    EXPECT_EQ(e.slots[0].data.get(), before) << c.what;
-    EXPECT_EQ(e.slots[0].length, 5u);
-    EXPECT_STREQ(e.slots[0].name.data(), "Old");
+    EXPECT_EQ(dialogs.shown[0].caption + ": " + dialogs.shown[0].text, std::string("Error: ") + c.message) << c.what;
+    EXPECT_EQ(std::tuple(e.slots[0].data.get(), e.slots[0].length, std::string(e.slots[0].name.data())), std::tuple(before, 5u, "Old")) << c.what;
   }
 }
 
 TEST(WaveImport, MultisampledKeyRangesThroughTheCommands) {
   FileRig rig;
   Program& p = rig.AddProgram("Piano");
-  InitProgramEngine(p.engines[2], static_cast<uint32_t>(EngineTypeId::MultisampledWave));
+  InitProgramEngine(p.engines[2], testing::Id(EngineTypeId::MultisampledWave));
   rig.app.chainEditor.chainMode = 1;
   rig.app.chainEditor.selectedPosition = 2;
   WriteBytes(rig.dir.File("low.wav"), MakeWave({}));
@@ -230,9 +199,7 @@ TEST(WaveImport, MultisampledKeyRangesThroughTheCommands) {
   Engine& e = p.engines[2];
   RunSlotCommand(rig.app, SlotCommand::RootPitch, 0, 3600);
   RunSlotCommand(rig.app, SlotCommand::RootPitch, 2, 6000);
-  EXPECT_EQ(e.slots[0].upperPitch, 4800);
-  EXPECT_EQ(e.slots[2].upperPitch, 6099);
-  EXPECT_EQ(e.loadedSlotCount, 1u);
+  EXPECT_EQ(std::tuple(e.slots[0].upperPitch, e.slots[2].upperPitch, e.loadedSlotCount), std::tuple(4800, 6099, 1u));
   RunSlotCommand(rig.app, SlotCommand::Clear, 2);
   EXPECT_EQ(e.slots[0].upperPitch, 6099);
   EXPECT_EQ(e.slots[2].loaded, 0u);
@@ -260,17 +227,14 @@ TEST(DataSlotCommands, ReverseMirrorsLoopPoints) {
     s.loopStart = c.loopStart;
     s.loopEnd = c.loopEnd;
     ReverseSlot(s);
-    EXPECT_EQ(s.loopStart, c.mirroredStart) << c.loopStart << ".." << c.loopEnd;
-    EXPECT_EQ(s.loopEnd, c.mirroredEnd) << c.loopStart << ".." << c.loopEnd;
-    EXPECT_EQ(s.reversed, 1u);
-    EXPECT_EQ(s.data[0], 1.0f + 4.0f / 1024.0f);
-    EXPECT_EQ(s.data[4], 1.0f);
+    EXPECT_EQ(std::tuple(s.loopStart, s.loopEnd), std::tuple(c.mirroredStart, c.mirroredEnd)) << c.loopStart << ".." << c.loopEnd;
+    EXPECT_EQ(std::tuple(s.reversed, s.data[0], s.data[4]), std::tuple(1u, 1.0f + 4.0f / 1024.0f, 1.0f));
   }
 }
 
 TEST(DataSlotCommands, InvertLoopGainPeriodAndClear) {
   FileRig rig;
-  Track& t = rig.AddTrack("Song");
+  Track& t = rig.TrackNo(0);
   InitTrackEngine(t.chain[0], static_cast<uint32_t>(EngineTypeId::AmplitudeModulation), rig.dialogs);
   FillSlot(t.chain[0], 0, 441000, -0.5f);
   std::copy_n("Sweep", 5, t.chain[0].slots[0].name.begin());
@@ -307,13 +271,9 @@ TEST(DataSlotCommands, InvertLoopGainPeriodAndClear) {
   s.playPosition = 12.5f;
   EXPECT_FALSE(RunSlotCommand(rig.app, SlotCommand::Clear, 0));
   EXPECT_FALSE(s.data);
-  EXPECT_EQ(s.length, 0u);
-  EXPECT_EQ(s.loopEnd, 0u);
-  EXPECT_EQ(s.inverted, 0u);
-  EXPECT_EQ(s.playPosition, 0.0f);
-  EXPECT_STREQ(s.name.data(), "Sweep");
+  EXPECT_EQ(std::tuple(s.length, s.loopEnd, s.inverted, s.playPosition, t.chain[0].loadedSlotCount), std::tuple(0u, 0u, 0u, 0.0f, 0u));
+  EXPECT_STREQ(s.name.data(), "Sweep");  // the name and the gain stay
   EXPECT_FLOAT_EQ(s.gain, 0.5f);
-  EXPECT_EQ(t.chain[0].loadedSlotCount, 0u);
 }
 
 }  // namespace

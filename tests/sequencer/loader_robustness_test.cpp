@@ -9,7 +9,7 @@
 #include "programs/program_file.h"
 #include "programs/wave_import.h"
 #include "sequencer/song_clock.h"
-#include "support/song_file_rig.h"
+#include "support/file_rig.h"
 
 namespace tonforge {
 namespace {
@@ -19,7 +19,7 @@ using testing::FakeDialogs;
 using testing::FillSlot;
 using testing::Id;
 using testing::Type;
-using Rig = testing::SongFileRig;
+using Rig = testing::FileRig;
 
 // Damaged copies of `good`: every length up to 64 and `cuts` more spread over the file, then `flips` copies
 // with one to three bytes, or a whole word, overwritten; half of those land in the first `headerBytes`.

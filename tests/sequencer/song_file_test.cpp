@@ -1,23 +1,24 @@
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cmath>
 #include <functional>
 
 #include "programs/program_file.h"
-#include "support/song_file_rig.h"
+#include "support/file_rig.h"
 
 namespace tonforge {
 namespace {
 
+using testing::Bits;
 using testing::BuildRichSong;
+using testing::Describe;
+using testing::FileRig;
 using testing::FillSlot;
 using testing::FirstDifference;
 using testing::GetU32;
 using testing::Id;
 using testing::PutU32;
 using testing::ReadBytes;
-using testing::SongFileRig;
 using testing::WriteBytes;
 
 constexpr std::size_t kHeader = 4 + kSongImageSize;  // where the first program (or the GlobalTrack) starts
@@ -26,36 +27,32 @@ constexpr int32_t kNoteOn = testing::Type(EventType::NoteOn);
 constexpr int32_t kPhrase = testing::Type(EventType::Phrase);
 constexpr int32_t kEnd = testing::Type(EventType::End);
 
-uint32_t Bits(float v) { return std::bit_cast<uint32_t>(v); }
-std::vector<uint8_t> Saved(SongFileRig& rig) { return EncodeSong(rig.app); }
+using Rows = std::vector<testing::EventRow>;
+std::vector<uint8_t> Saved(FileRig& rig) { return EncodeSong(rig.app); }
 
 TEST(SongFile, ImageSizesAndFieldOffsets) {
   // Each row adds to a new song and states the bytes it adds.
   const struct {
     const char* what;
-    std::function<void(SongFileRig&)> add;
+    std::function<void(FileRig&)> add;
     std::size_t added;
   } rows[] = {
-      {"nothing", [](SongFileRig&) {}, 0},
-      {"two empty tracks", [](SongFileRig& r) { r.AddTrack(), r.AddTrack(); }, 2 * 11332},
-      {"a track with three events", [](SongFileRig& r) { r.AddTrack(), r.Add(1, {{0, 2, 0, 0}, {1, 1, 0, 0}, {2, 1, 0, 0}}); }, 11332 + 48},
-      {"an empty program", [](SongFileRig& r) { NewProgram(r.app); }, 5648},
+      {"nothing", [](FileRig&) {}, 0},
+      {"two empty tracks", [](FileRig& r) { r.AddTrack(), r.AddTrack(); }, 2 * 11332},
+      {"a track with three events", [](FileRig& r) { r.AddTrack(), r.Add(1, {{0, 2, 0, 0}, {1, 1, 0, 0}, {2, 1, 0, 0}}); }, 11332 + 48},
+      {"an empty program", [](FileRig& r) { NewProgram(r.app); }, 5648},
       {"a program with slots of 1000 and 10 samples",
-       [](SongFileRig& r) {
-         Engine& e = NewProgram(r.app)->engines[3];
-         FillSlot(e, 0, 1000, 0.0f);
-         FillSlot(e, 2, 10, 0.0f);
-       },
+       [](FileRig& r) { FillSlot(NewProgram(r.app)->engines[3], 0, 1000, 0), FillSlot(r.ProgramEngine(0, 3), 2, 10, 0); },
        5648 + 4000 + 40},
-      {"song chain sample data", [](SongFileRig& r) { FillSlot(r.TrackNo(0).chain[2], 1, 25, 0.0f); }, 100},
+      {"song chain sample data", [](FileRig& r) { FillSlot(r.TrackNo(0).chain[2], 1, 25, 0.0f); }, 100},
   };
   for (const auto& row : rows) {
-    SongFileRig rig;
+    FileRig rig;
     row.add(rig);
     EXPECT_EQ(Saved(rig).size(), 11484u + row.added) << row.what;
   }
 
-  SongFileRig rig;
+  FileRig rig;
   NewProgram(rig.app);
   rig.AddTrack();
   const auto bytes = Saved(rig);
@@ -85,21 +82,15 @@ TEST(SongFile, ImageSizesAndFieldOffsets) {
 }
 
 TEST(SongFile, SaveLoadSaveIsByteIdentical) {
-  SongFileRig source;
+  FileRig source;
   BuildRichSong(source);
   SetOutputRate(source.app.rate, 22050, 120.0f, 48);
   source.dialogs.paths = {source.dir.File("first.wav")};
   ASSERT_TRUE(SaveSong(source.app));
-  const FileDialogRequest& save = source.dialogs.requests[0];
-  EXPECT_EQ(save.title, "Save Song");
-  EXPECT_EQ(save.defaultName, "My Song.tes");
-  EXPECT_EQ(save.startFolder, source.dir.Root() + "/Songs/");
-  ASSERT_EQ(save.filters.size(), 2u);
-  EXPECT_EQ(save.filters[0].description, "Song Files (*.tes)");
-  EXPECT_EQ(save.filters[0].pattern, "*.tes");
+  EXPECT_EQ(Describe(source.dialogs.requests[0]), "Save Song|My Song.tes|" + source.dir.Root() + "/Songs/|Song Files (*.tes)|*.tes");
   const auto first = ReadBytes(source.dir.File("first.tes"));
 
-  SongFileRig copy;
+  FileRig copy;
   BuildRichSong(copy);  // a different song in the way, replaced whole
   copy.dialogs.paths = {source.dir.File("first.wav")};
   ASSERT_TRUE(LoadSong(copy.app));
@@ -116,7 +107,7 @@ TEST(SongFile, SaveLoadSaveIsByteIdentical) {
   EXPECT_TRUE(copy.app.live.buffers.right[3]);
   EXPECT_TRUE(copy.TrackNo(2).chain[1].left && copy.TrackNo(0).chain[0].right);
   EXPECT_EQ(copy.TrackNo(1).chain[0].slots[0].data[16], 0.25f + 16.0f / 1024.0f);
-  EXPECT_EQ(copy.Events(3), (std::vector<std::array<int32_t, 4>>{{1, kPhrase, 1, 0}, {200, kNoteOn, 1250, 1}}));
+  EXPECT_EQ(copy.Events(3), (Rows{{1, kPhrase, 1, 0}, {200, kNoteOn, 1250, 1}}));
   EXPECT_EQ(copy.TrackNo(3).eventCount, 2);
   EXPECT_EQ(song.currentTrack, 0);
   EXPECT_EQ(song.currentProgram, 0);
@@ -128,7 +119,7 @@ TEST(SongFile, SaveLoadSaveIsByteIdentical) {
 }
 
 TEST(SongFile, LegacyFileUpgradesProgramAndChainEnginesOnly) {
-  SongFileRig rig;
+  FileRig rig;
   Program& p = *NewProgram(rig.app);
   InitProgramEngine(p.engines[0], Id(EngineTypeId::LowPassFilter));
   SetParameter(p.engines[0], 0, 25);
@@ -144,11 +135,10 @@ TEST(SongFile, LegacyFileUpgradesProgramAndChainEnginesOnly) {
   PutU32(bytes, chain, 40);        // the old clipper
   PutU32(bytes, chain + 620, 35);  // the old reverb
 
-  SongFileRig loaded;
+  FileRig loaded;
   ASSERT_EQ(loaded.Load(bytes), SongFileResult::Done);
-  const Engine& filter = loaded.app.song.programs.at(0)->engines[0];
+  const Engine& filter = loaded.ProgramEngine(0, 0);
   EXPECT_EQ(filter.F[0], 0.5f);
-  EXPECT_EQ(filter.C[0], 0.75f);
   EXPECT_EQ(filter.slots[0].gain, std::sqrt(1.25f) - 0.5f);
   const Track& t = loaded.TrackNo(1);
   EXPECT_EQ(t.chain[0].type, Id(EngineTypeId::Clipper));
@@ -161,9 +151,9 @@ TEST(SongFile, LegacyFileUpgradesProgramAndChainEnginesOnly) {
 
 // Bytes a working song can hold that the loader must fix or take as they are.
 TEST(SongFile, LoadingSettlesWhatTheFileLeavesOpen) {
-  SongFileRig rig;
+  FileRig rig;
   for (int i = 0; i < 3; ++i) rig.AddTrack();
-  rig.Add(1, {{10, kPhrase, 9, 0}, {20, kPhrase, 3, 0}, {30, kPhrase, 2, 0}});
+  rig.Add(1, {{10, kPhrase, 9, 0}, {20, kPhrase, 3, 0}, {30, kPhrase, 4, 0}});
   rig.Add(2, {{96, 1, 1, 0}, {48, 1, 2, 0}, {96, 1, 3, 0}, {0, 1, 4, 0}});  // out of order
   rig.Add(0, {{0, kEnd, 0, 0}});
   rig.TrackNo(0).events.First()->tick = 50;  // the tempo event moved by the shifting commands
@@ -176,19 +166,17 @@ TEST(SongFile, LoadingSettlesWhatTheFileLeavesOpen) {
   PutU32(bytes, 4 + 16, 0);              // no ticks per beat
   PutU32(bytes, 4 + kSongSampleRateOffset, 48000);
 
-  SongFileRig loaded;
+  FileRig loaded;
   SetOutputRate(loaded.app.rate, 11025, 120.0f, 48);
   ASSERT_EQ(loaded.Load(bytes), SongFileResult::Done);
-  using Rows = std::vector<std::array<int32_t, 4>>;
-  EXPECT_EQ(loaded.Events(1), (Rows{{10, kPhrase, 3, 0}, {20, kPhrase, 3, 0}, {30, kPhrase, 2, 0}}));
+  EXPECT_EQ(loaded.Events(1), (Rows{{10, kPhrase, 3, 0}, {20, kPhrase, 3, 0}, {30, kPhrase, 3, 0}}));
   EXPECT_EQ(loaded.Events(2), (Rows{{0, 1, 4, 0}, {48, 1, 2, 0}, {96, 1, 1, 0}, {96, 1, 3, 0}}));
   EXPECT_EQ(loaded.Events(0), (Rows{{50, kTempo, 120, 0}, {0, kEnd, 0, 0}}));
   EXPECT_EQ(loaded.TrackNo(3).chain[4].type, 0u);
   EXPECT_FALSE(loaded.TrackNo(3).chain[4].left);
   EXPECT_EQ(loaded.TrackNo(0).chain[1].type, 0u);
-  ASSERT_EQ(loaded.dialogs.shown.size(), 1u);
-  EXPECT_EQ(loaded.dialogs.shown[0].caption, "Information");
-  EXPECT_EQ(loaded.dialogs.shown[0].text, kInvalidEnginesRemoved);
+  EXPECT_EQ(loaded.Messages(), std::vector<std::string>{std::string(kInvalidEnginesRemoved)});
+  EXPECT_EQ(loaded.dialogs.shown.at(0).caption, "Information");
   EXPECT_EQ(loaded.app.song.tempo, 1000.0f);
   EXPECT_EQ(loaded.app.song.ticksPerBeat, 16);
   EXPECT_EQ(loaded.app.rate.sampleRate, 11025);  // not a rate of ours: the OutputRate stays
@@ -197,11 +185,8 @@ TEST(SongFile, LoadingSettlesWhatTheFileLeavesOpen) {
 }
 
 TEST(SongFile, RefusedFilesLeaveTheSongUntouched) {
-  SongFileRig rig;
-  Program& p = *NewProgram(rig.app);
-  InitProgramEngine(p.engines[0], Id(EngineTypeId::BasicWave));
-  FillSlot(p.engines[0], 0, 8, 0.0f);
-  RecountLoadedSlots(p.engines[0]);
+  FileRig rig;
+  testing::Put(NewProgram(rig.app)->engines[0], EngineTypeId::BasicWave, {{0, 8}});
   rig.AddTrack();
   rig.Add(1, {{0, kNoteOn, 2450, 0}});
   ASSERT_TRUE(InitTrackEngine(rig.TrackNo(1).chain[0], Id(EngineTypeId::AmplitudeModulation), rig.dialogs));
@@ -236,7 +221,7 @@ TEST(SongFile, RefusedFilesLeaveTheSongUntouched) {
       {"sample not a number", [](auto& b) { PutU32(b, kHeader + 5648, 0x7f800001); }},
   };
   for (const auto& c : cases) {
-    SongFileRig target;
+    FileRig target;
     BuildRichSong(target);
     const Track* tracks[4];
     for (int32_t i = 0; i < 4; ++i) tracks[i] = &target.TrackNo(i);
@@ -245,16 +230,15 @@ TEST(SongFile, RefusedFilesLeaveTheSongUntouched) {
     auto bytes = good;
     c.apply(bytes);
     EXPECT_EQ(target.Load(bytes), SongFileResult::Invalid) << c.damage;
-    ASSERT_EQ(target.dialogs.shown.size(), 1u) << c.damage;
-    EXPECT_EQ(target.dialogs.shown[0].caption, "Error");
-    EXPECT_EQ(target.dialogs.shown[0].text, "Invalid File");
+    EXPECT_EQ(target.Messages(), std::vector<std::string>{"Invalid File"}) << c.damage;
+    EXPECT_EQ(target.dialogs.shown.at(0).caption, "Error");
     ASSERT_EQ(target.app.song.tracks.Count(), 4) << c.damage;
     for (int32_t i = 0; i < 4; ++i) EXPECT_EQ(&target.TrackNo(i), tracks[i]) << c.damage;
     EXPECT_EQ(target.app.song.programs[1].get(), program);
     EXPECT_EQ(FirstDifference(Saved(target), before), -1) << c.damage;
   }
   // The undamaged bytes load in the same rig, so each refusal above is the damage's doing.
-  SongFileRig target;
+  FileRig target;
   EXPECT_EQ(target.Load(good), SongFileResult::Done);
   EXPECT_EQ(FirstDifference(Saved(target), good), -1);
   // A file that cannot be opened says nothing and changes nothing; a cancelled dialog likewise.
@@ -263,16 +247,20 @@ TEST(SongFile, RefusedFilesLeaveTheSongUntouched) {
   EXPECT_TRUE(target.dialogs.shown.empty());
 }
 
-TEST(SongFile, FailedSavesAreReportedAndKeepTheOldFile) {
-  SongFileRig rig;
-  const std::string keep = rig.dir.File("keep.tes");
-  WriteBytes(keep, {1, 2, 3});
-  std::filesystem::create_directory(keep + ".saving");  // the temporary file cannot be created
-  for (const std::string& path : {rig.dir.File("missing/x.tes"), keep, rig.dir.File("keep.wav")})
-    EXPECT_EQ(SaveSongFile(rig.app, path), SongFileResult::Failed) << path;
-  EXPECT_EQ(rig.dialogs.shown.size(), 3u);
-  EXPECT_EQ(rig.dialogs.shown.back().text, "Could Not Save File");
-  EXPECT_EQ(ReadBytes(keep), (std::vector<uint8_t>{1, 2, 3}));
+// Both savers write beside the target and rename: a failure anywhere is reported and keeps the old file, and a
+// cancelled dialog writes and says nothing.
+TEST(FileSaving, FailedWritesAreReportedAndKeepTheOldFile) {
+  for (const auto& [extension, save] : {std::pair{".tes", &SaveSong}, std::pair{".tep", &SaveProgram}}) {
+    FileRig rig;
+    rig.AddProgram("Lead");
+    const std::string keep = rig.dir.File(std::string("keep") + extension);
+    WriteBytes(keep, {1, 2, 3});
+    std::filesystem::create_directory(keep + ".saving");  // the temporary file cannot be created
+    rig.dialogs.paths = {rig.dir.File("missing/x"), keep, rig.dir.File("keep.wav")};
+    for (int attempt = 0; attempt < 4; ++attempt) EXPECT_FALSE(save(rig.app)) << extension << attempt;
+    EXPECT_EQ(rig.Messages(), std::vector<std::string>(3, "Could Not Save File")) << extension;
+    EXPECT_EQ(ReadBytes(keep), (std::vector<uint8_t>{1, 2, 3})) << extension;
+  }
 }
 
 }  // namespace

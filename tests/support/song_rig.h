@@ -12,8 +12,8 @@
 namespace tonforge::testing {
 
 using EventRow = std::array<int32_t, 4>;  // tick, type, value A, value B
-inline int32_t Type(EventType t) { return static_cast<int32_t>(t); }
-inline uint32_t Id(EngineTypeId t) { return static_cast<uint32_t>(t); }
+inline constexpr int32_t Type(EventType t) { return static_cast<int32_t>(t); }
+inline constexpr uint32_t Id(EngineTypeId t) { return static_cast<uint32_t>(t); }
 
 struct SongRig {
   explicit SongRig(int programs = 0, int32_t tracks = 1) {

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "audio/render.h"
-#include "programs/file_fixtures.h"
+#include "support/file_rig.h"
 #include "programs/program_file.h"
 #include "sequencer/song.h"
 #include "sequencer/song_file.h"

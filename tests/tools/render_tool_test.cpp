@@ -9,7 +9,7 @@
 #include "audio/playback.h"
 #include "audio/render.h"
 #include "audio/voice.h"
-#include "programs/file_fixtures.h"
+#include "support/file_rig.h"
 #include "programs/program_file.h"
 #include "programs/program_list.h"
 #include "sequencer/song.h"
@@ -24,7 +24,7 @@ using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
 
-constexpr int32_t Type(EventType t) { return static_cast<int32_t>(t); }
+using testing::Type;
 
 struct ToolRun {
   int status = -1;
@@ -50,22 +50,17 @@ ToolRun RunTool(const TempDir& dir, const std::string& arguments) {
 // Writes the tiny song and program the runs use: a sine program, one note, End at `endTick` (none when -1),
 // a second End at tick 20 when `earlyEnd`, and the given stored rate.
 void WriteTinySong(const std::string& path, int32_t endTick, bool earlyEnd, int32_t rate) {
-  FakeDialogs dialogs;
-  AppState app(dialogs);
-  StartCore(app, "/");
-  NewSong(app);
-  Program& p = *NewProgram(app);
-  InitProgramEngine(p.engines[0], static_cast<uint32_t>(EngineTypeId::SineWaveGenerator));
-  InitProgramEngine(p.engines[1], static_cast<uint32_t>(EngineTypeId::BasicReverb));
-  ASSERT_TRUE(FitAllPositionBuffers(app));
-  Track& t = *InsertTrack(app);
-  AppendEvent(app, t, {0, Type(EventType::NoteOn), 2450, 0});
-  AppendEvent(app, t, {30, Type(EventType::NoteOff), 0, 0});
-  if (earlyEnd) AppendEvent(app, *TrackAt(app.song, 0), {20, Type(EventType::End), 0, 0});
-  if (endTick >= 0) AppendEvent(app, *TrackAt(app.song, 0), {endTick, Type(EventType::End), 0, 0});
-  SetOutputRate(app.rate, rate, 120.0f, 48);
-  ASSERT_EQ(SaveSongFile(app, path), SongFileResult::Done);
-  WriteBytes(path + ".tep", EncodeProgramFile(p));
+  testing::SongRig rig(1);
+  testing::Put(rig.ProgramEngine(0, 0), EngineTypeId::SineWaveGenerator);
+  testing::Put(rig.ProgramEngine(0, 1), EngineTypeId::BasicReverb);
+  ASSERT_TRUE(FitAllPositionBuffers(rig.app));
+  AppendEvent(rig.app, *InsertTrack(rig.app), {0, Type(EventType::NoteOn), 2450, 0});
+  rig.Add(1, {{30, Type(EventType::NoteOff), 0, 0}});
+  if (earlyEnd) rig.Add(0, {{20, Type(EventType::End), 0, 0}});
+  if (endTick >= 0) rig.Add(0, {{endTick, Type(EventType::End), 0, 0}});
+  SetOutputRate(rig.app.rate, rate, 120.0f, 48);
+  ASSERT_EQ(SaveSongFile(rig.app, path), SongFileResult::Done);
+  WriteBytes(path + ".tep", EncodeProgramFile(*rig.app.song.programs[0]));
 }
 
 // What the synthesizer writes for Load Song and then the render button, through its dialogs and its worker.
@@ -85,7 +80,7 @@ std::vector<uint8_t> RenderButtonFile(const TempDir& dir, const std::string& son
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   StopPlayback(app);
   ShowRenderStatistics(app);
-  lines = app.render.text.LineText(0) + "\n" + app.render.text.LineText(1) + "\n" + app.render.text.LineText(2) + "\n";
+  for (int i = 0; i < 3; ++i) lines += app.render.text.LineText(i) + "\n";
   return ReadBytes(dir.File("button.wav"));
 }
 

@@ -1,19 +1,58 @@
 #pragma once
-// A started core on a temporary program folder holding a new song, and a song with every kind of record, for
-// the song file tests and the loader robustness test.
+// A started core on a temporary program folder holding a new song, byte helpers for the file tests, and a song
+// with every kind of record for the song file tests and the loader robustness test.
+#include <gtest/gtest.h>
+
 #include <algorithm>
-#include <array>
+#include <bit>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
 #include <vector>
 
-#include "programs/file_fixtures.h"
-#include "programs/program_list.h"
-#include "sequencer/song.h"
 #include "sequencer/song_file.h"
+#include "shell/app_state.h"
+#include "support/song_rig.h"
 
 namespace tonforge::testing {
 
-inline constexpr int32_t Type(EventType t) { return static_cast<int32_t>(t); }
-inline constexpr uint32_t Id(EngineTypeId t) { return static_cast<uint32_t>(t); }
+// A fresh folder under the system's temporary folder, removed with everything in it at the end of the test.
+class TempDir {
+public:
+  TempDir() {
+    std::random_device rd;
+    path_ = std::filesystem::temp_directory_path() / ("tonforge-test-" + std::to_string(rd()) + std::to_string(rd()));
+    std::filesystem::create_directories(path_);
+  }
+  ~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  std::string File(const std::string& name) const { return (path_ / name).string(); }
+  std::string Root() const { return path_.string(); }
+
+private:
+  std::filesystem::path path_;
+};
+
+inline std::vector<uint8_t> ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
+}
+inline void PutU32(std::vector<uint8_t>& bytes, std::size_t offset, uint32_t v) {
+  for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+inline uint32_t GetU32(const std::vector<uint8_t>& bytes, std::size_t offset) {
+  uint32_t v = 0;
+  for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(bytes[offset + i]) << (8 * i);
+  return v;
+}
+inline uint32_t Bits(float v) { return std::bit_cast<uint32_t>(v); }
 
 // The first offset at which two files differ (the shorter one's length when one is a prefix), or -1: a failure
 // names the field instead of printing kilobytes.
@@ -22,27 +61,33 @@ inline long FirstDifference(const std::vector<uint8_t>& a, const std::vector<uin
   return i == a.end() && j == b.end() ? -1 : static_cast<long>(i - a.begin());
 }
 
-struct SongFileRig {
-  FakeDialogs dialogs;
-  TempDir dir;
-  AppState app{dialogs};
-  SongFileRig() {
-    StartCore(app, dir.Root());
-    NewSong(app);
-  }
+// Title, default name, start folder and first filter of a file dialog, on one line.
+inline std::string Describe(const FileDialogRequest& r) {
+  return r.title + "|" + r.defaultName + "|" + r.startFolder + "|" + r.filters.at(0).description + "|" + r.filters.at(0).pattern;
+}
 
+// Fills slot k of an engine with n samples counting up from `first` in steps of 1/1024.
+inline void FillSlot(Engine& e, int k, uint32_t n, float first) {
+  DataSlot& s = e.slots[k];
+  s.data = AllocateSamples(n);
+  for (uint32_t i = 0; i < n; ++i) s.data[i] = first + static_cast<float>(i) / 1024.0f;
+  s.length = n;
+  s.loaded = 1;
+  s.loopEnd = n - 1;
+}
+
+struct FileRig : SongRig {
+  TempDir dir;
+  FileRig() { StartCore(app, dir.Root()); }
+
+  Program& AddProgram(const std::string& name) {
+    Program& p = *NewProgram(app);
+    std::fill(std::copy(name.begin(), name.end(), p.name.begin()), p.name.end(), '\0');
+    return p;
+  }
   Track& AddTrack() {
     app.song.currentTrack = app.song.tracks.Count() - 1;
     return *InsertTrack(app);
-  }
-  Track& TrackNo(int32_t i) { return *app.song.tracks.At(i); }
-  void Add(int32_t track, std::initializer_list<EventValues> events) {
-    for (const EventValues& v : events) AppendEvent(app, TrackNo(track), v);
-  }
-  std::vector<std::array<int32_t, 4>> Events(int32_t track) {
-    std::vector<std::array<int32_t, 4>> out;
-    for (Event* e = TrackNo(track).events.First(); e; e = EventList::Next(e)) out.push_back({e->tick, e->type, e->valueA, e->valueB});
-    return out;
   }
   // Loads bytes from a file through the loader the commands use.
   SongFileResult Load(const std::vector<uint8_t>& bytes) {
@@ -61,7 +106,7 @@ inline Engine& Put(Engine& e, EngineTypeId type, std::initializer_list<std::pair
 // Programs with wave, modulator and delay engines; tracks that play both from the first tick with parameter
 // events and a Phrase; track and song chains holding their own data. At rest, as a loaded song is, so its
 // file saves back unchanged.
-inline void BuildRichSong(SongFileRig& rig) {
+inline void BuildRichSong(FileRig& rig) {
   Song& song = rig.app.song;
   std::copy_n("My:Song", 8, rig.TrackNo(0).name.begin());
   song.beatsPerBar = 4;
