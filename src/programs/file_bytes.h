@@ -13,6 +13,10 @@
 
 namespace tonforge {
 
+// The messages every file command shows: a file that fails its checks, and a save that did not complete.
+inline constexpr std::string_view kInvalidFile = "Invalid File";
+inline constexpr std::string_view kSaveFailed = "Could Not Save File";
+
 // Appends little-endian fields to a byte vector.
 class ByteWriter {
 public:

@@ -17,8 +17,6 @@ namespace {
 constexpr char kMagic[] = "UEP1";
 constexpr char kLegacyMagic[] = "TEP1";
 constexpr std::string_view kExtension = ".tep";
-constexpr std::string_view kInvalidFile = "Invalid File";
-constexpr std::string_view kSaveFailed = "Could Not Save File";
 
 // The runtime fields only mean something in a playing copy; a stored program holds them at zero.
 void ClearRuntimeFields(Program& p) {

@@ -13,7 +13,6 @@ namespace tonforge {
 namespace {
 
 constexpr std::string_view kNotAWave = "Not A Wave File";
-constexpr std::string_view kInvalidFile = "Invalid File";
 constexpr std::string_view kFormatRequired = "44100hz 16-Bit Mono PCM Waves Are Required";
 constexpr std::string_view kNoDataChunk = "Could Not Find Data Chunk";
 constexpr std::string_view kNoMemoryForData = "Out Of Memory - Cannot Load Data";

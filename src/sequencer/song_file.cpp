@@ -20,8 +20,6 @@ namespace {
 
 constexpr char kMagic[] = "UES1";
 constexpr char kLegacyMagic[] = "TES1";
-constexpr std::string_view kInvalidFile = "Invalid File";
-constexpr std::string_view kSaveFailed = "Could Not Save File";
 constexpr std::string_view kNoMemoryForSong = "Out Of Memory - Cannot Load Song";
 
 // The song panel's ranges and the clock's tempo range: values a working song always holds. A damaged file's
