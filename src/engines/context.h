@@ -27,7 +27,7 @@ void SetOutputRate(OutputRate& rate, int32_t sampleRate, float tempo, int32_t ti
 void UpdateBeatFigures(OutputRate& rate, float tempo, int32_t ticksPerBeat);
 
 // The per-sample context: one per audio thread at a time. It refers to the tables, the rate and the song
-// tempo that live in AppState, and carries the MixBus and the engine random state.
+// tempo that live in the Session, and carries the MixBus and the engine random state.
 struct SampleContext {
   MixBus bus;
   uint32_t engineRandom = 0;

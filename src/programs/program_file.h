@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "programs/engine_image.h"
-#include "shell/app_state.h"
+#include "song/session.h"
 
 namespace tonforge {
 
@@ -53,14 +53,14 @@ std::optional<DecodedProgram> DecodeProgramFile(std::span<const uint8_t> bytes, 
 
 // The commands. Each stops playback, asks for a path in the remembered folder of its kind and returns true only
 // when it changed the programs, the chain or the file. A failed write is reported and leaves the old file.
-bool SaveProgram(AppState& app);
-bool SaveProgramChain(AppState& app);
-bool LoadProgramNew(AppState& app);
+bool SaveProgram(Session& session);
+bool SaveProgramChain(Session& session);
+bool LoadProgramNew(Session& session);
 // Load Program (new) from a path, without the dialog (the headless renderer's program mode).
-bool LoadProgramFileNew(AppState& app, const std::string& path);
-bool LoadProgramReplace(AppState& app);
+bool LoadProgramFileNew(Session& session, const std::string& path);
+bool LoadProgramReplace(Session& session);
 // Into the current track's chain. The engines are checked against the level of the chain they land in: the
 // song plug-in level for track 0 (the GlobalTrack), the track plug-in level for the others.
-bool LoadProgramChain(AppState& app);
+bool LoadProgramChain(Session& session);
 
 }  // namespace tonforge

@@ -1,5 +1,5 @@
 #pragma once
-// The sequencer's records: Event, Track and Song. Field names and order follow the stored images; the
+// The song's records: Event, Track and Song. Field names and order follow the stored images; the
 // lists are owned by the Song.
 #include <array>
 #include <atomic>
@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "programs/program.h"
+#include "song/program.h"
 
 namespace tonforge {
 
@@ -34,10 +34,6 @@ struct EventValues {
   int32_t valueA = 0;
   int32_t valueB = 0;
 };
-
-}  // namespace tonforge
-
-namespace tonforge {
 
 // One timed event. The list link is atomic: the main thread inserts events while the playback thread walks
 // the same list, so a new event is fully written before the release store that links it in.
@@ -139,7 +135,7 @@ struct Song {
   int32_t beatsPerBar = 8;
   int32_t ticksPerBeat = 48;
   float tickAccumulator = 0.0f;
-  // samples per beat, samples per tick and the sample rate live in AppState's OutputRate, the one copy the
+  // samples per beat, samples per tick and the sample rate live in Session's OutputRate, the one copy the
   // engines and the clock read; the song file image takes them from there.
   float tempoSlide = 0.0f;
   int32_t engineListScroll = 0;
@@ -155,5 +151,26 @@ struct Song {
   TrackList tracks;                                 // track count = tracks.Count()
   std::vector<std::unique_ptr<Program>> programs;   // program count = programs.size()
 };
+
+// The rules every list operation keeps, whoever edits the song.
+
+// The track at index (0 = the GlobalTrack), or null outside 0..track count - 1.
+Track* TrackAt(const Song& song, int32_t index);
+// The event at index in the track's list, or null past its end.
+Event* EventAt(const Track& track, int32_t index);
+bool IsGlobalTrack(const Song& song, const Track& track);
+
+// Removes the event at index; the GlobalTrack's first event is never removed. The selection is the caller's.
+void DeleteEventAt(Song& song, Track& track, int32_t index);
+void DeleteAllEvents(Track& track);
+
+// Repairs the links between events and programs or engines: a NoteOn names an existing program, an
+// engine-parameter event a parameter its engine has, with a value in range.
+void ValidateEvents(const Song& song, Track& track);
+void ValidateAllTracks(Song& song);
+
+// Keeps the event count equal to the list and the selection on an existing event.
+void SyncEventCount(Track& track);
+void KeepSelectionInList(Track& track);
 
 }  // namespace tonforge

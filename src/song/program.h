@@ -8,6 +8,16 @@
 
 namespace tonforge {
 
+using Chain = std::array<Engine, kChainLength>;
+
+// The highest chain position holding an engine, plus one (0 for an empty chain): a program's engine count, a
+// track's chain length, how far the song chain runs.
+inline int32_t UsedChainLength(const Chain& chain) {
+  for (int32_t p = kChainLength; p > 0; --p)
+    if (chain[p - 1].type != 0) return p;
+  return 0;
+}
+
 struct Program {
   std::array<char, 32> name{};
   float level = 0.75f;
