@@ -8,13 +8,13 @@
 #include "audio/playback.h"
 #include "audio/voice.h"
 #include "sequencer/song_clock.h"
+#include "shell/folders.h"
 #include "shell/show_error.h"
 
 namespace tonforge {
 
 namespace {
 
-constexpr size_t kLongNameLimit = 250;
 
 int64_t NowMs() {
   using namespace std::chrono;
@@ -164,9 +164,8 @@ std::string RenderPanelText::LineText(int line) const {
 }
 
 std::string WithWaveExtension(std::string name) {
-  if (name.size() >= kLongNameLimit) return name;
-  if (name.size() >= 4 && name[name.size() - 4] == '.') name.resize(name.size() - 4);
-  return name + ".wav";
+  ApplyExtensionRule(name, ".wav");
+  return name;
 }
 
 std::string ElapsedTimeText(int64_t t) {

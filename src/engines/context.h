@@ -11,6 +11,11 @@ struct MixBus {
   float right = 0.0f;
 };
 
+// The song's tempo range in beats per minute: tempo events, slides, loaded songs and the Song Speed Modulator
+// all stay inside it.
+inline constexpr float kMinTempo = 1.0f;
+inline constexpr float kMaxTempo = 1000.0f;
+
 // The output rate and the beat figures that follow the tempo.
 struct OutputRate {
   int32_t sampleRate = 44100;

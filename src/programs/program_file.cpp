@@ -116,13 +116,6 @@ void AttachChainBuffers(Chain& chain, Dialogs& dialogs) {
   }
 }
 
-void ApplyExtensionRule(std::string& path, std::string_view extension) {
-  const std::size_t n = path.size();
-  if (n > 249) return;
-  if (n >= 4 && path[n - 4] == '.') path.resize(n - 4);
-  path += extension;
-}
-
 std::string DefaultFileName(std::string_view name, std::string_view extension) {
   std::string file(name);
   std::replace_if(file.begin(), file.end(), [](char c) { return c == ':' || c == '/' || c == '\\'; }, ' ');

@@ -17,9 +17,6 @@ namespace tonforge {
 inline constexpr std::size_t kProgramFileHeaderSize = 4;  // the magic
 inline constexpr std::string_view kInvalidEnginesRemoved = "Some Invalid Engines Were Detected And Removed";
 
-// Paths up to 249 characters get the extension: a full stop four characters from the end starts an extension
-// that is replaced, otherwise it is appended. Longer paths are left as they are.
-void ApplyExtensionRule(std::string& path, std::string_view extension);
 // A record name made into a file name: colons, slashes and backslashes become spaces, then the extension.
 std::string DefaultFileName(std::string_view name, std::string_view extension);
 

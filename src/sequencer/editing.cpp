@@ -14,7 +14,6 @@ constexpr int32_t kTypeCount = kEventTypeCount;
 constexpr int32_t kSemitone = 100;
 constexpr int32_t kLowestTransposedPitch = 50;
 constexpr int32_t kHighestTransposedPitch = 6050;
-constexpr int32_t kCentsPerOctave = 1200;
 constexpr int32_t kDefaultSnapDivision = 4;
 
 int32_t T(EventType t) { return static_cast<int32_t>(t); }
@@ -415,11 +414,6 @@ void MoveCursorBy(Session& session, int32_t delta) {
   RequestEventRedraw(session);
 }
 
-void KeepCurrentTrackInView(Song& song) {
-  song.trackListScroll =
-      std::clamp(song.trackListScroll, std::max(song.currentTrack - (kTrackListRowCount - 1), 0), song.currentTrack);
-}
-
 // The Block's track range follows the move from track `from` to track `to`. The GlobalTrack never joins a
 // Block of normal tracks.
 void ExtendBlockTracks(Block& b, int32_t from, int32_t to) {
@@ -452,7 +446,7 @@ void SelectTrack(Session& session, int32_t track) {
   MarkOrDropBlock(session);
   const int32_t old = song.currentTrack;
   song.currentTrack = track;
-  KeepCurrentTrackInView(song);
+  FollowCurrentTrack(song);
   if (session.editor.shiftHeld != 0) ExtendBlockTracks(session.editor.block, old, track);
 
   EventGroup& group = session.editor.eventGroup;

@@ -11,8 +11,6 @@ namespace tonforge {
 
 namespace {
 
-constexpr int32_t kCentsPerOctave = 1200;
-
 using Command = void (*)(Session&, KeyboardHandler&);
 
 struct KeyCommand {
@@ -98,7 +96,7 @@ void BeatRight(Session& session, KeyboardHandler&) { MoveCursorRight(session, se
 
 // ---- The rest of the plain table ----
 
-void SaveSongKey(Session& session, KeyboardHandler& h) {
+void SaveSongKey(Session&, KeyboardHandler& h) {
   if (h.hooks.saveSong) h.hooks.saveSong();
 }
 
@@ -115,7 +113,7 @@ void ChooseProgram(Session& session, int32_t index) {
 void HelpKey(Session& session, KeyboardHandler& h) { h.shell.OpenDocument(HelpFilePath(session)); }
 
 template <int32_t Rate>
-void RateKey(Session& session, KeyboardHandler& h) {
+void RateKey(Session&, KeyboardHandler& h) {
   if (h.hooks.switchOutputRate) h.hooks.switchOutputRate(Rate);
 }
 

@@ -13,8 +13,6 @@ enum class ClockStep {
   End,     // silent variant only: an own End event stopped the advance
 };
 
-inline constexpr float kMinTempo = 1.0f;
-inline constexpr float kMaxTempo = 1000.0f;
 inline constexpr int32_t kMaxPitchOffset = 1200;
 inline constexpr int32_t kMaxPan = 200;
 

@@ -20,12 +20,6 @@ constexpr char kMagic[] = "UES1";
 constexpr char kLegacyMagic[] = "TES1";
 constexpr std::string_view kNoMemoryForSong = "Out Of Memory - Cannot Load Song";
 
-// The song panel's ranges and the clock's tempo range: values a working song always holds. A damaged file's
-// figures are brought inside them, since the editor divides by them and the engines run on the tempo.
-constexpr int32_t kFewestBeatsPerBar = 1, kMostBeatsPerBar = 64;
-constexpr int32_t kFewestTicksPerBeat = 16, kMostTicksPerBeat = 100;
-constexpr float kSlowestTempo = 1.0f, kFastestTempo = 1000.0f;
-
 bool AllFinite(std::initializer_list<float> values) {
   return std::all_of(values.begin(), values.end(), [](float v) { return std::isfinite(v); });
 }
@@ -111,13 +105,15 @@ std::unique_ptr<Track> ReadTrack(ByteReader& r, bool legacy, int32_t index, int3
   return t;
 }
 
-// The kept fields of the song image; the lists' scrolls and current entries start at 0.
+// The kept fields of the song image; the lists' scrolls and current entries start at 0. A damaged file's tempo
+// and bar figures are brought inside the song's ranges, since the editor divides by them and the engines run
+// on the tempo.
 void ApplySongImage(const SongImage& i, Song& song) {
   song.seed = i.seed;
   song.runningRandom = i.runningRandom;
-  song.tempo = std::clamp(i.tempo, kSlowestTempo, kFastestTempo);
-  song.beatsPerBar = std::clamp(i.beatsPerBar, kFewestBeatsPerBar, kMostBeatsPerBar);
-  song.ticksPerBeat = std::clamp(i.ticksPerBeat, kFewestTicksPerBeat, kMostTicksPerBeat);
+  song.tempo = std::clamp(i.tempo, kMinTempo, kMaxTempo);
+  song.beatsPerBar = std::clamp(i.beatsPerBar, kMinBeatsPerBar, kMaxBeatsPerBar);
+  song.ticksPerBeat = std::clamp(i.ticksPerBeat, kMinTicksPerBeat, kMaxTicksPerBeat);
   song.tickAccumulator = i.tickAccumulator;
   song.tempoSlide = i.tempoSlide;
   song.engineListScroll = i.engineListScroll;

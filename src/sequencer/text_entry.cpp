@@ -12,7 +12,6 @@ namespace tonforge {
 namespace {
 
 constexpr char kCaret = '|';
-constexpr int32_t kOctaveCents = 1200;
 
 constexpr uint32_t Bit(Panel p) { return 1u << static_cast<uint32_t>(p); }
 
@@ -156,7 +155,7 @@ void TypeTextEntryCharacter(Session& session, char c) {
       Event* e = EditedEvent(session, entry);
       const int32_t pitch = PianoCharacterPitch(c);
       if (e != nullptr && e->type == static_cast<int32_t>(EventType::NoteOn) && pitch >= 0) {
-        e->valueA = pitch + kOctaveCents * std::clamp(session.editor.octave, 0, kMaxOctave);
+        e->valueA = pitch + kCentsPerOctave * std::clamp(session.editor.octave, 0, kMaxOctave);
         EndTextEntry(session);
         return;
       }

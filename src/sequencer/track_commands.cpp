@@ -16,9 +16,6 @@ namespace {
 enum MuteState : uint32_t { kPlays = 0, kMuted = 1, kSwitchedOff = 2 };
 
 constexpr int32_t kMaxSeed = 10000;
-constexpr int32_t kMaxBeatsPerBar = 64;
-constexpr int32_t kMinTicksPerBeat = 16;
-constexpr int32_t kMaxTicksPerBeat = 100;
 
 bool IsPhrase(const Event& e) { return e.type == static_cast<int32_t>(EventType::Phrase); }
 
@@ -87,12 +84,6 @@ void DeleteSong(Session& session) {
 }
 
 }  // namespace
-
-void FollowCurrentTrack(Song& song) {
-  const int32_t current = song.currentTrack;
-  song.trackListScroll =
-      std::clamp(song.trackListScroll, std::max(current - (kTrackListRowCount - 1), 0), std::max(current, 0));
-}
 
 Track* InsertTrackCommand(Session& session) {
   Track* track = InsertTrack(session);
@@ -198,7 +189,7 @@ void SetTrackLevel(Session& session, int32_t percent) {
 }
 
 void SetBeatsPerBar(Session& session, int32_t beats) {
-  session.song.beatsPerBar = std::clamp(beats, 1, kMaxBeatsPerBar);
+  session.song.beatsPerBar = std::clamp(beats, kMinBeatsPerBar, kMaxBeatsPerBar);
   session.redraw.Request(Panel::SongChain, Panel::TrackList);
 }
 

@@ -8,9 +8,6 @@
 
 namespace tonforge {
 
-// Keeps the current track within the track list's nine visible rows.
-void FollowCurrentTrack(Song& song);
-
 // A new track directly after the current one (the current index stays); null when refused.
 Track* InsertTrackCommand(Session& session);
 

@@ -188,4 +188,10 @@ void ValidateAllTracks(Song& song) {
   for (int32_t i = 0; i < song.tracks.Count(); ++i) ValidateEvents(song, *song.tracks.At(i));
 }
 
+void FollowCurrentTrack(Song& song) {
+  const int32_t current = song.currentTrack;
+  song.trackListScroll =
+      std::clamp(song.trackListScroll, std::max(current - (kTrackListRowCount - 1), 0), std::max(current, 0));
+}
+
 }  // namespace tonforge

@@ -13,6 +13,9 @@ namespace tonforge {
 
 inline constexpr int32_t kMaxTracks = 512;
 inline constexpr int32_t kMaxTick = 99999;
+// The song's bar and beat ranges: the song panel's settings and loaded songs stay inside them.
+inline constexpr int32_t kMinBeatsPerBar = 1, kMaxBeatsPerBar = 64;
+inline constexpr int32_t kMinTicksPerBeat = 16, kMaxTicksPerBeat = 100;
 
 enum class EventType : int32_t {
   Empty = 0, NoteOff = 1, NoteOn = 2,
@@ -172,5 +175,7 @@ void ValidateAllTracks(Song& song);
 // Keeps the event count equal to the list and the selection on an existing event.
 void SyncEventCount(Track& track);
 void KeepSelectionInList(Track& track);
+// Keeps the current track within the track list's nine visible rows.
+void FollowCurrentTrack(Song& song);
 
 }  // namespace tonforge
