@@ -83,16 +83,14 @@ void RunProgramChain(Program& voice, uint32_t positions, int32_t pitchRest, Samp
   for (uint32_t p = 0; p < n; ++p) run(voice.engines[p], ref, VoicePitch(voice.transpose, pitchRest), ctx);
 }
 
-// Runs positions 0..positions-1 of a track or song chain on ctx.bus at pitch 0. Chains above program level
-// are handed the LiveVoice, which none of their engine types uses.
+// Runs positions 0..positions-1 of a track or song chain on ctx.bus at pitch 0. The pitch controllers and the
+// synchronisation engine, the only types that reach into a voice, stand in program chains alone, so these
+// chains belong to no voice.
 template <class Routines>
-void RunEffectChain(std::array<Engine, kChainLength>& chain, int32_t positions, VoiceRef live, SampleContext& ctx,
-                    Routines& run) {
+void RunEffectChain(std::array<Engine, kChainLength>& chain, int32_t positions, SampleContext& ctx, Routines& run) {
   const int32_t n = std::clamp(positions, 0, kChainLength);
-  for (int32_t p = 0; p < n; ++p) run(chain[p], live, 0, ctx);
+  for (int32_t p = 0; p < n; ++p) run(chain[p], VoiceRef{}, 0, ctx);
 }
-
-inline VoiceRef LiveVoiceRef(Studio& studio) { return VoiceRef{studio.live.voice.engines.data(), &studio.live.voice.transpose}; }
 
 // A track's voice: when its gate is open, its program chain from a cleared bus, levelled by the program's
 // level times volume and panned into voiceSum.
@@ -118,7 +116,7 @@ void RunTrackStage(Studio& studio, ChannelEntry& channel, SampleContext& ctx, Ro
     ctx.bus = {};
     return;
   }
-  RunEffectChain(track.chain, track.chainLength, LiveVoiceRef(studio), ctx, run);
+  RunEffectChain(track.chain, track.chainLength, ctx, run);
   ScaleBus(ctx.bus, track.level * track.volume);
   if (IsSilentSample(ctx.bus.left) && IsSilentSample(ctx.bus.right))
     ++channel.silenceCounter;
@@ -145,7 +143,7 @@ template <class Routines>
 MixBus RunSongChain(Studio& studio, SampleContext& ctx, MixBus sum, int32_t positions, Routines& run) {
   ctx.engineRandom = studio.song.runningRandom;
   ctx.bus = sum;
-  if (Track* global = studio.song.tracks.At(0)) RunEffectChain(global->chain, positions, LiveVoiceRef(studio), ctx, run);
+  if (Track* global = studio.song.tracks.At(0)) RunEffectChain(global->chain, positions, ctx, run);
   studio.song.runningRandom = ctx.engineRandom;
   return ctx.bus;
 }
@@ -188,7 +186,7 @@ Frame16 MixLiveSampleWith(Studio& studio, SampleContext& ctx, Routines& run) {
     }
     ctx.bus = voiceSum;
     if (current != 0) {
-      RunEffectChain(track->chain, kChainLength, LiveVoiceRef(studio), ctx, run);
+      RunEffectChain(track->chain, kChainLength, ctx, run);
       ScaleBus(ctx.bus, track->level * track->volume);
     }
     PanInto(studio.tables, sum, ctx.bus, track->pan);

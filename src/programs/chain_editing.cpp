@@ -11,6 +11,18 @@ namespace {
 
 bool IsChainPosition(int32_t p) { return p >= 0 && p < kChainLength; }
 
+// The panel that shows the chain being edited, with the engine editor that shows its selected engine.
+void RequestChainRedraw(Session& session) {
+  const Panel chain = session.chainEditor.chainMode == ChainMode::Program ? Panel::ProgramEditor
+                      : session.song.currentTrack == 0                    ? Panel::SongChain
+                                                                          : Panel::TrackChain;
+  session.redraw.Request(chain, Panel::EngineEditor);
+}
+
+void RequestAllChainsRedraw(Session& session) {
+  session.redraw.Request(Panel::ProgramEditor, Panel::TrackChain, Panel::SongChain);
+}
+
 void MoveEngine(Session& session, int32_t step) {
   const int32_t from = session.chainEditor.selectedPosition;
   const int32_t to = from + step;
@@ -31,7 +43,7 @@ void MoveEngine(Session& session, int32_t step) {
     session.chainEditor.selectedPosition = to;
     ValidateEvents(session.song, *chain.track);
   }
-  // Panels to redraw: the chain editor and the engine editor.
+  RequestChainRedraw(session);
 }
 
 void PasteIntoProgram(Session& session, Program& program, int32_t p) {
@@ -90,7 +102,8 @@ void SetChainMode(Session& session, ChainMode mode) {
   session.chainEditor.chainMode = mode;
   session.song.engineListScroll = 0;
   session.song.selectedEngineType = 0;
-  // Panels to redraw: the chain editors and the engine type list.
+  RequestAllChainsRedraw(session);
+  session.redraw.Request(Panel::EngineTypeList);
 }
 
 void SelectProgramChainPosition(Session& session, int32_t position) {
@@ -123,7 +136,7 @@ void SetEngineType(Session& session) {
     (*chain.engines)[p] = std::move(fresh);
   }
   ValidateAllTracks(session.song);
-  // Panels to redraw: the chain editor and the engine editor.
+  RequestChainRedraw(session);
 }
 
 void MoveEngineUp(Session& session) { MoveEngine(session, -1); }
@@ -136,7 +149,7 @@ void CopyEngine(Session& session) {
   const Engine& source = (*chain.engines)[p];
   session.engineClipboard.engine = CopyEngineWithData(source, session.dialogs, "Out Of Memory - Cannot Copy Modulator Data");
   session.engineClipboard.content = TypeLevelFlags(source.type);
-  // Panels to redraw: the chain editors (their paste buttons).
+  RequestAllChainsRedraw(session);  // their paste buttons
 }
 
 void PasteEngine(Session& session) {
@@ -148,7 +161,7 @@ void PasteEngine(Session& session) {
     PasteIntoProgram(session, *chain.program, p);
   else
     PasteIntoTrack(session, *chain.track, p);
-  // Panels to redraw: the chain editor and the engine editor.
+  RequestChainRedraw(session);
 }
 
 void ClearEngineClipboard(Session& session) {

@@ -122,7 +122,7 @@ Program* NewProgram(Session& session) {
   for (Engine& e : program->engines) InitProgramEngine(e, 0);  // empty positions need no buffers
   song.programs.push_back(std::move(program));
   if (ProgramCount(song) == 1) SelectProgram(session, 0);
-  // Panels to redraw: the program list.
+  session.redraw.Request(Panel::ProgramList);
   return song.programs.back().get();
 }
 
@@ -135,7 +135,7 @@ void CopyProgram(Session& session) {
   *copy = original;
   for (int p = 0; p < kChainLength; ++p)
     copy->engines[p] = CopyEngineWithData(original.engines[p], session.dialogs, "Out Of Memory - Cannot Create New Program");
-  // Panels to redraw: the program list.
+  session.redraw.Request(Panel::ProgramList);
 }
 
 void DeleteProgram(Session& session) {
@@ -156,7 +156,7 @@ void DeleteProgram(Session& session) {
   if (song.currentProgram >= count) song.currentProgram = count - 1;
   FollowCurrentProgram(song);
   if (count == 0 && session.chainEditor.chainMode == ChainMode::Program) SetChainMode(session, ChainMode::Track);
-  // Panels to redraw: the program list, the program editor, the event list.
+  session.redraw.Request(Panel::ProgramList, Panel::ProgramEditor, Panel::EventList);
 }
 
 void FreeAllPrograms(Session& session) {
@@ -180,7 +180,7 @@ void SelectProgram(Session& session, int32_t index) {
   if (index < 0 || index >= ProgramCount(session.song)) return;
   session.song.currentProgram = index;
   FollowCurrentProgram(session.song);
-  // Panels to redraw: the program list and the program editor.
+  session.redraw.Request(Panel::ProgramList, Panel::ProgramEditor);
 }
 
 void SelectProgramRow(Session& session, int32_t row) {
