@@ -29,6 +29,8 @@ ValueRange ValueARange(int32_t type, int32_t trackCount);
 
 // The track the editor works on (the current track), or null when the song has none.
 Track* EditedTrack(Session& session);
+// The edited track exists and is not the GlobalTrack.
+bool OnNormalTrack(Session& session);
 // The GlobalTrack's first event (the song's tempo) is never deleted, moved from its place or retyped.
 bool IsProtectedEvent(const Song& song, const Track& track, const Event* e);
 void RequestEventRedraw(Session& session);
