@@ -90,7 +90,7 @@ void ForgetProgramInEvents(Song& song, Track& track, int32_t index) {
     if (e->valueB == index && !(global && e == track.events.First()))
       doomed.push_back(e);
     else if (e->valueB > index)
-      --e->valueB;
+      e->valueB = e->valueB - 1;
   }
   for (Event* e : doomed) track.events.Erase(e);
   SyncEventCount(track);

@@ -105,12 +105,12 @@ void ReplaceProgram(Session& session) {
 // A pitch already beyond the limit is left where it is rather than pulled back across it.
 void TransposeUp(Session& session) {
   ChangeNotesOfSelectedProgram(
-      session, [](Event& e) { e.valueA = std::max(e.valueA, std::min(e.valueA + kSemitone, kHighestTransposedPitch)); });
+      session, [](Event& e) { e.valueA = std::max(e.valueA.Load(), std::min(e.valueA + kSemitone, kHighestTransposedPitch)); });
 }
 
 void TransposeDown(Session& session) {
   ChangeNotesOfSelectedProgram(
-      session, [](Event& e) { e.valueA = std::min(e.valueA, std::max(e.valueA - kSemitone, kLowestTransposedPitch)); });
+      session, [](Event& e) { e.valueA = std::min(e.valueA.Load(), std::max(e.valueA - kSemitone, kLowestTransposedPitch)); });
 }
 
 void SelectEventIndex(Session& session, int32_t index) {

@@ -114,7 +114,7 @@ Track* InsertTrack(Session& session) {
   if (count > 0 && current < count - 1) {
     for (int32_t i = 0; i < song.tracks.Count(); ++i) {
       for (Event* e = song.tracks.At(i)->events.First(); e != nullptr; e = EventList::Next(e))
-        if (e->type == static_cast<int32_t>(EventType::Phrase) && e->valueA > current) ++e->valueA;
+        if (e->type == static_cast<int32_t>(EventType::Phrase) && e->valueA > current) e->valueA = e->valueA + 1;
     }
   }
   session.redraw.Request(Panel::TrackList, Panel::EventList);

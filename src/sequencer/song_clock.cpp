@@ -34,7 +34,7 @@ void ChangeParameter(Engine& x, int32_t a, int32_t b, const OutputRate& rate) {
 
 // Every note restarts the program from its stored state: program-level values set by earlier events are
 // replaced by the program's own.
-void StartNote(Session& session, const Event& e, ChannelEntry& channel) {
+void StartNote(Session& session, const EventValues& e, ChannelEntry& channel) {
   Song& song = session.song;
   if (e.valueB < 0 || e.valueB >= static_cast<int32_t>(song.programs.size())) return;
   Track& t = *channel.track;
@@ -46,7 +46,7 @@ void StartNote(Session& session, const Event& e, ChannelEntry& channel) {
 
 // A Phrase replays the whole event list of a normal track from the Phrase event's tick. A source that is not
 // a normal track of the song is ignored, as is an empty one (a running Phrase then goes on).
-void StartPhrase(Session& session, const Event& e, Track& t) {
+void StartPhrase(Session& session, const EventValues& e, Track& t) {
   if (e.valueA < 1 || e.valueA >= session.song.tracks.Count()) return;
   const Track* source = session.song.tracks.At(e.valueA);
   Event* first = source ? source->events.First() : nullptr;
@@ -56,7 +56,7 @@ void StartPhrase(Session& session, const Event& e, Track& t) {
 }
 
 // The event types a track and a running Phrase share (1 to 32).
-void ApplyTrackEvent(Session& session, const Event& e, int32_t channel, bool inPhrase) {
+void ApplyTrackEvent(Session& session, const EventValues& e, int32_t channel, bool inPhrase) {
   ChannelEntry& entry = session.channels.entries[channel];
   Track& t = *entry.track;
   Program& v = t.playingProgram;
@@ -117,16 +117,18 @@ ClockStep StepClock(Session& session) {
     Track& t = *session.channels.entries[c].track;
     for (Event* e = t.playCursor; e && e->tick == tick; e = t.playCursor) {
       t.playCursor = EventList::Next(e);
-      if (Silent && e->type == Type(EventType::End)) return ClockStep::End;
-      if (Silent && e->type == Type(EventType::NoteOn)) continue;
-      ProcessEvent(session, *e, c);
+      const EventValues v = e->Values();
+      if (Silent && v.type == Type(EventType::End)) return ClockStep::End;
+      if (Silent && v.type == Type(EventType::NoteOn)) continue;
+      ProcessEvent(session, v, c);
     }
     // A Phrase started just above has its first events due in this same tick.
     for (Event* e = t.phraseCursor; e && static_cast<int64_t>(e->tick) + t.phraseStartTick == tick;
          e = t.phraseCursor) {
       t.phraseCursor = EventList::Next(e);
-      if (Silent && e->type == Type(EventType::NoteOn)) continue;
-      ProcessPhraseEvent(session, *e, c);
+      const EventValues v = e->Values();
+      if (Silent && v.type == Type(EventType::NoteOn)) continue;
+      ProcessPhraseEvent(session, v, c);
     }
     MoveSlides(t);
   }
@@ -145,7 +147,7 @@ void SetSongTempo(Session& session, float tempo) {
 ClockStep SongClockStep(Session& session) { return StepClock<false>(session); }
 ClockStep SilentSongClockStep(Session& session) { return StepClock<true>(session); }
 
-void ProcessEvent(Session& session, const Event& e, int32_t channel) {
+void ProcessEvent(Session& session, const EventValues& e, int32_t channel) {
   Song& song = session.song;
   const float a = static_cast<float>(e.valueA);
   switch (static_cast<EventType>(e.type)) {
@@ -161,7 +163,7 @@ void ProcessEvent(Session& session, const Event& e, int32_t channel) {
     ApplyTrackEvent(session, e, channel, false);
 }
 
-void ProcessPhraseEvent(Session& session, const Event& e, int32_t channel) {
+void ProcessPhraseEvent(Session& session, const EventValues& e, int32_t channel) {
   if (e.type >= Type(EventType::NoteOff) && e.type < Type(EventType::SongVolume)) ApplyTrackEvent(session, e, channel, true);
 }
 

@@ -23,10 +23,10 @@ ClockStep SongClockStep(Session& session);
 ClockStep SilentSongClockStep(Session& session);
 
 // Applies one of the channel's own events (types 1 to 38; others are ignored).
-void ProcessEvent(Session& session, const Event& event, int32_t channel);
+void ProcessEvent(Session& session, const EventValues& event, int32_t channel);
 // Applies one event of a Phrase running on the channel (types 1 to 32). A NoteOff releases the note but the
 // Phrase plays on; song-level events, Phrase and End inside a Phrase are ignored, so Phrases do not nest.
-void ProcessPhraseEvent(Session& session, const Event& event, int32_t channel);
+void ProcessPhraseEvent(Session& session, const EventValues& event, int32_t channel);
 
 // Sets the tempo, held to 1..1000 beats per minute, and recomputes samples per beat and per tick.
 void SetSongTempo(Session& session, float tempo);

@@ -68,7 +68,7 @@ void DeleteTrack(Session& session, int32_t c) {
   removed.reset();  // its events, chain data and voice buffers go with it
   ForEachPhrase(song, [c](Event& e) {
     if (e.valueA == c) e.valueA = 1;
-    else if (e.valueA > c) --e.valueA;
+    else if (e.valueA > c) e.valueA = e.valueA - 1;
   });
   const int32_t count = song.tracks.Count();
   if (song.currentTrack >= count) song.currentTrack = count - 1;

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "engines/engine.h"
+#include "shell/shared_value.h"
 
 namespace tonforge {
 
@@ -20,13 +21,13 @@ inline int32_t UsedChainLength(const Chain& chain) {
 
 struct Program {
   std::array<char, 32> name{};
-  float level = 0.75f;
+  Shared<float> level = 0.75f;  // the program editor changes level and pan while the song plays
   float volume = 1.0f;
   float volumeSlide = 0.0f;
   int32_t transpose = 0;
   int32_t pitchOffset = 0;
   int32_t pitchSlide = 0;
-  int32_t pan = 100;
+  Shared<int32_t> pan = 100;
   int32_t panSlide = 0;
   uint32_t engineCount = 0;
   std::array<Engine, kChainLength> engines{};

@@ -26,7 +26,7 @@ void FitParameterEvent(const Engine* engine, Event& e) {
   if (engine != nullptr && IsKnownType(engine->type) && e.valueA >= 0 && e.valueA < kParameterCount) {
     const ParameterSpec& param = BuildEngineCatalog()[engine->type].parameters[e.valueA];
     if (param.present != 0) {
-      e.valueB = std::clamp(e.valueB, param.minimum, param.maximum);
+      e.valueB = std::clamp(e.valueB.Load(), param.minimum, param.maximum);
       return;
     }
   }

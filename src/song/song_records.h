@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "shell/shared_value.h"
 #include "song/program.h"
 
 namespace tonforge {
@@ -40,12 +41,16 @@ struct EventValues {
 
 // One timed event. The list link is atomic: the main thread inserts events while the playback thread walks
 // the same list, so a new event is fully written before the release store that links it in.
+// The type and values are edited while the playback thread reads them.
 struct Event {
   int32_t tick = 0;
-  int32_t type = 0;
-  int32_t valueA = 0;
-  int32_t valueB = 0;
+  Shared<int32_t> type = 0;
+  Shared<int32_t> valueA = 0;
+  Shared<int32_t> valueB = 0;
   std::atomic<Event*> next{nullptr};
+
+  // What the playback thread acts on: one read of each field.
+  EventValues Values() const { return {tick, type, valueA, valueB}; }
 };
 
 // A track's events in tick order. Owns its events; links are published with release stores and read with
@@ -85,12 +90,12 @@ struct Track {
   uint32_t seed = 0;
   uint32_t runningRandom = 0;
   uint32_t muteState = 0;  // 0 plays, 1 muted, 2 switched off
-  float level = 1.0f;
+  Shared<float> level = 1.0f;  // the track panel changes level and pan while the song plays
   float volume = 1.0f;
   float volumeSlide = 0.0f;
   int32_t pitchOffset = 0;
   int32_t pitchSlide = 0;
-  int32_t pan = 100;
+  Shared<int32_t> pan = 100;
   int32_t panSlide = 0;
   int32_t eventListScroll = 0;
   int32_t selectedEvent = 0;
@@ -147,7 +152,7 @@ struct Song {
   int32_t currentTrack = 0;
   int32_t programListScroll = 0;
   int32_t currentProgram = 0;
-  float songLevel = 1.0f;
+  Shared<float> songLevel = 1.0f;  // the song panel changes it while the song plays
   float volume = 1.0f;
   float volumeSlide = 0.0f;
   std::array<uint32_t, kChainLength> positionBufferSize{};

@@ -137,7 +137,7 @@ TEST(PanelSettings, TrackAndSongControlsWithTheirClamps) {
     SetTrackSeed(rig.app, c.seed);
     SetTrackPan(rig.app, c.pan);
     SetTrackLevel(rig.app, c.level);
-    EXPECT_EQ(std::pair(rig.TrackNo(2).seed, rig.TrackNo(2).pan), std::pair(c.seedAfter, c.panAfter));
+    EXPECT_EQ(std::pair(rig.TrackNo(2).seed, rig.TrackNo(2).pan.Load()), std::pair(c.seedAfter, c.panAfter));
     EXPECT_FLOAT_EQ(rig.TrackNo(2).level, c.levelAfter);
     EXPECT_EQ(rig.TrackNo(1).pan, 100);  // only the current track
   }
