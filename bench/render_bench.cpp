@@ -14,7 +14,7 @@
 #include "audio/voice.h"
 #include "platform/dialogs.h"
 #include "sequencer/song_clock.h"
-#include "shell/app_state.h"
+#include "audio/studio.h"
 
 namespace tonforge {
 namespace {
@@ -46,8 +46,8 @@ void LoadSweep(Engine& e) {
   e.loadedSlotCount = 1;
 }
 
-std::unique_ptr<AppState> ReferenceSong(SilentDialogs& dialogs, int32_t trackCount) {
-  auto app = std::make_unique<AppState>(dialogs);
+std::unique_ptr<Studio> ReferenceSong(SilentDialogs& dialogs, int32_t trackCount) {
+  auto app = std::make_unique<Studio>(dialogs);
   StartCore(*app, ".");
   Song& song = app->song;
   song.seed = 77;

@@ -18,7 +18,7 @@ struct SongBench {
     for (app->song.currentTrack = 0; app->song.tracks.Count() < tracks; app->song.currentTrack++) InsertTrack(*app);
   }
   bench::SilentDialogs dialogs{true};
-  std::unique_ptr<AppState> app = std::make_unique<AppState>(dialogs);
+  std::unique_ptr<Studio> app = std::make_unique<Studio>(dialogs);
 };
 
 // A loaded song's events arrive in order and are appended.
@@ -51,7 +51,7 @@ BENCHMARK(BM_InsertEventsAtTheEnd)->Arg(1000)->Arg(10000);
 // LiveVoice and every track.
 void BM_SetLargestEngineType(benchmark::State& state) {
   SongBench bench(static_cast<int32_t>(state.range(0)));
-  AppState& app = *bench.app;
+  Studio& app = *bench.app;
   NewProgram(app);
   const TypeList& types = app.catalog.programEngineTypes;
   const uint32_t comb = static_cast<uint32_t>(EngineTypeId::CombFilter);

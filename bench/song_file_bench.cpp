@@ -16,7 +16,7 @@ namespace {
 using bench::SilentDialogs;
 
 // `tracks` tracks of 1000 events each and four programs of one second of sample data.
-void BuildSong(AppState& app, int32_t tracks) {
+void BuildSong(Studio& app, int32_t tracks) {
   StartCore(app, "/");
   NewSong(app);
   for (int i = 0; i < 4; ++i) {
@@ -35,7 +35,7 @@ void BuildSong(AppState& app, int32_t tracks) {
 
 void BM_EncodeSong(benchmark::State& state) {
   SilentDialogs dialogs;
-  AppState app(dialogs);
+  Studio app(dialogs);
   BuildSong(app, static_cast<int32_t>(state.range(0)));
   std::size_t bytes = 0;
   for (auto _ : state) {
@@ -49,7 +49,7 @@ BENCHMARK(BM_EncodeSong)->Arg(1)->Arg(16)->Unit(benchmark::kMillisecond);
 
 void BM_DecodeSong(benchmark::State& state) {
   SilentDialogs dialogs;
-  AppState app(dialogs);
+  Studio app(dialogs);
   BuildSong(app, static_cast<int32_t>(state.range(0)));
   const auto image = EncodeSong(app);
   for (auto _ : state) {
@@ -66,7 +66,7 @@ void BM_RenderDemoSong(benchmark::State& state) {
   const auto demo = std::filesystem::path(TONFORGE_SOURCE_DIR) / "app" / "Songs" / "Demo.tes";
   const auto out = std::filesystem::temp_directory_path() / "tonforge-bench-demo.wav";
   SilentDialogs dialogs;
-  AppState app(dialogs);
+  Studio app(dialogs);
   StartCore(app, "/");
   NewSong(app);
   if (LoadSongFile(app, demo.string()) != SongFileResult::Done) {

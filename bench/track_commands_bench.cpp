@@ -15,7 +15,7 @@ namespace {
 // Arguments: track count, events per track (every fourth a Phrase).
 void BM_MoveTrackUpAndDown(benchmark::State& state) {
   bench::SilentDialogs dialogs{true};
-  auto app = std::make_unique<AppState>(dialogs);
+  auto app = std::make_unique<Studio>(dialogs);
   NewSong(*app);
   const auto tracks = static_cast<int32_t>(state.range(0));
   const auto events = static_cast<int32_t>(state.range(1));

@@ -17,7 +17,7 @@
 #include "programs/program_list.h"
 #include "sequencer/song.h"
 #include "sequencer/song_file.h"
-#include "shell/app_state.h"
+#include "audio/studio.h"
 #include "shell/random.h"
 
 namespace {
@@ -215,7 +215,7 @@ struct Note {
 
 class SongWriter {
 public:
-  explicit SongWriter(AppState& app) : app_(app) {}
+  explicit SongWriter(Studio& app) : app_(app) {}
 
   Track& NewTrack(std::string_view name) {
     app_.song.currentTrack = app_.song.tracks.Count() - 1;  // insert after the last track
@@ -233,12 +233,12 @@ public:
   }
 
 private:
-  AppState& app_;
+  Studio& app_;
 };
 
 enum ProgramIndex : int32_t { kPiano = 0, kPad = 1, kBass = 2, kDrums = 3 };
 
-void WriteDemoSong(AppState& app) {
+void WriteDemoSong(Studio& app) {
   Song& song = app.song;
   song.beatsPerBar = kBeatsPerBar;
   song.ticksPerBeat = kTicksPerBeat;
@@ -305,7 +305,7 @@ void WriteDemoSong(AppState& app) {
 }
 
 bool WriteProgram(Program& program, const std::filesystem::path& folder) {
-  CountUsedEngines(program);
+  program.engineCount = static_cast<uint32_t>(UsedChainLength(program.engines));
   const std::string path = (folder / (std::string(StoredText(program.name)) + ".tep")).string();
   if (ReplaceFile(path, EncodeProgramFile(program))) return true;
   std::fprintf(stderr, "Could Not Save File %s\n", path.c_str());
@@ -327,7 +327,7 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(songs, ec);
 
   SilentDialogs dialogs;
-  AppState state(dialogs);
+  Studio state(dialogs);
   StartCore(state, app.string());
   state.random.general = 2024;  // the same seeds, so the same files, on every run
   NewSong(state);

@@ -19,7 +19,7 @@
 #include "programs/program_file.h"
 #include "sequencer/song.h"
 #include "sequencer/song_file.h"
-#include "shell/app_state.h"
+#include "audio/studio.h"
 
 namespace {
 
@@ -122,7 +122,7 @@ private:
   int64_t last_ = -1;
 };
 
-int Render(AppState& app, const Arguments& a) {
+int Render(Studio& app, const Arguments& a) {
   if (a.program) {
     if (!Readable(*a.program)) {
       std::fprintf(stderr, "Cannot Open %s\n", a.program->c_str());
@@ -168,7 +168,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   ConsoleDialogs dialogs;
-  tonforge::AppState app(dialogs);
+  tonforge::Studio app(dialogs);
   std::error_code ec;
   tonforge::StartCore(app, std::filesystem::current_path(ec).string());
   tonforge::NewSong(app);

@@ -1,6 +1,6 @@
 #pragma once
-// The playing state of the sound side: the channels that take part in playback, the output ring and the
-// offline render. Lives in AppState; only the thread that owns the sound (PlaybackMode) touches it.
+// The playing state of the sound side: the output ring and the
+// offline render. Lives in Studio; only the thread that owns the sound (PlaybackMode) touches it.
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -12,20 +12,6 @@
 #include "platform/sound_device.h"
 
 namespace tonforge {
-
-struct Track;
-
-// One track taking part in playback, with the count of consecutive silent samples at its output.
-struct ChannelEntry {
-  Track* track = nullptr;
-  uint32_t silenceCounter = 0;
-};
-
-// Entry 0 is always the GlobalTrack. Fixed storage: building it at every start allocates nothing.
-struct ChannelTable {
-  std::array<ChannelEntry, 512> entries{};
-  int32_t count = 0;
-};
 
 // The StagingBlock and the bookkeeping of the block-ahead writes into the device ring.
 struct OutputRing {

@@ -6,64 +6,45 @@ namespace tonforge {
 
 namespace {
 
-void WriteAt(AppState& app, uint32_t target) {
-  app.ring.writeBlock = target;
-  app.ring.blockPending = 0;
+void WriteAt(Studio& studio, uint32_t target) {
+  studio.ring.writeBlock = target;
+  studio.ring.blockPending = 0;
   // A block that cannot be written is lost; the device plays what the ring held.
-  (void)app.sound->WriteBlock(target * kBlockBytes, app.ring.staging.data(), kBlockBytes);
-}
-
-void PrepareChain(std::array<Engine, kChainLength>& chain, const OutputRate& rate) {
-  for (Engine& e : chain) PrepareEngine(e, rate);
+  (void)studio.sound->WriteBlock(target * kBlockBytes, studio.ring.staging.data(), kBlockBytes);
 }
 
 }  // namespace
 
-bool WriteStagingBlock(AppState& app) {
-  if (!app.sound) {
-    app.ring.blockPending = 1;
+bool WriteStagingBlock(Studio& studio) {
+  if (!studio.sound) {
+    studio.ring.blockPending = 1;
     return false;
   }
-  const uint32_t target = TargetBlock(app.sound->PlayCursor());
-  if (target == app.ring.writeBlock) {
-    app.ring.blockPending = 1;
+  const uint32_t target = TargetBlock(studio.sound->PlayCursor());
+  if (target == studio.ring.writeBlock) {
+    studio.ring.blockPending = 1;
     return false;
   }
-  WriteAt(app, target);
+  WriteAt(studio, target);
   return true;
 }
 
-bool WritePendingBlock(AppState& app) {
-  if (!app.sound) return false;
-  const uint32_t target = TargetBlock(app.sound->PlayCursor());
-  if (target == app.ring.writeBlock) return false;
-  WriteAt(app, target);
+bool WritePendingBlock(Studio& studio) {
+  if (!studio.sound) return false;
+  const uint32_t target = TargetBlock(studio.sound->PlayCursor());
+  if (target == studio.ring.writeBlock) return false;
+  WriteAt(studio, target);
   return true;
 }
 
-LiveOutputStep ServeLiveOutput(AppState& app) {
+LiveOutputStep ServeLiveOutput(Studio& studio) {
   StandardRoutines run;
-  return ServeLiveOutputWith(app, run);
+  return ServeLiveOutputWith(studio, run);
 }
 
-void StartLiveNote(AppState& app, int32_t pitch, int32_t programIndex) {
-  Song& song = app.song;
-  if (pitch > kHighestPitch || programIndex < 0 || programIndex >= static_cast<int32_t>(song.programs.size()))
-    return;
-  LiveVoiceState& live = app.live;
-  live.livePitch = pitch;
-  live.liveFlag = 1;
-  app.ring.blockPending = 0;
-  if (Track* global = song.tracks.At(0)) PrepareChain(global->chain, app.rate);
-  if (Track* current = song.tracks.At(song.currentTrack)) PrepareChain(current->chain, app.rate);
-  Program& program = *song.programs[programIndex];
-  PrepareChain(program.engines, app.rate);
-  LoadVoice(live.voice, live.buffers, song.positionBufferSize, program);
-}
-
-bool CreateMixBuffer(AppState& app, int32_t sampleRate) {
-  if (app.sound && app.sound->Recreate(sampleRate)) return true;
-  ShowError(app.dialogs, "Could Not Create Mix Sound Buffer");
+bool CreateMixBuffer(Studio& studio, int32_t sampleRate) {
+  if (studio.sound && studio.sound->Recreate(sampleRate)) return true;
+  ShowError(studio.dialogs, "Could Not Create Mix Sound Buffer");
   return false;
 }
 

@@ -5,8 +5,9 @@
 #include <cstdint>
 
 #include "audio/voice.h"
+#include "song/voice_loading.h"
 #include "platform/sound_device.h"
-#include "shell/app_state.h"
+#include "audio/studio.h"
 
 namespace tonforge {
 
@@ -15,9 +16,9 @@ inline uint32_t TargetBlock(uint32_t playCursor) { return (playCursor / kBlockBy
 
 // Writes the StagingBlock at the target block unless the device has not moved on since the last write; then
 // the block is left pending and false is returned.
-bool WriteStagingBlock(AppState& app);
+bool WriteStagingBlock(Studio& studio);
 // Writes a pending StagingBlock once the device has moved on; true when it was written.
-bool WritePendingBlock(AppState& app);
+bool WritePendingBlock(Studio& studio);
 
 enum class LiveOutputStep {
   Polled,    // a block is pending and the device has not moved on: nothing to do yet
@@ -27,32 +28,30 @@ enum class LiveOutputStep {
 
 // Renders the StagingBlock frame by frame from the live mix.
 template <class Routines>
-void RenderLiveBlockWith(AppState& app, Routines& run) {
-  SampleContext ctx = MakeSampleContext(app);
+void RenderLiveBlockWith(Studio& studio, Routines& run) {
+  SampleContext ctx = MakeSampleContext(studio);
   for (uint32_t f = 0; f < kBlockFrames; ++f) {
-    const Frame16 frame = MixLiveSampleWith(app, ctx, run);
-    app.ring.staging[2 * f] = frame.left;
-    app.ring.staging[2 * f + 1] = frame.right;
+    const Frame16 frame = MixLiveSampleWith(studio, ctx, run);
+    studio.ring.staging[2 * f] = frame.left;
+    studio.ring.staging[2 * f + 1] = frame.right;
   }
 }
 
 // The live part of the idle step (only while no worker owns the sound): hands a pending block to the ring, or
 // renders the next one. At most one block is rendered per call.
 template <class Routines>
-LiveOutputStep ServeLiveOutputWith(AppState& app, Routines& run) {
-  if (app.ring.blockPending != 0) return WritePendingBlock(app) ? LiveOutputStep::Wrote : LiveOutputStep::Polled;
-  RenderLiveBlockWith(app, run);
-  WriteStagingBlock(app);
+LiveOutputStep ServeLiveOutputWith(Studio& studio, Routines& run) {
+  if (studio.ring.blockPending != 0 && studio.live.noteStarted == 0)
+    return WritePendingBlock(studio) ? LiveOutputStep::Wrote : LiveOutputStep::Polled;
+  studio.live.noteStarted = 0;
+  RenderLiveBlockWith(studio, run);
+  WriteStagingBlock(studio);
   return LiveOutputStep::Rendered;
 }
 
-LiveOutputStep ServeLiveOutput(AppState& app);
-
-// Starts the LiveVoice on a program at a pitch (cents). Ignored for a pitch above 6099 or a program index
-// outside the list. Drops a block rendered before the key press so the next block carries the new note.
-void StartLiveNote(AppState& app, int32_t pitch, int32_t programIndex);
+LiveOutputStep ServeLiveOutput(Studio& studio);
 
 // Opens the mix buffer at the rate, playing the ring in a loop; shows the error and returns false on failure.
-bool CreateMixBuffer(AppState& app, int32_t sampleRate);
+bool CreateMixBuffer(Studio& studio, int32_t sampleRate);
 
 }  // namespace tonforge

@@ -3,7 +3,7 @@
 // a played wave file's rate all go through it.
 #include <cstdint>
 
-#include "shell/app_state.h"
+#include "audio/studio.h"
 
 namespace tonforge {
 
@@ -11,6 +11,6 @@ namespace tonforge {
 // (a block rendered at the old rate is never written), recreates the device ring at the new rate when there is
 // a device, recomputes the rate and beat figures from the song's tempo and ticks per beat, and asks the render
 // and song panels to redraw. A device that cannot be reopened is reported and the figures are set all the same.
-void SwitchOutputRate(AppState& app, int32_t sampleRate);
+void SwitchOutputRate(Studio& studio, int32_t sampleRate);
 
 }  // namespace tonforge

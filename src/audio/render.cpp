@@ -8,13 +8,13 @@
 #include "audio/playback.h"
 #include "audio/voice.h"
 #include "sequencer/song_clock.h"
+#include "shell/folders.h"
 #include "shell/show_error.h"
 
 namespace tonforge {
 
 namespace {
 
-constexpr size_t kLongNameLimit = 250;
 
 int64_t NowMs() {
   using namespace std::chrono;
@@ -27,53 +27,53 @@ std::string TrackName(const Track& t) {
   return std::string(t.name.data(), n);
 }
 
-int32_t FindEndTick(const AppState& app) {
-  const Track* global = app.song.tracks.At(0);
+int32_t FindEndTick(const Studio& studio) {
+  const Track* global = studio.song.tracks.At(0);
   if (!global) return -1;
   int32_t walked = 0;
   const int32_t count = global->events.Count();
   for (const Event* e = global->events.First(); e && walked < count; e = EventList::Next(e), ++walked)
-    if (e->type == static_cast<int32_t>(EventType::End) && e->tick >= app.editCursor) return e->tick;
+    if (e->type == static_cast<int32_t>(EventType::End) && e->tick >= studio.editCursor) return e->tick;
   return -1;
 }
 
 std::string DialogTitle(int32_t sampleRate) { return std::to_string(sampleRate) + "hz Render"; }
 
 // Finishes the file and reports: "Rendering Complete" only when every byte reached the file.
-void FinishAndReport(AppState& app, int64_t elapsedMs) {
-  if (FinishWaveFile(app.render.wave)) {
-    app.dialogs.Beep();
-    ShowInformation(app.dialogs, ElapsedTimeText(elapsedMs), "Rendering Complete");
+void FinishAndReport(Studio& studio, int64_t elapsedMs) {
+  if (FinishWaveFile(studio.render.wave)) {
+    studio.dialogs.Beep();
+    ShowInformation(studio.dialogs, ElapsedTimeText(elapsedMs), "Rendering Complete");
   } else {
-    ShowError(app.dialogs, "Could Not Write Wave File");
+    ShowError(studio.dialogs, "Could Not Write Wave File");
   }
-  app.redraw.Request(Panel::RenderOutput);
+  studio.redraw.Request(Panel::RenderOutput);
 }
 
-int64_t PercentComplete(const AppState& app) {
-  const int64_t span = static_cast<int64_t>(app.render.endTick) - app.editCursor;
-  const int64_t done = static_cast<int64_t>(app.currentTick) - app.editCursor;
+int64_t PercentComplete(const Studio& studio) {
+  const int64_t span = static_cast<int64_t>(studio.render.endTick) - studio.editCursor;
+  const int64_t done = static_cast<int64_t>(studio.currentTick) - studio.editCursor;
   return span > 0 ? done * 100 / span : 100;
 }
 
 // The render's frame loop, shared by the worker and the synchronous entries: at most `frames` frames, ending
 // early when PlaybackMode falls to 0 or, when `untilEnd`, once an End has been processed.
 template <class Routines>
-void RenderFrames(AppState& app, uint64_t frames, bool untilEnd, const RenderBeatHook& onBeat) {
-  PlaybackState& p = app.playback;
-  RenderState& r = app.render;
-  SampleContext ctx = MakeSampleContext(app);
+void RenderFrames(Studio& studio, uint64_t frames, bool untilEnd, const RenderBeatHook& onBeat) {
+  PlaybackState& p = studio.playback;
+  RenderState& r = studio.render;
+  SampleContext ctx = MakeSampleContext(studio);
   Routines run;
   uint32_t rendered = r.samplesRendered.load(std::memory_order_relaxed);
   uint32_t clipped = r.samplesClipped.load(std::memory_order_relaxed);
-  for (uint64_t f = 0; f < frames && p.mode.load(std::memory_order_acquire) != 0; ++f) {
+  for (uint64_t f = 0; f < frames && !IsPlaybackIdle(studio); ++f) {
     if (untilEnd && p.songEndReached.load(std::memory_order_acquire) != 0) break;
-    const int32_t ticksPerBeat = app.song.ticksPerBeat;
-    if (SongClockStep(app) == ClockStep::Tick && ticksPerBeat > 0 && app.currentTick % ticksPerBeat == 0) {
-      ShowRenderProgress(app);
-      if (onBeat) onBeat(untilEnd ? PercentComplete(app) : static_cast<int64_t>(f * 100 / frames));
+    const int32_t ticksPerBeat = studio.song.ticksPerBeat;
+    if (SongClockStep(studio) == ClockStep::Tick && ticksPerBeat > 0 && studio.currentTick % ticksPerBeat == 0) {
+      ShowRenderProgress(studio);
+      if (onBeat) onBeat(untilEnd ? PercentComplete(studio) : static_cast<int64_t>(f * 100 / frames));
     }
-    const Frame16 frame = MixSongSampleWith(app, ctx, &clipped, run);
+    const Frame16 frame = MixSongSampleWith(studio, ctx, &clipped, run);
     rendered += 2;
     r.samplesRendered.store(rendered, std::memory_order_relaxed);
     r.samplesClipped.store(clipped, std::memory_order_relaxed);
@@ -86,22 +86,22 @@ void RenderFrames(AppState& app, uint64_t frames, bool untilEnd, const RenderBea
 }
 
 template <class Routines>
-void RunRender(AppState& app) {
-  PlaybackState& p = app.playback;
+void RunRender(Studio& studio) {
+  PlaybackState& p = studio.playback;
   p.workerRunning.store(1, std::memory_order_release);
-  RenderFrames<Routines>(app, UINT64_MAX, true, {});
+  RenderFrames<Routines>(studio, UINT64_MAX, true, {});
   p.workerRunning.store(0, std::memory_order_release);
 }
 
 // Steps 6 and 7 of the render button: the file and the song at its start, the statistics at zero.
-bool OpenRender(AppState& app, const std::string& path) {
-  RenderState& r = app.render;
+bool OpenRender(Studio& studio, const std::string& path) {
+  RenderState& r = studio.render;
   r.fileName = path;
-  if (!CreateWaveFile(r.wave, r.fileName, app.rate.sampleRate)) {
-    ShowError(app.dialogs, "Could Not Create Wave File");
+  if (!CreateWaveFile(r.wave, r.fileName, studio.rate.sampleRate)) {
+    ShowError(studio.dialogs, "Could Not Create Wave File");
     return false;
   }
-  PrepareSongStart(app);
+  PrepareSongStart(studio);
   r.samplesRendered.store(0);
   r.samplesClipped.store(0);
   return true;
@@ -111,34 +111,34 @@ enum class SongRenderStart { Render, NothingToRender, StoppedBeforeCursor, Canno
 
 // Steps 6 to 9 of the render button, the end tick found: the file, the song at its start, and the silent
 // advance to the EditCursor. Only Render leaves the file open.
-SongRenderStart OpenSongRender(AppState& app, const std::string& path) {
-  if (!OpenRender(app, path)) return SongRenderStart::CannotCreateFile;
-  if (app.render.endTick == app.editCursor) return SongRenderStart::NothingToRender;
-  if (!AdvanceToTick(app, app.editCursor)) {
-    ShowError(app.dialogs, "Song Stopped Before Cursor Position");
-    FinishWaveFile(app.render.wave);
+SongRenderStart OpenSongRender(Studio& studio, const std::string& path) {
+  if (!OpenRender(studio, path)) return SongRenderStart::CannotCreateFile;
+  if (studio.render.endTick == studio.editCursor) return SongRenderStart::NothingToRender;
+  if (!AdvanceToTick(studio, studio.editCursor)) {
+    ShowError(studio.dialogs, "Song Stopped Before Cursor Position");
+    FinishWaveFile(studio.render.wave);
     return SongRenderStart::StoppedBeforeCursor;
   }
   return SongRenderStart::Render;
 }
 
-RenderResult FinishRenderFile(AppState& app) {
-  if (FinishWaveFile(app.render.wave)) return RenderResult::Done;
-  ShowError(app.dialogs, "Could Not Write Wave File");
+RenderResult FinishRenderFile(Studio& studio) {
+  if (FinishWaveFile(studio.render.wave)) return RenderResult::Done;
+  ShowError(studio.dialogs, "Could Not Write Wave File");
   return RenderResult::WriteFailed;
 }
 
 // Runs the frame loop on the calling thread with PlaybackMode held at 2, then finishes the file.
-RenderResult RenderHere(AppState& app, uint64_t frames, bool untilEnd, const RenderBeatHook& onBeat) {
-  PlaybackState& p = app.playback;
+RenderResult RenderHere(Studio& studio, uint64_t frames, bool untilEnd, const RenderBeatHook& onBeat) {
+  PlaybackState& p = studio.playback;
   p.songEndReached.store(0, std::memory_order_release);
-  p.mode.store(static_cast<uint32_t>(PlaybackMode::Render), std::memory_order_release);
-  if (app.render.quality != 0)
-    RenderFrames<QualityRoutines>(app, frames, untilEnd, onBeat);
+  p.mode.store(PlaybackMode::Render, std::memory_order_release);
+  if (studio.render.quality != 0)
+    RenderFrames<QualityRoutines>(studio, frames, untilEnd, onBeat);
   else
-    RenderFrames<StandardRoutines>(app, frames, untilEnd, onBeat);
-  p.mode.store(0, std::memory_order_release);
-  return FinishRenderFile(app);
+    RenderFrames<StandardRoutines>(studio, frames, untilEnd, onBeat);
+  p.mode.store(PlaybackMode::Idle, std::memory_order_release);
+  return FinishRenderFile(studio);
 }
 
 }  // namespace
@@ -164,9 +164,8 @@ std::string RenderPanelText::LineText(int line) const {
 }
 
 std::string WithWaveExtension(std::string name) {
-  if (name.size() >= kLongNameLimit) return name;
-  if (name.size() >= 4 && name[name.size() - 4] == '.') name.resize(name.size() - 4);
-  return name + ".wav";
+  ApplyExtensionRule(name, ".wav");
+  return name;
 }
 
 std::string ElapsedTimeText(int64_t t) {
@@ -177,57 +176,57 @@ std::string ElapsedTimeText(int64_t t) {
   return text;
 }
 
-void StartRender(AppState& app) {
-  StopPlayback(app);
-  RenderState& r = app.render;
-  r.endTick = FindEndTick(app);
+void StartRender(Studio& studio) {
+  StopPlayback(studio);
+  RenderState& r = studio.render;
+  r.endTick = FindEndTick(studio);
   if (r.endTick < 0) {
-    ShowError(app.dialogs, "You Must Insert An End Event At The End Of The Song");
+    ShowError(studio.dialogs, "You Must Insert An End Event At The End Of The Song");
     return;
   }
   FileDialogRequest request;
-  request.title = DialogTitle(app.rate.sampleRate);
-  request.startFolder = app.folders.tracks;
-  request.defaultName = WithWaveExtension(TrackName(*app.song.tracks.At(0)));
+  request.title = DialogTitle(studio.rate.sampleRate);
+  request.startFolder = studio.folders.tracks;
+  request.defaultName = WithWaveExtension(TrackName(*studio.song.tracks.At(0)));
   request.filters = {{"Wave Files (*.wav)", "*.wav"}, {"All Files (*.*)", "*.*"}};
-  const std::optional<std::string> chosen = app.dialogs.SaveFile(request);
+  const std::optional<std::string> chosen = studio.dialogs.SaveFile(request);
   if (!chosen) return;
-  RememberFolder(app.folders, *chosen);
-  StoreFolder(app.folders, app.folders.tracks);
-  switch (OpenSongRender(app, WithWaveExtension(*chosen))) {
+  RememberFolder(studio.folders, *chosen);
+  StoreFolder(studio.folders, studio.folders.tracks);
+  switch (OpenSongRender(studio, WithWaveExtension(*chosen))) {
     case SongRenderStart::Render:
       break;
     case SongRenderStart::NothingToRender:
-      FinishAndReport(app, 0);
+      FinishAndReport(studio, 0);
       return;
     case SongRenderStart::StoppedBeforeCursor:
     case SongRenderStart::CannotCreateFile:
       return;
   }
-  PlaybackState& p = app.playback;
+  PlaybackState& p = studio.playback;
   p.playButtonPressed = 1;
-  ShowRenderProgress(app);
+  ShowRenderProgress(studio);
   r.startTimeMs = NowMs();
-  if (!StartWorker(app, PlaybackMode::Render, r.quality != 0 ? RenderThreadQuality : RenderThread)) {
+  if (!StartWorker(studio, PlaybackMode::Render, r.quality != 0 ? RenderThreadQuality : RenderThread)) {
     p.playButtonPressed = 0;
     FinishWaveFile(r.wave);
-    ShowError(app.dialogs, "Could Not Start Playback");
+    ShowError(studio.dialogs, "Could Not Start Playback");
   }
 }
 
-RenderResult RenderSongToFile(AppState& app, const std::string& path, const RenderBeatHook& onBeat) {
-  StopPlayback(app);
-  RenderState& r = app.render;
-  r.endTick = FindEndTick(app);
+RenderResult RenderSongToFile(Studio& studio, const std::string& path, const RenderBeatHook& onBeat) {
+  StopPlayback(studio);
+  RenderState& r = studio.render;
+  r.endTick = FindEndTick(studio);
   if (r.endTick < 0) {
-    ShowError(app.dialogs, "You Must Insert An End Event At The End Of The Song");
+    ShowError(studio.dialogs, "You Must Insert An End Event At The End Of The Song");
     return RenderResult::NoEnd;
   }
-  switch (OpenSongRender(app, path)) {
+  switch (OpenSongRender(studio, path)) {
     case SongRenderStart::Render:
-      return RenderHere(app, UINT64_MAX, true, onBeat);
+      return RenderHere(studio, UINT64_MAX, true, onBeat);
     case SongRenderStart::NothingToRender:
-      return FinishRenderFile(app);
+      return FinishRenderFile(studio);
     case SongRenderStart::StoppedBeforeCursor:
       return RenderResult::StoppedBeforeCursor;
     case SongRenderStart::CannotCreateFile:
@@ -236,38 +235,38 @@ RenderResult RenderSongToFile(AppState& app, const std::string& path, const Rend
   return RenderResult::CannotCreateFile;
 }
 
-RenderResult RenderFramesToFile(AppState& app, const std::string& path, uint64_t frames, const RenderBeatHook& onBeat) {
-  StopPlayback(app);
-  app.render.endTick = -1;
-  if (!OpenRender(app, path)) return RenderResult::CannotCreateFile;
-  return RenderHere(app, frames, false, onBeat);
+RenderResult RenderFramesToFile(Studio& studio, const std::string& path, uint64_t frames, const RenderBeatHook& onBeat) {
+  StopPlayback(studio);
+  studio.render.endTick = -1;
+  if (!OpenRender(studio, path)) return RenderResult::CannotCreateFile;
+  return RenderHere(studio, frames, false, onBeat);
 }
 
-void RenderThread(AppState& app) { RunRender<StandardRoutines>(app); }
-void RenderThreadQuality(AppState& app) { RunRender<QualityRoutines>(app); }
+void RenderThread(Studio& studio) { RunRender<StandardRoutines>(studio); }
+void RenderThreadQuality(Studio& studio) { RunRender<QualityRoutines>(studio); }
 
-void EndRender(AppState& app) { FinishAndReport(app, NowMs() - app.render.startTimeMs); }
+void EndRender(Studio& studio) { FinishAndReport(studio, NowMs() - studio.render.startTimeMs); }
 
-void ShowRenderStatistics(AppState& app) {
-  RenderState& r = app.render;
+void ShowRenderStatistics(Studio& studio) {
+  RenderState& r = studio.render;
   const uint32_t rendered = r.samplesRendered.load(std::memory_order_relaxed);
   const uint32_t clipped = r.samplesClipped.load(std::memory_order_relaxed);
   const uint64_t percent = rendered == 0 ? 0 : static_cast<uint64_t>(clipped) * 100 / rendered;
   r.text.Format(0, "Samples Rendered %u", rendered);
   r.text.Format(1, "Samples Clipped %u", clipped);
   r.text.Format(2, "Percent Clipped %llu", static_cast<unsigned long long>(percent));
-  app.redraw.Request(Panel::RenderOutput);
+  studio.redraw.Request(Panel::RenderOutput);
 }
 
-void ShowRenderProgress(AppState& app) {
-  const Song& song = app.song;
-  RenderState& r = app.render;
-  const int64_t beats = song.ticksPerBeat > 0 ? app.currentTick / song.ticksPerBeat : 0;
+void ShowRenderProgress(Studio& studio) {
+  const Song& song = studio.song;
+  RenderState& r = studio.render;
+  const int64_t beats = song.ticksPerBeat > 0 ? studio.currentTick / song.ticksPerBeat : 0;
   const int64_t perBar = song.beatsPerBar > 0 ? song.beatsPerBar : 1;
   r.text.Format(0, "Last Beat Rendered %lld:%lld", static_cast<long long>(beats / perBar),
                 static_cast<long long>(beats % perBar));
-  r.text.Format(2, "Percent Complete %lld", static_cast<long long>(PercentComplete(app)));
-  app.redraw.Request(Panel::RenderOutput);
+  r.text.Format(2, "Percent Complete %lld", static_cast<long long>(PercentComplete(studio)));
+  studio.redraw.Request(Panel::RenderOutput);
 }
 
 }  // namespace tonforge

@@ -11,8 +11,9 @@
 #include <cstdint>
 
 #include "audio/playback.h"
+#include "audio/studio.h"
 #include "engines/engine.h"
-#include "shell/app_state.h"
+#include "song/voice_loading.h"
 
 namespace tonforge {
 
@@ -34,8 +35,8 @@ struct QualityRoutines {
 inline constexpr float kFullScale = 32767.0f;
 inline constexpr int32_t kPanCentre = 100;
 
-// The per-sample context of an audio thread, bound to the app's tables, rate and song tempo.
-SampleContext MakeSampleContext(AppState& app);
+// The per-sample context of an audio thread, bound to the studio's tables, rate and song tempo.
+SampleContext MakeSampleContext(Studio& studio);
 
 // Clips to -1..1 (counting each clipped value when asked) and truncates v * 32767 towards zero. A NaN, which
 // has no sign to clip to, becomes silence.
@@ -63,16 +64,6 @@ inline void ScaleBus(MixBus& bus, float gain) {
   bus.right *= gain;
 }
 
-// Highest chain position holding an engine, plus one (0 for an empty chain): a track's chain length, a
-// program's engine count.
-int32_t UsedChainLength(const std::array<Engine, kChainLength>& chain);
-
-// Starts a voice on a program: copies the program image (without its name) over the voice, keeps the voice's
-// own per-position delay buffers and clears those of every engine with delay lines. A position whose buffer
-// is missing or shorter than its engine needs plays as Thru rather than run off the end of the buffer.
-void LoadVoice(Program& voice, const PositionBuffers& buffers, const std::array<uint32_t, kChainLength>& bufferSize,
-               const Program& program);
-
 // Steps the loaded modulator slots of a silent track's chain so they keep their timing while the chain sleeps.
 void StepSilentModulators(Track& track, const OutputRate& rate);
 
@@ -92,42 +83,40 @@ void RunProgramChain(Program& voice, uint32_t positions, int32_t pitchRest, Samp
   for (uint32_t p = 0; p < n; ++p) run(voice.engines[p], ref, VoicePitch(voice.transpose, pitchRest), ctx);
 }
 
-// Runs positions 0..positions-1 of a track or song chain on ctx.bus at pitch 0. Chains above program level
-// are handed the LiveVoice, which none of their engine types uses.
+// Runs positions 0..positions-1 of a track or song chain on ctx.bus at pitch 0. The pitch controllers and the
+// synchronisation engine, the only types that reach into a voice, stand in program chains alone, so these
+// chains belong to no voice.
 template <class Routines>
-void RunEffectChain(std::array<Engine, kChainLength>& chain, int32_t positions, VoiceRef live, SampleContext& ctx,
-                    Routines& run) {
+void RunEffectChain(std::array<Engine, kChainLength>& chain, int32_t positions, SampleContext& ctx, Routines& run) {
   const int32_t n = std::clamp(positions, 0, kChainLength);
-  for (int32_t p = 0; p < n; ++p) run(chain[p], live, 0, ctx);
+  for (int32_t p = 0; p < n; ++p) run(chain[p], VoiceRef{}, 0, ctx);
 }
-
-inline VoiceRef LiveVoiceRef(AppState& app) { return VoiceRef{app.live.voice.engines.data(), &app.live.voice.transpose}; }
 
 // A track's voice: when its gate is open, its program chain from a cleared bus, levelled by the program's
 // level times volume and panned into voiceSum.
 template <class Routines>
-void MixTrackVoice(AppState& app, Track& track, SampleContext& ctx, MixBus& voiceSum, Routines& run) {
+void MixTrackVoice(Studio& studio, Track& track, SampleContext& ctx, MixBus& voiceSum, Routines& run) {
   if (track.gate != 1) return;
   Program& voice = track.playingProgram;
   ctx.bus = {};
   RunProgramChain(voice, voice.engineCount, track.notePitch + voice.pitchOffset + track.pitchOffset, ctx, run);
   ScaleBus(ctx.bus, voice.level * voice.volume);
-  PanInto(app.tables, voiceSum, ctx.bus, voice.pan);
+  PanInto(studio.tables, voiceSum, ctx.bus, voice.pan);
 }
 
 // The track chain of a normal channel on ctx.bus, with silence detection. A channel that has been silent for
 // a whole second closes its gate and contributes exactly nothing until its next NoteOn; its modulators keep
 // moving meanwhile.
 template <class Routines>
-void RunTrackStage(AppState& app, ChannelEntry& channel, SampleContext& ctx, Routines& run) {
+void RunTrackStage(Studio& studio, ChannelEntry& channel, SampleContext& ctx, Routines& run) {
   Track& track = *channel.track;
-  if (channel.silenceCounter >= static_cast<uint32_t>(app.rate.sampleRate)) {
+  if (channel.silenceCounter >= static_cast<uint32_t>(studio.rate.sampleRate)) {
     track.gate = 0;
-    StepSilentModulators(track, app.rate);
+    StepSilentModulators(track, studio.rate);
     ctx.bus = {};
     return;
   }
-  RunEffectChain(track.chain, track.chainLength, LiveVoiceRef(app), ctx, run);
+  RunEffectChain(track.chain, track.chainLength, ctx, run);
   ScaleBus(ctx.bus, track.level * track.volume);
   if (IsSilentSample(ctx.bus.left) && IsSilentSample(ctx.bus.right))
     ++channel.silenceCounter;
@@ -137,79 +126,79 @@ void RunTrackStage(AppState& app, ChannelEntry& channel, SampleContext& ctx, Rou
 
 // One channel of the song mix added into sum, with the track's own engine random sequence.
 template <class Routines>
-void MixChannel(AppState& app, int32_t index, SampleContext& ctx, MixBus& sum, Routines& run) {
-  ChannelEntry& channel = app.channels.entries[index];
+void MixChannel(Studio& studio, int32_t index, SampleContext& ctx, MixBus& sum, Routines& run) {
+  ChannelEntry& channel = studio.channels.entries[index];
   Track& track = *channel.track;
   ctx.engineRandom = track.runningRandom;
   MixBus voiceSum{};
-  MixTrackVoice(app, track, ctx, voiceSum, run);
+  MixTrackVoice(studio, track, ctx, voiceSum, run);
   ctx.bus = voiceSum;
-  if (index != 0) RunTrackStage(app, channel, ctx, run);  // the GlobalTrack's chain is the song chain
-  PanInto(app.tables, sum, ctx.bus, track.pan);
+  if (index != 0) RunTrackStage(studio, channel, ctx, run);  // the GlobalTrack's chain is the song chain
+  PanInto(studio.tables, sum, ctx.bus, track.pan);
   track.runningRandom = ctx.engineRandom;
 }
 
 // Runs the song chain over `positions` engines on sum with the song's random sequence; returns the bus.
 template <class Routines>
-MixBus RunSongChain(AppState& app, SampleContext& ctx, MixBus sum, int32_t positions, Routines& run) {
-  ctx.engineRandom = app.song.runningRandom;
+MixBus RunSongChain(Studio& studio, SampleContext& ctx, MixBus sum, int32_t positions, Routines& run) {
+  ctx.engineRandom = studio.song.runningRandom;
   ctx.bus = sum;
-  if (Track* global = app.song.tracks.At(0)) RunEffectChain(global->chain, positions, LiveVoiceRef(app), ctx, run);
-  app.song.runningRandom = ctx.engineRandom;
+  if (Track* global = studio.song.tracks.At(0)) RunEffectChain(global->chain, positions, ctx, run);
+  studio.song.runningRandom = ctx.engineRandom;
   return ctx.bus;
 }
 
 // The song chain, song level and volume, clipping and conversion of one song frame.
 template <class Routines>
-Frame16 FinishSongFrame(AppState& app, SampleContext& ctx, MixBus sum, uint32_t* clipped, Routines& run) {
-  const Track* global = app.song.tracks.At(0);
-  MixBus out = RunSongChain(app, ctx, sum, global ? global->chainLength : 0, run);
-  ScaleBus(out, app.song.songLevel * app.song.volume);
+Frame16 FinishSongFrame(Studio& studio, SampleContext& ctx, MixBus sum, uint32_t* clipped, Routines& run) {
+  const Track* global = studio.song.tracks.At(0);
+  MixBus out = RunSongChain(studio, ctx, sum, global ? global->chainLength : 0, run);
+  ScaleBus(out, studio.song.songLevel * studio.song.volume);
   return {ToSample16(out.left, clipped), ToSample16(out.right, clipped)};
 }
 
 // One frame of song playback or rendering. Once the song's End has been reached only the song chain runs,
 // so its tails ring on. Counts clipped values into *clipped when given.
 template <class Routines>
-Frame16 MixSongSampleWith(AppState& app, SampleContext& ctx, uint32_t* clipped, Routines& run) {
+Frame16 MixSongSampleWith(Studio& studio, SampleContext& ctx, uint32_t* clipped, Routines& run) {
   MixBus sum{};
-  if (app.playback.songEndReached.load(std::memory_order_acquire) == 0)
-    for (int32_t i = 0; i < app.channels.count; ++i) MixChannel(app, i, ctx, sum, run);
-  return FinishSongFrame(app, ctx, sum, clipped, run);
+  if (studio.playback.songEndReached.load(std::memory_order_acquire) == 0)
+    for (int32_t i = 0; i < studio.channels.count; ++i) MixChannel(studio, i, ctx, sum, run);
+  return FinishSongFrame(studio, ctx, sum, clipped, run);
 }
 
 // One frame of the live output: the LiveVoice through the current track's chain and the song chain, every
 // chain over all nine positions, no song level and no clip counting.
 template <class Routines>
-Frame16 MixLiveSampleWith(AppState& app, SampleContext& ctx, Routines& run) {
-  const int32_t current = app.song.currentTrack;
-  Track* track = app.song.tracks.At(current);
+Frame16 MixLiveSampleWith(Studio& studio, SampleContext& ctx, Routines& run) {
+  const int32_t current = studio.song.currentTrack;
+  Track* track = studio.song.tracks.At(current);
   MixBus sum{};
   if (track) {
     ctx.engineRandom = track->runningRandom;
     MixBus voiceSum{};
-    LiveVoiceState& live = app.live;
+    LiveVoiceState& live = studio.live;
     if (live.liveFlag != 0) {
       ctx.bus = {};
       RunProgramChain(live.voice, kChainLength, live.voice.pitchOffset + live.livePitch, ctx, run);
       ScaleBus(ctx.bus, live.voice.level);
-      PanInto(app.tables, voiceSum, ctx.bus, live.voice.pan);
+      PanInto(studio.tables, voiceSum, ctx.bus, live.voice.pan);
     }
     ctx.bus = voiceSum;
     if (current != 0) {
-      RunEffectChain(track->chain, kChainLength, LiveVoiceRef(app), ctx, run);
+      RunEffectChain(track->chain, kChainLength, ctx, run);
       ScaleBus(ctx.bus, track->level * track->volume);
     }
-    PanInto(app.tables, sum, ctx.bus, track->pan);
+    PanInto(studio.tables, sum, ctx.bus, track->pan);
     track->runningRandom = ctx.engineRandom;
   }
-  const MixBus out = RunSongChain(app, ctx, sum, kChainLength, run);
+  const MixBus out = RunSongChain(studio, ctx, sum, kChainLength, run);
   return {ToSample16(out.left, nullptr), ToSample16(out.right, nullptr)};
 }
 
-Frame16 MixSongSample(AppState& app, SampleContext& ctx, uint32_t* clipped = nullptr);
-Frame16 MixSongSampleQuality(AppState& app, SampleContext& ctx, uint32_t* clipped);
-Frame16 MixLiveSample(AppState& app, SampleContext& ctx);
+Frame16 MixSongSample(Studio& studio, SampleContext& ctx, uint32_t* clipped = nullptr);
+Frame16 MixSongSampleQuality(Studio& studio, SampleContext& ctx, uint32_t* clipped);
+Frame16 MixLiveSample(Studio& studio, SampleContext& ctx);
 
 inline constexpr int32_t kAutoLevelSamples = 44100;
 inline constexpr int32_t kAutoLevelSteps = 100;  // levels 1.00 down to 0.01 in steps of 0.01
@@ -217,15 +206,15 @@ inline constexpr int32_t kAutoLevelSteps = 100;  // levels 1.00 down to 0.01 in 
 // Finds the highest level (in hundredths, at most 1.0, at least 0.01) at which the program plays a second at
 // pitch 0 without clipping, and leaves it as the program's level. Stops any playback first.
 template <class Routines>
-void AutoLevelProgramWith(AppState& app, Program& program, Routines& run) {
-  StopPlayback(app);
-  for (Engine& e : program.engines) PrepareEngine(e, app.rate);
-  SampleContext ctx = MakeSampleContext(app);
-  ctx.engineRandom = app.random.engine;
-  LiveVoiceState& live = app.live;
+void AutoLevelProgramWith(Studio& studio, Program& program, Routines& run) {
+  StopPlayback(studio);
+  for (Engine& e : program.engines) PrepareEngine(e, studio.rate);
+  SampleContext ctx = MakeSampleContext(studio);
+  ctx.engineRandom = studio.random.engine;
+  LiveVoiceState& live = studio.live;
   for (int32_t steps = kAutoLevelSteps;; --steps) {
     program.level = static_cast<float>(steps / 100.0);
-    LoadVoice(live.voice, live.buffers, app.song.positionBufferSize, program);
+    LoadVoice(live.voice, live.buffers, studio.song.positionBufferSize, program);
     bool clips = false;
     for (int32_t n = 0; n < kAutoLevelSamples && !clips; ++n) {
       ctx.bus = {};
@@ -235,10 +224,10 @@ void AutoLevelProgramWith(AppState& app, Program& program, Routines& run) {
     }
     if (!clips || steps == 1) break;
   }
-  app.random.engine = ctx.engineRandom;
+  studio.random.engine = ctx.engineRandom;
 }
 
 // The program editor's auto-level command on the current program; does nothing without programs.
-void AutoLevelProgram(AppState& app);
+void AutoLevelProgram(Studio& studio);
 
 }  // namespace tonforge

@@ -11,6 +11,11 @@ struct MixBus {
   float right = 0.0f;
 };
 
+// The song's tempo range in beats per minute: tempo events, slides, loaded songs and the Song Speed Modulator
+// all stay inside it.
+inline constexpr float kMinTempo = 1.0f;
+inline constexpr float kMaxTempo = 1000.0f;
+
 // The output rate and the beat figures that follow the tempo.
 struct OutputRate {
   int32_t sampleRate = 44100;
@@ -27,7 +32,7 @@ void SetOutputRate(OutputRate& rate, int32_t sampleRate, float tempo, int32_t ti
 void UpdateBeatFigures(OutputRate& rate, float tempo, int32_t ticksPerBeat);
 
 // The per-sample context: one per audio thread at a time. It refers to the tables, the rate and the song
-// tempo that live in AppState, and carries the MixBus and the engine random state.
+// tempo that live in the Session, and carries the MixBus and the engine random state.
 struct SampleContext {
   MixBus bus;
   uint32_t engineRandom = 0;

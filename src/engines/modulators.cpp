@@ -17,8 +17,6 @@ constexpr int kPanRightmost = 200;
 constexpr float kArpeggioStepLength = 441.0f;  // phase units per step without "Ticks"
 constexpr uint32_t kFewestArpeggioTones = 2;
 constexpr uint32_t kMostArpeggioTones = 5;
-constexpr float kSlowestTempo = 1.0f;
-constexpr float kFastestTempo = 1000.0f;
 
 // Truncation toward zero that stays defined for any float: a damaged modulator gain can make a product
 // that no int32 holds, and a NaN gives 0.
@@ -156,8 +154,8 @@ void ProcessSongSpeedModulator(Engine& e, VoiceRef, int32_t, SampleContext& ctx)
     if (slot.length == 0 || !slot.data) continue;
     t += ReadModulator(slot, *ctx.rate) * range;
   }
-  if (t > kFastestTempo) t = kFastestTempo;
-  if (!(t >= kSlowestTempo)) t = kSlowestTempo;
+  if (t > kMaxTempo) t = kMaxTempo;
+  if (!(t >= kMinTempo)) t = kMinTempo;
   *ctx.tempo = t * e.F[2] + *ctx.tempo * e.C[2];
   UpdateBeatFigures(*ctx.rate, *ctx.tempo, *ctx.ticksPerBeat);
 }

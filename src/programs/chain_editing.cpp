@@ -2,163 +2,171 @@
 
 #include <utility>
 
-#include "audio/playback.h"
 #include "programs/program_list.h"
-#include "sequencer/song.h"
 #include "shell/show_error.h"
 
 namespace tonforge {
 
 namespace {
 
-constexpr uint32_t kProgramMode = 1;
-constexpr uint32_t kTrackMode = 0;
-
 bool IsChainPosition(int32_t p) { return p >= 0 && p < kChainLength; }
 
-void MoveEngine(AppState& app, int32_t step) {
-  const int32_t from = app.chainEditor.selectedPosition;
+// The panel that shows the chain being edited, with the engine editor that shows its selected engine.
+void RequestChainRedraw(Session& session) {
+  const Panel chain = session.chainEditor.chainMode == ChainMode::Program ? Panel::ProgramEditor
+                      : session.song.currentTrack == 0                    ? Panel::SongChain
+                                                                          : Panel::TrackChain;
+  session.redraw.Request(chain, Panel::EngineEditor);
+}
+
+void RequestAllChainsRedraw(Session& session) {
+  session.redraw.Request(Panel::ProgramEditor, Panel::TrackChain, Panel::SongChain);
+}
+
+void MoveEngine(Session& session, int32_t step) {
+  const int32_t from = session.chainEditor.selectedPosition;
   const int32_t to = from + step;
-  EditedChain chain = CurrentChain(app);
+  EditedChain chain = CurrentChain(session);
   if (chain.engines == nullptr || !IsChainPosition(from) || !IsChainPosition(to)) return;
-  StopPlayback(app);
+  StopPlayback(session);
   std::array<Engine, kChainLength>& engines = *chain.engines;
   std::swap(engines[from], engines[to]);  // a track engine's own buffers travel with it
   if (chain.program != nullptr) {
-    if (!FitPositionBuffers(app, from, to)) {
+    if (!FitPositionBuffers(session, from, to)) {
       std::swap(engines[from], engines[to]);
-      ShowError(app.dialogs, "Out Of Memory - Cannot Move Engine");
+      ShowError(session.dialogs, "Out Of Memory - Cannot Move Engine");
       return;
     }
-    app.chainEditor.selectedPosition = to;
-    ValidateAllTracks(app.song);
+    session.chainEditor.selectedPosition = to;
+    ValidateAllTracks(session.song);
   } else {
-    app.chainEditor.selectedPosition = to;
-    ValidateEvents(app.song, *chain.track);
+    session.chainEditor.selectedPosition = to;
+    ValidateEvents(session.song, *chain.track);
   }
-  // Panels to redraw: the chain editor and the engine editor.
+  RequestChainRedraw(session);
 }
 
-void PasteIntoProgram(AppState& app, Program& program, int32_t p) {
+void PasteIntoProgram(Session& session, Program& program, int32_t p) {
   Engine incoming =
-      CopyEngineWithData(app.engineClipboard.engine, app.dialogs, "Out Of Memory - Cannot Paste Modulator Data");
-  if (!ReplaceProgramEngine(app, program, p, std::move(incoming))) {
-    ShowError(app.dialogs, "Out Of Memory - Cannot Paste Engine");
+      CopyEngineWithData(session.engineClipboard.engine, session.dialogs, "Out Of Memory - Cannot Paste Modulator Data");
+  if (!ReplaceProgramEngine(session, program, p, std::move(incoming))) {
+    ShowError(session.dialogs, "Out Of Memory - Cannot Paste Engine");
     return;
   }
-  ValidateAllTracks(app.song);
+  ValidateAllTracks(session.song);
 }
 
-void PasteIntoTrack(AppState& app, Track& track, int32_t p) {
-  const Engine& source = app.engineClipboard.engine;
+void PasteIntoTrack(Session& session, Track& track, int32_t p) {
+  const Engine& source = session.engineClipboard.engine;
   SampleBlock left, right;
   if (source.delayLineCount != 0) {
     left = AllocateSamples(source.bufferLength);
     right = AllocateSamples(source.bufferLength);
     if (!left || !right) {
-      ShowError(app.dialogs, "Out Of Memory - Cannot Paste Engine");
+      ShowError(session.dialogs, "Out Of Memory - Cannot Paste Engine");
       return;
     }
   }
   Engine& target = track.chain[p];
   ReleaseTrackEngine(target);
-  target = CopyEngineWithData(source, app.dialogs, "Out Of Memory - Cannot Paste Modulator Data");
+  target = CopyEngineWithData(source, session.dialogs, "Out Of Memory - Cannot Paste Modulator Data");
   target.left = std::move(left);
   target.right = std::move(right);
   ClearEngineBuffers(target);
-  ValidateEvents(app.song, track);
+  ValidateEvents(session.song, track);
 }
 
 }  // namespace
 
-EditedChain CurrentChain(AppState& app) {
+EditedChain CurrentChain(Session& session) {
   EditedChain chain;
-  if (app.chainEditor.chainMode == kProgramMode) {
-    chain.program = CurrentProgram(app);
+  if (session.chainEditor.chainMode == ChainMode::Program) {
+    chain.program = CurrentProgram(session);
     if (chain.program != nullptr) chain.engines = &chain.program->engines;
     chain.levelBit = kLevelProgram;
   } else {
-    chain.track = TrackAt(app.song, app.song.currentTrack);
+    chain.track = TrackAt(session.song, session.song.currentTrack);
     if (chain.track != nullptr) chain.engines = &chain.track->chain;
-    chain.levelBit = app.song.currentTrack == 0 ? kLevelSong : kLevelTrack;
+    chain.levelBit = session.song.currentTrack == 0 ? kLevelSong : kLevelTrack;
   }
   return chain;
 }
 
-const TypeList& EngineTypesFor(AppState& app) {
-  if (app.chainEditor.chainMode == kProgramMode) return app.catalog.programEngineTypes;
-  return app.song.currentTrack == 0 ? app.catalog.songEngineTypes : app.catalog.trackEngineTypes;
+const TypeList& EngineTypesFor(Session& session) {
+  if (session.chainEditor.chainMode == ChainMode::Program) return session.catalog.programEngineTypes;
+  return session.song.currentTrack == 0 ? session.catalog.songEngineTypes : session.catalog.trackEngineTypes;
 }
 
-void SetChainMode(AppState& app, uint32_t mode) {
-  if (app.chainEditor.chainMode == mode) return;
-  app.chainEditor.chainMode = mode;
-  app.song.engineListScroll = 0;
-  app.song.selectedEngineType = 0;
-  // Panels to redraw: the chain editors and the engine type list.
+void SetChainMode(Session& session, ChainMode mode) {
+  if (session.chainEditor.chainMode == mode) return;
+  session.chainEditor.chainMode = mode;
+  session.song.engineListScroll = 0;
+  session.song.selectedEngineType = 0;
+  RequestAllChainsRedraw(session);
+  session.redraw.Request(Panel::EngineTypeList);
 }
 
-void SelectProgramChainPosition(AppState& app, int32_t position) {
+void SelectProgramChainPosition(Session& session, int32_t position) {
   if (!IsChainPosition(position)) return;
-  SetChainMode(app, kProgramMode);
-  app.chainEditor.selectedPosition = position;
+  SetChainMode(session, ChainMode::Program);
+  session.chainEditor.selectedPosition = position;
 }
 
-void SelectTrackChainPosition(AppState& app, int32_t position) {
+void SelectTrackChainPosition(Session& session, int32_t position) {
   if (!IsChainPosition(position)) return;
-  SetChainMode(app, kTrackMode);
-  app.chainEditor.selectedPosition = position;
+  SetChainMode(session, ChainMode::Track);
+  session.chainEditor.selectedPosition = position;
 }
 
-void SetEngineType(AppState& app) {
-  EditedChain chain = CurrentChain(app);
-  const int32_t p = app.chainEditor.selectedPosition;
-  const TypeList& types = EngineTypesFor(app);
-  const int32_t row = app.song.selectedEngineType;
+void SetEngineType(Session& session) {
+  EditedChain chain = CurrentChain(session);
+  const int32_t p = session.chainEditor.selectedPosition;
+  const TypeList& types = EngineTypesFor(session);
+  const int32_t row = session.song.selectedEngineType;
   if (chain.engines == nullptr || !IsChainPosition(p) || row < 0 || row >= static_cast<int32_t>(types.count)) return;
   const uint32_t type = types.types[row];
-  StopPlayback(app);
+  StopPlayback(session);
   Engine fresh;
   if (chain.program != nullptr) {
     InitProgramEngine(fresh, type);
-    if (!ReplaceProgramEngine(app, *chain.program, p, std::move(fresh)))
-      ShowError(app.dialogs, "Out Of Memory - Cannot Initialise Program Engine");
-  } else if (InitTrackEngine(fresh, type, app.dialogs)) {  // on failure the old engine stays
+    if (!ReplaceProgramEngine(session, *chain.program, p, std::move(fresh)))
+      ShowError(session.dialogs, "Out Of Memory - Cannot Initialise Program Engine");
+  } else if (InitTrackEngine(fresh, type, session.dialogs)) {  // on failure the old engine stays
     ReleaseTrackEngine((*chain.engines)[p]);
     (*chain.engines)[p] = std::move(fresh);
   }
-  ValidateAllTracks(app.song);
-  // Panels to redraw: the chain editor and the engine editor.
+  ValidateAllTracks(session.song);
+  RequestChainRedraw(session);
 }
 
-void MoveEngineUp(AppState& app) { MoveEngine(app, -1); }
-void MoveEngineDown(AppState& app) { MoveEngine(app, +1); }
+void MoveEngineUp(Session& session) { MoveEngine(session, -1); }
+void MoveEngineDown(Session& session) { MoveEngine(session, +1); }
 
-void CopyEngine(AppState& app) {
-  EditedChain chain = CurrentChain(app);
-  const int32_t p = app.chainEditor.selectedPosition;
+void CopyEngine(Session& session) {
+  EditedChain chain = CurrentChain(session);
+  const int32_t p = session.chainEditor.selectedPosition;
   if (chain.engines == nullptr || !IsChainPosition(p)) return;
   const Engine& source = (*chain.engines)[p];
-  app.engineClipboard.engine = CopyEngineWithData(source, app.dialogs, "Out Of Memory - Cannot Copy Modulator Data");
-  app.engineClipboard.content = TypeLevelFlags(source.type);
-  // Panels to redraw: the chain editors (their paste buttons).
+  session.engineClipboard.engine = CopyEngineWithData(source, session.dialogs, "Out Of Memory - Cannot Copy Modulator Data");
+  session.engineClipboard.content = TypeLevelFlags(source.type);
+  RequestAllChainsRedraw(session);  // their paste buttons
 }
 
-void PasteEngine(AppState& app) {
-  EditedChain chain = CurrentChain(app);
-  const int32_t p = app.chainEditor.selectedPosition;
-  if (chain.engines == nullptr || !IsChainPosition(p) || (app.engineClipboard.content & chain.levelBit) == 0) return;
-  StopPlayback(app);
+void PasteEngine(Session& session) {
+  EditedChain chain = CurrentChain(session);
+  const int32_t p = session.chainEditor.selectedPosition;
+  if (chain.engines == nullptr || !IsChainPosition(p) || (session.engineClipboard.content & chain.levelBit) == 0) return;
+  StopPlayback(session);
   if (chain.program != nullptr)
-    PasteIntoProgram(app, *chain.program, p);
+    PasteIntoProgram(session, *chain.program, p);
   else
-    PasteIntoTrack(app, *chain.track, p);
-  // Panels to redraw: the chain editor and the engine editor.
+    PasteIntoTrack(session, *chain.track, p);
+  RequestChainRedraw(session);
 }
 
-void ClearEngineClipboard(AppState& app) {
-  app.engineClipboard.content = 0;
-  app.engineClipboard.engine = Engine{};
+void ClearEngineClipboard(Session& session) {
+  session.engineClipboard.content = 0;
+  session.engineClipboard.engine = Engine{};
 }
 
 }  // namespace tonforge

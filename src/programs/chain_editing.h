@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "shell/app_state.h"
+#include "song/session.h"
 
 namespace tonforge {
 
@@ -15,24 +15,24 @@ struct EditedChain {
   Track* track = nullptr;      // set in track mode
   uint32_t levelBit = 0;       // kLevelProgram, kLevelTrack, or kLevelSong for the GlobalTrack's chain
 };
-EditedChain CurrentChain(AppState& app);
+EditedChain CurrentChain(Session& session);
 // The engine types offered for the edited chain.
-const TypeList& EngineTypesFor(AppState& app);
+const TypeList& EngineTypesFor(Session& session);
 
 // Switching the mode returns the engine type list to its first row.
-void SetChainMode(AppState& app, uint32_t mode);
-void SelectProgramChainPosition(AppState& app, int32_t position);
-void SelectTrackChainPosition(AppState& app, int32_t position);
+void SetChainMode(Session& session, ChainMode mode);
+void SelectProgramChainPosition(Session& session, int32_t position);
+void SelectTrackChainPosition(Session& session, int32_t position);
 
 // Replaces the engine at the selected position with a new one of the type list's selected type.
-void SetEngineType(AppState& app);
+void SetEngineType(Session& session);
 // Swap the selected engine with its neighbour; the selection goes with it.
-void MoveEngineUp(AppState& app);
-void MoveEngineDown(AppState& app);
+void MoveEngineUp(Session& session);
+void MoveEngineDown(Session& session);
 
-void CopyEngine(AppState& app);
+void CopyEngine(Session& session);
 // Only when the clipboard's engine is allowed at the edited chain's level.
-void PasteEngine(AppState& app);
-void ClearEngineClipboard(AppState& app);
+void PasteEngine(Session& session);
+void ClearEngineClipboard(Session& session);
 
 }  // namespace tonforge

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "audio/playback.h"
 #include "programs/chain_editing.h"
 #include "programs/engine_image.h"
 
@@ -20,9 +19,9 @@ bool HoldsWaveData(const Engine& e) { return e.type <= static_cast<uint32_t>(Eng
 
 }  // namespace
 
-Engine* SelectedEngine(AppState& app) {
-  const int32_t p = app.chainEditor.selectedPosition;
-  const EditedChain chain = CurrentChain(app);
+Engine* SelectedEngine(Session& session) {
+  const int32_t p = session.chainEditor.selectedPosition;
+  const EditedChain chain = CurrentChain(session);
   if (chain.engines == nullptr || p < 0 || p >= kChainLength) return nullptr;
   return &(*chain.engines)[p];
 }
@@ -100,17 +99,17 @@ void SetSlotRootPitch(Engine& e, int k, int32_t value) {
   if (e.type == static_cast<uint32_t>(EngineTypeId::MultisampledWave)) UpdateKeyRanges(e);
 }
 
-bool RunSlotCommand(AppState& app, SlotCommand command, int k, int32_t value) {
+bool RunSlotCommand(Session& session, SlotCommand command, int k, int32_t value) {
   if (k < 0 || k >= kDataSlotCount) return false;
   const bool changesData = command == SlotCommand::Clear || command == SlotCommand::Invert ||
                            command == SlotCommand::Reverse;
-  if (changesData) StopPlayback(app);
-  Engine* e = SelectedEngine(app);
+  if (changesData) StopPlayback(session);
+  Engine* e = SelectedEngine(session);
   if (e == nullptr) return false;
   DataSlot& s = e->slots[k];
   const bool writesRate = command == SlotCommand::Sync || command == SlotCommand::Period;
   if ((writesRate && HoldsWaveData(*e)) || (command == SlotCommand::RootPitch && !HoldsWaveData(*e))) return false;
-  const int32_t ticksPerBeat = app.song.ticksPerBeat;
+  const int32_t ticksPerBeat = session.song.ticksPerBeat;
   switch (command) {
     case SlotCommand::Clear:
       ClearSlot(*e, k);

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "engines/engine.h"
-#include "shell/app_state.h"
+#include "song/session.h"
 
 namespace tonforge {
 
@@ -14,7 +14,7 @@ inline constexpr float kModulatorRatePerSample = 2.2675738e-6f;
 
 // The engine at the selected position of the chain being edited (the current program's in program mode, the
 // current track's otherwise), or null when there is none.
-Engine* SelectedEngine(AppState& app);
+Engine* SelectedEngine(Session& session);
 
 // Each loaded slot plays up to the midpoint between its root pitch and that of the next loaded slot; the last
 // loaded slot plays up to the top.
@@ -44,6 +44,6 @@ enum class SlotCommand { Clear, Loop, Invert, Reverse, Sync, Gain, Period, RootP
 // Sync). Clear, Invert and Reverse change sample data that playing voices share, so they stop playback first.
 // Returns the command's flag afterwards (looped, inverted, reversed, tempo sync; loaded for the others), false
 // when there is no engine or slot.
-bool RunSlotCommand(AppState& app, SlotCommand command, int k, int32_t value = 0);
+bool RunSlotCommand(Session& session, SlotCommand command, int k, int32_t value = 0);
 
 }  // namespace tonforge

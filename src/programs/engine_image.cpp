@@ -256,13 +256,6 @@ void SettleLoadedEngine(Engine& e) {
   e.loadedSlotCount = CountLoadedSlots(e);
 }
 
-uint32_t CountUsedEngines(const Chain& chain) {
-  for (int p = kChainLength - 1; p >= 0; --p) {
-    if (chain[p].type != 0) return static_cast<uint32_t>(p + 1);
-  }
-  return 0;
-}
-
 uint32_t CountLoadedSlots(const Engine& e) {
   uint32_t count = 0;
   while (count < kDataSlotCount && e.slots[count].loaded != 0) ++count;

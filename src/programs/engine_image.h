@@ -9,7 +9,7 @@
 #include "engines/engine.h"
 #include "platform/dialogs.h"
 #include "programs/file_bytes.h"
-#include "programs/program.h"
+#include "song/program.h"
 
 namespace tonforge {
 
@@ -23,7 +23,6 @@ inline constexpr std::size_t kEngineDelayOffset = 408;      // delay line count
 inline constexpr std::size_t kProgramEnginesOffset = 68;    // Engine p at 68 + 620 * p
 inline constexpr std::size_t kProgramEngineCountOffset = 64;
 
-using Chain = std::array<Engine, kChainLength>;
 
 void WriteDataSlot(ByteWriter& w, const DataSlot& slot);
 void WriteEngine(ByteWriter& w, const Engine& engine);
@@ -58,8 +57,6 @@ void ClampParametersIntoRange(Engine& engine);
 // and unused option values at rest (a stored program is never processed, so it holds them at zero anyway).
 void SettleLoadedEngine(Engine& engine);
 
-// The highest chain position in use plus one; 0 for an empty chain.
-uint32_t CountUsedEngines(const Chain& chain);
 // Consecutively loaded DataSlots counted from slot 0.
 uint32_t CountLoadedSlots(const Engine& engine);
 

@@ -5,9 +5,7 @@
 #include <cstring>
 #include <new>
 
-#include "audio/playback.h"
 #include "programs/program_list.h"
-#include "sequencer/song.h"
 #include "shell/show_error.h"
 
 namespace tonforge {
@@ -27,24 +25,24 @@ void ClearRuntimeFields(Program& p) {
   p.panSlide = 0;
 }
 
-Track* CurrentTrack(AppState& app) { return app.song.tracks.At(app.song.currentTrack); }
+Track* CurrentTrack(Session& session) { return session.song.tracks.At(session.song.currentTrack); }
 
-std::optional<std::string> AskPath(AppState& app, bool save, std::string& folder, std::string defaultName = {}) {
+std::optional<std::string> AskPath(Session& session, bool save, std::string& folder, std::string defaultName = {}) {
   FileDialogRequest request;
   request.title = save ? "Save Program" : "Load Program";
   request.startFolder = folder;
   request.defaultName = std::move(defaultName);
   request.filters = {{"Program Files (*.tep)", "*.tep"}, {"All Files (*.*)", "*.*"}};
-  auto path = save ? app.dialogs.SaveFile(request) : app.dialogs.OpenFile(request);
+  auto path = save ? session.dialogs.SaveFile(request) : session.dialogs.OpenFile(request);
   if (!path) return std::nullopt;
-  RememberFolder(app.folders, *path);
-  StoreFolder(app.folders, folder);
+  RememberFolder(session.folders, *path);
+  StoreFolder(session.folders, folder);
   return path;
 }
 
-bool WriteProgramFile(AppState& app, std::string path, Program& program) {
+bool WriteProgramFile(Session& session, std::string path, Program& program) {
   ApplyExtensionRule(path, kExtension);
-  program.engineCount = CountUsedEngines(program.engines);
+  program.engineCount = static_cast<uint32_t>(UsedChainLength(program.engines));
   bool written = false;
   try {
     const std::vector<uint8_t> bytes = EncodeProgramFile(program);
@@ -52,36 +50,36 @@ bool WriteProgramFile(AppState& app, std::string path, Program& program) {
   } catch (const std::bad_alloc&) {
     written = false;
   }
-  if (!written) ShowError(app.dialogs, kSaveFailed);
+  if (!written) ShowError(session.dialogs, kSaveFailed);
   return written;
 }
 
 // Reads and decodes a program file for the level. Shows the refusal itself; a file that cannot be opened
 // says nothing.
-std::optional<DecodedProgram> ReadAndDecode(AppState& app, const std::string& path, uint32_t levelFlag) {
+std::optional<DecodedProgram> ReadAndDecode(Session& session, const std::string& path, uint32_t levelFlag) {
   std::vector<uint8_t> bytes;
   switch (ReadWholeFile(path, bytes)) {
     case FileReadStatus::CannotOpen:
       return std::nullopt;
     case FileReadStatus::OutOfMemory:
-      ShowError(app.dialogs, "Out Of Memory - Cannot Load Modulator Data");
+      ShowError(session.dialogs, "Out Of Memory - Cannot Load Modulator Data");
       return std::nullopt;
     case FileReadStatus::Ok:
       break;
   }
-  auto decoded = DecodeProgramFile(bytes, levelFlag, app.dialogs);
-  if (!decoded) ShowError(app.dialogs, kInvalidFile);
+  auto decoded = DecodeProgramFile(bytes, levelFlag, session.dialogs);
+  if (!decoded) ShowError(session.dialogs, kInvalidFile);
   return decoded;
 }
 
-std::optional<DecodedProgram> AskAndDecode(AppState& app, std::string& folder, uint32_t levelFlag) {
-  const auto path = AskPath(app, false, folder);
+std::optional<DecodedProgram> AskAndDecode(Session& session, std::string& folder, uint32_t levelFlag) {
+  const auto path = AskPath(session, false, folder);
   if (!path) return std::nullopt;
-  return ReadAndDecode(app, *path, levelFlag);
+  return ReadAndDecode(session, *path, levelFlag);
 }
 
-void ReportRemovedEngines(AppState& app, const DecodedProgram& decoded) {
-  if (decoded.invalidEnginesRemoved) ShowInformation(app.dialogs, kInvalidEnginesRemoved);
+void ReportRemovedEngines(Session& session, const DecodedProgram& decoded) {
+  if (decoded.invalidEnginesRemoved) ShowInformation(session.dialogs, kInvalidEnginesRemoved);
 }
 
 }  // namespace
@@ -116,13 +114,6 @@ void AttachChainBuffers(Chain& chain, Dialogs& dialogs) {
       InitProgramEngine(e, 0);
     }
   }
-}
-
-void ApplyExtensionRule(std::string& path, std::string_view extension) {
-  const std::size_t n = path.size();
-  if (n > 249) return;
-  if (n >= 4 && path[n - 4] == '.') path.resize(n - 4);
-  path += extension;
 }
 
 std::string DefaultFileName(std::string_view name, std::string_view extension) {
@@ -200,24 +191,24 @@ std::optional<DecodedProgram> DecodeProgramFile(std::span<const uint8_t> bytes, 
 
   ClearRuntimeFields(p);
   decoded.invalidEnginesRemoved = SettleLoadedChain(p.engines, levelFlag);
-  p.engineCount = CountUsedEngines(p.engines);
+  p.engineCount = static_cast<uint32_t>(UsedChainLength(p.engines));
   return decoded;
 }
 
-bool SaveProgram(AppState& app) {
-  StopPlayback(app);
-  Program* program = CurrentProgram(app);
+bool SaveProgram(Session& session) {
+  StopPlayback(session);
+  Program* program = CurrentProgram(session);
   if (program == nullptr) return false;
-  auto path = AskPath(app, true, app.folders.instrumentPrograms, DefaultFileName(StoredText(program->name), kExtension));
+  auto path = AskPath(session, true, session.folders.instrumentPrograms, DefaultFileName(StoredText(program->name), kExtension));
   if (!path) return false;
-  return WriteProgramFile(app, *path, *program);
+  return WriteProgramFile(session, *path, *program);
 }
 
-bool SaveProgramChain(AppState& app) {
-  StopPlayback(app);
-  const Track* track = CurrentTrack(app);
+bool SaveProgramChain(Session& session) {
+  StopPlayback(session);
+  const Track* track = CurrentTrack(session);
   if (track == nullptr) return false;
-  auto path = AskPath(app, true, app.folders.trackPrograms, DefaultFileName(StoredText(track->name), kExtension));
+  auto path = AskPath(session, true, session.folders.trackPrograms, DefaultFileName(StoredText(track->name), kExtension));
   if (!path) return false;
   // The chain is stored as a program built from nothing but the track's name, level, pan and engines.
   Program record;
@@ -226,52 +217,52 @@ bool SaveProgramChain(AppState& app) {
   record.volume = 1.0f;
   record.pan = track->pan;
   record.engines = track->chain;
-  return WriteProgramFile(app, *path, record);
+  return WriteProgramFile(session, *path, record);
 }
 
-bool LoadProgramNew(AppState& app) {
-  StopPlayback(app);
-  const auto path = AskPath(app, false, app.folders.instrumentPrograms);
-  return path && LoadProgramFileNew(app, *path);
+bool LoadProgramNew(Session& session) {
+  StopPlayback(session);
+  const auto path = AskPath(session, false, session.folders.instrumentPrograms);
+  return path && LoadProgramFileNew(session, *path);
 }
 
-bool LoadProgramFileNew(AppState& app, const std::string& path) {
-  StopPlayback(app);
-  auto decoded = ReadAndDecode(app, path, kLevelProgram);
+bool LoadProgramFileNew(Session& session, const std::string& path) {
+  StopPlayback(session);
+  auto decoded = ReadAndDecode(session, path, kLevelProgram);
   if (!decoded) return false;
-  Program* program = NewProgram(app);
+  Program* program = NewProgram(session);
   if (program == nullptr) return false;
   *program = std::move(*decoded->program);
-  SelectProgram(app, ProgramCount(app.song) - 1);
-  FitProgramBuffers(app, *program);
-  ReportRemovedEngines(app, *decoded);
+  SelectProgram(session, ProgramCount(session.song) - 1);
+  FitProgramBuffers(session, *program);
+  ReportRemovedEngines(session, *decoded);
   return true;
 }
 
-bool LoadProgramReplace(AppState& app) {
-  StopPlayback(app);
-  Program* program = CurrentProgram(app);
+bool LoadProgramReplace(Session& session) {
+  StopPlayback(session);
+  Program* program = CurrentProgram(session);
   if (program == nullptr) return false;
-  auto decoded = AskAndDecode(app, app.folders.instrumentPrograms, kLevelProgram);
+  auto decoded = AskAndDecode(session, session.folders.instrumentPrograms, kLevelProgram);
   if (!decoded) return false;
   // The old engines' sample data goes with the record it is replaced by; the positions they sized are fitted
   // again to what the programs now need.
   *program = std::move(*decoded->program);
-  FitProgramBuffers(app, *program);
-  ValidateAllTracks(app.song);
-  ReportRemovedEngines(app, *decoded);
+  FitProgramBuffers(session, *program);
+  ValidateAllTracks(session.song);
+  ReportRemovedEngines(session, *decoded);
   return true;
 }
 
-bool LoadProgramChain(AppState& app) {
-  StopPlayback(app);
-  Track* track = CurrentTrack(app);
+bool LoadProgramChain(Session& session) {
+  StopPlayback(session);
+  Track* track = CurrentTrack(session);
   if (track == nullptr) return false;
-  const uint32_t levelFlag = app.song.currentTrack == 0 ? kLevelSong : kLevelTrack;
-  auto decoded = AskAndDecode(app, app.folders.trackPrograms, levelFlag);
+  const uint32_t levelFlag = session.song.currentTrack == 0 ? kLevelSong : kLevelTrack;
+  auto decoded = AskAndDecode(session, session.folders.trackPrograms, levelFlag);
   if (!decoded) return false;
   Program& loaded = *decoded->program;
-  AttachChainBuffers(loaded.engines, app.dialogs);
+  AttachChainBuffers(loaded.engines, session.dialogs);
   for (int p = 0; p < kChainLength; ++p) {
     ReleaseTrackEngine(track->chain[p]);
     track->chain[p] = std::move(loaded.engines[p]);
@@ -279,8 +270,8 @@ bool LoadProgramChain(AppState& app) {
   // The track keeps its own name.
   track->level = loaded.level;
   track->pan = loaded.pan;
-  ValidateAllTracks(app.song);
-  ReportRemovedEngines(app, *decoded);
+  ValidateAllTracks(session.song);
+  ReportRemovedEngines(session, *decoded);
   return true;
 }
 

@@ -10,16 +10,13 @@
 #include <vector>
 
 #include "programs/engine_image.h"
-#include "shell/app_state.h"
+#include "song/session.h"
 
 namespace tonforge {
 
 inline constexpr std::size_t kProgramFileHeaderSize = 4;  // the magic
 inline constexpr std::string_view kInvalidEnginesRemoved = "Some Invalid Engines Were Detected And Removed";
 
-// Paths up to 249 characters get the extension: a full stop four characters from the end starts an extension
-// that is replaced, otherwise it is appended. Longer paths are left as they are.
-void ApplyExtensionRule(std::string& path, std::string_view extension);
 // A record name made into a file name: colons, slashes and backslashes become spaces, then the extension.
 std::string DefaultFileName(std::string_view name, std::string_view extension);
 
@@ -53,14 +50,14 @@ std::optional<DecodedProgram> DecodeProgramFile(std::span<const uint8_t> bytes, 
 
 // The commands. Each stops playback, asks for a path in the remembered folder of its kind and returns true only
 // when it changed the programs, the chain or the file. A failed write is reported and leaves the old file.
-bool SaveProgram(AppState& app);
-bool SaveProgramChain(AppState& app);
-bool LoadProgramNew(AppState& app);
+bool SaveProgram(Session& session);
+bool SaveProgramChain(Session& session);
+bool LoadProgramNew(Session& session);
 // Load Program (new) from a path, without the dialog (the headless renderer's program mode).
-bool LoadProgramFileNew(AppState& app, const std::string& path);
-bool LoadProgramReplace(AppState& app);
+bool LoadProgramFileNew(Session& session, const std::string& path);
+bool LoadProgramReplace(Session& session);
 // Into the current track's chain. The engines are checked against the level of the chain they land in: the
 // song plug-in level for track 0 (the GlobalTrack), the track plug-in level for the others.
-bool LoadProgramChain(AppState& app);
+bool LoadProgramChain(Session& session);
 
 }  // namespace tonforge

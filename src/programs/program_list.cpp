@@ -5,9 +5,7 @@
 #include <new>
 #include <vector>
 
-#include "audio/playback.h"
 #include "programs/chain_editing.h"
-#include "sequencer/song.h"
 #include "shell/show_error.h"
 
 namespace tonforge {
@@ -22,12 +20,12 @@ struct BufferPlan {
   std::vector<SampleBlock> blocks;  // left and right per voice
 };
 
-int32_t VoiceCount(const AppState& app) { return 1 + std::max(app.song.tracks.Count() - 1, 0); }
+int32_t VoiceCount(const Session& session) { return 1 + std::max(session.song.tracks.Count() - 1, 0); }
 
 // A size of 0 needs no blocks: committing it releases the buffers.
-bool AllocatePlan(const AppState& app, BufferPlan& plan) {
+bool AllocatePlan(const Session& session, BufferPlan& plan) {
   if (plan.size == 0) return true;
-  const std::size_t count = 2 * static_cast<std::size_t>(VoiceCount(app));
+  const std::size_t count = 2 * static_cast<std::size_t>(VoiceCount(session));
   try {
     plan.blocks.reserve(count);
   } catch (const std::bad_alloc&) {
@@ -45,12 +43,12 @@ bool AllocatePlan(const AppState& app, BufferPlan& plan) {
 
 // Decides the new size of position p and allocates for it. False only when the position must grow and
 // cannot; a shrink that cannot get memory keeps the present, larger buffers.
-bool PlanFit(const AppState& app, int p, BufferPlan& plan) {
+bool PlanFit(const Session& session, int p, BufferPlan& plan) {
   plan.position = p;
-  plan.size = PositionNeed(app.song, p);
-  const uint32_t present = app.song.positionBufferSize[p];
+  plan.size = PositionNeed(session.song, p);
+  const uint32_t present = session.song.positionBufferSize[p];
   if (plan.size == present) return true;
-  plan.change = AllocatePlan(app, plan);
+  plan.change = AllocatePlan(session, plan);
   return plan.change || plan.size < present;
 }
 
@@ -61,16 +59,16 @@ void SetVoiceBuffers(Program& voice, PositionBuffers& buffers, int p, SampleBloc
   voice.engines[p].right = buffers.right[p];
 }
 
-void Commit(AppState& app, BufferPlan& plan) {
+void Commit(Session& session, BufferPlan& plan) {
   if (!plan.change) return;
   const int p = plan.position;
   auto block = [&plan](std::size_t i) { return i < plan.blocks.size() ? std::move(plan.blocks[i]) : SampleBlock{}; };
-  SetVoiceBuffers(app.live.voice, app.live.buffers, p, block(0), block(1));
-  for (int32_t i = 1; i < app.song.tracks.Count(); ++i) {
-    Track& t = *app.song.tracks.At(i);
+  SetVoiceBuffers(session.live.voice, session.live.buffers, p, block(0), block(1));
+  for (int32_t i = 1; i < session.song.tracks.Count(); ++i) {
+    Track& t = *session.song.tracks.At(i);
     SetVoiceBuffers(t.playingProgram, t.voiceBuffers, p, block(2 * i), block(2 * i + 1));
   }
-  app.song.positionBufferSize[p] = plan.size;
+  session.song.positionBufferSize[p] = plan.size;
 }
 
 void ReleaseSlotData(Engine& e) {
@@ -92,7 +90,7 @@ void ForgetProgramInEvents(Song& song, Track& track, int32_t index) {
     if (e->valueB == index && !(global && e == track.events.First()))
       doomed.push_back(e);
     else if (e->valueB > index)
-      --e->valueB;
+      e->valueB = e->valueB - 1;
   }
   for (Event* e : doomed) track.events.Erase(e);
   SyncEventCount(track);
@@ -101,53 +99,53 @@ void ForgetProgramInEvents(Song& song, Track& track, int32_t index) {
 
 }  // namespace
 
-Program* CurrentProgram(AppState& app) {
-  const int32_t i = app.song.currentProgram;
-  if (i < 0 || i >= ProgramCount(app.song)) return nullptr;
-  return app.song.programs[i].get();
+Program* CurrentProgram(Session& session) {
+  const int32_t i = session.song.currentProgram;
+  if (i < 0 || i >= ProgramCount(session.song)) return nullptr;
+  return session.song.programs[i].get();
 }
 
 int32_t ProgramCount(const Song& song) { return static_cast<int32_t>(song.programs.size()); }
 
-Program* NewProgram(AppState& app) {
-  StopPlayback(app);
-  Song& song = app.song;
+Program* NewProgram(Session& session) {
+  StopPlayback(session);
+  Song& song = session.song;
   std::unique_ptr<Program> program;
   try {
     program = std::make_unique<Program>();
     song.programs.reserve(song.programs.size() + 1);
   } catch (const std::bad_alloc&) {
-    ShowError(app.dialogs, "Out Of Memory - Cannot Create New Program");
+    ShowError(session.dialogs, "Out Of Memory - Cannot Create New Program");
     return nullptr;
   }
   std::snprintf(program->name.data(), program->name.size(), "Program %d", static_cast<int>(ProgramCount(song)));
   for (Engine& e : program->engines) InitProgramEngine(e, 0);  // empty positions need no buffers
   song.programs.push_back(std::move(program));
-  if (ProgramCount(song) == 1) SelectProgram(app, 0);
-  // Panels to redraw: the program list.
+  if (ProgramCount(song) == 1) SelectProgram(session, 0);
+  session.redraw.Request(Panel::ProgramList);
   return song.programs.back().get();
 }
 
-void CopyProgram(AppState& app) {
-  if (CurrentProgram(app) == nullptr) return;
-  const int32_t source = app.song.currentProgram;
-  Program* copy = NewProgram(app);
+void CopyProgram(Session& session) {
+  if (CurrentProgram(session) == nullptr) return;
+  const int32_t source = session.song.currentProgram;
+  Program* copy = NewProgram(session);
   if (copy == nullptr) return;
-  const Program& original = *app.song.programs[source];
+  const Program& original = *session.song.programs[source];
   *copy = original;
   for (int p = 0; p < kChainLength; ++p)
-    copy->engines[p] = CopyEngineWithData(original.engines[p], app.dialogs, "Out Of Memory - Cannot Create New Program");
-  // Panels to redraw: the program list.
+    copy->engines[p] = CopyEngineWithData(original.engines[p], session.dialogs, "Out Of Memory - Cannot Create New Program");
+  session.redraw.Request(Panel::ProgramList);
 }
 
-void DeleteProgram(AppState& app) {
-  Program* program = CurrentProgram(app);
+void DeleteProgram(Session& session) {
+  Program* program = CurrentProgram(session);
   if (program == nullptr) return;
-  if (!ConfirmCommand(app.dialogs, "Delete Program")) return;
-  StopPlayback(app);
-  Song& song = app.song;
+  if (!ConfirmCommand(session.dialogs, "Delete Program")) return;
+  StopPlayback(session);
+  Song& song = session.song;
   const int32_t index = song.currentProgram;
-  for (int p = 0; p < kChainLength; ++p) ReleaseProgramEngine(app, program->engines[p], p);
+  for (int p = 0; p < kChainLength; ++p) ReleaseProgramEngine(session, program->engines[p], p);
   song.programs.erase(song.programs.begin() + index);
   for (int32_t i = 0; i < song.tracks.Count(); ++i) {
     Track& track = *song.tracks.At(i);
@@ -157,18 +155,18 @@ void DeleteProgram(AppState& app) {
   const int32_t count = ProgramCount(song);
   if (song.currentProgram >= count) song.currentProgram = count - 1;
   FollowCurrentProgram(song);
-  if (count == 0 && app.chainEditor.chainMode == 1) SetChainMode(app, 0);
-  // Panels to redraw: the program list, the program editor, the event list.
+  if (count == 0 && session.chainEditor.chainMode == ChainMode::Program) SetChainMode(session, ChainMode::Track);
+  session.redraw.Request(Panel::ProgramList, Panel::ProgramEditor, Panel::EventList);
 }
 
-void FreeAllPrograms(AppState& app) {
-  StopPlayback(app);
-  Song& song = app.song;
+void FreeAllPrograms(Session& session) {
+  StopPlayback(session);
+  Song& song = session.song;
   song.programs.clear();
   song.currentProgram = 0;
   song.programListScroll = 0;
   // Every need is now zero, so this only releases and cannot fail.
-  FitAllPositionBuffers(app);
+  FitAllPositionBuffers(session);
 }
 
 void FollowCurrentProgram(Song& song) {
@@ -178,35 +176,24 @@ void FollowCurrentProgram(Song& song) {
   song.programListScroll = std::max(song.programListScroll, 0);
 }
 
-void SelectProgram(AppState& app, int32_t index) {
-  if (index < 0 || index >= ProgramCount(app.song)) return;
-  app.song.currentProgram = index;
-  FollowCurrentProgram(app.song);
-  // Panels to redraw: the program list and the program editor.
+void SelectProgram(Session& session, int32_t index) {
+  if (index < 0 || index >= ProgramCount(session.song)) return;
+  session.song.currentProgram = index;
+  FollowCurrentProgram(session.song);
+  session.redraw.Request(Panel::ProgramList, Panel::ProgramEditor);
 }
 
-void SelectProgramRow(AppState& app, int32_t row) {
+void SelectProgramRow(Session& session, int32_t row) {
   if (row < 0 || row >= kProgramListRows) return;
-  SelectProgram(app, app.song.programListScroll + row);
+  SelectProgram(session, session.song.programListScroll + row);
 }
 
-void SetProgramLevel(AppState& app, int32_t percent) {
-  if (Program* p = CurrentProgram(app)) p->level = static_cast<float>(std::clamp(percent, 0, 100)) * 0.01f;
+void SetProgramLevel(Session& session, int32_t percent) {
+  if (Program* p = CurrentProgram(session)) p->level = static_cast<float>(std::clamp(percent, 0, 100)) * 0.01f;
 }
 
-void SetProgramPan(AppState& app, int32_t pan) {
-  if (Program* p = CurrentProgram(app)) p->pan = std::clamp(pan, -100, 100) + 100;
-}
-
-uint32_t CountUsedEngines(Program& program) {
-  program.engineCount = 0;
-  for (int p = kChainLength - 1; p >= 0; --p) {
-    if (program.engines[p].type != 0) {
-      program.engineCount = static_cast<uint32_t>(p + 1);
-      break;
-    }
-  }
-  return program.engineCount;
+void SetProgramPan(Session& session, int32_t pan) {
+  if (Program* p = CurrentProgram(session)) p->pan = std::clamp(pan, -100, 100) + 100;
 }
 
 bool IsEngineValidAt(uint32_t type, uint32_t levelBit) {
@@ -238,13 +225,13 @@ void RecountLoadedSlots(Engine& engine) {
   engine.loadedSlotCount = n;
 }
 
-void ReleaseProgramEngine(AppState& app, Engine& engine, int position) {
+void ReleaseProgramEngine(Session& session, Engine& engine, int position) {
   ReleaseSlotData(engine);
-  if (engine.bufferLength != 0 && engine.bufferLength == app.song.positionBufferSize[position]) {
+  if (engine.bufferLength != 0 && engine.bufferLength == session.song.positionBufferSize[position]) {
     engine.delayLineCount = 0;
     engine.bufferLength = 0;
     engine.lineLength = 0;
-    FitPositionBuffers(app, position);  // a shrink: cannot fail
+    FitPositionBuffers(session, position);  // a shrink: cannot fail
   }
 }
 
@@ -254,40 +241,40 @@ uint32_t PositionNeed(const Song& song, int position) {
   return need;
 }
 
-bool FitPositionBuffers(AppState& app, int position) {
+bool FitPositionBuffers(Session& session, int position) {
   BufferPlan plan;
-  if (!PlanFit(app, position, plan)) return false;
-  Commit(app, plan);
+  if (!PlanFit(session, position, plan)) return false;
+  Commit(session, plan);
   return true;
 }
 
-bool FitPositionBuffers(AppState& app, int first, int second) {
+bool FitPositionBuffers(Session& session, int first, int second) {
   BufferPlan a, b;
-  if (!PlanFit(app, first, a) || !PlanFit(app, second, b)) return false;
-  Commit(app, a);
-  Commit(app, b);
+  if (!PlanFit(session, first, a) || !PlanFit(session, second, b)) return false;
+  Commit(session, a);
+  Commit(session, b);
   return true;
 }
 
-bool FitAllPositionBuffers(AppState& app) {
+bool FitAllPositionBuffers(Session& session) {
   bool all = true;
-  for (int p = 0; p < kChainLength; ++p) all = FitPositionBuffers(app, p) && all;
+  for (int p = 0; p < kChainLength; ++p) all = FitPositionBuffers(session, p) && all;
   return all;
 }
 
-void FitProgramBuffers(AppState& app, Program& program) {
+void FitProgramBuffers(Session& session, Program& program) {
   for (int p = 0; p < kChainLength; ++p) {
-    if (FitPositionBuffers(app, p)) continue;
-    ShowError(app.dialogs, "Out Of Memory - Cannot Initialise Program Engine");
+    if (FitPositionBuffers(session, p)) continue;
+    ShowError(session.dialogs, "Out Of Memory - Cannot Initialise Program Engine");
     InitProgramEngine(program.engines[p], 0);
-    FitPositionBuffers(app, p);  // back to what the other programs need: no growth
+    FitPositionBuffers(session, p);  // back to what the other programs need: no growth
   }
 }
 
-bool ReplaceProgramEngine(AppState& app, Program& program, int position, Engine incoming) {
+bool ReplaceProgramEngine(Session& session, Program& program, int position, Engine incoming) {
   Engine outgoing = std::move(program.engines[position]);
   program.engines[position] = std::move(incoming);
-  if (!FitPositionBuffers(app, position)) {
+  if (!FitPositionBuffers(session, position)) {
     program.engines[position] = std::move(outgoing);
     return false;
   }

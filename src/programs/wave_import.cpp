@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "audio/playback.h"
 #include "programs/data_slot_commands.h"
 #include "programs/file_bytes.h"
 #include "shell/show_error.h"
@@ -140,35 +139,35 @@ bool ImportWave(Engine& e, int k, std::span<const uint8_t> bytes, std::string_vi
 
 namespace {
 
-bool LoadSlotData(AppState& app, int k, bool modulator) {
-  StopPlayback(app);
-  Engine* engine = SelectedEngine(app);
+bool LoadSlotData(Session& session, int k, bool modulator) {
+  StopPlayback(session);
+  Engine* engine = SelectedEngine(session);
   if (engine == nullptr || k < 0 || k >= kDataSlotCount) return false;
-  std::string& folder = modulator ? app.folders.modulators : app.folders.waves;
+  std::string& folder = modulator ? session.folders.modulators : session.folders.waves;
   FileDialogRequest request;
   request.title = modulator ? "Load Modulator" : "Load Wave";
   request.startFolder = folder;
   request.filters = {{"Wave Files (*.wav)", "*.wav"}, {"All Files (*.*)", "*.*"}};
-  const auto path = app.dialogs.OpenFile(request);
+  const auto path = session.dialogs.OpenFile(request);
   if (!path) return false;
-  RememberFolder(app.folders, *path);
-  StoreFolder(app.folders, folder);
+  RememberFolder(session.folders, *path);
+  StoreFolder(session.folders, folder);
   std::vector<uint8_t> bytes;
   switch (ReadWholeFile(*path, bytes)) {
     case FileReadStatus::CannotOpen:
       return false;
     case FileReadStatus::OutOfMemory:
-      ShowError(app.dialogs, "Out Of Memory - Cannot Load Wave");
+      ShowError(session.dialogs, "Out Of Memory - Cannot Load Wave");
       return false;
     case FileReadStatus::Ok:
       break;
   }
-  return ImportWave(*engine, k, bytes, *path, modulator, app.dialogs);
+  return ImportWave(*engine, k, bytes, *path, modulator, session.dialogs);
 }
 
 }  // namespace
 
-bool LoadWave(AppState& app, int k) { return LoadSlotData(app, k, false); }
-bool LoadModulator(AppState& app, int k) { return LoadSlotData(app, k, true); }
+bool LoadWave(Session& session, int k) { return LoadSlotData(session, k, false); }
+bool LoadModulator(Session& session, int k) { return LoadSlotData(session, k, true); }
 
 }  // namespace tonforge

@@ -9,7 +9,7 @@
 
 #include "engines/engine.h"
 #include "engines/samples.h"
-#include "shell/app_state.h"
+#include "song/session.h"
 
 namespace tonforge {
 
@@ -41,7 +41,7 @@ bool ImportWave(Engine& engine, int k, std::span<const uint8_t> bytes, std::stri
 
 // The commands of the engine editor's slot buttons: stop playback, ask for the file in the remembered waves
 // or modulators folder and import it into slot k of the selected engine.
-bool LoadWave(AppState& app, int k);
-bool LoadModulator(AppState& app, int k);
+bool LoadWave(Session& session, int k);
+bool LoadModulator(Session& session, int k);
 
 }  // namespace tonforge

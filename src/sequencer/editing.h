@@ -5,7 +5,7 @@
 // thread never holds an event that is freed or moved; inserting one event or changing values does not.
 #include <cstdint>
 
-#include "shell/app_state.h"
+#include "song/session.h"
 
 namespace tonforge {
 
@@ -28,95 +28,97 @@ struct ValueRange {
 ValueRange ValueARange(int32_t type, int32_t trackCount);
 
 // The track the editor works on (the current track), or null when the song has none.
-Track* EditedTrack(AppState& app);
+Track* EditedTrack(Session& session);
+// The edited track exists and is not the GlobalTrack.
+bool OnNormalTrack(Session& session);
 // The GlobalTrack's first event (the song's tempo) is never deleted, moved from its place or retyped.
 bool IsProtectedEvent(const Song& song, const Track& track, const Event* e);
-void RequestEventRedraw(AppState& app);
+void RequestEventRedraw(Session& session);
 
 // ---- Editor state ----
 
 // Back to a fresh song's editor: cursor and view at 0, octave 0, group 0, switches off, no Block, snap by 4.
-void ResetEditorState(AppState& app);
+void ResetEditorState(Session& session);
 // SnapStep = ticks per beat / snap division, at least 1.
-void UpdateSnapStep(AppState& app);
+void UpdateSnapStep(Session& session);
 // One cursor step: SnapStep with snap on, otherwise 1 tick.
-int32_t CursorStep(const AppState& app);
+int32_t CursorStep(const Session& session);
 int32_t BarLength(const Song& song);
 
 // The current track's selected event becomes the last one at or before the cursor, and its list scrolls
 // only as far as needed to show it.
-void SelectionFollowsCursor(AppState& app);
+void SelectionFollowsCursor(Session& session);
 // The view moves only as far as needed to contain the cursor.
-void ViewFollowsCursor(AppState& app);
+void ViewFollowsCursor(Session& session);
 
 // ---- Event commands (rows are counted from the event list's scroll) ----
 
-void AddEvent(AppState& app);
-void DeleteSelectedEvent(AppState& app);
-void MoveSelectedEventUp(AppState& app);
-void MoveSelectedEventDown(AppState& app);
+void AddEvent(Session& session);
+void DeleteSelectedEvent(Session& session);
+void MoveSelectedEventUp(Session& session);
+void MoveSelectedEventDown(Session& session);
 // Every NoteOn of the current track playing the selected note's program gets the current program.
-void ReplaceProgram(AppState& app);
+void ReplaceProgram(Session& session);
 // Every NoteOn of the current track playing the selected note's program moves by a semitone, within 50..6050.
-void TransposeUp(AppState& app);
-void TransposeDown(AppState& app);
-void SelectEventRow(AppState& app, int32_t row);
-void SelectEventIndex(AppState& app, int32_t index);
-void CycleEventType(AppState& app, int32_t row);
+void TransposeUp(Session& session);
+void TransposeDown(Session& session);
+void SelectEventRow(Session& session, int32_t row);
+void SelectEventIndex(Session& session, int32_t index);
+void CycleEventType(Session& session, int32_t row);
 // Engine parameter events cycle their parameter (0..6, then 7 = reset); other events get a text entry for
 // value A of at most 6 characters.
-void EditValueA(AppState& app, int32_t row);
+void EditValueA(Session& session, int32_t row);
 // A text entry for value B of the row's event, at most 6 characters.
-void EditValueB(AppState& app, int32_t row);
+void EditValueB(Session& session, int32_t row);
 // The event of a row of the current track's list, or null.
-Event* EventOfRow(AppState& app, int32_t row);
+Event* EventOfRow(Session& session, int32_t row);
 
 // ---- Insert and recording commands ----
 
-void InsertVolume(AppState& app);
-void InsertPitch(AppState& app);
-void InsertPan(AppState& app);
-void InsertTempo(AppState& app);
-void InsertEngineReset(AppState& app, int32_t position);
+void InsertVolume(Session& session);
+void InsertPitch(Session& session);
+void InsertPan(Session& session);
+void InsertTempo(Session& session);
+void InsertEngineReset(Session& session, int32_t position);
 // True while the recording keys insert events: EditMode on and the track list panel shown.
-bool IsRecording(const AppState& app);
-void RecordNote(AppState& app, int32_t pitch);
-void RecordNoteOff(AppState& app);
-void RecordPhrase(AppState& app);
+bool IsRecording(const Session& session);
+void RecordNote(Session& session, int32_t pitch);
+void RecordNoteOff(Session& session);
+void RecordPhrase(Session& session);
 
 // ---- Cursor, track and Block ----
 
-void MoveCursorRight(AppState& app, int32_t n);
-void MoveCursorLeft(AppState& app, int32_t n);
-void SelectTrack(AppState& app, int32_t track);
-void GoToBar(AppState& app, int32_t bar);
-void SetCursorFromSlider(AppState& app, int32_t tick);
-void DropBlock(AppState& app);
+void MoveCursorRight(Session& session, int32_t n);
+void MoveCursorLeft(Session& session, int32_t n);
+void SelectTrack(Session& session, int32_t track);
+void GoToBar(Session& session, int32_t bar);
+void SetCursorFromSlider(Session& session, int32_t tick);
+void DropBlock(Session& session);
 
 // ---- Block, clipboard, gap and bar commands ----
 
 // With an active Block, Delete Block and drop it; otherwise removes the note (or else the first event) at
 // the cursor in the current track.
-void Delete(AppState& app);
-void DeleteBlock(AppState& app);
+void Delete(Session& session);
+void DeleteBlock(Session& session);
 // False when memory ran out; the clipboard is then empty.
-bool Copy(AppState& app);
-void Cut(AppState& app);
-void Paste(AppState& app);
-void EmptyEventClipboard(AppState& app);
-void CloseGap(AppState& app);
-void OpenGap(AppState& app);
-void DeleteBar(AppState& app);
-void InsertBar(AppState& app);
+bool Copy(Session& session);
+void Cut(Session& session);
+void Paste(Session& session);
+void EmptyEventClipboard(Session& session);
+void CloseGap(Session& session);
+void OpenGap(Session& session);
+void DeleteBar(Session& session);
+void InsertBar(Session& session);
 
 // ---- Editor switches ----
 
-void SetSnapDivision(AppState& app, int32_t division);
-void ToggleSnap(AppState& app);
-void ToggleEditMode(AppState& app);
-void ToggleSlide(AppState& app);
-void CycleOctave(AppState& app);
-void SetOctave(AppState& app, int32_t octave);
-void CycleEventGroup(AppState& app);
+void SetSnapDivision(Session& session, int32_t division);
+void ToggleSnap(Session& session);
+void ToggleEditMode(Session& session);
+void ToggleSlide(Session& session);
+void CycleOctave(Session& session);
+void SetOctave(Session& session, int32_t octave);
+void CycleEventGroup(Session& session);
 
 }  // namespace tonforge

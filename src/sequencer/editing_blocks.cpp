@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <new>
 
-#include "audio/playback.h"
 #include "sequencer/editing.h"
 #include "sequencer/song.h"
 #include "shell/show_error.h"
@@ -43,24 +42,24 @@ void ShiftEvents(const Song& song, Track& track, int32_t from, int32_t delta, in
 
 // The existing tracks of the Block's range.
 template <class Each>
-void ForBlockTracks(AppState& app, Each each) {
-  const Block& b = app.editor.block;
-  const int32_t last = std::min(b.lastTrack, app.song.tracks.Count() - 1);
-  for (int32_t i = std::max(b.firstTrack, 0); i <= last; ++i) each(*TrackAt(app.song, i));
+void ForBlockTracks(Session& session, Each each) {
+  const Block& b = session.editor.block;
+  const int32_t last = std::min(b.lastTrack, session.song.tracks.Count() - 1);
+  for (int32_t i = std::max(b.firstTrack, 0); i <= last; ++i) each(*TrackAt(session.song, i));
 }
 
 // The tracks that take part in bar insertion and deletion: those that play.
 template <class Each>
-void ForPlayingTracks(AppState& app, Each each) {
-  for (int32_t i = 0; i < app.song.tracks.Count(); ++i) {
-    Track& track = *TrackAt(app.song, i);
+void ForPlayingTracks(Session& session, Each each) {
+  for (int32_t i = 0; i < session.song.tracks.Count(); ++i) {
+    Track& track = *TrackAt(session.song, i);
     if (track.muteState == 0) each(track);
   }
 }
 
-void RemoveBlockEvents(AppState& app) {
-  const Block& b = app.editor.block;
-  ForBlockTracks(app, [&](Track& track) { RemoveTicks(app.song, track, b.startTick, b.endTick); });
+void RemoveBlockEvents(Session& session) {
+  const Block& b = session.editor.block;
+  ForBlockTracks(session, [&](Track& track) { RemoveTicks(session.song, track, b.startTick, b.endTick); });
 }
 
 // The event Delete removes at the cursor: the note on that tick, otherwise the first event there that may
@@ -77,143 +76,143 @@ Event* EventToDelete(const Song& song, const Track& track, int32_t tick) {
 
 }  // namespace
 
-void DeleteBlock(AppState& app) {
-  StopPlayback(app);
-  RemoveBlockEvents(app);
-  SelectionFollowsCursor(app);
-  RequestEventRedraw(app);
+void DeleteBlock(Session& session) {
+  StopPlayback(session);
+  RemoveBlockEvents(session);
+  SelectionFollowsCursor(session);
+  RequestEventRedraw(session);
 }
 
-void Delete(AppState& app) {
-  if (app.editor.block.active != 0) {
-    DeleteBlock(app);
-    DropBlock(app);
+void Delete(Session& session) {
+  if (session.editor.block.active != 0) {
+    DeleteBlock(session);
+    DropBlock(session);
     return;
   }
-  Track* track = EditedTrack(app);
+  Track* track = EditedTrack(session);
   if (track == nullptr) return;
-  StopPlayback(app);
-  if (Event* e = EventToDelete(app.song, *track, app.editCursor)) {
+  StopPlayback(session);
+  if (Event* e = EventToDelete(session.song, *track, session.editCursor)) {
     track->events.Erase(e);
     SyncEventCount(*track);
   }
-  SelectionFollowsCursor(app);
-  RequestEventRedraw(app);
+  SelectionFollowsCursor(session);
+  RequestEventRedraw(session);
 }
 
-void EmptyEventClipboard(AppState& app) { app.editor.clipboard = EventClipboard{}; }
+void EmptyEventClipboard(Session& session) { session.editor.clipboard = EventClipboard{}; }
 
-bool Copy(AppState& app) {
-  EmptyEventClipboard(app);
-  const Block& b = app.editor.block;
+bool Copy(Session& session) {
+  EmptyEventClipboard(session);
+  const Block& b = session.editor.block;
   EventClipboard copy;
   try {
-    ForBlockTracks(app, [&](Track& track) {
+    ForBlockTracks(session, [&](Track& track) {
       std::vector<EventValues>& events = copy.tracks.emplace_back();
       for (const Event* e = track.events.First(); e != nullptr; e = EventList::Next(e))
         if (e->tick >= b.startTick && e->tick <= b.endTick)
           events.push_back({e->tick - b.startTick, e->type, e->valueA, e->valueB});
     });
   } catch (const std::bad_alloc&) {
-    ShowError(app.dialogs, "Out Of Memory - Cannot Copy");
+    ShowError(session.dialogs, "Out Of Memory - Cannot Copy");
     return false;
   }
   if (copy.tracks.empty()) return true;  // the rectangle names no track of this song
   copy.kind = b.firstTrack == 0 ? ClipboardKind::GlobalTrack : ClipboardKind::NormalTracks;
   copy.length = b.endTick - b.startTick;
-  app.editor.clipboard = std::move(copy);
+  session.editor.clipboard = std::move(copy);
   return true;
 }
 
 // A Block whose events could not be copied is not deleted.
-void Cut(AppState& app) {
-  if (!Copy(app)) return;
-  DeleteBlock(app);
-  DropBlock(app);
+void Cut(Session& session) {
+  if (!Copy(session)) return;
+  DeleteBlock(session);
+  DropBlock(session);
 }
 
-void Paste(AppState& app) {
-  const EventClipboard& clip = app.editor.clipboard;
-  Track* current = EditedTrack(app);
+void Paste(Session& session) {
+  const EventClipboard& clip = session.editor.clipboard;
+  Track* current = EditedTrack(session);
   if (clip.kind == ClipboardKind::Empty || current == nullptr) return;
-  const bool global = IsGlobalTrack(app.song, *current);
+  const bool global = IsGlobalTrack(session.song, *current);
   if (clip.kind == ClipboardKind::GlobalTrack && !global) {
-    ShowError(app.dialogs, "Cannot Copy Global Track Data To Normal Tracks");
+    ShowError(session.dialogs, "Cannot Copy Global Track Data To Normal Tracks");
     return;
   }
   if (clip.kind == ClipboardKind::NormalTracks && global) {
-    ShowError(app.dialogs, "Cannot Copy Normal Track Data To The Global Track");
+    ShowError(session.dialogs, "Cannot Copy Normal Track Data To The Global Track");
     return;
   }
-  StopPlayback(app);
-  const int32_t cursor = app.editCursor;
-  const int32_t trackCount = app.song.tracks.Count();
-  for (std::size_t i = 0; i < clip.tracks.size() && app.song.currentTrack + static_cast<int32_t>(i) < trackCount; ++i) {
-    Track& track = *TrackAt(app.song, app.song.currentTrack + static_cast<int32_t>(i));
+  StopPlayback(session);
+  const int32_t cursor = session.editCursor;
+  const int32_t trackCount = session.song.tracks.Count();
+  for (std::size_t i = 0; i < clip.tracks.size() && session.song.currentTrack + static_cast<int32_t>(i) < trackCount; ++i) {
+    Track& track = *TrackAt(session.song, session.song.currentTrack + static_cast<int32_t>(i));
     for (EventValues v : clip.tracks[i]) {
       v.tick += cursor;
       // The clipboard outlives songs: a phrase whose source is not a normal track here plays track 1.
       if (v.type == T(EventType::Phrase) && (v.valueA < 1 || v.valueA >= trackCount)) v.valueA = 1;
-      InsertEvent(app, track, v);
+      InsertEvent(session, track, v);
     }
-    ValidateEvents(app.song, track);
+    ValidateEvents(session.song, track);
   }
-  app.editCursor = std::clamp(cursor + clip.length, 0, kMaxTick);
-  ViewFollowsCursor(app);
-  RequestEventRedraw(app);
+  session.editCursor = std::clamp(cursor + clip.length, 0, kMaxTick);
+  ViewFollowsCursor(session);
+  RequestEventRedraw(session);
 }
 
 // Without a Block, events less than a step after the cursor land on the cursor, behind the events before it.
-void CloseGap(AppState& app) {
-  StopPlayback(app);
-  EditorState& ed = app.editor;
+void CloseGap(Session& session) {
+  StopPlayback(session);
+  EditorState& ed = session.editor;
   if (ed.block.active != 0) {
     const Block b = ed.block;
-    RemoveBlockEvents(app);
-    ForBlockTracks(app, [&](Track& track) {
-      ShiftEvents(app.song, track, b.endTick + 1, -(b.endTick - b.startTick), 0, Head::Moves);
+    RemoveBlockEvents(session);
+    ForBlockTracks(session, [&](Track& track) {
+      ShiftEvents(session.song, track, b.endTick + 1, -(b.endTick - b.startTick), 0, Head::Moves);
     });
-    DropBlock(app);
-  } else if (Track* track = EditedTrack(app)) {
-    const int32_t cursor = app.editCursor;
-    RemoveTicks(app.song, *track, cursor, cursor);
-    ShiftEvents(app.song, *track, cursor + 1, -CursorStep(app), cursor, Head::Moves);
+    DropBlock(session);
+  } else if (Track* track = EditedTrack(session)) {
+    const int32_t cursor = session.editCursor;
+    RemoveTicks(session.song, *track, cursor, cursor);
+    ShiftEvents(session.song, *track, cursor + 1, -CursorStep(session), cursor, Head::Moves);
   }
-  SelectionFollowsCursor(app);
-  RequestEventRedraw(app);
+  SelectionFollowsCursor(session);
+  RequestEventRedraw(session);
 }
 
-void OpenGap(AppState& app) {
-  StopPlayback(app);
-  const EditorState& ed = app.editor;
+void OpenGap(Session& session) {
+  StopPlayback(session);
+  const EditorState& ed = session.editor;
   if (ed.block.active != 0) {
     const Block b = ed.block;
-    ForBlockTracks(app, [&](Track& track) {
-      ShiftEvents(app.song, track, b.startTick, b.endTick - b.startTick, 0, Head::Moves);
+    ForBlockTracks(session, [&](Track& track) {
+      ShiftEvents(session.song, track, b.startTick, b.endTick - b.startTick, 0, Head::Moves);
     });
-  } else if (Track* track = EditedTrack(app)) {
-    ShiftEvents(app.song, *track, app.editCursor, CursorStep(app), 0, Head::Moves);
+  } else if (Track* track = EditedTrack(session)) {
+    ShiftEvents(session.song, *track, session.editCursor, CursorStep(session), 0, Head::Moves);
   }
-  RequestEventRedraw(app);
+  RequestEventRedraw(session);
 }
 
-void DeleteBar(AppState& app) {
-  StopPlayback(app);
-  const int32_t cursor = app.editCursor;
-  const int32_t bar = BarLength(app.song);
-  ForPlayingTracks(app, [&](Track& track) {
-    RemoveTicks(app.song, track, cursor, cursor + bar - 1);
-    ShiftEvents(app.song, track, cursor + 1, -bar, 0, Head::Moves);
+void DeleteBar(Session& session) {
+  StopPlayback(session);
+  const int32_t cursor = session.editCursor;
+  const int32_t bar = BarLength(session.song);
+  ForPlayingTracks(session, [&](Track& track) {
+    RemoveTicks(session.song, track, cursor, cursor + bar - 1);
+    ShiftEvents(session.song, track, cursor + 1, -bar, 0, Head::Moves);
   });
-  RequestEventRedraw(app);
+  RequestEventRedraw(session);
 }
 
-void InsertBar(AppState& app) {
-  StopPlayback(app);
-  const int32_t cursor = app.editCursor;
-  const int32_t bar = BarLength(app.song);
-  ForPlayingTracks(app, [&](Track& track) { ShiftEvents(app.song, track, cursor, bar, 0, Head::Stays); });
-  RequestEventRedraw(app);
+void InsertBar(Session& session) {
+  StopPlayback(session);
+  const int32_t cursor = session.editCursor;
+  const int32_t bar = BarLength(session.song);
+  ForPlayingTracks(session, [&](Track& track) { ShiftEvents(session.song, track, cursor, bar, 0, Head::Stays); });
+  RequestEventRedraw(session);
 }
 
 }  // namespace tonforge

@@ -1,26 +1,17 @@
 #include "sequencer/keyboard_commands.h"
 
-#include "audio/live_output.h"
-#include "audio/output_rate.h"
 #include "programs/program_list.h"
 #include "sequencer/editing.h"
 #include "sequencer/song_file.h"
 #include "sequencer/text_entry.h"
-#include "shell/quit.h"
+#include "song/voice_loading.h"
 #include "shell/show_error.h"
 
 namespace tonforge {
 
-KeyboardHooks DefaultKeyboardHooks() {
-  return KeyboardHooks{[](AppState& app) { SaveSong(app); },
-                       [](AppState& app, int32_t sampleRate) { SwitchOutputRate(app, sampleRate); }};
-}
-
 namespace {
 
-constexpr int32_t kCentsPerOctave = 1200;
-
-using Command = void (*)(AppState&, KeyboardHandler&);
+using Command = void (*)(Session&, KeyboardHandler&);
 
 struct KeyCommand {
   uint8_t code;
@@ -73,72 +64,72 @@ bool IsDown(const KeyStates& keys, uint8_t code) { return (keys[code] & kKeyDown
 
 bool Pressed(const KeyboardHandler& h, uint8_t code) { return IsDown(h.present, code) && !IsDown(h.previous, code); }
 
-void SilenceLiveVoice(AppState& app) { app.live.liveFlag = 0; }
+void SilenceLiveVoice(Session& session) { session.live.liveFlag = 0; }
 
 // ---- Cursor keys, shared by the plain and the Shift table ----
 
-void CursorRight(AppState& app, KeyboardHandler&) { MoveCursorRight(app, CursorStep(app)); }
-void CursorLeft(AppState& app, KeyboardHandler&) { MoveCursorLeft(app, CursorStep(app)); }
+void CursorRight(Session& session, KeyboardHandler&) { MoveCursorRight(session, CursorStep(session)); }
+void CursorLeft(Session& session, KeyboardHandler&) { MoveCursorLeft(session, CursorStep(session)); }
 
-void PreviousTrack(AppState& app, KeyboardHandler&) {
-  if (app.song.currentTrack > 0) SelectTrack(app, app.song.currentTrack - 1);
+void PreviousTrack(Session& session, KeyboardHandler&) {
+  if (session.song.currentTrack > 0) SelectTrack(session, session.song.currentTrack - 1);
 }
 
-void NextTrack(AppState& app, KeyboardHandler&) {
-  if (app.song.currentTrack < app.song.tracks.Count() - 1) SelectTrack(app, app.song.currentTrack + 1);
+void NextTrack(Session& session, KeyboardHandler&) {
+  if (session.song.currentTrack < session.song.tracks.Count() - 1) SelectTrack(session, session.song.currentTrack + 1);
 }
 
 // Back to the start of the bar, or a whole bar back when already there.
-void BarStart(AppState& app, KeyboardHandler&) {
-  const int32_t bar = BarLength(app.song);
-  const int32_t into = app.editCursor % bar;
-  MoveCursorLeft(app, into == 0 ? bar : into);
+void BarStart(Session& session, KeyboardHandler&) {
+  const int32_t bar = BarLength(session.song);
+  const int32_t into = session.editCursor % bar;
+  MoveCursorLeft(session, into == 0 ? bar : into);
 }
 
-void NextBarStart(AppState& app, KeyboardHandler&) {
-  const int32_t bar = BarLength(app.song);
-  MoveCursorRight(app, bar - app.editCursor % bar);
+void NextBarStart(Session& session, KeyboardHandler&) {
+  const int32_t bar = BarLength(session.song);
+  MoveCursorRight(session, bar - session.editCursor % bar);
 }
 
-void BeatLeft(AppState& app, KeyboardHandler&) { MoveCursorLeft(app, app.song.ticksPerBeat); }
-void BeatRight(AppState& app, KeyboardHandler&) { MoveCursorRight(app, app.song.ticksPerBeat); }
+void BeatLeft(Session& session, KeyboardHandler&) { MoveCursorLeft(session, session.song.ticksPerBeat); }
+void BeatRight(Session& session, KeyboardHandler&) { MoveCursorRight(session, session.song.ticksPerBeat); }
 
 // ---- The rest of the plain table ----
 
-void SaveSongKey(AppState& app, KeyboardHandler& h) {
-  if (h.hooks.saveSong) h.hooks.saveSong(app);
+void SaveSongKey(Session&, KeyboardHandler& h) {
+  if (h.hooks.saveSong) h.hooks.saveSong();
 }
 
-void QuitKey(AppState& app, KeyboardHandler&) {
-  if (ConfirmCommand(app.dialogs, "Quit Program", "Are You Sure?")) RequestQuit(app);
+void QuitKey(Session& session, KeyboardHandler& h) {
+  if (ConfirmCommand(session.dialogs, "Quit Program", "Are You Sure?") && h.hooks.requestQuit) h.hooks.requestQuit();
 }
 
-void ChooseProgram(AppState& app, int32_t index) {
-  if (index < 0 || index >= ProgramCount(app.song)) return;
-  SelectProgram(app, index);
-  app.redraw.Request(Panel::ProgramList, Panel::ProgramEditor);
+void ChooseProgram(Session& session, int32_t index) {
+  if (index < 0 || index >= ProgramCount(session.song)) return;
+  SelectProgram(session, index);
+  session.redraw.Request(Panel::ProgramList, Panel::ProgramEditor);
 }
 
-void HelpKey(AppState& app, KeyboardHandler& h) { h.shell.OpenDocument(HelpFilePath(app)); }
+void HelpKey(Session& session, KeyboardHandler& h) { h.shell.OpenDocument(HelpFilePath(session)); }
 
 template <int32_t Rate>
-void RateKey(AppState& app, KeyboardHandler& h) {
-  if (h.hooks.switchOutputRate) h.hooks.switchOutputRate(app, Rate);
+void RateKey(Session&, KeyboardHandler& h) {
+  if (h.hooks.switchOutputRate) h.hooks.switchOutputRate(Rate);
 }
 
 template <int32_t Division>
-void SnapKey(AppState& app, KeyboardHandler&) {
-  SetSnapDivision(app, Division);
+void SnapKey(Session& session, KeyboardHandler&) {
+  SetSnapDivision(session, Division);
 }
 
 template <int32_t Octave>
-void OctaveKey(AppState& app, KeyboardHandler&) {
-  SetOctave(app, Octave);
+void OctaveKey(Session& session, KeyboardHandler&) {
+  SetOctave(session, Octave);
 }
 
-template <void (*Run)(AppState&)>
-void Plain(AppState& app, KeyboardHandler&) {
-  Run(app);
+template <void (*Run)(Session&)>
+void Plain(Session& session, KeyboardHandler&) {
+  Run(session);
 }
 
 constexpr KeyCommand kPlainCommands[] = {
@@ -154,8 +145,8 @@ constexpr KeyCommand kPlainCommands[] = {
     {key::End, NextBarStart},
     {key::Prior, BeatLeft},
     {key::Next, BeatRight},
-    {key::Minus, [](AppState& app, KeyboardHandler&) { ChooseProgram(app, app.song.currentProgram - 1); }},
-    {key::Equals, [](AppState& app, KeyboardHandler&) { ChooseProgram(app, app.song.currentProgram + 1); }},
+    {key::Minus, [](Session& session, KeyboardHandler&) { ChooseProgram(session, session.song.currentProgram - 1); }},
+    {key::Equals, [](Session& session, KeyboardHandler&) { ChooseProgram(session, session.song.currentProgram + 1); }},
     {key::F1, HelpKey},
     {key::F2, RateKey<11025>},
     {key::F3, RateKey<22050>},
@@ -178,13 +169,13 @@ constexpr KeyCommand kPlainCommands[] = {
     {key::F6, OctaveKey<1>},
     {key::F7, OctaveKey<2>},
     {key::F8, OctaveKey<3>},
-    {key::Add, [](AppState& app, KeyboardHandler&) { SilenceLiveVoice(app); RecordNoteOff(app); }},
-    {key::Space, [](AppState& app, KeyboardHandler&) { SilenceLiveVoice(app); }},
+    {key::Add, [](Session& session, KeyboardHandler&) { SilenceLiveVoice(session); RecordNoteOff(session); }},
+    {key::Space, [](Session& session, KeyboardHandler&) { SilenceLiveVoice(session); }},
 };
 
 constexpr KeyCommand kControlCommands[] = {
     {key::X, Plain<Cut>},
-    {key::C, [](AppState& app, KeyboardHandler&) { Copy(app); DropBlock(app); }},
+    {key::C, [](Session& session, KeyboardHandler&) { Copy(session); DropBlock(session); }},
     {key::V, Plain<Paste>},
     {key::Delete, Plain<DeleteBar>},
     {key::Insert, Plain<InsertBar>},
@@ -198,26 +189,26 @@ constexpr KeyCommand kShiftCommands[] = {
 };
 
 template <std::size_t N>
-void RunPressed(AppState& app, KeyboardHandler& h, const KeyCommand (&table)[N]) {
+void RunPressed(Session& session, KeyboardHandler& h, const KeyCommand (&table)[N]) {
   for (const KeyCommand& c : table)
-    if (Pressed(h, c.code)) c.run(app, h);
+    if (Pressed(h, c.code)) c.run(session, h);
 }
 
 // A note key sounds on the LiveVoice (which ignores pitches past the table) and, while recording, is
 // written at the cursor.
-void PlayNoteKeys(AppState& app, KeyboardHandler& h) {
-  if (app.song.programs.empty()) return;
+void PlayNoteKeys(Session& session, KeyboardHandler& h) {
+  if (session.song.programs.empty()) return;
   for (const NoteKey& n : kNoteKeys) {
     if (!Pressed(h, n.code)) continue;
-    StartLiveNote(app, n.pitch + kCentsPerOctave * app.editor.octave, app.song.currentProgram);
-    RecordNote(app, n.pitch);
+    StartLiveNote(session, n.pitch + kCentsPerOctave * session.editor.octave, session.song.currentProgram);
+    RecordNote(session, n.pitch);
   }
 }
 
-void TypeIntoTextEntry(AppState& app, const KeyboardHandler& h) {
+void TypeIntoTextEntry(Session& session, const KeyboardHandler& h) {
   const bool shifted = IsDown(h.present, key::LeftShift) || IsDown(h.present, key::RightShift);
   for (const CharacterKey& k : kCharacterKeys)
-    if (Pressed(h, k.code)) TypeTextEntryCharacter(app, shifted ? k.shifted : k.plain);
+    if (Pressed(h, k.code)) TypeTextEntryCharacter(session, shifted ? k.shifted : k.plain);
 }
 
 }  // namespace
@@ -228,25 +219,25 @@ int32_t NoteKeyPitch(uint8_t code) {
   return -1;
 }
 
-std::string HelpFilePath(const AppState& app) { return app.folders.programFolder + "/Help/Help.html"; }
+std::string HelpFilePath(const Session& session) { return session.folders.programFolder + "/Help/Help.html"; }
 
-void PollKeyboard(AppState& app, KeyboardHandler& h) {
+void PollKeyboard(Session& session, KeyboardHandler& h) {
   h.previous = h.present;
   h.device.ReadState(h.present);  // a failed read is not reported: the pass works on what the array holds
-  if (IsTextEntryActive(app)) {
-    TypeIntoTextEntry(app, h);
+  if (IsTextEntryActive(session)) {
+    TypeIntoTextEntry(session, h);
     return;
   }
   const bool shift = IsDown(h.present, key::LeftShift) || IsDown(h.present, key::RightShift);
   const bool control = IsDown(h.present, key::LeftControl) || IsDown(h.present, key::RightControl);
-  app.editor.shiftHeld = shift ? 1u : 0u;
+  session.editor.shiftHeld = shift ? 1u : 0u;
   if (shift) {
-    RunPressed(app, h, kShiftCommands);
+    RunPressed(session, h, kShiftCommands);
   } else if (control) {
-    RunPressed(app, h, kControlCommands);
+    RunPressed(session, h, kControlCommands);
   } else {
-    RunPressed(app, h, kPlainCommands);
-    PlayNoteKeys(app, h);
+    RunPressed(session, h, kPlainCommands);
+    PlayNoteKeys(session, h);
   }
 }
 

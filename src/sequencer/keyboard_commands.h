@@ -9,7 +9,7 @@
 
 #include "platform/keyboard.h"
 #include "platform/shell.h"
-#include "shell/app_state.h"
+#include "song/session.h"
 
 namespace tonforge {
 
@@ -31,18 +31,17 @@ inline constexpr uint8_t RightControl = 157, Home = 199, Up = 200, Prior = 201, 
                          End = 207, Down = 208, Next = 209, Insert = 210, Delete = 211;
 }  // namespace key
 
-// What the keyboard reaches outside the sequencer: saving the song and switching the OutputRate. Tests put
-// recorders here; the program uses DefaultKeyboardHooks.
+// What the keyboard reaches above the sequencer: saving the song through its dialog (Scroll Lock), switching
+// the OutputRate (F2, F3, F4) and quitting once the user has confirmed (Escape). The program wires them to its
+// own commands; tests put recorders here. An empty hook makes its key do nothing.
 struct KeyboardHooks {
-  std::function<void(AppState&)> saveSong;
-  std::function<void(AppState&, int32_t sampleRate)> switchOutputRate;
+  std::function<void()> saveSong;
+  std::function<void(int32_t sampleRate)> switchOutputRate;
+  std::function<void()> requestQuit;
 };
 
-// Scroll Lock saves the song through its dialog; F2, F3 and F4 switch the OutputRate.
-KeyboardHooks DefaultKeyboardHooks();
-
 struct KeyboardHandler {
-  KeyboardHandler(Keyboard& device, Shell& shell, KeyboardHooks hooks = DefaultKeyboardHooks())
+  KeyboardHandler(Keyboard& device, Shell& shell, KeyboardHooks hooks)
       : device(device), shell(shell), hooks(std::move(hooks)) {}
 
   Keyboard& device;
@@ -53,12 +52,12 @@ struct KeyboardHandler {
 };
 
 // One pass: reads the keys and runs the commands of those just pressed.
-void PollKeyboard(AppState& app, KeyboardHandler& handler);
+void PollKeyboard(Session& session, KeyboardHandler& handler);
 
 // A note key's pitch (cents, before the octave), or -1 for a key that plays no note.
 int32_t NoteKeyPitch(uint8_t code);
 
 // The help page, opened by F1: the program folder's Help/Help.html.
-std::string HelpFilePath(const AppState& app);
+std::string HelpFilePath(const Session& session);
 
 }  // namespace tonforge

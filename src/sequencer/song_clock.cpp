@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "audio/voice.h"
+#include "song/voice_loading.h"
 
 namespace tonforge {
 
@@ -34,8 +34,8 @@ void ChangeParameter(Engine& x, int32_t a, int32_t b, const OutputRate& rate) {
 
 // Every note restarts the program from its stored state: program-level values set by earlier events are
 // replaced by the program's own.
-void StartNote(AppState& app, const Event& e, ChannelEntry& channel) {
-  Song& song = app.song;
+void StartNote(Session& session, const EventValues& e, ChannelEntry& channel) {
+  Song& song = session.song;
   if (e.valueB < 0 || e.valueB >= static_cast<int32_t>(song.programs.size())) return;
   Track& t = *channel.track;
   LoadVoice(t.playingProgram, t.voiceBuffers, song.positionBufferSize, *song.programs[e.valueB]);
@@ -46,9 +46,9 @@ void StartNote(AppState& app, const Event& e, ChannelEntry& channel) {
 
 // A Phrase replays the whole event list of a normal track from the Phrase event's tick. A source that is not
 // a normal track of the song is ignored, as is an empty one (a running Phrase then goes on).
-void StartPhrase(AppState& app, const Event& e, Track& t) {
-  if (e.valueA < 1 || e.valueA >= app.song.tracks.Count()) return;
-  const Track* source = app.song.tracks.At(e.valueA);
+void StartPhrase(Session& session, const EventValues& e, Track& t) {
+  if (e.valueA < 1 || e.valueA >= session.song.tracks.Count()) return;
+  const Track* source = session.song.tracks.At(e.valueA);
   Event* first = source ? source->events.First() : nullptr;
   if (!first) return;
   t.phraseCursor = first;
@@ -56,18 +56,18 @@ void StartPhrase(AppState& app, const Event& e, Track& t) {
 }
 
 // The event types a track and a running Phrase share (1 to 32).
-void ApplyTrackEvent(AppState& app, const Event& e, int32_t channel, bool inPhrase) {
-  ChannelEntry& entry = app.channels.entries[channel];
+void ApplyTrackEvent(Session& session, const EventValues& e, int32_t channel, bool inPhrase) {
+  ChannelEntry& entry = session.channels.entries[channel];
   Track& t = *entry.track;
   Program& v = t.playingProgram;
   const int32_t a = e.valueA;
   const int32_t type = e.type;
   if (type >= Type(EventType::ProgramEngineParameter) && type < Type(EventType::TrackVolume)) {
-    ChangeParameter(v.engines[type - Type(EventType::ProgramEngineParameter)], a, e.valueB, app.rate);
+    ChangeParameter(v.engines[type - Type(EventType::ProgramEngineParameter)], a, e.valueB, session.rate);
     return;
   }
   if (type >= Type(EventType::TrackEngineParameter) && type < Type(EventType::SongVolume)) {
-    ChangeParameter(t.chain[type - Type(EventType::TrackEngineParameter)], a, e.valueB, app.rate);
+    ChangeParameter(t.chain[type - Type(EventType::TrackEngineParameter)], a, e.valueB, session.rate);
     return;
   }
   switch (static_cast<EventType>(type)) {
@@ -75,7 +75,7 @@ void ApplyTrackEvent(AppState& app, const Event& e, int32_t channel, bool inPhra
       t.gate = 0;
       if (!inPhrase) t.phraseCursor = nullptr;
       break;
-    case EventType::NoteOn: StartNote(app, e, entry); break;
+    case EventType::NoteOn: StartNote(session, e, entry); break;
     case EventType::ProgramVolume: v.volume = static_cast<float>(a) * kPercent; break;
     case EventType::ProgramVolumeSlide: v.volumeSlide = static_cast<float>(a) * kVolumeSlideStep; break;
     case EventType::ProgramPan: v.pan = a + 100; break;
@@ -103,66 +103,68 @@ void MoveSlides(Track& t) {
 }
 
 template <bool Silent>
-ClockStep StepClock(AppState& app) {
-  Song& song = app.song;
+ClockStep StepClock(Session& session) {
+  Song& song = session.song;
   song.tickAccumulator += 1.0f;
-  if (song.tickAccumulator < app.rate.samplesPerTick) return ClockStep::Sample;
+  if (song.tickAccumulator < session.rate.samplesPerTick) return ClockStep::Sample;
 
   // Song-level slides act from the tick after the event that set them.
   if (song.volumeSlide != 0.0f) song.volume = ClampedVolume(song.volume, song.volumeSlide);
-  if (song.tempoSlide != 0.0f) SetSongTempo(app, song.tempo + song.tempoSlide);
+  if (song.tempoSlide != 0.0f) SetSongTempo(session, song.tempo + song.tempoSlide);
 
-  const int64_t tick = app.currentTick;
-  for (int32_t c = 0; c < app.channels.count; ++c) {
-    Track& t = *app.channels.entries[c].track;
+  const int64_t tick = session.currentTick;
+  for (int32_t c = 0; c < session.channels.count; ++c) {
+    Track& t = *session.channels.entries[c].track;
     for (Event* e = t.playCursor; e && e->tick == tick; e = t.playCursor) {
       t.playCursor = EventList::Next(e);
-      if (Silent && e->type == Type(EventType::End)) return ClockStep::End;
-      if (Silent && e->type == Type(EventType::NoteOn)) continue;
-      ProcessEvent(app, *e, c);
+      const EventValues v = e->Values();
+      if (Silent && v.type == Type(EventType::End)) return ClockStep::End;
+      if (Silent && v.type == Type(EventType::NoteOn)) continue;
+      ProcessEvent(session, v, c);
     }
     // A Phrase started just above has its first events due in this same tick.
     for (Event* e = t.phraseCursor; e && static_cast<int64_t>(e->tick) + t.phraseStartTick == tick;
          e = t.phraseCursor) {
       t.phraseCursor = EventList::Next(e);
-      if (Silent && e->type == Type(EventType::NoteOn)) continue;
-      ProcessPhraseEvent(app, *e, c);
+      const EventValues v = e->Values();
+      if (Silent && v.type == Type(EventType::NoteOn)) continue;
+      ProcessPhraseEvent(session, v, c);
     }
     MoveSlides(t);
   }
-  song.tickAccumulator -= app.rate.samplesPerTick;
-  ++app.currentTick;
+  song.tickAccumulator -= session.rate.samplesPerTick;
+  ++session.currentTick;
   return ClockStep::Tick;
 }
 
 }  // namespace
 
-void SetSongTempo(AppState& app, float tempo) {
-  app.song.tempo = std::clamp(tempo, kMinTempo, kMaxTempo);
-  UpdateBeatFigures(app.rate, app.song.tempo, app.song.ticksPerBeat);
+void SetSongTempo(Session& session, float tempo) {
+  session.song.tempo = std::clamp(tempo, kMinTempo, kMaxTempo);
+  UpdateBeatFigures(session.rate, session.song.tempo, session.song.ticksPerBeat);
 }
 
-ClockStep SongClockStep(AppState& app) { return StepClock<false>(app); }
-ClockStep SilentSongClockStep(AppState& app) { return StepClock<true>(app); }
+ClockStep SongClockStep(Session& session) { return StepClock<false>(session); }
+ClockStep SilentSongClockStep(Session& session) { return StepClock<true>(session); }
 
-void ProcessEvent(AppState& app, const Event& e, int32_t channel) {
-  Song& song = app.song;
+void ProcessEvent(Session& session, const EventValues& e, int32_t channel) {
+  Song& song = session.song;
   const float a = static_cast<float>(e.valueA);
   switch (static_cast<EventType>(e.type)) {
     case EventType::SongVolume: song.volume = a * kPercent; return;
     case EventType::SongVolumeSlide: song.volumeSlide = a * kVolumeSlideStep; return;
-    case EventType::Tempo: SetSongTempo(app, a); return;  // the accumulator is left alone
+    case EventType::Tempo: SetSongTempo(session, a); return;  // the accumulator is left alone
     case EventType::TempoSlide: song.tempoSlide = a * kTempoSlideStep; return;
-    case EventType::Phrase: StartPhrase(app, e, *app.channels.entries[channel].track); return;
-    case EventType::End: app.playback.songEndReached.store(1, std::memory_order_release); return;
+    case EventType::Phrase: StartPhrase(session, e, *session.channels.entries[channel].track); return;
+    case EventType::End: session.playback.songEndReached.store(1, std::memory_order_release); return;
     default: break;
   }
   if (e.type >= Type(EventType::NoteOff) && e.type < Type(EventType::SongVolume))
-    ApplyTrackEvent(app, e, channel, false);
+    ApplyTrackEvent(session, e, channel, false);
 }
 
-void ProcessPhraseEvent(AppState& app, const Event& e, int32_t channel) {
-  if (e.type >= Type(EventType::NoteOff) && e.type < Type(EventType::SongVolume)) ApplyTrackEvent(app, e, channel, true);
+void ProcessPhraseEvent(Session& session, const EventValues& e, int32_t channel) {
+  if (e.type >= Type(EventType::NoteOff) && e.type < Type(EventType::SongVolume)) ApplyTrackEvent(session, e, channel, true);
 }
 
 }  // namespace tonforge

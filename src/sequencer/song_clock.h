@@ -3,34 +3,32 @@
 // events of each playing channel are applied, phrases replayed and slides moved on.
 #include <cstdint>
 
-#include "shell/app_state.h"
+#include "song/session.h"
 
 namespace tonforge {
 
 enum class ClockStep {
   Sample,  // no tick was due
-  Tick,    // a tick was processed; app.currentTick has moved on
+  Tick,    // a tick was processed; session.currentTick has moved on
   End,     // silent variant only: an own End event stopped the advance
 };
 
-inline constexpr float kMinTempo = 1.0f;
-inline constexpr float kMaxTempo = 1000.0f;
 inline constexpr int32_t kMaxPitchOffset = 1200;
 inline constexpr int32_t kMaxPan = 200;
 
 // One output sample of playback or rendering.
-ClockStep SongClockStep(AppState& app);
+ClockStep SongClockStep(Session& session);
 // One sample of the silent advance to the EditCursor: NoteOn events are passed over unplayed, and an own End
 // event ends the advance before anything after it in that tick is applied.
-ClockStep SilentSongClockStep(AppState& app);
+ClockStep SilentSongClockStep(Session& session);
 
 // Applies one of the channel's own events (types 1 to 38; others are ignored).
-void ProcessEvent(AppState& app, const Event& event, int32_t channel);
+void ProcessEvent(Session& session, const EventValues& event, int32_t channel);
 // Applies one event of a Phrase running on the channel (types 1 to 32). A NoteOff releases the note but the
 // Phrase plays on; song-level events, Phrase and End inside a Phrase are ignored, so Phrases do not nest.
-void ProcessPhraseEvent(AppState& app, const Event& event, int32_t channel);
+void ProcessPhraseEvent(Session& session, const EventValues& event, int32_t channel);
 
 // Sets the tempo, held to 1..1000 beats per minute, and recomputes samples per beat and per tick.
-void SetSongTempo(AppState& app, float tempo);
+void SetSongTempo(Session& session, float tempo);
 
 }  // namespace tonforge

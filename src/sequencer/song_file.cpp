@@ -6,8 +6,6 @@
 #include <initializer_list>
 #include <new>
 
-#include "audio/output_rate.h"
-#include "audio/playback.h"
 #include "programs/chain_editing.h"
 #include "programs/program_file.h"
 #include "programs/program_list.h"
@@ -21,12 +19,6 @@ namespace {
 constexpr char kMagic[] = "UES1";
 constexpr char kLegacyMagic[] = "TES1";
 constexpr std::string_view kNoMemoryForSong = "Out Of Memory - Cannot Load Song";
-
-// The song panel's ranges and the clock's tempo range: values a working song always holds. A damaged file's
-// figures are brought inside them, since the editor divides by them and the engines run on the tempo.
-constexpr int32_t kFewestBeatsPerBar = 1, kMostBeatsPerBar = 64;
-constexpr int32_t kFewestTicksPerBeat = 16, kMostTicksPerBeat = 100;
-constexpr float kSlowestTempo = 1.0f, kFastestTempo = 1000.0f;
 
 bool AllFinite(std::initializer_list<float> values) {
   return std::all_of(values.begin(), values.end(), [](float v) { return std::isfinite(v); });
@@ -113,13 +105,15 @@ std::unique_ptr<Track> ReadTrack(ByteReader& r, bool legacy, int32_t index, int3
   return t;
 }
 
-// The kept fields of the song image; the lists' scrolls and current entries start at 0.
+// The kept fields of the song image; the lists' scrolls and current entries start at 0. A damaged file's tempo
+// and bar figures are brought inside the song's ranges, since the editor divides by them and the engines run
+// on the tempo.
 void ApplySongImage(const SongImage& i, Song& song) {
   song.seed = i.seed;
   song.runningRandom = i.runningRandom;
-  song.tempo = std::clamp(i.tempo, kSlowestTempo, kFastestTempo);
-  song.beatsPerBar = std::clamp(i.beatsPerBar, kFewestBeatsPerBar, kMostBeatsPerBar);
-  song.ticksPerBeat = std::clamp(i.ticksPerBeat, kFewestTicksPerBeat, kMostTicksPerBeat);
+  song.tempo = std::clamp(i.tempo, kMinTempo, kMaxTempo);
+  song.beatsPerBar = std::clamp(i.beatsPerBar, kMinBeatsPerBar, kMaxBeatsPerBar);
+  song.ticksPerBeat = std::clamp(i.ticksPerBeat, kMinTicksPerBeat, kMaxTicksPerBeat);
   song.tickAccumulator = i.tickAccumulator;
   song.tempoSlide = i.tempoSlide;
   song.engineListScroll = i.engineListScroll;
@@ -135,41 +129,41 @@ void ApplySongImage(const SongImage& i, Song& song) {
 
 // Every position's buffers fitted to what the loaded programs need. A position that cannot grow loses the
 // engines that needed more than it has.
-void FitLoadedPositionBuffers(AppState& app) {
+void FitLoadedPositionBuffers(Session& session) {
   for (int p = 0; p < kChainLength; ++p) {
-    if (FitPositionBuffers(app, p)) continue;
-    ShowError(app.dialogs, "Out Of Memory - Cannot Initialise Program Engine");
-    for (auto& program : app.song.programs) {
+    if (FitPositionBuffers(session, p)) continue;
+    ShowError(session.dialogs, "Out Of Memory - Cannot Initialise Program Engine");
+    for (auto& program : session.song.programs) {
       Engine& e = program->engines[p];
-      if (e.bufferLength > app.song.positionBufferSize[p]) InitProgramEngine(e, 0);
+      if (e.bufferLength > session.song.positionBufferSize[p]) InitProgramEngine(e, 0);
     }
-    FitPositionBuffers(app, p);  // now no larger than what is there: cannot fail
+    FitPositionBuffers(session, p);  // now no larger than what is there: cannot fail
   }
 }
 
-std::optional<std::string> AskSongPath(AppState& app, bool save, std::string defaultName = {}) {
+std::optional<std::string> AskSongPath(Session& session, bool save, std::string defaultName = {}) {
   FileDialogRequest request;
   request.title = save ? "Save Song" : "Load Song";
-  request.startFolder = app.folders.songs;
+  request.startFolder = session.folders.songs;
   request.defaultName = std::move(defaultName);
   request.filters = {{"Song Files (*.tes)", "*.tes"}, {"All Files (*.*)", "*.*"}};
-  auto path = save ? app.dialogs.SaveFile(request) : app.dialogs.OpenFile(request);
+  auto path = save ? session.dialogs.SaveFile(request) : session.dialogs.OpenFile(request);
   if (!path) return std::nullopt;
-  RememberFolder(app.folders, *path);
-  StoreFolder(app.folders, app.folders.songs);
+  RememberFolder(session.folders, *path);
+  StoreFolder(session.folders, session.folders.songs);
   return path;
 }
 
 }  // namespace
 
-std::vector<uint8_t> EncodeSong(AppState& app) {
-  Song& song = app.song;
+std::vector<uint8_t> EncodeSong(Session& session) {
+  Song& song = session.song;
   std::vector<uint8_t> bytes;
   ByteWriter w(bytes);
   w.Bytes(kMagic, 4);
-  WriteSongImage(w, MakeSongImage(song, app.rate));
+  WriteSongImage(w, MakeSongImage(song, session.rate));
   for (auto& program : song.programs) {
-    CountUsedEngines(*program);
+    program->engineCount = static_cast<uint32_t>(UsedChainLength(program->engines));
     WriteProgramRecord(w, *program);
     WriteDataBlocks(w, program->engines);
   }
@@ -210,80 +204,82 @@ std::optional<DecodedSong> DecodeSong(std::span<const uint8_t> bytes, Dialogs& d
   return song;
 }
 
-void InstallSong(AppState& app, DecodedSong decoded) {
-  StopPlayback(app);
-  FreeAllPrograms(app);
-  ClearEngineClipboard(app);
-  DeleteAllTracks(app);
+void InstallSong(Session& session, DecodedSong decoded) {
+  StopPlayback(session);
+  FreeAllPrograms(session);
+  ClearEngineClipboard(session);
+  DeleteAllTracks(session);
 
-  Song& song = app.song;
+  Song& song = session.song;
   ApplySongImage(decoded.image, song);
   song.programs = std::move(decoded.programs);
   for (auto& track : decoded.tracks) song.tracks.Insert(song.tracks.Count(), std::move(track));
-  FitLoadedPositionBuffers(app);
+  FitLoadedPositionBuffers(session);
 
   const int32_t rate = decoded.image.sampleRate;
-  if (rate == 11025 || rate == 22050 || rate == 44100)
-    SwitchOutputRate(app, rate);
+  if ((rate == 11025 || rate == 22050 || rate == 44100) && session.soundSide.switchOutputRate)
+    session.soundSide.switchOutputRate(session, rate);
+  else if (rate == 11025 || rate == 22050 || rate == 44100)
+    SetOutputRate(session.rate, rate, song.tempo, song.ticksPerBeat);
   else
-    UpdateBeatFigures(app.rate, song.tempo, song.ticksPerBeat);
-  app.redraw.RequestAll();
-  if (decoded.invalidEnginesRemoved) ShowInformation(app.dialogs, kInvalidEnginesRemoved);
+    UpdateBeatFigures(session.rate, song.tempo, song.ticksPerBeat);
+  session.redraw.RequestAll();
+  if (decoded.invalidEnginesRemoved) ShowInformation(session.dialogs, kInvalidEnginesRemoved);
 }
 
-SongFileResult LoadSongFile(AppState& app, std::string path) {
-  StopPlayback(app);
+SongFileResult LoadSongFile(Session& session, std::string path) {
+  StopPlayback(session);
   ApplyExtensionRule(path, kSongExtension);
   std::vector<uint8_t> bytes;
   switch (ReadWholeFile(path, bytes)) {
     case FileReadStatus::CannotOpen:
       return SongFileResult::CannotOpen;
     case FileReadStatus::OutOfMemory:
-      ShowError(app.dialogs, kNoMemoryForSong);
+      ShowError(session.dialogs, kNoMemoryForSong);
       return SongFileResult::Failed;
     case FileReadStatus::Ok:
       break;
   }
   std::optional<DecodedSong> decoded;
   try {
-    decoded = DecodeSong(bytes, app.dialogs);
+    decoded = DecodeSong(bytes, session.dialogs);
   } catch (const std::bad_alloc&) {
-    ShowError(app.dialogs, kNoMemoryForSong);
+    ShowError(session.dialogs, kNoMemoryForSong);
     return SongFileResult::Failed;
   }
   if (!decoded) {
-    ShowError(app.dialogs, kInvalidFile);
+    ShowError(session.dialogs, kInvalidFile);
     return SongFileResult::Invalid;
   }
-  InstallSong(app, std::move(*decoded));
+  InstallSong(session, std::move(*decoded));
   return SongFileResult::Done;
 }
 
-SongFileResult SaveSongFile(AppState& app, std::string path) {
-  StopPlayback(app);
+SongFileResult SaveSongFile(Session& session, std::string path) {
+  StopPlayback(session);
   ApplyExtensionRule(path, kSongExtension);
   bool written = false;
   try {
-    written = ReplaceFile(path, EncodeSong(app));
+    written = ReplaceFile(path, EncodeSong(session));
   } catch (const std::bad_alloc&) {
     written = false;
   }
   if (written) return SongFileResult::Done;
-  ShowError(app.dialogs, kSaveFailed);
+  ShowError(session.dialogs, kSaveFailed);
   return SongFileResult::Failed;
 }
 
-bool SaveSong(AppState& app) {
-  StopPlayback(app);
-  const Track* global = TrackAt(app.song, 0);
-  const auto path = AskSongPath(app, true, DefaultFileName(global ? StoredText(global->name) : "Song", kSongExtension));
-  return path && SaveSongFile(app, *path) == SongFileResult::Done;
+bool SaveSong(Session& session) {
+  StopPlayback(session);
+  const Track* global = TrackAt(session.song, 0);
+  const auto path = AskSongPath(session, true, DefaultFileName(global ? StoredText(global->name) : "Song", kSongExtension));
+  return path && SaveSongFile(session, *path) == SongFileResult::Done;
 }
 
-bool LoadSong(AppState& app) {
-  StopPlayback(app);
-  const auto path = AskSongPath(app, false);
-  return path && LoadSongFile(app, *path) == SongFileResult::Done;
+bool LoadSong(Session& session) {
+  StopPlayback(session);
+  const auto path = AskSongPath(session, false);
+  return path && LoadSongFile(session, *path) == SongFileResult::Done;
 }
 
 }  // namespace tonforge

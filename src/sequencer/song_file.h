@@ -10,14 +10,14 @@
 #include <vector>
 
 #include "sequencer/song_image.h"
-#include "shell/app_state.h"
+#include "song/session.h"
 
 namespace tonforge {
 
 inline constexpr std::string_view kSongExtension = ".tes";
 
 // "UES1", the song image, the programs, the tracks. Programs get their engine count first.
-std::vector<uint8_t> EncodeSong(AppState& app);
+std::vector<uint8_t> EncodeSong(Session& session);
 
 struct DecodedSong {
   SongImage image;
@@ -37,19 +37,19 @@ std::optional<DecodedSong> DecodeSong(std::span<const uint8_t> bytes, Dialogs& d
 
 // Replaces the current song with a decoded one: programs, tracks, position buffers, current track and
 // program 0, and the OutputRate switched to the song's stored rate when it is 11025, 22050 or 44100.
-void InstallSong(AppState& app, DecodedSong song);
+void InstallSong(Session& session, DecodedSong song);
 
 enum class SongFileResult { Done, CannotOpen, Invalid, Failed };
 
 // Without dialogs, for the commands, the headless renderer and the asset generator. Loading shows "Invalid
 // File" for a file that is refused and leaves the song untouched; saving writes beside the target and renames,
 // showing "Could Not Save File" and keeping the old file when anything fails.
-SongFileResult LoadSongFile(AppState& app, std::string path);
-SongFileResult SaveSongFile(AppState& app, std::string path);
+SongFileResult LoadSongFile(Session& session, std::string path);
+SongFileResult SaveSongFile(Session& session, std::string path);
 
 // The song panel's commands: stop playback, ask for a path in the Songs folder, load or save. True only when
 // the song or the file changed.
-bool SaveSong(AppState& app);
-bool LoadSong(AppState& app);
+bool SaveSong(Session& session);
+bool LoadSong(Session& session);
 
 }  // namespace tonforge

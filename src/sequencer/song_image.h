@@ -7,7 +7,7 @@
 
 #include "engines/context.h"
 #include "programs/engine_image.h"
-#include "sequencer/song_records.h"
+#include "song/song_records.h"
 
 namespace tonforge {
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <limits>
 
-#include "audio/playback.h"
 #include "programs/data_slot_commands.h"
 #include "sequencer/editing.h"
 #include "sequencer/song.h"
@@ -13,7 +12,6 @@ namespace tonforge {
 namespace {
 
 constexpr char kCaret = '|';
-constexpr int32_t kOctaveCents = 1200;
 
 constexpr uint32_t Bit(Panel p) { return 1u << static_cast<uint32_t>(p); }
 
@@ -28,9 +26,9 @@ uint32_t DisplayOf(TextField field) {
   return Bit(Panel::EventList) | Bit(Panel::TrackList);
 }
 
-void RequestDisplay(AppState& app, uint32_t mask) {
+void RequestDisplay(Session& session, uint32_t mask) {
   for (int p = 0; p < kPanelCount; ++p)
-    if ((mask >> p) & 1u) app.redraw.Request(static_cast<Panel>(p));
+    if ((mask >> p) & 1u) session.redraw.Request(static_cast<Panel>(p));
 }
 
 bool IsName(TextField field) { return field != TextField::ValueA && field != TextField::ValueB; }
@@ -48,9 +46,9 @@ void CopyName(std::array<char, N>& name, std::string_view text) {
 }
 
 // Names follow the text key by key. A target that no longer exists takes nothing.
-void WriteName(AppState& app, const TextEntry& entry) {
+void WriteName(Session& session, const TextEntry& entry) {
   const std::string_view text = TypedText(entry);
-  Song& song = app.song;
+  Song& song = session.song;
   switch (entry.field) {
     case TextField::ProgramName:
       if (entry.target >= 0 && entry.target < static_cast<int32_t>(song.programs.size()))
@@ -60,7 +58,7 @@ void WriteName(AppState& app, const TextEntry& entry) {
       if (Track* track = TrackAt(song, entry.target)) CopyName(track->name, text);
       break;
     case TextField::DataSlotName:
-      if (Engine* engine = SelectedEngine(app); engine != nullptr && entry.target >= 0 && entry.target < kDataSlotCount)
+      if (Engine* engine = SelectedEngine(session); engine != nullptr && entry.target >= 0 && entry.target < kDataSlotCount)
         CopyName(engine->slots[entry.target].name, text);
       break;
     case TextField::ValueA:
@@ -69,35 +67,35 @@ void WriteName(AppState& app, const TextEntry& entry) {
 }
 
 // The event whose value is being typed, or null when it has gone.
-Event* EditedEvent(AppState& app, const TextEntry& entry) {
-  const Track* track = TrackAt(app.song, entry.track);
+Event* EditedEvent(Session& session, const TextEntry& entry) {
+  const Track* track = TrackAt(session.song, entry.track);
   return track != nullptr ? EventAt(*track, entry.target) : nullptr;
 }
 
-void ApplyValueA(AppState& app, const TextEntry& entry) {
-  Event* e = EditedEvent(app, entry);
+void ApplyValueA(Session& session, const TextEntry& entry) {
+  Event* e = EditedEvent(session, entry);
   if (e == nullptr || entry.length == 0 || HowValueAIsEdited(e->type) != ValueAEditing::Number) return;
-  const ValueRange range = ValueARange(e->type, app.song.tracks.Count());
+  const ValueRange range = ValueARange(e->type, session.song.tracks.Count());
   e->valueA = std::clamp(ReadTypedNumber(TypedText(entry)), range.minimum, range.maximum);
   // The GlobalTrack's first event is the song's starting tempo: the clock hears of it before any playback.
   if (entry.track == 0 && entry.target == 0 && e->type == static_cast<int32_t>(EventType::Tempo)) {
-    app.song.tempo = static_cast<float>(e->valueA);
-    UpdateBeatFigures(app.rate, app.song.tempo, app.song.ticksPerBeat);
+    session.song.tempo = static_cast<float>(e->valueA);
+    UpdateBeatFigures(session.rate, session.song.tempo, session.song.ticksPerBeat);
   }
 }
 
-void ApplyValueB(AppState& app, const TextEntry& entry) {
-  Event* e = EditedEvent(app, entry);
+void ApplyValueB(Session& session, const TextEntry& entry) {
+  Event* e = EditedEvent(session, entry);
   if (e == nullptr || entry.length == 0) return;
   const ValueBEditing how = HowValueBIsEdited(e->type);
   if (how == ValueBEditing::None) return;
   int32_t value = ReadTypedNumber(TypedText(entry));
   if (how == ValueBEditing::ProgramIndex) {
-    const int32_t lastProgram = std::max(static_cast<int32_t>(app.song.programs.size()) - 1, 0);
+    const int32_t lastProgram = std::max(static_cast<int32_t>(session.song.programs.size()) - 1, 0);
     value = std::clamp(value, 0, lastProgram);
   }
   e->valueB = value;
-  ValidateEvents(app.song, *TrackAt(app.song, entry.track));  // parameter values into their parameter's range
+  ValidateEvents(session.song, *TrackAt(session.song, entry.track));  // parameter values into their parameter's range
 }
 
 void Append(TextEntry& entry, char c) {
@@ -111,39 +109,39 @@ std::string_view TypedText(const TextEntry& entry) {
   return std::string_view(entry.text.data(), static_cast<size_t>(std::max(entry.length, 0)));
 }
 
-bool IsTextEntryActive(const AppState& app) { return app.textEntry.active; }
+bool IsTextEntryActive(const Session& session) { return session.textEntry.active; }
 
-void StartTextEntry(AppState& app, TextField field, int32_t target, int32_t maximum) {
-  StopPlayback(app);
-  EndTextEntry(app);
-  TextEntry& entry = app.textEntry;
+void StartTextEntry(Session& session, TextField field, int32_t target, int32_t maximum) {
+  StopPlayback(session);
+  EndTextEntry(session);
+  TextEntry& entry = session.textEntry;
   entry.field = field;
   entry.target = target;
-  entry.track = app.song.currentTrack;
+  entry.track = session.song.currentTrack;
   entry.maximum = std::clamp(maximum, 2, kTextEntryCapacity + 1);
   entry.display = DisplayOf(field);
   entry.length = 0;
   entry.active = true;
   ShowText(entry);
-  if (IsName(field)) WriteName(app, entry);
-  RequestDisplay(app, entry.display);
+  if (IsName(field)) WriteName(session, entry);
+  RequestDisplay(session, entry.display);
 }
 
-void EndTextEntry(AppState& app) {
-  TextEntry& entry = app.textEntry;
+void EndTextEntry(Session& session) {
+  TextEntry& entry = session.textEntry;
   if (!entry.active) return;
-  if (entry.field == TextField::ValueA) ApplyValueA(app, entry);
-  if (entry.field == TextField::ValueB) ApplyValueB(app, entry);
+  if (entry.field == TextField::ValueA) ApplyValueA(session, entry);
+  if (entry.field == TextField::ValueB) ApplyValueB(session, entry);
   entry.active = false;
   ShowText(entry);
-  RequestDisplay(app, entry.display);
+  RequestDisplay(session, entry.display);
 }
 
-void TypeTextEntryCharacter(AppState& app, char c) {
-  TextEntry& entry = app.textEntry;
+void TypeTextEntryCharacter(Session& session, char c) {
+  TextEntry& entry = session.textEntry;
   if (!entry.active) return;
   if (c == kEnterCharacter || c == kEscapeCharacter) {
-    EndTextEntry(app);
+    EndTextEntry(session);
     return;
   }
   if (c == kBackspaceCharacter) {
@@ -154,20 +152,20 @@ void TypeTextEntryCharacter(AppState& app, char c) {
     Append(entry, c);
     // A piano character is the whole answer for a note's pitch; other characters are only shown.
     if (entry.field == TextField::ValueA) {
-      Event* e = EditedEvent(app, entry);
+      Event* e = EditedEvent(session, entry);
       const int32_t pitch = PianoCharacterPitch(c);
       if (e != nullptr && e->type == static_cast<int32_t>(EventType::NoteOn) && pitch >= 0) {
-        e->valueA = pitch + kOctaveCents * std::clamp(app.editor.octave, 0, kMaxOctave);
-        EndTextEntry(app);
+        e->valueA = pitch + kCentsPerOctave * std::clamp(session.editor.octave, 0, kMaxOctave);
+        EndTextEntry(session);
         return;
       }
     }
   } else {
     return;
   }
-  if (IsName(entry.field)) WriteName(app, entry);
-  RequestDisplay(app, entry.display);
-  if (entry.length >= entry.maximum - 1) EndTextEntry(app);
+  if (IsName(entry.field)) WriteName(session, entry);
+  RequestDisplay(session, entry.display);
+  if (entry.length >= entry.maximum - 1) EndTextEntry(session);
 }
 
 int32_t ReadTypedNumber(std::string_view text) {

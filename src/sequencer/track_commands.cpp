@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "audio/playback.h"
 #include "programs/chain_editing.h"
 #include "programs/program_list.h"
 #include "sequencer/editing.h"
@@ -17,9 +16,6 @@ namespace {
 enum MuteState : uint32_t { kPlays = 0, kMuted = 1, kSwitchedOff = 2 };
 
 constexpr int32_t kMaxSeed = 10000;
-constexpr int32_t kMaxBeatsPerBar = 64;
-constexpr int32_t kMinTicksPerBeat = 16;
-constexpr int32_t kMaxTicksPerBeat = 100;
 
 bool IsPhrase(const Event& e) { return e.type == static_cast<int32_t>(EventType::Phrase); }
 
@@ -44,19 +40,19 @@ bool PhraseUses(const Song& song, int32_t source) {
 }
 
 // The panels that show the track list, the current track and its events.
-void RedrawTrackPanels(AppState& app) {
-  app.redraw.Request(Panel::TrackList, Panel::EventList, Panel::TrackChain, Panel::SongChain, Panel::EngineEditor);
+void RedrawTrackPanels(Session& session) {
+  session.redraw.Request(Panel::TrackList, Panel::EventList, Panel::TrackChain, Panel::SongChain, Panel::EngineEditor);
 }
 
 // After a change of the current track or of the list: the scroll keeps it visible and the panels follow.
-void SettleCurrentTrack(AppState& app) {
-  FollowCurrentTrack(app.song);
-  RedrawTrackPanels(app);
+void SettleCurrentTrack(Session& session) {
+  FollowCurrentTrack(session.song);
+  RedrawTrackPanels(session);
 }
 
 // Tracks a and b = a + 1 trade places; Phrase events follow the tracks they replay.
-void SwapNeighbours(AppState& app, int32_t a, int32_t b) {
-  Song& song = app.song;
+void SwapNeighbours(Session& session, int32_t a, int32_t b) {
+  Song& song = session.song;
   song.tracks.Swap(a, b);
   ForEachPhrase(song, [a, b](Event& e) {
     if (e.valueA == a) e.valueA = b;
@@ -64,88 +60,82 @@ void SwapNeighbours(AppState& app, int32_t a, int32_t b) {
   });
 }
 
-Track* CurrentTrack(AppState& app) { return TrackAt(app.song, app.song.currentTrack); }
+Track* CurrentTrack(Session& session) { return TrackAt(session.song, session.song.currentTrack); }
 
-void DeleteTrack(AppState& app, int32_t c) {
-  Song& song = app.song;
+void DeleteTrack(Session& session, int32_t c) {
+  Song& song = session.song;
   std::unique_ptr<Track> removed = song.tracks.Remove(c);
   removed.reset();  // its events, chain data and voice buffers go with it
   ForEachPhrase(song, [c](Event& e) {
     if (e.valueA == c) e.valueA = 1;
-    else if (e.valueA > c) --e.valueA;
+    else if (e.valueA > c) e.valueA = e.valueA - 1;
   });
   const int32_t count = song.tracks.Count();
   if (song.currentTrack >= count) song.currentTrack = count - 1;
 }
 
-void DeleteSong(AppState& app) {
-  FreeAllPrograms(app);
-  ClearEngineClipboard(app);
-  DeleteAllTracks(app);
-  EmptyEventClipboard(app);
-  NewSong(app);
-  app.redraw.RequestAll();
+void DeleteSong(Session& session) {
+  FreeAllPrograms(session);
+  ClearEngineClipboard(session);
+  DeleteAllTracks(session);
+  EmptyEventClipboard(session);
+  NewSong(session);
+  session.redraw.RequestAll();
 }
 
 }  // namespace
 
-void FollowCurrentTrack(Song& song) {
-  const int32_t current = song.currentTrack;
-  song.trackListScroll =
-      std::clamp(song.trackListScroll, std::max(current - (kTrackListRowCount - 1), 0), std::max(current, 0));
-}
-
-Track* InsertTrackCommand(AppState& app) {
-  Track* track = InsertTrack(app);
-  if (track != nullptr) SettleCurrentTrack(app);
+Track* InsertTrackCommand(Session& session) {
+  Track* track = InsertTrack(session);
+  if (track != nullptr) SettleCurrentTrack(session);
   return track;
 }
 
-DeleteResult DeleteTrackOrSong(AppState& app) {
-  StopPlayback(app);
-  Song& song = app.song;
+DeleteResult DeleteTrackOrSong(Session& session) {
+  StopPlayback(session);
+  Song& song = session.song;
   const int32_t c = song.currentTrack;
   if (!IsNormalTrackIndex(song, c)) {
-    if (!ConfirmCommand(app.dialogs, "Delete Song")) return DeleteResult::Refused;
-    DeleteSong(app);
+    if (!ConfirmCommand(session.dialogs, "Delete Song")) return DeleteResult::Refused;
+    DeleteSong(session);
     return DeleteResult::SongDeleted;
   }
-  if (!ConfirmCommand(app.dialogs, "Delete Track")) return DeleteResult::Refused;
+  if (!ConfirmCommand(session.dialogs, "Delete Track")) return DeleteResult::Refused;
   if (PhraseUses(song, c) &&
-      !ConfirmCommand(app.dialogs, "Warning", "Some Phrase Events Use Seleted Track - Still Delete?")) {
-    RedrawTrackPanels(app);
+      !ConfirmCommand(session.dialogs, "Warning", "Some Phrase Events Use Seleted Track - Still Delete?")) {
+    RedrawTrackPanels(session);
     return DeleteResult::Refused;
   }
-  DeleteTrack(app, c);
+  DeleteTrack(session, c);
   // Another track is current now (the GlobalTrack when the last normal track went): the editor's insert
   // group, engine type list and event selection follow it as on any change of track.
-  SelectTrack(app, song.currentTrack);
-  SettleCurrentTrack(app);
+  SelectTrack(session, song.currentTrack);
+  SettleCurrentTrack(session);
   return DeleteResult::TrackDeleted;
 }
 
-bool MoveTrackUp(AppState& app) {
-  Song& song = app.song;
+bool MoveTrackUp(Session& session) {
+  Song& song = session.song;
   const int32_t c = song.currentTrack;
   if (c < 2 || c >= song.tracks.Count()) return false;
-  SwapNeighbours(app, c - 1, c);
+  SwapNeighbours(session, c - 1, c);
   song.currentTrack = c - 1;
-  SettleCurrentTrack(app);
+  SettleCurrentTrack(session);
   return true;
 }
 
-bool MoveTrackDown(AppState& app) {
-  Song& song = app.song;
+bool MoveTrackDown(Session& session) {
+  Song& song = session.song;
   const int32_t c = song.currentTrack;
   if (!IsNormalTrackIndex(song, c) || c == song.tracks.Count() - 1) return false;
-  SwapNeighbours(app, c, c + 1);
+  SwapNeighbours(session, c, c + 1);
   song.currentTrack = c + 1;
-  SettleCurrentTrack(app);
+  SettleCurrentTrack(session);
   return true;
 }
 
-void PressMuteButton(AppState& app, int32_t row) {
-  Song& song = app.song;
+void PressMuteButton(Session& session, int32_t row) {
+  Song& song = session.song;
   if (row < 0 || row >= kTrackListRowCount) return;
   const int32_t index = song.trackListScroll + row;
   Track* track = TrackAt(song, index);
@@ -158,62 +148,62 @@ void PressMuteButton(AppState& app, int32_t row) {
   } else {
     track->muteState = track->muteState == kPlays ? kMuted : kPlays;
   }
-  app.redraw.Request(Panel::TrackList, Panel::TrackChain);
+  session.redraw.Request(Panel::TrackList, Panel::TrackChain);
 }
 
-void SwitchOffTrack(AppState& app) {
-  if (!IsNormalTrackIndex(app.song, app.song.currentTrack)) return;
-  Track& track = *CurrentTrack(app);
+void SwitchOffTrack(Session& session) {
+  if (!IsNormalTrackIndex(session.song, session.song.currentTrack)) return;
+  Track& track = *CurrentTrack(session);
   track.muteState = track.muteState == kSwitchedOff ? kPlays : kSwitchedOff;
-  app.redraw.Request(Panel::TrackList, Panel::TrackChain);
+  session.redraw.Request(Panel::TrackList, Panel::TrackChain);
 }
 
-void SoloTrack(AppState& app) {
-  Song& song = app.song;
+void SoloTrack(Session& session) {
+  Song& song = session.song;
   for (int32_t i = 1; i < song.tracks.Count(); ++i) {
     Track& t = *song.tracks.At(i);
     if (i == song.currentTrack) t.muteState = kPlays;
     else if (t.muteState != kSwitchedOff) t.muteState = kMuted;
   }
-  app.redraw.Request(Panel::TrackList, Panel::TrackChain);
+  session.redraw.Request(Panel::TrackList, Panel::TrackChain);
 }
 
-void RenameTrack(AppState& app) {
-  if (CurrentTrack(app) == nullptr) return;
-  StartTextEntry(app, TextField::TrackName, app.song.currentTrack, kTrackNameMaximum);
+void RenameTrack(Session& session) {
+  if (CurrentTrack(session) == nullptr) return;
+  StartTextEntry(session, TextField::TrackName, session.song.currentTrack, kTrackNameMaximum);
 }
 
-void SetTrackSeed(AppState& app, int32_t seed) {
-  if (Track* t = CurrentTrack(app)) t->seed = static_cast<uint32_t>(std::clamp(seed, 0, kMaxSeed));
-  app.redraw.Request(Panel::TrackChain);
+void SetTrackSeed(Session& session, int32_t seed) {
+  if (Track* t = CurrentTrack(session)) t->seed = static_cast<uint32_t>(std::clamp(seed, 0, kMaxSeed));
+  session.redraw.Request(Panel::TrackChain);
 }
 
-void SetTrackPan(AppState& app, int32_t pan) {
-  if (Track* t = CurrentTrack(app)) t->pan = std::clamp(pan, -100, 100) + 100;
-  app.redraw.Request(Panel::TrackChain);
+void SetTrackPan(Session& session, int32_t pan) {
+  if (Track* t = CurrentTrack(session)) t->pan = std::clamp(pan, -100, 100) + 100;
+  session.redraw.Request(Panel::TrackChain);
 }
 
-void SetTrackLevel(AppState& app, int32_t percent) {
-  if (Track* t = CurrentTrack(app)) t->level = static_cast<float>(std::clamp(percent, 0, 100)) * 0.01f;
-  app.redraw.Request(Panel::TrackChain);
+void SetTrackLevel(Session& session, int32_t percent) {
+  if (Track* t = CurrentTrack(session)) t->level = static_cast<float>(std::clamp(percent, 0, 100)) * 0.01f;
+  session.redraw.Request(Panel::TrackChain);
 }
 
-void SetBeatsPerBar(AppState& app, int32_t beats) {
-  app.song.beatsPerBar = std::clamp(beats, 1, kMaxBeatsPerBar);
-  app.redraw.Request(Panel::SongChain, Panel::TrackList);
+void SetBeatsPerBar(Session& session, int32_t beats) {
+  session.song.beatsPerBar = std::clamp(beats, kMinBeatsPerBar, kMaxBeatsPerBar);
+  session.redraw.Request(Panel::SongChain, Panel::TrackList);
 }
 
-void SetTicksPerBeat(AppState& app, int32_t ticks) {
-  Song& song = app.song;
+void SetTicksPerBeat(Session& session, int32_t ticks) {
+  Song& song = session.song;
   song.ticksPerBeat = std::clamp(ticks, kMinTicksPerBeat, kMaxTicksPerBeat);
-  UpdateSnapStep(app);
-  app.rate.samplesPerTick = app.rate.samplesPerBeat / static_cast<float>(song.ticksPerBeat);
-  app.redraw.Request(Panel::SongChain, Panel::TrackList);
+  UpdateSnapStep(session);
+  session.rate.samplesPerTick = session.rate.samplesPerBeat / static_cast<float>(song.ticksPerBeat);
+  session.redraw.Request(Panel::SongChain, Panel::TrackList);
 }
 
-void SetSongLevel(AppState& app, int32_t percent) {
-  app.song.songLevel = static_cast<float>(std::clamp(percent, 0, 100)) * 0.01f;
-  app.redraw.Request(Panel::SongChain);
+void SetSongLevel(Session& session, int32_t percent) {
+  session.song.songLevel = static_cast<float>(std::clamp(percent, 0, 100)) * 0.01f;
+  session.redraw.Request(Panel::SongChain);
 }
 
 }  // namespace tonforge

@@ -33,4 +33,11 @@ void SetUpFolders(Folders& folders, std::string_view programFolder) {
   }
 }
 
+void ApplyExtensionRule(std::string& path, std::string_view extension) {
+  const std::size_t n = path.size();
+  if (n >= kLongNameLimit) return;
+  if (n >= 4 && path[n - 4] == '.') path.resize(n - 4);
+  path += extension;
+}
+
 }  // namespace tonforge

@@ -1,5 +1,6 @@
 #pragma once
 // The last folder used for each kind of file, remembered for the rest of the run.
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -17,6 +18,11 @@ void MakeFolderPath(Folders& folders, std::string_view name);
 void StoreFolder(const Folders& folders, std::string& field);
 // scratch = the folder part of path, with its trailing '/'; empty when the path has no '/'.
 void RememberFolder(Folders& folders, std::string_view path);
+// The file-name rule of every save and load dialog and of the render's file: names shorter than
+// kLongNameLimit get the extension (a full stop four characters from the end starts an extension that is
+// replaced, otherwise it is appended); longer names are left as they are.
+inline constexpr std::size_t kLongNameLimit = 250;
+void ApplyExtensionRule(std::string& path, std::string_view extension);
 // Sets the program folder and the six folders beneath it.
 void SetUpFolders(Folders& folders, std::string_view programFolder);
 

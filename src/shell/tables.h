@@ -9,6 +9,7 @@ inline constexpr int kPitchSpan = 6099;                   // table index runs fr
 inline constexpr int kPitchTableSize = 2 * kPitchSpan + 1;  // 12199
 inline constexpr int kPanPositions = 201;                 // 0..200, 100 = centre
 inline constexpr double kMiddleCHz = 261.63;
+inline constexpr int32_t kCentsPerOctave = 1200;
 
 struct Tables {
   std::array<float, kPitchTableSize> pitch{};     // 2^(k/1200)

@@ -50,7 +50,6 @@ TEST(LiveOutput, NoteKeyDropsThePendingBlock) {
   ServeLiveOutputWith(*rig.app, rig.routines);
   ServeLiveOutputWith(*rig.app, rig.routines);  // a silent block now waits
   StartLiveNote(*rig.app, 2450, 0);
-  EXPECT_EQ(rig.app->ring.blockPending, 0u);
   EXPECT_EQ(ServeLiveOutputWith(*rig.app, rig.routines), LiveOutputStep::Rendered);
   rig.device.PlayInBlock(1);
   ServeLiveOutputWith(*rig.app, rig.routines);
@@ -64,10 +63,9 @@ TEST(LiveOutput, StartLiveNoteIgnoresImpossibleNotes) {
                                                {6099, 0, true}}) {
     PlayRig rig;
     rig.AddProgram({kSource}).transpose = 30;
-    rig.app->ring.blockPending = 1;
     StartLiveNote(*rig.app, pitch, program);
     EXPECT_EQ(rig.app->live.liveFlag, starts ? 1u : 0u) << pitch << " " << program;
-    EXPECT_EQ(rig.app->ring.blockPending, starts ? 0u : 1u);
+    EXPECT_EQ(rig.app->live.noteStarted, starts ? 1u : 0u);
     EXPECT_EQ(rig.app->live.voice.transpose, starts ? 30 : 0);
   }
 }

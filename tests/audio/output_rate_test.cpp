@@ -22,7 +22,7 @@ TEST(OutputRateSwitch, SetsTheRateFiguresAndReopensTheDevice) {
   };
   for (const auto& c : rates) {
     PlayRig rig(c.rate == 44100 ? 22050 : 44100);
-    AppState& app = *rig.app;
+    Studio& app = *rig.app;
     app.song.tempo = 90.0f;
     app.song.ticksPerBeat = 24;
     app.ring.staging.fill(77);
@@ -42,18 +42,18 @@ TEST(OutputRateSwitch, SetsTheRateFiguresAndReopensTheDevice) {
 
 TEST(OutputRateSwitch, StopsPlaybackIgnoresOtherRatesAndReportsADeviceThatWillNotReopen) {
   PlayRig rig;
-  AppState& app = *rig.app;
+  Studio& app = *rig.app;
   rig.Add(rig.Global(), 100000, EventType::End);
   StartSongPlayback(app);
-  ASSERT_EQ(app.playback.mode.load(), static_cast<uint32_t>(PlaybackMode::Song));
+  ASSERT_EQ(app.playback.mode.load(), PlaybackMode::Song);
   for (int32_t other : {48000, 0, -44100, 88200}) SwitchOutputRate(app, other);
-  EXPECT_EQ(app.playback.mode.load(), static_cast<uint32_t>(PlaybackMode::Song));
+  EXPECT_EQ(app.playback.mode.load(), PlaybackMode::Song);
   EXPECT_EQ(app.rate.sampleRate, 44100);
   EXPECT_TRUE(rig.device.recreatedAt.empty());
 
   rig.device.refuseRecreate = true;
   SwitchOutputRate(app, 11025);
-  EXPECT_EQ(app.playback.mode.load(), 0u);
+  EXPECT_TRUE(IsPlaybackIdle(app));
   EXPECT_EQ(app.playback.workerRunning.load(), 0u);
   EXPECT_EQ(app.rate.sampleRate, 11025);
   EXPECT_EQ(app.rate.samplesPerTick, 11025.0f * 60.0f / 120.0f / 48.0f);

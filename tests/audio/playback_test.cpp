@@ -10,11 +10,11 @@ namespace {
 using testing::PlayRig;
 using testing::WaitFor;
 
-constexpr auto kSong = static_cast<uint32_t>(PlaybackMode::Song);
+constexpr auto kSong = PlaybackMode::Song;
 
 TEST(Playback, PlayButtonTogglesAndAnEndLetsTheIdleStepStop) {
   PlayRig rig;
-  AppState& app = *rig.app;
+  Studio& app = *rig.app;
   rig.End(2);
   app.playback.highPriority = 1;  // refused without privileges; playback goes on regardless
   for (bool pressAgain : {true, false}) {
@@ -25,7 +25,7 @@ TEST(Playback, PlayButtonTogglesAndAnEndLetsTheIdleStepStop) {
     ASSERT_TRUE(WaitFor([&] { return app.playback.songEndReached.load() == 1; }));
     EXPECT_EQ(app.playback.mode.load(), kSong) << "the worker runs on with the song chain's tails";
     pressAgain ? StartSongPlayback(app) : StopPlayback(app);  // what the idle step does on the End
-    EXPECT_TRUE(app.playback.mode.load() == 0 && app.playback.workerRunning.load() == 0) << pressAgain;
+    EXPECT_TRUE(IsPlaybackIdle(app) && app.playback.workerRunning.load() == 0) << pressAgain;
     EXPECT_EQ(app.playback.playButtonPressed, 0u);
     EXPECT_FALSE(app.playback.worker.joinable());
   }
@@ -56,7 +56,7 @@ TEST(Playback, RefusedStartsLeaveTheSongIdle) {
     rig.app->editCursor = cursor;
     FailWorkerStartsForTesting(failingStarts);
     StartSongPlayback(*rig.app);
-    EXPECT_TRUE(rig.app->playback.mode.load() == 0 && rig.app->playback.playButtonPressed == 0) << message;
+    EXPECT_TRUE(IsPlaybackIdle(*rig.app) && rig.app->playback.playButtonPressed == 0) << message;
     ASSERT_EQ(rig.dialogs.shown.size(), 1u) << message;
     EXPECT_EQ(rig.dialogs.shown[0].caption + ": " + rig.dialogs.shown[0].text, std::string("Error: ") + message);
     EXPECT_EQ(rig.device.WriteCount(), 0u) << message;

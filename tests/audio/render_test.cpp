@@ -120,7 +120,7 @@ TEST(Render, RefusalsAndEmptyRenders) {
     if (c.file) rig.dialogs.paths.push_back(folder.File(c.file));
     FailWorkerStartsForTesting(c.failingStarts);
     StartRender(*rig.app);
-    EXPECT_EQ(rig.app->playback.mode.load(), 0u) << c.box;
+    EXPECT_TRUE(IsPlaybackIdle(*rig.app)) << c.box;
     EXPECT_EQ(rig.app->playback.playButtonPressed, 0u) << c.box;
     EXPECT_EQ(rig.app->render.samplesRendered.load(), 0u) << c.box;
     ASSERT_EQ(rig.dialogs.shown.size(), c.file ? 1u : 0u) << c.box;

@@ -19,7 +19,7 @@ namespace {
 using T = EngineTypeId;
 
 struct SongBench {
-  explicit SongBench(int32_t sampleRate) : app(std::make_unique<AppState>(dialogs)) {
+  explicit SongBench(int32_t sampleRate) : app(std::make_unique<Studio>(dialogs)) {
     StartCore(*app, "/nonexistent");
     SetOutputRate(app->rate, sampleRate, 120.0f, 48);
     NewSong(*app);
@@ -52,7 +52,7 @@ struct SongBench {
   }
 
   testing::FakeDialogs dialogs;
-  std::unique_ptr<AppState> app;
+  std::unique_ptr<Studio> app;
 };
 
 // Frequency from the rising zero crossings of the left channel, skipping the first tenth of a second.

@@ -40,7 +40,7 @@ TEST(ProgramImage, SizesAndFieldOffsets) {
   FillSlot(p.engines[3], 0, 1000, 0.25f);
   FillSlot(p.engines[3], 2, 10, -0.5f);
   p.engines[3].loadedSlotCount = 1;
-  p.engineCount = CountUsedEngines(p.engines);
+  p.engineCount = static_cast<uint32_t>(UsedChainLength(p.engines));
   const std::vector<uint8_t> bytes = EncodeProgramFile(p);
   ASSERT_EQ(bytes.size(), 5652u + 4000u + 40u);
   const struct {

@@ -45,7 +45,7 @@ TEST(ProgramList, NamesCountTheListAndTheCurrentProgramStaysValid) {
 TEST(CopyProgram, TheCopyOwnsItsSampleBlocks) {
   for (bool memoryRunsOut : {false, true}) {
     SongRig rig(1);
-    rig.SetType(1, 0, Id(EngineTypeId::BasicWave));
+    rig.SetProgramType(0, Id(EngineTypeId::BasicWave));
     FillSlot(rig.ProgramEngine(0, 0), 0, 4);
     FailAllocationsForTesting(0, memoryRunsOut ? 1 : 0);
     CopyProgram(rig.app);
@@ -73,9 +73,10 @@ TEST(DeleteProgram, RemovesItsNotesAndRenumbersTheLaterOnes) {
 }
 
 TEST(DeleteProgram, AsksFirstAndLeavesTheEditorOnAChainThatExists) {
-  struct Case { int programs; bool answer; uint32_t mode; int32_t countAfter; uint32_t modeAfter; int32_t rowAfter; };
-  for (const Case& c : {Case{2, false, 1, 2, 1, 5}, Case{1, true, 1, 0, 0, 0}, Case{1, true, 0, 0, 0, 5},
-                        Case{0, true, 0, 0, 0, 5}}) {
+  constexpr ChainMode P = ChainMode::Program, T = ChainMode::Track;
+  struct Case { int programs; bool answer; ChainMode mode; int32_t countAfter; ChainMode modeAfter; int32_t rowAfter; };
+  for (const Case& c : {Case{2, false, P, 2, P, 5}, Case{1, true, P, 0, T, 0}, Case{1, true, T, 0, T, 5},
+                        Case{0, true, T, 0, T, 5}}) {
     SongRig rig(c.programs);
     rig.app.chainEditor.chainMode = c.mode;
     rig.app.song.selectedEngineType = 5;
@@ -89,12 +90,12 @@ TEST(DeleteProgram, AsksFirstAndLeavesTheEditorOnAChainThatExists) {
   }
 }
 
-TEST(CountUsedEngines, HighestFilledPositionPlusOne) {
+TEST(UsedChainLength, HighestFilledPositionPlusOne) {
   for (const auto& [positions, count] :
-       std::vector<std::pair<std::vector<int>, uint32_t>>{{{}, 0}, {{0, 4}, 5}, {{8}, 9}, {{0}, 1}}) {
+       std::vector<std::pair<std::vector<int>, int32_t>>{{{}, 0}, {{0, 4}, 5}, {{8}, 9}, {{0}, 1}}) {
     Program p;
     for (int position : positions) InitProgramEngine(p.engines[position], Id(EngineTypeId::Amplifier));
-    EXPECT_EQ(CountUsedEngines(p), count);
+    EXPECT_EQ(UsedChainLength(p.engines), count);
   }
 }
 
@@ -103,13 +104,13 @@ TEST(PositionBuffers, SizedByTheLargestNeedAndSharedByEveryVoice) {
   const uint32_t comb = BuildEngineCatalog()[Id(EngineTypeId::CombFilter)].delayBufferLength;
   const uint32_t delay = BuildEngineCatalog()[Id(EngineTypeId::BasicDelay)].delayBufferLength;
   const std::pair<std::function<void(SongRig&)>, std::array<uint32_t, 3>> steps[] = {
-      {[](SongRig& r) { r.SetType(1, 1, Id(EngineTypeId::CombFilter)); }, {0, comb, 0}},
+      {[](SongRig& r) { r.SetProgramType(1, Id(EngineTypeId::CombFilter)); }, {0, comb, 0}},
       {[](SongRig& r) { InsertTrack(r.app); }, {0, comb, 0}},
-      {[](SongRig& r) { SelectProgram(r.app, 1), r.SetType(1, 1, Id(EngineTypeId::BasicDelay)); }, {0, comb, 0}},
-      {[](SongRig& r) { SelectProgram(r.app, 0), r.SetType(1, 1, 0); }, {0, delay, 0}},  // the next largest need
+      {[](SongRig& r) { SelectProgram(r.app, 1), r.SetProgramType(1, Id(EngineTypeId::BasicDelay)); }, {0, comb, 0}},
+      {[](SongRig& r) { SelectProgram(r.app, 0), r.SetProgramType(1, 0); }, {0, delay, 0}},  // the next largest need
       {[](SongRig& r) { SelectProgram(r.app, 1), MoveEngineDown(r.app); }, {0, 0, delay}},
       {[](SongRig& r) {  // growth without memory changes nothing
-         FailAllocationsForTesting(0, 1), r.SetType(1, 0, Id(EngineTypeId::CombFilter)), FailAllocationsForTesting(0, 0);
+         FailAllocationsForTesting(0, 1), r.SetProgramType(0, Id(EngineTypeId::CombFilter)), FailAllocationsForTesting(0, 0);
        }, {0, 0, delay}},
       {[](SongRig& r) { r.dialogs.answers = {true}, DeleteProgram(r.app); }, {0, 0, 0}},
   };

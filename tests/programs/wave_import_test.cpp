@@ -183,7 +183,7 @@ TEST(WaveImport, MultisampledKeyRangesThroughTheCommands) {
   FileRig rig;
   Program& p = rig.AddProgram("Piano");
   InitProgramEngine(p.engines[2], testing::Id(EngineTypeId::MultisampledWave));
-  rig.app.chainEditor.chainMode = 1;
+  rig.app.chainEditor.chainMode = ChainMode::Program;
   rig.app.chainEditor.selectedPosition = 2;
   WriteBytes(rig.dir.File("low.wav"), MakeWave({}));
   WriteBytes(rig.dir.File("high.wav"), MakeWave({}));

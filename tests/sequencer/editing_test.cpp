@@ -13,7 +13,7 @@ namespace {
 using testing::Type;
 using Row = testing::EventRow;
 using V = std::vector<Row>;
-using Command = std::function<void(AppState&)>;
+using Command = std::function<void(Studio&)>;
 
 const int32_t kNote = Type(EventType::NoteOn), kTempo = Type(EventType::Tempo), kPhrase = Type(EventType::Phrase);
 const int32_t kEnd = Type(EventType::End), kSongVolume = Type(EventType::SongVolume);
@@ -313,7 +313,7 @@ TEST(EventCommands, TypesCycleThroughThoseTheTrackAllows) {
 
   // An amplifier has parameters 0 and 1 only: the cycle passes through reset (7). Other values are typed.
   EditRig amp(1, 2, 1);
-  amp.SetType(0, 0, testing::Id(EngineTypeId::Amplifier));
+  amp.SetTrackType(0, testing::Id(EngineTypeId::Amplifier));
   amp.Add(1, {{7, Type(EventType::TrackEngineParameter), 0, 500}, {8, Type(EventType::TrackVolume), 100, 0}});
   for (int32_t expected : {1, 7, 0, 1}) {
     EditValueA(amp.app, 0);
@@ -336,7 +336,7 @@ TEST(EventCommands, TypesCycleThroughThoseTheTrackAllows) {
 
 TEST(InsertCommands, GroupAndSlideChooseTheType) {
   struct Case { int32_t track; EventGroup group; bool slide; Command command; int32_t type, a; };
-  const auto reset3 = [](AppState& a) { InsertEngineReset(a, 3); };
+  const auto reset3 = [](Studio& a) { InsertEngineReset(a, 3); };
   const EventGroup song = EventGroup::Song, track = EventGroup::Track, program = EventGroup::Program;
   const Case cases[] = {
       {0, song, false, InsertVolume, 33, 100}, {0, song, true, InsertVolume, 34, 0},
@@ -368,7 +368,7 @@ TEST(InsertCommands, GroupAndSlideChooseTheType) {
 
 TEST(Recording, NoteNoteOffAndPhraseKeysInsertAndStep) {
   struct Case { int32_t track; bool editMode, shown; Command key; V added; int32_t cursorAfter; };
-  const auto note = [](AppState& a) { RecordNote(a, 1650); };
+  const auto note = [](Studio& a) { RecordNote(a, 1650); };
   const Case cases[] = {
       {1, true, true, note, {{48, kNote, 4050, 0}}, 60},
       {1, false, true, note, {}, 48},
@@ -423,8 +423,8 @@ TEST(Playback, StopsForCommandsThatFreeOrMoveEventsOnly) {
       {"CloseGap", CloseGap, true},     {"OpenGap", OpenGap, true},          {"DeleteBar", DeleteBar, true},
       {"InsertBar", InsertBar, true},   {"Paste", Paste, true},              {"AddEvent", AddEvent, false},
       {"DeleteSelected", DeleteSelectedEvent, true}, {"InsertVolume", InsertVolume, false},
-      {"TransposeUp", TransposeUp, false}, {"CycleType", [](AppState& a) { CycleEventType(a, 0); }, false},
-      {"Record", [](AppState& a) { RecordNote(a, 50); }, false},
+      {"TransposeUp", TransposeUp, false}, {"CycleType", [](Studio& a) { CycleEventType(a, 0); }, false},
+      {"Record", [](Studio& a) { RecordNote(a, 50); }, false},
   };
   for (const Case& c : cases) {
     EditRig rig(1, 3, 1);
@@ -432,10 +432,10 @@ TEST(Playback, StopsForCommandsThatFreeOrMoveEventsOnly) {
     rig.ed().editMode = 1;
     rig.ed().block = {1, 0, 1, 5, 1};
     Copy(rig.app);
-    rig.app.playback.mode.store(static_cast<uint32_t>(PlaybackMode::Song));
+    rig.app.playback.mode.store(PlaybackMode::Song);
     c.command(rig.app);
-    EXPECT_EQ(rig.app.playback.mode.load() == 0, c.stops) << c.name;
-    rig.app.playback.mode.store(0);
+    EXPECT_EQ(IsPlaybackIdle(rig.app), c.stops) << c.name;
+    rig.app.playback.mode.store(PlaybackMode::Idle);
   }
 }
 

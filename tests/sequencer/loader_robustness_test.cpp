@@ -49,7 +49,7 @@ std::vector<std::vector<uint8_t>> DamagedCopies(const std::vector<uint8_t>& good
 }
 
 // Plays the song from its start for a few ticks through every engine its notes reach.
-void PlayBriefly(AppState& app, int frames) {
+void PlayBriefly(Studio& app, int frames) {
   PrepareSongStart(app);
   SampleContext ctx = MakeSampleContext(app);
   for (int f = 0; f < frames; ++f) {

@@ -29,12 +29,12 @@ TEST(SongClock, TicksFallOnTheSamplesTheRateAndTempoGive) {
 }
 
 TEST(SongClock, SlidesMovePerTickAndStopAtTheirLimits) {
-  using Read = std::function<float(AppState&, Track&)>;
-  const Read tempo = [](AppState& a, Track&) { return a.song.tempo; };
-  const Read songVolume = [](AppState& a, Track&) { return a.song.volume; };
-  const Read trackVolume = [](AppState&, Track& t) { return t.volume; };
-  const Read programPan = [](AppState&, Track& t) { return static_cast<float>(t.playingProgram.pan); };
-  const Read trackPitch = [](AppState&, Track& t) { return static_cast<float>(t.pitchOffset); };
+  using Read = std::function<float(Studio&, Track&)>;
+  const Read tempo = [](Studio& a, Track&) { return a.song.tempo; };
+  const Read songVolume = [](Studio& a, Track&) { return a.song.volume; };
+  const Read trackVolume = [](Studio&, Track& t) { return t.volume; };
+  const Read programPan = [](Studio&, Track& t) { return static_cast<float>(t.playingProgram.pan); };
+  const Read trackPitch = [](Studio&, Track& t) { return static_cast<float>(t.pitchOffset); };
   struct Case { E type; int32_t value, startTempo, throughTick; Read read; float expected; };
   // Song-level slides act from the tick after their event; track and program slides in its own tick.
   const Case cases[] = {

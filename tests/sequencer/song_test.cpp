@@ -16,7 +16,7 @@ const int32_t kTrackParameter0 = Type(EventType::TrackEngineParameter);
 
 TEST(NewSong, HoldsOnlyTheGlobalTrackWithItsTempoEvent) {
   SongRig rig(2, 4);  // a used song: programs, tracks, buffers, settings
-  rig.SetType(1, 2, Id(EngineTypeId::CombFilter));
+  rig.SetProgramType(2, Id(EngineTypeId::CombFilter));
   rig.app.song.beatsPerBar = 3;
   NewSong(rig.app);
   const Song& s = rig.app.song;
@@ -25,7 +25,7 @@ TEST(NewSong, HoldsOnlyTheGlobalTrackWithItsTempoEvent) {
   EXPECT_EQ(rig.Events(0), (V{{0, kTempo, 120, 0}}));
   EXPECT_EQ(rig.TrackNo(0).eventCount, 1);
   EXPECT_TRUE(s.programs.empty() && s.beatsPerBar == 8 && s.ticksPerBeat == 48 && s.seed >= 1 && s.seed <= 10000);
-  EXPECT_TRUE(s.positionBufferSize[2] == 0 && !rig.app.live.buffers.left[2] && rig.app.chainEditor.chainMode == 0);
+  EXPECT_TRUE(s.positionBufferSize[2] == 0 && !rig.app.live.buffers.left[2] && rig.app.chainEditor.chainMode == ChainMode::Track);
 }
 
 TEST(InsertEvent, KeepsTickOrderAndOneNotePerTickButNeverMovesTheTempoEvent) {
@@ -70,8 +70,8 @@ TEST(ValidateEvents, KeepsNotesOnProgramsAndParametersOnTheirEngines) {
   for (const auto& [before, after] : cases) {
     SongRig rig(3, 2);
     SelectProgram(rig.app, 1);
-    rig.SetType(1, 2, Id(EngineTypeId::LowPassFilter));
-    rig.SetType(0, 0, Id(EngineTypeId::Amplifier));
+    rig.SetProgramType(2, Id(EngineTypeId::LowPassFilter));
+    rig.SetTrackType(0, Id(EngineTypeId::Amplifier));
     rig.Add(1, before);
     ValidateEvents(rig.app.song, rig.TrackNo(1));
     EXPECT_EQ(rig.Events(1), after);
@@ -80,7 +80,7 @@ TEST(ValidateEvents, KeepsNotesOnProgramsAndParametersOnTheirEngines) {
 
 TEST(InsertTrack, RefusesThe513thTrackAndOneWithoutMemoryForItsVoice) {
   SongRig full(0, kMaxTracks), starved(1);
-  starved.SetType(1, 3, Id(EngineTypeId::CombFilter));
+  starved.SetProgramType(3, Id(EngineTypeId::CombFilter));
   FailAllocationsForTesting(1, 1);
   for (SongRig* rig : {&full, &starved}) {
     const int32_t count = rig->app.song.tracks.Count();

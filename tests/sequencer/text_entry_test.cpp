@@ -12,11 +12,11 @@ using testing::SongRig;
 using testing::Type;
 using E = EventType;
 
-void TypeText(AppState& app, std::string_view keys) {
+void TypeText(Studio& app, std::string_view keys) {
   for (char c : keys) TypeTextEntryCharacter(app, c);
 }
 // Starts an entry for a value of event `index` of the current track and types the keys.
-void Enter(AppState& app, TextField field, int32_t index, std::string_view keys) {
+void Enter(Studio& app, TextField field, int32_t index, std::string_view keys) {
   StartTextEntry(app, field, index, kEventValueMaximum);
   TypeText(app, keys);
 }
@@ -69,7 +69,7 @@ TEST(TextEntry, ValueBKeepsNotesOnExistingProgramsAndParametersInRange) {
   for (const Case& c : cases) {
     SongRig rig(3, 2);
     SelectProgram(rig.app, 1);
-    rig.SetType(1, 2, testing::Id(EngineTypeId::LowPassFilter));
+    rig.SetProgramType(2, testing::Id(EngineTypeId::LowPassFilter));
     rig.Add(1, {{0, kNote, 1050, 1}, {1, kCutoff, 0, 50}, {2, Type(E::TrackVolume), 50, 0}});
     rig.app.song.currentTrack = 1;
     Enter(rig.app, TextField::ValueB, c.index, c.keys);
@@ -92,7 +92,7 @@ TEST(TextEntry, NamesFollowEveryKeyAndEndAtTheirLength) {
   for (const Case& c : cases) {
     SongRig rig(2, 3);
     SelectProgram(rig.app, 1);
-    rig.app.chainEditor = {1, 0};  // the chain editor shows program 1, position 0
+    rig.app.chainEditor = {ChainMode::Program, 0};  // the chain editor shows program 1, position 0
     const char* names[] = {rig.app.song.programs[1]->name.data(), rig.TrackNo(2).name.data(),
                            rig.ProgramEngine(1, 0).slots[2].name.data()};
     const int32_t targets[] = {1, 2, 2};
@@ -112,9 +112,9 @@ TEST(TextEntry, NamesFollowEveryKeyAndEndAtTheirLength) {
 TEST(TextEntry, ATypedTempoOnTheFirstGlobalEventActsAtOnce) {
   SongRig rig(0, 2);
   rig.app.song.currentTrack = 0;
-  rig.app.playback.mode = 1;
+  rig.app.playback.mode = PlaybackMode::Song;
   StartTextEntry(rig.app, TextField::ValueA, 0, kEventValueMaximum);
-  EXPECT_EQ(rig.app.playback.mode.load(), 0u);  // starting an entry stops the song
+  EXPECT_TRUE(IsPlaybackIdle(rig.app));  // starting an entry stops the song
   rig.app.redraw.Take();
   TypeText(rig.app, "90\r");
   EXPECT_EQ(rig.Events(0)[0][2], 90);

@@ -41,11 +41,11 @@ TEST(DeleteTrack, AsksTwiceWhenPhrasesUseItAndRenumbersTheRest) {
   };
   for (const Case& c : cases) {
     TrackRig rig(c.current, c.holder, c.sources);
-    rig.app.playback.mode = 1;  // a song plays (no worker is needed to see it stopped)
+    rig.app.playback.mode = PlaybackMode::Song;  // a song plays (no worker is needed to see it stopped)
     rig.dialogs.answers = c.answers;
     const bool deleted = c.countAfter == 5;
     EXPECT_EQ(DeleteTrackOrSong(rig.app), deleted ? DeleteResult::TrackDeleted : DeleteResult::Refused);
-    EXPECT_EQ(rig.app.playback.mode.load(), 0u);
+    EXPECT_TRUE(IsPlaybackIdle(rig.app));
     EXPECT_EQ(Boxes(rig), c.boxes);
     ASSERT_EQ(rig.app.song.tracks.Count(), c.countAfter);
     const int32_t holderAfter = deleted && c.holder > c.current ? c.holder - 1 : c.holder;
@@ -68,7 +68,7 @@ TEST(DeleteSong, AnsweredYesLeavesANewSongAndEmptyClipboards) {
   for (bool yes : {false, true}) {
     SongRig rig(2, 4);
     rig.app.song.currentTrack = 0;
-    rig.SetType(1, 0, testing::Id(EngineTypeId::Amplifier));
+    rig.SetProgramType(0, testing::Id(EngineTypeId::Amplifier));
     CopyEngine(rig.app);
     rig.app.editor.block = {0, 0, 1, 48, 1};
     ASSERT_TRUE(Copy(rig.app));
@@ -91,10 +91,10 @@ TEST(MoveTrack, ExchangesPhraseSourcesAndFollowsTheTrack) {
   };
   for (const Case& c : cases) {
     TrackRig rig(c.current, 5, {1, 2, 3, 4, 5});
-    rig.app.playback.mode = 1;
+    rig.app.playback.mode = PlaybackMode::Song;
     const std::string name = rig.TrackNo(c.current).name.data();
     EXPECT_EQ(c.up ? MoveTrackUp(rig.app) : MoveTrackDown(rig.app), c.moved);
-    EXPECT_EQ(rig.app.playback.mode.load(), 1u);  // moving tracks leaves the song playing
+    EXPECT_EQ(rig.app.playback.mode.load(), PlaybackMode::Song);  // moving tracks leaves the song playing
     EXPECT_EQ(rig.app.song.currentTrack, c.currentAfter);
     EXPECT_EQ(rig.TrackNo(c.currentAfter).name.data(), name);
     EXPECT_EQ(rig.Column(5, 2), c.sourcesAfter) << c.current << c.up;
@@ -137,7 +137,7 @@ TEST(PanelSettings, TrackAndSongControlsWithTheirClamps) {
     SetTrackSeed(rig.app, c.seed);
     SetTrackPan(rig.app, c.pan);
     SetTrackLevel(rig.app, c.level);
-    EXPECT_EQ(std::pair(rig.TrackNo(2).seed, rig.TrackNo(2).pan), std::pair(c.seedAfter, c.panAfter));
+    EXPECT_EQ(std::pair(rig.TrackNo(2).seed, rig.TrackNo(2).pan.Load()), std::pair(c.seedAfter, c.panAfter));
     EXPECT_FLOAT_EQ(rig.TrackNo(2).level, c.levelAfter);
     EXPECT_EQ(rig.TrackNo(1).pan, 100);  // only the current track
   }

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "sequencer/song_file.h"
-#include "shell/app_state.h"
+#include "audio/studio.h"
 #include "support/song_rig.h"
 
 namespace tonforge::testing {

@@ -1,5 +1,5 @@
 #pragma once
-// Builds an AppState with a song by hand (a GlobalTrack "Song" opening with Tempo 120, tracks, programs,
+// Builds an Studio with a song by hand (a GlobalTrack "Song" opening with Tempo 120, tracks, programs,
 // events) and plays it frame by frame with stand-in engine routines whose effect is known:
 //   White Noise Generator (11): a steady source adding F[0] to both sides;
 //   Amplifier (14): left times F[0], right times F[1];
@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "audio/studio.h"
 #include "audio/playback.h"
 #include "audio/voice.h"
 #include "sequencer/song_clock.h"
@@ -39,7 +40,7 @@ inline constexpr uint32_t kGain = static_cast<uint32_t>(EngineTypeId::Amplifier)
 
 class PlayRig {
 public:
-  explicit PlayRig(int32_t sampleRate = 44100) : app(std::make_unique<AppState>(dialogs)) {
+  explicit PlayRig(int32_t sampleRate = 44100) : app(std::make_unique<Studio>(dialogs)) {
     StartCore(*app, "/nonexistent-program-folder");
     SetOutputRate(app->rate, sampleRate, 120.0f, 48);
     app->sound = &device;
@@ -116,7 +117,7 @@ public:
 
   FakeDialogs dialogs;
   FakeSoundDevice device;
-  std::unique_ptr<AppState> app;
+  std::unique_ptr<Studio> app;
   FakeRoutines routines;
   SampleContext ctx;
 };

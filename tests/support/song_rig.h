@@ -1,9 +1,10 @@
 #pragma once
-// A fresh AppState holding a new song, with shortcuts for building programs, tracks and events.
+// A fresh Studio holding a new song, with shortcuts for building programs, tracks and events.
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "audio/studio.h"
 #include "programs/chain_editing.h"
 #include "programs/program_list.h"
 #include "sequencer/song.h"
@@ -25,8 +26,10 @@ struct SongRig {
   Track& TrackNo(int32_t i) { return *TrackAt(app.song, i); }
   Engine& ProgramEngine(int32_t program, int p) { return app.song.programs[program]->engines[p]; }
 
-  // Sets a type in the program chain (mode 1) or the current track's chain (mode 0) with the editor's commands.
-  void SetType(uint32_t mode, int32_t position, uint32_t type) {
+  // Sets a type in the current program's chain or the current track's chain with the editor's commands.
+  void SetProgramType(int32_t position, uint32_t type) { SetType(ChainMode::Program, position, type); }
+  void SetTrackType(int32_t position, uint32_t type) { SetType(ChainMode::Track, position, type); }
+  void SetType(ChainMode mode, int32_t position, uint32_t type) {
     app.chainEditor = {mode, position};
     const TypeList& list = EngineTypesFor(app);
     app.song.selectedEngineType =
@@ -56,7 +59,7 @@ struct SongRig {
   }
 
   FakeDialogs dialogs;
-  AppState app{dialogs};
+  Studio app{dialogs};
 };
 
 // Gives slot s of the engine n samples counting up from 1.

@@ -30,7 +30,7 @@ TEST(FactoryAssets, ProgramsAndDemoSongLoadAndPlay) {
 
   testing::FakeDialogs dialogs;
   testing::TempDir dir;
-  AppState app(dialogs);
+  Studio app(dialogs);
   StartCore(app, dir.Root());
   NewSong(app);
   ASSERT_EQ(LoadSongFile(app, (kApp / "Songs" / "Demo.tes").string()), SongFileResult::Done);

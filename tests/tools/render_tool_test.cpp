@@ -67,7 +67,7 @@ void WriteTinySong(const std::string& path, int32_t endTick, bool earlyEnd, int3
 std::vector<uint8_t> RenderButtonFile(const TempDir& dir, const std::string& song, int32_t rate, bool quality,
                                       int32_t from, std::string& lines) {
   FakeDialogs dialogs;
-  AppState app(dialogs);
+  Studio app(dialogs);
   StartCore(app, dir.Root());
   NewSong(app);
   dialogs.paths = {dir.File(song), dir.File("button.wav")};
@@ -76,7 +76,7 @@ std::vector<uint8_t> RenderButtonFile(const TempDir& dir, const std::string& son
   app.render.quality = quality ? 1 : 0;
   app.editCursor = from;
   StartRender(app);
-  for (int waited = 0; app.playback.mode.load() != 0 && app.playback.songEndReached.load() == 0 && waited < 20000; ++waited)
+  for (int waited = 0; !IsPlaybackIdle(app) && app.playback.songEndReached.load() == 0 && waited < 20000; ++waited)
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   StopPlayback(app);
   ShowRenderStatistics(app);
@@ -128,7 +128,7 @@ TEST(RenderTool, ProgramModeRendersExactlyTheFramesOfOneNote) {
 
     // The same note built by hand: program 0, one track holding only the NoteOn, 5000 clock steps and mixes.
     FakeDialogs dialogs;
-    AppState app(dialogs);
+    Studio app(dialogs);
     StartCore(app, dir.Root());
     NewSong(app);
     ASSERT_TRUE(LoadProgramFileNew(app, program));

@@ -1,10 +1,11 @@
 #pragma once
 // What the event editor remembers between commands: the cursor and its view, the snap, the record switch,
 // the insert group, the marked Block and the copied events. None of it is stored in song files.
+#include <array>
 #include <cstdint>
 #include <vector>
 
-#include "sequencer/song_records.h"
+#include "song/song_records.h"
 
 namespace tonforge {
 
@@ -36,7 +37,7 @@ struct EventClipboard {
   std::vector<std::vector<EventValues>> tracks;  // track count = tracks.size()
 };
 
-// The EditCursor itself is AppState::editCursor (0..99999): playback and rendering start there.
+// The EditCursor itself is Session::editCursor (0..99999): playback and rendering start there.
 struct EditorState {
   int32_t viewStart = 0;    // first tick of the song view; the view always contains the EditCursor
   uint32_t snap = 0;        // cursor steps and recording advances use snapStep instead of 1 tick
@@ -52,6 +53,36 @@ struct EditorState {
   uint32_t shiftHeld = 0;
   // The recording keys only work while the track list panel is open; the user interface keeps this current.
   uint32_t trackListShown = 1;
+};
+
+enum class TextField : uint32_t { ProgramName = 0, TrackName = 1, DataSlotName = 2, ValueA = 3, ValueB = 4 };
+
+// An entry ends by itself when its text reaches maximum - 1 characters.
+inline constexpr int32_t kProgramNameMaximum = 32;
+inline constexpr int32_t kTrackNameMaximum = 24;
+inline constexpr int32_t kDataSlotNameMaximum = 16;
+inline constexpr int32_t kEventValueMaximum = 7;
+inline constexpr int32_t kTextEntryCapacity = 64;
+
+// The control characters the keyboard passes besides the printable ones (32..126).
+inline constexpr char kBackspaceCharacter = 8;
+inline constexpr char kEnterCharacter = 13;
+inline constexpr char kEscapeCharacter = 27;
+
+// The one name or value being typed, if any.
+struct TextEntry {
+  bool active = false;
+  // The typed characters, followed by the caret "|" while active; always NUL-terminated.
+  std::array<char, kTextEntryCapacity + 2> text{};
+  int32_t length = 0;
+  int32_t maximum = 0;
+  TextField field = TextField::ProgramName;
+  // The program index, track index, DataSlot number (of the chain editor's selected engine) or event index.
+  int32_t target = 0;
+  // For event values: the track that was current when the entry started, whose event is edited.
+  int32_t track = 0;
+  // The panels whose controls show the text (one bit per Panel).
+  uint32_t display = 0;
 };
 
 }  // namespace tonforge

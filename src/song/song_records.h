@@ -1,5 +1,5 @@
 #pragma once
-// The sequencer's records: Event, Track and Song. Field names and order follow the stored images; the
+// The song's records: Event, Track and Song. Field names and order follow the stored images; the
 // lists are owned by the Song.
 #include <array>
 #include <atomic>
@@ -7,12 +7,16 @@
 #include <memory>
 #include <vector>
 
-#include "programs/program.h"
+#include "shell/shared_value.h"
+#include "song/program.h"
 
 namespace tonforge {
 
 inline constexpr int32_t kMaxTracks = 512;
 inline constexpr int32_t kMaxTick = 99999;
+// The song's bar and beat ranges: the song panel's settings and loaded songs stay inside them.
+inline constexpr int32_t kMinBeatsPerBar = 1, kMaxBeatsPerBar = 64;
+inline constexpr int32_t kMinTicksPerBeat = 16, kMaxTicksPerBeat = 100;
 
 enum class EventType : int32_t {
   Empty = 0, NoteOff = 1, NoteOn = 2,
@@ -35,18 +39,18 @@ struct EventValues {
   int32_t valueB = 0;
 };
 
-}  // namespace tonforge
-
-namespace tonforge {
-
 // One timed event. The list link is atomic: the main thread inserts events while the playback thread walks
 // the same list, so a new event is fully written before the release store that links it in.
+// The type and values are edited while the playback thread reads them.
 struct Event {
   int32_t tick = 0;
-  int32_t type = 0;
-  int32_t valueA = 0;
-  int32_t valueB = 0;
+  Shared<int32_t> type = 0;
+  Shared<int32_t> valueA = 0;
+  Shared<int32_t> valueB = 0;
   std::atomic<Event*> next{nullptr};
+
+  // What the playback thread acts on: one read of each field.
+  EventValues Values() const { return {tick, type, valueA, valueB}; }
 };
 
 // A track's events in tick order. Owns its events; links are published with release stores and read with
@@ -86,12 +90,12 @@ struct Track {
   uint32_t seed = 0;
   uint32_t runningRandom = 0;
   uint32_t muteState = 0;  // 0 plays, 1 muted, 2 switched off
-  float level = 1.0f;
+  Shared<float> level = 1.0f;  // the track panel changes level and pan while the song plays
   float volume = 1.0f;
   float volumeSlide = 0.0f;
   int32_t pitchOffset = 0;
   int32_t pitchSlide = 0;
-  int32_t pan = 100;
+  Shared<int32_t> pan = 100;
   int32_t panSlide = 0;
   int32_t eventListScroll = 0;
   int32_t selectedEvent = 0;
@@ -139,7 +143,7 @@ struct Song {
   int32_t beatsPerBar = 8;
   int32_t ticksPerBeat = 48;
   float tickAccumulator = 0.0f;
-  // samples per beat, samples per tick and the sample rate live in AppState's OutputRate, the one copy the
+  // samples per beat, samples per tick and the sample rate live in Session's OutputRate, the one copy the
   // engines and the clock read; the song file image takes them from there.
   float tempoSlide = 0.0f;
   int32_t engineListScroll = 0;
@@ -148,12 +152,35 @@ struct Song {
   int32_t currentTrack = 0;
   int32_t programListScroll = 0;
   int32_t currentProgram = 0;
-  float songLevel = 1.0f;
+  Shared<float> songLevel = 1.0f;  // the song panel changes it while the song plays
   float volume = 1.0f;
   float volumeSlide = 0.0f;
   std::array<uint32_t, kChainLength> positionBufferSize{};
   TrackList tracks;                                 // track count = tracks.Count()
   std::vector<std::unique_ptr<Program>> programs;   // program count = programs.size()
 };
+
+// The rules every list operation keeps, whoever edits the song.
+
+// The track at index (0 = the GlobalTrack), or null outside 0..track count - 1.
+Track* TrackAt(const Song& song, int32_t index);
+// The event at index in the track's list, or null past its end.
+Event* EventAt(const Track& track, int32_t index);
+bool IsGlobalTrack(const Song& song, const Track& track);
+
+// Removes the event at index; the GlobalTrack's first event is never removed. The selection is the caller's.
+void DeleteEventAt(Song& song, Track& track, int32_t index);
+void DeleteAllEvents(Track& track);
+
+// Repairs the links between events and programs or engines: a NoteOn names an existing program, an
+// engine-parameter event a parameter its engine has, with a value in range.
+void ValidateEvents(const Song& song, Track& track);
+void ValidateAllTracks(Song& song);
+
+// Keeps the event count equal to the list and the selection on an existing event.
+void SyncEventCount(Track& track);
+void KeepSelectionInList(Track& track);
+// Keeps the current track within the track list's nine visible rows.
+void FollowCurrentTrack(Song& song);
 
 }  // namespace tonforge

@@ -1,5 +1,5 @@
 #pragma once
-#include "shell/app_state.h"
+#include "app/app_state.h"
 
 namespace tonforge {
 

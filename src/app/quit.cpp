@@ -1,6 +1,6 @@
-#include "shell/quit.h"
+#include "app/quit.h"
 
-#include "audio/playback.h"
+#include "song/session.h"
 
 namespace tonforge {
 

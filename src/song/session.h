@@ -1,0 +1,127 @@
+#pragma once
+// Everything one run of the synthesizer works on below the sound side: the song with its tracks and
+// programs, the LiveVoice, who owns the sound, the editors' records and the services they report through.
+// Whoever runs the program (the synthesizer, the headless renderer, a test) creates one and passes it by
+// reference; nothing else is global. The sound side extends it with the device and the render (audio/studio.h),
+// the application with what only the running program has (app/app_state.h).
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <string_view>
+#include <thread>
+
+#include "engines/catalog.h"
+#include "engines/context.h"
+#include "platform/dialogs.h"
+#include "shell/folders.h"
+#include "shell/random.h"
+#include "shell/redraw.h"
+#include "shell/tables.h"
+#include "song/editor_state.h"
+#include "song/program.h"
+#include "song/song_records.h"
+
+namespace tonforge {
+
+// The Program image the computer keyboard plays, with its gate and pitch and its own delay buffers.
+struct LiveVoiceState {
+  Program voice;
+  uint32_t liveFlag = 0;
+  int32_t livePitch = 0;
+  // Set when a note starts; the live output then renders afresh instead of handing over a block made before
+  // the key went down, so the note is heard one block sooner.
+  uint32_t noteStarted = 0;
+  PositionBuffers buffers;
+};
+
+// Who owns the sound. The main thread prepares all playing state, then sets mode and starts the worker; to
+// stop it clears mode and waits for workerRunning to fall to 0 before touching the song again.
+enum class PlaybackMode : uint32_t { Idle = 0, Song = 1, Render = 2, WaveFile = 3 };
+
+struct Session;
+
+struct PlaybackState {
+  std::atomic<PlaybackMode> mode{PlaybackMode::Idle};
+  std::atomic<uint32_t> workerRunning{0};
+  std::atomic<uint32_t> songEndReached{0};
+  uint32_t highPriority = 0;
+  std::thread worker;
+  uint32_t playButtonPressed = 0;  // the arrange view's play button shows pressed while a song plays or renders
+};
+
+// What the commands on the floors below the sound side ask of it: they stop workers and load songs that
+// carry a rate, but the workers, the device and the render file belong to the sound side. A Studio
+// (audio/studio.h) fills these in; a bare Session has no sound side, no worker, and keeps only the figures.
+struct SoundSide {
+  // Puts the song, the render file or the wave file at rest once StopPlayback has ended the worker.
+  void (*putAtRest)(Session&, PlaybackMode ended) = nullptr;
+  // Reopens the device at the rate and sets the rate figures.
+  void (*switchOutputRate)(Session&, int32_t sampleRate) = nullptr;
+};
+
+// What the chain editor works on.
+enum class ChainMode : uint32_t { Track = 0, Program = 1 };
+
+struct ChainEditorState {
+  ChainMode chainMode = ChainMode::Track;
+  int32_t selectedPosition = 0;
+};
+
+struct EngineClipboard {
+  uint32_t content = 0;  // the copied type's level flags; 0 = empty
+  Engine engine;
+};
+
+// One track taking part in playback, with the count of consecutive silent samples at its output.
+struct ChannelEntry {
+  Track* track = nullptr;
+  uint32_t silenceCounter = 0;
+};
+
+// Entry 0 is always the GlobalTrack. Fixed storage: building it at every start allocates nothing.
+struct ChannelTable {
+  std::array<ChannelEntry, kMaxTracks> entries{};
+  int32_t count = 0;
+};
+
+struct Session {
+  explicit Session(Dialogs& dialogs) : dialogs(dialogs) {}
+  // Stops a worker that is still running, so that nothing it uses is destroyed under it.
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  Dialogs& dialogs;
+  SoundSide soundSide;
+  const EngineCatalog& catalog = BuildEngineCatalog();
+  Tables tables;
+  RandomGenerator random;
+  Folders folders;
+  OutputRate rate;
+  Song song;
+  LiveVoiceState live;
+  PlaybackState playback;
+  ChainEditorState chainEditor;
+  EngineClipboard engineClipboard;
+  EditorState editor;
+  RedrawRequests redraw;
+  TextEntry textEntry;  // the one name or value being typed, if any
+
+  // The sequencer clock.
+  ChannelTable channels;
+  int32_t currentTick = 0;  // ticks reached since the start of the song
+  int32_t editCursor = 0;   // the EditCursor tick: playback and rendering start there
+};
+
+// The core's share of start-up: tables, random seed, folders and the 44100 Hz rate at 120 beats per minute.
+void StartCore(Session& session, std::string_view programFolder);
+
+// Ends the current worker, whatever its mode, and puts the song back at rest. Safe to call when idle. Every
+// command that frees, replaces or moves what a worker plays calls it first.
+void StopPlayback(Session& session);
+
+inline bool IsPlaybackIdle(const Session& session) {
+  return session.playback.mode.load(std::memory_order_acquire) == PlaybackMode::Idle;
+}
+
+}  // namespace tonforge
