@@ -14,6 +14,9 @@ namespace tonforge {
 inline constexpr int kWorkingWords = 14;
 inline constexpr int32_t kDefaultRootPitch = 2450;
 inline constexpr int32_t kHighestPitch = 6099;
+// The arpeggiator keeps its step index in option value 2, which has no control: a Program holds the step
+// its voices start from, and a file may store another than 0.
+inline constexpr int kArpeggioStepOption = 2;
 
 // One 32-bit word of WorkingState: a float or an integer, by type.
 union Word {
@@ -76,6 +79,9 @@ void ClearEngineBuffers(Engine& engine);
 void LayOutDelayLines(Engine& engine);
 // Recomputes the derived WorkingState words from parameters, options and the rate; clears W0..W7.
 void PrepareEngine(Engine& engine, const OutputRate& rate);
+
+// An arpeggiator's stored step index at or beyond its number of tones becomes 0, the first tone.
+void SettleArpeggioStep(Engine& engine);
 
 // Runs one output sample of the engine on ctx.bus. Types 0 and above 47 do nothing.
 void ProcessEngine(Engine& engine, VoiceRef voice, int32_t pitch, SampleContext& ctx);

@@ -12,6 +12,11 @@ namespace {
 
 constexpr float kPi = 3.1415927f;
 constexpr float kLowestCutoff = 0.0001f;
+// Upper bounds of f for the second-order sections. At f = 1 a section's two poles meet on the unit circle at
+// half the rate and its output grows instead of decaying, so every section stops below it: the high pass and
+// the shelves where the band sections do.
+constexpr float kLowPassTop = 0.999f;
+constexpr float kSectionTop = 0.995f;
 
 // The normalised cutoff f = c² × rate factor (1 is 22050 Hz at every rate).
 float NormalisedCutoff(float c, const OutputRate& rate) { return c * c * rate.rateFactor; }
@@ -78,14 +83,14 @@ float ShelfB(float a, float s) { return std::sqrt((a * a + 1.0f) - (a - 1.0f) * 
 
 void ProcessLowPassFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   const float q = e.F[1];
-  RunSection(e, ctx, Modulated(e, ctx), 0.999f, 2, [q](float s, float k) {
+  RunSection(e, ctx, Modulated(e, ctx), kLowPassTop, 2, [q](float s, float k) {
     const float alpha = s / (16.0f * q);
     return Section{(1.0f - k) / 2.0f, 1.0f - k, (1.0f - k) / 2.0f, 1.0f + alpha, -2.0f * k, 1.0f - alpha};
   });
 }
 
 void ProcessHighPassFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
-  RunSection(e, ctx, Modulated(e, ctx), 1.0f, 1, [](float s, float k) {
+  RunSection(e, ctx, Modulated(e, ctx), kSectionTop, 1, [](float s, float k) {
     const float alpha = s * 0.25f;
     return Section{(1.0f + k) / 2.0f, -(1.0f + k), (1.0f + k) / 2.0f, 1.0f + alpha, -2.0f * k, 1.0f - alpha};
   });
@@ -93,7 +98,7 @@ void ProcessHighPassFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
 
 void ProcessBandPassFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   const float width = e.C[1];
-  RunSection(e, ctx, Modulated(e, ctx), 0.995f, 2, [width](float s, float k) {
+  RunSection(e, ctx, Modulated(e, ctx), kSectionTop, 2, [width](float s, float k) {
     const float alpha = s / (8.0f * width);
     return Section{alpha, 0.0f, -alpha, 1.0f + alpha, -2.0f * k, 1.0f - alpha};
   });
@@ -101,7 +106,7 @@ void ProcessBandPassFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
 
 void ProcessBandExcludeFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   const float width = e.C[1];
-  RunSection(e, ctx, Modulated(e, ctx), 0.995f, 2, [width](float s, float k) {
+  RunSection(e, ctx, Modulated(e, ctx), kSectionTop, 2, [width](float s, float k) {
     const float alpha = s / width;
     return Section{1.0f, -2.0f * k, 1.0f, 1.0f + alpha, -2.0f * k, 1.0f - alpha};
   });
@@ -109,7 +114,7 @@ void ProcessBandExcludeFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) 
 
 void ProcessLowShelfFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   const float a = 4.0f * e.F[1];
-  RunSection(e, ctx, e.F[0], 1.0f, 2, [a](float s, float k) {
+  RunSection(e, ctx, e.F[0], kSectionTop, 2, [a](float s, float k) {
     const float b = ShelfB(a, s);
     return Section{a * ((a + 1.0f) - (a - 1.0f) * k + b), 2.0f * a * ((a - 1.0f) - (a + 1.0f) * k),
                    a * ((a + 1.0f) - (a - 1.0f) * k - b), (a + 1.0f) + (a - 1.0f) * k + b,
@@ -119,7 +124,7 @@ void ProcessLowShelfFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
 
 void ProcessHighShelfFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   const float a = 4.0f * e.F[1];
-  RunSection(e, ctx, e.F[0], 1.0f, 2, [a](float s, float k) {
+  RunSection(e, ctx, e.F[0], kSectionTop, 2, [a](float s, float k) {
     const float b = ShelfB(a, s);
     return Section{a * ((a + 1.0f) + (a - 1.0f) * k + b), -2.0f * a * ((a - 1.0f) + (a + 1.0f) * k),
                    a * ((a + 1.0f) + (a - 1.0f) * k - b), (a + 1.0f) - (a - 1.0f) * k + b,
@@ -130,7 +135,7 @@ void ProcessHighShelfFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
 void ProcessPeakingFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   const float a = 3.0f * e.F[2];
   const float width = e.C[1];
-  RunSection(e, ctx, Modulated(e, ctx), 0.995f, 3, [a, width](float s, float k) {
+  RunSection(e, ctx, Modulated(e, ctx), kSectionTop, 3, [a, width](float s, float k) {
     const float alpha = s / (8.0f * width);
     return Section{1.0f + alpha * a, -2.0f * k, 1.0f - alpha * a, 1.0f + alpha / a, -2.0f * k, 1.0f - alpha / a};
   });

@@ -57,7 +57,16 @@ bool StartsHoldPeriod(Engine& e) {
   return starts;
 }
 
+// "2 Tones" .. "5 Tones" from option 0; a stored choice beyond "5 Tones" plays five.
+uint32_t ArpeggioTones(const Engine& e) {
+  return std::min(e.options[0], kMostArpeggioTones - kFewestArpeggioTones) + kFewestArpeggioTones;
+}
+
 }  // namespace
+
+void SettleArpeggioStep(Engine& e) {
+  if (e.options[kArpeggioStepOption] >= ArpeggioTones(e)) e.options[kArpeggioStepOption] = 0;
+}
 
 void ProcessAmplitudeModulation(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   const MixBus in = ctx.bus;
@@ -84,12 +93,11 @@ void ProcessPitchModulation(Engine& e, VoiceRef voice, int32_t, SampleContext& c
 
 void ProcessPitchShift(Engine& e, VoiceRef voice, int32_t, SampleContext&) { WriteTranspose(voice, e.W[0].i); }
 
-// W6 is the step phase; option 2 holds the step index across notes. A stored index at or beyond the number
-// of tones (a damaged file, or fewer tones chosen since) restarts at the first tone; a stored choice beyond
-// "5 Tones" plays five.
+// W6 is the step phase; option 2 holds the step index, which a voice takes over from its Program. An index
+// at or beyond the number of tones (fewer tones chosen since) restarts at the first tone.
 void ProcessArpeggiator(Engine& e, VoiceRef voice, int32_t, SampleContext& ctx) {
-  const uint32_t tones = std::min(e.options[0], kMostArpeggioTones - kFewestArpeggioTones) + kFewestArpeggioTones;
-  uint32_t& step = e.options[2];
+  const uint32_t tones = ArpeggioTones(e);
+  uint32_t& step = e.options[kArpeggioStepOption];
   if (step >= tones) step = 0;
   const float rateFactor = ctx.rate->rateFactor;
   e.W[6].f += rateFactor * e.F[5];

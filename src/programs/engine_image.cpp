@@ -246,8 +246,13 @@ void SettleLoadedEngine(Engine& e) {
     const EngineType& t = BuildEngineCatalog()[e.type];
     e.delayLineCount = t.delayLineCount;
     e.bufferLength = t.delayBufferLength;
+    const uint32_t step = e.options[kArpeggioStepOption];
     for (int g = 0; g < kOptionCount; ++g) {
       if (t.options[g].present == 0) e.options[g] = 0;
+    }
+    if (e.type == static_cast<uint32_t>(EngineTypeId::Arpeggiator)) {
+      e.options[kArpeggioStepOption] = step;
+      SettleArpeggioStep(e);
     }
   }
   LayOutDelayLines(e);

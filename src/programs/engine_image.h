@@ -55,6 +55,8 @@ void ClampParametersIntoRange(Engine& engine);
 // Rebuilds what the processing code indexes with or runs on from a loaded image: parameters within range,
 // the delay-line figures of the type with freshly laid-out lines, the loaded-slot count, and a WorkingState
 // and unused option values at rest (a stored program is never processed, so it holds them at zero anyway).
+// The arpeggiator's stored step index is kept, as 0 when it is not one of its tones: a voice of the program
+// starts from it.
 void SettleLoadedEngine(Engine& engine);
 
 // Consecutively loaded DataSlots counted from slot 0.

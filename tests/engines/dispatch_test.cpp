@@ -1,7 +1,9 @@
 // Every engine type reaches its own routine: run each through ProcessEngine and check that something a
-// listener or the sequencer could notice happened. A type left out of the dispatch would do nothing.
+// listener or the sequencer could notice happened. A type left out of the dispatch would do nothing. And no
+// type left at its defaults grows without end.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <map>
@@ -57,6 +59,30 @@ TEST(EngineDispatch, EveryTypeReachesItsRoutine) {
       // Types that act only on their own state (an arpeggiator stepping between equal notes) show it there.
       const auto [heard, stateMoved] = RunType(static_cast<T>(type), quality);
       EXPECT_TRUE(heard != thru || stateMoved) << static_cast<T>(type) << (quality ? " (high quality)" : "");
+    }
+  }
+}
+
+TEST(EngineDispatch, NoTypeGrowsAtItsDefaults) {
+  // Two seconds of a saw through every type at its default settings, at every rate: the last tenth of a second
+  // peaks no higher than the first second did (10 % more for echoes still building up). The saw is B2
+  // (123.47 Hz), whose period fits none of the default delays a whole number of times, so echoes do not pile
+  // up in phase.
+  for (int32_t rate : {44100, 22050, 11025}) {
+    for (uint32_t type = 0; type < kEngineTypeCount; ++type) {
+      EngineRig rig(rate);
+      Engine& e = rig.Make(static_cast<T>(type));
+      const int n = 2 * rate, tenth = rate / 10;
+      float firstSecond = 0.0f, last = 0.0f;
+      for (int i = 0; i < n; ++i) {
+        const float x = 0.5f - static_cast<float>(std::fmod(123.47 * i / rate, 1.0));
+        const MixBus out = rig.Step(e, x, x);
+        const float peak = std::max(std::fabs(out.left), std::fabs(out.right));
+        if (i < rate) firstSecond = std::max(firstSecond, peak);
+        if (i >= n - tenth) last = std::max(last, peak);
+      }
+      EXPECT_TRUE(std::isfinite(last) && last <= 1.1f * firstSecond)
+          << static_cast<T>(type) << " at " << rate << " Hz: " << firstSecond << " then " << last;
     }
   }
 }

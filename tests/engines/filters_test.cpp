@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 #include "support/engine_harness.h"
@@ -100,6 +103,72 @@ TEST(Filters, CutoffClampsAtTheTypesUpperBound) {
       for (float x : noise) outputs.back().push_back(rig.Step(e, x, x).left);
     }
     EXPECT_EQ(outputs[0] == outputs[1] && outputs[1] == outputs[2], c.same) << c.type << " at " << c.rate;
+  }
+}
+
+// Middle C (261.63 Hz) at amplitude 0.5: a sine, or a falling saw whose harmonics reach the top of the band.
+float Tone(bool saw, int i, int32_t rate) {
+  const double phase = std::fmod(261.63 * i / rate, 1.0);
+  return static_cast<float>(saw ? 0.5 - phase : 0.5 * std::sin(2.0 * M_PI * phase));
+}
+
+// Slot 0 moves the control value by gain × sin, one cycle every tenth of a second at every rate.
+void Sweep(EngineRig& rig, Engine& e, float gain) {
+  constexpr int kCycle = 1000;
+  std::vector<float> cycle(kCycle);
+  for (int i = 0; i < kCycle; ++i) cycle[i] = static_cast<float>(std::sin(2.0 * M_PI * i / (kCycle - 1)));
+  rig.LoadSlot(e, 0, cycle, true);
+  e.slots[0].looped = 1;
+  e.slots[0].gain = gain;
+  e.slots[0].rootOrRate.f = (kCycle - 1) / 4410.0f;
+}
+
+TEST(Filters, ShelvesAndHighPassStaySteadyToTheTopOfTheirRange) {
+  // Up to the top of their range, reached at 22050 and 11025 Hz by much lower cutoffs, the shelves and the
+  // high pass stay steady over two seconds of a sine and of a saw: the last tenth of a second peaks no higher
+  // than the first, and the saw still comes through. Rows with `pinned` stay below the bound and must give
+  // exactly the bits they always gave (FNV-1a over both channels of both tones).
+  const struct { T type; int32_t rate; testing::Settings params; float sweep; uint64_t pinned; } cases[] = {
+      {T::HighShelfFilter, 44100, {}, 0.0f, 0},  // the defaults: "Cutoff" 100, "Gain" 50
+      {T::HighShelfFilter, 22050, {{0, 71}}, 0.0f, 0},
+      {T::HighShelfFilter, 11025, {{0, 50}, {1, 100}}, 0.0f, 0},
+      {T::LowShelfFilter, 44100, {{0, 100}}, 0.0f, 0},
+      {T::LowShelfFilter, 22050, {{0, 71}, {1, 5}}, 0.0f, 0},
+      {T::LowShelfFilter, 11025, {{0, 50}}, 0.0f, 0},
+      {T::HighPassFilter, 44100, {{0, 100}}, 0.0f, 0},
+      {T::HighPassFilter, 44100, {{0, 100}}, 0.5f, 0},  // swept down to a quarter of the range and back
+      {T::HighPassFilter, 22050, {{0, 100}}, 0.5f, 0},
+      {T::HighPassFilter, 11025, {{0, 100}}, 0.5f, 0},
+      {T::HighShelfFilter, 44100, {{0, 99}}, 0.0f, 0x92930bbb40cff57fu},
+      {T::HighShelfFilter, 11025, {{0, 49}, {1, 100}}, 0.0f, 0x6a01f5b8167a7863u},
+      {T::LowShelfFilter, 22050, {{0, 70}, {1, 10}}, 0.0f, 0x268420d13ed70a49u},
+      {T::HighPassFilter, 44100, {{0, 60}}, 0.35f, 0x501ec4b08e74dc5fu},
+      {T::HighPassFilter, 11025, {{0, 30}}, 0.15f, 0x022a4042d9df0983u},
+  };
+  for (const auto& c : cases) {
+    uint64_t bits = 0xcbf29ce484222325u;
+    for (bool saw : {false, true}) {
+      EngineRig rig(c.rate);
+      Engine& e = rig.Make(c.type, c.params);
+      if (c.sweep != 0.0f) Sweep(rig, e, c.sweep);
+      const int n = 2 * c.rate, tenth = c.rate / 10;
+      float first = 0.0f, last = 0.0f;
+      for (int i = 0; i < n; ++i) {
+        const float x = Tone(saw, i, c.rate);
+        const MixBus out = rig.Step(e, x, -x);
+        const float peak = std::max(std::fabs(out.left), std::fabs(out.right));
+        if (i < tenth) first = std::max(first, peak);
+        if (i >= n - tenth) last = std::max(last, peak);
+        for (float v : {out.left, out.right}) bits = (bits ^ std::bit_cast<uint32_t>(v)) * 0x100000001b3u;
+      }
+      const char* tone = saw ? " saw" : " sine";
+      EXPECT_TRUE(std::isfinite(last) && last <= first * 1.01f)
+          << c.type << " at " << c.rate << tone << ": " << first << " then " << last;
+      EXPECT_TRUE(!saw || last > 0.001f) << c.type << " at " << c.rate << " silences a saw";
+    }
+    if (c.pinned != 0) {
+      EXPECT_EQ(bits, c.pinned) << c.type << " at " << c.rate << " below the bound";
+    }
   }
 }
 

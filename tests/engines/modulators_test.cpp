@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engines/engine.h"
+#include "programs/program_file.h"
 #include "shell/random.h"
 #include "support/engine_harness.h"
 
@@ -66,14 +67,17 @@ TEST(Modulators, OneSampleThroughEachController) {
 
 TEST(Modulators, ArpeggiatorSteps) {
   // Notes 3, 7, 11, -5, 1 semitones; "Speed" 25 is a step of 40 ms (1764 samples at 44100 Hz). Tones 0 is
-  // "2 Tones"; `expected` lists (sample, transpose).
+  // "2 Tones"; `expected` lists (sample, transpose). A stored step read from a program file is where the voice
+  // starts, as it is when the program was built in memory.
   const struct { const char* name; int32_t rate; uint32_t tones, ticks; int32_t speed; uint32_t storedStep;
-                 std::vector<std::pair<int, int32_t>> expected; } cases[] = {
+                 std::vector<std::pair<int, int32_t>> expected; bool fromFile = false; } cases[] = {
       {"two tones", 44100, 0, 0, 25, 0, {{0, 300}, {1762, 300}, {1764, 700}, {3526, 700}, {3529, 300}, {5300, 700}}},
       {"same time at 22050", 22050, 0, 0, 25, 0, {{0, 300}, {880, 300}, {883, 700}, {1765, 300}}},
       {"five tones", 44100, 3, 0, 100, 0, {{0, 300}, {441, 700}, {882, 1100}, {1323, -500}, {1764, 100}, {2205, 300}}},
       {"stored step kept", 44100, 1, 0, 25, 2, {{0, 1100}, {1764, 300}}},
+      {"stored step read from a file", 44100, 0, 0, 100, 1, {{0, 700}, {441, 300}, {882, 700}}, true},
       {"stored step beyond tones", 44100, 0, 0, 25, 4, {{0, 300}, {1764, 700}}},
+      {"stored step beyond tones from a file", 44100, 1, 0, 25, 3, {{0, 300}, {1764, 700}}, true},
       {"ticks", 44100, 0, 1, 25, 0, {{1800, 300}, {1840, 700}}},
       {"speed 0 holds", 44100, 0, 0, 0, 1, {{0, 700}, {20000, 700}}},
       {"stored choice beyond five plays five", 44100, 0xfffffffeu, 0, 100, 0,
@@ -82,6 +86,15 @@ TEST(Modulators, ArpeggiatorSteps) {
     EngineRig rig(c.rate);
     Engine& e = rig.Make(T::Arpeggiator, {{0, 3}, {1, 7}, {2, 11}, {3, -5}, {4, 1}, {5, c.speed}});
     e.options = {c.tones, c.ticks, c.storedStep};
+    if (c.fromFile) {
+      Program stored;
+      stored.engines[0] = e;
+      stored.engineCount = 1;
+      auto decoded = DecodeProgramFile(EncodeProgramFile(stored), kLevelProgram, rig.dialogs);
+      ASSERT_TRUE(decoded) << c.name;
+      e = decoded->program->engines[0];  // a voice takes the program's engines as they are
+      PrepareEngine(e, rig.rate);
+    }
     int sample = 0;
     for (auto [at, transpose] : c.expected) {
       for (; sample <= at; ++sample) rig.Step(e, 0.0f, 0.0f);
