@@ -71,30 +71,30 @@ std::vector<std::string> KdialogArguments(const std::string& program, const File
 
 void SdlDialogs::ShowMessage(std::string_view caption, std::string_view text, BoxIcon icon) {
   const std::string c(caption), t(text);
-  if (SDL_ShowSimpleMessageBox(IconFlag(icon), c.c_str(), t.c_str(), owner_) != 0) {
+  if (SDL_ShowSimpleMessageBox(IconFlag(icon), c.c_str(), t.c_str(), nullptr) != 0) {
     // No desktop to show it on: the terminal is the only place left where the user can read it.
-    std::fprintf(stderr, "%s: %s\n", c.c_str(), t.c_str());
+    std::fprintf(stderr, "%s: %s [%s]\n", c.c_str(), t.c_str(), SDL_GetError());
   }
 }
 
 bool SdlDialogs::AskYesNo(std::string_view caption, std::string_view text) {
   const std::string c(caption), t(text);
-  // Every question guards something that cannot be undone, so no key answers Yes by itself: Return and Escape
-  // both mean No and Yes takes a click.
+  // Every question guards something that cannot be undone, so no key answers Yes by itself. No comes first:
+  // the desktop's box focuses it (Return is No) and puts the affirmative button on the right, as its own
+  // dialogs do; Escape or closing the box is No as well.
   const SDL_MessageBoxButtonData buttons[] = {
-      {0, 1, "Yes"},
       {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
+      {0, 1, "Yes"},
   };
   SDL_MessageBoxData box{};
   box.flags = SDL_MESSAGEBOX_WARNING;
-  box.window = owner_;
   box.title = c.c_str();
   box.message = t.c_str();
   box.numbuttons = 2;
   box.buttons = buttons;
   int answer = 0;
   if (SDL_ShowMessageBox(&box, &answer) != 0) {
-    std::fprintf(stderr, "%s: %s (no answer possible, taken as No)\n", c.c_str(), t.c_str());
+    std::fprintf(stderr, "%s: %s [%s; taken as No]\n", c.c_str(), t.c_str(), SDL_GetError());
     return false;
   }
   return answer == 1;

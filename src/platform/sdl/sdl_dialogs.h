@@ -1,13 +1,13 @@
 #pragma once
-// Message boxes through SDL; open and save dialogs through the desktop's file chooser run as a child process
-// (zenity, or kdialog where zenity is missing).
+// Message boxes through SDL, which on this desktop shows them with zenity; where no box can be shown the text
+// goes to standard error and a question counts as No. Boxes get no owner window: SDL then skips zenity for
+// its own X11 box, which fails on a bare X server. Open and save dialogs run the desktop's file chooser as a
+// child process (zenity, or kdialog where zenity is missing).
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/dialogs.h"
-
-struct SDL_Window;
 
 namespace tonforge {
 
@@ -32,9 +32,6 @@ class SdlDialogs : public Dialogs {
 public:
   explicit SdlDialogs(FileChoosers choosers = {}) : choosers_(std::move(choosers)) {}
 
-  // Boxes shown after this are owned by `window` (null: no owner).
-  void SetOwner(SDL_Window* window) { owner_ = window; }
-
   void ShowMessage(std::string_view caption, std::string_view text, BoxIcon icon) override;
   bool AskYesNo(std::string_view caption, std::string_view text) override;
   std::optional<std::string> OpenFile(const FileDialogRequest& request) override;
@@ -45,7 +42,6 @@ private:
   std::optional<std::string> ChooseFile(const FileDialogRequest& request, FileDialogKind kind);
 
   FileChoosers choosers_;
-  SDL_Window* owner_ = nullptr;
 };
 
 }  // namespace tonforge

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <optional>
 
 namespace tonforge {
@@ -55,8 +56,13 @@ SDL_Rect Clip(const WindowRect& r, int width, int height) {
 std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& reason) {
   // A click on the window while another has the focus should act at once, as on other desktops.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  // Only a real desktop will do: left to itself SDL falls back to an invisible off-screen window. An
+  // SDL_VIDEODRIVER set in the environment still wins (the tests use the dummy driver).
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     reason = SDL_GetError();
+    if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr)
+      reason += " (DISPLAY is not set)";
     return nullptr;
   }
   std::unique_ptr<SdlWindow> w(new SdlWindow());

@@ -46,7 +46,6 @@ public:
   int Y() const { return area_.y; }
   int Width() const { return area_.width; }
   int Height() const { return area_.height; }
-  SDL_Window* Handle() const { return window_; }  // owner of message boxes
 
   // Shows the given rectangles of a 32-bit ARGB frame buffer of width x height pixels (rows packed);
   // the rest of the window keeps what it showed. False when the window could not be drawn on.
