@@ -51,8 +51,7 @@ TEST(SdlSoundDevice, RingCallbackPlaysTheBlockWrittenTwoAheadAndWrapsTheCursor) 
   }
 }
 
-// Writes a loud block two ahead of a freshly opened device, lets it play past, and returns what the disk
-// driver wrote.
+// Writes a loud block two ahead of a freshly opened device and lets the device play past it.
 void PlayOneBlock(SdlSoundDevice& device, const std::vector<int16_t>& block) {
   ASSERT_LT(device.PlayCursor(), kBlockBytes);  // still in block 0, so block 2 is ahead
   ASSERT_TRUE(device.WriteBlock(2 * kBlockBytes, block.data(), kBlockBytes));

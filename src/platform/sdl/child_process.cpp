@@ -31,8 +31,11 @@ std::vector<char*> ArgvPointers(const std::vector<std::string>& argv) {
 }
 
 // Spawns with the given actions; -1 when the child could not be started (including a missing program).
-pid_t Spawn(const std::vector<std::string>& argv, const posix_spawn_file_actions_t* actions) {
+// Only the three standard streams reach the child: a browser started by the opener must not keep our sound
+// device or display connection open after we are gone.
+pid_t Spawn(const std::vector<std::string>& argv, posix_spawn_file_actions_t* actions) {
   if (argv.empty() || !ProgramExists(argv[0])) return -1;
+  posix_spawn_file_actions_addclosefrom_np(actions, STDERR_FILENO + 1);
   std::vector<char*> pointers = ArgvPointers(argv);
   pid_t pid = -1;
   if (posix_spawnp(&pid, argv[0].c_str(), actions, nullptr, pointers.data(), environ) != 0) return -1;

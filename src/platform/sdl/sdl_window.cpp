@@ -56,6 +56,8 @@ SDL_Rect Clip(const WindowRect& r, int width, int height) {
 std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& reason) {
   // A click on the window while another has the focus should act at once, as on other desktops.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  // An ordinary desktop window: the screen saver is the user's business.
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   // Only a real desktop will do: left to itself SDL falls back to an invisible off-screen window. An
   // SDL_VIDEODRIVER set in the environment still wins (the tests use the dummy driver).
   SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland");
