@@ -1,0 +1,135 @@
+#include "platform/sdl/sdl_dialogs.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+
+#include "platform/sdl/child_process.h"
+#include "platform/sdl/sdl_shell.h"
+
+namespace tonforge {
+namespace {
+
+Uint32 IconFlag(BoxIcon icon) {
+  switch (icon) {
+    case BoxIcon::Error: return SDL_MESSAGEBOX_ERROR;
+    case BoxIcon::Information: return SDL_MESSAGEBOX_INFORMATION;
+    case BoxIcon::Warning: return SDL_MESSAGEBOX_WARNING;
+  }
+  return SDL_MESSAGEBOX_ERROR;
+}
+
+// The folder with its trailing '/', so that choosers open inside it rather than selecting it.
+std::string FolderPath(const std::string& folder) {
+  if (folder.empty() || folder.back() == '/') return folder;
+  return folder + "/";
+}
+
+std::string StartPath(const FileDialogRequest& request, FileDialogKind kind) {
+  std::string path = FolderPath(request.startFolder);
+  if (kind == FileDialogKind::Save) path += request.defaultName;
+  return path;
+}
+
+// "*.*" means every file on the system the filters were written for; here a name need not have a dot.
+std::string Pattern(const FileFilter& filter) { return filter.pattern == "*.*" ? "*" : filter.pattern; }
+
+void StripTrailingNewline(std::string& text) {
+  if (!text.empty() && text.back() == '\n') text.pop_back();
+}
+
+}  // namespace
+
+std::vector<std::string> ZenityArguments(const std::string& program, const FileDialogRequest& request,
+                                         FileDialogKind kind) {
+  std::vector<std::string> argv = {program, "--file-selection", "--title=" + request.title};
+  const std::string start = StartPath(request, kind);
+  if (!start.empty()) argv.push_back("--filename=" + start);
+  for (const FileFilter& f : request.filters) argv.push_back("--file-filter=" + f.description + " | " + Pattern(f));
+  if (kind == FileDialogKind::Save) {
+    argv.push_back("--save");
+    argv.push_back("--confirm-overwrite");
+  }
+  return argv;
+}
+
+std::vector<std::string> KdialogArguments(const std::string& program, const FileDialogRequest& request,
+                                          FileDialogKind kind) {
+  // kdialog's filter: one "pattern|description" line per filter.
+  std::string filter;
+  for (const FileFilter& f : request.filters) {
+    if (!filter.empty()) filter += '\n';
+    filter += Pattern(f) + "|" + f.description;
+  }
+  std::string start = StartPath(request, kind);
+  if (start.empty()) start = ".";
+  std::vector<std::string> argv = {program, "--title", request.title,
+                                   kind == FileDialogKind::Save ? "--getsavefilename" : "--getopenfilename", start};
+  if (!filter.empty()) argv.push_back(filter);
+  return argv;
+}
+
+void SdlDialogs::ShowMessage(std::string_view caption, std::string_view text, BoxIcon icon) {
+  const std::string c(caption), t(text);
+  if (SDL_ShowSimpleMessageBox(IconFlag(icon), c.c_str(), t.c_str(), nullptr) != 0) {
+    // No desktop to show it on: the terminal is the only place left where the user can read it.
+    std::fprintf(stderr, "%s: %s [%s]\n", c.c_str(), t.c_str(), SDL_GetError());
+  }
+}
+
+bool SdlDialogs::AskYesNo(std::string_view caption, std::string_view text) {
+  const std::string c(caption), t(text);
+  // Every question guards something that cannot be undone, so no key answers Yes by itself. No comes first:
+  // the desktop's box focuses it (Return is No) and puts the affirmative button on the right, as its own
+  // dialogs do; Escape or closing the box is No as well.
+  const SDL_MessageBoxButtonData buttons[] = {
+      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
+      {0, 1, "Yes"},
+  };
+  SDL_MessageBoxData box{};
+  box.flags = SDL_MESSAGEBOX_WARNING;
+  box.title = c.c_str();
+  box.message = t.c_str();
+  box.numbuttons = 2;
+  box.buttons = buttons;
+  int answer = 0;
+  if (SDL_ShowMessageBox(&box, &answer) != 0) {
+    std::fprintf(stderr, "%s: %s [%s; taken as No]\n", c.c_str(), t.c_str(), SDL_GetError());
+    return false;
+  }
+  return answer == 1;
+}
+
+std::optional<std::string> SdlDialogs::OpenFile(const FileDialogRequest& request) {
+  return ChooseFile(request, FileDialogKind::Open);
+}
+
+std::optional<std::string> SdlDialogs::SaveFile(const FileDialogRequest& request) {
+  return ChooseFile(request, FileDialogKind::Save);
+}
+
+void SdlDialogs::Beep() { RingBell(); }
+
+std::optional<std::string> SdlDialogs::ChooseFile(const FileDialogRequest& request, FileDialogKind kind) {
+  std::vector<std::string> argv;
+  if (ProgramExists(choosers_.zenity)) {
+    argv = ZenityArguments(choosers_.zenity, request, kind);
+  } else if (ProgramExists(choosers_.kdialog)) {
+    argv = KdialogArguments(choosers_.kdialog, request, kind);
+  } else {
+    ShowMessage("Error", kNoFileChooserText, BoxIcon::Error);
+    return std::nullopt;
+  }
+  std::optional<ChildResult> result = RunAndCapture(argv);
+  if (!result) {
+    ShowMessage("Error", kNoFileChooserText, BoxIcon::Error);
+    return std::nullopt;
+  }
+  // A chooser ends with a non-zero status when the user cancels.
+  if (result->exitStatus != 0) return std::nullopt;
+  StripTrailingNewline(result->output);
+  if (result->output.empty()) return std::nullopt;
+  return result->output;
+}
+
+}  // namespace tonforge

@@ -1,0 +1,156 @@
+#include "platform/sdl/sdl_window.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+
+namespace tonforge {
+namespace {
+
+std::optional<WindowEvent> Translate(const SDL_Event& e) {
+  WindowEvent out;
+  switch (e.type) {
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      if (e.button.button != SDL_BUTTON_LEFT && e.button.button != SDL_BUTTON_RIGHT) return std::nullopt;
+      out.kind = e.type == SDL_MOUSEBUTTONDOWN ? WindowEventKind::ButtonDown : WindowEventKind::ButtonUp;
+      out.button = e.button.button == SDL_BUTTON_LEFT ? MouseButton::Left : MouseButton::Right;
+      out.x = e.button.x;
+      out.y = e.button.y;
+      return out;
+    case SDL_MOUSEMOTION:
+      out.kind = WindowEventKind::MouseMove;
+      out.x = e.motion.x;
+      out.y = e.motion.y;
+      return out;
+    case SDL_QUIT:
+      out.kind = WindowEventKind::Quit;
+      return out;
+    case SDL_WINDOWEVENT:
+      switch (e.window.event) {
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+          out.kind = WindowEventKind::Repaint;
+          return out;
+        default:
+          return std::nullopt;
+      }
+    default:
+      return std::nullopt;  // keys are read as states, not as events
+  }
+}
+
+// The part of `r` inside a width x height area (empty when none is).
+SDL_Rect Clip(const WindowRect& r, int width, int height) {
+  const int x0 = std::max(r.x, 0), y0 = std::max(r.y, 0);
+  const int x1 = std::min(r.x + r.width, width), y1 = std::min(r.y + r.height, height);
+  return {x0, y0, std::max(x1 - x0, 0), std::max(y1 - y0, 0)};
+}
+
+}  // namespace
+
+std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& reason) {
+  // A click on the window while another has the focus should act at once, as on other desktops.
+  SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  // An ordinary desktop window: the screen saver is the user's business.
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  // Only a real desktop will do: left to itself SDL falls back to an invisible off-screen window. An
+  // SDL_VIDEODRIVER set in the environment still wins (the tests use the dummy driver).
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland");
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    reason = SDL_GetError();
+    if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr)
+      reason += " (DISPLAY is not set)";
+    return nullptr;
+  }
+  std::unique_ptr<SdlWindow> w(new SdlWindow());
+  SDL_Rect area{};
+  if (SDL_GetDisplayUsableBounds(0, &area) != 0) {
+    reason = SDL_GetError();
+    return nullptr;
+  }
+  w->window_ = SDL_CreateWindow("Tonforge", area.x, area.y, area.w, area.h,
+                                SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
+  if (w->window_ == nullptr) {
+    reason = SDL_GetError();
+    return nullptr;
+  }
+  w->area_ = {area.x, area.y, area.w, area.h};
+  return w;
+}
+
+SdlWindow::~SdlWindow() {
+  if (window_ != nullptr) SDL_DestroyWindow(window_);
+  SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+bool SdlWindow::Present(const uint32_t* pixels, int width, int height, std::span<const WindowRect> changed) {
+  SDL_Surface* surface = SDL_GetWindowSurface(window_);
+  if (surface == nullptr || pixels == nullptr) return false;
+  std::vector<SDL_Rect> rects;
+  rects.reserve(changed.size());
+  for (const WindowRect& r : changed) {
+    const SDL_Rect c = Clip(r, std::min(width, surface->w), std::min(height, surface->h));
+    if (c.w > 0 && c.h > 0) rects.push_back(c);
+  }
+  if (rects.empty()) return true;
+  if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return false;
+  const int sourcePitch = width * 4;
+  const int bytesPerPixel = surface->format->BytesPerPixel;
+  for (const SDL_Rect& c : rects) {
+    const uint32_t* from = pixels + static_cast<size_t>(c.y) * static_cast<size_t>(width) + static_cast<size_t>(c.x);
+    auto* to = static_cast<uint8_t*>(surface->pixels) + c.y * surface->pitch + c.x * bytesPerPixel;
+    SDL_ConvertPixels(c.w, c.h, SDL_PIXELFORMAT_ARGB8888, from, sourcePitch, surface->format->format, to,
+                      surface->pitch);
+  }
+  if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+  return SDL_UpdateWindowSurfaceRects(window_, rects.data(), static_cast<int>(rects.size())) == 0;
+}
+
+bool SdlWindow::PresentAll(const uint32_t* pixels, int width, int height) {
+  const WindowRect whole{0, 0, width, height};
+  return Present(pixels, width, height, std::span<const WindowRect>(&whole, 1));
+}
+
+bool SdlWindow::PollEvent(WindowEvent& event) {
+  SDL_Event e;
+  while (SDL_PollEvent(&e) != 0) {
+    if (std::optional<WindowEvent> t = Translate(e)) {
+      event = *t;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool SdlWindow::WaitForEvent(int milliseconds, WindowEvent& event) {
+  const Uint64 deadline = SDL_GetTicks64() + static_cast<Uint64>(std::max(milliseconds, 0));
+  while (true) {
+    if (PollEvent(event)) return true;
+    const Uint64 now = SDL_GetTicks64();
+    if (now >= deadline) return false;
+    SDL_Event e;
+    if (SDL_WaitEventTimeout(&e, static_cast<int>(deadline - now)) == 0) return false;
+    if (std::optional<WindowEvent> t = Translate(e)) {
+      event = *t;
+      return true;
+    }
+  }
+}
+
+std::vector<uint32_t> SdlWindow::Snapshot() {
+  SDL_Surface* surface = SDL_GetWindowSurface(window_);
+  if (surface == nullptr) return {};
+  std::vector<uint32_t> pixels(static_cast<size_t>(surface->w) * static_cast<size_t>(surface->h));
+  if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return {};
+  SDL_ConvertPixels(surface->w, surface->h, surface->format->format, surface->pixels, surface->pitch,
+                    SDL_PIXELFORMAT_ARGB8888, pixels.data(), surface->w * 4);
+  if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+  return pixels;
+}
+
+}  // namespace tonforge

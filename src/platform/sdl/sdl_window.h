@@ -1,0 +1,70 @@
+#pragma once
+// The one main window: borderless, over the desktop's work area, showing the frame buffer that ui/ draws.
+// Its events arrive here already translated into WindowEvent, so nothing above this folder sees SDL.
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+struct SDL_Window;
+
+namespace tonforge {
+
+inline constexpr const char* kCouldNotOpenDisplay = "Could Not Open Display";
+
+struct WindowRect {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+
+enum class WindowEventKind {
+  ButtonDown,  // a mouse button went down at (x, y)
+  ButtonUp,    // a mouse button came up at (x, y)
+  MouseMove,   // the pointer moved to (x, y)
+  Quit,        // the desktop asks the program to end
+  Repaint,     // the window's contents were lost or uncovered: present the whole frame again
+};
+
+enum class MouseButton { None, Left, Right };
+
+struct WindowEvent {
+  WindowEventKind kind = WindowEventKind::Repaint;
+  MouseButton button = MouseButton::None;  // for ButtonDown and ButtonUp
+  int x = 0, y = 0;                        // window coordinates, for the mouse events
+};
+
+class SdlWindow {
+public:
+  // Opens the window titled "Tonforge" exactly over display 0's usable bounds. Null when there is no
+  // display; `reason` then holds SDL's explanation.
+  static std::unique_ptr<SdlWindow> Open(std::string& reason);
+  ~SdlWindow();
+  SdlWindow(const SdlWindow&) = delete;
+  SdlWindow& operator=(const SdlWindow&) = delete;
+
+  int X() const { return area_.x; }
+  int Y() const { return area_.y; }
+  int Width() const { return area_.width; }
+  int Height() const { return area_.height; }
+
+  // Shows the given rectangles of a 32-bit ARGB frame buffer of width x height pixels (rows packed);
+  // the rest of the window keeps what it showed. False when the window could not be drawn on.
+  bool Present(const uint32_t* pixels, int width, int height, std::span<const WindowRect> changed);
+  bool PresentAll(const uint32_t* pixels, int width, int height);
+
+  // The next event if one waits; false at once otherwise.
+  bool PollEvent(WindowEvent& event);
+  // The next event, waiting at most `milliseconds` for one to come.
+  bool WaitForEvent(int milliseconds, WindowEvent& event);
+
+  // What the window shows now, Width() x Height() ARGB pixels (scripted runs compare it with a picture).
+  std::vector<uint32_t> Snapshot();
+
+private:
+  SdlWindow() = default;
+
+  SDL_Window* window_ = nullptr;
+  WindowRect area_;
+};
+
+}  // namespace tonforge

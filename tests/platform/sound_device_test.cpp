@@ -1,0 +1,102 @@
+// The SDL sound device: the ring callback in isolation, and the whole device on SDL's disk driver, whose
+// output file holds exactly what the device played.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+#include "platform/sdl/sdl_sound_device.h"
+#include "support/file_rig.h"
+
+namespace tonforge {
+namespace {
+
+std::vector<int16_t> LoudBlock(int16_t seed) {
+  std::vector<int16_t> block(kBlockBytes / 2);
+  for (size_t i = 0; i < block.size(); ++i) block[i] = static_cast<int16_t>(seed + static_cast<int>(i % 1000) * 31);
+  return block;
+}
+
+// The core writes two blocks ahead of the cursor; whatever it writes there is played once the cursor gets
+// there, whole, even when the cursor wraps around the end of the ring in between.
+TEST(SdlSoundDevice, RingCallbackPlaysTheBlockWrittenTwoAheadAndWrapsTheCursor) {
+  struct Case {
+    uint32_t startCursor;
+    uint32_t target;  // the block two ahead of the cursor's
+  } cases[] = {{0, 2}, {5 * kBlockBytes + 100, 7}, {6 * kBlockBytes + 4, 0}, {kRingBytes - 4, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.startCursor);
+    auto ring = std::make_unique<AudioRing>();
+    ring->cursor = c.startCursor;
+    const std::vector<int16_t> block = LoudBlock(static_cast<int16_t>(c.target + 1));
+    std::memcpy(ring->bytes.data() + c.target * kBlockBytes, block.data(), kBlockBytes);
+
+    // Three blocks in callbacks of an odd size, so that one of them straddles the end of the ring.
+    constexpr uint32_t kPlayed = 3 * kBlockBytes;
+    std::vector<uint8_t> played(kPlayed);
+    for (uint32_t at = 0; at < kPlayed;) {
+      const uint32_t n = std::min<uint32_t>(1500 * 4, kPlayed - at);
+      PlayRing(*ring, played.data() + at, static_cast<int>(n));
+      at += n;
+    }
+    EXPECT_EQ(ring->cursor.load(), (c.startCursor + kPlayed) % kRingBytes);
+    const uint32_t blockStartsAfter = (c.target * kBlockBytes + kRingBytes - c.startCursor) % kRingBytes;
+    ASSERT_LE(blockStartsAfter + kBlockBytes, kPlayed);
+    EXPECT_EQ(0, std::memcmp(played.data() + blockStartsAfter, block.data(), kBlockBytes));
+    for (uint32_t i = 0; i < blockStartsAfter; ++i) ASSERT_EQ(played[i], 0) << "at " << i;
+  }
+}
+
+// Writes a loud block two ahead of a freshly opened device and lets the device play past it.
+void PlayOneBlock(SdlSoundDevice& device, const std::vector<int16_t>& block) {
+  ASSERT_LT(device.PlayCursor(), kBlockBytes);  // still in block 0, so block 2 is ahead
+  ASSERT_TRUE(device.WriteBlock(2 * kBlockBytes, block.data(), kBlockBytes));
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (device.PlayCursor() < 3 * kBlockBytes + 8192 && std::chrono::steady_clock::now() < giveUp)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  ASSERT_GE(device.PlayCursor(), 3 * kBlockBytes);
+}
+
+void ExpectPlayedFromZero(const std::string& file, const std::vector<int16_t>& block) {
+  const std::vector<uint8_t> bytes = testing::ReadBytes(file);
+  ASSERT_GE(bytes.size(), 3 * kBlockBytes);
+  for (uint32_t i = 0; i < 2 * kBlockBytes; ++i) ASSERT_EQ(bytes[i], 0) << file << " at " << i;
+  EXPECT_EQ(0, std::memcmp(bytes.data() + 2 * kBlockBytes, block.data(), kBlockBytes)) << file;
+}
+
+TEST(SdlSoundDevice, DiskDriverPlaysTheRingFromZeroBeforeAndAfterARateSwitch) {
+  testing::TempDir dir;
+  const std::string first = dir.File("44100.raw"), second = dir.File("22050.raw");
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", first.c_str(), 1);
+  const std::vector<int16_t> block = LoudBlock(1000);
+  {
+    std::string reason;
+    std::unique_ptr<SdlSoundDevice> device = SdlSoundDevice::Open(44100, reason);
+    ASSERT_TRUE(device) << reason;
+    EXPECT_EQ(device->SampleRate(), 44100);
+    PlayOneBlock(*device, block);
+
+    setenv("SDL_DISKAUDIOFILE", second.c_str(), 1);
+    ASSERT_TRUE(device->Recreate(22050)) << device->LastError();
+    EXPECT_EQ(device->SampleRate(), 22050);
+    PlayOneBlock(*device, block);
+    EXPECT_FALSE(device->WriteBlock(kRingBytes - 4, block.data(), 8));  // would pass the end of the ring
+  }
+  ExpectPlayedFromZero(first, block);
+  ExpectPlayedFromZero(second, block);  // the old ring's block is gone: the new device starts silent
+}
+
+TEST(SdlSoundDevice, NoAudioDriverGivesNoDeviceAndSaysWhy) {
+  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  std::string reason;
+  EXPECT_EQ(SdlSoundDevice::Open(44100, reason), nullptr);
+  EXPECT_FALSE(reason.empty());
+}
+
+}  // namespace
+}  // namespace tonforge
