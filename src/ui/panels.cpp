@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ui/control_model.h"
 #include "ui/draw.h"
 
 namespace tonforge {

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <filesystem>
 #include <string>
 
 extern char** environ;
@@ -27,14 +28,20 @@ struct SdlTextRasterizer::Face {
   }
 };
 
-std::string MatchFontFile(const std::string& family) {
+namespace {
+
+// Where fonts-wine puts its Tahoma-compatible face; fontconfig does not look there by itself.
+constexpr const char* kWineTahoma = "/usr/share/wine/fonts/tahoma.ttf";
+
+// fontconfig's best match for a family as "family\nfile", or empty.
+std::string AskFontconfig(const std::string& family) {
   int pipeEnds[2];
   if (pipe(pipeEnds) != 0) return {};
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
   posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
-  std::string program = "fc-match", format = "-f", pattern = "%{file}", name = family;
+  std::string program = "fc-match", format = "-f", pattern = "%{family[0]}\n%{file}", name = family;
   std::array<char*, 5> argv{program.data(), format.data(), pattern.data(), name.data(), nullptr};
   pid_t child = 0;
   const int spawned = posix_spawnp(&child, "fc-match", &actions, nullptr, argv.data(), environ);
@@ -50,6 +57,19 @@ std::string MatchFontFile(const std::string& family) {
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) file.clear();
   }
   close(pipeEnds[0]);
+  return file;
+}
+
+}  // namespace
+
+std::string MatchFontFile(const std::string& family) {
+  const std::string answer = AskFontconfig(family);
+  const size_t newline = answer.find('\n');
+  const std::string matched = newline == std::string::npos ? std::string() : answer.substr(0, newline);
+  const std::string file = newline == std::string::npos ? std::string() : answer.substr(newline + 1);
+  if (matched == family || family != "Tahoma") return file;
+  std::error_code error;
+  if (std::filesystem::exists(kWineTahoma, error)) return kWineTahoma;
   return file;
 }
 

@@ -31,7 +31,8 @@ private:
   std::string fontFile_;
 };
 
-// The file fontconfig matches for a family, or empty when fc-match is missing or finds nothing.
+// The file fontconfig matches for a family (for "Tahoma" the face of fonts-wine when fontconfig knows no
+// Tahoma), or empty when fc-match is missing or finds nothing.
 std::string MatchFontFile(const std::string& family);
 
 }  // namespace tonforge
