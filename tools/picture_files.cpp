@@ -1,6 +1,7 @@
 #include "picture_files.h"
 
 #include <array>
+#include <cstdlib>
 #include <cstdint>
 #include <fstream>
 #include <vector>
@@ -88,15 +89,38 @@ bool WriteBmpFile(const std::string& path, const Pixels& picture) {
 }
 
 bool WritePngFile(const std::string& path, const Pixels& picture) {
-  std::vector<uint8_t> raw;
+  // Each row takes the filter (none, Sub, Up or Paeth) whose bytes sum smallest, as most encoders choose.
+  const size_t rowBytes = static_cast<size_t>(picture.width) * 3;
+  std::vector<uint8_t> previous(rowBytes, 0), current(rowBytes), raw;
+  std::array<std::vector<uint8_t>, 4> filtered;
+  for (auto& f : filtered) f.resize(rowBytes);
   for (int32_t y = 0; y < picture.height; ++y) {
-    raw.push_back(0);  // no filter
     for (int32_t x = 0; x < picture.width; ++x) {
       const uint32_t p = picture.At(x, y);
-      raw.push_back(static_cast<uint8_t>(p >> 16));
-      raw.push_back(static_cast<uint8_t>(p >> 8));
-      raw.push_back(static_cast<uint8_t>(p));
+      current[3 * x] = static_cast<uint8_t>(p >> 16);
+      current[3 * x + 1] = static_cast<uint8_t>(p >> 8);
+      current[3 * x + 2] = static_cast<uint8_t>(p);
     }
+    for (size_t i = 0; i < rowBytes; ++i) {
+      const int a = i >= 3 ? current[i - 3] : 0, b = previous[i], c = i >= 3 ? previous[i - 3] : 0;
+      const int pa = std::abs(b - c), pb = std::abs(a - c), pc = std::abs(a + b - 2 * c);
+      const int paeth = pa <= pb && pa <= pc ? a : (pb <= pc ? b : c);
+      filtered[0][i] = current[i];
+      filtered[1][i] = static_cast<uint8_t>(current[i] - a);
+      filtered[2][i] = static_cast<uint8_t>(current[i] - b);
+      filtered[3][i] = static_cast<uint8_t>(current[i] - paeth);
+    }
+    constexpr std::array<uint8_t, 4> kFilterTypes{0, 1, 2, 4};
+    size_t best = 0;
+    long bestSum = -1;
+    for (size_t f = 0; f < filtered.size(); ++f) {
+      long sum = 0;
+      for (uint8_t v : filtered[f]) sum += v < 128 ? v : 256 - v;
+      if (bestSum < 0 || sum < bestSum) bestSum = sum, best = f;
+    }
+    raw.push_back(kFilterTypes[best]);
+    raw.insert(raw.end(), filtered[best].begin(), filtered[best].end());
+    previous.swap(current);
   }
   uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
   std::vector<uint8_t> zlib(packedSize);

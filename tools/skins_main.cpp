@@ -219,16 +219,23 @@ Pixels MakeSkin() {
   return skin;
 }
 
-// A quiet brushed surface: every panel's background, aligned with its client corner.
+// A quiet woven surface: every panel's background, aligned with its client corner. The grain is the sum of a
+// column pattern and a row pattern, which keeps pictures of the interface small.
 Pixels MakeDeck() {
   Pixels deck(kDeckWidth, kDeckHeight);
   uint32_t seed = 12345;
+  auto grain = [&seed] {
+    seed = seed * 196314165u + 907633515u;
+    return static_cast<int>((seed >> 30) & 1);
+  };
+  std::array<int, kDeckWidth> columns{};
+  for (int& g : columns) g = grain();
   for (int y = 0; y < kDeckHeight; ++y) {
     const uint32_t base = Mix(0x222831, 0x171B21, double(y) / (kDeckHeight - 1));
+    const int row = grain();
     for (int x = 0; x < kDeckWidth; ++x) {
-      seed = seed * 196314165u + 907633515u;
-      const int grain = static_cast<int>((seed >> 29) & 3) - 1;
-      deck.At(x, y) = Rgb(R(base) + grain, G(base) + grain, B(base) + grain + 1);
+      const int g = columns[x] + row - 1;
+      deck.At(x, y) = Rgb(R(base) + g, G(base) + g, B(base) + g + 1);
     }
   }
   Fill(deck, {0, 0, kDeckWidth, 1}, 0x2F3642);
