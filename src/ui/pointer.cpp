@@ -1,5 +1,7 @@
 #include "ui/pointer.h"
 
+#include <algorithm>
+
 #include "ui/control_model.h"
 #include "ui/draw.h"
 #include "ui/panels.h"
@@ -7,6 +9,8 @@
 namespace tonforge {
 
 namespace {
+
+constexpr int32_t kKeptOnScreen = 48;
 
 Point ToClient(const PanelWindow& p, Point screen) {
   const Rect area = ClientArea(p);
@@ -22,8 +26,10 @@ void HandlePointer(Ui& ui, const PointerEvent& event) {
   switch (event.action) {
     case PointerAction::Move:
       if (s.movedPanel >= 0) {
-        const Point corner{event.at.x - s.grab.x, event.at.y - s.grab.y};
         const PanelWindow& moved = ui.panels[s.movedPanel];
+        // Some of the title bar always stays on the screen, so the panel can be fetched back.
+        const Point corner{std::clamp(event.at.x - s.grab.x, kKeptOnScreen - moved.width, ui.screen.width - kKeptOnScreen),
+                           std::clamp(event.at.y - s.grab.y, 0, std::max(ui.screen.height - moved.clientOffset.y, 0))};
         MovePanel(ui, s.movedPanel, {corner.x + moved.clientOffset.x, corner.y + moved.clientOffset.y});
         s.last = event.at;
       } else {
