@@ -60,7 +60,7 @@ inline std::vector<uint8_t> BmpBytes(const Pixels& p, int bits = 24, bool topDow
   put(static_cast<uint32_t>(bits), 2);
   put(0, 4);
   put(rowBytes * p.height, 4);
-  put(0, 16);
+  for (int i = 0; i < 4; ++i) put(0, 4);  // resolution and palette counts
   for (int32_t row = 0; row < p.height; ++row) {
     const int32_t y = topDown ? row : p.height - 1 - row;
     const size_t start = out.size();
@@ -73,7 +73,7 @@ inline std::vector<uint8_t> BmpBytes(const Pixels& p, int bits = 24, bool topDow
 inline std::string WriteTempFile(const std::string& name, const std::vector<uint8_t>& bytes) {
   const std::string path = ::testing::TempDir() + name;
   if (FILE* f = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
   }
   return path;
