@@ -4,6 +4,7 @@
 //   cd app && ../build/tonforge-snapshot ../looks.png --sampler     every look of the skin on one panel
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "picture_files.h"
@@ -82,6 +83,9 @@ int main(int argc, char** argv) {
     }
     panel = static_cast<int>(n);
   }
+  for (const char* needed : {"Skins/Skin.bmp", "Skins/Deck.bmp", "Skins/Splash.bmp", "Captions.txt"})
+    if (!std::filesystem::exists(needed))
+      std::fprintf(stderr, "%s is missing here; run the snapshot in the program folder (app/).\n", needed);
   SdlTextRasterizer text;
   if (!text.Ready()) std::fprintf(stderr, "%s; texts are left out.\n", text.Problem().c_str());
   Ui ui;
