@@ -21,7 +21,7 @@ const Row kTempoRow{0, kTempo, 120, 0};
 
 // A song of `tracks` tracks with the editor on a track.
 struct EditRig : testing::SongRig {
-  explicit EditRig(int programs = 1, int32_t tracks = 4, int32_t current = 1) : SongRig(programs, tracks) {
+  explicit EditRig(int programs = 1, int32_t tracks = 4, int32_t current = 1) : SongRigOf(programs, tracks) {
     app.song.currentTrack = current;
     app.editor.eventGroup = current == 0 ? EventGroup::Song : EventGroup::Program;
   }

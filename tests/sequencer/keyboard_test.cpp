@@ -19,7 +19,7 @@ using Keys = std::initializer_list<uint8_t>;
 const int32_t kNote = Type(EventType::NoteOn);
 
 struct KeyRig : testing::SongRig {
-  explicit KeyRig(int programs = 1, int32_t tracks = 3, int32_t current = 1) : SongRig(programs, tracks) {
+  explicit KeyRig(int programs = 1, int32_t tracks = 3, int32_t current = 1) : SongRigOf(programs, tracks) {
     StartCore(app, "/opt/tonforge");
     SelectTrack(app, current);
   }

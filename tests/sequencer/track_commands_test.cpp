@@ -12,7 +12,7 @@ using Sources = std::vector<int32_t>;
 
 // Six tracks; track `holder` gets one Phrase event per source, at ticks 0, 1, 2...
 struct TrackRig : SongRig {
-  TrackRig(int32_t current, int32_t holder = 1, const Sources& sources = {}, int32_t tracks = 6) : SongRig(0, tracks) {
+  TrackRig(int32_t current, int32_t holder = 1, const Sources& sources = {}, int32_t tracks = 6) : SongRigOf(0, tracks) {
     for (size_t i = 0; i < sources.size(); ++i)
       Add(holder, {{static_cast<int32_t>(i), testing::Type(EventType::Phrase), sources[i], 0}});
     app.song.currentTrack = current;

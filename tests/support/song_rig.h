@@ -16,8 +16,10 @@ using EventRow = std::array<int32_t, 4>;  // tick, type, value A, value B
 inline constexpr int32_t Type(EventType t) { return static_cast<int32_t>(t); }
 inline constexpr uint32_t Id(EngineTypeId t) { return static_cast<uint32_t>(t); }
 
-struct SongRig {
-  explicit SongRig(int programs = 0, int32_t tracks = 1) {
+// State is the Studio for the core's tests, the whole AppState for the user interface's.
+template <class State>
+struct SongRigOf {
+  explicit SongRigOf(int programs = 0, int32_t tracks = 1) {
     NewSong(app);
     for (int i = 0; i < programs; ++i) NewProgram(app);
     for (app.song.currentTrack = 0; app.song.tracks.Count() < tracks; app.song.currentTrack++) InsertTrack(app);
@@ -59,8 +61,10 @@ struct SongRig {
   }
 
   FakeDialogs dialogs;
-  Studio app{dialogs};
+  State app{dialogs};
 };
+
+using SongRig = SongRigOf<Studio>;
 
 // Gives slot s of the engine n samples counting up from 1.
 inline void FillSlot(Engine& e, int s, uint32_t n) {

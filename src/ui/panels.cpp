@@ -1,0 +1,234 @@
+#include "ui/panels.h"
+
+#include <algorithm>
+
+#include "ui/control_model.h"
+#include "ui/draw.h"
+
+namespace tonforge {
+
+namespace {
+
+constexpr std::array<int32_t, kPanelCount> kOpeners{-1, 9, 5, 3, 7, 4, 3, 2, 6, 8};
+
+// The control centre's toggles, top to bottom on the left, then on the right, and the panels they toggle.
+constexpr std::array<Point, 8> kTogglePlaces{{{16, 40}, {16, 56}, {16, 72}, {16, 88},
+                                              {224, 40}, {224, 56}, {224, 72}, {224, 88}}};
+constexpr std::array<int32_t, 8> kToggledPanels{7, 3, 5, 2, 8, 4, 9, 1};
+constexpr std::array<int32_t, 8> kToggleLabels{18, 14, 16, 13, 19, 15, 20, 12};
+
+constexpr int32_t kControlCentre = 0;
+constexpr int32_t kTrackChain = 3, kProgramEditor = 4, kSongChain = 6;
+
+bool Valid(int32_t panel) { return panel >= 0 && panel < kPanelCount; }
+
+void RefreshControlCentre(Ui& ui) {
+  PanelWindow& centre = ui.panels[kControlCentre];
+  for (Button& b : centre.buttons) {
+    if (b.frameKind != 0) continue;  // only the toggles show what is open
+    bool lit = ui.panels[b.argument].open;
+    if (b.argument == static_cast<uint32_t>(kTrackChain)) lit = lit || ui.panels[kSongChain].open;
+    b.style = lit ? ButtonStyle::ToggleOn : ButtonStyle::ToggleOff;
+  }
+  DrawPanel(ui, kControlCentre);
+}
+
+void BuildControlCentre(Ui& ui) {
+  PanelWindow& centre = ui.panels[kControlCentre];
+  AddButton(centre, MakeButton(22, {16, 24, 64, 40}, 2, ButtonStyle::Push, [&ui](uint32_t) { ShowSongLayout(ui); }));
+  AddButton(centre,
+            MakeButton(23, {192, 24, 240, 40}, 2, ButtonStyle::Push, [&ui](uint32_t) { ShowProgramLayout(ui); }));
+  AddLabel(centre, 21, {64, 24, 192, 40});
+  for (size_t i = 0; i < kTogglePlaces.size(); ++i) {
+    const Point at = kTogglePlaces[i];
+    AddButton(centre, MakeButton(0, {at.x, at.y, at.x + 16, at.y + 16}, 0, ButtonStyle::ToggleOff,
+                                 [&ui](uint32_t panel) { TogglePanel(ui, static_cast<int32_t>(panel)); },
+                                 static_cast<uint32_t>(kToggledPanels[i])));
+    // Left toggles have their label to the right, right toggles to the left.
+    const int32_t labelLeft = at.x < 128 ? at.x + 16 : at.x - 96;
+    AddLabel(centre, kToggleLabels[i], {labelLeft, at.y, labelLeft + 96, at.y + 16});
+  }
+  centre.refresh = [&ui] { RefreshControlCentre(ui); };
+}
+
+void ForgetPointerOn(Ui& ui, int32_t panel) {
+  if (ui.pointer.draggedPanel == panel) {
+    ui.pointer.draggedPanel = -1;
+    ui.pointer.draggedControl = -1;
+  }
+  if (ui.pointer.movedPanel == panel) ui.pointer.movedPanel = -1;
+}
+
+}  // namespace
+
+int32_t OpenerButton(int32_t panel) { return Valid(panel) ? kOpeners[panel] : -1; }
+
+Button MakeButton(int32_t caption, Rect rect, uint32_t frameKind, uint32_t style, ControlHandler handler,
+                  uint32_t argument) {
+  Button b;
+  b.captionOrValue = caption;
+  b.rect = rect;
+  b.frameKind = frameKind;
+  b.style = style;
+  b.handler = std::move(handler);
+  b.argument = argument;
+  return b;
+}
+
+int32_t AddButton(PanelWindow& panel, Button button) {
+  panel.buttons.push_back(std::move(button));
+  return static_cast<int32_t>(panel.buttons.size()) - 1;
+}
+
+ValueControl MakeValueControl(uint32_t flags, int32_t x, int32_t y, int32_t length, int32_t start, int32_t end,
+                              int32_t value, ControlHandler handler, uint32_t argument) {
+  ValueControl v;
+  v.flags = flags;
+  v.x = x;
+  v.y = y;
+  v.length = length;
+  v.start = start;
+  v.end = end;
+  v.value = value;
+  v.knob = {0, 0, (flags & ValueFlag::Horizontal) ? kHorizontalKnobWidth : kVerticalKnobWidth, kKnobHeight};
+  v.handler = std::move(handler);
+  v.argument = argument;
+  PlaceKnob(v);
+  return v;
+}
+
+int32_t AddValueControl(PanelWindow& panel, ValueControl control) {
+  panel.valueControls.push_back(std::move(control));
+  return static_cast<int32_t>(panel.valueControls.size()) - 1;
+}
+
+int32_t AddLabel(PanelWindow& panel, int32_t caption, Rect rect) {
+  Label l;
+  l.caption = caption;
+  l.rect = {rect.left, rect.top + 1, rect.right, rect.bottom};
+  panel.labels.push_back(l);
+  return static_cast<int32_t>(panel.labels.size()) - 1;
+}
+
+void BuildPanels(Ui& ui) {
+  for (int32_t i = 0; i < kPanelCount; ++i) {
+    PanelWindow& p = ui.panels[i];
+    const PanelPlace& place = kPanelPlaces[i];
+    p = PanelWindow{};
+    p.index = static_cast<uint32_t>(i);
+    p.captionId = place.title;
+    p.left = place.left;
+    p.top = place.top;
+    p.width = place.width;
+    p.height = place.height;
+    p.clientOffset = kClientOffset;
+    p.clientWidth = place.width - 2 * kFrameBorder;
+    p.clientHeight = place.height - kClientOffset.y - kFrameBorder;
+  }
+  ui.stacking.clear();
+  BuildControlCentre(ui);
+}
+
+bool OpenPanel(Ui& ui, int32_t panel) {
+  if (!Valid(panel) || ui.panels[panel].open) return false;
+  const int32_t opener = OpenerButton(panel);
+  std::vector<Button>& centre = ui.panels[kControlCentre].buttons;
+  if (opener >= 0) {
+    if (opener >= static_cast<int32_t>(centre.size()) || centre[opener].style != ButtonStyle::ToggleOff) return false;
+    centre[opener].style = ButtonStyle::ToggleOn;
+    DrawButton(ui, kControlCentre, opener);
+  }
+  ui.panels[panel].open = true;
+  ui.stacking.push_back(panel);
+  RequestRedraw(ui, panel);
+  return true;
+}
+
+void ClosePanel(Ui& ui, int32_t panel) {
+  if (!Valid(panel) || !ui.panels[panel].open) return;
+  PanelWindow& p = ui.panels[panel];
+  p.open = false;
+  std::erase(ui.stacking, panel);
+  ForgetPointerOn(ui, panel);
+  const int32_t opener = OpenerButton(panel);
+  std::vector<Button>& centre = ui.panels[kControlCentre].buttons;
+  if (opener >= 0 && opener < static_cast<int32_t>(centre.size())) {
+    centre[opener].style = ButtonStyle::ToggleOff;
+    DrawButton(ui, kControlCentre, opener);
+  }
+  RepaintArea(ui, PanelFrame(p));
+  if (panel == kControlCentre) ui.links.requestQuit();
+}
+
+void TogglePanel(Ui& ui, int32_t panel) {
+  if (!Valid(panel)) return;
+  if (panel == kTrackChain && ui.links.globalTrackCurrent()) panel = kSongChain;
+  if (ui.panels[panel].open) {
+    ClosePanel(ui, panel);
+    return;
+  }
+  switch (panel) {
+    case 1: ClosePanel(ui, 2); break;
+    case 2: ClosePanel(ui, 1); break;
+    case kTrackChain: ClosePanel(ui, kProgramEditor); break;
+    case kProgramEditor:
+      ClosePanel(ui, kTrackChain);
+      ClosePanel(ui, kSongChain);
+      break;
+    case 5: ClosePanel(ui, 9); break;
+    case 9: ClosePanel(ui, 5); break;
+    case kSongChain: ClosePanel(ui, kProgramEditor); break;
+    case 7: ClosePanel(ui, 8); break;
+    case 8: ClosePanel(ui, 7); break;
+    default: break;
+  }
+  OpenPanel(ui, panel);
+}
+
+void ShowSongLayout(Ui& ui) {
+  for (int32_t p : {8, kProgramEditor, 9}) ClosePanel(ui, p);
+  OpenPanel(ui, 7);
+  OpenPanel(ui, ui.links.globalTrackCurrent() ? kSongChain : kTrackChain);
+  OpenPanel(ui, 5);
+}
+
+void ShowProgramLayout(Ui& ui) {
+  for (int32_t p : {7, kTrackChain, 5, kSongChain}) ClosePanel(ui, p);
+  for (int32_t p : {8, kProgramEditor, 9}) OpenPanel(ui, p);
+}
+
+void RequestRedraw(Ui& ui, int32_t panel) {
+  if (!Valid(panel)) return;
+  // A copy: a refresh routine may replace itself.
+  const std::function<void()> refresh = ui.panels[panel].refresh;
+  if (refresh)
+    refresh();
+  else
+    DrawPanel(ui, panel);
+}
+
+void MovePanel(Ui& ui, int32_t panel, Point clientOrigin) {
+  if (!Valid(panel)) return;
+  PanelWindow& p = ui.panels[panel];
+  const Rect before = PanelFrame(p);
+  p.left = clientOrigin.x - p.clientOffset.x;
+  p.top = clientOrigin.y - p.clientOffset.y;
+  if (!p.open) return;
+  RepaintArea(ui, before);
+  DrawPanel(ui, panel);
+}
+
+void RaisePanel(Ui& ui, int32_t panel) {
+  if (!Valid(panel) || !ui.panels[panel].open || (!ui.stacking.empty() && ui.stacking.back() == panel)) return;
+  std::erase(ui.stacking, panel);
+  ui.stacking.push_back(panel);
+  DrawPanel(ui, panel);
+}
+
+int32_t PanelAt(const Ui& ui, Point screen) {
+  for (auto it = ui.stacking.rbegin(); it != ui.stacking.rend(); ++it)
+    if (Contains(PanelFrame(ui.panels[*it]), screen)) return *it;
+  return -1;
+}
+
+}  // namespace tonforge

@@ -1,0 +1,83 @@
+#include "ui/pixels.h"
+
+namespace tonforge {
+
+namespace {
+
+bool Covered(const DrawTarget& target, int32_t x, int32_t y) {
+  for (const Rect& r : target.covers)
+    if (Contains(r, {x, y})) return true;
+  return false;
+}
+
+bool AnyCoverMeets(const DrawTarget& target, const Rect& area) {
+  for (const Rect& r : target.covers)
+    if (!Intersect(r, area).Empty()) return true;
+  return false;
+}
+
+Rect Visible(const DrawTarget& target, const Rect& dest) {
+  return Intersect(Intersect(dest, target.clip), target.screen.Bounds());
+}
+
+}  // namespace
+
+void CopyPixels(DrawTarget& target, Rect dest, const Pixels& from, Rect source, CopyKind kind) {
+  const Rect area = Visible(target, dest);
+  if (area.Empty() || source.Empty()) return;
+  const bool checkCovers = AnyCoverMeets(target, area);
+  const int64_t dw = dest.Width(), dh = dest.Height(), sw = source.Width(), sh = source.Height();
+  for (int32_t y = area.top; y < area.bottom; ++y) {
+    const int32_t sy = source.top + static_cast<int32_t>((y - dest.top) * sh / dh);
+    if (sy < 0 || sy >= from.height) continue;
+    uint32_t* row = &target.screen.At(0, y);
+    for (int32_t x = area.left; x < area.right; ++x) {
+      const int32_t sx = source.left + static_cast<int32_t>((x - dest.left) * sw / dw);
+      if (sx < 0 || sx >= from.width) continue;
+      const uint32_t pixel = from.At(sx, sy) & 0xFFFFFFu;
+      if (kind == CopyKind::Keyed && pixel == kColourKey) continue;
+      if (checkCovers && Covered(target, x, y)) continue;
+      row[x] = pixel;
+    }
+  }
+  target.changed.push_back(area);
+}
+
+void FillPixels(DrawTarget& target, Rect dest, uint32_t colour) {
+  const Rect area = Visible(target, dest);
+  if (area.Empty()) return;
+  const bool checkCovers = AnyCoverMeets(target, area);
+  for (int32_t y = area.top; y < area.bottom; ++y)
+    for (int32_t x = area.left; x < area.right; ++x)
+      if (!checkCovers || !Covered(target, x, y)) target.screen.At(x, y) = colour;
+  target.changed.push_back(area);
+}
+
+void DrawTextLine(DrawTarget& target, TextRasterizer& text, Point at, std::string_view line, uint32_t colour) {
+  if (line.empty()) return;
+  const Rect box{at.x, at.y, at.x + text.TextWidth(line), at.y + text.LineHeight()};
+  const Rect area = Visible(target, box);
+  if (area.Empty()) return;
+  // The rasteriser draws into a copy of the area; the copy goes back except where something lies in front.
+  Pixels scratch(area.Width(), area.Height());
+  for (int32_t y = 0; y < scratch.height; ++y)
+    for (int32_t x = 0; x < scratch.width; ++x) scratch.At(x, y) = target.screen.At(area.left + x, area.top + y);
+  text.DrawText(PixelView{scratch.data.data(), scratch.width, scratch.height, scratch.width}, at.x - area.left,
+                at.y - area.top, line, colour);
+  const bool checkCovers = AnyCoverMeets(target, area);
+  for (int32_t y = 0; y < scratch.height; ++y)
+    for (int32_t x = 0; x < scratch.width; ++x)
+      if (!checkCovers || !Covered(target, area.left + x, area.top + y))
+        target.screen.At(area.left + x, area.top + y) = scratch.At(x, y);
+  target.changed.push_back(area);
+}
+
+void DrawTextCentred(DrawTarget& target, TextRasterizer& text, Rect box, std::string_view line, uint32_t colour) {
+  if (line.empty()) return;
+  // Like the text of a window control, a line that does not fit is cut at the box.
+  DrawTarget inBox{target.screen, Intersect(target.clip, box), target.covers, target.changed};
+  const int32_t x = box.left + (box.Width() - text.TextWidth(line)) / 2;
+  DrawTextLine(inBox, text, {x, box.top}, line, colour);
+}
+
+}  // namespace tonforge

@@ -1,0 +1,19 @@
+#pragma once
+// The platform's mouse, in main-window coordinates, turned into the window messages of the panels: presses
+// and releases in a client area go to its controls, the title bar moves the panel, the close box closes it.
+#include <cstdint>
+
+#include "ui/ui.h"
+
+namespace tonforge {
+
+enum class PointerAction { LeftDown, LeftUp, RightDown, RightUp, Move };
+
+struct PointerEvent {
+  PointerAction action = PointerAction::Move;
+  Point at;  // main-window coordinates
+};
+
+void HandlePointer(Ui& ui, const PointerEvent& event);
+
+}  // namespace tonforge

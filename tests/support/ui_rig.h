@@ -1,0 +1,116 @@
+#pragma once
+// A Ui on an 800 x 560 screen with made-up skin pictures whose every pixel is known, captions from a string,
+// and a stand-in font that paints a block per character, so drawing is checked pixel by pixel.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "ui/control_model.h"
+#include "ui/draw.h"
+#include "ui/panels.h"
+#include "ui/ui.h"
+
+namespace tonforge::testing {
+
+// Every character is a 6 x 12 cell whose upper-left 4 x 8 pixels take the colour.
+class BlockText : public TextRasterizer {
+public:
+  int TextWidth(std::string_view text) override { return 6 * static_cast<int>(text.size()); }
+  int LineHeight() override { return 12; }
+  void DrawText(PixelView view, int x, int y, std::string_view text, uint32_t colour) override {
+    for (size_t i = 0; i < text.size(); ++i)
+      for (int dy = 0; dy < 8; ++dy)
+        for (int dx = 0; dx < 4; ++dx) {
+          const int px = x + 6 * static_cast<int>(i) + dx, py = y + dy;
+          if (px >= 0 && py >= 0 && px < view.width && py < view.height) view.pixels[py * view.stride + px] = colour;
+        }
+  }
+};
+
+// Never magenta, and different from the deck's pattern.
+inline uint32_t SkinPattern(int32_t x, int32_t y) {
+  return (static_cast<uint32_t>((x * 7 + y * 13) & 0x7F) << 16) | ((x & 0xFF) << 8) | (y & 0xFF);
+}
+inline uint32_t DeckPattern(int32_t x, int32_t y) { return 0x800000u | ((x & 0xFF) << 8) | ((x + y) & 0xFF); }
+
+inline void PaintPatterns(Skins& skins) {
+  for (int32_t y = 0; y < kSkinHeight; ++y)
+    for (int32_t x = 0; x < kSkinWidth; ++x) skins.skin.At(x, y) = SkinPattern(x, y);
+  for (int32_t y = 0; y < kDeckHeight; ++y)
+    for (int32_t x = 0; x < kDeckWidth; ++x) skins.deck.At(x, y) = DeckPattern(x, y);
+  SampleColours(skins);
+}
+
+// An uncompressed BMP image of the picture: 24 or 32 bits, bottom-up or top-down.
+inline std::vector<uint8_t> BmpBytes(const Pixels& p, int bits = 24, bool topDown = false) {
+  const uint32_t rowBytes = (static_cast<uint32_t>(p.width) * bits / 8 + 3) & ~3u;
+  std::vector<uint8_t> out;
+  auto put = [&](uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+  };
+  out.push_back('B');
+  out.push_back('M');
+  put(54 + rowBytes * p.height, 4);
+  put(0, 4);
+  put(54, 4);
+  put(40, 4);
+  put(static_cast<uint32_t>(p.width), 4);
+  put(static_cast<uint32_t>(topDown ? -p.height : p.height), 4);
+  put(1, 2);
+  put(static_cast<uint32_t>(bits), 2);
+  put(0, 4);
+  put(rowBytes * p.height, 4);
+  for (int i = 0; i < 4; ++i) put(0, 4);  // resolution and palette counts
+  for (int32_t row = 0; row < p.height; ++row) {
+    const int32_t y = topDown ? row : p.height - 1 - row;
+    const size_t start = out.size();
+    for (int32_t x = 0; x < p.width; ++x) put(p.At(x, y), bits / 8);
+    while (out.size() - start < rowBytes) out.push_back(0);
+  }
+  return out;
+}
+
+inline std::string WriteTempFile(const std::string& name, const std::vector<uint8_t>& bytes) {
+  const std::string path = ::testing::TempDir() + name;
+  if (FILE* f = std::fopen(path.c_str(), "wb")) {
+    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+  }
+  return path;
+}
+
+struct UiRig {
+  UiRig() {
+    ui.screen = Pixels(800, 560, kDesktopColour);
+    ui.text = &text;
+    PaintPatterns(ui.skins);
+    // Caption 0 is empty so that buttons without a caption draw no text.
+    ui.captions = ParseCaptions("\nOne\nTwo\nThree\nFour\n");
+    BuildPanels(ui);
+  }
+
+  // Outer panel coordinates to the client coordinates the window messages take.
+  Point Client(int32_t panel, Point outer) const {
+    const Point o = ui.panels[panel].clientOffset;
+    return {outer.x - o.x, outer.y - o.y};
+  }
+  Point Screen(int32_t panel, Point outer) const { return {ui.panels[panel].left + outer.x, ui.panels[panel].top + outer.y}; }
+  uint32_t ScreenAt(int32_t panel, Point outer) const {
+    const Point s = Screen(panel, outer);
+    return ui.screen.At(s.x, s.y);
+  }
+  // The deck pixel that shows at a place of a panel (the deck is aligned with the client corner).
+  uint32_t DeckAt(int32_t panel, Point outer) const {
+    const Point c = Client(panel, outer);
+    return DeckPattern(c.x, c.y);
+  }
+  void Click(int32_t panel, Point outer) {
+    PressPanel(ui, panel, Client(panel, outer));
+    ReleasePanel(ui, panel, Client(panel, outer));
+  }
+
+  BlockText text;
+  Ui ui;
+};
+
+}  // namespace tonforge::testing

@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include "support/ui_rig.h"
+#include "ui/bmp.h"
+
+namespace tonforge {
+namespace {
+
+using testing::UiRig;
+
+constexpr int32_t kEvents = 5;  // a panel with no controls of its own yet
+
+// Every pixel of the button's place equals its skin source, except the one magenta pixel planted in the
+// source, where the deck shows through.
+TEST(Drawing, ButtonsComeFromTheirStyleBlockAndMagentaShowsTheDeck) {
+  struct Case { uint32_t style, kind; bool pressed; Rect source; };
+  const Case cases[] = {
+      {3, 2, true, {368, 48, 416, 64}},    // block 3 is the second column's first row; pressed is 32 lower
+      {0, 4, false, {0, 0, 192, 16}},      {1, 0, true, {192, 96, 208, 112}},
+      {5, 5, false, {448, 128, 480, 160}}, {2, 6, false, {208, 128, 224, 160}},
+      {4, 3, true, {240, 112, 368, 128}},    {2, 1, false, {176, 144, 208, 160}},
+  };
+  for (const Case& c : cases) {
+    UiRig rig;
+    const Point planted{c.source.left + 2, c.source.top + 3};
+    rig.ui.skins.skin.At(planted.x, planted.y) = kColourKey;
+    Button b = MakeButton(0, {20, 40, 20 + c.source.Width(), 40 + c.source.Height()}, c.kind, c.style);
+    if (c.pressed) b.flags |= ButtonFlag::Pressed;
+    AddButton(rig.ui.panels[kEvents], b);
+    ASSERT_TRUE(OpenPanel(rig.ui, kEvents));
+    EXPECT_EQ(ButtonSource(c.style, c.kind, c.pressed), c.source);
+    int mismatches = 0;
+    for (int32_t y = 0; y < c.source.Height(); ++y)
+      for (int32_t x = 0; x < c.source.Width(); ++x) {
+        const Point at{20 + x, 40 + y};
+        const bool isPlanted = x == 2 && y == 3;
+        const uint32_t want = isPlanted ? rig.DeckAt(kEvents, at) : testing::SkinPattern(c.source.left + x, c.source.top + y);
+        mismatches += rig.ScreenAt(kEvents, at) != want;
+      }
+    EXPECT_EQ(mismatches, 0) << "style " << c.style << " kind " << c.kind;
+  }
+}
+
+// Knob, track and the erase under a moved knob; only the knob's place is presented again.
+TEST(Drawing, KnobsMoveByEraseAndRedrawOfTheirOwnPlace) {
+  UiRig rig;
+  PanelWindow& p = rig.ui.panels[kEvents];
+  AddValueControl(p, MakeValueControl(ValueFlag::Enabled | ValueFlag::Horizontal | ValueFlag::StartIsLower, 16, 60, 112,
+                                      0, 64, 0));
+  OpenPanel(rig.ui, kEvents);
+  EXPECT_EQ(rig.ScreenAt(kEvents, {16 + 5, 60 + 3}), testing::SkinPattern(128 + 5, 80 + 3));  // the knob
+  EXPECT_EQ(rig.ScreenAt(kEvents, {16 + 100, 60 + 3}), testing::SkinPattern(100, 352 + 3));  // the track
+  TakeChangedRects(rig.ui);
+  MovePointer(rig.ui, rig.Screen(kEvents, {30, 68}));
+  PressPanel(rig.ui, kEvents, rig.Client(kEvents, {30, 68}));
+  EXPECT_EQ(rig.ScreenAt(kEvents, {16 + 5, 60 + 3}), testing::SkinPattern(128 + 5, 112 + 3));  // dragged look
+  MovePointer(rig.ui, rig.Screen(kEvents, {30 + 64, 68}));
+  EXPECT_EQ(p.valueControls[0].knob, (Rect{64, 0, 112, 16}));
+  EXPECT_EQ(p.valueControls[0].value, 64);
+  // Where the knob was, the track piece under a knob (0, 352)-(48, 368) is drawn again.
+  EXPECT_EQ(rig.ScreenAt(kEvents, {16 + 5, 60 + 3}), testing::SkinPattern(5, 352 + 3));
+  const Rect knobArea = Rect{16, 60, 16 + 112, 76}.Offset(p.left, p.top);
+  for (const Rect& r : TakeChangedRects(rig.ui)) EXPECT_EQ(Intersect(r, knobArea), r);
+}
+
+TEST(Drawing, TextColoursAreSampledAgainWhenTheSkinIsReplaced) {
+  UiRig rig;
+  PanelWindow& p = rig.ui.panels[kEvents];
+  AddButton(p, MakeButton(1, {16, 40, 64, 56}, 2, ButtonStyle::Push));
+  AddLabel(p, 2, {16, 80, 112, 96});
+  Pixels replacement = rig.ui.skins.skin;
+  replacement.At(352, 336) = 0x123456;
+  replacement.At(384, 336) = 0x654321;
+  const std::string path = testing::WriteTempFile("replacement_skin.bmp", testing::BmpBytes(replacement));
+  ASSERT_TRUE(LoadSkinPicture(rig.ui.skins, SkinPicture::Skin, path));
+  SampleColours(rig.ui.skins);
+  OpenPanel(rig.ui, kEvents);
+  // The stand-in font paints the first character's block at the text's left edge, one row below the top.
+  const int32_t buttonTextLeft = 16 + (48 - 6 * 3) / 2;
+  const int32_t labelTextLeft = 16 + (96 - 6 * 3) / 2;
+  EXPECT_EQ(rig.ScreenAt(kEvents, {buttonTextLeft, 41}), 0x654321u);
+  EXPECT_EQ(rig.ScreenAt(kEvents, {labelTextLeft, 81}), 0x123456u);
+}
+
+TEST(Bitmaps, UnusableFilesLeaveThePictureAndOtherSizesAreStretched) {
+  Pixels small(kSkinWidth / 2, kSkinHeight / 2);
+  for (int32_t y = 0; y < small.height; ++y)
+    for (int32_t x = 0; x < small.width; ++x) small.At(x, y) = testing::DeckPattern(x, y);
+  std::vector<uint8_t> truncated = testing::BmpBytes(small);
+  truncated.resize(truncated.size() - 10);
+  std::vector<uint8_t> eightBit = testing::BmpBytes(small);
+  eightBit[28] = 8;
+  std::vector<uint8_t> compressed = testing::BmpBytes(small, 32);
+  compressed[30] = 1;
+  std::vector<uint8_t> noWidth = testing::BmpBytes(small);
+  noWidth[18] = noWidth[19] = 0;
+  struct Case { const char* name; std::vector<uint8_t> bytes; bool usable; };
+  const Case cases[] = {
+      {"empty.bmp", {}, false},
+      {"text.bmp", {'h', 'e', 'l', 'l', 'o'}, false},
+      {"truncated.bmp", truncated, false},
+      {"eight_bit.bmp", eightBit, false},
+      {"compressed.bmp", compressed, false},
+      {"no_width.bmp", noWidth, false},
+      {"bottom_up_24.bmp", testing::BmpBytes(small, 24, false), true},
+      {"top_down_32.bmp", testing::BmpBytes(small, 32, true), true},
+  };
+  for (const Case& c : cases) {
+    Skins skins;
+    testing::PaintPatterns(skins);
+    const Pixels before = skins.skin;
+    EXPECT_EQ(LoadSkinPicture(skins, SkinPicture::Skin, testing::WriteTempFile(c.name, c.bytes)), c.usable) << c.name;
+    if (!c.usable) {
+      EXPECT_EQ(skins.skin.data, before.data) << c.name;
+      continue;
+    }
+    EXPECT_EQ(skins.skin.width, kSkinWidth);
+    for (Point at : {Point{0, 0}, Point{3, 5}, Point{239, 183}, Point{100, 20}})
+      EXPECT_EQ(skins.skin.At(2 * at.x + 1, 2 * at.y + 1), small.At(at.x, at.y)) << c.name;
+  }
+  Skins skins;
+  EXPECT_FALSE(LoadSkinPicture(skins, SkinPicture::Deck, ::testing::TempDir() + "no_such_file.bmp"));
+}
+
+TEST(Drawing, APanelInFrontIsNeverPaintedOver) {
+  UiRig rig;
+  OpenPanel(rig.ui, 1);
+  OpenPanel(rig.ui, kEvents);
+  // The event list is dragged up over the lower half of the program list, then the program list redraws.
+  MovePanel(rig.ui, kEvents, {kClientOffset.x, 220 + kClientOffset.y});
+  const Pixels before = rig.ui.screen;
+  RequestRedraw(rig.ui, 1);
+  const Rect front = PanelFrame(rig.ui.panels[kEvents]);
+  int changedInFront = 0;
+  for (int32_t y = front.top; y < front.bottom; ++y)
+    for (int32_t x = front.left; x < front.right; ++x) changedInFront += rig.ui.screen.At(x, y) != before.At(x, y);
+  EXPECT_EQ(changedInFront, 0);
+  EXPECT_EQ(rig.ScreenAt(1, {100, 100}), rig.DeckAt(1, {100, 100}));
+}
+
+}  // namespace
+}  // namespace tonforge

@@ -1,0 +1,111 @@
+// Draws the interface with the real skins, captions and font, with no display, into a PNG:
+//   cd app && ../build/tonforge-snapshot ../start-up.png            the start-up layout with the splash
+//   cd app && ../build/tonforge-snapshot ../panel.png --panel 7     one panel alone
+//   cd app && ../build/tonforge-snapshot ../looks.png --sampler     every look of the skin on one panel
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "picture_files.h"
+#include "platform/sdl/sdl_text.h"
+#include "ui/draw.h"
+#include "ui/panels.h"
+#include "ui/ui.h"
+
+namespace {
+
+constexpr int kLayoutWidth = 800, kLayoutHeight = 560;
+
+int Usage(const char* self) {
+  std::fprintf(stderr, "usage: %s OUT.png [--panel N | --sampler]   (run in the program folder)\n", self);
+  return 2;
+}
+
+// Fills the engine editor's place with one control of every style and frame kind, normal and pressed, and
+// both sliders, so that a restyled skin can be judged at a glance.
+void BuildSampler(tonforge::Ui& ui) {
+  using namespace tonforge;
+  PanelWindow& p = ui.panels[8];
+  p.title = "Skin Sampler";
+  const int32_t captions[6] = {29, 31, 65, 38, 34, 60};
+  for (uint32_t style = 0; style < 6; ++style) {
+    const int32_t y = 32 + static_cast<int32_t>(style) * 40;
+    for (int pressed = 0; pressed < 2; ++pressed) {
+      const int32_t y0 = y + pressed * 18;
+      Button row = MakeButton(captions[style], {16, y0, 208, y0 + 16}, 4, style);
+      Button wide = MakeButton(captions[style], {216, y0, 344, y0 + 16}, 3, style);
+      Button push = MakeButton(captions[style], {352, y0, 400, y0 + 16}, 2, style);
+      Button small = MakeButton(91, {408, y0, 440, y0 + 16}, 1, style);
+      Button arrow = MakeButton(0, {448, y0, 464, y0 + 16}, 0, style);
+      for (Button* b : {&row, &wide, &push, &small, &arrow}) {
+        if (pressed) b->flags |= ButtonFlag::Pressed;
+        AddButton(p, *b);
+      }
+    }
+    Button chain = MakeButton(0, {472, y, 504, y + 32}, 5, style);
+    chain.text = "Flt";
+    AddButton(p, chain);
+    AddButton(p, MakeButton(0, {512, y, 528, y + 32}, 6, style));
+  }
+  AddValueControl(p, MakeValueControl(ValueFlag::Enabled | ValueFlag::Horizontal | ValueFlag::StartIsLower, 16, 280,
+                                      200, 0, 100, 40));
+  ValueControl dragged = MakeValueControl(ValueFlag::Enabled | ValueFlag::Horizontal | ValueFlag::StartIsLower |
+                                              ValueFlag::ShowNoteName, 16, 304, 200, 0, 6099, 4850);
+  dragged.flags |= ValueFlag::Dragged;
+  AddValueControl(p, dragged);
+  for (int k = 0; k < 3; ++k)
+    AddValueControl(p, MakeValueControl(ValueFlag::Enabled | ValueFlag::Vertical | ValueFlag::StartIsUpper,
+                                        240 + 48 * k, 272, 112, 100, -100, 50 - 60 * k));
+  for (int k = 0; k < 3; ++k) AddLabel(p, 26 + k, {232 + 48 * k, 384, 280 + 48 * k, 400});
+  AddLabel(p, 56, {16, 328, 216, 344});
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace tonforge;
+  if (argc < 2 || argc > 4) return Usage(argv[0]);
+  const std::string out = argv[1];
+  int panel = -1;
+  bool sampler = false;
+  if (argc == 3) {
+    if (std::string(argv[2]) != "--sampler") return Usage(argv[0]);
+    sampler = true;
+    panel = 8;
+  } else if (argc == 4) {
+    if (std::string(argv[2]) != "--panel") return Usage(argv[0]);
+    char* end = nullptr;
+    const long n = std::strtol(argv[3], &end, 10);
+    if (end == argv[3] || *end != '\0' || n < 0 || n >= kPanelCount) {
+      std::fprintf(stderr, "The panel must be a number from 0 to 9.\n");
+      return 2;
+    }
+    panel = static_cast<int>(n);
+  }
+  for (const char* needed : {"Skins/Skin.bmp", "Skins/Deck.bmp", "Skins/Splash.bmp", "Captions.txt"})
+    if (!std::filesystem::exists(needed))
+      std::fprintf(stderr, "%s is missing here; run the snapshot in the program folder (app/).\n", needed);
+  SdlTextRasterizer text;
+  if (!text.Ready()) std::fprintf(stderr, "%s; texts are left out.\n", text.Problem().c_str());
+  Ui ui;
+  StartUi(ui, kLayoutWidth, kLayoutHeight, ".", text);
+  Pixels picture;
+  if (panel < 0) {
+    OpenStartupPanels(ui);
+    picture = ui.screen;
+  } else {
+    if (sampler) BuildSampler(ui);
+    OpenPanel(ui, panel);
+    DrawAll(ui);
+    const Rect frame = PanelFrame(ui.panels[panel]);
+    picture = Pixels(frame.Width(), frame.Height());
+    for (int y = 0; y < frame.Height(); ++y)
+      for (int x = 0; x < frame.Width(); ++x) picture.At(x, y) = ui.screen.At(frame.left + x, frame.top + y);
+  }
+  if (!WritePngFile(out, picture)) {
+    std::fprintf(stderr, "Could not write %s\n", out.c_str());
+    return 1;
+  }
+  return 0;
+}
