@@ -2,6 +2,15 @@
 // the same place, and no other key does.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+
+#include "app/run.h"
+#include "support/fake_keyboard.h"
+#include "support/fake_shell.h"
+#include "support/fake_sound_device.h"
+#include "support/song_rig.h"
+
 #include <string>
 #include <vector>
 
@@ -68,6 +77,27 @@ TEST(SdlKeyboard, EveryCommandKeyMapsToItsSdlKeyAndBack) {
     ASSERT_LT(scancode, kScancodeCount);
     EXPECT_EQ(CodesDownFor(scancode), std::vector<uint8_t>{static_cast<uint8_t>(code)});
   }
+}
+
+// SDL's key state with the I key down, through the mapping and the idle step: middle C of the current
+// program reaches the sound device.
+TEST(SdlKeyboard, AMappedNoteKeyPlaysThroughTheIdleStep) {
+  testing::SongRigOf<AppState> rig(1, 2);
+  StartCore(rig.app, "/nonexistent");
+  rig.SetProgramType(0, testing::Id(EngineTypeId::SineWaveGenerator));
+  testing::FakeSoundDevice device;
+  rig.app.sound = &device;
+  testing::FakeKeyboard keyboard;
+  testing::FakeShell shell;
+  KeyboardHandler keys(keyboard, shell, {});
+  std::array<uint8_t, kScancodeCount> sdlState{};
+  sdlState[static_cast<size_t>(ScancodeOf(key::I))] = 1;
+  MapKeyStates(sdlState.data(), kScancodeCount, keyboard.keys);
+  RunIdleStep(rig.app, keys);
+  EXPECT_EQ(rig.app.live.livePitch, 2450);
+  ASSERT_EQ(device.WriteCount(), 1u);
+  const auto& samples = device.Write(0).samples;
+  EXPECT_TRUE(std::any_of(samples.begin(), samples.end(), [](int16_t s) { return s != 0; }));
 }
 
 }  // namespace

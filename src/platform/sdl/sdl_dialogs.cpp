@@ -69,7 +69,32 @@ std::vector<std::string> KdialogArguments(const std::string& program, const File
   return argv;
 }
 
+std::vector<std::string> ZenityBoxArguments(const std::string& program, std::string_view caption,
+                                            std::string_view text, std::optional<BoxIcon> icon) {
+  const char* kind = !icon                          ? "--question"
+                     : *icon == BoxIcon::Error       ? "--error"
+                     : *icon == BoxIcon::Warning     ? "--warning"
+                                                     : "--info";
+  std::vector<std::string> argv = {program, kind, "--title", std::string(caption), "--text", std::string(text),
+                                   "--no-markup", "--no-wrap"};
+  // Every question guards something that cannot be undone, so no key answers Yes by itself: No has the focus
+  // (Return is No) and stands where the desktop puts its cancel button; Escape or closing the box is No too.
+  if (!icon) argv.insert(argv.end(), {"--ok-label", "Yes", "--cancel-label", "No", "--default-cancel"});
+  return argv;
+}
+
+// The desktop's own box through zenity, which waits for its answer however the process is signalled (SDL's
+// zenity box gives up when a wait is interrupted). Nothing when zenity cannot be run.
+std::optional<int> ZenityBox(const std::string& program, std::string_view caption, std::string_view text,
+                             std::optional<BoxIcon> icon) {
+  if (!ProgramExists(program)) return std::nullopt;
+  const std::optional<ChildResult> result = RunAndCapture(ZenityBoxArguments(program, caption, text, icon));
+  if (!result || result->exitStatus < 0) return std::nullopt;
+  return result->exitStatus;
+}
+
 void SdlDialogs::ShowMessage(std::string_view caption, std::string_view text, BoxIcon icon) {
+  if (ZenityBox(choosers_.zenity, caption, text, icon)) return;
   const std::string c(caption), t(text);
   if (SDL_ShowSimpleMessageBox(IconFlag(icon), c.c_str(), t.c_str(), nullptr) != 0) {
     // No desktop to show it on: the terminal is the only place left where the user can read it.
@@ -78,10 +103,10 @@ void SdlDialogs::ShowMessage(std::string_view caption, std::string_view text, Bo
 }
 
 bool SdlDialogs::AskYesNo(std::string_view caption, std::string_view text) {
+  if (const std::optional<int> answer = ZenityBox(choosers_.zenity, caption, text, std::nullopt))
+    return *answer == 0;
   const std::string c(caption), t(text);
-  // Every question guards something that cannot be undone, so no key answers Yes by itself. No comes first:
-  // the desktop's box focuses it (Return is No) and puts the affirmative button on the right, as its own
-  // dialogs do; Escape or closing the box is No as well.
+  // As the zenity box: No comes first and has the focus.
   const SDL_MessageBoxButtonData buttons[] = {
       {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
       {0, 1, "Yes"},

@@ -25,6 +25,10 @@ std::vector<std::string> ZenityArguments(const std::string& program, const FileD
 std::vector<std::string> KdialogArguments(const std::string& program, const FileDialogRequest& request,
                                           FileDialogKind kind);
 
+// zenity's message box (icon given) or Yes/No question (no icon) for a caption and a text.
+std::vector<std::string> ZenityBoxArguments(const std::string& program, std::string_view caption,
+                                            std::string_view text, std::optional<BoxIcon> icon);
+
 // Shown when the desktop has no file chooser at all.
 inline constexpr const char* kNoFileChooserText = "No File Dialog Available - Please Install zenity";
 

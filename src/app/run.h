@@ -1,0 +1,44 @@
+#pragma once
+// A run of the synthesizer: start-up, the main loop with its idle step, and shutdown.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/host.h"
+#include "sequencer/keyboard_commands.h"
+
+namespace tonforge {
+
+struct StartOptions {
+  std::string songPath;  // a song to load at start-up instead of the new one
+};
+
+// The command line: `tonforge [SONG.tes]`. Nothing (after writing the usage or the fault to `out` or `err`)
+// when the program is to end at once; `exitCode` is then 0 for --help and 2 for a wrong argument.
+std::optional<StartOptions> ParseCommandLine(const std::vector<std::string>& args, std::string& out,
+                                             std::string& err, int& exitCode);
+
+// What the keyboard reaches in the running program: Save Song, the OutputRate switch and RequestQuit.
+KeyboardHooks ProgramKeyboardHooks(AppState& app);
+
+// The devices and tables in the order the rest depends on, a new song (or the given one), the panels and the
+// splash. A device that cannot be opened is reported and left out; the steps after it do without. Returns the
+// keyboard, or null when there is none.
+Keyboard* StartUp(AppState& app, Host& host, const StartOptions& options, const std::string& programFolder);
+
+// Once per pass of the main loop when no event waits. While a worker owns the sound it only watches for the
+// end of the song; otherwise it carries out the keys and serves the live output.
+void RunIdleStep(AppState& app, KeyboardHandler& keys);
+
+// Until RequestQuit: one event if one waits, otherwise the idle step, the redraws, and a wait of at most 1 ms
+// for the next event so that an idle synthesizer does not hold a core.
+void RunMainLoop(AppState& app, Host& host, KeyboardHandler& keys);
+
+// Frees the panels, programs, tracks and clipboards, then closes the devices. Runs with no worker.
+void ShutDown(AppState& app, Host& host);
+
+// All of it; the exit status of the program.
+int RunTonforge(AppState& app, Host& host, const StartOptions& options, const std::string& programFolder);
+
+}  // namespace tonforge

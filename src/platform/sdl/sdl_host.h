@@ -1,0 +1,56 @@
+#pragma once
+// The running program on SDL: the main window, its user interface, the keyboard, the sound card, the dialogs'
+// desktop shell. Start-up and the main loop (app/run.h) drive it through the Host interface.
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/host.h"
+#include "platform/sdl/sdl_keyboard.h"
+#include "platform/sdl/sdl_shell.h"
+#include "platform/sdl/sdl_sound_device.h"
+#include "platform/sdl/sdl_text.h"
+#include "platform/sdl/sdl_window.h"
+#include "ui/ui.h"
+
+namespace tonforge {
+
+class SdlHost : public Host {
+public:
+  // Takes over the opened main window; the program folder is where the skins and captions are read.
+  SdlHost(std::unique_ptr<SdlWindow> window, std::string programFolder);
+
+  void LoadSkins() override;
+  Keyboard* OpenKeyboard() override { return &keyboard_; }
+  SoundDevice* OpenSoundDevice(int32_t sampleRate) override;
+  void LoadCaptionsAndFont() override;
+  void BuildPanels(AppState& app) override;
+  Shell& DesktopShell() override { return shell_; }
+  bool DispatchEvent() override;
+  void WaitForEvent(int milliseconds) override;
+  void Refresh(AppState& app) override;
+  void FreePanels() override;
+  void CloseDevices() override;
+
+  Ui& UserInterface() { return ui_; }
+  // Why the sound device could not be opened, in SDL's words (empty when it was).
+  const std::string& SoundProblem() const { return soundProblem_; }
+
+private:
+  void Handle(const WindowEvent& event);
+  void PresentChanges();
+
+  std::unique_ptr<SdlWindow> window_;
+  std::string programFolder_;
+  Ui ui_;
+  std::unique_ptr<SdlTextRasterizer> text_;
+  SdlKeyboard keyboard_;
+  SdlShell shell_;
+  std::unique_ptr<SdlSoundDevice> sound_;
+  std::string soundProblem_;
+  std::optional<WindowEvent> waiting_;  // taken by WaitForEvent, handled by the next DispatchEvent
+  AppState* app_ = nullptr;
+  bool firstFrameShown_ = false;
+};
+
+}  // namespace tonforge

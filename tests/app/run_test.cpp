@@ -1,0 +1,141 @@
+// The running program without a display: start-up, the main loop's idle step, quitting and shutdown, on fake
+// devices.
+#include <gtest/gtest.h>
+
+#include "app/quit.h"
+#include "app/run.h"
+#include "audio/playback.h"
+#include "support/fake_dialogs.h"
+#include "support/fake_host.h"
+#include "support/song_rig.h"
+
+namespace tonforge {
+namespace {
+
+using testing::FakeHost;
+
+// A song with a sine program on track 1, as the keyboard plays it.
+struct AppRig : testing::SongRigOf<AppState> {
+  AppRig() : SongRigOf(1, 2) {
+    SetProgramType(0, testing::Id(EngineTypeId::SineWaveGenerator));
+    app.song.currentTrack = 1;
+  }
+  int Run() { return RunTonforge(app, host, {}, "/nonexistent"); }
+  FakeHost host;
+};
+
+bool AnyLoudBlock(testing::FakeSoundDevice& device) {
+  for (size_t i = 0; i < device.WriteCount(); ++i)
+    for (int16_t s : device.Write(i).samples)
+      if (s != 0) return true;
+  return false;
+}
+
+TEST(Run, StartUpOrderAndShutdownWithOrWithoutSound) {
+  for (bool soundFails : {false, true}) {
+    testing::FakeDialogs dialogs;
+    auto app = std::make_unique<AppState>(dialogs);
+    FakeHost host;
+    host.soundFails = soundFails;
+    host.onIdle = [&](int pass) { if (pass == 3) RequestQuit(*app); };
+    EXPECT_EQ(RunTonforge(*app, host, {}, "/nonexistent"), 0);
+    EXPECT_EQ(host.steps, (std::vector<std::string>{"skins", "keyboard", "sound", "captions", "panels",
+                                                     "free panels", "close devices"}));
+    EXPECT_EQ(dialogs.shown.size(), soundFails ? 1u : 0u);
+    if (soundFails) EXPECT_EQ(dialogs.shown[0].text, "Could Not Open Sound Device");
+    EXPECT_EQ(app->rate.sampleRate, 44100);
+    EXPECT_EQ(app->song.tracks.Count(), 0) << "shutdown freed the song";
+    EXPECT_EQ(host.sound.WriteCount() > 0, !soundFails) << "the idle step served the live output";
+  }
+}
+
+// Escape asks first; No plays on, Yes ends the loop. A note key reaches the device in between.
+TEST(Run, EscapeAnsweredNoKeepsRunningYesQuits) {
+  AppRig rig;
+  rig.dialogs.answers = {false, true};
+  int questions = 0;
+  rig.host.onIdle = [&](int pass) {
+    rig.host.sound.PlayInBlock(static_cast<uint32_t>(pass / 4) % kRingBlocks);
+    if (pass % 20 == 0) {
+      rig.host.keyboard.Hold({});
+    } else if (pass % 20 == 10) {
+      rig.host.keyboard.Hold({key::Escape});
+      ++questions;
+    } else if (pass == 5) {
+      rig.host.keyboard.Hold({key::I});  // middle C
+    }
+    ASSERT_LT(pass, 200) << "the loop never ended";
+  };
+  // The rig's song is the one StartUp replaces with a new one: give the new one the rig's program again.
+  StartUp(rig.app, rig.host, {}, "/nonexistent");
+  NewProgram(rig.app);
+  SelectProgram(rig.app, 0);
+  rig.SetProgramType(0, testing::Id(EngineTypeId::SineWaveGenerator));
+  KeyboardHandler keys(rig.host.keyboard, rig.host.shell, ProgramKeyboardHooks(rig.app));
+  RunMainLoop(rig.app, rig.host, keys);
+  EXPECT_EQ(questions, 2);
+  EXPECT_EQ(rig.dialogs.shown.size(), 2u);
+  EXPECT_TRUE(AnyLoudBlock(rig.host.sound));
+  ShutDown(rig.app, rig.host);
+}
+
+TEST(Run, RequestQuitStopsTheSongFirst) {
+  AppRig rig;
+  testing::FakeSoundDevice device;
+  rig.app.sound = &device;
+  StartSongPlayback(rig.app);
+  ASSERT_EQ(rig.app.playback.mode.load(), PlaybackMode::Song);
+  RequestQuit(rig.app);
+  EXPECT_TRUE(IsPlaybackIdle(rig.app) && rig.app.playback.workerRunning.load() == 0);
+  EXPECT_EQ(rig.app.quitRequested.load(), 1u);
+}
+
+TEST(Run, ProgramKeysSaveAndSwitchTheRate) {
+  AppRig rig;
+  testing::FakeKeyboard keys;
+  testing::FakeShell shell;
+  KeyboardHandler handler(keys, shell, ProgramKeyboardHooks(rig.app));
+  for (const auto& [key, rate] : {std::pair{key::F3, 22050}, {key::F2, 11025}, {key::F4, 44100}}) {
+    keys.Hold({key});
+    PollKeyboard(rig.app, handler);
+    keys.Hold({});
+    PollKeyboard(rig.app, handler);
+    EXPECT_EQ(rig.app.rate.sampleRate, rate);
+  }
+  keys.Hold({key::ScrollLock});
+  PollKeyboard(rig.app, handler);
+  ASSERT_EQ(rig.dialogs.requests.size(), 1u);  // cancelled: nothing written
+  EXPECT_EQ(rig.dialogs.requests[0].title, "Save Song");
+}
+
+// Under the sanitizers this is where a worker that is not joined, or state left behind, shows itself.
+TEST(Run, StartingAndStoppingTheSongAThousandTimes) {
+  AppRig rig;
+  testing::FakeSoundDevice device;
+  rig.app.sound = &device;
+  for (int i = 0; i < 1000; ++i) {
+    StartSongPlayback(rig.app);
+    ASSERT_EQ(rig.app.playback.mode.load(), PlaybackMode::Song) << i;
+    StopPlayback(rig.app);
+    ASSERT_TRUE(IsPlaybackIdle(rig.app)) << i;
+  }
+}
+
+TEST(Run, CommandLine) {
+  struct Case { std::vector<std::string> args; bool runs; int exitCode; std::string song; };
+  for (const Case& c : {Case{{}, true, 0, ""}, Case{{"My Song.tes"}, true, 0, "My Song.tes"},
+                        Case{{"--help"}, false, 0, ""}, Case{{"--bogus"}, false, 2, ""},
+                        Case{{"a.tes", "b.tes"}, false, 2, ""}}) {
+    std::string out, err;
+    int exitCode = -1;
+    const auto options = ParseCommandLine(c.args, out, err, exitCode);
+    ASSERT_EQ(options.has_value(), c.runs);
+    if (options) EXPECT_EQ(options->songPath, c.song);
+    else EXPECT_EQ(exitCode, c.exitCode);
+    EXPECT_EQ(out.find("Usage: tonforge") != std::string::npos, !c.runs && c.exitCode == 0);
+    EXPECT_EQ(err.find("Usage: tonforge") != std::string::npos, !c.runs && c.exitCode == 2);
+  }
+}
+
+}  // namespace
+}  // namespace tonforge
