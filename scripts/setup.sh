@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what Tonforge needs to build on Debian or Ubuntu. Safe to run again.
 set -euo pipefail
-packages=(build-essential cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev)
+packages=(build-essential clang cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
