@@ -15,11 +15,16 @@ using testing::EngineRig;
 using T = EngineTypeId;
 
 TEST(EngineContract, ParameterConversions) {
-  for (int32_t value : {50, -50, 0, 1, -1200, 1200, 999, -7}) {
+  // A value is kept as hundredths with its complement, and the integer the user set comes back exactly.
+  const struct { int32_t value; float f, c; } values[] = {
+      {50, 0.5f, 0.5f},    {-50, -0.5f, 1.5f},  {0, 0.0f, 1.0f},        {1, 0.01f, 0.99f},
+      {-7, -0.07f, 1.07f}, {999, 9.99f, -8.99f}, {-1200, -12.0f, 13.0f}, {1200, 12.0f, -11.0f}};
+  for (const auto& v : values) {
     Engine e;
-    SetParameter(e, 0, value);
-    EXPECT_EQ(ParameterInteger(e.F[0]), value);
-    EXPECT_FLOAT_EQ(e.F[0] + e.C[0], 1.0f) << value;
+    SetParameter(e, 0, v.value);
+    EXPECT_EQ(ParameterInteger(e.F[0]), v.value);
+    EXPECT_FLOAT_EQ(e.F[0], v.f) << v.value;
+    EXPECT_FLOAT_EQ(e.C[0], v.c) << v.value;
   }
   std::array<OutputRate, 3> r;  // 44100, 22050 and 11025 Hz
   for (int i = 0; i < 3; ++i) SetOutputRate(r[i], 44100 >> i, 120.0f, 48);
@@ -82,14 +87,11 @@ TEST(EngineContract, OutOfMemoryLeavesThru) {
 TEST(EngineContract, PreparedWords) {
   // Words the engines' own tests would not pin exactly; integer words compare exactly.
   const struct { T type; int32_t rate; int word; bool integer; double value; uint32_t option0 = 0; } words[] = {
-      {T::SineWaveGenerator, 44100, 2, true, 2450},   {T::DownSawGenerator, 44100, 1, true, 1950},
-      {T::Inverter, 22050, 0, true, 3},                {T::Inverter, 11025, 0, true, 1},
-      {T::LowPassFilter, 44100, 13, true, 999},        {T::MoogVcf, 44100, 13, true, 999},
-      {T::SineWaveGenerator, 44100, 0, false, 0.75},   {T::CosineWaveGenerator, 44100, 1, false, 0.75},
-      {T::PitchModulation, 44100, 0, false, 100.0},    {T::Distortion, 44100, 0, false, 200.0},
+      {T::Inverter, 22050, 0, true, 3},              {T::Inverter, 11025, 0, true, 1},
+      {T::LowPassFilter, 44100, 13, true, 999},      {T::MoogVcf, 44100, 13, true, 999},
+      {T::Distortion, 44100, 0, false, 200.0},       {T::PlateReverb, 44100, 5, false, 0.28124464},
       {T::VariableSpeedDelay, 44100, 1, false, 1.0f / 0.75f, 1},  // "Louder" inverts the gain
-      {T::PlateReverb, 44100, 5, false, 0.28124464},   {T::PlateReverb, 44100, 4, false, 0.35937768},
-      {T::PlateReverb, 22050, 5, false, 0.05338719},   {T::PlateReverb, 11025, 5, false, -0.08763808}};
+      {T::PlateReverb, 22050, 5, false, 0.05338719}, {T::PlateReverb, 11025, 5, false, -0.08763808}};
   for (const auto& c : words) {
     EngineRig rig(c.rate);
     Engine& e = rig.Make(c.type);
@@ -97,6 +99,35 @@ TEST(EngineContract, PreparedWords) {
     PrepareEngine(e, rig.rate);
     const Word w = e.W[c.word];
     EXPECT_NEAR(c.integer ? w.i : w.f, c.value, c.integer ? 0.0 : 1e-6) << c.type << " W" << c.word << " at " << c.rate;
+  }
+}
+
+TEST(EngineContract, WetAndDryWeightsAtAnAsymmetricSetting) {
+  // At "Wet" 30 every family mixes its result × 0.3 with its input × 0.7, and the reverbs first add their input
+  // × "Dry" 60: first samples of an empty engine, worked out from the definitions.
+  const struct { T type; testing::Settings params; MixBus in, out; } cases[] = {
+      // Slot 0 adds 0.5 at its root pitch: (in + 0.5) × 0.3 + in × 0.7.
+      {T::BasicWave, {{0, 30}}, {0.2f, -0.4f}, {0.35f, -0.25f}},
+      // The left × 1.16⁴ × 0.35013 = 0.6339592 onto both channels (four stages, no history yet).
+      {T::MoogVcf, {{2, 30}}, {1.0f, 0.5f}, {0.8901877f, 0.5401877f}},
+      // Delays of 100 and 50 ms: both lines are still empty, so each channel is its dry part alone.
+      {T::StereoSpatializer, {{0, 100}, {1, 50}, {2, 30}}, {1.0f, 0.5f}, {0.7f, 0.35f}},
+      // Combs 0.11 × 9 − 1 = −0.01 per unit of input, plus 0.6: (0.59 × 0.3 + 0.7, half of it).
+      {T::BasicReverb, {{1, 60}, {2, 30}}, {1.0f, 0.5f}, {0.877f, 0.4385f}},
+      // The combs' −0.01 through the low pass's b0 = 0.0838083, plus 0.6: (0.5991619 × 0.3 + 0.7, half).
+      {T::StereoReverbXY, {{3, 60}, {4, 30}}, {1.0f, 0.5f}, {0.8797486f, 0.4398743f}},
+      // Plates (1 + 4) × 0.2 − 1 = 0, so only the dry part: (0.6 × 0.3 + 0.7, half).
+      {T::PlateReverb, {{5, 60}, {6, 30}}, {1.0f, 0.5f}, {0.88f, 0.44f}},
+      {T::AmplitudeModulation, {{0, 50}, {1, 30}}, {1.0f, 0.5f}, {0.85f, 0.425f}},  // 0.5 × 0.3 + 0.7
+      // The first period exchanges the channels: (0.5 × 0.3 + 1 × 0.7, 1 × 0.3 + 0.5 × 0.7).
+      {T::PingPong, {{1, 30}}, {1.0f, 0.5f}, {0.85f, 0.65f}}};
+  for (const auto& c : cases) {
+    EngineRig rig;
+    Engine& e = rig.Make(c.type, c.params);
+    if (c.type == T::BasicWave) rig.LoadSlot(e, 0, {0.5f});
+    const MixBus out = rig.Step(e, c.in.left, c.in.right);
+    EXPECT_NEAR(out.left, c.out.left, 1e-6) << c.type;
+    EXPECT_NEAR(out.right, c.out.right, 1e-6) << c.type;
   }
 }
 

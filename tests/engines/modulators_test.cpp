@@ -24,7 +24,6 @@ TEST(Modulators, OneSampleThroughEachController) {
       {"amplitude base 0 is silence", T::AmplitudeModulation, {{0, 0}}, {}, {0.5f, -0.5f}, {0.0f, 0.0f}},
       {"amplitude below 0 is silence", T::AmplitudeModulation, {{0, 50}}, {-1.0f}, {0.5f, -0.5f}, {0.0f, 0.0f}},
       {"amplitude base plus modulators", T::AmplitudeModulation, {{0, 25}}, {0.25f, 0.5f}, {0.8f, 0.4f}, {0.8f, 0.4f}},
-      {"amplitude half wet", T::AmplitudeModulation, {{0, 50}, {1, 50}}, {}, {0.8f, 0.4f}, {0.6f, 0.3f}},
       {"amplifier inverts left", T::Amplifier, {{0, -100}}, {}, {0.5f, 0.25f}, {-0.5f, 0.25f}},
       {"amplifier gains", T::Amplifier, {{0, 1000}, {1, -1000}}, {}, {0.5f, 0.25f}, {5.0f, -2.5f}},
       {"pan base -100 is left", T::PanningModulation, {{0, -100}}, {}, {0.6f, 0.2f}, {0.4f, 0.0f}},
