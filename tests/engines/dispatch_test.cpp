@@ -37,11 +37,11 @@ MixBus Probe(In in, int n) {
 std::pair<float, float> Fingerprint(T type, const testing::Settings& params, In in, int at, bool quality) {
   EngineRig rig;
   Engine& e = rig.Make(type, params);
-  // Wave slot s holds (0.5^(s+1), 0) at root pitch 1250, so pitch 2450 steps 2 samples at a time; slot 0 plays
-  // up to pitch 2000 only. The choruses and flanges hold modulators 0 and 0.5: taps 50 and 75 samples back.
+  // Every wave player gets four slots; slot s holds (0.5^(s+1), 0) at root pitch 1250, so pitch 2450 steps 2
+  // samples at a time; slot 0 plays up to pitch 2000 only. The choruses and flanges hold modulators 0 and 0.5:
+  // taps 50 and 75 samples back.
   float level = 0.5f;
-  for (int s = 0; s < kDataSlotCount; ++s, level *= 0.5f) {
-    if (BuildEngineCatalog()[static_cast<uint32_t>(type)].dataSlots[s].kind != SlotKind::Wave) continue;
+  for (int s = 0; s < kDataSlotCount && type >= T::BasicWave && type <= T::StereoWave; ++s, level *= 0.5f) {
     rig.LoadSlot(e, s, {level, 0.0f});
     e.slots[s].rootOrRate.i = 1250;
     if (s == 0) e.slots[s].upperPitch = 2000;
@@ -104,7 +104,7 @@ TEST(EngineDispatch, EveryTypeReachesItsOwnRoutine) {
       // 200 ms 8820, 300 ms 13230. The choruses read after the write; the flange feeds back
       // 0.5 × 1.5625 × 0.64 × 0.64 = 0.32, the stereo flange "Feedback" 0.5.
       {T::StereoSpatializer, {}, In::Impulse, 439, 0.0f, 0.5f},
-      {T::BasicDelay, {{0, 50}, {2, 100}}, In::Impulse, 2205, -0.5f, 0.0f},
+      {T::BasicDelay, {{0, 50}, {2, 100}}, In::Impulse, 4410, 0.25f, -0.25f},  // -0.5 recirculated on the left
       {T::CombFilter, {{0, 100}, {2, 50}}, In::Impulse, 2205, 0.0f, 0.75f},  // 0.5 + 0.5 × 0.5
       {T::SingleTapDelay, {{0, 200}}, In::Impulse, 8820, 0.5f, 0.0f},
       {T::MultiTapDelay, {}, In::Impulse, 13230, 0.25f, 0.125f},
@@ -115,17 +115,18 @@ TEST(EngineDispatch, EveryTypeReachesItsOwnRoutine) {
       {T::StereoChorus, {}, In::Impulse, 49, 1.0f, 0.0f},
       {T::StereoFlange, {}, In::Impulse, 50, 0.5f, 0.0f},
       // Filters at "Cutoff"/"Centre" 50, an eighth of the rate: the low pass keeps DC and removes half the
-      // rate, the high pass the reverse; the band pass keeps its centre and removes DC, the band exclude
-      // filter the reverse; shelves at "Gain" 50 (A = 2) gain A² = 4 on their side; the peaking filter at
-      // "Gain" 100 (A = 3) gains 9 at its centre. The Moog filters the left (DC gain 1.3⁴ × 0.35013 = 1.00001)
-      // onto both channels.
-      {T::MoogVcf, {}, In::DcNyquist, 2000, 0.25f, 0.25f},
-      {T::LowPassFilter, {{0, 50}}, In::DcNyquist, 2000, 0.25f, 0.0f},
-      {T::HighPassFilter, {{0, 50}}, In::DcNyquist, 2000, 0.0f, 0.25f},
+      // rate, the high pass the reverse; the band pass keeps its centre and removes DC, the band exclude filter
+      // the reverse (read off the tone's peak, where a low pass would answer too); shelves at "Gain" 50 (A = 2)
+      // gain A² = 4 on their side; the peaking filter at "Gain" 100 (A = 3) gains 9 at its centre. The Moog
+      // filters the left (DC gain 1.3⁴ × 0.35013 = 1.00001) onto both channels. Odd samples: half the rate is
+      // negative there.
+      {T::MoogVcf, {}, In::DcNyquist, 2001, 0.25f, 0.25f},
+      {T::LowPassFilter, {{0, 50}}, In::DcNyquist, 2001, 0.25f, 0.0f},
+      {T::HighPassFilter, {{0, 50}}, In::DcNyquist, 2001, 0.0f, -0.25f},
       {T::BandPassFilter, {{0, 50}}, In::EighthDc, 2000, 0.25f, 0.0f},
-      {T::BandExcludeFilter, {{0, 50}}, In::EighthDc, 2000, 0.0f, 0.25f},
-      {T::LowShelfFilter, {{0, 50}}, In::DcNyquist, 2000, 1.0f, 0.25f},
-      {T::HighShelfFilter, {{0, 50}}, In::DcNyquist, 2000, 0.25f, 1.0f},
+      {T::BandExcludeFilter, {{0, 50}}, In::EighthDc, 2001, 0.0f, 0.25f},
+      {T::LowShelfFilter, {{0, 50}}, In::DcNyquist, 2001, 1.0f, -0.25f},
+      {T::HighShelfFilter, {{0, 50}}, In::DcNyquist, 2001, 0.25f, -1.0f},
       {T::PeakingFilter, {{0, 50}, {2, 100}}, In::EighthDc, 2000, 2.25f, 0.25f},
       // Reverbs: first samples 0.11 × 9 - 1 + 1 (the all-passes scale the comb part by 0.775⁴). The stereo
       // pairs differ first at sample 1116, where only the 1116-sample comb (right for XY, left for YX) answers
@@ -137,7 +138,7 @@ TEST(EngineDispatch, EveryTypeReachesItsOwnRoutine) {
       {T::PlateReverb, {}, In::Impulse, 303, 0.0f, 0.0323440f},
       {T::Distortion, {}, In::Impulse, 0, 1.0f, 1.0f},  // drive 200, clipped at 1
       {T::Clipper, {{0, 40}}, In::Impulse, 0, 0.4f, 0.4f},
-      {T::Positor, {}, In::Impulse, 0, 1.0f, 0.0f},
+      {T::Positor, {}, In::Impulse, 1, -1.0f, -1.0f},  // silence becomes -1
       {T::SongSpeedModulator, {{0, 90}}, In::Silence, 0, 90.0f, 0.0f}};
   std::vector<bool> covered(kEngineTypeCount);
   for (const auto& c : cases) {
