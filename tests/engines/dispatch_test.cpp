@@ -20,15 +20,10 @@ using T = EngineTypeId;
 enum class In { Silence, Impulse, Both, DcNyquist, EighthDc };
 
 MixBus Probe(In in, int n) {
-  static constexpr float kEighth[8] = {1.0f, 0.70710678f, 0.0f, -0.70710678f, -1.0f, -0.70710678f, 0.0f, 0.70710678f};
-  switch (in) {
-    case In::Silence: return {};
-    case In::Impulse: return {n == 0 ? 1.0f : 0.0f, n == 0 ? 0.5f : 0.0f};
-    case In::Both: return {n == 0 ? 1.0f : 0.0f, n == 0 ? 1.0f : 0.0f};
-    case In::DcNyquist: return {0.25f, n % 2 == 0 ? 0.25f : -0.25f};
-    case In::EighthDc: return {0.25f * kEighth[n % 8], 0.25f};
-  }
-  return {};
+  const float pulse = n == 0 ? 1.0f : 0.0f, half = n % 2 == 0 ? 0.25f : -0.25f;
+  const float eighth = 0.25f * std::cos(0.78539816f * static_cast<float>(n % 8));
+  const MixBus probes[] = {{}, {pulse, 0.5f * pulse}, {pulse, pulse}, {0.25f, half}, {eighth, 0.25f}};
+  return probes[static_cast<int>(in)];
 }
 
 // Runs samples 0..at and returns what marks the type: the bus; left minus right for the stereo reverbs; the
@@ -40,28 +35,22 @@ std::pair<float, float> Fingerprint(T type, const testing::Settings& params, In 
   // Every wave player gets four slots; slot s holds (0.5^(s+1), 0) at root pitch 1250, so pitch 2450 steps 2
   // samples at a time; slot 0 plays up to pitch 2000 only. The choruses and flanges hold modulators 0 and 0.5:
   // taps 50 and 75 samples back.
-  float level = 0.5f;
-  for (int s = 0; s < kDataSlotCount && type >= T::BasicWave && type <= T::StereoWave; ++s, level *= 0.5f) {
-    rig.LoadSlot(e, s, {level, 0.0f});
+  for (int s = 0; s < kDataSlotCount && type >= T::BasicWave && type <= T::StereoWave; ++s) {
+    rig.LoadSlot(e, s, {std::ldexp(1.0f, -1 - s), 0.0f});
     e.slots[s].rootOrRate.i = 1250;
-    if (s == 0) e.slots[s].upperPitch = 2000;
+    e.slots[s].upperPitch = s == 0 ? 2000 : kHighestPitch;
   }
-  if (type == T::Chorus || type == T::Flange || type == T::StereoChorus || type == T::StereoFlange)
-    rig.Hold(e, 0, 0.0f), rig.Hold(e, 1, 0.5f);
-  Engine& saw = rig.Make(T::DownSawGenerator, {}, 1);
-  saw.W[0].f = 100.0f;
+  const bool chorus = type == T::Chorus || type == T::Flange || type == T::StereoChorus || type == T::StereoFlange;
+  for (int s = 0; chorus && s < 2; ++s) rig.Hold(e, s, 0.5f * static_cast<float>(s));
+  rig.Make(T::DownSawGenerator, {}, 1).W[0].f = 100.0f;
   MixBus out;
   for (int n = 0; n <= at; ++n) out = rig.Step(e, Probe(in, n).left, Probe(in, n).right, kDefaultRootPitch, quality);
-  switch (type) {
-    case T::StereoReverbXY:
-    case T::StereoReverbYX: return {out.left - out.right, 0.0f};
-    case T::PitchModulation:
-    case T::PitchShift:
-    case T::Arpeggiator: return {static_cast<float>(rig.transpose), 0.0f};
-    case T::SongSpeedModulator: return {rig.tempo, 0.0f};
-    case T::OscillatorSynchronisation: return {saw.W[0].f, 0.0f};
-    default: return {out.left, out.right};
-  }
+  if (type == T::StereoReverbXY || type == T::StereoReverbYX) return {out.left - out.right, 0.0f};
+  if (type == T::PitchModulation || type == T::PitchShift || type == T::Arpeggiator)
+    return {static_cast<float>(rig.transpose), 0.0f};
+  if (type == T::SongSpeedModulator) return {rig.tempo, 0.0f};
+  if (type == T::OscillatorSynchronisation) return {rig.chain[1].W[0].f, 0.0f};
+  return {out.left, out.right};
 }
 
 TEST(EngineDispatch, EveryTypeReachesItsOwnRoutine) {
@@ -87,25 +76,32 @@ TEST(EngineDispatch, EveryTypeReachesItsOwnRoutine) {
       // 1814.0 of 3600, five sub-steps before the switch at 1800: ±0.75 × (5 - 11) / 16.
       {T::PulseWaveGenerator, {}, In::Silence, 84, 0.75f, 0.75f, -0.28125f, -0.28125f},
       {T::InversePulseWaveGenerator, {}, In::Silence, 84, -0.75f, -0.75f, 0.28125f, 0.28125f},
-      // The engine state 0 steps to 907633515: the unit draw 0.33515 gives (2 × 0.33515 - 1) × 0.75.
+      // The engine state 0 steps to 907633515: the unit draw 0.33515 gives (2 × 0.33515 - 1) × 0.75. "Oct 2"
+      // restarts every 900 of a phase stepping 2^(1700/1200) = 2.66968: in the 338th sample.
       {T::WhiteNoiseGenerator, {}, In::Silence, 0, -0.247275f, -0.247275f},
-      // "Oct 2" restarts every 900 of a phase stepping 2^(1700/1200) = 2.66968: in the 338th sample.
       {T::OscillatorSynchronisation, {{0, 2}}, In::Silence, 337, 0.0f, 0.0f},
+      // Half of a range of 100 cents; pan 0 puts (1 + 0.5) / 2 on the left; the first random position is
+      // 907633515 mod 201 = 126: left 1 × 0.74, right 1 × 0.13 + 0.5 × 0.87. Drive 200 clips at 1; the
+      // positor turns silence into -1.
       {T::AmplitudeModulation, {{0, 50}}, In::Impulse, 0, 0.5f, 0.25f},
       {T::Amplifier, {{0, 50}, {1, -200}}, In::Impulse, 0, 0.5f, -1.0f},
-      {T::PitchModulation, {{0, 50}}, In::Silence, 0, 50.0f, 0.0f},  // half of a range of 100 cents
+      {T::PitchModulation, {{0, 50}}, In::Silence, 0, 50.0f, 0.0f},
       {T::PitchShift, {{0, 300}}, In::Silence, 0, 300.0f, 0.0f},
       {T::Arpeggiator, {{0, 4}}, In::Silence, 0, 400.0f, 0.0f},
-      {T::PanningModulation, {{0, -100}}, In::Impulse, 0, 0.75f, 0.0f},  // pan 0: (1 + 0.5) / 2 left
-      // The first draw is 907633515 mod 201 = 126: left 1 × 0.74, right 1 × 0.13 + 0.5 × 0.87.
+      {T::PanningModulation, {{0, -100}}, In::Impulse, 0, 0.75f, 0.0f},
       {T::RandomPanning, {}, In::Impulse, 0, 0.74f, 0.565f},
       {T::PingPong, {}, In::Impulse, 0, 0.5f, 1.0f},
+      {T::Distortion, {}, In::Impulse, 0, 1.0f, 1.0f},
+      {T::Clipper, {{0, 40}}, In::Impulse, 0, 0.4f, 0.4f},
+      {T::Positor, {}, In::Impulse, 1, -1.0f, -1.0f},
+      {T::SongSpeedModulator, {{0, 90}}, In::Silence, 0, 90.0f, 0.0f},
       // Echoes: the spatializer's right line read 440 - 1 samples late; 50 ms is 2205 samples, 100 ms 4410,
-      // 200 ms 8820, 300 ms 13230. The choruses read after the write; the flange feeds back
-      // 0.5 × 1.5625 × 0.64 × 0.64 = 0.32, the stereo flange "Feedback" 0.5.
+      // 200 ms 8820, 300 ms 13230; the basic delay's left -0.5 recirculated, the comb's right 0.5 + 0.5 × 0.5.
+      // The choruses read after the write; the flange feeds back 0.5 × 1.5625 × 0.64 × 0.64 = 0.32, the stereo
+      // flange "Feedback" 0.5.
       {T::StereoSpatializer, {}, In::Impulse, 439, 0.0f, 0.5f},
-      {T::BasicDelay, {{0, 50}, {2, 100}}, In::Impulse, 4410, 0.25f, -0.25f},  // -0.5 recirculated on the left
-      {T::CombFilter, {{0, 100}, {2, 50}}, In::Impulse, 2205, 0.0f, 0.75f},  // 0.5 + 0.5 × 0.5
+      {T::BasicDelay, {{0, 50}, {2, 100}}, In::Impulse, 4410, 0.25f, -0.25f},
+      {T::CombFilter, {{0, 100}, {2, 50}}, In::Impulse, 2205, 0.0f, 0.75f},
       {T::SingleTapDelay, {{0, 200}}, In::Impulse, 8820, 0.5f, 0.0f},
       {T::MultiTapDelay, {}, In::Impulse, 13230, 0.25f, 0.125f},
       {T::VariableSpeedDelay, {}, In::Impulse, 4410, 0.75f, 0.375f},
@@ -135,11 +131,7 @@ TEST(EngineDispatch, EveryTypeReachesItsOwnRoutine) {
       {T::BasicReverb, {}, In::Impulse, 0, 0.99f, 0.495f, 0.9963925f, 0.4981962f},
       {T::StereoReverbXY, {}, In::Both, 1116, 0.0078361f, 0.0f, 0.0028269f, 0.0f},
       {T::StereoReverbYX, {}, In::Both, 1116, -0.0078361f, 0.0f, -0.0028269f, 0.0f},
-      {T::PlateReverb, {}, In::Impulse, 303, 0.0f, 0.0323440f},
-      {T::Distortion, {}, In::Impulse, 0, 1.0f, 1.0f},  // drive 200, clipped at 1
-      {T::Clipper, {{0, 40}}, In::Impulse, 0, 0.4f, 0.4f},
-      {T::Positor, {}, In::Impulse, 1, -1.0f, -1.0f},  // silence becomes -1
-      {T::SongSpeedModulator, {{0, 90}}, In::Silence, 0, 90.0f, 0.0f}};
+      {T::PlateReverb, {}, In::Impulse, 303, 0.0f, 0.0323440f}};
   std::vector<bool> covered(kEngineTypeCount);
   for (const auto& c : cases) {
     covered[static_cast<uint32_t>(c.type)] = true;
@@ -156,10 +148,8 @@ TEST(EngineDispatch, EveryTypeReachesItsOwnRoutine) {
 TEST(EngineDispatch, EnginesThatCannotActPassTheBus) {
   // Thru and unknown types do nothing; a program engine that never got its chain position's delay buffers
   // must not touch memory it does not have.
-  std::vector<Engine> engines(4);
-  engines[1].type = 48;
-  engines[2].type = 100;
-  engines[3].type = 0xFFFFFFFFu;
+  std::vector<Engine> engines(1);
+  for (uint32_t type : {48u, 100u, 0xFFFFFFFFu}) engines.emplace_back().type = type;
   EngineRig rig;
   for (uint32_t type = 1; type < kEngineTypeCount; ++type) {
     if (BuildEngineCatalog()[type].delayLineCount == 0) continue;
