@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cmath>
 #include <set>
 #include <vector>
 
@@ -34,7 +33,9 @@ TEST(Reverbs, FirstSampleAndCombLengthsByRate) {
       {T::StereoReverbXY, 44100, {}, b44, c44, 0.9991619f},
       {T::StereoReverbXY, 22050, {}, b22, c22, 0.9901926f},
       {T::StereoReverbXY, 11025, {}, b11, c11, 0.9901926f},
+      {T::StereoReverbYX, 44100, {}, c44, b44, 0.9991619f},
       {T::StereoReverbYX, 22050, {}, c22, b22, 0.9901926f},
+      {T::StereoReverbYX, 11025, {}, c11, b11, 0.9901926f},
       {T::PlateReverb, 44100, {}, {500, 450, 376, 304}, {501, 449, 377, 303}, 1.0f},
       {T::PlateReverb, 22050, {}, {250, 225, 188, 152}, {251, 224, 189, 151}, 1.0f},
       {T::PlateReverb, 11025, {}, {125, 113, 94, 76}, {126, 112, 95, 75}, 1.0f},
@@ -61,10 +62,9 @@ TEST(Reverbs, FirstSampleAndCombLengthsByRate) {
   }
 }
 
-TEST(Reverbs, HighQualityFirstSampleAndAllPassLengthsByRate) {
-  // The all-passes scale the comb part of the first sample by 0.775 per stage. Before the first comb echo the
-  // output is the all-pass chain's answer to one pulse: nonzero exactly at the sums of multiples of the four
-  // all-pass lengths.
+TEST(Reverbs, HighQualityAllPassLengthsByRate) {
+  // Before the first comb echo the output is the all-pass chain's answer to one pulse: nonzero exactly at the
+  // sums of multiples of the four all-pass lengths. (The dispatch test pins the first sample.)
   const struct { int32_t rate; std::array<int, 4> lengths; int firstComb; } cases[] = {
       {44100, {556, 441, 341, 225}, 1116}, {22050, {278, 221, 171, 112}, 558}, {11025, {139, 110, 86, 56}, 279}};
   for (const auto& c : cases) {
@@ -76,30 +76,10 @@ TEST(Reverbs, HighQualityFirstSampleAndAllPassLengthsByRate) {
     EngineRig rig(c.rate);
     Engine& e = rig.Make(T::BasicReverb);
     std::set<int> heard;
-    EXPECT_NEAR(rig.Step(e, 1.0f, 1.0f, kDefaultRootPitch, true).left, 1.0f - 0.01f * 0.775f * 0.775f * 0.775f * 0.775f,
-                1e-6);
+    rig.Step(e, 1.0f, 1.0f, kDefaultRootPitch, true);
     for (int n = 1; n < c.firstComb; ++n)
       if (rig.Step(e, 0.0f, 0.0f, kDefaultRootPitch, true).left != 0.0f) heard.insert(n);
     EXPECT_EQ(heard, expected) << c.rate;
-  }
-}
-
-TEST(Reverbs, StereoPairsAreMirrorImages) {
-  const std::vector<float> noise = testing::Noise(6000, 11);
-  for (int32_t rate : {44100, 22050, 11025}) {
-    for (bool quality : {false, true}) {
-      EngineRig rig(rate);
-      Engine& xy = rig.Make(T::StereoReverbXY, {}, 0);
-      Engine& yx = rig.Make(T::StereoReverbYX, {}, 1);
-      bool channelsDiffer = false;
-      for (float x : noise) {
-        const MixBus a = rig.Step(xy, x, x, kDefaultRootPitch, quality);
-        const MixBus b = rig.Step(yx, x, x, kDefaultRootPitch, quality);
-        ASSERT_TRUE(a.left == b.right && a.right == b.left) << rate << (quality ? " quality" : "");
-        channelsDiffer = channelsDiffer || a.left != a.right;
-      }
-      EXPECT_TRUE(channelsDiffer) << rate;
-    }
   }
 }
 
