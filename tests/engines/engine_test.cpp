@@ -26,11 +26,8 @@ TEST(EngineContract, ParameterConversions) {
     EXPECT_FLOAT_EQ(e.F[0], v.f) << v.value;
     EXPECT_FLOAT_EQ(e.C[0], v.c) << v.value;
   }
-  std::array<OutputRate, 3> r;  // 44100, 22050 and 11025 Hz
+  std::array<OutputRate, 3> r;  // 44100, 22050 and 11025 Hz (their figures are pinned with the rate switch)
   for (int i = 0; i < 3; ++i) SetOutputRate(r[i], 44100 >> i, 120.0f, 48);
-  EXPECT_EQ(r[0].samplesPerTick, 459.375f);
-  EXPECT_EQ(r[1].rateFactor, 2.0f);
-  EXPECT_EQ(r[2].rateStep, 4);
   // 500 ms at 44100 and 11025 Hz; 1000 ticks capped at 44100 samples and 48 ticks, one beat.
   const struct { bool ticks; int32_t value; const OutputRate& rate; int32_t samples; } delays[] = {
       {false, 500, r[0], 22050}, {false, 500, r[2], 5512}, {true, 1000, r[0], 44100}, {true, 48, r[0], 22050}};
@@ -46,7 +43,6 @@ TEST(EngineContract, InitialisationDefaultsAndLines) {
   Engine comb;
   ASSERT_TRUE(InitTrackEngine(comb, static_cast<uint32_t>(T::CombFilter), rig.dialogs));
   EXPECT_EQ(comb.delayLineCount, 2u);
-  EXPECT_EQ(comb.lineLength, 44102u);
   EXPECT_EQ((std::array{comb.lineStart[0], comb.lineEnd[0], comb.lineStart[1], comb.lineEnd[1], comb.linePosition[1]}),
             (std::array<uint32_t, 5>{0, 44102, 44102, 88204, 44102}));
   ASSERT_TRUE(comb.left && comb.right);
@@ -60,8 +56,7 @@ TEST(EngineContract, InitialisationDefaultsAndLines) {
   InitProgramEngine(arp, static_cast<uint32_t>(T::Arpeggiator));
   EXPECT_EQ(arp.options[0], 1u);
   InitProgramEngine(reverb, static_cast<uint32_t>(T::BasicReverb));
-  EXPECT_EQ(reverb.lineLength, 1618u);
-  EXPECT_EQ(reverb.lineStart[11], 11u * 1618u);
+  EXPECT_TRUE(reverb.lineLength == 1618u && reverb.lineStart[11] == 11u * 1618u);
   EXPECT_FALSE(reverb.left);  // program engines own no buffers
 
   ReleaseTrackEngine(comb);
@@ -79,19 +74,18 @@ TEST(EngineContract, OutOfMemoryLeavesThru) {
     EXPECT_TRUE(e.type == 0 && e.delayLineCount == 0 && e.bufferLength == 0 && !e.left && !e.right) << skip;
   }
   ASSERT_EQ(rig.dialogs.shown.size(), 2u);
-  EXPECT_EQ(rig.dialogs.shown[0].caption, "Error");
-  EXPECT_EQ(rig.dialogs.shown[0].text, "Out Of Memory - Cannot Initialise Track Engine");
-  EXPECT_EQ(rig.dialogs.shown[0].icon, BoxIcon::Error);
+  const auto& box = rig.dialogs.shown[0];
+  EXPECT_TRUE(box.caption == "Error" && box.text == "Out Of Memory - Cannot Initialise Track Engine" &&
+              box.icon == BoxIcon::Error);
 }
 
 TEST(EngineContract, PreparedWords) {
-  // Words the engines' own tests would not pin exactly; integer words compare exactly.
+  // Words the engines' own tests would not pin exactly (integer words compare exactly); "Louder" inverts the
+  // variable speed delay's gain.
   const struct { T type; int32_t rate; int word; bool integer; double value; uint32_t option0 = 0; } words[] = {
-      {T::Inverter, 22050, 0, true, 3},              {T::Inverter, 11025, 0, true, 1},
-      {T::LowPassFilter, 44100, 13, true, 999},      {T::MoogVcf, 44100, 13, true, 999},
-      {T::Distortion, 44100, 0, false, 200.0},       {T::PlateReverb, 44100, 5, false, 0.28124464},
-      {T::VariableSpeedDelay, 44100, 1, false, 1.0f / 0.75f, 1},  // "Louder" inverts the gain
-      {T::PlateReverb, 22050, 5, false, 0.05338719}, {T::PlateReverb, 11025, 5, false, -0.08763808}};
+      {T::Inverter, 22050, 0, true, 3},               {T::Inverter, 11025, 0, true, 1},
+      {T::PlateReverb, 44100, 5, false, 0.28124464},  {T::PlateReverb, 22050, 5, false, 0.05338719},
+      {T::PlateReverb, 11025, 5, false, -0.08763808}, {T::VariableSpeedDelay, 44100, 1, false, 1.0f / 0.75f, 1}};
   for (const auto& c : words) {
     EngineRig rig(c.rate);
     Engine& e = rig.Make(c.type);
@@ -104,10 +98,9 @@ TEST(EngineContract, PreparedWords) {
 
 TEST(EngineContract, WetAndDryWeightsAtAnAsymmetricSetting) {
   // At "Wet" 30 every family mixes its result × 0.3 with its input × 0.7, and the reverbs first add their input
-  // × "Dry" 60: first samples of an empty engine, worked out from the definitions.
+  // × "Dry" 60: first samples of an empty engine, worked out from the definitions. (The wave players' mix is
+  // pinned with the ended slots in the wave player tests.)
   const struct { T type; testing::Settings params; MixBus in, out; } cases[] = {
-      // Slot 0 adds 0.5 at its root pitch: (in + 0.5) × 0.3 + in × 0.7.
-      {T::BasicWave, {{0, 30}}, {0.2f, -0.4f}, {0.35f, -0.25f}},
       // The left × 1.16⁴ × 0.35013 = 0.6339592 onto both channels (four stages, no history yet).
       {T::MoogVcf, {{2, 30}}, {1.0f, 0.5f}, {0.8901877f, 0.5401877f}},
       // Delays of 100 and 50 ms: both lines are still empty, so each channel is its dry part alone.
@@ -123,9 +116,7 @@ TEST(EngineContract, WetAndDryWeightsAtAnAsymmetricSetting) {
       {T::PingPong, {{1, 30}}, {1.0f, 0.5f}, {0.85f, 0.65f}}};
   for (const auto& c : cases) {
     EngineRig rig;
-    Engine& e = rig.Make(c.type, c.params);
-    if (c.type == T::BasicWave) rig.LoadSlot(e, 0, {0.5f});
-    const MixBus out = rig.Step(e, c.in.left, c.in.right);
+    const MixBus out = rig.Step(rig.Make(c.type, c.params), c.in.left, c.in.right);
     EXPECT_NEAR(out.left, c.out.left, 1e-6) << c.type;
     EXPECT_NEAR(out.right, c.out.right, 1e-6) << c.type;
   }
@@ -151,29 +142,9 @@ TEST(EngineContract, SlotsAndModulators) {
   loop.rootOrRate.f = 0.75f;
   AdvanceSlot(loop, rig.rate);  // 2.25 reaches the loop end: back to the start exactly
   EXPECT_EQ(loop.playPosition, 1.0f);
-  loop.tempoSync = 1;
-  loop.rootOrRate.f = 22050.0f;
-  AdvanceSlot(loop, rig.rate);  // tempo sync: rate / samples per beat
+  std::tie(loop.tempoSync, loop.rootOrRate.f) = std::tuple(1, 22050.0f);
+  AdvanceSlot(loop, rig.rate);  // tempo sync: rate / samples per beat, 22050 / 22050
   EXPECT_EQ(loop.playPosition, 2.0f - 1.0f);
-}
-
-TEST(EngineContract, DelayLineAddressing) {
-  EngineRig rig;
-  Engine& e = rig.Make(T::CombFilter);
-  float* buf = e.left.get();
-  for (float v : {1.0f, 2.0f, 3.0f}) {  // into line 1, then read behind the write position
-    WriteLine(e, buf, 1, v);
-    AdvanceLine(e, 1);
-  }
-  EXPECT_EQ((std::array{ReadLine(e, buf, 1, 1), ReadLine(e, buf, 1, 3)}), (std::array{3.0f, 1.0f}));
-  // A delay of 0 read before the write is the sample written a whole line earlier.
-  e.linePosition[1] = e.lineStart[1];
-  EXPECT_EQ(LineReadIndex(e, 1, 0), e.lineStart[1]);
-  EXPECT_EQ(LineReadIndex(e, 1, 1), e.lineEnd[1] - 1);
-  // The position wraps at the end of its own line, never into the next.
-  e.linePosition[0] = e.lineEnd[0] - 1;
-  AdvanceLine(e, 0);
-  EXPECT_EQ(e.linePosition[0], e.lineStart[0]);
 }
 
 }  // namespace
