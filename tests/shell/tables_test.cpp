@@ -36,6 +36,7 @@ TEST(Random, BoundsStepAndSeed) {
   uint32_t s = 0;
   EXPECT_EQ(RandomBounded(s, 0), 0u);
   EXPECT_EQ(s, 907633515u);  // the state moves even with bound 0
+  EXPECT_EQ(RandomStep(1u), 196314165u + 907633515u);
 
   RandomGenerator g;
   g.general = 12345;
