@@ -37,27 +37,22 @@ double ToneGain(EngineRig& rig, Engine& e, double hz, double seconds = 0.5) {
 
 TEST(Filters, ToneResponsesPinCornerAndShape) {
   // At the corner the low pass gains Q = 8 × "Q"/100, the high pass its fixed Q of 2, the band pass 1 and the
-  // peaking filter A² with A = 3 × "Gain"/100; the band exclude filter notches the centre out.
-  // A held modulator adds to the cutoff (NaN for none); the tone is a multiple of the corner.
+  // peaking filter A² with A = 3 × "Gain"/100; away from its centre the band exclude filter passes (its notch
+  // and the pass bands at DC and half the rate are pinned by the dispatch test). A held modulator adds to the
+  // cutoff (NaN for none); the tone is a multiple of the corner.
   const struct { T type; int32_t rate; testing::Settings params; float modulator; double atCorner, gain, tolerance; }
   cases[] = {
       {T::LowPassFilter, 44100, {{0, 30}, {1, 25}}, NAN, 1.0, 2.0, 0.02},
       {T::LowPassFilter, 22050, {{0, 20}, {1, 9}}, NAN, 1.0, 0.72, 0.02},
       {T::LowPassFilter, 11025, {{0, 20}, {1, 25}}, NAN, 1.0, 2.0, 0.02},
-      {T::LowPassFilter, 44100, {{0, 30}, {1, 25}}, NAN, 0.1, 1.0, 0.02},
-      {T::LowPassFilter, 44100, {{0, 30}, {1, 25}}, NAN, 4.0, 0.0, 0.08},
       {T::LowPassFilter, 44100, {{0, 10}, {1, 25}}, 0.2f, 9.0, 2.0, 0.03},  // the corner of cutoff 30
       {T::HighPassFilter, 22050, {{0, 10}}, NAN, 1.0, 2.0, 0.02},
-      {T::HighPassFilter, 44100, {{0, 10}}, NAN, 0.25, 0.0, 0.08},
       // "Cutoff" 1 is f = 0.0001, about 2.2 Hz; single precision moves the peak up to about 2.5 Hz.
       {T::HighPassFilter, 44100, {}, NAN, 1.15, 2.0, 0.1},
-      {T::HighPassFilter, 44100, {}, NAN, 10.0, 1.0, 0.03},
       {T::BandPassFilter, 11025, {{0, 15}, {1, 50}}, NAN, 1.0, 1.0, 0.02},
       {T::BandPassFilter, 44100, {{0, 30}, {1, 50}}, NAN, 2.0, 0.316, 0.03},  // Q = 4 × (1 − 0.5) = 2
       {T::BandPassFilter, 44100, {{0, 30}, {1, 90}}, NAN, 2.0, 0.857, 0.03},  // wider band, Q = 0.4
-      {T::BandExcludeFilter, 44100, {{0, 30}, {1, 50}}, NAN, 1.0, 0.0, 0.01},
       {T::BandExcludeFilter, 44100, {{0, 30}, {1, 50}}, NAN, 0.1, 0.927, 0.01},  // Q = C[1] / 2
-      {T::PeakingFilter, 44100, {{0, 30}, {1, 50}, {2, 50}}, NAN, 1.0, 2.25, 0.03},
       {T::PeakingFilter, 44100, {{0, 30}, {1, 50}}, NAN, 1.0, 0.0009, 0.001},  // "Gain" 1 cuts deeply
   };
   for (const auto& c : cases) {
@@ -186,22 +181,6 @@ TEST(Filters, PreparingAfterAParameterChangeRecomputes) {
     PrepareEngine(changed, rig.rate);
     Engine& fresh = rig.Make(c.type, {{0, 40}, {c.k, c.after}}, 1);
     for (float x : noise) ASSERT_EQ(rig.Step(changed, x, x).left, rig.Step(fresh, x, x).left) << c.type;
-  }
-}
-
-TEST(MoogVcf, FiltersTheLeftChannelOntoBoth) {
-  EngineRig rig;
-  // "Q" 0 gives unity gain at DC on both channels; the right input is ignored.
-  Engine& dc = rig.Make(T::MoogVcf, {{0, 30}});
-  MixBus out;
-  for (int i = 0; i < 5000; ++i) out = rig.Step(dc, 0.5f, -0.3f);
-  EXPECT_NEAR(out.left, 0.5f, 1e-3);
-  EXPECT_EQ(out.right, out.left);
-  // "Wet" 0 gives back both inputs.
-  Engine& dry = rig.Make(T::MoogVcf, {{0, 20}, {1, 80}, {2, 0}}, 2);
-  for (float x : Noise(500)) {
-    const MixBus o = rig.Step(dry, x, 0.5f * x);
-    ASSERT_TRUE(o.left == x && o.right == 0.5f * x);
   }
 }
 

@@ -142,13 +142,14 @@ TEST(PanelSettings, TrackAndSongControlsWithTheirClamps) {
     EXPECT_EQ(rig.TrackNo(1).pan, 100);  // only the current track
   }
   SongRig rig;
-  for (const auto& [ticks, division, ticksAfter, snapAfter] :
-       {std::array{24, 5, 24, 4}, {96, 8, 96, 12}, {5, 1, 16, 16}, {500, 3, 100, 33}}) {
+  // At 120 beats per minute a beat is 22050 samples at 44100 Hz.
+  for (const auto& [ticks, division, ticksAfter, snapAfter, samplesPerTick] :
+       {std::tuple{24, 5, 24, 4, 918.75f}, {96, 8, 96, 12, 229.6875f}, {5, 1, 16, 16, 1378.125f},
+        {500, 3, 100, 33, 220.5f}}) {
     SetSnapDivision(rig.app, division);
     SetTicksPerBeat(rig.app, ticks);
     EXPECT_EQ(std::pair(rig.app.song.ticksPerBeat, rig.app.editor.snapStep), std::pair(ticksAfter, snapAfter));
-    // At 120 beats per minute.
-    EXPECT_FLOAT_EQ(rig.app.rate.samplesPerTick, 22050.0f / static_cast<float>(ticksAfter));
+    EXPECT_EQ(rig.app.rate.samplesPerTick, samplesPerTick) << ticks;
   }
   SetBeatsPerBar(rig.app, 3);
   SetSongLevel(rig.app, 80);

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <set>
 
 #include "shell/folders.h"
@@ -13,13 +12,14 @@ namespace {
 TEST(Tables, PitchSineStepAndPanValues) {
   Tables t;
   BuildTables(t);
-  EXPECT_EQ(t.Pitch(0), 1.0f);
-  EXPECT_EQ(t.Pitch(1200), 2.0f);
-  EXPECT_EQ(t.Pitch(-1200), 0.5f);
-  EXPECT_FLOAT_EQ(t.Pitch(kPitchSpan), static_cast<float>(std::pow(2.0, 6099 / 1200.0)));
-  EXPECT_FLOAT_EQ(t.Pitch(-kPitchSpan), static_cast<float>(std::pow(2.0, -6099 / 1200.0)));
-  EXPECT_FLOAT_EQ(t.SineStep(0), static_cast<float>(2.0 * std::sin(261.63 * 7.123793e-05)));
-  EXPECT_NEAR(t.SineStep(1200) / t.SineStep(0), 2.0, 1e-3);  // an octave up nearly doubles the step at low pitch
+  // 2^(k/1200) and 2 sin(2π · 261.63 · 2^(k/1200) / 88200): unison, octaves, a semitone and the table's ends.
+  const struct { int cents; float pitch, sineStep; } spots[] = {
+      {0, 1.0f, 0.0372738f},         {1200, 2.0f, 0.0745347f},       {-1200, 0.5f, 0.0186377f},
+      {100, 1.0594631f, 0.0394899f}, {6099, 33.883242f, 1.1807367f}, {-6099, 0.029513115f, 0.0011001f}};
+  for (const auto& c : spots) {
+    EXPECT_FLOAT_EQ(t.Pitch(c.cents), c.pitch) << c.cents;
+    EXPECT_NEAR(t.SineStep(c.cents), c.sineStep, 2e-7) << c.cents;
+  }
   // Centre is the identity; hard left puts half the sum on the left only, hard right on the right.
   const struct { int position; float inL, inR, outL, outR; } pans[] = {
       {100, 0.3f, -0.7f, 0.3f, -0.7f}, {0, 1.0f, 1.0f, 1.0f, 0.0f}, {0, 0.4f, 0.2f, 0.3f, 0.0f},
