@@ -21,7 +21,8 @@ build_and_test() {
   local targets=()
   [ -n "${TONFORGE_TARGETS:-}" ] && targets=(--target ${TONFORGE_TARGETS})
   if cmake -S . -B "$dir" "$@" && cmake --build "$dir" -j"$jobs" "${targets[@]}"; then
-    (cd "$dir" && ctest --output-on-failure -j"$jobs") || status=1
+    # The test programs left out of a limited build would only report that they were not built.
+    (cd "$dir" && ctest --output-on-failure -j"$jobs" -E '_NOT_BUILT$') || status=1
   else
     echo "Build in $dir failed" >&2
     status=1
