@@ -15,6 +15,7 @@
 #include "ui/app_link.h"
 #include "ui/draw.h"
 #include "ui/panels.h"
+#include "ui/panels/engine_editor.h"
 #include "ui/panels/track_list.h"
 #include "ui/ui.h"
 
@@ -112,6 +113,9 @@ int main(int argc, char** argv) {
   StartUi(ui, kLayoutWidth, kLayoutHeight, ".", text);
   ConnectUi(ui, app);
   BuildTrackListPanel(ui, app);
+  BuildEngineEditorPanel(ui, app);
+  // The engine editor shows the first engine of the demo's first program.
+  if (panel == 8 && !sampler && !app.song.programs.empty()) app.chainEditor = {ChainMode::Program, 0};
   Pixels picture;
   if (panel < 0) {
     OpenStartupPanels(ui);
