@@ -16,6 +16,8 @@
 #include "ui/draw.h"
 #include "ui/panels.h"
 #include "ui/panels/engine_editor.h"
+#include "ui/panels/engine_types.h"
+#include "ui/panels/event_list.h"
 #include "ui/panels/track_list.h"
 #include "ui/ui.h"
 
@@ -114,6 +116,10 @@ int main(int argc, char** argv) {
   ConnectUi(ui, app);
   BuildTrackListPanel(ui, app);
   BuildEngineEditorPanel(ui, app);
+  BuildEngineTypeListPanel(ui, app);
+  BuildEventListPanel(ui, app);
+  // The event list shows the demo's first normal track.
+  if (panel == 5 && app.song.tracks.Count() > 1) app.song.currentTrack = 1;
   // The engine editor shows the first engine of the demo's first program.
   if (panel == 8 && !sampler && !app.song.programs.empty()) app.chainEditor = {ChainMode::Program, 0};
   Pixels picture;
