@@ -16,6 +16,7 @@ struct PanelRig {
   PanelRig(int programs, int32_t tracks) : song(programs, tracks) { ConnectUi(rig.ui, song.app); }
 
   AppState& App() { return song.app; }
+  Track& TrackNo(int32_t i) { return song.TrackNo(i); }
   Ui& UI() { return rig.ui; }
   PanelWindow& P(int32_t panel) { return rig.ui.panels[panel]; }
   Button& B(int32_t panel, int32_t button) { return rig.ui.panels[panel].buttons[button]; }
