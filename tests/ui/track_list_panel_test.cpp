@@ -68,6 +68,18 @@ TEST(TrackListPanel, PressesInTheSongViewSelectTrackAndTick) {
   }
 }
 
+TEST(TrackListPanel, DeletingTheLastNormalTrackBringsTheSongPanel) {
+  TrackListRig r(2);
+  OpenPanel(r.UI(), kTrackChain);
+  r.song.dialogs.answers = {true};
+  r.ClickButton(kTrackList, C::DeleteTrack);
+  EXPECT_EQ(r.App().song.tracks.Count(), 1);
+  EXPECT_TRUE(r.P(kSongChain).open);
+  EXPECT_FALSE(r.P(kTrackChain).open);
+  EXPECT_STREQ(r.P(kTrackList).labels[C::TrackName].text, "Song");
+  EXPECT_FALSE(r.Shown(kTrackList, C::FirstMute + 1));
+}
+
 TEST(TrackListPanel, InsertButtonsAreShownExactlyWhereTheyAct) {
   struct Case {
     int32_t track;

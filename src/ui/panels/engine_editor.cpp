@@ -1,6 +1,8 @@
 #include "ui/panels/engine_editor.h"
 
 #include <algorithm>
+#include <array>
+#include <memory>
 #include <cmath>
 
 #include "app/app_state.h"
@@ -51,7 +53,9 @@ int32_t SlotPeriod(const DataSlot& s, int32_t ticksPerBeat) {
 
 uint32_t ToggleStyle(uint32_t flag) { return flag != 0 ? ButtonStyle::ToggleOn : ButtonStyle::ToggleOff; }
 
-void RefreshSlotBlock(Ui& ui, AppState& app, PanelWindow& p, const Engine* e, int k) {
+using SlotNames = std::array<std::array<char, 17>, kDataSlotCount>;
+
+void RefreshSlotBlock(Ui& ui, AppState& app, PanelWindow& p, const Engine* e, int k, SlotNames& names) {
   for (int32_t b = 0; b < C::SlotButtonCount; ++b) {
     const int32_t index = C::FirstSlotButton + C::SlotButtonCount * k + b;
     if (!IsNameEditTarget(ui, kPanel, index)) ShowButton(p.buttons[index], false);
@@ -76,7 +80,7 @@ void RefreshSlotBlock(Ui& ui, AppState& app, PanelWindow& p, const Engine* e, in
   ShowButton(button(C::Clear), true);
   Button& name = button(C::Name);
   if (!IsNameEditTarget(ui, kPanel, C::SlotButtonIndex(k, C::Name))) {
-    name.text = s.name.data();
+    name.text = KeepText(names[k], s.name);
     ShowButton(name, true);
   }
   const auto toggle = [&](C::SlotButton b, bool shown, uint32_t flag) {
@@ -104,7 +108,7 @@ void RefreshSlotBlock(Ui& ui, AppState& app, PanelWindow& p, const Engine* e, in
   }
 }
 
-void RefreshEngineEditor(Ui& ui, AppState& app) {
+void RefreshEngineEditor(Ui& ui, AppState& app, SlotNames& names) {
   PanelWindow& p = ui.panels[kPanel];
   if (!p.open) return;
   const Engine* e = SelectedEngine(app);
@@ -139,7 +143,7 @@ void RefreshEngineEditor(Ui& ui, AppState& app) {
     }
   }
   ShowLabel(p.labels[C::OptionsLabel], anyOption);
-  for (int k = 0; k < kDataSlotCount; ++k) RefreshSlotBlock(ui, app, p, e, k);
+  for (int k = 0; k < kDataSlotCount; ++k) RefreshSlotBlock(ui, app, p, e, k, names);
   DrawPanel(ui, kPanel);
 }
 
@@ -248,7 +252,7 @@ void BuildEngineEditorPanel(Ui& ui, AppState& app) {
   }
   for (int k = 0; k < kDataSlotCount; ++k) BuildSlotBlock(ui, app, p, k);
   AddLabel(p, kOptionsCaption, At(kOptionLeft, 24, 48, 16));
-  p.refresh = [&ui, &app] { RefreshEngineEditor(ui, app); };
+  p.refresh = [&ui, &app, names = std::make_shared<SlotNames>()] { RefreshEngineEditor(ui, app, *names); };
 }
 
 }  // namespace tonforge

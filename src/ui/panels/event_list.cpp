@@ -1,6 +1,8 @@
 #include "ui/panels/event_list.h"
 
 #include <algorithm>
+#include <array>
+#include <memory>
 
 #include "app/app_state.h"
 #include "sequencer/editing.h"
@@ -86,7 +88,7 @@ void RefreshRow(Ui& ui, AppState& app, PanelWindow& p, const Track* track, int32
   }
 }
 
-void RefreshEventList(Ui& ui, AppState& app) {
+void RefreshEventList(Ui& ui, AppState& app, std::array<char, 33>& trackName) {
   PanelWindow& p = ui.panels[kPanel];
   if (!p.open) return;
   Track* track = EditedTrack(app);
@@ -101,7 +103,7 @@ void RefreshEventList(Ui& ui, AppState& app) {
   ShowButton(p.buttons[C::ListUp], scrolls);
   ShowButton(p.buttons[C::ListDown], scrolls);
   ShowLabel(p.labels[C::TrackName], any);
-  p.labels[C::TrackName].text = track != nullptr ? track->name.data() : kNoText;
+  p.labels[C::TrackName].text = track != nullptr ? KeepText(trackName, track->name) : kNoText;
 
   const int32_t first = track != nullptr ? track->eventListScroll : 0;
   int32_t index = 0, lastProgram = -1, row = 0;
@@ -182,7 +184,9 @@ void BuildEventListPanel(Ui& ui, AppState& app) {
   AddValueControl(p, MakeValueControl(ValueFlag::Enabled | ValueFlag::Vertical | ValueFlag::StartIsLower, 208, 88, 112,
                                       0, 1, 0, followSlider));
   AddLabel(p, kTrackNameCaption, At(104, 40, 144, 16));
-  p.refresh = [&ui, &app] { RefreshEventList(ui, app); };
+  p.refresh = [&ui, &app, trackName = std::make_shared<std::array<char, 33>>()] {
+    RefreshEventList(ui, app, *trackName);
+  };
 }
 
 }  // namespace tonforge

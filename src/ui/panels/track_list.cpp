@@ -1,6 +1,8 @@
 #include "ui/panels/track_list.h"
 
 #include <algorithm>
+#include <array>
+#include <memory>
 
 #include "app/app_state.h"
 #include "audio/playback.h"
@@ -65,7 +67,7 @@ void RefreshMuteButtons(PanelWindow& p, AppState& app) {
   }
 }
 
-void RefreshTrackList(Ui& ui, AppState& app) {
+void RefreshTrackList(Ui& ui, AppState& app, std::array<char, 33>& trackName) {
   FollowTrackPanels(ui);
   PanelWindow& p = ui.panels[kPanel];
   if (!p.open) return;
@@ -103,7 +105,7 @@ void RefreshTrackList(Ui& ui, AppState& app) {
 
   RefreshMuteButtons(p, app);
   const Track* current = TrackAt(song, song.currentTrack);
-  p.labels[C::TrackName].text = current != nullptr ? current->name.data() : kNoText;
+  p.labels[C::TrackName].text = current != nullptr ? KeepText(trackName, current->name) : kNoText;
   DrawPanel(ui, kPanel);
 }
 
@@ -201,7 +203,9 @@ void BuildTrackListPanel(Ui& ui, AppState& app) {
   AddValueControl(p, MakeValueControl(kHorizontal, 200, kBottomRow, 312, 0, kMaxTick, 0, moveCursor));
   AddLabel(p, kTrackNameCaption, At(8, kBottomRow - 1, 128, 16));
 
-  p.refresh = [&ui, &app] { RefreshTrackList(ui, app); };
+  p.refresh = [&ui, &app, trackName = std::make_shared<std::array<char, 33>>()] {
+    RefreshTrackList(ui, app, *trackName);
+  };
   p.drawExtra = [&ui, &app] { DrawSongView(ui, app, kPanel); };
   p.pressExtra = [&ui, &app](Point at) {
     if (PressSongView(app, at)) ShowCommandResult(ui, app);
