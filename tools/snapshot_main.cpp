@@ -7,13 +7,30 @@
 #include <filesystem>
 #include <string>
 
+#include "app/app_state.h"
 #include "picture_files.h"
 #include "platform/sdl/sdl_text.h"
+#include "sequencer/song.h"
+#include "sequencer/song_file.h"
+#include "ui/app_link.h"
 #include "ui/draw.h"
 #include "ui/panels.h"
+#include "ui/panels/engine_editor.h"
+#include "ui/panels/engine_types.h"
+#include "ui/panels/event_list.h"
+#include "ui/panels/track_list.h"
 #include "ui/ui.h"
 
 namespace {
+
+// The snapshot asks nothing and shows nothing: a message would only say the demo song is missing.
+class SilentDialogs : public tonforge::Dialogs {
+public:
+  void ShowMessage(std::string_view, std::string_view, tonforge::BoxIcon) override {}
+  bool AskYesNo(std::string_view, std::string_view) override { return false; }
+  std::optional<std::string> OpenFile(const tonforge::FileDialogRequest&) override { return std::nullopt; }
+  std::optional<std::string> SaveFile(const tonforge::FileDialogRequest&) override { return std::nullopt; }
+};
 
 constexpr int kLayoutWidth = 800, kLayoutHeight = 560;
 
@@ -88,8 +105,23 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "%s is missing here; run the snapshot in the program folder (app/).\n", needed);
   SdlTextRasterizer text;
   if (!text.Ready()) std::fprintf(stderr, "%s; texts are left out.\n", text.Problem().c_str());
+  SilentDialogs dialogs;
+  AppState app(dialogs);
+  StartCore(app, ".");
+  NewSong(app);
+  // The panels show the demo song, so that the song view and the lists have something in them.
+  if (LoadSongFile(app, "Songs/Demo.tes") != SongFileResult::Done) std::fprintf(stderr, "Songs/Demo.tes not loaded.\n");
   Ui ui;
   StartUi(ui, kLayoutWidth, kLayoutHeight, ".", text);
+  ConnectUi(ui, app);
+  BuildTrackListPanel(ui, app);
+  BuildEngineEditorPanel(ui, app);
+  BuildEngineTypeListPanel(ui, app);
+  BuildEventListPanel(ui, app);
+  // The event list shows the demo's first normal track.
+  if (panel == 5 && app.song.tracks.Count() > 1) app.song.currentTrack = 1;
+  // The engine editor shows the first engine of the demo's first program.
+  if (panel == 8 && !sampler && !app.song.programs.empty()) app.chainEditor = {ChainMode::Program, 0};
   Pixels picture;
   if (panel < 0) {
     OpenStartupPanels(ui);
