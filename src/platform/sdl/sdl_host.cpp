@@ -7,6 +7,7 @@
 #include "ui/app_link.h"
 #include "ui/captions.h"
 #include "ui/panels.h"
+#include "ui/panels/build.h"
 #include "ui/pointer.h"
 
 namespace tonforge {
@@ -54,6 +55,7 @@ void SdlHost::BuildPanels(AppState& app) {
   app_ = &app;
   tonforge::BuildPanels(ui_);
   ConnectUi(ui_, app);
+  BuildPanelControls(ui_, app);
   OpenStartupPanels(ui_);
   window_->PresentAll(ui_.screen.data.data(), ui_.screen.width, ui_.screen.height);
   (void)TakeChangedRects(ui_);
@@ -99,7 +101,7 @@ void SdlHost::PresentChanges() {
 }
 
 void SdlHost::Refresh(AppState& app) {
-  TakeRedraws(ui_, app.redraw);
+  ShowPassResult(ui_, app);
   PresentChanges();
 }
 
