@@ -61,6 +61,7 @@ TEST(WavePlayback, PlaysTheFileBlockByBlockAtItsRateAndEndsAtItsEnd) {
     bytes.insert(bytes.end(), c.trailing, 0x7f);
     WriteBytes(dir.File("take.wav"), bytes);
     rig.dialogs.paths = {dir.File("take.wav")};
+    rig.device.PlayInBlock(6);  // the block after it is the ring's write block: the worker waits with its first
 
     ASSERT_TRUE(SelectWave(app)) << c.what;
     const FileDialogRequest& asked = rig.dialogs.requests.at(0);
