@@ -1,10 +1,11 @@
 #pragma once
-// The playing state of the sound side: the output ring and the
-// offline render. Lives in Studio; only the thread that owns the sound (PlaybackMode) touches it.
+// The playing state of the sound side: the output ring, the
+// offline render and the wave file being played. Lives in Studio; only the thread that owns the sound (PlaybackMode) touches it.
 #include <array>
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -44,6 +45,13 @@ struct RenderState {
   uint32_t quality = 0;    // RenderQuality: 1 renders with the interpolating engine routines
   std::string fileName;    // the chosen path, with its .wav extension
   RenderPanelText text;
+};
+
+// The wave file being played. Select Wave opens it and positions it at its sample data; from then on the worker
+// alone reads it and closes it when it ends.
+struct WavePlaybackState {
+  std::unique_ptr<std::FILE, FileCloser> file;
+  uint32_t remainingBytes = 0;  // of the data chunk, not yet handed to the device
 };
 
 }  // namespace tonforge

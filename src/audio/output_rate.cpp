@@ -6,7 +6,7 @@
 namespace tonforge {
 
 void SwitchOutputRate(Studio& studio, int32_t sampleRate) {
-  if (sampleRate != 11025 && sampleRate != 22050 && sampleRate != 44100) return;
+  if (!IsOutputRate(sampleRate)) return;
   StopPlayback(studio);
   studio.ring.staging.fill(0);
   studio.ring.blockPending = 0;

@@ -17,4 +17,9 @@ Studio::Studio(Dialogs& dialogs) : Session(dialogs) {
   soundSide.switchOutputRate = [](Session& s, int32_t sampleRate) { SwitchOutputRate(StudioOf(s), sampleRate); };
 }
 
+Studio::~Studio() {
+  playback.mode.store(PlaybackMode::Idle, std::memory_order_release);
+  if (playback.worker.joinable()) playback.worker.join();
+}
+
 }  // namespace tonforge

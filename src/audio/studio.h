@@ -10,10 +10,13 @@ namespace tonforge {
 struct Studio : Session {
   // Fills in the session's sound side, so that the commands below reach this studio's workers and device.
   explicit Studio(Dialogs& dialogs);
+  // Ends a worker that is still running before the ring, the render file and the wave file it uses go.
+  ~Studio();
 
   SoundDevice* sound = nullptr;  // not owned; null when no device could be opened
   OutputRing ring;
   RenderState render;
+  WavePlaybackState wavePlayback;
 };
 
 }  // namespace tonforge

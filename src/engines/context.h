@@ -26,6 +26,11 @@ struct OutputRate {
   float samplesPerTick = 459.375f;
 };
 
+// The three rates the output runs at.
+inline constexpr bool IsOutputRate(int64_t sampleRate) {
+  return sampleRate == 11025 || sampleRate == 22050 || sampleRate == 44100;
+}
+
 // Sets the rate figures for 44100, 22050 or 11025 Hz and recomputes the beat figures from the tempo.
 void SetOutputRate(OutputRate& rate, int32_t sampleRate, float tempo, int32_t ticksPerBeat);
 // samples per beat = rate * 60 / tempo; samples per tick = that / ticks per beat.

@@ -1,7 +1,6 @@
 #include "programs/wave_import.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "programs/data_slot_commands.h"
 #include "programs/file_bytes.h"
@@ -11,24 +10,17 @@ namespace tonforge {
 
 namespace {
 
-constexpr std::string_view kNotAWave = "Not A Wave File";
 constexpr std::string_view kFormatRequired = "44100hz 16-Bit Mono PCM Waves Are Required";
-constexpr std::string_view kNoDataChunk = "Could Not Find Data Chunk";
 constexpr std::string_view kNoMemoryForData = "Out Of Memory - Cannot Load Data";
 
-constexpr std::size_t kChunkHeader = 8;  // identifier and u32 size
 constexpr uint32_t kSmplWithNote = 36;
 constexpr uint32_t kSmplWithLoop = 60;
 
-// Offsets of the "fmt " fields from the chunk data, and of the "smpl" fields from the identifier.
-constexpr std::size_t kFmtTag = 0, kFmtChannels = 2, kFmtRate = 4, kFmtBits = 14;
+// Offsets of the "smpl" fields from the identifier.
 constexpr std::size_t kSmplUnityNote = 20, kSmplLoopStart = 52, kSmplLoopEnd = 56;
 
-bool FormatIsImportable(std::span<const uint8_t> bytes, std::size_t fmt) {
-  const std::size_t data = fmt + kChunkHeader;
-  // Fields the file does not hold read as zero, which no importable format has.
-  return U16At(bytes, data + kFmtTag).value_or(0) == 1 && U16At(bytes, data + kFmtChannels).value_or(0) == 1 &&
-         U32At(bytes, data + kFmtRate).value_or(0) == 44100 && U16At(bytes, data + kFmtBits).value_or(0) == 16;
+bool FormatIsImportable(const WaveFormat& f) {
+  return f.formatTag == 1 && f.channels == 1 && f.sampleRate == 44100 && f.bitsPerSample == 16;
 }
 
 // The first "smpl" chunk big enough to hold a unity note, with the fields of it that the file holds.
@@ -51,14 +43,6 @@ void ReadSampleChunk(std::span<const uint8_t> bytes, ImportedWave& wave) {
 
 }  // namespace
 
-std::optional<std::size_t> FindChunk(std::span<const uint8_t> bytes, std::string_view id, std::size_t from) {
-  if (bytes.size() < 4) return std::nullopt;
-  for (std::size_t i = from; i + 4 <= bytes.size(); ++i) {
-    if (std::memcmp(bytes.data() + i, id.data(), 4) == 0) return i;
-  }
-  return std::nullopt;
-}
-
 float SampleFromPcm16(int16_t v) { return v < 0 ? v * 3.0517578e-5f : v * 3.051851e-5f; }
 
 std::array<char, 16> SlotNameFromPath(std::string_view path) {
@@ -76,10 +60,10 @@ int32_t RootPitchFromUnityNote(uint32_t note) {
 }
 
 std::optional<std::string_view> ReadImportWave(std::span<const uint8_t> bytes, ImportedWave& wave) {
-  if (bytes.size() < 12 || std::memcmp(bytes.data() + 8, "WAVE", 4) != 0) return kNotAWave;
+  if (!IsWaveForm(bytes)) return kNotAWave;
   const auto fmt = FindChunk(bytes, "fmt ");
   if (!fmt) return kInvalidFile;
-  if (!FormatIsImportable(bytes, *fmt)) return kFormatRequired;
+  if (!FormatIsImportable(ReadWaveFormat(bytes, *fmt))) return kFormatRequired;
   const auto data = FindChunk(bytes, "data");
   if (!data) return kNoDataChunk;
   // A size that runs past the end of the file is cut at the end: only the samples the file holds are taken.
@@ -147,7 +131,7 @@ bool LoadSlotData(Session& session, int k, bool modulator) {
   FileDialogRequest request;
   request.title = modulator ? "Load Modulator" : "Load Wave";
   request.startFolder = folder;
-  request.filters = {{"Wave Files (*.wav)", "*.wav"}, {"All Files (*.*)", "*.*"}};
+  request.filters = WaveFileFilters();
   const auto path = session.dialogs.OpenFile(request);
   if (!path) return false;
   RememberFolder(session.folders, *path);

@@ -9,6 +9,7 @@
 
 #include "engines/engine.h"
 #include "engines/samples.h"
+#include "programs/wave_chunks.h"
 #include "song/session.h"
 
 namespace tonforge {
@@ -23,8 +24,6 @@ struct ImportedWave {
   uint32_t loopEnd = 0;
 };
 
-// The first occurrence of a four-character chunk identifier, scanning byte by byte from `from`.
-std::optional<std::size_t> FindChunk(std::span<const uint8_t> bytes, std::string_view id, std::size_t from = 0);
 // 16-bit PCM to a float in -1..1: negative values over 32768, the others over 32767.
 float SampleFromPcm16(int16_t value);
 // The slot name of a file: its base name up to the first full stop, at most 15 characters.

@@ -16,6 +16,7 @@
 #include "shell/folders.h"
 #include "shell/random.h"
 #include "shell/redraw.h"
+#include "shell/shared_value.h"
 #include "shell/tables.h"
 #include "song/editor_state.h"
 #include "song/program.h"
@@ -46,7 +47,9 @@ struct PlaybackState {
   std::atomic<uint32_t> songEndReached{0};
   uint32_t highPriority = 0;
   std::thread worker;
-  uint32_t playButtonPressed = 0;  // the arrange view's play button shows pressed while a song plays or renders
+  // The play button shows pressed while a song or a wave file plays or a song renders. A wave file that runs out
+  // releases it from the worker.
+  Shared<uint32_t> playButtonPressed = 0;
 };
 
 // What the commands on the floors below the sound side ask of it: they stop workers and load songs that

@@ -6,60 +6,18 @@
 #include "programs/data_slot_commands.h"
 #include "programs/wave_import.h"
 #include "support/file_rig.h"
+#include "support/wave_files.h"
 
 namespace tonforge {
 namespace {
 
 using testing::FileRig;
 using testing::FillSlot;
+using testing::MakeWave;
 using testing::PutU32;
+using testing::SmplChunk;
+using testing::WaveLayout;
 using testing::WriteBytes;
-
-struct SmplChunk {
-  uint32_t size = 60;
-  uint32_t unityNote = 60;
-  uint32_t loopStart = 0;
-  uint32_t loopEnd = 0;
-};
-
-struct WaveLayout {
-  uint16_t format = 1;
-  uint16_t channels = 1;
-  uint32_t rate = 44100;
-  uint16_t bits = 16;
-  std::vector<int16_t> samples{0, 1, 2, 3};
-  std::optional<SmplChunk> smpl = std::nullopt;
-  bool withData = true;
-};
-
-void Put16(std::vector<uint8_t>& b, uint16_t v) { b.insert(b.end(), {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)}); }
-void Put32(std::vector<uint8_t>& b, uint32_t v) { Put16(b, static_cast<uint16_t>(v)), Put16(b, static_cast<uint16_t>(v >> 16)); }
-void PutId(std::vector<uint8_t>& b, const char* id) { b.insert(b.end(), id, id + 4); }
-
-// A RIFF WAVE file: "fmt ", an optional "smpl" and the "data" chunk, in that order.
-std::vector<uint8_t> MakeWave(const WaveLayout& w) {
-  std::vector<uint8_t> b;
-  PutId(b, "RIFF"), Put32(b, 0);  // the RIFF size is never consulted
-  PutId(b, "WAVE"), PutId(b, "fmt "), Put32(b, 16);
-  Put16(b, w.format);
-  Put16(b, w.channels);
-  Put32(b, w.rate);
-  Put32(b, w.rate * w.channels * w.bits / 8);
-  Put16(b, static_cast<uint16_t>(w.channels * w.bits / 8));
-  Put16(b, w.bits);
-  if (w.smpl) {
-    const std::size_t start = b.size();
-    PutId(b, "smpl"), Put32(b, w.smpl->size);
-    b.resize(start + 20, 0), Put32(b, w.smpl->unityNote);
-    b.resize(start + 52, 0), Put32(b, w.smpl->loopStart), Put32(b, w.smpl->loopEnd);
-    b.resize(start + 8 + w.smpl->size, 0);
-  }
-  if (w.withData) {
-    PutId(b, "data"), Put32(b, static_cast<uint32_t>(w.samples.size() * 2));
-    for (int16_t s : w.samples) Put16(b, static_cast<uint16_t>(s));
-  }
-  return b;
-}
 
 Engine MakeEngine(EngineTypeId type) {
   Engine e;
