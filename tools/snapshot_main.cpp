@@ -7,15 +7,54 @@
 #include <filesystem>
 #include <string>
 
+#include "app/app_state.h"
 #include "picture_files.h"
 #include "platform/sdl/sdl_text.h"
+#include "sequencer/song.h"
+#include "sequencer/song_file.h"
+#include "ui/app_link.h"
 #include "ui/draw.h"
 #include "ui/panels.h"
+#include "ui/panels/program_editor.h"
+#include "ui/panels/program_list.h"
+#include "ui/panels/render_output.h"
+#include "ui/panels/song_chain.h"
+#include "ui/panels/track_chain.h"
 #include "ui/ui.h"
 
 namespace {
 
 constexpr int kLayoutWidth = 800, kLayoutHeight = 560;
+
+// Nothing is asked while a picture is taken.
+class NoDialogs : public tonforge::Dialogs {
+public:
+  void ShowMessage(std::string_view, std::string_view text, tonforge::BoxIcon) override {
+    std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
+  }
+  bool AskYesNo(std::string_view, std::string_view) override { return false; }
+  std::optional<std::string> OpenFile(const tonforge::FileDialogRequest&) override { return std::nullopt; }
+  std::optional<std::string> SaveFile(const tonforge::FileDialogRequest&) override { return std::nullopt; }
+};
+
+// The panels show the demo song of the program folder when there is one, so that they have something to show.
+void StartSong(tonforge::AppState& app) {
+  using namespace tonforge;
+  std::error_code ec;
+  StartCore(app, std::filesystem::current_path(ec).string());
+  NewSong(app);
+  if (std::filesystem::exists("Songs/Demo.tes")) LoadSongFile(app, "Songs/Demo.tes");
+}
+
+void BuildPanelControls(tonforge::Ui& ui, tonforge::AppState& app) {
+  using namespace tonforge;
+  ConnectUi(ui, app);
+  BuildProgramListPanel(ui, app);
+  BuildRenderOutputPanel(ui, app);
+  BuildTrackChainPanel(ui, app);
+  BuildProgramEditorPanel(ui, app);
+  BuildSongChainPanel(ui, app);
+}
 
 int Usage(const char* self) {
   std::fprintf(stderr, "usage: %s OUT.png [--panel N | --sampler]   (run in the program folder)\n", self);
@@ -90,6 +129,14 @@ int main(int argc, char** argv) {
   if (!text.Ready()) std::fprintf(stderr, "%s; texts are left out.\n", text.Problem().c_str());
   Ui ui;
   StartUi(ui, kLayoutWidth, kLayoutHeight, ".", text);
+  NoDialogs dialogs;
+  AppState app(dialogs);
+  StartSong(app);
+  BuildPanelControls(ui, app);
+  // The track panel shows a normal track; the song panel stands in for it on the GlobalTrack.
+  if (panel == 3 && app.song.tracks.Count() > 1) app.song.currentTrack = 1;
+  // The program editor alone shows its chain being edited, with the engine operations.
+  if (panel == 4) app.chainEditor = {ChainMode::Program, 1};
   Pixels picture;
   if (panel < 0) {
     OpenStartupPanels(ui);
