@@ -15,10 +15,7 @@
 #include "ui/app_link.h"
 #include "ui/draw.h"
 #include "ui/panels.h"
-#include "ui/panels/engine_editor.h"
-#include "ui/panels/engine_types.h"
-#include "ui/panels/event_list.h"
-#include "ui/panels/track_list.h"
+#include "ui/panels/build.h"
 #include "ui/ui.h"
 
 namespace {
@@ -114,13 +111,12 @@ int main(int argc, char** argv) {
   Ui ui;
   StartUi(ui, kLayoutWidth, kLayoutHeight, ".", text);
   ConnectUi(ui, app);
-  BuildTrackListPanel(ui, app);
-  BuildEngineEditorPanel(ui, app);
-  BuildEngineTypeListPanel(ui, app);
-  BuildEventListPanel(ui, app);
-  // The event list shows the demo's first normal track.
-  if (panel == 5 && app.song.tracks.Count() > 1) app.song.currentTrack = 1;
-  // The engine editor shows the first engine of the demo's first program.
+  BuildPanelControls(ui, app);
+  // The track panel and the event list show the demo's first normal track; the song panel stands in for the
+  // track panel on the GlobalTrack.
+  if ((panel == 3 || panel == 5) && app.song.tracks.Count() > 1) app.song.currentTrack = 1;
+  // The program editor shows its chain being edited, the engine editor the first engine of the first program.
+  if (panel == 4) app.chainEditor = {ChainMode::Program, 1};
   if (panel == 8 && !sampler && !app.song.programs.empty()) app.chainEditor = {ChainMode::Program, 0};
   Pixels picture;
   if (panel < 0) {

@@ -255,7 +255,6 @@ void ShowRenderStatistics(Studio& studio) {
   r.text.Format(0, "Samples Rendered %u", rendered);
   r.text.Format(1, "Samples Clipped %u", clipped);
   r.text.Format(2, "Percent Clipped %llu", static_cast<unsigned long long>(percent));
-  studio.redraw.Request(Panel::RenderOutput);
 }
 
 void ShowRenderProgress(Studio& studio) {

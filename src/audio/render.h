@@ -33,7 +33,7 @@ void RenderThreadQuality(Studio& studio);
 // Called by StopPlayback once the render's worker has ended: finishes the file and tells the user how it went.
 void EndRender(Studio& studio);
 
-// The render panel's three statistics lines.
+// The render panel's three statistics lines. The panel's refresh calls it, so it asks for no redraw itself.
 void ShowRenderStatistics(Studio& studio);
 // The render panel's progress lines (first and third), rewritten by the render thread once per beat.
 void ShowRenderProgress(Studio& studio);

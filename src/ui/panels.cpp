@@ -4,6 +4,7 @@
 
 #include "ui/control_model.h"
 #include "ui/draw.h"
+#include "ui/panels/control_centre.h"
 
 namespace tonforge {
 
@@ -11,45 +12,10 @@ namespace {
 
 constexpr std::array<int32_t, kPanelCount> kOpeners{-1, 9, 5, 3, 7, 4, 3, 2, 6, 8};
 
-// The control centre's toggles, top to bottom on the left, then on the right, and the panels they toggle.
-constexpr std::array<Point, 8> kTogglePlaces{{{16, 40}, {16, 56}, {16, 72}, {16, 88},
-                                              {224, 40}, {224, 56}, {224, 72}, {224, 88}}};
-constexpr std::array<int32_t, 8> kToggledPanels{7, 3, 5, 2, 8, 4, 9, 1};
-constexpr std::array<int32_t, 8> kToggleLabels{18, 14, 16, 13, 19, 15, 20, 12};
-
 constexpr int32_t kControlCentre = 0;
 constexpr int32_t kTrackChain = 3, kProgramEditor = 4, kSongChain = 6;
 
 bool Valid(int32_t panel) { return panel >= 0 && panel < kPanelCount; }
-
-void RefreshControlCentre(Ui& ui) {
-  PanelWindow& centre = ui.panels[kControlCentre];
-  for (Button& b : centre.buttons) {
-    if (b.frameKind != 0) continue;  // only the toggles show what is open
-    bool lit = ui.panels[b.argument].open;
-    if (b.argument == static_cast<uint32_t>(kTrackChain)) lit = lit || ui.panels[kSongChain].open;
-    b.style = lit ? ButtonStyle::ToggleOn : ButtonStyle::ToggleOff;
-  }
-  DrawPanel(ui, kControlCentre);
-}
-
-void BuildControlCentre(Ui& ui) {
-  PanelWindow& centre = ui.panels[kControlCentre];
-  AddButton(centre, MakeButton(22, {16, 24, 64, 40}, 2, ButtonStyle::Push, [&ui](uint32_t) { ShowSongLayout(ui); }));
-  AddButton(centre,
-            MakeButton(23, {192, 24, 240, 40}, 2, ButtonStyle::Push, [&ui](uint32_t) { ShowProgramLayout(ui); }));
-  AddLabel(centre, 21, {64, 24, 192, 40});
-  for (size_t i = 0; i < kTogglePlaces.size(); ++i) {
-    const Point at = kTogglePlaces[i];
-    AddButton(centre, MakeButton(0, {at.x, at.y, at.x + 16, at.y + 16}, 0, ButtonStyle::ToggleOff,
-                                 [&ui](uint32_t panel) { TogglePanel(ui, static_cast<int32_t>(panel)); },
-                                 static_cast<uint32_t>(kToggledPanels[i])));
-    // Left toggles have their label to the right, right toggles to the left.
-    const int32_t labelLeft = at.x < 128 ? at.x + 16 : at.x - 96;
-    AddLabel(centre, kToggleLabels[i], {labelLeft, at.y, labelLeft + 96, at.y + 16});
-  }
-  centre.refresh = [&ui] { RefreshControlCentre(ui); };
-}
 
 void ForgetPointerOn(Ui& ui, int32_t panel) {
   if (ui.pointer.draggedPanel == panel) {
@@ -126,7 +92,7 @@ void BuildPanels(Ui& ui) {
     p.clientHeight = place.height - kClientOffset.y - kFrameBorder;
   }
   ui.stacking.clear();
-  BuildControlCentre(ui);
+  BuildControlCentrePanel(ui);
 }
 
 bool OpenPanel(Ui& ui, int32_t panel) {

@@ -5,6 +5,11 @@
 #include "ui/panels/engine_types.h"
 #include "ui/panels/event_list.h"
 #include "ui/panels/panel_kit.h"
+#include "ui/panels/program_editor.h"
+#include "ui/panels/program_list.h"
+#include "ui/panels/render_output.h"
+#include "ui/panels/song_chain.h"
+#include "ui/panels/track_chain.h"
 #include "ui/panels/track_list.h"
 #include "ui/ui.h"
 
@@ -15,7 +20,13 @@ constexpr int32_t kTrackListPanel = 7;
 }  // namespace
 
 void BuildPanelControls(Ui& ui, AppState& app) {
+  // The control centre's controls come with the panel records: opening a panel lights its opener there.
+  BuildProgramListPanel(ui, app);
+  BuildRenderOutputPanel(ui, app);
+  BuildTrackChainPanel(ui, app);
+  BuildProgramEditorPanel(ui, app);
   BuildEventListPanel(ui, app);
+  BuildSongChainPanel(ui, app);
   BuildTrackListPanel(ui, app);
   BuildEngineEditorPanel(ui, app);
   BuildEngineTypeListPanel(ui, app);
