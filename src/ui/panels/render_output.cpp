@@ -1,4 +1,3 @@
-#include "audio/wave_playback.h"
 #include "ui/panels/render_output.h"
 
 #include <array>
@@ -7,6 +6,7 @@
 #include "audio/output_rate.h"
 #include "audio/playback.h"
 #include "audio/render.h"
+#include "audio/wave_playback.h"
 #include "ui/draw.h"
 #include "ui/panels.h"
 #include "ui/panels/panel_parts.h"
