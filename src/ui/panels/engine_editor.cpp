@@ -63,17 +63,17 @@ void RefreshSlotBlock(Ui& ui, AppState& app, PanelWindow& p, const Engine* e, in
   for (int32_t c = 0; c < C::SlotControlCount; ++c) ShowControl(p.valueControls[C::FirstSlotControl + C::SlotControlCount * k + c], false);
   for (int32_t l = 0; l < C::SlotLabelCount; ++l) ShowLabel(p.labels[C::FirstSlotLabel + C::SlotLabelCount * k + l], false);
   if (e == nullptr) return;
-  const DataSlotSpec& spec = app.catalog[e->type].dataSlots[k];
-  if (spec.kind == SlotKind::None) return;
+  const DataSlotSpec& slotType = app.catalog[e->type].dataSlots[k];
+  if (slotType.kind == SlotKind::None) return;
   const DataSlot& s = e->slots[k];
-  const bool wave = spec.kind == SlotKind::Wave;
+  const bool wave = slotType.kind == SlotKind::Wave;
   const auto button = [&](C::SlotButton b) -> Button& { return p.buttons[C::SlotButtonIndex(k, b)]; };
   const auto control = [&](C::SlotControl c) -> ValueControl& { return p.valueControls[C::SlotControlIndex(k, c)]; };
   const auto label = [&](C::SlotLabel l) -> Label& { return p.labels[C::SlotLabelIndex(k, l)]; };
   if (s.loaded == 0) {
     ShowButton(button(wave ? C::LoadWave : C::LoadModulator), true);
     Label& name = label(C::SlotName);
-    name.text = spec.label.data();
+    name.text = slotType.label.data();
     ShowLabel(name, true);
     return;
   }
@@ -88,9 +88,9 @@ void RefreshSlotBlock(Ui& ui, AppState& app, PanelWindow& p, const Engine* e, in
     button(b).style = ToggleStyle(flag);
   };
   toggle(C::Loop, wave, s.looped);
-  toggle(C::Invert, spec.offersInvert != 0, s.inverted);
-  toggle(C::Reverse, spec.offersReverse != 0, s.reversed);
-  toggle(C::Sync, spec.offersSync != 0, s.tempoSync);
+  toggle(C::Invert, slotType.offersInvert != 0, s.inverted);
+  toggle(C::Reverse, slotType.offersReverse != 0, s.reversed);
+  toggle(C::Sync, slotType.offersSync != 0, s.tempoSync);
   if (wave) {
     SetRange(control(C::Gain), 100, 0, std::clamp(Percent(s.gain), 0, 100));
     SetRange(control(C::RootPitch), 0, kHighestPitch, std::clamp(s.rootOrRate.i, 0, kHighestPitch));
@@ -116,29 +116,29 @@ void RefreshEngineEditor(Ui& ui, AppState& app, SlotNames& names) {
   if (type == nullptr) e = nullptr;
   p.title = type != nullptr ? std::string(type->name.data()) : std::string();
   for (int k = 0; k < kParameterCount; ++k) {
-    const ParameterSpec* spec = type != nullptr && type->parameters[k].present != 0 ? &type->parameters[k] : nullptr;
+    const ParameterSpec* param = type != nullptr && type->parameters[k].present != 0 ? &type->parameters[k] : nullptr;
     ValueControl& v = p.valueControls[k];
-    ShowControl(v, spec != nullptr);
-    ShowButton(p.buttons[C::ParameterUp + 2 * k], spec != nullptr);
-    ShowButton(p.buttons[C::ParameterDown + 2 * k], spec != nullptr);
-    ShowLabel(p.labels[k], spec != nullptr);
-    if (spec == nullptr) continue;
-    SetRange(v, spec->maximum, spec->minimum, std::clamp(Percent(e->F[k]), spec->minimum, spec->maximum));
-    p.labels[k].text = spec->label.data();
+    ShowControl(v, param != nullptr);
+    ShowButton(p.buttons[C::ParameterUp + 2 * k], param != nullptr);
+    ShowButton(p.buttons[C::ParameterDown + 2 * k], param != nullptr);
+    ShowLabel(p.labels[k], param != nullptr);
+    if (param == nullptr) continue;
+    SetRange(v, param->maximum, param->minimum, std::clamp(Percent(e->F[k]), param->minimum, param->maximum));
+    p.labels[k].text = param->label.data();
   }
   bool anyOption = false;
   for (int g = 0; g < kOptionCount; ++g) {
     Button& b = p.buttons[C::FirstOption + g];
-    const OptionSpec* spec = type != nullptr && type->options[g].present != 0 ? &type->options[g] : nullptr;
-    ShowButton(b, spec != nullptr);
-    if (spec == nullptr) continue;
+    const OptionSpec* option = type != nullptr && type->options[g].present != 0 ? &type->options[g] : nullptr;
+    ShowButton(b, option != nullptr);
+    if (option == nullptr) continue;
     anyOption = true;
     const uint32_t value = e->options[g];
-    if (spec->kind == OptionKind::Choice && spec->count > 0) {
-      b.text = spec->labels[std::min(value, spec->count - 1)].data();
+    if (option->kind == OptionKind::Choice && option->count > 0) {
+      b.text = option->labels[std::min(value, option->count - 1)].data();
       b.style = ButtonStyle::Push;
     } else {
-      b.text = spec->labels[0].data();
+      b.text = option->labels[0].data();
       b.style = ToggleStyle(value);
     }
   }
@@ -151,11 +151,11 @@ void RefreshEngineEditor(Ui& ui, AppState& app, SlotNames& names) {
 void StepOption(AppState& app, int g) {
   Engine* e = SelectedEngine(app);
   if (e == nullptr || !IsKnownType(e->type)) return;
-  const OptionSpec& spec = app.catalog[e->type].options[g];
-  if (spec.present == 0) return;
+  const OptionSpec& option = app.catalog[e->type].options[g];
+  if (option.present == 0) return;
   uint32_t& value = e->options[g];
-  if (spec.kind == OptionKind::Choice && spec.count > 0)
-    value = value + 1 >= spec.count ? 0 : value + 1;
+  if (option.kind == OptionKind::Choice && option.count > 0)
+    value = value + 1 >= option.count ? 0 : value + 1;
   else
     value = value != 0 ? 0 : 1;
 }
