@@ -35,16 +35,18 @@ bool LiveVoicePlaysOurNote(const Session& session, const MidiHandler& h) {
 
 void NoteOn(Session& session, MidiHandler& h, int32_t note, int32_t velocity) {
   Song& song = session.song;
+  if (song.programs.empty()) return;
   const int32_t pitch = MidiNotePitch(note);
-  // Notes below the table's first pitch or past its last do not sound, as with the note keys.
-  if (song.programs.empty() || pitch < 0 || pitch > kHighestPitch) return;
-  StartLiveNote(session, pitch, song.currentProgram);
-  if (session.live.liveFlag == 0) return;
-  LiveVoiceState& live = session.live;
-  live.livePitch = pitch + h.bend;
-  live.voice.level = live.voice.level * static_cast<float>(velocity) / 127.0f;  // this note only
-  h.soundingNote = note;
-  h.notePitch = pitch;
+  // A note below the table's first pitch or past its last does not sound but is recorded as played, as with
+  // the note keys.
+  if (pitch >= 0 && pitch <= kHighestPitch) {
+    StartLiveNote(session, pitch, song.currentProgram);
+    LiveVoiceState& live = session.live;
+    live.livePitch = pitch + h.bend;
+    live.voice.level = live.voice.level * static_cast<float>(velocity) / 127.0f;  // this note only
+    h.soundingNote = note;
+    h.notePitch = pitch;
+  }
   RecordNoteAtPitch(session, pitch);
 }
 
