@@ -1,10 +1,11 @@
 #pragma once
-// What a run of the synthesizer stands on above the core: the display with its panels, the keyboard and the
-// sound card. The platform layer implements it; the start-up and shutdown sequences (app/run.h) call it in the
+// What a run of the synthesizer stands on above the core: the display with its panels, the keyboard, a MIDI
+// keyboard and the sound card. The platform layer implements it; the start-up and shutdown sequences (app/run.h) call it in the
 // order the program depends on, and tests implement it with fakes.
 #include <cstdint>
 
 #include "platform/keyboard.h"
+#include "platform/midi_input.h"
 #include "platform/shell.h"
 #include "platform/sound_device.h"
 
@@ -20,8 +21,11 @@ public:
   virtual void LoadSkins() = 0;
   // The keyboard device, or null when it cannot be read (the keys then do nothing; nothing is reported).
   virtual Keyboard* OpenKeyboard() = 0;
-  // The sound device playing the ring at the rate, or null when there is none.
-  virtual SoundDevice* OpenSoundDevice(int32_t sampleRate) = 0;
+  // MIDI input from every MIDI keyboard connected to the program, or null when the system has none to offer
+  // (the platform says so once, never in a box).
+  virtual MidiInput* OpenMidiInput() = 0;
+  // The sound device playing a ring of eight blocks of blockFrames at the rate, or null when there is none.
+  virtual SoundDevice* OpenSoundDevice(int32_t sampleRate, uint32_t blockFrames) = 0;
   // The caption table and the panels' font.
   virtual void LoadCaptionsAndFont() = 0;
   // Every panel with its controls, the start-up layout and the splash, over the state they show.
@@ -35,7 +39,8 @@ public:
   // Draws the panels whose redraw was requested since the last pass and shows what changed.
   virtual void Refresh(AppState& app) = 0;
 
-  // Shutdown, in this order: the panels' resources, then the sound device, the keyboard and the display.
+  // Shutdown, in this order: the panels' resources, then the sound device, the MIDI input, the keyboard and
+  // the display.
   virtual void FreePanels() = 0;
   virtual void CloseDevices() = 0;
 };

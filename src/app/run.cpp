@@ -17,10 +17,12 @@ namespace tonforge {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: tonforge [SONG.tes]\n"
+    "Usage: tonforge [--latency FRAMES] [SONG.tes]\n"
     "Starts the Tonforge synthesizer in the current folder, the program folder (app/ in the sources).\n"
-    "  SONG.tes  a song to load at start-up instead of a new one\n"
-    "  --help    prints this text\n"
+    "  SONG.tes          a song to load at start-up instead of a new one\n"
+    "  --latency FRAMES  the live output's block: 256, 512, 1024, 2048 or 4096 frames (4096 unless given);\n"
+    "                    a key is heard two to three blocks later (12-17 ms at 256 frames and 44100 Hz)\n"
+    "  --help            prints this text\n"
     "Without a display, tonforge-render renders songs to WAV files.\n";
 
 constexpr int kIdleWaitMilliseconds = 1;
@@ -36,11 +38,25 @@ public:
 std::optional<StartOptions> ParseCommandLine(const std::vector<std::string>& args, std::string& out,
                                              std::string& err, int& exitCode) {
   StartOptions options;
-  for (const std::string& arg : args) {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") {
       out = kUsage;
       exitCode = 0;
       return std::nullopt;
+    }
+    if (arg == "--latency") {
+      const std::string value = i + 1 < args.size() ? args[++i] : "";
+      uint32_t frames = 0;
+      for (const uint32_t f : kLiveBlockFrames)
+        if (value == std::to_string(f)) frames = f;
+      if (frames == 0) {
+        err = "tonforge: --latency takes 256, 512, 1024, 2048 or 4096 frames, not \"" + value + "\"\n" + kUsage;
+        exitCode = 2;
+        return std::nullopt;
+      }
+      options.blockFrames = frames;
+      continue;
     }
     if (arg.starts_with("-") || !options.songPath.empty()) {
       err = "tonforge: " + (arg.starts_with("-") ? "unknown option " + arg : "only one song, not " + arg) + "\n" +
@@ -58,10 +74,13 @@ KeyboardHooks ProgramKeyboardHooks(AppState& app) {
                        [&app] { RequestQuit(app); }};
 }
 
-Keyboard* StartUp(AppState& app, Host& host, const StartOptions& options, const std::string& programFolder) {
+InputDevices StartUp(AppState& app, Host& host, const StartOptions& options, const std::string& programFolder) {
   host.LoadSkins();
-  Keyboard* keyboard = host.OpenKeyboard();  // nothing is reported for the keyboard
-  app.sound = host.OpenSoundDevice(44100);
+  InputDevices inputs;
+  inputs.keyboard = host.OpenKeyboard();  // nothing is reported for the keyboard
+  inputs.midi = host.OpenMidiInput();     // nor in a box for MIDI: the host says it once
+  app.ring.blockFrames = IsLiveBlockFrames(options.blockFrames) ? options.blockFrames : kBlockFrames;
+  app.sound = host.OpenSoundDevice(44100, app.ring.blockFrames);
   if (app.sound == nullptr) ShowError(app.dialogs, "Could Not Open Sound Device");
   SetOutputRate(app.rate, 44100, 120.0f, app.song.ticksPerBeat);
   app.song.tempo = 120.0f;
@@ -71,12 +90,13 @@ Keyboard* StartUp(AppState& app, Host& host, const StartOptions& options, const 
   if (!options.songPath.empty() && LoadSongFile(app, options.songPath) == SongFileResult::CannotOpen)
     std::cerr << "tonforge: cannot open " << options.songPath << "; starting with a new song\n";
   host.BuildPanels(app);
-  return keyboard;
+  return inputs;
 }
 
-void RunIdleStep(AppState& app, KeyboardHandler& keys) {
+void RunIdleStep(AppState& app, KeyboardHandler& keys, MidiHandler* midi) {
   PlaybackState& p = app.playback;
   if (!IsPlaybackIdle(app)) {
+    if (midi != nullptr) PollMidi(app, *midi);  // drops what arrives: nothing reaches the song meanwhile
     if (p.songEndReached.load(std::memory_order_acquire) != 0) {
       StopPlayback(app);
       p.songEndReached.store(0, std::memory_order_release);
@@ -84,15 +104,16 @@ void RunIdleStep(AppState& app, KeyboardHandler& keys) {
     return;
   }
   PollKeyboard(app, keys);
+  if (midi != nullptr && IsPlaybackIdle(app)) PollMidi(app, *midi);
   // A quit from the keyboard ends the loop before another block is rendered.
   if (app.quitRequested.load(std::memory_order_acquire) == 0) ServeLiveOutput(app);
 }
 
-void RunMainLoop(AppState& app, Host& host, KeyboardHandler& keys) {
+void RunMainLoop(AppState& app, Host& host, KeyboardHandler& keys, MidiHandler* midi) {
   app.quitRequested.store(0, std::memory_order_release);
   while (app.quitRequested.load(std::memory_order_acquire) == 0) {
     if (host.DispatchEvent()) continue;
-    RunIdleStep(app, keys);
+    RunIdleStep(app, keys, midi);
     host.Refresh(app);
     if (app.quitRequested.load(std::memory_order_acquire) == 0) host.WaitForEvent(kIdleWaitMilliseconds);
   }
@@ -110,10 +131,13 @@ void ShutDown(AppState& app, Host& host) {
 }
 
 int RunTonforge(AppState& app, Host& host, const StartOptions& options, const std::string& programFolder) {
-  Keyboard* keyboard = StartUp(app, host, options, programFolder);
+  const InputDevices inputs = StartUp(app, host, options, programFolder);
   NoKeyboard noKeyboard;
-  KeyboardHandler keys(keyboard != nullptr ? *keyboard : noKeyboard, host.DesktopShell(), ProgramKeyboardHooks(app));
-  RunMainLoop(app, host, keys);
+  KeyboardHandler keys(inputs.keyboard != nullptr ? *inputs.keyboard : noKeyboard, host.DesktopShell(),
+                       ProgramKeyboardHooks(app));
+  std::optional<MidiHandler> midi;
+  if (inputs.midi != nullptr) midi.emplace(*inputs.midi);
+  RunMainLoop(app, host, keys, midi ? &*midi : nullptr);
   ShutDown(app, host);
   return 0;
 }

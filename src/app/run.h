@@ -7,14 +7,16 @@
 #include "app/app_state.h"
 #include "app/host.h"
 #include "sequencer/keyboard_commands.h"
+#include "sequencer/midi_commands.h"
 
 namespace tonforge {
 
 struct StartOptions {
-  std::string songPath;  // a song to load at start-up instead of the new one
+  std::string songPath;                 // a song to load at start-up instead of the new one
+  uint32_t blockFrames = kBlockFrames;  // the live output's and song playback's block: the latency
 };
 
-// The command line: `tonforge [SONG.tes]`. Nothing (after writing the usage or the fault to `out` or `err`)
+// The command line: `tonforge [--latency FRAMES] [SONG.tes]`. Nothing (after writing the usage or the fault to `out` or `err`)
 // when the program is to end at once; `exitCode` is then 0 for --help and 2 for a wrong argument.
 std::optional<StartOptions> ParseCommandLine(const std::vector<std::string>& args, std::string& out,
                                              std::string& err, int& exitCode);
@@ -23,17 +25,21 @@ std::optional<StartOptions> ParseCommandLine(const std::vector<std::string>& arg
 KeyboardHooks ProgramKeyboardHooks(AppState& app);
 
 // The devices and tables in the order the rest depends on, a new song (or the given one), the panels and the
-// splash. A device that cannot be opened is reported and left out; the steps after it do without. Returns the
-// keyboard, or null when there is none.
-Keyboard* StartUp(AppState& app, Host& host, const StartOptions& options, const std::string& programFolder);
+// splash. A device that cannot be opened is reported and left out; the steps after it do without.
+struct InputDevices {
+  Keyboard* keyboard = nullptr;  // null when there is none
+  MidiInput* midi = nullptr;     // null when there is none
+};
+InputDevices StartUp(AppState& app, Host& host, const StartOptions& options, const std::string& programFolder);
 
 // Once per pass of the main loop when no event waits. While a worker owns the sound it only watches for the
-// end of the song; otherwise it carries out the keys and serves the live output.
-void RunIdleStep(AppState& app, KeyboardHandler& keys);
+// end of the song (and drops what the MIDI keyboard sent); otherwise it carries out the keys, then the MIDI
+// messages, and serves the live output.
+void RunIdleStep(AppState& app, KeyboardHandler& keys, MidiHandler* midi = nullptr);
 
 // Until RequestQuit: one event if one waits, otherwise the idle step, the redraws, and a wait of at most 1 ms
 // for the next event so that an idle synthesizer does not hold a core.
-void RunMainLoop(AppState& app, Host& host, KeyboardHandler& keys);
+void RunMainLoop(AppState& app, Host& host, KeyboardHandler& keys, MidiHandler* midi = nullptr);
 
 // Frees the panels, programs, tracks and clipboards, then closes the devices. Runs with no worker.
 void ShutDown(AppState& app, Host& host);

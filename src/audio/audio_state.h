@@ -16,9 +16,14 @@ namespace tonforge {
 
 // The StagingBlock and the bookkeeping of the block-ahead writes into the device ring.
 struct OutputRing {
-  std::array<int16_t, kBlockFrames * 2> staging{};  // left, right
+  // Frames per block, chosen once at start-up (the latency option) before the device opens; the ring holds
+  // eight such blocks. The offline render does not use the ring.
+  uint32_t blockFrames = kBlockFrames;
+  std::array<int16_t, kBlockFrames * 2> staging{};  // left, right; the first blockFrames frames are used
   uint32_t writeBlock = 0;                           // ring block written last
   uint32_t blockPending = 0;                         // staging holds a block not yet written
+
+  uint32_t BlockBytes() const { return blockFrames * kFrameBytes; }
 };
 
 // The render panel's three text lines. The render thread rewrites them once per beat while the main thread

@@ -10,7 +10,8 @@ void WriteAt(Studio& studio, uint32_t target) {
   studio.ring.writeBlock = target;
   studio.ring.blockPending = 0;
   // A block that cannot be written is lost; the device plays what the ring held.
-  (void)studio.sound->WriteBlock(target * kBlockBytes, studio.ring.staging.data(), kBlockBytes);
+  const uint32_t bytes = studio.ring.BlockBytes();
+  (void)studio.sound->WriteBlock(target * bytes, studio.ring.staging.data(), bytes);
 }
 
 }  // namespace
@@ -20,7 +21,7 @@ bool WriteStagingBlock(Studio& studio) {
     studio.ring.blockPending = 1;
     return false;
   }
-  const uint32_t target = TargetBlock(studio.sound->PlayCursor());
+  const uint32_t target = TargetBlock(studio.sound->PlayCursor(), studio.ring.BlockBytes());
   if (target == studio.ring.writeBlock) {
     studio.ring.blockPending = 1;
     return false;
@@ -31,7 +32,7 @@ bool WriteStagingBlock(Studio& studio) {
 
 bool WritePendingBlock(Studio& studio) {
   if (!studio.sound) return false;
-  const uint32_t target = TargetBlock(studio.sound->PlayCursor());
+  const uint32_t target = TargetBlock(studio.sound->PlayCursor(), studio.ring.BlockBytes());
   if (target == studio.ring.writeBlock) return false;
   WriteAt(studio, target);
   return true;

@@ -1,6 +1,7 @@
 #pragma once
 // The live output: what the keyboard plays, through the current track's chain and the song chain, rendered a
-// block of 4096 frames at a time on the main thread and written two blocks ahead of the device's play cursor.
+// block (4096 frames, or fewer for a lower latency) at a time on the main thread and written two blocks ahead of
+// the device's play cursor.
 // The song playback thread writes the ring with the same block discipline.
 #include <cstdint>
 
@@ -12,7 +13,9 @@
 namespace tonforge {
 
 // The ring block to write next: two blocks ahead of the one being played.
-inline uint32_t TargetBlock(uint32_t playCursor) { return (playCursor / kBlockBytes + 2) % kRingBlocks; }
+inline uint32_t TargetBlock(uint32_t playCursor, uint32_t blockBytes = kBlockBytes) {
+  return (playCursor / blockBytes + 2) % kRingBlocks;
+}
 
 // Writes the StagingBlock at the target block unless the device has not moved on since the last write; then
 // the block is left pending and false is returned.
@@ -30,7 +33,7 @@ enum class LiveOutputStep {
 template <class Routines>
 void RenderLiveBlockWith(Studio& studio, Routines& run) {
   SampleContext ctx = MakeSampleContext(studio);
-  for (uint32_t f = 0; f < kBlockFrames; ++f) {
+  for (uint32_t f = 0; f < studio.ring.blockFrames; ++f) {
     const Frame16 frame = MixLiveSampleWith(studio, ctx, run);
     studio.ring.staging[2 * f] = frame.left;
     studio.ring.staging[2 * f + 1] = frame.right;

@@ -156,7 +156,7 @@ void SongPlaybackThread(Studio& studio) {
       continue;
     }
     bool complete = true;
-    for (uint32_t f = 0; f < kBlockFrames; ++f) {
+    for (uint32_t f = 0; f < studio.ring.blockFrames; ++f) {
       if (p.mode.load(std::memory_order_relaxed) == PlaybackMode::Idle) {
         complete = false;
         break;

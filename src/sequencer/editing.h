@@ -83,6 +83,8 @@ void InsertEngineReset(Session& session, int32_t position);
 // True while the recording keys insert events: EditMode on and the track list panel shown.
 bool IsRecording(const Session& session);
 void RecordNote(Session& session, int32_t pitch);
+// As RecordNote, for a pitch that already includes its octave (a MIDI keyboard's).
+void RecordNoteAtPitch(Session& session, int32_t pitch);
 void RecordNoteOff(Session& session);
 void RecordPhrase(Session& session);
 

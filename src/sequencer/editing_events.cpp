@@ -227,9 +227,12 @@ void InsertEngineReset(Session& session, int32_t position) {
 bool IsRecording(const Session& session) { return session.editor.editMode != 0 && session.editor.trackListShown != 0; }
 
 void RecordNote(Session& session, int32_t keyPitch) {
+  RecordNoteAtPitch(session, keyPitch + kCentsPerOctave * session.editor.octave);
+}
+
+void RecordNoteAtPitch(Session& session, int32_t pitch) {
   if (!IsRecording(session)) return;
   if (OnNormalTrack(session)) {
-    const int32_t pitch = keyPitch + kCentsPerOctave * session.editor.octave;
     InsertEvent(session, *EditedTrack(session), {session.editCursor, T(EventType::NoteOn), pitch, session.song.currentProgram});
   }
   MoveCursorRight(session, CursorStep(session));

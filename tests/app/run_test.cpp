@@ -31,25 +31,41 @@ bool AnyLoudBlock(testing::FakeSoundDevice& device) {
   return false;
 }
 
-TEST(Run, StartUpOrderAndShutdownWithOrWithoutSound) {
-  for (bool soundFails : {false, true}) {
+// Without sound or MIDI the program starts all the same; only the sound device's absence is reported in a box.
+// The latency option sets the ring's block, and the device is asked for a ring of that block.
+TEST(Run, StartUpOrderAndShutdownWithOrWithoutDevices) {
+  for (const auto& [soundFails, midiFails, blockFrames] :
+       {std::tuple{false, false, 4096u}, {true, false, 4096u}, {false, true, 256u}}) {
     testing::FakeDialogs dialogs;
     auto app = std::make_unique<AppState>(dialogs);
     FakeHost host;
     host.soundFails = soundFails;
-    host.onIdle = [&](int pass) { if (pass == 3) RequestQuit(*app); };
-    EXPECT_EQ(RunTonforge(*app, host, {}, "/nonexistent"), 0);
-    EXPECT_EQ(host.steps, (std::vector<std::string>{"skins", "keyboard", "sound", "captions", "panels",
+    host.midiFails = midiFails;
+    host.sound.blockBytes = blockFrames * kFrameBytes;
+    host.onIdle = [&](int pass) {
+      EXPECT_EQ(app->ring.blockFrames, blockFrames);
+      if (pass == 3) RequestQuit(*app);
+    };
+    StartOptions options;
+    options.blockFrames = blockFrames;
+    EXPECT_EQ(RunTonforge(*app, host, options, "/nonexistent"), 0);
+    EXPECT_EQ(host.steps, (std::vector<std::string>{"skins", "keyboard", "midi", "sound", "captions", "panels",
                                                      "free panels", "close devices"}));
+    EXPECT_EQ(host.blockFrames, blockFrames);
     EXPECT_EQ(dialogs.shown.size(), soundFails ? 1u : 0u);
-    if (soundFails) EXPECT_EQ(dialogs.shown[0].text, "Could Not Open Sound Device");
+    if (soundFails) {
+      EXPECT_EQ(dialogs.shown[0].text, "Could Not Open Sound Device");
+    }
     EXPECT_EQ(app->rate.sampleRate, 44100);
     EXPECT_EQ(app->song.tracks.Count(), 0) << "shutdown freed the song";
     EXPECT_EQ(host.sound.WriteCount() > 0, !soundFails) << "the idle step served the live output";
+    if (!soundFails) {
+      EXPECT_EQ(host.sound.Write(0).samples.size(), 2 * blockFrames);
+    }
   }
 }
 
-// Escape asks first; No plays on, Yes ends the loop. A note key reaches the device in between.
+// Escape asks first; No plays on, Yes ends the loop. A note key and a MIDI note reach the device in between.
 TEST(Run, EscapeAnsweredNoKeepsRunningYesQuits) {
   AppRig rig;
   rig.dialogs.answers = {false, true};
@@ -63,6 +79,8 @@ TEST(Run, EscapeAnsweredNoKeepsRunningYesQuits) {
       ++questions;
     } else if (pass == 5) {
       rig.host.keyboard.Hold({key::I});  // middle C
+    } else if (pass == 7) {
+      rig.host.midi.Send({0x90, 72, 127});  // the C above
     }
     ASSERT_LT(pass, 200) << "the loop never ended";
   };
@@ -72,7 +90,9 @@ TEST(Run, EscapeAnsweredNoKeepsRunningYesQuits) {
   SelectProgram(rig.app, 0);
   rig.SetProgramType(0, testing::Id(EngineTypeId::SineWaveGenerator));
   KeyboardHandler keys(rig.host.keyboard, rig.host.shell, ProgramKeyboardHooks(rig.app));
-  RunMainLoop(rig.app, rig.host, keys);
+  MidiHandler midi(rig.host.midi);
+  RunMainLoop(rig.app, rig.host, keys, &midi);
+  EXPECT_EQ(rig.app.live.livePitch, 3650);
   EXPECT_EQ(questions, 2);
   EXPECT_EQ(rig.dialogs.shown.size(), 2u);
   EXPECT_TRUE(AnyLoudBlock(rig.host.sound));
@@ -122,15 +142,19 @@ TEST(Run, StartingAndStoppingTheSongAThousandTimes) {
 }
 
 TEST(Run, CommandLine) {
-  struct Case { std::vector<std::string> args; bool runs; int exitCode; std::string song; };
+  struct Case { std::vector<std::string> args; bool runs; int exitCode; std::string song; uint32_t frames = 4096; };
   for (const Case& c : {Case{{}, true, 0, ""}, Case{{"My Song.tes"}, true, 0, "My Song.tes"},
                         Case{{"--help"}, false, 0, ""}, Case{{"--bogus"}, false, 2, ""},
-                        Case{{"a.tes", "b.tes"}, false, 2, ""}}) {
+                        Case{{"a.tes", "b.tes"}, false, 2, ""},
+                        Case{{"--latency", "256", "a.tes"}, true, 0, "a.tes", 256},
+                        Case{{"a.tes", "--latency", "1024"}, true, 0, "a.tes", 1024},
+                        Case{{"--latency", "300"}, false, 2, ""}, Case{{"--latency"}, false, 2, ""},
+                        Case{{"--latency", "4096k"}, false, 2, ""}}) {
     std::string out, err;
     int exitCode = -1;
     const auto options = ParseCommandLine(c.args, out, err, exitCode);
     ASSERT_EQ(options.has_value(), c.runs);
-    if (options) EXPECT_EQ(options->songPath, c.song);
+    if (options) EXPECT_TRUE(options->songPath == c.song && options->blockFrames == c.frames) << c.song;
     else EXPECT_EQ(exitCode, c.exitCode);
     EXPECT_EQ(out.find("Usage: tonforge") != std::string::npos, !c.runs && c.exitCode == 0);
     EXPECT_EQ(err.find("Usage: tonforge") != std::string::npos, !c.runs && c.exitCode == 2);

@@ -10,15 +10,24 @@ namespace {
 using testing::kSource;
 using testing::PlayRig;
 
+// At every latency: block sizes in frames, the smallest and the largest.
+constexpr uint32_t kBlockSizes[] = {4096, 256};
+
 TEST(OutputRing, TargetIsTwoBlocksAheadOfThePlayCursor) {
-  const std::pair<uint32_t, uint32_t> cases[] = {
-      {5 * kBlockBytes, 7}, {5 * kBlockBytes + 16383, 7}, {6 * kBlockBytes + 4, 0}, {7 * kBlockBytes, 1},
-      {0, 2},               {16384, 3},                   {kRingBytes - 1, 1},
-  };
-  for (const auto& [cursor, target] : cases) EXPECT_EQ(TargetBlock(cursor), target) << cursor;
+  for (const uint32_t frames : kBlockSizes) {
+    const uint32_t block = frames * kFrameBytes;
+    const std::pair<uint32_t, uint32_t> cases[] = {
+        {5 * block, 7}, {5 * block + block - 1, 7}, {6 * block + 4, 0}, {7 * block, 1},
+        {0, 2},         {block, 3},                 {RingBytesFor(frames) - 1, 1},
+    };
+    for (const auto& [cursor, target] : cases) EXPECT_EQ(TargetBlock(cursor, block), target) << frames << " " << cursor;
+  }
+  EXPECT_EQ(RingBytesFor(kBlockFrames), kRingBytes);
 }
 
 TEST(LiveOutput, RendersOneBlockAheadAndWaitsForTheDevice) {
+  for (const uint32_t frames : kBlockSizes) {
+  SCOPED_TRACE(frames);
   struct Step { uint32_t playBlock; LiveOutputStep result; size_t writes; uint32_t lastBlock; };
   const Step steps[] = {
       {0, LiveOutputStep::Rendered, 1, 2},  // renders and writes two blocks ahead
@@ -29,15 +38,18 @@ TEST(LiveOutput, RendersOneBlockAheadAndWaitsForTheDevice) {
       {6, LiveOutputStep::Wrote, 3, 0},     // the ring wraps
   };
   PlayRig rig;
+  rig.app->ring.blockFrames = frames;
+  rig.device.blockBytes = frames * kFrameBytes;
   for (const Step& s : steps) {
     rig.device.PlayInBlock(s.playBlock);
     EXPECT_EQ(ServeLiveOutput(*rig.app), s.result) << s.writes;
     ASSERT_EQ(rig.device.WriteCount(), s.writes);
-    EXPECT_EQ(rig.device.Write(s.writes - 1).offset, s.lastBlock * kBlockBytes);
+    EXPECT_EQ(rig.device.Write(s.writes - 1).offset, s.lastBlock * frames * kFrameBytes);
   }
-  // With no note and empty chains every block is silence.
+  // With no note and empty chains every block is silence, a whole block of it.
   const auto block = rig.device.Write(2).samples;
-  EXPECT_EQ(std::count(block.begin(), block.end(), 0), static_cast<long>(kBlockFrames * 2));
+  EXPECT_EQ(std::count(block.begin(), block.end(), 0), static_cast<long>(frames * 2));
+  }
 }
 
 TEST(LiveOutput, NoteKeyDropsThePendingBlock) {

@@ -32,7 +32,11 @@ TEST(Playback, PlayButtonTogglesAndAnEndLetsTheIdleStepStop) {
 }
 
 TEST(Playback, WorkerKeepsTwoBlocksAheadOfThePlayCursor) {
+  for (const uint32_t frames : {4096u, 256u}) {
+  SCOPED_TRACE(frames);
   PlayRig rig;
+  rig.app->ring.blockFrames = frames;
+  rig.device.blockBytes = frames * kFrameBytes;
   StartSongPlayback(*rig.app);
   // The device stands still between steps: exactly one block is written per block the cursor moves on.
   size_t writes = 0;
@@ -42,10 +46,12 @@ TEST(Playback, WorkerKeepsTwoBlocksAheadOfThePlayCursor) {
     ASSERT_TRUE(WaitFor([&] { return rig.device.WriteCount() >= writes; })) << playBlock;
     std::this_thread::sleep_for(std::chrono::milliseconds(30));  // room for a wrong extra write to show
     ASSERT_EQ(rig.device.WriteCount(), writes) << playBlock;
-    EXPECT_EQ(rig.device.Write(writes - 1).offset, target * kBlockBytes);
+    EXPECT_EQ(rig.device.Write(writes - 1).offset, target * frames * kFrameBytes);
+    EXPECT_EQ(rig.device.Write(writes - 1).samples.size(), 2 * frames);
   }
   StopPlayback(*rig.app);
   EXPECT_EQ(rig.app->ring.writeBlock, 1u) << "the idle step carries on from the worker's ring position";
+  }
 }
 
 TEST(Playback, RefusedStartsLeaveTheSongIdle) {

@@ -84,6 +84,24 @@ TEST(Render, WaveFileLayoutAndTheSaveDialog) {
   }
 }
 
+// The latency option is the live ring's alone: a render is the same file at every block size.
+TEST(Render, SameBytesAtEveryLatency) {
+  std::vector<std::vector<uint8_t>> files;
+  for (const uint32_t frames : {4096u, 256u}) {
+    PlayRig rig;
+    rig.app->ring.blockFrames = frames;
+    rig.AddProgram({testing::kSource}).engines[0].F[0] = 0.5f;
+    rig.Add(rig.AddTrack(), 0, EventType::NoteOn, 2450, 0);
+    rig.End(96);
+    ScratchFolder folder;
+    RenderTo(rig, folder.File("take.wav"));
+    files.push_back(ReadAll(folder.File("take.wav")));
+  }
+  ASSERT_GT(files[0].size(), 44u + 4 * 4096);
+  EXPECT_TRUE(std::any_of(files[0].begin() + 44, files[0].end(), [](uint8_t b) { return b != 0; }));
+  EXPECT_EQ(files[0], files[1]);
+}
+
 TEST(Render, FileNamesEndInWav) {
   const std::string long250(250, 'n'), long249 = std::string(245, 'n') + ".abc";
   const std::pair<std::string, std::string> names[] = {

@@ -24,31 +24,37 @@ std::vector<int16_t> LoudBlock(int16_t seed) {
 
 // The core writes two blocks ahead of the cursor; whatever it writes there is played once the cursor gets
 // there, whole, even when the cursor wraps around the end of the ring in between.
+// At the default block and at the smallest (the low-latency ring of eight 1024-byte blocks).
 TEST(SdlSoundDevice, RingCallbackPlaysTheBlockWrittenTwoAheadAndWrapsTheCursor) {
-  struct Case {
-    uint32_t startCursor;
-    uint32_t target;  // the block two ahead of the cursor's
-  } cases[] = {{0, 2}, {5 * kBlockBytes + 100, 7}, {6 * kBlockBytes + 4, 0}, {kRingBytes - 4, 1}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.startCursor);
-    auto ring = std::make_unique<AudioRing>();
-    ring->cursor = c.startCursor;
-    const std::vector<int16_t> block = LoudBlock(static_cast<int16_t>(c.target + 1));
-    std::memcpy(ring->bytes.data() + c.target * kBlockBytes, block.data(), kBlockBytes);
+  for (const uint32_t frames : {kBlockFrames, 256u}) {
+    const uint32_t blockBytes = frames * kFrameBytes, ringBytes = RingBytesFor(frames);
+    struct Case {
+      uint32_t startCursor;
+      uint32_t target;  // the block two ahead of the cursor's
+    } cases[] = {{0, 2}, {5 * blockBytes + 100, 7}, {6 * blockBytes + 4, 0}, {ringBytes - 4, 1}};
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::to_string(frames) + " " + std::to_string(c.startCursor));
+      auto ring = std::make_unique<AudioRing>();
+      ring->size = ringBytes;
+      ring->cursor = c.startCursor;
+      std::vector<int16_t> block = LoudBlock(static_cast<int16_t>(c.target + 1));
+      block.resize(blockBytes / 2);
+      std::memcpy(ring->bytes.data() + c.target * blockBytes, block.data(), blockBytes);
 
-    // Three blocks in callbacks of an odd size, so that one of them straddles the end of the ring.
-    constexpr uint32_t kPlayed = 3 * kBlockBytes;
-    std::vector<uint8_t> played(kPlayed);
-    for (uint32_t at = 0; at < kPlayed;) {
-      const uint32_t n = std::min<uint32_t>(1500 * 4, kPlayed - at);
-      PlayRing(*ring, played.data() + at, static_cast<int>(n));
-      at += n;
+      // Three blocks in callbacks of an odd size, so that one of them straddles the end of the ring.
+      const uint32_t played3 = 3 * blockBytes;
+      std::vector<uint8_t> played(played3);
+      for (uint32_t at = 0; at < played3;) {
+        const uint32_t n = std::min<uint32_t>(frames * 3 / 8 * 4, played3 - at);
+        PlayRing(*ring, played.data() + at, static_cast<int>(n));
+        at += n;
+      }
+      EXPECT_EQ(ring->cursor.load(), (c.startCursor + played3) % ringBytes);
+      const uint32_t blockStartsAfter = (c.target * blockBytes + ringBytes - c.startCursor) % ringBytes;
+      ASSERT_LE(blockStartsAfter + blockBytes, played3);
+      EXPECT_EQ(0, std::memcmp(played.data() + blockStartsAfter, block.data(), blockBytes));
+      for (uint32_t i = 0; i < blockStartsAfter; ++i) ASSERT_EQ(played[i], 0) << "at " << i;
     }
-    EXPECT_EQ(ring->cursor.load(), (c.startCursor + kPlayed) % kRingBytes);
-    const uint32_t blockStartsAfter = (c.target * kBlockBytes + kRingBytes - c.startCursor) % kRingBytes;
-    ASSERT_LE(blockStartsAfter + kBlockBytes, kPlayed);
-    EXPECT_EQ(0, std::memcmp(played.data() + blockStartsAfter, block.data(), kBlockBytes));
-    for (uint32_t i = 0; i < blockStartsAfter; ++i) ASSERT_EQ(played[i], 0) << "at " << i;
   }
 }
 

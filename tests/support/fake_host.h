@@ -8,6 +8,7 @@
 #include "app/app_state.h"
 #include "app/host.h"
 #include "support/fake_keyboard.h"
+#include "support/fake_midi_input.h"
 #include "support/fake_shell.h"
 #include "support/fake_sound_device.h"
 
@@ -20,8 +21,13 @@ public:
     steps.push_back("keyboard");
     return &keyboard;
   }
-  SoundDevice* OpenSoundDevice(int32_t) override {
+  MidiInput* OpenMidiInput() override {
+    steps.push_back("midi");
+    return midiFails ? nullptr : &midi;
+  }
+  SoundDevice* OpenSoundDevice(int32_t, uint32_t frames) override {
     steps.push_back("sound");
+    blockFrames = frames;
     return soundFails ? nullptr : &sound;
   }
   void LoadCaptionsAndFont() override { steps.push_back("captions"); }
@@ -38,8 +44,11 @@ public:
 
   FakeKeyboard keyboard;
   FakeShell shell;
+  FakeMidiInput midi;
   FakeSoundDevice sound;
   bool soundFails = false;
+  bool midiFails = false;
+  uint32_t blockFrames = 0;  // what the device was asked for
   int passes = 0;
   std::function<void(int)> onIdle;
   std::vector<std::string> steps;

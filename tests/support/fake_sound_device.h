@@ -18,14 +18,14 @@ public:
   bool WriteBlock(uint32_t offset, const int16_t* samples, uint32_t bytes) override {
     std::lock_guard<std::mutex> guard(lock);
     writes.push_back({offset, std::vector<int16_t>(samples, samples + bytes / 2)});
-    return offset + bytes <= kRingBytes;
+    return offset + bytes <= kRingBlocks * blockBytes;
   }
   bool Recreate(int32_t sampleRate) override {
     recreatedAt.push_back(sampleRate);
     return !refuseRecreate;
   }
 
-  void PlayInBlock(uint32_t block) { cursor.store(block * kBlockBytes + 100); }
+  void PlayInBlock(uint32_t block) { cursor.store(block * blockBytes + 100); }
   size_t WriteCount() {
     std::lock_guard<std::mutex> guard(lock);
     return writes.size();
@@ -36,6 +36,7 @@ public:
   }
 
   std::atomic<uint32_t> cursor{0};
+  uint32_t blockBytes = kBlockBytes;  // the ring's block, as the studio was set to
   bool refuseRecreate = false;
   std::vector<int32_t> recreatedAt;  // the rate of every Recreate, in order
 

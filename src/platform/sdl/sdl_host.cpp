@@ -1,5 +1,6 @@
 #include "platform/sdl/sdl_host.h"
 
+#include <iostream>
 #include <vector>
 
 #include "app/app_state.h"
@@ -40,8 +41,16 @@ void SdlHost::LoadSkins() {
   tonforge::LoadSkins(ui_.skins, programFolder_);
 }
 
-SoundDevice* SdlHost::OpenSoundDevice(int32_t sampleRate) {
-  sound_ = SdlSoundDevice::Open(sampleRate, soundProblem_);
+MidiInput* SdlHost::OpenMidiInput() {
+  std::string reason;
+  midi_ = AlsaMidiInput::Open(reason);
+  // Said once and only here: the program plays on from the computer keyboard.
+  if (!midi_) std::cerr << "tonforge: " << kMidiUnavailable << ": " << reason << "\n";
+  return midi_.get();
+}
+
+SoundDevice* SdlHost::OpenSoundDevice(int32_t sampleRate, uint32_t blockFrames) {
+  sound_ = SdlSoundDevice::Open(sampleRate, soundProblem_, blockFrames);
   return sound_.get();
 }
 
@@ -115,6 +124,7 @@ void SdlHost::FreePanels() {
 
 void SdlHost::CloseDevices() {
   sound_.reset();
+  midi_.reset();
   window_.reset();
 }
 

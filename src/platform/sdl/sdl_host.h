@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/host.h"
+#include "platform/sdl/alsa_midi_input.h"
 #include "platform/sdl/sdl_keyboard.h"
 #include "platform/sdl/sdl_shell.h"
 #include "platform/sdl/sdl_sound_device.h"
@@ -22,7 +23,8 @@ public:
 
   void LoadSkins() override;
   Keyboard* OpenKeyboard() override { return &keyboard_; }
-  SoundDevice* OpenSoundDevice(int32_t sampleRate) override;
+  MidiInput* OpenMidiInput() override;
+  SoundDevice* OpenSoundDevice(int32_t sampleRate, uint32_t blockFrames) override;
   void LoadCaptionsAndFont() override;
   void BuildPanels(AppState& app) override;
   Shell& DesktopShell() override { return shell_; }
@@ -35,6 +37,8 @@ public:
   Ui& UserInterface() { return ui_; }
   // Why the sound device could not be opened, in SDL's words (empty when it was).
   const std::string& SoundProblem() const { return soundProblem_; }
+  // The device playing the ring, null when there is none (for its figures).
+  const SdlSoundDevice* Sound() const { return sound_.get(); }
 
 private:
   void Handle(const WindowEvent& event);
@@ -48,6 +52,7 @@ private:
   SdlShell shell_;
   std::unique_ptr<SdlSoundDevice> sound_;
   std::string soundProblem_;
+  std::unique_ptr<AlsaMidiInput> midi_;
   std::optional<WindowEvent> waiting_;  // taken by WaitForEvent, handled by the next DispatchEvent
   AppState* app_ = nullptr;
   bool firstFrameShown_ = false;

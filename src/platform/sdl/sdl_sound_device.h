@@ -13,9 +13,11 @@ namespace tonforge {
 
 inline constexpr const char* kCouldNotOpenSoundDevice = "Could Not Open Sound Device";
 
-// The ring the device plays in a loop. The cursor is the byte the device takes next; any thread may read it.
+// The ring the device plays in a loop: eight blocks, `size` bytes of `bytes`. The cursor is the byte the device
+// takes next; any thread may read it.
 struct AudioRing {
   std::array<uint8_t, kRingBytes> bytes{};
+  uint32_t size = kRingBytes;
   std::atomic<uint32_t> cursor{0};
 };
 
@@ -25,9 +27,11 @@ void PlayRing(AudioRing& ring, uint8_t* out, int length);
 
 class SdlSoundDevice : public SoundDevice {
 public:
-  // Opens the default output device at sampleRate, playing the (silent) ring from position 0. Null when
-  // there is no usable audio device; `reason` then says why, in SDL's words.
-  static std::unique_ptr<SdlSoundDevice> Open(int32_t sampleRate, std::string& reason);
+  // Opens the default output device at sampleRate, playing the (silent) ring of eight blocks of blockFrames
+  // from position 0, with a device buffer no longer than a block. Null when there is no usable audio device;
+  // `reason` then says why, in SDL's words.
+  static std::unique_ptr<SdlSoundDevice> Open(int32_t sampleRate, std::string& reason,
+                                              uint32_t blockFrames = kBlockFrames);
   ~SdlSoundDevice() override;
   SdlSoundDevice(const SdlSoundDevice&) = delete;
   SdlSoundDevice& operator=(const SdlSoundDevice&) = delete;
@@ -40,6 +44,8 @@ public:
 
   // The rate the device really plays at (0 while closed), and SDL's reason for the last failure.
   int32_t SampleRate() const { return sampleRate_; }
+  // The frames SDL takes per callback: the device's own share of the latency.
+  uint32_t DeviceBufferFrames() const { return bufferFrames_; }
   const std::string& LastError() const { return lastError_; }
 
 private:
@@ -50,6 +56,8 @@ private:
   std::unique_ptr<AudioRing> ring_ = std::make_unique<AudioRing>();
   uint32_t device_ = 0;
   int32_t sampleRate_ = 0;
+  uint16_t wantedFrames_ = 1024;
+  uint32_t bufferFrames_ = 0;
   std::string lastError_;
 };
 

@@ -1,0 +1,169 @@
+// The live output's figures at every block size, on the sound device SDL gives (set SDL_AUDIODRIVER, e.g.
+// dummy or disk, where there is no sound card). Run in the program folder:
+//   build/tonforge-latency [SONG.tes] [SECONDS]
+// For each block size: how far ahead of the play cursor a fresh block is written (what a key press waits
+// before it is heard, plus the device's own buffer), the blocks the device played stale (underruns) while the
+// song plays, and the processor time of the live output with a note held.
+#include <sys/resource.h>
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "audio/live_output.h"
+#include "audio/output_rate.h"
+#include "audio/playback.h"
+#include "platform/sdl/sdl_sound_device.h"
+#include "sequencer/song.h"
+#include "sequencer/song_file.h"
+
+namespace {
+
+using namespace tonforge;
+using Clock = std::chrono::steady_clock;
+
+class QuietDialogs : public Dialogs {
+public:
+  void ShowMessage(std::string_view caption, std::string_view text, BoxIcon) override {
+    std::fprintf(stderr, "%.*s: %.*s\n", int(caption.size()), caption.data(), int(text.size()), text.data());
+  }
+  bool AskYesNo(std::string_view, std::string_view) override { return true; }
+  std::optional<std::string> OpenFile(const FileDialogRequest&) override { return std::nullopt; }
+  std::optional<std::string> SaveFile(const FileDialogRequest&) override { return std::nullopt; }
+};
+
+// Passes every write on to the device, noting how far ahead of the cursor it lands and the blocks it skipped:
+// a skipped block is one the device played again from the lap before.
+class MeasuringDevice : public SoundDevice {
+public:
+  MeasuringDevice(SoundDevice& device, uint32_t blockBytes) : device_(device), blockBytes_(blockBytes) {}
+  uint32_t PlayCursor() override { return device_.PlayCursor(); }
+  bool WriteBlock(uint32_t offset, const int16_t* samples, uint32_t bytes) override {
+    const uint32_t ring = kRingBlocks * blockBytes_;
+    const uint32_t ahead = (offset + ring - device_.PlayCursor()) % ring;
+    aheadFrames.push_back(ahead / kFrameBytes);
+    const uint32_t block = offset / blockBytes_;
+    if (last_ >= 0) skipped += (block + kRingBlocks - static_cast<uint32_t>(last_) - 1) % kRingBlocks;
+    last_ = static_cast<int32_t>(block);
+    return device_.WriteBlock(offset, samples, bytes);
+  }
+  bool Recreate(int32_t rate) override { return device_.Recreate(rate); }
+  void Reset() {
+    aheadFrames.clear();
+    skipped = 0;
+    last_ = -1;
+  }
+
+  std::vector<uint32_t> aheadFrames;
+  uint32_t skipped = 0;
+
+private:
+  SoundDevice& device_;
+  uint32_t blockBytes_;
+  int32_t last_ = -1;
+};
+
+double CpuSeconds() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// The idle step's live part for a while, as the main loop runs it: serve, then wait up to 1 ms. With
+// `keyToSound`, a key goes down at odd moments (every 20 to 60 ms) and the frames until the device plays the
+// note are noted: the time until the first block written after it (the one that carries the note) went out,
+// plus that block's distance ahead of the play cursor.
+void ServeFor(Studio& app, MeasuringDevice& device, double seconds, std::vector<uint32_t>* keyToSound) {
+  const auto end = Clock::now() + std::chrono::duration<double>(seconds);
+  uint32_t random = 12345;
+  auto nextKey = Clock::now();
+  std::optional<size_t> waitingFor;
+  Clock::time_point pressed;
+  while (Clock::now() < end) {
+    if (keyToSound != nullptr && !waitingFor && Clock::now() >= nextKey) {
+      pressed = Clock::now();
+      StartLiveNote(app, 2450, app.song.currentProgram);
+      waitingFor = device.aheadFrames.size();
+      random = random * 1103515245u + 12345u;
+      nextKey = Clock::now() + std::chrono::microseconds(20000 + (random >> 8) % 40000);
+    }
+    ServeLiveOutput(app);
+    if (waitingFor && device.aheadFrames.size() > *waitingFor) {
+      const double waited = std::chrono::duration<double>(Clock::now() - pressed).count();
+      keyToSound->push_back(device.aheadFrames[*waitingFor] + static_cast<uint32_t>(waited * 44100.0));
+      waitingFor.reset();
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string songPath = argc > 1 ? argv[1] : "Songs/Demo.tes";
+  const double seconds = argc > 2 ? std::atof(argv[2]) : 5.0;
+  std::printf("audio driver: %s\n", SDL_getenv("SDL_AUDIODRIVER") ? SDL_getenv("SDL_AUDIODRIVER") : "(default)");
+  std::printf("%6s %7s %22s %26s %11s %4s %9s\n", "block", "device", "key to sound (frames)",
+              "key to sound (ms) (+device)", "song under", "live", "live CPU");
+  for (const uint32_t frames : kLiveBlockFrames) {
+    QuietDialogs dialogs;
+    auto app = std::make_unique<Studio>(dialogs);
+    std::error_code ec;
+    StartCore(*app, std::filesystem::current_path(ec).string());
+    NewSong(*app);
+    SetOutputRate(app->rate, 44100, 120.0f, app->song.ticksPerBeat);
+    if (LoadSongFile(*app, songPath) != SongFileResult::Done) {
+      std::fprintf(stderr, "cannot load %s\n", songPath.c_str());
+      return 1;
+    }
+    std::string reason;
+    std::unique_ptr<SdlSoundDevice> device = SdlSoundDevice::Open(44100, reason, frames);
+    if (!device) {
+      std::fprintf(stderr, "no sound device: %s\n", reason.c_str());
+      return 1;
+    }
+    app->ring.blockFrames = frames;
+    MeasuringDevice measuring(*device, frames * kFrameBytes);
+    app->sound = &measuring;
+
+    // A note held on the current program: the distance of each fresh block, and the processor time.
+    StartLiveNote(*app, 2450, app->song.currentProgram);
+    ServeFor(*app, measuring, 0.5, nullptr);
+    measuring.Reset();
+    const double cpu0 = CpuSeconds();
+    const auto wall0 = Clock::now();
+    ServeFor(*app, measuring, seconds, nullptr);
+    const double cpu = (CpuSeconds() - cpu0) / std::chrono::duration<double>(Clock::now() - wall0).count();
+    const uint32_t liveSkipped = measuring.skipped;
+    std::vector<uint32_t> ahead;
+    ServeFor(*app, measuring, seconds, &ahead);
+    const auto [lo, hi] = std::minmax_element(ahead.begin(), ahead.end());
+    double mean = 0;
+    for (uint32_t a : ahead) mean += a;
+    mean /= double(std::max<size_t>(ahead.size(), 1));
+
+    // The song from the start on the playback thread; the main thread only watches for its end.
+    app->live.liveFlag = 0;
+    measuring.Reset();
+    StartSongPlayback(*app);
+    const auto songEnd = Clock::now() + std::chrono::duration<double>(seconds);
+    while (Clock::now() < songEnd && app->playback.songEndReached.load() == 0)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    StopPlayback(*app);
+    const auto songBlocks = static_cast<uint32_t>(measuring.aheadFrames.size());
+    const double added = 1000.0 * device->DeviceBufferFrames() / 44100.0;
+    std::printf("%6u %7u %6u..%-6u mean %6.0f %6.1f..%-5.1f (+%4.1f) %5u/%-5u %4u %8.1f%%\n", frames,
+                device->DeviceBufferFrames(), *lo, *hi, mean, 1000.0 * *lo / 44100.0, 1000.0 * *hi / 44100.0,
+                added, measuring.skipped, songBlocks, liveSkipped, 100.0 * cpu);
+    app->sound = nullptr;
+  }
+  return 0;
+}
