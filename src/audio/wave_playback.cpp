@@ -29,7 +29,6 @@ constexpr std::string_view kRateRequired = "44100hz, 22050hz or 11025hz Sample R
 // that limit lie a little beyond it, so a few more bytes are read.
 constexpr std::size_t kHeaderScan = 1000;
 constexpr std::size_t kHeaderBytes = 1024;
-constexpr uint32_t kFrameBytes = 4;  // left and right, 16 bits each
 
 struct PlayableWave {
   int32_t sampleRate = 0;
@@ -59,11 +58,12 @@ std::optional<std::string_view> ReadPlaybackHeader(std::span<const uint8_t> head
 // is shorter than the chunk claims, or it could not be read any further.
 uint32_t ReadWaveBlock(WavePlaybackState& w, OutputRing& ring) {
   auto* bytes = reinterpret_cast<uint8_t*>(ring.staging.data());
-  const uint32_t wanted = std::min(kBlockBytes, w.remainingBytes);
+  const uint32_t blockBytes = ring.BlockBytes();  // the live block size chosen at start-up
+  const uint32_t wanted = std::min(blockBytes, w.remainingBytes);
   auto got = static_cast<uint32_t>(wanted > 0 && w.file ? std::fread(bytes, 1, wanted, w.file.get()) : 0);
   got -= got % kFrameBytes;  // a frame cut off by the end of the file is not played
   w.remainingBytes = got == wanted ? w.remainingBytes - got : 0;
-  std::memset(bytes + got, 0, kBlockBytes - got);
+  std::memset(bytes + got, 0, blockBytes - got);
   if constexpr (std::endian::native == std::endian::big) {
     for (int16_t& s : ring.staging) {
       const auto u = static_cast<uint16_t>(s);
