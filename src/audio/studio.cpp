@@ -17,4 +17,6 @@ Studio::Studio(Dialogs& dialogs) : Session(dialogs) {
   soundSide.switchOutputRate = [](Session& s, int32_t sampleRate) { SwitchOutputRate(StudioOf(s), sampleRate); };
 }
 
+Studio::~Studio() { StopPlayback(*this); }
+
 }  // namespace tonforge
