@@ -25,7 +25,46 @@ bool SongMovesTempo(const Studio& studio) {
   return false;
 }
 
+bool ReachesIntoVoice(uint32_t type) {
+  using T = EngineTypeId;
+  switch (static_cast<T>(type)) {
+    case T::PitchModulation:
+    case T::PitchShift:
+    case T::Arpeggiator:
+    case T::OscillatorSynchronisation:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool DrawsRandom(uint32_t type) {
+  return type == static_cast<uint32_t>(EngineTypeId::WhiteNoiseGenerator) ||
+         type == static_cast<uint32_t>(EngineTypeId::RandomPanning);
+}
+
 }  // namespace
+
+bool RunsEngineByEngine(const Studio& studio, int32_t channel, uint32_t frames) {
+  const ChannelEntry& entry = studio.channels.entries[channel];
+  const Track& track = *entry.track;
+  int draws = 0;
+  if (channel != 0) {
+    if (static_cast<uint64_t>(entry.silenceCounter) + frames >= static_cast<uint64_t>(studio.rate.sampleRate))
+      return false;
+    const int32_t positions = std::clamp(track.chainLength, 0, kChainLength);
+    for (int32_t p = 0; p < positions; ++p) draws += DrawsRandom(track.chain[p].type);
+  }
+  if (track.gate == 1) {
+    const Program& voice = track.playingProgram;
+    const uint32_t positions = std::min<uint32_t>(voice.engineCount, kChainLength);
+    for (uint32_t p = 0; p < positions; ++p) {
+      if (ReachesIntoVoice(voice.engines[p].type)) return false;
+      draws += DrawsRandom(voice.engines[p].type);
+    }
+  }
+  return draws <= 1;
+}
 
 void PrepareSongMixer(Studio& studio) {
   SongMixer& m = studio.mixer;
