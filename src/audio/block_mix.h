@@ -55,7 +55,10 @@ void RunEngineOver(Engine& e, VoiceRef voice, int32_t pitch, MixBus* frames, uin
   for (uint32_t f = 0; f < n; ++f) {
     ctx.bus = frames[f];
     run(e, voice, pitch, ctx);
-    frames[f] = ctx.bus;
+    // Side by side, as the engine stored them: one wide load of two fresh narrow stores would wait for
+    // both to reach the cache.
+    frames[f].left = ctx.bus.left;
+    frames[f].right = ctx.bus.right;
   }
 }
 
