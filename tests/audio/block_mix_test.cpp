@@ -13,6 +13,7 @@
 #include "sequencer/song.h"
 #include "sequencer/track_commands.h"
 #include "support/file_rig.h"
+#include "support/play_rig.h"
 
 namespace tonforge {
 namespace {
@@ -177,6 +178,7 @@ TEST(BlockMix, WritesTheBytesOfTheFrameByFrameMix) {
       {44100, true, true, false},   {22050, false, false, true},
   };
   TempDir dir;
+  std::vector<uint8_t> first;  // the frame-by-frame render of the first variant
   for (const Variant& v : variants) {
     const std::string name = std::to_string(v.rate) + (v.quality ? " quality" : "") +
                              (v.speedModulator ? " speed modulator" : "") + (v.solo ? " solo" : "");
@@ -187,12 +189,36 @@ TEST(BlockMix, WritesTheBytesOfTheFrameByFrameMix) {
     for (size_t i = 44; i + 1 < expected.size(); i += 2)
       loud += std::abs(static_cast<int16_t>(expected[i] | expected[i + 1] << 8)) > 300;
     EXPECT_GT(loud, v.rate / 2) << name;
+    if (first.empty()) first = expected;
     for (const int32_t threads : {1, 3}) {
       const auto block = SongUnderTest(v).Render(MixMethod::Block, threads, dir.File("block.wav"));
       EXPECT_TRUE(block == expected) << name << ", " << threads << " threads: " << block.size() << " bytes, "
                                      << expected.size() << " expected";
     }
   }
+
+  // Playback mixes the same way: the blocks it writes for the sound card hold the render's frames.
+  testing::FakeSoundDevice device;
+  SongUnderTest song(variants[0]);
+  song.app->sound = &device;
+  song.app->mixer.threads = 3;
+  StartSongPlayback(*song.app);
+  constexpr uint32_t kBlocks = 3;
+  for (uint32_t block = 0; block < kBlocks; ++block) {
+    device.PlayInBlock(block);
+    ASSERT_TRUE(testing::WaitFor([&] { return device.WriteCount() > block; })) << block;
+  }
+  StopPlayback(*song.app);
+  int differing = 0;
+  for (uint32_t block = 0; block < kBlocks; ++block) {
+    const std::vector<int16_t> played = device.Write(block).samples;
+    ASSERT_EQ(played.size(), 2u * kBlockFrames);
+    for (size_t i = 0; i < played.size(); ++i) {
+      const size_t at = 44 + 2 * (block * played.size() + i);
+      differing += played[i] != static_cast<int16_t>(first.at(at) | first.at(at + 1) << 8);
+    }
+  }
+  EXPECT_EQ(differing, 0);
 }
 
 }  // namespace
