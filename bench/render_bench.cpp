@@ -1,19 +1,25 @@
 // Whole-song render speed as a multiple of real time. The reference song: every track plays a note on every
-// beat through a program of an Up Saw, a Low Pass Filter swept by one modulator and a Chorus, into a Basic
-// Delay on the track; the song chain holds a Stereo Reverb XY. Measured with 1, 4, 16 and 64 tracks, with the
-// standard engine routines (playback) and the interpolating ones (high-quality render).
+// beat through one of four programs (an Up Saw, a Pulse Wave, a Sine Wave and an Up Saw again), each through a
+// Low Pass Filter swept by one modulator and a Chorus moved by two, into a Basic Delay on the track; the song
+// chain holds a Stereo Reverb XY. Measured with 1, 4, 16 and 64 tracks, with the standard engine routines
+// (playback) and the interpolating ones (high-quality render), frame by frame and in tick-bounded stretches
+// on one thread and on every core, side by side in one run. Times are wall-clock times, since the block mix
+// spreads its work over threads.
 #include <benchmark/benchmark.h>
 
 #include "bench_support.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string>
 
+#include "audio/block_mix.h"
 #include "audio/playback.h"
 #include "audio/voice.h"
 #include "platform/dialogs.h"
 #include "sequencer/song_clock.h"
+#include "song/voice_loading.h"
 #include "audio/studio.h"
 
 namespace tonforge {
@@ -32,9 +38,9 @@ void AddEvent(Track& t, Event*& last, int32_t tick, EventType type, int32_t a = 
   ++t.eventCount;
 }
 
-// A looped sine sweep, as a modulator import would leave it.
-void LoadSweep(Engine& e) {
-  DataSlot& slot = e.slots[0];
+// A looped sine sweep in slot s, as a modulator import would leave it.
+void LoadSweep(Engine& e, int s) {
+  DataSlot& slot = e.slots[s];
   slot.data = AllocateSamples(kModulatorLength);
   for (uint32_t i = 0; i < kModulatorLength; ++i)
     slot.data[i] = 0.4f * static_cast<float>(std::sin(2.0 * M_PI * i / kModulatorLength));
@@ -42,8 +48,8 @@ void LoadSweep(Engine& e) {
   slot.loaded = 1;
   slot.looped = 1;
   slot.loopEnd = kModulatorLength - 1;
-  slot.rootOrRate.f = static_cast<float>(kModulatorLength) * 2.2675738e-6f;
-  e.loadedSlotCount = 1;
+  slot.rootOrRate.f = static_cast<float>(kModulatorLength) * 2.2675738e-6f * static_cast<float>(1 + s);
+  e.loadedSlotCount = static_cast<uint32_t>(s + 1);
 }
 
 std::unique_ptr<Studio> ReferenceSong(SilentDialogs& dialogs, int32_t trackCount) {
@@ -52,18 +58,23 @@ std::unique_ptr<Studio> ReferenceSong(SilentDialogs& dialogs, int32_t trackCount
   Song& song = app->song;
   song.seed = 77;
 
-  auto program = std::make_unique<Program>();
-  for (Engine& e : program->engines) InitProgramEngine(e, 0);
-  InitProgramEngine(program->engines[0], TypeOf(EngineTypeId::UpSawGenerator));
-  InitProgramEngine(program->engines[1], TypeOf(EngineTypeId::LowPassFilter));
-  SetParameter(program->engines[1], 0, 40);
-  SetParameter(program->engines[1], 1, 30);
-  LoadSweep(program->engines[1]);
-  InitProgramEngine(program->engines[2], TypeOf(EngineTypeId::Chorus));
-  LoadSweep(program->engines[2]);
-  program->level = 0.1f;
-  for (int p = 0; p < kChainLength; ++p) song.positionBufferSize[p] = program->engines[p].bufferLength;
-  song.programs.push_back(std::move(program));
+  for (const EngineTypeId source : {EngineTypeId::UpSawGenerator, EngineTypeId::PulseWaveGenerator,
+                                    EngineTypeId::SineWaveGenerator, EngineTypeId::UpSawGenerator}) {
+    auto program = std::make_unique<Program>();
+    for (Engine& e : program->engines) InitProgramEngine(e, 0);
+    InitProgramEngine(program->engines[0], TypeOf(source));
+    InitProgramEngine(program->engines[1], TypeOf(EngineTypeId::LowPassFilter));
+    SetParameter(program->engines[1], 0, 40);
+    SetParameter(program->engines[1], 1, 30);
+    LoadSweep(program->engines[1], 0);
+    InitProgramEngine(program->engines[2], TypeOf(EngineTypeId::Chorus));
+    LoadSweep(program->engines[2], 0);
+    LoadSweep(program->engines[2], 1);
+    program->level = 0.1f;
+    for (int p = 0; p < kChainLength; ++p)
+      song.positionBufferSize[p] = std::max(song.positionBufferSize[p], program->engines[p].bufferLength);
+    song.programs.push_back(std::move(program));
+  }
 
   for (int32_t n = 0; n <= trackCount; ++n) {
     auto t = std::make_unique<Track>();
@@ -82,7 +93,7 @@ std::unique_ptr<Studio> ReferenceSong(SilentDialogs& dialogs, int32_t trackCount
         t->voiceBuffers.right[p] = AllocateSamples(song.positionBufferSize[p]);
       }
       for (int32_t beat = 0; beat < kBeats; ++beat)
-        AddEvent(*t, last, beat * kTicksPerBeat, EventType::NoteOn, 1850 + 100 * ((beat + n) % 24), 0);
+        AddEvent(*t, last, beat * kTicksPerBeat, EventType::NoteOn, 1850 + 100 * ((beat + n) % 24), n % 4);
     }
     song.tracks.Insert(n, std::move(t));
   }
@@ -90,20 +101,29 @@ std::unique_ptr<Studio> ReferenceSong(SilentDialogs& dialogs, int32_t trackCount
   return app;
 }
 
+// Arguments: tracks, quality, block (0 frame by frame, 1 in stretches), threads (0 every core).
 void BM_RenderSong(benchmark::State& state) {
   SilentDialogs dialogs;
   const auto tracks = static_cast<int32_t>(state.range(0));
   const bool quality = state.range(1) != 0;
   auto app = ReferenceSong(dialogs, tracks);
+  app->mixer.method = state.range(2) != 0 ? MixMethod::Block : MixMethod::Frame;
+  app->mixer.threads = static_cast<int32_t>(state.range(3));
+  PrepareSongStart(*app);
   SampleContext ctx = MakeSampleContext(*app);
   const int32_t lastTick = (kBeats - 1) * kTicksPerBeat;
   int64_t frames = 0;
+  Frame16 out[kMaxStretch];
   for (auto _ : state) {
     if (app->currentTick >= lastTick) PrepareSongStart(*app);  // keep every track playing notes
-    for (uint32_t f = 0; f < 4096; ++f) {
-      SongClockStep(*app);
-      const Frame16 out = quality ? MixSongSampleQuality(*app, ctx, nullptr) : MixSongSample(*app, ctx);
+    for (uint32_t f = 0; f < 4096;) {
+      const Stretch s = StepStretchClock(*app, std::min(4096 - f, kMaxStretch), false);
+      if (quality)
+        MixStretchQuality(*app, ctx, s.frames, out, nullptr);
+      else
+        MixStretch(*app, ctx, s.frames, out);
       benchmark::DoNotOptimize(out);
+      f += s.frames;
     }
     frames += 4096;
   }
@@ -111,10 +131,41 @@ void BM_RenderSong(benchmark::State& state) {
   state.counters["x_realtime"] =
       benchmark::Counter(static_cast<double>(frames) / app->rate.rateHz, benchmark::Counter::kIsRate);
 }
-BENCHMARK(BM_RenderSong)
-    ->ArgNames({"tracks", "quality"})
-    ->ArgsProduct({{1, 4, 16, 64}, {0, 1}})
-    ->Unit(benchmark::kMillisecond);
+
+void RenderSongArguments(benchmark::internal::Benchmark* b) {
+  b->ArgNames({"tracks", "quality", "block", "threads"});
+  for (const int64_t tracks : {1, 4, 16, 64})
+    for (const int64_t quality : {0, 1}) {
+      b->Args({tracks, quality, 0, 1});
+      b->Args({tracks, quality, 1, 1});
+      b->Args({tracks, quality, 1, 0});
+    }
+}
+BENCHMARK(BM_RenderSong)->Apply(RenderSongArguments)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// Starting a note copies the program and clears the delay buffers of every engine with delay lines: cheap
+// for a Chorus (176 samples a side), a third of a megabyte for a Basic Delay in the program.
+void BM_LoadVoice(benchmark::State& state) {
+  Program program;
+  for (Engine& e : program.engines) InitProgramEngine(e, 0);
+  InitProgramEngine(program.engines[0], TypeOf(EngineTypeId::UpSawGenerator));
+  InitProgramEngine(program.engines[1], static_cast<uint32_t>(state.range(0)));
+  std::array<uint32_t, kChainLength> sizes{};
+  PositionBuffers buffers;
+  for (int p = 0; p < kChainLength; ++p) {
+    sizes[p] = program.engines[p].bufferLength;
+    buffers.left[p] = AllocateSamples(sizes[p]);
+    buffers.right[p] = AllocateSamples(sizes[p]);
+  }
+  Program voice;
+  for (auto _ : state) {
+    LoadVoice(voice, buffers, sizes, program);
+    benchmark::DoNotOptimize(voice);
+  }
+}
+BENCHMARK(BM_LoadVoice)
+    ->Arg(static_cast<int64_t>(EngineTypeId::Chorus))
+    ->Arg(static_cast<int64_t>(EngineTypeId::BasicDelay));
 
 }  // namespace
 }  // namespace tonforge

@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "audio/studio.h"
 #include "programs/chain_editing.h"
 #include "programs/program_list.h"
 #include "sequencer/song.h"
@@ -57,7 +58,7 @@ void BM_SetLargestEngineType(benchmark::State& state) {
   const uint32_t comb = static_cast<uint32_t>(EngineTypeId::CombFilter);
   int32_t combRow = 0;
   while (types.types[combRow] != comb) ++combRow;
-  app.chainEditor = {1, 0};
+  app.chainEditor = {ChainMode::Program, 0};
   for (auto _ : state) {
     app.song.selectedEngineType = combRow;
     SetEngineType(app);

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "audio/studio.h"
 #include "sequencer/song.h"
 #include "sequencer/track_commands.h"
 

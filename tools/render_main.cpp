@@ -1,12 +1,14 @@
 // tonforge-render: renders a song file, or one note of a program file, to a WAV file without a display or a
 // sound card. Exit status 0 on success, 1 when the synthesizer refused (its message is on standard error),
-// 2 for arguments it does not understand.
+// 2 for arguments it does not understand (after a line that says what is wrong, and the usage).
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -26,29 +28,55 @@ namespace {
 using namespace tonforge;
 
 constexpr char kUsage[] =
-    "usage: tonforge-render [--rate 44100|22050|11025] [--quality] [--from TICK] SONG.tes OUT.wav\n"
-    "       tonforge-render --program PROGRAM.tep --pitch CENTS --frames N [--rate R] [--quality] OUT.wav\n";
+    "usage: tonforge-render [OPTIONS] SONG OUT.wav\n"
+    "       tonforge-render --program PROGRAM.tep --pitch CENTS --frames N [OPTIONS] OUT.wav\n"
+    "Renders a song file to its End, or one note of a program file, into a 16-bit stereo WAV file.\n"
+    "  --rate R         output rate 44100, 22050 or 11025 (default: the song's own rate)\n"
+    "  --quality        the interpolating engine routines of the high-quality render\n"
+    "  --from TICK      start at this tick, 0 to 99999, as from the EditCursor (song only)\n"
+    "  --threads N      threads that share the mix, 1 to 64 (default: one per core); the bytes are the same\n"
+    "  --program FILE   render one note of this program file instead of a song\n"
+    "  --pitch CENTS    the note's pitch in cents, 2450 = middle C (with --program)\n"
+    "  --frames N       how many frames to render (with --program)\n"
+    "  --help           print this help and exit\n"
+    "  --version        print the version and exit\n";
 
-// Every box the synthesizer would show becomes one line on standard error; nobody answers questions.
+constexpr int32_t kMostThreads = 64;
+
+// Every box the synthesizer would show becomes one line on standard error; nobody answers questions. The
+// messages about a file name it, and the system's reason when it gave one.
 class ConsoleDialogs : public Dialogs {
 public:
   void ShowMessage(std::string_view, std::string_view text, BoxIcon) override {
-    std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
+    std::string line(text);
+    if (text == "Invalid File" && !input.empty()) line += ": " + input;
+    if ((text == "Could Not Create Wave File" || text == "Could Not Write Wave File") && wave != nullptr) {
+      line += ": " + output;
+      if (wave->systemError != 0) line += std::string(": ") + std::strerror(wave->systemError);
+    }
+    std::fprintf(stderr, "%s\n", line.c_str());
   }
   bool AskYesNo(std::string_view, std::string_view) override { return false; }
   std::optional<std::string> OpenFile(const FileDialogRequest&) override { return std::nullopt; }
   std::optional<std::string> SaveFile(const FileDialogRequest&) override { return std::nullopt; }
+
+  std::string input;               // the song or program being read
+  std::string output;              // the WAV file being written
+  const WaveWriter* wave = nullptr;
 };
 
 struct Arguments {
   std::optional<int32_t> rate;
   bool quality = false;
   int32_t from = 0;
+  int32_t threads = 0;
   std::optional<std::string> program;
   std::optional<int32_t> pitch;
   std::optional<uint64_t> frames;
   std::vector<std::string> files;
   bool sawFrom = false;
+  bool help = false;
+  bool version = false;
 };
 
 template <typename T>
@@ -59,45 +87,78 @@ std::optional<T> Number(std::string_view text) {
   return value;
 }
 
-std::optional<Arguments> Parse(int argc, char** argv) {
-  Arguments a;
-  for (int i = 1; i < argc; ++i) {
+// The arguments, or what is wrong with them.
+struct Parsed {
+  Arguments arguments;
+  std::string wrong;
+};
+
+Parsed Parse(int argc, char** argv) {
+  Parsed p;
+  Arguments& a = p.arguments;
+  auto wrong = [&p](std::string what) {
+    if (p.wrong.empty()) p.wrong = std::move(what);
+  };
+  for (int i = 1; i < argc && p.wrong.empty(); ++i) {
     const std::string_view arg = argv[i];
-    const bool takesValue = arg == "--rate" || arg == "--from" || arg == "--program" || arg == "--pitch" || arg == "--frames";
-    if (takesValue && i + 1 >= argc) return std::nullopt;
-    const std::string_view value = takesValue ? argv[++i] : std::string_view();
-    if (arg == "--quality") {
+    const bool takesValue = arg == "--rate" || arg == "--from" || arg == "--program" || arg == "--pitch" ||
+                            arg == "--frames" || arg == "--threads";
+    const bool hasValue = takesValue && i + 1 < argc;
+    const std::string_view value = hasValue ? argv[++i] : std::string_view();
+    if (arg == "--help") {
+      a.help = true;
+    } else if (arg == "--version") {
+      a.version = true;
+    } else if (arg == "--quality") {
       a.quality = true;
     } else if (arg == "--rate") {
       a.rate = Number<int32_t>(value);
-      if (!a.rate || (*a.rate != 44100 && *a.rate != 22050 && *a.rate != 11025)) return std::nullopt;
+      if (!a.rate || (*a.rate != 44100 && *a.rate != 22050 && *a.rate != 11025))
+        wrong("--rate must be 44100, 22050 or 11025");
     } else if (arg == "--from") {
       const auto tick = Number<int32_t>(value);
-      if (!tick || *tick < 0 || *tick > kMaxTick) return std::nullopt;
-      a.from = *tick;
+      if (!tick || *tick < 0 || *tick > kMaxTick) wrong("--from needs a tick from 0 to 99999");
+      a.from = tick.value_or(0);
       a.sawFrom = true;
+    } else if (arg == "--threads") {
+      const auto n = Number<int32_t>(value);
+      if (!n || *n < 1 || *n > kMostThreads) wrong("--threads needs a number from 1 to 64");
+      a.threads = n.value_or(0);
     } else if (arg == "--program") {
-      if (value.empty()) return std::nullopt;
+      if (value.empty()) wrong("--program needs a program file");
       a.program = std::string(value);
     } else if (arg == "--pitch") {
-      if (!(a.pitch = Number<int32_t>(value))) return std::nullopt;
+      if (!(a.pitch = Number<int32_t>(value))) wrong("--pitch needs a pitch in cents");
     } else if (arg == "--frames") {
-      if (!(a.frames = Number<uint64_t>(value))) return std::nullopt;
+      if (!(a.frames = Number<uint64_t>(value))) wrong("--frames needs a number of frames");
     } else if (arg.size() > 1 && arg[0] == '-') {
-      return std::nullopt;
+      wrong("unknown option " + std::string(arg));
     } else {
       a.files.emplace_back(arg);
     }
   }
-  const bool programMode = a.program.has_value();
-  if (programMode && (!a.pitch || !a.frames || a.sawFrom || a.files.size() != 1)) return std::nullopt;
-  if (!programMode && (a.pitch || a.frames || a.files.size() != 2)) return std::nullopt;
-  return a;
+  if (!p.wrong.empty() || a.help || a.version) return p;
+  const size_t wanted = a.program ? 1 : 2;
+  if (a.program && !a.pitch) wrong("--program needs --pitch");
+  if (a.program && !a.frames) wrong("--program needs --frames");
+  if (a.program && a.sawFrom) wrong("--from is for songs, not --program");
+  if (!a.program && a.pitch) wrong("--pitch is for --program");
+  if (!a.program && a.frames) wrong("--frames is for --program");
+  if (a.files.empty() && !a.program) wrong("missing SONG and OUT.wav");
+  if (a.files.size() + 1 == wanted) wrong("missing OUT.wav");
+  if (a.files.size() > wanted) wrong("too many files: " + a.files[wanted]);
+  return p;
 }
 
-bool Readable(const std::string& path) {
+// Why a file cannot be read, or nothing when it can.
+std::optional<std::string> CannotRead(const std::string& path) {
   std::error_code ec;
-  return std::ifstream(path, std::ios::binary).good() && !std::filesystem::is_directory(path, ec);
+  if (std::filesystem::is_directory(path, ec)) return std::string(std::strerror(EISDIR));
+  errno = 0;
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return std::string(std::strerror(errno != 0 ? errno : ENOENT));
+  std::fclose(f);
+  return std::nullopt;
 }
 
 // A bar on standard error, redrawn only when the percentage moves.
@@ -122,21 +183,23 @@ private:
   int64_t last_ = -1;
 };
 
-int Render(Studio& app, const Arguments& a) {
+int Render(Studio& app, ConsoleDialogs& dialogs, const Arguments& a) {
+  const std::string& input = a.program ? *a.program : a.files[0];
+  if (const auto reason = CannotRead(input)) {
+    std::fprintf(stderr, "Cannot Open %s: %s\n", input.c_str(), reason->c_str());
+    return 1;
+  }
+  dialogs.input = input;
   if (a.program) {
-    if (!Readable(*a.program)) {
-      std::fprintf(stderr, "Cannot Open %s\n", a.program->c_str());
-      return 1;
-    }
     if (!LoadProgramFileNew(app, *a.program)) return 1;
     Track* track = InsertTrack(app);
     if (track == nullptr || !AppendEvent(app, *track, {0, static_cast<int32_t>(EventType::NoteOn), *a.pitch, 0})) return 1;
   } else {
-    switch (LoadSongFile(app, a.files[0])) {
+    switch (LoadSongFileAsNamed(app, input)) {
       case SongFileResult::Done:
         break;
       case SongFileResult::CannotOpen:
-        std::fprintf(stderr, "Cannot Open %s\n", a.files[0].c_str());
+        std::fprintf(stderr, "Cannot Open %s\n", input.c_str());
         return 1;
       case SongFileResult::Invalid:
       case SongFileResult::Failed:
@@ -146,6 +209,9 @@ int Render(Studio& app, const Arguments& a) {
   }
   if (a.rate) SwitchOutputRate(app, *a.rate);
   app.render.quality = a.quality ? 1 : 0;
+  app.mixer.threads = a.threads;
+  dialogs.output = a.files.back();
+  dialogs.wave = &app.render.wave;
 
   ProgressBar bar;
   const RenderBeatHook onBeat = [&bar](int64_t percent) { bar.Show(percent); };
@@ -162,15 +228,24 @@ int Render(Studio& app, const Arguments& a) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::optional<Arguments> arguments = Parse(argc, argv);
-  if (!arguments) {
-    std::fputs(kUsage, stderr);
+  const Parsed parsed = Parse(argc, argv);
+  if (!parsed.wrong.empty()) {
+    std::fprintf(stderr, "tonforge-render: %s\n%s", parsed.wrong.c_str(), kUsage);
     return 2;
+  }
+  const Arguments& arguments = parsed.arguments;
+  if (arguments.help) {
+    std::fputs(kUsage, stdout);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+  }
+  if (arguments.version) {
+    std::printf("tonforge-render %s\n", TONFORGE_VERSION);
+    return std::fflush(stdout) == 0 ? 0 : 1;
   }
   ConsoleDialogs dialogs;
   tonforge::Studio app(dialogs);
   std::error_code ec;
   tonforge::StartCore(app, std::filesystem::current_path(ec).string());
   tonforge::NewSong(app);
-  return Render(app, *arguments);
+  return Render(app, dialogs, arguments);
 }

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <system_error>
 
+#include "audio/block_mix.h"
 #include "audio/live_output.h"
 #include "audio/render.h"
 #include "audio/voice.h"
@@ -93,6 +94,7 @@ void PrepareSongStart(Studio& studio) {
   song.volume = 1.0f;
   song.volumeSlide = 0.0f;
   song.tempoSlide = 0.0f;
+  PrepareSongMixer(studio);
 }
 
 bool AdvanceToTick(Studio& studio, int32_t target) {
@@ -156,15 +158,18 @@ void SongPlaybackThread(Studio& studio) {
       continue;
     }
     bool complete = true;
-    for (uint32_t f = 0; f < studio.ring.blockFrames; ++f) {
+    for (uint32_t f = 0; f < studio.ring.blockFrames;) {
       if (p.mode.load(std::memory_order_relaxed) == PlaybackMode::Idle) {
         complete = false;
         break;
       }
-      SongClockStep(studio);
-      const Frame16 frame = MixSongSample(studio, ctx);
-      studio.ring.staging[2 * f] = frame.left;
-      studio.ring.staging[2 * f + 1] = frame.right;
+      const Stretch s = StepStretchClock(studio, std::min(studio.ring.blockFrames - f, kMaxStretch), false);
+      Frame16 frames[kMaxStretch];
+      MixStretch(studio, ctx, s.frames, frames);
+      for (uint32_t i = 0; i < s.frames; ++i, ++f) {
+        studio.ring.staging[2 * f] = frames[i].left;
+        studio.ring.staging[2 * f + 1] = frames[i].right;
+      }
     }
     if (complete) WriteStagingBlock(studio);
   }

@@ -1,10 +1,12 @@
 #include "audio/render.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdint>
 
+#include "audio/block_mix.h"
 #include "audio/playback.h"
 #include "audio/voice.h"
 #include "sequencer/song_clock.h"
@@ -63,24 +65,28 @@ void RenderFrames(Studio& studio, uint64_t frames, bool untilEnd, const RenderBe
   PlaybackState& p = studio.playback;
   RenderState& r = studio.render;
   SampleContext ctx = MakeSampleContext(studio);
-  Routines run;
   uint32_t rendered = r.samplesRendered.load(std::memory_order_relaxed);
   uint32_t clipped = r.samplesClipped.load(std::memory_order_relaxed);
-  for (uint64_t f = 0; f < frames && !IsPlaybackIdle(studio); ++f) {
+  Frame16 out[kMaxStretch];
+  for (uint64_t f = 0; f < frames && !IsPlaybackIdle(studio);) {
     if (untilEnd && p.songEndReached.load(std::memory_order_acquire) != 0) break;
     const int32_t ticksPerBeat = studio.song.ticksPerBeat;
-    if (SongClockStep(studio) == ClockStep::Tick && ticksPerBeat > 0 && studio.currentTick % ticksPerBeat == 0) {
+    const auto limit = static_cast<uint32_t>(std::min<uint64_t>(frames - f, kMaxStretch));
+    const Stretch s = StepStretchClock(studio, limit, untilEnd);
+    if (s.first == ClockStep::Tick && ticksPerBeat > 0 && studio.currentTick % ticksPerBeat == 0) {
       ShowRenderProgress(studio);
       if (onBeat) onBeat(untilEnd ? PercentComplete(studio) : static_cast<int64_t>(f * 100 / frames));
     }
-    const Frame16 frame = MixSongSampleWith(studio, ctx, &clipped, run);
-    rendered += 2;
-    r.samplesRendered.store(rendered, std::memory_order_relaxed);
+    MixStretchWith<Routines>(studio, ctx, s.frames, out, &clipped);
     r.samplesClipped.store(clipped, std::memory_order_relaxed);
-    if (!AppendWaveFrame(r.wave, frame.left, frame.right)) {
-      // Nothing more can reach the file: end the render as an End would, and say so when it is stopped.
-      p.songEndReached.store(1, std::memory_order_release);
-      break;
+    for (uint32_t i = 0; i < s.frames; ++i, ++f) {
+      rendered += 2;
+      r.samplesRendered.store(rendered, std::memory_order_relaxed);
+      if (!AppendWaveFrame(r.wave, out[i].left, out[i].right)) {
+        // Nothing more can reach the file: end the render as an End would, and say so when it is stopped.
+        p.songEndReached.store(1, std::memory_order_release);
+        return;
+      }
     }
   }
 }

@@ -52,11 +52,20 @@ inline int16_t ToSample16(float v, uint32_t* clipped) {
 // True when the value would come out of the converter as 0.
 inline bool IsSilentSample(float v) { return std::fabs(v * kFullScale) < 1.0f; }
 
-// Adds bus, panned to pan, to sum. Pans from damaged files are held to the table's 0..200.
-inline void PanInto(const Tables& tables, MixBus& sum, MixBus bus, int32_t pan) {
+// bus panned to pan. Pans from damaged files are held to the table's 0..200.
+inline MixBus Panned(const Tables& tables, MixBus bus, int32_t pan) {
   PanStereo(tables, std::clamp(pan, 0, 2 * kPanCentre), bus.left, bus.right);
+  return bus;
+}
+
+inline void AddInto(MixBus& sum, MixBus bus) {
   sum.left += bus.left;
   sum.right += bus.right;
+}
+
+// Adds bus, panned to pan, to sum.
+inline void PanInto(const Tables& tables, MixBus& sum, MixBus bus, int32_t pan) {
+  AddInto(sum, Panned(tables, bus, pan));
 }
 
 inline void ScaleBus(MixBus& bus, float gain) {
@@ -124,9 +133,10 @@ void RunTrackStage(Studio& studio, ChannelEntry& channel, SampleContext& ctx, Ro
     channel.silenceCounter = 0;
 }
 
-// One channel of the song mix added into sum, with the track's own engine random sequence.
+// One frame of one channel of the song mix, panned, ready to be added into the sum; with the track's own
+// engine random sequence. A channel touches only its own track, so channels may run apart from each other.
 template <class Routines>
-void MixChannel(Studio& studio, int32_t index, SampleContext& ctx, MixBus& sum, Routines& run) {
+MixBus MixChannel(Studio& studio, int32_t index, SampleContext& ctx, Routines& run) {
   ChannelEntry& channel = studio.channels.entries[index];
   Track& track = *channel.track;
   ctx.engineRandom = track.runningRandom;
@@ -134,8 +144,9 @@ void MixChannel(Studio& studio, int32_t index, SampleContext& ctx, MixBus& sum, 
   MixTrackVoice(studio, track, ctx, voiceSum, run);
   ctx.bus = voiceSum;
   if (index != 0) RunTrackStage(studio, channel, ctx, run);  // the GlobalTrack's chain is the song chain
-  PanInto(studio.tables, sum, ctx.bus, track.pan);
+  const MixBus out = Panned(studio.tables, ctx.bus, track.pan);
   track.runningRandom = ctx.engineRandom;
+  return out;
 }
 
 // Runs the song chain over `positions` engines on sum with the song's random sequence; returns the bus.
@@ -163,7 +174,7 @@ template <class Routines>
 Frame16 MixSongSampleWith(Studio& studio, SampleContext& ctx, uint32_t* clipped, Routines& run) {
   MixBus sum{};
   if (studio.playback.songEndReached.load(std::memory_order_acquire) == 0)
-    for (int32_t i = 0; i < studio.channels.count; ++i) MixChannel(studio, i, ctx, sum, run);
+    for (int32_t i = 0; i < studio.channels.count; ++i) AddInto(sum, MixChannel(studio, i, ctx, run));
   return FinishSongFrame(studio, ctx, sum, clipped, run);
 }
 

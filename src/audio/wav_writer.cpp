@@ -1,5 +1,6 @@
 #include "audio/wav_writer.h"
 
+#include <cerrno>
 #include <cstring>
 #include <limits>
 
@@ -26,7 +27,11 @@ void PutU32(uint8_t* p, uint32_t v) {
 
 bool WriteBytes(WaveWriter& w, const void* data, size_t bytes) {
   if (!w.file || w.failed) return false;
-  if (std::fwrite(data, 1, bytes, w.file.get()) != bytes) w.failed = true;
+  errno = 0;
+  if (std::fwrite(data, 1, bytes, w.file.get()) != bytes) {
+    w.failed = true;
+    w.systemError = errno;
+  }
   return !w.failed;
 }
 
@@ -56,7 +61,9 @@ bool PatchU32(WaveWriter& w, uint32_t offset, uint32_t value) {
 }  // namespace
 
 bool CreateWaveFile(WaveWriter& w, const std::string& path, int32_t sampleRate) {
+  errno = 0;
   w.file.reset(std::fopen(path.c_str(), "wb"));
+  w.systemError = w.file ? 0 : errno;
   w.fill = 0;
   w.dataBytes = 0;
   w.failed = false;

@@ -22,6 +22,7 @@ struct WaveWriter {
   uint32_t fill = 0;        // values in buffer, always even
   uint32_t dataBytes = 0;   // sample bytes written to the file so far
   bool failed = false;      // a write went wrong; the file is not to be trusted
+  int systemError = 0;      // the system's error number when creating or writing failed, 0 when it gave none
 };
 
 // Creates (or replaces) the file and writes the header with both sizes as four spaces. False when the file

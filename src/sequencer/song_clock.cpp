@@ -145,6 +145,19 @@ void SetSongTempo(Session& session, float tempo) {
 }
 
 ClockStep SongClockStep(Session& session) { return StepClock<false>(session); }
+
+uint32_t SongClockRunToTick(Session& session, uint32_t limit) {
+  float accumulator = session.song.tickAccumulator;
+  const float samplesPerTick = session.rate.samplesPerTick;
+  uint32_t n = 0;
+  for (; n < limit; ++n) {
+    const float next = accumulator + 1.0f;
+    if (!(next < samplesPerTick)) break;  // the same test as the clock step: this sample would tick
+    accumulator = next;
+  }
+  session.song.tickAccumulator = accumulator;
+  return n;
+}
 ClockStep SilentSongClockStep(Session& session) { return StepClock<true>(session); }
 
 void ProcessEvent(Session& session, const EventValues& e, int32_t channel) {

@@ -18,6 +18,9 @@ inline constexpr int32_t kMaxPan = 200;
 
 // One output sample of playback or rendering.
 ClockStep SongClockStep(Session& session);
+// Up to `limit` samples of playback on which no tick falls, each exactly as SongClockStep would count it;
+// stops before the sample that would process a tick. Returns the samples counted.
+uint32_t SongClockRunToTick(Session& session, uint32_t limit);
 // One sample of the silent advance to the EditCursor: NoteOn events are passed over unplayed, and an own End
 // event ends the advance before anything after it in that tick is applied.
 ClockStep SilentSongClockStep(Session& session);

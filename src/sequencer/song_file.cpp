@@ -228,8 +228,12 @@ void InstallSong(Session& session, DecodedSong decoded) {
 }
 
 SongFileResult LoadSongFile(Session& session, std::string path) {
-  StopPlayback(session);
   ApplyExtensionRule(path, kSongExtension);
+  return LoadSongFileAsNamed(session, path);
+}
+
+SongFileResult LoadSongFileAsNamed(Session& session, const std::string& path) {
+  StopPlayback(session);
   std::vector<uint8_t> bytes;
   switch (ReadWholeFile(path, bytes)) {
     case FileReadStatus::CannotOpen:

@@ -45,6 +45,8 @@ enum class SongFileResult { Done, CannotOpen, Invalid, Failed };
 // File" for a file that is refused and leaves the song untouched; saving writes beside the target and renames,
 // showing "Could Not Save File" and keeping the old file when anything fails.
 SongFileResult LoadSongFile(Session& session, std::string path);
+// The same for exactly the file named, without the dialogs' extension rule (the headless renderer's).
+SongFileResult LoadSongFileAsNamed(Session& session, const std::string& path);
 SongFileResult SaveSongFile(Session& session, std::string path);
 
 // The song panel's commands: stop playback, ask for a path in the Songs folder, load or save. True only when

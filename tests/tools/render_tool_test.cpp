@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -88,6 +89,9 @@ TEST(RenderTool, SongModeWritesTheRenderButtonsFile) {
   TempDir dir;
   WriteTinySong(dir.File("tiny.tes"), 96, false, 22050);
   WriteTinySong(dir.File("at44.tes"), 96, false, 48000);  // not a rate of ours: 44100
+  // The tool opens exactly the file it is given, whatever its name ends with.
+  WriteBytes(dir.File("tiny.TES"), ReadBytes(dir.File("tiny.tes")));
+  WriteBytes(dir.File("tiny song"), ReadBytes(dir.File("tiny.tes")));
   const struct {
     const char* arguments;
     const char* song;
@@ -100,6 +104,8 @@ TEST(RenderTool, SongModeWritesTheRenderButtonsFile) {
       {"--rate 11025 --quality --from 48 tiny.tes out.wav", "tiny.tes", 11025, true, 48, 11025},
       {"at44.tes out.wav", "at44.tes", 0, false, 0, 44100},
       {"--from 96 at44.tes out.wav", "at44.tes", 0, false, 96, 44100},
+      {"--threads 1 tiny.TES out.wav", "tiny.tes", 0, false, 0, 22050},
+      {"--threads 3 --quality 'tiny song' out.wav", "tiny.tes", 0, true, 0, 22050},
   };
   for (const auto& c : cases) {
     const ToolRun run = RunTool(dir, c.arguments);
@@ -164,16 +170,18 @@ TEST(RenderTool, RefusalsAndBadArguments) {
   } cases[] = {
       {"noend.tes out.wav", 1, "You Must Insert An End Event At The End Of The Song\n"},
       {"--from 40 early.tes out.wav", 1, "Song Stopped Before Cursor Position\n"},
-      {"junk.tes out.wav", 1, "Invalid File\n"},
-      {"missing.tes out.wav", 1, "Cannot Open"},
-      {"--program junk.tes --pitch 1 --frames 1 out.wav", 1, "Invalid File\n"},
-      {"early.tes nowhere/out.wav", 1, "Could Not Create Wave File\n"},
-      {"", 2, "usage: tonforge-render"},
-      {"--rate 48000 early.tes out.wav", 2, "usage:"},
-      {"--from -1 early.tes out.wav", 2, "usage:"},
-      {"--loud early.tes out.wav", 2, "usage:"},
-      {"--program p.tep --pitch 1 out.wav", 2, "usage:"},
-      {"--program p.tep --pitch 1 --frames 9 --from 3 out.wav", 2, "usage:"},
+      {"junk.tes out.wav", 1, "Invalid File: junk.tes\n"},
+      {"missing.tes out.wav", 1, "Cannot Open missing.tes: No such file or directory\n"},
+      {"--program junk.tes --pitch 1 --frames 1 out.wav", 1, "Invalid File: junk.tes\n"},
+      {"early.tes nowhere/out.wav", 1, "Could Not Create Wave File: nowhere/out.wav: No such file or directory\n"},
+      {"", 2, "tonforge-render: missing SONG and OUT.wav\nusage: tonforge-render"},
+      {"early.tes", 2, "tonforge-render: missing OUT.wav\nusage:"},
+      {"--rate 48000 early.tes out.wav", 2, "tonforge-render: --rate must be 44100, 22050 or 11025\nusage:"},
+      {"--from -1 early.tes out.wav", 2, "tonforge-render: --from needs a tick from 0 to 99999\nusage:"},
+      {"--threads 0 early.tes out.wav", 2, "tonforge-render: --threads needs a number from 1 to 64\nusage:"},
+      {"--loud early.tes out.wav", 2, "tonforge-render: unknown option --loud\nusage:"},
+      {"--program p.tep --pitch 1 out.wav", 2, "tonforge-render: --program needs --frames\nusage:"},
+      {"--program p.tep --pitch 1 --frames 9 --from 3 out.wav", 2, "tonforge-render: --from is for songs, not --program\n"},
   };
   for (const auto& c : cases) {
     const ToolRun run = RunTool(dir, c.arguments);
@@ -181,6 +189,21 @@ TEST(RenderTool, RefusalsAndBadArguments) {
     EXPECT_EQ(run.err.substr(0, std::string(c.error).size()), c.error) << c.arguments << ": " << run.err;
     EXPECT_EQ(run.out, "") << c.arguments;
   }
+}
+
+TEST(RenderTool, HelpAndVersionGoToStandardOutput) {
+  TempDir dir;
+  const ToolRun help = RunTool(dir, "--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.err, "");
+  EXPECT_EQ(help.out.substr(0, 22), "usage: tonforge-render");
+  for (const char* option : {"--rate R ", "--quality ", "--from TICK ", "--threads N ", "--program FILE ", "--pitch CENTS ",
+                             "--frames N ", "--help ", "--version "})
+    EXPECT_NE(help.out.find(std::string("\n  ") + option), std::string::npos) << option;
+  const ToolRun version = RunTool(dir, "--version early.tes");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.substr(0, 16), "tonforge-render ");
+  EXPECT_TRUE(version.out.size() > 17 && std::isdigit(static_cast<unsigned char>(version.out[16]))) << version.out;
 }
 
 }  // namespace

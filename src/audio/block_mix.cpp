@@ -1,0 +1,97 @@
+#include "audio/block_mix.h"
+
+namespace tonforge {
+
+namespace {
+
+bool MovesTempo(const Engine& e) { return e.type == static_cast<uint32_t>(EngineTypeId::SongSpeedModulator); }
+
+template <class Engines>
+bool AnyMovesTempo(const Engines& chain, int64_t positions) {
+  const auto n = static_cast<size_t>(std::clamp<int64_t>(positions, 0, kChainLength));
+  return std::any_of(chain.begin(), chain.begin() + n, MovesTempo);
+}
+
+// Whether any engine the song mix can run writes the song's tempo. Only the song chain may hold one, but
+// the mix does not rely on it.
+bool SongMovesTempo(const Studio& studio) {
+  for (int32_t c = 0; c < studio.channels.count; ++c) {
+    const Track& t = *studio.channels.entries[c].track;
+    if (AnyMovesTempo(t.chain, t.chainLength)) return true;
+    if (AnyMovesTempo(t.playingProgram.engines, kChainLength)) return true;
+  }
+  for (const auto& p : studio.song.programs)
+    if (AnyMovesTempo(p->engines, kChainLength)) return true;
+  return false;
+}
+
+bool ReachesIntoVoice(uint32_t type) {
+  using T = EngineTypeId;
+  switch (static_cast<T>(type)) {
+    case T::PitchModulation:
+    case T::PitchShift:
+    case T::Arpeggiator:
+    case T::OscillatorSynchronisation:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool DrawsRandom(uint32_t type) {
+  return type == static_cast<uint32_t>(EngineTypeId::WhiteNoiseGenerator) ||
+         type == static_cast<uint32_t>(EngineTypeId::RandomPanning);
+}
+
+}  // namespace
+
+bool RunsEngineByEngine(const Studio& studio, int32_t channel, uint32_t frames) {
+  const ChannelEntry& entry = studio.channels.entries[channel];
+  const Track& track = *entry.track;
+  int draws = 0;
+  if (channel != 0) {
+    if (static_cast<uint64_t>(entry.silenceCounter) + frames >= static_cast<uint64_t>(studio.rate.sampleRate))
+      return false;
+    const int32_t positions = std::clamp(track.chainLength, 0, kChainLength);
+    for (int32_t p = 0; p < positions; ++p) draws += DrawsRandom(track.chain[p].type);
+  }
+  if (track.gate == 1) {
+    const Program& voice = track.playingProgram;
+    const uint32_t positions = std::min<uint32_t>(voice.engineCount, kChainLength);
+    for (uint32_t p = 0; p < positions; ++p) {
+      if (ReachesIntoVoice(voice.engines[p].type)) return false;
+      draws += DrawsRandom(voice.engines[p].type);
+    }
+  }
+  return draws <= 1;
+}
+
+void PrepareSongMixer(Studio& studio) {
+  SongMixer& m = studio.mixer;
+  m.tempoMoves = SongMovesTempo(studio);
+  const int32_t channels = studio.channels.count;
+  if (m.method == MixMethod::Frame) return;
+  m.channelFrames.resize(static_cast<size_t>(channels) * kMaxStretch);
+  const int32_t threads = m.threads > 0 ? m.threads : CoreCount();
+  m.workers.Resize(std::min(threads, channels) - 1, studio.playback.highPriority != 0);
+}
+
+Stretch StepStretchClock(Studio& studio, uint32_t limit, bool stopAtEnd) {
+  Stretch s;
+  s.first = SongClockStep(studio);
+  s.frames = 1;
+  if (studio.mixer.method == MixMethod::Frame || studio.mixer.tempoMoves || limit <= 1) return s;
+  if (stopAtEnd && studio.playback.songEndReached.load(std::memory_order_acquire) != 0) return s;
+  s.frames += SongClockRunToTick(studio, limit - 1);
+  return s;
+}
+
+void MixStretch(Studio& studio, SampleContext& ctx, uint32_t frames, Frame16* out, uint32_t* clipped) {
+  MixStretchWith<StandardRoutines>(studio, ctx, frames, out, clipped);
+}
+
+void MixStretchQuality(Studio& studio, SampleContext& ctx, uint32_t frames, Frame16* out, uint32_t* clipped) {
+  MixStretchWith<QualityRoutines>(studio, ctx, frames, out, clipped);
+}
+
+}  // namespace tonforge

@@ -1,0 +1,151 @@
+#pragma once
+// The song mix in stretches. Between two points where the song's state can change (a tick, where events
+// act; the End) no channel depends on another within a frame, so each channel runs over the whole stretch
+// before the next one does, on whichever thread takes it, and the frames are then added in channel order,
+// exactly as the frame-by-frame mix adds them, so the output is the same to the bit. The song chain then
+// runs frame by frame on the calling thread.
+//
+// A stretch is one frame long where that does not hold: with the frame-by-frame method, and when the song
+// holds an engine that moves the tempo every frame.
+#include <algorithm>
+#include <cstdint>
+
+#include "audio/voice.h"
+#include "sequencer/song_clock.h"
+
+namespace tonforge {
+
+struct Stretch {
+  uint32_t frames = 0;
+  ClockStep first = ClockStep::Sample;  // what the clock did on the first frame
+};
+
+// Sizes the mixer for the ChannelTable just built and finds whether anything moves the tempo. The only
+// place the mixer allocates or starts threads; called by PrepareSongStart.
+void PrepareSongMixer(Studio& studio);
+
+// Runs the song clock for the next stretch of at most `limit` frames (limit >= 1): the first frame's step,
+// which may process a tick, then every frame on which no tick falls. With stopAtEnd a first frame whose tick
+// reached the End is a stretch of its own, for callers that end there.
+Stretch StepStretchClock(Studio& studio, uint32_t limit, bool stopAtEnd);
+
+// The frames channel `channel` adds to the sum over the stretch being mixed.
+inline MixBus* ChannelFrames(Studio& studio, int32_t channel) {
+  return studio.mixer.channelFrames.data() + static_cast<size_t>(channel) * kMaxStretch;
+}
+
+template <class Routines>
+struct StretchJob {
+  Studio* studio;
+  const SampleContext* base;
+  uint32_t frames;
+};
+
+// Whether a channel may run engine after engine over the stretch instead of frame after frame: no engine of
+// its program reaches into the voice (a pitch controller or the synchronisation changes what the engines after
+// it do within the same frame), at most one of its engines draws from the track's random sequence (so the
+// draws come in the same order), and its chain cannot fall asleep within the stretch (the silence counter
+// decides frame by frame whether the track chain runs).
+bool RunsEngineByEngine(const Studio& studio, int32_t channel, uint32_t frames);
+
+// Runs one engine over the stretch's frames in place.
+template <class Routines>
+void RunEngineOver(Engine& e, VoiceRef voice, int32_t pitch, MixBus* frames, uint32_t n, SampleContext& ctx,
+                   Routines& run) {
+  for (uint32_t f = 0; f < n; ++f) {
+    ctx.bus = frames[f];
+    run(e, voice, pitch, ctx);
+    // Side by side, as the engine stored them: one wide load of two fresh narrow stores would wait for
+    // both to reach the cache.
+    frames[f].left = ctx.bus.left;
+    frames[f].right = ctx.bus.right;
+  }
+}
+
+// The stretch of one channel engine by engine: each engine's working state and delay lines stay at hand over
+// the whole stretch, and the frames of one engine do not wait on the whole chain of the frame before. The
+// same operations in the same order per frame as MixChannel, so the same values.
+template <class Routines>
+void MixChannelByEngine(Studio& studio, int32_t index, SampleContext& ctx, MixBus* out, uint32_t n, Routines& run) {
+  ChannelEntry& channel = studio.channels.entries[index];
+  Track& track = *channel.track;
+  ctx.engineRandom = track.runningRandom;
+  if (track.gate == 1) {
+    Program& voice = track.playingProgram;
+    const VoiceRef ref{voice.engines.data(), &voice.transpose};
+    const int32_t pitch = VoicePitch(voice.transpose, track.notePitch + voice.pitchOffset + track.pitchOffset);
+    std::fill_n(out, n, MixBus{});
+    const uint32_t positions = std::min<uint32_t>(voice.engineCount, kChainLength);
+    for (uint32_t p = 0; p < positions; ++p) RunEngineOver(voice.engines[p], ref, pitch, out, n, ctx, run);
+    for (uint32_t f = 0; f < n; ++f) {
+      ScaleBus(out[f], voice.level * voice.volume);
+      MixBus voiceSum{};
+      PanInto(studio.tables, voiceSum, out[f], voice.pan);
+      out[f] = voiceSum;
+    }
+  } else {
+    std::fill_n(out, n, MixBus{});
+  }
+  if (index != 0) {
+    const int32_t positions = std::clamp(track.chainLength, 0, kChainLength);
+    for (int32_t p = 0; p < positions; ++p) RunEngineOver(track.chain[p], VoiceRef{}, 0, out, n, ctx, run);
+    for (uint32_t f = 0; f < n; ++f) {
+      ScaleBus(out[f], track.level * track.volume);
+      if (IsSilentSample(out[f].left) && IsSilentSample(out[f].right))
+        ++channel.silenceCounter;
+      else
+        channel.silenceCounter = 0;
+    }
+  }
+  for (uint32_t f = 0; f < n; ++f) out[f] = Panned(studio.tables, out[f], track.pan);
+  track.runningRandom = ctx.engineRandom;
+}
+
+// One channel over the stretch, with a context of the thread's own (the same tables, rate and tempo).
+template <class Routines>
+void MixChannelStretch(void* job, int32_t channel) {
+  const auto& j = *static_cast<const StretchJob<Routines>*>(job);
+  SampleContext ctx = *j.base;
+  Routines run;
+  MixBus* out = ChannelFrames(*j.studio, channel);
+  if (RunsEngineByEngine(*j.studio, channel, j.frames)) {
+    MixChannelByEngine(*j.studio, channel, ctx, out, j.frames, run);
+    return;
+  }
+  for (uint32_t f = 0; f < j.frames; ++f) out[f] = MixChannel(*j.studio, channel, ctx, run);
+}
+
+// Fewer frames than this are not worth waking the helpers for.
+inline constexpr uint32_t kMinSharedStretch = 16;
+
+// Mixes the `frames` frames whose clock steps StepStretchClock has just made into out, counting clipped
+// values into *clipped when given.
+template <class Routines>
+void MixStretchWith(Studio& studio, SampleContext& ctx, uint32_t frames, Frame16* out, uint32_t* clipped) {
+  Routines run;
+  const int32_t channels = studio.channels.count;
+  const bool ended = studio.playback.songEndReached.load(std::memory_order_acquire) != 0;
+  if (frames == 1 || ended || channels == 0 ||
+      studio.mixer.channelFrames.size() < static_cast<size_t>(channels) * kMaxStretch) {
+    for (uint32_t f = 0; f < frames; ++f) out[f] = MixSongSampleWith(studio, ctx, clipped, run);
+    return;
+  }
+  StretchJob<Routines> job{&studio, &ctx, frames};
+  if (frames >= kMinSharedStretch)
+    studio.mixer.workers.Run(&MixChannelStretch<Routines>, &job, channels);
+  else
+    for (int32_t c = 0; c < channels; ++c) MixChannelStretch<Routines>(&job, c);
+  MixBus sums[kMaxStretch];
+  std::fill_n(sums, frames, MixBus{});
+  for (int32_t c = 0; c < channels; ++c) {
+    const MixBus* in = ChannelFrames(studio, c);
+    for (uint32_t f = 0; f < frames; ++f) AddInto(sums[f], in[f]);
+  }
+  for (uint32_t f = 0; f < frames; ++f) out[f] = FinishSongFrame(studio, ctx, sums[f], clipped, run);
+}
+
+// The standard and the interpolating engine routines.
+void MixStretch(Studio& studio, SampleContext& ctx, uint32_t frames, Frame16* out, uint32_t* clipped = nullptr);
+void MixStretchQuality(Studio& studio, SampleContext& ctx, uint32_t frames, Frame16* out, uint32_t* clipped);
+
+}  // namespace tonforge

@@ -1,0 +1,31 @@
+#pragma once
+// How the song mix is run, and what it keeps for running it: the channels' frames of the current stretch
+// and the helper threads. Lives in the Studio; sized at every playback or render start.
+#include <cstdint>
+#include <vector>
+
+#include "audio/mix_workers.h"
+#include "engines/context.h"
+
+namespace tonforge {
+
+enum class MixMethod {
+  Frame,  // every frame walks every channel and then the song chain
+  Block,  // between two ticks every channel runs over the whole stretch, then the song chain frame by frame
+};
+
+// The longest stretch mixed at once. A tick at 44100 Hz, 120 beats per minute and 48 ticks per beat lasts
+// 460 frames, so one stretch usually covers a whole tick; slower tempos cut theirs into pieces.
+inline constexpr uint32_t kMaxStretch = 512;
+
+struct SongMixer {
+  MixMethod method = MixMethod::Block;
+  int32_t threads = 0;  // threads that share the channels, the calling one included; 0: one per core
+  // The song holds an engine that changes the tempo every frame (and so where the next tick falls and what
+  // every channel's tempo-bound engines read): the mix then runs frame by frame.
+  bool tempoMoves = false;
+  std::vector<MixBus> channelFrames;  // kMaxStretch frames per channel, channel after channel
+  MixWorkers workers;
+};
+
+}  // namespace tonforge
