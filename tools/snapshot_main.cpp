@@ -2,6 +2,7 @@
 //   cd app && ../build/tonforge-snapshot ../start-up.png            the start-up layout with the splash
 //   cd app && ../build/tonforge-snapshot ../panel.png --panel 7     one panel alone
 //   cd app && ../build/tonforge-snapshot ../looks.png --sampler     every look of the skin on one panel
+//   add --song SONG.tes to show that song instead of Songs/Demo.tes
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -32,7 +33,8 @@ public:
 constexpr int kLayoutWidth = 800, kLayoutHeight = 560;
 
 int Usage(const char* self) {
-  std::fprintf(stderr, "usage: %s OUT.png [--panel N | --sampler]   (run in the program folder)\n", self);
+  std::fprintf(stderr, "usage: %s OUT.png [--panel N | --sampler] [--song SONG.tes]   (run in the program folder)\n",
+               self);
   return 2;
 }
 
@@ -79,23 +81,30 @@ void BuildSampler(tonforge::Ui& ui) {
 
 int main(int argc, char** argv) {
   using namespace tonforge;
-  if (argc < 2 || argc > 4) return Usage(argv[0]);
+  if (argc < 2 || argv[1][0] == '-') return Usage(argv[0]);
   const std::string out = argv[1];
   int panel = -1;
   bool sampler = false;
-  if (argc == 3) {
-    if (std::string(argv[2]) != "--sampler") return Usage(argv[0]);
-    sampler = true;
-    panel = 8;
-  } else if (argc == 4) {
-    if (std::string(argv[2]) != "--panel") return Usage(argv[0]);
-    char* end = nullptr;
-    const long n = std::strtol(argv[3], &end, 10);
-    if (end == argv[3] || *end != '\0' || n < 0 || n >= kPanelCount) {
-      std::fprintf(stderr, "The panel must be a number from 0 to 9.\n");
-      return 2;
+  std::string song;  // empty: the demo song when there is one
+  for (int i = 2; i < argc; ++i) {
+    const std::string option = argv[i];
+    if (option == "--sampler" && panel < 0) {
+      sampler = true;
+      panel = 8;
+    } else if (option == "--panel" && panel < 0 && i + 1 < argc) {
+      char* end = nullptr;
+      const char* number = argv[++i];
+      const long n = std::strtol(number, &end, 10);
+      if (end == number || *end != '\0' || n < 0 || n >= kPanelCount) {
+        std::fprintf(stderr, "The panel must be a number from 0 to 9.\n");
+        return 2;
+      }
+      panel = static_cast<int>(n);
+    } else if (option == "--song" && song.empty() && i + 1 < argc) {
+      song = argv[++i];
+    } else {
+      return Usage(argv[0]);
     }
-    panel = static_cast<int>(n);
   }
   for (const char* needed : {"Skins/Skin.bmp", "Skins/Deck.bmp", "Skins/Splash.bmp", "Captions.txt"})
     if (!std::filesystem::exists(needed))
@@ -106,8 +115,16 @@ int main(int argc, char** argv) {
   AppState app(dialogs);
   StartCore(app, ".");
   NewSong(app);
-  // The panels show the demo song, so that the song view and the lists have something in them.
-  if (LoadSongFile(app, "Songs/Demo.tes") != SongFileResult::Done) std::fprintf(stderr, "Songs/Demo.tes not loaded.\n");
+  // The panels show a song, the demo unless another is named, so that the song view and the lists have
+  // something in them. A named song that cannot be read is an error: the picture would not show it.
+  if (!song.empty()) {
+    if (LoadSongFile(app, song) != SongFileResult::Done) {
+      std::fprintf(stderr, "%s could not be loaded; no picture written.\n", song.c_str());
+      return 1;
+    }
+  } else if (LoadSongFile(app, "Songs/Demo.tes") != SongFileResult::Done) {
+    std::fprintf(stderr, "Songs/Demo.tes not loaded.\n");
+  }
   Ui ui;
   StartUi(ui, kLayoutWidth, kLayoutHeight, ".", text);
   ConnectUi(ui, app);
