@@ -11,6 +11,7 @@
 #include "app/app_state.h"
 #include "picture_files.h"
 #include "platform/sdl/sdl_text.h"
+#include "programs/program_list.h"
 #include "sequencer/song.h"
 #include "sequencer/song_file.h"
 #include "ui/app_link.h"
@@ -132,9 +133,26 @@ int main(int argc, char** argv) {
   // The track panel and the event list show the demo's first normal track; the song panel stands in for the
   // track panel on the GlobalTrack.
   if ((panel == 3 || panel == 5) && app.song.tracks.Count() > 1) app.song.currentTrack = 1;
-  // The program editor shows its chain being edited, the engine editor the first engine of the first program.
+  // The program editor shows its chain being edited; the engine editor the engine of the song's programs that
+  // holds the most DataSlots, so that its slot blocks show (the first engine of the first program when no
+  // engine holds any).
   if (panel == 4) app.chainEditor = {ChainMode::Program, 1};
-  if (panel == 8 && !sampler && !app.song.programs.empty()) app.chainEditor = {ChainMode::Program, 0};
+  if (panel == 8 && !sampler && !app.song.programs.empty()) {
+    int most = 0;
+    int32_t program = 0, position = 0;
+    for (size_t i = 0; i < app.song.programs.size(); ++i)
+      for (int32_t p = 0; p < kChainLength; ++p) {
+        int loaded = 0;
+        for (const DataSlot& slot : app.song.programs[i]->engines[p].slots) loaded += slot.loaded != 0 ? 1 : 0;
+        if (loaded > most) {
+          most = loaded;
+          program = static_cast<int32_t>(i);
+          position = p;
+        }
+      }
+    SelectProgram(app, program);
+    app.chainEditor = {ChainMode::Program, position};
+  }
   Pixels picture;
   if (panel < 0) {
     OpenStartupPanels(ui);
