@@ -37,8 +37,8 @@ namespace Events = EventListControl;
 namespace Types = EngineTypeListControl;
 namespace Engine = EngineEditorControl;
 
-constexpr int32_t kCentre = 0, kRender = 2, kTrackChain = 3, kProgramEditor = 4, kEventList = 5, kSongChain = 6,
-                  kTrackList = 7, kEngineEditor = 8, kEngineTypes = 9;
+constexpr int32_t kCentre = 0, kProgramList = 1, kRender = 2, kTrackChain = 3, kProgramEditor = 4, kEventList = 5,
+                  kSongChain = 6, kTrackList = 7, kEngineEditor = 8, kEngineTypes = 9;
 constexpr int32_t kNewProgram = 0;                   // program list
 constexpr int32_t kFirstChainPosition = 12;          // program editor
 constexpr int32_t kRenderButton = 4;                 // render panel
@@ -94,11 +94,12 @@ TEST(ScriptedRun, FirstSongRendersAsTheHeadlessRendererRendersItsFile) {
   StartCore(rig.app(), dir.Root());  // the tables and folders, as at start-up
   Keys keys(rig.app());
 
-  rig.Press(1, kNewProgram);
+  rig.Press(kProgramList, kNewProgram);
   rig.Press(kProgramEditor, kFirstChainPosition);
   SetTypeByName(rig, "Up Saw Generator");
   rig.Press(kProgramEditor, kFirstChainPosition + 1);
   SetTypeByName(rig, "Low Pass Filter");
+  ASSERT_EQ(rig.song.ProgramEngine(0, 0).type, testing::Id(EngineTypeId::UpSawGenerator));
   ASSERT_EQ(rig.P(kEngineEditor).title, "Low Pass Filter");
   int32_t cutoff = 0;
   while (cutoff < kParameterCount && std::string_view(rig.P(kEngineEditor).labels[cutoff].text) != "Cutoff") ++cutoff;
@@ -135,13 +136,16 @@ TEST(ScriptedRun, FirstSongRendersAsTheHeadlessRendererRendersItsFile) {
   ASSERT_EQ(rig.app().song.currentTrack, 0);
   ASSERT_TRUE(rig.Open(kSongChain) && !rig.Open(kTrackChain));
   rig.Press(kEventList, Events::Add);
+  const auto timeShows = [&](int32_t row, int32_t tick) {
+    const int32_t time = Events::FieldIndex(row, Events::Time);
+    return rig.Shown(kEventList, time) && rig.B(kEventList, time).captionOrValue == tick;
+  };
   int32_t row = 0;
-  while (row < kEventListRowCount && !(rig.Shown(kEventList, Events::FieldIndex(row, Events::Time)) &&
-                                        rig.B(kEventList, Events::FieldIndex(row, Events::Time)).captionOrValue == endTick))
-    ++row;
+  while (row < kEventListRowCount && !timeShows(row, endTick)) ++row;
   ASSERT_LT(row, kEventListRowCount);
   const int32_t kind = Events::FieldIndex(row, Events::Kind);
-  for (int press = 0; press < 40 && rig.B(kEventList, kind).captionOrValue != kKindCaptions + Type(EventType::End); ++press)
+  const int32_t endCaption = kKindCaptions + Type(EventType::End);
+  for (int press = 0; press < 40 && rig.B(kEventList, kind).captionOrValue != endCaption; ++press)
     rig.Press(kEventList, kind);
   EXPECT_EQ(rig.song.Events(0).back(), (testing::EventRow{endTick, Type(EventType::End), 0, 0}));
 
@@ -214,16 +218,17 @@ TEST(ScriptedRun, EveryShownControlOfEveryPanelClickedOnceWithTheDemoSong) {
   std::vector<std::string> faults;
   int clicks = 0;
   const auto check = [&](int32_t panel, const std::string& control, Rect place) {
+    const std::string what = "panel " + std::to_string(panel) + " " + control;
     const PanelWindow& p = ui.panels[panel];
     const Rect client{p.clientOffset.x, p.clientOffset.y, p.width - kFrameBorder, p.height - kFrameBorder};
-    if (Intersect(client, place) != place) faults.push_back("panel " + std::to_string(panel) + " " + control + " lies outside");
+    if (Intersect(client, place) != place) faults.push_back(what + " lies outside");
     // A name or value being typed ends with Enter.
     if (ui.links.nameEditActive()) keys.Tap(rig, key::Return);
-    if (ui.links.nameEditActive()) faults.push_back("panel " + std::to_string(panel) + " " + control + " left a name edit");
+    if (ui.links.nameEditActive()) faults.push_back(what + " left a name edit");
     rig.Redraw();
     ++clicks;
     for (const Rect& r : ui.changed)
-      if (!insidePanel(r)) faults.push_back("panel " + std::to_string(panel) + " " + control + " drew outside");
+      if (!insidePanel(r)) faults.push_back(what + " drew outside");
   };
   // Value controls first, then the buttons; a DataSlot's Clear last, as the slot's other controls go with it.
   const auto walk = [&](int32_t panel) {
@@ -233,8 +238,9 @@ TEST(ScriptedRun, EveryShownControlOfEveryPanelClickedOnceWithTheDemoSong) {
       if (!(v.flags & ValueFlag::Enabled)) continue;
       rig.Drag(panel, static_cast<int32_t>(c), {3, 3});
       const bool vertical = (v.flags & ValueFlag::Vertical) != 0;
-      check(panel, "value control " + std::to_string(c),
-            Rect{v.x, v.y, v.x + (vertical ? v.knob.Width() : v.length), v.y + (vertical ? v.length : v.knob.Height())});
+      const Rect track{v.x, v.y, v.x + (vertical ? v.knob.Width() : v.length),
+                       v.y + (vertical ? v.length : v.knob.Height())};
+      check(panel, "value control " + std::to_string(c), track);
     }
     std::vector<int32_t> order, clears;
     for (int32_t b = 0; b < static_cast<int32_t>(rig.P(panel).buttons.size()); ++b) {
@@ -247,7 +253,8 @@ TEST(ScriptedRun, EveryShownControlOfEveryPanelClickedOnceWithTheDemoSong) {
       openAll(panel);
       const Button button = rig.B(panel, b);
       if (!(button.flags & ButtonFlag::Enabled)) continue;
-      rig.Click(rig.ui.Screen(panel, {(button.rect.left + button.rect.right) / 2, (button.rect.top + button.rect.bottom) / 2}));
+      const Rect r = button.rect;
+      rig.Click(rig.ui.Screen(panel, {(r.left + r.right) / 2, (r.top + r.bottom) / 2}));
       check(panel, "button " + std::to_string(b), button.rect);
     }
   };
