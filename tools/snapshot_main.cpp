@@ -2,6 +2,7 @@
 //   cd app && ../build/tonforge-snapshot ../start-up.png            the start-up layout with the splash
 //   cd app && ../build/tonforge-snapshot ../panel.png --panel 7     one panel alone
 //   cd app && ../build/tonforge-snapshot ../looks.png --sampler     every look of the skin on one panel
+//   add --song SONG.tes to show that song instead of Songs/Demo.tes
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include "app/app_state.h"
 #include "picture_files.h"
 #include "platform/sdl/sdl_text.h"
+#include "programs/program_list.h"
 #include "sequencer/song.h"
 #include "sequencer/song_file.h"
 #include "ui/app_link.h"
@@ -32,7 +34,8 @@ public:
 constexpr int kLayoutWidth = 800, kLayoutHeight = 560;
 
 int Usage(const char* self) {
-  std::fprintf(stderr, "usage: %s OUT.png [--panel N | --sampler]   (run in the program folder)\n", self);
+  std::fprintf(stderr, "usage: %s OUT.png [--panel N | --sampler] [--song SONG.tes]   (run in the program folder)\n",
+               self);
   return 2;
 }
 
@@ -79,23 +82,30 @@ void BuildSampler(tonforge::Ui& ui) {
 
 int main(int argc, char** argv) {
   using namespace tonforge;
-  if (argc < 2 || argc > 4) return Usage(argv[0]);
+  if (argc < 2 || argv[1][0] == '-') return Usage(argv[0]);
   const std::string out = argv[1];
   int panel = -1;
   bool sampler = false;
-  if (argc == 3) {
-    if (std::string(argv[2]) != "--sampler") return Usage(argv[0]);
-    sampler = true;
-    panel = 8;
-  } else if (argc == 4) {
-    if (std::string(argv[2]) != "--panel") return Usage(argv[0]);
-    char* end = nullptr;
-    const long n = std::strtol(argv[3], &end, 10);
-    if (end == argv[3] || *end != '\0' || n < 0 || n >= kPanelCount) {
-      std::fprintf(stderr, "The panel must be a number from 0 to 9.\n");
-      return 2;
+  std::string song;  // empty: the demo song when there is one
+  for (int i = 2; i < argc; ++i) {
+    const std::string option = argv[i];
+    if (option == "--sampler" && panel < 0) {
+      sampler = true;
+      panel = 8;
+    } else if (option == "--panel" && panel < 0 && i + 1 < argc) {
+      char* end = nullptr;
+      const char* number = argv[++i];
+      const long n = std::strtol(number, &end, 10);
+      if (end == number || *end != '\0' || n < 0 || n >= kPanelCount) {
+        std::fprintf(stderr, "The panel must be a number from 0 to 9.\n");
+        return 2;
+      }
+      panel = static_cast<int>(n);
+    } else if (option == "--song" && song.empty() && i + 1 < argc) {
+      song = argv[++i];
+    } else {
+      return Usage(argv[0]);
     }
-    panel = static_cast<int>(n);
   }
   for (const char* needed : {"Skins/Skin.bmp", "Skins/Deck.bmp", "Skins/Splash.bmp", "Captions.txt"})
     if (!std::filesystem::exists(needed))
@@ -106,8 +116,16 @@ int main(int argc, char** argv) {
   AppState app(dialogs);
   StartCore(app, ".");
   NewSong(app);
-  // The panels show the demo song, so that the song view and the lists have something in them.
-  if (LoadSongFile(app, "Songs/Demo.tes") != SongFileResult::Done) std::fprintf(stderr, "Songs/Demo.tes not loaded.\n");
+  // The panels show a song, the demo unless another is named, so that the song view and the lists have
+  // something in them. A named song that cannot be read is an error: the picture would not show it.
+  if (!song.empty()) {
+    if (LoadSongFile(app, song) != SongFileResult::Done) {
+      std::fprintf(stderr, "%s could not be loaded; no picture written.\n", song.c_str());
+      return 1;
+    }
+  } else if (LoadSongFile(app, "Songs/Demo.tes") != SongFileResult::Done) {
+    std::fprintf(stderr, "Songs/Demo.tes not loaded.\n");
+  }
   Ui ui;
   StartUi(ui, kLayoutWidth, kLayoutHeight, ".", text);
   ConnectUi(ui, app);
@@ -115,9 +133,26 @@ int main(int argc, char** argv) {
   // The track panel and the event list show the demo's first normal track; the song panel stands in for the
   // track panel on the GlobalTrack.
   if ((panel == 3 || panel == 5) && app.song.tracks.Count() > 1) app.song.currentTrack = 1;
-  // The program editor shows its chain being edited, the engine editor the first engine of the first program.
+  // The program editor shows its chain being edited; the engine editor the engine of the song's programs that
+  // holds the most DataSlots, so that its slot blocks show (the first engine of the first program when no
+  // engine holds any).
   if (panel == 4) app.chainEditor = {ChainMode::Program, 1};
-  if (panel == 8 && !sampler && !app.song.programs.empty()) app.chainEditor = {ChainMode::Program, 0};
+  if (panel == 8 && !sampler && !app.song.programs.empty()) {
+    int most = 0;
+    int32_t program = 0, position = 0;
+    for (size_t i = 0; i < app.song.programs.size(); ++i)
+      for (int32_t p = 0; p < kChainLength; ++p) {
+        int loaded = 0;
+        for (const DataSlot& slot : app.song.programs[i]->engines[p].slots) loaded += slot.loaded != 0 ? 1 : 0;
+        if (loaded > most) {
+          most = loaded;
+          program = static_cast<int32_t>(i);
+          position = p;
+        }
+      }
+    SelectProgram(app, program);
+    app.chainEditor = {ChainMode::Program, position};
+  }
   Pixels picture;
   if (panel < 0) {
     OpenStartupPanels(ui);

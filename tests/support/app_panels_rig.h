@@ -1,18 +1,14 @@
 #pragma once
-// The program list, render, track, program editor and song panels built on a whole AppState, opened in the
-// start-up layout and worked through the window-message layer as the mouse works them: every press is a
-// left button down and up in the middle of a control, followed by the main loop's redraw pass.
+// All ten panels built on a whole AppState as the program builds them, opened in the start-up layout and
+// worked through the window-message layer as the mouse works them: every press is a left button down and up
+// in the middle of a control, followed by the main loop's redraw pass.
 #include <gtest/gtest.h>
 
 #include "app/app_state.h"
 #include "support/song_rig.h"
 #include "support/ui_rig.h"
 #include "ui/app_link.h"
-#include "ui/panels/program_editor.h"
-#include "ui/panels/program_list.h"
-#include "ui/panels/render_output.h"
-#include "ui/panels/song_chain.h"
-#include "ui/panels/track_chain.h"
+#include "ui/panels/build.h"
 #include "ui/pointer.h"
 
 namespace tonforge::testing {
@@ -20,11 +16,7 @@ namespace tonforge::testing {
 struct AppPanelsRig {
   explicit AppPanelsRig(int programs = 0, int32_t tracks = 1) : song(programs, tracks) {
     ConnectUi(ui.ui, app());
-    BuildProgramListPanel(ui.ui, app());
-    BuildRenderOutputPanel(ui.ui, app());
-    BuildTrackChainPanel(ui.ui, app());
-    BuildProgramEditorPanel(ui.ui, app());
-    BuildSongChainPanel(ui.ui, app());
+    BuildPanelControls(ui.ui, app());
     OpenStartupPanels(ui.ui);
   }
 
@@ -38,9 +30,22 @@ struct AppPanelsRig {
   void Press(int32_t panel, int32_t button) {
     ASSERT_TRUE(Open(panel) && Shown(panel, button)) << "panel " << panel << " button " << button;
     const Rect r = B(panel, button).rect;
-    const Point at = ui.Screen(panel, {(r.left + r.right) / 2, (r.top + r.bottom) / 2});
-    HandlePointer(ui.ui, {PointerAction::LeftDown, at});
-    HandlePointer(ui.ui, {PointerAction::LeftUp, at});
+    Click(ui.Screen(panel, {(r.left + r.right) / 2, (r.top + r.bottom) / 2}));
+  }
+  void Click(Point screen) {
+    HandlePointer(ui.ui, {PointerAction::LeftDown, screen});
+    HandlePointer(ui.ui, {PointerAction::LeftUp, screen});
+    Redraw();
+  }
+  // Takes a value control's knob by its middle and lets go of it `by` pixels further.
+  void Drag(int32_t panel, int32_t control, Point by) {
+    const ValueControl& v = P(panel).valueControls.at(control);
+    const Rect knob = v.knob.Offset(v.x, v.y);
+    const Point from = ui.Screen(panel, {(knob.left + knob.right) / 2, (knob.top + knob.bottom) / 2});
+    const Point to{from.x + by.x, from.y + by.y};
+    HandlePointer(ui.ui, {PointerAction::LeftDown, from});
+    HandlePointer(ui.ui, {PointerAction::Move, to});
+    HandlePointer(ui.ui, {PointerAction::LeftUp, to});
     Redraw();
   }
   // The control centre's toggle of a panel.
@@ -48,7 +53,8 @@ struct AppPanelsRig {
     for (int32_t b = 2; b < 10; ++b)
       if (B(0, b).argument == static_cast<uint32_t>(panel)) Press(0, b);
   }
-  void Redraw() { TakeRedraws(ui.ui, app().redraw); }
+  // The main loop's pass after a message: the commands' redraws and the chain panel that follows the track.
+  void Redraw() { ShowPassResult(ui.ui, app()); }
 
   SongRigOf<AppState> song;
   UiRig ui;

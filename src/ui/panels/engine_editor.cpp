@@ -12,6 +12,7 @@
 #include "ui/name_edit.h"
 #include "ui/panels.h"
 #include "ui/panels/panel_kit.h"
+#include "ui/panels/panel_parts.h"
 
 namespace tonforge {
 
@@ -199,12 +200,14 @@ void BuildSlotBlock(Ui& ui, AppState& app, PanelWindow& p, int k) {
   const ControlHandler gain = run(SlotCommand::Gain, C::Gain);
   const ControlHandler period = run(SlotCommand::Period, C::Period);
   const ControlHandler root = run(SlotCommand::RootPitch, C::RootPitch);
-  add(0, at(224, 0, 16, 16), kArrow, ButtonStyle::Push, gain, ButtonFlag::StepUp, C::Gain);
-  add(0, at(224, 80, 16, 16), kArrow, ButtonStyle::Push, gain, ButtonFlag::StepDown, C::Gain);
-  add(0, at(48, kSliderRow, 16, 16), kArrow, ButtonStyle::Push, period, ButtonFlag::BeatDown, C::Period);
-  add(0, at(192, kSliderRow, 16, 16), kArrow, ButtonStyle::Push, period, ButtonFlag::BeatUp, C::Period);
-  add(0, at(48, kSliderRow, 16, 16), kArrow, ButtonStyle::Push, root, ButtonFlag::OctaveDown, C::RootPitch);
-  add(0, at(192, kSliderRow, 16, 16), kArrow, ButtonStyle::Push, root, ButtonFlag::OctaveUp, C::RootPitch);
+  add(kArrowUpCaption, at(224, 0, 16, 16), kArrow, ButtonStyle::Push, gain, ButtonFlag::StepUp, C::Gain);
+  add(kArrowDownCaption, at(224, 80, 16, 16), kArrow, ButtonStyle::Push, gain, ButtonFlag::StepDown, C::Gain);
+  add(kArrowLeftCaption, at(48, kSliderRow, 16, 16), kArrow, ButtonStyle::Push, period, ButtonFlag::BeatDown, C::Period);
+  add(kArrowRightCaption, at(192, kSliderRow, 16, 16), kArrow, ButtonStyle::Push, period, ButtonFlag::BeatUp, C::Period);
+  add(kArrowLeftCaption, at(48, kSliderRow, 16, 16), kArrow, ButtonStyle::Push, root, ButtonFlag::OctaveDown,
+      C::RootPitch);
+  add(kArrowRightCaption, at(192, kSliderRow, 16, 16), kArrow, ButtonStyle::Push, root, ButtonFlag::OctaveUp,
+      C::RootPitch);
 
   AddValueControl(p, MakeValueControl(kVertical, o.x + 216, o.y + 16, 64, 100, 0, 100, gain, static_cast<uint32_t>(k)));
   AddValueControl(p, MakeValueControl(kHorizontal, o.x + 64, o.y + kSliderRow, 128, 1, kMaxSlotPeriod, 1, period,
@@ -234,7 +237,8 @@ void BuildEngineEditorPanel(Ui& ui, AppState& app) {
     const int32_t x = kParameterLeft + kParameterSpacing * k;
     for (uint32_t step : {ButtonFlag::StepUp, ButtonFlag::StepDown}) {
       const int32_t y = step == ButtonFlag::StepUp ? kParameterTop - 16 : kParameterTop + kParameterLength;
-      Button b = MakeButton(0, At(x + 8, y, 16, 16), kArrow, ButtonStyle::Push, setParameter, static_cast<uint32_t>(k));
+      Button b = MakeButton(step == ButtonFlag::StepUp ? kArrowUpCaption : kArrowDownCaption, At(x + 8, y, 16, 16),
+                            kArrow, ButtonStyle::Push, setParameter, static_cast<uint32_t>(k));
       b.flags |= step;
       b.attachedControl = static_cast<uint32_t>(k);
       AddButton(p, std::move(b));

@@ -7,6 +7,7 @@
 #include "ui/draw.h"
 #include "ui/panels.h"
 #include "ui/panels/panel_kit.h"
+#include "ui/panels/panel_parts.h"
 
 namespace tonforge {
 
@@ -18,7 +19,7 @@ constexpr int32_t kRows = 9;
 constexpr int32_t kSetTypeCaption = 92;
 constexpr int32_t kSongCaption = 104, kTrackCaption = 105, kProgramCaption = 106;
 constexpr int32_t kRowLeft = 8, kRowTop = 72, kRowWidth = 192, kRowHeight = 16;
-constexpr uint32_t kArrow = 0, kPush = 2, kRow = 4;
+constexpr uint32_t kArrow = 0, kWide = 3, kRow = 4;
 
 Rect At(int32_t x, int32_t y, int32_t w, int32_t h) { return {x, y, x + w, y + h}; }
 
@@ -65,7 +66,8 @@ void SelectType(AppState& app, int32_t index) {
 
 void BuildEngineTypeListPanel(Ui& ui, AppState& app) {
   PanelWindow& p = ui.panels[kPanel];
-  AddButton(p, MakeButton(kSetTypeCaption, At(kRowLeft, 40, 48, 16), kPush, ButtonStyle::Push,
+  // "Set Type" is wider than a push button: it takes the wide frame, and the level label moves over.
+  AddButton(p, MakeButton(kSetTypeCaption, At(kRowLeft, 40, 64, 16), kWide, ButtonStyle::Push,
                           Command(ui, app, [](AppState& a, uint32_t) { SetEngineType(a); })));
   for (int32_t r = 0; r < kRows; ++r)
     AddButton(p, MakeButton(0, At(kRowLeft, kRowTop + kRowHeight * r, kRowWidth, kRowHeight), kRow, ButtonStyle::ListRow,
@@ -77,7 +79,8 @@ void BuildEngineTypeListPanel(Ui& ui, AppState& app) {
     SelectType(a, p.valueControls[C::ListSlider].value);
   });
   for (uint32_t step : {ButtonFlag::StepDown, ButtonFlag::StepUp}) {
-    Button arrow = MakeButton(0, At(216, step == ButtonFlag::StepDown ? 72 : 200, 16, 16), kArrow, ButtonStyle::Push,
+    Button arrow = MakeButton(step == ButtonFlag::StepDown ? kArrowUpCaption : kArrowDownCaption,
+                              At(216, step == ButtonFlag::StepDown ? 72 : 200, 16, 16), kArrow, ButtonStyle::Push,
                               followSlider);
     arrow.flags |= step;
     arrow.attachedControl = C::ListSlider;
@@ -85,7 +88,7 @@ void BuildEngineTypeListPanel(Ui& ui, AppState& app) {
   }
   AddValueControl(p, MakeValueControl(ValueFlag::Enabled | ValueFlag::Vertical | ValueFlag::StartIsLower, 208, 88, 112,
                                       0, 1, 0, followSlider));
-  AddLabel(p, kProgramCaption, At(64, 40, 136, 16));
+  AddLabel(p, kProgramCaption, At(80, 40, 120, 16));
   p.refresh = [&ui, &app] { RefreshEngineTypeList(ui, app); };
 }
 

@@ -10,6 +10,7 @@
 #include "ui/name_edit.h"
 #include "ui/panels.h"
 #include "ui/panels/panel_kit.h"
+#include "ui/panels/panel_parts.h"
 
 namespace tonforge {
 
@@ -175,7 +176,8 @@ void BuildEventListPanel(Ui& ui, AppState& app) {
     RequestEventRedraw(a);
   });
   for (uint32_t step : {ButtonFlag::StepDown, ButtonFlag::StepUp}) {
-    Button arrow = MakeButton(0, At(216, step == ButtonFlag::StepDown ? 72 : 200, 16, 16), kArrow, ButtonStyle::Push,
+    Button arrow = MakeButton(step == ButtonFlag::StepDown ? kArrowUpCaption : kArrowDownCaption,
+                              At(216, step == ButtonFlag::StepDown ? 72 : 200, 16, 16), kArrow, ButtonStyle::Push,
                               followSlider);
     arrow.flags |= step;
     arrow.attachedControl = C::ListSlider;

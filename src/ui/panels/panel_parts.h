@@ -13,6 +13,9 @@ namespace tonforge {
 // The captions of the arrow buttons beside sliders.
 inline constexpr int32_t kArrowUpCaption = 1;
 inline constexpr int32_t kArrowDownCaption = 2;
+// And beside horizontal sliders.
+inline constexpr int32_t kArrowLeftCaption = 4;
+inline constexpr int32_t kArrowRightCaption = 5;
 
 inline void SetEnabled(Button& b, bool on) { b.flags = on ? (b.flags | ButtonFlag::Enabled) : (b.flags & ~ButtonFlag::Enabled); }
 inline void SetEnabled(ValueControl& v, bool on) {

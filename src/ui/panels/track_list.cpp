@@ -11,6 +11,7 @@
 #include "ui/draw.h"
 #include "ui/panels.h"
 #include "ui/panels/panel_kit.h"
+#include "ui/panels/panel_parts.h"
 #include "ui/panels/song_view.h"
 
 namespace tonforge {
@@ -126,7 +127,11 @@ void BuildTrackListPanel(Ui& ui, AppState& app) {
     return AddButton(p, MakeButton(caption, rect, frame, style, std::move(handler), argument));
   };
   const auto arrow = [&p](Rect rect, uint32_t stepFlag, int32_t attached, ControlHandler handler) {
-    Button b = MakeButton(0, rect, kArrow, ButtonStyle::Push, std::move(handler));
+    // The track list slider stands; the others lie.
+    const bool towardStart = (stepFlag & (ButtonFlag::StepDown | ButtonFlag::BeatDown)) != 0;
+    const int32_t caption = attached == C::TrackListSlider ? (towardStart ? kArrowUpCaption : kArrowDownCaption)
+                                                           : (towardStart ? kArrowLeftCaption : kArrowRightCaption);
+    Button b = MakeButton(caption, rect, kArrow, ButtonStyle::Push, std::move(handler));
     b.flags |= stepFlag;
     b.attachedControl = static_cast<uint32_t>(attached);
     return AddButton(p, std::move(b));
