@@ -42,8 +42,9 @@ TEST(Run, StartUpOrderAndShutdownWithOrWithoutDevices) {
     host.soundFails = soundFails;
     host.midiFails = midiFails;
     host.sound.blockBytes = blockFrames * kFrameBytes;
-    host.onIdle = [&](int pass) {
-      EXPECT_EQ(app->ring.blockFrames, blockFrames);
+    const uint32_t frames = blockFrames;  // clang before 16 cannot capture a structured binding
+    host.onIdle = [&, frames](int pass) {
+      EXPECT_EQ(app->ring.blockFrames, frames);
       if (pass == 3) RequestQuit(*app);
     };
     StartOptions options;

@@ -264,7 +264,8 @@ TEST(ScriptedRun, EveryShownControlOfEveryPanelClickedOnceWithTheDemoSong) {
       continue;
     }
     // The engine editor twice: on the drum kit's four waves and on the pad's chorus with its two modulators.
-    for (const auto& [name, position] : {std::pair{"Drum Kit", 0}, std::pair{"Warm Pad", 4}}) {
+    for (const auto& [programName, position] : {std::pair{"Drum Kit", 0}, std::pair{"Warm Pad", 4}}) {
+      const std::string_view name = programName;  // clang before 16 cannot capture a structured binding
       const auto& programs = rig.app().song.programs;
       const auto found = std::find_if(programs.begin(), programs.end(),
                                       [name](const auto& p) { return std::string_view(p->name.data()) == name; });
