@@ -48,20 +48,6 @@ struct StretchJob {
 // decides frame by frame whether the track chain runs).
 bool RunsEngineByEngine(const Studio& studio, int32_t channel, uint32_t frames);
 
-// Runs one engine over the stretch's frames in place.
-template <class Routines>
-void RunEngineOver(Engine& e, VoiceRef voice, int32_t pitch, MixBus* frames, uint32_t n, SampleContext& ctx,
-                   Routines& run) {
-  for (uint32_t f = 0; f < n; ++f) {
-    ctx.bus = frames[f];
-    run(e, voice, pitch, ctx);
-    // Side by side, as the engine stored them: one wide load of two fresh narrow stores would wait for
-    // both to reach the cache.
-    frames[f].left = ctx.bus.left;
-    frames[f].right = ctx.bus.right;
-  }
-}
-
 // The stretch of one channel engine by engine: each engine's working state and delay lines stay at hand over
 // the whole stretch, and the frames of one engine do not wait on the whole chain of the frame before. The
 // same operations in the same order per frame as MixChannel, so the same values.
@@ -76,7 +62,7 @@ void MixChannelByEngine(Studio& studio, int32_t index, SampleContext& ctx, MixBu
     const int32_t pitch = VoicePitch(voice.transpose, track.notePitch + voice.pitchOffset + track.pitchOffset);
     std::fill_n(out, n, MixBus{});
     const uint32_t positions = std::min<uint32_t>(voice.engineCount, kChainLength);
-    for (uint32_t p = 0; p < positions; ++p) RunEngineOver(voice.engines[p], ref, pitch, out, n, ctx, run);
+    for (uint32_t p = 0; p < positions; ++p) run.Over(voice.engines[p], ref, pitch, out, n, ctx);
     for (uint32_t f = 0; f < n; ++f) {
       ScaleBus(out[f], voice.level * voice.volume);
       MixBus voiceSum{};
@@ -88,7 +74,7 @@ void MixChannelByEngine(Studio& studio, int32_t index, SampleContext& ctx, MixBu
   }
   if (index != 0) {
     const int32_t positions = std::clamp(track.chainLength, 0, kChainLength);
-    for (int32_t p = 0; p < positions; ++p) RunEngineOver(track.chain[p], VoiceRef{}, 0, out, n, ctx, run);
+    for (int32_t p = 0; p < positions; ++p) run.Over(track.chain[p], VoiceRef{}, 0, out, n, ctx);
     for (uint32_t f = 0; f < n; ++f) {
       ScaleBus(out[f], track.level * track.volume);
       if (IsSilentSample(out[f].left) && IsSilentSample(out[f].right))

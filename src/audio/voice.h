@@ -24,11 +24,17 @@ struct Frame16 {
 
 struct StandardRoutines {
   void operator()(Engine& e, VoiceRef v, int32_t pitch, SampleContext& c) const { ProcessEngine(e, v, pitch, c); }
+  void Over(Engine& e, VoiceRef v, int32_t pitch, MixBus* frames, uint32_t n, SampleContext& c) const {
+    ProcessEngineOver(e, v, pitch, frames, n, c);
+  }
 };
 
 struct QualityRoutines {
   void operator()(Engine& e, VoiceRef v, int32_t pitch, SampleContext& c) const {
     ProcessEngineQuality(e, v, pitch, c);
+  }
+  void Over(Engine& e, VoiceRef v, int32_t pitch, MixBus* frames, uint32_t n, SampleContext& c) const {
+    ProcessEngineOverQuality(e, v, pitch, frames, n, c);
   }
 };
 

@@ -75,4 +75,10 @@ void ProcessStereoFlange(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   GuardLines(e, z.left + z.right, 0, 1);
 }
 
+// The block mix's loops, with each routine inlined.
+TONFORGE_OVER_FRAMES(ProcessChorus);
+TONFORGE_OVER_FRAMES(ProcessFlange);
+TONFORGE_OVER_FRAMES(ProcessStereoChorus);
+TONFORGE_OVER_FRAMES(ProcessStereoFlange);
+
 }  // namespace tonforge

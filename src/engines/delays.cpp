@@ -116,4 +116,13 @@ void ProcessInverter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   GuardLines(e, z.left + z.right, 0, 1);
 }
 
+// The block mix's loops, with each routine inlined.
+TONFORGE_OVER_FRAMES(ProcessStereoSpatializer);
+TONFORGE_OVER_FRAMES(ProcessBasicDelay);
+TONFORGE_OVER_FRAMES(ProcessCombFilter);
+TONFORGE_OVER_FRAMES(ProcessSingleTapDelay);
+TONFORGE_OVER_FRAMES(ProcessMultiTapDelay);
+TONFORGE_OVER_FRAMES(ProcessVariableSpeedDelay);
+TONFORGE_OVER_FRAMES(ProcessInverter);
+
 }  // namespace tonforge

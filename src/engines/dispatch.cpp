@@ -2,78 +2,106 @@
 
 namespace tonforge {
 
-void ProcessEngine(Engine& e, VoiceRef v, int32_t p, SampleContext& c) {
-  if (e.type >= kEngineTypeCount) return;
-  using T = EngineTypeId;
-  // No default: -Werror=switch refuses a build that leaves a type out.
-  switch (static_cast<T>(e.type)) {
-    case T::Thru: return;
-    case T::BasicWave: return ProcessBasicWave(e, v, p, c);
-    case T::MultisampledWave: return ProcessMultisampledWave(e, v, p, c);
-    case T::CombinedWave: return ProcessCombinedWave(e, v, p, c);
-    case T::StereoWave: return ProcessStereoWave(e, v, p, c);
-    case T::SineWaveGenerator: return ProcessSineWaveGenerator(e, v, p, c);
-    case T::CosineWaveGenerator: return ProcessCosineWaveGenerator(e, v, p, c);
-    case T::DownSawGenerator: return ProcessDownSawGenerator(e, v, p, c);
-    case T::UpSawGenerator: return ProcessUpSawGenerator(e, v, p, c);
-    case T::PulseWaveGenerator: return ProcessPulseWaveGenerator(e, v, p, c);
-    case T::InversePulseWaveGenerator: return ProcessInversePulseWaveGenerator(e, v, p, c);
-    case T::WhiteNoiseGenerator: return ProcessWhiteNoiseGenerator(e, v, p, c);
-    case T::OscillatorSynchronisation: return ProcessOscillatorSynchronisation(e, v, p, c);
-    case T::AmplitudeModulation: return ProcessAmplitudeModulation(e, v, p, c);
-    case T::Amplifier: return ProcessAmplifier(e, v, p, c);
-    case T::PitchModulation: return ProcessPitchModulation(e, v, p, c);
-    case T::PitchShift: return ProcessPitchShift(e, v, p, c);
-    case T::Arpeggiator: return ProcessArpeggiator(e, v, p, c);
-    case T::PanningModulation: return ProcessPanningModulation(e, v, p, c);
-    case T::RandomPanning: return ProcessRandomPanning(e, v, p, c);
-    case T::PingPong: return ProcessPingPong(e, v, p, c);
-    case T::StereoSpatializer: return ProcessStereoSpatializer(e, v, p, c);
-    case T::MoogVcf: return ProcessMoogVcf(e, v, p, c);
-    case T::LowPassFilter: return ProcessLowPassFilter(e, v, p, c);
-    case T::HighPassFilter: return ProcessHighPassFilter(e, v, p, c);
-    case T::BandPassFilter: return ProcessBandPassFilter(e, v, p, c);
-    case T::BandExcludeFilter: return ProcessBandExcludeFilter(e, v, p, c);
-    case T::LowShelfFilter: return ProcessLowShelfFilter(e, v, p, c);
-    case T::HighShelfFilter: return ProcessHighShelfFilter(e, v, p, c);
-    case T::PeakingFilter: return ProcessPeakingFilter(e, v, p, c);
-    case T::BasicDelay: return ProcessBasicDelay(e, v, p, c);
-    case T::CombFilter: return ProcessCombFilter(e, v, p, c);
-    case T::SingleTapDelay: return ProcessSingleTapDelay(e, v, p, c);
-    case T::MultiTapDelay: return ProcessMultiTapDelay(e, v, p, c);
-    case T::VariableSpeedDelay: return ProcessVariableSpeedDelay(e, v, p, c);
-    case T::BasicReverb: return ProcessBasicReverb(e, v, p, c);
-    case T::StereoReverbXY: return ProcessStereoReverbXY(e, v, p, c);
-    case T::StereoReverbYX: return ProcessStereoReverbYX(e, v, p, c);
-    case T::PlateReverb: return ProcessPlateReverb(e, v, p, c);
-    case T::Chorus: return ProcessChorus(e, v, p, c);
-    case T::Flange: return ProcessFlange(e, v, p, c);
-    case T::Distortion: return ProcessDistortion(e, v, p, c);
-    case T::Clipper: return ProcessClipper(e, v, p, c);
-    case T::Positor: return ProcessPositor(e, v, p, c);
-    case T::Inverter: return ProcessInverter(e, v, p, c);
-    case T::SongSpeedModulator: return ProcessSongSpeedModulator(e, v, p, c);
-    case T::StereoChorus: return ProcessStereoChorus(e, v, p, c);
-    case T::StereoFlange: return ProcessStereoFlange(e, v, p, c);
+namespace {
+
+void ProcessThru(Engine&, VoiceRef, int32_t, SampleContext&) {}
+
+using T = EngineTypeId;
+
+// Calls with<R>() for the standard routine R of the type. No default: -Werror=switch refuses a build that
+// leaves a type out.
+template <class With>
+void WithStandardRoutine(uint32_t type, With&& with) {
+  switch (static_cast<T>(type)) {
+    case T::Thru: return with.template operator()<ProcessThru>();
+    case T::BasicWave: return with.template operator()<ProcessBasicWave>();
+    case T::MultisampledWave: return with.template operator()<ProcessMultisampledWave>();
+    case T::CombinedWave: return with.template operator()<ProcessCombinedWave>();
+    case T::StereoWave: return with.template operator()<ProcessStereoWave>();
+    case T::SineWaveGenerator: return with.template operator()<ProcessSineWaveGenerator>();
+    case T::CosineWaveGenerator: return with.template operator()<ProcessCosineWaveGenerator>();
+    case T::DownSawGenerator: return with.template operator()<ProcessDownSawGenerator>();
+    case T::UpSawGenerator: return with.template operator()<ProcessUpSawGenerator>();
+    case T::PulseWaveGenerator: return with.template operator()<ProcessPulseWaveGenerator>();
+    case T::InversePulseWaveGenerator: return with.template operator()<ProcessInversePulseWaveGenerator>();
+    case T::WhiteNoiseGenerator: return with.template operator()<ProcessWhiteNoiseGenerator>();
+    case T::OscillatorSynchronisation: return with.template operator()<ProcessOscillatorSynchronisation>();
+    case T::AmplitudeModulation: return with.template operator()<ProcessAmplitudeModulation>();
+    case T::Amplifier: return with.template operator()<ProcessAmplifier>();
+    case T::PitchModulation: return with.template operator()<ProcessPitchModulation>();
+    case T::PitchShift: return with.template operator()<ProcessPitchShift>();
+    case T::Arpeggiator: return with.template operator()<ProcessArpeggiator>();
+    case T::PanningModulation: return with.template operator()<ProcessPanningModulation>();
+    case T::RandomPanning: return with.template operator()<ProcessRandomPanning>();
+    case T::PingPong: return with.template operator()<ProcessPingPong>();
+    case T::StereoSpatializer: return with.template operator()<ProcessStereoSpatializer>();
+    case T::MoogVcf: return with.template operator()<ProcessMoogVcf>();
+    case T::LowPassFilter: return with.template operator()<ProcessLowPassFilter>();
+    case T::HighPassFilter: return with.template operator()<ProcessHighPassFilter>();
+    case T::BandPassFilter: return with.template operator()<ProcessBandPassFilter>();
+    case T::BandExcludeFilter: return with.template operator()<ProcessBandExcludeFilter>();
+    case T::LowShelfFilter: return with.template operator()<ProcessLowShelfFilter>();
+    case T::HighShelfFilter: return with.template operator()<ProcessHighShelfFilter>();
+    case T::PeakingFilter: return with.template operator()<ProcessPeakingFilter>();
+    case T::BasicDelay: return with.template operator()<ProcessBasicDelay>();
+    case T::CombFilter: return with.template operator()<ProcessCombFilter>();
+    case T::SingleTapDelay: return with.template operator()<ProcessSingleTapDelay>();
+    case T::MultiTapDelay: return with.template operator()<ProcessMultiTapDelay>();
+    case T::VariableSpeedDelay: return with.template operator()<ProcessVariableSpeedDelay>();
+    case T::BasicReverb: return with.template operator()<ProcessBasicReverb>();
+    case T::StereoReverbXY: return with.template operator()<ProcessStereoReverbXY>();
+    case T::StereoReverbYX: return with.template operator()<ProcessStereoReverbYX>();
+    case T::PlateReverb: return with.template operator()<ProcessPlateReverb>();
+    case T::Chorus: return with.template operator()<ProcessChorus>();
+    case T::Flange: return with.template operator()<ProcessFlange>();
+    case T::Distortion: return with.template operator()<ProcessDistortion>();
+    case T::Clipper: return with.template operator()<ProcessClipper>();
+    case T::Positor: return with.template operator()<ProcessPositor>();
+    case T::Inverter: return with.template operator()<ProcessInverter>();
+    case T::SongSpeedModulator: return with.template operator()<ProcessSongSpeedModulator>();
+    case T::StereoChorus: return with.template operator()<ProcessStereoChorus>();
+    case T::StereoFlange: return with.template operator()<ProcessStereoFlange>();
   }
 }
 
-void ProcessEngineQuality(Engine& e, VoiceRef v, int32_t p, SampleContext& c) {
-  using T = EngineTypeId;
-  switch (static_cast<T>(e.type)) {
-    case T::BasicWave: return ProcessBasicWaveQuality(e, v, p, c);
-    case T::MultisampledWave: return ProcessMultisampledWaveQuality(e, v, p, c);
-    case T::CombinedWave: return ProcessCombinedWaveQuality(e, v, p, c);
-    case T::StereoWave: return ProcessStereoWaveQuality(e, v, p, c);
-    case T::DownSawGenerator: return ProcessDownSawGeneratorQuality(e, v, p, c);
-    case T::UpSawGenerator: return ProcessUpSawGeneratorQuality(e, v, p, c);
-    case T::PulseWaveGenerator: return ProcessPulseWaveGeneratorQuality(e, v, p, c);
-    case T::InversePulseWaveGenerator: return ProcessInversePulseWaveGeneratorQuality(e, v, p, c);
-    case T::BasicReverb: return ProcessBasicReverbQuality(e, v, p, c);
-    case T::StereoReverbXY: return ProcessStereoReverbXYQuality(e, v, p, c);
-    case T::StereoReverbYX: return ProcessStereoReverbYXQuality(e, v, p, c);
-    default: return ProcessEngine(e, v, p, c);
+// The same with the interpolating routines where a type has one; false where it has none.
+template <class With>
+bool WithQualityRoutine(uint32_t type, With&& with) {
+  switch (static_cast<T>(type)) {
+    case T::BasicWave: return with.template operator()<ProcessBasicWaveQuality>(), true;
+    case T::MultisampledWave: return with.template operator()<ProcessMultisampledWaveQuality>(), true;
+    case T::CombinedWave: return with.template operator()<ProcessCombinedWaveQuality>(), true;
+    case T::StereoWave: return with.template operator()<ProcessStereoWaveQuality>(), true;
+    case T::DownSawGenerator: return with.template operator()<ProcessDownSawGeneratorQuality>(), true;
+    case T::UpSawGenerator: return with.template operator()<ProcessUpSawGeneratorQuality>(), true;
+    case T::PulseWaveGenerator: return with.template operator()<ProcessPulseWaveGeneratorQuality>(), true;
+    case T::InversePulseWaveGenerator: return with.template operator()<ProcessInversePulseWaveGeneratorQuality>(), true;
+    case T::BasicReverb: return with.template operator()<ProcessBasicReverbQuality>(), true;
+    case T::StereoReverbXY: return with.template operator()<ProcessStereoReverbXYQuality>(), true;
+    case T::StereoReverbYX: return with.template operator()<ProcessStereoReverbYXQuality>(), true;
+    default: return false;
   }
+}
+
+}  // namespace
+
+void ProcessEngine(Engine& e, VoiceRef v, int32_t p, SampleContext& c) {
+  if (e.type >= kEngineTypeCount) return;
+  WithStandardRoutine(e.type, [&]<Routine R>() { R(e, v, p, c); });
+}
+
+void ProcessEngineQuality(Engine& e, VoiceRef v, int32_t p, SampleContext& c) {
+  if (!WithQualityRoutine(e.type, [&]<Routine R>() { R(e, v, p, c); })) ProcessEngine(e, v, p, c);
+}
+
+void ProcessEngineOver(Engine& e, VoiceRef v, int32_t p, MixBus* frames, uint32_t n, SampleContext& c) {
+  if (e.type >= kEngineTypeCount || e.type == static_cast<uint32_t>(T::Thru)) return;
+  WithStandardRoutine(e.type, [&]<Routine R>() { OverFrames<R>(e, v, p, frames, n, c); });
+}
+
+void ProcessEngineOverQuality(Engine& e, VoiceRef v, int32_t p, MixBus* frames, uint32_t n, SampleContext& c) {
+  if (!WithQualityRoutine(e.type, [&]<Routine R>() { OverFrames<R>(e, v, p, frames, n, c); }))
+    ProcessEngineOver(e, v, p, frames, n, c);
 }
 
 }  // namespace tonforge

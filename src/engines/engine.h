@@ -87,5 +87,11 @@ void SettleArpeggioStep(Engine& engine);
 void ProcessEngine(Engine& engine, VoiceRef voice, int32_t pitch, SampleContext& ctx);
 // The same with the high-quality routines the offline render may choose.
 void ProcessEngineQuality(Engine& engine, VoiceRef voice, int32_t pitch, SampleContext& ctx);
+// Runs the engine over n frames in place: the same as n calls of ProcessEngine (ProcessEngineQuality),
+// one frame after the other, at a fraction of the cost.
+void ProcessEngineOver(Engine& engine, VoiceRef voice, int32_t pitch, MixBus* frames, uint32_t n,
+                       SampleContext& ctx);
+void ProcessEngineOverQuality(Engine& engine, VoiceRef voice, int32_t pitch, MixBus* frames, uint32_t n,
+                              SampleContext& ctx);
 
 }  // namespace tonforge

@@ -2,10 +2,13 @@
 // The per-sample routine of every engine type, one source file per family. All share ProcessEngine's
 // arguments so the dispatch stays a plain switch.
 #include "engines/engine.h"
+#include "engines/over_frames.h"
 
 namespace tonforge {
 
-#define TONFORGE_ROUTINE(name) void name(Engine& engine, VoiceRef voice, int32_t pitch, SampleContext& ctx)
+#define TONFORGE_ROUTINE(name)                                                     \
+  void name(Engine& engine, VoiceRef voice, int32_t pitch, SampleContext& ctx); \
+  TONFORGE_OVER_FRAMES_DECLARED(name)
 
 // Wave players (wave_players.cpp).
 TONFORGE_ROUTINE(ProcessBasicWave);

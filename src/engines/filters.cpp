@@ -172,4 +172,14 @@ void ProcessMoogVcf(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
     ClearMoogHistory(e);
 }
 
+// The block mix's loops, with each routine inlined.
+TONFORGE_OVER_FRAMES(ProcessMoogVcf);
+TONFORGE_OVER_FRAMES(ProcessLowPassFilter);
+TONFORGE_OVER_FRAMES(ProcessHighPassFilter);
+TONFORGE_OVER_FRAMES(ProcessBandPassFilter);
+TONFORGE_OVER_FRAMES(ProcessBandExcludeFilter);
+TONFORGE_OVER_FRAMES(ProcessLowShelfFilter);
+TONFORGE_OVER_FRAMES(ProcessHighShelfFilter);
+TONFORGE_OVER_FRAMES(ProcessPeakingFilter);
+
 }  // namespace tonforge

@@ -168,4 +168,18 @@ void ProcessSongSpeedModulator(Engine& e, VoiceRef, int32_t, SampleContext& ctx)
   UpdateBeatFigures(*ctx.rate, *ctx.tempo, *ctx.ticksPerBeat);
 }
 
+// The block mix's loops, with each routine inlined.
+TONFORGE_OVER_FRAMES(ProcessAmplitudeModulation);
+TONFORGE_OVER_FRAMES(ProcessAmplifier);
+TONFORGE_OVER_FRAMES(ProcessPitchModulation);
+TONFORGE_OVER_FRAMES(ProcessPitchShift);
+TONFORGE_OVER_FRAMES(ProcessArpeggiator);
+TONFORGE_OVER_FRAMES(ProcessPanningModulation);
+TONFORGE_OVER_FRAMES(ProcessRandomPanning);
+TONFORGE_OVER_FRAMES(ProcessPingPong);
+TONFORGE_OVER_FRAMES(ProcessDistortion);
+TONFORGE_OVER_FRAMES(ProcessClipper);
+TONFORGE_OVER_FRAMES(ProcessPositor);
+TONFORGE_OVER_FRAMES(ProcessSongSpeedModulator);
+
 }  // namespace tonforge

@@ -164,4 +164,18 @@ void ProcessOscillatorSynchronisation(Engine& e, VoiceRef voice, int32_t pitch, 
   Restart(voice.chain[target]);
 }
 
+// The block mix's loops, with each routine inlined.
+TONFORGE_OVER_FRAMES(ProcessSineWaveGenerator);
+TONFORGE_OVER_FRAMES(ProcessCosineWaveGenerator);
+TONFORGE_OVER_FRAMES(ProcessDownSawGenerator);
+TONFORGE_OVER_FRAMES(ProcessUpSawGenerator);
+TONFORGE_OVER_FRAMES(ProcessPulseWaveGenerator);
+TONFORGE_OVER_FRAMES(ProcessInversePulseWaveGenerator);
+TONFORGE_OVER_FRAMES(ProcessDownSawGeneratorQuality);
+TONFORGE_OVER_FRAMES(ProcessUpSawGeneratorQuality);
+TONFORGE_OVER_FRAMES(ProcessPulseWaveGeneratorQuality);
+TONFORGE_OVER_FRAMES(ProcessInversePulseWaveGeneratorQuality);
+TONFORGE_OVER_FRAMES(ProcessWhiteNoiseGenerator);
+TONFORGE_OVER_FRAMES(ProcessOscillatorSynchronisation);
+
 }  // namespace tonforge

@@ -193,4 +193,13 @@ void ProcessPlateReverb(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   Finish(ctx, out, in, e, 5, 6);
 }
 
+// The block mix's loops, with each routine inlined.
+TONFORGE_OVER_FRAMES(ProcessBasicReverb);
+TONFORGE_OVER_FRAMES(ProcessStereoReverbXY);
+TONFORGE_OVER_FRAMES(ProcessStereoReverbYX);
+TONFORGE_OVER_FRAMES(ProcessPlateReverb);
+TONFORGE_OVER_FRAMES(ProcessBasicReverbQuality);
+TONFORGE_OVER_FRAMES(ProcessStereoReverbXYQuality);
+TONFORGE_OVER_FRAMES(ProcessStereoReverbYXQuality);
+
 }  // namespace tonforge

@@ -169,4 +169,14 @@ void ProcessStereoWaveQuality(Engine& e, VoiceRef, int32_t pitch, SampleContext&
   StereoWave<ReadQuality>(e, pitch, ctx);
 }
 
+// The block mix's loops, with each routine inlined.
+TONFORGE_OVER_FRAMES(ProcessBasicWave);
+TONFORGE_OVER_FRAMES(ProcessMultisampledWave);
+TONFORGE_OVER_FRAMES(ProcessCombinedWave);
+TONFORGE_OVER_FRAMES(ProcessStereoWave);
+TONFORGE_OVER_FRAMES(ProcessBasicWaveQuality);
+TONFORGE_OVER_FRAMES(ProcessMultisampledWaveQuality);
+TONFORGE_OVER_FRAMES(ProcessCombinedWaveQuality);
+TONFORGE_OVER_FRAMES(ProcessStereoWaveQuality);
+
 }  // namespace tonforge

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -186,6 +187,80 @@ TEST(EngineDispatch, EnginesThatCannotActPassTheBus) {
     for (bool quality : {false, true}) {
       const MixBus out = rig.Step(e, 0.25f, -0.5f, kDefaultRootPitch, quality);
       EXPECT_TRUE(out.left == 0.25f && out.right == -0.5f) << e.type << (quality ? " (high quality)" : "");
+    }
+  }
+}
+
+// Loads every data slot the type offers: wave slots with noise at root pitches a fifth apart, modulators with
+// noise at full gain. Slot 1 of each plays once and runs out within the run; the others loop.
+void LoadEverySlot(testing::EngineRig& rig, Engine& e) {
+  const EngineType& spec = BuildEngineCatalog()[e.type];
+  for (int s = 0; s < kDataSlotCount; ++s) {
+    const SlotKind kind = spec.dataSlots[s].kind;
+    if (kind == SlotKind::None) continue;
+    rig.LoadSlot(e, s, testing::Noise(kind == SlotKind::Wave ? 900 : 300, 11 + s), kind == SlotKind::Modulator);
+    DataSlot& slot = e.slots[s];
+    slot.looped = s == 1 ? 0 : 1;
+    slot.gain = 1.0f;
+    if (kind == SlotKind::Wave) slot.rootOrRate.i = 1850 + 700 * s;
+    if (kind == SlotKind::Modulator) slot.rootOrRate.f *= static_cast<float>(3 + s);
+  }
+}
+
+// What an engine run leaves behind, bit for bit.
+std::vector<uint32_t> State(const testing::EngineRig& rig, const Engine& e) {
+  std::vector<uint32_t> bits;
+  const auto add = [&bits](const void* p, size_t bytes) {
+    const size_t at = bits.size();
+    bits.resize(at + bytes / 4);
+    std::memcpy(bits.data() + at, p, bytes);
+  };
+  add(e.W.data(), sizeof e.W);
+  add(e.linePosition.data(), sizeof e.linePosition);
+  for (const DataSlot& slot : e.slots) add(&slot.playPosition, sizeof slot.playPosition);
+  if (e.left) add(e.left.get(), e.bufferLength * sizeof(float));
+  if (e.right) add(e.right.get(), e.bufferLength * sizeof(float));
+  add(rig.chain[1].W.data(), sizeof rig.chain[1].W);
+  add(&rig.transpose, sizeof rig.transpose);
+  add(&rig.tempo, sizeof rig.tempo);
+  add(&rig.rate, sizeof rig.rate);
+  add(&rig.ctx.engineRandom, sizeof rig.ctx.engineRandom);
+  return bits;
+}
+
+TEST(EngineDispatch, RunsOverFramesAsFrameAfterFrame) {
+  // Every type, standard and high quality, with every slot loaded and a probe of noise that turns infinite
+  // for a moment: the block mix's loops give the same bits and leave the same state as one call per frame,
+  // in runs of any length.
+  constexpr int kFrames = 3000;
+  const uint32_t runs[] = {1, 5, 64, 460, 3, 512};
+  const std::vector<float> left = testing::Noise(kFrames, 3), right = testing::Noise(kFrames, 4);
+  for (uint32_t type = 1; type < kEngineTypeCount; ++type) {
+    for (bool quality : {false, true}) {
+      testing::EngineRig byFrame, over;
+      std::vector<MixBus> expected(kFrames), frames(kFrames);
+      for (testing::EngineRig* rig : {&byFrame, &over}) {
+        rig->Make(T::DownSawGenerator, {}, 1);
+        Engine& e = rig->Make(static_cast<T>(type), {{1, 70}});
+        LoadEverySlot(*rig, e);
+      }
+      for (int f = 0; f < kFrames; ++f) {
+        frames[f] = {left[f], f == 1500 ? INFINITY : right[f]};
+        expected[f] = byFrame.Step(byFrame.chain[0], frames[f].left, frames[f].right, 2600, quality);
+      }
+      for (uint32_t f = 0, r = 0; f < kFrames; ++r) {
+        const uint32_t n = std::min<uint32_t>(runs[r % std::size(runs)], kFrames - f);
+        over.ctx.bus = {};
+        if (quality)
+          ProcessEngineOverQuality(over.chain[0], over.Voice(), 2600, frames.data() + f, n, over.ctx);
+        else
+          ProcessEngineOver(over.chain[0], over.Voice(), 2600, frames.data() + f, n, over.ctx);
+        f += n;
+      }
+      EXPECT_EQ(std::memcmp(expected.data(), frames.data(), kFrames * sizeof(MixBus)), 0)
+          << static_cast<T>(type) << (quality ? " (high quality)" : "");
+      EXPECT_EQ(State(byFrame, byFrame.chain[0]), State(over, over.chain[0]))
+          << static_cast<T>(type) << (quality ? " (high quality)" : "");
     }
   }
 }
