@@ -1,7 +1,8 @@
 // Nanoseconds per sample of the filter, delay, chorus, flange and reverb engines on one second of stereo
 // noise at 44100 Hz: with the defaults, with every modulator slot the type offers loaded (a 10 Hz sine
 // stepping one sample per output sample, so a filter's cutoff moves every sample), and the high-quality
-// reverbs of the offline render.
+// reverbs of the offline render; and, as the block mix runs them, over stretches of a tick (460 frames) in
+// one call each, with the modulators loaded.
 //
 // What keeping NaN and infinity out of recursive state costs: configure a second tree with
 //   cmake -S . -B build-unguarded -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS=-DTONFORGE_UNGUARDED_STATE
@@ -10,6 +11,7 @@
 
 #include "bench_support.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <random>
@@ -58,7 +60,9 @@ struct EffectRig : bench::EngineBench {
   std::vector<float> left, right;
 };
 
-enum class Variant { Defaults, Modulated, Quality };
+enum class Variant { Defaults, Modulated, Quality, Run };
+
+constexpr uint32_t kTickFrames = 460;
 
 void RunEffect(benchmark::State& state, uint32_t type, Variant variant) {
   EffectRig rig;
@@ -68,10 +72,22 @@ void RunEffect(benchmark::State& state, uint32_t type, Variant variant) {
     return;
   }
   PrepareEngine(e, rig.rate);
-  if (variant == Variant::Modulated) rig.LoadModulators(e);
+  if (variant == Variant::Modulated || variant == Variant::Run) rig.LoadModulators(e);
   const VoiceRef voice{rig.chain, &rig.transpose};
   float sink = 0.0f;
+  std::vector<MixBus> frames(kTickFrames);
   for (auto _ : state) {
+    if (variant == Variant::Run) {
+      for (uint32_t i = 0; i < kSamples;) {
+        const uint32_t n = std::min<uint32_t>(kTickFrames, kSamples - i);
+        for (uint32_t f = 0; f < n; ++f) frames[f] = {rig.left[i + f], rig.right[i + f]};
+        ProcessEngineOver(e, voice, kDefaultRootPitch, frames.data(), n, rig.ctx);
+        sink += frames[n - 1].left;
+        i += n;
+      }
+      benchmark::DoNotOptimize(sink);
+      continue;
+    }
     for (int i = 0; i < kSamples; ++i) {
       rig.ctx.bus = {rig.left[i], rig.right[i]};
       if (variant == Variant::Quality)
@@ -112,6 +128,8 @@ std::string Name(uint32_t type, const char* variant) {
     if (HasModulators(type))
       benchmark::RegisterBenchmark(Name(type, "modulated").c_str(),
                                    [type](benchmark::State& s) { RunEffect(s, type, Variant::Modulated); });
+    benchmark::RegisterBenchmark(Name(type, "run").c_str(),
+                                 [type](benchmark::State& s) { RunEffect(s, type, Variant::Run); });
     if (id == T::BasicReverb || id == T::StereoReverbXY || id == T::StereoReverbYX)
       benchmark::RegisterBenchmark(Name(type, "quality").c_str(),
                                    [type](benchmark::State& s) { RunEffect(s, type, Variant::Quality); });

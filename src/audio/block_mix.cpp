@@ -66,6 +66,15 @@ bool RunsEngineByEngine(const Studio& studio, int32_t channel, uint32_t frames) 
   return draws <= 1;
 }
 
+bool SongChainRunsEngineByEngine(const Studio& studio) {
+  const Track* global = studio.song.tracks.At(0);
+  if (!global) return true;
+  const int32_t positions = std::clamp(global->chainLength, 0, kChainLength);
+  int draws = 0;
+  for (int32_t p = 0; p < positions; ++p) draws += DrawsRandom(global->chain[p].type);
+  return draws <= 1;
+}
+
 void PrepareSongMixer(Studio& studio) {
   SongMixer& m = studio.mixer;
   m.tempoMoves = SongMovesTempo(studio);

@@ -56,34 +56,39 @@ void MixChannelByEngine(Studio& studio, int32_t index, SampleContext& ctx, MixBu
   ChannelEntry& channel = studio.channels.entries[index];
   Track& track = *channel.track;
   ctx.engineRandom = track.runningRandom;
+  std::fill_n(out, n, MixBus{});
   if (track.gate == 1) {
     Program& voice = track.playingProgram;
     const VoiceRef ref{voice.engines.data(), &voice.transpose};
     const int32_t pitch = VoicePitch(voice.transpose, track.notePitch + voice.pitchOffset + track.pitchOffset);
-    std::fill_n(out, n, MixBus{});
     const uint32_t positions = std::min<uint32_t>(voice.engineCount, kChainLength);
     for (uint32_t p = 0; p < positions; ++p) run.Over(voice.engines[p], ref, pitch, out, n, ctx);
+    // Levels and pans are read once for the stretch: the panels may change them while the song plays, and
+    // a change then takes effect at the next stretch instead of the next frame.
+    const float gain = voice.level * voice.volume;
+    const PanGains pan = PanGainsAt(studio.tables, voice.pan);
     for (uint32_t f = 0; f < n; ++f) {
-      ScaleBus(out[f], voice.level * voice.volume);
+      ScaleBus(out[f], gain);
       MixBus voiceSum{};
-      PanInto(studio.tables, voiceSum, out[f], voice.pan);
+      AddInto(voiceSum, Panned(pan, out[f]));
       out[f] = voiceSum;
     }
-  } else {
-    std::fill_n(out, n, MixBus{});
   }
-  if (index != 0) {
+  const PanGains pan = PanGainsAt(studio.tables, track.pan);
+  if (index == 0) {
+    for (uint32_t f = 0; f < n; ++f) out[f] = Panned(pan, out[f]);
+  } else {
     const int32_t positions = std::clamp(track.chainLength, 0, kChainLength);
     for (int32_t p = 0; p < positions; ++p) run.Over(track.chain[p], VoiceRef{}, 0, out, n, ctx);
+    const float gain = track.level * track.volume;
+    uint32_t silence = channel.silenceCounter;
     for (uint32_t f = 0; f < n; ++f) {
-      ScaleBus(out[f], track.level * track.volume);
-      if (IsSilentSample(out[f].left) && IsSilentSample(out[f].right))
-        ++channel.silenceCounter;
-      else
-        channel.silenceCounter = 0;
+      ScaleBus(out[f], gain);
+      silence = IsSilentSample(out[f].left) && IsSilentSample(out[f].right) ? silence + 1 : 0;
+      out[f] = Panned(pan, out[f]);
     }
+    channel.silenceCounter = silence;
   }
-  for (uint32_t f = 0; f < n; ++f) out[f] = Panned(studio.tables, out[f], track.pan);
   track.runningRandom = ctx.engineRandom;
 }
 
@@ -100,6 +105,10 @@ void MixChannelStretch(void* job, int32_t channel) {
   }
   for (uint32_t f = 0; f < j.frames; ++f) out[f] = MixChannel(*j.studio, channel, ctx, run);
 }
+
+// Whether the song chain may run engine after engine over the stretch: at most one of its engines draws from
+// the song's random sequence, so the draws come in the same order.
+bool SongChainRunsEngineByEngine(const Studio& studio);
 
 // Fewer frames than this are not worth waking the helpers for.
 inline constexpr uint32_t kMinSharedStretch = 16;
@@ -127,7 +136,22 @@ void MixStretchWith(Studio& studio, SampleContext& ctx, uint32_t frames, Frame16
     const MixBus* in = ChannelFrames(studio, c);
     for (uint32_t f = 0; f < frames; ++f) AddInto(sums[f], in[f]);
   }
-  for (uint32_t f = 0; f < frames; ++f) out[f] = FinishSongFrame(studio, ctx, sums[f], clipped, run);
+  if (!SongChainRunsEngineByEngine(studio)) {
+    for (uint32_t f = 0; f < frames; ++f) out[f] = FinishSongFrame(studio, ctx, sums[f], clipped, run);
+    return;
+  }
+  // FinishSongFrame engine by engine over the stretch.
+  ctx.engineRandom = studio.song.runningRandom;
+  if (Track* global = studio.song.tracks.At(0)) {
+    const int32_t positions = std::clamp(global->chainLength, 0, kChainLength);
+    for (int32_t p = 0; p < positions; ++p) run.Over(global->chain[p], VoiceRef{}, 0, sums, frames, ctx);
+  }
+  studio.song.runningRandom = ctx.engineRandom;
+  const float gain = studio.song.songLevel * studio.song.volume;
+  for (uint32_t f = 0; f < frames; ++f) {
+    ScaleBus(sums[f], gain);
+    out[f] = {ToSample16(sums[f].left, clipped), ToSample16(sums[f].right, clipped)};
+  }
 }
 
 // The standard and the interpolating engine routines.

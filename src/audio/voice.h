@@ -58,11 +58,23 @@ inline int16_t ToSample16(float v, uint32_t* clipped) {
 // True when the value would come out of the converter as 0.
 inline bool IsSilentSample(float v) { return std::fabs(v * kFullScale) < 1.0f; }
 
-// bus panned to pan. Pans from damaged files are held to the table's 0..200.
-inline MixBus Panned(const Tables& tables, MixBus bus, int32_t pan) {
-  PanStereo(tables, std::clamp(pan, 0, 2 * kPanCentre), bus.left, bus.right);
-  return bus;
+// The four gains of one pan position, looked up once for a run of frames. Pans from damaged files are held
+// to the table's 0..200.
+struct PanGains {
+  float a, b, c, d;
+};
+
+inline PanGains PanGainsAt(const Tables& tables, int32_t pan) {
+  const auto p = static_cast<size_t>(std::clamp(pan, 0, 2 * kPanCentre));
+  return {tables.panA[p], tables.panB[p], tables.panC[p], tables.panD[p]};
 }
+
+// PanStereo with the gains at hand.
+inline MixBus Panned(PanGains g, MixBus bus) {
+  return {bus.left * g.a + bus.right * g.c, bus.left * g.b + bus.right * g.d};
+}
+
+inline MixBus Panned(const Tables& tables, MixBus bus, int32_t pan) { return Panned(PanGainsAt(tables, pan), bus); }
 
 inline void AddInto(MixBus& sum, MixBus bus) {
   sum.left += bus.left;

@@ -1,7 +1,11 @@
 // Choruses and flanges: taps on one short line whose delays follow modulator slots. A modulator sweeps
 // 0 to 100 samples at 44100 Hz (a constant time at every rate) and "Ceiling" adds 0.7 to 70 samples.
+//
+// The block mix runs each type over a stretch with its state held in locals (held_state.h): the same
+// operations in the same order as the per-sample routine, frame after frame.
 #include "engines/effect_lines.h"
 #include "engines/families.h"
+#include "engines/held_state.h"
 
 namespace tonforge {
 
@@ -75,10 +79,130 @@ void ProcessStereoFlange(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   GuardLines(e, z.left + z.right, 0, 1);
 }
 
-// The block mix's loops, with each routine inlined.
-TONFORGE_OVER_FRAMES(ProcessChorus);
-TONFORGE_OVER_FRAMES(ProcessFlange);
-TONFORGE_OVER_FRAMES(ProcessStereoChorus);
-TONFORGE_OVER_FRAMES(ProcessStereoFlange);
+// The runs of the block mix.
+
+namespace {
+
+// The line and the sweeps that move its taps.
+struct Taps {
+  Taps(const Engine& e, const OutputRate& rate)
+      : line(e, 0),
+        sweeps{HeldSweep(e.slots[0], rate, Loaded(e.slots[0])), HeldSweep(e.slots[1], rate, Loaded(e.slots[1])),
+               HeldSweep(e.slots[2], rate, Loaded(e.slots[2])), HeldSweep(e.slots[3], rate, Loaded(e.slots[3]))},
+        rateFactor(rate.rateFactor),
+        ceiling(e.F[0] * 70.0f),
+        active(std::min<uint32_t>(e.loadedSlotCount, kDataSlotCount)) {}
+
+  // The tap delay for modulator sample m, kept inside the line whatever the slot's data and gain.
+  uint32_t Delay(float m) const {
+    const float samples = (m + 1.0f) * 50.0f / rateFactor + ceiling;
+    const uint32_t longest = line.length - 1;
+    if (!(samples >= 0.0f)) return 0;
+    return samples < static_cast<float>(longest) ? static_cast<uint32_t>(samples) : longest;
+  }
+
+  // Adds the left tap of sweep s (if it has not ended) to `left` and the right tap to `right`, and steps the
+  // sweep. Returns whether the sweep took part.
+  bool AddTap(int s, float* left, float* right) {
+    float m = 0.0f;
+    if (!sweeps[s].Sample(m)) return false;
+    const uint32_t d = Delay(m);
+    if (left) *left += line.TapLeft(d);
+    if (right) *right += line.TapRight(d);
+    sweeps[s].Advance();
+    return true;
+  }
+
+  // Every active sweep's taps into bus.
+  void AddAllTaps(MixBus& bus) {
+    for (uint32_t s = 0; s < static_cast<uint32_t>(kDataSlotCount); ++s)
+      if (s < active) AddTap(static_cast<int>(s), &bus.left, &bus.right);
+  }
+
+  void Store(Engine& e) const {
+    line.Store(e);
+    for (int s = 0; s < kDataSlotCount; ++s) sweeps[s].Store(e.slots[s]);
+  }
+
+  HeldLine line;
+  std::array<HeldSweep, kDataSlotCount> sweeps;
+  float rateFactor, ceiling;
+  uint32_t active;
+};
+
+void ChorusRun(Engine& e, MixBus* frames, uint32_t n, const OutputRate& rate) {
+  if (!HasLines(e)) return;
+  Taps taps(e, rate);
+  const Blend blend(e, 1);
+  for (uint32_t f = 0; f < n; ++f) {
+    const MixBus in = frames[f];
+    const uint32_t at = taps.line.Push(in.left, in.right);
+    MixBus bus = in;
+    taps.AddAllTaps(bus);
+    frames[f] = blend(bus, in);
+    taps.line.Guard(in.left + in.right, at);
+  }
+  taps.Store(e);
+}
+
+void FlangeRun(Engine& e, MixBus* frames, uint32_t n, const OutputRate& rate) {
+  if (!HasLines(e)) return;
+  Taps taps(e, rate);
+  const Blend blend(e, 2);
+  const float feedback = e.F[1] * 1.5625f;
+  for (uint32_t f = 0; f < n; ++f) {
+    const MixBus in = frames[f];
+    MixBus bus = in;
+    float g = feedback;
+    for (uint32_t s = 0; s < static_cast<uint32_t>(kDataSlotCount); ++s)
+      if (s < taps.active && taps.AddTap(static_cast<int>(s), &bus.left, &bus.right)) g *= 0.64f;
+    const MixBus z = {bus.left * g, bus.right * g};
+    const uint32_t at = taps.line.Push(z.left, z.right);
+    frames[f] = blend(bus, in);
+    taps.line.Guard(z.left + z.right, at);
+  }
+  taps.Store(e);
+}
+
+void StereoChorusRun(Engine& e, MixBus* frames, uint32_t n, const OutputRate& rate) {
+  if (!HasLines(e)) return;
+  Taps taps(e, rate);
+  const Blend blend(e, 1);
+  for (uint32_t f = 0; f < n; ++f) {
+    const MixBus in = frames[f];
+    const uint32_t at = taps.line.Push(in.left, in.right);
+    MixBus bus = in;
+    taps.AddTap(0, &bus.left, nullptr);
+    taps.AddTap(1, nullptr, &bus.right);
+    frames[f] = blend(bus, in);
+    taps.line.Guard(in.left + in.right, at);
+  }
+  taps.Store(e);
+}
+
+void StereoFlangeRun(Engine& e, MixBus* frames, uint32_t n, const OutputRate& rate) {
+  if (!HasLines(e)) return;
+  Taps taps(e, rate);
+  const Blend blend(e, 2);
+  const float feedback = e.F[1];
+  for (uint32_t f = 0; f < n; ++f) {
+    const MixBus in = frames[f];
+    MixBus bus = in;
+    taps.AddTap(0, &bus.left, nullptr);
+    taps.AddTap(1, nullptr, &bus.right);
+    const MixBus z = {bus.left * feedback, bus.right * feedback};
+    const uint32_t at = taps.line.Push(z.left, z.right);
+    frames[f] = blend(bus, in);
+    taps.line.Guard(z.left + z.right, at);
+  }
+  taps.Store(e);
+}
+
+}  // namespace
+
+TONFORGE_HELD_RUN(ProcessChorus, ChorusRun)
+TONFORGE_HELD_RUN(ProcessFlange, FlangeRun)
+TONFORGE_HELD_RUN(ProcessStereoChorus, StereoChorusRun)
+TONFORGE_HELD_RUN(ProcessStereoFlange, StereoFlangeRun)
 
 }  // namespace tonforge

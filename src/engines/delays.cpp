@@ -5,6 +5,7 @@
 
 #include "engines/effect_lines.h"
 #include "engines/families.h"
+#include "engines/held_state.h"
 
 namespace tonforge {
 
@@ -116,9 +117,31 @@ void ProcessInverter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   GuardLines(e, z.left + z.right, 0, 1);
 }
 
+namespace {
+
+// ProcessBasicDelay over a run of frames, its line held in locals.
+void BasicDelayRun(Engine& e, MixBus* frames, uint32_t n, const OutputRate&) {
+  if (!HasLines(e)) return;
+  HeldLine line(e, 0);
+  const uint32_t left = HeldDelay(e, e.W[0].i), right = HeldDelay(e, e.W[1].i);
+  const float feedbackLeft = e.F[1], feedbackRight = e.F[3];
+  const Blend blend(e, 4);
+  for (uint32_t f = 0; f < n; ++f) {
+    const MixBus in = frames[f];
+    const MixBus y = {in.left + line.TapLeft(left) * feedbackLeft, in.right + line.TapRight(right) * feedbackRight};
+    const uint32_t at = line.Push(y.left, y.right);
+    frames[f] = blend(y, in);
+    line.Guard(y.left + y.right, at);
+  }
+  line.Store(e);
+}
+
+}  // namespace
+
+TONFORGE_HELD_RUN(ProcessBasicDelay, BasicDelayRun)
+
 // The block mix's loops, with each routine inlined.
 TONFORGE_OVER_FRAMES(ProcessStereoSpatializer);
-TONFORGE_OVER_FRAMES(ProcessBasicDelay);
 TONFORGE_OVER_FRAMES(ProcessCombFilter);
 TONFORGE_OVER_FRAMES(ProcessSingleTapDelay);
 TONFORGE_OVER_FRAMES(ProcessMultiTapDelay);

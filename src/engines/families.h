@@ -10,6 +10,19 @@ namespace tonforge {
   void name(Engine& engine, VoiceRef voice, int32_t pitch, SampleContext& ctx); \
   TONFORGE_OVER_FRAMES_DECLARED(name)
 
+// A routine whose block mix loop is written out by hand, with its state held in locals.
+#define TONFORGE_HELD_ROUTINE(name)                                             \
+  void name(Engine& engine, VoiceRef voice, int32_t pitch, SampleContext& ctx); \
+  template <>                                                                   \
+  void OverFrames<name>(Engine&, VoiceRef, int32_t, MixBus*, uint32_t, SampleContext&)
+
+// Makes run(engine, frames, n, rate) the block mix's loop of routine `name`.
+#define TONFORGE_HELD_RUN(name, run)                                                                     \
+  template <>                                                                                            \
+  void OverFrames<name>(Engine & engine, VoiceRef, int32_t, MixBus * frames, uint32_t n, SampleContext & ctx) { \
+    run(engine, frames, n, *ctx.rate);                                                                   \
+  }
+
 // Wave players (wave_players.cpp).
 TONFORGE_ROUTINE(ProcessBasicWave);
 TONFORGE_ROUTINE(ProcessMultisampledWave);
@@ -50,17 +63,17 @@ TONFORGE_ROUTINE(ProcessSongSpeedModulator);
 
 // Filters (filters.cpp).
 TONFORGE_ROUTINE(ProcessMoogVcf);
-TONFORGE_ROUTINE(ProcessLowPassFilter);
-TONFORGE_ROUTINE(ProcessHighPassFilter);
-TONFORGE_ROUTINE(ProcessBandPassFilter);
-TONFORGE_ROUTINE(ProcessBandExcludeFilter);
-TONFORGE_ROUTINE(ProcessLowShelfFilter);
-TONFORGE_ROUTINE(ProcessHighShelfFilter);
-TONFORGE_ROUTINE(ProcessPeakingFilter);
+TONFORGE_HELD_ROUTINE(ProcessLowPassFilter);
+TONFORGE_HELD_ROUTINE(ProcessHighPassFilter);
+TONFORGE_HELD_ROUTINE(ProcessBandPassFilter);
+TONFORGE_HELD_ROUTINE(ProcessBandExcludeFilter);
+TONFORGE_HELD_ROUTINE(ProcessLowShelfFilter);
+TONFORGE_HELD_ROUTINE(ProcessHighShelfFilter);
+TONFORGE_HELD_ROUTINE(ProcessPeakingFilter);
 
 // Delays (delays.cpp).
 TONFORGE_ROUTINE(ProcessStereoSpatializer);
-TONFORGE_ROUTINE(ProcessBasicDelay);
+TONFORGE_HELD_ROUTINE(ProcessBasicDelay);
 TONFORGE_ROUTINE(ProcessCombFilter);
 TONFORGE_ROUTINE(ProcessSingleTapDelay);
 TONFORGE_ROUTINE(ProcessMultiTapDelay);
@@ -68,10 +81,10 @@ TONFORGE_ROUTINE(ProcessVariableSpeedDelay);
 TONFORGE_ROUTINE(ProcessInverter);
 
 // Choruses and flanges (choruses.cpp).
-TONFORGE_ROUTINE(ProcessChorus);
-TONFORGE_ROUTINE(ProcessFlange);
-TONFORGE_ROUTINE(ProcessStereoChorus);
-TONFORGE_ROUTINE(ProcessStereoFlange);
+TONFORGE_HELD_ROUTINE(ProcessChorus);
+TONFORGE_HELD_ROUTINE(ProcessFlange);
+TONFORGE_HELD_ROUTINE(ProcessStereoChorus);
+TONFORGE_HELD_ROUTINE(ProcessStereoFlange);
 
 // Reverbs (reverbs.cpp).
 TONFORGE_ROUTINE(ProcessBasicReverb);
@@ -83,6 +96,7 @@ TONFORGE_ROUTINE(ProcessStereoReverbXYQuality);
 TONFORGE_ROUTINE(ProcessStereoReverbYXQuality);
 
 #undef TONFORGE_ROUTINE
+#undef TONFORGE_HELD_ROUTINE
 
 // Preparation that belongs with a family's maths.
 void PrepareStereoReverb(Engine& engine, const OutputRate& rate);

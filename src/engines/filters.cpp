@@ -5,6 +5,7 @@
 
 #include "engines/effect_lines.h"
 #include "engines/families.h"
+#include "engines/held_state.h"
 
 namespace tonforge {
 
@@ -69,77 +70,195 @@ void RunSection(Engine& e, SampleContext& ctx, float c, float upper, int wet, De
   GuardHistory(e, left + right);
 }
 
+// The seven sections: each gives its coefficients for s = sin w, k = cos w, and says where its cutoff comes
+// from, how high it may go and which parameter mixes it.
+struct LowPass {
+  static constexpr bool kModulated = true;
+  static constexpr float kTop = kLowPassTop;
+  static constexpr int kWet = 2;
+  explicit LowPass(const Engine& e) : q(e.F[1]) {}
+  Section operator()(float s, float k) const {
+    const float alpha = s / (16.0f * q);
+    return Section{(1.0f - k) / 2.0f, 1.0f - k, (1.0f - k) / 2.0f, 1.0f + alpha, -2.0f * k, 1.0f - alpha};
+  }
+  float q;
+};
+
+struct HighPass {
+  static constexpr bool kModulated = true;
+  static constexpr float kTop = kSectionTop;
+  static constexpr int kWet = 1;
+  explicit HighPass(const Engine&) {}
+  Section operator()(float s, float k) const {
+    const float alpha = s * 0.25f;
+    return Section{(1.0f + k) / 2.0f, -(1.0f + k), (1.0f + k) / 2.0f, 1.0f + alpha, -2.0f * k, 1.0f - alpha};
+  }
+};
+
+struct BandPass {
+  static constexpr bool kModulated = true;
+  static constexpr float kTop = kSectionTop;
+  static constexpr int kWet = 2;
+  explicit BandPass(const Engine& e) : width(e.C[1]) {}
+  Section operator()(float s, float k) const {
+    const float alpha = s / (8.0f * width);
+    return Section{alpha, 0.0f, -alpha, 1.0f + alpha, -2.0f * k, 1.0f - alpha};
+  }
+  float width;
+};
+
+struct BandExclude {
+  static constexpr bool kModulated = true;
+  static constexpr float kTop = kSectionTop;
+  static constexpr int kWet = 2;
+  explicit BandExclude(const Engine& e) : width(e.C[1]) {}
+  Section operator()(float s, float k) const {
+    const float alpha = s / width;
+    return Section{1.0f, -2.0f * k, 1.0f, 1.0f + alpha, -2.0f * k, 1.0f - alpha};
+  }
+  float width;
+};
+
+// The shelves share B = √(2A) × s, written as the slope-1 form (A² + 1) − (A − 1)².
+float ShelfB(float a, float s) { return std::sqrt((a * a + 1.0f) - (a - 1.0f) * (a - 1.0f)) * s; }
+
+struct LowShelf {
+  static constexpr bool kModulated = false;
+  static constexpr float kTop = kSectionTop;
+  static constexpr int kWet = 2;
+  explicit LowShelf(const Engine& e) : a(4.0f * e.F[1]) {}
+  Section operator()(float s, float k) const {
+    const float b = ShelfB(a, s);
+    return Section{a * ((a + 1.0f) - (a - 1.0f) * k + b), 2.0f * a * ((a - 1.0f) - (a + 1.0f) * k),
+                   a * ((a + 1.0f) - (a - 1.0f) * k - b), (a + 1.0f) + (a - 1.0f) * k + b,
+                   -2.0f * ((a - 1.0f) + (a + 1.0f) * k), (a + 1.0f) + (a - 1.0f) * k - b};
+  }
+  float a;
+};
+
+struct HighShelf {
+  static constexpr bool kModulated = false;
+  static constexpr float kTop = kSectionTop;
+  static constexpr int kWet = 2;
+  explicit HighShelf(const Engine& e) : a(4.0f * e.F[1]) {}
+  Section operator()(float s, float k) const {
+    const float b = ShelfB(a, s);
+    return Section{a * ((a + 1.0f) + (a - 1.0f) * k + b), -2.0f * a * ((a - 1.0f) + (a + 1.0f) * k),
+                   a * ((a + 1.0f) + (a - 1.0f) * k - b), (a + 1.0f) - (a - 1.0f) * k + b,
+                   2.0f * ((a - 1.0f) - (a + 1.0f) * k), (a + 1.0f) - (a - 1.0f) * k - b};
+  }
+  float a;
+};
+
+struct Peaking {
+  static constexpr bool kModulated = true;
+  static constexpr float kTop = kSectionTop;
+  static constexpr int kWet = 3;
+  explicit Peaking(const Engine& e) : a(3.0f * e.F[2]), width(e.C[1]) {}
+  Section operator()(float s, float k) const {
+    const float alpha = s / (8.0f * width);
+    return Section{1.0f + alpha * a, -2.0f * k, 1.0f - alpha * a, 1.0f + alpha / a, -2.0f * k, 1.0f - alpha / a};
+  }
+  float a, width;
+};
+
+float Modulated(Engine& e, const SampleContext& ctx) { return ModulatorSum(e, e.F[0], *ctx.rate); }
+
+template <class Design>
+void ProcessSection(Engine& e, SampleContext& ctx) {
+  const float cutoff = Design::kModulated ? Modulated(e, ctx) : e.F[0];
+  RunSection(e, ctx, cutoff, Design::kTop, Design::kWet, Design(e));
+}
+
+// A section's direct-form-I history and coefficients held over a run (the words RunSection works on).
+struct HeldSection {
+  explicit HeldSection(const Engine& e) : cutoffBits(e.W[13].u) {
+    for (int ch = 0; ch < 2; ++ch) {
+      y1[ch] = e.W[ch].f;
+      y2[ch] = e.W[2 + ch].f;
+      x2[ch] = e.W[4 + ch].f;
+      x1[ch] = e.W[6 + ch].f;
+    }
+    b0 = e.W[8].f, b1 = e.W[9].f, b2 = e.W[10].f, a1 = e.W[11].f, a2 = e.W[12].f;
+  }
+
+  template <class Design>
+  void Update(float f, float upper, const Design& design) {
+    if (std::bit_cast<uint32_t>(f) == cutoffBits) return;
+    cutoffBits = std::bit_cast<uint32_t>(f);
+    const float w = ClampCutoff(f, upper) * kPi;
+    const Section s = design(std::sin(w), std::cos(w));
+    const float inv = 1.0f / s.a0;
+    b0 = s.b0 * inv, b1 = s.b1 * inv, b2 = s.b2 * inv, a1 = s.a1 * inv, a2 = s.a2 * inv;
+  }
+
+  float Run(int ch, float x) {
+    const float y = b0 * x + b1 * x1[ch] + b2 * x2[ch] - a1 * y1[ch] - a2 * y2[ch];
+    y2[ch] = y1[ch], y1[ch] = y, x2[ch] = x1[ch], x1[ch] = x;
+    return y;
+  }
+
+  // GuardHistory: a channel holding a non-finite value starts again from silence.
+  void Guard(float outputs) {
+    if (Poisoned(outputs)) [[unlikely]]
+      for (int ch = 0; ch < 2; ++ch)
+        if (Poisoned(y1[ch]) || Poisoned(y2[ch]) || Poisoned(x2[ch]) || Poisoned(x1[ch]))
+          y1[ch] = y2[ch] = x2[ch] = x1[ch] = 0.0f;
+  }
+
+  void Store(Engine& e) const {
+    for (int ch = 0; ch < 2; ++ch) {
+      e.W[ch].f = y1[ch];
+      e.W[2 + ch].f = y2[ch];
+      e.W[4 + ch].f = x2[ch];
+      e.W[6 + ch].f = x1[ch];
+    }
+    e.W[8].f = b0, e.W[9].f = b1, e.W[10].f = b2, e.W[11].f = a1, e.W[12].f = a2;
+    e.W[13].u = cutoffBits;
+  }
+
+  float y1[2], y2[2], x2[2], x1[2];
+  float b0, b1, b2, a1, a2;
+  uint32_t cutoffBits;
+};
+
+// ProcessSection over a run of frames, its state held in locals.
+template <class Design>
+void SectionRun(Engine& e, MixBus* frames, uint32_t n, const OutputRate& rate) {
+  const Design design(e);
+  const Blend blend(e, Design::kWet);
+  HeldSection section(e);
+  HeldModulators modulators(e, rate);
+  const float base = e.F[0], rateFactor = rate.rateFactor;
+  for (uint32_t f = 0; f < n; ++f) {
+    const float c = Design::kModulated ? modulators.Sum(base) : base;
+    section.Update(c * c * rateFactor, Design::kTop, design);
+    const MixBus in = frames[f];
+    const float left = section.Run(0, in.left);
+    const float right = section.Run(1, in.right);
+    frames[f] = blend({left, right}, in);
+    section.Guard(left + right);
+  }
+  section.Store(e);
+  if (Design::kModulated) modulators.Store(e);
+}
+
 // Every stage feeds the next, so a non-finite value anywhere shows in the fourth stage's output.
 [[gnu::cold, gnu::noinline]] void ClearMoogHistory(Engine& e) {
   for (int i = 0; i < 8; ++i) e.W[i].f = 0.0f;
 }
 
-float Modulated(Engine& e, const SampleContext& ctx) { return ModulatorSum(e, e.F[0], *ctx.rate); }
-
-// The shelves share B = √(2A) × s, written as the slope-1 form (A² + 1) − (A − 1)².
-float ShelfB(float a, float s) { return std::sqrt((a * a + 1.0f) - (a - 1.0f) * (a - 1.0f)) * s; }
-
 }  // namespace
 
-void ProcessLowPassFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
-  const float q = e.F[1];
-  RunSection(e, ctx, Modulated(e, ctx), kLowPassTop, 2, [q](float s, float k) {
-    const float alpha = s / (16.0f * q);
-    return Section{(1.0f - k) / 2.0f, 1.0f - k, (1.0f - k) / 2.0f, 1.0f + alpha, -2.0f * k, 1.0f - alpha};
-  });
-}
-
-void ProcessHighPassFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
-  RunSection(e, ctx, Modulated(e, ctx), kSectionTop, 1, [](float s, float k) {
-    const float alpha = s * 0.25f;
-    return Section{(1.0f + k) / 2.0f, -(1.0f + k), (1.0f + k) / 2.0f, 1.0f + alpha, -2.0f * k, 1.0f - alpha};
-  });
-}
-
-void ProcessBandPassFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
-  const float width = e.C[1];
-  RunSection(e, ctx, Modulated(e, ctx), kSectionTop, 2, [width](float s, float k) {
-    const float alpha = s / (8.0f * width);
-    return Section{alpha, 0.0f, -alpha, 1.0f + alpha, -2.0f * k, 1.0f - alpha};
-  });
-}
-
+void ProcessLowPassFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) { ProcessSection<LowPass>(e, ctx); }
+void ProcessHighPassFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) { ProcessSection<HighPass>(e, ctx); }
+void ProcessBandPassFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) { ProcessSection<BandPass>(e, ctx); }
 void ProcessBandExcludeFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
-  const float width = e.C[1];
-  RunSection(e, ctx, Modulated(e, ctx), kSectionTop, 2, [width](float s, float k) {
-    const float alpha = s / width;
-    return Section{1.0f, -2.0f * k, 1.0f, 1.0f + alpha, -2.0f * k, 1.0f - alpha};
-  });
+  ProcessSection<BandExclude>(e, ctx);
 }
-
-void ProcessLowShelfFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
-  const float a = 4.0f * e.F[1];
-  RunSection(e, ctx, e.F[0], kSectionTop, 2, [a](float s, float k) {
-    const float b = ShelfB(a, s);
-    return Section{a * ((a + 1.0f) - (a - 1.0f) * k + b), 2.0f * a * ((a - 1.0f) - (a + 1.0f) * k),
-                   a * ((a + 1.0f) - (a - 1.0f) * k - b), (a + 1.0f) + (a - 1.0f) * k + b,
-                   -2.0f * ((a - 1.0f) + (a + 1.0f) * k), (a + 1.0f) + (a - 1.0f) * k - b};
-  });
-}
-
-void ProcessHighShelfFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
-  const float a = 4.0f * e.F[1];
-  RunSection(e, ctx, e.F[0], kSectionTop, 2, [a](float s, float k) {
-    const float b = ShelfB(a, s);
-    return Section{a * ((a + 1.0f) + (a - 1.0f) * k + b), -2.0f * a * ((a - 1.0f) + (a + 1.0f) * k),
-                   a * ((a + 1.0f) + (a - 1.0f) * k - b), (a + 1.0f) - (a - 1.0f) * k + b,
-                   2.0f * ((a - 1.0f) - (a + 1.0f) * k), (a + 1.0f) - (a - 1.0f) * k - b};
-  });
-}
-
-void ProcessPeakingFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
-  const float a = 3.0f * e.F[2];
-  const float width = e.C[1];
-  RunSection(e, ctx, Modulated(e, ctx), kSectionTop, 3, [a, width](float s, float k) {
-    const float alpha = s / (8.0f * width);
-    return Section{1.0f + alpha * a, -2.0f * k, 1.0f - alpha * a, 1.0f + alpha / a, -2.0f * k, 1.0f - alpha / a};
-  });
-}
+void ProcessLowShelfFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) { ProcessSection<LowShelf>(e, ctx); }
+void ProcessHighShelfFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) { ProcessSection<HighShelf>(e, ctx); }
+void ProcessPeakingFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) { ProcessSection<Peaking>(e, ctx); }
 
 // Moog VCF: W0 previous scaled input, W1..W3 previous outputs of stages 1..3 (the inputs of stages 2..4),
 // W4..W7 the outputs of stages 1..4, W8 fc, W9 1 − fc, W10 input gain, W11 feedback, W13 the cutoff.
@@ -174,12 +293,12 @@ void ProcessMoogVcf(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
 
 // The block mix's loops, with each routine inlined.
 TONFORGE_OVER_FRAMES(ProcessMoogVcf);
-TONFORGE_OVER_FRAMES(ProcessLowPassFilter);
-TONFORGE_OVER_FRAMES(ProcessHighPassFilter);
-TONFORGE_OVER_FRAMES(ProcessBandPassFilter);
-TONFORGE_OVER_FRAMES(ProcessBandExcludeFilter);
-TONFORGE_OVER_FRAMES(ProcessLowShelfFilter);
-TONFORGE_OVER_FRAMES(ProcessHighShelfFilter);
-TONFORGE_OVER_FRAMES(ProcessPeakingFilter);
 
+TONFORGE_HELD_RUN(ProcessLowPassFilter, SectionRun<LowPass>)
+TONFORGE_HELD_RUN(ProcessHighPassFilter, SectionRun<HighPass>)
+TONFORGE_HELD_RUN(ProcessBandPassFilter, SectionRun<BandPass>)
+TONFORGE_HELD_RUN(ProcessBandExcludeFilter, SectionRun<BandExclude>)
+TONFORGE_HELD_RUN(ProcessLowShelfFilter, SectionRun<LowShelf>)
+TONFORGE_HELD_RUN(ProcessHighShelfFilter, SectionRun<HighShelf>)
+TONFORGE_HELD_RUN(ProcessPeakingFilter, SectionRun<Peaking>)
 }  // namespace tonforge

@@ -55,6 +55,7 @@ struct Variant {
   bool quality;
   bool speedModulator;  // a Song Speed Modulator in the song chain
   bool solo;
+  int randomPans;  // Random Panning engines in the song chain: with two their draws decide the order
 };
 
 struct SongUnderTest {
@@ -138,6 +139,11 @@ struct SongUnderTest {
       InitTrackEngine(global.chain[2], Id(T::SongSpeedModulator), dialogs);
       FillSlots(global.chain[2], 0);
     }
+    for (int k = 0; k < v.randomPans; ++k) {
+      InitTrackEngine(global.chain[3 + k], Id(T::RandomPanning), dialogs);
+      SetParameter(global.chain[3 + k], 0, 1 + 2 * k);  // a new place every 1 or 3 ms
+    }
+    global.chainLength = std::max(global.chainLength, 3 + v.randomPans);
     Add(global, {8, Type(EventType::SongVolume), 90, 0});
     Add(global, {9, Type(EventType::SongVolumeSlide), -4, 0});
     Add(global, {20, Type(EventType::TempoSlide), 30, 0});
@@ -174,14 +180,15 @@ struct SongUnderTest {
 
 TEST(BlockMix, WritesTheBytesOfTheFrameByFrameMix) {
   const Variant variants[] = {
-      {44100, false, false, false}, {22050, true, false, false}, {11025, false, false, false},
-      {44100, true, true, false},   {22050, false, false, true},
+      {44100, false, false, false, 1}, {22050, true, false, false, 0}, {11025, false, false, false, 2},
+      {44100, true, true, false, 0},   {22050, false, false, true, 0},
   };
   TempDir dir;
   std::vector<uint8_t> first;  // the frame-by-frame render of the first variant
   for (const Variant& v : variants) {
     const std::string name = std::to_string(v.rate) + (v.quality ? " quality" : "") +
-                             (v.speedModulator ? " speed modulator" : "") + (v.solo ? " solo" : "");
+                             (v.speedModulator ? " speed modulator" : "") + (v.solo ? " solo" : "") +
+                             " " + std::to_string(v.randomPans) + " random pans";
     const auto expected = SongUnderTest(v).Render(MixMethod::Frame, 1, dir.File("frame.wav"));
     // 310 ticks from 120 beats per minute, rising by 0.375 a tick from tick 21: over two seconds.
     ASSERT_GT(expected.size(), 44u + 4u * v.rate * 2) << name;

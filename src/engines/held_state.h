@@ -1,0 +1,148 @@
+#pragma once
+// Engine state copied into locals for a run of frames. The routines that weigh most in a song's mix work on
+// these: a local stays in a register, where a field of the Engine record has to be written back and read
+// again on every frame, since any store through a sample pointer might reach it. Each holder gives the
+// values the record's own helpers give, and Store puts what moved back into the record.
+#include <array>
+#include <cstdint>
+
+#include "engines/effect_lines.h"
+
+namespace tonforge {
+
+// The wet/dry mix of parameter k: result × F[k] + input × C[k].
+struct Blend {
+  Blend(const Engine& e, int k) : wet(e.F[k]), dry(e.C[k]) {}
+  MixBus operator()(MixBus result, MixBus input) const {
+    return {result.left * wet + input.left * dry, result.right * wet + input.right * dry};
+  }
+  float wet, dry;
+};
+
+// Line `line` of an engine's two buffers.
+struct HeldLine {
+  HeldLine(const Engine& e, int line)
+      : left(e.left.get()),
+        right(e.right.get()),
+        start(e.lineStart[line]),
+        end(e.lineEnd[line]),
+        length(e.lineLength),
+        position(e.linePosition[line]),
+        index(line) {}
+
+  uint32_t ReadIndex(uint32_t delay) const {
+    return position >= start + delay ? position - delay : position + length - delay;
+  }
+  float TapLeft(uint32_t delay) const { return left[ReadIndex(delay)]; }
+  float TapRight(uint32_t delay) const { return right[ReadIndex(delay)]; }
+
+  // Writes one sample into both buffers, advances, and returns where it wrote.
+  uint32_t Push(float l, float r) {
+    const uint32_t at = position;
+    left[at] = l;
+    right[at] = r;
+    if (++position >= end) position = start;
+    return at;
+  }
+
+  // GuardLines for one line: `stored` is the sum of what the frame wrote at `at`.
+  void Guard(float stored, uint32_t at) {
+    if (Poisoned(stored)) [[unlikely]]
+      Scrub(at);
+  }
+  [[gnu::cold, gnu::noinline]] void Scrub(uint32_t at) {
+    if (end <= start) return;
+    left[at] = KeepFinite(left[at]);
+    right[at] = KeepFinite(right[at]);
+  }
+
+  void Store(Engine& e) const { e.linePosition[index] = position; }
+
+  float* left;
+  float* right;
+  uint32_t start, end, length, position;
+  int index;
+};
+
+// A modulator slot read as SlotSample and AdvanceSlot read it: silent once it has ended. The step of a slot
+// that will not move is left alone: an unused slot's rate word may hold a denormal, and multiplying one costs
+// more than the whole frame.
+struct HeldSweep {
+  HeldSweep(const DataSlot& slot, const OutputRate& rate, bool moves)
+      : data(slot.data.get()),
+        length(slot.length),
+        loaded(Loaded(slot)),
+        looped(slot.looped != 0),
+        gain(slot.gain),
+        step(moves ? SlotStep(slot, rate) : 0.0f),
+        loopStart(static_cast<float>(slot.loopStart)),
+        loopEnd(static_cast<float>(slot.loopEnd)),
+        position(slot.playPosition) {}
+
+  // Whether the slot has not ended; m is then its current sample times the gain.
+  bool Sample(float& m) const {
+    if (!loaded) return false;
+    const float p = position;
+    const uint32_t i = p >= 0.0f && p < static_cast<float>(length) ? static_cast<uint32_t>(p) : length;
+    if (i >= length) return false;
+    m = data[i] * gain;
+    return true;
+  }
+  void Advance() {
+    position += step;
+    if (looped && position >= loopEnd) position = loopStart;
+  }
+  void Store(DataSlot& slot) const { slot.playPosition = position; }
+
+  const float* data;
+  uint32_t length;
+  bool loaded, looped;
+  float gain, step, loopStart, loopEnd, position;
+};
+
+// A modulator slot read as ReadModulator reads it: the last sample holds once it has ended. Slots without
+// data add nothing.
+struct HeldModulator {
+  HeldModulator(const DataSlot& slot, const OutputRate& rate)
+      : sweep(slot, rate, Present(slot)), present(Present(slot)) {}
+  static bool Present(const DataSlot& slot) { return slot.length != 0 && slot.data; }
+
+  float Read() {
+    if (!(sweep.position >= 0.0f)) sweep.position = 0.0f;  // a damaged record's position restarts the slot
+    const float limit = static_cast<float>(sweep.length);
+    const uint32_t i = sweep.position < limit ? static_cast<uint32_t>(sweep.position) : sweep.length;
+    if (i < sweep.length) {
+      const float v = sweep.data[i] * sweep.gain;
+      sweep.Advance();
+      return v;
+    }
+    return sweep.data[sweep.length - 1] * sweep.gain;
+  }
+
+  HeldSweep sweep;
+  bool present;
+};
+
+// ModulatorSum over held slots: base plus every slot with data among the loaded count.
+struct HeldModulators {
+  HeldModulators(const Engine& e, const OutputRate& rate)
+      : slots{HeldModulator(e.slots[0], rate), HeldModulator(e.slots[1], rate), HeldModulator(e.slots[2], rate),
+              HeldModulator(e.slots[3], rate)},
+        count(std::min<uint32_t>(e.loadedSlotCount, kDataSlotCount)) {}
+
+  float Sum(float base) {
+    float v = base;
+    for (uint32_t s = 0; s < static_cast<uint32_t>(kDataSlotCount); ++s)
+      if (s < count && slots[s].present) v += slots[s].Read();
+    return v;
+  }
+  void Store(Engine& e) const {
+    for (uint32_t s = 0; s < count; ++s)
+      if (slots[s].present) slots[s].sweep.Store(e.slots[s]);
+  }
+
+  std::array<HeldModulator, kDataSlotCount> slots;
+  uint32_t count;
+};
+
+}  // namespace tonforge
