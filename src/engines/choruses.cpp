@@ -95,7 +95,7 @@ struct Taps {
 
   // The tap delay for modulator sample m, kept inside the line whatever the slot's data and gain.
   uint32_t Delay(float m) const {
-    const float samples = (m + 1.0f) * 50.0f / rateFactor + ceiling;
+    const float samples = rateFactor.Divide((m + 1.0f) * 50.0f) + ceiling;
     const uint32_t longest = line.length - 1;
     if (!(samples >= 0.0f)) return 0;
     return samples < static_cast<float>(longest) ? static_cast<uint32_t>(samples) : longest;
@@ -126,26 +126,29 @@ struct Taps {
 
   HeldLine line;
   std::array<HeldSweep, kDataSlotCount> sweeps;
-  float rateFactor, ceiling;
+  HeldDivisor rateFactor;
+  float ceiling;
   uint32_t active;
 };
 
-void ChorusRun(Engine& e, MixBus* frames, uint32_t n, const OutputRate& rate) {
+void ChorusRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleContext& ctx) {
+  const OutputRate& rate = *ctx.rate;
   if (!HasLines(e)) return;
   Taps taps(e, rate);
   const Blend blend(e, 1);
   for (uint32_t f = 0; f < n; ++f) {
     const MixBus in = frames[f];
-    const uint32_t at = taps.line.Push(in.left, in.right);
+    taps.line.Push(in.left, in.right);
     MixBus bus = in;
     taps.AddAllTaps(bus);
     frames[f] = blend(bus, in);
-    taps.line.Guard(in.left + in.right, at);
+    taps.line.Guard(in.left + in.right);
   }
   taps.Store(e);
 }
 
-void FlangeRun(Engine& e, MixBus* frames, uint32_t n, const OutputRate& rate) {
+void FlangeRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleContext& ctx) {
+  const OutputRate& rate = *ctx.rate;
   if (!HasLines(e)) return;
   Taps taps(e, rate);
   const Blend blend(e, 2);
@@ -157,30 +160,32 @@ void FlangeRun(Engine& e, MixBus* frames, uint32_t n, const OutputRate& rate) {
     for (uint32_t s = 0; s < static_cast<uint32_t>(kDataSlotCount); ++s)
       if (s < taps.active && taps.AddTap(static_cast<int>(s), &bus.left, &bus.right)) g *= 0.64f;
     const MixBus z = {bus.left * g, bus.right * g};
-    const uint32_t at = taps.line.Push(z.left, z.right);
+    taps.line.Push(z.left, z.right);
     frames[f] = blend(bus, in);
-    taps.line.Guard(z.left + z.right, at);
+    taps.line.Guard(z.left + z.right);
   }
   taps.Store(e);
 }
 
-void StereoChorusRun(Engine& e, MixBus* frames, uint32_t n, const OutputRate& rate) {
+void StereoChorusRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleContext& ctx) {
+  const OutputRate& rate = *ctx.rate;
   if (!HasLines(e)) return;
   Taps taps(e, rate);
   const Blend blend(e, 1);
   for (uint32_t f = 0; f < n; ++f) {
     const MixBus in = frames[f];
-    const uint32_t at = taps.line.Push(in.left, in.right);
+    taps.line.Push(in.left, in.right);
     MixBus bus = in;
     taps.AddTap(0, &bus.left, nullptr);
     taps.AddTap(1, nullptr, &bus.right);
     frames[f] = blend(bus, in);
-    taps.line.Guard(in.left + in.right, at);
+    taps.line.Guard(in.left + in.right);
   }
   taps.Store(e);
 }
 
-void StereoFlangeRun(Engine& e, MixBus* frames, uint32_t n, const OutputRate& rate) {
+void StereoFlangeRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleContext& ctx) {
+  const OutputRate& rate = *ctx.rate;
   if (!HasLines(e)) return;
   Taps taps(e, rate);
   const Blend blend(e, 2);
@@ -191,9 +196,9 @@ void StereoFlangeRun(Engine& e, MixBus* frames, uint32_t n, const OutputRate& ra
     taps.AddTap(0, &bus.left, nullptr);
     taps.AddTap(1, nullptr, &bus.right);
     const MixBus z = {bus.left * feedback, bus.right * feedback};
-    const uint32_t at = taps.line.Push(z.left, z.right);
+    taps.line.Push(z.left, z.right);
     frames[f] = blend(bus, in);
-    taps.line.Guard(z.left + z.right, at);
+    taps.line.Guard(z.left + z.right);
   }
   taps.Store(e);
 }

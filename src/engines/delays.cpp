@@ -120,7 +120,7 @@ void ProcessInverter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
 namespace {
 
 // ProcessBasicDelay over a run of frames, its line held in locals.
-void BasicDelayRun(Engine& e, MixBus* frames, uint32_t n, const OutputRate&) {
+void BasicDelayRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleContext&) {
   if (!HasLines(e)) return;
   HeldLine line(e, 0);
   const uint32_t left = HeldDelay(e, e.W[0].i), right = HeldDelay(e, e.W[1].i);
@@ -129,9 +129,9 @@ void BasicDelayRun(Engine& e, MixBus* frames, uint32_t n, const OutputRate&) {
   for (uint32_t f = 0; f < n; ++f) {
     const MixBus in = frames[f];
     const MixBus y = {in.left + line.TapLeft(left) * feedbackLeft, in.right + line.TapRight(right) * feedbackRight};
-    const uint32_t at = line.Push(y.left, y.right);
+    line.Push(y.left, y.right);
     frames[f] = blend(y, in);
-    line.Guard(y.left + y.right, at);
+    line.Guard(y.left + y.right);
   }
   line.Store(e);
 }

@@ -16,11 +16,11 @@ namespace tonforge {
   template <>                                                                   \
   void OverFrames<name>(Engine&, VoiceRef, int32_t, MixBus*, uint32_t, SampleContext&)
 
-// Makes run(engine, frames, n, rate) the block mix's loop of routine `name`.
-#define TONFORGE_HELD_RUN(name, run)                                                                     \
-  template <>                                                                                            \
-  void OverFrames<name>(Engine & engine, VoiceRef, int32_t, MixBus * frames, uint32_t n, SampleContext & ctx) { \
-    run(engine, frames, n, *ctx.rate);                                                                   \
+// Makes run(engine, pitch, frames, n, ctx) the block mix's loop of routine `name`.
+#define TONFORGE_HELD_RUN(name, run)                                                                      \
+  template <>                                                                                             \
+  void OverFrames<name>(Engine & engine, VoiceRef, int32_t pitch, MixBus * frames, uint32_t n, SampleContext & ctx) { \
+    run(engine, pitch, frames, n, ctx);                                                                   \
   }
 
 // Wave players (wave_players.cpp).
@@ -34,12 +34,12 @@ TONFORGE_ROUTINE(ProcessCombinedWaveQuality);
 TONFORGE_ROUTINE(ProcessStereoWaveQuality);
 
 // Oscillators, noise and synchronisation (oscillators.cpp).
-TONFORGE_ROUTINE(ProcessSineWaveGenerator);
-TONFORGE_ROUTINE(ProcessCosineWaveGenerator);
-TONFORGE_ROUTINE(ProcessDownSawGenerator);
-TONFORGE_ROUTINE(ProcessUpSawGenerator);
-TONFORGE_ROUTINE(ProcessPulseWaveGenerator);
-TONFORGE_ROUTINE(ProcessInversePulseWaveGenerator);
+TONFORGE_HELD_ROUTINE(ProcessSineWaveGenerator);
+TONFORGE_HELD_ROUTINE(ProcessCosineWaveGenerator);
+TONFORGE_HELD_ROUTINE(ProcessDownSawGenerator);
+TONFORGE_HELD_ROUTINE(ProcessUpSawGenerator);
+TONFORGE_HELD_ROUTINE(ProcessPulseWaveGenerator);
+TONFORGE_HELD_ROUTINE(ProcessInversePulseWaveGenerator);
 TONFORGE_ROUTINE(ProcessDownSawGeneratorQuality);
 TONFORGE_ROUTINE(ProcessUpSawGeneratorQuality);
 TONFORGE_ROUTINE(ProcessPulseWaveGeneratorQuality);
@@ -87,13 +87,13 @@ TONFORGE_HELD_ROUTINE(ProcessStereoChorus);
 TONFORGE_HELD_ROUTINE(ProcessStereoFlange);
 
 // Reverbs (reverbs.cpp).
-TONFORGE_ROUTINE(ProcessBasicReverb);
-TONFORGE_ROUTINE(ProcessStereoReverbXY);
-TONFORGE_ROUTINE(ProcessStereoReverbYX);
+TONFORGE_HELD_ROUTINE(ProcessBasicReverb);
+TONFORGE_HELD_ROUTINE(ProcessStereoReverbXY);
+TONFORGE_HELD_ROUTINE(ProcessStereoReverbYX);
 TONFORGE_ROUTINE(ProcessPlateReverb);
-TONFORGE_ROUTINE(ProcessBasicReverbQuality);
-TONFORGE_ROUTINE(ProcessStereoReverbXYQuality);
-TONFORGE_ROUTINE(ProcessStereoReverbYXQuality);
+TONFORGE_HELD_ROUTINE(ProcessBasicReverbQuality);
+TONFORGE_HELD_ROUTINE(ProcessStereoReverbXYQuality);
+TONFORGE_HELD_ROUTINE(ProcessStereoReverbYXQuality);
 
 #undef TONFORGE_ROUTINE
 #undef TONFORGE_HELD_ROUTINE

@@ -224,7 +224,8 @@ struct HeldSection {
 
 // ProcessSection over a run of frames, its state held in locals.
 template <class Design>
-void SectionRun(Engine& e, MixBus* frames, uint32_t n, const OutputRate& rate) {
+void SectionRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleContext& ctx) {
+  const OutputRate& rate = *ctx.rate;
   const Design design(e);
   const Blend blend(e, Design::kWet);
   HeldSection section(e);

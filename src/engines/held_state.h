@@ -4,6 +4,7 @@
 // again on every frame, since any store through a sample pointer might reach it. Each holder gives the
 // values the record's own helpers give, and Store puts what moved back into the record.
 #include <array>
+#include <cmath>
 #include <cstdint>
 
 #include "engines/effect_lines.h"
@@ -17,6 +18,18 @@ struct Blend {
     return {result.left * wet + input.left * dry, result.right * wet + input.right * dry};
   }
   float wet, dry;
+};
+
+// Division by a value fixed for the run. Where the divisor is a power of two (the rate factors 1, 2 and 4 are)
+// its reciprocal is exact and multiplying by it gives the quotient's very bits, sparing the divider.
+struct HeldDivisor {
+  explicit HeldDivisor(float d) : divisor(d), reciprocal(1.0f / d) {
+    int exponent = 0;
+    exact = std::frexp(d, &exponent) == 0.5f;
+  }
+  float Divide(float x) const { return exact ? x * reciprocal : x / divisor; }
+  float divisor, reciprocal;
+  bool exact;
 };
 
 // Line `line` of an engine's two buffers.
@@ -36,24 +49,24 @@ struct HeldLine {
   float TapLeft(uint32_t delay) const { return left[ReadIndex(delay)]; }
   float TapRight(uint32_t delay) const { return right[ReadIndex(delay)]; }
 
-  // Writes one sample into both buffers, advances, and returns where it wrote.
-  uint32_t Push(float l, float r) {
-    const uint32_t at = position;
-    left[at] = l;
-    right[at] = r;
+  // Writes one sample into both buffers and advances.
+  void Push(float l, float r) {
+    left[position] = l;
+    right[position] = r;
     if (++position >= end) position = start;
-    return at;
   }
 
-  // GuardLines for one line: `stored` is the sum of what the frame wrote at `at`.
-  void Guard(float stored, uint32_t at) {
+  // GuardLines for this line alone: `stored` is the sum of what the frame wrote.
+  void Guard(float stored) {
     if (Poisoned(stored)) [[unlikely]]
-      Scrub(at);
+      ScrubLast();
   }
-  [[gnu::cold, gnu::noinline]] void Scrub(uint32_t at) {
+  // ScrubLastWrites for this line: the sample behind the write position, if not finite, becomes silence.
+  [[gnu::cold, gnu::noinline]] void ScrubLast() {
     if (end <= start) return;
-    left[at] = KeepFinite(left[at]);
-    right[at] = KeepFinite(right[at]);
+    const uint32_t last = (position == start ? end : position) - 1;
+    left[last] = KeepFinite(left[last]);
+    right[last] = KeepFinite(right[last]);
   }
 
   void Store(Engine& e) const { e.linePosition[index] = position; }

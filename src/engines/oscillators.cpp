@@ -28,12 +28,27 @@ constexpr float kLargestStableCoefficient = 1.99f;
 
 // Coupled-form oscillator: y1 -= e * y0, then y0 += e * y1. W0 and W1 carry the two states; the sine
 // starts from (A, 0), the cosine from (0, A).
-void StepCoupledForm(Engine& e, int32_t pitch, const SampleContext& ctx) {
+float CoupledCoefficient(const Engine& e, int32_t pitch, const SampleContext& ctx) {
   const int32_t p = ClampPitch(pitch);
-  const float coefficient = std::min(ctx.rate->rateFactor * ctx.tables->SineStep(p - ClampPitch(e.W[2].i)),
-                                     kLargestStableCoefficient);
-  e.W[1].f = e.W[1].f - coefficient * e.W[0].f;
-  e.W[0].f = e.W[0].f + coefficient * e.W[1].f;
+  return std::min(ctx.rate->rateFactor * ctx.tables->SineStep(p - ClampPitch(e.W[2].i)), kLargestStableCoefficient);
+}
+
+void StepCoupledForm(float coefficient, float& y0, float& y1) {
+  y1 = y1 - coefficient * y0;
+  y0 = y0 + coefficient * y1;
+}
+
+// The sine (output y1) or the cosine (output y0) over a run, its state held in locals.
+template <bool sine>
+void CoupledFormRun(Engine& e, int32_t pitch, MixBus* frames, uint32_t n, const SampleContext& ctx) {
+  const float coefficient = CoupledCoefficient(e, pitch, ctx);
+  float y0 = e.W[0].f, y1 = e.W[1].f;
+  for (uint32_t f = 0; f < n; ++f) {
+    StepCoupledForm(coefficient, y0, y1);
+    AddToBoth(frames[f], sine ? y1 : y0);
+  }
+  e.W[0].f = y0;
+  e.W[1].f = y1;
 }
 
 // The saw and pulse shapes over one cycle of the phase range: 0..225 in the standard routine, 0..3600 in
@@ -49,32 +64,57 @@ constexpr float kOversamplingScale = 0.0625f;
 
 enum class Shape { DownSaw, UpSaw, Pulse, InversePulse };
 
-// Amplitude is "Wet": parameter 1 for the saws, parameter 2 for the pulses (parameter 1 is "Pulse").
+// What a shape reads of its engine. Amplitude is "Wet": parameter 1 for the saws, parameter 2 for the
+// pulses, whose parameter 1 is "Pulse", the width as a fraction of the cycle.
 template <Shape shape>
-float Amplitude(const Engine& e) {
-  return shape == Shape::DownSaw || shape == Shape::UpSaw ? e.F[1] : e.F[2];
-}
+struct ShapeSettings {
+  ShapeSettings(const Engine& e, const Cycle& c)
+      : cycle(c), amplitude(shape == Shape::DownSaw || shape == Shape::UpSaw ? e.F[1] : e.F[2]),
+        width(e.F[1] * c.length) {}
 
-template <Shape shape>
-float ShapeValue(const Engine& e, float phase, const Cycle& cycle) {
-  const float a = Amplitude<shape>(e);
-  switch (shape) {
-    case Shape::DownSaw: return (1.0f - phase * cycle.inverse) * a;
-    case Shape::UpSaw: return (phase * cycle.inverse - 1.0f) * a;
-    case Shape::Pulse: return phase < e.F[1] * cycle.length ? a : -a;
-    case Shape::InversePulse: return phase < e.F[1] * cycle.length ? -a : a;
+  float Value(float phase) const {
+    const float a = amplitude;
+    switch (shape) {
+      case Shape::DownSaw: return (1.0f - phase * cycle.inverse) * a;
+      case Shape::UpSaw: return (phase * cycle.inverse - 1.0f) * a;
+      case Shape::Pulse: return phase < width ? a : -a;
+      case Shape::InversePulse: return phase < width ? -a : a;
+    }
+    return 0.0f;
   }
-  return 0.0f;
-}
+
+  Cycle cycle;
+  float amplitude, width;
+};
 
 // W0 is the phase, W1 the pitch offset (1950 - tuning). The value comes from the phase before it moves;
 // the wrap keeps the overshoot so the period is exact.
+float StandardStep(const Engine& e, int32_t pitch, const SampleContext& ctx) {
+  return ctx.rate->rateFactor * PitchRatio(ctx, ClampPitch(pitch), e.W[1].i);
+}
+
+template <Shape shape>
+float NextStandardValue(const ShapeSettings<shape>& settings, float step, float& phase) {
+  const float v = settings.Value(phase);
+  phase += step;
+  if (phase >= kStandardCycle.length) phase -= kStandardCycle.length;
+  return v;
+}
+
 template <Shape shape>
 void ShapeStandard(Engine& e, int32_t pitch, SampleContext& ctx) {
-  const int32_t p = ClampPitch(pitch);
-  AddToBoth(ctx.bus, ShapeValue<shape>(e, e.W[0].f, kStandardCycle));
-  e.W[0].f += ctx.rate->rateFactor * PitchRatio(ctx, p, e.W[1].i);
-  if (e.W[0].f >= kStandardCycle.length) e.W[0].f -= kStandardCycle.length;
+  const ShapeSettings<shape> settings(e, kStandardCycle);
+  AddToBoth(ctx.bus, NextStandardValue(settings, StandardStep(e, pitch, ctx), e.W[0].f));
+}
+
+// The same over a run, the phase held in a local.
+template <Shape shape>
+void ShapeStandardRun(Engine& e, int32_t pitch, MixBus* frames, uint32_t n, const SampleContext& ctx) {
+  const ShapeSettings<shape> settings(e, kStandardCycle);
+  const float step = StandardStep(e, pitch, ctx);
+  float phase = e.W[0].f;
+  for (uint32_t f = 0; f < n; ++f) AddToBoth(frames[f], NextStandardValue(settings, step, phase));
+  e.W[0].f = phase;
 }
 
 // Sixteen sub-steps over a phase range sixteen times longer, averaged; the wrap drops the overshoot.
@@ -82,9 +122,10 @@ template <Shape shape>
 void ShapeOversampled(Engine& e, int32_t pitch, SampleContext& ctx) {
   const int32_t p = ClampPitch(pitch);
   const float step = ctx.rate->rateFactor * PitchRatio(ctx, p, e.W[1].i);
+  const ShapeSettings<shape> settings(e, kOversampledCycle);
   float acc = 0.0f;
   for (int k = 0; k < kOversampling; ++k) {
-    acc += ShapeValue<shape>(e, e.W[0].f, kOversampledCycle);
+    acc += settings.Value(e.W[0].f);
     e.W[0].f += step;
     if (e.W[0].f >= kOversampledCycle.length) e.W[0].f = 0.0f;
   }
@@ -108,12 +149,12 @@ void Restart(Engine& target) {
 }  // namespace
 
 void ProcessSineWaveGenerator(Engine& e, VoiceRef, int32_t pitch, SampleContext& ctx) {
-  StepCoupledForm(e, pitch, ctx);
+  StepCoupledForm(CoupledCoefficient(e, pitch, ctx), e.W[0].f, e.W[1].f);
   AddToBoth(ctx.bus, e.W[1].f);
 }
 
 void ProcessCosineWaveGenerator(Engine& e, VoiceRef, int32_t pitch, SampleContext& ctx) {
-  StepCoupledForm(e, pitch, ctx);
+  StepCoupledForm(CoupledCoefficient(e, pitch, ctx), e.W[0].f, e.W[1].f);
   AddToBoth(ctx.bus, e.W[0].f);
 }
 
@@ -165,12 +206,6 @@ void ProcessOscillatorSynchronisation(Engine& e, VoiceRef voice, int32_t pitch, 
 }
 
 // The block mix's loops, with each routine inlined.
-TONFORGE_OVER_FRAMES(ProcessSineWaveGenerator);
-TONFORGE_OVER_FRAMES(ProcessCosineWaveGenerator);
-TONFORGE_OVER_FRAMES(ProcessDownSawGenerator);
-TONFORGE_OVER_FRAMES(ProcessUpSawGenerator);
-TONFORGE_OVER_FRAMES(ProcessPulseWaveGenerator);
-TONFORGE_OVER_FRAMES(ProcessInversePulseWaveGenerator);
 TONFORGE_OVER_FRAMES(ProcessDownSawGeneratorQuality);
 TONFORGE_OVER_FRAMES(ProcessUpSawGeneratorQuality);
 TONFORGE_OVER_FRAMES(ProcessPulseWaveGeneratorQuality);
@@ -178,4 +213,10 @@ TONFORGE_OVER_FRAMES(ProcessInversePulseWaveGeneratorQuality);
 TONFORGE_OVER_FRAMES(ProcessWhiteNoiseGenerator);
 TONFORGE_OVER_FRAMES(ProcessOscillatorSynchronisation);
 
+TONFORGE_HELD_RUN(ProcessSineWaveGenerator, CoupledFormRun<true>)
+TONFORGE_HELD_RUN(ProcessCosineWaveGenerator, CoupledFormRun<false>)
+TONFORGE_HELD_RUN(ProcessDownSawGenerator, ShapeStandardRun<Shape::DownSaw>)
+TONFORGE_HELD_RUN(ProcessUpSawGenerator, ShapeStandardRun<Shape::UpSaw>)
+TONFORGE_HELD_RUN(ProcessPulseWaveGenerator, ShapeStandardRun<Shape::Pulse>)
+TONFORGE_HELD_RUN(ProcessInversePulseWaveGenerator, ShapeStandardRun<Shape::InversePulse>)
 }  // namespace tonforge

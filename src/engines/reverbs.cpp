@@ -7,6 +7,7 @@
 
 #include "engines/effect_lines.h"
 #include "engines/families.h"
+#include "engines/held_state.h"
 
 namespace tonforge {
 
@@ -193,13 +194,147 @@ void ProcessPlateReverb(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   Finish(ctx, out, in, e, 5, 6);
 }
 
+namespace {
+
+// The comb reverbs over a run: the twelve lines and the low-pass history held in locals, the same steps in
+// the same order as BasicReverb and StereoReverb.
+struct HeldCombReverb {
+  HeldCombReverb(const Engine& e, const CombLengths& left, const CombLengths& right)
+      : lines{HeldLine(e, 0), HeldLine(e, 1), HeldLine(e, 2), HeldLine(e, 3), HeldLine(e, 4), HeldLine(e, 5),
+              HeldLine(e, 6), HeldLine(e, 7), HeldLine(e, 8), HeldLine(e, 9), HeldLine(e, 10), HeldLine(e, 11)},
+        decay(CombDecay(e)) {
+    for (int j = 0; j < kCombs; ++j) {
+      leftDelay[j] = HeldDelay(e, left[j]);
+      rightDelay[j] = HeldDelay(e, right[j]);
+    }
+  }
+
+  MixBus Combs(MixBus in, float& stored) {
+    MixBus sum = in;
+    for (int j = 0; j < kCombs; ++j) {
+      const float yL = in.left - decay * lines[j].TapLeft(leftDelay[j]);
+      const float yR = in.right - decay * lines[j].TapRight(rightDelay[j]);
+      lines[j].Push(yL, yR);
+      sum.left += yL;
+      sum.right += yR;
+    }
+    stored += sum.left + sum.right;
+    return {sum.left * 0.11f - in.left, sum.right * 0.11f - in.right};
+  }
+
+  MixBus AllPasses(const Engine& e, MixBus x, int rate, float& stored) {
+    for (int j = 0; j < kAllPasses; ++j) {
+      HeldLine& line = lines[kFirstAllPassLine + j];
+      const uint32_t n = HeldDelay(e, kAllPassLengths[rate][j]);
+      const float dL = line.TapLeft(n);
+      const float dR = line.TapRight(n);
+      const MixBus w = {x.left + 0.8f * dL, x.right + 0.8f * dR};
+      line.Push(w.left, w.right);
+      stored += w.left + w.right;
+      x = {(x.left - 0.5f * dL) * 0.775f, (x.right - 0.5f * dR) * 0.775f};
+    }
+    return x;
+  }
+
+  void ScrubLastWrites() {
+    for (HeldLine& line : lines) line.ScrubLast();
+  }
+
+  void Store(Engine& e) const {
+    for (const HeldLine& line : lines) line.Store(e);
+  }
+
+  std::array<HeldLine, kCombs + kAllPasses> lines;
+  std::array<uint32_t, kCombs> leftDelay{}, rightDelay{};
+  float decay;
+};
+
+template <bool allPasses>
+void BasicReverbRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleContext& ctx) {
+  if (!HasLines(e)) return;
+  const int rate = RateIndex(*ctx.rate);
+  HeldCombReverb reverb(e, kSetA[rate], kSetA[rate]);
+  const float dry = e.F[1];
+  const Blend blend(e, 2);
+  for (uint32_t f = 0; f < n; ++f) {
+    const MixBus in = frames[f];
+    float stored = 0.0f;
+    MixBus out = reverb.Combs(in, stored);
+    if (allPasses) out = reverb.AllPasses(e, out, rate, stored);
+    frames[f] = blend({out.left + in.left * dry, out.right + in.right * dry}, in);
+    if (Poisoned(stored)) [[unlikely]]
+      reverb.ScrubLastWrites();
+  }
+  reverb.Store(e);
+}
+
+// The low-pass after the combs, b2 = b0 folded into (x + x2) × b0 as CombLowPass has it.
+struct HeldCombLowPass {
+  explicit HeldCombLowPass(const Engine& e)
+      : b0(e.W[8].f), b1(e.W[9].f), a1(e.W[11].f), a2(e.W[12].f) {
+    for (int ch = 0; ch < 2; ++ch) {
+      y1[ch] = e.W[ch].f;
+      y2[ch] = e.W[2 + ch].f;
+      x2[ch] = e.W[4 + ch].f;
+      x1[ch] = e.W[6 + ch].f;
+    }
+  }
+  float Run(int ch, float x) {
+    const float y = (x + x2[ch]) * b0 + b1 * x1[ch] - a1 * y1[ch] - a2 * y2[ch];
+    y2[ch] = y1[ch], y1[ch] = y, x2[ch] = x1[ch], x1[ch] = x;
+    return y;
+  }
+  void ClearNonFinite() {
+    for (int ch = 0; ch < 2; ++ch)
+      if (Poisoned(y1[ch]) || Poisoned(y2[ch]) || Poisoned(x2[ch]) || Poisoned(x1[ch]))
+        y1[ch] = y2[ch] = x2[ch] = x1[ch] = 0.0f;
+  }
+  void Store(Engine& e) const {
+    for (int ch = 0; ch < 2; ++ch) {
+      e.W[ch].f = y1[ch];
+      e.W[2 + ch].f = y2[ch];
+      e.W[4 + ch].f = x2[ch];
+      e.W[6 + ch].f = x1[ch];
+    }
+  }
+  float b0, b1, a1, a2;
+  float y1[2], y2[2], x2[2], x1[2];
+};
+
+template <bool xy, bool allPasses>
+void StereoReverbRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleContext& ctx) {
+  if (!HasLines(e)) return;
+  const int rate = RateIndex(*ctx.rate);
+  HeldCombReverb reverb(e, (xy ? kSetB : kSetC)[rate], (xy ? kSetC : kSetB)[rate]);
+  HeldCombLowPass lowPass(e);
+  const float dry = e.F[3];
+  const Blend blend(e, 4);
+  for (uint32_t f = 0; f < n; ++f) {
+    const MixBus in = frames[f];
+    float stored = 0.0f;
+    MixBus out = reverb.Combs(in, stored);
+    if (allPasses) out = reverb.AllPasses(e, out, rate, stored);
+    const MixBus filtered = {lowPass.Run(0, out.left), lowPass.Run(1, out.right)};
+    frames[f] = blend({filtered.left + in.left * dry, filtered.right + in.right * dry}, in);
+    if (Poisoned(stored + filtered.left + filtered.right)) [[unlikely]] {
+      reverb.ScrubLastWrites();
+      lowPass.ClearNonFinite();
+    }
+  }
+  reverb.Store(e);
+  lowPass.Store(e);
+}
+
+}  // namespace
+
+TONFORGE_HELD_RUN(ProcessBasicReverb, BasicReverbRun<false>)
+TONFORGE_HELD_RUN(ProcessBasicReverbQuality, BasicReverbRun<true>)
+TONFORGE_HELD_RUN(ProcessStereoReverbXY, (StereoReverbRun<true, false>))
+TONFORGE_HELD_RUN(ProcessStereoReverbYX, (StereoReverbRun<false, false>))
+TONFORGE_HELD_RUN(ProcessStereoReverbXYQuality, (StereoReverbRun<true, true>))
+TONFORGE_HELD_RUN(ProcessStereoReverbYXQuality, (StereoReverbRun<false, true>))
+
 // The block mix's loops, with each routine inlined.
-TONFORGE_OVER_FRAMES(ProcessBasicReverb);
-TONFORGE_OVER_FRAMES(ProcessStereoReverbXY);
-TONFORGE_OVER_FRAMES(ProcessStereoReverbYX);
 TONFORGE_OVER_FRAMES(ProcessPlateReverb);
-TONFORGE_OVER_FRAMES(ProcessBasicReverbQuality);
-TONFORGE_OVER_FRAMES(ProcessStereoReverbXYQuality);
-TONFORGE_OVER_FRAMES(ProcessStereoReverbYXQuality);
 
 }  // namespace tonforge
