@@ -131,34 +131,33 @@ struct Taps {
   uint32_t active;
 };
 
-void ChorusRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleContext& ctx) {
-  const OutputRate& rate = *ctx.rate;
+// The choruses: the input is written first, the taps read after it. addTaps(taps, bus) adds the taps.
+template <class AddTaps>
+void ChorusFamilyRun(Engine& e, MixBus* frames, uint32_t n, const SampleContext& ctx, AddTaps addTaps) {
   if (!HasLines(e)) return;
-  Taps taps(e, rate);
+  Taps taps(e, *ctx.rate);
   const Blend blend(e, 1);
   for (uint32_t f = 0; f < n; ++f) {
     const MixBus in = frames[f];
     taps.line.Push(in.left, in.right);
     MixBus bus = in;
-    taps.AddAllTaps(bus);
+    addTaps(taps, bus);
     frames[f] = blend(bus, in);
     taps.line.Guard(in.left + in.right);
   }
   taps.Store(e);
 }
 
-void FlangeRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleContext& ctx) {
-  const OutputRate& rate = *ctx.rate;
+// The flanges: the taps read first, then their sum written back at the gain addTaps(taps, bus) returns.
+template <class AddTaps>
+void FlangeFamilyRun(Engine& e, MixBus* frames, uint32_t n, const SampleContext& ctx, AddTaps addTaps) {
   if (!HasLines(e)) return;
-  Taps taps(e, rate);
+  Taps taps(e, *ctx.rate);
   const Blend blend(e, 2);
-  const float feedback = e.F[1] * 1.5625f;
   for (uint32_t f = 0; f < n; ++f) {
     const MixBus in = frames[f];
     MixBus bus = in;
-    float g = feedback;
-    for (uint32_t s = 0; s < static_cast<uint32_t>(kDataSlotCount); ++s)
-      if (s < taps.active && taps.AddTap(static_cast<int>(s), &bus.left, &bus.right)) g *= 0.64f;
+    const float g = addTaps(taps, bus);
     const MixBus z = {bus.left * g, bus.right * g};
     taps.line.Push(z.left, z.right);
     frames[f] = blend(bus, in);
@@ -167,40 +166,36 @@ void FlangeRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleConte
   taps.Store(e);
 }
 
+// Slot 0 moves the left tap and slot 1 the right one.
+void AddStereoTaps(Taps& taps, MixBus& bus) {
+  taps.AddTap(0, &bus.left, nullptr);
+  taps.AddTap(1, nullptr, &bus.right);
+}
+
+void ChorusRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleContext& ctx) {
+  ChorusFamilyRun(e, frames, n, ctx, [](Taps& taps, MixBus& bus) { taps.AddAllTaps(bus); });
+}
+
 void StereoChorusRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleContext& ctx) {
-  const OutputRate& rate = *ctx.rate;
-  if (!HasLines(e)) return;
-  Taps taps(e, rate);
-  const Blend blend(e, 1);
-  for (uint32_t f = 0; f < n; ++f) {
-    const MixBus in = frames[f];
-    taps.line.Push(in.left, in.right);
-    MixBus bus = in;
-    taps.AddTap(0, &bus.left, nullptr);
-    taps.AddTap(1, nullptr, &bus.right);
-    frames[f] = blend(bus, in);
-    taps.line.Guard(in.left + in.right);
-  }
-  taps.Store(e);
+  ChorusFamilyRun(e, frames, n, ctx, AddStereoTaps);
+}
+
+void FlangeRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleContext& ctx) {
+  const float feedback = e.F[1] * 1.5625f;
+  FlangeFamilyRun(e, frames, n, ctx, [feedback](Taps& taps, MixBus& bus) {
+    float g = feedback;
+    for (uint32_t s = 0; s < static_cast<uint32_t>(kDataSlotCount); ++s)
+      if (s < taps.active && taps.AddTap(static_cast<int>(s), &bus.left, &bus.right)) g *= 0.64f;
+    return g;
+  });
 }
 
 void StereoFlangeRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleContext& ctx) {
-  const OutputRate& rate = *ctx.rate;
-  if (!HasLines(e)) return;
-  Taps taps(e, rate);
-  const Blend blend(e, 2);
   const float feedback = e.F[1];
-  for (uint32_t f = 0; f < n; ++f) {
-    const MixBus in = frames[f];
-    MixBus bus = in;
-    taps.AddTap(0, &bus.left, nullptr);
-    taps.AddTap(1, nullptr, &bus.right);
-    const MixBus z = {bus.left * feedback, bus.right * feedback};
-    taps.line.Push(z.left, z.right);
-    frames[f] = blend(bus, in);
-    taps.line.Guard(z.left + z.right);
-  }
-  taps.Store(e);
+  FlangeFamilyRun(e, frames, n, ctx, [feedback](Taps& taps, MixBus& bus) {
+    AddStereoTaps(taps, bus);
+    return feedback;
+  });
 }
 
 }  // namespace

@@ -170,17 +170,11 @@ void ProcessSection(Engine& e, SampleContext& ctx) {
   RunSection(e, ctx, cutoff, Design::kTop, Design::kWet, Design(e));
 }
 
-// A section's direct-form-I history and coefficients held over a run (the words RunSection works on).
+// A section's history and coefficients held over a run (the words RunSection works on).
 struct HeldSection {
-  explicit HeldSection(const Engine& e) : cutoffBits(e.W[13].u) {
-    for (int ch = 0; ch < 2; ++ch) {
-      y1[ch] = e.W[ch].f;
-      y2[ch] = e.W[2 + ch].f;
-      x2[ch] = e.W[4 + ch].f;
-      x1[ch] = e.W[6 + ch].f;
-    }
-    b0 = e.W[8].f, b1 = e.W[9].f, b2 = e.W[10].f, a1 = e.W[11].f, a2 = e.W[12].f;
-  }
+  explicit HeldSection(const Engine& e)
+      : history(e), b0(e.W[8].f), b1(e.W[9].f), b2(e.W[10].f), a1(e.W[11].f), a2(e.W[12].f),
+        cutoffBits(e.W[13].u) {}
 
   template <class Design>
   void Update(float f, float upper, const Design& design) {
@@ -193,31 +187,24 @@ struct HeldSection {
   }
 
   float Run(int ch, float x) {
-    const float y = b0 * x + b1 * x1[ch] + b2 * x2[ch] - a1 * y1[ch] - a2 * y2[ch];
-    y2[ch] = y1[ch], y1[ch] = y, x2[ch] = x1[ch], x1[ch] = x;
+    const HeldHistory& h = history;
+    const float y = b0 * x + b1 * h.x1[ch] + b2 * h.x2[ch] - a1 * h.y1[ch] - a2 * h.y2[ch];
+    history.Shift(ch, x, y);
     return y;
   }
 
-  // GuardHistory: a channel holding a non-finite value starts again from silence.
   void Guard(float outputs) {
     if (Poisoned(outputs)) [[unlikely]]
-      for (int ch = 0; ch < 2; ++ch)
-        if (Poisoned(y1[ch]) || Poisoned(y2[ch]) || Poisoned(x2[ch]) || Poisoned(x1[ch]))
-          y1[ch] = y2[ch] = x2[ch] = x1[ch] = 0.0f;
+      history.ClearNonFinite();
   }
 
   void Store(Engine& e) const {
-    for (int ch = 0; ch < 2; ++ch) {
-      e.W[ch].f = y1[ch];
-      e.W[2 + ch].f = y2[ch];
-      e.W[4 + ch].f = x2[ch];
-      e.W[6 + ch].f = x1[ch];
-    }
+    history.Store(e);
     e.W[8].f = b0, e.W[9].f = b1, e.W[10].f = b2, e.W[11].f = a1, e.W[12].f = a2;
     e.W[13].u = cutoffBits;
   }
 
-  float y1[2], y2[2], x2[2], x1[2];
+  HeldHistory history;
   float b0, b1, b2, a1, a2;
   uint32_t cutoffBits;
 };

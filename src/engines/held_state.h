@@ -32,6 +32,37 @@ struct HeldDivisor {
   bool exact;
 };
 
+// The direct-form-I history of a stereo second-order section, as ShiftHistory keeps it in W0..W7: y1, y2,
+// x2 and x1 of each channel.
+struct HeldHistory {
+  explicit HeldHistory(const Engine& e) {
+    for (int ch = 0; ch < 2; ++ch) {
+      y1[ch] = e.W[ch].f;
+      y2[ch] = e.W[2 + ch].f;
+      x2[ch] = e.W[4 + ch].f;
+      x1[ch] = e.W[6 + ch].f;
+    }
+  }
+  void Shift(int ch, float x, float y) {
+    y2[ch] = y1[ch], y1[ch] = y, x2[ch] = x1[ch], x1[ch] = x;
+  }
+  // ClearNonFiniteHistory: a channel holding a non-finite value starts again from silence.
+  void ClearNonFinite() {
+    for (int ch = 0; ch < 2; ++ch)
+      if (Poisoned(y1[ch]) || Poisoned(y2[ch]) || Poisoned(x2[ch]) || Poisoned(x1[ch]))
+        y1[ch] = y2[ch] = x2[ch] = x1[ch] = 0.0f;
+  }
+  void Store(Engine& e) const {
+    for (int ch = 0; ch < 2; ++ch) {
+      e.W[ch].f = y1[ch];
+      e.W[2 + ch].f = y2[ch];
+      e.W[4 + ch].f = x2[ch];
+      e.W[6 + ch].f = x1[ch];
+    }
+  }
+  float y1[2], y2[2], x2[2], x1[2];
+};
+
 // Line `line` of an engine's two buffers.
 struct HeldLine {
   HeldLine(const Engine& e, int line)

@@ -270,35 +270,15 @@ void BasicReverbRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const Sample
 
 // The low-pass after the combs, b2 = b0 folded into (x + x2) × b0 as CombLowPass has it.
 struct HeldCombLowPass {
-  explicit HeldCombLowPass(const Engine& e)
-      : b0(e.W[8].f), b1(e.W[9].f), a1(e.W[11].f), a2(e.W[12].f) {
-    for (int ch = 0; ch < 2; ++ch) {
-      y1[ch] = e.W[ch].f;
-      y2[ch] = e.W[2 + ch].f;
-      x2[ch] = e.W[4 + ch].f;
-      x1[ch] = e.W[6 + ch].f;
-    }
-  }
+  explicit HeldCombLowPass(const Engine& e) : history(e), b0(e.W[8].f), b1(e.W[9].f), a1(e.W[11].f), a2(e.W[12].f) {}
   float Run(int ch, float x) {
-    const float y = (x + x2[ch]) * b0 + b1 * x1[ch] - a1 * y1[ch] - a2 * y2[ch];
-    y2[ch] = y1[ch], y1[ch] = y, x2[ch] = x1[ch], x1[ch] = x;
+    const HeldHistory& h = history;
+    const float y = (x + h.x2[ch]) * b0 + b1 * h.x1[ch] - a1 * h.y1[ch] - a2 * h.y2[ch];
+    history.Shift(ch, x, y);
     return y;
   }
-  void ClearNonFinite() {
-    for (int ch = 0; ch < 2; ++ch)
-      if (Poisoned(y1[ch]) || Poisoned(y2[ch]) || Poisoned(x2[ch]) || Poisoned(x1[ch]))
-        y1[ch] = y2[ch] = x2[ch] = x1[ch] = 0.0f;
-  }
-  void Store(Engine& e) const {
-    for (int ch = 0; ch < 2; ++ch) {
-      e.W[ch].f = y1[ch];
-      e.W[2 + ch].f = y2[ch];
-      e.W[4 + ch].f = x2[ch];
-      e.W[6 + ch].f = x1[ch];
-    }
-  }
+  HeldHistory history;
   float b0, b1, a1, a2;
-  float y1[2], y2[2], x2[2], x1[2];
 };
 
 template <bool xy, bool allPasses>
@@ -318,11 +298,11 @@ void StereoReverbRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const Sampl
     frames[f] = blend({filtered.left + in.left * dry, filtered.right + in.right * dry}, in);
     if (Poisoned(stored + filtered.left + filtered.right)) [[unlikely]] {
       reverb.ScrubLastWrites();
-      lowPass.ClearNonFinite();
+      lowPass.history.ClearNonFinite();
     }
   }
   reverb.Store(e);
-  lowPass.Store(e);
+  lowPass.history.Store(e);
 }
 
 }  // namespace
