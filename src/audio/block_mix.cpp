@@ -82,7 +82,7 @@ void PrepareSongMixer(Studio& studio) {
   if (m.method == MixMethod::Frame) return;
   m.channelFrames.resize(static_cast<size_t>(channels) * kMaxStretch);
   const int32_t threads = m.threads > 0 ? m.threads : CoreCount();
-  m.workers.Resize(std::min(threads, channels) - 1, studio.playback.highPriority != 0);
+  m.workers.Resize(std::min(threads, channels) - 1, studio.playback.highPriority != 0, channels);
 }
 
 Stretch StepStretchClock(Studio& studio, uint32_t limit, bool stopAtEnd) {

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -21,32 +22,42 @@ public:
   MixWorkers(const MixWorkers&) = delete;
   MixWorkers& operator=(const MixWorkers&) = delete;
 
-  // Keeps `helpers` threads beside the caller (fewer when the system refuses more). Only here are threads
-  // made or ended. With highPriority the helpers ask for the highest priority, as the song's worker does.
-  void Resize(int32_t helpers, bool highPriority);
+  // Keeps `helpers` threads beside the caller (fewer when the system refuses more), for rounds of up to
+  // `items` items (a larger round runs on the calling thread alone). Only here are threads made or ended and
+  // memory taken. With highPriority the helpers ask for the highest priority, as the song's worker does.
+  void Resize(int32_t helpers, bool highPriority, int32_t items);
   int32_t Helpers() const { return static_cast<int32_t>(threads_.size()); }
 
   // Runs task(job, i) for every i in 0..count-1, on the calling thread and the helpers, and returns once all
-  // are done. Items are taken in order but may finish in any order. count is at most 65535.
+  // are done. Every thread has a share of the items it takes first, the same share in every round of the same
+  // count, so an item's working state stays in one processor's cache from round to round; a thread that has
+  // finished its share then takes what is left of the others', from their ends. count is at most 65535.
   void Run(Task task, void* job, int32_t count);
 
 private:
-  void Serve(uint32_t seen);
+  // A claim on its own cache line, so that threads working through their own shares do not disturb each other.
+  struct alignas(64) Claim {
+    std::atomic<uint64_t> round{0};  // the last round that took the item
+  };
+
+  void Serve(uint32_t seen, int32_t index);
   void WakeSleepers();
-  bool Claim(uint32_t generation, int32_t& item);
-  void Work(uint32_t generation);
+  void StopHelpers();
+  bool TryClaim(int32_t item, uint64_t round);
+  void Work(int32_t index);
 
   std::vector<std::thread> threads_;
-  // generation << 32 | count << 16 | next item: one word, so a helper that wakes late can never take an
-  // item of a later round with the task of an earlier one.
-  std::atomic<uint64_t> ticket_{0};
+  // round << 24 | threads << 16 | count of the current round, published after task_ and job_.
+  std::atomic<uint64_t> current_{0};
   std::atomic<uint32_t> signal_{0};    // moves on whenever the helpers are to look for work
   std::atomic<int32_t> sleepers_{0};   // helpers asleep on wake_, or about to be
   std::mutex sleep_;
   std::condition_variable wake_;
   std::atomic<int32_t> done_{0};       // items of the current round finished
   std::atomic<bool> quit_{false};
-  uint32_t generation_ = 0;
+  std::unique_ptr<Claim[]> claims_;
+  int32_t capacity_ = 0;
+  uint64_t round_ = 0;
   Task task_ = nullptr;
   void* job_ = nullptr;
 };

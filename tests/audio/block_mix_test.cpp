@@ -3,11 +3,13 @@
 // End in the middle, at every rate and with both sets of engine routines.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "audio/mix_workers.h"
 #include "audio/render.h"
 #include "programs/program_list.h"
 #include "sequencer/song.h"
@@ -226,6 +228,30 @@ TEST(BlockMix, WritesTheBytesOfTheFrameByFrameMix) {
     }
   }
   EXPECT_EQ(differing, 0);
+}
+
+TEST(BlockMix, WorkersRunEveryItemOnceARound) {
+  // Rounds of every size, with the pool resized between them (fewer helpers, more, and a round larger than it
+  // was sized for): each item runs exactly once in its round, whichever thread takes it.
+  struct Job {
+    std::vector<std::atomic<int32_t>> runs;
+  };
+  Job job{std::vector<std::atomic<int32_t>>(80)};
+  const auto task = [](void* j, int32_t item) { static_cast<Job*>(j)->runs[item].fetch_add(1); };
+  MixWorkers workers;
+  const struct { int32_t helpers, items; } sizes[] = {{2, 17}, {1, 17}, {3, 64}, {0, 5}, {2, 40}};
+  for (const auto& size : sizes) {
+    workers.Resize(size.helpers, false, size.items);
+    for (int32_t count : {1, 2, 3, 16, 17, 40, 64, 80}) {
+      for (int round = 0; round < 50; ++round) {
+        for (auto& r : job.runs) r.store(0);
+        workers.Run(task, &job, count);
+        for (int32_t i = 0; i < 80; ++i)
+          ASSERT_EQ(job.runs[i].load(), i < count ? 1 : 0)
+              << size.helpers << " helpers for " << size.items << ", round of " << count << ", item " << i;
+      }
+    }
+  }
 }
 
 }  // namespace
