@@ -113,7 +113,7 @@ Parsed Parse(int argc, char** argv) {
       a.quality = true;
     } else if (arg == "--rate") {
       a.rate = Number<int32_t>(value);
-      if (!a.rate || (*a.rate != 44100 && *a.rate != 22050 && *a.rate != 11025))
+      if (!a.rate || !IsOutputRate(*a.rate))
         wrong("--rate must be 44100, 22050 or 11025");
     } else if (arg == "--from") {
       const auto tick = Number<int32_t>(value);

@@ -9,6 +9,7 @@
 #include "audio/block_mix.h"
 #include "audio/playback.h"
 #include "audio/voice.h"
+#include "programs/wave_chunks.h"
 #include "sequencer/song_clock.h"
 #include "shell/folders.h"
 #include "shell/show_error.h"
@@ -194,7 +195,7 @@ void StartRender(Studio& studio) {
   request.title = DialogTitle(studio.rate.sampleRate);
   request.startFolder = studio.folders.tracks;
   request.defaultName = WithWaveExtension(TrackName(*studio.song.tracks.At(0)));
-  request.filters = {{"Wave Files (*.wav)", "*.wav"}, {"All Files (*.*)", "*.*"}};
+  request.filters = WaveFileFilters();
   const std::optional<std::string> chosen = studio.dialogs.SaveFile(request);
   if (!chosen) return;
   RememberFolder(studio.folders, *chosen);

@@ -217,9 +217,9 @@ void InstallSong(Session& session, DecodedSong decoded) {
   FitLoadedPositionBuffers(session);
 
   const int32_t rate = decoded.image.sampleRate;
-  if ((rate == 11025 || rate == 22050 || rate == 44100) && session.soundSide.switchOutputRate)
+  if (IsOutputRate(rate) && session.soundSide.switchOutputRate)
     session.soundSide.switchOutputRate(session, rate);
-  else if (rate == 11025 || rate == 22050 || rate == 44100)
+  else if (IsOutputRate(rate))
     SetOutputRate(session.rate, rate, song.tempo, song.ticksPerBeat);
   else
     UpdateBeatFigures(session.rate, song.tempo, song.ticksPerBeat);

@@ -60,7 +60,7 @@ bool ProgramExists(const std::string& program) {
   while (true) {
     const size_t colon = rest.find(':');
     std::string folder(rest.substr(0, colon));
-    if (folder.empty()) folder = ".";
+    if (folder.empty()) folder.push_back('.');
     if (IsExecutableFile(folder + "/" + program)) return true;
     if (colon == std::string_view::npos) return false;
     rest.remove_prefix(colon + 1);

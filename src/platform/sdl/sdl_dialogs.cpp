@@ -62,7 +62,7 @@ std::vector<std::string> KdialogArguments(const std::string& program, const File
     filter += Pattern(f) + "|" + f.description;
   }
   std::string start = StartPath(request, kind);
-  if (start.empty()) start = ".";
+  if (start.empty()) start.push_back('.');
   std::vector<std::string> argv = {program, "--title", request.title,
                                    kind == FileDialogKind::Save ? "--getsavefilename" : "--getopenfilename", start};
   if (!filter.empty()) argv.push_back(filter);
