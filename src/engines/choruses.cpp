@@ -102,11 +102,17 @@ struct Taps {
   }
 
   // Adds the left tap of sweep s (if it has not ended) to `left` and the right tap to `right`, and steps the
-  // sweep. Returns whether the sweep took part.
+  // sweep. Returns whether the sweep took part. A sweep stays on one of its samples for many frames, and the
+  // delay depends on nothing else: it is worked out again only when the sample changes, which keeps the tap
+  // reads from waiting on the whole calculation frame after frame.
   bool AddTap(int s, float* left, float* right) {
-    float m = 0.0f;
-    if (!sweeps[s].Sample(m)) return false;
-    const uint32_t d = Delay(m);
+    uint32_t i = 0;
+    if (!sweeps[s].Index(i)) return false;
+    if (i != sampleIndex[s]) {
+      sampleIndex[s] = i;
+      delay[s] = Delay(sweeps[s].Value(i));
+    }
+    const uint32_t d = delay[s];
     if (left) *left += line.TapLeft(d);
     if (right) *right += line.TapRight(d);
     sweeps[s].Advance();
@@ -126,6 +132,8 @@ struct Taps {
 
   HeldLine line;
   std::array<HeldSweep, kDataSlotCount> sweeps;
+  std::array<uint32_t, kDataSlotCount> sampleIndex{~0u, ~0u, ~0u, ~0u};  // no sample yet
+  std::array<uint32_t, kDataSlotCount> delay{};
   HeldDivisor rateFactor;
   float ceiling;
   uint32_t active;

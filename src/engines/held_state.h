@@ -123,15 +123,14 @@ struct HeldSweep {
         loopEnd(static_cast<float>(slot.loopEnd)),
         position(slot.playPosition) {}
 
-  // Whether the slot has not ended; m is then its current sample times the gain.
-  bool Sample(float& m) const {
+  // Whether the slot has not ended; i is then the index of its current sample.
+  bool Index(uint32_t& i) const {
     if (!loaded) return false;
     const float p = position;
-    const uint32_t i = p >= 0.0f && p < static_cast<float>(length) ? static_cast<uint32_t>(p) : length;
-    if (i >= length) return false;
-    m = data[i] * gain;
-    return true;
+    i = p >= 0.0f && p < static_cast<float>(length) ? static_cast<uint32_t>(p) : length;
+    return i < length;
   }
+  float Value(uint32_t i) const { return data[i] * gain; }
   void Advance() {
     position += step;
     if (looped && position >= loopEnd) position = loopStart;
