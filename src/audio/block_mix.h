@@ -81,13 +81,15 @@ void MixChannelByEngine(Studio& studio, int32_t index, SampleContext& ctx, MixBu
     const int32_t positions = std::clamp(track.chainLength, 0, kChainLength);
     for (int32_t p = 0; p < positions; ++p) run.Over(track.chain[p], VoiceRef{}, 0, out, n, ctx);
     const float gain = track.level * track.volume;
-    uint32_t silence = channel.silenceCounter;
+    // The silence counter counts the silent frames since the last loud one.
+    int64_t lastLoud = -1;
     for (uint32_t f = 0; f < n; ++f) {
       ScaleBus(out[f], gain);
-      silence = IsSilentSample(out[f].left) && IsSilentSample(out[f].right) ? silence + 1 : 0;
+      if (!IsSilentSample(out[f].left) || !IsSilentSample(out[f].right)) lastLoud = f;
       out[f] = Panned(pan, out[f]);
     }
-    channel.silenceCounter = silence;
+    channel.silenceCounter =
+        lastLoud < 0 ? channel.silenceCounter + n : static_cast<uint32_t>(n - 1 - lastLoud);
   }
   track.runningRandom = ctx.engineRandom;
 }

@@ -169,11 +169,17 @@ struct SongUnderTest {
   }
   void Add(Track& t, const EventValues& e) { ASSERT_TRUE(InsertEvent(*app, t, e)); }
 
+  // The bytes written, then each channel's silence count where the render stopped.
   std::vector<uint8_t> Render(MixMethod method, int32_t threads, const std::string& path) {
     app->mixer.method = method;
     app->mixer.threads = threads;
     EXPECT_EQ(RenderSongToFile(*app, path), RenderResult::Done);
-    return ReadBytes(path);
+    std::vector<uint8_t> bytes = ReadBytes(path);
+    for (int32_t c = 0; c < app->channels.count; ++c) {
+      const uint32_t silence = app->channels.entries[c].silenceCounter;
+      for (int b = 0; b < 4; ++b) bytes.push_back(static_cast<uint8_t>(silence >> (8 * b)));
+    }
+    return bytes;
   }
 
   testing::FakeDialogs dialogs;
