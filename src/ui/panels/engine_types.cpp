@@ -19,7 +19,7 @@ constexpr int32_t kRows = 9;
 constexpr int32_t kSetTypeCaption = 92;
 constexpr int32_t kSongCaption = 104, kTrackCaption = 105, kProgramCaption = 106;
 constexpr int32_t kRowLeft = 8, kRowTop = 72, kRowWidth = 192, kRowHeight = 16;
-constexpr uint32_t kArrow = 0, kWide = 3, kRow = 4;
+constexpr uint32_t kWide = 3, kRow = 4;
 
 Rect At(int32_t x, int32_t y, int32_t w, int32_t h) { return {x, y, x + w, y + h}; }
 
@@ -78,16 +78,7 @@ void BuildEngineTypeListPanel(Ui& ui, AppState& app) {
   const ControlHandler followSlider = Command(ui, app, [&p](AppState& a, uint32_t) {
     SelectType(a, p.valueControls[C::ListSlider].value);
   });
-  for (uint32_t step : {ButtonFlag::StepDown, ButtonFlag::StepUp}) {
-    Button arrow = MakeButton(step == ButtonFlag::StepDown ? kArrowUpCaption : kArrowDownCaption,
-                              At(216, step == ButtonFlag::StepDown ? 72 : 200, 16, 16), kArrow, ButtonStyle::Push,
-                              followSlider);
-    arrow.flags |= step;
-    arrow.attachedControl = C::ListSlider;
-    AddButton(p, std::move(arrow));
-  }
-  AddValueControl(p, MakeValueControl(ValueFlag::Enabled | ValueFlag::Vertical | ValueFlag::StartIsLower, 208, 88, 112,
-                                      0, 1, 0, followSlider));
+  AddVerticalSlider(p, {208, 88, 112, 0, 1, 0}, followSlider);
   AddLabel(p, kProgramCaption, At(80, 40, 120, 16));
   p.refresh = [&ui, &app] { RefreshEngineTypeList(ui, app); };
 }

@@ -19,7 +19,7 @@ namespace {
 namespace C = EventListControl;
 constexpr int32_t kPanel = static_cast<int32_t>(Panel::EventList);
 constexpr int32_t kTypeCaptions = 112, kTrackNameCaption = 34;
-constexpr uint32_t kArrow = 0, kSmall = 1, kPush = 2, kWide = 3;
+constexpr uint32_t kSmall = 1, kPush = 2, kWide = 3;
 constexpr uint32_t kShowFlags = ButtonFlag::ShowNumber | ButtonFlag::ShowNoteName | ButtonFlag::ShowBarBeat;
 constexpr int32_t kRowTop = 56, kRowHeight = 16;
 
@@ -175,16 +175,7 @@ void BuildEventListPanel(Ui& ui, AppState& app) {
     SelectEventIndex(a, p.valueControls[C::ListSlider].value);
     RequestEventRedraw(a);
   });
-  for (uint32_t step : {ButtonFlag::StepDown, ButtonFlag::StepUp}) {
-    Button arrow = MakeButton(step == ButtonFlag::StepDown ? kArrowUpCaption : kArrowDownCaption,
-                              At(216, step == ButtonFlag::StepDown ? 72 : 200, 16, 16), kArrow, ButtonStyle::Push,
-                              followSlider);
-    arrow.flags |= step;
-    arrow.attachedControl = C::ListSlider;
-    AddButton(p, std::move(arrow));
-  }
-  AddValueControl(p, MakeValueControl(ValueFlag::Enabled | ValueFlag::Vertical | ValueFlag::StartIsLower, 208, 88, 112,
-                                      0, 1, 0, followSlider));
+  AddVerticalSlider(p, {208, 88, 112, 0, 1, 0}, followSlider);
   AddLabel(p, kTrackNameCaption, At(104, 40, 144, 16));
   p.refresh = [&ui, &app, trackName = std::make_shared<std::array<char, 33>>()] {
     RefreshEventList(ui, app, *trackName);

@@ -33,12 +33,12 @@ int32_t AddVerticalSlider(PanelWindow& panel, const VerticalSliderPlace& place, 
                                               place.length, place.top, place.bottom, place.value, handler, argument));
   // The arrows sit over the track strip, which is drawn 8 pixels right of the slider.
   const int32_t left = place.x + 8;
-  Button up = MakeButton(kArrowUpCaption, {left, place.y - 16, left + 16, place.y}, 0, ButtonStyle::Push, handler,
-                         argument);
+  Button up = MakeButton(kArrowUpCaption, {left, place.y - 16, left + 16, place.y}, kArrowFrame, ButtonStyle::Push,
+                         handler, argument);
   up.flags |= upperAtTop ? ButtonFlag::StepUp : ButtonFlag::StepDown;
   up.attachedControl = static_cast<uint32_t>(control);
   const int32_t bottom = place.y + place.length;
-  Button down = MakeButton(kArrowDownCaption, {left, bottom, left + 16, bottom + 16}, 0, ButtonStyle::Push,
+  Button down = MakeButton(kArrowDownCaption, {left, bottom, left + 16, bottom + 16}, kArrowFrame, ButtonStyle::Push,
                            std::move(handler), argument);
   down.flags |= upperAtTop ? ButtonFlag::StepDown : ButtonFlag::StepUp;
   down.attachedControl = static_cast<uint32_t>(control);

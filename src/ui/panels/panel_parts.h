@@ -16,6 +16,8 @@ inline constexpr int32_t kArrowDownCaption = 2;
 // And beside horizontal sliders.
 inline constexpr int32_t kArrowLeftCaption = 4;
 inline constexpr int32_t kArrowRightCaption = 5;
+// The frame kind of those arrows: the small square one.
+inline constexpr uint32_t kArrowFrame = 0;
 
 inline void SetEnabled(Button& b, bool on) { b.flags = on ? (b.flags | ButtonFlag::Enabled) : (b.flags & ~ButtonFlag::Enabled); }
 inline void SetEnabled(ValueControl& v, bool on) {
