@@ -6,7 +6,6 @@
 #include "programs/chain_editing.h"
 #include "ui/draw.h"
 #include "ui/panels.h"
-#include "ui/panels/panel_kit.h"
 #include "ui/panels/panel_parts.h"
 
 namespace tonforge {
@@ -40,16 +39,16 @@ void RefreshEngineTypeList(Ui& ui, AppState& app) {
   for (int32_t r = 0; r < kRows; ++r) {
     Button& row = p.buttons[C::FirstRow + r];
     const int32_t index = song.engineListScroll + r;
-    ShowButton(row, index < count);
+    SetEnabled(row, index < count);
     if (index >= count) continue;
     row.text = app.catalog[list.types[index]].name.data();
     row.style = index == song.selectedEngineType ? ButtonStyle::Push : ButtonStyle::ListRow;
   }
   const bool scrolls = count >= 2;
   SetRange(p.valueControls[C::ListSlider], 0, std::max(count - 1, 0), song.selectedEngineType);
-  ShowControl(p.valueControls[C::ListSlider], scrolls);
-  ShowButton(p.buttons[C::ListUp], scrolls);
-  ShowButton(p.buttons[C::ListDown], scrolls);
+  SetEnabled(p.valueControls[C::ListSlider], scrolls);
+  SetEnabled(p.buttons[C::ListUp], scrolls);
+  SetEnabled(p.buttons[C::ListDown], scrolls);
   p.labels[C::Level].caption = LevelCaption(app);
   DrawPanel(ui, kPanel);
 }

@@ -9,7 +9,6 @@
 #include "ui/draw.h"
 #include "ui/name_edit.h"
 #include "ui/panels.h"
-#include "ui/panels/panel_kit.h"
 #include "ui/panels/panel_parts.h"
 
 namespace tonforge {
@@ -55,7 +54,7 @@ void RefreshRow(Ui& ui, AppState& app, PanelWindow& p, const Track* track, int32
   const bool editingA = IsNameEditTarget(ui, kPanel, C::FieldIndex(row, C::ValueA));
   const bool editingB = IsNameEditTarget(ui, kPanel, C::FieldIndex(row, C::ValueB));
   for (Button* field : {&time, &kind, &a, &b})
-    if ((field != &a || !editingA) && (field != &b || !editingB)) ShowButton(*field, false);
+    if ((field != &a || !editingA) && (field != &b || !editingB)) SetEnabled(*field, false);
   if (e == nullptr || track == nullptr) return;
   const bool selected = track->eventListScroll + row == track->selectedEvent;
   const uint32_t style = selected ? ButtonStyle::Push : ButtonStyle::ListRow;
@@ -95,15 +94,15 @@ void RefreshEventList(Ui& ui, AppState& app, std::array<char, 33>& trackName) {
   Track* track = EditedTrack(app);
   const int32_t count = track != nullptr ? track->events.Count() : 0;
   const bool any = count > 0;
-  for (int32_t b = C::Delete; b <= C::TransposeDown; ++b) ShowButton(p.buttons[b], any);
-  ShowButton(p.buttons[C::Add], track != nullptr);
+  for (int32_t b = C::Delete; b <= C::TransposeDown; ++b) SetEnabled(p.buttons[b], any);
+  SetEnabled(p.buttons[C::Add], track != nullptr);
   const bool scrolls = count >= 2;
   ValueControl& slider = p.valueControls[C::ListSlider];
   if (scrolls) SetRange(slider, 0, count - 1, std::clamp(track->selectedEvent, 0, count - 1));
-  ShowControl(slider, scrolls);
-  ShowButton(p.buttons[C::ListUp], scrolls);
-  ShowButton(p.buttons[C::ListDown], scrolls);
-  ShowLabel(p.labels[C::TrackName], any);
+  SetEnabled(slider, scrolls);
+  SetEnabled(p.buttons[C::ListUp], scrolls);
+  SetEnabled(p.buttons[C::ListDown], scrolls);
+  SetEnabled(p.labels[C::TrackName], any);
   p.labels[C::TrackName].text = track != nullptr ? KeepText(trackName, track->name) : kNoText;
 
   const int32_t first = track != nullptr ? track->eventListScroll : 0;

@@ -2,10 +2,18 @@
 
 #include <algorithm>
 
+#include "app/app_state.h"
 #include "ui/control_model.h"
 #include "ui/panels.h"
 
 namespace tonforge {
+
+namespace {
+
+constexpr int32_t kTrackChain = static_cast<int32_t>(Panel::TrackChain);
+constexpr int32_t kSongChain = static_cast<int32_t>(Panel::SongChain);
+
+}  // namespace
 
 void SetAllEnabled(PanelWindow& panel, bool on) {
   for (Button& b : panel.buttons) SetEnabled(b, on);
@@ -20,6 +28,13 @@ void ShowValue(ValueControl& v, int32_t value, int32_t start, int32_t end) {
   v.start = start;
   v.end = end;
   v.value = std::clamp(value, std::min(start, end), std::max(start, end));
+  PlaceKnob(v);
+}
+
+void SetRange(ValueControl& v, int32_t start, int32_t end, int32_t value) {
+  v.start = start;
+  v.end = end;
+  v.value = value;
   PlaceKnob(v);
 }
 
@@ -50,6 +65,32 @@ int32_t AddVerticalSlider(PanelWindow& panel, const VerticalSliderPlace& place, 
 void SetText(TextBuffer& buffer, std::string_view text) {
   buffer.fill('\0');
   std::copy_n(text.begin(), std::min(text.size(), buffer.size() - 1), buffer.begin());
+}
+
+int32_t FollowSelection(int32_t selection, int32_t firstVisible, int32_t rows) {
+  if (selection < firstVisible) return selection;
+  if (selection - firstVisible > rows - 1) return selection - (rows - 1);
+  return firstVisible;
+}
+
+void FollowTrackPanels(Ui& ui) {
+  const bool global = ui.links.globalTrackCurrent();
+  const int32_t stale = global ? kTrackChain : kSongChain;
+  if (!ui.panels[stale].open) return;
+  ClosePanel(ui, stale);
+  OpenPanel(ui, global ? kSongChain : kTrackChain);
+}
+
+void ShowCommandResult(Ui& ui, AppState& app) {
+  FollowTrackPanels(ui);
+  TakeRedraws(ui, app.redraw);
+}
+
+ControlHandler Command(Ui& ui, AppState& app, std::function<void(AppState&, uint32_t)> command) {
+  return [&ui, &app, command = std::move(command)](uint32_t argument) {
+    command(app, argument);
+    ShowCommandResult(ui, app);
+  };
 }
 
 }  // namespace tonforge
