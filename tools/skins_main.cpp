@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "picture_files.h"
 #include "ui/controls.h"
@@ -53,9 +54,11 @@ uint32_t Hsv(double h, double s, double v) {
   return Rgb(static_cast<int>(r * 255), static_cast<int>(g * 255), static_cast<int>(b * 255));
 }
 
+// The interface's own fill, over the whole picture with nothing in front of it.
 void Fill(Pixels& p, Rect r, uint32_t c) {
-  for (int y = std::max(r.top, 0); y < std::min(r.bottom, p.height); ++y)
-    for (int x = std::max(r.left, 0); x < std::min(r.right, p.width); ++x) p.At(x, y) = c;
+  std::vector<Rect> changed;
+  DrawTarget whole{p, p.Bounds(), {}, changed};
+  FillPixels(whole, r, c);
 }
 void Put(Pixels& p, int x, int y, uint32_t c) {
   if (x >= 0 && y >= 0 && x < p.width && y < p.height) p.At(x, y) = c;

@@ -4,7 +4,7 @@
 #include "ui/panels/engine_editor.h"
 #include "ui/panels/engine_types.h"
 #include "ui/panels/event_list.h"
-#include "ui/panels/panel_kit.h"
+#include "ui/panels/panel_parts.h"
 #include "ui/panels/program_editor.h"
 #include "ui/panels/program_list.h"
 #include "ui/panels/render_output.h"

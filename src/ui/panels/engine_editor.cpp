@@ -11,7 +11,6 @@
 #include "ui/draw.h"
 #include "ui/name_edit.h"
 #include "ui/panels.h"
-#include "ui/panels/panel_kit.h"
 #include "ui/panels/panel_parts.h"
 
 namespace tonforge {
@@ -59,10 +58,12 @@ using SlotNames = std::array<std::array<char, 17>, kDataSlotCount>;
 void RefreshSlotBlock(Ui& ui, AppState& app, PanelWindow& p, const Engine* e, int k, SlotNames& names) {
   for (int32_t b = 0; b < C::SlotButtonCount; ++b) {
     const int32_t index = C::FirstSlotButton + C::SlotButtonCount * k + b;
-    if (!IsNameEditTarget(ui, kPanel, index)) ShowButton(p.buttons[index], false);
+    if (!IsNameEditTarget(ui, kPanel, index)) SetEnabled(p.buttons[index], false);
   }
-  for (int32_t c = 0; c < C::SlotControlCount; ++c) ShowControl(p.valueControls[C::FirstSlotControl + C::SlotControlCount * k + c], false);
-  for (int32_t l = 0; l < C::SlotLabelCount; ++l) ShowLabel(p.labels[C::FirstSlotLabel + C::SlotLabelCount * k + l], false);
+  for (int32_t c = 0; c < C::SlotControlCount; ++c)
+    SetEnabled(p.valueControls[C::FirstSlotControl + C::SlotControlCount * k + c], false);
+  for (int32_t l = 0; l < C::SlotLabelCount; ++l)
+    SetEnabled(p.labels[C::FirstSlotLabel + C::SlotLabelCount * k + l], false);
   if (e == nullptr) return;
   const DataSlotSpec& slotType = app.catalog[e->type].dataSlots[k];
   if (slotType.kind == SlotKind::None) return;
@@ -72,20 +73,20 @@ void RefreshSlotBlock(Ui& ui, AppState& app, PanelWindow& p, const Engine* e, in
   const auto control = [&](C::SlotControl c) -> ValueControl& { return p.valueControls[C::SlotControlIndex(k, c)]; };
   const auto label = [&](C::SlotLabel l) -> Label& { return p.labels[C::SlotLabelIndex(k, l)]; };
   if (s.loaded == 0) {
-    ShowButton(button(wave ? C::LoadWave : C::LoadModulator), true);
+    SetEnabled(button(wave ? C::LoadWave : C::LoadModulator), true);
     Label& name = label(C::SlotName);
     name.text = slotType.label.data();
-    ShowLabel(name, true);
+    SetEnabled(name, true);
     return;
   }
-  ShowButton(button(C::Clear), true);
+  SetEnabled(button(C::Clear), true);
   Button& name = button(C::Name);
   if (!IsNameEditTarget(ui, kPanel, C::SlotButtonIndex(k, C::Name))) {
     name.text = KeepText(names[k], s.name);
-    ShowButton(name, true);
+    SetEnabled(name, true);
   }
   const auto toggle = [&](C::SlotButton b, bool shown, uint32_t flag) {
-    ShowButton(button(b), shown);
+    SetEnabled(button(b), shown);
     button(b).style = ToggleStyle(flag);
   };
   toggle(C::Loop, wave, s.looped);
@@ -95,17 +96,17 @@ void RefreshSlotBlock(Ui& ui, AppState& app, PanelWindow& p, const Engine* e, in
   if (wave) {
     SetRange(control(C::Gain), 100, 0, std::clamp(Percent(s.gain), 0, 100));
     SetRange(control(C::RootPitch), 0, kHighestPitch, std::clamp(s.rootOrRate.i, 0, kHighestPitch));
-    ShowControl(control(C::Gain), true);
-    ShowControl(control(C::RootPitch), true);
-    for (C::SlotButton b : {C::GainUp, C::GainDown, C::RootDown, C::RootUp}) ShowButton(button(b), true);
-    ShowLabel(label(C::GainName), true);
-    ShowLabel(label(C::RootName), true);
+    SetEnabled(control(C::Gain), true);
+    SetEnabled(control(C::RootPitch), true);
+    for (C::SlotButton b : {C::GainUp, C::GainDown, C::RootDown, C::RootUp}) SetEnabled(button(b), true);
+    SetEnabled(label(C::GainName), true);
+    SetEnabled(label(C::RootName), true);
   } else {
     SetRange(control(C::Period), 1, kMaxSlotPeriod, SlotPeriod(s, app.song.ticksPerBeat));
-    ShowControl(control(C::Period), true);
-    ShowButton(button(C::PeriodDown), true);
-    ShowButton(button(C::PeriodUp), true);
-    ShowLabel(label(C::PeriodName), true);
+    SetEnabled(control(C::Period), true);
+    SetEnabled(button(C::PeriodDown), true);
+    SetEnabled(button(C::PeriodUp), true);
+    SetEnabled(label(C::PeriodName), true);
   }
 }
 
@@ -119,10 +120,10 @@ void RefreshEngineEditor(Ui& ui, AppState& app, SlotNames& names) {
   for (int k = 0; k < kParameterCount; ++k) {
     const ParameterSpec* param = type != nullptr && type->parameters[k].present != 0 ? &type->parameters[k] : nullptr;
     ValueControl& v = p.valueControls[k];
-    ShowControl(v, param != nullptr);
-    ShowButton(p.buttons[C::ParameterUp + 2 * k], param != nullptr);
-    ShowButton(p.buttons[C::ParameterDown + 2 * k], param != nullptr);
-    ShowLabel(p.labels[k], param != nullptr);
+    SetEnabled(v, param != nullptr);
+    SetEnabled(p.buttons[C::ParameterUp + 2 * k], param != nullptr);
+    SetEnabled(p.buttons[C::ParameterDown + 2 * k], param != nullptr);
+    SetEnabled(p.labels[k], param != nullptr);
     if (param == nullptr) continue;
     SetRange(v, param->maximum, param->minimum, std::clamp(Percent(e->F[k]), param->minimum, param->maximum));
     p.labels[k].text = param->label.data();
@@ -131,7 +132,7 @@ void RefreshEngineEditor(Ui& ui, AppState& app, SlotNames& names) {
   for (int g = 0; g < kOptionCount; ++g) {
     Button& b = p.buttons[C::FirstOption + g];
     const OptionSpec* option = type != nullptr && type->options[g].present != 0 ? &type->options[g] : nullptr;
-    ShowButton(b, option != nullptr);
+    SetEnabled(b, option != nullptr);
     if (option == nullptr) continue;
     anyOption = true;
     const uint32_t value = e->options[g];
@@ -143,7 +144,7 @@ void RefreshEngineEditor(Ui& ui, AppState& app, SlotNames& names) {
       b.style = ToggleStyle(value);
     }
   }
-  ShowLabel(p.labels[C::OptionsLabel], anyOption);
+  SetEnabled(p.labels[C::OptionsLabel], anyOption);
   for (int k = 0; k < kDataSlotCount; ++k) RefreshSlotBlock(ui, app, p, e, k, names);
   DrawPanel(ui, kPanel);
 }

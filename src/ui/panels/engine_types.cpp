@@ -6,7 +6,6 @@
 #include "programs/chain_editing.h"
 #include "ui/draw.h"
 #include "ui/panels.h"
-#include "ui/panels/panel_kit.h"
 #include "ui/panels/panel_parts.h"
 
 namespace tonforge {
@@ -19,7 +18,7 @@ constexpr int32_t kRows = 9;
 constexpr int32_t kSetTypeCaption = 92;
 constexpr int32_t kSongCaption = 104, kTrackCaption = 105, kProgramCaption = 106;
 constexpr int32_t kRowLeft = 8, kRowTop = 72, kRowWidth = 192, kRowHeight = 16;
-constexpr uint32_t kArrow = 0, kWide = 3, kRow = 4;
+constexpr uint32_t kWide = 3, kRow = 4;
 
 Rect At(int32_t x, int32_t y, int32_t w, int32_t h) { return {x, y, x + w, y + h}; }
 
@@ -40,16 +39,16 @@ void RefreshEngineTypeList(Ui& ui, AppState& app) {
   for (int32_t r = 0; r < kRows; ++r) {
     Button& row = p.buttons[C::FirstRow + r];
     const int32_t index = song.engineListScroll + r;
-    ShowButton(row, index < count);
+    SetEnabled(row, index < count);
     if (index >= count) continue;
     row.text = app.catalog[list.types[index]].name.data();
     row.style = index == song.selectedEngineType ? ButtonStyle::Push : ButtonStyle::ListRow;
   }
   const bool scrolls = count >= 2;
   SetRange(p.valueControls[C::ListSlider], 0, std::max(count - 1, 0), song.selectedEngineType);
-  ShowControl(p.valueControls[C::ListSlider], scrolls);
-  ShowButton(p.buttons[C::ListUp], scrolls);
-  ShowButton(p.buttons[C::ListDown], scrolls);
+  SetEnabled(p.valueControls[C::ListSlider], scrolls);
+  SetEnabled(p.buttons[C::ListUp], scrolls);
+  SetEnabled(p.buttons[C::ListDown], scrolls);
   p.labels[C::Level].caption = LevelCaption(app);
   DrawPanel(ui, kPanel);
 }
@@ -78,16 +77,7 @@ void BuildEngineTypeListPanel(Ui& ui, AppState& app) {
   const ControlHandler followSlider = Command(ui, app, [&p](AppState& a, uint32_t) {
     SelectType(a, p.valueControls[C::ListSlider].value);
   });
-  for (uint32_t step : {ButtonFlag::StepDown, ButtonFlag::StepUp}) {
-    Button arrow = MakeButton(step == ButtonFlag::StepDown ? kArrowUpCaption : kArrowDownCaption,
-                              At(216, step == ButtonFlag::StepDown ? 72 : 200, 16, 16), kArrow, ButtonStyle::Push,
-                              followSlider);
-    arrow.flags |= step;
-    arrow.attachedControl = C::ListSlider;
-    AddButton(p, std::move(arrow));
-  }
-  AddValueControl(p, MakeValueControl(ValueFlag::Enabled | ValueFlag::Vertical | ValueFlag::StartIsLower, 208, 88, 112,
-                                      0, 1, 0, followSlider));
+  AddVerticalSlider(p, {208, 88, 112, 0, 1, 0}, followSlider);
   AddLabel(p, kProgramCaption, At(80, 40, 120, 16));
   p.refresh = [&ui, &app] { RefreshEngineTypeList(ui, app); };
 }

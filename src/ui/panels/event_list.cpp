@@ -9,7 +9,6 @@
 #include "ui/draw.h"
 #include "ui/name_edit.h"
 #include "ui/panels.h"
-#include "ui/panels/panel_kit.h"
 #include "ui/panels/panel_parts.h"
 
 namespace tonforge {
@@ -19,7 +18,7 @@ namespace {
 namespace C = EventListControl;
 constexpr int32_t kPanel = static_cast<int32_t>(Panel::EventList);
 constexpr int32_t kTypeCaptions = 112, kTrackNameCaption = 34;
-constexpr uint32_t kArrow = 0, kSmall = 1, kPush = 2, kWide = 3;
+constexpr uint32_t kSmall = 1, kPush = 2, kWide = 3;
 constexpr uint32_t kShowFlags = ButtonFlag::ShowNumber | ButtonFlag::ShowNoteName | ButtonFlag::ShowBarBeat;
 constexpr int32_t kRowTop = 56, kRowHeight = 16;
 
@@ -55,7 +54,7 @@ void RefreshRow(Ui& ui, AppState& app, PanelWindow& p, const Track* track, int32
   const bool editingA = IsNameEditTarget(ui, kPanel, C::FieldIndex(row, C::ValueA));
   const bool editingB = IsNameEditTarget(ui, kPanel, C::FieldIndex(row, C::ValueB));
   for (Button* field : {&time, &kind, &a, &b})
-    if ((field != &a || !editingA) && (field != &b || !editingB)) ShowButton(*field, false);
+    if ((field != &a || !editingA) && (field != &b || !editingB)) SetEnabled(*field, false);
   if (e == nullptr || track == nullptr) return;
   const bool selected = track->eventListScroll + row == track->selectedEvent;
   const uint32_t style = selected ? ButtonStyle::Push : ButtonStyle::ListRow;
@@ -95,15 +94,15 @@ void RefreshEventList(Ui& ui, AppState& app, std::array<char, 33>& trackName) {
   Track* track = EditedTrack(app);
   const int32_t count = track != nullptr ? track->events.Count() : 0;
   const bool any = count > 0;
-  for (int32_t b = C::Delete; b <= C::TransposeDown; ++b) ShowButton(p.buttons[b], any);
-  ShowButton(p.buttons[C::Add], track != nullptr);
+  for (int32_t b = C::Delete; b <= C::TransposeDown; ++b) SetEnabled(p.buttons[b], any);
+  SetEnabled(p.buttons[C::Add], track != nullptr);
   const bool scrolls = count >= 2;
   ValueControl& slider = p.valueControls[C::ListSlider];
   if (scrolls) SetRange(slider, 0, count - 1, std::clamp(track->selectedEvent, 0, count - 1));
-  ShowControl(slider, scrolls);
-  ShowButton(p.buttons[C::ListUp], scrolls);
-  ShowButton(p.buttons[C::ListDown], scrolls);
-  ShowLabel(p.labels[C::TrackName], any);
+  SetEnabled(slider, scrolls);
+  SetEnabled(p.buttons[C::ListUp], scrolls);
+  SetEnabled(p.buttons[C::ListDown], scrolls);
+  SetEnabled(p.labels[C::TrackName], any);
   p.labels[C::TrackName].text = track != nullptr ? KeepText(trackName, track->name) : kNoText;
 
   const int32_t first = track != nullptr ? track->eventListScroll : 0;
@@ -175,16 +174,7 @@ void BuildEventListPanel(Ui& ui, AppState& app) {
     SelectEventIndex(a, p.valueControls[C::ListSlider].value);
     RequestEventRedraw(a);
   });
-  for (uint32_t step : {ButtonFlag::StepDown, ButtonFlag::StepUp}) {
-    Button arrow = MakeButton(step == ButtonFlag::StepDown ? kArrowUpCaption : kArrowDownCaption,
-                              At(216, step == ButtonFlag::StepDown ? 72 : 200, 16, 16), kArrow, ButtonStyle::Push,
-                              followSlider);
-    arrow.flags |= step;
-    arrow.attachedControl = C::ListSlider;
-    AddButton(p, std::move(arrow));
-  }
-  AddValueControl(p, MakeValueControl(ValueFlag::Enabled | ValueFlag::Vertical | ValueFlag::StartIsLower, 208, 88, 112,
-                                      0, 1, 0, followSlider));
+  AddVerticalSlider(p, {208, 88, 112, 0, 1, 0}, followSlider);
   AddLabel(p, kTrackNameCaption, At(104, 40, 144, 16));
   p.refresh = [&ui, &app, trackName = std::make_shared<std::array<char, 33>>()] {
     RefreshEventList(ui, app, *trackName);

@@ -10,7 +10,6 @@
 #include "sequencer/track_commands.h"
 #include "ui/draw.h"
 #include "ui/panels.h"
-#include "ui/panels/panel_kit.h"
 #include "ui/panels/panel_parts.h"
 #include "ui/panels/song_view.h"
 
@@ -57,7 +56,7 @@ void RefreshMuteButtons(PanelWindow& p, AppState& app) {
   for (int32_t row = 0; row < kTrackListRowCount; ++row) {
     Button& b = p.buttons[C::FirstMute + row];
     const Track* track = TrackAt(song, song.trackListScroll + row);
-    ShowButton(b, track != nullptr);
+    SetEnabled(b, track != nullptr);
     if (track == nullptr) continue;
     b.style = ButtonStyle::ToggleOff + std::min<uint32_t>(track->muteState, 2);
     if (song.trackListScroll + row == 0 && count >= 2) {
@@ -86,10 +85,10 @@ void RefreshTrackList(Ui& ui, AppState& app, std::array<char, 33>& trackName) {
   b[C::CursorPosition].captionOrValue = app.editCursor;
 
   const InsertsShown inserts = InsertsFor(app);
-  ShowButton(b[C::InsertVolume], inserts.volume);
-  ShowButton(b[C::InsertPitch], inserts.pitch);
-  ShowButton(b[C::InsertPan], inserts.pan);
-  ShowButton(b[C::InsertTempo], inserts.tempo);
+  SetEnabled(b[C::InsertVolume], inserts.volume);
+  SetEnabled(b[C::InsertPitch], inserts.pitch);
+  SetEnabled(b[C::InsertPan], inserts.pan);
+  SetEnabled(b[C::InsertTempo], inserts.tempo);
 
   std::vector<ValueControl>& v = p.valueControls;
   SetRange(v[C::SnapDivisionSlider], 1, kMaxSnapDivision, std::clamp(editor.snapDivision, 1, kMaxSnapDivision));
@@ -100,9 +99,9 @@ void RefreshTrackList(Ui& ui, AppState& app, std::array<char, 33>& trackName) {
   const bool severalTracks = count > 1;
   ValueControl& tracks = v[C::TrackListSlider];
   SetRange(tracks, 0, severalTracks ? count - 1 : tracks.end, song.currentTrack);
-  ShowControl(tracks, severalTracks);
-  ShowButton(b[C::TrackListUp], severalTracks);
-  ShowButton(b[C::TrackListDown], severalTracks);
+  SetEnabled(tracks, severalTracks);
+  SetEnabled(b[C::TrackListUp], severalTracks);
+  SetEnabled(b[C::TrackListDown], severalTracks);
 
   RefreshMuteButtons(p, app);
   const Track* current = TrackAt(song, song.currentTrack);
