@@ -120,6 +120,7 @@ TEST(WaveImport, RefusalsAndTheSampleChunk) {
     if (c.damage) c.damage(bytes);
     const bool modulator = c.type == EngineTypeId::AmplitudeModulation;
     EXPECT_EQ(ImportWave(e, 0, bytes, "/w/New.wav", modulator, dialogs), c.message == nullptr);
+    FailAllocationsForTesting(0, 0);
     const DataSlot& s = e.slots[0];
     if (c.message != nullptr) {
       ASSERT_EQ(dialogs.shown.size(), 1u);
