@@ -59,7 +59,7 @@ TEST(CopyProgram, TheCopyOwnsItsSampleBlocks) {
   }
 }
 
-TEST(DeleteProgram, RemovesItsNotesAndRenumbersTheLaterOnes) {
+TEST(DeleteProgram, AsksFirstRemovesItsNotesRenumbersTheLaterOnesAndLeavesAChainThatExists) {
   SongRig rig(5, 3);
   const int32_t note = Type(EventType::NoteOn);
   rig.Add(1, {{0, note, 50, 0}, {10, note, 50, 1}, {20, note, 50, 2}, {30, note, 50, 3}, {40, note, 50, 4}});
@@ -70,9 +70,8 @@ TEST(DeleteProgram, RemovesItsNotesAndRenumbersTheLaterOnes) {
   EXPECT_EQ(rig.Events(1), (std::vector<testing::EventRow>{{0, note, 50, 0}, {10, note, 50, 1}, {30, note, 50, 2}, {40, note, 50, 3}}));
   EXPECT_EQ(rig.TrackNo(1).eventCount, 4);
   EXPECT_EQ(rig.TrackNo(2).eventCount, 0);
-}
 
-TEST(DeleteProgram, AsksFirstAndLeavesTheEditorOnAChainThatExists) {
+  // It asks first, and leaves the editor on a chain that exists.
   constexpr ChainMode P = ChainMode::Program, T = ChainMode::Track;
   struct Case { int programs; bool answer; ChainMode mode; int32_t countAfter; ChainMode modeAfter; int32_t rowAfter; };
   for (const Case& c : {Case{2, false, P, 2, P, 5}, Case{1, true, P, 0, T, 0}, Case{1, true, T, 0, T, 5},

@@ -73,7 +73,7 @@ TEST(Keyboard, HoldingANoteKeyPlaysAndRecordsOnce) {
     EXPECT_EQ(NoteKeyPitch(code), pitch) << int(code);
 }
 
-TEST(Keyboard, TextEntryTakesEveryKeyWhileItRuns) {
+TEST(Keyboard, TextEntryTakesEveryKeyWhileItRunsThenEscapeAsksBeforeQuitting) {
   KeyRig rig;
   StartTextEntry(rig.app, TextField::TrackName, 1, kTrackNameMaximum);
   for (Keys keys : {Keys{key::Z}, {key::LeftShift, key::A}, {key::RightShift, key::Digit2}, {key::Minus},
@@ -88,6 +88,13 @@ TEST(Keyboard, TextEntryTakesEveryKeyWhileItRuns) {
   EXPECT_EQ(rig.quits, 0);
   rig.Tap({key::Z});  // the keys play again
   EXPECT_EQ(rig.app.live.liveFlag, 1u);
+  for (const int yes : {0, 1}) {
+    rig.dialogs.answers = {yes == 1};
+    rig.Tap({key::Escape});
+    EXPECT_EQ(rig.quits, yes);
+  }
+  EXPECT_EQ(rig.Messages(), std::vector<std::string>(2, "Are You Sure?"));
+  EXPECT_EQ(rig.dialogs.shown.at(0).caption, "Quit Program");
 }
 
 TEST(Keyboard, CursorKeysMoveByStepBeatAndBar) {
@@ -187,17 +194,6 @@ TEST(Keyboard, CommandTablesRunTheirCommands) {
   global.Tap({key::F12});
   const int32_t kTempo = Type(EventType::Tempo);
   EXPECT_EQ(global.Events(0), (V{{0, kTempo, 120, 0}, {0, Type(EventType::SongVolume), 100, 0}, {0, kTempo, 120, 0}}));
-}
-
-TEST(Keyboard, EscapeAsksBeforeQuitting) {
-  for (bool yes : {false, true}) {
-    KeyRig rig;
-    rig.dialogs.answers = {yes};
-    rig.Tap({key::Escape});
-    EXPECT_EQ(rig.Messages(), std::vector<std::string>{"Are You Sure?"});
-    EXPECT_EQ(rig.dialogs.shown.at(0).caption, "Quit Program");
-    EXPECT_EQ(rig.quits, yes ? 1 : 0);
-  }
 }
 
 }  // namespace

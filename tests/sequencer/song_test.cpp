@@ -78,7 +78,7 @@ TEST(ValidateEvents, KeepsNotesOnProgramsAndParametersOnTheirEngines) {
   }
 }
 
-TEST(InsertTrack, RefusesThe513thTrackAndOneWithoutMemoryForItsVoice) {
+TEST(InsertTrack, GoesAfterTheCurrentTrackRenumbersPhrasesAndRefusesThe513thOrOneWithoutMemory) {
   SongRig full(0, kMaxTracks), starved(1);
   starved.SetProgramType(3, Id(EngineTypeId::CombFilter));
   FailAllocationsForTesting(1, 1);
@@ -94,9 +94,7 @@ TEST(InsertTrack, RefusesThe513thTrackAndOneWithoutMemoryForItsVoice) {
   EXPECT_STREQ(full.TrackNo(511).name.data(), "Track 511");
   EXPECT_EQ(full.Messages(), std::vector<std::string>{"Maximum Number Of Tracks Reached"});
   EXPECT_EQ(starved.Messages(), std::vector<std::string>{"Out Of Memory - Cannot Insert Track"});
-}
-
-TEST(InsertTrack, GoesAfterTheCurrentTrackAndRenumbersPhrases) {
+  // A new track goes after the current one; phrases naming the tracks after it follow them.
   for (const auto& [current, sources] :
        {std::pair{2, std::vector{1, 2, 4, 5}}, {0, {2, 3, 4, 5}}, {4, {1, 2, 3, 4}}}) {
     SongRig rig(0, 5);

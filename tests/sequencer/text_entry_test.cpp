@@ -29,51 +29,43 @@ TEST(ReadTypedNumber, WeighsEveryCharacterAndReadsALeadingMinus) {
   for (const auto& [text, value] : cases) EXPECT_EQ(ReadTypedNumber(text), value) << text;
 }
 
-// Track 1 of a 4-track song with 3 programs holds the one event typed into (a note 1050, anything else 9);
+// Track 1 of a 4-track song with 3 programs holds the event typed into (a note 1050 on program 1, anything
+// else 9), then a Cutoff event for program 1's low-pass filter at position 2 (1..100) and a TrackVolume event.
 // Enter is "\r", Escape "\x1b".
-TEST(TextEntry, ValueAIsReadAtTheEndClampedByTypeAndNotesTakePianoCharacters) {
-  struct Case { E type; int32_t octave; std::string_view keys; int32_t valueA; bool activeAfter; };
+TEST(TextEntry, ValuesAreReadAtTheEndAndClampedByTypeNotesTakePianoCharacters) {
+  const TextField A = TextField::ValueA, B = TextField::ValueB;
+  const int32_t kCutoff = Type(E::ProgramEngineParameter) + 2;
+  struct Case { E type; TextField field; int32_t index, octave; std::string_view keys; int32_t value; bool activeAfter = false; };
   const Case cases[] = {
-      {E::TrackPitch, 0, "1-2\r", 102, false},     {E::ProgramPan, 0, "-5\r", -5, false},
-      {E::ProgramVolume, 0, "150\r", 100, false},  {E::ProgramPitch, 0, "-1500\x1b", -1200, false},  // Escape applies
-      {E::TrackVolumeSlide, 0, "45\b7\r", 47, false}, {E::Phrase, 0, "7\r", 3, false},
-      {E::Phrase, 0, "0\r", 1, false},             {E::TrackPan, 0, "12", 9, true},  // not applied while typing
-      {E::TrackPitch, 0, "123456", 1200, false},   // the sixth character ends the entry
-      {E::TrackPan, 0, "\r", 9, false},            {E::Empty, 0, "12\r", 9, false},  // empty text: no change
-      {E::NoteOn, 2, "e", 4050, false},  {E::NoteOn, 0, "z", 50, false},  {E::NoteOn, 1, "/", 2850, false},
-      {E::NoteOn, 0, "q", 1250, false},  {E::NoteOn, 3, "p", 6450, false}, {E::NoteOn, 0, "k", 1050, true},
-      {E::NoteOn, 2, "E", 1050, true},   {E::NoteOn, 0, "kkA", 1050, true}, {E::NoteOn, 1, "kk2", 2550, false},
-      {E::NoteOn, 0, "123", 1350, false},  // digits 2 and 3 are keys of the upper row
-      {E::NoteOn, 0, "ka-fk.", 1450, false}, {E::NoteOn, 0, "kaafkk", 1050, false},  // the sixth ends it unapplied
+      {E::TrackPitch, A, 0, 0, "1-2\r", 102},     {E::ProgramPan, A, 0, 0, "-5\r", -5},
+      {E::ProgramVolume, A, 0, 0, "150\r", 100},  {E::ProgramPitch, A, 0, 0, "-1500\x1b", -1200},  // Escape applies
+      {E::TrackVolumeSlide, A, 0, 0, "45\b7\r", 47}, {E::Phrase, A, 0, 0, "7\r", 3},
+      {E::Phrase, A, 0, 0, "0\r", 1},             {E::TrackPan, A, 0, 0, "12", 9, true},  // not applied while typing
+      {E::TrackPitch, A, 0, 0, "123456", 1200},   // the sixth character ends the entry
+      {E::TrackPan, A, 0, 0, "\r", 9},            {E::Empty, A, 0, 0, "12\r", 9},  // empty text: no change
+      {E::NoteOn, A, 0, 2, "e", 4050},  {E::NoteOn, A, 0, 0, "z", 50},  {E::NoteOn, A, 0, 1, "/", 2850},
+      {E::NoteOn, A, 0, 0, "q", 1250},  {E::NoteOn, A, 0, 3, "p", 6450}, {E::NoteOn, A, 0, 0, "k", 1050, true},
+      {E::NoteOn, A, 0, 2, "E", 1050, true},   {E::NoteOn, A, 0, 0, "kkA", 1050, true}, {E::NoteOn, A, 0, 1, "kk2", 2550},
+      {E::NoteOn, A, 0, 0, "123", 1350},  // digits 2 and 3 are keys of the upper row
+      {E::NoteOn, A, 0, 0, "ka-fk.", 1450}, {E::NoteOn, A, 0, 0, "kaafkk", 1050},  // the sixth ends it unapplied
+      // Value B keeps notes on existing programs and parameters in range.
+      {E::NoteOn, B, 0, 0, "2\r", 2},  {E::NoteOn, B, 0, 0, "7\r", 2},  {E::NoteOn, B, 0, 0, "-3\r", 0},
+      {E::NoteOn, B, 1, 0, "500\r", 100}, {E::NoteOn, B, 1, 0, "0\r", 1}, {E::NoteOn, B, 1, 0, "64\r", 64},
+      {E::NoteOn, B, 2, 0, "9\r", 0},  // no value B to type into
   };
   for (const Case& c : cases) {
     SongRig rig(3, 4);
-    rig.Add(1, {{0, Type(c.type), c.type == E::NoteOn ? 1050 : 9, 0}});
-    rig.app.song.currentTrack = 1;
-    SetOctave(rig.app, c.octave);
-    Enter(rig.app, TextField::ValueA, 0, c.keys);
-    EXPECT_EQ(rig.Events(1)[0][2], c.valueA) << c.keys;
-    EXPECT_EQ(IsTextEntryActive(rig.app), c.activeAfter) << c.keys;
-  }
-}
-
-TEST(TextEntry, ValueBKeepsNotesOnExistingProgramsAndParametersInRange) {
-  // Program 1 has a low-pass filter at position 2 (Cutoff 1..100).
-  const int32_t kNote = Type(E::NoteOn), kCutoff = Type(E::ProgramEngineParameter) + 2;
-  struct Case { int32_t index; std::string_view keys; testing::EventRow after; };
-  const Case cases[] = {
-      {0, "2\r", {0, kNote, 1050, 2}},  {0, "7\r", {0, kNote, 1050, 2}},  {0, "-3\r", {0, kNote, 1050, 0}},
-      {1, "500\r", {1, kCutoff, 0, 100}}, {1, "0\r", {1, kCutoff, 0, 1}}, {1, "64\r", {1, kCutoff, 0, 64}},
-      {2, "9\r", {2, Type(E::TrackVolume), 50, 0}},  // no value B to type into
-  };
-  for (const Case& c : cases) {
-    SongRig rig(3, 2);
     SelectProgram(rig.app, 1);
     rig.SetProgramType(2, testing::Id(EngineTypeId::LowPassFilter));
-    rig.Add(1, {{0, kNote, 1050, 1}, {1, kCutoff, 0, 50}, {2, Type(E::TrackVolume), 50, 0}});
+    rig.Add(1, {{0, Type(c.type), c.type == E::NoteOn ? 1050 : 9, c.type == E::NoteOn ? 1 : 0}, {1, kCutoff, 0, 50},
+                {2, Type(E::TrackVolume), 50, 0}});
     rig.app.song.currentTrack = 1;
-    Enter(rig.app, TextField::ValueB, c.index, c.keys);
-    EXPECT_EQ(rig.Events(1)[c.index], c.after) << c.keys;
+    SetOctave(rig.app, c.octave);
+    testing::EventRow expected = rig.Events(1)[c.index];
+    expected[c.field == A ? 2 : 3] = c.value;
+    Enter(rig.app, c.field, c.index, c.keys);
+    EXPECT_EQ(rig.Events(1)[c.index], expected) << c.keys;
+    EXPECT_EQ(IsTextEntryActive(rig.app), c.activeAfter) << c.keys;
   }
 }
 

@@ -25,7 +25,7 @@ std::vector<std::string> Boxes(const SongRig& rig) {
   return out;
 }
 
-TEST(DeleteTrack, AsksTwiceWhenPhrasesUseItAndRenumbersTheRest) {
+TEST(DeleteTrackOrSong, AsksTwiceWhenPhrasesUseATrackRenumbersTheRestAndOnTheGlobalTrackDeletesTheSong) {
   struct Case { int32_t current, holder; Sources sources; std::deque<bool> answers; std::vector<std::string> boxes;
                 Sources sourcesAfter; int32_t countAfter, currentAfter; };
   const std::string ask = "Delete Track: Are You Sure?";
@@ -62,9 +62,8 @@ TEST(DeleteTrack, AsksTwiceWhenPhrasesUseItAndRenumbersTheRest) {
   one.dialogs.answers = {true};
   ASSERT_EQ(DeleteTrackOrSong(one.app), DeleteResult::TrackDeleted);
   EXPECT_TRUE(one.app.song.currentTrack == 0 && one.app.editor.eventGroup == EventGroup::Song);
-}
 
-TEST(DeleteSong, AnsweredYesLeavesANewSongAndEmptyClipboards) {
+  // On the GlobalTrack the song goes: a new song and empty clipboards when answered Yes.
   for (bool yes : {false, true}) {
     SongRig rig(2, 4);
     rig.app.song.currentTrack = 0;
