@@ -82,7 +82,9 @@ void PrepareSongMixer(Studio& studio) {
   if (m.method == MixMethod::Frame) return;
   m.channelFrames.resize(static_cast<size_t>(channels) * kMaxStretch);
   const int32_t threads = m.threads > 0 ? m.threads : CoreCount();
-  m.workers.Resize(std::min(threads, channels) - 1, studio.playback.highPriority != 0, channels);
+  // Channel 0, the song track, seldom plays a voice: a song of one track is not worth waking a helper for.
+  const int32_t tracks = channels - 1;
+  m.workers.Resize(std::min(threads, tracks) - 1, studio.playback.highPriority != 0, channels);
 }
 
 Stretch StepStretchClock(Studio& studio, uint32_t limit, bool stopAtEnd) {
