@@ -85,21 +85,13 @@ namespace {
 
 // The line and the sweeps that move its taps.
 struct Taps {
-  Taps(const Engine& e, const OutputRate& rate)
-      : line(e, 0),
-        sweeps{HeldSweep(e.slots[0], rate, Loaded(e.slots[0])), HeldSweep(e.slots[1], rate, Loaded(e.slots[1])),
-               HeldSweep(e.slots[2], rate, Loaded(e.slots[2])), HeldSweep(e.slots[3], rate, Loaded(e.slots[3]))},
-        rateFactor(rate.rateFactor),
-        ceiling(e.F[0] * 70.0f),
+  Taps(const Engine& e, const OutputRate& r)
+      : engine(e),
+        rate(r),
+        line(e, 0),
+        sweeps{HeldSweep(e.slots[0], r, Loaded(e.slots[0])), HeldSweep(e.slots[1], r, Loaded(e.slots[1])),
+               HeldSweep(e.slots[2], r, Loaded(e.slots[2])), HeldSweep(e.slots[3], r, Loaded(e.slots[3]))},
         active(std::min<uint32_t>(e.loadedSlotCount, kDataSlotCount)) {}
-
-  // The tap delay for modulator sample m, kept inside the line whatever the slot's data and gain.
-  uint32_t Delay(float m) const {
-    const float samples = rateFactor.Divide((m + 1.0f) * 50.0f) + ceiling;
-    const uint32_t longest = line.length - 1;
-    if (!(samples >= 0.0f)) return 0;
-    return samples < static_cast<float>(longest) ? static_cast<uint32_t>(samples) : longest;
-  }
 
   // Adds the left tap of sweep s (if it has not ended) to `left` and the right tap to `right`, and steps the
   // sweep. Returns whether the sweep took part. A sweep stays on one of its samples for many frames, and the
@@ -110,7 +102,7 @@ struct Taps {
     if (!sweeps[s].Index(i)) return false;
     if (i != sampleIndex[s]) {
       sampleIndex[s] = i;
-      delay[s] = Delay(sweeps[s].Value(i));
+      delay[s] = TapDelay(engine, sweeps[s].Value(i), rate);
     }
     const uint32_t d = delay[s];
     if (left) *left += line.TapLeft(d);
@@ -130,12 +122,12 @@ struct Taps {
     for (int s = 0; s < kDataSlotCount; ++s) sweeps[s].Store(e.slots[s]);
   }
 
+  const Engine& engine;
+  const OutputRate& rate;
   HeldLine line;
   std::array<HeldSweep, kDataSlotCount> sweeps;
   std::array<uint32_t, kDataSlotCount> sampleIndex{~0u, ~0u, ~0u, ~0u};  // no sample yet
   std::array<uint32_t, kDataSlotCount> delay{};
-  HeldDivisor rateFactor;
-  float ceiling;
   uint32_t active;
 };
 

@@ -45,18 +45,30 @@ inline void AdvanceSlot(DataSlot& slot, const OutputRate& rate) {
   WrapLoop(slot, slot.playPosition);
 }
 
-// The current value of a modulator slot times its gain; steps it unless it has run out (then the last
-// sample is held).
-inline float ReadModulator(DataSlot& slot, const OutputRate& rate) {
-  if (!(slot.playPosition >= 0.0f)) slot.playPosition = 0.0f;  // a damaged record's position restarts the slot
-  const float limit = static_cast<float>(slot.length);
-  const auto i = slot.playPosition < limit ? static_cast<uint32_t>(slot.playPosition) : slot.length;
-  if (i < slot.length) {
-    const float v = slot.data[i] * slot.gain;
-    AdvanceSlot(slot, rate);
+// The index of the sample at play position p in data `length` long, or `length` once it has run out (a
+// position that is negative or not a number counts as run out).
+inline uint32_t PlayIndex(float p, uint32_t length) {
+  return p >= 0.0f && p < static_cast<float>(length) ? static_cast<uint32_t>(p) : length;
+}
+
+// The sample of modulator data at `position` times the gain; advance(position) steps it unless it has run out
+// (then the last sample is held).
+template <class Advance>
+inline float ModulatorValue(const float* data, uint32_t length, float gain, float& position, Advance advance) {
+  if (!(position >= 0.0f)) position = 0.0f;  // a damaged record's position restarts the slot
+  const uint32_t i = PlayIndex(position, length);
+  if (i < length) {
+    const float v = data[i] * gain;
+    advance(position);
     return v;
   }
-  return slot.data[slot.length - 1] * slot.gain;
+  return data[length - 1] * gain;
+}
+
+// The current value of a modulator slot times its gain, stepping it.
+inline float ReadModulator(DataSlot& slot, const OutputRate& rate) {
+  return ModulatorValue(slot.data.get(), slot.length, slot.gain, slot.playPosition,
+                        [&slot, &rate](float&) { AdvanceSlot(slot, rate); });
 }
 
 // base plus every loaded modulator slot.

@@ -8,8 +8,8 @@ void ProcessThru(Engine&, VoiceRef, int32_t, SampleContext&) {}
 
 using T = EngineTypeId;
 
-// Calls with<R>() for the standard routine R of the type, inlined so that the dispatch stays one switch. No default: -Werror=switch refuses a build that
-// leaves a type out.
+// Calls with<R>() for the standard routine R of the type, inlined so that the dispatch stays one switch. No
+// default: -Werror=switch refuses a build that leaves a type out.
 template <class With>
 [[gnu::always_inline]] inline void WithStandardRoutine(uint32_t type, With&& with) {
   switch (static_cast<T>(type)) {

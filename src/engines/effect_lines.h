@@ -74,10 +74,7 @@ inline bool Loaded(const DataSlot& slot) { return slot.loaded != 0 && slot.data 
 
 // The index of a loaded slot's current sample, or its length once it has run out (a position that is
 // negative or not a number counts as run out).
-inline uint32_t SlotIndex(const DataSlot& slot) {
-  const float p = slot.playPosition;
-  return p >= 0.0f && p < static_cast<float>(slot.length) ? static_cast<uint32_t>(p) : slot.length;
-}
+inline uint32_t SlotIndex(const DataSlot& slot) { return PlayIndex(slot.playPosition, slot.length); }
 
 // Whether a modulator slot has not ended; m is then its current sample times the gain.
 inline bool SlotSample(const DataSlot& slot, float& m) {

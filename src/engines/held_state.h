@@ -4,7 +4,6 @@
 // again on every frame, since any store through a sample pointer might reach it. Each holder gives the
 // values the record's own helpers give, and Store puts what moved back into the record.
 #include <array>
-#include <cmath>
 #include <cstdint>
 
 #include "engines/effect_lines.h"
@@ -18,18 +17,6 @@ struct Blend {
     return {result.left * wet + input.left * dry, result.right * wet + input.right * dry};
   }
   float wet, dry;
-};
-
-// Division by a value fixed for the run. Where the divisor is a power of two (the rate factors 1, 2 and 4 are)
-// its reciprocal is exact and multiplying by it gives the quotient's very bits, sparing the divider.
-struct HeldDivisor {
-  explicit HeldDivisor(float d) : divisor(d), reciprocal(1.0f / d) {
-    int exponent = 0;
-    exact = std::frexp(d, &exponent) == 0.5f;
-  }
-  float Divide(float x) const { return exact ? x * reciprocal : x / divisor; }
-  float divisor, reciprocal;
-  bool exact;
 };
 
 // The direct-form-I history of a stereo second-order section, as ShiftHistory keeps it in W0..W7: y1, y2,
@@ -126,8 +113,7 @@ struct HeldSweep {
   // Whether the slot has not ended; i is then the index of its current sample.
   bool Index(uint32_t& i) const {
     if (!loaded) return false;
-    const float p = position;
-    i = p >= 0.0f && p < static_cast<float>(length) ? static_cast<uint32_t>(p) : length;
+    i = PlayIndex(position, length);
     return i < length;
   }
   float Value(uint32_t i) const { return data[i] * gain; }
@@ -151,15 +137,7 @@ struct HeldModulator {
   static bool Present(const DataSlot& slot) { return slot.length != 0 && slot.data; }
 
   float Read() {
-    if (!(sweep.position >= 0.0f)) sweep.position = 0.0f;  // a damaged record's position restarts the slot
-    const float limit = static_cast<float>(sweep.length);
-    const uint32_t i = sweep.position < limit ? static_cast<uint32_t>(sweep.position) : sweep.length;
-    if (i < sweep.length) {
-      const float v = sweep.data[i] * sweep.gain;
-      sweep.Advance();
-      return v;
-    }
-    return sweep.data[sweep.length - 1] * sweep.gain;
+    return ModulatorValue(sweep.data, sweep.length, sweep.gain, sweep.position, [this](float&) { sweep.Advance(); });
   }
 
   HeldSweep sweep;

@@ -36,35 +36,6 @@ constexpr std::array<std::array<int32_t, kAllPasses>, 3> kAllPassLengths = {
 
 int RateIndex(const OutputRate& rate) { return rate.rateStep == 4 ? 2 : rate.rateStep == 2 ? 1 : 0; }
 
-// Eight combs per channel with negative feedback g; returns (x + Σ y_j) × 0.11 − x per channel and adds
-// what the combs stored to `stored`.
-MixBus CombBank(Engine& e, const CombLengths& left, const CombLengths& right, MixBus in, float g, float& stored) {
-  MixBus sum = in;
-  for (int j = 0; j < kCombs; ++j) {
-    const float yL = in.left - g * TapLeft(e, j, HeldDelay(e, left[j]));
-    const float yR = in.right - g * TapRight(e, j, HeldDelay(e, right[j]));
-    Push(e, j, yL, yR);
-    sum.left += yL;
-    sum.right += yR;
-  }
-  stored += sum.left + sum.right;
-  return {sum.left * 0.11f - in.left, sum.right * 0.11f - in.right};
-}
-
-MixBus AllPasses(Engine& e, MixBus x, int rate, float& stored) {
-  for (int j = 0; j < kAllPasses; ++j) {
-    const int line = kFirstAllPassLine + j;
-    const uint32_t n = HeldDelay(e, kAllPassLengths[rate][j]);
-    const float dL = TapLeft(e, line, n);
-    const float dR = TapRight(e, line, n);
-    const MixBus w = {x.left + 0.8f * dL, x.right + 0.8f * dR};
-    Push(e, line, w.left, w.right);
-    stored += w.left + w.right;
-    x = {(x.left - 0.5f * dL) * 0.775f, (x.right - 0.5f * dR) * 0.775f};
-  }
-  return x;
-}
-
 // "Decay" 1..100 gives a comb feedback of 0.703..1.0.
 float CombDecay(const Engine& e) { return e.F[0] * 0.3f + 0.7f; }
 
@@ -73,131 +44,10 @@ void Finish(SampleContext& ctx, MixBus out, const MixBus& in, const Engine& e, i
   WetDryMix(ctx.bus, in, e, wet);
 }
 
-// The comb and all-pass lines and the low-pass history are guarded together, once per sample.
-[[gnu::cold, gnu::noinline]] void ScrubCombReverb(Engine& e) {
-  ScrubLastWrites(e, 0, kCombs + kAllPasses);
-  ClearNonFiniteHistory(e);
-}
-
-void BasicReverb(Engine& e, SampleContext& ctx, bool allPasses) {
-  if (!HasLines(e)) return;
-  const MixBus in = ctx.bus;
-  const int rate = RateIndex(*ctx.rate);
-  float stored = 0.0f;
-  MixBus out = CombBank(e, kSetA[rate], kSetA[rate], in, CombDecay(e), stored);
-  if (allPasses) out = AllPasses(e, out, rate, stored);
-  Finish(ctx, out, in, e, 1, 2);
-  if (Poisoned(stored)) [[unlikely]]
-    ScrubLastWrites(e, 0, kCombs + kAllPasses);
-}
-
-// The prepared low-pass on channel ch, with b2 = b0 folded into (x + x2) × b0.
-float CombLowPass(const Engine& e, int ch, float x) {
-  const auto& W = e.W;
-  return (x + W[4 + ch].f) * W[8].f + W[9].f * W[6 + ch].f - W[11].f * W[ch].f - W[12].f * W[2 + ch].f;
-}
-
-void StereoReverb(Engine& e, SampleContext& ctx, const CombSet& left, const CombSet& right, bool allPasses) {
-  if (!HasLines(e)) return;
-  const MixBus in = ctx.bus;
-  const int rate = RateIndex(*ctx.rate);
-  float stored = 0.0f;
-  MixBus out = CombBank(e, left[rate], right[rate], in, CombDecay(e), stored);
-  if (allPasses) out = AllPasses(e, out, rate, stored);
-  const MixBus filtered = {CombLowPass(e, 0, out.left), CombLowPass(e, 1, out.right)};
-  ShiftHistory(e, 0, out.left, filtered.left);
-  ShiftHistory(e, 1, out.right, filtered.right);
-  Finish(ctx, filtered, in, e, 3, 4);
-  if (Poisoned(stored + filtered.left + filtered.right)) [[unlikely]]
-    ScrubCombReverb(e);
-}
-
-// The plate's one-pole low-pass; W[p] holds the previous input and W[p + 1] the previous output.
-float PlateLowPass(Engine& e, int p, float x) {
-  const float y = (x + e.W[p].f) * e.W[4].f + e.W[p + 1].f * e.W[5].f;
-  e.W[p].f = x;
-  e.W[p + 1].f = y;
-  return y;
-}
-
-[[gnu::cold, gnu::noinline]] void ScrubPlateReverb(Engine& e) {
-  ScrubLastWrites(e, 0, kPlates);
-  for (int p : {0, 2})
-    if (Poisoned(e.W[p].f) || Poisoned(e.W[p + 1].f)) e.W[p].f = e.W[p + 1].f = 0.0f;
-}
-
-}  // namespace
-
-void PrepareStereoReverb(Engine& e, const OutputRate& rate) {
-  // The low-pass after the combs: the Low Pass Filter's coefficients from "LPF Cutoff" and "LPF Q".
-  const float f = std::clamp(e.F[1] * e.F[1] * rate.rateFactor, 0.0001f, 0.999f);
-  const float w = static_cast<float>(M_PI) * f;
-  const float alpha = std::sin(w) / (16.0f * e.F[2]);
-  const float a0 = 1.0f + alpha;
-  const float cw = std::cos(w);
-  e.W[8].f = (1.0f - cw) / (2.0f * a0);
-  e.W[9].f = (1.0f - cw) / a0;
-  e.W[10].f = e.W[8].f;
-  e.W[11].f = -2.0f * cw / a0;
-  e.W[12].f = (1.0f - alpha) / a0;
-}
-
-void PreparePlateReverb(Engine& e, const OutputRate& rate) {
-  const float r = rate.rateFactor;
-  auto plate = [&](int k) { return static_cast<int32_t>((e.F[k] * 100.0f + 0.002f) / r); };
-  e.W[6].i = plate(0);
-  e.W[7].i = plate(1) + 1;
-  e.W[8].i = plate(2);
-  e.W[9].i = plate(3) + 1;
-  e.W[10].i = e.W[6].i + 1;
-  e.W[11].i = e.W[7].i - 1;
-  e.W[12].i = e.W[8].i + 1;
-  e.W[13].i = e.W[9].i - 1;
-  const double t = std::atan(0.6283185482025146 * r);
-  const double k = (1.0 - t) / (1.0 + t);
-  e.W[4].f = static_cast<float>((1.0 - k) * 0.5);
-  e.W[5].f = static_cast<float>(k);
-}
-
-void ProcessBasicReverb(Engine& e, VoiceRef, int32_t, SampleContext& ctx) { BasicReverb(e, ctx, false); }
-void ProcessBasicReverbQuality(Engine& e, VoiceRef, int32_t, SampleContext& ctx) { BasicReverb(e, ctx, true); }
-
-void ProcessStereoReverbXY(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
-  StereoReverb(e, ctx, kSetB, kSetC, false);
-}
-void ProcessStereoReverbYX(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
-  StereoReverb(e, ctx, kSetC, kSetB, false);
-}
-void ProcessStereoReverbXYQuality(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
-  StereoReverb(e, ctx, kSetB, kSetC, true);
-}
-void ProcessStereoReverbYXQuality(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
-  StereoReverb(e, ctx, kSetC, kSetB, true);
-}
-
-// Four combs per channel with positive feedback; the left lengths in W6..W9, the right in W10..W13.
-void ProcessPlateReverb(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
-  if (!HasLines(e)) return;
-  const MixBus in = ctx.bus;
-  const float g = e.F[4] * 0.2f + 0.8f;
-  MixBus sum = in;
-  for (int j = 0; j < kPlates; ++j) {
-    const float yL = in.left + g * TapLeft(e, j, HeldDelay(e, e.W[6 + j].i));
-    const float yR = in.right + g * TapRight(e, j, HeldDelay(e, e.W[10 + j].i));
-    Push(e, j, yL, yR);
-    sum.left += yL;
-    sum.right += yR;
-  }
-  const MixBus out = {PlateLowPass(e, 0, sum.left * 0.2f - in.left), PlateLowPass(e, 2, sum.right * 0.2f - in.right)};
-  if (Poisoned(out.left + out.right)) [[unlikely]]  // the low-pass passes on any non-finite comb value
-    ScrubPlateReverb(e);
-  Finish(ctx, out, in, e, 5, 6);
-}
-
-namespace {
-
-// The comb reverbs over a run: the twelve lines and the low-pass history held in locals, the same steps in
-// the same order as BasicReverb and StereoReverb.
+// The comb reverbs, written as runs over frames with the twelve lines and the low-pass history held in
+// locals (held_state.h); one sample is a run of one. Eight combs per channel with negative feedback give
+// (x + Σ y) × 0.11 − x, optionally through four all-pass stages; the comb and all-pass lines (and the
+// stereo reverbs' low-pass history) are guarded together, once per sample.
 struct HeldCombReverb {
   HeldCombReverb(const Engine& e, const CombLengths& left, const CombLengths& right)
       : lines{HeldLine(e, 0), HeldLine(e, 1), HeldLine(e, 2), HeldLine(e, 3), HeldLine(e, 4), HeldLine(e, 5),
@@ -268,7 +118,7 @@ void BasicReverbRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const Sample
   reverb.Store(e);
 }
 
-// The low-pass after the combs, b2 = b0 folded into (x + x2) × b0 as CombLowPass has it.
+// The prepared low-pass after the combs, with b2 = b0 folded into (x + x2) × b0.
 struct HeldCombLowPass {
   explicit HeldCombLowPass(const Engine& e) : history(e), b0(e.W[8].f), b1(e.W[9].f), a1(e.W[11].f), a2(e.W[12].f) {}
   float Run(int ch, float x) {
@@ -305,7 +155,90 @@ void StereoReverbRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const Sampl
   lowPass.history.Store(e);
 }
 
+// The plate's one-pole low-pass; W[p] holds the previous input and W[p + 1] the previous output.
+float PlateLowPass(Engine& e, int p, float x) {
+  const float y = (x + e.W[p].f) * e.W[4].f + e.W[p + 1].f * e.W[5].f;
+  e.W[p].f = x;
+  e.W[p + 1].f = y;
+  return y;
+}
+
+[[gnu::cold, gnu::noinline]] void ScrubPlateReverb(Engine& e) {
+  ScrubLastWrites(e, 0, kPlates);
+  for (int p : {0, 2})
+    if (Poisoned(e.W[p].f) || Poisoned(e.W[p + 1].f)) e.W[p].f = e.W[p + 1].f = 0.0f;
+}
+
 }  // namespace
+
+void PrepareStereoReverb(Engine& e, const OutputRate& rate) {
+  // The low-pass after the combs: the Low Pass Filter's coefficients from "LPF Cutoff" and "LPF Q".
+  const float f = std::clamp(e.F[1] * e.F[1] * rate.rateFactor, 0.0001f, 0.999f);
+  const float w = static_cast<float>(M_PI) * f;
+  const float alpha = std::sin(w) / (16.0f * e.F[2]);
+  const float a0 = 1.0f + alpha;
+  const float cw = std::cos(w);
+  e.W[8].f = (1.0f - cw) / (2.0f * a0);
+  e.W[9].f = (1.0f - cw) / a0;
+  e.W[10].f = e.W[8].f;
+  e.W[11].f = -2.0f * cw / a0;
+  e.W[12].f = (1.0f - alpha) / a0;
+}
+
+void PreparePlateReverb(Engine& e, const OutputRate& rate) {
+  const float r = rate.rateFactor;
+  auto plate = [&](int k) { return static_cast<int32_t>((e.F[k] * 100.0f + 0.002f) / r); };
+  e.W[6].i = plate(0);
+  e.W[7].i = plate(1) + 1;
+  e.W[8].i = plate(2);
+  e.W[9].i = plate(3) + 1;
+  e.W[10].i = e.W[6].i + 1;
+  e.W[11].i = e.W[7].i - 1;
+  e.W[12].i = e.W[8].i + 1;
+  e.W[13].i = e.W[9].i - 1;
+  const double t = std::atan(0.6283185482025146 * r);
+  const double k = (1.0 - t) / (1.0 + t);
+  e.W[4].f = static_cast<float>((1.0 - k) * 0.5);
+  e.W[5].f = static_cast<float>(k);
+}
+
+void ProcessBasicReverb(Engine& e, VoiceRef, int32_t p, SampleContext& ctx) {
+  BasicReverbRun<false>(e, p, &ctx.bus, 1, ctx);
+}
+void ProcessBasicReverbQuality(Engine& e, VoiceRef, int32_t p, SampleContext& ctx) {
+  BasicReverbRun<true>(e, p, &ctx.bus, 1, ctx);
+}
+void ProcessStereoReverbXY(Engine& e, VoiceRef, int32_t p, SampleContext& ctx) {
+  StereoReverbRun<true, false>(e, p, &ctx.bus, 1, ctx);
+}
+void ProcessStereoReverbYX(Engine& e, VoiceRef, int32_t p, SampleContext& ctx) {
+  StereoReverbRun<false, false>(e, p, &ctx.bus, 1, ctx);
+}
+void ProcessStereoReverbXYQuality(Engine& e, VoiceRef, int32_t p, SampleContext& ctx) {
+  StereoReverbRun<true, true>(e, p, &ctx.bus, 1, ctx);
+}
+void ProcessStereoReverbYXQuality(Engine& e, VoiceRef, int32_t p, SampleContext& ctx) {
+  StereoReverbRun<false, true>(e, p, &ctx.bus, 1, ctx);
+}
+
+// Four combs per channel with positive feedback; the left lengths in W6..W9, the right in W10..W13.
+void ProcessPlateReverb(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
+  if (!HasLines(e)) return;
+  const MixBus in = ctx.bus;
+  const float g = e.F[4] * 0.2f + 0.8f;
+  MixBus sum = in;
+  for (int j = 0; j < kPlates; ++j) {
+    const float yL = in.left + g * TapLeft(e, j, HeldDelay(e, e.W[6 + j].i));
+    const float yR = in.right + g * TapRight(e, j, HeldDelay(e, e.W[10 + j].i));
+    Push(e, j, yL, yR);
+    sum.left += yL;
+    sum.right += yR;
+  }
+  const MixBus out = {PlateLowPass(e, 0, sum.left * 0.2f - in.left), PlateLowPass(e, 2, sum.right * 0.2f - in.right)};
+  if (Poisoned(out.left + out.right)) [[unlikely]]  // the low-pass passes on any non-finite comb value
+    ScrubPlateReverb(e);
+  Finish(ctx, out, in, e, 5, 6);
+}
 
 TONFORGE_HELD_RUN(ProcessBasicReverb, BasicReverbRun<false>)
 TONFORGE_HELD_RUN(ProcessBasicReverbQuality, BasicReverbRun<true>)

@@ -194,9 +194,9 @@ TEST(EngineDispatch, EnginesThatCannotActPassTheBus) {
 // Loads every data slot the type offers: wave slots with noise at root pitches a fifth apart, modulators with
 // noise at full gain. Slot 1 of each plays once and runs out within the run; the others loop.
 void LoadEverySlot(testing::EngineRig& rig, Engine& e) {
-  const EngineType& spec = BuildEngineCatalog()[e.type];
+  const EngineType& type = BuildEngineCatalog()[e.type];
   for (int s = 0; s < kDataSlotCount; ++s) {
-    const SlotKind kind = spec.dataSlots[s].kind;
+    const SlotKind kind = type.dataSlots[s].kind;
     if (kind == SlotKind::None) continue;
     rig.LoadSlot(e, s, testing::Noise(kind == SlotKind::Wave ? 900 : 300, 11 + s), kind == SlotKind::Modulator);
     DataSlot& slot = e.slots[s];
