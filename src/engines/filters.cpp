@@ -35,26 +35,43 @@ struct Section {
   float b0, b1, b2, a0, a1, a2;
 };
 
-// Recomputes b0, b1, b2, a1, a2 (W8..W12) only when the cutoff's bit pattern differs from the last one.
-// design(s, k) gives the section for s = sin w, k = cos w.
+// The normalised coefficients b0, b1, b2, a1, a2 (a0 divided out).
+struct Coefficients {
+  float b0, b1, b2, a1, a2;
+};
+
+// The coefficients for normalised cutoff f; design(s, k) gives the section for s = sin w, k = cos w.
+template <class Design>
+Coefficients SectionCoefficients(float f, float upper, const Design& design) {
+  const float w = ClampCutoff(f, upper) * kPi;
+  const Section s = design(std::sin(w), std::cos(w));
+  const float inv = 1.0f / s.a0;
+  return {s.b0 * inv, s.b1 * inv, s.b2 * inv, s.a1 * inv, s.a2 * inv};
+}
+
+// Recomputes W8..W12 only when the cutoff's bit pattern differs from the last one.
 template <class Design>
 void UpdateSection(Engine& e, float f, float upper, Design design) {
   if (SameCutoff(e, f)) return;
   e.W[13].f = f;
-  const float w = ClampCutoff(f, upper) * kPi;
-  const Section s = design(std::sin(w), std::cos(w));
-  const float inv = 1.0f / s.a0;
-  e.W[8].f = s.b0 * inv;
-  e.W[9].f = s.b1 * inv;
-  e.W[10].f = s.b2 * inv;
-  e.W[11].f = s.a1 * inv;
-  e.W[12].f = s.a2 * inv;
+  const Coefficients c = SectionCoefficients(f, upper, design);
+  e.W[8].f = c.b0;
+  e.W[9].f = c.b1;
+  e.W[10].f = c.b2;
+  e.W[11].f = c.a1;
+  e.W[12].f = c.a2;
 }
 
-// Direct form I on channel ch.
+// Direct form I: one output from the input, the two inputs and the two outputs before it.
+float DirectFormI(const Coefficients& c, float x, float x1, float x2, float y1, float y2) {
+  return c.b0 * x + c.b1 * x1 + c.b2 * x2 - c.a1 * y1 - c.a2 * y2;
+}
+
+// Direct form I on channel ch, from the history in W0..W7.
 float Filter(const Engine& e, int ch, float x) {
   const auto& W = e.W;
-  return W[8].f * x + W[9].f * W[6 + ch].f + W[10].f * W[4 + ch].f - W[11].f * W[ch].f - W[12].f * W[2 + ch].f;
+  return DirectFormI({W[8].f, W[9].f, W[10].f, W[11].f, W[12].f}, x, W[6 + ch].f, W[4 + ch].f, W[ch].f,
+                     W[2 + ch].f);
 }
 
 template <class Design>
@@ -173,22 +190,18 @@ void ProcessSection(Engine& e, SampleContext& ctx) {
 // A section's history and coefficients held over a run (the words RunSection works on).
 struct HeldSection {
   explicit HeldSection(const Engine& e)
-      : history(e), b0(e.W[8].f), b1(e.W[9].f), b2(e.W[10].f), a1(e.W[11].f), a2(e.W[12].f),
-        cutoffBits(e.W[13].u) {}
+      : history(e), c{e.W[8].f, e.W[9].f, e.W[10].f, e.W[11].f, e.W[12].f}, cutoffBits(e.W[13].u) {}
 
   template <class Design>
   void Update(float f, float upper, const Design& design) {
     if (std::bit_cast<uint32_t>(f) == cutoffBits) return;
     cutoffBits = std::bit_cast<uint32_t>(f);
-    const float w = ClampCutoff(f, upper) * kPi;
-    const Section s = design(std::sin(w), std::cos(w));
-    const float inv = 1.0f / s.a0;
-    b0 = s.b0 * inv, b1 = s.b1 * inv, b2 = s.b2 * inv, a1 = s.a1 * inv, a2 = s.a2 * inv;
+    c = SectionCoefficients(f, upper, design);
   }
 
   float Run(int ch, float x) {
     const HeldHistory& h = history;
-    const float y = b0 * x + b1 * h.x1[ch] + b2 * h.x2[ch] - a1 * h.y1[ch] - a2 * h.y2[ch];
+    const float y = DirectFormI(c, x, h.x1[ch], h.x2[ch], h.y1[ch], h.y2[ch]);
     history.Shift(ch, x, y);
     return y;
   }
@@ -200,12 +213,12 @@ struct HeldSection {
 
   void Store(Engine& e) const {
     history.Store(e);
-    e.W[8].f = b0, e.W[9].f = b1, e.W[10].f = b2, e.W[11].f = a1, e.W[12].f = a2;
+    e.W[8].f = c.b0, e.W[9].f = c.b1, e.W[10].f = c.b2, e.W[11].f = c.a1, e.W[12].f = c.a2;
     e.W[13].u = cutoffBits;
   }
 
   HeldHistory history;
-  float b0, b1, b2, a1, a2;
+  Coefficients c;
   uint32_t cutoffBits;
 };
 
