@@ -43,6 +43,13 @@ bool DrawsRandom(uint32_t type) {
          type == static_cast<uint32_t>(EngineTypeId::RandomPanning);
 }
 
+// How many engines of a track or song chain draw from its random sequence.
+int ChainDraws(const Track& track) {
+  const int32_t positions = std::clamp(track.chainLength, 0, kChainLength);
+  return static_cast<int>(std::count_if(track.chain.begin(), track.chain.begin() + positions,
+                                        [](const Engine& e) { return DrawsRandom(e.type); }));
+}
+
 }  // namespace
 
 bool RunsEngineByEngine(const Studio& studio, int32_t channel, uint32_t frames) {
@@ -52,8 +59,7 @@ bool RunsEngineByEngine(const Studio& studio, int32_t channel, uint32_t frames) 
   if (channel != 0) {
     if (static_cast<uint64_t>(entry.silenceCounter) + frames >= static_cast<uint64_t>(studio.rate.sampleRate))
       return false;
-    const int32_t positions = std::clamp(track.chainLength, 0, kChainLength);
-    for (int32_t p = 0; p < positions; ++p) draws += DrawsRandom(track.chain[p].type);
+    draws += ChainDraws(track);
   }
   if (track.gate == 1) {
     const Program& voice = track.playingProgram;
@@ -68,11 +74,7 @@ bool RunsEngineByEngine(const Studio& studio, int32_t channel, uint32_t frames) 
 
 bool SongChainRunsEngineByEngine(const Studio& studio) {
   const Track* global = studio.song.tracks.At(0);
-  if (!global) return true;
-  const int32_t positions = std::clamp(global->chainLength, 0, kChainLength);
-  int draws = 0;
-  for (int32_t p = 0; p < positions; ++p) draws += DrawsRandom(global->chain[p].type);
-  return draws <= 1;
+  return !global || ChainDraws(*global) <= 1;
 }
 
 void PrepareSongMixer(Studio& studio) {
