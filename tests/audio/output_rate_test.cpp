@@ -9,17 +9,9 @@ namespace {
 using testing::PlayRig;
 
 TEST(OutputRateSwitch, SetsTheRateFiguresAndReopensTheDevice) {
-  const struct {
-    int32_t rate;
-    float factor;
-    int32_t step;
-    float samplesPerBeat;  // rate x 60 / 90 beats per minute
-    float samplesPerTick;  // that / 24 ticks per beat
-  } rates[] = {
-      {11025, 4.0f, 4, 7350.0f, 306.25f},
-      {22050, 2.0f, 2, 14700.0f, 612.5f},
-      {44100, 1.0f, 1, 29400.0f, 1225.0f},
-  };
+  // Samples per beat: rate x 60 / 90 beats per minute; per tick: that / 24 ticks per beat.
+  const struct { int32_t rate; float factor; int32_t step; float samplesPerBeat, samplesPerTick; } rates[] = {
+      {11025, 4.0f, 4, 7350.0f, 306.25f}, {22050, 2.0f, 2, 14700.0f, 612.5f}, {44100, 1.0f, 1, 29400.0f, 1225.0f}};
   for (const auto& c : rates) {
     PlayRig rig(c.rate == 44100 ? 22050 : 44100);
     Studio& app = *rig.app;

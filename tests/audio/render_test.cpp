@@ -4,11 +4,10 @@
 
 #include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "audio/playback.h"
 #include "audio/render.h"
+#include "support/file_rig.h"
 #include "support/play_rig.h"
 
 namespace tonforge {
@@ -16,26 +15,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::PlayRig;
-
-// A scratch folder of its own for each test.
-struct ScratchFolder {
-  ScratchFolder() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    path = fs::temp_directory_path() / (std::string("tonforge-") + info->name() + "-" + std::to_string(getpid()));
-    fs::create_directories(path);
-  }
-  ~ScratchFolder() { fs::remove_all(path); }
-  std::string File(const std::string& name) const { return (path / name).string(); }
-  fs::path path;
-};
-
-std::vector<uint8_t> ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
-  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
-}
+using ScratchFolder = testing::TempDir;
+using testing::GetU32;
+using testing::ReadBytes;
 uint16_t U16(const std::vector<uint8_t>& b, size_t at) { return static_cast<uint16_t>(b[at] | b[at + 1] << 8); }
 
 // Starts a render into `path` (if given) and finishes it as the idle step does once the End has been reached.
@@ -68,14 +50,14 @@ TEST(Render, WaveFileLayoutAndTheSaveDialog) {
     const FileDialogRequest& r = rig.dialogs.requests[0];
     EXPECT_TRUE(r.title == std::to_string(c.rate) + "hz Render" && r.defaultName == "Song.wav");
     EXPECT_EQ(r.startFolder + ", " + r.filters.at(0).description, "/start/here/, Wave Files (*.wav)");
-    EXPECT_EQ(rig.app->folders.tracks, folder.path.string() + "/") << "the next render opens where this one saved";
-    const auto b = ReadAll(folder.File("take.wav"));
+    EXPECT_EQ(rig.app->folders.tracks, folder.Root() + "/") << "the next render opens where this one saved";
+    const auto b = ReadBytes(folder.File("take.wav"));
     const uint32_t data = c.frames * 4;
     ASSERT_EQ(b.size(), 44 + data + 1) << c.frames;
     auto text = [&](size_t at, size_t n) { return std::string(b.begin() + at, b.begin() + at + n); };
     EXPECT_EQ(text(0, 4) + text(8, 8) + text(36, 4), "RIFFWAVEfmt data");
-    EXPECT_EQ((std::vector<uint32_t>{U32(b, 4), U32(b, 16), U16(b, 20), U16(b, 22), U32(b, 24), U32(b, 28),
-                                     U16(b, 32), U16(b, 34), U32(b, 40), b.back()}),
+    EXPECT_EQ((std::vector<uint32_t>{GetU32(b, 4), GetU32(b, 16), U16(b, 20), U16(b, 22), GetU32(b, 24),
+                                     GetU32(b, 28), U16(b, 32), U16(b, 34), GetU32(b, 40), b.back()}),
               (std::vector<uint32_t>{data + 37, 16, 1, 2, uint32_t(c.rate), uint32_t(c.rate) * 4, 4, 16, data, 0}));
     EXPECT_EQ(rig.app->render.samplesRendered.load(), 2 * c.frames);
     ASSERT_EQ(rig.dialogs.shown.size(), 1u);
@@ -95,7 +77,7 @@ TEST(Render, SameBytesAtEveryLatency) {
     rig.End(96);
     ScratchFolder folder;
     RenderTo(rig, folder.File("take.wav"));
-    files.push_back(ReadAll(folder.File("take.wav")));
+    files.push_back(ReadBytes(folder.File("take.wav")));
   }
   ASSERT_GT(files[0].size(), 44u + 4 * 4096);
   EXPECT_TRUE(std::any_of(files[0].begin() + 44, files[0].end(), [](uint8_t b) { return b != 0; }));
@@ -112,14 +94,9 @@ TEST(Render, FileNamesEndInWav) {
 }
 
 TEST(Render, RefusalsAndEmptyRenders) {
-  struct Case {
-    std::vector<int32_t> endTicks;
-    int32_t editCursor;
-    const char* file;  // where the dialog points, relative to the scratch folder; null: cancelled
-    std::string box;
-    int64_t fileSize;  // -1: no file
-    int failingStarts = 0;
-  };
+  // `file`: where the dialog points, relative to the scratch folder (null: cancelled); `fileSize` -1: no file.
+  struct Case { std::vector<int32_t> endTicks; int32_t editCursor; const char* file; std::string box; int64_t fileSize;
+                int failingStarts = 0; };
   const std::string noEnd = "Error: You Must Insert An End Event At The End Of The Song";
   const Case cases[] = {
       {{}, 0, "a", noEnd, -1},
@@ -149,9 +126,9 @@ TEST(Render, RefusalsAndEmptyRenders) {
     if (c.fileSize < 0) {
       EXPECT_FALSE(fs::exists(file)) << c.box;
     } else {
-      const auto b = ReadAll(file);
+      const auto b = ReadBytes(file);
       ASSERT_EQ(static_cast<int64_t>(b.size()), c.fileSize) << c.box;
-      EXPECT_TRUE(U32(b, 4) == 37u && U32(b, 40) == 0u);
+      EXPECT_TRUE(GetU32(b, 4) == 37u && GetU32(b, 40) == 0u);
     }
   }
 }

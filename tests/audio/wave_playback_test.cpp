@@ -38,14 +38,10 @@ uint32_t PlayToTheEnd(PlayRig& rig) {
 }
 
 TEST(WavePlayback, PlaysTheFileBlockByBlockAtItsRateAndEndsAtItsEnd) {
-  const struct {
-    const char* what;
-    uint32_t rate;
-    uint32_t frames;                  // in the file
-    std::optional<uint32_t> stated;   // what the data chunk claims, in bytes
-    uint32_t trailing;                // bytes of another chunk after the data
-    uint32_t played;                  // frames handed to the ring
-  } cases[] = {
+  // Frames in the file; what the data chunk claims, in bytes; bytes of another chunk after the data; frames
+  // handed to the ring.
+  const struct { const char* what; uint32_t rate, frames; std::optional<uint32_t> stated; uint32_t trailing, played; }
+  cases[] = {
       {"a block and a bit", 22050, 4196, std::nullopt, 0, 4196},
       {"exactly two blocks", 11025, 8192, std::nullopt, 0, 8192},
       {"the data chunk claims more than the file holds", 22050, 3000, 1000000, 0, 3000},
@@ -102,12 +98,9 @@ TEST(WavePlayback, RefusedFilesChangeNothing) {
   const auto damage = [](std::size_t at, const char* with) {
     return [=](std::vector<uint8_t>& b) { std::copy_n(with, 4, b.begin() + static_cast<long>(at)); };
   };
-  const struct {
-    const char* what;
-    testing::WaveLayout layout;
-    std::function<void(std::vector<uint8_t>&)> change;
-    const char* message;  // "" when nothing is said
-  } cases[] = {
+  // `message` is "" when nothing is said.
+  const struct { const char* what; testing::WaveLayout layout; std::function<void(std::vector<uint8_t>&)> change;
+                 const char* message; } cases[] = {
       {"mono", {.channels = 1, .rate = 22050}, nullptr, "16-Bit Stereo PCM Waves Are Required"},
       {"8-bit", {.channels = 2, .rate = 22050, .bits = 8}, nullptr, "16-Bit Stereo PCM Waves Are Required"},
       {"float samples", {.format = 3, .channels = 2, .rate = 22050}, nullptr, "16-Bit Stereo PCM Waves Are Required"},

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -174,19 +176,63 @@ TEST(EngineDispatch, NoTypeGrowsAtItsDefaults) {
 
 TEST(EngineDispatch, EnginesThatCannotActPassTheBus) {
   // Thru and unknown types do nothing; a program engine that never got its chain position's delay buffers
-  // must not touch memory it does not have.
-  std::vector<Engine> engines(1);
-  for (uint32_t type : {48u, 100u, 0xFFFFFFFFu}) engines.emplace_back().type = type;
+  // must not touch memory it does not have; a wave player whose slot 0 cannot be read adds nothing.
+  std::vector<std::pair<Engine, std::string>> engines(1);
+  for (uint32_t type : {48u, 100u, 0xFFFFFFFFu}) engines.emplace_back().first.type = type;
   EngineRig rig;
   for (uint32_t type = 1; type < kEngineTypeCount; ++type) {
     if (BuildEngineCatalog()[type].delayLineCount == 0) continue;
-    InitProgramEngine(engines.emplace_back(), type);
-    PrepareEngine(engines.back(), rig.rate);
+    InitProgramEngine(engines.emplace_back().first, type);
+    PrepareEngine(engines.back().first, rig.rate);
   }
-  for (Engine& e : engines) {
+  const struct { const char* name; uint32_t loaded; bool data; uint32_t length; float position; } damages[] = {
+      {"no data", 1, false, 6, 0.0f}, {"length 0", 1, true, 0, 0.0f}, {"not loaded", 0, true, 6, 0.0f},
+      {"negative position", 1, true, 6, -3.0f}, {"position not a number", 1, true, 6, NAN}};
+  for (T type : {T::BasicWave, T::MultisampledWave, T::CombinedWave, T::StereoWave}) {
+    for (const auto& d : damages) {
+      Engine& e = rig.Make(type);
+      rig.LoadSlot(e, 0, {1, 2, 4, 8, 16, 32});
+      DataSlot& slot = e.slots[0];
+      std::tie(slot.loaded, slot.length, slot.playPosition) = std::tuple(d.loaded, d.length, d.position);
+      if (!d.data) slot.data.reset();
+      engines.emplace_back(std::move(e), d.name);
+    }
+  }
+  for (auto& [e, damage] : engines) {
     for (bool quality : {false, true}) {
       const MixBus out = rig.Step(e, 0.25f, -0.5f, kDefaultRootPitch, quality);
-      EXPECT_TRUE(out.left == 0.25f && out.right == -0.5f) << e.type << (quality ? " (high quality)" : "");
+      EXPECT_TRUE(out.left == 0.25f && out.right == -0.5f) << e.type << " " << damage << (quality ? " (high quality)" : "");
+    }
+  }
+}
+
+TEST(EngineDispatch, NonFiniteInputIsHeardOnce) {
+  // A NaN or an infinity arrives on the bus: it is heard that sample but never stored. A filter behaves like a
+  // fresh one from the next sample on; an engine built on delay lines gives finite output and keeps its lines
+  // (combs and all-passes too) clean for a full turn.
+  for (uint32_t type = 1; type < kEngineTypeCount; ++type) {
+    const bool filter = type >= static_cast<uint32_t>(T::MoogVcf) && type <= static_cast<uint32_t>(T::PeakingFilter);
+    if (!filter && BuildEngineCatalog()[type].delayLineCount == 0) continue;
+    for (bool quality : {false, true}) {
+      for (float b : {NAN, INFINITY, -INFINITY}) {
+        EngineRig rig;
+        const testing::Settings params = filter ? testing::Settings{{0, 30}, {1, 50}} : testing::Settings{};
+        Engine &hit = rig.Make(static_cast<T>(type), params, 0), &fresh = rig.Make(static_cast<T>(type), params, 2);
+        if (!filter) rig.Hold(hit, 0, 0.3f), rig.Hold(hit, 1, -0.4f);
+        const uint32_t end = filter ? 600 : hit.lineLength + 20;
+        const std::vector<float> noise = testing::Noise(2 * static_cast<int>(end), 3);
+        for (int n = 0; n < 10; ++n) rig.Step(hit, noise[2 * n], noise[2 * n + 1], kDefaultRootPitch, quality);
+        rig.Step(hit, b, b, kDefaultRootPitch, quality);
+        for (uint32_t n = 10; n < end; ++n) {
+          const MixBus out = rig.Step(hit, noise[2 * n], noise[2 * n + 1], kDefaultRootPitch, quality);
+          ASSERT_TRUE(std::isfinite(out.left) && std::isfinite(out.right)) << static_cast<T>(type) << " at " << n;
+          if (!filter) continue;
+          const MixBus f = rig.Step(fresh, noise[2 * n], noise[2 * n + 1], kDefaultRootPitch, quality);
+          ASSERT_TRUE(out.left == f.left && out.right == f.right) << static_cast<T>(type) << " after " << b << " at " << n;
+        }
+        for (uint32_t i = 0; i < hit.bufferLength; ++i)
+          ASSERT_TRUE(std::isfinite(hit.left[i]) && std::isfinite(hit.right[i])) << static_cast<T>(type) << " line " << i;
+      }
     }
   }
 }

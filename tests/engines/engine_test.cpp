@@ -38,7 +38,7 @@ TEST(EngineContract, ParameterConversions) {
   }
 }
 
-TEST(EngineContract, InitialisationDefaultsAndLines) {
+TEST(EngineContract, InitialisationDefaultsLinesAndOutOfMemory) {
   EngineRig rig;
   Engine comb;
   ASSERT_TRUE(InitTrackEngine(comb, static_cast<uint32_t>(T::CombFilter), rig.dialogs));
@@ -61,10 +61,6 @@ TEST(EngineContract, InitialisationDefaultsAndLines) {
   ReleaseTrackEngine(comb);
   EXPECT_TRUE(!comb.left && comb.delayLineCount == 0 && comb.linePosition[1] == 0);
   EXPECT_TRUE(rig.dialogs.shown.empty());
-}
-
-TEST(EngineContract, OutOfMemoryLeavesThru) {
-  EngineRig rig;
   for (int skip : {0, 1}) {  // left buffer fails, then right buffer fails
     Engine e;
     FailAllocationsForTesting(skip, 1);

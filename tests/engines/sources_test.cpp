@@ -170,26 +170,6 @@ TEST(WavePlayers, PlaybackStepLoopAndDamagedLoops) {
   }
 }
 
-TEST(WavePlayers, SlotsWithoutReadableDataAddNothing) {
-  const struct { const char* name; uint32_t loaded; bool data; uint32_t length; float position; } damages[] = {
-      {"no data", 1, false, 6, 0.0f}, {"length 0", 1, true, 0, 0.0f}, {"not loaded", 0, true, 6, 0.0f},
-      {"negative position", 1, true, 6, -3.0f}, {"position not a number", 1, true, 6, NAN}};
-  for (T type : {T::BasicWave, T::MultisampledWave, T::CombinedWave, T::StereoWave}) {
-    for (const auto& d : damages) {
-      for (bool quality : {false, true}) {
-        EngineRig rig;
-        Engine& e = rig.Make(type);
-        LoadWave(rig, e, 0, kRamp);
-        DataSlot& slot = e.slots[0];
-        std::tie(slot.loaded, slot.length, slot.playPosition) = std::tuple(d.loaded, d.length, d.position);
-        if (!d.data) slot.data.reset();
-        const MixBus out = rig.Step(e, 0.25f, -0.5f, kRoot, quality);
-        EXPECT_TRUE(out.left == 0.25f && out.right == -0.5f) << type << " " << d.name << (quality ? " hq" : "");
-      }
-    }
-  }
-}
-
 TEST(WavePlayers, MultisampledChoosesFirstSlotWhoseRangeReaches) {
   // Slots 0, 1, 2 reach up to pitches 2000, 3000, 6099 and play 0.1, 0.2, 0.3; an ended choice plays nothing.
   const struct { int32_t pitch; int slot; bool chosenEnded; } cases[] = {
