@@ -4,10 +4,10 @@
 // order the program depends on, and tests implement it with fakes.
 #include <cstdint>
 
-#include "platform/keyboard.h"
-#include "platform/midi_input.h"
-#include "platform/shell.h"
-#include "platform/sound_device.h"
+#include "devices/keyboard.h"
+#include "devices/midi_input.h"
+#include "devices/shell.h"
+#include "devices/sound_device.h"
 
 namespace tonforge {
 

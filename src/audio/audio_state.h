@@ -10,7 +10,7 @@
 #include <string>
 
 #include "audio/wav_writer.h"
-#include "platform/sound_device.h"
+#include "devices/sound_device.h"
 
 namespace tonforge {
 

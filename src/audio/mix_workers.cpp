@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
-#include "platform/thread_priority.h"
+#include "devices/thread_priority.h"
 
 namespace tonforge {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <limits>
 
-#include "platform/sound_device.h"
+#include "devices/sound_device.h"
 
 namespace tonforge {
 

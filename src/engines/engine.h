@@ -7,7 +7,7 @@
 #include "engines/catalog.h"
 #include "engines/context.h"
 #include "engines/samples.h"
-#include "platform/dialogs.h"
+#include "devices/dialogs.h"
 
 namespace tonforge {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "engines/engine.h"
-#include "platform/dialogs.h"
+#include "devices/dialogs.h"
 #include "programs/file_bytes.h"
 #include "song/program.h"
 

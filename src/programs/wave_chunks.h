@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/dialogs.h"
+#include "devices/dialogs.h"
 
 namespace tonforge {
 

@@ -7,8 +7,8 @@
 #include <functional>
 #include <string>
 
-#include "platform/keyboard.h"
-#include "platform/shell.h"
+#include "devices/keyboard.h"
+#include "devices/shell.h"
 #include "song/session.h"
 
 namespace tonforge {

@@ -5,7 +5,7 @@
 // silences it, Program Change chooses a program and pitch bend moves the live pitch. Everything else is ignored.
 #include <cstdint>
 
-#include "platform/midi_input.h"
+#include "devices/midi_input.h"
 #include "song/session.h"
 
 namespace tonforge {

@@ -1,7 +1,7 @@
 #pragma once
 #include <string_view>
 
-#include "platform/dialogs.h"
+#include "devices/dialogs.h"
 
 namespace tonforge {
 

@@ -12,7 +12,7 @@
 
 #include "engines/catalog.h"
 #include "engines/context.h"
-#include "platform/dialogs.h"
+#include "devices/dialogs.h"
 #include "shell/folders.h"
 #include "shell/random.h"
 #include "shell/redraw.h"

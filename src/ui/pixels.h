@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/text.h"
+#include "devices/text.h"
 #include "ui/geometry.h"
 
 namespace tonforge {

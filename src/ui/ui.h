@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/text.h"
+#include "devices/text.h"
 #include "shell/redraw.h"
 #include "ui/captions.h"
 #include "ui/controls.h"

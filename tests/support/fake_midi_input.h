@@ -4,7 +4,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "platform/midi_input.h"
+#include "devices/midi_input.h"
 
 namespace tonforge::testing {
 

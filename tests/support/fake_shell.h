@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/shell.h"
+#include "devices/shell.h"
 
 namespace tonforge::testing {
 

@@ -4,7 +4,7 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/sound_device.h"
+#include "devices/sound_device.h"
 
 namespace tonforge::testing {
 

@@ -9,7 +9,7 @@
 #include <span>
 #include <string>
 
-#include "platform/midi_input.h"
+#include "devices/midi_input.h"
 
 namespace tonforge {
 

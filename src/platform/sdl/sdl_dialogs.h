@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/dialogs.h"
+#include "devices/dialogs.h"
 
 namespace tonforge {
 

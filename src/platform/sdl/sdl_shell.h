@@ -2,7 +2,7 @@
 // The desktop's shell: documents open in the user's chosen program through xdg-open.
 #include <string>
 
-#include "platform/shell.h"
+#include "devices/shell.h"
 
 namespace tonforge {
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/sound_device.h"
+#include "devices/sound_device.h"
 
 namespace tonforge {
 

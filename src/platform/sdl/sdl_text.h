@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/text.h"
+#include "devices/text.h"
 
 namespace tonforge {
 

@@ -1,4 +1,4 @@
-#include "platform/thread_priority.h"
+#include "devices/thread_priority.h"
 
 #include <pthread.h>
 #include <sched.h>
