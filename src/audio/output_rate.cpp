@@ -13,7 +13,7 @@ void SwitchOutputRate(Studio& studio, int32_t sampleRate) {
   studio.ring.writeBlock = 0;
   if (studio.sound != nullptr) CreateMixBuffer(studio, sampleRate);
   SetOutputRate(studio.rate, sampleRate, studio.song.tempo, studio.song.ticksPerBeat);
-  studio.redraw.Request(Panel::RenderOutput, Panel::SongChain);
+  studio.changes.Report(Change::Output);
 }
 
 }  // namespace tonforge

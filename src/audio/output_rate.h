@@ -9,8 +9,8 @@ namespace tonforge {
 
 // Switches to 11025, 22050 or 44100 Hz; any other value is ignored. Stops playback, clears the StagingBlock
 // (a block rendered at the old rate is never written), recreates the device ring at the new rate when there is
-// a device, recomputes the rate and beat figures from the song's tempo and ticks per beat, and asks the render
-// and song panels to redraw. A device that cannot be reopened is reported and the figures are set all the same.
+// a device, recomputes the rate and beat figures from the song's tempo and ticks per beat, and reports the change
+// of output. A device that cannot be reopened is reported and the figures are set all the same.
 void SwitchOutputRate(Studio& studio, int32_t sampleRate);
 
 }  // namespace tonforge

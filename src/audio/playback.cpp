@@ -67,9 +67,8 @@ void PrepareTrack(Studio& studio, Track& t) {
 void PutAtRest(Studio& studio, PlaybackMode ended) {
   PutSongAtRest(studio);
   if (ended == PlaybackMode::Render) EndRender(studio);
-  if (ended == PlaybackMode::WaveFile) studio.redraw.Request(Panel::RenderOutput);
   // The play button goes dark again; the main loop draws it, whoever ended the worker.
-  studio.redraw.Request(Panel::TrackList);
+  studio.changes.Report(Change::Transport);
 }
 
 void PrepareSongStart(Studio& studio) {

@@ -50,7 +50,7 @@ void FinishAndReport(Studio& studio, int64_t elapsedMs) {
   } else {
     ShowError(studio.dialogs, "Could Not Write Wave File");
   }
-  studio.redraw.Request(Panel::RenderOutput);
+  studio.changes.Report(Change::Output);
 }
 
 int64_t PercentComplete(const Studio& studio) {
@@ -272,7 +272,7 @@ void ShowRenderProgress(Studio& studio) {
   r.text.Format(0, "Last Beat Rendered %lld:%lld", static_cast<long long>(beats / perBar),
                 static_cast<long long>(beats % perBar));
   r.text.Format(2, "Percent Complete %lld", static_cast<long long>(PercentComplete(studio)));
-  studio.redraw.Request(Panel::RenderOutput);
+  studio.changes.Report(Change::Output);
 }
 
 }  // namespace tonforge

@@ -112,7 +112,7 @@ bool StartWavePlayback(Studio& studio, const std::string& path) {
   studio.ring.writeBlock = 0;
   PlaybackState& p = studio.playback;
   p.playButtonPressed = 1;
-  studio.redraw.Request(Panel::TrackList, Panel::RenderOutput);
+  studio.changes.Report(Change::Transport);
   if (!StartWorker(studio, PlaybackMode::WaveFile, WavePlaybackThread)) {
     p.playButtonPressed = 0;
     w.file.reset();
@@ -138,7 +138,7 @@ void WavePlaybackThread(Studio& studio) {
   // From here on the ring is the idle step's again: it may resume the live output as soon as the mode is 0.
   w.file.reset();
   p.playButtonPressed = 0;
-  studio.redraw.Request(Panel::TrackList, Panel::RenderOutput);
+  studio.changes.Report(Change::Transport);
   p.mode.store(PlaybackMode::Idle, std::memory_order_release);
   p.workerRunning.store(0, std::memory_order_release);
 }

@@ -11,17 +11,7 @@ namespace {
 
 bool IsChainPosition(int32_t p) { return p >= 0 && p < kChainLength; }
 
-// The panel that shows the chain being edited, with the engine editor that shows its selected engine.
-void RequestChainRedraw(Session& session) {
-  const Panel chain = session.chainEditor.chainMode == ChainMode::Program ? Panel::ProgramEditor
-                      : session.song.currentTrack == 0                    ? Panel::SongChain
-                                                                          : Panel::TrackChain;
-  session.redraw.Request(chain, Panel::EngineEditor);
-}
-
-void RequestAllChainsRedraw(Session& session) {
-  session.redraw.Request(Panel::ProgramEditor, Panel::TrackChain, Panel::SongChain);
-}
+void ReportChainChange(Session& session) { session.changes.Report(Change::Chain); }
 
 void MoveEngine(Session& session, int32_t step) {
   const int32_t from = session.chainEditor.selectedPosition;
@@ -43,7 +33,7 @@ void MoveEngine(Session& session, int32_t step) {
     session.chainEditor.selectedPosition = to;
     ValidateEvents(session.song, *chain.track);
   }
-  RequestChainRedraw(session);
+  ReportChainChange(session);
 }
 
 void PasteIntoProgram(Session& session, Program& program, int32_t p) {
@@ -102,8 +92,8 @@ void SetChainMode(Session& session, ChainMode mode) {
   session.chainEditor.chainMode = mode;
   session.song.engineListScroll = 0;
   session.song.selectedEngineType = 0;
-  RequestAllChainsRedraw(session);
-  session.redraw.Request(Panel::EngineTypeList);
+  ReportChainChange(session);
+  session.changes.Report(Change::Chain);
 }
 
 void SelectProgramChainPosition(Session& session, int32_t position) {
@@ -136,7 +126,7 @@ void SetEngineType(Session& session) {
     (*chain.engines)[p] = std::move(fresh);
   }
   ValidateAllTracks(session.song);
-  RequestChainRedraw(session);
+  ReportChainChange(session);
 }
 
 void MoveEngineUp(Session& session) { MoveEngine(session, -1); }
@@ -149,7 +139,7 @@ void CopyEngine(Session& session) {
   const Engine& source = (*chain.engines)[p];
   session.engineClipboard.engine = CopyEngineWithData(source, session.dialogs, "Out Of Memory - Cannot Copy Modulator Data");
   session.engineClipboard.content = TypeLevelFlags(source.type);
-  RequestAllChainsRedraw(session);  // their paste buttons
+  ReportChainChange(session);  // their paste buttons
 }
 
 void PasteEngine(Session& session) {
@@ -161,7 +151,7 @@ void PasteEngine(Session& session) {
     PasteIntoProgram(session, *chain.program, p);
   else
     PasteIntoTrack(session, *chain.track, p);
-  RequestChainRedraw(session);
+  ReportChainChange(session);
 }
 
 void ClearEngineClipboard(Session& session) {

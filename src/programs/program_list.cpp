@@ -122,7 +122,7 @@ Program* NewProgram(Session& session) {
   for (Engine& e : program->engines) InitProgramEngine(e, 0);  // empty positions need no buffers
   song.programs.push_back(std::move(program));
   if (ProgramCount(song) == 1) SelectProgram(session, 0);
-  session.redraw.Request(Panel::ProgramList);
+  session.changes.Report(Change::ProgramList);
   return song.programs.back().get();
 }
 
@@ -135,7 +135,7 @@ void CopyProgram(Session& session) {
   *copy = original;
   for (int p = 0; p < kChainLength; ++p)
     copy->engines[p] = CopyEngineWithData(original.engines[p], session.dialogs, "Out Of Memory - Cannot Create New Program");
-  session.redraw.Request(Panel::ProgramList);
+  session.changes.Report(Change::ProgramList);
 }
 
 void DeleteProgram(Session& session) {
@@ -156,7 +156,7 @@ void DeleteProgram(Session& session) {
   if (song.currentProgram >= count) song.currentProgram = count - 1;
   FollowCurrentProgram(song);
   if (count == 0 && session.chainEditor.chainMode == ChainMode::Program) SetChainMode(session, ChainMode::Track);
-  session.redraw.Request(Panel::ProgramList, Panel::ProgramEditor, Panel::EventList);
+  session.changes.Report(Change::ProgramList, Change::Program, Change::Events);
 }
 
 void FreeAllPrograms(Session& session) {
@@ -180,7 +180,7 @@ void SelectProgram(Session& session, int32_t index) {
   if (index < 0 || index >= ProgramCount(session.song)) return;
   session.song.currentProgram = index;
   FollowCurrentProgram(session.song);
-  session.redraw.Request(Panel::ProgramList, Panel::ProgramEditor);
+  session.changes.Report(Change::Program);
 }
 
 void SelectProgramRow(Session& session, int32_t row) {

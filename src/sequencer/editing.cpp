@@ -96,7 +96,9 @@ bool OnNormalTrack(Session& session) {
   return track != nullptr && !IsGlobalTrack(session.song, *track);
 }
 
-void RequestEventRedraw(Session& session) { session.redraw.Request(Panel::EventList, Panel::TrackList); }
+void ReportEventsChange(Session& session) { session.changes.Report(Change::Events); }
+
+void ReportEditorChange(Session& session) { session.changes.Report(Change::Editor); }
 
 // ---- Editor state ----
 
@@ -136,7 +138,7 @@ void SelectionFollowsCursor(Session& session) {
     if (e->tick <= session.editCursor) selected = index;
   track->selectedEvent = selected;
   KeepSelectionInList(*track);
-  session.redraw.Request(Panel::EventList);
+  session.changes.Report(Change::Events);
 }
 
 // ---- Editor switches ----
@@ -145,22 +147,22 @@ void SetSnapDivision(Session& session, int32_t division) {
   if (division < 1 || division > kMaxSnapDivision) return;
   session.editor.snapDivision = division;
   UpdateSnapStep(session);
-  session.redraw.Request(Panel::TrackList);
+  session.changes.Report(Change::Editor);
 }
 
 void ToggleSnap(Session& session) {
   session.editor.snap ^= 1u;
-  session.redraw.Request(Panel::TrackList);
+  session.changes.Report(Change::Editor);
 }
 
 void ToggleEditMode(Session& session) {
   session.editor.editMode ^= 1u;
-  session.redraw.Request(Panel::TrackList);
+  session.changes.Report(Change::Editor);
 }
 
 void ToggleSlide(Session& session) {
   session.editor.slide ^= 1u;
-  session.redraw.Request(Panel::TrackList);
+  session.changes.Report(Change::Editor);
 }
 
 void CycleOctave(Session& session) { SetOctave(session, (session.editor.octave + 1) % (kMaxOctave + 1)); }
@@ -168,14 +170,14 @@ void CycleOctave(Session& session) { SetOctave(session, (session.editor.octave +
 void SetOctave(Session& session, int32_t octave) {
   if (octave < 0 || octave > kMaxOctave) return;
   session.editor.octave = octave;
-  session.redraw.Request(Panel::TrackList);
+  session.changes.Report(Change::Editor);
 }
 
 void CycleEventGroup(Session& session) {
   if (!OnNormalTrack(session)) return;
   EventGroup& group = session.editor.eventGroup;
   group = group == EventGroup::Track ? EventGroup::Program : EventGroup::Track;
-  session.redraw.Request(Panel::TrackList);
+  session.changes.Report(Change::Editor);
 }
 
 }  // namespace tonforge

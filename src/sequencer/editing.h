@@ -1,7 +1,7 @@
 #pragma once
 // The user's changes to the song's events: the event list's commands, the insert and recording keys, the
-// cursor and the Block, the clipboard, and the gap and bar commands. Every command requests redraws of the
-// panels it changed. Commands that delete events or move them in time stop playback first, so the playback
+// cursor and the Block, the clipboard, and the gap and bar commands. Every command reports what it
+// changed. Commands that delete events or move them in time stop playback first, so the playback
 // thread never holds an event that is freed or moved; inserting one event or changing values does not.
 #include <cstdint>
 
@@ -33,7 +33,9 @@ Track* EditedTrack(Session& session);
 bool OnNormalTrack(Session& session);
 // The GlobalTrack's first event (the song's tempo) is never deleted, moved from its place or retyped.
 bool IsProtectedEvent(const Song& song, const Track& track, const Event* e);
-void RequestEventRedraw(Session& session);
+void ReportEventsChange(Session& session);
+// The cursor, the selection, the Block or an editing switch moved; no event changed.
+void ReportEditorChange(Session& session);
 
 // ---- Editor state ----
 

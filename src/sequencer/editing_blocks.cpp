@@ -80,7 +80,7 @@ void DeleteBlock(Session& session) {
   StopPlayback(session);
   RemoveBlockEvents(session);
   SelectionFollowsCursor(session);
-  RequestEventRedraw(session);
+  ReportEventsChange(session);
 }
 
 void Delete(Session& session) {
@@ -97,7 +97,7 @@ void Delete(Session& session) {
     SyncEventCount(*track);
   }
   SelectionFollowsCursor(session);
-  RequestEventRedraw(session);
+  ReportEventsChange(session);
 }
 
 void EmptyEventClipboard(Session& session) { session.editor.clipboard = EventClipboard{}; }
@@ -159,7 +159,7 @@ void Paste(Session& session) {
   }
   session.editCursor = std::clamp(cursor + clip.length, 0, kMaxTick);
   ViewFollowsCursor(session);
-  RequestEventRedraw(session);
+  ReportEventsChange(session);
 }
 
 // Without a Block, events less than a step after the cursor land on the cursor, behind the events before it.
@@ -179,7 +179,7 @@ void CloseGap(Session& session) {
     ShiftEvents(session.song, *track, cursor + 1, -CursorStep(session), cursor, Head::Moves);
   }
   SelectionFollowsCursor(session);
-  RequestEventRedraw(session);
+  ReportEventsChange(session);
 }
 
 void OpenGap(Session& session) {
@@ -193,7 +193,7 @@ void OpenGap(Session& session) {
   } else if (Track* track = EditedTrack(session)) {
     ShiftEvents(session.song, *track, session.editCursor, CursorStep(session), 0, Head::Moves);
   }
-  RequestEventRedraw(session);
+  ReportEventsChange(session);
 }
 
 void DeleteBar(Session& session) {
@@ -204,7 +204,7 @@ void DeleteBar(Session& session) {
     RemoveTicks(session.song, track, cursor, cursor + bar - 1);
     ShiftEvents(session.song, track, cursor + 1, -bar, 0, Head::Moves);
   });
-  RequestEventRedraw(session);
+  ReportEventsChange(session);
 }
 
 void InsertBar(Session& session) {
@@ -212,7 +212,7 @@ void InsertBar(Session& session) {
   const int32_t cursor = session.editCursor;
   const int32_t bar = BarLength(session.song);
   ForPlayingTracks(session, [&](Track& track) { ShiftEvents(session.song, track, cursor, bar, 0, Head::Stays); });
-  RequestEventRedraw(session);
+  ReportEventsChange(session);
 }
 
 }  // namespace tonforge

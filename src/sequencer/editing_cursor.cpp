@@ -45,7 +45,7 @@ void MoveCursorBy(Session& session, int32_t delta) {
     if (b.startTick > b.endTick) std::swap(b.startTick, b.endTick);
   }
   SelectionFollowsCursor(session);
-  RequestEventRedraw(session);
+  ReportEditorChange(session);
 }
 
 // The Block's track range follows the move from track `from` to track `to`. The GlobalTrack never joins a
@@ -93,26 +93,26 @@ void SelectTrack(Session& session, int32_t track) {
     song.engineListScroll = 0;
   }
   SelectionFollowsCursor(session);
-  RequestEventRedraw(session);
-  session.redraw.Request(Panel::TrackChain, Panel::EngineTypeList, Panel::EngineEditor);
+  session.changes.Report(Change::CurrentTrack, Change::Editor);
+  session.changes.Report(Change::CurrentTrack);
 }
 
 void GoToBar(Session& session, int32_t bar) {
   const int64_t tick = static_cast<int64_t>(bar) * session.song.beatsPerBar * session.song.ticksPerBeat;
   session.editCursor = static_cast<int32_t>(std::clamp<int64_t>(tick, 0, kMaxTick));
   session.editor.viewStart = session.editCursor;
-  RequestEventRedraw(session);
+  ReportEditorChange(session);
 }
 
 void SetCursorFromSlider(Session& session, int32_t tick) {
   session.editCursor = std::clamp(tick, 0, kMaxTick);
   ViewFollowsCursor(session);
-  RequestEventRedraw(session);
+  ReportEditorChange(session);
 }
 
 void DropBlock(Session& session) {
   session.editor.block.active = 0;
-  session.redraw.Request(Panel::TrackList);
+  session.changes.Report(Change::Editor);
 }
 
 }  // namespace tonforge

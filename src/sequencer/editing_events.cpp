@@ -33,7 +33,7 @@ void AddEvent(Session& session) {
   Track* track = EditedTrack(session);
   if (track == nullptr) return;
   InsertEvent(session, *track, {session.editCursor, T(EventType::Empty), 0, 0});
-  RequestEventRedraw(session);
+  ReportEventsChange(session);
 }
 
 void DeleteSelectedEvent(Session& session) {
@@ -44,7 +44,7 @@ void DeleteSelectedEvent(Session& session) {
   StopPlayback(session);
   DeleteEventAt(session.song, *track, track->selectedEvent);
   SelectionFollowsCursor(session);
-  RequestEventRedraw(session);
+  ReportEventsChange(session);
 }
 
 namespace {
@@ -65,7 +65,7 @@ void SwapSelectedEvent(Session& session, int32_t offset) {
   track->selectedEvent = index + offset;
   KeepSelectionInList(*track);
   ValidateEvents(session.song, *track);
-  RequestEventRedraw(session);
+  ReportEventsChange(session);
 }
 
 // The selected event when it is a NoteOn.
@@ -76,14 +76,14 @@ Event* SelectedNote(Session& session) {
   return e != nullptr && e->type == T(EventType::NoteOn) ? e : nullptr;
 }
 
-template <class Change>
-void ChangeNotesOfSelectedProgram(Session& session, Change change) {
+template <class Edit>
+void ChangeNotesOfSelectedProgram(Session& session, Edit change) {
   const Event* selected = SelectedNote(session);
   if (selected == nullptr) return;
   const int32_t program = selected->valueB;
   for (Event* e = EditedTrack(session)->events.First(); e != nullptr; e = EventList::Next(e))
     if (e->type == T(EventType::NoteOn) && e->valueB == program) change(*e);
-  RequestEventRedraw(session);
+  ReportEventsChange(session);
 }
 
 bool TickHoldsOtherNote(const Track& track, const Event* event) {
@@ -122,7 +122,7 @@ void SelectEventIndex(Session& session, int32_t index) {
   KeepSelectionInList(*track);
   session.editCursor = std::clamp(e->tick, 0, kMaxTick);
   ViewFollowsCursor(session);
-  RequestEventRedraw(session);
+  ReportEditorChange(session);
 }
 
 void SelectEventRow(Session& session, int32_t row) {
@@ -148,7 +148,7 @@ void CycleEventType(Session& session, int32_t row) {
   e->valueA = DefaultValueA(type);
   e->valueB = 0;
   ValidateEvents(session.song, *track);
-  RequestEventRedraw(session);
+  ReportEventsChange(session);
 }
 
 void EditValueA(Session& session, int32_t row) {
@@ -161,7 +161,7 @@ void EditValueA(Session& session, int32_t row) {
   e->valueA = e->valueA >= kResetParameter || e->valueA < 0 ? 0 : e->valueA + 1;
   e->valueB = 0;
   ValidateEvents(session.song, *EditedTrack(session));
-  RequestEventRedraw(session);
+  ReportEventsChange(session);
 }
 
 void EditValueB(Session& session, int32_t row) {
@@ -193,7 +193,7 @@ void InsertAtCursor(Session& session, int32_t type, int32_t valueA) {
   if (track == nullptr || type == kNoType) return;
   InsertEvent(session, *track, {session.editCursor, type, valueA, 0});
   SelectionFollowsCursor(session);
-  RequestEventRedraw(session);
+  ReportEventsChange(session);
 }
 
 // The volume, pitch, pan and tempo inserts give the matching slide while the slide switch is on.

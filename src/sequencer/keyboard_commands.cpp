@@ -107,7 +107,7 @@ void QuitKey(Session& session, KeyboardHandler& h) {
 void ChooseProgram(Session& session, int32_t index) {
   if (index < 0 || index >= ProgramCount(session.song)) return;
   SelectProgram(session, index);
-  session.redraw.Request(Panel::ProgramList, Panel::ProgramEditor);
+  session.changes.Report(Change::Program);
 }
 
 void HelpKey(Session& session, KeyboardHandler& h) { h.shell.OpenDocument(HelpFilePath(session)); }

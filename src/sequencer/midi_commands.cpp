@@ -59,7 +59,7 @@ void NoteOff(Session& session, MidiHandler& h, int32_t note) {
 void ProgramChange(Session& session, int32_t index) {
   if (index >= ProgramCount(session.song)) return;
   SelectProgram(session, index);
-  session.redraw.Request(Panel::ProgramList, Panel::ProgramEditor);
+  session.changes.Report(Change::Program);
 }
 
 void PitchBend(Session& session, MidiHandler& h, int32_t value) {

@@ -76,7 +76,7 @@ bool InsertEvent(Session& session, Track& track, const EventValues& values) {
   SyncEventCount(track);
   if (track.eventCount == 1) track.selectedEvent = 0;
   if (noteOn) ValidateEvents(session.song, track);
-  session.redraw.Request(Panel::EventList, Panel::TrackList);
+  session.changes.Report(Change::Events);
   return true;
 }
 
@@ -117,7 +117,7 @@ Track* InsertTrack(Session& session) {
         if (e->type == static_cast<int32_t>(EventType::Phrase) && e->valueA > current) e->valueA = e->valueA + 1;
     }
   }
-  session.redraw.Request(Panel::TrackList, Panel::EventList);
+  session.changes.Report(Change::Events);
   return inserted;
 }
 
@@ -165,7 +165,7 @@ void NewSong(Session& session) {
   session.chainEditor.chainMode = ChainMode::Track;
   session.chainEditor.selectedPosition = 0;
   ResetEditorState(session);
-  session.redraw.RequestAll();
+  session.changes.ReportAll();
 }
 
 }  // namespace tonforge

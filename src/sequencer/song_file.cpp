@@ -223,7 +223,7 @@ void InstallSong(Session& session, DecodedSong decoded) {
     SetOutputRate(session.rate, rate, song.tempo, song.ticksPerBeat);
   else
     UpdateBeatFigures(session.rate, song.tempo, song.ticksPerBeat);
-  session.redraw.RequestAll();
+  session.changes.ReportAll();
   if (decoded.invalidEnginesRemoved) ShowInformation(session.dialogs, kInvalidEnginesRemoved);
 }
 

@@ -13,22 +13,15 @@ namespace {
 
 constexpr char kCaret = '|';
 
-constexpr uint32_t Bit(Panel p) { return 1u << static_cast<uint32_t>(p); }
-
-uint32_t DisplayOf(TextField field) {
+Change ChangeOf(TextField field) {
   switch (field) {
-    case TextField::ProgramName: return Bit(Panel::ProgramList) | Bit(Panel::ProgramEditor);
-    case TextField::TrackName: return Bit(Panel::TrackChain) | Bit(Panel::SongChain) | Bit(Panel::TrackList);
-    case TextField::DataSlotName: return Bit(Panel::EngineEditor);
+    case TextField::ProgramName: return Change::Program;
+    case TextField::TrackName: return Change::TrackList;
+    case TextField::DataSlotName: return Change::Engine;
     case TextField::ValueA:
     case TextField::ValueB: break;
   }
-  return Bit(Panel::EventList) | Bit(Panel::TrackList);
-}
-
-void RequestDisplay(Session& session, uint32_t mask) {
-  for (int p = 0; p < kPanelCount; ++p)
-    if ((mask >> p) & 1u) session.redraw.Request(static_cast<Panel>(p));
+  return Change::Events;
 }
 
 bool IsName(TextField field) { return field != TextField::ValueA && field != TextField::ValueB; }
@@ -119,12 +112,11 @@ void StartTextEntry(Session& session, TextField field, int32_t target, int32_t m
   entry.target = target;
   entry.track = session.song.currentTrack;
   entry.maximum = std::clamp(maximum, 2, kTextEntryCapacity + 1);
-  entry.display = DisplayOf(field);
   entry.length = 0;
   entry.active = true;
   ShowText(entry);
   if (IsName(field)) WriteName(session, entry);
-  RequestDisplay(session, entry.display);
+  session.changes.Report(ChangeOf(entry.field));
 }
 
 void EndTextEntry(Session& session) {
@@ -134,7 +126,7 @@ void EndTextEntry(Session& session) {
   if (entry.field == TextField::ValueB) ApplyValueB(session, entry);
   entry.active = false;
   ShowText(entry);
-  RequestDisplay(session, entry.display);
+  session.changes.Report(ChangeOf(entry.field));
 }
 
 void TypeTextEntryCharacter(Session& session, char c) {
@@ -164,7 +156,7 @@ void TypeTextEntryCharacter(Session& session, char c) {
     return;
   }
   if (IsName(entry.field)) WriteName(session, entry);
-  RequestDisplay(session, entry.display);
+  session.changes.Report(ChangeOf(entry.field));
   if (entry.length >= entry.maximum - 1) EndTextEntry(session);
 }
 

@@ -39,15 +39,13 @@ bool PhraseUses(const Song& song, int32_t source) {
   return false;
 }
 
-// The panels that show the track list, the current track and its events.
-void RedrawTrackPanels(Session& session) {
-  session.redraw.Request(Panel::TrackList, Panel::EventList, Panel::TrackChain, Panel::SongChain, Panel::EngineEditor);
-}
+// The track list changed and with it, perhaps, the current track.
+void ReportTrackListChange(Session& session) { session.changes.Report(Change::TrackList, Change::CurrentTrack); }
 
 // After a change of the current track or of the list: the scroll keeps it visible and the panels follow.
 void SettleCurrentTrack(Session& session) {
   FollowCurrentTrack(session.song);
-  RedrawTrackPanels(session);
+  ReportTrackListChange(session);
 }
 
 // Tracks a and b = a + 1 trade places; Phrase events follow the tracks they replay.
@@ -80,7 +78,7 @@ void DeleteSong(Session& session) {
   DeleteAllTracks(session);
   EmptyEventClipboard(session);
   NewSong(session);
-  session.redraw.RequestAll();
+  session.changes.ReportAll();
 }
 
 }  // namespace
@@ -103,7 +101,7 @@ DeleteResult DeleteTrackOrSong(Session& session) {
   if (!ConfirmCommand(session.dialogs, "Delete Track")) return DeleteResult::Refused;
   if (PhraseUses(song, c) &&
       !ConfirmCommand(session.dialogs, "Warning", "Some Phrase Events Use Seleted Track - Still Delete?")) {
-    RedrawTrackPanels(session);
+    ReportTrackListChange(session);
     return DeleteResult::Refused;
   }
   DeleteTrack(session, c);
@@ -148,14 +146,14 @@ void PressMuteButton(Session& session, int32_t row) {
   } else {
     track->muteState = track->muteState == kPlays ? kMuted : kPlays;
   }
-  session.redraw.Request(Panel::TrackList, Panel::TrackChain);
+  session.changes.Report(Change::TrackList);
 }
 
 void SwitchOffTrack(Session& session) {
   if (!IsNormalTrackIndex(session.song, session.song.currentTrack)) return;
   Track& track = *CurrentTrack(session);
   track.muteState = track.muteState == kSwitchedOff ? kPlays : kSwitchedOff;
-  session.redraw.Request(Panel::TrackList, Panel::TrackChain);
+  session.changes.Report(Change::TrackList);
 }
 
 void SoloTrack(Session& session) {
@@ -165,7 +163,7 @@ void SoloTrack(Session& session) {
     if (i == song.currentTrack) t.muteState = kPlays;
     else if (t.muteState != kSwitchedOff) t.muteState = kMuted;
   }
-  session.redraw.Request(Panel::TrackList, Panel::TrackChain);
+  session.changes.Report(Change::TrackList);
 }
 
 void RenameTrack(Session& session) {
@@ -175,22 +173,22 @@ void RenameTrack(Session& session) {
 
 void SetTrackSeed(Session& session, int32_t seed) {
   if (Track* t = CurrentTrack(session)) t->seed = static_cast<uint32_t>(std::clamp(seed, 0, kMaxSeed));
-  session.redraw.Request(Panel::TrackChain);
+  session.changes.Report(Change::TrackList);
 }
 
 void SetTrackPan(Session& session, int32_t pan) {
   if (Track* t = CurrentTrack(session)) t->pan = std::clamp(pan, -100, 100) + 100;
-  session.redraw.Request(Panel::TrackChain);
+  session.changes.Report(Change::TrackList);
 }
 
 void SetTrackLevel(Session& session, int32_t percent) {
   if (Track* t = CurrentTrack(session)) t->level = static_cast<float>(std::clamp(percent, 0, 100)) * 0.01f;
-  session.redraw.Request(Panel::TrackChain);
+  session.changes.Report(Change::TrackList);
 }
 
 void SetBeatsPerBar(Session& session, int32_t beats) {
   session.song.beatsPerBar = std::clamp(beats, kMinBeatsPerBar, kMaxBeatsPerBar);
-  session.redraw.Request(Panel::SongChain, Panel::TrackList);
+  session.changes.Report(Change::Song);
 }
 
 void SetTicksPerBeat(Session& session, int32_t ticks) {
@@ -198,12 +196,12 @@ void SetTicksPerBeat(Session& session, int32_t ticks) {
   song.ticksPerBeat = std::clamp(ticks, kMinTicksPerBeat, kMaxTicksPerBeat);
   UpdateSnapStep(session);
   session.rate.samplesPerTick = session.rate.samplesPerBeat / static_cast<float>(song.ticksPerBeat);
-  session.redraw.Request(Panel::SongChain, Panel::TrackList);
+  session.changes.Report(Change::Song);
 }
 
 void SetSongLevel(Session& session, int32_t percent) {
   session.song.songLevel = static_cast<float>(std::clamp(percent, 0, 100)) * 0.01f;
-  session.redraw.Request(Panel::SongChain);
+  session.changes.Report(Change::Song);
 }
 
 }  // namespace tonforge

@@ -81,8 +81,6 @@ struct TextEntry {
   int32_t target = 0;
   // For event values: the track that was current when the entry started, whose event is edited.
   int32_t track = 0;
-  // The panels whose controls show the text (one bit per Panel).
-  uint32_t display = 0;
 };
 
 }  // namespace tonforge

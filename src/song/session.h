@@ -15,7 +15,7 @@
 #include "devices/dialogs.h"
 #include "shell/folders.h"
 #include "shell/random.h"
-#include "shell/redraw.h"
+#include "shell/changes.h"
 #include "shell/shared_value.h"
 #include "shell/tables.h"
 #include "song/editor_state.h"
@@ -107,7 +107,7 @@ struct Session {
   ChainEditorState chainEditor;
   EngineClipboard engineClipboard;
   EditorState editor;
-  RedrawRequests redraw;
+  ChangeReports changes;
   TextEntry textEntry;  // the one name or value being typed, if any
 
   // The sequencer clock.

@@ -30,9 +30,44 @@ void OpenStartupPanels(Ui& ui) {
 
 void DrawAll(Ui& ui) { RepaintArea(ui, ui.screen.Bounds()); }
 
-void TakeRedraws(Ui& ui, RedrawRequests& requests) {
+namespace {
+
+constexpr uint32_t Bits(std::initializer_list<Panel> panels) {
+  uint32_t bits = 0;
+  for (Panel p : panels) bits |= 1u << static_cast<uint32_t>(p);
+  return bits;
+}
+
+using P = Panel;
+
+// Which panels show each kind of change, in the order of Change.
+constexpr std::array<uint32_t, kChangeKindCount> kPanelsShowing{
+    Bits({P::SongChain, P::TrackList, P::EventList}),                                    // Song
+    Bits({P::TrackList, P::TrackChain, P::SongChain, P::EventList}),                     // TrackList
+    Bits({P::EventList, P::TrackList}),                                                  // Events
+    Bits({P::TrackList, P::EventList, P::TrackChain, P::SongChain, P::EngineEditor,
+          P::EngineTypeList}),                                                           // CurrentTrack
+    Bits({P::ProgramList}),                                                              // ProgramList
+    Bits({P::ProgramList, P::ProgramEditor, P::EngineEditor, P::EventList, P::TrackList}), // Program
+    Bits({P::EngineEditor}),                                                             // Engine
+    Bits({P::ProgramEditor, P::TrackChain, P::SongChain, P::EngineEditor, P::EngineTypeList}),  // Chain
+    Bits({P::RenderOutput, P::SongChain}),                                               // Output
+    Bits({P::TrackList, P::RenderOutput}),                                               // Transport
+    Bits({P::TrackList, P::EventList}),                                                  // Editor
+};
+
+}  // namespace
+
+uint32_t PanelsShowing(uint32_t changes) {
+  uint32_t panels = 0;
+  for (int c = 0; c < kChangeKindCount; ++c)
+    if ((changes >> c) & 1u) panels |= kPanelsShowing[static_cast<size_t>(c)];
+  return panels;
+}
+
+void TakeRedraws(Ui& ui, ChangeReports& changes) {
   FollowNameEdit(ui);
-  const uint32_t pending = requests.Take();
+  const uint32_t pending = PanelsShowing(changes.Take());
   for (int32_t p = 0; p < kPanelCount; ++p)
     if ((pending >> p) & 1u) RequestRedraw(ui, p);
 }

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "devices/text.h"
-#include "shell/redraw.h"
 #include "ui/captions.h"
 #include "ui/controls.h"
+#include "ui/panel_id.h"
 #include "ui/pixels.h"
 #include "ui/skin.h"
 
@@ -112,7 +112,7 @@ void OpenStartupPanels(Ui& ui);
 void DrawAll(Ui& ui);
 // Once per pass of the main loop: follows the end of a name edit and runs the refresh of every panel whose
 // redraw was requested.
-void TakeRedraws(Ui& ui, RedrawRequests& requests);
+void TakeRedraws(Ui& ui, ChangeReports& changes);
 // The screen rectangles changed since the last call (merged when there are many), for the platform to present.
 std::vector<Rect> TakeChangedRects(Ui& ui);
 

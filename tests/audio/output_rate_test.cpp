@@ -27,7 +27,7 @@ TEST(OutputRateSwitch, SetsTheRateFiguresAndReopensTheDevice) {
     EXPECT_EQ(r.samplesPerTick, c.samplesPerTick) << c.rate;
     EXPECT_EQ(rig.device.recreatedAt, std::vector<int32_t>{c.rate});
     EXPECT_TRUE(app.ring.staging[0] == 0 && app.ring.staging.back() == 0 && app.ring.blockPending == 0);
-    EXPECT_TRUE(app.redraw.IsPending(Panel::RenderOutput) && app.redraw.IsPending(Panel::SongChain));
+    EXPECT_TRUE(app.changes.Has(Change::Output));
     EXPECT_TRUE(rig.dialogs.shown.empty());
   }
 }

@@ -69,7 +69,7 @@ TEST(WavePlayback, PlaysTheFileBlockByBlockAtItsRateAndEndsAtItsEnd) {
     EXPECT_EQ(rig.device.recreatedAt, c.rate == 44100 ? std::vector<int32_t>{} : std::vector<int32_t>{static_cast<int32_t>(c.rate)})
         << c.what;
     EXPECT_EQ(app.playback.playButtonPressed, 1u) << c.what;
-    app.redraw.Take();
+    app.changes.Take();
 
     PlayToTheEnd(rig);
     // Every block two ahead of the cursor, holding the file's samples in order and silence after the last.
@@ -85,7 +85,7 @@ TEST(WavePlayback, PlaysTheFileBlockByBlockAtItsRateAndEndsAtItsEnd) {
     expected.resize(blocks * kBlockFrames * 2, 0);
     EXPECT_TRUE(heard == expected) << c.what;
 
-    EXPECT_TRUE(app.playback.playButtonPressed == 0 && app.redraw.IsPending(Panel::RenderOutput)) << c.what;
+    EXPECT_TRUE(app.playback.playButtonPressed == 0 && app.changes.Has(Change::Transport)) << c.what;
     EXPECT_FALSE(app.wavePlayback.file) << "closed by the worker";
     StopPlayback(app);  // what the next command does first
     EXPECT_FALSE(app.playback.worker.joinable()) << c.what;
@@ -148,10 +148,10 @@ TEST(WavePlayback, StopAFileCutShortOrAnotherSelectEndsTheWorker) {
   rig.dialogs.paths = {dir.File("long.wav"), dir.File("long.wav")};
   ASSERT_TRUE(SelectWave(app));
   ASSERT_TRUE(WaitFor([&] { return rig.device.WriteCount() == 1; }));
-  app.redraw.Take();
+  app.changes.Take();
   StopPlayback(app);
   EXPECT_TRUE(IsPlaybackIdle(app) && app.playback.workerRunning.load() == 0 && !app.playback.worker.joinable());
-  EXPECT_TRUE(app.playback.playButtonPressed == 0 && app.redraw.IsPending(Panel::RenderOutput));
+  EXPECT_TRUE(app.playback.playButtonPressed == 0 && app.changes.Has(Change::Transport));
   EXPECT_FALSE(app.wavePlayback.file);
   EXPECT_EQ(rig.device.WriteCount(), 1u);
 

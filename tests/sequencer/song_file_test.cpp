@@ -110,7 +110,7 @@ TEST(SongFile, SaveLoadSaveIsByteIdentical) {
   EXPECT_EQ(copy.TrackNo(3).eventCount, 2);
   EXPECT_EQ(song.currentTrack, 0);
   EXPECT_EQ(song.currentProgram, 0);
-  EXPECT_TRUE(copy.app.redraw.IsPending(Panel::ControlCentre) && copy.app.redraw.IsPending(Panel::EngineTypeList));
+  EXPECT_TRUE(copy.app.changes.Has(Change::Song) && copy.app.changes.Has(Change::Editor));
   EXPECT_TRUE(copy.dialogs.shown.empty());
 
   ASSERT_EQ(SaveSongFile(copy.app, copy.dir.File("second")), SongFileResult::Done);

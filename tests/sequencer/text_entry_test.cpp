@@ -107,13 +107,13 @@ TEST(TextEntry, ATypedTempoOnTheFirstGlobalEventActsAtOnce) {
   rig.app.playback.mode = PlaybackMode::Song;
   StartTextEntry(rig.app, TextField::ValueA, 0, kEventValueMaximum);
   EXPECT_TRUE(IsPlaybackIdle(rig.app));  // starting an entry stops the song
-  rig.app.redraw.Take();
+  rig.app.changes.Take();
   TypeText(rig.app, "90\r");
   EXPECT_EQ(rig.Events(0)[0][2], 90);
   EXPECT_FLOAT_EQ(rig.app.song.tempo, 90.0f);
   EXPECT_FLOAT_EQ(rig.app.rate.samplesPerBeat, 29400.0f);
   EXPECT_FLOAT_EQ(rig.app.rate.samplesPerTick, 612.5f);
-  EXPECT_TRUE(rig.app.redraw.IsPending(Panel::EventList));
+  EXPECT_TRUE(rig.app.changes.Has(Change::Events));
 
   // A second Tempo event is only a value; starting another entry ends the running one, applying it.
   rig.Add(0, {{48, Type(E::Tempo), 120, 0}});

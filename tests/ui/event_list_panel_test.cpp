@@ -113,7 +113,7 @@ TEST(EventListPanel, FieldsSelectRetypeAndEditTheirEvent) {
   r.Redraw(kEventList);
   EXPECT_STREQ(r.Field(1, C::ValueA).text, "55|");
   TypeTextEntryCharacter(r.App(), kEnterCharacter);
-  TakeRedraws(r.UI(), r.App().redraw);
+  TakeRedraws(r.UI(), r.App().changes);
   EXPECT_EQ(r.song.Events(1)[1][2], 55);
   EXPECT_EQ(r.Shows(1, C::ValueA), "55");
   EXPECT_EQ(r.Field(1, C::ValueA).style, ButtonStyle::Push);

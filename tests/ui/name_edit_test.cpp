@@ -25,7 +25,7 @@ struct NameRig {
   std::string ProgramName() const { return song.app.song.programs[0]->name.data(); }
   void Type(std::string_view keys) {
     for (char c : keys) TypeTextEntryCharacter(song.app, c);
-    TakeRedraws(rig.ui, song.app.redraw);
+    TakeRedraws(rig.ui, song.app.changes);
   }
 
   testing::SongRigOf<AppState> song{1};

@@ -272,7 +272,7 @@ TEST(ScriptedRun, EveryShownControlOfEveryPanelClickedOnceWithTheDemoSong) {
       ASSERT_NE(found, programs.end()) << name;
       SelectProgram(rig.app(), static_cast<int32_t>(found - programs.begin()));
       rig.app().chainEditor = {ChainMode::Program, position};
-      rig.app().redraw.RequestAll();
+      rig.app().changes.ReportAll();
       walk(kEngineEditor);
     }
   }

@@ -85,8 +85,7 @@ void ShowEngineOperations(PanelWindow& panel, int32_t first, int32_t label, bool
 }
 
 void RequestChainPanels(AppState& app) {
-  app.redraw.Request(Panel::ProgramEditor, Panel::TrackChain, Panel::SongChain, Panel::EngineEditor,
-                     Panel::EngineTypeList, Panel::EventList, Panel::TrackList);
+  app.changes.Report(Change::Chain, Change::Editor);
 }
 
 bool FollowTrackSide(Ui& ui, AppState& app) {

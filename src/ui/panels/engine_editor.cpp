@@ -168,7 +168,7 @@ void BuildSlotBlock(Ui& ui, AppState& app, PanelWindow& p, int k) {
   const auto slotCommand = [&ui, &app](auto run) {
     return Command(ui, app, [run](AppState& a, uint32_t slot) {
       run(a, static_cast<int>(slot));
-      a.redraw.Request(Panel::EngineEditor);
+      a.changes.Report(Change::Engine);
     });
   };
   const auto controlValue = [&p, k](C::SlotControl c) { return p.valueControls[C::SlotControlIndex(k, c)].value; };
@@ -228,7 +228,7 @@ void BuildEngineEditorPanel(Ui& ui, AppState& app) {
   const auto command = [&ui, &app](auto run) {
     return Command(ui, app, [run](AppState& a, uint32_t argument) {
       run(a, static_cast<int>(argument));
-      a.redraw.Request(Panel::EngineEditor);
+      a.changes.Report(Change::Engine);
     });
   };
   const auto setParameter = command([&p](AppState& a, int k) {

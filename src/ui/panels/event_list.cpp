@@ -136,7 +136,7 @@ void BuildEventListPanel(Ui& ui, AppState& app) {
   const auto command = [&ui, &app](void (*run)(Session&)) {
     return Command(ui, app, [run](AppState& a, uint32_t) {
       run(a);
-      RequestEventRedraw(a);
+      ReportEditorChange(a);
     });
   };
   const auto push = [&p](int32_t caption, Rect rect, ControlHandler handler) {
@@ -153,7 +153,7 @@ void BuildEventListPanel(Ui& ui, AppState& app) {
   const auto rowCommand = [&ui, &app](void (*run)(Session&, int32_t)) {
     return Command(ui, app, [run](AppState& a, uint32_t row) {
       run(a, static_cast<int32_t>(row));
-      RequestEventRedraw(a);
+      ReportEditorChange(a);
     });
   };
   const auto valueEdit = [&ui, &app](C::Field field) {
@@ -172,7 +172,7 @@ void BuildEventListPanel(Ui& ui, AppState& app) {
   }
   const ControlHandler followSlider = Command(ui, app, [&p](AppState& a, uint32_t) {
     SelectEventIndex(a, p.valueControls[C::ListSlider].value);
-    RequestEventRedraw(a);
+    ReportEditorChange(a);
   });
   AddVerticalSlider(p, {208, 88, 112, 0, 1, 0}, followSlider);
   AddLabel(p, kTrackNameCaption, At(104, 40, 144, 16));

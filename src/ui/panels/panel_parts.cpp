@@ -83,7 +83,7 @@ void FollowTrackPanels(Ui& ui) {
 
 void ShowCommandResult(Ui& ui, AppState& app) {
   FollowTrackPanels(ui);
-  TakeRedraws(ui, app.redraw);
+  TakeRedraws(ui, app.changes);
 }
 
 ControlHandler Command(Ui& ui, AppState& app, std::function<void(AppState&, uint32_t)> command) {

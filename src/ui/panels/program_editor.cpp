@@ -62,7 +62,7 @@ void BuildProgramEditorPanel(Ui& ui, AppState& app) {
     return [&app, run](uint32_t) {
       run(app);
       RequestChainPanels(app);
-      app.redraw.Request(Panel::ProgramList);
+      app.changes.Report(Change::Program);
     };
   };
   AddButton(panel, MakeButton(0, RowField(0, 192), 4, ButtonStyle::Push,

@@ -20,8 +20,7 @@ using RowTexts = PanelTexts<kProgramListRows>;
 
 // What a change of the list or of the current program shows in.
 void RequestProgramPanels(AppState& app) {
-  app.redraw.Request(Panel::ProgramList, Panel::ProgramEditor, Panel::EngineEditor, Panel::EventList,
-                     Panel::TrackList);
+  app.changes.Report(Change::ProgramList, Change::Program);
 }
 
 void RefreshProgramList(Ui& ui, AppState& app, RowTexts& texts) {

@@ -47,7 +47,7 @@ void BuildRenderOutputPanel(Ui& ui, AppState& app) {
   AddLabel(panel, 35, {16, 26, 240, 42});
   AddButton(panel, MakeButton(kNormalCaption, {36, 46, 164, 62}, 3, ButtonStyle::Field, [&app](uint32_t) {
     app.render.quality ^= 1u;
-    app.redraw.Request(Panel::RenderOutput);
+    app.changes.Report(Change::Output);
   }));
   AddLabel(panel, 98, {16, 122, 240, 138});
   for (size_t i = 0; i < kRates.size(); ++i) {
@@ -58,16 +58,16 @@ void BuildRenderOutputPanel(Ui& ui, AppState& app) {
   }
   AddButton(panel, MakeButton(46, {172, 46, 220, 62}, 2, ButtonStyle::Push, [&app](uint32_t) {
     StartRender(app);
-    app.redraw.Request(Panel::RenderOutput, Panel::TrackList);
+    app.changes.Report(Change::Transport);
   }));
   AddLabel(panel, 36, {16, 166, 240, 182});
   AddButton(panel, MakeButton(39, {76, 186, 124, 202}, 2, ButtonStyle::Push, [&app](uint32_t) {
     SelectWave(app);
-    app.redraw.Request(Panel::RenderOutput, Panel::TrackList);
+    app.changes.Report(Change::Transport);
   }));
   AddButton(panel, MakeButton(40, {132, 186, 180, 202}, 2, ButtonStyle::Push, [&app](uint32_t) {
     StopPlayback(app);
-    app.redraw.Request(Panel::RenderOutput, Panel::TrackList);
+    app.changes.Report(Change::Transport);
   }));
   for (int i = 0; i < 3; ++i) AddLabel(panel, 0, {16, 66 + 16 * i, 240, 82 + 16 * i});
   LineTexts lines = MakePanelTexts<3>();

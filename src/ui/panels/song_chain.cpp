@@ -72,7 +72,7 @@ void BuildSongChainPanel(Ui& ui, AppState& app) {
   // A loaded song changes everything the panels show.
   AddButton(panel, MakeButton(31, RowPlace(0, 3), 2, ButtonStyle::Push, [&app](uint32_t) {
     LoadSong(app);
-    app.redraw.RequestAll();
+    app.changes.ReportAll();
   }));
   AddButton(panel, MakeButton(32, RowPlace(0, 4), 2, ButtonStyle::Push, [&app](uint32_t) { SaveSong(app); }));
   AddButton(panel, MakeButton(31, RowPlace(1, 0), 2, ButtonStyle::Push, command([](AppState& a) { LoadProgramChain(a); })));
@@ -99,7 +99,7 @@ void BuildSongChainPanel(Ui& ui, AppState& app) {
   AddButton(panel, MakeButton(82, RowPlace(2, 6), 2, ButtonStyle::Push, [&ui, &app](uint32_t) { SelectDeckFile(ui, app); }));
   AddButton(panel, MakeButton(80, RowPlace(0, 5, 6), 3, ButtonStyle::ToggleOff, [&app](uint32_t) {
     app.playback.highPriority ^= 1u;
-    app.redraw.Request(Panel::SongChain);
+    app.changes.Report(Change::Output);
   }));
   AddChainButtons(panel, [&app](uint32_t position) {
     SelectTrackChainPosition(app, static_cast<int32_t>(position));

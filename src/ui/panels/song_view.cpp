@@ -100,7 +100,7 @@ bool PressSongView(AppState& app, Point at) {
   app.editCursor = std::clamp(tick, 0, kMaxTick);
   ViewFollowsCursor(app);
   SelectionFollowsCursor(app);
-  RequestEventRedraw(app);
+  ReportEditorChange(app);
   return true;
 }
 

@@ -117,7 +117,7 @@ void BuildTrackListPanel(Ui& ui, AppState& app) {
   const auto command = [&ui, &app](auto run) {
     return Command(ui, app, [run](AppState& a, uint32_t argument) {
       run(a, argument);
-      a.redraw.Request(Panel::TrackList);
+      a.changes.Report(Change::Editor);
     });
   };
   const auto control = [&p](int32_t index) -> ValueControl& { return p.valueControls[index]; };

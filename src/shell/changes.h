@@ -1,0 +1,46 @@
+#pragma once
+// What a command changed. Commands report it here; the user interface decides which panels show each kind,
+// and whatever else must hear of edits (the title's modified mark, an undo history) listens to the same
+// reports. The core never names a panel.
+#include <atomic>
+#include <cstdint>
+
+namespace tonforge {
+
+enum class Change : uint32_t {
+  Song,          // the song's own settings: name, beats per bar, ticks per beat, level, tempo
+  TrackList,     // tracks added, removed, moved, renamed, muted, soloed, their levels, pans and seeds
+  Events,        // the events of a track
+  CurrentTrack,  // which track is being edited
+  ProgramList,   // programs added, removed or reordered
+  Program,       // a program's name, level or pan, or which program is current
+  Engine,        // an engine's parameters, options or DataSlots
+  Chain,         // which engine types stand in a chain, and the position selected in it
+  Output,        // the output rate, the render's settings and figures
+  Transport,     // playing, rendering, a wave file starting or ending
+  Editor,        // the edit cursor, the Block and the editing switches
+};
+inline constexpr int kChangeKindCount = 11;
+
+constexpr uint32_t ChangeBit(Change c) { return 1u << static_cast<uint32_t>(c); }
+
+// Written by commands on the main thread and, for the end of a song or a wave file, by the worker.
+class ChangeReports {
+public:
+  void Report(Change c) { pending_.fetch_or(ChangeBit(c), std::memory_order_relaxed); }
+  template <typename... C>
+  void Report(Change first, C... rest) {
+    Report(first);
+    (Report(rest), ...);
+  }
+  // A loaded or new song: everything may have changed.
+  void ReportAll() { pending_.store((1u << kChangeKindCount) - 1u, std::memory_order_relaxed); }
+  bool Has(Change c) const { return (pending_.load(std::memory_order_relaxed) & ChangeBit(c)) != 0; }
+  // Hands the pending set to the listener and clears it.
+  uint32_t Take() { return pending_.exchange(0, std::memory_order_relaxed); }
+
+private:
+  std::atomic<uint32_t> pending_{0};
+};
+
+}  // namespace tonforge
