@@ -38,7 +38,7 @@ struct EngineBench {
   std::unique_ptr<Tables> tables = std::make_unique<Tables>();
   OutputRate rate;
   float tempo = 120.0f;
-  int32_t ticksPerBeat = 48;
+  Shared<int32_t> ticksPerBeat = 48;
   SampleContext ctx;
   Engine chain[kChainLength]{};
   int32_t transpose = 0;

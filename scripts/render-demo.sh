@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 jobs=$(nproc 2>/dev/null || echo 2)
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
-cmake --build build -j"$jobs"
+cmake --build build -j"$jobs" --target tonforge-programs
 out="${1:-app/Tracks/Demo.wav}"
 ./build/tonforge-render app/Songs/Demo.tes "$out"
 echo "Rendered $out"

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 jobs=$(nproc 2>/dev/null || echo 2)
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
-cmake --build build -j"$jobs"
+cmake --build build -j"$jobs" --target tonforge-programs
 cd app
 status=0
 ../build/tonforge Songs/Demo.tes || status=$?

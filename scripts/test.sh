@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Builds Tonforge three times (Release in build/, Debug with address and undefined-behaviour sanitizers in
-# build-asan/, Release with clang in build-clang/) and runs the whole test suite in each; then builds the
-# sound and program tests with the thread sanitizer (build-tsan/) and runs them, the edit-during-playback
-# stress among them. Every build and every suite runs even when an earlier one failed; the script exits
-# non-zero when anything failed.
+# Builds Tonforge three ways and runs the test suite in each:
+#   build/        Release with the system compiler (gcc): every test, the benchmarks built;
+#   build-clang/  clang with the address and undefined-behaviour sanitizers: a second compiler, whose renders
+#                 must come out byte for byte the same, and the memory checks in one build;
+#   build-tsan/   the thread sanitizer, limited to the suites where a playing thread meets the main thread's
+#                 edits: the sound and program suites and the panels worked during playback.
+# Every build and every suite runs even when an earlier one failed; the script exits non-zero when anything
+# failed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -11,6 +14,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
 status=0
 
 # build_and_test DIR CMAKE-OPTIONS...: configures, builds and runs the suite in DIR; marks any failure.
@@ -30,11 +34,9 @@ build_and_test() {
 }
 
 build_and_test build -DCMAKE_BUILD_TYPE=Release
-build_and_test build-asan -DCMAKE_BUILD_TYPE=Debug -DTONFORGE_SANITIZE=ON -DTONFORGE_BENCH=OFF
-# A second compiler: renders must come out byte for byte the same whoever compiled them.
-CC=clang CXX=clang++ build_and_test build-clang -DCMAKE_BUILD_TYPE=Release -DTONFORGE_BENCH=OFF
-# The playback thread against the main thread's edits: a race shows here as a failure.
-export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
-TONFORGE_TARGETS="audio_tests app_tests" build_and_test build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+CC=clang CXX=clang++ build_and_test build-clang -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTONFORGE_SANITIZE=ON \
+  -DTONFORGE_BENCH=OFF
+# The playing thread against the main thread's edits: a race shows here as a failure.
+TONFORGE_TARGETS="audio_tests app_tests ui_playback_tests" build_and_test build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTONFORGE_THREAD_SANITIZE=ON -DTONFORGE_BENCH=OFF
 exit $status

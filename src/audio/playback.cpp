@@ -89,6 +89,7 @@ void PrepareSongStart(Studio& studio) {
   }
   studio.currentTick = 0;
   song.tickAccumulator = studio.rate.samplesPerTick;  // tick 0 falls on the very first sample
+  studio.clockTicksPerBeat = song.ticksPerBeat;
   song.runningRandom = song.seed;
   song.volume = 1.0f;
   song.volumeSlide = 0.0f;

@@ -2,6 +2,7 @@
 // What the per-sample routines read and write besides their own Engine record.
 #include <cstdint>
 
+#include "shell/shared_value.h"
 #include "shell/tables.h"
 
 namespace tonforge {
@@ -44,7 +45,7 @@ struct SampleContext {
   const Tables* tables = nullptr;
   OutputRate* rate = nullptr;
   float* tempo = nullptr;              // written only by the song speed modulator
-  const int32_t* ticksPerBeat = nullptr;
+  const Shared<int32_t>* ticksPerBeat = nullptr;
 };
 
 }  // namespace tonforge

@@ -102,6 +102,15 @@ void MoveSlides(Track& t) {
   if (v.panSlide != 0) v.pan = ClampedSum(v.pan, v.panSlide, 0, kMaxPan);
 }
 
+// Only the playing thread writes the rate while a song plays, so a change of ticks per beat made meanwhile
+// is taken here, from the samples per beat the clock is using (a tempo event may have just changed them).
+void FollowTicksPerBeat(Session& session) {
+  const int32_t ticksPerBeat = session.song.ticksPerBeat;
+  if (ticksPerBeat == session.clockTicksPerBeat) return;
+  session.clockTicksPerBeat = ticksPerBeat;
+  session.rate.samplesPerTick = session.rate.samplesPerBeat / static_cast<float>(ticksPerBeat);
+}
+
 template <bool Silent>
 ClockStep StepClock(Session& session) {
   Song& song = session.song;
@@ -132,6 +141,7 @@ ClockStep StepClock(Session& session) {
     }
     MoveSlides(t);
   }
+  FollowTicksPerBeat(session);
   song.tickAccumulator -= session.rate.samplesPerTick;
   ++session.currentTick;
   return ClockStep::Tick;

@@ -71,7 +71,9 @@ void ApplyValueA(Session& session, const TextEntry& entry) {
   const ValueRange range = ValueARange(e->type, session.song.tracks.Count());
   e->valueA = std::clamp(ReadTypedNumber(TypedText(entry)), range.minimum, range.maximum);
   // The GlobalTrack's first event is the song's starting tempo: the clock hears of it before any playback.
-  if (entry.track == 0 && entry.target == 0 && e->type == static_cast<int32_t>(EventType::Tempo)) {
+  // While a song plays the clock owns the tempo; it takes the new one when the song is put at rest.
+  if (entry.track == 0 && entry.target == 0 && e->type == static_cast<int32_t>(EventType::Tempo) &&
+      IsPlaybackIdle(session)) {
     session.song.tempo = static_cast<float>(e->valueA);
     UpdateBeatFigures(session.rate, session.song.tempo, session.song.ticksPerBeat);
   }

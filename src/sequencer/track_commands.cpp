@@ -195,7 +195,11 @@ void SetTicksPerBeat(Session& session, int32_t ticks) {
   Song& song = session.song;
   song.ticksPerBeat = std::clamp(ticks, kMinTicksPerBeat, kMaxTicksPerBeat);
   UpdateSnapStep(session);
-  session.rate.samplesPerTick = session.rate.samplesPerBeat / static_cast<float>(song.ticksPerBeat);
+  // A playing song's clock takes the new figure at its next tick; it alone writes the rate meanwhile.
+  if (IsPlaybackIdle(session)) {
+    session.rate.samplesPerTick = session.rate.samplesPerBeat / static_cast<float>(song.ticksPerBeat);
+    session.clockTicksPerBeat = song.ticksPerBeat;
+  }
   session.changes.Report(Change::Song);
 }
 

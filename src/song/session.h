@@ -114,6 +114,9 @@ struct Session {
   ChannelTable channels;
   int32_t currentTick = 0;  // ticks reached since the start of the song
   int32_t editCursor = 0;   // the EditCursor tick: playback and rendering start there
+  // The ticks per beat that the clock's samples per tick were worked out for. The song panel may change the
+  // song's figure while a song plays; the clock then works out its own at the next tick.
+  int32_t clockTicksPerBeat = 48;
 };
 
 // The core's share of start-up: tables, random seed, folders and the 44100 Hz rate at 120 beats per minute.

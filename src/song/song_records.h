@@ -141,7 +141,7 @@ struct Song {
   uint32_t runningRandom = 0;
   float tempo = 120.0f;
   int32_t beatsPerBar = 8;
-  int32_t ticksPerBeat = 48;
+  Shared<int32_t> ticksPerBeat = 48;  // the song panel changes it while the song plays
   float tickAccumulator = 0.0f;
   // samples per beat, samples per tick and the sample rate live in Session's OutputRate, the one copy the
   // engines and the clock read; the song file image takes them from there.

@@ -126,7 +126,7 @@ void PressPanel(Ui& ui, int32_t panel, Point client) {
   if (ui.splash) {
     ui.splash = false;
     RepaintArea(ui, kSplashPlace);
-    RequestRedraw(ui, static_cast<int32_t>(Panel::EngineEditor));
+    RequestRedraw(ui, PanelIndex(Panel::EngineEditor));
   }
   PanelWindow& p = ui.panels[panel];
   const Point at = ToOuter(p, client);

@@ -4,16 +4,21 @@
 
 #include "ui/control_model.h"
 #include "ui/draw.h"
-#include "ui/panels/control_centre.h"
+#include "ui/control_centre.h"
 
 namespace tonforge {
 
 namespace {
 
-constexpr std::array<int32_t, kPanelCount> kOpeners{-1, 9, 5, 3, 7, 4, 3, 2, 6, 8};
+using P = Panel;
+constexpr int32_t kControlCentre = PanelIndex(P::ControlCentre), kProgramList = PanelIndex(P::ProgramList),
+                  kRenderOutput = PanelIndex(P::RenderOutput), kTrackChain = PanelIndex(P::TrackChain),
+                  kProgramEditor = PanelIndex(P::ProgramEditor), kEventList = PanelIndex(P::EventList),
+                  kSongChain = PanelIndex(P::SongChain), kTrackList = PanelIndex(P::TrackList),
+                  kEngineEditor = PanelIndex(P::EngineEditor), kEngineTypeList = PanelIndex(P::EngineTypeList);
 
-constexpr int32_t kControlCentre = 0;
-constexpr int32_t kTrackChain = 3, kProgramEditor = 4, kSongChain = 6;
+// Each panel's toggle among the control centre's buttons (the song chain shares the track chain's).
+constexpr std::array<int32_t, kPanelCount> kOpeners{-1, 9, 5, 3, 7, 4, 3, 2, 6, 8};
 
 bool Valid(int32_t panel) { return panel >= 0 && panel < kPanelCount; }
 
@@ -134,33 +139,33 @@ void TogglePanel(Ui& ui, int32_t panel) {
     return;
   }
   switch (panel) {
-    case 1: ClosePanel(ui, 2); break;
-    case 2: ClosePanel(ui, 1); break;
+    case kProgramList: ClosePanel(ui, kRenderOutput); break;
+    case kRenderOutput: ClosePanel(ui, kProgramList); break;
     case kTrackChain: ClosePanel(ui, kProgramEditor); break;
     case kProgramEditor:
       ClosePanel(ui, kTrackChain);
       ClosePanel(ui, kSongChain);
       break;
-    case 5: ClosePanel(ui, 9); break;
-    case 9: ClosePanel(ui, 5); break;
+    case kEventList: ClosePanel(ui, kEngineTypeList); break;
+    case kEngineTypeList: ClosePanel(ui, kEventList); break;
     case kSongChain: ClosePanel(ui, kProgramEditor); break;
-    case 7: ClosePanel(ui, 8); break;
-    case 8: ClosePanel(ui, 7); break;
+    case kTrackList: ClosePanel(ui, kEngineEditor); break;
+    case kEngineEditor: ClosePanel(ui, kTrackList); break;
     default: break;
   }
   OpenPanel(ui, panel);
 }
 
 void ShowSongLayout(Ui& ui) {
-  for (int32_t p : {8, kProgramEditor, 9}) ClosePanel(ui, p);
-  OpenPanel(ui, 7);
+  for (int32_t p : {kEngineEditor, kProgramEditor, kEngineTypeList}) ClosePanel(ui, p);
+  OpenPanel(ui, kTrackList);
   OpenPanel(ui, ui.links.globalTrackCurrent() ? kSongChain : kTrackChain);
-  OpenPanel(ui, 5);
+  OpenPanel(ui, kEventList);
 }
 
 void ShowProgramLayout(Ui& ui) {
-  for (int32_t p : {7, kTrackChain, 5, kSongChain}) ClosePanel(ui, p);
-  for (int32_t p : {8, kProgramEditor, 9}) OpenPanel(ui, p);
+  for (int32_t p : {kTrackList, kTrackChain, kEventList, kSongChain}) ClosePanel(ui, p);
+  for (int32_t p : {kEngineEditor, kProgramEditor, kEngineTypeList}) OpenPanel(ui, p);
 }
 
 void RequestRedraw(Ui& ui, int32_t panel) {

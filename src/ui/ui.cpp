@@ -23,7 +23,9 @@ void StartUi(Ui& ui, int32_t screenWidth, int32_t screenHeight, const std::strin
 }
 
 void OpenStartupPanels(Ui& ui) {
-  for (int32_t p : {1, 4, 8, 9, 0}) OpenPanel(ui, p);
+  for (Panel p : {Panel::ProgramList, Panel::ProgramEditor, Panel::EngineEditor, Panel::EngineTypeList,
+                  Panel::ControlCentre})
+    OpenPanel(ui, PanelIndex(p));
   ui.splash = true;
   DrawAll(ui);
 }

@@ -147,7 +147,7 @@ TEST(PanelSettings, TrackAndSongControlsWithTheirClamps) {
         {500, 3, 100, 33, 220.5f}}) {
     SetSnapDivision(rig.app, division);
     SetTicksPerBeat(rig.app, ticks);
-    EXPECT_EQ(std::pair(rig.app.song.ticksPerBeat, rig.app.editor.snapStep), std::pair(ticksAfter, snapAfter));
+    EXPECT_EQ(std::pair(rig.app.song.ticksPerBeat.Load(), rig.app.editor.snapStep), std::pair(ticksAfter, snapAfter));
     EXPECT_EQ(rig.app.rate.samplesPerTick, samplesPerTick) << ticks;
   }
   SetBeatsPerBar(rig.app, 3);

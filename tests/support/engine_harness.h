@@ -97,7 +97,7 @@ struct EngineRig {
   std::unique_ptr<Tables> tables = std::make_unique<Tables>();
   OutputRate rate;
   float tempo = 120.0f;
-  int32_t ticksPerBeat = 48;
+  Shared<int32_t> ticksPerBeat = 48;
   SampleContext ctx;
   std::array<Engine, kChainLength> chain{};
   int32_t transpose = 0;

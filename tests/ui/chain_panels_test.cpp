@@ -12,7 +12,7 @@ namespace {
 
 using testing::AppPanelsRig;
 
-constexpr int32_t kCentre = 0, kTrack = 3, kEditor = 4, kSong = 6;
+constexpr int32_t kCentre = PanelIndex(Panel::ControlCentre), kTrack = PanelIndex(Panel::TrackChain), kEditor = PanelIndex(Panel::ProgramEditor), kSong = PanelIndex(Panel::SongChain);
 constexpr uint32_t kReverb = testing::Id(EngineTypeId::BasicReverb);  // allowed in every chain
 
 struct Step {

@@ -8,7 +8,7 @@ namespace {
 
 using testing::UiRig;
 
-constexpr int32_t kEvents = 5;
+constexpr int32_t kEvents = PanelIndex(Panel::EventList);
 
 TEST(ControlTexts, NoteNamesAndBarBeat) {
   const std::pair<int32_t, const char*> notes[] = {
@@ -155,10 +155,10 @@ TEST(Panels, OpenersFollowOpenCloseAndToggle) {
   rig.ui.links.requestQuit = [&] { quit = true; };
   rig.ui.links.globalTrackCurrent = [&] { return globalTrack; };
   OpenStartupPanels(rig.ui);
-  const std::vector<Button>& centre = rig.ui.panels[0].buttons;
+  const std::vector<Button>& centre = rig.ui.panels[PanelIndex(Panel::ControlCentre)].buttons;
   auto lit = [&](int32_t opener) { return centre[opener].style == ButtonStyle::ToggleOn; };
   for (int32_t p : {1, 4, 8, 9}) EXPECT_TRUE(rig.ui.panels[p].open && lit(OpenerButton(p))) << p;
-  EXPECT_FALSE(OpenPanel(rig.ui, 4));  // already open: its opener is lit
+  EXPECT_FALSE(OpenPanel(rig.ui, PanelIndex(Panel::ProgramEditor)));  // already open: its opener is lit
 
   // The toggles of the control centre, clicked: opening a panel closes the one sharing its place.
   auto toggle = [&](int32_t panel) {
@@ -166,14 +166,14 @@ TEST(Panels, OpenersFollowOpenCloseAndToggle) {
       if (centre[i].argument == static_cast<uint32_t>(panel)) rig.Click(0, {centre[i].rect.left + 8, centre[i].rect.top + 8});
   };
   toggle(7);
-  EXPECT_TRUE(rig.ui.panels[7].open && !rig.ui.panels[8].open && lit(2) && !lit(6));
+  EXPECT_TRUE(rig.ui.panels[PanelIndex(Panel::TrackList)].open && !rig.ui.panels[PanelIndex(Panel::EngineEditor)].open && lit(2) && !lit(6));
   toggle(3);  // a normal track: the track panel replaces the program editor
-  EXPECT_TRUE(rig.ui.panels[3].open && !rig.ui.panels[4].open && lit(3) && !lit(7));
+  EXPECT_TRUE(rig.ui.panels[PanelIndex(Panel::TrackChain)].open && !rig.ui.panels[PanelIndex(Panel::ProgramEditor)].open && lit(3) && !lit(7));
   toggle(3);  // closing it lights its opener off again
-  EXPECT_TRUE(!rig.ui.panels[3].open && !lit(3));
+  EXPECT_TRUE(!rig.ui.panels[PanelIndex(Panel::TrackChain)].open && !lit(3));
   globalTrack = true;
   toggle(3);  // the same opener opens the song panel for the GlobalTrack
-  EXPECT_TRUE(rig.ui.panels[6].open && !rig.ui.panels[3].open && lit(3));
+  EXPECT_TRUE(rig.ui.panels[PanelIndex(Panel::SongChain)].open && !rig.ui.panels[PanelIndex(Panel::TrackChain)].open && lit(3));
   globalTrack = false;
   ClosePanel(rig.ui, 6);
   EXPECT_FALSE(lit(3));
@@ -181,8 +181,8 @@ TEST(Panels, OpenersFollowOpenCloseAndToggle) {
   for (int32_t p : {7, 3, 5}) EXPECT_TRUE(rig.ui.panels[p].open) << p;
   for (int32_t p : {8, 4, 9}) EXPECT_FALSE(rig.ui.panels[p].open) << p;
   EXPECT_FALSE(quit);
-  HandlePointer(rig.ui, {PointerAction::LeftDown, {CloseBox(rig.ui.panels[0]).left + 4, CloseBox(rig.ui.panels[0]).top + 4}});
-  HandlePointer(rig.ui, {PointerAction::LeftUp, {CloseBox(rig.ui.panels[0]).left + 4, CloseBox(rig.ui.panels[0]).top + 4}});
+  HandlePointer(rig.ui, {PointerAction::LeftDown, {CloseBox(rig.ui.panels[PanelIndex(Panel::ControlCentre)]).left + 4, CloseBox(rig.ui.panels[PanelIndex(Panel::ControlCentre)]).top + 4}});
+  HandlePointer(rig.ui, {PointerAction::LeftUp, {CloseBox(rig.ui.panels[PanelIndex(Panel::ControlCentre)]).left + 4, CloseBox(rig.ui.panels[PanelIndex(Panel::ControlCentre)]).top + 4}});
   EXPECT_TRUE(quit);
 }
 
@@ -193,7 +193,7 @@ TEST(Panels, TitleBarsMoveAndTheFirstClickClearsTheSplash) {
   const Rect splash = kSplashPlace;
   EXPECT_EQ(rig.ui.screen.At(splash.left + 10, splash.top + 10), rig.ui.skins.splash.At(10, 10));
   // A click on the title bar moves nothing by itself and leaves the splash.
-  const PanelWindow& types = rig.ui.panels[9];
+  const PanelWindow& types = rig.ui.panels[PanelIndex(Panel::EngineTypeList)];
   const Point grab{types.left + 40, types.top + 8};
   HandlePointer(rig.ui, {PointerAction::LeftDown, grab});
   HandlePointer(rig.ui, {PointerAction::Move, {grab.x + 30, grab.y - 20}});
@@ -204,7 +204,7 @@ TEST(Panels, TitleBarsMoveAndTheFirstClickClearsTheSplash) {
   // A left click in a client area clears it; the engine editor is drawn where it lay.
   rig.Click(1, {100, 100});
   EXPECT_FALSE(rig.ui.splash);
-  const PanelWindow& engine = rig.ui.panels[8];
+  const PanelWindow& engine = rig.ui.panels[PanelIndex(Panel::EngineEditor)];
   EXPECT_EQ(rig.ui.screen.At(splash.left + 10, splash.top + 10),
             testing::DeckPattern(splash.left + 10 - engine.left - engine.clientOffset.x,
                                  splash.top + 10 - engine.top - engine.clientOffset.y));

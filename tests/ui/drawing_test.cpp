@@ -8,7 +8,7 @@ namespace {
 
 using testing::UiRig;
 
-constexpr int32_t kEvents = 5;  // a panel with no controls of its own yet
+constexpr int32_t kEvents = PanelIndex(Panel::EventList);  // a panel with no controls of its own yet
 
 // Every pixel of the button's place equals its skin source, except the one magenta pixel planted in the
 // source, where the deck shows through.
@@ -124,7 +124,7 @@ TEST(Bitmaps, UnusableFilesLeaveThePictureAndOtherSizesAreStretched) {
 
 TEST(Drawing, APanelInFrontIsNeverPaintedOver) {
   UiRig rig;
-  OpenPanel(rig.ui, 1);
+  OpenPanel(rig.ui, PanelIndex(Panel::ProgramList));
   OpenPanel(rig.ui, kEvents);
   // The event list is dragged up over the lower half of the program list, then the program list redraws.
   MovePanel(rig.ui, kEvents, {kClientOffset.x, 220 + kClientOffset.y});

@@ -20,7 +20,7 @@ using testing::PanelRig;
 namespace E = EngineEditorControl;
 namespace T = EngineTypeListControl;
 
-constexpr int32_t kEngineEditor = 8, kEngineTypes = 9;
+constexpr int32_t kEngineEditor = PanelIndex(Panel::EngineEditor), kEngineTypes = PanelIndex(Panel::EngineTypeList);
 
 struct EngineRig : PanelRig {
   EngineRig() : PanelRig(1, 2) {

@@ -16,7 +16,7 @@ using testing::PanelRig;
 using testing::Type;
 namespace C = EventListControl;
 
-constexpr int32_t kEventList = 5;
+constexpr int32_t kEventList = PanelIndex(Panel::EventList);
 
 struct EventListRig : PanelRig {
   EventListRig() : PanelRig(1, 2) {

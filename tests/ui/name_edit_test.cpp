@@ -11,7 +11,7 @@
 namespace tonforge {
 namespace {
 
-constexpr int32_t kProgramList = 1, kProgramEditor = 4;
+constexpr int32_t kProgramList = PanelIndex(Panel::ProgramList), kProgramEditor = PanelIndex(Panel::ProgramEditor);
 
 struct NameRig {
   NameRig() {

@@ -12,7 +12,7 @@ namespace {
 
 using testing::AppPanelsRig;
 
-constexpr int32_t kCentre = 0, kList = 1, kTrack = 3, kEditor = 4, kSong = 6;
+constexpr int32_t kCentre = PanelIndex(Panel::ControlCentre), kList = PanelIndex(Panel::ProgramList), kTrack = PanelIndex(Panel::TrackChain), kEditor = PanelIndex(Panel::ProgramEditor), kSong = PanelIndex(Panel::SongChain);
 // Program list buttons.
 constexpr int32_t kNew = 0, kDelete = 1, kCopy = 2, kLoad = 3, kSave = 4, kRow0 = 5, kUp = 14, kDown = 15;
 

@@ -11,7 +11,7 @@ namespace {
 
 using testing::AppPanelsRig;
 
-constexpr int32_t kRender = 2, kList = 1;
+constexpr int32_t kRender = PanelIndex(Panel::RenderOutput), kList = PanelIndex(Panel::ProgramList);
 constexpr int32_t kQuality = 0, kFirstRate = 1, kRenderButton = 4, kStop = 6, kFirstLine = 3;
 
 std::string Lines(AppPanelsRig& rig) {

@@ -13,7 +13,7 @@ using testing::SkinPattern;
 using testing::Type;
 namespace C = TrackListControl;
 
-constexpr int32_t kTrackList = 7, kTrackChain = 3, kSongChain = 6;
+constexpr int32_t kTrackList = PanelIndex(Panel::TrackList), kTrackChain = PanelIndex(Panel::TrackChain), kSongChain = PanelIndex(Panel::SongChain);
 
 struct TrackListRig : PanelRig {
   explicit TrackListRig(int32_t tracks, int programs = 1) : PanelRig(programs, tracks) {

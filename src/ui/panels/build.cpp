@@ -16,7 +16,7 @@
 namespace tonforge {
 
 namespace {
-constexpr int32_t kTrackListPanel = 7;
+constexpr int32_t kTrackListPanel = PanelIndex(Panel::TrackList);
 }  // namespace
 
 void BuildPanelControls(Ui& ui, AppState& app) {

@@ -18,7 +18,7 @@ namespace tonforge {
 namespace {
 
 namespace C = EngineEditorControl;
-constexpr int32_t kPanel = static_cast<int32_t>(Panel::EngineEditor);
+constexpr int32_t kPanel = PanelIndex(Panel::EngineEditor);
 
 constexpr int32_t kLoadCaption = 31, kClearCaption = 69, kLoopCaption = 70, kInvertCaption = 71,
                   kReverseCaption = 72, kSyncCaption = 83;

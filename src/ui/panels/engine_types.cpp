@@ -13,7 +13,7 @@ namespace tonforge {
 namespace {
 
 namespace C = EngineTypeListControl;
-constexpr int32_t kPanel = static_cast<int32_t>(Panel::EngineTypeList);
+constexpr int32_t kPanel = PanelIndex(Panel::EngineTypeList);
 constexpr int32_t kRows = 9;
 constexpr int32_t kSetTypeCaption = 92;
 constexpr int32_t kSongCaption = 104, kTrackCaption = 105, kProgramCaption = 106;

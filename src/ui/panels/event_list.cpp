@@ -16,7 +16,7 @@ namespace tonforge {
 namespace {
 
 namespace C = EventListControl;
-constexpr int32_t kPanel = static_cast<int32_t>(Panel::EventList);
+constexpr int32_t kPanel = PanelIndex(Panel::EventList);
 constexpr int32_t kTypeCaptions = 112, kTrackNameCaption = 34;
 constexpr uint32_t kSmall = 1, kPush = 2, kWide = 3;
 constexpr uint32_t kShowFlags = ButtonFlag::ShowNumber | ButtonFlag::ShowNoteName | ButtonFlag::ShowBarBeat;

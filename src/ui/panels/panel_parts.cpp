@@ -10,8 +10,8 @@ namespace tonforge {
 
 namespace {
 
-constexpr int32_t kTrackChain = static_cast<int32_t>(Panel::TrackChain);
-constexpr int32_t kSongChain = static_cast<int32_t>(Panel::SongChain);
+constexpr int32_t kTrackChain = PanelIndex(Panel::TrackChain);
+constexpr int32_t kSongChain = PanelIndex(Panel::SongChain);
 
 }  // namespace
 

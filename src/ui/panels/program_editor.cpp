@@ -14,8 +14,8 @@ namespace tonforge {
 
 namespace {
 
-constexpr int32_t kPanel = static_cast<int32_t>(Panel::ProgramEditor);
-constexpr int32_t kProgramList = static_cast<int32_t>(Panel::ProgramList);
+constexpr int32_t kPanel = PanelIndex(Panel::ProgramEditor);
+constexpr int32_t kProgramList = PanelIndex(Panel::ProgramList);
 constexpr int32_t kName = 0, kFirstOperation = 4, kFirstPosition = 12;
 constexpr int32_t kEngineLabel = 3;
 constexpr int32_t kPan = 0, kLevel = 1;

@@ -12,7 +12,7 @@ namespace tonforge {
 
 namespace {
 
-constexpr int32_t kPanel = static_cast<int32_t>(Panel::ProgramList);
+constexpr int32_t kPanel = PanelIndex(Panel::ProgramList);
 constexpr int32_t kDelete = 1, kCopy = 2, kSave = 4, kFirstRow = 5, kUpArrow = 14, kDownArrow = 15;
 constexpr int32_t kRowTop = 72, kRowHeight = 16;
 

@@ -15,7 +15,7 @@ namespace tonforge {
 
 namespace {
 
-constexpr int32_t kPanel = static_cast<int32_t>(Panel::RenderOutput);
+constexpr int32_t kPanel = PanelIndex(Panel::RenderOutput);
 constexpr int32_t kQuality = 0, kFirstRate = 1, kFirstLine = 3;
 constexpr int32_t kNormalCaption = 96;  // 97 for high quality
 constexpr std::array<int32_t, 3> kRates{11025, 22050, 44100};

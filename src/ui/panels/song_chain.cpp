@@ -18,7 +18,7 @@ namespace tonforge {
 
 namespace {
 
-constexpr int32_t kPanel = static_cast<int32_t>(Panel::SongChain);
+constexpr int32_t kPanel = PanelIndex(Panel::SongChain);
 constexpr int32_t kName = 0, kFirstOperation = 5, kFirstRate = 15, kHighPriority = 20, kFirstPosition = 21;
 constexpr int32_t kEngineLabel = 3;
 constexpr int32_t kBeatsPerBar = 0, kTicksPerBeat = 1, kSongLevel = 2;

@@ -25,7 +25,7 @@ void DrawColumn(Ui& ui, int32_t panel, int32_t x, int32_t rowTop, int32_t column
 
 void DrawRuler(Ui& ui, AppState& app, int32_t panel) {
   const Song& song = app.song;
-  const int32_t perBeat = std::max(song.ticksPerBeat, 1), perBar = std::max(song.beatsPerBar, 1);
+  const int32_t perBeat = std::max<int32_t>(song.ticksPerBeat, 1), perBar = std::max(song.beatsPerBar, 1);
   const int32_t viewStart = app.editor.viewStart;
   for (int32_t beat = (viewStart + perBeat - 1) / perBeat; beat * perBeat < viewStart + kViewWidth; ++beat) {
     const int32_t x = ViewX(beat * perBeat, viewStart);
@@ -58,7 +58,7 @@ void DrawRow(Ui& ui, AppState& app, int32_t panel, int32_t index, int32_t rowTop
     }
   }
 
-  const int32_t perBeat = std::max(song.ticksPerBeat, 1), perBar = std::max(song.beatsPerBar, 1);
+  const int32_t perBeat = std::max<int32_t>(song.ticksPerBeat, 1), perBar = std::max(song.beatsPerBar, 1);
   for (int32_t beat = (viewStart + perBeat - 1) / perBeat; beat * perBeat <= viewEnd; ++beat)
     DrawColumn(ui, panel, ViewX(beat * perBeat, viewStart), rowTop, beat % perBar == 0 ? kBarColumn : kBeatColumn);
 

@@ -13,7 +13,7 @@ namespace tonforge {
 
 namespace {
 
-constexpr int32_t kPanel = static_cast<int32_t>(Panel::TrackChain);
+constexpr int32_t kPanel = PanelIndex(Panel::TrackChain);
 constexpr int32_t kName = 0, kSwitchOff = 1, kFirstOperation = 5, kFirstPosition = 15;
 constexpr int32_t kEngineLabel = 3;
 constexpr int32_t kSeed = 0, kPan = 1, kLevel = 2;

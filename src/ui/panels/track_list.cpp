@@ -18,7 +18,7 @@ namespace tonforge {
 namespace {
 
 namespace C = TrackListControl;
-constexpr int32_t kPanel = static_cast<int32_t>(Panel::TrackList);
+constexpr int32_t kPanel = PanelIndex(Panel::TrackList);
 
 constexpr int32_t kPlayCaption = 39, kStopCaption = 40, kNewCaption = 29, kDeleteCaption = 30, kUpCaption = 57,
                   kDownCaption = 58, kSnapCaption = 65, kEditModeCaption = 63, kTrackNameCaption = 34;

@@ -1,4 +1,4 @@
-#include "ui/panels/control_centre.h"
+#include "ui/control_centre.h"
 
 #include <array>
 
@@ -9,14 +9,16 @@ namespace tonforge {
 
 namespace {
 
-constexpr int32_t kControlCentre = static_cast<int32_t>(Panel::ControlCentre);
-constexpr uint32_t kTrackChain = static_cast<uint32_t>(Panel::TrackChain);
-constexpr int32_t kSongChain = static_cast<int32_t>(Panel::SongChain);
+using P = Panel;
+constexpr int32_t kControlCentre = PanelIndex(P::ControlCentre);
+constexpr uint32_t kTrackChain = static_cast<uint32_t>(P::TrackChain);
+constexpr int32_t kSongChain = PanelIndex(P::SongChain);
 
 // The toggles, top to bottom on the left, then on the right, the panels they toggle and their labels.
 constexpr std::array<Point, 8> kTogglePlaces{{{16, 40}, {16, 56}, {16, 72}, {16, 88},
                                               {224, 40}, {224, 56}, {224, 72}, {224, 88}}};
-constexpr std::array<int32_t, 8> kToggledPanels{7, 3, 5, 2, 8, 4, 9, 1};
+constexpr std::array<Panel, 8> kToggledPanels{P::TrackList, P::TrackChain, P::EventList, P::RenderOutput,
+                                              P::EngineEditor, P::ProgramEditor, P::EngineTypeList, P::ProgramList};
 constexpr std::array<int32_t, 8> kToggleLabels{18, 14, 16, 13, 19, 15, 20, 12};
 
 void RefreshControlCentre(Ui& ui) {
