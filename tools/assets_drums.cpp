@@ -29,6 +29,7 @@ struct DrumSpec {
 };
 
 constexpr float kMetalRatios[6] = {1.0f, 1.342f, 1.2312f, 1.6532f, 1.9523f, 2.1523f};
+constexpr float kBurstGap = 0.011f, kBurstDecay = 0.004f;
 constexpr float kFadeShare = 0.25f;  // the last quarter of a sample fades out along a half cosine
 
 constexpr DrumSpec kDrums[] = {
@@ -73,9 +74,10 @@ std::vector<float> Synthesize(const DrumSpec& d) {
     const float hz = d.hzTo + (d.hzFrom - d.hzTo) * std::exp(-t / d.sweep);
     bodyPhase += hz / kRate;
     const float body = d.body * std::sin(kTwoPi * bodyPhase) * std::exp(-t / d.bodyDecay);
-    // A clap's bursts: the envelope restarts every 11 ms for its first hits.
-    const float burstTime = d.bursts > 1 && t < 0.011f * static_cast<float>(d.bursts - 1) ? std::fmod(t, 0.011f) : t - 0.011f * static_cast<float>(std::max(d.bursts - 1, 0));
-    const float noiseEnvelope = std::exp(-std::max(burstTime, 0.0f) / (burstTime < t ? 0.004f : d.noiseDecay)) *
+    // A clap's bursts: the noise restarts every 11 ms for its first hits, then the last one rings out.
+    const float burstsEnd = kBurstGap * static_cast<float>(d.bursts - 1);
+    const float noiseEnvelope = (t < burstsEnd ? std::exp(-std::fmod(t, kBurstGap) / kBurstDecay)
+                                               : std::exp(-(t - burstsEnd) / d.noiseDecay)) *
                                 std::min(1.0f, t / 0.0005f);
     const float noise = d.noise * filter.Run(NoiseAt(noiseState), f, 0.7f, d.band) * noiseEnvelope;
     float metal = 0.0f;
