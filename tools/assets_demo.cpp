@@ -151,6 +151,7 @@ void WriteDemoSong(Studio& studio) {
   keys.pan = 130;
   hats.level = 0.7f;
   hats.pan = 120;
+  effects.level = 0.5f;  // the wind and the zaps stay behind the band
 
   // Pads hold each chord for its bar; which pad changes with the sections.
   Track* pads[3] = {&padLow, &padMid, &padHigh};
