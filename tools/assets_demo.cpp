@@ -110,7 +110,7 @@ void WriteDemoSong(Studio& studio) {
   Song& song = studio.song;
   song.beatsPerBar = kBeatsPerBar;
   song.ticksPerBeat = kTicksPerBeat;
-  song.songLevel = 0.5f;  // room for the drums and the crash on top of the full band
+  song.songLevel = 0.45f;  // room for the drums and the crash on top of the full band
   Track& global = *TrackAt(song, 0);
   CopyName(global.name, "Demo");
   global.events.First()->valueA = kOpeningTempo;
