@@ -30,7 +30,7 @@ struct Stage {
   std::array<Mod, 4> mods{};
   int option = -1;  // option 0's value, -1 for the default
 };
-struct ProgramSpec {
+struct ProgramRecipe {
   const char* name;
   const char* category;
   float level;
@@ -41,7 +41,7 @@ struct ProgramSpec {
 // Two swells of a chorus sweep against each other, the same in every pad.
 constexpr std::array<Mod, 4> kChorusSweep{{{"Sine 2s", 0.7f}, {"Triangle 5s", 0.7f}}};
 
-constexpr ProgramSpec kInstruments[] = {
+constexpr ProgramRecipe kInstruments[] = {
     // ---- Basses
     {"Sub Bass", "Basses", 0.6f,
      {{{T::SineWaveGenerator, {{{1, 80}}}},
@@ -267,7 +267,7 @@ constexpr ProgramSpec kInstruments[] = {
 };
 
 // Track chains: effects ready to load into a track's plug-in chain.
-constexpr ProgramSpec kTrackChains[] = {
+constexpr ProgramRecipe kTrackChains[] = {
     {"Echo Quarter Note", "Delays", 1.0f,
      {{{T::BasicDelay, {{{0, 48}, {1, 40}, {2, 48}, {3, 40}, {4, 40}}}, {}, 1}}}},
     {"Stereo Echo", "Delays", 1.0f,
@@ -294,16 +294,16 @@ void Fill(Engine& e, const Stage& s) {
     if (s.mods[k].name != nullptr) LoadLibraryModulator(e, k, s.mods[k].name, s.mods[k].gain, s.mods[k].timeScale);
 }
 
-void Build(Program& p, const ProgramSpec& spec) {
-  CopyName(p.name, spec.name);
-  p.level = spec.level;
-  if (spec.drumKit) {
+void Build(Program& p, const ProgramRecipe& recipe) {
+  CopyName(p.name, recipe.name);
+  p.level = recipe.level;
+  if (recipe.drumKit) {
     BuildDrumKit(p.engines);
     return;
   }
   for (int i = 0; i < kChainLength; ++i) {
-    InitProgramEngine(p.engines[i], static_cast<uint32_t>(spec.chain[i].type));
-    Fill(p.engines[i], spec.chain[i]);
+    InitProgramEngine(p.engines[i], static_cast<uint32_t>(recipe.chain[i].type));
+    Fill(p.engines[i], recipe.chain[i]);
   }
 }
 
@@ -322,16 +322,16 @@ bool WriteBank(Studio& studio, const std::filesystem::path& programs) {
   std::filesystem::create_directories(programs / "Instruments", ec);
   std::filesystem::create_directories(programs / "Tracks", ec);
   bool written = true;
-  for (const ProgramSpec& spec : kInstruments) {
+  for (const ProgramRecipe& recipe : kInstruments) {
     Program* program = NewProgram(studio);
     if (program == nullptr) return false;
-    Build(*program, spec);
+    Build(*program, recipe);
     written = WriteProgram(*program, programs / "Instruments") && written;
   }
-  for (const ProgramSpec& spec : kTrackChains) {
+  for (const ProgramRecipe& recipe : kTrackChains) {
     Program chain;
     for (Engine& e : chain.engines) InitProgramEngine(e, 0);
-    Build(chain, spec);
+    Build(chain, recipe);
     written = WriteProgram(chain, programs / "Tracks") && written;
   }
   return FitAllPositionBuffers(studio) && written;
@@ -345,14 +345,14 @@ int32_t BankIndex(std::string_view name) {
 }
 
 bool LoadTrackChain(Studio& studio, Track& track, std::string_view name) {
-  const ProgramSpec* spec = nullptr;
-  for (const ProgramSpec& s : kTrackChains)
-    if (name == s.name) spec = &s;
-  if (spec == nullptr) return false;
+  const ProgramRecipe* recipe = nullptr;
+  for (const ProgramRecipe& s : kTrackChains)
+    if (name == s.name) recipe = &s;
+  if (recipe == nullptr) return false;
   for (int i = 0; i < kChainLength; ++i) {
     ReleaseTrackEngine(track.chain[i]);
-    if (!InitTrackEngine(track.chain[i], static_cast<uint32_t>(spec->chain[i].type), studio.dialogs)) return false;
-    Fill(track.chain[i], spec->chain[i]);
+    if (!InitTrackEngine(track.chain[i], static_cast<uint32_t>(recipe->chain[i].type), studio.dialogs)) return false;
+    Fill(track.chain[i], recipe->chain[i]);
   }
   ValidateAllTracks(studio.song);
   return true;

@@ -14,7 +14,7 @@ namespace {
 
 enum class Band { LowPass, BandPass, HighPass };
 
-struct DrumSpec {
+struct DrumRecipe {
   const char* name;
   float seconds;
   float peak;  // the sample's peak after normalising
@@ -32,7 +32,7 @@ constexpr float kMetalRatios[6] = {1.0f, 1.342f, 1.2312f, 1.6532f, 1.9523f, 2.15
 constexpr float kBurstGap = 0.011f, kBurstDecay = 0.004f;
 constexpr float kFadeShare = 0.25f;  // the last quarter of a sample fades out along a half cosine
 
-constexpr DrumSpec kDrums[] = {
+constexpr DrumRecipe kDrums[] = {
     // name             len   peak  hzFrom hzTo  sweep   bodyDec body  noiseDec noise noiseHz band           b  metalHz dec   metal
     {"Kick Deep",       0.7f, 0.9f, 170.f, 46.f, 0.035f, 0.22f,  1.0f, 0.004f,  0.3f, 3000.f, Band::LowPass,  1, 0.f,    0.f,  0.f},
     {"Kick Punchy",     0.45f, 0.9f, 260.f, 58.f, 0.02f, 0.12f,  1.0f, 0.006f,  0.5f, 5000.f, Band::BandPass, 1, 0.f,    0.f,  0.f},
@@ -61,7 +61,7 @@ struct Svf {
   }
 };
 
-std::vector<float> Synthesize(const DrumSpec& d) {
+std::vector<float> Synthesize(const DrumRecipe& d) {
   const auto n = static_cast<uint32_t>(d.seconds * kRate);
   std::vector<float> out(n);
   uint32_t noiseState = 1234567u;
@@ -109,7 +109,7 @@ constexpr int32_t kKeyStep = 200;  // a whole tone: each drum answers its key an
 
 bool WriteDrumSamples(const std::filesystem::path& waves) {
   bool written = true;
-  for (const DrumSpec& d : kDrums)
+  for (const DrumRecipe& d : kDrums)
     written = WriteFileBytes(waves / (std::string(d.name) + ".wav"), EncodeMonoWave(Synthesize(d), std::nullopt)) && written;
   return written;
 }

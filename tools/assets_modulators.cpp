@@ -32,7 +32,7 @@ enum class Shape {
   Vibrato,     // hz: rate, a: onset delay, b: fade-in time
 };
 
-struct ModulatorSpec {
+struct ModulatorRecipe {
   const char* kind;  // the sub-folder
   const char* name;
   Shape shape;
@@ -44,7 +44,7 @@ struct ModulatorSpec {
 // The sequence of the stepped pattern (eighths of a bar, -1..1).
 constexpr float kSequence[8] = {0.0f, 1.0f, 0.5f, -0.5f, 0.75f, -1.0f, 0.25f, -0.25f};
 
-constexpr ModulatorSpec kLibrary[] = {
+constexpr ModulatorRecipe kLibrary[] = {
     {"Envelopes", "Decay 30ms", Shape::DecayExp, 0.03f, 0, 0, 0, 0.03f},
     {"Envelopes", "Decay 80ms", Shape::DecayExp, 0.08f, 0, 0, 0, 0.08f},
     {"Envelopes", "Decay 150ms", Shape::DecayExp, 0.15f, 0, 0, 0, 0.15f},
@@ -100,14 +100,14 @@ constexpr ModulatorSpec kLibrary[] = {
     {"Pitch", "Vibrato Delayed 6Hz", Shape::Vibrato, 0.3f, 0.5f, 0, 6.0f, 0, 1.0f},
 };
 
-bool Loops(const ModulatorSpec& m) { return m.hz > 0.0f; }
+bool Loops(const ModulatorRecipe& m) { return m.hz > 0.0f; }
 // Where the loop starts (seconds): an LFO loops from its start, a vibrato once its fade-in is over.
-float LoopStart(const ModulatorSpec& m) { return m.loopFrom > 0.0f ? m.loopFrom : 0.0f; }
+float LoopStart(const ModulatorRecipe& m) { return m.loopFrom > 0.0f ? m.loopFrom : 0.0f; }
 
 float Smooth(float x) { return 0.5f - 0.5f * std::cos(kPi * std::clamp(x, 0.0f, 1.0f)); }
 
 // The value of a shape t seconds after the note starts.
-float ShapeAt(const ModulatorSpec& m, float t) {
+float ShapeAt(const ModulatorRecipe& m, float t) {
   const float cycle = t * m.hz - std::floor(t * m.hz);  // LFO phase 0..1
   const auto step = static_cast<uint32_t>(t * m.hz);
   switch (m.shape) {
@@ -138,8 +138,8 @@ float ShapeAt(const ModulatorSpec& m, float t) {
   return 0.0f;
 }
 
-const ModulatorSpec* Find(std::string_view name) {
-  for (const ModulatorSpec& m : kLibrary)
+const ModulatorRecipe* Find(std::string_view name) {
+  for (const ModulatorRecipe& m : kLibrary)
     if (name == m.name) return &m;
   return nullptr;
 }
@@ -149,7 +149,7 @@ const ModulatorSpec* Find(std::string_view name) {
 bool WriteModulatorLibrary(const std::filesystem::path& modulators) {
   const auto last = static_cast<uint32_t>(kLibrarySeconds * kLibraryPointsPerSecond);
   bool written = true;
-  for (const ModulatorSpec& m : kLibrary) {
+  for (const ModulatorRecipe& m : kLibrary) {
     // One point more than ten seconds' worth: the loop end is never played, so it closes the cycle exactly.
     std::vector<float> points(last + 1);
     for (uint32_t i = 0; i <= last; ++i) points[i] = ShapeAt(m, std::min(static_cast<float>(i) / kLibraryPointsPerSecond, kLibrarySeconds));
@@ -163,7 +163,7 @@ bool WriteModulatorLibrary(const std::filesystem::path& modulators) {
 }
 
 void LoadLibraryModulator(Engine& engine, int k, std::string_view name, float gain, float timeScale) {
-  const ModulatorSpec* m = Find(name);
+  const ModulatorRecipe* m = Find(name);
   if (m == nullptr) {
     std::fprintf(stderr, "no modulator %.*s in the library\n", static_cast<int>(name.size()), name.data());
     std::exit(1);
@@ -191,7 +191,7 @@ void LoadLibraryModulator(Engine& engine, int k, std::string_view name, float ga
 
 std::vector<std::pair<std::string, std::string>> ModulatorNames() {
   std::vector<std::pair<std::string, std::string>> names;
-  for (const ModulatorSpec& m : kLibrary) names.emplace_back(m.kind, m.name);
+  for (const ModulatorRecipe& m : kLibrary) names.emplace_back(m.kind, m.name);
   return names;
 }
 
