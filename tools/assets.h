@@ -42,12 +42,10 @@ bool WriteModulatorLibrary(const std::filesystem::path& modulators);
 // Fills slot k of an engine with the library modulator `name`: the same shape over its active part, with
 // fewer points, so a program stays small; `timeScale` stretches it (0.5 plays it twice as fast).
 void LoadLibraryModulator(Engine& engine, int k, std::string_view name, float gain, float timeScale = 1.0f);
-// The names of the library, by kind, for the help.
-std::vector<std::pair<std::string, std::string>> ModulatorNames();
 
 // --- The drum samples (assets_drums.cpp).
 bool WriteDrumSamples(const std::filesystem::path& waves);
-// The kit: every sample on its own semitone from C3 up; the pitch of drum `index` in the kit.
+// The Drum Kit's chain: every sample on its own key, a whole tone apart from C3; and the key of a drum.
 void BuildDrumKit(std::span<Engine> chain);
 int32_t DrumKey(std::string_view name);
 

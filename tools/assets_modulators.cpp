@@ -14,6 +14,8 @@ namespace {
 
 constexpr float kLibraryPointsPerSecond = 4410.0f;
 constexpr float kLibrarySeconds = 10.0f;  // one pass at the import's default Period
+constexpr uint32_t kShapePoints = 1024;        // a program's copy of a smooth shape
+constexpr float kSteppedPointsPerSecond = 100.0f;  // and of a stepped one
 constexpr float kSixtyDecibels = 6.9077553f;  // ln(1000): an exponential decay reaching -60 dB
 
 enum class Shape {
@@ -60,9 +62,9 @@ constexpr ModulatorRecipe kLibrary[] = {
     {"Envelopes", "Attack 5ms Decay 300ms", Shape::AttackDecay, 0.005f, 0.3f, 0, 0, 0.305f},
     {"Envelopes", "Attack 10ms Decay 1s", Shape::AttackDecay, 0.01f, 1.0f, 0, 0, 1.01f},
     {"Envelopes", "Attack 20ms Decay 3s", Shape::AttackDecay, 0.02f, 3.0f, 0, 0, 3.02f},
-    {"Envelopes", "Attack 5ms Sustain 50", Shape::Ads, 0.005f, 0.2f, 0.5f, 0, 0.5f},
-    {"Envelopes", "Attack 10ms Sustain 70", Shape::Ads, 0.01f, 0.5f, 0.7f, 0, 1.0f},
-    {"Envelopes", "Attack 80ms Sustain 80", Shape::Ads, 0.08f, 0.4f, 0.8f, 0, 1.0f},
+    {"Envelopes", "Attack 5ms Sustain 50", Shape::Ads, 0.005f, 0.2f, 0.5f, 0, 0.205f},
+    {"Envelopes", "Attack 10ms Sustain 70", Shape::Ads, 0.01f, 0.5f, 0.7f, 0, 0.51f},
+    {"Envelopes", "Attack 80ms Sustain 80", Shape::Ads, 0.08f, 0.4f, 0.8f, 0, 0.48f},
     {"Envelopes", "Swell 300ms", Shape::Swell, 0.3f, 0, 0, 0, 0.3f},
     {"Envelopes", "Swell 1s", Shape::Swell, 1.0f, 0, 0, 0, 1.0f},
     {"Envelopes", "Swell 3s", Shape::Swell, 3.0f, 0, 0, 0, 3.0f},
@@ -115,8 +117,9 @@ float ShapeAt(const ModulatorRecipe& m, float t) {
     case Shape::DecayLinear: return std::max(0.0f, 1.0f - t / m.a);
     case Shape::AttackDecay:
       return t < m.a ? t / m.a : (t < m.a + m.b ? std::exp(-kSixtyDecibels * (t - m.a) / m.b) : 0.0f);
-    case Shape::Ads:
-      return t < m.a ? t / m.a : m.c + (1.0f - m.c) * std::exp(-5.0f * (t - m.a) / m.b) * (t < m.a + m.b ? 1.0f : 0.0f);
+    case Shape::Ads:  // the decay is within 1 % of the sustain at its time, then holds it exactly
+      if (t < m.a) return t / m.a;
+      return t < m.a + m.b ? m.c + (1.0f - m.c) * std::exp(-5.0f * (t - m.a) / m.b) : m.c;
     case Shape::Swell: return Smooth(t / m.a);
     case Shape::Gate: return std::min({1.0f, t / 0.002f, std::max(0.0f, (m.a + 0.002f - t) / 0.002f)});
     case Shape::Sine: return std::sin(kTwoPi * cycle);
@@ -169,12 +172,12 @@ void LoadLibraryModulator(Engine& engine, int k, std::string_view name, float ga
     std::exit(1);
   }
   DataSlot& s = engine.slots[k];
-  // A looping shape keeps one cycle after its loop start (its whole drift for a random one); the others
-  // their movement, after which the last point holds.
-  const bool random = m->shape == Shape::Drift || m->shape == Shape::SampleHold || m->shape == Shape::Sequence ||
-                      m->shape == Shape::StepsUp;
-  const float span = Loops(*m) ? LoopStart(*m) + (random ? kLibrarySeconds - LoopStart(*m) : 1.0f / m->hz) : m->active;
-  const uint32_t intervals = random ? static_cast<uint32_t>(span * 100.0f) : 1024;
+  // A looping shape keeps one cycle after its loop start (all ten seconds of a stepped or random one, whose
+  // steps fall on whole hundredths); the others their movement, after which the last point holds.
+  const bool stepped = m->shape == Shape::Drift || m->shape == Shape::SampleHold || m->shape == Shape::Sequence ||
+                       m->shape == Shape::StepsUp;
+  const float span = Loops(*m) ? LoopStart(*m) + (stepped ? kLibrarySeconds - LoopStart(*m) : 1.0f / m->hz) : m->active;
+  const uint32_t intervals = stepped ? static_cast<uint32_t>(span * kSteppedPointsPerSecond) : kShapePoints;
   s.data = AllocateSamples(intervals + 1);
   for (uint32_t i = 0; i <= intervals && s.data; ++i) s.data[i] = ShapeAt(*m, span * static_cast<float>(i) / static_cast<float>(intervals));
   s.loaded = s.data ? 1 : 0;
@@ -187,12 +190,6 @@ void LoadLibraryModulator(Engine& engine, int k, std::string_view name, float ga
   s.rootOrRate.f = static_cast<float>(intervals) / (span * timeScale * kRate);
   CopyName(s.name, m->name);
   RecountLoadedSlots(engine);
-}
-
-std::vector<std::pair<std::string, std::string>> ModulatorNames() {
-  std::vector<std::pair<std::string, std::string>> names;
-  for (const ModulatorRecipe& m : kLibrary) names.emplace_back(m.kind, m.name);
-  return names;
 }
 
 }  // namespace tonforge::assets
