@@ -194,7 +194,12 @@ void WriteDemoSong(Studio& studio) {
   for (int32_t bar : {12, 13})
     for (float beat : {0.0f, 2.0f}) w.Play(drums, bar, {beat, kC3, 0}, "Synth Kick");
   // Effects: the wind under the intro, a zap into each section, the crash on the downbeats.
+  // The wind fades out over its last three beats (the volume falls by 14 x 0.0005 a tick), then the track's
+  // volume is restored for the zaps.
   w.Play(effects, 0, {0, kC4, 7.0f}, "Wind");
+  w.Add(effects, At(0, 4), EventType::TrackVolumeSlide, -14);
+  w.Add(effects, At(2, 0), EventType::TrackVolumeSlide, 0);
+  w.Add(effects, At(2, 0), EventType::TrackVolume, 100);
   for (int32_t bar : {7, 15, 23})
     w.Play(effects, bar, {3, kC5, 0}, "Laser Zap");
   for (int32_t bar : {8, 16, 24, kOutroBar})
