@@ -163,9 +163,11 @@ void WriteDemoSong(Studio& studio) {
   for (int32_t bar = 4; bar < kOutroBar; ++bar) {
     const int32_t r = ChordOf(bar).root;
     if (bar < kTempoChangeBar)
-      for (float beat : {0.0f, 1.5f, 2.0f, 3.0f}) w.Play(bass, bar, {beat, beat == 3.0f ? r + kOctave : r, 0.75f}, "Pluck Bass");
+      for (float beat : {0.0f, 1.5f, 2.0f, 3.0f})
+        w.Play(bass, bar, {beat, beat == 3.0f ? r + kOctave : r, 0.75f}, "Pluck Bass");
     else
-      for (int e = 0; e < 8; ++e) w.Play(bass, bar, {0.5f * e, e % 4 == 3 ? r + kOctave : r, 0.4f}, bar < 24 ? "Acid Bass" : "Filter Bass");
+      for (int e = 0; e < 8; ++e)
+        w.Play(bass, bar, {0.5f * e, e % 4 == 3 ? r + kOctave : r, 0.4f}, bar < 24 ? "Acid Bass" : "Filter Bass");
   }
   // The arpeggio: the chord up and down in eighths.
   for (int32_t bar = 0; bar < kOutroBar; ++bar) {

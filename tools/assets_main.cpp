@@ -103,7 +103,8 @@ int main(int argc, char** argv) {
   }
   const std::filesystem::path app(argv[1]);
   std::error_code ec;
-  for (const char* folder : {"Modulators", "Waves", "Songs", "Programs"}) std::filesystem::create_directories(app / folder, ec);
+  for (const char* folder : {"Modulators", "Waves", "Songs", "Programs"})
+    std::filesystem::create_directories(app / folder, ec);
 
   SilentDialogs dialogs;
   Studio state(dialogs);

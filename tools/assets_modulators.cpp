@@ -133,7 +133,8 @@ float ShapeAt(const ModulatorRecipe& m, float t) {
     case Shape::Drift: {
       // Wraps after ten seconds' worth of points, so the loop closes without a step.
       const auto points = static_cast<uint32_t>(kLibrarySeconds * m.hz);
-      return HashedUnit(11, step % points) + (HashedUnit(11, (step + 1) % points) - HashedUnit(11, step % points)) * Smooth(cycle);
+      const float from = HashedUnit(11, step % points), to = HashedUnit(11, (step + 1) % points);
+      return from + (to - from) * Smooth(cycle);
     }
     case Shape::PitchRise: return t < m.a ? -1.0f + Smooth(t / m.a) : 0.0f;
     case Shape::Vibrato: return Smooth((t - m.a) / m.b) * std::sin(kTwoPi * cycle);
@@ -155,7 +156,7 @@ bool WriteModulatorLibrary(const std::filesystem::path& modulators) {
   for (const ModulatorRecipe& m : kLibrary) {
     // One point more than ten seconds' worth: the loop end is never played, so it closes the cycle exactly.
     std::vector<float> points(last + 1);
-    for (uint32_t i = 0; i <= last; ++i) points[i] = ShapeAt(m, std::min(static_cast<float>(i) / kLibraryPointsPerSecond, kLibrarySeconds));
+    for (uint32_t i = 0; i <= last; ++i) points[i] = ShapeAt(m, static_cast<float>(i) / kLibraryPointsPerSecond);
     std::optional<std::pair<uint32_t, uint32_t>> loop;
     if (Loops(m)) loop = std::pair{static_cast<uint32_t>(LoopStart(m) * kLibraryPointsPerSecond), last};
     std::error_code ec;
@@ -179,7 +180,8 @@ void LoadLibraryModulator(Engine& engine, int k, std::string_view name, float ga
   const float span = Loops(*m) ? LoopStart(*m) + (stepped ? kLibrarySeconds - LoopStart(*m) : 1.0f / m->hz) : m->active;
   const uint32_t intervals = stepped ? static_cast<uint32_t>(span * kSteppedPointsPerSecond) : kShapePoints;
   s.data = AllocateSamples(intervals + 1);
-  for (uint32_t i = 0; i <= intervals && s.data; ++i) s.data[i] = ShapeAt(*m, span * static_cast<float>(i) / static_cast<float>(intervals));
+  for (uint32_t i = 0; i <= intervals && s.data; ++i)
+    s.data[i] = ShapeAt(*m, span * static_cast<float>(i) / static_cast<float>(intervals));
   s.loaded = s.data ? 1 : 0;
   s.length = intervals + 1;
   s.looped = Loops(*m) ? 1 : 0;

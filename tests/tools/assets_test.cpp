@@ -83,7 +83,9 @@ TEST(FactoryAssets, ModulatorLibraryImportsWithTheShapeTimeAndLoopOfItsName) {
       continue;
     }
     ASSERT_EQ(w.length, kLibraryLength) << m.file;
-    const auto at = [&](float seconds) { return w.data[std::min<uint32_t>(static_cast<uint32_t>(seconds * kPointsPerSecond), w.length - 1)]; };
+    const auto at = [&](float seconds) {
+      return w.data[std::min<uint32_t>(static_cast<uint32_t>(seconds * kPointsPerSecond), w.length - 1)];
+    };
     float low = 1.0f, high = -1.0f;
     int crossings = 0;
     for (uint32_t i = 0; i < w.length; ++i) {

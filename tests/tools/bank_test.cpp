@@ -39,14 +39,19 @@ constexpr Sound kBank[] = {
     {"Laser Zap", false, 0.7f}, {"Wind", false, 0}, {"Flange Drone", false, 0}, {"Random Bleeps", false, 0},
 };
 
+size_t ProgramFiles(const char* folder) {
+  size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(kFactory / "Programs" / folder))
+    files += entry.path().extension() == ".tep";
+  return files;
+}
+
 // A held note is judged between these moments, once every swell is over.
 constexpr float kHoldFrom = 1.0f, kHoldMiddle = 1.3f, kHoldTo = 1.6f;
 constexpr float kTailStretch = 0.1f;
 
 TEST(FactoryBank, EveryProgramIsHeardUnclippedInTuneAndEndsOrHolds) {
-  int files = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(kFactory / "Programs" / "Instruments")) files += entry.path().extension() == ".tep";
-  EXPECT_EQ(files, static_cast<int>(std::size(kBank))) << "every factory program has its row";
+  EXPECT_EQ(ProgramFiles("Instruments"), std::size(kBank)) << "every factory program has its row";
 
   for (const Sound& s : kBank) {
     const bool ends = s.endsWithin > 0.0f;
@@ -94,9 +99,7 @@ constexpr Chain kChains[] = {
 };
 
 TEST(FactoryBank, EveryTrackChainPassesANoteAndDiesAway) {
-  int files = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(kFactory / "Programs" / "Tracks")) files += entry.path().extension() == ".tep";
-  EXPECT_EQ(files, static_cast<int>(std::size(kChains)));
+  EXPECT_EQ(ProgramFiles("Tracks"), std::size(kChains)) << "every track chain has its row";
   for (const Chain& c : kChains) {
     const auto heard = RenderFactoryNote("Pluck", 2450, c.endsWithin + kTailStretch, c.name, 0.3f);
     if (!heard) {

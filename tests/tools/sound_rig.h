@@ -52,13 +52,15 @@ inline std::optional<Heard> RenderFactoryNote(const std::string& program, int32_
     AppendEvent(app, *track, {tick, static_cast<int32_t>(EventType::NoteOff), 0, 0});
   }
   const auto frames = static_cast<uint64_t>(seconds * 44100.0f);
-  if (RenderFramesToFile(app, dir.File("note.wav"), frames) != RenderResult::Done || !dialogs.shown.empty()) return std::nullopt;
+  if (RenderFramesToFile(app, dir.File("note.wav"), frames) != RenderResult::Done || !dialogs.shown.empty())
+    return std::nullopt;
   const auto bytes = ReadBytes(dir.File("note.wav"));
   constexpr size_t kHeader = 44;
   Heard h;
   h.clipped = app.render.samplesClipped.load();
   for (size_t i = kHeader; i + 3 < bytes.size(); i += 4) {
-    const auto l = static_cast<int16_t>(bytes[i] | bytes[i + 1] << 8), r = static_cast<int16_t>(bytes[i + 2] | bytes[i + 3] << 8);
+    const auto l = static_cast<int16_t>(bytes[i] | bytes[i + 1] << 8);
+    const auto r = static_cast<int16_t>(bytes[i + 2] | bytes[i + 3] << 8);
     h.left.push_back(l / 32768.0f);
     h.right.push_back(r / 32768.0f);
     h.mono.push_back((h.left.back() + h.right.back()) * 0.5f);
