@@ -118,16 +118,6 @@ void WriteDemoSong(Studio& studio) {
   UpdateBeatFigures(studio.rate, song.tempo, song.ticksPerBeat);
 
   SongWriter w(studio);
-  // The sources first, muted: the drum tracks replay them bar by bar.
-  Track& beatA = w.NewTrack("Beat A (source)");
-  Track& beatB = w.NewTrack("Beat B (source)");
-  Track& hatsSource = w.NewTrack("Hats (source)");
-  for (Track* source : {&beatA, &beatB, &hatsSource}) source->muteState = 1;
-  w.Hits(beatA, kBeatA);
-  w.Hits(beatB, kBeatB);
-  w.Hits(hatsSource, kHats);
-  constexpr int32_t kBeatATrack = 1, kBeatBTrack = 2, kHatsTrack = 3;
-
   Track& padLow = w.NewTrack("Pad Low");
   Track& padMid = w.NewTrack("Pad Mid");
   Track& padHigh = w.NewTrack("Pad High");
@@ -138,6 +128,18 @@ void WriteDemoSong(Studio& studio) {
   Track& drums = w.NewTrack("Drums");
   Track& hats = w.NewTrack("Hats");
   Track& effects = w.NewTrack("Effects");
+  // The drum sources after the band, muted: the drum tracks replay them bar by bar.
+  const int32_t beatATrack = song.tracks.Count();
+  Track& beatA = w.NewTrack("Beat A (source)");
+  const int32_t beatBTrack = song.tracks.Count();
+  Track& beatB = w.NewTrack("Beat B (source)");
+  const int32_t hatsTrack = song.tracks.Count();
+  Track& hatsSource = w.NewTrack("Hats (source)");
+  for (Track* source : {&beatA, &beatB, &hatsSource}) source->muteState = 1;
+  w.Hits(beatA, kBeatA);
+  w.Hits(beatB, kBeatB);
+  w.Hits(hatsSource, kHats);
+
   w.Chain(lead, "Stereo Echo");
   w.Chain(keys, "Wide Chorus");
   w.Chain(arp, "Echo Quarter Note");
@@ -190,8 +192,8 @@ void WriteDemoSong(Studio& studio) {
   // Drums: beat A from bar 4, beat B after the tempo change; hats from bar 8; kicks alone in the break.
   for (int32_t bar = 4; bar < kOutroBar; ++bar) {
     if (bar >= 12 && bar < 14) continue;  // a two-bar break
-    w.Add(drums, At(bar, 0), EventType::Phrase, bar < kTempoChangeBar ? kBeatATrack : kBeatBTrack);
-    if (bar >= 8) w.Add(hats, At(bar, 0), EventType::Phrase, kHatsTrack);
+    w.Add(drums, At(bar, 0), EventType::Phrase, bar < kTempoChangeBar ? beatATrack : beatBTrack);
+    if (bar >= 8) w.Add(hats, At(bar, 0), EventType::Phrase, hatsTrack);
   }
   for (int32_t bar : {12, 13})
     for (float beat : {0.0f, 2.0f}) w.Play(drums, bar, {beat, kC3, 0}, "Synth Kick");
