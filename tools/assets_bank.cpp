@@ -51,7 +51,7 @@ constexpr ProgramRecipe kInstruments[] = {
      {{{T::DownSawGenerator, {{{1, 45}}}},
        {T::PulseWaveGenerator, {{{1, 30}, {2, 30}}}},
        {T::HighPassFilter, {{{0, 3}}}},  // takes off the pulse's offset
-       {T::MoogVcf, {{{0, 17}, {1, 45}}}, {{{"Decay 300ms", 0.3f}}}},
+       {T::MoogVcf, {{{0, 22}, {1, 45}}}, {{{"Decay 300ms", 0.35f}}}},
        {T::AmplitudeModulation, {{{0, 0}}}, {{{"Attack 5ms Sustain 50"}}}}}}},
     {"Pluck Bass", "Basses", 0.68f,
      {{{T::DownSawGenerator, {{{1, 60}}}},
@@ -261,8 +261,8 @@ constexpr ProgramRecipe kInstruments[] = {
      {{{T::PitchModulation, {{{1, 100}, {2, 12}}}, {{{"Random Steps 10Hz"}}}},
        {T::PulseWaveGenerator, {{{1, 30}, {2, 40}}}},
        {T::HighPassFilter, {{{0, 3}}}},  // takes off the pulse's offset
-       {T::LowPassFilter, {{{0, 45}, {1, 15}}}},
        {T::AmplitudeModulation, {{{0, 50}}}, {{{"Square 8Hz", 0.5f}}}},
+       {T::LowPassFilter, {{{0, 35}, {1, 15}}}},  // after the gate: rounds its edges
        {T::BasicDelay, {{{0, 375}, {1, 35}, {2, 250}, {3, 35}, {4, 40}}}}}}},
 };
 
