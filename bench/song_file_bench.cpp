@@ -60,7 +60,7 @@ void BM_DecodeSong(benchmark::State& state) {
 }
 BENCHMARK(BM_DecodeSong)->Arg(1)->Arg(16)->Unit(benchmark::kMillisecond);
 
-// The committed demo song (21.6 seconds of sound) rendered to a file; "x real time" is seconds of sound per
+// The committed demo song (77 seconds of sound, 13 tracks) rendered to a file; "x real time" is seconds of sound per
 // second of rendering.
 void BM_RenderDemoSong(benchmark::State& state) {
   const auto demo = std::filesystem::path(TONFORGE_SOURCE_DIR) / "app" / "Songs" / "Demo.tes";
