@@ -154,7 +154,7 @@ void PrepareEngine(Engine& e, const OutputRate& rate) {
       e.W[2].i = MsToSamples(e.F[4], rate);
       break;
     case T::VariableSpeedDelay:
-      e.W[1].f = e.options[0] == 0 ? e.F[1] : 1.0f / e.F[1];
+      e.W[1].f = e.options[0] == 0 ? e.F[1].Load() : 1.0f / e.F[1];
       break;
     case T::StereoReverbXY:
     case T::StereoReverbYX:

@@ -183,7 +183,7 @@ float Modulated(Engine& e, const SampleContext& ctx) { return ModulatorSum(e, e.
 
 template <class Design>
 void ProcessSection(Engine& e, SampleContext& ctx) {
-  const float cutoff = Design::kModulated ? Modulated(e, ctx) : e.F[0];
+  const float cutoff = Design::kModulated ? Modulated(e, ctx) : e.F[0].Load();
   RunSection(e, ctx, cutoff, Design::kTop, Design::kWet, Design(e));
 }
 

@@ -59,7 +59,7 @@ bool StartsHoldPeriod(Engine& e) {
 
 // "2 Tones" .. "5 Tones" from option 0; a stored choice beyond "5 Tones" plays five.
 uint32_t ArpeggioTones(const Engine& e) {
-  return std::min(e.options[0], kMostArpeggioTones - kFewestArpeggioTones) + kFewestArpeggioTones;
+  return std::min(e.options[0].Load(), kMostArpeggioTones - kFewestArpeggioTones) + kFewestArpeggioTones;
 }
 
 }  // namespace
@@ -97,7 +97,7 @@ void ProcessPitchShift(Engine& e, VoiceRef voice, int32_t, SampleContext&) { Wri
 // at or beyond the number of tones (fewer tones chosen since) restarts at the first tone.
 void ProcessArpeggiator(Engine& e, VoiceRef voice, int32_t, SampleContext& ctx) {
   const uint32_t tones = ArpeggioTones(e);
-  uint32_t& step = e.options[kArpeggioStepOption];
+  uint32_t step = e.options[kArpeggioStepOption];
   if (step >= tones) step = 0;
   const float rateFactor = ctx.rate->rateFactor;
   e.W[6].f += rateFactor * e.F[5];
@@ -106,6 +106,7 @@ void ProcessArpeggiator(Engine& e, VoiceRef voice, int32_t, SampleContext& ctx) 
     e.W[6].f = 0.0f;
     if (++step == tones) step = 0;
   }
+  e.options[kArpeggioStepOption] = step;
   WriteTranspose(voice, e.W[step].i * 100);
 }
 
