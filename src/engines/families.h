@@ -98,8 +98,4 @@ TONFORGE_HELD_ROUTINE(ProcessStereoReverbYXQuality);
 #undef TONFORGE_ROUTINE
 #undef TONFORGE_HELD_ROUTINE
 
-// Preparation that belongs with a family's maths.
-void PrepareStereoReverb(Engine& engine, const OutputRate& rate);
-void PreparePlateReverb(Engine& engine, const OutputRate& rate);
-
 }  // namespace tonforge
