@@ -1,6 +1,17 @@
 #pragma once
-// The per-sample routine of every engine type, one source file per family. All share ProcessEngine's
-// arguments so the dispatch stays a plain switch.
+// The routines of every engine type, one source file per family: a family file holds its types' catalog
+// rows (family_rows.h), their preparation and their routines, with named parameter and working-word
+// indices. All routines share ProcessEngine's arguments so the dispatch (dispatch.cpp) stays a plain switch.
+//
+// Each type's maths is written once:
+// - a held type (TONFORGE_HELD_ROUTINE) is written as a run over frames with its state copied to locals
+//   (held_state.h); its per-sample routine is that run over one frame, which costs the same;
+// - every other type is written as its per-sample routine; the block mix's loop, OverFrames<R>, calls it
+//   frame after frame with the routine inlined.
+// The reference is frame after frame: ProcessEngine once per frame, as the live output and the channels
+// with pitch controllers, arpeggiators or synchronisation run. ProcessEngineOver is tested against it bit
+// for bit (EngineDispatch.RunsOverFramesAsFrameAfterFrame for every type, BlockMix for whole songs), which
+// for a held type checks that the run keeps its state across stretches of any length.
 #include "engines/engine.h"
 #include "engines/over_frames.h"
 
@@ -16,8 +27,10 @@ namespace tonforge {
   template <>                                                                   \
   void OverFrames<name>(Engine&, VoiceRef, int32_t, MixBus*, uint32_t, SampleContext&)
 
-// Makes run(engine, pitch, frames, n, ctx) the block mix's loop of routine `name`.
+// Makes run(engine, pitch, frames, n, ctx) both the block mix's loop of routine `name` and, as a run of one
+// frame, the routine itself: one body of maths per type.
 #define TONFORGE_HELD_RUN(name, run)                                                                      \
+  void name(Engine& engine, VoiceRef, int32_t pitch, SampleContext& ctx) { run(engine, pitch, &ctx.bus, 1, ctx); } \
   template <>                                                                                             \
   void OverFrames<name>(Engine & engine, VoiceRef, int32_t pitch, MixBus * frames, uint32_t n, SampleContext & ctx) { \
     run(engine, pitch, frames, n, ctx);                                                                   \

@@ -227,28 +227,6 @@ void SectionRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleCont
 
 }  // namespace
 
-void ProcessLowPassFilter(Engine& e, VoiceRef, int32_t p, SampleContext& ctx) {
-  SectionRun<LowPass>(e, p, &ctx.bus, 1, ctx);
-}
-void ProcessHighPassFilter(Engine& e, VoiceRef, int32_t p, SampleContext& ctx) {
-  SectionRun<HighPass>(e, p, &ctx.bus, 1, ctx);
-}
-void ProcessBandPassFilter(Engine& e, VoiceRef, int32_t p, SampleContext& ctx) {
-  SectionRun<BandPass>(e, p, &ctx.bus, 1, ctx);
-}
-void ProcessBandExcludeFilter(Engine& e, VoiceRef, int32_t p, SampleContext& ctx) {
-  SectionRun<BandExclude>(e, p, &ctx.bus, 1, ctx);
-}
-void ProcessLowShelfFilter(Engine& e, VoiceRef, int32_t p, SampleContext& ctx) {
-  SectionRun<LowShelf>(e, p, &ctx.bus, 1, ctx);
-}
-void ProcessHighShelfFilter(Engine& e, VoiceRef, int32_t p, SampleContext& ctx) {
-  SectionRun<HighShelf>(e, p, &ctx.bus, 1, ctx);
-}
-void ProcessPeakingFilter(Engine& e, VoiceRef, int32_t p, SampleContext& ctx) {
-  SectionRun<Peaking>(e, p, &ctx.bus, 1, ctx);
-}
-
 // Four one-pole stages in series with feedback from the last; only the left channel is filtered.
 void ProcessMoogVcf(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   using namespace moog;

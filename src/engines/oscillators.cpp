@@ -123,13 +123,7 @@ float NextStandardValue(const ShapeSettings<shape>& settings, float step, float&
   return v;
 }
 
-template <Shape shape>
-void ShapeStandard(Engine& e, int32_t pitch, SampleContext& ctx) {
-  const ShapeSettings<shape> settings(e, kStandardCycle);
-  AddToBoth(ctx.bus, NextStandardValue(settings, StandardStep(e, pitch, ctx), e.W[shape::kPhase].f));
-}
-
-// The same over a run, the phase held in a local.
+// The saws and pulses over a run, the phase held in a local.
 template <Shape shape>
 void ShapeStandardRun(Engine& e, int32_t pitch, MixBus* frames, uint32_t n, const SampleContext& ctx) {
   const ShapeSettings<shape> settings(e, kStandardCycle);
@@ -187,29 +181,6 @@ void PrepareSynchronisation(Engine& e, const OutputRate&) {
 }
 
 }  // namespace
-
-void ProcessSineWaveGenerator(Engine& e, VoiceRef, int32_t pitch, SampleContext& ctx) {
-  StepCoupledForm(CoupledCoefficient(e, pitch, ctx), e.W[coupled::kY0].f, e.W[coupled::kY1].f);
-  AddToBoth(ctx.bus, e.W[coupled::kY1].f);
-}
-
-void ProcessCosineWaveGenerator(Engine& e, VoiceRef, int32_t pitch, SampleContext& ctx) {
-  StepCoupledForm(CoupledCoefficient(e, pitch, ctx), e.W[coupled::kY0].f, e.W[coupled::kY1].f);
-  AddToBoth(ctx.bus, e.W[coupled::kY0].f);
-}
-
-void ProcessDownSawGenerator(Engine& e, VoiceRef, int32_t pitch, SampleContext& ctx) {
-  ShapeStandard<Shape::DownSaw>(e, pitch, ctx);
-}
-void ProcessUpSawGenerator(Engine& e, VoiceRef, int32_t pitch, SampleContext& ctx) {
-  ShapeStandard<Shape::UpSaw>(e, pitch, ctx);
-}
-void ProcessPulseWaveGenerator(Engine& e, VoiceRef, int32_t pitch, SampleContext& ctx) {
-  ShapeStandard<Shape::Pulse>(e, pitch, ctx);
-}
-void ProcessInversePulseWaveGenerator(Engine& e, VoiceRef, int32_t pitch, SampleContext& ctx) {
-  ShapeStandard<Shape::InversePulse>(e, pitch, ctx);
-}
 
 void ProcessDownSawGeneratorQuality(Engine& e, VoiceRef, int32_t pitch, SampleContext& ctx) {
   ShapeOversampled<Shape::DownSaw>(e, pitch, ctx);

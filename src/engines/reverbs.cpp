@@ -214,25 +214,6 @@ void PreparePlateReverb(Engine& e, const OutputRate& rate) {
 
 }  // namespace
 
-void ProcessBasicReverb(Engine& e, VoiceRef, int32_t p, SampleContext& ctx) {
-  BasicReverbRun<false>(e, p, &ctx.bus, 1, ctx);
-}
-void ProcessBasicReverbQuality(Engine& e, VoiceRef, int32_t p, SampleContext& ctx) {
-  BasicReverbRun<true>(e, p, &ctx.bus, 1, ctx);
-}
-void ProcessStereoReverbXY(Engine& e, VoiceRef, int32_t p, SampleContext& ctx) {
-  StereoReverbRun<true, false>(e, p, &ctx.bus, 1, ctx);
-}
-void ProcessStereoReverbYX(Engine& e, VoiceRef, int32_t p, SampleContext& ctx) {
-  StereoReverbRun<false, false>(e, p, &ctx.bus, 1, ctx);
-}
-void ProcessStereoReverbXYQuality(Engine& e, VoiceRef, int32_t p, SampleContext& ctx) {
-  StereoReverbRun<true, true>(e, p, &ctx.bus, 1, ctx);
-}
-void ProcessStereoReverbYXQuality(Engine& e, VoiceRef, int32_t p, SampleContext& ctx) {
-  StereoReverbRun<false, true>(e, p, &ctx.bus, 1, ctx);
-}
-
 // Four combs per channel with positive feedback.
 void ProcessPlateReverb(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   using namespace plate;
