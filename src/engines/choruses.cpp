@@ -1,7 +1,8 @@
 // Choruses and flanges: taps on one short line whose delays follow modulator slots. A modulator sweeps
 // 0 to 100 samples at 44100 Hz (a constant time at every rate) and "Ceiling" adds 0.7 to 70 samples.
-// Each type is written once, as a run over frames with its state held in locals (held_state.h); one
-// sample is a run of one.
+//
+// The block mix runs each type over a stretch with its state held in locals (held_state.h): the same
+// operations in the same order as the per-sample routine, frame after frame.
 #include "engines/effect_lines.h"
 #include "engines/families.h"
 #include "engines/family_rows.h"
@@ -25,6 +26,74 @@ static_assert(static_cast<int>(chorus::kCeiling) == flange::kCeiling);
 uint32_t TapDelay(const Engine& e, float m, const OutputRate& rate) {
   return ModulatedDelay(e, (m + 1.0f) * 50.0f / rate.rateFactor + e.F[kCeiling] * 70.0f);
 }
+
+// Adds the left tap of slot s (if it has not ended) to `left` and the right tap to `right`, and steps the
+// slot. Returns whether the slot took part.
+bool AddTap(Engine& e, int s, const OutputRate& rate, float* left, float* right) {
+  DataSlot& slot = e.slots[s];
+  float m = 0.0f;
+  if (!SlotSample(slot, m)) return false;
+  const uint32_t d = TapDelay(e, m, rate);
+  if (left) *left += TapLeft(e, 0, d);
+  if (right) *right += TapRight(e, 0, d);
+  AdvanceSlot(slot, rate);
+  return true;
+}
+
+uint32_t ActiveSlotLimit(const Engine& e) { return std::min<uint32_t>(e.loadedSlotCount, kDataSlotCount); }
+
+}  // namespace
+
+// Taps read after the write, so a delay D sounds D − 1 samples late.
+void ProcessChorus(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
+  if (!HasLines(e)) return;
+  const MixBus in = ctx.bus;
+  Push(e, 0, in.left, in.right);
+  for (uint32_t s = 0; s < ActiveSlotLimit(e); ++s)
+    AddTap(e, static_cast<int>(s), *ctx.rate, &ctx.bus.left, &ctx.bus.right);
+  WetDryMix(ctx.bus, in, e, chorus::kWet);
+  GuardLines(e, in.left + in.right, 0, 1);
+}
+
+// Taps read before the write; the sum is fed back at 1.5625 × "Feedback", times 0.64 per active tap.
+void ProcessFlange(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
+  if (!HasLines(e)) return;
+  const MixBus in = ctx.bus;
+  float g = e.F[flange::kFeedback] * 1.5625f;
+  for (uint32_t s = 0; s < ActiveSlotLimit(e); ++s)
+    if (AddTap(e, static_cast<int>(s), *ctx.rate, &ctx.bus.left, &ctx.bus.right)) g *= 0.64f;
+  const MixBus z = {ctx.bus.left * g, ctx.bus.right * g};
+  Push(e, 0, z.left, z.right);
+  WetDryMix(ctx.bus, in, e, flange::kWet);
+  GuardLines(e, z.left + z.right, 0, 1);
+}
+
+// Slot 0 moves the left tap and slot 1 the right one, whatever the loaded slot count says.
+void ProcessStereoChorus(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
+  if (!HasLines(e)) return;
+  const MixBus in = ctx.bus;
+  Push(e, 0, in.left, in.right);
+  AddTap(e, 0, *ctx.rate, &ctx.bus.left, nullptr);
+  AddTap(e, 1, *ctx.rate, nullptr, &ctx.bus.right);
+  WetDryMix(ctx.bus, in, e, chorus::kWet);
+  GuardLines(e, in.left + in.right, 0, 1);
+}
+
+void ProcessStereoFlange(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
+  if (!HasLines(e)) return;
+  const MixBus in = ctx.bus;
+  AddTap(e, 0, *ctx.rate, &ctx.bus.left, nullptr);
+  AddTap(e, 1, *ctx.rate, nullptr, &ctx.bus.right);
+  const float feedback = e.F[flange::kFeedback];
+  const MixBus z = {ctx.bus.left * feedback, ctx.bus.right * feedback};
+  Push(e, 0, z.left, z.right);
+  WetDryMix(ctx.bus, in, e, flange::kWet);
+  GuardLines(e, z.left + z.right, 0, 1);
+}
+
+// The runs of the block mix.
+
+namespace {
 
 // The line and the sweeps that move its taps.
 struct Taps {
@@ -74,8 +143,7 @@ struct Taps {
   uint32_t active;
 };
 
-// The choruses: the input is written first, the taps read after it, so a delay D sounds D − 1 samples late.
-// addTaps(taps, bus) adds the taps.
+// The choruses: the input is written first, the taps read after it. addTaps(taps, bus) adds the taps.
 template <class AddTaps>
 void ChorusFamilyRun(Engine& e, MixBus* frames, uint32_t n, const SampleContext& ctx, AddTaps addTaps) {
   if (!HasLines(e)) return;
@@ -92,8 +160,7 @@ void ChorusFamilyRun(Engine& e, MixBus* frames, uint32_t n, const SampleContext&
   taps.Store(e);
 }
 
-// The flanges: the taps read first, then their sum written back at the gain addTaps(taps, bus) returns:
-// 1.5625 × "Feedback", times 0.64 per active tap, or "Feedback" for the stereo flange.
+// The flanges: the taps read first, then their sum written back at the gain addTaps(taps, bus) returns.
 template <class AddTaps>
 void FlangeFamilyRun(Engine& e, MixBus* frames, uint32_t n, const SampleContext& ctx, AddTaps addTaps) {
   if (!HasLines(e)) return;
@@ -111,7 +178,7 @@ void FlangeFamilyRun(Engine& e, MixBus* frames, uint32_t n, const SampleContext&
   taps.Store(e);
 }
 
-// Slot 0 moves the left tap and slot 1 the right one, whatever the loaded slot count says.
+// Slot 0 moves the left tap and slot 1 the right one.
 void AddStereoTaps(Taps& taps, MixBus& bus) {
   taps.AddTap(0, &bus.left, nullptr);
   taps.AddTap(1, nullptr, &bus.right);

@@ -58,6 +58,19 @@ void ProcessStereoSpatializer(Engine& e, VoiceRef, int32_t, SampleContext& ctx) 
   GuardLines(e, in.left + in.right, 0, 1);
 }
 
+// y[n] = x[n] + g·y[n − d] on each channel.
+void ProcessBasicDelay(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
+  if (!HasLines(e)) return;
+  const MixBus in = ctx.bus;
+  const float dL = TapLeft(e, 0, HeldDelay(e, e.W[kLeftSamples].i));
+  const float dR = TapRight(e, 0, HeldDelay(e, e.W[kRightSamples].i));
+  const MixBus y = {in.left + dL * e.F[recirculating::kLeftGain], in.right + dR * e.F[recirculating::kRightGain]};
+  Push(e, 0, y.left, y.right);
+  ctx.bus = y;
+  WetDryMix(ctx.bus, in, e, recirculating::kWet);
+  GuardLines(e, y.left + y.right, 0, 1);
+}
+
 // y[n] = x[n] + x[n − d] + g·y[n − d]: line 0 holds outputs, line 1 inputs.
 void ProcessCombFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   if (!HasLines(e)) return;
@@ -147,7 +160,7 @@ void ProcessInverter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
 
 namespace {
 
-// y[n] = x[n] + g·y[n − d] on each channel, over a run of frames with the line held in locals.
+// ProcessBasicDelay over a run of frames, its line held in locals.
 void BasicDelayRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleContext&) {
   if (!HasLines(e)) return;
   HeldLine line(e, 0);

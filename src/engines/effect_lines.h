@@ -76,4 +76,37 @@ inline bool Loaded(const DataSlot& slot) { return slot.loaded != 0 && slot.data 
 // negative or not a number counts as run out).
 inline uint32_t SlotIndex(const DataSlot& slot) { return PlayIndex(slot.playPosition, slot.length); }
 
+// Whether a modulator slot has not ended; m is then its current sample times the gain.
+inline bool SlotSample(const DataSlot& slot, float& m) {
+  if (!Loaded(slot)) return false;
+  const uint32_t i = SlotIndex(slot);
+  if (i >= slot.length) return false;
+  m = slot.data[i] * slot.gain;
+  return true;
+}
+
+// The direct-form-I history of channel ch (0 left, 1 right) of a second-order section: y1 in W0/W1, y2 in
+// W2/W3, x2 in W4/W5, x1 in W6/W7.
+inline void ShiftHistory(Engine& e, int ch, float x, float y) {
+  e.W[2 + ch] = e.W[ch];
+  e.W[ch].f = y;
+  e.W[4 + ch] = e.W[6 + ch];
+  e.W[6 + ch].f = x;
+}
+
+// Clears the history of a channel that holds a non-finite value.
+[[gnu::cold, gnu::noinline]] inline void ClearNonFiniteHistory(Engine& e) {
+  for (int ch = 0; ch < 2; ++ch) {
+    auto& W = e.W;
+    if (Poisoned(W[ch].f) || Poisoned(W[2 + ch].f) || Poisoned(W[4 + ch].f) || Poisoned(W[6 + ch].f))
+      W[ch].f = W[2 + ch].f = W[4 + ch].f = W[6 + ch].f = 0.0f;
+  }
+}
+
+// `outputs` is the sum of the two channels' new outputs (non-finite whenever a new input was too).
+inline void GuardHistory(Engine& e, float outputs) {
+  if (Poisoned(outputs)) [[unlikely]]
+    ClearNonFiniteHistory(e);
+}
+
 }  // namespace tonforge

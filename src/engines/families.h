@@ -3,11 +3,14 @@
 // rows (family_rows.h), their preparation and their routines, with named parameter and working-word
 // indices. All routines share ProcessEngine's arguments so the dispatch (dispatch.cpp) stays a plain switch.
 //
-// Each type's maths is written once:
-// - a held type (TONFORGE_HELD_ROUTINE) is written as a run over frames with its state copied to locals
-//   (held_state.h); its per-sample routine is that run over one frame, which costs the same;
-// - every other type is written as its per-sample routine; the block mix's loop, OverFrames<R>, calls it
-//   frame after frame with the routine inlined.
+// A type's maths is written as its per-sample routine; the block mix's loop, OverFrames<R>, calls it frame
+// after frame with the routine inlined. A held type (TONFORGE_HELD_ROUTINE), one that weighs in a song's
+// mix, has its loop written out as a run over frames with the state copied to locals (held_state.h):
+// - where one sample as a run of one frame costs the same (the oscillators and the comb reverbs, measured
+//   with bench/), the run is the only body and the routine is that run over one frame
+//   (TONFORGE_HELD_RUN_ONLY);
+// - the filters, the basic delay, the choruses and the flanges keep a per-sample routine beside their run
+//   (TONFORGE_HELD_RUN): setting up the held state for a single frame costs them 1.3 to 3 times as much.
 // The reference is frame after frame: ProcessEngine once per frame, as the live output and the channels
 // with pitch controllers, arpeggiators or synchronisation run. ProcessEngineOver is tested against it bit
 // for bit (EngineDispatch.RunsOverFramesAsFrameAfterFrame for every type, BlockMix for whole songs), which
@@ -27,14 +30,17 @@ namespace tonforge {
   template <>                                                                   \
   void OverFrames<name>(Engine&, VoiceRef, int32_t, MixBus*, uint32_t, SampleContext&)
 
-// Makes run(engine, pitch, frames, n, ctx) both the block mix's loop of routine `name` and, as a run of one
-// frame, the routine itself: one body of maths per type.
+// Makes run(engine, pitch, frames, n, ctx) the block mix's loop of routine `name`.
 #define TONFORGE_HELD_RUN(name, run)                                                                      \
-  void name(Engine& engine, VoiceRef, int32_t pitch, SampleContext& ctx) { run(engine, pitch, &ctx.bus, 1, ctx); } \
   template <>                                                                                             \
   void OverFrames<name>(Engine & engine, VoiceRef, int32_t pitch, MixBus * frames, uint32_t n, SampleContext & ctx) { \
     run(engine, pitch, frames, n, ctx);                                                                   \
   }
+
+// The same, and the routine `name` itself as a run of one frame: one body of maths for the type.
+#define TONFORGE_HELD_RUN_ONLY(name, run)                                                                   \
+  void name(Engine& engine, VoiceRef, int32_t pitch, SampleContext& ctx) { run(engine, pitch, &ctx.bus, 1, ctx); } \
+  TONFORGE_HELD_RUN(name, run)
 
 // Wave players (wave_players.cpp).
 TONFORGE_ROUTINE(ProcessBasicWave);

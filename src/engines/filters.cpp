@@ -160,6 +160,45 @@ struct Peaking {
 // Every section's first parameter is its cutoff (or centre).
 constexpr int kCutoffParameter = 0;
 
+// The frame-by-frame routine, working on the words in the record.
+
+bool SameCutoff(const Engine& e, float f) { return std::bit_cast<uint32_t>(f) == e.W[kSectionCutoff].u; }
+
+// Recomputes the coefficients only when the cutoff's bit pattern differs from the last one.
+template <class Design>
+void UpdateSection(Engine& e, float f, float upper, const Design& design) {
+  if (SameCutoff(e, f)) return;
+  e.W[kSectionCutoff].f = f;
+  const Coefficients c = SectionCoefficients(f, upper, design);
+  e.W[kB0].f = c.b0;
+  e.W[kB1].f = c.b1;
+  e.W[kB2].f = c.b2;
+  e.W[kA1].f = c.a1;
+  e.W[kA2].f = c.a2;
+}
+
+// Direct form I on channel ch, from the history in W0..W7.
+float Filter(const Engine& e, int ch, float x) {
+  const auto& W = e.W;
+  return DirectFormI({W[kB0].f, W[kB1].f, W[kB2].f, W[kA1].f, W[kA2].f}, x, W[6 + ch].f, W[4 + ch].f, W[ch].f,
+                     W[2 + ch].f);
+}
+
+template <class Design>
+void ProcessSection(Engine& e, SampleContext& ctx) {
+  const float base = e.F[kCutoffParameter];
+  const float c = Design::kModulated ? ModulatorSum(e, base, *ctx.rate) : base;
+  UpdateSection(e, NormalisedCutoff(c, *ctx.rate), Design::kTop, Design(e));
+  const MixBus in = ctx.bus;
+  const float left = Filter(e, 0, in.left);
+  ShiftHistory(e, 0, in.left, left);
+  const float right = Filter(e, 1, in.right);
+  ShiftHistory(e, 1, in.right, right);
+  ctx.bus = {left, right};
+  WetDryMix(ctx.bus, in, e, Design::kWet);
+  GuardHistory(e, left + right);
+}
+
 // A section's history and coefficients held over a run.
 struct HeldSection {
   explicit HeldSection(const Engine& e)
@@ -198,7 +237,7 @@ struct HeldSection {
   uint32_t cutoffBits;
 };
 
-// A section over a run of frames, its state held in locals; one sample is a run of one.
+// ProcessSection over a run of frames, its state held in locals.
 template <class Design>
 void SectionRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleContext& ctx) {
   const OutputRate& rate = *ctx.rate;
@@ -227,13 +266,23 @@ void SectionRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleCont
 
 }  // namespace
 
+void ProcessLowPassFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) { ProcessSection<LowPass>(e, ctx); }
+void ProcessHighPassFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) { ProcessSection<HighPass>(e, ctx); }
+void ProcessBandPassFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) { ProcessSection<BandPass>(e, ctx); }
+void ProcessBandExcludeFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
+  ProcessSection<BandExclude>(e, ctx);
+}
+void ProcessLowShelfFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) { ProcessSection<LowShelf>(e, ctx); }
+void ProcessHighShelfFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) { ProcessSection<HighShelf>(e, ctx); }
+void ProcessPeakingFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) { ProcessSection<Peaking>(e, ctx); }
+
 // Four one-pole stages in series with feedback from the last; only the left channel is filtered.
 void ProcessMoogVcf(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   using namespace moog;
   auto& W = e.W;
   const float cutoff = ModulatorSum(e, e.F[kCutoff], *ctx.rate);
   const float f = ClampCutoff(NormalisedCutoff(cutoff, *ctx.rate), 1.0f);
-  if (std::bit_cast<uint32_t>(f) != W[kCutoffBits].u) {
+  if (!SameCutoff(e, f)) {
     const float fc = f * 1.16f;
     W[kCutoffBits].f = f;
     W[kFc].f = fc;

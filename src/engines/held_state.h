@@ -19,8 +19,8 @@ struct Blend {
   float wet, dry;
 };
 
-// The direct-form-I history of a stereo second-order section, kept in W0..W7: y1 in W0/W1, y2 in W2/W3,
-// x2 in W4/W5 and x1 in W6/W7 (left, right).
+// The direct-form-I history of a stereo second-order section, as ShiftHistory keeps it in W0..W7: y1, y2,
+// x2 and x1 of each channel.
 struct HeldHistory {
   explicit HeldHistory(const Engine& e) {
     for (int ch = 0; ch < 2; ++ch) {
@@ -33,7 +33,7 @@ struct HeldHistory {
   void Shift(int ch, float x, float y) {
     y2[ch] = y1[ch], y1[ch] = y, x2[ch] = x1[ch], x1[ch] = x;
   }
-  // A channel holding a non-finite value starts again from silence.
+  // ClearNonFiniteHistory: a channel holding a non-finite value starts again from silence.
   void ClearNonFinite() {
     for (int ch = 0; ch < 2; ++ch)
       if (Poisoned(y1[ch]) || Poisoned(y2[ch]) || Poisoned(x2[ch]) || Poisoned(x1[ch]))
@@ -95,7 +95,7 @@ struct HeldLine {
   int index;
 };
 
-// A modulator slot that falls silent once it has ended, stepped as AdvanceSlot steps it. The step of a slot
+// A modulator slot read as SlotSample and AdvanceSlot read it: silent once it has ended. The step of a slot
 // that will not move is left alone: an unused slot's rate word may hold a denormal, and multiplying one costs
 // more than the whole frame.
 struct HeldSweep {

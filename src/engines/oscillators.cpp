@@ -223,12 +223,12 @@ TONFORGE_OVER_FRAMES(ProcessInversePulseWaveGeneratorQuality);
 TONFORGE_OVER_FRAMES(ProcessWhiteNoiseGenerator);
 TONFORGE_OVER_FRAMES(ProcessOscillatorSynchronisation);
 
-TONFORGE_HELD_RUN(ProcessSineWaveGenerator, CoupledFormRun<true>)
-TONFORGE_HELD_RUN(ProcessCosineWaveGenerator, CoupledFormRun<false>)
-TONFORGE_HELD_RUN(ProcessDownSawGenerator, ShapeStandardRun<Shape::DownSaw>)
-TONFORGE_HELD_RUN(ProcessUpSawGenerator, ShapeStandardRun<Shape::UpSaw>)
-TONFORGE_HELD_RUN(ProcessPulseWaveGenerator, ShapeStandardRun<Shape::Pulse>)
-TONFORGE_HELD_RUN(ProcessInversePulseWaveGenerator, ShapeStandardRun<Shape::InversePulse>)
+TONFORGE_HELD_RUN_ONLY(ProcessSineWaveGenerator, CoupledFormRun<true>)
+TONFORGE_HELD_RUN_ONLY(ProcessCosineWaveGenerator, CoupledFormRun<false>)
+TONFORGE_HELD_RUN_ONLY(ProcessDownSawGenerator, ShapeStandardRun<Shape::DownSaw>)
+TONFORGE_HELD_RUN_ONLY(ProcessUpSawGenerator, ShapeStandardRun<Shape::UpSaw>)
+TONFORGE_HELD_RUN_ONLY(ProcessPulseWaveGenerator, ShapeStandardRun<Shape::Pulse>)
+TONFORGE_HELD_RUN_ONLY(ProcessInversePulseWaveGenerator, ShapeStandardRun<Shape::InversePulse>)
 
 std::span<const TypeRow> OscillatorRows() {
   using T = EngineTypeId;

@@ -237,12 +237,12 @@ void ProcessPlateReverb(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   WetDryMix(ctx.bus, in, e, kWet);
 }
 
-TONFORGE_HELD_RUN(ProcessBasicReverb, BasicReverbRun<false>)
-TONFORGE_HELD_RUN(ProcessBasicReverbQuality, BasicReverbRun<true>)
-TONFORGE_HELD_RUN(ProcessStereoReverbXY, (StereoReverbRun<true, false>))
-TONFORGE_HELD_RUN(ProcessStereoReverbYX, (StereoReverbRun<false, false>))
-TONFORGE_HELD_RUN(ProcessStereoReverbXYQuality, (StereoReverbRun<true, true>))
-TONFORGE_HELD_RUN(ProcessStereoReverbYXQuality, (StereoReverbRun<false, true>))
+TONFORGE_HELD_RUN_ONLY(ProcessBasicReverb, BasicReverbRun<false>)
+TONFORGE_HELD_RUN_ONLY(ProcessBasicReverbQuality, BasicReverbRun<true>)
+TONFORGE_HELD_RUN_ONLY(ProcessStereoReverbXY, (StereoReverbRun<true, false>))
+TONFORGE_HELD_RUN_ONLY(ProcessStereoReverbYX, (StereoReverbRun<false, false>))
+TONFORGE_HELD_RUN_ONLY(ProcessStereoReverbXYQuality, (StereoReverbRun<true, true>))
+TONFORGE_HELD_RUN_ONLY(ProcessStereoReverbYXQuality, (StereoReverbRun<false, true>))
 
 // The block mix's loops, with each routine inlined.
 TONFORGE_OVER_FRAMES(ProcessPlateReverb);
