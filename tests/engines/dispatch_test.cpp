@@ -223,15 +223,17 @@ TEST(EngineDispatch, NonFiniteInputIsHeardOnce) {
         const std::vector<float> noise = testing::Noise(2 * static_cast<int>(end), 3);
         for (int n = 0; n < 10; ++n) rig.Step(hit, noise[2 * n], noise[2 * n + 1], kDefaultRootPitch, quality);
         rig.Step(hit, b, b, kDefaultRootPitch, quality);
-        for (uint32_t n = 10; n < end; ++n) {
+        bool heardOnce = true;
+        for (uint32_t n = 10; n < end && heardOnce; ++n) {
           const MixBus out = rig.Step(hit, noise[2 * n], noise[2 * n + 1], kDefaultRootPitch, quality);
-          ASSERT_TRUE(std::isfinite(out.left) && std::isfinite(out.right)) << static_cast<T>(type) << " at " << n;
+          heardOnce = std::isfinite(out.left) && std::isfinite(out.right);
           if (!filter) continue;
           const MixBus f = rig.Step(fresh, noise[2 * n], noise[2 * n + 1], kDefaultRootPitch, quality);
-          ASSERT_TRUE(out.left == f.left && out.right == f.right) << static_cast<T>(type) << " after " << b << " at " << n;
+          heardOnce = heardOnce && out.left == f.left && out.right == f.right;
         }
         for (uint32_t i = 0; i < hit.bufferLength; ++i)
-          ASSERT_TRUE(std::isfinite(hit.left[i]) && std::isfinite(hit.right[i])) << static_cast<T>(type) << " line " << i;
+          heardOnce = heardOnce && std::isfinite(hit.left[i]) && std::isfinite(hit.right[i]);
+        EXPECT_TRUE(heardOnce) << static_cast<T>(type) << " after " << b << (quality ? " (high quality)" : "");
       }
     }
   }
