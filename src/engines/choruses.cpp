@@ -23,8 +23,8 @@ constexpr int kCeiling = chorus::kCeiling;
 static_assert(static_cast<int>(chorus::kCeiling) == flange::kCeiling);
 
 // The tap delay for modulator sample m, kept inside the line whatever the slot's data and gain.
-uint32_t TapDelay(const Engine& e, float m, const OutputRate& rate) {
-  return ModulatedDelay(e, (m + 1.0f) * 50.0f / rate.rateFactor + e.F[kCeiling] * 70.0f);
+uint32_t TapDelay(const Engine& e, float ceiling, float m, const OutputRate& rate) {
+  return ModulatedDelay(e, (m + 1.0f) * 50.0f / rate.rateFactor + ceiling * 70.0f);
 }
 
 // Adds the left tap of slot s (if it has not ended) to `left` and the right tap to `right`, and steps the
@@ -33,7 +33,7 @@ bool AddTap(Engine& e, int s, const OutputRate& rate, float* left, float* right)
   DataSlot& slot = e.slots[s];
   float m = 0.0f;
   if (!SlotSample(slot, m)) return false;
-  const uint32_t d = TapDelay(e, m, rate);
+  const uint32_t d = TapDelay(e, e.F[kCeiling], m, rate);
   if (left) *left += TapLeft(e, 0, d);
   if (right) *right += TapRight(e, 0, d);
   AdvanceSlot(slot, rate);
@@ -99,6 +99,7 @@ namespace {
 struct Taps {
   Taps(const Engine& e, const OutputRate& r)
       : engine(e),
+        ceiling(e.F[kCeiling]),
         rate(r),
         line(e, 0),
         sweeps{HeldSweep(e.slots[0], r, Loaded(e.slots[0])), HeldSweep(e.slots[1], r, Loaded(e.slots[1])),
@@ -114,7 +115,7 @@ struct Taps {
     if (!sweeps[s].Index(i)) return false;
     if (i != sampleIndex[s]) {
       sampleIndex[s] = i;
-      delay[s] = TapDelay(engine, sweeps[s].Value(i), rate);
+      delay[s] = TapDelay(engine, ceiling, sweeps[s].Value(i), rate);
     }
     const uint32_t d = delay[s];
     if (left) *left += line.TapLeft(d);
@@ -135,6 +136,7 @@ struct Taps {
   }
 
   const Engine& engine;
+  const float ceiling;
   const OutputRate& rate;
   HeldLine line;
   std::array<HeldSweep, kDataSlotCount> sweeps;

@@ -48,11 +48,11 @@ enum Parameter : int { kDelay, kFeedback, kWet };
 // Each channel with a nonzero delay is replaced by its line read after the write, mixed on "Wet"; a
 // channel whose delay is 0 passes unchanged.
 void ProcessStereoSpatializer(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
+  const float wet = e.F[spatial::kWet], dry = e.C[spatial::kWet];
   if (!HasLines(e)) return;
   const MixBus in = ctx.bus;
   Push(e, 0, in.left, in.right);
   const int32_t left = e.W[kLeftSamples].i, right = e.W[kRightSamples].i;
-  const float wet = e.F[spatial::kWet], dry = e.C[spatial::kWet];
   if (left != 0) ctx.bus.left = TapLeft(e, 0, HeldDelay(e, left)) * wet + in.left * dry;
   if (right != 0) ctx.bus.right = TapRight(e, 0, HeldDelay(e, right)) * wet + in.right * dry;
   GuardLines(e, in.left + in.right, 0, 1);
@@ -73,6 +73,8 @@ void ProcessBasicDelay(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
 
 // y[n] = x[n] + x[n − d] + g·y[n − d]: line 0 holds outputs, line 1 inputs.
 void ProcessCombFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
+  const float leftGain = e.F[recirculating::kLeftGain], rightGain = e.F[recirculating::kRightGain];
+  const Blend blend(e, recirculating::kWet);
   if (!HasLines(e)) return;
   const MixBus in = ctx.bus;
   const uint32_t left = HeldDelay(e, e.W[kLeftSamples].i);
@@ -80,42 +82,43 @@ void ProcessCombFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   const float dL0 = TapLeft(e, 0, left), dR0 = TapRight(e, 0, right);
   const float dL1 = TapLeft(e, 1, left), dR1 = TapRight(e, 1, right);
   Push(e, 1, in.left, in.right);
-  const MixBus y = {dL0 * e.F[recirculating::kLeftGain] + in.left + dL1,
-                    dR1 + dR0 * e.F[recirculating::kRightGain] + in.right};
+  const MixBus y = {dL0 * leftGain + in.left + dL1, dR1 + dR0 * rightGain + in.right};
   Push(e, 0, y.left, y.right);
-  ctx.bus = y;
-  WetDryMix(ctx.bus, in, e, recirculating::kWet);
+  ctx.bus = blend(y, in);
   GuardLines(e, in.left + in.right + y.left + y.right, 0, 2);
 }
 
 // One echo at "Level", no feedback; with "Ticks" on the channels of the result change places.
 void ProcessSingleTapDelay(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
+  const float level = e.F[single_tap::kLevel];
+  const bool swapped = e.options[single_tap::kTicks] != 0;
+  const Blend blend(e, single_tap::kWet);
   if (!HasLines(e)) return;
   const MixBus in = ctx.bus;
   const float dL = TapLeft(e, 0, HeldDelay(e, e.W[kLeftSamples].i));
   const float dR = TapRight(e, 0, HeldDelay(e, e.W[kRightSamples].i));
   Push(e, 0, in.left, in.right);
-  const float level = e.F[single_tap::kLevel];
-  ctx.bus = {in.left + dL * level, in.right + dR * level};
-  if (e.options[single_tap::kTicks] != 0) std::swap(ctx.bus.left, ctx.bus.right);
-  WetDryMix(ctx.bus, in, e, single_tap::kWet);
+  MixBus y = {in.left + dL * level, in.right + dR * level};
+  if (swapped) std::swap(y.left, y.right);
+  ctx.bus = blend(y, in);
   GuardLines(e, in.left + in.right, 0, 1);
 }
 
 // Three taps summed in order into one recirculating line.
 void ProcessMultiTapDelay(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
+  float gains[multi_tap::kTaps];
+  for (int t = 0; t < multi_tap::kTaps; ++t) gains[t] = e.F[multi_tap::kGain1 + 2 * t];
+  const Blend blend(e, multi_tap::kWet);
   if (!HasLines(e)) return;
   const MixBus in = ctx.bus;
   MixBus y = in;
   for (int t = 0; t < multi_tap::kTaps; ++t) {
     const uint32_t d = HeldDelay(e, e.W[t].i);
-    const float gain = e.F[multi_tap::kGain1 + 2 * t];
-    y.left += TapLeft(e, 0, d) * gain;
-    y.right += TapRight(e, 0, d) * gain;
+    y.left += TapLeft(e, 0, d) * gains[t];
+    y.right += TapRight(e, 0, d) * gains[t];
   }
   Push(e, 0, y.left, y.right);
-  ctx.bus = y;
-  WetDryMix(ctx.bus, in, e, multi_tap::kWet);
+  ctx.bus = blend(y, in);
   GuardLines(e, y.left + y.right, 0, 1);
 }
 
@@ -146,15 +149,14 @@ void ProcessVariableSpeedDelay(Engine& e, VoiceRef, int32_t, SampleContext& ctx)
 
 // y[n] = x[n] − z[n − d], where the line keeps z = y × "Feedback" + x × (1 − "Feedback").
 void ProcessInverter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
+  const Blend feedback(e, inverter::kFeedback), blend(e, inverter::kWet);
   if (!HasLines(e)) return;
   const MixBus in = ctx.bus;
   const uint32_t d = HeldDelay(e, e.W[kLeftSamples].i);
   const MixBus y = {in.left - TapLeft(e, 0, d), in.right - TapRight(e, 0, d)};
-  const float feedback = e.F[inverter::kFeedback], rest = e.C[inverter::kFeedback];
-  const MixBus z = {y.left * feedback + in.left * rest, y.right * feedback + in.right * rest};
+  const MixBus z = feedback(y, in);  // y × "Feedback" + x × (1 − "Feedback")
   Push(e, 0, z.left, z.right);
-  ctx.bus = y;
-  WetDryMix(ctx.bus, in, e, inverter::kWet);
+  ctx.bus = blend(y, in);
   GuardLines(e, z.left + z.right, 0, 1);
 }
 
