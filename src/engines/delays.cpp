@@ -179,6 +179,75 @@ void BasicDelayRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleC
   line.Store(e);
 }
 
+// ProcessCombFilter over a run of frames: line 0 holds outputs, line 1 inputs.
+void CombFilterRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleContext&) {
+  if (!HasLines(e)) return;
+  HeldLine outputs(e, 0), inputs(e, 1);
+  const uint32_t left = HeldDelay(e, e.W[kLeftSamples].i), right = HeldDelay(e, e.W[kRightSamples].i);
+  const float leftGain = e.F[recirculating::kLeftGain], rightGain = e.F[recirculating::kRightGain];
+  const Blend blend(e, recirculating::kWet);
+  for (uint32_t f = 0; f < n; ++f) {
+    const MixBus in = frames[f];
+    const float dL0 = outputs.TapLeft(left), dR0 = outputs.TapRight(right);
+    const float dL1 = inputs.TapLeft(left), dR1 = inputs.TapRight(right);
+    inputs.Push(in.left, in.right);
+    const MixBus y = {dL0 * leftGain + in.left + dL1, dR1 + dR0 * rightGain + in.right};
+    outputs.Push(y.left, y.right);
+    frames[f] = blend(y, in);
+    if (Poisoned(in.left + in.right + y.left + y.right)) [[unlikely]] {
+      outputs.ScrubLast();
+      inputs.ScrubLast();
+    }
+  }
+  outputs.Store(e);
+  inputs.Store(e);
+}
+
+// ProcessSingleTapDelay over a run of frames.
+void SingleTapRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleContext&) {
+  if (!HasLines(e)) return;
+  HeldLine line(e, 0);
+  const uint32_t left = HeldDelay(e, e.W[kLeftSamples].i), right = HeldDelay(e, e.W[kRightSamples].i);
+  const float level = e.F[single_tap::kLevel];
+  const bool swapped = e.options[single_tap::kTicks] != 0;
+  const Blend blend(e, single_tap::kWet);
+  for (uint32_t f = 0; f < n; ++f) {
+    const MixBus in = frames[f];
+    const float dL = line.TapLeft(left), dR = line.TapRight(right);
+    line.Push(in.left, in.right);
+    MixBus y = {in.left + dL * level, in.right + dR * level};
+    if (swapped) std::swap(y.left, y.right);
+    frames[f] = blend(y, in);
+    line.Guard(in.left + in.right);
+  }
+  line.Store(e);
+}
+
+// ProcessMultiTapDelay over a run of frames.
+void MultiTapRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleContext&) {
+  if (!HasLines(e)) return;
+  HeldLine line(e, 0);
+  uint32_t delays[multi_tap::kTaps];
+  float gains[multi_tap::kTaps];
+  for (int t = 0; t < multi_tap::kTaps; ++t) {
+    delays[t] = HeldDelay(e, e.W[t].i);
+    gains[t] = e.F[multi_tap::kGain1 + 2 * t];
+  }
+  const Blend blend(e, multi_tap::kWet);
+  for (uint32_t f = 0; f < n; ++f) {
+    const MixBus in = frames[f];
+    MixBus y = in;
+    for (int t = 0; t < multi_tap::kTaps; ++t) {
+      y.left += line.TapLeft(delays[t]) * gains[t];
+      y.right += line.TapRight(delays[t]) * gains[t];
+    }
+    line.Push(y.left, y.right);
+    frames[f] = blend(y, in);
+    line.Guard(y.left + y.right);
+  }
+  line.Store(e);
+}
+
 void PrepareSpatializer(Engine& e, const OutputRate& rate) {
   e.W[kLeftSamples].i = MsToSamples(e.F[spatial::kLeftDelay], rate);
   e.W[kRightSamples].i = MsToSamples(e.F[spatial::kRightDelay], rate);
@@ -211,12 +280,12 @@ void PrepareInverter(Engine& e, const OutputRate& rate) {
 }  // namespace
 
 TONFORGE_HELD_RUN(ProcessBasicDelay, BasicDelayRun)
+TONFORGE_HELD_RUN(ProcessCombFilter, CombFilterRun)
+TONFORGE_HELD_RUN(ProcessSingleTapDelay, SingleTapRun)
+TONFORGE_HELD_RUN(ProcessMultiTapDelay, MultiTapRun)
 
 // The block mix's loops, with each routine inlined.
 TONFORGE_OVER_FRAMES(ProcessStereoSpatializer);
-TONFORGE_OVER_FRAMES(ProcessCombFilter);
-TONFORGE_OVER_FRAMES(ProcessSingleTapDelay);
-TONFORGE_OVER_FRAMES(ProcessMultiTapDelay);
 TONFORGE_OVER_FRAMES(ProcessVariableSpeedDelay);
 TONFORGE_OVER_FRAMES(ProcessInverter);
 

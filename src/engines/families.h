@@ -9,7 +9,7 @@
 // - where one sample as a run of one frame costs the same (the oscillators and the comb reverbs, measured
 //   with bench/), the run is the only body and the routine is that run over one frame
 //   (TONFORGE_HELD_RUN_ONLY);
-// - the filters, the basic delay, the choruses and the flanges keep a per-sample routine beside their run
+// - the filters, the recirculating, comb, single- and multi-tap delays, the choruses and the flanges keep a per-sample routine beside their run
 //   (TONFORGE_HELD_RUN): setting up the held state for a single frame costs them 1.3 to 3 times as much.
 // The reference is frame after frame: ProcessEngine once per frame, as the live output and the channels
 // with pitch controllers, arpeggiators or synchronisation run. ProcessEngineOver is tested against it bit
@@ -93,9 +93,9 @@ TONFORGE_HELD_ROUTINE(ProcessPeakingFilter);
 // Delays (delays.cpp).
 TONFORGE_ROUTINE(ProcessStereoSpatializer);
 TONFORGE_HELD_ROUTINE(ProcessBasicDelay);
-TONFORGE_ROUTINE(ProcessCombFilter);
-TONFORGE_ROUTINE(ProcessSingleTapDelay);
-TONFORGE_ROUTINE(ProcessMultiTapDelay);
+TONFORGE_HELD_ROUTINE(ProcessCombFilter);
+TONFORGE_HELD_ROUTINE(ProcessSingleTapDelay);
+TONFORGE_HELD_ROUTINE(ProcessMultiTapDelay);
 TONFORGE_ROUTINE(ProcessVariableSpeedDelay);
 TONFORGE_ROUTINE(ProcessInverter);
 
