@@ -81,7 +81,7 @@ struct EngineCatalog {
   const EngineType& operator[](uint32_t type) const { return types[type]; }
 };
 
-// The catalog is a compiled-in constant: building it cannot fail.
+// The catalog is assembled once from the compiled-in rows of the engine families: building it cannot fail.
 const EngineCatalog& BuildEngineCatalog();
 
 // Safe lookups for values that come from files or events.

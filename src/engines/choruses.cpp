@@ -5,15 +5,26 @@
 // operations in the same order as the per-sample routine, frame after frame.
 #include "engines/effect_lines.h"
 #include "engines/families.h"
+#include "engines/family_rows.h"
 #include "engines/held_state.h"
 
 namespace tonforge {
 
 namespace {
 
+namespace chorus {
+enum Parameter : int { kCeiling, kWet };
+}
+namespace flange {
+enum Parameter : int { kCeiling, kFeedback, kWet };
+}
+// Both put "Ceiling" first.
+constexpr int kCeiling = chorus::kCeiling;
+static_assert(static_cast<int>(chorus::kCeiling) == flange::kCeiling);
+
 // The tap delay for modulator sample m, kept inside the line whatever the slot's data and gain.
-uint32_t TapDelay(const Engine& e, float m, const OutputRate& rate) {
-  return ModulatedDelay(e, (m + 1.0f) * 50.0f / rate.rateFactor + e.F[0] * 70.0f);
+uint32_t TapDelay(const Engine& e, float ceiling, float m, const OutputRate& rate) {
+  return ModulatedDelay(e, (m + 1.0f) * 50.0f / rate.rateFactor + ceiling * 70.0f);
 }
 
 // Adds the left tap of slot s (if it has not ended) to `left` and the right tap to `right`, and steps the
@@ -22,7 +33,7 @@ bool AddTap(Engine& e, int s, const OutputRate& rate, float* left, float* right)
   DataSlot& slot = e.slots[s];
   float m = 0.0f;
   if (!SlotSample(slot, m)) return false;
-  const uint32_t d = TapDelay(e, m, rate);
+  const uint32_t d = TapDelay(e, e.F[kCeiling], m, rate);
   if (left) *left += TapLeft(e, 0, d);
   if (right) *right += TapRight(e, 0, d);
   AdvanceSlot(slot, rate);
@@ -40,7 +51,7 @@ void ProcessChorus(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   Push(e, 0, in.left, in.right);
   for (uint32_t s = 0; s < ActiveSlotLimit(e); ++s)
     AddTap(e, static_cast<int>(s), *ctx.rate, &ctx.bus.left, &ctx.bus.right);
-  WetDryMix(ctx.bus, in, e, 1);
+  WetDryMix(ctx.bus, in, e, chorus::kWet);
   GuardLines(e, in.left + in.right, 0, 1);
 }
 
@@ -48,12 +59,12 @@ void ProcessChorus(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
 void ProcessFlange(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   if (!HasLines(e)) return;
   const MixBus in = ctx.bus;
-  float g = e.F[1] * 1.5625f;
+  float g = e.F[flange::kFeedback] * 1.5625f;
   for (uint32_t s = 0; s < ActiveSlotLimit(e); ++s)
     if (AddTap(e, static_cast<int>(s), *ctx.rate, &ctx.bus.left, &ctx.bus.right)) g *= 0.64f;
   const MixBus z = {ctx.bus.left * g, ctx.bus.right * g};
   Push(e, 0, z.left, z.right);
-  WetDryMix(ctx.bus, in, e, 2);
+  WetDryMix(ctx.bus, in, e, flange::kWet);
   GuardLines(e, z.left + z.right, 0, 1);
 }
 
@@ -64,7 +75,7 @@ void ProcessStereoChorus(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   Push(e, 0, in.left, in.right);
   AddTap(e, 0, *ctx.rate, &ctx.bus.left, nullptr);
   AddTap(e, 1, *ctx.rate, nullptr, &ctx.bus.right);
-  WetDryMix(ctx.bus, in, e, 1);
+  WetDryMix(ctx.bus, in, e, chorus::kWet);
   GuardLines(e, in.left + in.right, 0, 1);
 }
 
@@ -73,9 +84,10 @@ void ProcessStereoFlange(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
   const MixBus in = ctx.bus;
   AddTap(e, 0, *ctx.rate, &ctx.bus.left, nullptr);
   AddTap(e, 1, *ctx.rate, nullptr, &ctx.bus.right);
-  const MixBus z = {ctx.bus.left * e.F[1], ctx.bus.right * e.F[1]};
+  const float feedback = e.F[flange::kFeedback];
+  const MixBus z = {ctx.bus.left * feedback, ctx.bus.right * feedback};
   Push(e, 0, z.left, z.right);
-  WetDryMix(ctx.bus, in, e, 2);
+  WetDryMix(ctx.bus, in, e, flange::kWet);
   GuardLines(e, z.left + z.right, 0, 1);
 }
 
@@ -87,6 +99,7 @@ namespace {
 struct Taps {
   Taps(const Engine& e, const OutputRate& r)
       : engine(e),
+        ceiling(e.F[kCeiling]),
         rate(r),
         line(e, 0),
         sweeps{HeldSweep(e.slots[0], r, Loaded(e.slots[0])), HeldSweep(e.slots[1], r, Loaded(e.slots[1])),
@@ -102,7 +115,7 @@ struct Taps {
     if (!sweeps[s].Index(i)) return false;
     if (i != sampleIndex[s]) {
       sampleIndex[s] = i;
-      delay[s] = TapDelay(engine, sweeps[s].Value(i), rate);
+      delay[s] = TapDelay(engine, ceiling, sweeps[s].Value(i), rate);
     }
     const uint32_t d = delay[s];
     if (left) *left += line.TapLeft(d);
@@ -123,6 +136,7 @@ struct Taps {
   }
 
   const Engine& engine;
+  const float ceiling;
   const OutputRate& rate;
   HeldLine line;
   std::array<HeldSweep, kDataSlotCount> sweeps;
@@ -136,7 +150,7 @@ template <class AddTaps>
 void ChorusFamilyRun(Engine& e, MixBus* frames, uint32_t n, const SampleContext& ctx, AddTaps addTaps) {
   if (!HasLines(e)) return;
   Taps taps(e, *ctx.rate);
-  const Blend blend(e, 1);
+  const Blend blend(e, chorus::kWet);
   for (uint32_t f = 0; f < n; ++f) {
     const MixBus in = frames[f];
     taps.line.Push(in.left, in.right);
@@ -153,7 +167,7 @@ template <class AddTaps>
 void FlangeFamilyRun(Engine& e, MixBus* frames, uint32_t n, const SampleContext& ctx, AddTaps addTaps) {
   if (!HasLines(e)) return;
   Taps taps(e, *ctx.rate);
-  const Blend blend(e, 2);
+  const Blend blend(e, flange::kWet);
   for (uint32_t f = 0; f < n; ++f) {
     const MixBus in = frames[f];
     MixBus bus = in;
@@ -181,7 +195,7 @@ void StereoChorusRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const Sampl
 }
 
 void FlangeRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleContext& ctx) {
-  const float feedback = e.F[1] * 1.5625f;
+  const float feedback = e.F[flange::kFeedback] * 1.5625f;
   FlangeFamilyRun(e, frames, n, ctx, [feedback](Taps& taps, MixBus& bus) {
     float g = feedback;
     for (uint32_t s = 0; s < static_cast<uint32_t>(kDataSlotCount); ++s)
@@ -191,7 +205,7 @@ void FlangeRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleConte
 }
 
 void StereoFlangeRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleContext& ctx) {
-  const float feedback = e.F[1];
+  const float feedback = e.F[flange::kFeedback];
   FlangeFamilyRun(e, frames, n, ctx, [feedback](Taps& taps, MixBus& bus) {
     AddStereoTaps(taps, bus);
     return feedback;
@@ -204,5 +218,25 @@ TONFORGE_HELD_RUN(ProcessChorus, ChorusRun)
 TONFORGE_HELD_RUN(ProcessFlange, FlangeRun)
 TONFORGE_HELD_RUN(ProcessStereoChorus, StereoChorusRun)
 TONFORGE_HELD_RUN(ProcessStereoFlange, StereoFlangeRun)
+
+
+std::span<const TypeRow> ChorusRows() {
+  using T = EngineTypeId;
+  static constexpr std::array kRows = [] {
+    RowBuilder<4> b;
+    b.Row(T::Chorus, kEveryLevel, "Chorus", "Cho").Param(chorus::kCeiling, "Ceiling", 1, 100, 1)
+        .Param(chorus::kWet, "Wet", 0, 100, 100).FourModulators().Lines(1, 176);
+    b.Row(T::Flange, kEveryLevel, "Flange", "Fla").Param(flange::kCeiling, "Ceiling", 1, 100, 1)
+        .Param(flange::kFeedback, "Feedback", 0, 100, 50).Param(flange::kWet, "Wet", 0, 100, 100).FourModulators()
+        .Lines(1, 176);
+    b.Row(T::StereoChorus, kEveryLevel, "Stereo Chorus", "SCh").Param(chorus::kCeiling, "Ceiling", 1, 100, 1)
+        .Param(chorus::kWet, "Wet", 0, 100, 100).Modulators({"Left Modulator", "Right Modulator"}).Lines(1, 176);
+    b.Row(T::StereoFlange, kEveryLevel, "Stereo Flange", "SFl").Param(flange::kCeiling, "Ceiling", 1, 100, 1)
+        .Param(flange::kFeedback, "Feedback", 0, 100, 50).Param(flange::kWet, "Wet", 0, 100, 100)
+        .Modulators({"Left Modulator", "Right Modulator"}).Lines(1, 176);
+    return b.Finish();
+  }();
+  return kRows;
+}
 
 }  // namespace tonforge

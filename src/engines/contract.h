@@ -82,10 +82,11 @@ inline float ModulatorSum(Engine& engine, float base, const OutputRate& rate) {
   return v;
 }
 
-// bus = result * F[k] + input * C[k].
+// bus = result * F[k] + input * C[k], each shared value read once.
 inline void WetDryMix(MixBus& bus, const MixBus& input, const Engine& engine, int k) {
-  bus.left = bus.left * engine.F[k] + input.left * engine.C[k];
-  bus.right = bus.right * engine.F[k] + input.right * engine.C[k];
+  const float wet = engine.F[k], dry = engine.C[k];
+  bus.left = bus.left * wet + input.left * dry;
+  bus.right = bus.right * wet + input.right * dry;
 }
 
 // Delay lines: line i of a buffer holds [start, end); reading at delay d looks d samples behind the write

@@ -8,6 +8,7 @@
 #include "engines/context.h"
 #include "engines/samples.h"
 #include "devices/dialogs.h"
+#include "shell/shared_value.h"
 
 namespace tonforge {
 
@@ -42,13 +43,16 @@ struct DataSlot {
   Word rootOrRate{};  // .i root pitch for wave data, .f step rate for modulator data
 };
 
+// The parameters and options are what the engine editor's knobs and buttons and the song's parameter events
+// change while the playback thread reads them: shared values, the same bytes as plain ones. A routine that
+// reads one many times in a run copies it to a local first.
 struct Engine {
   uint32_t type = 0;
   uint32_t loadedSlotCount = 0;
-  std::array<uint32_t, kOptionCount> options{};
+  std::array<Shared<uint32_t>, kOptionCount> options{};
   std::array<Word, kWorkingWords> W{};
-  std::array<float, kParameterCount> F{};  // parameter value * 0.01
-  std::array<float, kParameterCount> C{};  // 1 - F
+  std::array<Shared<float>, kParameterCount> F{};  // parameter value * 0.01
+  std::array<Shared<float>, kParameterCount> C{};  // 1 - F
   std::array<DataSlot, kDataSlotCount> slots{};
   uint32_t delayLineCount = 0;
   uint32_t bufferLength = 0;

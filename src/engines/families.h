@@ -1,6 +1,20 @@
 #pragma once
-// The per-sample routine of every engine type, one source file per family. All share ProcessEngine's
-// arguments so the dispatch stays a plain switch.
+// The routines of every engine type, one source file per family: a family file holds its types' catalog
+// rows (family_rows.h), their preparation and their routines, with named parameter and working-word
+// indices. All routines share ProcessEngine's arguments so the dispatch (dispatch.cpp) stays a plain switch.
+//
+// A type's maths is written as its per-sample routine; the block mix's loop, OverFrames<R>, calls it frame
+// after frame with the routine inlined. A held type (TONFORGE_HELD_ROUTINE), one that weighs in a song's
+// mix, has its loop written out as a run over frames with the state copied to locals (held_state.h):
+// - where one sample as a run of one frame costs the same (the oscillators and the comb reverbs, measured
+//   with bench/), the run is the only body and the routine is that run over one frame
+//   (TONFORGE_HELD_RUN_ONLY);
+// - the filters, the recirculating, comb, single- and multi-tap delays, the choruses and the flanges keep a per-sample routine beside their run
+//   (TONFORGE_HELD_RUN): setting up the held state for a single frame costs them 1.3 to 3 times as much.
+// The reference is frame after frame: ProcessEngine once per frame, as the live output and the channels
+// with pitch controllers, arpeggiators or synchronisation run. ProcessEngineOver is tested against it bit
+// for bit (EngineDispatch.RunsOverFramesAsFrameAfterFrame for every type, BlockMix for whole songs), which
+// for a held type checks that the run keeps its state across stretches of any length.
 #include "engines/engine.h"
 #include "engines/over_frames.h"
 
@@ -22,6 +36,11 @@ namespace tonforge {
   void OverFrames<name>(Engine & engine, VoiceRef, int32_t pitch, MixBus * frames, uint32_t n, SampleContext & ctx) { \
     run(engine, pitch, frames, n, ctx);                                                                   \
   }
+
+// The same, and the routine `name` itself as a run of one frame: one body of maths for the type.
+#define TONFORGE_HELD_RUN_ONLY(name, run)                                                                   \
+  void name(Engine& engine, VoiceRef, int32_t pitch, SampleContext& ctx) { run(engine, pitch, &ctx.bus, 1, ctx); } \
+  TONFORGE_HELD_RUN(name, run)
 
 // Wave players (wave_players.cpp).
 TONFORGE_ROUTINE(ProcessBasicWave);
@@ -74,9 +93,9 @@ TONFORGE_HELD_ROUTINE(ProcessPeakingFilter);
 // Delays (delays.cpp).
 TONFORGE_ROUTINE(ProcessStereoSpatializer);
 TONFORGE_HELD_ROUTINE(ProcessBasicDelay);
-TONFORGE_ROUTINE(ProcessCombFilter);
-TONFORGE_ROUTINE(ProcessSingleTapDelay);
-TONFORGE_ROUTINE(ProcessMultiTapDelay);
+TONFORGE_HELD_ROUTINE(ProcessCombFilter);
+TONFORGE_HELD_ROUTINE(ProcessSingleTapDelay);
+TONFORGE_HELD_ROUTINE(ProcessMultiTapDelay);
 TONFORGE_ROUTINE(ProcessVariableSpeedDelay);
 TONFORGE_ROUTINE(ProcessInverter);
 
@@ -97,9 +116,5 @@ TONFORGE_HELD_ROUTINE(ProcessStereoReverbYXQuality);
 
 #undef TONFORGE_ROUTINE
 #undef TONFORGE_HELD_ROUTINE
-
-// Preparation that belongs with a family's maths.
-void PrepareStereoReverb(Engine& engine, const OutputRate& rate);
-void PreparePlateReverb(Engine& engine, const OutputRate& rate);
 
 }  // namespace tonforge

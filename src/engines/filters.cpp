@@ -5,11 +5,24 @@
 
 #include "engines/effect_lines.h"
 #include "engines/families.h"
+#include "engines/family_rows.h"
 #include "engines/held_state.h"
 
 namespace tonforge {
 
 namespace {
+
+// The second-order sections keep their direct-form-I history in W0..W7 (as HeldHistory reads it), the
+// coefficients b0, b1, b2, a1, a2 in W8..W12 and the bits of the cutoff they were made for in W13.
+enum SectionWord : int { kB0 = 8, kB1, kB2, kA1, kA2, kSectionCutoff };
+
+// The Moog VCF: W0..W3 the inputs of its four stages a sample ago (the scaled input, then the outputs of
+// stages 1..3), W4..W7 the stages' outputs a sample ago, then fc, 1 - fc, the input gain, the feedback and
+// the cutoff they were made for.
+namespace moog {
+enum Parameter : int { kCutoff, kQ, kWet };
+enum WorkingWord : int { kStageInput, kStageOutput = 4, kLastOutput = 7, kFc, kPole, kGain, kFeedback, kCutoffBits = 13 };
+}  // namespace moog
 
 constexpr float kPi = 3.1415927f;
 constexpr float kLowestCutoff = 0.0001f;
@@ -27,8 +40,6 @@ float ClampCutoff(float f, float upper) {
   if (!(f >= kLowestCutoff)) return kLowestCutoff;
   return f > upper ? upper : f;
 }
-
-bool SameCutoff(const Engine& e, float f) { return std::bit_cast<uint32_t>(f) == e.W[13].u; }
 
 // Coefficients of a section before the division by a0.
 struct Section {
@@ -49,51 +60,18 @@ Coefficients SectionCoefficients(float f, float upper, const Design& design) {
   return {s.b0 * inv, s.b1 * inv, s.b2 * inv, s.a1 * inv, s.a2 * inv};
 }
 
-// Recomputes W8..W12 only when the cutoff's bit pattern differs from the last one.
-template <class Design>
-void UpdateSection(Engine& e, float f, float upper, Design design) {
-  if (SameCutoff(e, f)) return;
-  e.W[13].f = f;
-  const Coefficients c = SectionCoefficients(f, upper, design);
-  e.W[8].f = c.b0;
-  e.W[9].f = c.b1;
-  e.W[10].f = c.b2;
-  e.W[11].f = c.a1;
-  e.W[12].f = c.a2;
-}
-
 // Direct form I: one output from the input, the two inputs and the two outputs before it.
 float DirectFormI(const Coefficients& c, float x, float x1, float x2, float y1, float y2) {
   return c.b0 * x + c.b1 * x1 + c.b2 * x2 - c.a1 * y1 - c.a2 * y2;
 }
 
-// Direct form I on channel ch, from the history in W0..W7.
-float Filter(const Engine& e, int ch, float x) {
-  const auto& W = e.W;
-  return DirectFormI({W[8].f, W[9].f, W[10].f, W[11].f, W[12].f}, x, W[6 + ch].f, W[4 + ch].f, W[ch].f,
-                     W[2 + ch].f);
-}
-
-template <class Design>
-void RunSection(Engine& e, SampleContext& ctx, float c, float upper, int wet, Design design) {
-  UpdateSection(e, NormalisedCutoff(c, *ctx.rate), upper, design);
-  const MixBus in = ctx.bus;
-  const float left = Filter(e, 0, in.left);
-  ShiftHistory(e, 0, in.left, left);
-  const float right = Filter(e, 1, in.right);
-  ShiftHistory(e, 1, in.right, right);
-  ctx.bus = {left, right};
-  WetDryMix(ctx.bus, in, e, wet);
-  GuardHistory(e, left + right);
-}
-
-// The seven sections: each gives its coefficients for s = sin w, k = cos w, and says where its cutoff comes
-// from, how high it may go and which parameter mixes it.
+// The seven sections: each names its parameters, gives its coefficients for s = sin w, k = cos w, and says
+// whether modulators move its cutoff and how high that may go.
 struct LowPass {
   static constexpr bool kModulated = true;
   static constexpr float kTop = kLowPassTop;
-  static constexpr int kWet = 2;
-  explicit LowPass(const Engine& e) : q(e.F[1]) {}
+  enum Parameter : int { kCutoff, kQ, kWet };
+  explicit LowPass(const Engine& e) : q(e.F[kQ]) {}
   Section operator()(float s, float k) const {
     const float alpha = s / (16.0f * q);
     return Section{(1.0f - k) / 2.0f, 1.0f - k, (1.0f - k) / 2.0f, 1.0f + alpha, -2.0f * k, 1.0f - alpha};
@@ -104,7 +82,7 @@ struct LowPass {
 struct HighPass {
   static constexpr bool kModulated = true;
   static constexpr float kTop = kSectionTop;
-  static constexpr int kWet = 1;
+  enum Parameter : int { kCutoff, kWet };
   explicit HighPass(const Engine&) {}
   Section operator()(float s, float k) const {
     const float alpha = s * 0.25f;
@@ -115,8 +93,8 @@ struct HighPass {
 struct BandPass {
   static constexpr bool kModulated = true;
   static constexpr float kTop = kSectionTop;
-  static constexpr int kWet = 2;
-  explicit BandPass(const Engine& e) : width(e.C[1]) {}
+  enum Parameter : int { kCentre, kBandwidth, kWet };
+  explicit BandPass(const Engine& e) : width(e.C[kBandwidth]) {}
   Section operator()(float s, float k) const {
     const float alpha = s / (8.0f * width);
     return Section{alpha, 0.0f, -alpha, 1.0f + alpha, -2.0f * k, 1.0f - alpha};
@@ -127,8 +105,8 @@ struct BandPass {
 struct BandExclude {
   static constexpr bool kModulated = true;
   static constexpr float kTop = kSectionTop;
-  static constexpr int kWet = 2;
-  explicit BandExclude(const Engine& e) : width(e.C[1]) {}
+  enum Parameter : int { kCentre, kBandwidth, kWet };
+  explicit BandExclude(const Engine& e) : width(e.C[kBandwidth]) {}
   Section operator()(float s, float k) const {
     const float alpha = s / width;
     return Section{1.0f, -2.0f * k, 1.0f, 1.0f + alpha, -2.0f * k, 1.0f - alpha};
@@ -142,8 +120,8 @@ float ShelfB(float a, float s) { return std::sqrt((a * a + 1.0f) - (a - 1.0f) * 
 struct LowShelf {
   static constexpr bool kModulated = false;
   static constexpr float kTop = kSectionTop;
-  static constexpr int kWet = 2;
-  explicit LowShelf(const Engine& e) : a(4.0f * e.F[1]) {}
+  enum Parameter : int { kCutoff, kGain, kWet };
+  explicit LowShelf(const Engine& e) : a(4.0f * e.F[kGain]) {}
   Section operator()(float s, float k) const {
     const float b = ShelfB(a, s);
     return Section{a * ((a + 1.0f) - (a - 1.0f) * k + b), 2.0f * a * ((a - 1.0f) - (a + 1.0f) * k),
@@ -156,8 +134,8 @@ struct LowShelf {
 struct HighShelf {
   static constexpr bool kModulated = false;
   static constexpr float kTop = kSectionTop;
-  static constexpr int kWet = 2;
-  explicit HighShelf(const Engine& e) : a(4.0f * e.F[1]) {}
+  enum Parameter : int { kCutoff, kGain, kWet };
+  explicit HighShelf(const Engine& e) : a(4.0f * e.F[kGain]) {}
   Section operator()(float s, float k) const {
     const float b = ShelfB(a, s);
     return Section{a * ((a + 1.0f) + (a - 1.0f) * k + b), -2.0f * a * ((a - 1.0f) + (a + 1.0f) * k),
@@ -170,8 +148,8 @@ struct HighShelf {
 struct Peaking {
   static constexpr bool kModulated = true;
   static constexpr float kTop = kSectionTop;
-  static constexpr int kWet = 3;
-  explicit Peaking(const Engine& e) : a(3.0f * e.F[2]), width(e.C[1]) {}
+  enum Parameter : int { kCutoff, kBandwidth, kGain, kWet };
+  explicit Peaking(const Engine& e) : a(3.0f * e.F[kGain]), width(e.C[kBandwidth]) {}
   Section operator()(float s, float k) const {
     const float alpha = s / (8.0f * width);
     return Section{1.0f + alpha * a, -2.0f * k, 1.0f - alpha * a, 1.0f + alpha / a, -2.0f * k, 1.0f - alpha / a};
@@ -179,19 +157,56 @@ struct Peaking {
   float a, width;
 };
 
-float Modulated(Engine& e, const SampleContext& ctx) { return ModulatorSum(e, e.F[0], *ctx.rate); }
+// Every section's first parameter is its cutoff (or centre).
+constexpr int kCutoffParameter = 0;
+
+// The frame-by-frame routine, working on the words in the record.
+
+bool SameCutoff(const Engine& e, float f) { return std::bit_cast<uint32_t>(f) == e.W[kSectionCutoff].u; }
+
+// Recomputes the coefficients only when the cutoff's bit pattern differs from the last one.
+template <class Design>
+void UpdateSection(Engine& e, float f, float upper, const Design& design) {
+  if (SameCutoff(e, f)) return;
+  e.W[kSectionCutoff].f = f;
+  const Coefficients c = SectionCoefficients(f, upper, design);
+  e.W[kB0].f = c.b0;
+  e.W[kB1].f = c.b1;
+  e.W[kB2].f = c.b2;
+  e.W[kA1].f = c.a1;
+  e.W[kA2].f = c.a2;
+}
+
+// Direct form I on channel ch, from the history in W0..W7.
+float Filter(const Engine& e, int ch, float x) {
+  const auto& W = e.W;
+  return DirectFormI({W[kB0].f, W[kB1].f, W[kB2].f, W[kA1].f, W[kA2].f}, x, W[6 + ch].f, W[4 + ch].f, W[ch].f,
+                     W[2 + ch].f);
+}
 
 template <class Design>
 void ProcessSection(Engine& e, SampleContext& ctx) {
-  const float cutoff = Design::kModulated ? Modulated(e, ctx) : e.F[0];
-  RunSection(e, ctx, cutoff, Design::kTop, Design::kWet, Design(e));
+  const float base = e.F[kCutoffParameter];
+  const float c = Design::kModulated ? ModulatorSum(e, base, *ctx.rate) : base;
+  UpdateSection(e, NormalisedCutoff(c, *ctx.rate), Design::kTop, Design(e));
+  const MixBus in = ctx.bus;
+  const float left = Filter(e, 0, in.left);
+  ShiftHistory(e, 0, in.left, left);
+  const float right = Filter(e, 1, in.right);
+  ShiftHistory(e, 1, in.right, right);
+  ctx.bus = {left, right};
+  WetDryMix(ctx.bus, in, e, Design::kWet);
+  GuardHistory(e, left + right);
 }
 
-// A section's history and coefficients held over a run (the words RunSection works on).
+// A section's history and coefficients held over a run.
 struct HeldSection {
   explicit HeldSection(const Engine& e)
-      : history(e), c{e.W[8].f, e.W[9].f, e.W[10].f, e.W[11].f, e.W[12].f}, cutoffBits(e.W[13].u) {}
+      : history(e),
+        c{e.W[kB0].f, e.W[kB1].f, e.W[kB2].f, e.W[kA1].f, e.W[kA2].f},
+        cutoffBits(e.W[kSectionCutoff].u) {}
 
+  // Recomputes the coefficients only when the cutoff's bit pattern differs from the last one.
   template <class Design>
   void Update(float f, float upper, const Design& design) {
     if (std::bit_cast<uint32_t>(f) == cutoffBits) return;
@@ -213,8 +228,8 @@ struct HeldSection {
 
   void Store(Engine& e) const {
     history.Store(e);
-    e.W[8].f = c.b0, e.W[9].f = c.b1, e.W[10].f = c.b2, e.W[11].f = c.a1, e.W[12].f = c.a2;
-    e.W[13].u = cutoffBits;
+    e.W[kB0].f = c.b0, e.W[kB1].f = c.b1, e.W[kB2].f = c.b2, e.W[kA1].f = c.a1, e.W[kA2].f = c.a2;
+    e.W[kSectionCutoff].u = cutoffBits;
   }
 
   HeldHistory history;
@@ -230,7 +245,7 @@ void SectionRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleCont
   const Blend blend(e, Design::kWet);
   HeldSection section(e);
   HeldModulators modulators(e, rate);
-  const float base = e.F[0], rateFactor = rate.rateFactor;
+  const float base = e.F[kCutoffParameter], rateFactor = rate.rateFactor;
   for (uint32_t f = 0; f < n; ++f) {
     const float c = Design::kModulated ? modulators.Sum(base) : base;
     section.Update(c * c * rateFactor, Design::kTop, design);
@@ -246,7 +261,7 @@ void SectionRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleCont
 
 // Every stage feeds the next, so a non-finite value anywhere shows in the fourth stage's output.
 [[gnu::cold, gnu::noinline]] void ClearMoogHistory(Engine& e) {
-  for (int i = 0; i < 8; ++i) e.W[i].f = 0.0f;
+  for (int i = moog::kStageInput; i <= moog::kLastOutput; ++i) e.W[i].f = 0.0f;
 }
 
 }  // namespace
@@ -261,33 +276,35 @@ void ProcessLowShelfFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) { P
 void ProcessHighShelfFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) { ProcessSection<HighShelf>(e, ctx); }
 void ProcessPeakingFilter(Engine& e, VoiceRef, int32_t, SampleContext& ctx) { ProcessSection<Peaking>(e, ctx); }
 
-// Moog VCF: W0 previous scaled input, W1..W3 previous outputs of stages 1..3 (the inputs of stages 2..4),
-// W4..W7 the outputs of stages 1..4, W8 fc, W9 1 − fc, W10 input gain, W11 feedback, W13 the cutoff.
+// Four one-pole stages in series with feedback from the last; only the left channel is filtered.
 void ProcessMoogVcf(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
+  using namespace moog;
   auto& W = e.W;
-  const float f = ClampCutoff(NormalisedCutoff(Modulated(e, ctx), *ctx.rate), 1.0f);
+  const float cutoff = ModulatorSum(e, e.F[kCutoff], *ctx.rate);
+  const float f = ClampCutoff(NormalisedCutoff(cutoff, *ctx.rate), 1.0f);
   if (!SameCutoff(e, f)) {
     const float fc = f * 1.16f;
-    W[13].f = f;
-    W[8].f = fc;
-    W[9].f = 1.0f - fc;
-    W[10].f = fc * fc * fc * fc * 0.35013f;
-    W[11].f = (1.0f - fc * fc * 0.15f) * e.F[1] * 4.0f;
+    W[kCutoffBits].f = f;
+    W[kFc].f = fc;
+    W[kPole].f = 1.0f - fc;
+    W[kGain].f = fc * fc * fc * fc * 0.35013f;
+    W[kFeedback].f = (1.0f - fc * fc * 0.15f) * e.F[kQ] * 4.0f;
   }
   const MixBus in = ctx.bus;
-  const float pole = W[9].f;
-  const float x = (in.left - W[11].f * W[7].f) * W[10].f;
-  const float s1 = x + 0.3f * W[0].f + pole * W[4].f;
-  const float s2 = s1 + 0.3f * W[1].f + pole * W[5].f;
-  const float s3 = s2 + 0.3f * W[2].f + pole * W[6].f;
-  const float s4 = s3 + 0.3f * W[3].f + pole * W[7].f;
-  W[0].f = x;
-  W[1].f = W[4].f = s1;
-  W[2].f = W[5].f = s2;
-  W[3].f = W[6].f = s3;
-  W[7].f = s4;
+  const float pole = W[kPole].f;
+  const float x = (in.left - W[kFeedback].f * W[kLastOutput].f) * W[kGain].f;
+  // Each stage: its input, 0.3 of its input a sample ago, and its own output a sample ago on the pole.
+  const float s1 = x + 0.3f * W[kStageInput].f + pole * W[kStageOutput].f;
+  const float s2 = s1 + 0.3f * W[kStageInput + 1].f + pole * W[kStageOutput + 1].f;
+  const float s3 = s2 + 0.3f * W[kStageInput + 2].f + pole * W[kStageOutput + 2].f;
+  const float s4 = s3 + 0.3f * W[kStageInput + 3].f + pole * W[kLastOutput].f;
+  W[kStageInput].f = x;
+  W[kStageInput + 1].f = W[kStageOutput].f = s1;
+  W[kStageInput + 2].f = W[kStageOutput + 1].f = s2;
+  W[kStageInput + 3].f = W[kStageOutput + 2].f = s3;
+  W[kLastOutput].f = s4;
   ctx.bus = {s4, s4};
-  WetDryMix(ctx.bus, in, e, 2);
+  WetDryMix(ctx.bus, in, e, kWet);
   if (Poisoned(s4)) [[unlikely]]
     ClearMoogHistory(e);
 }
@@ -302,4 +319,43 @@ TONFORGE_HELD_RUN(ProcessBandExcludeFilter, SectionRun<BandExclude>)
 TONFORGE_HELD_RUN(ProcessLowShelfFilter, SectionRun<LowShelf>)
 TONFORGE_HELD_RUN(ProcessHighShelfFilter, SectionRun<HighShelf>)
 TONFORGE_HELD_RUN(ProcessPeakingFilter, SectionRun<Peaking>)
+
+namespace {
+
+// No computed cutoff has this bit pattern, so the first sample computes the coefficients.
+void PrepareFilter(Engine& e, const OutputRate&) { e.W[kSectionCutoff].i = 999; }
+
+}  // namespace
+
+std::span<const TypeRow> FilterRows() {
+  using T = EngineTypeId;
+  static constexpr std::array kRows = [] {
+    RowBuilder<8> b;
+    b.Row(T::MoogVcf, kEveryLevel, "Moog VCF (Mono)", "VCF", PrepareFilter).Param(moog::kCutoff, "Cutoff", 1, 100, 100)
+        .Param(moog::kQ, "Q", 0, 100, 0).Param(moog::kWet, "Wet", 0, 100, 100).FourModulators();
+    b.Row(T::LowPassFilter, kEveryLevel, "Low Pass Filter", "LPF", PrepareFilter)
+        .Param(LowPass::kCutoff, "Cutoff", 1, 100, 100).Param(LowPass::kQ, "Q", 1, 100, 1)
+        .Param(LowPass::kWet, "Wet", 0, 100, 100).FourModulators();
+    b.Row(T::HighPassFilter, kEveryLevel, "High Pass Filter", "HPF", PrepareFilter)
+        .Param(HighPass::kCutoff, "Cutoff", 1, 100, 1).Param(HighPass::kWet, "Wet", 0, 100, 100).FourModulators();
+    b.Row(T::BandPassFilter, kEveryLevel, "Band Pass Filter", "BPF", PrepareFilter)
+        .Param(BandPass::kCentre, "Centre", 1, 100, 100).Param(BandPass::kBandwidth, "Bandwidth", 1, 99, 99)
+        .Param(BandPass::kWet, "Wet", 0, 100, 100).FourModulators();
+    b.Row(T::BandExcludeFilter, kEveryLevel, "Band Exclude Filter", "BEF", PrepareFilter)
+        .Param(BandExclude::kCentre, "Centre", 1, 100, 100).Param(BandExclude::kBandwidth, "Bandwidth", 1, 99, 1)
+        .Param(BandExclude::kWet, "Wet", 0, 100, 100).FourModulators();
+    b.Row(T::LowShelfFilter, kEveryLevel, "Low Shelf Filter", "LSF", PrepareFilter)
+        .Param(LowShelf::kCutoff, "Cutoff", 1, 100, 1).Param(LowShelf::kGain, "Gain", 1, 100, 50)
+        .Param(LowShelf::kWet, "Wet", 0, 100, 100);
+    b.Row(T::HighShelfFilter, kEveryLevel, "High Shelf Filter", "HSF", PrepareFilter)
+        .Param(HighShelf::kCutoff, "Cutoff", 1, 100, 100).Param(HighShelf::kGain, "Gain", 1, 100, 50)
+        .Param(HighShelf::kWet, "Wet", 0, 100, 100);
+    b.Row(T::PeakingFilter, kEveryLevel, "Peaking Filter", "PKF", PrepareFilter)
+        .Param(Peaking::kCutoff, "Cutoff", 1, 100, 100).Param(Peaking::kBandwidth, "Bandwidth", 1, 99, 1)
+        .Param(Peaking::kGain, "Gain", 1, 100, 1).Param(Peaking::kWet, "Wet", 0, 100, 100).FourModulators();
+    return b.Finish();
+  }();
+  return kRows;
+}
+
 }  // namespace tonforge

@@ -5,11 +5,32 @@
 
 #include "engines/contract.h"
 #include "engines/families.h"
+#include "engines/family_rows.h"
 #include "shell/random.h"
 
 namespace tonforge {
 
 namespace {
+
+// The sine and cosine: W0 and W1 are the coupled form's two states, W2 the pitch offset (root - tuning).
+namespace coupled {
+enum Parameter : int { kTuning, kWet };
+enum WorkingWord : int { kY0, kY1, kPitchOffset };
+}  // namespace coupled
+// The saws and pulses: W0 is the phase, W1 the pitch offset (1950 - tuning).
+namespace shape {
+enum Parameter : int { kTuning, kSawWet = 1, kPulse = 1, kPulseWet = 2 };
+enum WorkingWord : int { kPhase, kPitchOffset };
+}  // namespace shape
+namespace noise {
+enum Parameter : int { kWet };
+}
+// Synchronisation: the phase is DataSlot 0's play position, W0 the target chain position.
+namespace sync {
+enum Parameter : int { kEngine };
+enum Option : int { kOctave };
+enum WorkingWord : int { kTarget };
+}  // namespace sync
 
 // Table lookups for a clamped pitch against an offset; offsets are clamped too, so a damaged record can
 // never index outside the tables.
@@ -30,7 +51,8 @@ constexpr float kLargestStableCoefficient = 1.99f;
 // starts from (A, 0), the cosine from (0, A).
 float CoupledCoefficient(const Engine& e, int32_t pitch, const SampleContext& ctx) {
   const int32_t p = ClampPitch(pitch);
-  return std::min(ctx.rate->rateFactor * ctx.tables->SineStep(p - ClampPitch(e.W[2].i)), kLargestStableCoefficient);
+  const int32_t offset = ClampPitch(e.W[coupled::kPitchOffset].i);
+  return std::min(ctx.rate->rateFactor * ctx.tables->SineStep(p - offset), kLargestStableCoefficient);
 }
 
 void StepCoupledForm(float coefficient, float& y0, float& y1) {
@@ -42,13 +64,13 @@ void StepCoupledForm(float coefficient, float& y0, float& y1) {
 template <bool sine>
 void CoupledFormRun(Engine& e, int32_t pitch, MixBus* frames, uint32_t n, const SampleContext& ctx) {
   const float coefficient = CoupledCoefficient(e, pitch, ctx);
-  float y0 = e.W[0].f, y1 = e.W[1].f;
+  float y0 = e.W[coupled::kY0].f, y1 = e.W[coupled::kY1].f;
   for (uint32_t f = 0; f < n; ++f) {
     StepCoupledForm(coefficient, y0, y1);
     AddToBoth(frames[f], sine ? y1 : y0);
   }
-  e.W[0].f = y0;
-  e.W[1].f = y1;
+  e.W[coupled::kY0].f = y0;
+  e.W[coupled::kY1].f = y1;
 }
 
 // The saw and pulse shapes over one cycle of the phase range: 0..225 in the standard routine, 0..3600 in
@@ -64,13 +86,13 @@ constexpr float kOversamplingScale = 0.0625f;
 
 enum class Shape { DownSaw, UpSaw, Pulse, InversePulse };
 
-// What a shape reads of its engine. Amplitude is "Wet": parameter 1 for the saws, parameter 2 for the
-// pulses, whose parameter 1 is "Pulse", the width as a fraction of the cycle.
+// What a shape reads of its engine: the amplitude "Wet" and, for the pulses, the width "Pulse" as a fraction
+// of the cycle.
 template <Shape shape>
 struct ShapeSettings {
   ShapeSettings(const Engine& e, const Cycle& c)
-      : cycle(c), amplitude(shape == Shape::DownSaw || shape == Shape::UpSaw ? e.F[1] : e.F[2]),
-        width(e.F[1] * c.length) {}
+      : cycle(c), amplitude(shape == Shape::DownSaw || shape == Shape::UpSaw ? e.F[shape::kSawWet] : e.F[shape::kPulseWet]),
+        width(e.F[shape::kPulse] * c.length) {}
 
   float Value(float phase) const {
     const float a = amplitude;
@@ -87,10 +109,10 @@ struct ShapeSettings {
   float amplitude, width;
 };
 
-// W0 is the phase, W1 the pitch offset (1950 - tuning). The value comes from the phase before it moves;
+// The value comes from the phase before it moves;
 // the wrap keeps the overshoot so the period is exact.
 float StandardStep(const Engine& e, int32_t pitch, const SampleContext& ctx) {
-  return ctx.rate->rateFactor * PitchRatio(ctx, ClampPitch(pitch), e.W[1].i);
+  return ctx.rate->rateFactor * PitchRatio(ctx, ClampPitch(pitch), e.W[shape::kPitchOffset].i);
 }
 
 template <Shape shape>
@@ -101,33 +123,28 @@ float NextStandardValue(const ShapeSettings<shape>& settings, float step, float&
   return v;
 }
 
-template <Shape shape>
-void ShapeStandard(Engine& e, int32_t pitch, SampleContext& ctx) {
-  const ShapeSettings<shape> settings(e, kStandardCycle);
-  AddToBoth(ctx.bus, NextStandardValue(settings, StandardStep(e, pitch, ctx), e.W[0].f));
-}
-
-// The same over a run, the phase held in a local.
+// The saws and pulses over a run, the phase held in a local.
 template <Shape shape>
 void ShapeStandardRun(Engine& e, int32_t pitch, MixBus* frames, uint32_t n, const SampleContext& ctx) {
   const ShapeSettings<shape> settings(e, kStandardCycle);
   const float step = StandardStep(e, pitch, ctx);
-  float phase = e.W[0].f;
+  float phase = e.W[shape::kPhase].f;
   for (uint32_t f = 0; f < n; ++f) AddToBoth(frames[f], NextStandardValue(settings, step, phase));
-  e.W[0].f = phase;
+  e.W[shape::kPhase].f = phase;
 }
 
 // Sixteen sub-steps over a phase range sixteen times longer, averaged; the wrap drops the overshoot.
 template <Shape shape>
 void ShapeOversampled(Engine& e, int32_t pitch, SampleContext& ctx) {
   const int32_t p = ClampPitch(pitch);
-  const float step = ctx.rate->rateFactor * PitchRatio(ctx, p, e.W[1].i);
+  const float step = ctx.rate->rateFactor * PitchRatio(ctx, p, e.W[shape::kPitchOffset].i);
   const ShapeSettings<shape> settings(e, kOversampledCycle);
+  float& phase = e.W[shape::kPhase].f;
   float acc = 0.0f;
   for (int k = 0; k < kOversampling; ++k) {
-    acc += settings.Value(e.W[0].f);
-    e.W[0].f += step;
-    if (e.W[0].f >= kOversampledCycle.length) e.W[0].f = 0.0f;
+    acc += settings.Value(phase);
+    phase += step;
+    if (phase >= kOversampledCycle.length) phase = 0.0f;
   }
   AddToBoth(ctx.bus, acc * kOversamplingScale);
 }
@@ -141,35 +158,29 @@ constexpr uint32_t kFirstUnsyncedType = static_cast<uint32_t>(EngineTypeId::Whit
 void Restart(Engine& target) {
   if (target.type >= kFirstUnsyncedType) return;
   for (DataSlot& slot : target.slots) slot.playPosition = 0.0f;
-  target.W[0].f = 0.0f;
-  if (target.type == static_cast<uint32_t>(EngineTypeId::SineWaveGenerator)) target.W[0].f = target.F[1];
-  if (target.type == static_cast<uint32_t>(EngineTypeId::CosineWaveGenerator)) target.W[1].f = target.F[1];
+  target.W[shape::kPhase].f = 0.0f;
+  if (target.type == static_cast<uint32_t>(EngineTypeId::SineWaveGenerator))
+    target.W[coupled::kY0].f = target.F[coupled::kWet];
+  if (target.type == static_cast<uint32_t>(EngineTypeId::CosineWaveGenerator))
+    target.W[coupled::kY1].f = target.F[coupled::kWet];
+}
+
+// The sine starts from (A, 0), the cosine from (0, A).
+template <coupled::WorkingWord start>
+void PrepareCoupledForm(Engine& e, const OutputRate&) {
+  e.W[start].f = e.F[coupled::kWet];
+  e.W[coupled::kPitchOffset].i = kDefaultRootPitch - ParameterInteger(e.F[coupled::kTuning]);
+}
+
+void PrepareShape(Engine& e, const OutputRate&) {
+  e.W[shape::kPitchOffset].i = 1950 - ParameterInteger(e.F[shape::kTuning]);
+}
+
+void PrepareSynchronisation(Engine& e, const OutputRate&) {
+  e.W[sync::kTarget].i = static_cast<int32_t>(e.F[sync::kEngine] * 100.0f + 0.002f - 1.0f);
 }
 
 }  // namespace
-
-void ProcessSineWaveGenerator(Engine& e, VoiceRef, int32_t pitch, SampleContext& ctx) {
-  StepCoupledForm(CoupledCoefficient(e, pitch, ctx), e.W[0].f, e.W[1].f);
-  AddToBoth(ctx.bus, e.W[1].f);
-}
-
-void ProcessCosineWaveGenerator(Engine& e, VoiceRef, int32_t pitch, SampleContext& ctx) {
-  StepCoupledForm(CoupledCoefficient(e, pitch, ctx), e.W[0].f, e.W[1].f);
-  AddToBoth(ctx.bus, e.W[0].f);
-}
-
-void ProcessDownSawGenerator(Engine& e, VoiceRef, int32_t pitch, SampleContext& ctx) {
-  ShapeStandard<Shape::DownSaw>(e, pitch, ctx);
-}
-void ProcessUpSawGenerator(Engine& e, VoiceRef, int32_t pitch, SampleContext& ctx) {
-  ShapeStandard<Shape::UpSaw>(e, pitch, ctx);
-}
-void ProcessPulseWaveGenerator(Engine& e, VoiceRef, int32_t pitch, SampleContext& ctx) {
-  ShapeStandard<Shape::Pulse>(e, pitch, ctx);
-}
-void ProcessInversePulseWaveGenerator(Engine& e, VoiceRef, int32_t pitch, SampleContext& ctx) {
-  ShapeStandard<Shape::InversePulse>(e, pitch, ctx);
-}
 
 void ProcessDownSawGeneratorQuality(Engine& e, VoiceRef, int32_t pitch, SampleContext& ctx) {
   ShapeOversampled<Shape::DownSaw>(e, pitch, ctx);
@@ -186,21 +197,20 @@ void ProcessInversePulseWaveGeneratorQuality(Engine& e, VoiceRef, int32_t pitch,
 
 // One draw per sample whatever the level, so engines after it see the same random sequence at any "Wet".
 void ProcessWhiteNoiseGenerator(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
-  const float v = (2.0f * EngineRandomUnit(ctx.engineRandom) - 1.0f) * e.F[0];
+  const float v = (2.0f * EngineRandomUnit(ctx.engineRandom) - 1.0f) * e.F[noise::kWet];
   AddToBoth(ctx.bus, v);
 }
 
-// Follows the note without the transpose the pitch controllers write; the phase is DataSlot 0's play
-// position and W0 the target chain position.
+// Follows the note without the transpose the pitch controllers write.
 void ProcessOscillatorSynchronisation(Engine& e, VoiceRef voice, int32_t pitch, SampleContext& ctx) {
   const int64_t transpose = voice.transpose != nullptr ? *voice.transpose : 0;
   const auto p = static_cast<int32_t>(std::clamp<int64_t>(pitch - transpose, 0, kHighestPitch));
-  const float period = kSyncPeriods[std::min<uint32_t>(e.options[0], kSyncPeriods.size() - 1)];
+  const float period = kSyncPeriods[std::min<uint32_t>(e.options[sync::kOctave], kSyncPeriods.size() - 1)];
   float& phase = e.slots[0].playPosition;
   phase += ctx.tables->Pitch(p - kSyncOffset) * ctx.rate->rateFactor;
   if (phase < period) return;
   phase -= period;
-  const int32_t target = e.W[0].i;
+  const int32_t target = e.W[sync::kTarget].i;
   if (voice.chain == nullptr || target < 0 || target >= kChainLength) return;
   Restart(voice.chain[target]);
 }
@@ -213,10 +223,38 @@ TONFORGE_OVER_FRAMES(ProcessInversePulseWaveGeneratorQuality);
 TONFORGE_OVER_FRAMES(ProcessWhiteNoiseGenerator);
 TONFORGE_OVER_FRAMES(ProcessOscillatorSynchronisation);
 
-TONFORGE_HELD_RUN(ProcessSineWaveGenerator, CoupledFormRun<true>)
-TONFORGE_HELD_RUN(ProcessCosineWaveGenerator, CoupledFormRun<false>)
-TONFORGE_HELD_RUN(ProcessDownSawGenerator, ShapeStandardRun<Shape::DownSaw>)
-TONFORGE_HELD_RUN(ProcessUpSawGenerator, ShapeStandardRun<Shape::UpSaw>)
-TONFORGE_HELD_RUN(ProcessPulseWaveGenerator, ShapeStandardRun<Shape::Pulse>)
-TONFORGE_HELD_RUN(ProcessInversePulseWaveGenerator, ShapeStandardRun<Shape::InversePulse>)
+TONFORGE_HELD_RUN_ONLY(ProcessSineWaveGenerator, CoupledFormRun<true>)
+TONFORGE_HELD_RUN_ONLY(ProcessCosineWaveGenerator, CoupledFormRun<false>)
+TONFORGE_HELD_RUN_ONLY(ProcessDownSawGenerator, ShapeStandardRun<Shape::DownSaw>)
+TONFORGE_HELD_RUN_ONLY(ProcessUpSawGenerator, ShapeStandardRun<Shape::UpSaw>)
+TONFORGE_HELD_RUN_ONLY(ProcessPulseWaveGenerator, ShapeStandardRun<Shape::Pulse>)
+TONFORGE_HELD_RUN_ONLY(ProcessInversePulseWaveGenerator, ShapeStandardRun<Shape::InversePulse>)
+
+std::span<const TypeRow> OscillatorRows() {
+  using T = EngineTypeId;
+  static constexpr std::array kRows = [] {
+    using namespace coupled;
+    RowBuilder<8> b;
+    b.Row(T::SineWaveGenerator, kProgramOnly, "Sine Wave Generator", "GnS", PrepareCoupledForm<kY0>)
+        .Param(kTuning, "Tuning", -1200, 1200, 0).Param(kWet, "Wet", 0, 100, 75);
+    b.Row(T::CosineWaveGenerator, kProgramOnly, "Cosine Wave Generator", "GnC", PrepareCoupledForm<kY1>)
+        .Param(kTuning, "Tuning", -1200, 1200, 0).Param(kWet, "Wet", 0, 100, 75);
+    b.Row(T::DownSawGenerator, kProgramOnly, "Down Saw Generator", "GnD", PrepareShape)
+        .Param(shape::kTuning, "Tuning", -2400, 1200, 0).Param(shape::kSawWet, "Wet", 0, 100, 75);
+    b.Row(T::UpSawGenerator, kProgramOnly, "Up Saw Generator", "GnU", PrepareShape)
+        .Param(shape::kTuning, "Tuning", -2400, 1200, 0).Param(shape::kSawWet, "Wet", 0, 100, 75);
+    b.Row(T::PulseWaveGenerator, kProgramOnly, "Pulse Wave Generator", "GnP", PrepareShape)
+        .Param(shape::kTuning, "Tuning", -2400, 1200, 0).Param(shape::kPulse, "Pulse", 1, 99, 50)
+        .Param(shape::kPulseWet, "Wet", 0, 100, 75);
+    b.Row(T::InversePulseWaveGenerator, kProgramOnly, "Inverse Pulse Wave Generator", "GnI", PrepareShape)
+        .Param(shape::kTuning, "Tuning", -2400, 1200, 0).Param(shape::kPulse, "Pulse", 1, 99, 50)
+        .Param(shape::kPulseWet, "Wet", 0, 100, 75);
+    b.Row(T::WhiteNoiseGenerator, kProgramOnly, "White Noise Generator", "GnW").Param(noise::kWet, "Wet", 0, 100, 75);
+    b.Row(T::OscillatorSynchronisation, kProgramOnly, "Oscillator Synchronisation", "Osc", PrepareSynchronisation)
+        .Param(sync::kEngine, "Engine", 1, 9, 1).Choice(sync::kOctave, {"Oct 1", "Oct 2", "Oct 3", "Oct 4"}, 1);
+    return b.Finish();
+  }();
+  return kRows;
+}
+
 }  // namespace tonforge

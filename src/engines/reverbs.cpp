@@ -7,11 +7,28 @@
 
 #include "engines/effect_lines.h"
 #include "engines/families.h"
+#include "engines/family_rows.h"
 #include "engines/held_state.h"
 
 namespace tonforge {
 
 namespace {
+
+namespace basic {
+enum Parameter : int { kDecay, kDry, kWet };
+}
+// The stereo reverbs keep their low-pass's history in W0..W7 and its coefficients in W8..W12.
+namespace stereo {
+enum Parameter : int { kDecay, kCutoff, kQ, kDry, kWet };
+enum WorkingWord : int { kB0 = 8, kB1, kB2, kA1, kA2 };
+}  // namespace stereo
+// The plate: the left low-pass's previous input and output in W0 and W1, the right one's in W2 and W3,
+// its two coefficients in W4 and W5, the left comb lengths in W6..W9 and the right ones in W10..W13.
+namespace plate {
+enum Parameter : int { kPlate1, kDecay = 4, kDry, kWet };
+enum WorkingWord : int { kLeftLowPass, kRightLowPass = 2, kLowPassGain = 4, kLowPassPole, kLeftLengths, kRightLengths = 10 };
+}  // namespace plate
+static_assert(static_cast<int>(basic::kDecay) == stereo::kDecay);
 
 constexpr int kCombs = 8;
 constexpr int kAllPasses = 4;
@@ -37,12 +54,7 @@ constexpr std::array<std::array<int32_t, kAllPasses>, 3> kAllPassLengths = {
 int RateIndex(const OutputRate& rate) { return rate.rateStep == 4 ? 2 : rate.rateStep == 2 ? 1 : 0; }
 
 // "Decay" 1..100 gives a comb feedback of 0.703..1.0.
-float CombDecay(const Engine& e) { return e.F[0] * 0.3f + 0.7f; }
-
-void Finish(SampleContext& ctx, MixBus out, const MixBus& in, const Engine& e, int dry, int wet) {
-  ctx.bus = {out.left + in.left * e.F[dry], out.right + in.right * e.F[dry]};
-  WetDryMix(ctx.bus, in, e, wet);
-}
+float CombDecay(const Engine& e) { return e.F[basic::kDecay] * 0.3f + 0.7f; }
 
 // The comb reverbs, written as runs over frames with the twelve lines and the low-pass history held in
 // locals (held_state.h); one sample is a run of one. Eight combs per channel with negative feedback give
@@ -104,8 +116,8 @@ void BasicReverbRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const Sample
   if (!HasLines(e)) return;
   const int rate = RateIndex(*ctx.rate);
   HeldCombReverb reverb(e, kSetA[rate], kSetA[rate]);
-  const float dry = e.F[1];
-  const Blend blend(e, 2);
+  const float dry = e.F[basic::kDry];
+  const Blend blend(e, basic::kWet);
   for (uint32_t f = 0; f < n; ++f) {
     const MixBus in = frames[f];
     float stored = 0.0f;
@@ -120,7 +132,8 @@ void BasicReverbRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const Sample
 
 // The prepared low-pass after the combs, with b2 = b0 folded into (x + x2) × b0.
 struct HeldCombLowPass {
-  explicit HeldCombLowPass(const Engine& e) : history(e), b0(e.W[8].f), b1(e.W[9].f), a1(e.W[11].f), a2(e.W[12].f) {}
+  explicit HeldCombLowPass(const Engine& e)
+      : history(e), b0(e.W[stereo::kB0].f), b1(e.W[stereo::kB1].f), a1(e.W[stereo::kA1].f), a2(e.W[stereo::kA2].f) {}
   float Run(int ch, float x) {
     const HeldHistory& h = history;
     const float y = (x + h.x2[ch]) * b0 + b1 * h.x1[ch] - a1 * h.y1[ch] - a2 * h.y2[ch];
@@ -137,8 +150,8 @@ void StereoReverbRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const Sampl
   const int rate = RateIndex(*ctx.rate);
   HeldCombReverb reverb(e, (xy ? kSetB : kSetC)[rate], (xy ? kSetC : kSetB)[rate]);
   HeldCombLowPass lowPass(e);
-  const float dry = e.F[3];
-  const Blend blend(e, 4);
+  const float dry = e.F[stereo::kDry];
+  const Blend blend(e, stereo::kWet);
   for (uint32_t f = 0; f < n; ++f) {
     const MixBus in = frames[f];
     float stored = 0.0f;
@@ -157,7 +170,7 @@ void StereoReverbRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const Sampl
 
 // The plate's one-pole low-pass; W[p] holds the previous input and W[p + 1] the previous output.
 float PlateLowPass(Engine& e, int p, float x) {
-  const float y = (x + e.W[p].f) * e.W[4].f + e.W[p + 1].f * e.W[5].f;
+  const float y = (x + e.W[p].f) * e.W[plate::kLowPassGain].f + e.W[p + 1].f * e.W[plate::kLowPassPole].f;
   e.W[p].f = x;
   e.W[p + 1].f = y;
   return y;
@@ -165,89 +178,98 @@ float PlateLowPass(Engine& e, int p, float x) {
 
 [[gnu::cold, gnu::noinline]] void ScrubPlateReverb(Engine& e) {
   ScrubLastWrites(e, 0, kPlates);
-  for (int p : {0, 2})
+  for (int p : {plate::kLeftLowPass, plate::kRightLowPass})
     if (Poisoned(e.W[p].f) || Poisoned(e.W[p + 1].f)) e.W[p].f = e.W[p + 1].f = 0.0f;
+}
+
+// The low-pass after the combs: the Low Pass Filter's coefficients from "LPF Cutoff" and "LPF Q".
+void PrepareStereoReverb(Engine& e, const OutputRate& rate) {
+  using namespace stereo;
+  const float cutoff = e.F[kCutoff];
+  const float f = std::clamp(cutoff * cutoff * rate.rateFactor, 0.0001f, 0.999f);
+  const float w = static_cast<float>(M_PI) * f;
+  const float alpha = std::sin(w) / (16.0f * e.F[kQ]);
+  const float a0 = 1.0f + alpha;
+  const float cw = std::cos(w);
+  e.W[kB0].f = (1.0f - cw) / (2.0f * a0);
+  e.W[kB1].f = (1.0f - cw) / a0;
+  e.W[kB2].f = e.W[kB0].f;
+  e.W[kA1].f = -2.0f * cw / a0;
+  e.W[kA2].f = (1.0f - alpha) / a0;
+}
+
+// The comb lengths from the four "Plate" times, the right channel's one sample off the left's.
+void PreparePlateReverb(Engine& e, const OutputRate& rate) {
+  using namespace plate;
+  const float r = rate.rateFactor;
+  auto length = [&](int k) { return static_cast<int32_t>((e.F[kPlate1 + k] * 100.0f + 0.002f) / r); };
+  auto& left = e.W;
+  for (int j = 0; j < kPlates; ++j) left[kLeftLengths + j].i = length(j) + (j % 2);
+  for (int j = 0; j < kPlates; ++j) e.W[kRightLengths + j].i = left[kLeftLengths + j].i + (j % 2 == 0 ? 1 : -1);
+  const double t = std::atan(0.6283185482025146 * r);
+  const double k = (1.0 - t) / (1.0 + t);
+  e.W[kLowPassGain].f = static_cast<float>((1.0 - k) * 0.5);
+  e.W[kLowPassPole].f = static_cast<float>(k);
 }
 
 }  // namespace
 
-void PrepareStereoReverb(Engine& e, const OutputRate& rate) {
-  // The low-pass after the combs: the Low Pass Filter's coefficients from "LPF Cutoff" and "LPF Q".
-  const float f = std::clamp(e.F[1] * e.F[1] * rate.rateFactor, 0.0001f, 0.999f);
-  const float w = static_cast<float>(M_PI) * f;
-  const float alpha = std::sin(w) / (16.0f * e.F[2]);
-  const float a0 = 1.0f + alpha;
-  const float cw = std::cos(w);
-  e.W[8].f = (1.0f - cw) / (2.0f * a0);
-  e.W[9].f = (1.0f - cw) / a0;
-  e.W[10].f = e.W[8].f;
-  e.W[11].f = -2.0f * cw / a0;
-  e.W[12].f = (1.0f - alpha) / a0;
-}
-
-void PreparePlateReverb(Engine& e, const OutputRate& rate) {
-  const float r = rate.rateFactor;
-  auto plate = [&](int k) { return static_cast<int32_t>((e.F[k] * 100.0f + 0.002f) / r); };
-  e.W[6].i = plate(0);
-  e.W[7].i = plate(1) + 1;
-  e.W[8].i = plate(2);
-  e.W[9].i = plate(3) + 1;
-  e.W[10].i = e.W[6].i + 1;
-  e.W[11].i = e.W[7].i - 1;
-  e.W[12].i = e.W[8].i + 1;
-  e.W[13].i = e.W[9].i - 1;
-  const double t = std::atan(0.6283185482025146 * r);
-  const double k = (1.0 - t) / (1.0 + t);
-  e.W[4].f = static_cast<float>((1.0 - k) * 0.5);
-  e.W[5].f = static_cast<float>(k);
-}
-
-void ProcessBasicReverb(Engine& e, VoiceRef, int32_t p, SampleContext& ctx) {
-  BasicReverbRun<false>(e, p, &ctx.bus, 1, ctx);
-}
-void ProcessBasicReverbQuality(Engine& e, VoiceRef, int32_t p, SampleContext& ctx) {
-  BasicReverbRun<true>(e, p, &ctx.bus, 1, ctx);
-}
-void ProcessStereoReverbXY(Engine& e, VoiceRef, int32_t p, SampleContext& ctx) {
-  StereoReverbRun<true, false>(e, p, &ctx.bus, 1, ctx);
-}
-void ProcessStereoReverbYX(Engine& e, VoiceRef, int32_t p, SampleContext& ctx) {
-  StereoReverbRun<false, false>(e, p, &ctx.bus, 1, ctx);
-}
-void ProcessStereoReverbXYQuality(Engine& e, VoiceRef, int32_t p, SampleContext& ctx) {
-  StereoReverbRun<true, true>(e, p, &ctx.bus, 1, ctx);
-}
-void ProcessStereoReverbYXQuality(Engine& e, VoiceRef, int32_t p, SampleContext& ctx) {
-  StereoReverbRun<false, true>(e, p, &ctx.bus, 1, ctx);
-}
-
-// Four combs per channel with positive feedback; the left lengths in W6..W9, the right in W10..W13.
+// Four combs per channel with positive feedback.
 void ProcessPlateReverb(Engine& e, VoiceRef, int32_t, SampleContext& ctx) {
+  using namespace plate;
   if (!HasLines(e)) return;
   const MixBus in = ctx.bus;
-  const float g = e.F[4] * 0.2f + 0.8f;
+  const float g = e.F[kDecay] * 0.2f + 0.8f;
   MixBus sum = in;
   for (int j = 0; j < kPlates; ++j) {
-    const float yL = in.left + g * TapLeft(e, j, HeldDelay(e, e.W[6 + j].i));
-    const float yR = in.right + g * TapRight(e, j, HeldDelay(e, e.W[10 + j].i));
+    const float yL = in.left + g * TapLeft(e, j, HeldDelay(e, e.W[kLeftLengths + j].i));
+    const float yR = in.right + g * TapRight(e, j, HeldDelay(e, e.W[kRightLengths + j].i));
     Push(e, j, yL, yR);
     sum.left += yL;
     sum.right += yR;
   }
-  const MixBus out = {PlateLowPass(e, 0, sum.left * 0.2f - in.left), PlateLowPass(e, 2, sum.right * 0.2f - in.right)};
+  const MixBus out = {PlateLowPass(e, kLeftLowPass, sum.left * 0.2f - in.left),
+                      PlateLowPass(e, kRightLowPass, sum.right * 0.2f - in.right)};
   if (Poisoned(out.left + out.right)) [[unlikely]]  // the low-pass passes on any non-finite comb value
     ScrubPlateReverb(e);
-  Finish(ctx, out, in, e, 5, 6);
+  const float dry = e.F[kDry];
+  ctx.bus = {out.left + in.left * dry, out.right + in.right * dry};
+  WetDryMix(ctx.bus, in, e, kWet);
 }
 
-TONFORGE_HELD_RUN(ProcessBasicReverb, BasicReverbRun<false>)
-TONFORGE_HELD_RUN(ProcessBasicReverbQuality, BasicReverbRun<true>)
-TONFORGE_HELD_RUN(ProcessStereoReverbXY, (StereoReverbRun<true, false>))
-TONFORGE_HELD_RUN(ProcessStereoReverbYX, (StereoReverbRun<false, false>))
-TONFORGE_HELD_RUN(ProcessStereoReverbXYQuality, (StereoReverbRun<true, true>))
-TONFORGE_HELD_RUN(ProcessStereoReverbYXQuality, (StereoReverbRun<false, true>))
+TONFORGE_HELD_RUN_ONLY(ProcessBasicReverb, BasicReverbRun<false>)
+TONFORGE_HELD_RUN_ONLY(ProcessBasicReverbQuality, BasicReverbRun<true>)
+TONFORGE_HELD_RUN_ONLY(ProcessStereoReverbXY, (StereoReverbRun<true, false>))
+TONFORGE_HELD_RUN_ONLY(ProcessStereoReverbYX, (StereoReverbRun<false, false>))
+TONFORGE_HELD_RUN_ONLY(ProcessStereoReverbXYQuality, (StereoReverbRun<true, true>))
+TONFORGE_HELD_RUN_ONLY(ProcessStereoReverbYXQuality, (StereoReverbRun<false, true>))
 
 // The block mix's loops, with each routine inlined.
 TONFORGE_OVER_FRAMES(ProcessPlateReverb);
+
+
+std::span<const TypeRow> ReverbRows() {
+  using T = EngineTypeId;
+  static constexpr std::array kRows = [] {
+    RowBuilder<4> b;
+    b.Row(T::BasicReverb, kEveryLevel, "Basic Reverb", "RvB").Param(basic::kDecay, "Decay", 1, 100, 50)
+        .Param(basic::kDry, "Dry", 0, 100, 100).Param(basic::kWet, "Wet", 0, 100, 100).Lines(12, 1618);
+    for (auto id : {T::StereoReverbXY, T::StereoReverbYX}) {
+      using namespace stereo;
+      const bool xy = id == T::StereoReverbXY;
+      b.Row(id, kEveryLevel, xy ? "Stereo Reverb XY" : "Stereo Reverb YX", xy ? "RvX" : "RvY", PrepareStereoReverb)
+          .Param(kDecay, "Decay", 1, 100, 50).Param(kCutoff, "LPF Cutoff", 1, 100, 75).Param(kQ, "LPF Q", 1, 100, 1)
+          .Param(kDry, "Dry", 0, 100, 100).Param(kWet, "Wet", 0, 100, 100).Lines(12, 1618);
+    }
+    using namespace plate;
+    b.Row(T::PlateReverb, kEveryLevel, "Plate Reverb", "RvP", PreparePlateReverb)
+        .Param(kPlate1, "Plate 1", 1, 500, 500).Param(kPlate1 + 1, "Plate 2", 1, 500, 449)
+        .Param(kPlate1 + 2, "Plate 3", 1, 500, 376).Param(kPlate1 + 3, "Plate 4", 1, 500, 303)
+        .Param(kDecay, "Decay", 1, 100, 50).Param(kDry, "Dry", 0, 100, 100).Param(kWet, "Wet", 0, 100, 100)
+        .Lines(4, 501);
+    return b.Finish();
+  }();
+  return kRows;
+}
 
 }  // namespace tonforge

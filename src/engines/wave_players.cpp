@@ -6,10 +6,14 @@
 // loop start not below the loop end) plays as if it had no loop, so it runs once to its end and stops.
 #include "engines/contract.h"
 #include "engines/families.h"
+#include "engines/family_rows.h"
 
 namespace tonforge {
 
 namespace {
+
+// Every player's one parameter.
+enum WaveParameter : int { kWet };
 
 // A slot's value for one output sample; false when the slot has ended or holds nothing to read.
 using SlotReader = bool (*)(DataSlot& slot, int32_t pitch, const SampleContext& ctx, float& value);
@@ -100,7 +104,7 @@ void BasicWave(Engine& e, int32_t pitch, SampleContext& ctx) {
   read(slot, ClampPitch(pitch), ctx, v);
   ctx.bus.left += v;
   ctx.bus.right += v;
-  WetDryMix(ctx.bus, in, e, 0);
+  WetDryMix(ctx.bus, in, e, kWet);
 }
 
 // The first slot whose key range reaches the pitch plays; no other slot is considered, even when it has ended.
@@ -115,7 +119,7 @@ void MultisampledWave(Engine& e, int32_t pitch, SampleContext& ctx) {
     if (!read(slot, p, ctx, v)) return;
     ctx.bus.left += v;
     ctx.bus.right += v;
-    WetDryMix(ctx.bus, in, e, 0);
+    WetDryMix(ctx.bus, in, e, kWet);
     return;
   }
 }
@@ -131,7 +135,7 @@ void CombinedWave(Engine& e, int32_t pitch, SampleContext& ctx) {
     ctx.bus.left += v;
     ctx.bus.right += v;
   }
-  WetDryMix(ctx.bus, in, e, 0);
+  WetDryMix(ctx.bus, in, e, kWet);
 }
 
 // Slot 0 to the left channel, slot 1 to the right.
@@ -142,7 +146,7 @@ void StereoWave(Engine& e, int32_t pitch, SampleContext& ctx) {
   float v = 0.0f;
   if (read(e.slots[0], p, ctx, v)) ctx.bus.left += v;
   if (read(e.slots[1], p, ctx, v)) ctx.bus.right += v;
-  WetDryMix(ctx.bus, in, e, 0);
+  WetDryMix(ctx.bus, in, e, kWet);
 }
 
 }  // namespace
@@ -178,5 +182,21 @@ TONFORGE_OVER_FRAMES(ProcessBasicWaveQuality);
 TONFORGE_OVER_FRAMES(ProcessMultisampledWaveQuality);
 TONFORGE_OVER_FRAMES(ProcessCombinedWaveQuality);
 TONFORGE_OVER_FRAMES(ProcessStereoWaveQuality);
+
+std::span<const TypeRow> WavePlayerRows() {
+  using T = EngineTypeId;
+  static constexpr std::array kRows = [] {
+    RowBuilder<4> b;
+    b.Row(T::BasicWave, kProgramOnly, "Basic Wave", "WvB").Param(kWet, "Wet", 0, 100, 100).Waves({"Sample"});
+    b.Row(T::MultisampledWave, kProgramOnly, "Multisampled Wave", "WvM").Param(kWet, "Wet", 0, 100, 100)
+        .Waves({"Lowest Sample", "Second Sample", "Third Sample", "Highest Sample"});
+    b.Row(T::CombinedWave, kProgramOnly, "Combined Wave", "WvC").Param(kWet, "Wet", 0, 100, 100)
+        .Waves({"Sample 1", "Sample 2", "Sample 3", "Sample 4"});
+    b.Row(T::StereoWave, kProgramOnly, "Stereo Wave", "WvS").Param(kWet, "Wet", 0, 100, 100)
+        .Waves({"Left Sample", "Right Sample"});
+    return b.Finish();
+  }();
+  return kRows;
+}
 
 }  // namespace tonforge

@@ -33,7 +33,7 @@ void ReadText(ByteReader& r, std::array<char, N>& text) {
 template <typename T, std::size_t N>
 void WriteWords(ByteWriter& w, const std::array<T, N>& words) {
   for (const T& v : words) {
-    if constexpr (std::is_same_v<T, float>) w.F32(v);
+    if constexpr (std::is_same_v<T, float> || std::is_same_v<T, Shared<float>>) w.F32(v);
     else if constexpr (std::is_same_v<T, Word>) w.U32(v.u);
     else w.U32(v);
   }
@@ -42,7 +42,7 @@ void WriteWords(ByteWriter& w, const std::array<T, N>& words) {
 template <typename T, std::size_t N>
 void ReadWords(ByteReader& r, std::array<T, N>& words) {
   for (T& v : words) {
-    if constexpr (std::is_same_v<T, float>) v = r.F32();
+    if constexpr (std::is_same_v<T, float> || std::is_same_v<T, Shared<float>>) v = r.F32();
     else if constexpr (std::is_same_v<T, Word>) v.u = r.U32();
     else v = r.U32();
   }
@@ -231,7 +231,7 @@ void ClampParametersIntoRange(Engine& e) {
   for (int k = 0; k < kParameterCount; ++k) {
     const ParameterSpec& p = t.parameters[k];
     if (p.present == 0 || !std::isfinite(e.F[k])) continue;
-    const float clamped = std::clamp(e.F[k], StoredFraction(p.minimum), StoredFraction(p.maximum));
+    const float clamped = std::clamp(e.F[k].Load(), StoredFraction(p.minimum), StoredFraction(p.maximum));
     if (clamped == e.F[k]) continue;
     e.F[k] = clamped;
     e.C[k] = 1.0f - clamped;

@@ -150,7 +150,7 @@ void UpgradeLegacyEngine(Engine& e) {
     e.F[1] = 1.0f - e.C[1];
   }
   if (t == EngineTypeId::BandPassFilter || t == EngineTypeId::BandExcludeFilter || t == EngineTypeId::PeakingFilter) {
-    e.F[1] = std::clamp(e.F[1], 0.01f, 0.99f);
+    e.F[1] = std::clamp(e.F[1].Load(), 0.01f, 0.99f);
     e.C[1] = 1.0f - e.F[1];
   }
   // A value the rescaling left outside its parameter's range is brought in when the engine is settled.

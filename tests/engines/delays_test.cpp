@@ -60,13 +60,14 @@ TEST(DelayEngines, ImpulseResponses) {
     for (size_t s = 0; s < c.modulators.size(); ++s)
       if (!std::isnan(c.modulators[s])) rig.Hold(e, static_cast<int>(s), c.modulators[s]);
     size_t next = 0;
-    for (int n = 0; n < c.length; ++n) {
+    int wrong = -1;  // the first sample off the expected response
+    for (int n = 0; n < c.length && wrong < 0; ++n) {
       const MixBus out = rig.Step(e, n == 0 && c.left ? 1.0f : 0.0f, n == 0 && c.right ? 1.0f : 0.0f);
       Echo want{n, 0, 0};
       if (next < c.echoes.size() && c.echoes[next].at == n) want = c.echoes[next++];
-      ASSERT_NEAR(out.left, want.left, 1e-6) << c.what << ", left at " << n;
-      ASSERT_NEAR(out.right, want.right, 1e-6) << c.what << ", right at " << n;
+      if (std::fabs(out.left - want.left) > 1e-6f || std::fabs(out.right - want.right) > 1e-6f) wrong = n;
     }
+    EXPECT_EQ(wrong, -1) << c.what;
     EXPECT_EQ(next, c.echoes.size()) << c.what;
   }
 }
@@ -85,11 +86,13 @@ TEST(DelayEngines, ModulatorOverdriveNeverReadsOutsideTheLine) {
         e.slots[s].gain = 40.0f;
         e.slots[s].rootOrRate.f = 0.37f * static_cast<float>(s + 1);
       }
-      for (int n = 0; n < 3000; ++n) {
+      bool inside = true;
+      for (int n = 0; n < 3000 && inside; ++n) {
         const MixBus out = rig.Step(e, n % 7 == 0 ? 1.0f : -0.25f, 0.5f);
-        ASSERT_TRUE(std::isfinite(out.left) && std::isfinite(out.right)) << type << " at " << n;
-        ASSERT_LT(static_cast<uint32_t>(e.W[0].i), e.lineLength);  // the variable speed delay's current delay
+        // The variable speed delay's current delay is W0.
+        inside = std::isfinite(out.left) && std::isfinite(out.right) && static_cast<uint32_t>(e.W[0].i) < e.lineLength;
       }
+      EXPECT_TRUE(inside) << type << " at " << rate << " Hz";
     }
   }
 }

@@ -73,7 +73,9 @@ TEST(Filters, ShelvesAtGain25PassTheSignal) {
   for (const auto& c : cases) {
     EngineRig rig;
     Engine& e = rig.Make(c.type, {{0, 10}, {1, c.gain}});
-    for (float x : Noise(c.gain == 25 ? 4000 : 0)) ASSERT_NEAR(rig.Step(e, x, -x).right, -x, 5e-5) << c.gain;
+    float furthest = 0.0f;  // from the input, where the gain is 1 at every frequency
+    for (float x : Noise(c.gain == 25 ? 4000 : 0)) furthest = std::max(furthest, std::fabs(rig.Step(e, x, -x).right + x));
+    EXPECT_LE(furthest, 5e-5f) << c.type << " gain " << c.gain;
     float dc = 0.0f, nyquist = 0.0f;
     for (int i = 0; i < 20000; ++i) dc = rig.Step(e, 0.25f, 0.25f).left;
     for (int i = 0; i < 20000; ++i) nyquist = rig.Step(e, i % 2 ? 0.25f : -0.25f, 0.0f).left;
@@ -176,23 +178,6 @@ TEST(Filters, ShelvesAndHighPassStaySteadyToTheTopOfTheirRange) {
     if (c.pinned != 0) {
       EXPECT_EQ(bits, c.pinned) << c.type << " at " << c.rate << " below the bound";
     }
-  }
-}
-
-TEST(Filters, PreparingAfterAParameterChangeRecomputes) {
-  // The cutoff stays the same, so only the marker PrepareEngine sets can bring in the new Q, gain or width.
-  const struct { T type; int k; int32_t before, after; } cases[] = {
-      {T::LowPassFilter, 1, 1, 40}, {T::PeakingFilter, 2, 1, 60}, {T::LowShelfFilter, 1, 50, 5},
-      {T::MoogVcf, 1, 0, 70}};
-  const std::vector<float> noise = Noise(1000);
-  for (const auto& c : cases) {
-    EngineRig rig;
-    Engine& changed = rig.Make(c.type, {{0, 40}, {c.k, c.before}}, 0);
-    for (float x : noise) rig.Step(changed, x, x);
-    SetParameter(changed, c.k, c.after);
-    PrepareEngine(changed, rig.rate);
-    Engine& fresh = rig.Make(c.type, {{0, 40}, {c.k, c.after}}, 1);
-    for (float x : noise) ASSERT_EQ(rig.Step(changed, x, x).left, rig.Step(fresh, x, x).left) << c.type;
   }
 }
 

@@ -62,11 +62,12 @@ TEST(Sources, PulseDutyAndNoiseLevel) {
       {T::InversePulseWaveGenerator, 50, 112}, {T::InversePulseWaveGenerator, 1, 222}};
   for (const auto& c : pulses) {
     EngineRig rig;
-    int positive = 0;
+    int positive = 0, levels = 0;
     for (float v : rig.RunLeft(rig.Make(c.type, {{1, c.pulse}}), 4 * 225, 1950)) {
-      ASSERT_EQ(std::fabs(v), 0.75f);
+      levels += std::fabs(v) == 0.75f;
       positive += v > 0.0f;
     }
+    EXPECT_EQ(levels, 4 * 225) << c.type << " pulse " << c.pulse;
     EXPECT_EQ(positive, 4 * c.positivePerCycle) << c.type << " pulse " << c.pulse;
   }
   // Noise draws once per sample at any level, so later random engines see the same sequence.
@@ -74,14 +75,15 @@ TEST(Sources, PulseDutyAndNoiseLevel) {
     EngineRig rig;
     Engine& e = rig.Make(T::WhiteNoiseGenerator, {{0, wet}});
     uint32_t expectedState = rig.ctx.engineRandom = 12345u;
-    float lowest = 1.0f, highest = -1.0f;
+    float lowest = 1.0f, highest = -1.0f, apart = 0.0f;  // the same noise on both channels
     for (int i = 0; i < 1000; ++i, expectedState = RandomStep(expectedState)) {
       const MixBus out = rig.Step(e, 0.25f, -0.25f);
-      ASSERT_NEAR(out.left - 0.25f, out.right + 0.25f, 1e-6f);
+      apart = std::max(apart, std::fabs((out.left - 0.25f) - (out.right + 0.25f)));
       lowest = std::min(lowest, out.left - 0.25f);
       highest = std::max(highest, out.left - 0.25f);
     }
     EXPECT_EQ(rig.ctx.engineRandom, expectedState) << "wet " << wet;
+    EXPECT_LE(apart, 1e-6f) << "wet " << wet;
     EXPECT_GE(lowest, -wet * 0.01f);
     EXPECT_NEAR(highest - lowest, wet * 0.02f, wet * 0.002f + 1e-6f) << "wet " << wet;
   }
@@ -104,9 +106,8 @@ TEST(Sources, SynchronisationRestartsAtTheOctavePeriod) {
       rig.Step(sync, 0.0f, 0.0f, c.pitch);
       if (sine.W[0].f != 0.0f) at.push_back(i);
     }
-    ASSERT_FALSE(at.empty());
     EXPECT_NEAR(static_cast<int>(at.size()), c.restartsPerSecond, 1) << "octave " << c.octave << " at " << c.rate;
-    EXPECT_EQ(at[0], c.firstRestart) << "octave " << c.octave << " at " << c.rate;
+    EXPECT_EQ(at.empty() ? -1 : at[0], c.firstRestart) << "octave " << c.octave << " at " << c.rate;
   }
 }
 
@@ -210,7 +211,7 @@ TEST(WavePlayers, EndedSlotsAndWetDryMix) {
     if (c.ended) e.slots[0].playPosition = e.slots[1].playPosition = 2.0f;
     const auto mix = [&](float input, float add) { return (input + add) * e.F[0] + input * e.C[0]; };
     const MixBus expected = c.untouched ? in : MixBus{mix(in.left, c.addLeft), mix(in.right, c.addRight)};
-    ASSERT_TRUE(!c.ended || c.untouched || expected.left != in.left);
+    EXPECT_TRUE(!c.ended || c.untouched || expected.left != in.left) << c.type;  // the case tells the two apart
     const MixBus out = rig.Step(e, in.left, in.right, kRoot);
     EXPECT_TRUE(out.left == expected.left && out.right == expected.right) << c.type << " ended " << c.ended;
   }

@@ -155,11 +155,11 @@ void StepOption(AppState& app, int g) {
   if (e == nullptr || !IsKnownType(e->type)) return;
   const OptionSpec& option = app.catalog[e->type].options[g];
   if (option.present == 0) return;
-  uint32_t& value = e->options[g];
+  const uint32_t value = e->options[g];  // the playback thread reads the option while it changes
   if (option.kind == OptionKind::Choice && option.count > 0)
-    value = value + 1 >= option.count ? 0 : value + 1;
+    e->options[g] = value + 1 >= option.count ? 0 : value + 1;
   else
-    value = value != 0 ? 0 : 1;
+    e->options[g] = value != 0 ? 0 : 1;
 }
 
 void BuildSlotBlock(Ui& ui, AppState& app, PanelWindow& p, int k) {
