@@ -19,10 +19,13 @@ tonforge=$1; folder=$2; work=$3
 cd "$folder"
 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/out.raw" "$tonforge" Songs/Demo.tes >"$work/log" 2>&1 &
 pid=$!
-xdotool search --sync --name '^Tonforge$' >/dev/null
+win=$(xdotool search --sync --name '^Tonforge$' | head -n 1)
+# A loaded machine may take a while to show the first picture and read the keyboard: give the key focus, then
+# hold it long enough for several passes of the main loop.
+xdotool windowfocus --sync "$win" 2>/dev/null
+sleep 2
+xdotool keydown z; sleep 1; xdotool keyup z  # a note of the current program
 sleep 1
-xdotool keydown z; sleep 0.4; xdotool keyup z  # a note of the current program
-sleep 0.5
 xdotool keydown Escape; sleep 0.2; xdotool keyup Escape
 box=$(timeout 20 xdotool search --sync --name '^Quit Program$' | head -n 1)
 if [ -z "$box" ]; then echo "no quit question appeared"; kill "$pid"; exit 1; fi
