@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "shell/command_line.h"
 #include "programs/data_slot_commands.h"
 #include "programs/file_bytes.h"
 #include "programs/program_file.h"
@@ -314,12 +315,18 @@ bool WriteProgram(Program& program, const std::filesystem::path& folder) {
 
 }  // namespace
 
+constexpr char kUsage[] =
+    "usage: tonforge-make-assets PROGRAM_FOLDER\n"
+    "Writes the factory programs (Programs/Instruments/) and the demo song (Songs/Demo.tes) into the folder.\n"
+    "  --help     print this help and exit\n"
+    "  --version  print the version and exit\n";
+
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fputs("usage: tonforge-make-assets APP_FOLDER\n", stderr);
-    return 2;
-  }
-  const std::filesystem::path app(argv[1]);
+  const CommandLine line = ReadCommandLine(argc, argv, {});
+  if (const auto early = AnswerEarly(line, "tonforge-make-assets", kUsage)) return Finish(*early);
+  if (line.operands.size() != 1)
+    return Finish(Refuse("tonforge-make-assets", line.operands.empty() ? "missing PROGRAM_FOLDER" : "too many folders", kUsage));
+  const std::filesystem::path app(line.operands[0]);
   const std::filesystem::path instruments = app / "Programs" / "Instruments";
   const std::filesystem::path songs = app / "Songs";
   std::error_code ec;

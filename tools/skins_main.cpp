@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/command_line.h"
 #include "picture_files.h"
 #include "ui/controls.h"
 #include "ui/skin.h"
@@ -306,13 +307,23 @@ Pixels MakeSplash() {
 }  // namespace
 }  // namespace tonforge
 
+namespace {
+
+constexpr char kUsage[] =
+    "usage: tonforge-make-skins PROGRAM_FOLDER\n"
+    "Draws the skin pictures Skin.bmp, Deck.bmp and Splash.bmp into the folder's Skins/.\n"
+    "  --help     print this help and exit\n"
+    "  --version  print the version and exit\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
   using namespace tonforge;
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s PROGRAM_FOLDER\n", argv[0]);
-    return 2;
-  }
-  const std::filesystem::path folder = std::filesystem::path(argv[1]) / "Skins";
+  const CommandLine line = ReadCommandLine(argc, argv, {});
+  if (const auto early = AnswerEarly(line, "tonforge-make-skins", kUsage)) return Finish(*early);
+  if (line.operands.size() != 1)
+    return Finish(Refuse("tonforge-make-skins", line.operands.empty() ? "missing PROGRAM_FOLDER" : "too many folders", kUsage));
+  const std::filesystem::path folder = std::filesystem::path(line.operands[0]) / "Skins";
   std::error_code error;
   std::filesystem::create_directories(folder, error);
   const struct {

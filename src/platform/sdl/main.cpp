@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
   std::error_code ec;
   std::string programFolder = std::filesystem::current_path(ec).string();
   SdlDialogs dialogs;
-  SdlHost host(std::move(window), programFolder);
+  SdlHost host(std::move(window), programFolder, dialogs);
   auto app = std::make_unique<AppState>(dialogs);
   const int status = RunTonforge(*app, host, *options, programFolder);
   if (!host.SoundProblem().empty()) std::cerr << "tonforge: no sound device: " << host.SoundProblem() << "\n";
