@@ -1,5 +1,6 @@
 #include "app/run.h"
 
+#include <filesystem>
 #include <iostream>
 
 #include "app/quit.h"
@@ -18,11 +19,13 @@ namespace tonforge {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: tonforge [--latency FRAMES] [SONG.tes]\n"
-    "Starts the Tonforge synthesizer in the current folder, the program folder (app/ in the sources).\n"
+    "Usage: tonforge [--latency FRAMES] [--data DIR] [SONG.tes]\n"
+    "Starts the Tonforge synthesizer.\n"
     "  SONG.tes          a song to load at start-up instead of a new one\n"
     "  --latency FRAMES  the live output's block: 256, 512, 1024, 2048 or 4096 frames (4096 unless given);\n"
     "                    a key is heard two to three blocks later (12-17 ms at 256 frames and 44100 Hz)\n"
+    "  --data DIR        the program folder (skins, captions, help); found by itself otherwise: the current\n"
+    "                    folder, the sources' app/ beside the build folder, or the installed share/tonforge/\n"
     "  --help            prints this text\n"
     "  --version         prints the version\n"
     "Without a display, tonforge-render renders songs to WAV files.\n";
@@ -39,7 +42,7 @@ public:
 
 std::optional<StartOptions> ParseCommandLine(const std::vector<std::string>& args, std::string& out,
                                              std::string& err, int& exitCode) {
-  static constexpr CommandOption kOptions[] = {{"latency", true}};
+  static constexpr CommandOption kOptions[] = {{"latency", true}, {"data", true}};
   const CommandLine line = ReadCommandLine(args, kOptions);
   std::optional<EarlyExit> early = AnswerEarly(line, "tonforge", kUsage);
   StartOptions options;
@@ -55,7 +58,12 @@ std::optional<StartOptions> ParseCommandLine(const std::vector<std::string>& arg
     exitCode = early->status;
     return std::nullopt;
   }
-  if (!line.operands.empty()) options.songPath = line.operands[0];
+  if (!line.operands.empty()) {
+    std::error_code ec;
+    const std::filesystem::path song = std::filesystem::absolute(line.operands[0], ec);
+    options.songPath = ec ? line.operands[0] : song.string();
+  }
+  options.dataFolder = line.Value("data").value_or("");
   return options;
 }
 
@@ -75,7 +83,7 @@ InputDevices StartUp(AppState& app, Host& host, const StartOptions& options, con
   SetOutputRate(app.rate, 44100, 120.0f, app.song.ticksPerBeat);
   app.song.tempo = 120.0f;
   host.LoadCaptionsAndFont();
-  StartCore(app, programFolder);
+  StartCore(app, programFolder, options.workspace);
   NewSong(app);
   if (!options.songPath.empty() && LoadSongFile(app, options.songPath) == SongFileResult::CannotOpen)
     std::cerr << "tonforge: cannot open " << options.songPath << "; starting with a new song\n";
