@@ -4,7 +4,6 @@
 //   cd app && ../build/tonforge-snapshot ../looks.png --sampler     every look of the skin on one panel
 //   add --song SONG.tes to show that song instead of Songs/Demo.tes
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
