@@ -38,25 +38,30 @@ bool IsProgramFolder(const std::string& path) {
 }
 
 FoundFolder FindProgramFolder(const FolderSearch& search) {
-  std::vector<std::string> places;
+  struct Place {
+    std::string path;
+    bool installed;
+  };
+  std::vector<Place> places;
   if (!search.dataOption.empty()) {
-    places.push_back(search.dataOption);
+    places.push_back({search.dataOption, false});
   } else {
-    places.push_back(search.currentFolder);
+    places.push_back({search.currentFolder, false});
     if (!search.executableFolder.empty()) {
-      places.push_back((fs::path(search.executableFolder) / ".." / "app").string());
-      places.push_back((fs::path(search.executableFolder) / ".." / "share" / "tonforge").string());
+      places.push_back({(fs::path(search.executableFolder) / ".." / "app").string(), false});
+      places.push_back({(fs::path(search.executableFolder) / ".." / "share" / "tonforge").string(), true});
     }
-    places.push_back(search.installedFolder);
+    places.push_back({search.installedFolder, true});
   }
   FoundFolder found;
-  for (const std::string& place : places) {
+  for (const auto& [place, installed] : places) {
     if (place.empty()) continue;
     const std::string tidy = Tidy(place);
     if (std::find(found.lookedIn.begin(), found.lookedIn.end(), tidy) != found.lookedIn.end()) continue;
     found.lookedIn.push_back(tidy);
     if (IsProgramFolder(tidy)) {
       found.path = tidy;
+      found.installed = installed;
       break;
     }
   }

@@ -20,6 +20,7 @@ bool IsProgramFolder(const std::string& path);
 struct FoundFolder {
   std::string path;                   // empty when none of the places holds a program folder
   std::vector<std::string> lookedIn;  // every place looked at, in order
+  bool installed = false;             // found as an installed share/tonforge/: never the user's workspace
 };
 // In order: --data DIR alone when given; else the current folder; the source tree's app/ beside the
 // executable's build folder; the installed share/tonforge/ beside the executable's bin/; the build's

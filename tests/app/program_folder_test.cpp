@@ -37,20 +37,22 @@ TEST(ProgramFolder, FoundInOrderAndEveryPlaceNamedWhenNot) {
     FolderSearch search;
     std::string found;  // relative to the root; empty: none
     size_t placesLooked;
+    bool installed;
   } cases[] = {
-      {"--data wins over the current folder", {root + "/src/app", root + "/here", "", ""}, "/src/app", 1},
-      {"--data is the only place", {root + "/bare", root + "/here", root + "/src/build", ""}, "", 1},
-      {"the current folder", {"", root + "/here", root + "/src/build", ""}, "/here", 1},
-      {"a folder without skins is none", {"", root + "/half", root + "/src/build", ""}, "/src/app", 2},
-      {"the sources' app/ beside the build folder", {"", root + "/bare", root + "/src/build", ""}, "/src/app", 2},
-      {"the installed share/tonforge/ beside bin/", {"", root + "/bare", root + "/prefix/bin", ""}, "/prefix/share/tonforge", 3},
-      {"the build's install prefix", {"", root + "/bare", root + "/bare", root + "/built-for"}, "/built-for", 4},
-      {"nowhere", {"", root + "/bare", root + "/bare/x", root + "/none"}, "", 4},
+      {"--data wins over the current folder", {root + "/src/app", root + "/here", "", ""}, "/src/app", 1, false},
+      {"--data is the only place", {root + "/bare", root + "/here", root + "/src/build", ""}, "", 1, false},
+      {"the current folder", {"", root + "/here", root + "/src/build", ""}, "/here", 1, false},
+      {"a folder without skins is none", {"", root + "/half", root + "/src/build", ""}, "/src/app", 2, false},
+      {"the sources' app/ beside the build folder", {"", root + "/bare", root + "/src/build", ""}, "/src/app", 2, false},
+      {"the installed share/tonforge/ beside bin/", {"", root + "/bare", root + "/prefix/bin", ""}, "/prefix/share/tonforge", 3, true},
+      {"the build's install prefix", {"", root + "/bare", root + "/bare", root + "/built-for"}, "/built-for", 4, true},
+      {"nowhere", {"", root + "/bare", root + "/bare/x", root + "/none"}, "", 4, false},
   };
   for (const auto& c : cases) {
     const FoundFolder found = FindProgramFolder(c.search);
     EXPECT_EQ(found.path, c.found.empty() ? "" : fs::weakly_canonical(root + c.found).string()) << c.name;
     EXPECT_EQ(found.lookedIn.size(), c.placesLooked) << c.name;
+    EXPECT_EQ(found.installed, c.installed) << c.name;
     if (c.found.empty()) {
       const std::string line = NoProgramFolderMessage(found);
       EXPECT_EQ(line.find('\n'), std::string::npos) << c.name;

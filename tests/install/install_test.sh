@@ -58,10 +58,20 @@ mkdir -p "$scratch/elsewhere" && cp "$prefix/share/tonforge/Songs/Demo.tes" "$sc
 (cd "$scratch/elsewhere" && "$prefix/bin/tonforge-render" "My Song.tes" out.wav >/dev/null) ||
   fail "the installed renderer from another folder"
 [ -s "$scratch/elsewhere/out.wav" ] || fail "no render written"
-out=$(cd / && env -u DISPLAY -u WAYLAND_DISPLAY "$prefix/bin/tonforge" 2>&1)
+# The workspace is made ready before the display is opened: the first start fills it, a second keeps the
+# user's change.
+start_installed() { (cd / && env -u DISPLAY -u WAYLAND_DISPLAY XDG_DATA_HOME="$scratch/xdg" "$prefix/bin/tonforge" 2>&1); }
+out=$(start_installed)
 status=$?
 [ $status -eq 1 ] && [[ $out != *"no program folder"* ]] && [[ $out == *"Could Not Open Display"* ]] ||
   fail "the installed synthesizer started from / (status $status): $out"
+cmp -s "$scratch/xdg/tonforge/Songs/Demo.tes" "$prefix/share/tonforge/Songs/Demo.tes" ||
+  fail "the first start did not copy the demo song into the workspace"
+[ -s "$scratch/xdg/tonforge/Programs/Instruments/Warm Pad.tep" ] && [ -d "$scratch/xdg/tonforge/Tracks" ] ||
+  fail "the first start did not fill the workspace"
+echo "mine" >"$scratch/xdg/tonforge/Songs/Demo.tes"
+start_installed >/dev/null
+[ "$(cat "$scratch/xdg/tonforge/Songs/Demo.tes")" = "mine" ] || fail "a second start overwrote the user's song"
 mkdir -p "$scratch/lone/bin" && cp "$prefix/bin/tonforge" "$scratch/lone/bin/"
 out=$(cd "$scratch/lone" && env -u DISPLAY -u WAYLAND_DISPLAY ./bin/tonforge --data "$scratch/nowhere" 2>&1)
 status=$?

@@ -56,7 +56,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   const std::string& programFolder = found.path;
-  const Workspace workspace = PrepareWorkspace(programFolder, IsWritableFolder(programFolder),
+  // An installed folder is never written into, even by a user (root) who could.
+  const bool ownWorkspace = !found.installed && IsWritableFolder(programFolder);
+  const Workspace workspace = PrepareWorkspace(programFolder, ownWorkspace,
                                                UserWorkspaceFolder(Environment("XDG_DATA_HOME"), Environment("HOME")));
   options->workspace = workspace.path;
 
