@@ -69,6 +69,10 @@ cmp -s "$scratch/xdg/tonforge/Songs/Demo.tes" "$prefix/share/tonforge/Songs/Demo
   fail "the first start did not copy the demo song into the workspace"
 [ -s "$scratch/xdg/tonforge/Programs/Instruments/Warm Pad.tep" ] && [ -d "$scratch/xdg/tonforge/Tracks" ] ||
   fail "the first start did not fill the workspace"
+# On a virtual display, the installed copy started from / draws its installed skins.
+"$(dirname "$0")/../e2e/start_anywhere_test.sh" "$prefix/bin/tonforge" /
+status=$?
+[ $status -eq 0 ] || [ $status -eq 77 ] || fail "the installed synthesizer on a display"
 echo "mine" >"$scratch/xdg/tonforge/Songs/Demo.tes"
 start_installed >/dev/null
 [ "$(cat "$scratch/xdg/tonforge/Songs/Demo.tes")" = "mine" ] || fail "a second start overwrote the user's song"
