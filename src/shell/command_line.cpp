@@ -67,9 +67,9 @@ CommandLine ReadCommandLine(const std::vector<std::string>& args, std::span<cons
     return "--" + names[static_cast<size_t>(val - kFirstOption)];
   };
   for (;;) {
-    const int c = getopt_long(argc, argv.data(), ":", table.data(), nullptr);
+    const int c = getopt_long(argc, argv.data(), ":h", table.data(), nullptr);
     if (c == -1) break;
-    if (c == kHelp) {
+    if (c == kHelp || c == 'h') {
       line.help = true;
     } else if (c == kVersion) {
       line.version = true;

@@ -1,7 +1,7 @@
 #pragma once
 // The one reading of a command line every program and tool shares: long options as `--name value` or
-// `--name=value`, `--help` and `--version` always, the rest as operands in their order. Built on getopt_long,
-// so options and operands may come in any order and `--` ends the options.
+// `--name=value`, `--help` (or `-h`) and `--version` always, the rest as operands in their order. Built on
+// getopt_long, so options and operands may come in any order and `--` ends the options.
 #include <cstdint>
 #include <optional>
 #include <span>

@@ -32,6 +32,7 @@ TEST(CommandLine, ReadsBothValueFormsAndRefusesWhatItDoesNotKnow) {
       {"flag given a value", {"--quality=yes"}, "-", {}, false, false, false, "--quality takes no value"},
       {"--help", {"--help", "--bogus"}, "-", {}, false, true, false, "unknown option --bogus"},
       {"--help alone", {"a.tes", "--help"}, "-", {"a.tes"}, false, true, false, ""},
+      {"-h", {"-h"}, "-", {}, false, true, false, ""},
       {"--version", {"--version"}, "-", {}, false, false, true, ""},
   };
   for (const auto& c : cases) {
