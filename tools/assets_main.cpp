@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "assets.h"
+#include "shell/command_line.h"
 #include "programs/file_bytes.h"
 #include "sequencer/song.h"
 #include "sequencer/song_file.h"
@@ -94,14 +95,22 @@ public:
 }  // namespace
 }  // namespace tonforge::assets
 
+constexpr char kUsage[] =
+    "usage: tonforge-make-assets PROGRAM_FOLDER\n"
+    "Writes the factory content into the folder: the modulator library (Modulators/), the drum samples\n"
+    "(Waves/), the program bank and track chains (Programs/) and the demo song (Songs/Demo.tes).\n"
+    "  --help     print this help and exit\n"
+    "  --version  print the version and exit\n";
+
 int main(int argc, char** argv) {
   using namespace tonforge;
   using namespace tonforge::assets;
-  if (argc != 2) {
-    std::fputs("usage: tonforge-make-assets APP_FOLDER\n", stderr);
-    return 2;
-  }
-  const std::filesystem::path app(argv[1]);
+  const CommandLine line = ReadCommandLine(argc, argv, {});
+  if (const auto early = AnswerEarly(line, "tonforge-make-assets", kUsage)) return Finish(*early);
+  if (line.operands.size() != 1)
+    return Finish(Refuse("tonforge-make-assets", line.operands.empty() ? "missing PROGRAM_FOLDER" : "too many folders",
+                         kUsage));
+  const std::filesystem::path app(line.operands[0]);
   std::error_code ec;
   for (const char* folder : {"Modulators", "Waves", "Songs", "Programs"})
     std::filesystem::create_directories(app / folder, ec);

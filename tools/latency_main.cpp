@@ -24,11 +24,22 @@
 #include "platform/sdl/sdl_sound_device.h"
 #include "sequencer/song.h"
 #include "sequencer/song_file.h"
+#include "shell/command_line.h"
 
 namespace {
 
 using namespace tonforge;
 using Clock = std::chrono::steady_clock;
+
+constexpr char kUsage[] =
+    "usage: tonforge-latency [SONG.tes] [SECONDS]\n"
+    "Measures the live output at every block size on the sound device SDL gives (SDL_AUDIODRIVER=dummy where\n"
+    "there is no sound card), run in the program folder: how long a key waits to be heard, the underruns while\n"
+    "the song plays and the processor time.\n"
+    "  SONG.tes   the song played (default: Songs/Demo.tes)\n"
+    "  SECONDS    how long each measurement runs, 1 to 3600 (default: 5)\n"
+    "  --help     print this help and exit\n"
+    "  --version  print the version and exit\n";
 
 class QuietDialogs : public Dialogs {
 public:
@@ -108,8 +119,13 @@ void ServeFor(Studio& app, MeasuringDevice& device, double seconds, std::vector<
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::string songPath = argc > 1 ? argv[1] : "Songs/Demo.tes";
-  const double seconds = argc > 2 ? std::atof(argv[2]) : 5.0;
+  const CommandLine line = ReadCommandLine(argc, argv, {});
+  if (const auto early = AnswerEarly(line, "tonforge-latency", kUsage)) return Finish(*early);
+  if (line.operands.size() > 2) return Finish(Refuse("tonforge-latency", "too many arguments: " + line.operands[2], kUsage));
+  const std::string songPath = !line.operands.empty() ? line.operands[0] : "Songs/Demo.tes";
+  const auto wholeSeconds = line.operands.size() > 1 ? WholeNumber(line.operands[1], 1, 3600) : 5;
+  if (!wholeSeconds) return Finish(Refuse("tonforge-latency", "SECONDS must be a whole number from 1 to 3600", kUsage));
+  const double seconds = static_cast<double>(*wholeSeconds);
   std::printf("audio driver: %s\n", SDL_getenv("SDL_AUDIODRIVER") ? SDL_getenv("SDL_AUDIODRIVER") : "(default)");
   std::printf("%6s %7s %22s %26s %11s %4s %9s\n", "block", "device", "key to sound (frames)",
               "key to sound (ms) (+device)", "song under", "live", "live CPU");

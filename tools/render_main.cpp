@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -22,6 +21,7 @@
 #include "sequencer/song.h"
 #include "sequencer/song_file.h"
 #include "audio/studio.h"
+#include "shell/command_line.h"
 
 namespace {
 
@@ -74,18 +74,10 @@ struct Arguments {
   std::optional<int32_t> pitch;
   std::optional<uint64_t> frames;
   std::vector<std::string> files;
-  bool sawFrom = false;
-  bool help = false;
-  bool version = false;
 };
 
-template <typename T>
-std::optional<T> Number(std::string_view text) {
-  T value{};
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
+constexpr CommandOption kOptions[] = {{"rate", true},    {"quality", false}, {"from", true},  {"threads", true},
+                                   {"program", true}, {"pitch", true},    {"frames", true}};
 
 // The arguments, or what is wrong with them.
 struct Parsed {
@@ -93,55 +85,42 @@ struct Parsed {
   std::string wrong;
 };
 
-Parsed Parse(int argc, char** argv) {
+Parsed Parse(const CommandLine& line) {
   Parsed p;
   Arguments& a = p.arguments;
   auto wrong = [&p](std::string what) {
     if (p.wrong.empty()) p.wrong = std::move(what);
   };
-  for (int i = 1; i < argc && p.wrong.empty(); ++i) {
-    const std::string_view arg = argv[i];
-    const bool takesValue = arg == "--rate" || arg == "--from" || arg == "--program" || arg == "--pitch" ||
-                            arg == "--frames" || arg == "--threads";
-    const bool hasValue = takesValue && i + 1 < argc;
-    const std::string_view value = hasValue ? argv[++i] : std::string_view();
-    if (arg == "--help") {
-      a.help = true;
-    } else if (arg == "--version") {
-      a.version = true;
-    } else if (arg == "--quality") {
-      a.quality = true;
-    } else if (arg == "--rate") {
-      a.rate = Number<int32_t>(value);
-      if (!a.rate || !IsOutputRate(*a.rate))
-        wrong("--rate must be 44100, 22050 or 11025");
-    } else if (arg == "--from") {
-      const auto tick = Number<int32_t>(value);
-      if (!tick || *tick < 0 || *tick > kMaxTick) wrong("--from needs a tick from 0 to 99999");
-      a.from = tick.value_or(0);
-      a.sawFrom = true;
-    } else if (arg == "--threads") {
-      const auto n = Number<int32_t>(value);
-      if (!n || *n < 1 || *n > kMostThreads) wrong("--threads needs a number from 1 to 64");
-      a.threads = n.value_or(0);
-    } else if (arg == "--program") {
-      if (value.empty()) wrong("--program needs a program file");
-      a.program = std::string(value);
-    } else if (arg == "--pitch") {
-      if (!(a.pitch = Number<int32_t>(value))) wrong("--pitch needs a pitch in cents");
-    } else if (arg == "--frames") {
-      if (!(a.frames = Number<uint64_t>(value))) wrong("--frames needs a number of frames");
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      wrong("unknown option " + std::string(arg));
-    } else {
-      a.files.emplace_back(arg);
-    }
+  a.files = line.operands;
+  a.quality = line.Has("quality");
+  if (const auto rate = line.Value("rate")) {
+    a.rate = static_cast<int32_t>(WholeNumber(*rate, 0, 1 << 30).value_or(0));
+    if (!IsOutputRate(*a.rate)) wrong("--rate must be 44100, 22050 or 11025");
   }
-  if (!p.wrong.empty() || a.help || a.version) return p;
+  if (const auto from = line.Value("from")) {
+    const auto tick = WholeNumber(*from, 0, kMaxTick);
+    if (!tick) wrong("--from needs a tick from 0 to 99999");
+    a.from = static_cast<int32_t>(tick.value_or(0));
+  }
+  if (const auto threads = line.Value("threads")) {
+    const auto n = WholeNumber(*threads, 1, kMostThreads);
+    if (!n) wrong("--threads needs a number from 1 to 64");
+    a.threads = static_cast<int32_t>(n.value_or(0));
+  }
+  if ((a.program = line.Value("program")) && a.program->empty()) wrong("--program needs a program file");
+  if (const auto pitch = line.Value("pitch")) {
+    if (const auto cents = WholeNumber(*pitch, INT32_MIN, INT32_MAX)) a.pitch = static_cast<int32_t>(*cents);
+    else wrong("--pitch needs a pitch in cents");
+  }
+  if (const auto frames = line.Value("frames")) {
+    if (const auto n = WholeNumber(*frames, 0, INT64_MAX)) a.frames = static_cast<uint64_t>(*n);
+    else wrong("--frames needs a number of frames");
+  }
+  if (!p.wrong.empty()) return p;
   const size_t wanted = a.program ? 1 : 2;
   if (a.program && !a.pitch) wrong("--program needs --pitch");
   if (a.program && !a.frames) wrong("--program needs --frames");
-  if (a.program && a.sawFrom) wrong("--from is for songs, not --program");
+  if (a.program && line.Has("from")) wrong("--from is for songs, not --program");
   if (!a.program && a.pitch) wrong("--pitch is for --program");
   if (!a.program && a.frames) wrong("--frames is for --program");
   if (a.files.empty() && !a.program) wrong("missing SONG and OUT.wav");
@@ -228,24 +207,14 @@ int Render(Studio& app, ConsoleDialogs& dialogs, const Arguments& a) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const Parsed parsed = Parse(argc, argv);
-  if (!parsed.wrong.empty()) {
-    std::fprintf(stderr, "tonforge-render: %s\n%s", parsed.wrong.c_str(), kUsage);
-    return 2;
-  }
-  const Arguments& arguments = parsed.arguments;
-  if (arguments.help) {
-    std::fputs(kUsage, stdout);
-    return std::fflush(stdout) == 0 ? 0 : 1;
-  }
-  if (arguments.version) {
-    std::printf("tonforge-render %s\n", TONFORGE_VERSION);
-    return std::fflush(stdout) == 0 ? 0 : 1;
-  }
+  const CommandLine line = ReadCommandLine(argc, argv, kOptions);
+  if (const auto early = AnswerEarly(line, "tonforge-render", kUsage)) return Finish(*early);
+  const Parsed parsed = Parse(line);
+  if (!parsed.wrong.empty()) return Finish(Refuse("tonforge-render", parsed.wrong, kUsage));
   ConsoleDialogs dialogs;
   tonforge::Studio app(dialogs);
   std::error_code ec;
   tonforge::StartCore(app, std::filesystem::current_path(ec).string());
   tonforge::NewSong(app);
-  return Render(app, dialogs, arguments);
+  return Render(app, dialogs, parsed.arguments);
 }

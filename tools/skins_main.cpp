@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "shell/command_line.h"
 #include "picture_files.h"
 #include "ui/controls.h"
 #include "ui/skin.h"
@@ -269,25 +270,42 @@ void DrawWord(Pixels& p, int x, int y, const char* word, int scale, uint32_t top
   }
 }
 
+// The emblem: a ring with one period of a wave through it, drawn at any size into the columns left of
+// `right` (the splash's has radius 44; every width scales with the radius).
+void DrawEmblem(Pixels& p, double cx, double cy, double radius, int right) {
+  const double scale = radius / 44;
+  for (int y = 0; y < p.height; ++y)
+    for (int x = 0; x < right; ++x) {
+      const double d = std::hypot(x - cx, y - cy);
+      const double ring = 1.0 - std::abs(d - radius) / (2.2 * scale);
+      if (ring > 0) Blend(p, x, y, kAccent, ring);
+      const double glow = 1.0 - std::abs(d - radius) / (9.0 * scale);
+      if (glow > 0 && ring <= 0) Blend(p, x, y, kAccent, glow * 0.18);
+    }
+  const double inset = 6 * scale;
+  const int half = std::max(1, static_cast<int>(std::lround(scale)));
+  for (double x = cx - radius + inset; x <= cx + radius - inset; x += 0.25) {
+    const double y = cy - std::sin((x - (cx - radius + inset)) / (2 * radius - 2 * inset) * 2 * M_PI) * 22 * scale;
+    for (int t = -half; t <= half; ++t)
+      Blend(p, static_cast<int>(x), static_cast<int>(y) + t, 0xFFE2B0, std::abs(t) < half ? 1.0 : 0.5);
+  }
+}
+
+// The desktop icon: the splash's emblem on the splash's background, filling a square of `size` pixels.
+Pixels MakeIcon(int size) {
+  Pixels icon(size, size);
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < size; ++x) icon.At(x, y) = Mix(0x262E3A, 0x0F1217, (x * 0.4 + y) / (size * 1.4));
+  DrawEmblem(icon, (size - 1) / 2.0, (size - 1) / 2.0, size * 0.38, size);
+  return icon;
+}
+
 Pixels MakeSplash() {
   Pixels splash(kSplashWidth, kSplashHeight);
   for (int y = 0; y < kSplashHeight; ++y)
     for (int x = 0; x < kSplashWidth; ++x)
       splash.At(x, y) = Mix(0x262E3A, 0x0F1217, std::min(1.0, (x * 0.4 + y) / (kSplashHeight + kSplashWidth * 0.4)));
-  // The emblem: a ring with one period of a wave through it.
-  const double cx = 64, cy = 80, radius = 44;
-  for (int y = 0; y < kSplashHeight; ++y)
-    for (int x = 0; x < 130; ++x) {
-      const double d = std::hypot(x - cx, y - cy);
-      const double ring = 1.0 - std::abs(d - radius) / 2.2;
-      if (ring > 0) Blend(splash, x, y, kAccent, ring);
-      const double glow = 1.0 - std::abs(d - radius) / 9.0;
-      if (glow > 0 && ring <= 0) Blend(splash, x, y, kAccent, glow * 0.18);
-    }
-  for (double x = cx - radius + 6; x <= cx + radius - 6; x += 0.25) {
-    const double y = cy - std::sin((x - (cx - radius + 6)) / (2 * radius - 12) * 2 * M_PI) * 22;
-    for (int t = -1; t <= 1; ++t) Blend(splash, static_cast<int>(x), static_cast<int>(y) + t, 0xFFE2B0, t == 0 ? 1.0 : 0.5);
-  }
+  DrawEmblem(splash, 64, 80, 44, 130);
   DrawWord(splash, 132, 62, "TONFORGE", 3, 0xFFFFFF, 0xC9D2DE);
   Fill(splash, {132, 90, 132 + 141, 92}, kAccent);
   // A faint wave along the foot.
@@ -306,13 +324,42 @@ Pixels MakeSplash() {
 }  // namespace
 }  // namespace tonforge
 
+namespace {
+
+constexpr char kUsage[] =
+    "usage: tonforge-make-skins PROGRAM_FOLDER\n"
+    "       tonforge-make-skins --icons FOLDER\n"
+    "Draws the skin pictures Skin.bmp, Deck.bmp and Splash.bmp into the folder's Skins/, or the desktop icons\n"
+    "(the splash's emblem) as FOLDER/NxN/apps/tonforge.png at 48, 128 and 256 pixels.\n"
+    "  --icons FOLDER  the icons instead of the skins\n"
+    "  --help     print this help and exit\n"
+    "  --version  print the version and exit\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
   using namespace tonforge;
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s PROGRAM_FOLDER\n", argv[0]);
-    return 2;
+  static constexpr CommandOption kOptions[] = {{"icons", true}};
+  const CommandLine line = ReadCommandLine(argc, argv, kOptions);
+  if (const auto early = AnswerEarly(line, "tonforge-make-skins", kUsage)) return Finish(*early);
+  if (const auto icons = line.Value("icons")) {
+    if (!line.operands.empty()) return Finish(Refuse("tonforge-make-skins", "--icons takes no PROGRAM_FOLDER", kUsage));
+    for (const int size : {48, 128, 256}) {
+      const std::string name = std::to_string(size) + "x" + std::to_string(size);
+      const std::filesystem::path folder = std::filesystem::path(*icons) / name / "apps";
+      std::error_code error;
+      std::filesystem::create_directories(folder, error);
+      const std::string path = (folder / "tonforge.png").string();
+      if (!WritePngFile(path, MakeIcon(size))) {
+        std::fprintf(stderr, "Could not write %s\n", path.c_str());
+        return 1;
+      }
+    }
+    return 0;
   }
-  const std::filesystem::path folder = std::filesystem::path(argv[1]) / "Skins";
+  if (line.operands.size() != 1)
+    return Finish(Refuse("tonforge-make-skins", line.operands.empty() ? "missing PROGRAM_FOLDER" : "too many folders", kUsage));
+  const std::filesystem::path folder = std::filesystem::path(line.operands[0]) / "Skins";
   std::error_code error;
   std::filesystem::create_directories(folder, error);
   const struct {

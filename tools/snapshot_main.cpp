@@ -4,7 +4,6 @@
 //   cd app && ../build/tonforge-snapshot ../looks.png --sampler     every look of the skin on one panel
 //   add --song SONG.tes to show that song instead of Songs/Demo.tes
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -14,6 +13,7 @@
 #include "programs/program_list.h"
 #include "sequencer/song.h"
 #include "sequencer/song_file.h"
+#include "shell/command_line.h"
 #include "ui/app_link.h"
 #include "ui/draw.h"
 #include "ui/panels.h"
@@ -33,11 +33,17 @@ public:
 
 constexpr int kLayoutWidth = 800, kLayoutHeight = 560;
 
-int Usage(const char* self) {
-  std::fprintf(stderr, "usage: %s OUT.png [--panel N | --sampler] [--song SONG.tes]   (run in the program folder)\n",
-               self);
-  return 2;
-}
+constexpr char kUsage[] =
+    "usage: tonforge-snapshot OUT.png [--panel N | --sampler] [--song SONG.tes]\n"
+    "Draws the interface with the skins, captions and font of the current folder, the program folder (app/ in\n"
+    "the sources), with no display, into a PNG picture.\n"
+    "  --panel N        one panel alone, 0 to 9 (default: the start-up layout with the splash)\n"
+    "  --sampler        every button style, knob and slider of the skin on one panel\n"
+    "  --song SONG.tes  the song the panels show (default: Songs/Demo.tes)\n"
+    "  --help           print this help and exit\n"
+    "  --version        print the version and exit\n";
+
+constexpr tonforge::CommandOption kOptions[] = {{"panel", true}, {"sampler", false}, {"song", true}};
 
 // Fills the engine editor's place with one control of every style and frame kind, normal and pressed, and
 // both sliders, so that a restyled skin can be judged at a glance.
@@ -82,31 +88,20 @@ void BuildSampler(tonforge::Ui& ui) {
 
 int main(int argc, char** argv) {
   using namespace tonforge;
-  if (argc < 2 || argv[1][0] == '-') return Usage(argv[0]);
-  const std::string out = argv[1];
-  int panel = -1;
-  bool sampler = false;
-  std::string song;  // empty: the demo song when there is one
-  for (int i = 2; i < argc; ++i) {
-    const std::string option = argv[i];
-    if (option == "--sampler" && panel < 0) {
-      sampler = true;
-      panel = 8;
-    } else if (option == "--panel" && panel < 0 && i + 1 < argc) {
-      char* end = nullptr;
-      const char* number = argv[++i];
-      const long n = std::strtol(number, &end, 10);
-      if (end == number || *end != '\0' || n < 0 || n >= kPanelCount) {
-        std::fprintf(stderr, "The panel must be a number from 0 to 9.\n");
-        return 2;
-      }
-      panel = static_cast<int>(n);
-    } else if (option == "--song" && song.empty() && i + 1 < argc) {
-      song = argv[++i];
-    } else {
-      return Usage(argv[0]);
-    }
+  const CommandLine line = ReadCommandLine(argc, argv, kOptions);
+  if (const auto early = AnswerEarly(line, "tonforge-snapshot", kUsage)) return Finish(*early);
+  auto refuse = [](std::string_view what) { return Finish(Refuse("tonforge-snapshot", what, kUsage)); };
+  if (line.operands.size() != 1) return refuse(line.operands.empty() ? "missing OUT.png" : "too many files: " + line.operands[1]);
+  const std::string out = line.operands[0];
+  const bool sampler = line.Has("sampler");
+  int panel = sampler ? 8 : -1;
+  if (const auto number = line.Value("panel")) {
+    if (sampler) return refuse("--panel and --sampler exclude each other");
+    const auto n = WholeNumber(*number, 0, kPanelCount - 1);
+    if (!n) return refuse("--panel must be a number from 0 to 9");
+    panel = static_cast<int>(*n);
   }
+  const std::string song = line.Value("song").value_or("");  // empty: the demo song when there is one
   for (const char* needed : {"Skins/Skin.bmp", "Skins/Deck.bmp", "Skins/Splash.bmp", "Captions.txt"})
     if (!std::filesystem::exists(needed))
       std::fprintf(stderr, "%s is missing here; run the snapshot in the program folder (app/).\n", needed);

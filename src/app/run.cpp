@@ -1,5 +1,6 @@
 #include "app/run.h"
 
+#include <filesystem>
 #include <iostream>
 
 #include "app/quit.h"
@@ -10,6 +11,7 @@
 #include "sequencer/song.h"
 #include "sequencer/song_clock.h"
 #include "sequencer/song_file.h"
+#include "shell/command_line.h"
 #include "shell/show_error.h"
 
 namespace tonforge {
@@ -17,12 +19,15 @@ namespace tonforge {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: tonforge [--latency FRAMES] [SONG.tes]\n"
-    "Starts the Tonforge synthesizer in the current folder, the program folder (app/ in the sources).\n"
+    "Usage: tonforge [--latency FRAMES] [--data DIR] [SONG.tes]\n"
+    "Starts the Tonforge synthesizer.\n"
     "  SONG.tes          a song to load at start-up instead of a new one\n"
     "  --latency FRAMES  the live output's block: 256, 512, 1024, 2048 or 4096 frames (4096 unless given);\n"
     "                    a key is heard two to three blocks later (12-17 ms at 256 frames and 44100 Hz)\n"
+    "  --data DIR        the program folder (skins, captions, help); found by itself otherwise: the current\n"
+    "                    folder, the sources' app/ beside the build folder, or the installed share/tonforge/\n"
     "  --help            prints this text\n"
+    "  --version         prints the version\n"
     "Without a display, tonforge-render renders songs to WAV files.\n";
 
 constexpr int kIdleWaitMilliseconds = 1;
@@ -37,35 +42,28 @@ public:
 
 std::optional<StartOptions> ParseCommandLine(const std::vector<std::string>& args, std::string& out,
                                              std::string& err, int& exitCode) {
+  static constexpr CommandOption kOptions[] = {{"latency", true}, {"data", true}};
+  const CommandLine line = ReadCommandLine(args, kOptions);
+  std::optional<EarlyExit> early = AnswerEarly(line, "tonforge", kUsage);
   StartOptions options;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (arg == "--help" || arg == "-h") {
-      out = kUsage;
-      exitCode = 0;
-      return std::nullopt;
-    }
-    if (arg == "--latency") {
-      const std::string value = i + 1 < args.size() ? args[++i] : "";
-      uint32_t frames = 0;
-      for (const uint32_t f : kLiveBlockFrames)
-        if (value == std::to_string(f)) frames = f;
-      if (frames == 0) {
-        err = "tonforge: --latency takes 256, 512, 1024, 2048 or 4096 frames, not \"" + value + "\"\n" + kUsage;
-        exitCode = 2;
-        return std::nullopt;
-      }
-      options.blockFrames = frames;
-      continue;
-    }
-    if (arg.starts_with("-") || !options.songPath.empty()) {
-      err = "tonforge: " + (arg.starts_with("-") ? "unknown option " + arg : "only one song, not " + arg) + "\n" +
-            kUsage;
-      exitCode = 2;
-      return std::nullopt;
-    }
-    options.songPath = arg;
+  if (const auto latency = line.Value("latency"); !early && latency) {
+    const auto frames = WholeNumber(*latency, 0, kBlockFrames);
+    if (frames && IsLiveBlockFrames(static_cast<uint32_t>(*frames))) options.blockFrames = static_cast<uint32_t>(*frames);
+    else early = Refuse("tonforge", "--latency takes 256, 512, 1024, 2048 or 4096 frames, not \"" + *latency + "\"", kUsage);
   }
+  if (!early && line.operands.size() > 1) early = Refuse("tonforge", "only one song, not " + line.operands[1], kUsage);
+  if (early) {
+    out = early->out;
+    err = early->err;
+    exitCode = early->status;
+    return std::nullopt;
+  }
+  if (!line.operands.empty()) {
+    std::error_code ec;
+    const std::filesystem::path song = std::filesystem::absolute(line.operands[0], ec);
+    options.songPath = ec ? line.operands[0] : song.string();
+  }
+  options.dataFolder = line.Value("data").value_or("");
   return options;
 }
 
@@ -85,7 +83,7 @@ InputDevices StartUp(AppState& app, Host& host, const StartOptions& options, con
   SetOutputRate(app.rate, 44100, 120.0f, app.song.ticksPerBeat);
   app.song.tempo = 120.0f;
   host.LoadCaptionsAndFont();
-  StartCore(app, programFolder);
+  StartCore(app, programFolder, options.workspace);
   NewSong(app);
   if (!options.songPath.empty() && LoadSongFile(app, options.songPath) == SongFileResult::CannotOpen)
     std::cerr << "tonforge: cannot open " << options.songPath << "; starting with a new song\n";

@@ -12,11 +12,14 @@
 namespace tonforge {
 
 struct StartOptions {
-  std::string songPath;                 // a song to load at start-up instead of the new one
+  std::string songPath;                 // a song to load at start-up instead of the new one, made absolute
+  std::string dataFolder;               // --data DIR: the program folder to use, empty when not given
+  std::string workspace;                // where the user's folders are; the program folder when empty
   uint32_t blockFrames = kBlockFrames;  // the live output's and song playback's block: the latency
 };
 
-// The command line: `tonforge [--latency FRAMES] [SONG.tes]`. Nothing (after writing the usage or the fault to `out` or `err`)
+// The command line: `tonforge [--latency FRAMES] [--data DIR] [SONG.tes]`; a relative SONG is taken from the
+// current folder. Nothing (after writing the usage or the fault to `out` or `err`)
 // when the program is to end at once; `exitCode` is then 0 for --help and 2 for a wrong argument.
 std::optional<StartOptions> ParseCommandLine(const std::vector<std::string>& args, std::string& out,
                                              std::string& err, int& exitCode);

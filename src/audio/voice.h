@@ -10,7 +10,6 @@
 #include <cmath>
 #include <cstdint>
 
-#include "audio/playback.h"
 #include "audio/studio.h"
 #include "engines/engine.h"
 #include "song/voice_loading.h"

@@ -3,7 +3,7 @@
 namespace tonforge {
 
 void MakeFolderPath(Folders& folders, std::string_view name) {
-  folders.scratch = folders.programFolder;
+  folders.scratch = folders.workspace;
   folders.scratch += name;
 }
 
@@ -14,8 +14,9 @@ void RememberFolder(Folders& folders, std::string_view path) {
   folders.scratch = slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
 }
 
-void SetUpFolders(Folders& folders, std::string_view programFolder) {
+void SetUpFolders(Folders& folders, std::string_view programFolder, std::string_view workspace) {
   folders.programFolder = programFolder;
+  folders.workspace = workspace.empty() ? programFolder : workspace;
   const struct {
     std::string_view name;
     std::string Folders::*field;

@@ -7,12 +7,13 @@
 namespace tonforge {
 
 struct Folders {
-  std::string programFolder;  // the current directory at start-up
+  std::string programFolder;  // the program's own folder: skins, captions and help
+  std::string workspace;      // the folder holding the user's songs, programs, waves, modulators and renders
   std::string scratch;        // work buffer in which folder paths are built
   std::string songs, waves, modulators, instrumentPrograms, trackPrograms, tracks;
 };
 
-// scratch = program folder + name.
+// scratch = workspace + name.
 void MakeFolderPath(Folders& folders, std::string_view name);
 // field = scratch.
 void StoreFolder(const Folders& folders, std::string& field);
@@ -23,7 +24,8 @@ void RememberFolder(Folders& folders, std::string_view path);
 // replaced, otherwise it is appended); longer names are left as they are.
 inline constexpr std::size_t kLongNameLimit = 250;
 void ApplyExtensionRule(std::string& path, std::string_view extension);
-// Sets the program folder and the six folders beneath it.
-void SetUpFolders(Folders& folders, std::string_view programFolder);
+// Sets the program folder, the workspace (the program folder itself when empty) and the six folders beneath
+// the workspace.
+void SetUpFolders(Folders& folders, std::string_view programFolder, std::string_view workspace = {});
 
 }  // namespace tonforge

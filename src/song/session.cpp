@@ -13,11 +13,11 @@ void JoinWorker(PlaybackState& p) {
 
 }  // namespace
 
-void StartCore(Session& session, std::string_view programFolder) {
+void StartCore(Session& session, std::string_view programFolder, std::string_view workspace) {
   SetOutputRate(session.rate, 44100, 120.0f, 48);
   SeedRandom(session.random);
   BuildTables(session.tables);
-  SetUpFolders(session.folders, programFolder);
+  SetUpFolders(session.folders, programFolder, workspace);
 }
 
 void StopPlayback(Session& session) {

@@ -120,7 +120,7 @@ struct Session {
 };
 
 // The core's share of start-up: tables, random seed, folders and the 44100 Hz rate at 120 beats per minute.
-void StartCore(Session& session, std::string_view programFolder);
+void StartCore(Session& session, std::string_view programFolder, std::string_view workspace = {});
 
 // Ends the current worker, whatever its mode, and puts the song back at rest. Safe to call when idle. Every
 // command that frees, replaces or moves what a worker plays calls it first.

@@ -2,7 +2,10 @@
 // devices.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/quit.h"
+#include "shell/command_line.h"
 #include "app/run.h"
 #include "audio/playback.h"
 #include "support/fake_dialogs.h"
@@ -150,14 +153,24 @@ TEST(Run, CommandLine) {
                         Case{{"--latency", "256", "a.tes"}, true, 0, "a.tes", 256},
                         Case{{"a.tes", "--latency", "1024"}, true, 0, "a.tes", 1024},
                         Case{{"--latency", "300"}, false, 2, ""}, Case{{"--latency"}, false, 2, ""},
-                        Case{{"--latency", "4096k"}, false, 2, ""}}) {
+                        Case{{"--latency", "4096k"}, false, 2, ""},
+                        Case{{"--latency=512", "a.tes"}, true, 0, "a.tes", 512},
+                        Case{{"--version"}, false, 0, ""},
+                        Case{{"/songs/a.tes", "--data=/opt/tf"}, true, 0, "/songs/a.tes"}}) {
     std::string out, err;
     int exitCode = -1;
     const auto options = ParseCommandLine(c.args, out, err, exitCode);
     ASSERT_EQ(options.has_value(), c.runs);
-    if (options) EXPECT_TRUE(options->songPath == c.song && options->blockFrames == c.frames) << c.song;
-    else EXPECT_EQ(exitCode, c.exitCode);
-    EXPECT_EQ(out.find("Usage: tonforge") != std::string::npos, !c.runs && c.exitCode == 0);
+    // A relative song is taken from the folder the command was started in.
+    const std::string song = c.song.empty() ? "" : (std::filesystem::current_path() / c.song).string();
+    if (options) {
+      EXPECT_TRUE(options->songPath == song && options->blockFrames == c.frames) << c.song;
+      EXPECT_EQ(options->dataFolder, c.args.size() > 1 && c.args[1] == "--data=/opt/tf" ? "/opt/tf" : "") << c.song;
+    } else {
+      EXPECT_EQ(exitCode, c.exitCode);
+    }
+    EXPECT_EQ(out.find(c.args == std::vector<std::string>{"--version"} ? "tonforge " + std::string(TonforgeVersion()) : "Usage: tonforge") != std::string::npos,
+              !c.runs && c.exitCode == 0);
     EXPECT_EQ(err.find("Usage: tonforge") != std::string::npos, !c.runs && c.exitCode == 2);
   }
 }

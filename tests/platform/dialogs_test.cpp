@@ -1,4 +1,4 @@
-// File choosers and the document opener run as child processes from argument vectors: the vectors each
+// File choosers run as child processes, the document opener through SDL_OpenURL from argument vectors: the vectors each
 // chooser gets, and odd paths making the whole trip through a real child and back.
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 
 #include "platform/sdl/sdl_dialogs.h"
 #include "platform/sdl/sdl_shell.h"
+#include "support/fake_dialogs.h"
 #include "support/file_rig.h"
 
 namespace tonforge {
@@ -74,9 +75,6 @@ TEST(SdlDialogs, OddPathsRoundTripThroughChildProcesses) {
       "for a in \"$@\"; do case \"$a\" in --filename=*) printf '%s\\n' \"${a#--filename=}\";; esac; done");
   const std::string kdialog = Script(dir, "fake-kdialog", "printf '%s\\n' \"$4\"");
   const std::string cancel = Script(dir, "fake-cancel", "echo /chosen/anyway.tes; exit 1");
-  const std::string opened = dir.File("opened");
-  const std::string opener = Script(dir, "fake-opener", "printf '%s' \"$1\" > '" + opened + ".part' && mv '" +
-                                                            opened + ".part' '" + opened + "'");
   const std::string missing = dir.File("not-installed");
 
   struct Case {
@@ -95,11 +93,59 @@ TEST(SdlDialogs, OddPathsRoundTripThroughChildProcesses) {
     EXPECT_EQ(SdlDialogs(FileChoosers{missing, kdialog}).SaveFile(request), path);
     EXPECT_EQ(SdlDialogs(FileChoosers{cancel, kdialog}).SaveFile(request), std::nullopt);
     EXPECT_EQ(SdlDialogs(FileChoosers{missing, cancel}).OpenFile(request), std::nullopt);
-
-    EXPECT_TRUE(SdlShell(opener).OpenDocument(path));
-    EXPECT_EQ(WaitForFile(opened), path);
   }
-  EXPECT_FALSE(SdlShell(missing).OpenDocument("/home/u/Help/Help.html"));
+}
+
+// Help opens through SDL_OpenURL, which runs the xdg-open found along PATH: a stand-in one receives the
+// file's URL, which must decode to the path, odd letters and all. Without an opener, or without the file, a
+// box says so and names the file.
+TEST(SdlShell, OpensDocumentsByUrlAndSaysWhenItCannot) {
+  testing::TempDir dir, bin;
+  const std::string opened = dir.File("opened");
+  Script(bin, "xdg-open", "printf '%s' \"$1\" > '" + opened + ".part' && /bin/mv '" + opened + ".part' '" + opened + "'");
+  const std::string oldPath = getenv("PATH") != nullptr ? getenv("PATH") : "";
+  setenv("PATH", (bin.Root() + ":" + oldPath).c_str(), 1);
+  auto decode = [](const std::string& url) {
+    std::string path;
+    for (size_t i = 0; i < url.size(); ++i) {
+      if (url[i] != '%' || i + 2 >= url.size()) {
+        path += url[i];
+        continue;
+      }
+      path += static_cast<char>(std::stoi(url.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    }
+    return path;
+  };
+  const struct {
+    const char* name;
+    bool exists, opener;
+    bool opens;
+  } cases[] = {
+      {"Help.html", true, true, true},
+      {"My Help/it's \"quoted\" #1?.html", true, true, true},
+      {"Müller/Ärger ß 日本 100%.html", true, true, true},
+      {"missing.html", false, true, false},
+      {"Help.html", true, false, false},
+  };
+  for (const auto& c : cases) {
+    const std::string path = dir.File(c.name);
+    if (c.exists) {
+      std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+      std::ofstream(path) << "<html></html>";
+    }
+    setenv("PATH", ((c.opener ? bin.Root() + ":" : std::string()) + "/nowhere").c_str(), 1);
+    testing::FakeDialogs dialogs;
+    EXPECT_EQ(SdlShell(dialogs).OpenDocument(path), c.opens) << c.name;
+    if (c.opens) {
+      EXPECT_EQ(decode(WaitForFile(opened)), "file://" + path) << c.name;
+      EXPECT_TRUE(dialogs.shown.empty()) << c.name;
+    } else {
+      EXPECT_EQ(dialogs.shown.size(), 1u) << c.name;
+      EXPECT_NE(dialogs.shown.empty() ? std::string::npos : dialogs.shown[0].text.find(path), std::string::npos) << c.name;
+    }
+  }
+  setenv("PATH", oldPath.c_str(), 1);
 }
 
 }  // namespace

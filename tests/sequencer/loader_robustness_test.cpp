@@ -5,6 +5,7 @@
 
 #include <random>
 
+#include "audio/playback.h"
 #include "audio/voice.h"
 #include "programs/program_file.h"
 #include "programs/wave_import.h"

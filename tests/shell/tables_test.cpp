@@ -63,6 +63,11 @@ TEST(Folders, RememberAndStore) {
   EXPECT_EQ(f.instrumentPrograms, "/home/u/tonforge/Programs/Instruments/");
   EXPECT_EQ(f.trackPrograms, "/home/u/tonforge/Programs/Tracks/");
   EXPECT_EQ(f.tracks, "/home/u/tonforge/Tracks/");
+  // An installed copy: the user's folders in the workspace, help and skins still read from the program folder.
+  SetUpFolders(f, "/usr/share/tonforge", "/home/u/.local/share/tonforge");
+  EXPECT_EQ(f.programFolder, "/usr/share/tonforge");
+  EXPECT_EQ(f.songs, "/home/u/.local/share/tonforge/Songs/");
+  EXPECT_EQ(f.modulators, "/home/u/.local/share/tonforge/Modulators/");
   const struct { const char *path, *folder; } cases[] = {{"/a/b/song.tes", "/a/b/"}, {"song.tes", ""}, {"/x/", "/x/"},
                                                          {"", ""}};
   for (const auto& c : cases) {

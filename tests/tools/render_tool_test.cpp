@@ -16,6 +16,7 @@
 #include "sequencer/song.h"
 #include "sequencer/song_clock.h"
 #include "sequencer/song_file.h"
+#include "shell/command_line.h"
 
 namespace tonforge {
 namespace {
@@ -33,9 +34,9 @@ struct ToolRun {
   std::string err;
 };
 
-ToolRun RunTool(const TempDir& dir, const std::string& arguments) {
+ToolRun RunTool(const TempDir& dir, const std::string& arguments, const char* tool = TONFORGE_RENDER_TOOL) {
   const std::string errors = dir.File("stderr.txt");
-  const std::string command = "cd '" + dir.Root() + "' && '" TONFORGE_RENDER_TOOL "' " + arguments + " 2>'" + errors + "'";
+  const std::string command = "cd '" + dir.Root() + "' && '" + tool + "' " + arguments + " 2>'" + errors + "'";
   ToolRun run;
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return run;
@@ -102,6 +103,7 @@ TEST(RenderTool, SongModeWritesTheRenderButtonsFile) {
   } cases[] = {
       {"tiny.tes out.wav", "tiny.tes", 0, false, 0, 22050},
       {"--rate 11025 --quality --from 48 tiny.tes out.wav", "tiny.tes", 11025, true, 48, 11025},
+      {"tiny.tes --rate=11025 out.wav --from=48 --quality", "tiny.tes", 11025, true, 48, 11025},
       {"at44.tes out.wav", "at44.tes", 0, false, 0, 44100},
       {"--from 96 at44.tes out.wav", "at44.tes", 0, false, 96, 44100},
       {"--threads 1 tiny.TES out.wav", "tiny.tes", 0, false, 0, 22050},
@@ -180,6 +182,8 @@ TEST(RenderTool, RefusalsAndBadArguments) {
       {"--from -1 early.tes out.wav", 2, "tonforge-render: --from needs a tick from 0 to 99999\nusage:"},
       {"--threads 0 early.tes out.wav", 2, "tonforge-render: --threads needs a number from 1 to 64\nusage:"},
       {"--loud early.tes out.wav", 2, "tonforge-render: unknown option --loud\nusage:"},
+      {"early.tes out.wav --rate", 2, "tonforge-render: --rate needs a value\nusage:"},
+      {"--quality=1 early.tes out.wav", 2, "tonforge-render: --quality takes no value\nusage:"},
       {"--program p.tep --pitch 1 out.wav", 2, "tonforge-render: --program needs --frames\nusage:"},
       {"--program p.tep --pitch 1 --frames 9 --from 3 out.wav", 2, "tonforge-render: --from is for songs, not --program\n"},
   };
@@ -200,10 +204,27 @@ TEST(RenderTool, HelpAndVersionGoToStandardOutput) {
   for (const char* option : {"--rate R ", "--quality ", "--from TICK ", "--threads N ", "--program FILE ", "--pitch CENTS ",
                              "--frames N ", "--help ", "--version "})
     EXPECT_NE(help.out.find(std::string("\n  ") + option), std::string::npos) << option;
-  const ToolRun version = RunTool(dir, "--version early.tes");
-  EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.out.substr(0, 16), "tonforge-render ");
-  EXPECT_TRUE(version.out.size() > 17 && std::isdigit(static_cast<unsigned char>(version.out[16]))) << version.out;
+}
+
+// Every program reads its command line the same way: --help and --version on standard output, an unknown
+// option refused with its name and the usage, exit status 2.
+TEST(Tools, AnswerHelpAndVersionAndRefuseUnknownOptions) {
+  TempDir dir;
+  for (const char* tool : {TONFORGE_RENDER_TOOL, TONFORGE_SNAPSHOT_TOOL, TONFORGE_LATENCY_TOOL, TONFORGE_SKINS_TOOL,
+                           TONFORGE_ASSETS_TOOL, TONFORGE_PROGRAM}) {
+    const std::string name = std::string(tool).substr(std::string(tool).rfind('/') + 1);
+    const ToolRun version = RunTool(dir, "--version x", tool);
+    EXPECT_EQ(version.status, 0) << name;
+    EXPECT_EQ(version.out, name + " " + std::string(TonforgeVersion()) + "\n") << name;
+    const ToolRun help = RunTool(dir, "--help", tool);
+    EXPECT_EQ(help.status, 0) << name;
+    EXPECT_NE(help.out.find("sage: " + name), std::string::npos) << name << ": " << help.out;
+    EXPECT_NE(help.out.find("--version"), std::string::npos) << name;
+    const ToolRun bogus = RunTool(dir, "--bogus", tool);
+    EXPECT_EQ(bogus.status, 2) << name;
+    EXPECT_EQ(bogus.err.substr(0, name.size() + 25), name + ": unknown option --bogus\n") << name;
+    EXPECT_EQ(bogus.out, "") << name;
+  }
 }
 
 }  // namespace

@@ -33,8 +33,8 @@ std::optional<PointerAction> PointerActionOf(const WindowEvent& e) {
 
 }  // namespace
 
-SdlHost::SdlHost(std::unique_ptr<SdlWindow> window, std::string programFolder)
-    : window_(std::move(window)), programFolder_(std::move(programFolder)) {}
+SdlHost::SdlHost(std::unique_ptr<SdlWindow> window, std::string programFolder, Dialogs& dialogs)
+    : window_(std::move(window)), programFolder_(std::move(programFolder)), shell_(dialogs) {}
 
 void SdlHost::LoadSkins() {
   ui_.screen = Pixels(window_->Width(), window_->Height(), kDesktopColour);

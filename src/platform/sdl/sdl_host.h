@@ -18,8 +18,9 @@ namespace tonforge {
 
 class SdlHost : public Host {
 public:
-  // Takes over the opened main window; the program folder is where the skins and captions are read.
-  SdlHost(std::unique_ptr<SdlWindow> window, std::string programFolder);
+  // Takes over the opened main window; the program folder is where the skins and captions are read, and
+  // `dialogs` shows the desktop shell's boxes.
+  SdlHost(std::unique_ptr<SdlWindow> window, std::string programFolder, Dialogs& dialogs);
 
   void LoadSkins() override;
   Keyboard* OpenKeyboard() override { return &keyboard_; }

@@ -2,15 +2,10 @@
 
 #include <SDL.h>
 #include <SDL_ttf.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <fontconfig/fontconfig.h>
 
-#include <array>
 #include <filesystem>
 #include <string>
-
-extern char** environ;
 
 namespace tonforge {
 
@@ -35,29 +30,23 @@ constexpr const char* kWineTahoma = "/usr/share/wine/fonts/tahoma.ttf";
 
 // fontconfig's best match for a family as "family\nfile", or empty.
 std::string AskFontconfig(const std::string& family) {
-  int pipeEnds[2];
-  if (pipe(pipeEnds) != 0) return {};
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
-  std::string program = "fc-match", format = "-f", pattern = "%{family[0]}\n%{file}", name = family;
-  std::array<char*, 5> argv{program.data(), format.data(), pattern.data(), name.data(), nullptr};
-  pid_t child = 0;
-  const int spawned = posix_spawnp(&child, "fc-match", &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  close(pipeEnds[1]);
-  std::string file;
-  if (spawned == 0) {
-    char buffer[512];
-    ssize_t got = 0;
-    while ((got = read(pipeEnds[0], buffer, sizeof buffer)) > 0) file.append(buffer, static_cast<size_t>(got));
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) file.clear();
-  }
-  close(pipeEnds[0]);
-  return file;
+  if (FcInit() == FcFalse) return {};
+  FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(family.c_str()));
+  if (pattern == nullptr) return {};
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult result = FcResultNoMatch;
+  FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+  FcPatternDestroy(pattern);
+  if (match == nullptr) return {};
+  FcChar8* matched = nullptr;
+  FcChar8* file = nullptr;
+  std::string answer;
+  if (FcPatternGetString(match, FC_FAMILY, 0, &matched) == FcResultMatch &&
+      FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch)
+    answer = std::string(reinterpret_cast<const char*>(matched)) + "\n" + reinterpret_cast<const char*>(file);
+  FcPatternDestroy(match);
+  return answer;
 }
 
 }  // namespace

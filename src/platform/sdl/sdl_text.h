@@ -32,7 +32,7 @@ private:
 };
 
 // The file fontconfig matches for a family (for "Tahoma" the face of fonts-wine when fontconfig knows no
-// Tahoma), or empty when fc-match is missing or finds nothing.
+// Tahoma), or empty when fontconfig finds nothing.
 std::string MatchFontFile(const std::string& family);
 
 }  // namespace tonforge
