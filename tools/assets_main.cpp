@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "programs/data_slot_commands.h"
-#include "programs/file_bytes.h"
+#include "shell/files.h"
 #include "programs/program_file.h"
 #include "programs/program_list.h"
 #include "sequencer/song.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "picture_files.h"
+#include "ui/bmp.h"
 #include "ui/controls.h"
 #include "ui/skin.h"
 

@@ -9,7 +9,7 @@
 #include <mutex>
 #include <string>
 
-#include "audio/wav_writer.h"
+#include "shell/wave_file.h"
 #include "devices/sound_device.h"
 
 namespace tonforge {

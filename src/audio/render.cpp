@@ -9,10 +9,10 @@
 #include "audio/block_mix.h"
 #include "audio/playback.h"
 #include "audio/voice.h"
-#include "programs/wave_chunks.h"
 #include "sequencer/song_clock.h"
 #include "shell/folders.h"
 #include "shell/show_error.h"
+#include "shell/wave_file.h"
 
 namespace tonforge {
 

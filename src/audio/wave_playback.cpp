@@ -13,10 +13,11 @@
 #include "audio/live_output.h"
 #include "audio/output_rate.h"
 #include "audio/playback.h"
-#include "programs/file_bytes.h"
-#include "programs/wave_chunks.h"
+#include "shell/bytes.h"
+#include "shell/files.h"
 #include "shell/folders.h"
 #include "shell/show_error.h"
+#include "shell/wave_file.h"
 
 namespace tonforge {
 

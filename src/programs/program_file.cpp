@@ -6,6 +6,7 @@
 #include <new>
 
 #include "programs/program_list.h"
+#include "shell/files.h"
 #include "shell/show_error.h"
 
 namespace tonforge {

@@ -10,6 +10,7 @@
 #include "programs/program_file.h"
 #include "programs/program_list.h"
 #include "sequencer/song.h"
+#include "shell/files.h"
 #include "shell/show_error.h"
 
 namespace tonforge {

@@ -5,6 +5,9 @@
 #include <iterator>
 #include <vector>
 
+#include "shell/bytes.h"
+#include "shell/files.h"
+
 namespace tonforge {
 
 namespace {
@@ -15,10 +18,11 @@ constexpr uint32_t kBitFields = 3;
 // Pictures larger than this are not skins; the limit keeps a damaged header from asking for gigabytes.
 constexpr int64_t kMaximumSide = 16384;
 
-uint32_t Read16(std::span<const uint8_t> b, size_t at) { return b[at] | (b[at + 1] << 8); }
-uint32_t Read32(std::span<const uint8_t> b, size_t at) {
-  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
-}
+constexpr uint32_t kWrittenHeaderSize = kFileHeaderSize + 40;
+constexpr uint32_t kPixelsPerMetre = 2835;  // 72 dots per inch
+
+uint32_t Read16(std::span<const uint8_t> b, size_t at) { return GetU16(b.data() + at); }
+uint32_t Read32(std::span<const uint8_t> b, size_t at) { return GetU32(b.data() + at); }
 
 }  // namespace
 
@@ -76,5 +80,39 @@ std::optional<Pixels> ReadBmpFileAtSize(const std::string& path, int32_t width, 
   if (picture && (picture->width != width || picture->height != height)) picture = Stretch(*picture, width, height);
   return picture;
 }
+
+std::vector<uint8_t> EncodeBmp(const Pixels& picture) {
+  const uint32_t rowBytes = (static_cast<uint32_t>(picture.width) * 3 + 3) & ~3u;
+  const uint32_t dataSize = rowBytes * static_cast<uint32_t>(picture.height);
+  std::vector<uint8_t> out{'B', 'M'};
+  ByteWriter w(out);
+  w.U32(kWrittenHeaderSize + dataSize);
+  w.U32(0);
+  w.U32(kWrittenHeaderSize);
+  w.U32(kWrittenHeaderSize - kFileHeaderSize);
+  w.U32(static_cast<uint32_t>(picture.width));
+  w.U32(static_cast<uint32_t>(picture.height));  // bottom-up
+  w.U16(1);
+  w.U16(24);
+  w.U32(kPlainRgb);
+  w.U32(dataSize);
+  w.U32(kPixelsPerMetre);
+  w.U32(kPixelsPerMetre);
+  w.U32(0);
+  w.U32(0);
+  for (int32_t y = picture.height - 1; y >= 0; --y) {
+    const size_t rowStart = out.size();
+    for (int32_t x = 0; x < picture.width; ++x) {
+      const uint32_t p = picture.At(x, y);
+      out.push_back(static_cast<uint8_t>(p));
+      out.push_back(static_cast<uint8_t>(p >> 8));
+      out.push_back(static_cast<uint8_t>(p >> 16));
+    }
+    while (out.size() - rowStart < rowBytes) out.push_back(0);
+  }
+  return out;
+}
+
+bool WriteBmpFile(const std::string& path, const Pixels& picture) { return ReplaceFile(path, EncodeBmp(picture)); }
 
 }  // namespace tonforge

@@ -115,7 +115,7 @@ TEST(RenderTool, SongModeWritesTheRenderButtonsFile) {
     const auto expected = RenderButtonFile(dir, c.song, c.rate, c.quality, c.from, lines);
     const auto written = ReadBytes(dir.File("out.wav"));
     ASSERT_GE(written.size(), 44u) << c.arguments;
-    EXPECT_EQ(testing::GetU32(written, 24), c.fileRate) << c.arguments;
+    EXPECT_EQ(GetU32(&written[24]), c.fileRate) << c.arguments;
     EXPECT_TRUE(written == expected) << c.arguments << ": " << written.size() << " bytes, expected " << expected.size();
     EXPECT_EQ(run.out, lines) << c.arguments;
     EXPECT_EQ(run.out.substr(0, 17), "Samples Rendered ") << c.arguments;
@@ -144,7 +144,7 @@ TEST(RenderTool, ProgramModeRendersExactlyTheFramesOfOneNote) {
     SampleContext ctx = MakeSampleContext(app);
     const auto written = ReadBytes(dir.File("note.wav"));
     ASSERT_EQ(written.size(), 44u + 4 * 5000 + 1);
-    EXPECT_EQ(testing::GetU32(written, 24), 22050u);
+    EXPECT_EQ(GetU32(&written[24]), 22050u);
     int differing = 0;
     for (std::size_t f = 0; f < 5000; ++f) {
       SongClockStep(app);
@@ -154,7 +154,7 @@ TEST(RenderTool, ProgramModeRendersExactlyTheFramesOfOneNote) {
       differing += left != frame.left || right != frame.right;
     }
     EXPECT_EQ(differing, 0) << quality;
-    EXPECT_NE(testing::GetU32(written, 44 + 4 * 2000), 0u) << "the note sounds";
+    EXPECT_NE(GetU32(&written[44 + 4 * 2000]), 0u) << "the note sounds";
   }
 }
 

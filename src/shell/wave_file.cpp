@@ -1,12 +1,48 @@
-#include "audio/wav_writer.h"
+#include "shell/wave_file.h"
 
 #include <cerrno>
 #include <cstring>
 #include <limits>
 
 #include "devices/sound_device.h"
+#include "shell/bytes.h"
 
 namespace tonforge {
+
+namespace {
+
+// Offsets of the "fmt " fields from the chunk data.
+constexpr std::size_t kFmtTag = 0, kFmtChannels = 2, kFmtRate = 4, kFmtBits = 14;
+
+}  // namespace
+
+// Reading.
+
+std::vector<FileFilter> WaveFileFilters() { return {{"Wave Files (*.wav)", "*.wav"}, {"All Files (*.*)", "*.*"}}; }
+
+bool IsWaveForm(std::span<const uint8_t> bytes) {
+  return bytes.size() >= 12 && std::memcmp(bytes.data() + 8, "WAVE", 4) == 0;
+}
+
+std::optional<std::size_t> FindChunk(std::span<const uint8_t> bytes, std::string_view id, std::size_t from) {
+  if (bytes.size() < 4) return std::nullopt;
+  for (std::size_t i = from; i + 4 <= bytes.size(); ++i) {
+    if (std::memcmp(bytes.data() + i, id.data(), 4) == 0) return i;
+  }
+  return std::nullopt;
+}
+
+WaveFormat ReadWaveFormat(std::span<const uint8_t> bytes, std::size_t fmt) {
+  const std::size_t data = fmt + kChunkHeader;
+  WaveFormat f;
+  f.formatTag = U16At(bytes, data + kFmtTag).value_or(0);
+  f.channels = U16At(bytes, data + kFmtChannels).value_or(0);
+  f.sampleRate = U32At(bytes, data + kFmtRate).value_or(0);
+  f.bitsPerSample = U16At(bytes, data + kFmtBits).value_or(0);
+  return f;
+}
+
+// Writing.
 
 namespace {
 
@@ -15,15 +51,6 @@ constexpr uint32_t kDataSizeOffset = 40;
 // The RIFF size counts everything after its own field, the trailing zero byte included.
 constexpr uint32_t kRiffOverhead = 37;
 constexpr uint32_t kUnfinishedSize = 0x20202020;  // "    "
-
-void PutU16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void PutU32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
 
 bool WriteBytes(WaveWriter& w, const void* data, size_t bytes) {
   if (!w.file || w.failed) return false;
