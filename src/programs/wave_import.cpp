@@ -138,8 +138,10 @@ bool LoadSlotData(Session& session, int k, bool modulator) {
   RememberFolder(session.folders, *path);
   StoreFolder(session.folders, folder);
   std::vector<uint8_t> bytes;
-  switch (ReadWholeFile(*path, bytes)) {
+  FileFailure failure;
+  switch (ReadWholeFile(*path, bytes, &failure)) {
     case FileReadStatus::CannotOpen:
+      ShowError(session.dialogs, FailureText(kInvalidFile, failure));
       return false;
     case FileReadStatus::OutOfMemory:
       ShowError(session.dialogs, "Out Of Memory - Cannot Load Wave");

@@ -6,13 +6,13 @@
 // the chunk list, and only the "WAVE" form type at offset 8 is checked. A chunk's u32 size follows its
 // identifier; its data begins 8 bytes after the identifier. All values are little-endian.
 //
-// Writing: the two sizes in the header hold four spaces until the file is finished, so a file cut short by a
-// crash is recognisably unfinished.
+// Writing: the file is streamed into a temporary file that replaces the target only when it is finished, so a
+// failed render leaves the old file at that path as it was. The two sizes in the header hold four spaces until
+// the file is finished.
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -20,11 +20,14 @@
 #include <vector>
 
 #include "devices/dialogs.h"
+#include "shell/files.h"
 
 namespace tonforge {
 
 inline constexpr std::string_view kNotAWave = "Not A Wave File";
 inline constexpr std::string_view kNoDataChunk = "Could Not Find Data Chunk";
+inline constexpr std::string_view kWaveCreateFailed = "Could Not Create Wave File";
+inline constexpr std::string_view kWaveWriteFailed = "Could Not Write Wave File";
 
 inline constexpr std::size_t kChunkHeader = 8;  // identifier and u32 size
 
@@ -55,23 +58,22 @@ struct FileCloser {
 };
 
 struct WaveWriter {
-  std::unique_ptr<std::FILE, FileCloser> file;
+  SafeWriter file;
   std::array<int16_t, kRenderBufferValues> buffer{};  // interleaved left, right
   uint32_t fill = 0;        // values in buffer, always even
   uint32_t dataBytes = 0;   // sample bytes written to the file so far
   bool failed = false;      // a write went wrong; the file is not to be trusted
-  int systemError = 0;      // the system's error number when creating or writing failed, 0 when it gave none
 };
 
-// Creates (or replaces) the file and writes the header with both sizes as four spaces. False when the file
-// cannot be created or the header cannot be written; nothing is left open then.
+// Starts the file and writes the header with both sizes as four spaces. False when the file cannot be created
+// or the header cannot be written; nothing is left open then, and file.Failure() says why.
 bool CreateWaveFile(WaveWriter& wave, const std::string& path, int32_t sampleRate);
 
 // Buffers one frame and writes the buffer when it is full. False once any write has failed.
 bool AppendWaveFrame(WaveWriter& wave, int16_t left, int16_t right);
 
-// Writes what is buffered, the trailing zero byte and the two sizes, and closes the file. False when any write
-// of this file failed (including earlier ones); the file is closed either way.
+// Writes what is buffered, the trailing zero byte and the two sizes, and puts the file in place of the target.
+// False when any write of this file failed (including earlier ones): the target is then as it was before.
 bool FinishWaveFile(WaveWriter& wave);
 
 bool IsWaveFileOpen(const WaveWriter& wave);

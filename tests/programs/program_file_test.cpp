@@ -223,7 +223,7 @@ TEST(ProgramFile, DamagedFilesAreRefusedAndStoredValuesLoadAsTheyAreOrSettled) {
       c.change(bytes);
       const bool accepted = c.loaded != nullptr;
       EXPECT_EQ(LoadBytes(rig, bytes, replace), accepted);
-      EXPECT_EQ(rig.Messages(), accepted ? std::vector<std::string>{} : std::vector<std::string>{"Invalid File"});
+      EXPECT_EQ(rig.Headlines(), accepted ? std::vector<std::string>{} : std::vector<std::string>{"Invalid File"});
       ASSERT_EQ(rig.app.song.programs.size(), accepted && !replace ? 2u : 1u);
       if (accepted) {
         EXPECT_EQ(rig.app.song.programs.back()->engines[1].type, kCombFilter);
@@ -320,6 +320,7 @@ TEST(ProgramFile, ExtensionRule) {
       {"/x/Bass", ".tep", "/x/Bass.tep"},  {"/x/tune.wav", ".tep", "/x/tune.tep"}, {"/x/tune.wav", ".tes", "/x/tune.tes"},
       {"/x/a.b.c", ".tep", "/x/a.tep"},    {"abc", ".tep", "abc.tep"},             {".wav", ".tep", ".tep"},
       {long249, ".tep", long249 + ".tep"}, {long250, ".tep", long250},             {"/x/y.tep", ".tep", "/x/y.tep"},
+      {"/x/UPPER.TES", ".tes", "/x/UPPER.TES"}, {"/x/Mixed.tEp", ".tep", "/x/Mixed.tEp"},  // any case is kept
   };
   for (const auto& c : paths) {
     std::string path = c.path;

@@ -104,7 +104,7 @@ TEST(LoaderRobustness, ProgramFiles) {
       if (!LoadProgramFileNew(rig.app, rig.dir.File("p.tep"))) {
         ++refused;
         ASSERT_EQ(rig.dialogs.shown.size(), 1u);
-        ASSERT_EQ(rig.dialogs.shown[0].text, "Invalid File");
+        ASSERT_EQ(rig.Headlines()[0], "Invalid File");
         ASSERT_TRUE(rig.app.song.programs.empty());
         continue;
       }

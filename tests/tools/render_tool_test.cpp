@@ -1,5 +1,6 @@
 // The headless renderer run as a user runs it: its output file, its three lines, its messages and exit codes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cctype>
@@ -163,6 +164,7 @@ TEST(RenderTool, RefusalsAndBadArguments) {
   WriteTinySong(dir.File("noend.tes"), -1, false, 44100);
   WriteTinySong(dir.File("early.tes"), 96, true, 44100);
   WriteBytes(dir.File("junk.tes"), {'U', 'E', 'S', '1', 1, 2, 3});
+  mkfifo(dir.File("fifo.tes").c_str(), 0644);
   const struct {
     const char* arguments;
     int status;
@@ -170,9 +172,11 @@ TEST(RenderTool, RefusalsAndBadArguments) {
   } cases[] = {
       {"noend.tes out.wav", 1, "You Must Insert An End Event At The End Of The Song\n"},
       {"--from 40 early.tes out.wav", 1, "Song Stopped Before Cursor Position\n"},
-      {"junk.tes out.wav", 1, "Invalid File: junk.tes\n"},
+      {"junk.tes out.wav", 1, "Invalid File: junk.tes: Not a song file, or a damaged one\n"},
+      {"fifo.tes out.wav", 1, "Cannot Open fifo.tes: Not a regular file\n"},
+      {"--program /dev/null --pitch 1 --frames 1 out.wav", 1, "Cannot Open /dev/null: Not a regular file\n"},
       {"missing.tes out.wav", 1, "Cannot Open missing.tes: No such file or directory\n"},
-      {"--program junk.tes --pitch 1 --frames 1 out.wav", 1, "Invalid File: junk.tes\n"},
+      {"--program junk.tes --pitch 1 --frames 1 out.wav", 1, "Invalid File: junk.tes: Not a program file, or a damaged one\n"},
       {"early.tes nowhere/out.wav", 1, "Could Not Create Wave File: nowhere/out.wav: No such file or directory\n"},
       {"", 2, "tonforge-render: missing SONG and OUT.wav\nusage: tonforge-render"},
       {"early.tes", 2, "tonforge-render: missing OUT.wav\nusage:"},
