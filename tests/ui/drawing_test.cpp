@@ -141,6 +141,26 @@ TEST(Bitmaps, UnusableFilesLeaveThePictureAndSayWhy) {
   unlink(hugePath.c_str());
 }
 
+// However long a line, the font is handed no more letters than the screen is pixels wide.
+TEST(Drawing, TextCostsNoMoreThanTheScreenItCovers) {
+  struct Measuring : testing::BlockText {
+    std::size_t longest = 0;
+    int TextWidth(std::string_view t) override { return longest = std::max(longest, t.size()), BlockText::TextWidth(t); }
+    void DrawText(PixelView v, int x, int y, std::string_view t, uint32_t c) override {
+      longest = std::max(longest, t.size());
+      BlockText::DrawText(v, x, y, t, c);
+    }
+  } font;
+  Pixels screen(640, 48);
+  std::vector<Rect> changed;
+  DrawTarget target{screen, {0, 0, 640, 48}, {}, changed};
+  const std::string line(2 << 20, 'x');
+  DrawTextLine(target, font, {-100, 0}, line, 0xFFFFFF);
+  DrawTextCentred(target, font, {0, 20, 640, 40}, line, 0xFFFFFF);
+  EXPECT_LE(font.longest, 640u);
+  EXPECT_EQ(screen.At(639, 1), 0xFFFFFFu) << "the line still reaches the right edge";
+}
+
 TEST(Captions, ALineLongerThanAnyFieldIsCutWhenRead) {
   std::string text = "first\r\n" + std::string(2 << 20, 'x') + "\nlast";
   const std::string path = testing::WriteTempFile("Captions.txt", std::vector<uint8_t>(text.begin(), text.end()));
