@@ -189,11 +189,12 @@ int Render(Studio& app, ConsoleDialogs& dialogs, const Arguments& a) {
     Track* track = InsertTrack(app);
     if (track == nullptr || !AppendEvent(app, *track, {0, static_cast<int32_t>(EventType::NoteOn), *a.pitch, 0})) return 1;
   } else {
-    switch (LoadSongFileAsNamed(app, input)) {
+    FileFailure failure;
+    switch (LoadSongFileAsNamed(app, input, &failure)) {
       case SongFileResult::Done:
         break;
       case SongFileResult::CannotOpen:
-        std::fprintf(stderr, "Cannot Open %s\n", input.c_str());
+        std::fprintf(stderr, "Cannot Open %s: %s\n", input.c_str(), failure.reason.c_str());
         return 1;
       case SongFileResult::Invalid:
       case SongFileResult::Failed:
