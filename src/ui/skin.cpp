@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "ui/bmp.h"
+#include "ui/skin_drawing.h"
 
 namespace tonforge {
 
@@ -55,7 +56,9 @@ std::vector<FileFailure> LoadSkins(Skins& skins, const std::string& programFolde
   for (const auto& [which, name] : {std::pair{SkinPicture::Skin, "Skin.bmp"}, std::pair{SkinPicture::Deck, "Deck.bmp"},
                                     std::pair{SkinPicture::Splash, "Splash.bmp"}}) {
     FileFailure failure;
-    if (!LoadSkinPicture(skins, which, folder + name, &failure)) unusable.push_back(failure);
+    if (LoadSkinPicture(skins, which, folder + name, &failure)) continue;
+    unusable.push_back(failure);
+    Picture(skins, which) = DrawSkinPicture(which);
   }
   SampleColours(skins);
   return unusable;

@@ -37,7 +37,7 @@ inline constexpr Point kLabelColourPixel{352, 336};
 inline constexpr Point kButtonColourPixel{384, 336};
 
 // Loads "Skins/Skin.bmp", "Skins/Deck.bmp" and "Skins/Splash.bmp" under the folder; a file that cannot be
-// used leaves its picture as it was and is listed with the reason. Samples the colours afterwards.
+// used is listed with the reason and replaced by the picture drawn from code. Samples the colours afterwards.
 std::vector<FileFailure> LoadSkins(Skins& skins, const std::string& programFolder);
 // One picture from a BMP file of exactly the picture's size. False (and nothing changed) when the file is
 // missing, short, of another size or not a BMP we can read; the failure says which.

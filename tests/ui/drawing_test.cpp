@@ -7,6 +7,7 @@
 #include "support/ui_rig.h"
 #include "ui/bmp.h"
 #include "ui/captions.h"
+#include "ui/skin_drawing.h"
 
 namespace tonforge {
 namespace {
@@ -159,6 +160,17 @@ TEST(Drawing, TextCostsNoMoreThanTheScreenItCovers) {
   DrawTextCentred(target, font, {0, 20, 640, 40}, line, 0xFFFFFF);
   EXPECT_LE(font.longest, 640u);
   EXPECT_EQ(screen.At(639, 1), 0xFFFFFFu) << "the line still reaches the right edge";
+}
+
+TEST(Bitmaps, AnUnusableSkinIsNamedAndTheDrawnOneTakesItsPlace) {
+  Skins skins;
+  testing::PaintPatterns(skins);
+  const std::vector<FileFailure> unusable = LoadSkins(skins, ::testing::TempDir() + "no_program_folder");
+  ASSERT_EQ(unusable.size(), 3u);
+  EXPECT_EQ(unusable[1].path + ": " + unusable[1].reason,
+            ::testing::TempDir() + "no_program_folder/Skins/Deck.bmp: No such file or directory");
+  EXPECT_EQ(skins.skin.data, DrawSkinPicture(SkinPicture::Skin).data);
+  EXPECT_EQ(skins.deck.data, DrawSkinPicture(SkinPicture::Deck).data);
 }
 
 TEST(Captions, ALineLongerThanAnyFieldIsCutWhenRead) {
