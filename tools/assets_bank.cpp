@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "assets.h"
-#include "programs/file_bytes.h"
+#include "shell/files.h"
 #include "programs/program_file.h"
 #include "programs/program_list.h"
 #include "song/song_records.h"

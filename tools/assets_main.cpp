@@ -9,7 +9,7 @@
 
 #include "assets.h"
 #include "shell/command_line.h"
-#include "programs/file_bytes.h"
+#include "shell/files.h"
 #include "sequencer/song.h"
 #include "sequencer/song_file.h"
 #include "shell/random.h"

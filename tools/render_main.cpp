@@ -22,6 +22,7 @@
 #include "sequencer/song_file.h"
 #include "audio/studio.h"
 #include "shell/command_line.h"
+#include "shell/files.h"
 
 namespace {
 
@@ -49,11 +50,8 @@ class ConsoleDialogs : public Dialogs {
 public:
   void ShowMessage(std::string_view, std::string_view text, BoxIcon) override {
     std::string line(text);
-    if (text == "Invalid File" && !input.empty()) line += ": " + input;
-    if ((text == "Could Not Create Wave File" || text == "Could Not Write Wave File") && wave != nullptr) {
-      line += ": " + output;
-      if (wave->systemError != 0) line += std::string(": ") + std::strerror(wave->systemError);
-    }
+    if (const auto second = line.find('\n'); second != std::string::npos) line.replace(second, 1, ": ");
+    else if (text == "Invalid File" && !input.empty()) line += ": " + input;
     std::fprintf(stderr, "%s\n", line.c_str());
   }
   bool AskYesNo(std::string_view, std::string_view) override { return false; }
@@ -61,8 +59,6 @@ public:
   std::optional<std::string> SaveFile(const FileDialogRequest&) override { return std::nullopt; }
 
   std::string input;               // the song or program being read
-  std::string output;              // the WAV file being written
-  const WaveWriter* wave = nullptr;
 };
 
 struct Arguments {
@@ -131,12 +127,10 @@ Parsed Parse(const CommandLine& line) {
 
 // Why a file cannot be read, or nothing when it can.
 std::optional<std::string> CannotRead(const std::string& path) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) return std::string(std::strerror(EISDIR));
-  errno = 0;
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return std::string(std::strerror(errno != 0 ? errno : ENOENT));
-  std::fclose(f);
+  FileFailure failure;
+  const int fd = OpenRegularFile(path, failure);
+  if (fd < 0) return failure.reason;
+  close(fd);
   return std::nullopt;
 }
 
@@ -174,11 +168,12 @@ int Render(Studio& app, ConsoleDialogs& dialogs, const Arguments& a) {
     Track* track = InsertTrack(app);
     if (track == nullptr || !AppendEvent(app, *track, {0, static_cast<int32_t>(EventType::NoteOn), *a.pitch, 0})) return 1;
   } else {
-    switch (LoadSongFileAsNamed(app, input)) {
+    FileFailure failure;
+    switch (LoadSongFileAsNamed(app, input, &failure)) {
       case SongFileResult::Done:
         break;
       case SongFileResult::CannotOpen:
-        std::fprintf(stderr, "Cannot Open %s\n", input.c_str());
+        std::fprintf(stderr, "Cannot Open %s: %s\n", input.c_str(), failure.reason.c_str());
         return 1;
       case SongFileResult::Invalid:
       case SongFileResult::Failed:
@@ -189,8 +184,6 @@ int Render(Studio& app, ConsoleDialogs& dialogs, const Arguments& a) {
   if (a.rate) SwitchOutputRate(app, *a.rate);
   app.render.quality = a.quality ? 1 : 0;
   app.mixer.threads = a.threads;
-  dialogs.output = a.files.back();
-  dialogs.wave = &app.render.wave;
 
   ProgressBar bar;
   const RenderBeatHook onBeat = [&bar](int64_t percent) { bar.Show(percent); };

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/app_state.h"
-#include "picture_files.h"
+#include "png_file.h"
 #include "platform/sdl/sdl_text.h"
 #include "programs/program_list.h"
 #include "sequencer/song.h"

@@ -85,8 +85,9 @@ InputDevices StartUp(AppState& app, Host& host, const StartOptions& options, con
   host.LoadCaptionsAndFont();
   StartCore(app, programFolder, options.workspace);
   NewSong(app);
-  if (!options.songPath.empty() && LoadSongFile(app, options.songPath) == SongFileResult::CannotOpen)
-    std::cerr << "tonforge: cannot open " << options.songPath << "; starting with a new song\n";
+  FileFailure failure;
+  if (!options.songPath.empty() && LoadSongFile(app, options.songPath, &failure) == SongFileResult::CannotOpen)
+    std::cerr << "tonforge: cannot open " << failure.path << ": " << failure.reason << "; starting with a new song\n";
   host.BuildPanels(app);
   return inputs;
 }

@@ -9,8 +9,8 @@
 #include <mutex>
 #include <string>
 
-#include "audio/wav_writer.h"
 #include "devices/sound_device.h"
+#include "shell/wave_file.h"
 
 namespace tonforge {
 

@@ -9,10 +9,10 @@
 #include "audio/block_mix.h"
 #include "audio/playback.h"
 #include "audio/voice.h"
-#include "programs/wave_chunks.h"
 #include "sequencer/song_clock.h"
 #include "shell/folders.h"
 #include "shell/show_error.h"
+#include "shell/wave_file.h"
 
 namespace tonforge {
 
@@ -48,7 +48,7 @@ void FinishAndReport(Studio& studio, int64_t elapsedMs) {
     studio.dialogs.Beep();
     ShowInformation(studio.dialogs, ElapsedTimeText(elapsedMs), "Rendering Complete");
   } else {
-    ShowError(studio.dialogs, "Could Not Write Wave File");
+    ShowError(studio.dialogs, FailureText(kWaveWriteFailed, studio.render.wave.file.Failure()));
   }
   studio.changes.Report(Change::Output);
 }
@@ -105,7 +105,7 @@ bool OpenRender(Studio& studio, const std::string& path) {
   RenderState& r = studio.render;
   r.fileName = path;
   if (!CreateWaveFile(r.wave, r.fileName, studio.rate.sampleRate)) {
-    ShowError(studio.dialogs, "Could Not Create Wave File");
+    ShowError(studio.dialogs, FailureText(kWaveCreateFailed, r.wave.file.Failure()));
     return false;
   }
   PrepareSongStart(studio);
@@ -131,7 +131,7 @@ SongRenderStart OpenSongRender(Studio& studio, const std::string& path) {
 
 RenderResult FinishRenderFile(Studio& studio) {
   if (FinishWaveFile(studio.render.wave)) return RenderResult::Done;
-  ShowError(studio.dialogs, "Could Not Write Wave File");
+  ShowError(studio.dialogs, FailureText(kWaveWriteFailed, studio.render.wave.file.Failure()));
   return RenderResult::WriteFailed;
 }
 

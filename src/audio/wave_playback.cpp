@@ -1,5 +1,7 @@
 #include "audio/wave_playback.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -13,10 +15,11 @@
 #include "audio/live_output.h"
 #include "audio/output_rate.h"
 #include "audio/playback.h"
-#include "programs/file_bytes.h"
-#include "programs/wave_chunks.h"
+#include "shell/bytes.h"
+#include "shell/files.h"
 #include "shell/folders.h"
 #include "shell/show_error.h"
+#include "shell/wave_file.h"
 
 namespace tonforge {
 
@@ -90,8 +93,14 @@ bool SelectWave(Studio& studio) {
 
 bool StartWavePlayback(Studio& studio, const std::string& path) {
   StopPlayback(studio);
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) return false;
+  FileFailure failure;
+  const int fd = OpenRegularFile(path, failure);
+  std::unique_ptr<std::FILE, FileCloser> file(fd >= 0 ? fdopen(fd, "rb") : nullptr);
+  if (!file) {
+    if (fd >= 0) close(fd);
+    ShowError(studio.dialogs, FailureText(kInvalidFile, failure));
+    return false;
+  }
   // Blocks are read straight into the StagingBlock: the worker needs no buffer of its own.
   std::setvbuf(file.get(), nullptr, _IONBF, 0);
   std::array<uint8_t, kHeaderBytes> header{};

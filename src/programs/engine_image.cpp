@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <type_traits>
 
 #include "shell/show_error.h"
 
@@ -24,28 +23,78 @@ static_assert(kProgramNameSize + 8 * kWord == kProgramEngineCountOffset);
 static_assert(kProgramEngineCountOffset + kWord == kProgramEnginesOffset);
 static_assert(kProgramEnginesOffset + kChainLength * kEngineImageSize == kProgramRecordSize);
 
-template <std::size_t N>
-void ReadText(ByteReader& r, std::array<char, N>& text) {
-  r.Bytes(text.data(), N);
-  text[N - 1] = '\0';
+void Value(ByteWriter& w, const Word& v) { w.Field(v.u); }
+void Value(ByteReader& r, Word& v) { r.Field(v.u); }
+template <typename Io, typename T>
+void Value(Io& io, T& v) {
+  io.Field(v);
 }
 
-template <typename T, std::size_t N>
-void WriteWords(ByteWriter& w, const std::array<T, N>& words) {
-  for (const T& v : words) {
-    if constexpr (std::is_same_v<T, float> || std::is_same_v<T, Shared<float>>) w.F32(v);
-    else if constexpr (std::is_same_v<T, Word>) w.U32(v.u);
-    else w.U32(v);
-  }
+template <typename Io, typename Array>
+void Values(Io& io, Array& values) {
+  for (auto& v : values) Value(io, v);
 }
 
-template <typename T, std::size_t N>
-void ReadWords(ByteReader& r, std::array<T, N>& words) {
-  for (T& v : words) {
-    if constexpr (std::is_same_v<T, float> || std::is_same_v<T, Shared<float>>) v = r.F32();
-    else if constexpr (std::is_same_v<T, Word>) v.u = r.U32();
-    else v = r.U32();
-  }
+// The field lists, each walked by ByteWriter (with a const record) and ByteReader alike.
+
+template <typename Io, typename Slot>
+void SlotFields(Io& io, Slot& s) {
+  io.Field(s.name);
+  io.Field(s.loaded);
+  io.Field(s.looped);
+  io.Field(s.inverted);
+  io.Field(s.reversed);
+  io.Field(s.tempoSync);
+  io.Field(s.upperPitch);
+  io.Reference();  // data
+  io.Field(s.playPosition);
+  io.Field(s.length);
+  io.Field(s.loopStart);
+  io.Field(s.loopEnd);
+  io.Field(s.gain);
+  io.Field(s.rootOrRate.u);
+}
+
+template <typename Io, typename E>
+void EngineFields(Io& io, E& e) {
+  io.Field(e.type);
+  io.Field(e.loadedSlotCount);
+  Values(io, e.options);
+  Values(io, e.W);
+  Values(io, e.F);
+  Values(io, e.C);
+  for (auto& s : e.slots) SlotFields(io, s);
+  io.Field(e.delayLineCount);
+  io.Field(e.bufferLength);
+  io.Field(e.lineLength);
+  Values(io, e.lineStart);
+  Values(io, e.lineEnd);
+  Values(io, e.linePosition);
+  io.Reference();  // left buffer
+  io.Reference();  // right buffer
+}
+
+template <typename Io, typename P>
+void ProgramFields(Io& io, P& p) {
+  io.Field(p.name);
+  io.Field(p.level);
+  io.Field(p.volume);
+  io.Field(p.volumeSlide);
+  io.Field(p.transpose);
+  io.Field(p.pitchOffset);
+  io.Field(p.pitchSlide);
+  io.Field(p.pan);
+  io.Field(p.panSlide);
+  io.Field(p.engineCount);
+  for (auto& e : p.engines) EngineFields(io, e);
+}
+
+void ClearReferences(DataSlot& s) { s.data.reset(); }
+
+void ClearReferences(Engine& e) {
+  for (DataSlot& s : e.slots) ClearReferences(s);
+  e.left.reset();
+  e.right.reset();
 }
 
 bool IsWavePlayerSlot(uint32_t type) { return type <= static_cast<uint32_t>(EngineTypeId::StereoWave); }
@@ -66,103 +115,25 @@ float StoredFraction(int32_t value) {
 
 }  // namespace
 
-void WriteDataSlot(ByteWriter& w, const DataSlot& s) {
-  w.Bytes(s.name.data(), s.name.size());
-  w.U32(s.loaded);
-  w.U32(s.looped);
-  w.U32(s.inverted);
-  w.U32(s.reversed);
-  w.U32(s.tempoSync);
-  w.I32(s.upperPitch);
-  w.U32(0);  // data reference
-  w.F32(s.playPosition);
-  w.U32(s.length);
-  w.U32(s.loopStart);
-  w.U32(s.loopEnd);
-  w.F32(s.gain);
-  w.U32(s.rootOrRate.u);
-}
+void WriteDataSlot(ByteWriter& w, const DataSlot& s) { SlotFields(w, s); }
 
 void ReadDataSlot(ByteReader& r, DataSlot& s) {
-  ReadText(r, s.name);
-  s.loaded = r.U32();
-  s.looped = r.U32();
-  s.inverted = r.U32();
-  s.reversed = r.U32();
-  s.tempoSync = r.U32();
-  s.upperPitch = r.I32();
-  r.Skip(kWord);
-  s.data.reset();
-  s.playPosition = r.F32();
-  s.length = r.U32();
-  s.loopStart = r.U32();
-  s.loopEnd = r.U32();
-  s.gain = r.F32();
-  s.rootOrRate.u = r.U32();
+  SlotFields(r, s);
+  ClearReferences(s);
 }
 
-void WriteEngine(ByteWriter& w, const Engine& e) {
-  w.U32(e.type);
-  w.U32(e.loadedSlotCount);
-  WriteWords(w, e.options);
-  WriteWords(w, e.W);
-  WriteWords(w, e.F);
-  WriteWords(w, e.C);
-  for (const DataSlot& s : e.slots) WriteDataSlot(w, s);
-  w.U32(e.delayLineCount);
-  w.U32(e.bufferLength);
-  w.U32(e.lineLength);
-  WriteWords(w, e.lineStart);
-  WriteWords(w, e.lineEnd);
-  WriteWords(w, e.linePosition);
-  w.Zeros(2 * kWord);  // left and right buffer references
-}
+void WriteEngine(ByteWriter& w, const Engine& e) { EngineFields(w, e); }
 
 void ReadEngine(ByteReader& r, Engine& e) {
-  e.type = r.U32();
-  e.loadedSlotCount = r.U32();
-  ReadWords(r, e.options);
-  ReadWords(r, e.W);
-  ReadWords(r, e.F);
-  ReadWords(r, e.C);
-  for (DataSlot& s : e.slots) ReadDataSlot(r, s);
-  e.delayLineCount = r.U32();
-  e.bufferLength = r.U32();
-  e.lineLength = r.U32();
-  ReadWords(r, e.lineStart);
-  ReadWords(r, e.lineEnd);
-  ReadWords(r, e.linePosition);
-  r.Skip(2 * kWord);
-  e.left.reset();
-  e.right.reset();
+  EngineFields(r, e);
+  ClearReferences(e);
 }
 
-void WriteProgramRecord(ByteWriter& w, const Program& p) {
-  w.Bytes(p.name.data(), p.name.size());
-  w.F32(p.level);
-  w.F32(p.volume);
-  w.F32(p.volumeSlide);
-  w.I32(p.transpose);
-  w.I32(p.pitchOffset);
-  w.I32(p.pitchSlide);
-  w.I32(p.pan);
-  w.I32(p.panSlide);
-  w.U32(p.engineCount);
-  for (const Engine& e : p.engines) WriteEngine(w, e);
-}
+void WriteProgramRecord(ByteWriter& w, const Program& p) { ProgramFields(w, p); }
 
 void ReadProgramRecord(ByteReader& r, Program& p) {
-  ReadText(r, p.name);
-  p.level = r.F32();
-  p.volume = r.F32();
-  p.volumeSlide = r.F32();
-  p.transpose = r.I32();
-  p.pitchOffset = r.I32();
-  p.pitchSlide = r.I32();
-  p.pan = r.I32();
-  p.panSlide = r.I32();
-  p.engineCount = r.U32();
-  for (Engine& e : p.engines) ReadEngine(r, e);
+  ProgramFields(r, p);
+  for (Engine& e : p.engines) ClearReferences(e);
 }
 
 void WriteDataBlocks(ByteWriter& w, const Chain& chain) {

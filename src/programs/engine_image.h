@@ -8,7 +8,7 @@
 
 #include "engines/engine.h"
 #include "devices/dialogs.h"
-#include "programs/file_bytes.h"
+#include "shell/bytes.h"
 #include "song/program.h"
 
 namespace tonforge {

@@ -6,11 +6,14 @@
 #include <new>
 
 #include "programs/program_list.h"
+#include "shell/files.h"
 #include "shell/show_error.h"
 
 namespace tonforge {
 
 namespace {
+
+constexpr std::string_view kNotAProgram = "Not a program file, or a damaged one";
 
 constexpr char kMagic[] = "UEP1";
 constexpr char kLegacyMagic[] = "TEP1";
@@ -44,22 +47,24 @@ bool WriteProgramFile(Session& session, std::string path, Program& program) {
   ApplyExtensionRule(path, kExtension);
   program.engineCount = static_cast<uint32_t>(UsedChainLength(program.engines));
   bool written = false;
+  FileFailure failure{path, std::string(kOutOfMemoryReason)};
   try {
     const std::vector<uint8_t> bytes = EncodeProgramFile(program);
-    written = ReplaceFile(path, bytes);
+    written = ReplaceFile(path, bytes, &failure);
   } catch (const std::bad_alloc&) {
     written = false;
   }
-  if (!written) ShowError(session.dialogs, kSaveFailed);
+  if (!written) ShowError(session.dialogs, FailureText(kSaveFailed, failure));
   return written;
 }
 
-// Reads and decodes a program file for the level. Shows the refusal itself; a file that cannot be opened
-// says nothing.
+// Reads and decodes a program file for the level. Shows the refusal itself, with the file and the reason.
 std::optional<DecodedProgram> ReadAndDecode(Session& session, const std::string& path, uint32_t levelFlag) {
   std::vector<uint8_t> bytes;
-  switch (ReadWholeFile(path, bytes)) {
+  FileFailure failure;
+  switch (ReadWholeFile(path, bytes, &failure)) {
     case FileReadStatus::CannotOpen:
+      ShowError(session.dialogs, FailureText(kInvalidFile, failure));
       return std::nullopt;
     case FileReadStatus::OutOfMemory:
       ShowError(session.dialogs, "Out Of Memory - Cannot Load Modulator Data");
@@ -68,7 +73,7 @@ std::optional<DecodedProgram> ReadAndDecode(Session& session, const std::string&
       break;
   }
   auto decoded = DecodeProgramFile(bytes, levelFlag, session.dialogs);
-  if (!decoded) ShowError(session.dialogs, kInvalidFile);
+  if (!decoded) ShowError(session.dialogs, FailureText(kInvalidFile, {path, std::string(kNotAProgram)}));
   return decoded;
 }
 

@@ -3,7 +3,8 @@
 #include <algorithm>
 
 #include "programs/data_slot_commands.h"
-#include "programs/file_bytes.h"
+#include "shell/bytes.h"
+#include "shell/files.h"
 #include "shell/show_error.h"
 
 namespace tonforge {
@@ -76,7 +77,7 @@ std::optional<std::string_view> ReadImportWave(std::span<const uint8_t> bytes, I
   SampleBlock samples = AllocateSamples(n);
   if (!samples) return kNoMemoryForData;
   for (uint32_t i = 0; i < n; ++i) {
-    const auto raw = static_cast<uint16_t>(bytes[first + 2 * i] | (bytes[first + 2 * i + 1] << 8));
+    const uint16_t raw = GetU16(&bytes[first + 2 * i]);
     samples[i] = SampleFromPcm16(static_cast<int16_t>(raw));
   }
   wave = ImportedWave{};
@@ -137,8 +138,10 @@ bool LoadSlotData(Session& session, int k, bool modulator) {
   RememberFolder(session.folders, *path);
   StoreFolder(session.folders, folder);
   std::vector<uint8_t> bytes;
-  switch (ReadWholeFile(*path, bytes)) {
+  FileFailure failure;
+  switch (ReadWholeFile(*path, bytes, &failure)) {
     case FileReadStatus::CannotOpen:
+      ShowError(session.dialogs, FailureText(kInvalidFile, failure));
       return false;
     case FileReadStatus::OutOfMemory:
       ShowError(session.dialogs, "Out Of Memory - Cannot Load Wave");

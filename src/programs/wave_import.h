@@ -9,7 +9,7 @@
 
 #include "engines/engine.h"
 #include "engines/samples.h"
-#include "programs/wave_chunks.h"
+#include "shell/wave_file.h"
 #include "song/session.h"
 
 namespace tonforge {

@@ -10,11 +10,14 @@
 #include "programs/program_file.h"
 #include "programs/program_list.h"
 #include "sequencer/song.h"
+#include "shell/files.h"
 #include "shell/show_error.h"
 
 namespace tonforge {
 
 namespace {
+
+constexpr std::string_view kNotASong = "Not a song file, or a damaged one";
 
 constexpr char kMagic[] = "UES1";
 constexpr char kLegacyMagic[] = "TES1";
@@ -227,15 +230,15 @@ void InstallSong(Session& session, DecodedSong decoded) {
   if (decoded.invalidEnginesRemoved) ShowInformation(session.dialogs, kInvalidEnginesRemoved);
 }
 
-SongFileResult LoadSongFile(Session& session, std::string path) {
+SongFileResult LoadSongFile(Session& session, std::string path, FileFailure* failure) {
   ApplyExtensionRule(path, kSongExtension);
-  return LoadSongFileAsNamed(session, path);
+  return LoadSongFileAsNamed(session, path, failure);
 }
 
-SongFileResult LoadSongFileAsNamed(Session& session, const std::string& path) {
+SongFileResult LoadSongFileAsNamed(Session& session, const std::string& path, FileFailure* failure) {
   StopPlayback(session);
   std::vector<uint8_t> bytes;
-  switch (ReadWholeFile(path, bytes)) {
+  switch (ReadWholeFile(path, bytes, failure)) {
     case FileReadStatus::CannotOpen:
       return SongFileResult::CannotOpen;
     case FileReadStatus::OutOfMemory:
@@ -252,7 +255,7 @@ SongFileResult LoadSongFileAsNamed(Session& session, const std::string& path) {
     return SongFileResult::Failed;
   }
   if (!decoded) {
-    ShowError(session.dialogs, kInvalidFile);
+    ShowError(session.dialogs, FailureText(kInvalidFile, {path, std::string(kNotASong)}));
     return SongFileResult::Invalid;
   }
   InstallSong(session, std::move(*decoded));
@@ -263,13 +266,14 @@ SongFileResult SaveSongFile(Session& session, std::string path) {
   StopPlayback(session);
   ApplyExtensionRule(path, kSongExtension);
   bool written = false;
+  FileFailure failure{path, std::string(kOutOfMemoryReason)};
   try {
-    written = ReplaceFile(path, EncodeSong(session));
+    written = ReplaceFile(path, EncodeSong(session), &failure);
   } catch (const std::bad_alloc&) {
     written = false;
   }
   if (written) return SongFileResult::Done;
-  ShowError(session.dialogs, kSaveFailed);
+  ShowError(session.dialogs, FailureText(kSaveFailed, failure));
   return SongFileResult::Failed;
 }
 
@@ -283,7 +287,11 @@ bool SaveSong(Session& session) {
 bool LoadSong(Session& session) {
   StopPlayback(session);
   const auto path = AskSongPath(session, false);
-  return path && LoadSongFile(session, *path) == SongFileResult::Done;
+  if (!path) return false;
+  FileFailure failure;
+  const SongFileResult result = LoadSongFile(session, *path, &failure);
+  if (result == SongFileResult::CannotOpen) ShowError(session.dialogs, FailureText(kInvalidFile, failure));
+  return result == SongFileResult::Done;
 }
 
 }  // namespace tonforge

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "sequencer/song_image.h"
+#include "shell/files.h"
 #include "song/session.h"
 
 namespace tonforge {
@@ -44,9 +45,9 @@ enum class SongFileResult { Done, CannotOpen, Invalid, Failed };
 // Without dialogs, for the commands, the headless renderer and the asset generator. Loading shows "Invalid
 // File" for a file that is refused and leaves the song untouched; saving writes beside the target and renames,
 // showing "Could Not Save File" and keeping the old file when anything fails.
-SongFileResult LoadSongFile(Session& session, std::string path);
+SongFileResult LoadSongFile(Session& session, std::string path, FileFailure* failure = nullptr);
 // The same for exactly the file named, without the dialogs' extension rule (the headless renderer's).
-SongFileResult LoadSongFileAsNamed(Session& session, const std::string& path);
+SongFileResult LoadSongFileAsNamed(Session& session, const std::string& path, FileFailure* failure = nullptr);
 SongFileResult SaveSongFile(Session& session, std::string path);
 
 // The song panel's commands: stop playback, ask for a path in the Songs folder, load or save. True only when

@@ -45,124 +45,101 @@ SongImage MakeSongImage(const Song& song, const OutputRate& rate) {
   return i;
 }
 
-void WriteSongImage(ByteWriter& w, const SongImage& i) {
-  w.U32(i.seed);
-  w.U32(i.runningRandom);
-  w.F32(i.tempo);
-  w.I32(i.beatsPerBar);
-  w.I32(i.ticksPerBeat);
-  w.F32(i.tickAccumulator);
-  w.F32(i.samplesPerBeat);
-  w.F32(i.samplesPerTick);
-  w.F32(i.tempoSlide);
-  w.I32(i.engineListScroll);
-  w.I32(i.selectedEngineType);
-  w.I32(i.trackListScroll);
-  w.I32(i.currentTrack);
-  w.I32(i.trackCount);
-  w.I32(i.programListScroll);
-  w.I32(i.currentProgram);
-  w.I32(i.programCount);
-  w.I32(i.sampleRate);
-  w.F32(i.sampleRateF);
-  w.F32(i.songLevel);
-  w.F32(i.volume);
-  w.F32(i.volumeSlide);
-  for (uint32_t size : i.positionBufferSize) w.U32(size);
-  w.Zeros(2 * kWord);  // first track and first program references
+namespace {
+
+void Image(ByteWriter& w, const Program& p) { WriteProgramRecord(w, p); }
+void Image(ByteReader& r, Program& p) { ReadProgramRecord(r, p); }
+void Image(ByteWriter& w, const Engine& e) { WriteEngine(w, e); }
+void Image(ByteReader& r, Engine& e) { ReadEngine(r, e); }
+
+// The field lists, each walked by ByteWriter (with a const record) and ByteReader alike.
+
+template <typename Io, typename Image>
+void SongFields(Io& io, Image& i) {
+  io.Field(i.seed);
+  io.Field(i.runningRandom);
+  io.Field(i.tempo);
+  io.Field(i.beatsPerBar);
+  io.Field(i.ticksPerBeat);
+  io.Field(i.tickAccumulator);
+  io.Field(i.samplesPerBeat);
+  io.Field(i.samplesPerTick);
+  io.Field(i.tempoSlide);
+  io.Field(i.engineListScroll);
+  io.Field(i.selectedEngineType);
+  io.Field(i.trackListScroll);
+  io.Field(i.currentTrack);
+  io.Field(i.trackCount);
+  io.Field(i.programListScroll);
+  io.Field(i.currentProgram);
+  io.Field(i.programCount);
+  io.Field(i.sampleRate);
+  io.Field(i.sampleRateF);
+  io.Field(i.songLevel);
+  io.Field(i.volume);
+  io.Field(i.volumeSlide);
+  for (auto& size : i.positionBufferSize) io.Field(size);
+  io.Reference();  // first track
+  io.Reference();  // first program
 }
 
-void ReadSongImage(ByteReader& r, SongImage& i) {
-  i.seed = r.U32();
-  i.runningRandom = r.U32();
-  i.tempo = r.F32();
-  i.beatsPerBar = r.I32();
-  i.ticksPerBeat = r.I32();
-  i.tickAccumulator = r.F32();
-  i.samplesPerBeat = r.F32();
-  i.samplesPerTick = r.F32();
-  i.tempoSlide = r.F32();
-  i.engineListScroll = r.I32();
-  i.selectedEngineType = r.I32();
-  i.trackListScroll = r.I32();
-  i.currentTrack = r.I32();
-  i.trackCount = r.I32();
-  i.programListScroll = r.I32();
-  i.currentProgram = r.I32();
-  i.programCount = r.I32();
-  i.sampleRate = r.I32();
-  i.sampleRateF = r.F32();
-  i.songLevel = r.F32();
-  i.volume = r.F32();
-  i.volumeSlide = r.F32();
-  for (uint32_t& size : i.positionBufferSize) size = r.U32();
-  r.Skip(2 * kWord);
+// The event count is stored from the list when writing and read into Track::eventCount, whose list is built
+// afterwards.
+template <typename Io, typename T, typename Count>
+void TrackFields(Io& io, T& t, Count& eventCount) {
+  io.Field(t.name);
+  io.Field(t.seed);
+  io.Field(t.runningRandom);
+  io.Field(t.muteState);
+  io.Field(t.level);
+  io.Field(t.volume);
+  io.Field(t.volumeSlide);
+  io.Field(t.pitchOffset);
+  io.Field(t.pitchSlide);
+  io.Field(t.pan);
+  io.Field(t.panSlide);
+  io.Field(t.eventListScroll);
+  io.Field(t.selectedEvent);
+  io.Field(eventCount);
+  io.Field(t.chainLength);
+  io.Field(t.phraseStartTick);
+  Image(io, t.playingProgram);
+  io.Reference();  // the playing program's list link
+  io.Field(t.gate);
+  io.Field(t.notePitch);
+  for (auto& e : t.chain) Image(io, e);
 }
+
+template <typename Io, typename E>
+void EventFields(Io& io, E& e) {
+  io.Field(e.tick);
+  io.Field(e.type);
+  io.Field(e.valueA);
+  io.Field(e.valueB);
+}
+
+}  // namespace
+
+void WriteSongImage(ByteWriter& w, const SongImage& i) { SongFields(w, i); }
+
+void ReadSongImage(ByteReader& r, SongImage& i) { SongFields(r, i); }
 
 void WriteTrackImage(ByteWriter& w, const Track& t) {
-  w.Bytes(t.name.data(), t.name.size());
-  w.U32(t.seed);
-  w.U32(t.runningRandom);
-  w.U32(t.muteState);
-  w.F32(t.level);
-  w.F32(t.volume);
-  w.F32(t.volumeSlide);
-  w.I32(t.pitchOffset);
-  w.I32(t.pitchSlide);
-  w.I32(t.pan);
-  w.I32(t.panSlide);
-  w.I32(t.eventListScroll);
-  w.I32(t.selectedEvent);
-  w.I32(t.events.Count());
-  w.I32(t.chainLength);
-  w.I32(t.phraseStartTick);
-  WriteProgramRecord(w, t.playingProgram);
-  w.U32(0);  // the playing program's list link
-  w.U32(t.gate);
-  w.I32(t.notePitch);
-  for (const Engine& e : t.chain) WriteEngine(w, e);
+  const int32_t eventCount = t.events.Count();
+  TrackFields(w, t, eventCount);
 }
 
 void ReadTrackImage(ByteReader& r, Track& t) {
-  r.Bytes(t.name.data(), t.name.size());
-  t.name.back() = '\0';
-  t.seed = r.U32();
-  t.runningRandom = r.U32();
-  t.muteState = r.U32();
-  t.level = r.F32();
-  t.volume = r.F32();
-  t.volumeSlide = r.F32();
-  t.pitchOffset = r.I32();
-  t.pitchSlide = r.I32();
-  t.pan = r.I32();
-  t.panSlide = r.I32();
-  t.eventListScroll = r.I32();
-  t.selectedEvent = r.I32();
-  t.eventCount = r.I32();
-  t.chainLength = r.I32();
-  t.phraseStartTick = r.I32();
-  ReadProgramRecord(r, t.playingProgram);
-  r.Skip(kWord);
-  t.gate = r.U32();
-  t.notePitch = r.I32();
-  for (Engine& e : t.chain) ReadEngine(r, e);
+  TrackFields(r, t, t.eventCount);
   t.playCursor = nullptr;
   t.phraseCursor = nullptr;
 }
 
-void WriteEventImage(ByteWriter& w, const Event& e) {
-  w.I32(e.tick);
-  w.I32(e.type);
-  w.I32(e.valueA);
-  w.I32(e.valueB);
-}
+void WriteEventImage(ByteWriter& w, const Event& e) { EventFields(w, e); }
 
 EventValues ReadEventImage(ByteReader& r) {
   EventValues v;
-  v.tick = r.I32();
-  v.type = r.I32();
-  v.valueA = r.I32();
-  v.valueB = r.I32();
+  EventFields(r, v);
   return v;
 }
 

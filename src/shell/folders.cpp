@@ -1,5 +1,8 @@
 #include "shell/folders.h"
 
+#include <algorithm>
+#include <cctype>
+
 namespace tonforge {
 
 void MakeFolderPath(Folders& folders, std::string_view name) {
@@ -36,6 +39,11 @@ void SetUpFolders(Folders& folders, std::string_view programFolder, std::string_
 
 void ApplyExtensionRule(std::string& path, std::string_view extension) {
   const std::size_t n = path.size();
+  const auto sameLetter = [](char a, char b) {
+    return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+  };
+  const auto tail = path.end() - static_cast<std::ptrdiff_t>(std::min(n, extension.size()));
+  if (n >= extension.size() && std::equal(extension.begin(), extension.end(), tail, sameLetter)) return;
   if (n >= kLongNameLimit) return;
   if (n >= 4 && path[n - 4] == '.') path.resize(n - 4);
   path += extension;

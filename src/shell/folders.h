@@ -21,7 +21,8 @@ void StoreFolder(const Folders& folders, std::string& field);
 void RememberFolder(Folders& folders, std::string_view path);
 // The file-name rule of every save and load dialog and of the render's file: names shorter than
 // kLongNameLimit get the extension (a full stop four characters from the end starts an extension that is
-// replaced, otherwise it is appended); longer names are left as they are.
+// replaced, otherwise it is appended); longer names, and names that already end in the extension in any case
+// ("SONG.TES"), are left as they are.
 inline constexpr std::size_t kLongNameLimit = 250;
 void ApplyExtensionRule(std::string& path, std::string_view extension);
 // Sets the program folder, the workspace (the program folder itself when empty) and the six folders beneath

@@ -4,6 +4,7 @@
 #include "app/app_state.h"
 #include "app/quit.h"
 #include "sequencer/text_entry.h"
+#include "shell/files.h"
 #include "shell/show_error.h"
 #include "ui/draw.h"
 #include "ui/panels.h"
@@ -20,8 +21,9 @@ void SelectPicture(Ui& ui, AppState& app, SkinPicture which, std::string_view ti
   request.filters = {{"Bitmap Files (*.bmp)", "*.bmp"}, {"All Files (*.*)", "*.*"}};
   const std::optional<std::string> path = app.dialogs.OpenFile(request);
   if (!path) return;
-  if (!LoadSkinPicture(ui.skins, which, *path)) {
-    ShowError(app.dialogs, "Invalid File");
+  FileFailure failure;
+  if (!LoadSkinPicture(ui.skins, which, *path, &failure)) {
+    ShowError(app.dialogs, FailureText(kInvalidFile, failure));
     return;
   }
   SampleColours(ui.skins);

@@ -12,7 +12,8 @@ struct CaptionTable {
 };
 
 // A line ends at a carriage return, a line feed, or the pair of them, so files written on either kind of
-// system read the same. A missing file gives an empty table.
+// system read the same, and is cut at 256 characters, more than any field shows. A missing file, or one that
+// is not a regular file, gives an empty table.
 CaptionTable ParseCaptions(std::string_view text);
 CaptionTable ReadCaptionFile(const std::string& path);
 // Empty for a number the table does not have.

@@ -1,5 +1,7 @@
 #include "ui/pixels.h"
 
+#include <algorithm>
+
 namespace tonforge {
 
 namespace {
@@ -53,7 +55,14 @@ void FillPixels(DrawTarget& target, Rect dest, uint32_t colour) {
   target.changed.push_back(area);
 }
 
+// Every letter is at least a pixel wide, so no more letters than the screen is wide can ever show: a longer
+// line is cut before it is measured, and drawing costs what the screen holds, not what the line holds.
+std::string_view ShowableText(const DrawTarget& target, std::string_view line) {
+  return line.substr(0, static_cast<std::size_t>(std::max(target.screen.width, 0)));
+}
+
 void DrawTextLine(DrawTarget& target, TextRasterizer& text, Point at, std::string_view line, uint32_t colour) {
+  line = ShowableText(target, line);
   if (line.empty()) return;
   const Rect box{at.x, at.y, at.x + text.TextWidth(line), at.y + text.LineHeight()};
   const Rect area = Visible(target, box);
@@ -73,6 +82,7 @@ void DrawTextLine(DrawTarget& target, TextRasterizer& text, Point at, std::strin
 }
 
 void DrawTextCentred(DrawTarget& target, TextRasterizer& text, Rect box, std::string_view line, uint32_t colour) {
+  line = ShowableText(target, line);
   if (line.empty()) return;
   // Like the text of a window control, a line that does not fit is cut at the box.
   DrawTarget inBox{target.screen, Intersect(target.clip, box), target.covers, target.changed};

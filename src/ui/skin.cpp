@@ -1,8 +1,10 @@
 #include "ui/skin.h"
 
 #include <array>
+#include <utility>
 
 #include "ui/bmp.h"
+#include "ui/skin_drawing.h"
 
 namespace tonforge {
 
@@ -30,9 +32,9 @@ Pixels& Picture(Skins& skins, SkinPicture which) {
 
 }  // namespace
 
-bool LoadSkinPicture(Skins& skins, SkinPicture which, const std::string& path) {
+bool LoadSkinPicture(Skins& skins, SkinPicture which, const std::string& path, FileFailure* failure) {
   Pixels& picture = Picture(skins, which);
-  std::optional<Pixels> loaded = ReadBmpFileAtSize(path, picture.width, picture.height);
+  std::optional<Pixels> loaded = ReadBmpFileAtSize(path, picture.width, picture.height, failure);
   if (!loaded) return false;
   picture = std::move(*loaded);
   return true;
@@ -48,12 +50,18 @@ void SampleColours(Skins& skins) {
   c.splash = skins.splash.At(0, 0);
 }
 
-void LoadSkins(Skins& skins, const std::string& programFolder) {
+std::vector<FileFailure> LoadSkins(Skins& skins, const std::string& programFolder) {
   const std::string folder = programFolder.empty() ? std::string("Skins/") : programFolder + "/Skins/";
-  LoadSkinPicture(skins, SkinPicture::Skin, folder + "Skin.bmp");
-  LoadSkinPicture(skins, SkinPicture::Deck, folder + "Deck.bmp");
-  LoadSkinPicture(skins, SkinPicture::Splash, folder + "Splash.bmp");
+  std::vector<FileFailure> unusable;
+  for (const auto& [which, name] : {std::pair{SkinPicture::Skin, "Skin.bmp"}, std::pair{SkinPicture::Deck, "Deck.bmp"},
+                                    std::pair{SkinPicture::Splash, "Splash.bmp"}}) {
+    FileFailure failure;
+    if (LoadSkinPicture(skins, which, folder + name, &failure)) continue;
+    unusable.push_back(failure);
+    Picture(skins, which) = DrawSkinPicture(which);
+  }
   SampleColours(skins);
+  return unusable;
 }
 
 Rect ButtonSource(uint32_t style, uint32_t frameKind, bool pressed) {

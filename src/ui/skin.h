@@ -3,7 +3,9 @@
 // the skin.
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "shell/files.h"
 #include "ui/pixels.h"
 
 namespace tonforge {
@@ -35,11 +37,11 @@ inline constexpr Point kLabelColourPixel{352, 336};
 inline constexpr Point kButtonColourPixel{384, 336};
 
 // Loads "Skins/Skin.bmp", "Skins/Deck.bmp" and "Skins/Splash.bmp" under the folder; a file that cannot be
-// used leaves its picture as it was. Samples the colours afterwards.
-void LoadSkins(Skins& skins, const std::string& programFolder);
-// One picture from any BMP file, stretched to the picture's size. False (and nothing changed) when the file
-// is missing, short or not a BMP we can read.
-bool LoadSkinPicture(Skins& skins, SkinPicture which, const std::string& path);
+// used is listed with the reason and replaced by the picture drawn from code. Samples the colours afterwards.
+std::vector<FileFailure> LoadSkins(Skins& skins, const std::string& programFolder);
+// One picture from a BMP file of exactly the picture's size. False (and nothing changed) when the file is
+// missing, short, of another size or not a BMP we can read; the failure says which.
+bool LoadSkinPicture(Skins& skins, SkinPicture which, const std::string& path, FileFailure* failure = nullptr);
 void SampleColours(Skins& skins);
 
 // The skin rectangle of a button: its style block and frame kind, the pressed look 32 rows lower.

@@ -17,7 +17,7 @@ void StartUi(Ui& ui, int32_t screenWidth, int32_t screenHeight, const std::strin
              TextRasterizer& text) {
   ui.screen = Pixels(screenWidth, screenHeight, kDesktopColour);
   ui.text = &text;
-  LoadSkins(ui.skins, programFolder);
+  (void)LoadSkins(ui.skins, programFolder);
   ui.captions = ReadCaptionFile(programFolder.empty() ? std::string("Captions.txt") : programFolder + "/Captions.txt");
   BuildPanels(ui);
 }

@@ -16,9 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::PlayRig;
 using ScratchFolder = testing::TempDir;
-using testing::GetU32;
 using testing::ReadBytes;
-uint16_t U16(const std::vector<uint8_t>& b, size_t at) { return static_cast<uint16_t>(b[at] | b[at + 1] << 8); }
 
 // Starts a render into `path` (if given) and finishes it as the idle step does once the End has been reached.
 void RenderTo(PlayRig& rig, const std::string& path) {
@@ -56,8 +54,8 @@ TEST(Render, WaveFileLayoutAndTheSaveDialog) {
     ASSERT_EQ(b.size(), 44 + data + 1) << c.frames;
     auto text = [&](size_t at, size_t n) { return std::string(b.begin() + at, b.begin() + at + n); };
     EXPECT_EQ(text(0, 4) + text(8, 8) + text(36, 4), "RIFFWAVEfmt data");
-    EXPECT_EQ((std::vector<uint32_t>{GetU32(b, 4), GetU32(b, 16), U16(b, 20), U16(b, 22), GetU32(b, 24),
-                                     GetU32(b, 28), U16(b, 32), U16(b, 34), GetU32(b, 40), b.back()}),
+    EXPECT_EQ((std::vector<uint32_t>{GetU32(&b[4]), GetU32(&b[16]), GetU16(&b[20]), GetU16(&b[22]), GetU32(&b[24]),
+                                     GetU32(&b[28]), GetU16(&b[32]), GetU16(&b[34]), GetU32(&b[40]), b.back()}),
               (std::vector<uint32_t>{data + 37, 16, 1, 2, uint32_t(c.rate), uint32_t(c.rate) * 4, 4, 16, data, 0}));
     EXPECT_EQ(rig.app->render.samplesRendered.load(), 2 * c.frames);
     ASSERT_EQ(rig.dialogs.shown.size(), 1u);
@@ -120,7 +118,7 @@ TEST(Render, RefusalsAndEmptyRenders) {
     EXPECT_EQ(rig.app->render.samplesRendered.load(), 0u) << c.box;
     ASSERT_EQ(rig.dialogs.shown.size(), c.file ? 1u : 0u) << c.box;
     if (c.file) {
-      EXPECT_EQ(Box(rig), c.box);
+      EXPECT_EQ(Box(rig).substr(0, Box(rig).find('\n')), c.box);
     }
     const std::string file = folder.File(std::string(c.file ? c.file : "a") + ".wav");
     if (c.fileSize < 0) {
@@ -128,7 +126,7 @@ TEST(Render, RefusalsAndEmptyRenders) {
     } else {
       const auto b = ReadBytes(file);
       ASSERT_EQ(static_cast<int64_t>(b.size()), c.fileSize) << c.box;
-      EXPECT_TRUE(GetU32(b, 4) == 37u && GetU32(b, 40) == 0u);
+      EXPECT_TRUE(GetU32(&b[4]) == 37u && GetU32(&b[40]) == 0u);
     }
   }
 }
@@ -150,7 +148,8 @@ TEST(Render, FailedWriteIsReportedWhenTheRenderEnds) {
   setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, previous);
   ASSERT_EQ(rig.dialogs.shown.size(), 1u);
-  EXPECT_EQ(Box(rig), "Error: Could Not Write Wave File");
+  EXPECT_EQ(Box(rig), "Error: Could Not Write Wave File\n" + folder.File("full.wav") + ": File too large");
+  EXPECT_FALSE(fs::exists(folder.File("full.wav"))) << "nothing half-written is left in its place";
   EXPECT_LT(rig.app->render.samplesRendered.load(), 2u * 16384) << "the render stops at the failed write";
 }
 

@@ -13,8 +13,6 @@ using testing::Bits;
 using testing::Describe;
 using testing::FileRig;
 using testing::FillSlot;
-using testing::GetU32;
-using testing::PutU32;
 using testing::ReadBytes;
 using testing::WriteBytes;
 
@@ -72,7 +70,7 @@ TEST(ProgramImage, SizesAndFieldOffsets) {
       {"first block", 5652, Bits(0.25f)},
       {"second block", 5652 + 4000, Bits(-0.5f)},
   };
-  for (const auto& f : fields) EXPECT_EQ(GetU32(bytes, f.offset), f.value) << f.field;
+  for (const auto& f : fields) EXPECT_EQ(GetU32(&bytes[f.offset]), f.value) << f.field;
 }
 
 TEST(ProgramFile, SaveLoadSaveIsByteIdentical) {
@@ -171,7 +169,7 @@ std::vector<uint8_t> SmallProgramFile() {
 TEST(ProgramFile, DamagedFilesAreRefusedAndStoredValuesLoadAsTheyAreOrSettled) {
   using Change = std::function<void(std::vector<uint8_t>&)>;
   using Read = std::function<uint32_t(const Program&)>;
-  const auto put = [](std::size_t offset, uint32_t v) { return Change([=](auto& b) { PutU32(b, offset, v); }); };
+  const auto put = [](std::size_t offset, uint32_t v) { return Change([=](auto& b) { PutU32(&b[offset], v); }); };
   const Read refused = nullptr;
   const Read root = [](const Program& q) { return q.engines[0].slots[0].rootOrRate.u; };
   const Read delay = [](const Program& q) { return Bits(q.engines[1].F[0]); };
@@ -225,7 +223,7 @@ TEST(ProgramFile, DamagedFilesAreRefusedAndStoredValuesLoadAsTheyAreOrSettled) {
       c.change(bytes);
       const bool accepted = c.loaded != nullptr;
       EXPECT_EQ(LoadBytes(rig, bytes, replace), accepted);
-      EXPECT_EQ(rig.Messages(), accepted ? std::vector<std::string>{} : std::vector<std::string>{"Invalid File"});
+      EXPECT_EQ(rig.Headlines(), accepted ? std::vector<std::string>{} : std::vector<std::string>{"Invalid File"});
       ASSERT_EQ(rig.app.song.programs.size(), accepted && !replace ? 2u : 1u);
       if (accepted) {
         EXPECT_EQ(rig.app.song.programs.back()->engines[1].type, kCombFilter);
@@ -311,7 +309,7 @@ TEST(ProgramFile, ChainLoadKeepsAllowedEnginesAndWarnsOnce) {
   EXPECT_EQ(chain.volume, 1.0f);
   EXPECT_EQ(chain.pan, 20);
   EXPECT_EQ(chain.engines[1].type, kCombFilter);
-  EXPECT_EQ(GetU32(ReadBytes(rig.dir.File("drums.tep")), 68), 2u);  // engine count
+  EXPECT_EQ(GetU32(&ReadBytes(rig.dir.File("drums.tep"))[68]), 2u);  // engine count
 }
 
 TEST(ProgramFile, ExtensionRule) {
@@ -322,6 +320,7 @@ TEST(ProgramFile, ExtensionRule) {
       {"/x/Bass", ".tep", "/x/Bass.tep"},  {"/x/tune.wav", ".tep", "/x/tune.tep"}, {"/x/tune.wav", ".tes", "/x/tune.tes"},
       {"/x/a.b.c", ".tep", "/x/a.tep"},    {"abc", ".tep", "abc.tep"},             {".wav", ".tep", ".tep"},
       {long249, ".tep", long249 + ".tep"}, {long250, ".tep", long250},             {"/x/y.tep", ".tep", "/x/y.tep"},
+      {"/x/UPPER.TES", ".tes", "/x/UPPER.TES"}, {"/x/Mixed.tEp", ".tep", "/x/Mixed.tEp"},  // any case is kept
   };
   for (const auto& c : paths) {
     std::string path = c.path;

@@ -14,7 +14,6 @@ namespace {
 using testing::FileRig;
 using testing::FillSlot;
 using testing::MakeWave;
-using testing::PutU32;
 using testing::SmplChunk;
 using testing::WaveLayout;
 using testing::WriteBytes;
@@ -44,7 +43,7 @@ TEST(WaveImport, SamplesConvertExactly) {
   m.slots[1].tempoSync = 1;
   auto bytes = MakeWave({.samples = std::vector<int16_t>(22050, 7)});
   bytes.push_back(0x55);
-  PutU32(bytes, bytes.size() - 44100 - 1 - 4, 44101);
+  PutU32(&bytes[bytes.size() - 44100 - 1 - 4], 44101);
   ASSERT_TRUE(ImportWave(m, 1, bytes, "mod.wav", true, dialogs));
   EXPECT_EQ(m.slots[1].length, 22050u);
   EXPECT_FLOAT_EQ(m.slots[1].rootOrRate.f, 0.05f);
@@ -55,7 +54,7 @@ TEST(WaveImport, SamplesConvertExactly) {
   for (const uint32_t stated : {10u, 1000u, 0xffffffffu}) {
     auto cut = MakeWave({.samples = {5, 6, 7, 8}});
     cut.pop_back();  // half of the last sample
-    PutU32(cut, cut.size() - 7 - 4, stated);
+    PutU32(&cut[cut.size() - 7 - 4], stated);
     ASSERT_TRUE(ImportWave(e, 2, cut, "cut.wav", false, dialogs)) << stated;
     EXPECT_EQ(std::tuple(e.slots[2].length, e.slots[2].loopEnd, e.slots[2].data[2]), std::tuple(3u, 2u, 7.0f / 32767.0f)) << stated;
   }

@@ -40,7 +40,7 @@ std::vector<std::vector<uint8_t>> DamagedCopies(const std::vector<uint8_t>& good
     const std::size_t span = random() % 2 == 0 ? std::min(headerBytes, copy.size()) : copy.size();
     if (random() % 3 == 0) {
       const std::size_t at = (random() % (span - 3)) & ~std::size_t{3};
-      testing::PutU32(copy, at, nasty[random() % std::size(nasty)]);
+      PutU32(&copy[at], nasty[random() % std::size(nasty)]);
     } else {
       for (uint32_t k = 0, count = 1 + random() % 3; k < count; ++k) copy[random() % span] = static_cast<uint8_t>(random());
     }
@@ -105,7 +105,7 @@ TEST(LoaderRobustness, ProgramFiles) {
       if (!LoadProgramFileNew(rig.app, rig.dir.File("p.tep"))) {
         ++refused;
         ASSERT_EQ(rig.dialogs.shown.size(), 1u);
-        ASSERT_EQ(rig.dialogs.shown[0].text, "Invalid File");
+        ASSERT_EQ(rig.Headlines()[0], "Invalid File");
         ASSERT_TRUE(rig.app.song.programs.empty());
         continue;
       }

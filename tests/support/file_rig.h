@@ -14,6 +14,7 @@
 
 #include "sequencer/song_file.h"
 #include "audio/studio.h"
+#include "shell/bytes.h"
 #include "support/song_rig.h"
 
 namespace tonforge::testing {
@@ -43,14 +44,6 @@ inline std::vector<uint8_t> ReadBytes(const std::string& path) {
 }
 inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::ssize(bytes));
-}
-inline void PutU32(std::vector<uint8_t>& bytes, std::size_t offset, uint32_t v) {
-  for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<uint8_t>(v >> (8 * i));
-}
-inline uint32_t GetU32(const std::vector<uint8_t>& bytes, std::size_t offset) {
-  uint32_t v = 0;
-  for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(bytes[offset + i]) << (8 * i);
-  return v;
 }
 inline uint32_t Bits(float v) { return std::bit_cast<uint32_t>(v); }
 

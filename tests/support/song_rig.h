@@ -59,6 +59,12 @@ struct SongRigOf {
     for (const auto& box : dialogs.shown) out.push_back(box.text);
     return out;
   }
+  // The boxes' first lines: what was refused, without the file and the reason under it.
+  std::vector<std::string> Headlines() const {
+    std::vector<std::string> out;
+    for (const auto& box : dialogs.shown) out.push_back(box.text.substr(0, box.text.find('\n')));
+    return out;
+  }
 
   FakeDialogs dialogs;
   State app{dialogs};

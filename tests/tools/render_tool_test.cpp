@@ -1,5 +1,6 @@
 // The headless renderer run as a user runs it: its output file, its three lines, its messages and exit codes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cctype>
@@ -117,7 +118,7 @@ TEST(RenderTool, SongModeWritesTheRenderButtonsFile) {
     const auto expected = RenderButtonFile(dir, c.song, c.rate, c.quality, c.from, lines);
     const auto written = ReadBytes(dir.File("out.wav"));
     ASSERT_GE(written.size(), 44u) << c.arguments;
-    EXPECT_EQ(testing::GetU32(written, 24), c.fileRate) << c.arguments;
+    EXPECT_EQ(GetU32(&written[24]), c.fileRate) << c.arguments;
     EXPECT_TRUE(written == expected) << c.arguments << ": " << written.size() << " bytes, expected " << expected.size();
     EXPECT_EQ(run.out, lines) << c.arguments;
     EXPECT_EQ(run.out.substr(0, 17), "Samples Rendered ") << c.arguments;
@@ -146,7 +147,7 @@ TEST(RenderTool, ProgramModeRendersExactlyTheFramesOfOneNote) {
     SampleContext ctx = MakeSampleContext(app);
     const auto written = ReadBytes(dir.File("note.wav"));
     ASSERT_EQ(written.size(), 44u + 4 * 5000 + 1);
-    EXPECT_EQ(testing::GetU32(written, 24), 22050u);
+    EXPECT_EQ(GetU32(&written[24]), 22050u);
     int differing = 0;
     for (std::size_t f = 0; f < 5000; ++f) {
       SongClockStep(app);
@@ -156,7 +157,7 @@ TEST(RenderTool, ProgramModeRendersExactlyTheFramesOfOneNote) {
       differing += left != frame.left || right != frame.right;
     }
     EXPECT_EQ(differing, 0) << quality;
-    EXPECT_NE(testing::GetU32(written, 44 + 4 * 2000), 0u) << "the note sounds";
+    EXPECT_NE(GetU32(&written[44 + 4 * 2000]), 0u) << "the note sounds";
   }
 }
 
@@ -165,6 +166,7 @@ TEST(RenderTool, RefusalsAndBadArguments) {
   WriteTinySong(dir.File("noend.tes"), -1, false, 44100);
   WriteTinySong(dir.File("early.tes"), 96, true, 44100);
   WriteBytes(dir.File("junk.tes"), {'U', 'E', 'S', '1', 1, 2, 3});
+  mkfifo(dir.File("fifo.tes").c_str(), 0644);
   const struct {
     const char* arguments;
     int status;
@@ -172,9 +174,11 @@ TEST(RenderTool, RefusalsAndBadArguments) {
   } cases[] = {
       {"noend.tes out.wav", 1, "You Must Insert An End Event At The End Of The Song\n"},
       {"--from 40 early.tes out.wav", 1, "Song Stopped Before Cursor Position\n"},
-      {"junk.tes out.wav", 1, "Invalid File: junk.tes\n"},
+      {"junk.tes out.wav", 1, "Invalid File: junk.tes: Not a song file, or a damaged one\n"},
+      {"fifo.tes out.wav", 1, "Cannot Open fifo.tes: Not a regular file\n"},
+      {"--program /dev/null --pitch 1 --frames 1 out.wav", 1, "Cannot Open /dev/null: Not a regular file\n"},
       {"missing.tes out.wav", 1, "Cannot Open missing.tes: No such file or directory\n"},
-      {"--program junk.tes --pitch 1 --frames 1 out.wav", 1, "Invalid File: junk.tes\n"},
+      {"--program junk.tes --pitch 1 --frames 1 out.wav", 1, "Invalid File: junk.tes: Not a program file, or a damaged one\n"},
       {"early.tes nowhere/out.wav", 1, "Could Not Create Wave File: nowhere/out.wav: No such file or directory\n"},
       {"", 2, "tonforge-render: missing SONG and OUT.wav\nusage: tonforge-render"},
       {"early.tes", 2, "tonforge-render: missing OUT.wav\nusage:"},

@@ -1,7 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "shell/bytes.h"
 #include "support/ui_rig.h"
 #include "ui/bmp.h"
+#include "ui/captions.h"
+#include "ui/skin_drawing.h"
 
 namespace tonforge {
 namespace {
@@ -82,44 +88,101 @@ TEST(Drawing, TextColoursAreSampledAgainWhenTheSkinIsReplaced) {
   EXPECT_EQ(rig.ScreenAt(kEvents, {labelTextLeft, 81}), 0x123456u);
 }
 
-TEST(Bitmaps, UnusableFilesLeaveThePictureAndOtherSizesAreStretched) {
-  Pixels small(kSkinWidth / 2, kSkinHeight / 2);
-  for (int32_t y = 0; y < small.height; ++y)
-    for (int32_t x = 0; x < small.width; ++x) small.At(x, y) = testing::DeckPattern(x, y);
-  std::vector<uint8_t> truncated = testing::BmpBytes(small);
+// Every file the skin cannot use leaves the picture as it was and says why; a file of another size is refused
+// from its header, however many pixels it claims, and special files are refused without being read.
+TEST(Bitmaps, UnusableFilesLeaveThePictureAndSayWhy) {
+  Pixels exact(kSkinWidth, kSkinHeight);
+  for (int32_t y = 0; y < exact.height; ++y)
+    for (int32_t x = 0; x < exact.width; ++x) exact.At(x, y) = testing::DeckPattern(x, y);
+  const Pixels small(kSkinWidth / 2, kSkinHeight / 2);
+  std::vector<uint8_t> truncated = testing::BmpBytes(exact);
   truncated.resize(truncated.size() - 10);
-  std::vector<uint8_t> eightBit = testing::BmpBytes(small);
+  std::vector<uint8_t> eightBit = testing::BmpBytes(exact);
   eightBit[28] = 8;
-  std::vector<uint8_t> compressed = testing::BmpBytes(small, 32);
+  std::vector<uint8_t> compressed = testing::BmpBytes(exact, 32);
   compressed[30] = 1;
-  std::vector<uint8_t> noWidth = testing::BmpBytes(small);
+  std::vector<uint8_t> noWidth = testing::BmpBytes(exact);
   noWidth[18] = noWidth[19] = 0;
-  struct Case { const char* name; std::vector<uint8_t> bytes; bool usable; };
+  // A 16000 x 16000 picture's header, its 768 MB of pixels a hole in a sparse file.
+  std::vector<uint8_t> huge = testing::BmpBytes(Pixels(1, 1));
+  PutU32(&huge[18], 16000), PutU32(&huge[22], 16000);
+  const std::string hugePath = testing::WriteTempFile("huge.bmp", huge);
+  ASSERT_EQ(truncate(hugePath.c_str(), 54 + 48000LL * 16000), 0);
+  const std::string fifo = ::testing::TempDir() + "skin_fifo.bmp";
+  unlink(fifo.c_str());
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  const std::string notPicture = "Not a 24- or 32-bit uncompressed BMP picture, or a damaged one";
+  struct Case { const char* name; std::string path; std::string reason; };
   const Case cases[] = {
-      {"empty.bmp", {}, false},
-      {"text.bmp", {'h', 'e', 'l', 'l', 'o'}, false},
-      {"truncated.bmp", truncated, false},
-      {"eight_bit.bmp", eightBit, false},
-      {"compressed.bmp", compressed, false},
-      {"no_width.bmp", noWidth, false},
-      {"bottom_up_24.bmp", testing::BmpBytes(small, 24, false), true},
-      {"top_down_32.bmp", testing::BmpBytes(small, 32, true), true},
+      {"empty", testing::WriteTempFile("empty.bmp", {}), notPicture},
+      {"text", testing::WriteTempFile("text.bmp", {'h', 'e', 'l', 'l', 'o'}), notPicture},
+      {"truncated", testing::WriteTempFile("truncated.bmp", truncated), notPicture},
+      {"eight bits", testing::WriteTempFile("eight_bit.bmp", eightBit), notPicture},
+      {"compressed", testing::WriteTempFile("compressed.bmp", compressed), notPicture},
+      {"no width", testing::WriteTempFile("no_width.bmp", noWidth), notPicture},
+      {"half size", testing::WriteTempFile("small.bmp", testing::BmpBytes(small)),
+       "The picture is 240 x 184 pixels; 480 x 368 are required"},
+      {"16000 x 16000", hugePath, "The picture is 16000 x 16000 pixels; 480 x 368 are required"},
+      {"named pipe", fifo, "Not a regular file"},
+      {"folder", ::testing::TempDir(), "Is a directory"},
+      {"missing", ::testing::TempDir() + "no_such_file.bmp", "No such file or directory"},
+      {"bottom-up 24 bits", testing::WriteTempFile("bottom_up_24.bmp", testing::BmpBytes(exact, 24, false)), ""},
+      {"top-down 32 bits", testing::WriteTempFile("top_down_32.bmp", testing::BmpBytes(exact, 32, true)), ""},
   };
   for (const Case& c : cases) {
     Skins skins;
     testing::PaintPatterns(skins);
     const Pixels before = skins.skin;
-    EXPECT_EQ(LoadSkinPicture(skins, SkinPicture::Skin, testing::WriteTempFile(c.name, c.bytes)), c.usable) << c.name;
-    if (!c.usable) {
-      EXPECT_EQ(skins.skin.data, before.data) << c.name;
-      continue;
-    }
-    EXPECT_EQ(skins.skin.width, kSkinWidth);
-    for (Point at : {Point{0, 0}, Point{3, 5}, Point{239, 183}, Point{100, 20}})
-      EXPECT_EQ(skins.skin.At(2 * at.x + 1, 2 * at.y + 1), small.At(at.x, at.y)) << c.name;
+    FileFailure failure;
+    EXPECT_EQ(LoadSkinPicture(skins, SkinPicture::Skin, c.path, &failure), c.reason.empty()) << c.name;
+    EXPECT_EQ(failure.reason, c.reason) << c.name;
+    EXPECT_EQ(skins.skin.data, c.reason.empty() ? exact.data : before.data) << c.name;
   }
+  unlink(fifo.c_str());
+  unlink(hugePath.c_str());
+}
+
+// However long a line, the font is handed no more letters than the screen is pixels wide.
+TEST(Drawing, TextCostsNoMoreThanTheScreenItCovers) {
+  struct Measuring : testing::BlockText {
+    std::size_t longest = 0;
+    int TextWidth(std::string_view t) override { return longest = std::max(longest, t.size()), BlockText::TextWidth(t); }
+    void DrawText(PixelView v, int x, int y, std::string_view t, uint32_t c) override {
+      longest = std::max(longest, t.size());
+      BlockText::DrawText(v, x, y, t, c);
+    }
+  } font;
+  Pixels screen(640, 48);
+  std::vector<Rect> changed;
+  DrawTarget target{screen, {0, 0, 640, 48}, {}, changed};
+  const std::string line(2 << 20, 'x');
+  DrawTextLine(target, font, {-100, 0}, line, 0xFFFFFF);
+  DrawTextCentred(target, font, {0, 20, 640, 40}, line, 0xFFFFFF);
+  EXPECT_LE(font.longest, 640u);
+  EXPECT_EQ(screen.At(639, 1), 0xFFFFFFu) << "the line still reaches the right edge";
+}
+
+TEST(Bitmaps, AnUnusableSkinIsNamedAndTheDrawnOneTakesItsPlace) {
   Skins skins;
-  EXPECT_FALSE(LoadSkinPicture(skins, SkinPicture::Deck, ::testing::TempDir() + "no_such_file.bmp"));
+  testing::PaintPatterns(skins);
+  const std::vector<FileFailure> unusable = LoadSkins(skins, ::testing::TempDir() + "no_program_folder");
+  ASSERT_EQ(unusable.size(), 3u);
+  EXPECT_EQ(unusable[1].path + ": " + unusable[1].reason,
+            ::testing::TempDir() + "no_program_folder/Skins/Deck.bmp: No such file or directory");
+  EXPECT_EQ(skins.skin.data, DrawSkinPicture(SkinPicture::Skin).data);
+  EXPECT_EQ(skins.deck.data, DrawSkinPicture(SkinPicture::Deck).data);
+}
+
+TEST(Captions, ALineLongerThanAnyFieldIsCutWhenRead) {
+  std::string text = "first\r\n" + std::string(2 << 20, 'x') + "\nlast";
+  const std::string path = testing::WriteTempFile("Captions.txt", std::vector<uint8_t>(text.begin(), text.end()));
+  const CaptionTable table = ReadCaptionFile(path);
+  EXPECT_EQ(table.lines, (std::vector<std::string>{"first", std::string(256, 'x'), "last"}));
+  const std::string fifo = ::testing::TempDir() + "captions_fifo.txt";
+  unlink(fifo.c_str());
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  EXPECT_TRUE(ReadCaptionFile(fifo).lines.empty()) << "a named pipe is refused without waiting for a writer";
+  unlink(fifo.c_str());
 }
 
 TEST(Drawing, APanelInFrontIsNeverPaintedOver) {

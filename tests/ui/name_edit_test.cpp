@@ -80,7 +80,7 @@ TEST(SkinCommands, AnUnusableFileSaysInvalidFileAndKeepsThePicture) {
                    testing::WriteTempFile("good_deck.bmp", testing::BmpBytes(replacement)), std::nullopt};
   const Pixels before = n.rig.ui.skins.deck;
   SelectDeckFile(n.rig.ui, n.song.app);
-  EXPECT_EQ(n.song.Messages(), std::vector<std::string>{"Invalid File"});
+  EXPECT_EQ(n.song.Headlines(), std::vector<std::string>{"Invalid File"});
   EXPECT_EQ(dialogs.shown.back().caption, "Error");
   EXPECT_EQ(n.rig.ui.skins.deck.data, before.data);
   SelectDeckFile(n.rig.ui, n.song.app);

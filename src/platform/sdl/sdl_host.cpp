@@ -38,7 +38,9 @@ SdlHost::SdlHost(std::unique_ptr<SdlWindow> window, std::string programFolder, D
 
 void SdlHost::LoadSkins() {
   ui_.screen = Pixels(window_->Width(), window_->Height(), kDesktopColour);
-  tonforge::LoadSkins(ui_.skins, programFolder_);
+  // Said once, at start-up; the interface goes on with the pictures it has.
+  for (const FileFailure& f : tonforge::LoadSkins(ui_.skins, programFolder_))
+    std::cerr << "tonforge: the skin picture cannot be used: " << f.path << ": " << f.reason << "\n";
 }
 
 MidiInput* SdlHost::OpenMidiInput() {

@@ -1,12 +1,48 @@
-#include "audio/wav_writer.h"
+#include "shell/wave_file.h"
 
 #include <cerrno>
 #include <cstring>
 #include <limits>
 
 #include "devices/sound_device.h"
+#include "shell/bytes.h"
 
 namespace tonforge {
+
+namespace {
+
+// Offsets of the "fmt " fields from the chunk data.
+constexpr std::size_t kFmtTag = 0, kFmtChannels = 2, kFmtRate = 4, kFmtBits = 14;
+
+}  // namespace
+
+// Reading.
+
+std::vector<FileFilter> WaveFileFilters() { return {{"Wave Files (*.wav)", "*.wav"}, {"All Files (*.*)", "*.*"}}; }
+
+bool IsWaveForm(std::span<const uint8_t> bytes) {
+  return bytes.size() >= 12 && std::memcmp(bytes.data() + 8, "WAVE", 4) == 0;
+}
+
+std::optional<std::size_t> FindChunk(std::span<const uint8_t> bytes, std::string_view id, std::size_t from) {
+  if (bytes.size() < 4) return std::nullopt;
+  for (std::size_t i = from; i + 4 <= bytes.size(); ++i) {
+    if (std::memcmp(bytes.data() + i, id.data(), 4) == 0) return i;
+  }
+  return std::nullopt;
+}
+
+WaveFormat ReadWaveFormat(std::span<const uint8_t> bytes, std::size_t fmt) {
+  const std::size_t data = fmt + kChunkHeader;
+  WaveFormat f;
+  f.formatTag = U16At(bytes, data + kFmtTag).value_or(0);
+  f.channels = U16At(bytes, data + kFmtChannels).value_or(0);
+  f.sampleRate = U32At(bytes, data + kFmtRate).value_or(0);
+  f.bitsPerSample = U16At(bytes, data + kFmtBits).value_or(0);
+  return f;
+}
+
+// Writing.
 
 namespace {
 
@@ -16,22 +52,9 @@ constexpr uint32_t kDataSizeOffset = 40;
 constexpr uint32_t kRiffOverhead = 37;
 constexpr uint32_t kUnfinishedSize = 0x20202020;  // "    "
 
-void PutU16(uint8_t* p, uint16_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void PutU32(uint8_t* p, uint32_t v) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
 bool WriteBytes(WaveWriter& w, const void* data, size_t bytes) {
-  if (!w.file || w.failed) return false;
-  errno = 0;
-  if (std::fwrite(data, 1, bytes, w.file.get()) != bytes) {
-    w.failed = true;
-    w.systemError = errno;
-  }
+  if (!w.file.IsOpen() || w.failed) return false;
+  if (!w.file.Write(data, bytes)) w.failed = true;
   return !w.failed;
 }
 
@@ -43,7 +66,7 @@ bool RoomFor(const WaveWriter& w, uint32_t bytes) {
 bool FlushBuffer(WaveWriter& w) {
   const uint32_t bytes = w.fill * 2;
   if (bytes == 0) return !w.failed;
-  if (!RoomFor(w, bytes)) w.failed = true;
+  if (!RoomFor(w, bytes)) w.failed = !w.file.Fail(EFBIG);
   uint8_t raw[kRenderBufferValues * 2];
   for (uint32_t i = 0; i < w.fill; ++i) PutU16(raw + 2 * i, static_cast<uint16_t>(w.buffer[i]));
   if (WriteBytes(w, raw, bytes)) w.dataBytes += bytes;
@@ -54,22 +77,18 @@ bool FlushBuffer(WaveWriter& w) {
 bool PatchU32(WaveWriter& w, uint32_t offset, uint32_t value) {
   uint8_t raw[4];
   PutU32(raw, value);
-  if (std::fseek(w.file.get(), offset, SEEK_SET) != 0) w.failed = true;
-  return WriteBytes(w, raw, 4);
+  if (!w.failed && !w.file.WriteAt(offset, raw, 4)) w.failed = true;
+  return !w.failed;
 }
 
 }  // namespace
 
 bool CreateWaveFile(WaveWriter& w, const std::string& path, int32_t sampleRate) {
-  errno = 0;
-  w.file.reset(std::fopen(path.c_str(), "wb"));
-  w.systemError = w.file ? 0 : errno;
   w.fill = 0;
   w.dataBytes = 0;
   w.failed = false;
-  if (!w.file) return false;
-  // Unbuffered: every 32768-byte piece goes straight to the file, so a full disk shows at the write that hit it.
-  std::setvbuf(w.file.get(), nullptr, _IONBF, 0);
+  // Every 32768-byte piece goes straight to the file, so a full disk shows at the write that hit it.
+  if (!w.file.Begin(path)) return false;
   const PcmFormat f = OutputFormat(sampleRate);
   uint8_t h[kWaveHeaderBytes];
   std::memcpy(h, "RIFF", 4);
@@ -85,7 +104,7 @@ bool CreateWaveFile(WaveWriter& w, const std::string& path, int32_t sampleRate) 
   std::memcpy(h + 36, "data", 4);
   PutU32(h + 40, kUnfinishedSize);
   if (!WriteBytes(w, h, sizeof h)) {
-    w.file.reset();
+    w.file.Abandon();
     return false;
   }
   return true;
@@ -100,16 +119,20 @@ bool AppendWaveFrame(WaveWriter& w, int16_t left, int16_t right) {
 }
 
 bool FinishWaveFile(WaveWriter& w) {
-  if (!w.file) return false;
+  if (!w.file.IsOpen()) return false;
   FlushBuffer(w);
   const uint8_t zero = 0;
   WriteBytes(w, &zero, 1);
   PatchU32(w, kRiffSizeOffset, w.dataBytes + kRiffOverhead);
   PatchU32(w, kDataSizeOffset, w.dataBytes);
-  if (std::fclose(w.file.release()) != 0) w.failed = true;
+  if (w.failed) {
+    w.file.Abandon();
+    return false;
+  }
+  if (!w.file.Commit()) w.failed = true;
   return !w.failed;
 }
 
-bool IsWaveFileOpen(const WaveWriter& w) { return static_cast<bool>(w.file); }
+bool IsWaveFileOpen(const WaveWriter& w) { return w.file.IsOpen(); }
 
 }  // namespace tonforge

@@ -1,33 +1,20 @@
-#include "picture_files.h"
+#include "png_file.h"
 
 #include <array>
 #include <cstdlib>
 #include <cstdint>
-#include <fstream>
 #include <vector>
 
 #include <zlib.h>
+
+#include "shell/files.h"
 
 namespace tonforge {
 
 namespace {
 
-void Put16(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-void Put32(std::vector<uint8_t>& out, uint32_t v) {
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
-}
 void PutBig32(std::vector<uint8_t>& out, uint32_t v) {
   for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(v >> shift));
-}
-
-bool Save(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(out);
 }
 
 uint32_t Crc32(const uint8_t* data, size_t size, uint32_t crc = 0) {
@@ -54,39 +41,6 @@ void PutChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uin
 }
 
 }  // namespace
-
-bool WriteBmpFile(const std::string& path, const Pixels& picture) {
-  const uint32_t rowBytes = (static_cast<uint32_t>(picture.width) * 3 + 3) & ~3u;
-  const uint32_t dataSize = rowBytes * static_cast<uint32_t>(picture.height);
-  std::vector<uint8_t> out;
-  out.push_back('B');
-  out.push_back('M');
-  Put32(out, 54 + dataSize);
-  Put32(out, 0);
-  Put32(out, 54);
-  Put32(out, 40);
-  Put32(out, static_cast<uint32_t>(picture.width));
-  Put32(out, static_cast<uint32_t>(picture.height));  // bottom-up
-  Put16(out, 1);
-  Put16(out, 24);
-  Put32(out, 0);
-  Put32(out, dataSize);
-  Put32(out, 2835);
-  Put32(out, 2835);
-  Put32(out, 0);
-  Put32(out, 0);
-  for (int32_t y = picture.height - 1; y >= 0; --y) {
-    const size_t rowStart = out.size();
-    for (int32_t x = 0; x < picture.width; ++x) {
-      const uint32_t p = picture.At(x, y);
-      out.push_back(static_cast<uint8_t>(p));
-      out.push_back(static_cast<uint8_t>(p >> 8));
-      out.push_back(static_cast<uint8_t>(p >> 16));
-    }
-    while (out.size() - rowStart < rowBytes) out.push_back(0);
-  }
-  return Save(path, out);
-}
 
 bool WritePngFile(const std::string& path, const Pixels& picture) {
   // Each row takes the filter (none, Sub, Up or Paeth) whose bytes sum smallest, as most encoders choose.
@@ -136,7 +90,7 @@ bool WritePngFile(const std::string& path, const Pixels& picture) {
   PutChunk(out, "IHDR", header);
   PutChunk(out, "IDAT", zlib);
   PutChunk(out, "IEND", {});
-  return Save(path, out);
+  return ReplaceFile(path, out);
 }
 
 }  // namespace tonforge
