@@ -27,16 +27,6 @@ struct TrackListRig : PanelRig {
   uint32_t Pixel(Point outer) { return rig.ScreenAt(kTrackList, outer); }
 };
 
-TEST(TrackListPanel, BuildsTheControlCountsOfItsPlace) {
-  TrackListRig r(1);
-  EXPECT_EQ(r.P(kTrackList).buttons.size(), 42u);
-  EXPECT_EQ(r.P(kTrackList).valueControls.size(), 4u);
-  EXPECT_EQ(r.P(kTrackList).labels.size(), 1u);
-  for (int32_t row = 0; row < kTrackListRowCount; ++row)
-    EXPECT_EQ(r.B(kTrackList, C::FirstMute + row).rect,
-              (Rect{512, 88 + 32 * row, 528, 120 + 32 * row}));
-}
-
 // Presses in the song view select the row's track and the tick; the chain panel follows the track.
 TEST(TrackListPanel, PressesInTheSongViewSelectTrackAndTick) {
   struct Case {
@@ -66,18 +56,6 @@ TEST(TrackListPanel, PressesInTheSongViewSelectTrackAndTick) {
     EXPECT_FALSE(r.P(c.wantOpenChain == kSongChain ? kTrackChain : kSongChain).open) << c.what;
     EXPECT_EQ(r.P(0).buttons[OpenerButton(kTrackChain)].style, ButtonStyle::ToggleOn) << c.what;
   }
-}
-
-TEST(TrackListPanel, DeletingTheLastNormalTrackBringsTheSongPanel) {
-  TrackListRig r(2);
-  OpenPanel(r.UI(), kTrackChain);
-  r.song.dialogs.answers = {true};
-  r.ClickButton(kTrackList, C::DeleteTrack);
-  EXPECT_EQ(r.App().song.tracks.Count(), 1);
-  EXPECT_TRUE(r.P(kSongChain).open);
-  EXPECT_FALSE(r.P(kTrackChain).open);
-  EXPECT_STREQ(r.P(kTrackList).labels[C::TrackName].text, "Song");
-  EXPECT_FALSE(r.Shown(kTrackList, C::FirstMute + 1));
 }
 
 TEST(TrackListPanel, InsertButtonsAreShownExactlyWhereTheyAct) {
