@@ -198,6 +198,12 @@ TEST(TrackListPanel, TheSongViewIsDrawnFromTheSkin) {
     const int32_t dy = at.y - (kSongViewTop + kSongViewRowHeight * c.row);
     EXPECT_EQ(r.Pixel(at), SkinPattern(c.sourceX, c.sourceTop + dy)) << c.what;
   }
+  // The mute column stands where the deck draws it, from (512, 88) one row every 32 pixels, in its style's skin.
+  for (int32_t row : {0, 2}) {
+    const Button& mute = r.B(kTrackList, C::FirstMute + row);
+    const Rect source = ButtonSource(mute.style, mute.frameKind, false);
+    EXPECT_EQ(r.Pixel({512 + 1, 88 + 32 * row + 1}), SkinPattern(source.left + 1, source.top + 1)) << "mute " << row;
+  }
   // The ruler names bars in the second colour, other beats in the first (block glyphs of the stand-in font).
   EXPECT_EQ(r.Pixel({48 - 9 + 1, 58}), r.UI().skins.colours.songViewBar);
   EXPECT_EQ(r.Pixel({96 - 9 + 1, 58}), r.UI().skins.colours.songView);
