@@ -128,6 +128,8 @@ TEST(ChainPanels, ChainsTrackAndSongSettingsUnderTheMouse) {
          EXPECT_STREQ(r.B(kTrack, 0).text, r.song.TrackNo(2).name.data());
          EXPECT_EQ(r.B(kTrack, 1).style, ButtonStyle::ToggleOff);
        }},
+      {"the program layout closes the track panel", [](AppPanelsRig& r) { r.Press(kCentre, 1); },
+       [](AppPanelsRig& r) { EXPECT_TRUE(r.Open(kEditor) && !r.Open(kTrack) && !r.Open(kSong)); }},
   };
   for (const Step& s : steps) {
     SCOPED_TRACE(s.what);
