@@ -323,9 +323,9 @@ TEST(EventCommands, TypesCycleThroughThoseTheTrackAllows) {
   for (const auto& [edit, row, field] :
        {std::tuple{&EditValueA, 1, TextField::ValueA}, {&EditValueB, 0, TextField::ValueB}}) {
     edit(amp.app, row);
-    ASSERT_TRUE(IsTextEntryActive(amp.app));
+    EXPECT_TRUE(IsTextEntryActive(amp.app)) << row;
     const TextEntry& entry = amp.app.textEntry;
-    EXPECT_TRUE(entry.field == field && entry.target == row && entry.maximum == 7);
+    EXPECT_TRUE(entry.field == field && entry.target == row && entry.maximum == 7) << row;
     EndTextEntry(amp.app);
   }
   EditValueB(amp.app, 2);  // no such row
