@@ -116,8 +116,8 @@ TEST(Render, RefusalsAndEmptyRenders) {
     EXPECT_TRUE(IsPlaybackIdle(*rig.app)) << c.box;
     EXPECT_EQ(rig.app->playback.playButtonPressed, 0u) << c.box;
     EXPECT_EQ(rig.app->render.samplesRendered.load(), 0u) << c.box;
-    ASSERT_EQ(rig.dialogs.shown.size(), c.file ? 1u : 0u) << c.box;
-    if (c.file) {
+    EXPECT_EQ(rig.dialogs.shown.size(), c.file ? 1u : 0u) << c.box;
+    if (c.file && !rig.dialogs.shown.empty()) {
       EXPECT_EQ(Box(rig).substr(0, Box(rig).find('\n')), c.box);
     }
     const std::string file = folder.File(std::string(c.file ? c.file : "a") + ".wav");
@@ -125,8 +125,8 @@ TEST(Render, RefusalsAndEmptyRenders) {
       EXPECT_FALSE(fs::exists(file)) << c.box;
     } else {
       const auto b = ReadBytes(file);
-      ASSERT_EQ(static_cast<int64_t>(b.size()), c.fileSize) << c.box;
-      EXPECT_TRUE(GetU32(&b[4]) == 37u && GetU32(&b[40]) == 0u);
+      EXPECT_EQ(static_cast<int64_t>(b.size()), c.fileSize) << c.box;
+      EXPECT_TRUE(b.size() >= 44 && GetU32(&b[4]) == 37u && GetU32(&b[40]) == 0u) << c.box;
     }
   }
 }

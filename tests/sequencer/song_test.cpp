@@ -42,9 +42,9 @@ TEST(InsertEvent, KeepsTickOrderAndOneNotePerTickButNeverMovesTheTempoEvent) {
     SongRig rig(3, 2);
     rig.Add(c.track, c.before);
     auto [t, type, a, b] = c.inserted;
-    ASSERT_TRUE(InsertEvent(rig.app, rig.TrackNo(c.track), {t, type, a, b}));
-    EXPECT_EQ(rig.Events(c.track), c.after);
-    EXPECT_EQ(rig.TrackNo(c.track).eventCount, static_cast<int32_t>(c.after.size()));
+    EXPECT_TRUE(InsertEvent(rig.app, rig.TrackNo(c.track), {t, type, a, b})) << a;
+    EXPECT_EQ(rig.Events(c.track), c.after) << a;
+    EXPECT_EQ(rig.TrackNo(c.track).eventCount, static_cast<int32_t>(c.after.size())) << a;
   }
   SongRig rig;
   rig.Add(0, {{48, 38, 0, 0}});
@@ -100,8 +100,8 @@ TEST(InsertTrack, GoesAfterTheCurrentTrackRenumbersPhrasesAndRefusesThe513thOrOn
     SongRig rig(0, 5);
     rig.Add(1, {{1, kPhrase, 1, 0}, {2, kPhrase, 2, 0}, {3, kPhrase, 3, 0}, {4, kPhrase, 4, 0}});
     rig.app.song.currentTrack = current;
-    ASSERT_NE(InsertTrack(rig.app), nullptr);
-    EXPECT_STREQ(rig.TrackNo(current + 1).name.data(), "Track 5");
+    EXPECT_NE(InsertTrack(rig.app), nullptr) << current;
+    EXPECT_STREQ(rig.TrackNo(current + 1).name.data(), "Track 5") << current;
     EXPECT_EQ(rig.Column(current == 0 ? 2 : 1, 2), sources) << current;
   }
 }

@@ -47,9 +47,9 @@ TEST(DeleteTrackOrSong, AsksTwiceWhenPhrasesUseATrackRenumbersTheRestAndOnTheGlo
     EXPECT_EQ(DeleteTrackOrSong(rig.app), deleted ? DeleteResult::TrackDeleted : DeleteResult::Refused);
     EXPECT_TRUE(IsPlaybackIdle(rig.app));
     EXPECT_EQ(Boxes(rig), c.boxes);
-    ASSERT_EQ(rig.app.song.tracks.Count(), c.countAfter);
+    EXPECT_EQ(rig.app.song.tracks.Count(), c.countAfter) << c.current;
     const int32_t holderAfter = deleted && c.holder > c.current ? c.holder - 1 : c.holder;
-    if (holderAfter < c.countAfter) {
+    if (holderAfter < rig.app.song.tracks.Count()) {
       EXPECT_EQ(rig.Column(holderAfter, 2), c.sourcesAfter) << c.current;
     }
     EXPECT_EQ(rig.app.song.currentTrack, c.currentAfter);

@@ -96,6 +96,19 @@ TEST(ChainPanels, ChainsTrackAndSongSettingsUnderTheMouse) {
          EXPECT_EQ(r.B(kCentre, OpenerButton(kSong)).style, ButtonStyle::ToggleOn);
          EXPECT_EQ(Operations(r, kSong, 5), "0000");  // still the program's chain
        }},
+      {"the program editor takes the song panel's place", [](AppPanelsRig& r) { r.Toggle(kEditor); },
+       [](AppPanelsRig& r) { EXPECT_TRUE(r.Open(kEditor) && !r.Open(kSong) && !r.Open(kTrack)); }},
+      {"and the track toggle gives it back", [](AppPanelsRig& r) { r.Toggle(kTrack); },
+       [](AppPanelsRig& r) {
+         EXPECT_TRUE(r.Open(kSong) && !r.Open(kEditor) && !r.Open(kTrack));
+         EXPECT_EQ(r.B(kCentre, OpenerButton(kTrack)).style, ButtonStyle::ToggleOn);
+       }},
+      {"the program layout closes it, the song layout brings it back", [](AppPanelsRig& r) { r.Press(kCentre, 1); },
+       [](AppPanelsRig& r) {
+         EXPECT_TRUE(r.Open(kEditor) && !r.Open(kSong));
+         r.Press(kCentre, 0);
+         EXPECT_TRUE(r.Open(kSong) && !r.Open(kEditor));
+       }},
       {"song chain position 0: the reverb may be pasted there", [](AppPanelsRig& r) { r.Press(kSong, 21); },
        [](AppPanelsRig& r) { EXPECT_EQ(Operations(r, kSong, 5), "1111"); }},
       {"22050 Hz, high priority, one more beat per bar, song level down",
@@ -115,6 +128,8 @@ TEST(ChainPanels, ChainsTrackAndSongSettingsUnderTheMouse) {
          EXPECT_STREQ(r.B(kTrack, 0).text, r.song.TrackNo(2).name.data());
          EXPECT_EQ(r.B(kTrack, 1).style, ButtonStyle::ToggleOff);
        }},
+      {"the program layout closes the track panel", [](AppPanelsRig& r) { r.Press(kCentre, 1); },
+       [](AppPanelsRig& r) { EXPECT_TRUE(r.Open(kEditor) && !r.Open(kTrack) && !r.Open(kSong)); }},
   };
   for (const Step& s : steps) {
     SCOPED_TRACE(s.what);
