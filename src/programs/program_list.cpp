@@ -126,6 +126,10 @@ Program* NewProgram(Session& session) {
   return song.programs.back().get();
 }
 
+void NewCurrentProgram(Session& session) {
+  if (NewProgram(session) != nullptr) SelectProgram(session, ProgramCount(session.song) - 1);
+}
+
 void CopyProgram(Session& session) {
   if (CurrentProgram(session) == nullptr) return;
   const int32_t source = session.song.currentProgram;

@@ -17,6 +17,8 @@ int32_t ProgramCount(const Song& song);
 // Appends a program with the default header and nine empty positions, named "Program %d" after the count
 // before it. The first program becomes current. Null (after the message) when memory runs out.
 Program* NewProgram(Session& session);
+// Programs › New: appends a program and makes it current, so the next chain edit lands in the new program.
+void NewCurrentProgram(Session& session);
 // Appends a duplicate of the current program with its own copies of every sample block.
 void CopyProgram(Session& session);
 // Asks first; removes the current program and the notes that play it, renumbering the later ones.

@@ -13,7 +13,7 @@ using testing::SongRig;
 using testing::Type;
 
 TEST(ProgramList, NamesCountTheListAndTheCurrentProgramStaysValid) {
-  enum Action { New, Copy, Select, Delete };
+  enum Action { New, NewCurrent, Copy, Select, Delete };
   struct Step { Action action; int32_t index; std::vector<std::string> names; int32_t current; };
   const std::string p0 = "Program 0", p1 = "Program 1";
   const Step steps[] = {
@@ -21,12 +21,13 @@ TEST(ProgramList, NamesCountTheListAndTheCurrentProgramStaysValid) {
       {New, 0, {p1, p1}, 0},       // named after the count, so names repeat
       {Select, 1, {p1, p1}, 1},    {Copy, 0, {p1, p1, p1}, 1},     // the copy keeps its source's name
       {Select, 2, {p1, p1, p1}, 2}, {Delete, 0, {p1, p1}, 1},      // the one before the last becomes current
-      {Select, 7, {p1, p1}, 1},
+      {Select, 7, {p1, p1}, 1},     {NewCurrent, 0, {p1, p1, "Program 2"}, 2},  // Programs › New
   };
   SongRig rig;
   for (const Step& s : steps) {
     rig.dialogs.answers = {true};
     if (s.action == New) NewProgram(rig.app);
+    if (s.action == NewCurrent) NewCurrentProgram(rig.app);
     if (s.action == Copy) CopyProgram(rig.app);
     if (s.action == Select) SelectProgram(rig.app, s.index);
     if (s.action == Delete) DeleteProgram(rig.app);

@@ -32,7 +32,7 @@ TEST(ProgramPanels, ListAndEditorFollowThePrograms) {
   const Case cases[] = {
       {0, {}, false, 0, 0, 0, {}},
       {0, {{kList, kNew}}, false, 1, 0, 0, {"Program 0"}},
-      {1, {{kList, kNew}}, false, 2, 0, 0, {"Program 0", "Program 1"}},
+      {1, {{kList, kNew}}, false, 2, 1, 0, {"Program 0", "Program 1"}},  // New makes the new program current
       {2, {{kList, kDelete}}, true, 1, 0, 0, {"Program 1"}},
       {2, {{kList, kDelete}}, false, 2, 0, 0, {"Program 0", "Program 1"}},
       {1, {{kList, kDelete}}, true, 0, -1, 0, {}},

@@ -61,7 +61,7 @@ void BuildProgramListPanel(Ui& ui, AppState& app) {
       RequestProgramPanels(app);
     };
   };
-  AddButton(panel, MakeButton(29, {16, 28, 64, 44}, 2, ButtonStyle::Push, command([](AppState& a) { NewProgram(a); })));
+  AddButton(panel, MakeButton(29, {16, 28, 64, 44}, 2, ButtonStyle::Push, command([](AppState& a) { NewCurrentProgram(a); })));
   AddButton(panel, MakeButton(30, {128, 28, 176, 44}, 2, ButtonStyle::Push, command([](AppState& a) { DeleteProgram(a); })));
   AddButton(panel, MakeButton(73, {72, 28, 120, 44}, 2, ButtonStyle::Push, command([](AppState& a) { CopyProgram(a); })));
   AddButton(panel, MakeButton(31, {16, 48, 64, 64}, 2, ButtonStyle::Push, command([](AppState& a) { LoadProgramNew(a); })));
