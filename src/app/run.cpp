@@ -67,6 +67,12 @@ std::optional<StartOptions> ParseCommandLine(const std::vector<std::string>& arg
   return options;
 }
 
+std::string WindowTitle(const AppState& app) {
+  const bool modified = app.changes.SongModified();
+  if (!modified && app.songFile.empty()) return "Tonforge";
+  return "Tonforge - " + SongName(app) + (modified ? " *" : "");
+}
+
 KeyboardHooks ProgramKeyboardHooks(AppState& app) {
   return KeyboardHooks{[&app] { SaveSong(app); }, [&app](int32_t rate) { SwitchOutputRate(app, rate); },
                        [&app] { RequestQuit(app); }};
@@ -89,6 +95,7 @@ InputDevices StartUp(AppState& app, Host& host, const StartOptions& options, con
   if (!options.songPath.empty() && LoadSongFile(app, options.songPath, &failure) == SongFileResult::CannotOpen)
     std::cerr << "tonforge: cannot open " << failure.path << ": " << failure.reason << "; starting with a new song\n";
   host.BuildPanels(app);
+  app.changes.MarkSongSaved();  // building the panels reports what they show; the song is as it was loaded
   return inputs;
 }
 

@@ -24,6 +24,10 @@ struct StartOptions {
 std::optional<StartOptions> ParseCommandLine(const std::vector<std::string>& args, std::string& out,
                                              std::string& err, int& exitCode);
 
+// The window's title: "Tonforge" for a new song not yet changed, otherwise "Tonforge - <song name>" with " *"
+// while the song holds changes not saved.
+std::string WindowTitle(const AppState& app);
+
 // What the keyboard reaches in the running program: Save Song, the OutputRate switch and RequestQuit.
 KeyboardHooks ProgramKeyboardHooks(AppState& app);
 

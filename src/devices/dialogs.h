@@ -10,6 +10,8 @@ namespace tonforge {
 
 enum class BoxIcon { Error, Information, Warning };
 
+enum class Answer { Yes, No, Cancel };
+
 // One filter line of a file dialog: a description such as "Song Files" and a pattern such as "*.tes".
 struct FileFilter {
   std::string description;
@@ -30,6 +32,8 @@ public:
   virtual void ShowMessage(std::string_view caption, std::string_view text, BoxIcon icon) = 0;
   // A Yes/No question; true only for Yes.
   virtual bool AskYesNo(std::string_view caption, std::string_view text) = 0;
+  // A Yes/No/Cancel question. A desktop that cannot ask it answers Cancel, which leaves everything as it was.
+  virtual Answer AskYesNoCancel(std::string_view, std::string_view) { return Answer::Cancel; }
   // The chosen full path, or nothing when the user cancelled.
   virtual std::optional<std::string> OpenFile(const FileDialogRequest& request) = 0;
   virtual std::optional<std::string> SaveFile(const FileDialogRequest& request) = 0;

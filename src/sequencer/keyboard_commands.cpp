@@ -1,6 +1,7 @@
 #include "sequencer/keyboard_commands.h"
 
 #include "programs/program_list.h"
+#include "sequencer/song_file.h"
 #include "sequencer/editing.h"
 #include "sequencer/song_file.h"
 #include "sequencer/text_entry.h"
@@ -101,7 +102,10 @@ void SaveSongKey(Session&, KeyboardHandler& h) {
 }
 
 void QuitKey(Session& session, KeyboardHandler& h) {
-  if (ConfirmCommand(session.dialogs, "Quit Program", "Are You Sure?") && h.hooks.requestQuit) h.hooks.requestQuit();
+  // A modified song's question stands in for the plain confirmation.
+  const bool goOn = session.changes.SongModified() ? OfferToSaveChanges(session)
+                                                   : ConfirmCommand(session.dialogs, "Quit Program", "Are You Sure?");
+  if (goOn && h.hooks.requestQuit) h.hooks.requestQuit();
 }
 
 void ChooseProgram(Session& session, int32_t index) {
@@ -179,6 +183,12 @@ constexpr KeyCommand kControlCommands[] = {
     {key::V, Plain<Paste>},
     {key::Delete, Plain<DeleteBar>},
     {key::Insert, Plain<InsertBar>},
+    {key::S, [](Session& session, KeyboardHandler&) { SaveSongToItsFile(session); }},
+};
+
+// With Shift held as well; the Shift table runs too.
+constexpr KeyCommand kControlShiftCommands[] = {
+    {key::S, [](Session& session, KeyboardHandler&) { SaveSong(session); }},  // under a new name
 };
 
 constexpr KeyCommand kShiftCommands[] = {
@@ -232,6 +242,7 @@ void PollKeyboard(Session& session, KeyboardHandler& h) {
   const bool control = IsDown(h.present, key::LeftControl) || IsDown(h.present, key::RightControl);
   session.editor.shiftHeld = shift ? 1u : 0u;
   if (shift) {
+    if (control) RunPressed(session, h, kControlShiftCommands);
     RunPressed(session, h, kShiftCommands);
   } else if (control) {
     RunPressed(session, h, kControlCommands);

@@ -166,6 +166,8 @@ void NewSong(Session& session) {
   session.chainEditor.selectedPosition = 0;
   ResetEditorState(session);
   session.changes.ReportAll();
+  session.changes.MarkSongSaved();  // a new song holds nothing to lose
+  session.songFile.clear();
 }
 
 }  // namespace tonforge

@@ -227,6 +227,7 @@ void InstallSong(Session& session, DecodedSong decoded) {
   else
     UpdateBeatFigures(session.rate, song.tempo, song.ticksPerBeat);
   session.changes.ReportAll();
+  session.changes.MarkSongSaved();
   if (decoded.invalidEnginesRemoved) ShowInformation(session.dialogs, kInvalidEnginesRemoved);
 }
 
@@ -259,6 +260,7 @@ SongFileResult LoadSongFileAsNamed(Session& session, const std::string& path, Fi
     return SongFileResult::Invalid;
   }
   InstallSong(session, std::move(*decoded));
+  session.songFile = path;
   return SongFileResult::Done;
 }
 
@@ -272,7 +274,11 @@ SongFileResult SaveSongFile(Session& session, std::string path) {
   } catch (const std::bad_alloc&) {
     written = false;
   }
-  if (written) return SongFileResult::Done;
+  if (written) {
+    session.changes.MarkSongSaved();
+    session.songFile = path;
+    return SongFileResult::Done;
+  }
   ShowError(session.dialogs, FailureText(kSaveFailed, failure));
   return SongFileResult::Failed;
 }
@@ -284,8 +290,34 @@ bool SaveSong(Session& session) {
   return path && SaveSongFile(session, *path) == SongFileResult::Done;
 }
 
+bool SaveSongToItsFile(Session& session) {
+  if (session.songFile.empty()) return SaveSong(session);
+  return SaveSongFile(session, session.songFile) == SongFileResult::Done;
+}
+
+std::string SongName(const Session& session) {
+  const Track* global = TrackAt(session.song, 0);
+  const std::string name(global ? StoredText(global->name) : std::string_view());
+  return name.empty() ? "Song" : name;
+}
+
+bool OfferToSaveChanges(Session& session) {
+  if (!session.changes.SongModified()) return true;
+  const std::string question = "Save Changes To " + SongName(session) + "?";
+  switch (session.dialogs.AskYesNoCancel("Save Changes", question)) {
+    case Answer::Yes:
+      return SaveSongToItsFile(session);
+    case Answer::No:
+      return true;
+    case Answer::Cancel:
+      break;
+  }
+  return false;
+}
+
 bool LoadSong(Session& session) {
   StopPlayback(session);
+  if (!OfferToSaveChanges(session)) return false;
   const auto path = AskSongPath(session, false);
   if (!path) return false;
   FileFailure failure;

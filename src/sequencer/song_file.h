@@ -54,5 +54,12 @@ SongFileResult SaveSongFile(Session& session, std::string path);
 // the song or the file changed.
 bool SaveSong(Session& session);
 bool LoadSong(Session& session);
+// Ctrl+S: saves to the file the song came from or was last saved to, asking for a path only for a new song.
+bool SaveSongToItsFile(Session& session);
+// The GlobalTrack's name, "Song" when it has none.
+std::string SongName(const Session& session);
+// Before the song is dropped (quit, load, new): when it is modified, asks "Save Changes To <name>?". True
+// when the caller may go on: the song was not modified, the user answered No, or Yes and the save succeeded.
+bool OfferToSaveChanges(Session& session);
 
 }  // namespace tonforge

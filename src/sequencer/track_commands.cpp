@@ -6,6 +6,7 @@
 #include "programs/program_list.h"
 #include "sequencer/editing.h"
 #include "sequencer/song.h"
+#include "sequencer/song_file.h"
 #include "sequencer/text_entry.h"
 #include "shell/show_error.h"
 
@@ -94,7 +95,10 @@ DeleteResult DeleteTrackOrSong(Session& session) {
   Song& song = session.song;
   const int32_t c = song.currentTrack;
   if (!IsNormalTrackIndex(song, c)) {
-    if (!ConfirmCommand(session.dialogs, "Delete Song")) return DeleteResult::Refused;
+    // A modified song asks whether to save it instead; an unmodified one only confirms.
+    const bool goOn = session.changes.SongModified() ? OfferToSaveChanges(session)
+                                                     : ConfirmCommand(session.dialogs, "Delete Song");
+    if (!goOn) return DeleteResult::Refused;
     DeleteSong(session);
     return DeleteResult::SongDeleted;
   }

@@ -24,23 +24,38 @@ inline constexpr int kChangeKindCount = 11;
 
 constexpr uint32_t ChangeBit(Change c) { return 1u << static_cast<uint32_t>(c); }
 
+// The kinds that change what a song file holds; a report of one marks the song modified.
+inline constexpr uint32_t kSongChangingKinds = ChangeBit(Change::Song) | ChangeBit(Change::TrackList) |
+                                               ChangeBit(Change::Events) | ChangeBit(Change::ProgramList) |
+                                               ChangeBit(Change::Program) | ChangeBit(Change::Engine) |
+                                               ChangeBit(Change::Chain);
+
 // Written by commands on the main thread and, for the end of a song or a wave file, by the worker.
 class ChangeReports {
 public:
-  void Report(Change c) { pending_.fetch_or(ChangeBit(c), std::memory_order_relaxed); }
+  void Report(Change c) {
+    pending_.fetch_or(ChangeBit(c), std::memory_order_relaxed);
+    if ((ChangeBit(c) & kSongChangingKinds) != 0) modified_.store(1, std::memory_order_relaxed);
+  }
   template <typename... C>
   void Report(Change first, C... rest) {
     Report(first);
     (Report(rest), ...);
   }
-  // A loaded or new song: everything may have changed.
+  // A loaded or new song: everything may have changed, but the song is as its file (or a new one) holds it,
+  // so the modified mark is left to whoever loaded it.
   void ReportAll() { pending_.store((1u << kChangeKindCount) - 1u, std::memory_order_relaxed); }
   bool Has(Change c) const { return (pending_.load(std::memory_order_relaxed) & ChangeBit(c)) != 0; }
   // Hands the pending set to the listener and clears it.
   uint32_t Take() { return pending_.exchange(0, std::memory_order_relaxed); }
+  // Whether the song differs from what was last saved, loaded or made new.
+  bool SongModified() const { return modified_.load(std::memory_order_relaxed) != 0; }
+  void MarkSongModified() { modified_.store(1, std::memory_order_relaxed); }
+  void MarkSongSaved() { modified_.store(0, std::memory_order_relaxed); }
 
 private:
   std::atomic<uint32_t> pending_{0};
+  std::atomic<uint32_t> modified_{0};
 };
 
 }  // namespace tonforge

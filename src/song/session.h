@@ -7,6 +7,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <thread>
 
@@ -109,6 +110,7 @@ struct Session {
   EditorState editor;
   ChangeReports changes;
   TextEntry textEntry;  // the one name or value being typed, if any
+  std::string songFile;  // the file the song was last loaded from or saved to; empty for a new song
 
   // The sequencer clock.
   ChannelTable channels;

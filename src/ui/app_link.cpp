@@ -36,7 +36,7 @@ void ConnectUi(Ui& ui, AppState& app) {
   ui.links.beats = [&app] { return BeatFigures{app.song.ticksPerBeat, app.song.beatsPerBar}; };
   ui.links.nameEditActive = [&app] { return IsTextEntryActive(app); };
   ui.links.globalTrackCurrent = [&app] { return app.song.currentTrack == 0; };
-  ui.links.requestQuit = [&app] { RequestQuit(app); };
+  ui.links.requestQuit = [&app] { QuitUnlessChangesWouldBeLost(app); };
 }
 
 void SelectSkinFile(Ui& ui, AppState& app) { SelectPicture(ui, app, SkinPicture::Skin, "Select Skin File"); }

@@ -93,6 +93,7 @@ TEST(Run, EscapeAnsweredNoKeepsRunningYesQuits) {
   NewProgram(rig.app);
   SelectProgram(rig.app, 0);
   rig.SetProgramType(0, testing::Id(EngineTypeId::SineWaveGenerator));
+  rig.app.changes.MarkSongSaved();  // the plain question: a modified song asks to be saved instead
   KeyboardHandler keys(rig.host.keyboard, rig.host.shell, ProgramKeyboardHooks(rig.app));
   MidiHandler midi(rig.host.midi);
   RunMainLoop(rig.app, rig.host, keys, &midi);

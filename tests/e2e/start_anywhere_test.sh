@@ -19,7 +19,7 @@ tonforge=$1; folder=$2; work=$3
 cd "$folder"
 SDL_AUDIODRIVER=dummy XDG_DATA_HOME="$work/xdg" "$tonforge" >"$work/log" 2>&1 &
 pid=$!
-timeout 30 xdotool search --sync --name '^Tonforge$' >/dev/null || { echo "no window"; kill "$pid"; exit 1; }
+timeout 30 xdotool search --sync --name '^Tonforge( - .*)?$' >/dev/null || { echo "no window"; kill "$pid"; exit 1; }
 sleep 2
 # Xvfb keeps the screen in an XWD file; the pixels follow its header and colour map.
 cp "$work/fb/Xvfb_screen0" "$work/screen"

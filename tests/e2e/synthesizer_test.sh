@@ -19,7 +19,7 @@ tonforge=$1; folder=$2; work=$3
 cd "$folder"
 SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$work/out.raw" "$tonforge" Songs/Demo.tes >"$work/log" 2>&1 &
 pid=$!
-win=$(xdotool search --sync --name '^Tonforge$' | head -n 1)
+win=$(xdotool search --sync --name '^Tonforge( - .*)?$' | head -n 1)
 # A loaded machine may take a while to show the first picture and read the keyboard: give the key focus, then
 # hold it long enough for several passes of the main loop.
 xdotool windowfocus --sync "$win" 2>/dev/null

@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <functional>
 
 #include "sequencer/editing.h"
 #include "sequencer/keyboard_commands.h"
+#include "sequencer/song_file.h"
 #include "sequencer/text_entry.h"
+#include "sequencer/track_commands.h"
 #include "support/fake_keyboard.h"
 #include "support/fake_shell.h"
+#include "support/file_rig.h"
 #include "support/song_rig.h"
 
 namespace tonforge {
@@ -85,6 +90,7 @@ TEST(Keyboard, TextEntryTakesEveryKeyWhileItRunsThenEscapeAsksBeforeQuitting) {
   EXPECT_EQ(rig.quits, 0);
   rig.Tap({key::Z});  // the keys play again
   EXPECT_EQ(rig.app.live.liveFlag, 1u);
+  rig.app.changes.MarkSongSaved();  // the plain question of a song without changes
   for (const int yes : {0, 1}) {
     rig.dialogs.answers = {yes == 1};
     rig.Tap({key::Escape});
@@ -188,6 +194,60 @@ TEST(Keyboard, CommandTablesRunTheirCommands) {
   global.Tap({key::F12});
   const int32_t kTempo = Type(EventType::Tempo);
   EXPECT_EQ(global.Events(0), (V{{0, kTempo, 120, 0}, {0, Type(EventType::SongVolume), 100, 0}, {0, kTempo, 120, 0}}));
+}
+
+// Quit (Escape), Load Song and New Song (Delete on the GlobalTrack) before a song is dropped: a modified song
+// asks "Save Changes To <name>?"; Yes saves first and goes on only when the save succeeded, Cancel keeps all.
+TEST(UnsavedChanges, QuitLoadAndNewAskBeforeDroppingAModifiedSong) {
+  enum Action { Quit, Load, New };
+  enum Save { Works, Fails };
+  struct Case { Action action; bool modified; Answer answer; Save save; bool goesOn; bool saved; };
+  const Case cases[] = {
+      {Quit, false, Answer::Yes, Works, true, false},   {Quit, true, Answer::Yes, Works, true, true},
+      {Quit, true, Answer::No, Works, true, false},     {Quit, true, Answer::Cancel, Works, false, false},
+      {Quit, true, Answer::Yes, Fails, false, false},   {Load, false, Answer::Yes, Works, true, false},
+      {Load, true, Answer::Yes, Works, true, true},     {Load, true, Answer::No, Works, true, false},
+      {Load, true, Answer::Cancel, Works, false, false}, {Load, true, Answer::Yes, Fails, false, false},
+      {New, false, Answer::Yes, Works, true, false},    {New, true, Answer::Yes, Works, true, true},
+      {New, true, Answer::No, Works, true, false},      {New, true, Answer::Cancel, Works, false, false},
+      {New, true, Answer::Yes, Fails, false, false},
+  };
+  testing::TempDir dir;
+  const std::string other = dir.File("other.tes");
+  {
+    KeyRig source;
+    ASSERT_EQ(SaveSongFile(source.app, other), SongFileResult::Done);
+  }
+  for (const Case& c : cases) {
+    const std::string name = "case " + std::to_string(&c - cases);
+    KeyRig rig;
+    const std::string mine = dir.File("mine.tes");
+    std::filesystem::remove(mine);
+    rig.app.songFile = c.save == Works ? mine : dir.File("no such folder/mine.tes");
+    SelectTrack(rig.app, 0);  // where Delete means New Song
+    rig.app.changes.MarkSongSaved();
+    if (c.modified) InsertEvent(rig.app, rig.TrackNo(1), {5, kNote, 50, 0});
+    EXPECT_EQ(rig.app.changes.SongModified(), c.modified) << name;
+    const int32_t events = rig.TrackNo(1).events.Count();
+    rig.dialogs.threeWayAnswers = {c.answer};
+    rig.dialogs.answers = {true};      // the plain confirmation of an unmodified song
+    rig.dialogs.paths = {other};       // the file Load Song picks
+    bool wentOn = false;
+    if (c.action == Quit) rig.Tap({key::Escape}), wentOn = rig.quits == 1;
+    if (c.action == Load) wentOn = LoadSong(rig.app);
+    if (c.action == New) wentOn = DeleteTrackOrSong(rig.app) == DeleteResult::SongDeleted;
+    EXPECT_EQ(wentOn, c.goesOn) << name;
+    EXPECT_EQ(std::filesystem::exists(mine), c.saved) << name;
+    const bool asked = std::any_of(rig.dialogs.shown.begin(), rig.dialogs.shown.end(),
+                                   [](const testing::ShownBox& b) { return b.text == "Save Changes To Song?"; });
+    EXPECT_EQ(asked, c.modified) << name;
+    // Whatever stopped the command left the song as it was, still modified.
+    if (!c.goesOn) {
+      EXPECT_TRUE(rig.app.changes.SongModified() && rig.TrackNo(1).events.Count() == events) << name;
+    } else if (c.action != Quit) {
+      EXPECT_FALSE(rig.app.changes.SongModified()) << name;
+    }
+  }
 }
 
 }  // namespace

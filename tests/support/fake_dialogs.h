@@ -27,11 +27,19 @@ public:
     answers.pop_front();
     return a;
   }
+  Answer AskYesNoCancel(std::string_view caption, std::string_view text) override {
+    shown.push_back({std::string(caption), std::string(text), BoxIcon::Warning});
+    if (threeWayAnswers.empty()) return Answer::Cancel;
+    const Answer a = threeWayAnswers.front();
+    threeWayAnswers.pop_front();
+    return a;
+  }
   std::optional<std::string> OpenFile(const FileDialogRequest& request) override { return Next(request); }
   std::optional<std::string> SaveFile(const FileDialogRequest& request) override { return Next(request); }
 
   std::vector<ShownBox> shown;
   std::deque<bool> answers;                        // Yes/No answers in order; No once exhausted
+  std::deque<Answer> threeWayAnswers;              // Yes/No/Cancel answers in order; Cancel once exhausted
   std::deque<std::optional<std::string>> paths;    // file dialog results in order; cancel once exhausted
   std::vector<FileDialogRequest> requests;
 

@@ -23,6 +23,7 @@ struct SongRigOf {
     NewSong(app);
     for (int i = 0; i < programs; ++i) NewProgram(app);
     for (app.song.currentTrack = 0; app.song.tracks.Count() < tracks; app.song.currentTrack++) InsertTrack(app);
+    app.changes.MarkSongSaved();  // the rig's song stands for one just loaded
   }
 
   Track& TrackNo(int32_t i) { return *TrackAt(app.song, i); }

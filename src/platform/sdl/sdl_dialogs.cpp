@@ -125,6 +125,28 @@ bool SdlDialogs::AskYesNo(std::string_view caption, std::string_view text) {
   return answer == 1;
 }
 
+Answer SdlDialogs::AskYesNoCancel(std::string_view caption, std::string_view text) {
+  const std::string c(caption), t(text);
+  // Return answers Yes, Escape cancels: a slip of the finger never drops the changes.
+  const SDL_MessageBoxButtonData buttons[] = {
+      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 0, "Yes"},
+      {0, 1, "No"},
+      {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 2, "Cancel"},
+  };
+  SDL_MessageBoxData box{};
+  box.flags = SDL_MESSAGEBOX_WARNING;
+  box.title = c.c_str();
+  box.message = t.c_str();
+  box.numbuttons = 3;
+  box.buttons = buttons;
+  int answer = 2;
+  if (SDL_ShowMessageBox(&box, &answer) != 0) {
+    std::fprintf(stderr, "%s: %s [%s; taken as Cancel]\n", c.c_str(), t.c_str(), SDL_GetError());
+    return Answer::Cancel;
+  }
+  return answer == 0 ? Answer::Yes : answer == 1 ? Answer::No : Answer::Cancel;
+}
+
 std::optional<std::string> SdlDialogs::OpenFile(const FileDialogRequest& request) {
   return ChooseFile(request, FileDialogKind::Open);
 }

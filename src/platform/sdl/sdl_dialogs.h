@@ -38,6 +38,7 @@ public:
 
   void ShowMessage(std::string_view caption, std::string_view text, BoxIcon icon) override;
   bool AskYesNo(std::string_view caption, std::string_view text) override;
+  Answer AskYesNoCancel(std::string_view caption, std::string_view text) override;
   std::optional<std::string> OpenFile(const FileDialogRequest& request) override;
   std::optional<std::string> SaveFile(const FileDialogRequest& request) override;
   void Beep() override;

@@ -5,6 +5,7 @@
 
 #include "app/app_state.h"
 #include "app/quit.h"
+#include "app/run.h"
 #include "ui/app_link.h"
 #include "ui/captions.h"
 #include "ui/panels.h"
@@ -74,7 +75,7 @@ void SdlHost::BuildPanels(AppState& app) {
 
 void SdlHost::Handle(const WindowEvent& event) {
   if (event.kind == WindowEventKind::Quit) {
-    if (app_ != nullptr) RequestQuit(*app_);
+    if (app_ != nullptr) QuitUnlessChangesWouldBeLost(*app_);
     return;
   }
   if (event.kind == WindowEventKind::Repaint) {
@@ -114,6 +115,10 @@ void SdlHost::PresentChanges() {
 void SdlHost::Refresh(AppState& app) {
   ShowPassResult(ui_, app);
   PresentChanges();
+  if (std::string title = WindowTitle(app); title != title_) {
+    title_ = std::move(title);
+    window_->SetTitle(title_);
+  }
 }
 
 void SdlHost::FreePanels() {

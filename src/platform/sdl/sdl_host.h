@@ -46,6 +46,7 @@ private:
   void PresentChanges();
 
   std::unique_ptr<SdlWindow> window_;
+  std::string title_ = "Tonforge";  // what the window's title bar shows
   std::string programFolder_;
   Ui ui_;
   std::unique_ptr<SdlTextRasterizer> text_;

@@ -111,6 +111,8 @@ bool SdlWindow::Present(const uint32_t* pixels, int width, int height, std::span
   return SDL_UpdateWindowSurfaceRects(window_, rects.data(), static_cast<int>(rects.size())) == 0;
 }
 
+void SdlWindow::SetTitle(const std::string& title) { SDL_SetWindowTitle(window_, title.c_str()); }
+
 bool SdlWindow::PresentAll(const uint32_t* pixels, int width, int height) {
   const WindowRect whole{0, 0, width, height};
   return Present(pixels, width, height, std::span<const WindowRect>(&whole, 1));

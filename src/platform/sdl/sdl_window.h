@@ -51,6 +51,7 @@ public:
   // the rest of the window keeps what it showed. False when the window could not be drawn on.
   bool Present(const uint32_t* pixels, int width, int height, std::span<const WindowRect> changed);
   bool PresentAll(const uint32_t* pixels, int width, int height);
+  void SetTitle(const std::string& title);
 
   // The next event if one waits; false at once otherwise.
   bool PollEvent(WindowEvent& event);
