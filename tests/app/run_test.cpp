@@ -176,5 +176,17 @@ TEST(Run, CommandLine) {
   }
 }
 
+// The title names the song and marks unsaved changes; a new song not yet changed keeps the plain title.
+TEST(Run, WindowTitleNamesTheSongAndMarksItsChanges) {
+  AppRig rig;
+  NewSong(rig.app);
+  EXPECT_EQ(WindowTitle(rig.app), "Tonforge");
+  InsertTrack(rig.app);
+  EXPECT_EQ(WindowTitle(rig.app), "Tonforge - Song *");
+  rig.app.songFile = "/songs/Song.tes";
+  rig.app.changes.MarkSongSaved();
+  EXPECT_EQ(WindowTitle(rig.app), "Tonforge - Song");
+}
+
 }  // namespace
 }  // namespace tonforge

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 #include "sequencer/editing.h"
 #include "sequencer/keyboard_commands.h"
@@ -247,6 +248,29 @@ TEST(UnsavedChanges, QuitLoadAndNewAskBeforeDroppingAModifiedSong) {
     } else if (c.action != Quit) {
       EXPECT_FALSE(rig.app.changes.SongModified()) << name;
     }
+  }
+}
+
+// Ctrl+S saves to the song's own file without a question; Ctrl+Shift+S always asks for a new name.
+TEST(UnsavedChanges, ControlSSavesToTheSongsFileAndWithShiftUnderANewName) {
+  testing::TempDir dir;
+  KeyRig rig;
+  StartCore(rig.app, dir.Root());
+  const struct { const char* name; Keys keys; std::string songFile; std::optional<std::string> picked; std::string written; } rows[] = {
+      {"a new song asks for its name", {key::LeftControl, key::S}, "", dir.File("first.tes"), dir.File("first.tes")},
+      {"then saves to it", {key::LeftControl, key::S}, dir.File("first.tes"), std::nullopt, dir.File("first.tes")},
+      {"under a new name", {key::LeftControl, key::LeftShift, key::S}, dir.File("first.tes"), dir.File("second.tes"), dir.File("second.tes")},
+  };
+  for (const auto& r : rows) {
+    std::filesystem::remove(r.written);
+    InsertEvent(rig.app, rig.TrackNo(1), {5, kNote, 50, 0});
+    rig.dialogs.requests.clear();
+    rig.dialogs.paths = {r.picked};
+    EXPECT_EQ(rig.app.songFile, r.songFile) << r.name;
+    rig.Tap(r.keys);
+    EXPECT_EQ(rig.dialogs.requests.size(), r.picked ? 1u : 0u) << r.name;
+    EXPECT_TRUE(std::filesystem::exists(r.written)) << r.name;
+    EXPECT_FALSE(rig.app.changes.SongModified()) << r.name;
   }
 }
 
