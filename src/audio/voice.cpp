@@ -46,6 +46,7 @@ void AutoLevelProgram(Studio& studio) {
   if (index < 0 || index >= static_cast<int32_t>(studio.song.programs.size())) return;
   StandardRoutines run;
   AutoLevelProgramWith(studio, *studio.song.programs[index], run);
+  studio.changes.Report(Change::Program);
 }
 
 }  // namespace tonforge

@@ -92,8 +92,7 @@ void SetChainMode(Session& session, ChainMode mode) {
   session.chainEditor.chainMode = mode;
   session.song.engineListScroll = 0;
   session.song.selectedEngineType = 0;
-  ReportChainChange(session);
-  session.changes.Report(Change::Chain);
+  session.changes.Report(Change::Selection);
 }
 
 void SelectProgramChainPosition(Session& session, int32_t position) {

@@ -241,6 +241,7 @@ bool LoadProgramFileNew(Session& session, const std::string& path) {
   SelectProgram(session, ProgramCount(session.song) - 1);
   FitProgramBuffers(session, *program);
   ReportRemovedEngines(session, *decoded);
+  session.changes.Report(Change::Program);
   return true;
 }
 
@@ -256,6 +257,7 @@ bool LoadProgramReplace(Session& session) {
   FitProgramBuffers(session, *program);
   ValidateAllTracks(session.song);
   ReportRemovedEngines(session, *decoded);
+  session.changes.Report(Change::Program, Change::Chain, Change::Events);
   return true;
 }
 

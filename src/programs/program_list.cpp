@@ -184,7 +184,7 @@ void SelectProgram(Session& session, int32_t index) {
   if (index < 0 || index >= ProgramCount(session.song)) return;
   session.song.currentProgram = index;
   FollowCurrentProgram(session.song);
-  session.changes.Report(Change::Program);
+  session.changes.Report(Change::Selection);
 }
 
 void SelectProgramRow(Session& session, int32_t row) {
@@ -194,10 +194,12 @@ void SelectProgramRow(Session& session, int32_t row) {
 
 void SetProgramLevel(Session& session, int32_t percent) {
   if (Program* p = CurrentProgram(session)) p->level = static_cast<float>(std::clamp(percent, 0, 100)) * 0.01f;
+  session.changes.Report(Change::Program);
 }
 
 void SetProgramPan(Session& session, int32_t pan) {
   if (Program* p = CurrentProgram(session)) p->pan = std::clamp(pan, -100, 100) + 100;
+  session.changes.Report(Change::Program);
 }
 
 bool IsEngineValidAt(uint32_t type, uint32_t levelBit) {

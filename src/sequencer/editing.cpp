@@ -138,7 +138,7 @@ void SelectionFollowsCursor(Session& session) {
     if (e->tick <= session.editCursor) selected = index;
   track->selectedEvent = selected;
   KeepSelectionInList(*track);
-  session.changes.Report(Change::Events);
+  session.changes.Report(Change::Selection);
 }
 
 // ---- Editor switches ----

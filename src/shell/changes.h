@@ -13,14 +13,15 @@ enum class Change : uint32_t {
   Events,        // the events of a track
   CurrentTrack,  // which track is being edited
   ProgramList,   // programs added, removed or reordered
-  Program,       // a program's name, level or pan, or which program is current
+  Program,       // a program's name, level, pan or chain contents as a whole (a load, Auto Level)
   Engine,        // an engine's parameters, options or DataSlots
-  Chain,         // which engine types stand in a chain, and the position selected in it
+  Chain,         // which engine types stand in a chain
   Output,        // the output rate, the render's settings and figures
   Transport,     // playing, rendering, a wave file starting or ending
   Editor,        // the edit cursor, the Block and the editing switches
+  Selection,     // which program, chain, chain position, engine type or event is selected: nothing saved
 };
-inline constexpr int kChangeKindCount = 11;
+inline constexpr int kChangeKindCount = 12;
 
 constexpr uint32_t ChangeBit(Change c) { return 1u << static_cast<uint32_t>(c); }
 

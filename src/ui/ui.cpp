@@ -56,6 +56,8 @@ constexpr std::array<uint32_t, kChangeKindCount> kPanelsShowing{
     Bits({P::RenderOutput, P::SongChain}),                                               // Output
     Bits({P::TrackList, P::RenderOutput}),                                               // Transport
     Bits({P::TrackList, P::EventList}),                                                  // Editor
+    Bits({P::ProgramList, P::ProgramEditor, P::EngineEditor, P::EngineTypeList, P::TrackChain, P::SongChain,
+          P::EventList, P::TrackList}),                                                  // Selection
 };
 
 }  // namespace

@@ -85,7 +85,7 @@ void ShowEngineOperations(PanelWindow& panel, int32_t first, int32_t label, bool
 }
 
 void RequestChainPanels(AppState& app) {
-  app.changes.Report(Change::Chain, Change::Editor);
+  app.changes.Report(Change::Selection);
 }
 
 bool FollowTrackSide(Ui& ui, AppState& app) {

@@ -58,7 +58,7 @@ void SelectType(AppState& app, int32_t index) {
   if (index < 0 || index >= count) return;
   app.song.selectedEngineType = index;
   app.song.engineListScroll = FollowSelection(index, app.song.engineListScroll, kRows);
-  app.changes.Report(Change::Chain);
+  app.changes.Report(Change::Selection);
 }
 
 }  // namespace

@@ -62,7 +62,6 @@ void BuildProgramEditorPanel(Ui& ui, AppState& app) {
     return [&app, run](uint32_t) {
       run(app);
       RequestChainPanels(app);
-      app.changes.Report(Change::Program);
     };
   };
   AddButton(panel, MakeButton(0, RowField(0, 192), 4, ButtonStyle::Push,

@@ -20,7 +20,7 @@ using RowTexts = PanelTexts<kProgramListRows>;
 
 // What a change of the list or of the current program shows in.
 void RequestProgramPanels(AppState& app) {
-  app.changes.Report(Change::ProgramList, Change::Program);
+  app.changes.Report(Change::Selection);
 }
 
 void RefreshProgramList(Ui& ui, AppState& app, RowTexts& texts) {
