@@ -54,6 +54,7 @@ struct BeatFigures {
 struct UiLinks {
   std::function<BeatFigures()> beats = [] { return BeatFigures{}; };
   std::function<bool()> nameEditActive = [] { return false; };
+  std::function<void()> endNameEdit = [] {};
   // The song chain panel stands in for the track chain panel while the GlobalTrack is current.
   std::function<bool()> globalTrackCurrent = [] { return false; };
   std::function<void()> requestQuit = [] {};
