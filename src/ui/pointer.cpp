@@ -42,8 +42,11 @@ void HandlePointer(Ui& ui, const PointerEvent& event) {
         MovePanel(ui, s.movedPanel, {corner.x + moved.clientOffset.x, corner.y + moved.clientOffset.y});
         s.last = event.at;
       } else {
-        MovePointer(ui, event.at);
+        MovePointer(ui, event.at, event.shift);
       }
+      return;
+    case PointerAction::Wheel:
+      if (inClient) WheelPanel(ui, panel, ToClient(ui.panels[panel], event.at), event.notches, event.shift);
       return;
     case PointerAction::LeftDown:
       // Knobs follow the motion from here on, even when no move came before the press.

@@ -27,6 +27,7 @@ std::optional<PointerAction> PointerActionOf(const WindowEvent& e) {
       if (right) return PointerAction::RightUp;
       return std::nullopt;
     case WindowEventKind::MouseMove: return PointerAction::Move;
+    case WindowEventKind::Wheel: return PointerAction::Wheel;
     default: return std::nullopt;
   }
 }
@@ -82,7 +83,7 @@ void SdlHost::Handle(const WindowEvent& event) {
     return;
   }
   if (const std::optional<PointerAction> action = PointerActionOf(event))
-    HandlePointer(ui_, PointerEvent{*action, Point{event.x, event.y}});
+    HandlePointer(ui_, PointerEvent{*action, Point{event.x, event.y}, event.notches, event.shift});
 }
 
 bool SdlHost::DispatchEvent() {

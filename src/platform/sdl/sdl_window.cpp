@@ -24,7 +24,19 @@ std::optional<WindowEvent> Translate(const SDL_Event& e) {
       out.kind = WindowEventKind::MouseMove;
       out.x = e.motion.x;
       out.y = e.motion.y;
+      out.shift = (SDL_GetModState() & KMOD_SHIFT) != 0;
       return out;
+    case SDL_MOUSEWHEEL: {
+      out.kind = WindowEventKind::Wheel;
+      const int flip = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -1 : 1;
+      out.shift = (SDL_GetModState() & KMOD_SHIFT) != 0;
+      // A sideways wheel turns like Shift and the upright wheel: right is later, as wheel-down with Shift.
+      out.notches = e.wheel.y != 0 ? e.wheel.y * flip : -e.wheel.x * flip;
+      if (e.wheel.y == 0 && e.wheel.x != 0) out.shift = true;
+      SDL_GetMouseState(&out.x, &out.y);
+      if (out.notches == 0) return std::nullopt;
+      return out;
+    }
     case SDL_QUIT:
       out.kind = WindowEventKind::Quit;
       return out;

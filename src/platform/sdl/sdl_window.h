@@ -21,6 +21,7 @@ enum class WindowEventKind {
   ButtonDown,  // a mouse button went down at (x, y)
   ButtonUp,    // a mouse button came up at (x, y)
   MouseMove,   // the pointer moved to (x, y)
+  Wheel,       // the wheel turned `notches` (positive away from the user) with the pointer at (x, y)
   Quit,        // the desktop asks the program to end
   Repaint,     // the window's contents were lost or uncovered: present the whole frame again
 };
@@ -31,6 +32,8 @@ struct WindowEvent {
   WindowEventKind kind = WindowEventKind::Repaint;
   MouseButton button = MouseButton::None;  // for ButtonDown and ButtonUp
   int x = 0, y = 0;                        // window coordinates, for the mouse events
+  int notches = 0;                         // for Wheel
+  bool shift = false;                      // Shift was held (mouse events)
 };
 
 class SdlWindow {
