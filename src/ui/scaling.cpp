@@ -35,17 +35,19 @@ Rect ToWindow(const Placement& placement, Rect area) {
           placement.origin.y + area.bottom * s};
 }
 
-void CopyScaled(const Pixels& interface, Rect area, const Placement& placement, uint32_t* window, int32_t windowWidth,
-                int32_t windowHeight) {
-  const Rect source = Intersect(area, interface.Bounds());
+Rect CopyScaled(const uint32_t* interface, int32_t width, int32_t height, Rect area, const Placement& placement,
+                uint32_t* window, int32_t windowWidth, int32_t windowHeight) {
+  const Rect source = Intersect(area, {0, 0, width, height});
   const Rect dest = Intersect(ToWindow(placement, source), {0, 0, windowWidth, windowHeight});
-  if (source.Empty() || dest.Empty()) return;
+  if (source.Empty() || dest.Empty() || area.Empty()) return {};
   const int32_t s = placement.scale;
   for (int32_t y = dest.top; y < dest.bottom; ++y) {
     const int32_t fromY = (y - placement.origin.y) / s;
     uint32_t* row = window + static_cast<size_t>(y) * static_cast<size_t>(windowWidth);
-    for (int32_t x = dest.left; x < dest.right; ++x) row[x] = interface.At((x - placement.origin.x) / s, fromY);
+    const uint32_t* from = interface + static_cast<size_t>(fromY) * static_cast<size_t>(width);
+    for (int32_t x = dest.left; x < dest.right; ++x) row[x] = from[(x - placement.origin.x) / s];
   }
+  return dest;
 }
 
 }  // namespace tonforge

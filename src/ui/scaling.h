@@ -4,12 +4,15 @@
 // the picture stays sharp. The pointer's window positions are mapped back to interface positions.
 #include <cstdint>
 
+#include "app/run.h"
 #include "ui/geometry.h"
 #include "ui/pixels.h"
 
 namespace tonforge {
 
-inline constexpr int32_t kLargestScale = 16;
+inline constexpr int32_t kInterfaceWidth = 800;
+inline constexpr int32_t kInterfaceHeight = 560;
+inline constexpr int32_t kLargestScale = kLargestInterfaceScale;
 
 struct Placement {
   int32_t scale = 1;
@@ -24,9 +27,10 @@ Placement PlaceInterface(int32_t windowWidth, int32_t windowHeight, int32_t inte
 Point ToInterface(const Placement& placement, Point window);
 // The window rectangle an interface rectangle covers.
 Rect ToWindow(const Placement& placement, Rect area);
-// Copies `area` of the interface, enlarged, into a window-sized 32-bit buffer of `windowWidth` pixels a row
-// and `windowHeight` rows; what falls outside the buffer is left out.
-void CopyScaled(const Pixels& interface, Rect area, const Placement& placement, uint32_t* window, int32_t windowWidth,
-                int32_t windowHeight);
+// Copies `area` of the interface (width x height pixels, rows packed), enlarged, into a window-sized 32-bit
+// buffer of `windowWidth` pixels a row and `windowHeight` rows; what falls outside the buffer is left out.
+// Returns the window rectangle written.
+Rect CopyScaled(const uint32_t* interface, int32_t width, int32_t height, Rect area, const Placement& placement,
+                uint32_t* window, int32_t windowWidth, int32_t windowHeight);
 
 }  // namespace tonforge

@@ -58,7 +58,7 @@ TEST(Scaling, TheTwicePictureIsTheOncePictureWithEachPixelDoubled) {
   const Placement p = PlaceInterface(1700, 1200, once.width, once.height);
   ASSERT_EQ(p.scale, 2);
   std::vector<uint32_t> window(1700 * 1200, kDesktopColour);
-  CopyScaled(once, once.Bounds(), p, window.data(), 1700, 1200);
+  CopyScaled(once.data.data(), once.width, once.height, once.Bounds(), p, window.data(), 1700, 1200);
   int32_t wrong = 0;
   for (int32_t y = 0; y < 1200; ++y)
     for (int32_t x = 0; x < 1700; ++x) {

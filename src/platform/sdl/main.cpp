@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
   options->workspace = workspace.path;
 
   std::string reason;
-  std::unique_ptr<SdlWindow> window = SdlWindow::Open(reason);
+  std::unique_ptr<SdlWindow> window = SdlWindow::Open(reason, options->scale);
   if (!window) {
     std::cerr << "tonforge: " << kCouldNotOpenDisplay << " (" << reason
               << "); to render songs without a display use tonforge-render\n";

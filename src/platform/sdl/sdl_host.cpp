@@ -38,7 +38,7 @@ SdlHost::SdlHost(std::unique_ptr<SdlWindow> window, std::string programFolder, D
     : window_(std::move(window)), programFolder_(std::move(programFolder)), shell_(dialogs) {}
 
 void SdlHost::LoadSkins() {
-  ui_.screen = Pixels(window_->Width(), window_->Height(), kDesktopColour);
+  ui_.screen = Pixels(kInterfaceWidth, kInterfaceHeight, kDesktopColour);
   // Said once, at start-up; the interface goes on with the pictures it has.
   for (const FileFailure& f : tonforge::LoadSkins(ui_.skins, programFolder_))
     std::cerr << "tonforge: the skin picture cannot be used: " << f.path << ": " << f.reason << "\n";
