@@ -8,11 +8,9 @@
 #include "app/host.h"
 #include "sequencer/keyboard_commands.h"
 #include "sequencer/midi_commands.h"
+#include "shell/window_settings.h"
 
 namespace tonforge {
-
-// The most --scale enlarges the interface by.
-inline constexpr int32_t kLargestInterfaceScale = 16;
 
 struct StartOptions {
   std::string songPath;                 // a song to load at start-up instead of the new one, made absolute

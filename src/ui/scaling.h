@@ -4,7 +4,7 @@
 // the picture stays sharp. The pointer's window positions are mapped back to interface positions.
 #include <cstdint>
 
-#include "app/run.h"
+#include "shell/window_settings.h"
 #include "ui/geometry.h"
 #include "ui/pixels.h"
 

@@ -128,6 +128,7 @@ void SdlHost::FreePanels() {
 void SdlHost::CloseDevices() {
   sound_.reset();
   midi_.reset();
+  if (window_) lastWindowSettings_ = window_->Settings();
   window_.reset();
 }
 

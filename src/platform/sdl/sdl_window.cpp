@@ -68,7 +68,8 @@ SDL_Rect Clip(const WindowRect& r, int width, int height) {
 
 }  // namespace
 
-std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& reason, int scale) {
+std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& reason, int scale, int rememberedWidth,
+                                           int rememberedHeight) {
   // A click on the window while another has the focus should act at once, as on other desktops.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   // An ordinary desktop window: the screen saver is the user's business.
@@ -90,7 +91,9 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& reason, int scale) {
   }
   w->forcedScale_ = scale;
   const Placement fits = PlaceInterface(area.w, area.h, kInterfaceWidth, kInterfaceHeight, scale);
-  const int width = kInterfaceWidth * fits.scale, height = kInterfaceHeight * fits.scale;
+  const bool remembered = rememberedWidth > 0 && rememberedHeight > 0;
+  const int width = remembered ? rememberedWidth : kInterfaceWidth * fits.scale;
+  const int height = remembered ? rememberedHeight : kInterfaceHeight * fits.scale;
   w->window_ = SDL_CreateWindow("Tonforge", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
                                 SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN);
   if (w->window_ == nullptr) {
@@ -110,6 +113,13 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& reason, int scale) {
   w->area_ = {0, 0, width, height};
   w->placement_ = fits;
   return w;
+}
+
+WindowSettings SdlWindow::Settings() const {
+  WindowSettings s;
+  SDL_GetWindowSize(window_, &s.width, &s.height);
+  s.scale = forcedScale_;
+  return s;
 }
 
 SdlWindow::~SdlWindow() {

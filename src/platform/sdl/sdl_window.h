@@ -43,8 +43,8 @@ class SdlWindow {
 public:
   // Opens the window titled "Tonforge" on display 0, as large as the largest whole factor of the interface that
   // fits its usable bounds (or `scale` times it when given). Null when there is no display; `reason` then holds
-  // SDL's explanation.
-  static std::unique_ptr<SdlWindow> Open(std::string& reason, int scale = 0);
+  // SDL's explanation. A remembered size (both sides) opens the window at that size instead.
+  static std::unique_ptr<SdlWindow> Open(std::string& reason, int scale = 0, int width = 0, int height = 0);
   ~SdlWindow();
   SdlWindow(const SdlWindow&) = delete;
   SdlWindow& operator=(const SdlWindow&) = delete;
@@ -52,6 +52,8 @@ public:
   int Width() const { return area_.width; }    // the window's size when it opened
   int Height() const { return area_.height; }
   int Scale() const { return placement_.scale; }
+  // The size the window has now and the factor it was told to use, to be remembered for the next run.
+  WindowSettings Settings() const;
 
   // Shows the given rectangles of a 32-bit ARGB frame buffer of width x height pixels (rows packed);
   // the rest of the window keeps what it showed. False when the window could not be drawn on.
