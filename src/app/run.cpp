@@ -19,11 +19,12 @@ namespace tonforge {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: tonforge [--latency FRAMES] [--data DIR] [SONG.tes]\n"
+    "Usage: tonforge [--latency FRAMES] [--scale N] [--data DIR] [SONG.tes]\n"
     "Starts the Tonforge synthesizer.\n"
     "  SONG.tes          a song to load at start-up instead of a new one\n"
     "  --latency FRAMES  the live output's block: 256, 512, 1024, 2048 or 4096 frames (4096 unless given);\n"
     "                    a key is heard two to three blocks later (12-17 ms at 256 frames and 44100 Hz)\n"
+    "  --scale N         shows the interface N times enlarged (1 to 16); otherwise as large as fits\n"
     "  --data DIR        the program folder (skins, captions, help); found by itself otherwise: the current\n"
     "                    folder, the sources' app/ beside the build folder, or the installed share/tonforge/\n"
     "  --help            prints this text\n"
@@ -42,7 +43,7 @@ public:
 
 std::optional<StartOptions> ParseCommandLine(const std::vector<std::string>& args, std::string& out,
                                              std::string& err, int& exitCode) {
-  static constexpr CommandOption kOptions[] = {{"latency", true}, {"data", true}};
+  static constexpr CommandOption kOptions[] = {{"latency", true}, {"data", true}, {"scale", true}};
   const CommandLine line = ReadCommandLine(args, kOptions);
   std::optional<EarlyExit> early = AnswerEarly(line, "tonforge", kUsage);
   StartOptions options;
@@ -50,6 +51,11 @@ std::optional<StartOptions> ParseCommandLine(const std::vector<std::string>& arg
     const auto frames = WholeNumber(*latency, 0, kBlockFrames);
     if (frames && IsLiveBlockFrames(static_cast<uint32_t>(*frames))) options.blockFrames = static_cast<uint32_t>(*frames);
     else early = Refuse("tonforge", "--latency takes 256, 512, 1024, 2048 or 4096 frames, not \"" + *latency + "\"", kUsage);
+  }
+  if (const auto scale = line.Value("scale"); !early && scale) {
+    const auto factor = WholeNumber(*scale, 1, kLargestInterfaceScale);
+    if (factor) options.scale = static_cast<int32_t>(*factor);
+    else early = Refuse("tonforge", "--scale takes a whole number from 1 to 16, not \"" + *scale + "\"", kUsage);
   }
   if (!early && line.operands.size() > 1) early = Refuse("tonforge", "only one song, not " + line.operands[1], kUsage);
   if (early) {

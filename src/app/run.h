@@ -8,6 +8,7 @@
 #include "app/host.h"
 #include "sequencer/keyboard_commands.h"
 #include "sequencer/midi_commands.h"
+#include "shell/window_settings.h"
 
 namespace tonforge {
 
@@ -16,9 +17,10 @@ struct StartOptions {
   std::string dataFolder;               // --data DIR: the program folder to use, empty when not given
   std::string workspace;                // where the user's folders are; the program folder when empty
   uint32_t blockFrames = kBlockFrames;  // the live output's and song playback's block: the latency
+  int32_t scale = 0;                    // --scale N: the interface enlarged N times; 0 for what fits
 };
 
-// The command line: `tonforge [--latency FRAMES] [--data DIR] [SONG.tes]`; a relative SONG is taken from the
+// The command line: `tonforge [--latency FRAMES] [--scale N] [--data DIR] [SONG.tes]`; a relative SONG is taken from the
 // current folder. Nothing (after writing the usage or the fault to `out` or `err`)
 // when the program is to end at once; `exitCode` is then 0 for --help and 2 for a wrong argument.
 std::optional<StartOptions> ParseCommandLine(const std::vector<std::string>& args, std::string& out,

@@ -258,10 +258,13 @@ void ShowRenderStatistics(Studio& studio) {
   RenderState& r = studio.render;
   const uint32_t rendered = r.samplesRendered.load(std::memory_order_relaxed);
   const uint32_t clipped = r.samplesClipped.load(std::memory_order_relaxed);
-  const uint64_t percent = rendered == 0 ? 0 : static_cast<uint64_t>(clipped) * 100 / rendered;
+  // Hundredths of a percent, to the nearest: a few thousand clipped samples in a long render are not "0".
+  const uint64_t hundredths =
+      rendered == 0 ? 0 : (static_cast<uint64_t>(clipped) * 20000 + rendered) / (2 * static_cast<uint64_t>(rendered));
   r.text.Format(0, "Samples Rendered %u", rendered);
   r.text.Format(1, "Samples Clipped %u", clipped);
-  r.text.Format(2, "Percent Clipped %llu", static_cast<unsigned long long>(percent));
+  r.text.Format(2, "Percent Clipped %llu.%02llu", static_cast<unsigned long long>(hundredths / 100),
+                static_cast<unsigned long long>(hundredths % 100));
 }
 
 void ShowRenderProgress(Studio& studio) {

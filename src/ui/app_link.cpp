@@ -35,6 +35,7 @@ void SelectPicture(Ui& ui, AppState& app, SkinPicture which, std::string_view ti
 void ConnectUi(Ui& ui, AppState& app) {
   ui.links.beats = [&app] { return BeatFigures{app.song.ticksPerBeat, app.song.beatsPerBar}; };
   ui.links.nameEditActive = [&app] { return IsTextEntryActive(app); };
+  ui.links.endNameEdit = [&app] { EndTextEntry(app); };
   ui.links.globalTrackCurrent = [&app] { return app.song.currentTrack == 0; };
   ui.links.requestQuit = [&app] { QuitUnlessChangesWouldBeLost(app); };
 }

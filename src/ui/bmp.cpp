@@ -19,7 +19,7 @@ constexpr uint32_t kPlainRgb = 0;
 constexpr uint32_t kBitFields = 3;
 // Pictures larger than this are not skins; the limit keeps a damaged header from asking for gigabytes.
 constexpr int64_t kMaximumSide = 16384;
-constexpr std::string_view kNotAPicture = "Not a 24- or 32-bit uncompressed BMP picture, or a damaged one";
+constexpr std::string_view kNotAPicture = "Not an uncompressed BMP picture (1, 4, 8, 24 or 32 bits), or a damaged one";
 
 constexpr uint32_t kWrittenHeaderSize = kFileHeaderSize + 40;
 constexpr uint32_t kPixelsPerMetre = 2835;  // 72 dots per inch
@@ -41,6 +41,8 @@ struct BmpLayout {
   uint32_t bits = 0;
   size_t rowBytes = 0;
   size_t dataOffset = 0;
+  size_t paletteOffset = 0;  // palette pictures: the 4-byte BGR0 entries
+  uint32_t paletteSize = 0;
   size_t End() const { return dataOffset + rowBytes * static_cast<size_t>(height); }
 };
 
@@ -56,7 +58,8 @@ std::optional<BmpLayout> ReadLayout(std::span<const uint8_t> header, uint64_t fi
   const uint32_t bits = Read16(header, 28);
   const uint32_t compression = Read32(header, 30);
   const int64_t height = std::llabs(static_cast<int64_t>(rawHeight));
-  if (planes != 1 || (bits != 24 && bits != 32)) return std::nullopt;
+  const bool paletted = bits == 1 || bits == 4 || bits == 8;
+  if (planes != 1 || !(paletted || bits == 24 || bits == 32)) return std::nullopt;
   // 32-bit files written with bit fields use the usual BGRA layout; other layouts are not skins.
   if (compression != kPlainRgb && !(compression == kBitFields && bits == 32)) return std::nullopt;
   if (width <= 0 || height <= 0 || width > kMaximumSide || height > kMaximumSide) return std::nullopt;
@@ -65,21 +68,38 @@ std::optional<BmpLayout> ReadLayout(std::span<const uint8_t> header, uint64_t fi
   l.height = static_cast<int32_t>(height);
   l.topDown = rawHeight < 0;
   l.bits = bits;
-  l.rowBytes = ((static_cast<size_t>(width) * bits / 8) + 3) & ~size_t{3};
+  l.rowBytes = ((static_cast<size_t>(width) * bits + 31) / 32) * 4;
   l.dataOffset = dataOffset;
-  if (dataOffset < kFileHeaderSize + infoSize || l.End() > fileSize) return std::nullopt;
+  if (paletted) {
+    // A palette of 0 entries means all 2^bits of them.
+    const uint32_t used = Read32(header, 46);
+    l.paletteSize = used == 0 || used > (1u << bits) ? 1u << bits : used;
+    l.paletteOffset = kFileHeaderSize + infoSize;
+  }
+  if (dataOffset < l.paletteOffset + 4 * size_t{l.paletteSize} || dataOffset < kFileHeaderSize + infoSize ||
+      l.End() > fileSize)
+    return std::nullopt;
   return l;
+}
+
+uint32_t Bgr(const uint8_t* p) { return (static_cast<uint32_t>(p[2]) << 16) | (p[1] << 8) | p[0]; }
+
+// The palette entry of pixel x of a row of 1-, 4- or 8-bit indices; an index past the palette reads entry 0.
+uint32_t PaletteColour(std::span<const uint8_t> bytes, const BmpLayout& l, const uint8_t* row, int32_t x) {
+  const size_t bit = static_cast<size_t>(x) * l.bits;
+  const uint32_t index = (row[bit / 8] >> (8 - l.bits - bit % 8)) & ((1u << l.bits) - 1);
+  return Bgr(bytes.data() + l.paletteOffset + 4 * size_t{index < l.paletteSize ? index : 0});
 }
 
 Pixels DecodePixels(std::span<const uint8_t> bytes, const BmpLayout& l) {
   Pixels picture(l.width, l.height);
   const size_t step = l.bits / 8;
+  const bool paletted = l.paletteSize > 0;
   for (int32_t y = 0; y < picture.height; ++y) {
     const int32_t fileRow = l.topDown ? y : picture.height - 1 - y;
     const uint8_t* row = bytes.data() + l.dataOffset + l.rowBytes * static_cast<size_t>(fileRow);
     for (int32_t x = 0; x < l.width; ++x) {
-      const uint8_t* p = row + step * static_cast<size_t>(x);
-      picture.At(x, y) = (static_cast<uint32_t>(p[2]) << 16) | (p[1] << 8) | p[0];
+      picture.At(x, y) = paletted ? PaletteColour(bytes, l, row, x) : Bgr(row + step * static_cast<size_t>(x));
     }
   }
   return picture;

@@ -1,6 +1,7 @@
 #pragma once
-// The skin pictures' BMP files. Reading takes uncompressed 24- and 32-bit files, bottom-up or top-down; anything
-// else, and any file shorter than its header promises, is refused. Writing gives 24-bit bottom-up files.
+// The skin pictures' BMP files. Reading takes uncompressed 1-, 4- and 8-bit palette files and 24- and 32-bit files,
+// bottom-up or top-down; anything else, and any file shorter than its header promises, is refused. Writing gives
+// 24-bit bottom-up files.
 #include <cstdint>
 #include <optional>
 #include <span>

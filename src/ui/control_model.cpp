@@ -62,6 +62,28 @@ void ReleaseButtons(Ui& ui, int32_t panel, Point client, bool rightButton) {
   }
 }
 
+// The place the knob runs along, in outer coordinates.
+Rect TrackOf(const ValueControl& v) {
+  return IsVertical(v) ? Rect{v.x, v.y, v.x + kVerticalKnobWidth, v.y + v.length}
+                       : Rect{v.x, v.y, v.x + v.length, v.y + kKnobHeight};
+}
+
+// Moves a control's knob by `steps` values toward its top or right end (negative: the other way), and
+// reports the new value as a finished drag does.
+void StepValue(Ui& ui, int32_t panel, int32_t control, int32_t steps) {
+  ValueControl& v = ui.panels[panel].valueControls[control];
+  if (!(v.flags & ValueFlag::Enabled) || v.start == v.end) return;
+  const int32_t towardEnd = v.end > v.start ? 1 : -1;
+  const int32_t delta = IsVertical(v) ? -steps * towardEnd : steps * towardEnd;
+  const Bounds b = BoundsOf(v);
+  const int32_t value = std::clamp(v.value + delta, b.lower, b.upper);
+  if (value == v.value) return;
+  v.value = value;
+  RedrawKnobAt(ui, panel, control);
+  const ControlHandler handler = v.handler;
+  if (handler) handler(v.argument);
+}
+
 }  // namespace
 
 std::string NoteName(int32_t pitch) {
@@ -148,6 +170,23 @@ void PressPanel(Ui& ui, int32_t panel, Point client) {
   if (p.pressExtra) p.pressExtra(at);
 }
 
+void WheelPanel(Ui& ui, int32_t panel, Point client, int32_t notches, bool shift) {
+  if (!ValidPanel(panel) || notches == 0 || ui.links.nameEditActive()) return;
+  PanelWindow& p = ui.panels[panel];
+  const Point at = ToOuter(p, client);
+  constexpr int32_t kShiftSteps = 10;
+  for (size_t i = 0; i < p.valueControls.size(); ++i) {
+    const ValueControl& v = p.valueControls[i];
+    if (!(v.flags & ValueFlag::Enabled) || !Contains(TrackOf(v), at)) continue;
+    StepValue(ui, panel, static_cast<int32_t>(i), notches * (shift ? kShiftSteps : 1));
+    return;
+  }
+  const int32_t scroll = shift && p.wheelScrollSideways >= 0 ? p.wheelScrollSideways : p.wheelScroll;
+  if (scroll < 0 || scroll >= static_cast<int32_t>(p.valueControls.size())) return;
+  // A list scrolls toward its start as the wheel turns away from the user; a view sideways goes back in time.
+  StepValue(ui, panel, scroll, IsVertical(p.valueControls[scroll]) ? notches : -notches);
+}
+
 void ReleasePanel(Ui& ui, int32_t panel, Point client) {
   ReleaseButtons(ui, panel, client, false);
   ReleaseAll(ui);
@@ -170,12 +209,27 @@ void RightReleasePanel(Ui& ui, int32_t panel, Point client) {
   ClearPressed(ui);
 }
 
-void MovePointer(Ui& ui, Point screen) {
+void MovePointer(Ui& ui, Point screen, bool fine) {
   PointerState& s = ui.pointer;
   if (s.draggedControl >= 0 && ValidPanel(s.draggedPanel) &&
       s.draggedControl < static_cast<int32_t>(ui.panels[s.draggedPanel].valueControls.size())) {
     ValueControl& v = ui.panels[s.draggedPanel].valueControls[s.draggedControl];
     EraseKnob(ui, s.draggedPanel, s.draggedControl);
+    if (fine) {
+      // Two pixels a step; the knob shows the value rather than the pointer. Leftover pixels carry over.
+      constexpr int32_t kPixelsPerFineStep = 2;
+      s.fineCarry += IsVertical(v) ? s.last.y - screen.y : screen.x - s.last.x;
+      const int32_t steps = s.fineCarry / kPixelsPerFineStep;
+      s.fineCarry -= steps * kPixelsPerFineStep;
+      const int32_t towardEnd = v.end > v.start ? 1 : -1;
+      const Bounds b = BoundsOf(v);
+      v.value = std::clamp(v.value + (IsVertical(v) ? -steps : steps) * towardEnd, b.lower, b.upper);
+      PlaceKnob(v);
+      DrawKnob(ui, s.draggedPanel, s.draggedControl);
+      s.last = screen;
+      return;
+    }
+    s.fineCarry = 0;
     const int32_t travel = std::max(Travel(v), 0);
     if (IsVertical(v)) {
       const int32_t top = std::clamp(v.knob.top + screen.y - s.last.y, 0, travel);

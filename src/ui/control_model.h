@@ -29,8 +29,14 @@ void ReleasePanel(Ui& ui, int32_t panel, Point client);
 void RightPressPanel(Ui& ui, int32_t panel, Point client);
 // Right release on the panel, then clear-pressed.
 void RightReleasePanel(Ui& ui, int32_t panel, Point client);
+// Wheel notches (positive away from the user) over a panel: the value control under the pointer moves its
+// knob up or right by a step a notch, ten with Shift; elsewhere the panel's list or view scrolls, sideways
+// with Shift. The control then reports as at the end of a drag.
+void WheelPanel(Ui& ui, int32_t panel, Point client, int32_t notches, bool shift);
 // A mouse move anywhere, in screen coordinates: drags the knob by the motion since the last move.
-void MovePointer(Ui& ui, Point screen);
+// With `fine` (Shift held) a dragged knob moves its value by one step for every two pixels instead of
+// following the pointer.
+void MovePointer(Ui& ui, Point screen, bool fine = false);
 void MovePointerOnPanel(Ui& ui, int32_t panel, Point client);
 // After every left button up, on a panel or not: ends a knob drag and lifts every pressed button.
 void ReleaseAll(Ui& ui);

@@ -1,5 +1,7 @@
 #include "ui/pixels.h"
 
+#include <string>
+
 #include <algorithm>
 
 namespace tonforge {
@@ -81,11 +83,54 @@ void DrawTextLine(DrawTarget& target, TextRasterizer& text, Point at, std::strin
   target.changed.push_back(area);
 }
 
+namespace {
+
+constexpr std::string_view kEllipsis = "...";
+
+bool IsFigure(std::string_view line) {
+  return line.find_first_not_of("0123456789+-.:% ") == std::string_view::npos;
+}
+
+// A figure must stay whole to mean anything: its letters are drawn closer together until it fits the box.
+void DrawFigureSqueezed(DrawTarget& target, TextRasterizer& text, Rect box, std::string_view line, uint32_t colour) {
+  const int32_t full = std::max(text.TextWidth(line), 1);
+  const int32_t last = text.TextWidth(line.substr(line.size() - 1));
+  const int32_t room = std::max(box.Width() - last, 0), span = std::max(full - last, 1);
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const int32_t before = text.TextWidth(line.substr(0, i));
+    DrawTextLine(target, text, {box.left + before * room / span, box.top}, line.substr(i, 1), colour);
+  }
+}
+
+}  // namespace
+
 void DrawTextCentred(DrawTarget& target, TextRasterizer& text, Rect box, std::string_view line, uint32_t colour) {
   line = ShowableText(target, line);
   if (line.empty()) return;
-  // Like the text of a window control, a line that does not fit is cut at the box.
   DrawTarget inBox{target.screen, Intersect(target.clip, box), target.covers, target.changed};
+  if (text.TextWidth(line) > box.Width()) {
+    if (IsFigure(line)) {
+      DrawFigureSqueezed(inBox, text, box, line, colour);
+      return;
+    }
+    // A word too long for its field keeps its start and says that it goes on: the longest start that fits
+    // with the ellipsis, found by halving (every letter is a pixel wide at least, which bounds the search).
+    if (text.TextWidth(kEllipsis) > box.Width()) {
+      DrawTextLine(inBox, text, {box.left, box.top}, line, colour);
+      return;
+    }
+    auto withEllipsis = [&](std::size_t count) { return std::string(line.substr(0, count)) + std::string(kEllipsis); };
+    std::size_t fits = 0;
+    const auto room = static_cast<std::size_t>(std::max(box.Width() - static_cast<int32_t>(kEllipsis.size()), 0));
+    std::size_t tooLong = std::min(line.size(), room) + 1;
+    while (tooLong - fits > 1) {
+      const std::size_t mid = (fits + tooLong) / 2;
+      (text.TextWidth(withEllipsis(mid)) <= box.Width() ? fits : tooLong) = mid;
+    }
+    const std::string shown = withEllipsis(fits);
+    DrawTextLine(inBox, text, {box.left + (box.Width() - text.TextWidth(shown)) / 2, box.top}, shown, colour);
+    return;
+  }
   const int32_t x = box.left + (box.Width() - text.TextWidth(line)) / 2;
   DrawTextLine(inBox, text, {x, box.top}, line, colour);
 }

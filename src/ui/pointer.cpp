@@ -4,6 +4,7 @@
 
 #include "ui/control_model.h"
 #include "ui/draw.h"
+#include "ui/name_edit.h"
 #include "ui/panels.h"
 
 namespace tonforge {
@@ -15,6 +16,14 @@ constexpr int32_t kKeptOnScreen = 48;
 Point ToClient(const PanelWindow& p, Point screen) {
   const Rect area = ClientArea(p);
   return {screen.x - area.left, screen.y - area.top};
+}
+
+// A press anywhere ends a name being typed before it acts, so the edit never goes on unseen behind a closed
+// panel or swallows the clicks that follow.
+void EndNameEditFirst(Ui& ui) {
+  if (!ui.links.nameEditActive()) return;
+  ui.links.endNameEdit();
+  FollowNameEdit(ui);
 }
 
 }  // namespace
@@ -33,12 +42,16 @@ void HandlePointer(Ui& ui, const PointerEvent& event) {
         MovePanel(ui, s.movedPanel, {corner.x + moved.clientOffset.x, corner.y + moved.clientOffset.y});
         s.last = event.at;
       } else {
-        MovePointer(ui, event.at);
+        MovePointer(ui, event.at, event.shift);
       }
+      return;
+    case PointerAction::Wheel:
+      if (inClient) WheelPanel(ui, panel, ToClient(ui.panels[panel], event.at), event.notches, event.shift);
       return;
     case PointerAction::LeftDown:
       // Knobs follow the motion from here on, even when no move came before the press.
       s.last = event.at;
+      EndNameEditFirst(ui);
       if (panel < 0) return;
       RaisePanel(ui, panel);
       if (inClient) {
@@ -63,6 +76,7 @@ void HandlePointer(Ui& ui, const PointerEvent& event) {
       return;
     }
     case PointerAction::RightDown:
+      EndNameEditFirst(ui);
       if (inClient) RightPressPanel(ui, panel, ToClient(ui.panels[panel], event.at));
       return;
     case PointerAction::RightUp:

@@ -7,11 +7,13 @@
 
 namespace tonforge {
 
-enum class PointerAction { LeftDown, LeftUp, RightDown, RightUp, Move };
+enum class PointerAction { LeftDown, LeftUp, RightDown, RightUp, Move, Wheel };
 
 struct PointerEvent {
   PointerAction action = PointerAction::Move;
   Point at;  // main-window coordinates
+  int32_t notches = 0;  // Wheel: positive away from the user
+  bool shift = false;   // Shift held: the wheel steps ten or scrolls sideways, a drag moves finely
 };
 
 void HandlePointer(Ui& ui, const PointerEvent& event);

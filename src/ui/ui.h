@@ -42,6 +42,10 @@ struct PanelWindow {
   std::function<void()> drawExtra;
   // A left press at a point in outer coordinates, after the controls have had it (song view selection).
   std::function<void(Point)> pressExtra;
+  // The value controls the wheel scrolls when it turns over no control of its own: up and down, and with
+  // Shift sideways (the song view). -1 when none.
+  int32_t wheelScroll = -1;
+  int32_t wheelScrollSideways = -1;
 };
 
 struct BeatFigures {
@@ -54,6 +58,7 @@ struct BeatFigures {
 struct UiLinks {
   std::function<BeatFigures()> beats = [] { return BeatFigures{}; };
   std::function<bool()> nameEditActive = [] { return false; };
+  std::function<void()> endNameEdit = [] {};
   // The song chain panel stands in for the track chain panel while the GlobalTrack is current.
   std::function<bool()> globalTrackCurrent = [] { return false; };
   std::function<void()> requestQuit = [] {};
@@ -68,6 +73,7 @@ struct PointerState {
   int32_t draggedControl = -1;
   int32_t draggedPanel = -1;
   Point last;  // screen position of the last mouse move
+  int32_t fineCarry = 0;  // pixels of a Shift-drag not yet worth a step
   int32_t movedPanel = -1;  // the panel whose title bar is being dragged
   Point grab;               // where in that panel's frame it was grabbed
   int32_t closingPanel = -1;  // the panel whose close box is held down

@@ -147,7 +147,7 @@ TEST(Run, StartingAndStoppingTheSongAThousandTimes) {
 }
 
 TEST(Run, CommandLine) {
-  struct Case { std::vector<std::string> args; bool runs; int exitCode; std::string song; uint32_t frames = 4096; };
+  struct Case { std::vector<std::string> args; bool runs; int exitCode; std::string song; uint32_t frames = 4096; int32_t scale = 0; };
   for (const Case& c : {Case{{}, true, 0, ""}, Case{{"My Song.tes"}, true, 0, "My Song.tes"},
                         Case{{"--help"}, false, 0, ""}, Case{{"--bogus"}, false, 2, ""},
                         Case{{"a.tes", "b.tes"}, false, 2, ""},
@@ -157,6 +157,9 @@ TEST(Run, CommandLine) {
                         Case{{"--latency", "4096k"}, false, 2, ""},
                         Case{{"--latency=512", "a.tes"}, true, 0, "a.tes", 512},
                         Case{{"--version"}, false, 0, ""},
+                        Case{{"--scale", "3", "a.tes"}, true, 0, "a.tes", 4096, 3},
+                        Case{{"--scale=0"}, false, 2, ""}, Case{{"--scale", "17"}, false, 2, ""},
+                        Case{{"--scale", "2x"}, false, 2, ""},
                         Case{{"/songs/a.tes", "--data=/opt/tf"}, true, 0, "/songs/a.tes"}}) {
     std::string out, err;
     int exitCode = -1;
@@ -166,6 +169,7 @@ TEST(Run, CommandLine) {
     const std::string song = c.song.empty() ? "" : (std::filesystem::current_path() / c.song).string();
     if (options) {
       EXPECT_TRUE(options->songPath == song && options->blockFrames == c.frames) << c.song;
+      EXPECT_EQ(options->scale, c.scale) << c.song;
       EXPECT_EQ(options->dataFolder, c.args.size() > 1 && c.args[1] == "--data=/opt/tf" ? "/opt/tf" : "") << c.song;
     } else {
       EXPECT_EQ(exitCode, c.exitCode);

@@ -162,13 +162,15 @@ TEST(Render, PanelLines) {
   uint32_t clipped = 0;
   for (int i = 0; i < 100; ++i) rig.Frame(&clipped);
   const RenderPanelText& text = rig.app->render.text;
-  for (const auto& [rendered, clips, percent] : {std::tuple{200u, clipped, "50"}, {0u, 0u, "0"}}) {
+  EXPECT_EQ(clipped, 100u);
+  for (const auto& [rendered, clips, percent] : {std::tuple{200u, clipped, "50.00"}, {0u, 0u, "0.00"},
+                                                 {968788u, 6394u, "0.66"}, {3u, 1u, "33.33"}, {3u, 2u, "66.67"}}) {
     rig.app->render.samplesRendered = rendered;
     rig.app->render.samplesClipped = clips;
     ShowRenderStatistics(*rig.app);
     EXPECT_EQ(text.LineText(0) + ", " + text.LineText(1) + ", " + text.LineText(2),
-              "Samples Rendered " + std::to_string(rendered) + ", Samples Clipped " + std::to_string(rendered / 2) +
-                  ", Percent Clipped " + percent);
+              "Samples Rendered " + std::to_string(rendered) + ", Samples Clipped " + std::to_string(clips) +
+                  ", Percent Clipped " + percent) << rendered;
   }
   struct Progress { int32_t tick, cursor, end, beatsPerBar; const char *beat, *percent; };
   for (const Progress& p : {Progress{480, 0, 960, 4, "Last Beat Rendered 2:2", "Percent Complete 50"},

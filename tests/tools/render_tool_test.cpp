@@ -133,7 +133,7 @@ TEST(RenderTool, ProgramModeRendersExactlyTheFramesOfOneNote) {
     const ToolRun run = RunTool(dir, std::string("--program tiny.tes.tep --pitch 3650 --frames 5000 --rate 22050") +
                                      (quality ? " --quality" : "") + " note.wav");
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "Samples Rendered 10000\nSamples Clipped 0\nPercent Clipped 0\n");
+    EXPECT_EQ(run.out, "Samples Rendered 10000\nSamples Clipped 0\nPercent Clipped 0.00\n");
 
     // The same note built by hand: program 0, one track holding only the NoteOn, 5000 clock steps and mixes.
     FakeDialogs dialogs;

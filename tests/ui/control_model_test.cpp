@@ -212,3 +212,63 @@ TEST(Panels, TitleBarsMoveAndTheFirstClickClearsTheSplash) {
 
 }  // namespace
 }  // namespace tonforge
+
+namespace tonforge {
+namespace {
+
+// The wheel steps the control under the pointer (ten with Shift) or scrolls the panel's list or view; a
+// Shift-drag moves a step every two pixels. Each reports once, as a finished drag does.
+TEST(ValueControls, TheWheelAndAShiftDragStepByValues) {
+  enum class Role { Control, List, View };
+  enum class Gesture { Wheel, ShiftDrag };
+  struct Case {
+    const char* name;
+    bool vertical;
+    int32_t start, end, value;
+    Role role;
+    Gesture gesture;
+    int32_t amount;  // notches, or pixels dragged up or right
+    bool shift;
+    int32_t expected, reports;
+  };
+  const Case cases[] = {
+      {"vertical slider, a notch up", true, 100, -100, 0, Role::Control, Gesture::Wheel, 1, false, 1, 1},
+      {"vertical slider, Shift", true, 100, -100, 0, Role::Control, Gesture::Wheel, -2, true, -20, 1},
+      {"horizontal knob, a notch down", false, 0, 100, 50, Role::Control, Gesture::Wheel, -1, false, 49, 1},
+      {"horizontal knob, Shift", false, 0, 100, 50, Role::Control, Gesture::Wheel, 1, true, 60, 1},
+      {"knob at its end", false, 0, 100, 100, Role::Control, Gesture::Wheel, 3, false, 100, 0},
+      {"list, away from the user", true, 0, 20, 5, Role::List, Gesture::Wheel, 1, false, 4, 1},
+      {"list, toward the user", true, 0, 20, 5, Role::List, Gesture::Wheel, -2, false, 7, 1},
+      {"view sideways with Shift", false, 0, 50, 10, Role::View, Gesture::Wheel, -1, true, 11, 1},
+      {"view, plain wheel scrolls the list", false, 0, 50, 10, Role::View, Gesture::Wheel, -1, false, 10, 0},
+      {"Shift-drag up a vertical slider", true, 100, -100, 0, Role::Control, Gesture::ShiftDrag, 11, true, 5, 1},
+      {"Shift-drag right a horizontal knob", false, 0, 100, 50, Role::Control, Gesture::ShiftDrag, 6, true, 53, 1},
+  };
+  for (const Case& c : cases) {
+    UiRig rig;
+    PanelWindow& p = rig.ui.panels[kEvents];
+    int reports = 0;
+    const uint32_t flags = ValueFlag::Enabled | (c.vertical ? ValueFlag::Vertical : 0u) |
+                           (c.start > c.end ? ValueFlag::StartIsUpper : 0u);
+    AddValueControl(p, MakeValueControl(flags, 16, 40, 64, c.start, c.end, c.value, [&](uint32_t) { ++reports; }));
+    if (c.role == Role::List) p.wheelScroll = 0;
+    if (c.role == Role::View) p.wheelScrollSideways = 0;
+    OpenPanel(rig.ui, kEvents);
+    const Point knob = rig.Screen(kEvents, {p.valueControls[0].knob.left + 16 + 2, p.valueControls[0].knob.top + 40 + 2});
+    const Point empty = rig.Screen(kEvents, {150, 100});
+    if (c.gesture == Gesture::Wheel) {
+      HandlePointer(rig.ui, {PointerAction::Wheel, c.role == Role::Control ? knob : empty, c.amount, c.shift});
+    } else {
+      HandlePointer(rig.ui, {PointerAction::LeftDown, knob});
+      for (int32_t i = 1; i <= c.amount; ++i)
+        HandlePointer(rig.ui, {PointerAction::Move, {knob.x + (c.vertical ? 0 : i), knob.y - (c.vertical ? i : 0)}, 0,
+                               true});
+      HandlePointer(rig.ui, {PointerAction::LeftUp, knob});
+    }
+    EXPECT_EQ(p.valueControls[0].value, c.expected) << c.name;
+    EXPECT_EQ(reports, c.reports) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace tonforge

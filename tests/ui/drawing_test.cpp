@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <algorithm>
 #include <unistd.h>
 
 #include "shell/bytes.h"
+#include "ui/pixels.h"
 #include "support/ui_rig.h"
 #include "ui/bmp.h"
 #include "ui/captions.h"
@@ -88,6 +90,31 @@ TEST(Drawing, TextColoursAreSampledAgainWhenTheSkinIsReplaced) {
   EXPECT_EQ(rig.ScreenAt(kEvents, {labelTextLeft, 81}), 0x123456u);
 }
 
+// A palette picture of `bits` per pixel (4 or 8), bottom-up, of a picture of at most 2^bits colours.
+std::vector<uint8_t> PaletteBmpBytes(const Pixels& picture, uint32_t bits) {
+  std::vector<uint32_t> colours;
+  for (uint32_t c : picture.data)
+    if (std::find(colours.begin(), colours.end(), c) == colours.end()) colours.push_back(c);
+  const uint32_t rowBytes = (static_cast<uint32_t>(picture.width) * bits + 31) / 32 * 4;
+  const uint32_t dataOffset = 54 + 4 * static_cast<uint32_t>(colours.size());
+  std::vector<uint8_t> out(dataOffset + rowBytes * static_cast<uint32_t>(picture.height));
+  out[0] = 'B', out[1] = 'M';
+  PutU32(&out[2], static_cast<uint32_t>(out.size())), PutU32(&out[10], dataOffset), PutU32(&out[14], 40);
+  PutU32(&out[18], static_cast<uint32_t>(picture.width)), PutU32(&out[22], static_cast<uint32_t>(picture.height));
+  out[26] = 1, out[28] = static_cast<uint8_t>(bits);
+  PutU32(&out[46], static_cast<uint32_t>(colours.size()));
+  for (size_t i = 0; i < colours.size(); ++i) PutU32(&out[54 + 4 * i], colours[i]);
+  for (int32_t y = 0; y < picture.height; ++y)
+    for (int32_t x = 0; x < picture.width; ++x) {
+      const auto index = static_cast<uint32_t>(
+          std::find(colours.begin(), colours.end(), picture.At(x, y)) - colours.begin());
+      const size_t bit = static_cast<size_t>(x) * bits;
+      out[dataOffset + rowBytes * static_cast<size_t>(picture.height - 1 - y) + bit / 8] |=
+          static_cast<uint8_t>(index << (8 - bits - bit % 8));
+    }
+  return out;
+}
+
 // Every file the skin cannot use leaves the picture as it was and says why; a file of another size is refused
 // from its header, however many pixels it claims, and special files are refused without being read.
 TEST(Bitmaps, UnusableFilesLeaveThePictureAndSayWhy) {
@@ -95,6 +122,9 @@ TEST(Bitmaps, UnusableFilesLeaveThePictureAndSayWhy) {
   for (int32_t y = 0; y < exact.height; ++y)
     for (int32_t x = 0; x < exact.width; ++x) exact.At(x, y) = testing::DeckPattern(x, y);
   const Pixels small(kSkinWidth / 2, kSkinHeight / 2);
+  Pixels sixteen(kSkinWidth, kSkinHeight);
+  for (int32_t y = 0; y < sixteen.height; ++y)
+    for (int32_t x = 0; x < sixteen.width; ++x) sixteen.At(x, y) = 0x110F0Du * static_cast<uint32_t>((x / 7 + y / 5) % 16);
   std::vector<uint8_t> truncated = testing::BmpBytes(exact);
   truncated.resize(truncated.size() - 10);
   std::vector<uint8_t> eightBit = testing::BmpBytes(exact);
@@ -111,13 +141,13 @@ TEST(Bitmaps, UnusableFilesLeaveThePictureAndSayWhy) {
   const std::string fifo = ::testing::TempDir() + "skin_fifo.bmp";
   unlink(fifo.c_str());
   ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
-  const std::string notPicture = "Not a 24- or 32-bit uncompressed BMP picture, or a damaged one";
-  struct Case { const char* name; std::string path; std::string reason; };
+  const std::string notPicture = "Not an uncompressed BMP picture (1, 4, 8, 24 or 32 bits), or a damaged one";
+  struct Case { const char* name; std::string path; std::string reason; const Pixels* picture = nullptr; };
   const Case cases[] = {
       {"empty", testing::WriteTempFile("empty.bmp", {}), notPicture},
       {"text", testing::WriteTempFile("text.bmp", {'h', 'e', 'l', 'l', 'o'}), notPicture},
       {"truncated", testing::WriteTempFile("truncated.bmp", truncated), notPicture},
-      {"eight bits", testing::WriteTempFile("eight_bit.bmp", eightBit), notPicture},
+      {"eight bits without a palette", testing::WriteTempFile("eight_bit.bmp", eightBit), notPicture},
       {"compressed", testing::WriteTempFile("compressed.bmp", compressed), notPicture},
       {"no width", testing::WriteTempFile("no_width.bmp", noWidth), notPicture},
       {"half size", testing::WriteTempFile("small.bmp", testing::BmpBytes(small)),
@@ -128,6 +158,8 @@ TEST(Bitmaps, UnusableFilesLeaveThePictureAndSayWhy) {
       {"missing", ::testing::TempDir() + "no_such_file.bmp", "No such file or directory"},
       {"bottom-up 24 bits", testing::WriteTempFile("bottom_up_24.bmp", testing::BmpBytes(exact, 24, false)), ""},
       {"top-down 32 bits", testing::WriteTempFile("top_down_32.bmp", testing::BmpBytes(exact, 32, true)), ""},
+      {"8-bit palette", testing::WriteTempFile("palette_8.bmp", PaletteBmpBytes(sixteen, 8)), "", &sixteen},
+      {"4-bit palette", testing::WriteTempFile("palette_4.bmp", PaletteBmpBytes(sixteen, 4)), "", &sixteen},
   };
   for (const Case& c : cases) {
     Skins skins;
@@ -136,7 +168,7 @@ TEST(Bitmaps, UnusableFilesLeaveThePictureAndSayWhy) {
     FileFailure failure;
     EXPECT_EQ(LoadSkinPicture(skins, SkinPicture::Skin, c.path, &failure), c.reason.empty()) << c.name;
     EXPECT_EQ(failure.reason, c.reason) << c.name;
-    EXPECT_EQ(skins.skin.data, c.reason.empty() ? exact.data : before.data) << c.name;
+    EXPECT_EQ(skins.skin.data, c.reason.empty() ? (c.picture ? c.picture : &exact)->data : before.data) << c.name;
   }
   unlink(fifo.c_str());
   unlink(hugePath.c_str());
@@ -199,6 +231,47 @@ TEST(Drawing, APanelInFrontIsNeverPaintedOver) {
     for (int32_t x = front.left; x < front.right; ++x) changedInFront += rig.ui.screen.At(x, y) != before.At(x, y);
   EXPECT_EQ(changedInFront, 0);
   EXPECT_EQ(rig.ScreenAt(1, {100, 100}), rig.DeckAt(1, {100, 100}));
+}
+
+}  // namespace
+}  // namespace tonforge
+
+namespace tonforge {
+namespace {
+
+// Records the pieces of text handed to the rasteriser.
+class RecordingText : public testing::BlockText {
+public:
+  void DrawText(PixelView view, int x, int y, std::string_view text, uint32_t colour) override {
+    drawn.emplace_back(text);
+    BlockText::DrawText(view, x, y, text, colour);
+  }
+  std::vector<std::string> drawn;
+};
+
+// Letters are 6 pixels apart in the stand-in font; the box runs from x 10 to 10 + width.
+TEST(Drawing, TextWiderThanItsFieldKeepsItsStartAndFiguresStayWhole) {
+  struct Case { const char* line; int32_t width; std::vector<std::string> drawn; std::vector<int32_t> lefts; };
+  const Case cases[] = {
+      {"Bass", 60, {"Bass"}, {28}},                                  // fits: centred
+      {"Song Vol Slide", 60, {"Song Vo..."}, {10}},                  // a word: its start and an ellipsis
+      {"-1200", 24, {"-", "1", "2", "0", "0"}, {10, 14, 19, 23, 28}},  // a figure: letters drawn closer
+      {"-1200", 30, {"-1200"}, {10}},
+  };
+  for (const Case& c : cases) {
+    Pixels screen(100, 20);
+    std::vector<Rect> changed;
+    DrawTarget target{screen, screen.Bounds(), {}, changed};
+    RecordingText text;
+    DrawTextCentred(target, text, {10, 0, 10 + c.width, 12}, c.line, 0xFFFFFF);
+    EXPECT_EQ(text.drawn, c.drawn) << c.line;
+    std::vector<int32_t> lefts;
+    for (const Rect& r : changed) {
+      lefts.push_back(r.left);
+      EXPECT_LE(r.right, 10 + c.width) << c.line;
+    }
+    EXPECT_EQ(lefts, c.lefts) << c.line;
+  }
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "sequencer/text_entry.h"
+#include "sequencer/track_commands.h"
 #include "support/panel_rig.h"
 #include "ui/draw.h"
 #include "ui/panels/event_list.h"
@@ -122,6 +124,32 @@ TEST(EventListPanel, FieldsSelectRetypeAndEditTheirEvent) {
   r.ClickButton(kEventList, C::ListUp);
   EXPECT_EQ(r.TrackNo(1).selectedEvent, 0);
   EXPECT_EQ(r.App().editCursor, 30);
+}
+
+// Changes made elsewhere reach the list: a renamed track, and times read again in new beats and bars.
+TEST(EventListPanel, FollowsRenamesAndNewBeatFigures) {
+  struct Case { const char* name; std::function<void(AppState&)> change; std::string trackName, time; };
+  const Case cases[] = {
+      {"unchanged", [](AppState&) {}, "", "0:2"},
+      {"track renamed", [](AppState& app) {
+         RenameTrack(app);
+         for (char c : std::string("Lead\r")) TypeTextEntryCharacter(app, c);
+       }, "Lead", "0:2"},
+      {"beats per bar", [](AppState& app) { SetBeatsPerBar(app, 2); }, "", "1:0"},
+      {"ticks per beat", [](AppState& app) { SetTicksPerBeat(app, 24); }, "", "0:4"},
+  };
+  for (const Case& c : cases) {
+    EventListRig r;
+    r.song.Add(1, {{100, Type(EventType::TrackPan), 100, 0}});
+    r.Redraw(kEventList);
+    r.App().changes.Take();
+    const std::string before = r.P(kEventList).labels[C::TrackName].text;
+    c.change(r.App());
+    TakeRedraws(r.UI(), r.App().changes);
+    EXPECT_EQ(std::string(r.P(kEventList).labels[C::TrackName].text), c.trackName.empty() ? before : c.trackName)
+        << c.name;
+    EXPECT_EQ(r.Shows(0, C::Time), c.time) << c.name;
+  }
 }
 
 }  // namespace

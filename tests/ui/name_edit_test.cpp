@@ -7,6 +7,8 @@
 #include "support/ui_rig.h"
 #include "ui/app_link.h"
 #include "ui/name_edit.h"
+#include "ui/panels.h"
+#include "ui/pointer.h"
 
 namespace tonforge {
 namespace {
@@ -56,18 +58,47 @@ TEST(NameEdit, ProgramNamesAreTypedInPlaceAndEndByThemselves) {
   }
 }
 
-TEST(NameEdit, ClicksAreIgnoredWhileANameIsTyped) {
-  NameRig n;
-  int calls = 0;
-  AddButton(n.rig.ui.panels[kProgramEditor], MakeButton(1, {16, 48, 64, 64}, 2, ButtonStyle::Push, [&](uint32_t) { ++calls; }));
-  StartNameEdit(n.rig.ui, n.song.app, TextField::ProgramName, 0, kProgramNameMaximum, {kProgramEditor, n.field});
-  n.rig.Click(kProgramEditor, {40, 56});
-  RightPressPanel(n.rig.ui, kProgramEditor, n.rig.Client(kProgramEditor, {40, 56}));
-  RightReleasePanel(n.rig.ui, kProgramEditor, n.rig.Client(kProgramEditor, {40, 56}));
-  EXPECT_EQ(calls, 0);
-  n.Type("\r");
-  n.rig.Click(kProgramEditor, {40, 56});
-  EXPECT_EQ(calls, 1);
+// Whatever is pressed during a name edit ends the edit first, keeps what was typed, and then acts.
+TEST(NameEdit, APressAnywhereEndsTheEditFirstAndThenActs) {
+  enum class Where { Control, RightOnControl, CloseBox, TitleBar, Desktop };
+  struct Case { const char* name; Where where; int calls; bool editorOpen; };
+  const Case cases[] = {
+      {"control", Where::Control, 1, true},
+      {"right press on a control", Where::RightOnControl, 1, true},
+      {"close box", Where::CloseBox, 0, false},
+      {"title bar", Where::TitleBar, 0, true},
+      {"desktop", Where::Desktop, 0, true},
+  };
+  for (const Case& c : cases) {
+    NameRig n;
+    int calls = 0;
+    AddButton(n.rig.ui.panels[kProgramEditor],
+              MakeButton(1, {16, 48, 64, 64}, 2, ButtonStyle::Push, [&](uint32_t) { ++calls; }));
+    StartNameEdit(n.rig.ui, n.song.app, TextField::ProgramName, 0, kProgramNameMaximum, {kProgramEditor, n.field});
+    n.Type("Pad");
+    const PanelWindow& editor = n.rig.ui.panels[kProgramEditor];
+    Point at{};
+    PointerAction down = PointerAction::LeftDown, up = PointerAction::LeftUp;
+    switch (c.where) {
+      case Where::Control: at = n.rig.Screen(kProgramEditor, {40, 56}); break;
+      case Where::RightOnControl:
+        at = n.rig.Screen(kProgramEditor, {40, 56});
+        down = PointerAction::RightDown;
+        up = PointerAction::RightUp;
+        break;
+      case Where::CloseBox: at = {CloseBox(editor).left + 2, CloseBox(editor).top + 2}; break;
+      case Where::TitleBar: at = {TitleBar(editor).left + 20, TitleBar(editor).top + 2}; break;
+      case Where::Desktop: at = {799, 559}; break;
+    }
+    HandlePointer(n.rig.ui, {down, at});
+    HandlePointer(n.rig.ui, {up, at});
+    TakeRedraws(n.rig.ui, n.song.app.changes);
+    EXPECT_FALSE(IsTextEntryActive(n.song.app)) << c.name;
+    EXPECT_EQ(n.Field().style, ButtonStyle::Push) << c.name;
+    EXPECT_EQ(n.ProgramName(), "Pad") << c.name;
+    EXPECT_EQ(calls, c.calls) << c.name;
+    EXPECT_EQ(editor.open, c.editorOpen) << c.name;
+  }
 }
 
 TEST(SkinCommands, AnUnusableFileSaysInvalidFileAndKeepsThePicture) {

@@ -26,7 +26,7 @@ TEST(RenderPanel, QualityRatesRenderAndItsStatistics) {
   AppPanelsRig rig;
   rig.Toggle(kRender);
   ASSERT_TRUE(rig.Open(kRender) && !rig.Open(kList));
-  EXPECT_EQ(Lines(rig), "Samples Rendered 0, Samples Clipped 0, Percent Clipped 0");
+  EXPECT_EQ(Lines(rig), "Samples Rendered 0, Samples Clipped 0, Percent Clipped 0.00");
 
   struct Case { int32_t press; uint32_t quality; int32_t caption; int32_t rate; };
   const Case cases[] = {
@@ -61,7 +61,7 @@ TEST(RenderPanel, QualityRatesRenderAndItsStatistics) {
   EXPECT_EQ(rig.song.dialogs.shown.back().caption, "Rendering Complete");
   const uint32_t rendered = rig.app().render.samplesRendered;
   EXPECT_EQ(rendered, 2u * 22050u);  // one beat at 120 beats per minute
-  EXPECT_EQ(Lines(rig), "Samples Rendered " + std::to_string(rendered) + ", Samples Clipped 0, Percent Clipped 0");
+  EXPECT_EQ(Lines(rig), "Samples Rendered " + std::to_string(rendered) + ", Samples Clipped 0, Percent Clipped 0.00");
   EXPECT_EQ(std::filesystem::file_size(path), 44u + 2u * rendered + 1u);
 }
 

@@ -12,6 +12,7 @@
 #include "app/run.h"
 #include "platform/sdl/sdl_dialogs.h"
 #include "platform/sdl/sdl_host.h"
+#include "shell/window_settings.h"
 
 namespace {
 
@@ -62,8 +63,12 @@ int main(int argc, char** argv) {
                                                UserWorkspaceFolder(Environment("XDG_DATA_HOME"), Environment("HOME")));
   options->workspace = workspace.path;
 
+  // The window comes back as it was left; a --scale given now wins and is remembered.
+  const std::string settingsPath = WindowSettingsPath(Environment("XDG_CONFIG_HOME"), Environment("HOME"));
+  const WindowSettings remembered = ReadWindowSettings(settingsPath);
   std::string reason;
-  std::unique_ptr<SdlWindow> window = SdlWindow::Open(reason);
+  std::unique_ptr<SdlWindow> window = SdlWindow::Open(reason, options->scale > 0 ? options->scale : remembered.scale,
+                                                      remembered.width, remembered.height);
   if (!window) {
     std::cerr << "tonforge: " << kCouldNotOpenDisplay << " (" << reason
               << "); to render songs without a display use tonforge-render\n";
@@ -75,6 +80,9 @@ int main(int argc, char** argv) {
   SdlHost host(std::move(window), programFolder, dialogs);
   auto app = std::make_unique<AppState>(dialogs);
   const int status = RunTonforge(*app, host, *options, programFolder);
+  FileFailure failure;
+  if (!settingsPath.empty() && !WriteWindowSettings(settingsPath, host.WindowSettingsNow(), &failure))
+    std::cerr << "tonforge: the window's size is not remembered: " << failure.path << ": " << failure.reason << "\n";
   if (!host.SoundProblem().empty()) std::cerr << "tonforge: no sound device: " << host.SoundProblem() << "\n";
   app.reset();
   SDL_Quit();

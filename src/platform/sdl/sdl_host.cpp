@@ -28,6 +28,7 @@ std::optional<PointerAction> PointerActionOf(const WindowEvent& e) {
       if (right) return PointerAction::RightUp;
       return std::nullopt;
     case WindowEventKind::MouseMove: return PointerAction::Move;
+    case WindowEventKind::Wheel: return PointerAction::Wheel;
     default: return std::nullopt;
   }
 }
@@ -38,7 +39,7 @@ SdlHost::SdlHost(std::unique_ptr<SdlWindow> window, std::string programFolder, D
     : window_(std::move(window)), programFolder_(std::move(programFolder)), shell_(dialogs) {}
 
 void SdlHost::LoadSkins() {
-  ui_.screen = Pixels(window_->Width(), window_->Height(), kDesktopColour);
+  ui_.screen = Pixels(kInterfaceWidth, kInterfaceHeight, kDesktopColour);
   // Said once, at start-up; the interface goes on with the pictures it has.
   for (const FileFailure& f : tonforge::LoadSkins(ui_.skins, programFolder_))
     std::cerr << "tonforge: the skin picture cannot be used: " << f.path << ": " << f.reason << "\n";
@@ -83,7 +84,7 @@ void SdlHost::Handle(const WindowEvent& event) {
     return;
   }
   if (const std::optional<PointerAction> action = PointerActionOf(event))
-    HandlePointer(ui_, PointerEvent{*action, Point{event.x, event.y}});
+    HandlePointer(ui_, PointerEvent{*action, Point{event.x, event.y}, event.notches, event.shift});
 }
 
 bool SdlHost::DispatchEvent() {
@@ -132,6 +133,7 @@ void SdlHost::FreePanels() {
 void SdlHost::CloseDevices() {
   sound_.reset();
   midi_.reset();
+  if (window_) lastWindowSettings_ = window_->Settings();
   window_.reset();
 }
 

@@ -36,6 +36,8 @@ public:
   void CloseDevices() override;
 
   Ui& UserInterface() { return ui_; }
+  // The window's size and chosen factor, as it was when it closed (or now, while it is open).
+  WindowSettings WindowSettingsNow() const { return window_ ? window_->Settings() : lastWindowSettings_; }
   // Why the sound device could not be opened, in SDL's words (empty when it was).
   const std::string& SoundProblem() const { return soundProblem_; }
   // The device playing the ring, null when there is none (for its figures).
@@ -58,6 +60,7 @@ private:
   std::optional<WindowEvent> waiting_;  // taken by WaitForEvent, handled by the next DispatchEvent
   AppState* app_ = nullptr;
   bool firstFrameShown_ = false;
+  WindowSettings lastWindowSettings_;
 };
 
 }  // namespace tonforge

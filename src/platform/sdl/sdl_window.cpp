@@ -6,6 +6,9 @@
 #include <cstdlib>
 #include <optional>
 
+#include "ui/skin_drawing.h"
+#include "ui/ui.h"
+
 namespace tonforge {
 namespace {
 
@@ -24,7 +27,19 @@ std::optional<WindowEvent> Translate(const SDL_Event& e) {
       out.kind = WindowEventKind::MouseMove;
       out.x = e.motion.x;
       out.y = e.motion.y;
+      out.shift = (SDL_GetModState() & KMOD_SHIFT) != 0;
       return out;
+    case SDL_MOUSEWHEEL: {
+      out.kind = WindowEventKind::Wheel;
+      const int flip = e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -1 : 1;
+      out.shift = (SDL_GetModState() & KMOD_SHIFT) != 0;
+      // A sideways wheel turns like Shift and the upright wheel: right is later, as wheel-down with Shift.
+      out.notches = e.wheel.y != 0 ? e.wheel.y * flip : -e.wheel.x * flip;
+      if (e.wheel.y == 0 && e.wheel.x != 0) out.shift = true;
+      SDL_GetMouseState(&out.x, &out.y);
+      if (out.notches == 0) return std::nullopt;
+      return out;
+    }
     case SDL_QUIT:
       out.kind = WindowEventKind::Quit;
       return out;
@@ -53,7 +68,8 @@ SDL_Rect Clip(const WindowRect& r, int width, int height) {
 
 }  // namespace
 
-std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& reason) {
+std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& reason, int scale, int rememberedWidth,
+                                           int rememberedHeight) {
   // A click on the window while another has the focus should act at once, as on other desktops.
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
   // An ordinary desktop window: the screen saver is the user's business.
@@ -73,14 +89,37 @@ std::unique_ptr<SdlWindow> SdlWindow::Open(std::string& reason) {
     reason = SDL_GetError();
     return nullptr;
   }
-  w->window_ = SDL_CreateWindow("Tonforge", area.x, area.y, area.w, area.h,
-                                SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
+  w->forcedScale_ = scale;
+  const Placement fits = PlaceInterface(area.w, area.h, kInterfaceWidth, kInterfaceHeight, scale);
+  const bool remembered = rememberedWidth > 0 && rememberedHeight > 0;
+  const int width = remembered ? rememberedWidth : kInterfaceWidth * fits.scale;
+  const int height = remembered ? rememberedHeight : kInterfaceHeight * fits.scale;
+  w->window_ = SDL_CreateWindow("Tonforge", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                                SDL_WINDOW_RESIZABLE | SDL_WINDOW_SHOWN);
   if (w->window_ == nullptr) {
     reason = SDL_GetError();
     return nullptr;
   }
-  w->area_ = {area.x, area.y, area.w, area.h};
+  SDL_SetWindowMinimumSize(w->window_, kInterfaceWidth / 2, kInterfaceHeight / 2);
+  // The emblem of the splash, the colour key made transparent.
+  constexpr int kIconSize = 64;
+  Pixels icon = DrawIcon(kIconSize);
+  for (uint32_t& p : icon.data) p = p == kColourKey ? 0 : (p | 0xFF000000u);
+  if (SDL_Surface* s = SDL_CreateRGBSurfaceWithFormatFrom(icon.data.data(), icon.width, icon.height, 32,
+                                                          icon.width * 4, SDL_PIXELFORMAT_ARGB8888)) {
+    SDL_SetWindowIcon(w->window_, s);
+    SDL_FreeSurface(s);
+  }
+  w->area_ = {0, 0, width, height};
+  w->placement_ = fits;
   return w;
+}
+
+WindowSettings SdlWindow::Settings() const {
+  WindowSettings s;
+  SDL_GetWindowSize(window_, &s.width, &s.height);
+  s.scale = forcedScale_;
+  return s;
 }
 
 SdlWindow::~SdlWindow() {
@@ -91,18 +130,35 @@ SdlWindow::~SdlWindow() {
 bool SdlWindow::Present(const uint32_t* pixels, int width, int height, std::span<const WindowRect> changed) {
   SDL_Surface* surface = SDL_GetWindowSurface(window_);
   if (surface == nullptr || pixels == nullptr) return false;
+  const Placement placement = PlaceInterface(surface->w, surface->h, width, height, forcedScale_);
+  bool all = false;
+  if (surface->w != scaledWidth_ || surface->h != scaledHeight_ || placement.scale != placement_.scale ||
+      placement.origin.x != placement_.origin.x || placement.origin.y != placement_.origin.y) {
+    // A new size: the border round the picture is the desktop's colour, and all of the picture is shown again.
+    scaledWidth_ = surface->w;
+    scaledHeight_ = surface->h;
+    placement_ = placement;
+    scaled_.assign(static_cast<size_t>(scaledWidth_) * static_cast<size_t>(scaledHeight_), kDesktopColour);
+    CopyScaled(pixels, width, height, {0, 0, width, height}, placement_, scaled_.data(), scaledWidth_, scaledHeight_);
+    all = true;
+  }
   std::vector<SDL_Rect> rects;
-  rects.reserve(changed.size());
-  for (const WindowRect& r : changed) {
-    const SDL_Rect c = Clip(r, std::min(width, surface->w), std::min(height, surface->h));
-    if (c.w > 0 && c.h > 0) rects.push_back(c);
+  rects.reserve(changed.size() + 1);
+  if (all) rects.push_back({0, 0, scaledWidth_, scaledHeight_});
+  for (const WindowRect& r : all ? std::span<const WindowRect>() : changed) {
+    const SDL_Rect c = Clip(r, width, height);
+    if (c.w <= 0 || c.h <= 0) continue;
+    const Rect d = CopyScaled(pixels, width, height, {c.x, c.y, c.x + c.w, c.y + c.h}, placement_, scaled_.data(),
+                              scaledWidth_, scaledHeight_);
+    if (!d.Empty()) rects.push_back({d.left, d.top, d.Width(), d.Height()});
   }
   if (rects.empty()) return true;
   if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return false;
-  const int sourcePitch = width * 4;
+  const int sourcePitch = scaledWidth_ * 4;
   const int bytesPerPixel = surface->format->BytesPerPixel;
   for (const SDL_Rect& c : rects) {
-    const uint32_t* from = pixels + static_cast<size_t>(c.y) * static_cast<size_t>(width) + static_cast<size_t>(c.x);
+    const uint32_t* from =
+        scaled_.data() + static_cast<size_t>(c.y) * static_cast<size_t>(scaledWidth_) + static_cast<size_t>(c.x);
     auto* to = static_cast<uint8_t*>(surface->pixels) + c.y * surface->pitch + c.x * bytesPerPixel;
     SDL_ConvertPixels(c.w, c.h, SDL_PIXELFORMAT_ARGB8888, from, sourcePitch, surface->format->format, to,
                       surface->pitch);
@@ -118,11 +174,21 @@ bool SdlWindow::PresentAll(const uint32_t* pixels, int width, int height) {
   return Present(pixels, width, height, std::span<const WindowRect>(&whole, 1));
 }
 
+void SdlWindow::MapPointer(WindowEvent& event) const {
+  if (event.kind != WindowEventKind::ButtonDown && event.kind != WindowEventKind::ButtonUp &&
+      event.kind != WindowEventKind::MouseMove && event.kind != WindowEventKind::Wheel)
+    return;
+  const Point at = ToInterface(placement_, {event.x, event.y});
+  event.x = at.x;
+  event.y = at.y;
+}
+
 bool SdlWindow::PollEvent(WindowEvent& event) {
   SDL_Event e;
   while (SDL_PollEvent(&e) != 0) {
     if (std::optional<WindowEvent> t = Translate(e)) {
       event = *t;
+      MapPointer(event);
       return true;
     }
   }
@@ -139,6 +205,7 @@ bool SdlWindow::WaitForEvent(int milliseconds, WindowEvent& event) {
     if (SDL_WaitEventTimeout(&e, static_cast<int>(deadline - now)) == 0) return false;
     if (std::optional<WindowEvent> t = Translate(e)) {
       event = *t;
+      MapPointer(event);
       return true;
     }
   }

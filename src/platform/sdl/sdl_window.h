@@ -1,11 +1,14 @@
 #pragma once
-// The one main window: borderless, over the desktop's work area, showing the frame buffer that ui/ draws.
+// The one main window: an ordinary resizable desktop window showing the frame buffer that ui/ draws, enlarged by
+// a whole factor and centred; pointer positions come back in frame buffer coordinates.
 // Its events arrive here already translated into WindowEvent, so nothing above this folder sees SDL.
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "ui/scaling.h"
 
 struct SDL_Window;
 
@@ -21,6 +24,7 @@ enum class WindowEventKind {
   ButtonDown,  // a mouse button went down at (x, y)
   ButtonUp,    // a mouse button came up at (x, y)
   MouseMove,   // the pointer moved to (x, y)
+  Wheel,       // the wheel turned `notches` (positive away from the user) with the pointer at (x, y)
   Quit,        // the desktop asks the program to end
   Repaint,     // the window's contents were lost or uncovered: present the whole frame again
 };
@@ -31,21 +35,25 @@ struct WindowEvent {
   WindowEventKind kind = WindowEventKind::Repaint;
   MouseButton button = MouseButton::None;  // for ButtonDown and ButtonUp
   int x = 0, y = 0;                        // window coordinates, for the mouse events
+  int notches = 0;                         // for Wheel
+  bool shift = false;                      // Shift was held (mouse events)
 };
 
 class SdlWindow {
 public:
-  // Opens the window titled "Tonforge" exactly over display 0's usable bounds. Null when there is no
-  // display; `reason` then holds SDL's explanation.
-  static std::unique_ptr<SdlWindow> Open(std::string& reason);
+  // Opens the window titled "Tonforge" on display 0, as large as the largest whole factor of the interface that
+  // fits its usable bounds (or `scale` times it when given). Null when there is no display; `reason` then holds
+  // SDL's explanation. A remembered size (both sides) opens the window at that size instead.
+  static std::unique_ptr<SdlWindow> Open(std::string& reason, int scale = 0, int width = 0, int height = 0);
   ~SdlWindow();
   SdlWindow(const SdlWindow&) = delete;
   SdlWindow& operator=(const SdlWindow&) = delete;
 
-  int X() const { return area_.x; }
-  int Y() const { return area_.y; }
-  int Width() const { return area_.width; }
+  int Width() const { return area_.width; }    // the window's size when it opened
   int Height() const { return area_.height; }
+  int Scale() const { return placement_.scale; }
+  // The size the window has now and the factor it was told to use, to be remembered for the next run.
+  WindowSettings Settings() const;
 
   // Shows the given rectangles of a 32-bit ARGB frame buffer of width x height pixels (rows packed);
   // the rest of the window keeps what it showed. False when the window could not be drawn on.
@@ -63,9 +71,15 @@ public:
 
 private:
   SdlWindow() = default;
+  void MapPointer(WindowEvent& event) const;
 
   SDL_Window* window_ = nullptr;
   WindowRect area_;
+  int forcedScale_ = 0;
+  Placement placement_;
+  // The enlarged picture, the window's size; a new size or placement fills it with the desktop colour again.
+  std::vector<uint32_t> scaled_;
+  int scaledWidth_ = 0, scaledHeight_ = 0;
 };
 
 }  // namespace tonforge

@@ -77,6 +77,7 @@ void BuildEngineTypeListPanel(Ui& ui, AppState& app) {
   const ControlHandler followSlider = Command(ui, app, [&p](AppState& a, uint32_t) {
     SelectType(a, p.valueControls[C::ListSlider].value);
   });
+  p.wheelScroll = C::ListSlider;
   AddVerticalSlider(p, {208, 88, 112, 0, 1, 0}, followSlider);
   AddLabel(p, kProgramCaption, At(80, 40, 120, 16));
   p.refresh = [&ui, &app] { RefreshEngineTypeList(ui, app); };

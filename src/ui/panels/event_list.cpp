@@ -174,6 +174,7 @@ void BuildEventListPanel(Ui& ui, AppState& app) {
     SelectEventIndex(a, p.valueControls[C::ListSlider].value);
     ReportEditorChange(a);
   });
+  p.wheelScroll = C::ListSlider;
   AddVerticalSlider(p, {208, 88, 112, 0, 1, 0}, followSlider);
   AddLabel(p, kTrackNameCaption, At(104, 40, 144, 16));
   p.refresh = [&ui, &app, trackName = std::make_shared<std::array<char, 33>>()] {

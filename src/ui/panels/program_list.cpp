@@ -76,6 +76,7 @@ void BuildProgramListPanel(Ui& ui, AppState& app) {
                                 static_cast<uint32_t>(r)));
   }
   // The slider and its arrows follow the list: the slider's value becomes the current program.
+  panel.wheelScroll = 0;
   AddVerticalSlider(panel, {208, 88, 112, 0, 0, 0}, [&ui, &app](uint32_t) {
     SelectProgram(app, ui.panels[kPanel].valueControls[0].value);
     RequestProgramPanels(app);

@@ -211,6 +211,8 @@ void BuildTrackListPanel(Ui& ui, AppState& app) {
     RefreshTrackList(ui, app, *trackName);
   };
   p.drawExtra = [&ui, &app] { DrawSongView(ui, app, kPanel); };
+  p.wheelScroll = C::TrackListSlider;
+  p.wheelScrollSideways = C::ViewSlider;
   p.pressExtra = [&ui, &app](Point at) {
     if (PressSongView(app, at)) ShowCommandResult(ui, app);
   };
