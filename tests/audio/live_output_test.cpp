@@ -76,9 +76,9 @@ TEST(LiveOutput, StartLiveNoteIgnoresImpossibleNotes) {
     PlayRig rig;
     rig.AddProgram({kSource}).transpose = 30;
     StartLiveNote(*rig.app, pitch, program);
-    EXPECT_EQ(rig.app->live.liveFlag, starts ? 1u : 0u) << pitch << " " << program;
+    EXPECT_EQ(rig.app->live.voices[0].liveFlag, starts ? 1u : 0u) << pitch << " " << program;
     EXPECT_EQ(rig.app->live.noteStarted, starts ? 1u : 0u);
-    EXPECT_EQ(rig.app->live.voice.transpose, starts ? 30 : 0);
+    EXPECT_EQ(rig.app->live.voices[0].voice.transpose, starts ? 30 : 0);
   }
 }
 
