@@ -73,6 +73,8 @@ struct PlaybackState {
   // The play button shows pressed while a song or a wave file plays or a song renders. A wave file that runs out
   // releases it from the worker.
   Shared<uint32_t> playButtonPressed = 0;
+  // The tick the song clock has reached, for the song view's playhead: written by the worker, read by the UI.
+  Shared<int32_t> playheadTick = 0;
 };
 
 // What the commands on the floors below the sound side ask of it: they stop workers and load songs that
