@@ -167,7 +167,7 @@ int main(int argc, char** argv) {
     mean /= double(std::max<size_t>(ahead.size(), 1));
 
     // The song from the start on the playback thread; the main thread only watches for its end.
-    app->live.liveFlag = 0;
+    SilenceLiveVoices(*app);
     measuring.Reset();
     StartSongPlayback(*app);
     const auto songEnd = Clock::now() + std::chrono::duration<double>(seconds);

@@ -19,12 +19,15 @@ namespace tonforge {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: tonforge [--latency FRAMES] [--scale N] [--data DIR] [SONG.tes]\n"
+    "Usage: tonforge [--latency FRAMES] [--scale N] [--voices N] [--hold] [--data DIR] [SONG.tes]\n"
     "Starts the Tonforge synthesizer.\n"
     "  SONG.tes          a song to load at start-up instead of a new one\n"
     "  --latency FRAMES  the live output's block: 256, 512, 1024, 2048 or 4096 frames (4096 unless given);\n"
     "                    a key is heard two to three blocks later (12-17 ms at 256 frames and 44100 Hz)\n"
     "  --scale N         shows the interface N times enlarged (1 to 16); otherwise as large as fits\n"
+    "  --voices N        how many notes the keyboard and MIDI play at once, 1 to 64 (16 unless given); when all\n"
+    "                    sound, a new note takes the one started first\n"
+    "  --hold            a released note key leaves its note sounding until Space (for one-shot sounds)\n"
     "  --data DIR        the program folder (skins, captions, help); found by itself otherwise: the current\n"
     "                    folder, the sources' app/ beside the build folder, or the installed share/tonforge/\n"
     "  --help            prints this text\n"
@@ -43,7 +46,8 @@ public:
 
 std::optional<StartOptions> ParseCommandLine(const std::vector<std::string>& args, std::string& out,
                                              std::string& err, int& exitCode) {
-  static constexpr CommandOption kOptions[] = {{"latency", true}, {"data", true}, {"scale", true}};
+  static constexpr CommandOption kOptions[] = {{"latency", true}, {"data", true}, {"scale", true}, {"voices", true},
+                                               {"hold", false}};
   const CommandLine line = ReadCommandLine(args, kOptions);
   std::optional<EarlyExit> early = AnswerEarly(line, "tonforge", kUsage);
   StartOptions options;
@@ -57,6 +61,11 @@ std::optional<StartOptions> ParseCommandLine(const std::vector<std::string>& arg
     if (factor) options.scale = static_cast<int32_t>(*factor);
     else early = Refuse("tonforge", "--scale takes a whole number from 1 to 16, not \"" + *scale + "\"", kUsage);
   }
+  if (const auto voices = line.Value("voices"); !early && voices) {
+    if (const auto n = WholeNumber(*voices, 1, kMaxLiveVoices)) options.voices = static_cast<int32_t>(*n);
+    else early = Refuse("tonforge", "--voices takes a number of voices from 1 to 64, not \"" + *voices + "\"", kUsage);
+  }
+  options.hold = line.Has("hold");
   if (!early && line.operands.size() > 1) early = Refuse("tonforge", "only one song, not " + line.operands[1], kUsage);
   if (early) {
     out = early->out;
@@ -96,6 +105,8 @@ InputDevices StartUp(AppState& app, Host& host, const StartOptions& options, con
   app.song.tempo = 120.0f;
   host.LoadCaptionsAndFont();
   StartCore(app, programFolder, options.workspace);
+  SetLiveVoiceCount(app, options.voices);  // before the song: its buffers are then sized for every voice
+  app.live.keysHold = options.hold ? 1 : 0;
   NewSong(app);
   FileFailure failure;
   if (!options.songPath.empty() && LoadSongFile(app, options.songPath, &failure) == SongFileResult::CannotOpen)

@@ -18,9 +18,12 @@ struct StartOptions {
   std::string workspace;                // where the user's folders are; the program folder when empty
   uint32_t blockFrames = kBlockFrames;  // the live output's and song playback's block: the latency
   int32_t scale = 0;                    // --scale N: the interface enlarged N times; 0 for what fits
+  int32_t voices = 16;                  // live voices: notes played at once
+  bool hold = false;                    // released note keys leave their notes sounding
 };
 
-// The command line: `tonforge [--latency FRAMES] [--scale N] [--data DIR] [SONG.tes]`; a relative SONG is taken from the
+// The command line: `tonforge [--latency FRAMES] [--scale N] [--voices N] [--hold] [--data DIR] [SONG.tes]`; a
+// relative SONG is taken from the
 // current folder. Nothing (after writing the usage or the fault to `out` or `err`)
 // when the program is to end at once; `exitCode` is then 0 for --help and 2 for a wrong argument.
 std::optional<StartOptions> ParseCommandLine(const std::vector<std::string>& args, std::string& out,

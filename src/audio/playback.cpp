@@ -133,7 +133,7 @@ void StartSongPlayback(Studio& studio) {
     return;
   }
   p.playButtonPressed = 1;
-  studio.live.liveFlag = 0;
+  SilenceLiveVoices(studio);
   PrepareSongStart(studio);
   studio.ring.blockPending = 0;
   studio.ring.writeBlock = 0;

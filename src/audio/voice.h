@@ -195,7 +195,19 @@ Frame16 MixSongSampleWith(Studio& studio, SampleContext& ctx, uint32_t* clipped,
   return FinishSongFrame(studio, ctx, sum, clipped, run);
 }
 
-// One frame of the live output: the LiveVoice through the current track's chain and the song chain, every
+// One live voice, levelled and panned into voiceSum; a released voice fades out linearly and then falls silent.
+template <class Routines>
+void MixLiveVoice(Studio& studio, LiveVoice& v, SampleContext& ctx, MixBus& voiceSum, Routines& run) {
+  if (v.liveFlag == 0 && v.fadeLeft == 0) return;
+  ctx.bus = {};
+  RunProgramChain(v.voice, kChainLength, v.voice.pitchOffset + v.livePitch, ctx, run);
+  float gain = v.voice.level;
+  if (v.liveFlag == 0) gain *= static_cast<float>(v.fadeLeft--) / static_cast<float>(v.fadeLength);
+  ScaleBus(ctx.bus, gain);
+  PanInto(studio.tables, voiceSum, ctx.bus, v.voice.pan);
+}
+
+// One frame of the live output: the live voices summed through the current track's chain and the song chain, every
 // chain over all nine positions, no song level and no clip counting.
 template <class Routines>
 Frame16 MixLiveSampleWith(Studio& studio, SampleContext& ctx, Routines& run) {
@@ -205,13 +217,7 @@ Frame16 MixLiveSampleWith(Studio& studio, SampleContext& ctx, Routines& run) {
   if (track) {
     ctx.engineRandom = track->runningRandom;
     MixBus voiceSum{};
-    LiveVoiceState& live = studio.live;
-    if (live.liveFlag != 0) {
-      ctx.bus = {};
-      RunProgramChain(live.voice, kChainLength, live.voice.pitchOffset + live.livePitch, ctx, run);
-      ScaleBus(ctx.bus, live.voice.level);
-      PanInto(studio.tables, voiceSum, ctx.bus, live.voice.pan);
-    }
+    for (LiveVoice& v : studio.live.voices) MixLiveVoice(studio, v, ctx, voiceSum, run);
     ctx.bus = voiceSum;
     if (current != 0) {
       RunEffectChain(track->chain, kChainLength, ctx, run);
@@ -239,7 +245,7 @@ void AutoLevelProgramWith(Studio& studio, Program& program, Routines& run) {
   for (Engine& e : program.engines) PrepareEngine(e, studio.rate);
   SampleContext ctx = MakeSampleContext(studio);
   ctx.engineRandom = studio.random.engine;
-  LiveVoiceState& live = studio.live;
+  LiveVoice& live = studio.live.voices.front();  // borrowed for the measurement
   for (int32_t steps = kAutoLevelSteps;; --steps) {
     program.level = static_cast<float>(steps / 100.0);
     LoadVoice(live.voice, live.buffers, studio.song.positionBufferSize, program);

@@ -7,12 +7,13 @@
 
 #include "programs/chain_editing.h"
 #include "shell/show_error.h"
+#include "song/voice_loading.h"
 
 namespace tonforge {
 
 namespace {
 
-// New blocks for one position of every voice: the LiveVoice first, then tracks 1.. in list order.
+// New blocks for one position of every voice: the live voices first, then tracks 1.. in list order.
 struct BufferPlan {
   int position = 0;
   uint32_t size = 0;
@@ -20,7 +21,11 @@ struct BufferPlan {
   std::vector<SampleBlock> blocks;  // left and right per voice
 };
 
-int32_t VoiceCount(const Session& session) { return 1 + std::max(session.song.tracks.Count() - 1, 0); }
+int32_t LiveVoiceCount(const Session& session) { return static_cast<int32_t>(session.live.voices.size()); }
+
+int32_t VoiceCount(const Session& session) {
+  return LiveVoiceCount(session) + std::max(session.song.tracks.Count() - 1, 0);
+}
 
 // A size of 0 needs no blocks: committing it releases the buffers.
 bool AllocatePlan(const Session& session, BufferPlan& plan) {
@@ -63,10 +68,14 @@ void Commit(Session& session, BufferPlan& plan) {
   if (!plan.change) return;
   const int p = plan.position;
   auto block = [&plan](std::size_t i) { return i < plan.blocks.size() ? std::move(plan.blocks[i]) : SampleBlock{}; };
-  SetVoiceBuffers(session.live.voice, session.live.buffers, p, block(0), block(1));
-  for (int32_t i = 1; i < session.song.tracks.Count(); ++i) {
+  std::size_t next = 0;
+  for (LiveVoice& v : session.live.voices) {
+    SetVoiceBuffers(v.voice, v.buffers, p, block(next), block(next + 1));
+    next += 2;
+  }
+  for (int32_t i = 1; i < session.song.tracks.Count(); ++i, next += 2) {
     Track& t = *session.song.tracks.At(i);
-    SetVoiceBuffers(t.playingProgram, t.voiceBuffers, p, block(2 * i), block(2 * i + 1));
+    SetVoiceBuffers(t.playingProgram, t.voiceBuffers, p, block(next), block(next + 1));
   }
   session.song.positionBufferSize[p] = plan.size;
 }
@@ -285,6 +294,32 @@ bool ReplaceProgramEngine(Session& session, Program& program, int position, Engi
     return false;
   }
   return true;  // the outgoing engine's sample data goes with it
+}
+
+bool SetLiveVoiceCount(Session& session, int32_t count) {
+  StopPlayback(session);
+  SilenceLiveVoices(session);
+  std::vector<LiveVoice>& voices = session.live.voices;
+  count = std::clamp(count, 1, kMaxLiveVoices);
+  const std::size_t before = voices.size();
+  try {
+    voices.resize(static_cast<std::size_t>(count));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  for (std::size_t i = before; i < voices.size(); ++i) {
+    for (int p = 0; p < kChainLength; ++p) {
+      const uint32_t size = session.song.positionBufferSize[p];
+      if (size == 0) continue;
+      SampleBlock left = AllocateSamples(size), right = AllocateSamples(size);
+      if (!left || !right) {
+        voices.resize(i);  // the voices that have their buffers stay
+        return false;
+      }
+      SetVoiceBuffers(voices[i].voice, voices[i].buffers, p, std::move(left), std::move(right));
+    }
+  }
+  return true;
 }
 
 void AttachVoiceBuffers(Program& voice, const PositionBuffers& buffers) {

@@ -74,4 +74,8 @@ bool ReplaceProgramEngine(Session& session, Program& program, int position, Engi
 // Gives a voice its buffers: engine p of `voice` points at the blocks of `buffers` for every position.
 void AttachVoiceBuffers(Program& voice, const PositionBuffers& buffers);
 
+// Sets how many live voices the keyboard and MIDI play (1..64), each with its own delay buffers at the present
+// sizes. Silences them first. False when memory runs out; the voices that could be given buffers stay.
+bool SetLiveVoiceCount(Session& session, int32_t count);
+
 }  // namespace tonforge

@@ -130,6 +130,22 @@ void ViewFollowsCursor(Session& session) {
   if (session.editCursor > view + kViewWidth - 1) view = session.editCursor - (kViewWidth - 1);
 }
 
+bool FollowPlayhead(Session& session) {
+  int32_t& drawn = session.editor.drawnPlayhead;
+  if (session.playback.mode.load(std::memory_order_acquire) != PlaybackMode::Song) {
+    if (drawn < 0) return false;
+    drawn = -1;
+    ViewFollowsCursor(session);  // back to the EditCursor, which playing left where it was
+    return true;
+  }
+  const int32_t tick = session.playback.playheadTick;
+  if (tick == drawn) return false;
+  drawn = tick;
+  int32_t& view = session.editor.viewStart;
+  if (tick < view || tick > view + kViewWidth - 1) view = tick;  // a page on, the playhead at its left edge
+  return true;
+}
+
 void SelectionFollowsCursor(Session& session) {
   Track* track = EditedTrack(session);
   if (track == nullptr) return;

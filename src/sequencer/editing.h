@@ -52,6 +52,10 @@ int32_t BarLength(const Song& song);
 void SelectionFollowsCursor(Session& session);
 // The view moves only as far as needed to contain the cursor.
 void ViewFollowsCursor(Session& session);
+// Once per pass of the UI: while a song plays, takes the tick the clock has reached as the playhead and turns
+// the song view a page on when the playhead leaves it; once playing ends, the view returns to the EditCursor.
+// True when the song view is to be drawn again.
+bool FollowPlayhead(Session& session);
 
 // ---- Event commands (rows are counted from the event list's scroll) ----
 

@@ -65,7 +65,7 @@ bool IsDown(const KeyStates& keys, uint8_t code) { return (keys[code] & kKeyDown
 
 bool Pressed(const KeyboardHandler& h, uint8_t code) { return IsDown(h.present, code) && !IsDown(h.previous, code); }
 
-void SilenceLiveVoice(Session& session) { session.live.liveFlag = 0; }
+void SilenceLiveVoice(Session& session) { SilenceLiveVoices(session); }
 
 // ---- Cursor keys, shared by the plain and the Shift table ----
 
@@ -210,9 +210,15 @@ void PlayNoteKeys(Session& session, KeyboardHandler& h) {
   if (session.song.programs.empty()) return;
   for (const NoteKey& n : kNoteKeys) {
     if (!Pressed(h, n.code)) continue;
-    StartLiveNote(session, n.pitch + kCentsPerOctave * session.editor.octave, session.song.currentProgram);
+    StartLiveNote(session, n.pitch + kCentsPerOctave * session.editor.octave, session.song.currentProgram, n.code);
     RecordNote(session, n.pitch);
   }
+}
+
+// A released note key ends its voice, whatever else the keys are doing now, so that no note hangs.
+void ReleaseNoteKeys(Session& session, const KeyboardHandler& h) {
+  for (const NoteKey& n : kNoteKeys)
+    if (IsDown(h.previous, n.code) && !IsDown(h.present, n.code)) ReleaseLiveNote(session, n.code);
 }
 
 void TypeIntoTextEntry(Session& session, const KeyboardHandler& h) {
@@ -234,6 +240,7 @@ std::string HelpFilePath(const Session& session) { return session.folders.progra
 void PollKeyboard(Session& session, KeyboardHandler& h) {
   h.previous = h.present;
   h.device.ReadState(h.present);  // a failed read is not reported: the pass works on what the array holds
+  ReleaseNoteKeys(session, h);
   if (IsTextEntryActive(session)) {
     TypeIntoTextEntry(session, h);
     return;

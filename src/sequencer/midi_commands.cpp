@@ -12,8 +12,10 @@ namespace tonforge {
 
 namespace {
 
-constexpr uint8_t kNoteOff = 0x80, kNoteOn = 0x90, kProgramChange = 0xC0, kChannelPressure = 0xD0,
-                  kPitchBend = 0xE0;
+constexpr uint8_t kNoteOff = 0x80, kNoteOn = 0x90, kControlChange = 0xB0, kProgramChange = 0xC0,
+                  kChannelPressure = 0xD0, kPitchBend = 0xE0;
+constexpr uint8_t kSustainPedal = 64, kAllSoundOff = 120, kAllNotesOff = 123;
+constexpr uint8_t kPedalDown = 64;  // controller values from here up press a switch pedal
 constexpr uint8_t kSystemExclusive = 0xF0, kFirstRealTime = 0xF8;
 constexpr int32_t kBendCentre = 8192;
 
@@ -29,9 +31,7 @@ int32_t BendOf(int32_t value) {
   return off >= 0 ? off * kPitchBendRange / (kBendCentre - 1) : off * kPitchBendRange / kBendCentre;
 }
 
-bool LiveVoicePlaysOurNote(const Session& session, const MidiHandler& h) {
-  return h.soundingNote >= 0 && session.live.liveFlag != 0 && session.live.livePitch == h.notePitch + h.bend;
-}
+bool HeldByMidi(const LiveVoice& v) { return v.liveFlag != 0 && v.holder >= kMidiNoteHolder; }
 
 void NoteOn(Session& session, MidiHandler& h, int32_t note, int32_t velocity) {
   Song& song = session.song;
@@ -40,20 +40,17 @@ void NoteOn(Session& session, MidiHandler& h, int32_t note, int32_t velocity) {
   // A note below the table's first pitch or past its last does not sound but is recorded as played, as with
   // the note keys.
   if (pitch >= 0 && pitch <= kHighestPitch) {
-    StartLiveNote(session, pitch, song.currentProgram);
-    LiveVoiceState& live = session.live;
-    live.livePitch = pitch + h.bend;
-    live.voice.level = live.voice.level * static_cast<float>(velocity) / 127.0f;  // this note only
-    h.soundingNote = note;
-    h.notePitch = pitch;
+    if (LiveVoice* v = StartLiveNote(session, pitch, song.currentProgram, kMidiNoteHolder + note)) {
+      v->livePitch = pitch + h.bend;
+      v->voice.level = v->voice.level * static_cast<float>(velocity) / 127.0f;  // this note only
+    }
   }
   RecordNoteAtPitch(session, pitch);
 }
 
-void NoteOff(Session& session, MidiHandler& h, int32_t note) {
-  if (note != h.soundingNote) return;  // one note at a time: another key's release changes nothing
-  if (LiveVoicePlaysOurNote(session, h)) session.live.liveFlag = 0;
-  h.soundingNote = -1;
+void ControlChange(Session& session, uint8_t controller, uint8_t value) {
+  if (controller == kSustainPedal) SetSustainPedal(session, value >= kPedalDown);
+  if (controller == kAllSoundOff || controller == kAllNotesOff) SilenceLiveVoices(session);
 }
 
 void ProgramChange(Session& session, int32_t index) {
@@ -63,9 +60,9 @@ void ProgramChange(Session& session, int32_t index) {
 }
 
 void PitchBend(Session& session, MidiHandler& h, int32_t value) {
-  const bool bending = LiveVoicePlaysOurNote(session, h);
   h.bend = BendOf(value);
-  if (bending) session.live.livePitch = h.notePitch + h.bend;
+  for (LiveVoice& v : session.live.voices)
+    if (HeldByMidi(v)) v.livePitch = v.notePitch + h.bend;
 }
 
 }  // namespace
@@ -95,7 +92,8 @@ void RunMidiMessage(Session& session, MidiHandler& h, const MidiMessage& m) {
         break;
       }
       [[fallthrough]];  // velocity 0 is a release
-    case kNoteOff: NoteOff(session, h, m.data1); break;
+    case kNoteOff: ReleaseLiveNote(session, kMidiNoteHolder + m.data1); break;
+    case kControlChange: ControlChange(session, m.data1, m.data2); break;
     case kProgramChange: ProgramChange(session, m.data1); break;
     case kPitchBend: PitchBend(session, h, m.data1 | (m.data2 << 7)); break;
     default: break;

@@ -1,8 +1,10 @@
 #pragma once
 // A MIDI keyboard plays the LiveVoice and records the way the computer keyboard's note keys do. Once per pass
 // of the idle step the handler reads the bytes that arrived, splits them into messages and carries out each:
-// Note On starts the LiveVoice (level scaled by velocity) and records a NoteOn, Note Off of the sounding note
-// silences it, Program Change chooses a program and pitch bend moves the live pitch. Everything else is ignored.
+// Note On starts a live voice (level scaled by velocity) and records a NoteOn, Note Off (or Note On at velocity
+// 0) releases that note's voice, the sustain pedal (controller 64) holds released notes until lifted,
+// controllers 120 and 123 silence every live voice, Program Change chooses a program and pitch bend moves the
+// pitch of the MIDI notes. Everything else is ignored.
 #include <cstdint>
 
 #include "devices/midi_input.h"
@@ -42,9 +44,7 @@ struct MidiHandler {
 
   MidiInput& device;
   MidiParser parser;
-  int32_t soundingNote = -1;  // the MIDI note the LiveVoice plays, -1 when it plays none of ours
-  int32_t notePitch = 0;      // that note's pitch before the bend
-  int32_t bend = 0;           // pitch units, -200..200
+  int32_t bend = 0;  // pitch units, -200..200; moves every voice a MIDI note holds
 };
 
 // One pass: takes every waiting byte and carries out the messages. While a worker owns the sound the bytes

@@ -144,6 +144,7 @@ ClockStep StepClock(Session& session) {
   FollowTicksPerBeat(session);
   song.tickAccumulator -= session.rate.samplesPerTick;
   ++session.currentTick;
+  session.playback.playheadTick = session.currentTick;
   return ClockStep::Tick;
 }
 

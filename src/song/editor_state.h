@@ -53,6 +53,7 @@ struct EditorState {
   uint32_t shiftHeld = 0;
   // The recording keys only work while the track list panel is open; the user interface keeps this current.
   uint32_t trackListShown = 1;
+  int32_t drawnPlayhead = -1;  // the playhead tick the song view shows; -1 while no song plays
 };
 
 enum class TextField : uint32_t { ProgramName = 0, TrackName = 1, DataSlotName = 2, ValueA = 3, ValueB = 4 };

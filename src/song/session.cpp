@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "song/voice_loading.h"
+
 namespace tonforge {
 
 namespace {
@@ -23,7 +25,7 @@ void StartCore(Session& session, std::string_view programFolder, std::string_vie
 void StopPlayback(Session& session) {
   PlaybackState& p = session.playback;
   const PlaybackMode mode = p.mode.load(std::memory_order_acquire);
-  session.live.liveFlag = 0;
+  SilenceLiveVoices(session);
   if (mode == PlaybackMode::Idle) {
     // A worker that ended by itself (a wave file that ran out) is still to be joined.
     if (p.worker.joinable()) p.worker.join();

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include "engines/catalog.h"
 #include "engines/context.h"
@@ -25,15 +26,37 @@
 
 namespace tonforge {
 
-// The Program image the computer keyboard plays, with its gate and pitch and its own delay buffers.
-struct LiveVoiceState {
+inline constexpr int32_t kNoHolder = -1;
+// Holders of live voices: the note keys by their key code, MIDI notes from here on.
+inline constexpr int32_t kMidiNoteHolder = 256;
+inline constexpr int32_t kMaxLiveVoices = 64;
+inline constexpr int32_t kReleaseFadeMilliseconds = 5;
+
+// One voice the computer keyboard or a MIDI note plays: a Program image with its gate, pitch and own delay
+// buffers.
+struct LiveVoice {
   Program voice;
-  uint32_t liveFlag = 0;
+  uint32_t liveFlag = 0;  // 1 while its key is held, or the pedal holds it
   int32_t livePitch = 0;
+  int32_t notePitch = 0;           // the pitch played, before any pitch bend
+  int32_t holder = kNoHolder;      // the key or MIDI note that started it
+  uint32_t startOrder = 0;         // when all voices sound, the one started first is taken
+  uint32_t sustained = 0;          // released while the sustain pedal was down
+  uint32_t fadeLeft = 0;           // samples of the release fade still to play once liveFlag fell
+  uint32_t fadeLength = 1;
+  PositionBuffers buffers;
+};
+
+// The live voices. One voice whose note the keyboard's keys leave sounding until Space is the plain
+// instrument; the running program asks for more voices and for notes that end with their keys.
+struct LiveVoiceState {
+  std::vector<LiveVoice> voices = std::vector<LiveVoice>(1);
+  uint32_t keysHold = 1;      // a released note key leaves its note sounding until Space
+  uint32_t sustainPedal = 0;  // MIDI controller 64 is down: released notes sound on until it is lifted
+  uint32_t nextOrder = 0;
   // Set when a note starts; the live output then renders afresh instead of handing over a block made before
   // the key went down, so the note is heard one block sooner.
   uint32_t noteStarted = 0;
-  PositionBuffers buffers;
 };
 
 // Who owns the sound. The main thread prepares all playing state, then sets mode and starts the worker; to
@@ -51,6 +74,8 @@ struct PlaybackState {
   // The play button shows pressed while a song or a wave file plays or a song renders. A wave file that runs out
   // releases it from the worker.
   Shared<uint32_t> playButtonPressed = 0;
+  // The tick the song clock has reached, for the song view's playhead: written by the worker, read by the UI.
+  Shared<int32_t> playheadTick = 0;
 };
 
 // What the commands on the floors below the sound side ask of it: they stop workers and load songs that

@@ -10,6 +10,25 @@ void PrepareChain(Chain& chain, const OutputRate& rate) {
   for (Engine& e : chain) PrepareEngine(e, rate);
 }
 
+// A free voice (neither sounding nor fading), else the one started first.
+LiveVoice& PickLiveVoice(LiveVoiceState& live) {
+  LiveVoice* oldest = &live.voices.front();
+  for (LiveVoice& v : live.voices) {
+    if (v.liveFlag == 0 && v.fadeLeft == 0) return v;
+    if (v.startOrder - live.nextOrder < oldest->startOrder - live.nextOrder) oldest = &v;  // wraps with the count
+  }
+  return *oldest;
+}
+
+// Ends a voice with a short fade, so its end does not click.
+void StartFade(const Session& session, LiveVoice& v) {
+  v.liveFlag = 0;
+  v.sustained = 0;
+  v.holder = kNoHolder;
+  v.fadeLength = std::max<uint32_t>(1, static_cast<uint32_t>(session.rate.sampleRate * kReleaseFadeMilliseconds / 1000));
+  v.fadeLeft = v.fadeLength;
+}
+
 }  // namespace
 
 void LoadVoice(Program& voice, const PositionBuffers& buffers, const std::array<uint32_t, kChainLength>& bufferSize,
@@ -40,19 +59,63 @@ void LoadVoice(Program& voice, const PositionBuffers& buffers, const std::array<
   }
 }
 
-void StartLiveNote(Session& session, int32_t pitch, int32_t programIndex) {
+LiveVoice* StartLiveNote(Session& session, int32_t pitch, int32_t programIndex, int32_t holder) {
   Song& song = session.song;
-  if (pitch > kHighestPitch || programIndex < 0 || programIndex >= static_cast<int32_t>(song.programs.size()))
-    return;
   LiveVoiceState& live = session.live;
-  live.livePitch = pitch;
-  live.liveFlag = 1;
+  if (pitch > kHighestPitch || programIndex < 0 || programIndex >= static_cast<int32_t>(song.programs.size()) ||
+      live.voices.empty())
+    return nullptr;
+  LiveVoice& v = PickLiveVoice(live);
+  v.livePitch = pitch;
+  v.notePitch = pitch;
+  v.liveFlag = 1;
+  v.holder = holder;
+  v.sustained = 0;
+  v.fadeLeft = 0;
+  v.startOrder = live.nextOrder++;
   live.noteStarted = 1;
   if (Track* global = song.tracks.At(0)) PrepareChain(global->chain, session.rate);
   if (Track* current = song.tracks.At(song.currentTrack)) PrepareChain(current->chain, session.rate);
   Program& program = *song.programs[programIndex];
   PrepareChain(program.engines, session.rate);
-  LoadVoice(live.voice, live.buffers, song.positionBufferSize, program);
+  LoadVoice(v.voice, v.buffers, song.positionBufferSize, program);
+  return &v;
+}
+
+void ReleaseLiveNote(Session& session, int32_t holder) {
+  LiveVoiceState& live = session.live;
+  if (holder == kNoHolder || (holder < kMidiNoteHolder && live.keysHold != 0)) return;
+  for (LiveVoice& v : live.voices) {
+    if (v.liveFlag == 0 || v.holder != holder) continue;
+    v.holder = kNoHolder;
+    if (live.sustainPedal != 0)
+      v.sustained = 1;
+    else
+      StartFade(session, v);
+  }
+}
+
+void SetSustainPedal(Session& session, bool down) {
+  LiveVoiceState& live = session.live;
+  live.sustainPedal = down ? 1 : 0;
+  if (down) return;
+  for (LiveVoice& v : live.voices)
+    if (v.liveFlag != 0 && v.sustained != 0) StartFade(session, v);
+}
+
+void SilenceLiveVoices(Session& session) {
+  for (LiveVoice& v : session.live.voices) {
+    v.liveFlag = 0;
+    v.fadeLeft = 0;
+    v.sustained = 0;
+    v.holder = kNoHolder;
+  }
+}
+
+bool AnyLiveVoiceSounds(const Session& session) {
+  for (const LiveVoice& v : session.live.voices)
+    if (v.liveFlag != 0 || v.fadeLeft != 0) return true;
+  return false;
 }
 
 }  // namespace tonforge

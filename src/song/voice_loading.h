@@ -17,6 +17,18 @@ void LoadVoice(Program& voice, const PositionBuffers& buffers, const std::array<
 // Starts the LiveVoice on a program at a pitch (cents). Ignored for a pitch above 6099 or a program index
 // outside the list. The live output then drops a block rendered before the key press, so the next block
 // carries the new note.
-void StartLiveNote(Session& session, int32_t pitch, int32_t programIndex);
+// Returns the voice started, or null when the call was ignored. With several live voices a free one is taken,
+// else the one started first; `holder` names the key or MIDI note whose release ends it.
+LiveVoice* StartLiveNote(Session& session, int32_t pitch, int32_t programIndex, int32_t holder = kNoHolder);
+
+// The release of a holder's key: its voices fade out over a few milliseconds, or sound on while the sustain
+// pedal is down. The keyboard's keys release nothing while keysHold is set.
+void ReleaseLiveNote(Session& session, int32_t holder);
+// The sustain pedal; lifting it releases the notes it held.
+void SetSustainPedal(Session& session, bool down);
+// Space, all-notes-off and playback starting: every live voice stops at once.
+void SilenceLiveVoices(Session& session);
+// True while any live voice sounds or fades.
+bool AnyLiveVoiceSounds(const Session& session);
 
 }  // namespace tonforge

@@ -89,7 +89,9 @@ TEST(Run, EscapeAnsweredNoKeepsRunningYesQuits) {
     ASSERT_LT(pass, 200) << "the loop never ended";
   };
   // The rig's song is the one StartUp replaces with a new one: give the new one the rig's program again.
-  StartUp(rig.app, rig.host, {}, "/nonexistent");
+  StartOptions oneVoice;
+  oneVoice.voices = 1;  // the second note takes the first one's voice
+  StartUp(rig.app, rig.host, oneVoice, "/nonexistent");
   NewProgram(rig.app);
   SelectProgram(rig.app, 0);
   rig.SetProgramType(0, testing::Id(EngineTypeId::SineWaveGenerator));
@@ -97,7 +99,7 @@ TEST(Run, EscapeAnsweredNoKeepsRunningYesQuits) {
   KeyboardHandler keys(rig.host.keyboard, rig.host.shell, ProgramKeyboardHooks(rig.app));
   MidiHandler midi(rig.host.midi);
   RunMainLoop(rig.app, rig.host, keys, &midi);
-  EXPECT_EQ(rig.app.live.livePitch, 3650);
+  EXPECT_EQ(rig.app.live.voices[0].livePitch, 3650);
   EXPECT_EQ(questions, 2);
   EXPECT_EQ(rig.dialogs.shown.size(), 2u);
   EXPECT_TRUE(AnyLoudBlock(rig.host.sound));
@@ -147,7 +149,8 @@ TEST(Run, StartingAndStoppingTheSongAThousandTimes) {
 }
 
 TEST(Run, CommandLine) {
-  struct Case { std::vector<std::string> args; bool runs; int exitCode; std::string song; uint32_t frames = 4096; int32_t scale = 0; };
+  struct Case { std::vector<std::string> args; bool runs; int exitCode; std::string song; uint32_t frames = 4096;
+                int32_t scale = 0; int32_t voices = 16; bool hold = false; };
   for (const Case& c : {Case{{}, true, 0, ""}, Case{{"My Song.tes"}, true, 0, "My Song.tes"},
                         Case{{"--help"}, false, 0, ""}, Case{{"--bogus"}, false, 2, ""},
                         Case{{"a.tes", "b.tes"}, false, 2, ""},
@@ -160,6 +163,10 @@ TEST(Run, CommandLine) {
                         Case{{"--scale", "3", "a.tes"}, true, 0, "a.tes", 4096, 3},
                         Case{{"--scale=0"}, false, 2, ""}, Case{{"--scale", "17"}, false, 2, ""},
                         Case{{"--scale", "2x"}, false, 2, ""},
+                        Case{{"--voices", "1", "--hold"}, true, 0, "", 4096, 0, 1, true},
+                        Case{{"--voices=64"}, true, 0, "", 4096, 0, 64},
+                        Case{{"--voices", "0"}, false, 2, ""}, Case{{"--voices", "65"}, false, 2, ""},
+                        Case{{"--hold=yes"}, false, 2, ""},
                         Case{{"/songs/a.tes", "--data=/opt/tf"}, true, 0, "/songs/a.tes"}}) {
     std::string out, err;
     int exitCode = -1;
@@ -169,7 +176,7 @@ TEST(Run, CommandLine) {
     const std::string song = c.song.empty() ? "" : (std::filesystem::current_path() / c.song).string();
     if (options) {
       EXPECT_TRUE(options->songPath == song && options->blockFrames == c.frames) << c.song;
-      EXPECT_EQ(options->scale, c.scale) << c.song;
+      EXPECT_TRUE(options->scale == c.scale && options->voices == c.voices && options->hold == c.hold) << c.args.size();
       EXPECT_EQ(options->dataFolder, c.args.size() > 1 && c.args[1] == "--data=/opt/tf" ? "/opt/tf" : "") << c.song;
     } else {
       EXPECT_EQ(exitCode, c.exitCode);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "audio/live_output.h"
+#include "programs/program_list.h"
 #include "support/play_rig.h"
 
 namespace tonforge {
@@ -76,10 +77,37 @@ TEST(LiveOutput, StartLiveNoteIgnoresImpossibleNotes) {
     PlayRig rig;
     rig.AddProgram({kSource}).transpose = 30;
     StartLiveNote(*rig.app, pitch, program);
-    EXPECT_EQ(rig.app->live.liveFlag, starts ? 1u : 0u) << pitch << " " << program;
+    EXPECT_EQ(rig.app->live.voices[0].liveFlag, starts ? 1u : 0u) << pitch << " " << program;
     EXPECT_EQ(rig.app->live.noteStarted, starts ? 1u : 0u);
-    EXPECT_EQ(rig.app->live.voice.transpose, starts ? 30 : 0);
+    EXPECT_EQ(rig.app->live.voices[0].voice.transpose, starts ? 30 : 0);
   }
+}
+
+// A chord sums its voices before the track's chain; a released voice fades out in 5 ms without a step.
+TEST(LiveOutput, ChordSumsAndReleasedVoiceFadesOut) {
+  PlayRig rig;
+  rig.AddProgram({kSource}).engines[0].F[0] = 0.5f;
+  Engine& gain = rig.SetTrackEngine(rig.AddTrack(), 0, testing::kGain);
+  gain.F[0] = gain.F[1] = 0.5f;
+  rig.app->song.currentTrack = 1;
+  ASSERT_TRUE(SetLiveVoiceCount(*rig.app, 4));
+  rig.app->live.keysHold = 0;
+  StartLiveNote(*rig.app, 2450, 0, 1);
+  StartLiveNote(*rig.app, 2850, 0, 2);
+  SampleContext ctx = MakeSampleContext(*rig.app);
+  auto next = [&] { return MixLiveSampleWith(*rig.app, ctx, rig.routines).left; };
+  EXPECT_EQ(next(), 16383);  // two voices of 0.25 each after the track's gain
+  ReleaseLiveNote(*rig.app, 2);
+  const int fade = 44100 * kReleaseFadeMilliseconds / 1000;
+  int previous = 16383, largestStep = 0, frames = 0;
+  for (int sample = next(); sample != 8191 && frames < 1000; sample = next(), ++frames) {
+    largestStep = std::max(largestStep, std::abs(sample - previous));
+    previous = sample;
+  }
+  EXPECT_EQ(frames, fade);
+  EXPECT_LE(largestStep, 8192 / fade + 1);
+  EXPECT_EQ(next(), 8191);  // the held voice alone
+  EXPECT_FALSE(rig.app->live.voices[1].fadeLeft != 0 || rig.app->live.voices[1].liveFlag != 0);
 }
 
 }  // namespace

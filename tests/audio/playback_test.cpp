@@ -18,10 +18,10 @@ TEST(Playback, PlayButtonTogglesAndAnEndLetsTheIdleStepStop) {
   rig.End(2);
   app.playback.highPriority = 1;  // refused without privileges; playback goes on regardless
   for (bool pressAgain : {true, false}) {
-    app.live.liveFlag = 1;
+    app.live.voices[0].liveFlag = 1;
     StartSongPlayback(app);
     ASSERT_EQ(app.playback.mode.load(), kSong);
-    EXPECT_TRUE(app.playback.playButtonPressed == 1 && app.live.liveFlag == 0);
+    EXPECT_TRUE(app.playback.playButtonPressed == 1 && app.live.voices[0].liveFlag == 0);
     ASSERT_TRUE(WaitFor([&] { return app.playback.songEndReached.load() == 1; }));
     EXPECT_EQ(app.playback.mode.load(), kSong) << "the worker runs on with the song chain's tails";
     pressAgain ? StartSongPlayback(app) : StopPlayback(app);  // what the idle step does on the End

@@ -112,7 +112,7 @@ TEST(ProgramFile, SaveLoadSaveIsByteIdentical) {
   EXPECT_NE(loaded.engines[0].slots[0].data.get(), e[0].slots[0].data.get());
   EXPECT_EQ(rig.app.song.positionBufferSize[1], 88204u);
   EXPECT_NE(rig.app.song.positionBufferSize[4], 0u);
-  EXPECT_TRUE(rig.app.live.buffers.left[1]);
+  EXPECT_TRUE(rig.app.live.voices[0].buffers.left[1]);
 
   ASSERT_TRUE(SaveProgram(rig.app));
   const auto first = ReadBytes(rig.dir.File("first.tep"));

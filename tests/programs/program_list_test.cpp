@@ -117,7 +117,7 @@ TEST(PositionBuffers, SizedByTheLargestNeedAndSharedByEveryVoice) {
   SongRig rig(2, 2);
   for (const auto& [act, sizes] : steps) {
     act(rig);
-    std::vector<std::pair<Program*, PositionBuffers*>> voices = {{&rig.app.live.voice, &rig.app.live.buffers}};
+    std::vector<std::pair<Program*, PositionBuffers*>> voices = {{&rig.app.live.voices[0].voice, &rig.app.live.voices[0].buffers}};
     for (int32_t t = 1; t < rig.app.song.tracks.Count(); ++t) voices.push_back({&rig.TrackNo(t).playingProgram, &rig.TrackNo(t).voiceBuffers});
     for (int p = 0; p < 3; ++p) {
       EXPECT_EQ(rig.app.song.positionBufferSize[p], sizes[p]) << p;

@@ -47,13 +47,13 @@ TEST(Keyboard, HoldingANoteKeyPlaysAndRecordsOnce) {
   KeyRig rig;
   ToggleEditMode(rig.app);
   rig.Poll({key::Z});
-  EXPECT_TRUE(rig.app.live.liveFlag == 1 && rig.app.live.livePitch == 50);
-  rig.app.live.liveFlag = 0;
+  EXPECT_TRUE(rig.app.live.voices[0].liveFlag == 1 && rig.app.live.voices[0].livePitch == 50);
+  rig.app.live.voices[0].liveFlag = 0;
   for (int i = 0; i < 50; ++i) rig.Poll({key::Z});
   rig.keyboard.failReads = 3;
   for (int i = 0; i < 3; ++i) rig.Poll({});  // the device fails: the keys look as they were
   rig.Poll({key::Z});                         // still held at the next good read: no press
-  EXPECT_EQ(rig.app.live.liveFlag, 0u);
+  EXPECT_EQ(rig.app.live.voices[0].liveFlag, 0u);
   EXPECT_EQ(rig.Events(1), (V{{0, kNote, 50, 0}}));
   EXPECT_EQ(rig.app.editCursor, 1);
   rig.Poll({});
@@ -66,7 +66,7 @@ TEST(Keyboard, HoldingANoteKeyPlaysAndRecordsOnce) {
     ToggleEditMode(other.app);
     SetOctave(other.app, octave);
     other.Poll({programs ? key::P : key::Q});
-    EXPECT_EQ(other.app.live.liveFlag, 0u) << programs;
+    EXPECT_EQ(other.app.live.voices[0].liveFlag, 0u) << programs;
     EXPECT_EQ(other.Events(1), recorded) << programs;
     EXPECT_EQ(other.app.editCursor, programs) << programs;
   }
@@ -83,14 +83,14 @@ TEST(Keyboard, TextEntryTakesEveryKeyWhileItRunsThenEscapeAsksBeforeQuitting) {
                     {key::LeftShift, key::Slash}})
     rig.Tap(keys);
   EXPECT_EQ(TypedText(rig.app.textEntry), "zA\"-?");
-  EXPECT_EQ(rig.app.live.liveFlag, 0u);
+  EXPECT_EQ(rig.app.live.voices[0].liveFlag, 0u);
   rig.Tap({key::Escape});
   EXPECT_FALSE(IsTextEntryActive(rig.app));
   EXPECT_STREQ(rig.TrackNo(1).name.data(), "zA\"-?");
   EXPECT_TRUE(rig.dialogs.shown.empty());  // Escape ended the entry and asked nothing
   EXPECT_EQ(rig.quits, 0);
   rig.Tap({key::Z});  // the keys play again
-  EXPECT_EQ(rig.app.live.liveFlag, 1u);
+  EXPECT_EQ(rig.app.live.voices[0].liveFlag, 1u);
   rig.app.changes.MarkSongSaved();  // the plain question of a song without changes
   for (const int yes : {0, 1}) {
     rig.dialogs.answers = {yes == 1};
@@ -167,9 +167,9 @@ TEST(Keyboard, CommandTablesRunTheirCommands) {
       {"next program", {key::Equals}, {}, 0, [](KeyRig& r) { return r.app.song.currentProgram == 1; }},
       {"none before the first", {key::Minus}, {}, 0, [](KeyRig& r) { return r.app.song.currentProgram == 0; }},
       {"volume", {key::F9}, {}, 0, track1({{0, Type(EventType::ProgramVolume), 100, 0}})},
-      {"space", {key::Space}, {}, 1, [](KeyRig& r) { return r.app.live.liveFlag == 0; }},
+      {"space", {key::Space}, {}, 1, [](KeyRig& r) { return r.app.live.voices[0].liveFlag == 0; }},
       {"note-off", {key::Add, key::Insert}, {}, 1,
-       [](KeyRig& r) { return r.app.live.liveFlag == 0 && r.Events(1) == V{{0, Type(EventType::NoteOff), 0, 0}}; }},
+       [](KeyRig& r) { return r.app.live.voices[0].liveFlag == 0 && r.Events(1) == V{{0, Type(EventType::NoteOff), 0, 0}}; }},
       {"phrase", {key::NumpadEnter, key::Insert}, {}, 0, track1({{0, Type(EventType::Phrase), 1, 0}})},
       {"record switch before the note", {key::Insert, key::X}, {}, 0,
        [](KeyRig& r) { return r.Events(1) == V{{0, kNote, 250, 0}} && r.app.editCursor == 1; }},
@@ -180,13 +180,13 @@ TEST(Keyboard, CommandTablesRunTheirCommands) {
       {"close gap", {key::LeftShift, key::Delete}, two, 0, track1({{49, 0, 8, 0}})},
       {"open gap", {key::RightShift, key::Insert}, two, 0, track1({{1, 0, 7, 0}, {51, 0, 8, 0}})},
       {"control hides the plain keys", {key::LeftControl, key::Space, key::Z}, {}, 1,
-       [](KeyRig& r) { return r.app.live.liveFlag == 1 && r.app.editor.editMode == 0; }},
+       [](KeyRig& r) { return r.app.live.voices[0].liveFlag == 1 && r.app.editor.editMode == 0; }},
   };
   for (const Case& c : cases) {
     KeyRig rig(2);
     rig.Add(1, c.events);
     rig.app.editor.block = {0, 0, 1, 60, 1};  // dropped, but Cut still uses its rectangle
-    rig.app.live.liveFlag = c.live;
+    rig.app.live.voices[0].liveFlag = c.live;
     rig.Tap(c.keys);
     EXPECT_TRUE(c.done(rig)) << c.name;
   }

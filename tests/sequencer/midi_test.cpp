@@ -75,10 +75,10 @@ TEST(Midi, MessagesPlayRecordBendAndChooseThePrograms) {
     SCOPED_TRACE(r.what);
     rig.Send(r.bytes);
     if (!r.recorded.empty()) recorded = r.recorded;
-    EXPECT_EQ(rig.app.live.liveFlag, r.sounds);
+    EXPECT_EQ(rig.app.live.voices[0].liveFlag, r.sounds);
     if (r.sounds != 0) {
-      EXPECT_EQ(rig.app.live.livePitch, r.pitch);
-      EXPECT_FLOAT_EQ(rig.app.live.voice.level, kLevel * r.velocity);
+      EXPECT_EQ(rig.app.live.voices[0].livePitch, r.pitch);
+      EXPECT_FLOAT_EQ(rig.app.live.voices[0].voice.level, kLevel * r.velocity);
     }
     EXPECT_EQ(rig.app.song.currentProgram, r.program);
     EXPECT_EQ(rig.Events(1), recorded);
@@ -106,18 +106,18 @@ TEST(Midi, WhereNotesGoNowhere) {
     MidiRig rig;
     c.before(rig);
     rig.Send({0x90, 60, 100, 0xC0, 1});
-    EXPECT_EQ(rig.app.live.liveFlag, c.sounds);
+    EXPECT_EQ(rig.app.live.voices[0].liveFlag, c.sounds);
     EXPECT_EQ(rig.Events(1).size(), c.recorded);
     EXPECT_TRUE(rig.midi.waiting.empty()) << "the bytes are taken either way";
     rig.app.playback.mode = PlaybackMode::Idle;
     rig.Send({});  // nothing held back plays once the song has stopped
-    EXPECT_EQ(rig.app.live.liveFlag, c.sounds);
+    EXPECT_EQ(rig.app.live.voices[0].liveFlag, c.sounds);
   }
   MidiRig rig;
   std::vector<uint8_t> many(1000, 0xF8);  // more than one take
   rig.midi.waiting = many;
   rig.Send({0xE0, 0x00, 0x60, 0x90, 60, 127});
-  EXPECT_EQ(rig.app.live.livePitch, 2450 + 100);
+  EXPECT_EQ(rig.app.live.voices[0].livePitch, 2450 + 100);
 }
 
 }  // namespace

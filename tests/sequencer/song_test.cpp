@@ -25,7 +25,7 @@ TEST(NewSong, HoldsOnlyTheGlobalTrackWithItsTempoEvent) {
   EXPECT_EQ(rig.Events(0), (V{{0, kTempo, 120, 0}}));
   EXPECT_EQ(rig.TrackNo(0).eventCount, 1);
   EXPECT_TRUE(s.programs.empty() && s.beatsPerBar == 8 && s.ticksPerBeat == 48 && s.seed >= 1 && s.seed <= 10000);
-  EXPECT_TRUE(s.positionBufferSize[2] == 0 && !rig.app.live.buffers.left[2] && rig.app.chainEditor.chainMode == ChainMode::Track);
+  EXPECT_TRUE(s.positionBufferSize[2] == 0 && !rig.app.live.voices[0].buffers.left[2] && rig.app.chainEditor.chainMode == ChainMode::Track);
 }
 
 TEST(InsertEvent, KeepsTickOrderAndOneNotePerTickButNeverMovesTheTempoEvent) {

@@ -209,5 +209,35 @@ TEST(TrackListPanel, TheSongViewIsDrawnFromTheSkin) {
   EXPECT_EQ(r.Pixel({96 - 9 + 1, 58}), r.UI().skins.colours.songView);
 }
 
+// While a song plays the playhead crosses every row in the cursor's colour, the position field shows its tick
+// and the view turns a page when the playhead leaves it; once playing ends the view returns to the EditCursor.
+TEST(TrackListPanel, ThePlayheadMovesWithTheSongAndTurnsTheView) {
+  TrackListRig r(3);
+  r.App().song.currentTrack = 1;
+  r.App().editCursor = 200;
+  PlaybackState& p = r.App().playback;
+  p.mode.store(PlaybackMode::Song);  // as the worker runs it; the clock's tick comes from the test
+  struct Step {
+    int32_t tick, viewStart;
+  };
+  for (const Step s : {Step{250, 0}, {463, 0}, {464, 464}, {700, 464}, {1000, 1000}}) {
+    p.playheadTick = s.tick;
+    EXPECT_TRUE(FollowPlayhead(r.App())) << s.tick;
+    EXPECT_FALSE(FollowPlayhead(r.App())) << s.tick;  // nothing new to draw until the clock moves
+    r.Redraw(kTrackList);
+    EXPECT_EQ(r.App().editor.viewStart, s.viewStart) << s.tick;
+    EXPECT_EQ(r.B(kTrackList, C::CursorPosition).captionOrValue, s.tick) << s.tick;
+    for (int32_t row : {0, 2}) {
+      const Point at = r.ViewPoint(row, s.tick);
+      EXPECT_EQ(r.Pixel(at), SkinPattern(0, 320 + at.y - (kSongViewTop + kSongViewRowHeight * row))) << s.tick;
+    }
+  }
+  p.mode.store(PlaybackMode::Idle);
+  EXPECT_TRUE(FollowPlayhead(r.App()));
+  r.Redraw(kTrackList);
+  EXPECT_TRUE(r.App().editCursor == 200 && r.App().editor.viewStart == 200);
+  EXPECT_EQ(r.B(kTrackList, C::CursorPosition).captionOrValue, 200);
+}
+
 }  // namespace
 }  // namespace tonforge

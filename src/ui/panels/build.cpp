@@ -1,6 +1,7 @@
 #include "ui/panels/build.h"
 
 #include "app/app_state.h"
+#include "sequencer/editing.h"
 #include "ui/panels/engine_editor.h"
 #include "ui/panels/engine_types.h"
 #include "ui/panels/event_list.h"
@@ -34,6 +35,7 @@ void BuildPanelControls(Ui& ui, AppState& app) {
 
 void ShowPassResult(Ui& ui, AppState& app) {
   app.editor.trackListShown = ui.panels[kTrackListPanel].open ? 1u : 0u;
+  if (FollowPlayhead(app)) app.changes.Report(Change::Editor);
   ShowCommandResult(ui, app);
 }
 

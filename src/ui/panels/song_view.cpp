@@ -71,6 +71,10 @@ void DrawRow(Ui& ui, AppState& app, int32_t panel, int32_t index, int32_t rowTop
   }
   if (current && app.editCursor >= viewStart && app.editCursor <= viewEnd)
     DrawColumn(ui, panel, ViewX(app.editCursor, viewStart), rowTop, kCursorColumn);
+  // The playhead crosses every row in the cursor's colour.
+  const int32_t playhead = app.editor.drawnPlayhead;
+  if (playhead >= viewStart && playhead <= viewEnd)
+    DrawColumn(ui, panel, ViewX(playhead, viewStart), rowTop, kCursorColumn);
 }
 
 }  // namespace

@@ -82,7 +82,7 @@ void RefreshTrackList(Ui& ui, AppState& app, std::array<char, 33>& trackName) {
   b[C::Octave].captionOrValue = kOctaveCaptions + std::clamp(editor.octave, 0, kMaxOctave);
   b[C::Group].captionOrValue = kGroupCaptions + std::clamp(static_cast<int32_t>(editor.eventGroup), 0, 2);
   b[C::Slide].captionOrValue = kSlideCaptions + (editor.slide != 0 ? 1 : 0);
-  b[C::CursorPosition].captionOrValue = app.editCursor;
+  b[C::CursorPosition].captionOrValue = editor.drawnPlayhead >= 0 ? editor.drawnPlayhead : app.editCursor;
 
   const InsertsShown inserts = InsertsFor(app);
   SetEnabled(b[C::InsertVolume], inserts.volume);
