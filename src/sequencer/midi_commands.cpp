@@ -56,7 +56,6 @@ void ControlChange(Session& session, uint8_t controller, uint8_t value) {
 void ProgramChange(Session& session, int32_t index) {
   if (index >= ProgramCount(session.song)) return;
   SelectProgram(session, index);
-  session.changes.Report(Change::Program);
 }
 
 void PitchBend(Session& session, MidiHandler& h, int32_t value) {

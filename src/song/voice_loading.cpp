@@ -66,6 +66,10 @@ LiveVoice* StartLiveNote(Session& session, int32_t pitch, int32_t programIndex, 
       live.voices.empty())
     return nullptr;
   LiveVoice& v = PickLiveVoice(live);
+  // The chains start afresh with a note, as one voice always had them; while other notes of a chord still sound
+  // through them, a restart would cut their tails and click, so the chains then carry on.
+  const bool othersSounding = std::any_of(live.voices.begin(), live.voices.end(),
+                                          [&v](const LiveVoice& o) { return &o != &v && o.liveFlag != 0; });
   v.livePitch = pitch;
   v.notePitch = pitch;
   v.liveFlag = 1;
@@ -74,8 +78,10 @@ LiveVoice* StartLiveNote(Session& session, int32_t pitch, int32_t programIndex, 
   v.fadeLeft = 0;
   v.startOrder = live.nextOrder++;
   live.noteStarted = 1;
-  if (Track* global = song.tracks.At(0)) PrepareChain(global->chain, session.rate);
-  if (Track* current = song.tracks.At(song.currentTrack)) PrepareChain(current->chain, session.rate);
+  if (!othersSounding) {
+    if (Track* global = song.tracks.At(0)) PrepareChain(global->chain, session.rate);
+    if (Track* current = song.tracks.At(song.currentTrack)) PrepareChain(current->chain, session.rate);
+  }
   Program& program = *song.programs[programIndex];
   PrepareChain(program.engines, session.rate);
   LoadVoice(v.voice, v.buffers, song.positionBufferSize, program);
