@@ -5,7 +5,7 @@
 #include <string>
 
 #include "engines/engine.h"
-#include "devices/dialogs.h"
+#include "shell/devices/dialogs.h"
 #include "shell/tables.h"
 
 namespace tonforge::bench {

@@ -17,7 +17,7 @@
 #include "audio/block_mix.h"
 #include "audio/playback.h"
 #include "audio/voice.h"
-#include "devices/dialogs.h"
+#include "shell/devices/dialogs.h"
 #include "sequencer/song_clock.h"
 #include "song/voice_loading.h"
 #include "audio/studio.h"

@@ -4,10 +4,10 @@
 // order the program depends on, and tests implement it with fakes.
 #include <cstdint>
 
-#include "devices/keyboard.h"
-#include "devices/midi_input.h"
-#include "devices/shell.h"
-#include "devices/sound_device.h"
+#include "shell/devices/keyboard.h"
+#include "shell/devices/midi_input.h"
+#include "shell/devices/shell.h"
+#include "shell/devices/sound_device.h"
 
 namespace tonforge {
 

@@ -9,7 +9,7 @@
 #include <mutex>
 #include <string>
 
-#include "devices/sound_device.h"
+#include "shell/devices/sound_device.h"
 #include "shell/wave_file.h"
 
 namespace tonforge {

@@ -7,7 +7,7 @@
 
 #include "audio/voice.h"
 #include "song/voice_loading.h"
-#include "devices/sound_device.h"
+#include "shell/devices/sound_device.h"
 #include "audio/studio.h"
 
 namespace tonforge {

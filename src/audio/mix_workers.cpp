@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <system_error>
 
-#include "devices/thread_priority.h"
+#include "shell/devices/thread_priority.h"
 
 namespace tonforge {
 

@@ -8,7 +8,7 @@
 #include "audio/live_output.h"
 #include "audio/render.h"
 #include "audio/voice.h"
-#include "devices/thread_priority.h"
+#include "shell/devices/thread_priority.h"
 #include "sequencer/song_clock.h"
 #include "shell/show_error.h"
 

@@ -3,7 +3,7 @@
 // offline render. Everything that makes sound takes a Studio.
 #include "audio/audio_state.h"
 #include "audio/song_mixer.h"
-#include "devices/sound_device.h"
+#include "shell/devices/sound_device.h"
 #include "song/session.h"
 
 namespace tonforge {

@@ -7,7 +7,7 @@
 #include "engines/catalog.h"
 #include "engines/context.h"
 #include "engines/samples.h"
-#include "devices/dialogs.h"
+#include "shell/devices/dialogs.h"
 #include "shell/shared_value.h"
 
 namespace tonforge {

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "engines/engine.h"
-#include "devices/dialogs.h"
+#include "shell/devices/dialogs.h"
 #include "shell/bytes.h"
 #include "song/program.h"
 

@@ -7,8 +7,8 @@
 #include <functional>
 #include <string>
 
-#include "devices/keyboard.h"
-#include "devices/shell.h"
+#include "shell/devices/keyboard.h"
+#include "shell/devices/shell.h"
 #include "song/session.h"
 
 namespace tonforge {

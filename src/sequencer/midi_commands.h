@@ -7,7 +7,7 @@
 // pitch of the MIDI notes. Everything else is ignored.
 #include <cstdint>
 
-#include "devices/midi_input.h"
+#include "shell/devices/midi_input.h"
 #include "song/session.h"
 
 namespace tonforge {

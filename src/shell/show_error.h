@@ -1,7 +1,7 @@
 #pragma once
 #include <string_view>
 
-#include "devices/dialogs.h"
+#include "shell/devices/dialogs.h"
 
 namespace tonforge {
 

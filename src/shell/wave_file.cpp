@@ -4,7 +4,7 @@
 #include <cstring>
 #include <limits>
 
-#include "devices/sound_device.h"
+#include "shell/devices/sound_device.h"
 #include "shell/bytes.h"
 
 namespace tonforge {

@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "devices/dialogs.h"
+#include "shell/devices/dialogs.h"
 #include "shell/files.h"
 
 namespace tonforge {

@@ -14,7 +14,7 @@
 
 #include "engines/catalog.h"
 #include "engines/context.h"
-#include "devices/dialogs.h"
+#include "shell/devices/dialogs.h"
 #include "shell/folders.h"
 #include "shell/random.h"
 #include "shell/changes.h"

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "devices/text.h"
+#include "shell/devices/text.h"
 #include "ui/geometry.h"
 
 namespace tonforge {

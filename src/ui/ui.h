@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "devices/text.h"
+#include "shell/devices/text.h"
 #include "ui/captions.h"
 #include "ui/controls.h"
 #include "ui/panel_id.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "devices/dialogs.h"
+#include "shell/devices/dialogs.h"
 
 namespace tonforge::testing {
 

@@ -2,7 +2,7 @@
 // A Keyboard whose keys the test holds down and lets go of between polls.
 #include <initializer_list>
 
-#include "devices/keyboard.h"
+#include "shell/devices/keyboard.h"
 
 namespace tonforge::testing {
 

@@ -4,7 +4,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "devices/midi_input.h"
+#include "shell/devices/midi_input.h"
 
 namespace tonforge::testing {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "devices/shell.h"
+#include "shell/devices/shell.h"
 
 namespace tonforge::testing {
 

@@ -4,7 +4,7 @@
 #include <mutex>
 #include <vector>
 
-#include "devices/sound_device.h"
+#include "shell/devices/sound_device.h"
 
 namespace tonforge::testing {
 

@@ -9,7 +9,7 @@
 #include <span>
 #include <string>
 
-#include "devices/midi_input.h"
+#include "shell/devices/midi_input.h"
 
 namespace tonforge {
 

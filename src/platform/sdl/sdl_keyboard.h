@@ -3,7 +3,7 @@
 // Both number physical key positions, so the mapping holds whatever the keyboard layout.
 #include <cstdint>
 
-#include "devices/keyboard.h"
+#include "shell/devices/keyboard.h"
 
 namespace tonforge {
 

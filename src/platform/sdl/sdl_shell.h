@@ -3,8 +3,8 @@
 #include <string>
 #include <string_view>
 
-#include "devices/dialogs.h"
-#include "devices/shell.h"
+#include "shell/devices/dialogs.h"
+#include "shell/devices/shell.h"
 
 namespace tonforge {
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "devices/sound_device.h"
+#include "shell/devices/sound_device.h"
 
 namespace tonforge {
 

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "devices/text.h"
+#include "shell/devices/text.h"
 
 namespace tonforge {
 

@@ -1,4 +1,4 @@
-#include "devices/thread_priority.h"
+#include "shell/devices/thread_priority.h"
 
 #include <pthread.h>
 #include <sched.h>
