@@ -5,7 +5,9 @@
 
 #include <atomic>
 #include <cmath>
+#include <iterator>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -191,9 +193,12 @@ TEST(BlockMix, WritesTheBytesOfTheFrameByFrameMix) {
       {44100, false, false, false, 1}, {22050, true, false, false, 0}, {11025, false, false, false, 2},
       {44100, true, true, false, 0},   {22050, false, false, true, 0},
   };
+  // Under the thread sanitizer what counts is the mix threads meeting, which the first song shows as well as
+  // all five; the other builds compare the bytes of every variant.
+  const size_t variantCount = testing::kUnderThreadSanitizer ? 1 : std::size(variants);
   TempDir dir;
   std::vector<uint8_t> first;  // the frame-by-frame render of the first variant
-  for (const Variant& v : variants) {
+  for (const Variant& v : std::span(variants, variantCount)) {
     const std::string name = std::to_string(v.rate) + (v.quality ? " quality" : "") +
                              (v.speedModulator ? " speed modulator" : "") + (v.solo ? " solo" : "") +
                              " " + std::to_string(v.randomPans) + " random pans";

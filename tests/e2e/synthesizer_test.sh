@@ -6,11 +6,8 @@
 set -u
 tonforge=$1
 folder=$2
-for tool in xvfb-run xdotool zenity; do
-  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
-done
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "$0")/e2e_common.sh"
+require_tools xvfb-run xdotool zenity
 
 cat >"$work/session.sh" <<'SESSION'
 #!/usr/bin/env bash

@@ -125,7 +125,7 @@ std::vector<uint8_t> GoodWave() {
   std::vector<uint8_t> b;
   auto put16 = [&b](uint32_t v) { b.push_back(static_cast<uint8_t>(v)), b.push_back(static_cast<uint8_t>(v >> 8)); };
   auto put32 = [&](uint32_t v) { put16(v & 0xffff), put16(v >> 16); };
-  auto id = [&b](const char* s) { b.insert(b.end(), s, s + 4); };
+  auto id = [&b](const char* s) { for (int k = 0; k < 4; ++k) b.push_back(static_cast<uint8_t>(s[k])); };
   id("RIFF"), put32(0), id("WAVE");
   id("fmt "), put32(16), put16(1), put16(1), put32(44100), put32(88200), put16(2), put16(16);
   id("smpl"), put32(60);

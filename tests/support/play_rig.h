@@ -20,6 +20,20 @@
 
 namespace tonforge::testing {
 
+// gcc says it with a macro, clang with a feature test.
+#if defined(__SANITIZE_THREAD__)
+#define TONFORGE_TESTS_UNDER_TSAN 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define TONFORGE_TESTS_UNDER_TSAN 1
+#endif
+#endif
+#ifdef TONFORGE_TESTS_UNDER_TSAN
+inline constexpr bool kUnderThreadSanitizer = true;
+#else
+inline constexpr bool kUnderThreadSanitizer = false;
+#endif
+
 struct FakeRoutines {
   void operator()(Engine& e, VoiceRef v, int32_t pitch, SampleContext& c) {
     if (log) pitches.push_back(pitch);

@@ -102,48 +102,50 @@ void SdlDialogs::ShowMessage(std::string_view caption, std::string_view text, Bo
   }
 }
 
+namespace {
+
+// Shows SDL's own box with the buttons, for when zenity cannot. Returns the button's id, or `fallback` named
+// on standard error where even SDL cannot show a box.
+template <size_t N>
+int ShowSdlQuestion(std::string_view caption, std::string_view text, const SDL_MessageBoxButtonData (&buttons)[N],
+                    int fallback) {
+  const std::string c(caption), t(text);
+  SDL_MessageBoxData box{};
+  box.flags = SDL_MESSAGEBOX_WARNING;
+  box.title = c.c_str();
+  box.message = t.c_str();
+  box.numbuttons = static_cast<int>(N);
+  box.buttons = buttons;
+  int answer = fallback;
+  if (SDL_ShowMessageBox(&box, &answer) != 0) {
+    std::fprintf(stderr, "%s: %s [%s; taken as %s]\n", c.c_str(), t.c_str(), SDL_GetError(),
+                 buttons[fallback].text);
+    return fallback;
+  }
+  return answer;
+}
+
+}  // namespace
+
 bool SdlDialogs::AskYesNo(std::string_view caption, std::string_view text) {
   if (const std::optional<int> answer = ZenityBox(choosers_.zenity, caption, text, std::nullopt))
     return *answer == 0;
-  const std::string c(caption), t(text);
   // As the zenity box: No comes first and has the focus.
   const SDL_MessageBoxButtonData buttons[] = {
       {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
       {0, 1, "Yes"},
   };
-  SDL_MessageBoxData box{};
-  box.flags = SDL_MESSAGEBOX_WARNING;
-  box.title = c.c_str();
-  box.message = t.c_str();
-  box.numbuttons = 2;
-  box.buttons = buttons;
-  int answer = 0;
-  if (SDL_ShowMessageBox(&box, &answer) != 0) {
-    std::fprintf(stderr, "%s: %s [%s; taken as No]\n", c.c_str(), t.c_str(), SDL_GetError());
-    return false;
-  }
-  return answer == 1;
+  return ShowSdlQuestion(caption, text, buttons, 0) == 1;
 }
 
 Answer SdlDialogs::AskYesNoCancel(std::string_view caption, std::string_view text) {
-  const std::string c(caption), t(text);
   // Return answers Yes, Escape cancels: a slip of the finger never drops the changes.
   const SDL_MessageBoxButtonData buttons[] = {
       {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 0, "Yes"},
       {0, 1, "No"},
       {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 2, "Cancel"},
   };
-  SDL_MessageBoxData box{};
-  box.flags = SDL_MESSAGEBOX_WARNING;
-  box.title = c.c_str();
-  box.message = t.c_str();
-  box.numbuttons = 3;
-  box.buttons = buttons;
-  int answer = 2;
-  if (SDL_ShowMessageBox(&box, &answer) != 0) {
-    std::fprintf(stderr, "%s: %s [%s; taken as Cancel]\n", c.c_str(), t.c_str(), SDL_GetError());
-    return Answer::Cancel;
-  }
+  const int answer = ShowSdlQuestion(caption, text, buttons, 2);
   return answer == 0 ? Answer::Yes : answer == 1 ? Answer::No : Answer::Cancel;
 }
 
