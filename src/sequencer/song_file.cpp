@@ -9,6 +9,7 @@
 #include "programs/chain_editing.h"
 #include "programs/program_file.h"
 #include "programs/program_list.h"
+#include "programs/program_modified.h"
 #include "sequencer/song.h"
 #include "shell/files.h"
 #include "shell/show_error.h"
@@ -87,6 +88,7 @@ std::unique_ptr<Program> ReadProgram(ByteReader& r, bool legacy, bool& removed, 
   if (!ProgramHeaderIsSound(*p) || !ChainIsSound(p->engines)) return nullptr;
   if (!ReadDataBlocks(r, p->engines, dialogs) || !DataBlocksAreFinite(p->engines)) return nullptr;
   removed = SettleLoadedChain(p->engines, kLevelProgram) || removed;
+  MarkProgramSaved(*p);
   return p;
 }
 
