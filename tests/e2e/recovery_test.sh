@@ -4,7 +4,7 @@
 # program with SIGKILL, start it again, answer Yes to "Recover Unsaved Changes To ...?", save with Ctrl+S and
 # quit with Escape and Yes. Passes when the song file then holds exactly the last autosave's bytes and the
 # clean quit left no autosave. Exit 77 (skipped) without Xvfb or xdotool.
-# Usage: recovery_test.sh TONFORGE PROGRAM_FOLDER
+# Usage: recovery_test.sh TONFORGE PROGRAM_FOLDER (KEEP_WORK=1 keeps the scratch folder for a look afterwards)
 set -u
 tonforge=$1
 folder=$2
