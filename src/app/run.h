@@ -25,8 +25,7 @@ struct StartOptions {
 };
 
 // The command line: `tonforge [--latency FRAMES] [--scale N] [--voices N] [--hold] [--autosave-seconds N]
-// [--data DIR] [SONG.tes]`; a
-// relative SONG is taken from the current folder. Nothing (after writing the usage or the fault to `out` or `err`)
+// [--data DIR] [SONG.tes]`; a relative SONG is taken from the current folder. Nothing (after writing the usage or the fault to `out` or `err`)
 // when the program is to end at once; `exitCode` is then 0 for --help and 2 for a wrong argument.
 std::optional<StartOptions> ParseCommandLine(const std::vector<std::string>& args, std::string& out,
                                              std::string& err, int& exitCode);
@@ -39,7 +38,8 @@ std::string WindowTitle(const AppState& app);
 KeyboardHooks ProgramKeyboardHooks(AppState& app);
 
 // The devices and tables in the order the rest depends on, a new song (or the given one), the panels and the
-// splash, then the offer to recover the song's autosave. A device that cannot be opened is reported and left out; the steps after it do without.
+// splash, then the offer to recover the song's autosave. A device that cannot be opened is reported and left
+// out; the steps after it do without.
 struct InputDevices {
   Keyboard* keyboard = nullptr;  // null when there is none
   MidiInput* midi = nullptr;     // null when there is none
