@@ -25,8 +25,9 @@ struct StartOptions {
 };
 
 // The command line: `tonforge [--latency FRAMES] [--scale N] [--voices N] [--hold] [--autosave-seconds N]
-// [--data DIR] [SONG.tes]`; a relative SONG is taken from the current folder. Nothing (after writing the usage or the fault to `out` or `err`)
-// when the program is to end at once; `exitCode` is then 0 for --help and 2 for a wrong argument.
+// [--data DIR] [SONG.tes]`; a relative SONG is taken from the current folder. Nothing (after writing the usage
+// or the fault to `out` or `err`) when the program is to end at once; `exitCode` is then 0 for --help and 2 for
+// a wrong argument.
 std::optional<StartOptions> ParseCommandLine(const std::vector<std::string>& args, std::string& out,
                                              std::string& err, int& exitCode);
 
