@@ -19,7 +19,8 @@ namespace tonforge {
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: tonforge [--latency FRAMES] [--scale N] [--voices N] [--hold] [--data DIR] [SONG.tes]\n"
+    "Usage: tonforge [--latency FRAMES] [--scale N] [--voices N] [--hold] [--autosave-seconds N] [--data DIR]\n"
+    "                [SONG.tes]\n"
     "Starts the Tonforge synthesizer.\n"
     "  SONG.tes          a song to load at start-up instead of a new one\n"
     "  --latency FRAMES  the live output's block: 256, 512, 1024, 2048 or 4096 frames (4096 unless given);\n"
@@ -28,6 +29,9 @@ constexpr const char* kUsage =
     "  --voices N        how many notes the keyboard and MIDI play at once, 1 to 64 (16 unless given); when all\n"
     "                    sound, a new note takes the one started first\n"
     "  --hold            a released note key leaves its note sounding until Space (for one-shot sounds)\n"
+    "  --autosave-seconds N\n"
+    "                    while the song holds unsaved changes, a copy is kept every N seconds (1 to 3600, 60\n"
+    "                    unless given) in $XDG_STATE_HOME/tonforge/autosave/ for recovery after a crash\n"
     "  --data DIR        the program folder (skins, captions, help); found by itself otherwise: the current\n"
     "                    folder, the sources' app/ beside the build folder, or the installed share/tonforge/\n"
     "  --help            prints this text\n"
@@ -47,7 +51,7 @@ public:
 std::optional<StartOptions> ParseCommandLine(const std::vector<std::string>& args, std::string& out,
                                              std::string& err, int& exitCode) {
   static constexpr CommandOption kOptions[] = {{"latency", true}, {"data", true}, {"scale", true}, {"voices", true},
-                                               {"hold", false}};
+                                               {"hold", false}, {"autosave-seconds", true}};
   const CommandLine line = ReadCommandLine(args, kOptions);
   std::optional<EarlyExit> early = AnswerEarly(line, "tonforge", kUsage);
   StartOptions options;
@@ -64,6 +68,10 @@ std::optional<StartOptions> ParseCommandLine(const std::vector<std::string>& arg
   if (const auto voices = line.Value("voices"); !early && voices) {
     if (const auto n = WholeNumber(*voices, 1, kMaxLiveVoices)) options.voices = static_cast<int32_t>(*n);
     else early = Refuse("tonforge", "--voices takes a number of voices from 1 to 64, not \"" + *voices + "\"", kUsage);
+  }
+  if (const auto seconds = line.Value("autosave-seconds"); !early && seconds) {
+    if (const auto n = WholeNumber(*seconds, 1, kLongestAutosaveSeconds)) options.autosaveSeconds = static_cast<int32_t>(*n);
+    else early = Refuse("tonforge", "--autosave-seconds takes a number of seconds from 1 to 3600, not \"" + *seconds + "\"", kUsage);
   }
   options.hold = line.Has("hold");
   if (!early && line.operands.size() > 1) early = Refuse("tonforge", "only one song, not " + line.operands[1], kUsage);
@@ -113,6 +121,12 @@ InputDevices StartUp(AppState& app, Host& host, const StartOptions& options, con
     std::cerr << "tonforge: cannot open " << failure.path << ": " << failure.reason << "; starting with a new song\n";
   host.BuildPanels(app);
   app.changes.MarkSongSaved();  // building the panels reports what they show; the song is as it was loaded
+  app.autosave.folder = options.autosaveFolder;
+  app.autosave.interval = std::chrono::seconds(options.autosaveSeconds);
+  // The autosave belongs to the file asked for, even when that file could not be read.
+  std::string songFile = options.songPath;
+  if (!songFile.empty()) ApplyExtensionRule(songFile, kSongExtension);
+  OfferRecovery(app.autosave, app, songFile, AutosaveClock::now());
   return inputs;
 }
 
@@ -137,6 +151,7 @@ void RunMainLoop(AppState& app, Host& host, KeyboardHandler& keys, MidiHandler* 
   while (app.quitRequested.load(std::memory_order_acquire) == 0) {
     if (host.DispatchEvent()) continue;
     RunIdleStep(app, keys, midi);
+    RunAutosave(app.autosave, app, AutosaveClock::now());
     host.Refresh(app);
     if (app.quitRequested.load(std::memory_order_acquire) == 0) host.WaitForEvent(kIdleWaitMilliseconds);
   }
@@ -161,6 +176,7 @@ int RunTonforge(AppState& app, Host& host, const StartOptions& options, const st
   std::optional<MidiHandler> midi;
   if (inputs.midi != nullptr) midi.emplace(*inputs.midi);
   RunMainLoop(app, host, keys, midi ? &*midi : nullptr);
+  EndAutosave(app.autosave, app);
   ShutDown(app, host);
   return 0;
 }

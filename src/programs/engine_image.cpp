@@ -140,7 +140,8 @@ void WriteDataBlocks(ByteWriter& w, const Chain& chain) {
   for (const Engine& e : chain) {
     for (const DataSlot& s : e.slots) {
       if (s.loaded == 0) continue;
-      for (uint32_t i = 0; i < s.length; ++i) w.F32(s.data ? s.data[i] : 0.0f);
+      if (s.data) w.Floats(s.data.get(), s.length);
+      else w.Zeros(4 * std::size_t{s.length});
     }
   }
 }

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "programs/program_list.h"
+#include "programs/program_modified.h"
 #include "shell/files.h"
 #include "shell/show_error.h"
 
@@ -54,7 +55,8 @@ bool WriteProgramFile(Session& session, std::string path, Program& program) {
   } catch (const std::bad_alloc&) {
     written = false;
   }
-  if (!written) ShowError(session.dialogs, FailureText(kSaveFailed, failure));
+  if (written) MarkProgramSaved(program);
+  else ShowError(session.dialogs, FailureText(kSaveFailed, failure));
   return written;
 }
 
@@ -197,6 +199,7 @@ std::optional<DecodedProgram> DecodeProgramFile(std::span<const uint8_t> bytes, 
   ClearRuntimeFields(p);
   decoded.invalidEnginesRemoved = SettleLoadedChain(p.engines, levelFlag);
   p.engineCount = static_cast<uint32_t>(UsedChainLength(p.engines));
+  MarkProgramSaved(p);
   return decoded;
 }
 
@@ -248,7 +251,7 @@ bool LoadProgramFileNew(Session& session, const std::string& path) {
 bool LoadProgramReplace(Session& session) {
   StopPlayback(session);
   Program* program = CurrentProgram(session);
-  if (program == nullptr) return false;
+  if (program == nullptr || !OfferToSaveProgram(session, *program)) return false;
   auto decoded = AskAndDecode(session, session.folders.instrumentPrograms, kLevelProgram);
   if (!decoded) return false;
   // The old engines' sample data goes with the record it is replaced by; the positions they sized are fitted

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "programs/chain_editing.h"
+#include "programs/program_modified.h"
 #include "shell/show_error.h"
 #include "song/voice_loading.h"
 
@@ -129,6 +130,7 @@ Program* NewProgram(Session& session) {
   }
   std::snprintf(program->name.data(), program->name.size(), "Program %d", static_cast<int>(ProgramCount(song)));
   for (Engine& e : program->engines) InitProgramEngine(e, 0);  // empty positions need no buffers
+  MarkProgramSaved(*program);  // nothing in it to lose
   song.programs.push_back(std::move(program));
   if (ProgramCount(song) == 1) SelectProgram(session, 0);
   session.changes.Report(Change::ProgramList);
@@ -145,9 +147,12 @@ void CopyProgram(Session& session) {
   Program* copy = NewProgram(session);
   if (copy == nullptr) return;
   const Program& original = *session.song.programs[source];
+  const bool originalModified = IsProgramModified(original);
   *copy = original;
   for (int p = 0; p < kChainLength; ++p)
     copy->engines[p] = CopyEngineWithData(original.engines[p], session.dialogs, "Out Of Memory - Cannot Create New Program");
+  // The copy holds changes not saved when its original did; its data blocks are new, not an edit.
+  if (!originalModified) MarkProgramSaved(*copy);
   session.changes.Report(Change::ProgramList);
 }
 

@@ -9,6 +9,7 @@
 #include "programs/chain_editing.h"
 #include "programs/program_file.h"
 #include "programs/program_list.h"
+#include "programs/program_modified.h"
 #include "sequencer/song.h"
 #include "shell/files.h"
 #include "shell/show_error.h"
@@ -87,6 +88,7 @@ std::unique_ptr<Program> ReadProgram(ByteReader& r, bool legacy, bool& removed, 
   if (!ProgramHeaderIsSound(*p) || !ChainIsSound(p->engines)) return nullptr;
   if (!ReadDataBlocks(r, p->engines, dialogs) || !DataBlocksAreFinite(p->engines)) return nullptr;
   removed = SettleLoadedChain(p->engines, kLevelProgram) || removed;
+  MarkProgramSaved(*p);
   return p;
 }
 
@@ -162,6 +164,14 @@ std::optional<std::string> AskSongPath(Session& session, bool save, std::string 
 std::vector<uint8_t> EncodeSong(Session& session) {
   Song& song = session.song;
   std::vector<uint8_t> bytes;
+  // Sized once: the autosave encodes on the main thread, between two blocks of the live output.
+  std::size_t size = 4 + kSongImageSize;
+  for (const auto& program : song.programs) size += kProgramRecordSize + DataBlockBytes(program->engines);
+  for (int32_t i = 0; i < song.tracks.Count(); ++i) {
+    const Track& t = *song.tracks.At(i);
+    size += kTrackImageSize + kEventImageSize * static_cast<std::size_t>(t.events.Count()) + DataBlockBytes(t.chain);
+  }
+  bytes.reserve(size);
   ByteWriter w(bytes);
   w.Bytes(kMagic, 4);
   WriteSongImage(w, MakeSongImage(song, session.rate));

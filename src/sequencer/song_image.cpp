@@ -30,11 +30,12 @@ SongImage MakeSongImage(const Song& song, const OutputRate& rate) {
   i.tempoSlide = song.tempoSlide;
   i.engineListScroll = song.engineListScroll;
   i.selectedEngineType = song.selectedEngineType;
-  i.trackListScroll = song.trackListScroll;
-  i.currentTrack = song.currentTrack;
+  // The lists' positions are stored at the start, where a loaded song puts them.
+  i.trackListScroll = 0;
+  i.currentTrack = 0;
   i.trackCount = song.tracks.Count();
-  i.programListScroll = song.programListScroll;
-  i.currentProgram = song.currentProgram;
+  i.programListScroll = 0;
+  i.currentProgram = 0;
   i.programCount = static_cast<int32_t>(song.programs.size());
   i.sampleRate = rate.sampleRate;
   i.sampleRateF = rate.rateHz;
@@ -124,9 +125,42 @@ void WriteSongImage(ByteWriter& w, const SongImage& i) { SongFields(w, i); }
 
 void ReadSongImage(ByteReader& r, SongImage& i) { SongFields(r, i); }
 
+namespace {
+
+// A track's stored fields as a loaded song rebuilds them: the chain's engines at rest (the live output keeps
+// them running while the song is edited) and the event list at its start when it has events. So two saves of
+// one song hold the same bytes, however long the program ran between them.
+struct StoredTrack {
+  explicit StoredTrack(const Track& t)
+      : name(t.name), seed(t.seed), runningRandom(t.runningRandom), muteState(t.muteState), level(t.level),
+        volume(t.volume), volumeSlide(t.volumeSlide), pitchOffset(t.pitchOffset), pitchSlide(t.pitchSlide),
+        pan(t.pan), panSlide(t.panSlide), chainLength(t.chainLength), phraseStartTick(t.phraseStartTick),
+        playingProgram(t.playingProgram), gate(t.gate), notePitch(t.notePitch), chain(t.chain) {
+    const bool hasEvents = t.events.Count() > 0;
+    eventListScroll = hasEvents ? 0 : t.eventListScroll;
+    selectedEvent = hasEvents ? 0 : t.selectedEvent;
+    for (Engine& e : chain) SettleLoadedEngine(e);
+  }
+
+  std::array<char, 32> name;
+  uint32_t seed, runningRandom, muteState;
+  Shared<float> level;
+  float volume, volumeSlide;
+  int32_t pitchOffset, pitchSlide;
+  Shared<int32_t> pan;
+  int32_t panSlide, eventListScroll = 0, selectedEvent = 0, chainLength, phraseStartTick;
+  Program playingProgram;
+  uint32_t gate;
+  int32_t notePitch;
+  std::array<Engine, kChainLength> chain;
+};
+
+}  // namespace
+
 void WriteTrackImage(ByteWriter& w, const Track& t) {
   const int32_t eventCount = t.events.Count();
-  TrackFields(w, t, eventCount);
+  const StoredTrack stored(t);
+  TrackFields(w, stored, eventCount);
 }
 
 void ReadTrackImage(ByteReader& r, Track& t) {

@@ -51,11 +51,13 @@ struct SongImage {
   std::array<uint32_t, kChainLength> positionBufferSize{};
 };
 
+// The lists' positions (current and scrolled-to track and program) are stored as 0, where a load puts them.
 SongImage MakeSongImage(const Song& song, const OutputRate& rate);
 void WriteSongImage(ByteWriter& w, const SongImage& image);
 void ReadSongImage(ByteReader& r, SongImage& image);
 
-// The track record with its playing program and its chain. The event count written is the list's own.
+// The track record with its playing program and its chain. The event count written is the list's own; the
+// chain's engines and the event list's position are written as a loaded song rebuilds them.
 void WriteTrackImage(ByteWriter& w, const Track& track);
 // Fills every stored field; references are cleared and the texts end in a NUL. Values are not judged.
 void ReadTrackImage(ByteReader& r, Track& track);

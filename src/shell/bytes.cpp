@@ -16,6 +16,20 @@ void ByteWriter::U32(uint32_t v) {
 
 void ByteWriter::F32(float v) { U32(std::bit_cast<uint32_t>(v)); }
 
+void ByteWriter::Floats(const float* data, std::size_t count) {
+  const std::size_t at = out_.size();
+  out_.resize(at + 4 * count);
+  uint8_t* p = out_.data() + at;
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(p, data, 4 * count);
+  } else {
+    for (std::size_t i = 0; i < count; ++i, p += 4) {
+      const uint32_t v = std::bit_cast<uint32_t>(data[i]);
+      for (int k = 0; k < 4; ++k) p[k] = static_cast<uint8_t>(v >> (8 * k));
+    }
+  }
+}
+
 void ByteWriter::Bytes(const void* data, std::size_t count) {
   const auto* p = static_cast<const uint8_t*>(data);
   out_.insert(out_.end(), p, p + count);

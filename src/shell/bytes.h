@@ -41,6 +41,8 @@ public:
   void U32(uint32_t v);
   void I32(int32_t v) { U32(static_cast<uint32_t>(v)); }
   void F32(float v);
+  // Sample data: count floats at once, as count F32 calls would write them.
+  void Floats(const float* data, std::size_t count);
   void Bytes(const void* data, std::size_t count);
   void Zeros(std::size_t count) { out_.insert(out_.end(), count, uint8_t{0}); }
   std::size_t Size() const { return out_.size(); }

@@ -36,7 +36,9 @@ class ChangeReports {
 public:
   void Report(Change c) {
     pending_.fetch_or(ChangeBit(c), std::memory_order_relaxed);
-    if ((ChangeBit(c) & kSongChangingKinds) != 0) modified_.store(1, std::memory_order_relaxed);
+    if ((ChangeBit(c) & kSongChangingKinds) == 0) return;
+    modified_.store(1, std::memory_order_relaxed);
+    edits_.fetch_add(1, std::memory_order_relaxed);
   }
   template <typename... C>
   void Report(Change first, C... rest) {
@@ -53,10 +55,13 @@ public:
   bool SongModified() const { return modified_.load(std::memory_order_relaxed) != 0; }
   void MarkSongModified() { modified_.store(1, std::memory_order_relaxed); }
   void MarkSongSaved() { modified_.store(0, std::memory_order_relaxed); }
+  // Counts the reports that changed the song, so that a copy of it (the autosave) knows whether it is behind.
+  uint32_t SongEdits() const { return edits_.load(std::memory_order_relaxed); }
 
 private:
   std::atomic<uint32_t> pending_{0};
   std::atomic<uint32_t> modified_{0};
+  std::atomic<uint32_t> edits_{0};
 };
 
 }  // namespace tonforge

@@ -31,6 +31,9 @@ struct Program {
   int32_t panSlide = 0;
   uint32_t engineCount = 0;
   std::array<Engine, kChainLength> engines{};
+  // Not stored: the fingerprint of what a program file holds of the program as it was last created, loaded
+  // or saved (programs/program_modified.h); any other value means it holds changes not saved.
+  uint64_t savedFingerprint = 0;
 };
 
 }  // namespace tonforge

@@ -150,7 +150,7 @@ TEST(Run, StartingAndStoppingTheSongAThousandTimes) {
 
 TEST(Run, CommandLine) {
   struct Case { std::vector<std::string> args; bool runs; int exitCode; std::string song; uint32_t frames = 4096;
-                int32_t scale = 0; int32_t voices = 16; bool hold = false; };
+                int32_t scale = 0; int32_t voices = 16; bool hold = false; int32_t autosave = 60; };
   for (const Case& c : {Case{{}, true, 0, ""}, Case{{"My Song.tes"}, true, 0, "My Song.tes"},
                         Case{{"--help"}, false, 0, ""}, Case{{"--bogus"}, false, 2, ""},
                         Case{{"a.tes", "b.tes"}, false, 2, ""},
@@ -167,6 +167,8 @@ TEST(Run, CommandLine) {
                         Case{{"--voices=64"}, true, 0, "", 4096, 0, 64},
                         Case{{"--voices", "0"}, false, 2, ""}, Case{{"--voices", "65"}, false, 2, ""},
                         Case{{"--hold=yes"}, false, 2, ""},
+                        Case{{"--autosave-seconds", "2"}, true, 0, "", 4096, 0, 16, false, 2},
+                        Case{{"--autosave-seconds=0"}, false, 2, ""}, Case{{"--autosave-seconds", "3601"}, false, 2, ""},
                         Case{{"/songs/a.tes", "--data=/opt/tf"}, true, 0, "/songs/a.tes"}}) {
     std::string out, err;
     int exitCode = -1;
@@ -177,6 +179,7 @@ TEST(Run, CommandLine) {
     if (options) {
       EXPECT_TRUE(options->songPath == song && options->blockFrames == c.frames) << c.song;
       EXPECT_TRUE(options->scale == c.scale && options->voices == c.voices && options->hold == c.hold) << c.args.size();
+      EXPECT_EQ(options->autosaveSeconds, c.autosave) << c.args.size();
       EXPECT_EQ(options->dataFolder, c.args.size() > 1 && c.args[1] == "--data=/opt/tf" ? "/opt/tf" : "") << c.song;
     } else {
       EXPECT_EQ(exitCode, c.exitCode);

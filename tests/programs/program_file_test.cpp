@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "programs/program_file.h"
+#include "programs/program_modified.h"
 #include "support/file_rig.h"
 
 namespace tonforge {
@@ -218,6 +219,7 @@ TEST(ProgramFile, DamagedFilesAreRefusedAndStoredValuesLoadAsTheyAreOrSettled) {
       FileRig rig;
       Program& keep = rig.AddProgram("Keep");
       FillSlot(keep.engines[0], 0, 3, 0.5f);
+      MarkProgramSaved(keep);  // as if loaded: replacing it asks nothing (tests/programs/program_question_test.cpp)
       const float* keptData = keep.engines[0].slots[0].data.get();
       auto bytes = good;
       c.change(bytes);

@@ -62,6 +62,7 @@ int main(int argc, char** argv) {
   const Workspace workspace = PrepareWorkspace(programFolder, ownWorkspace,
                                                UserWorkspaceFolder(Environment("XDG_DATA_HOME"), Environment("HOME")));
   options->workspace = workspace.path;
+  options->autosaveFolder = AutosaveFolder(Environment("XDG_STATE_HOME"), Environment("HOME"));
 
   // The window comes back as it was left; a --scale given now wins and is remembered.
   const std::string settingsPath = WindowSettingsPath(Environment("XDG_CONFIG_HOME"), Environment("HOME"));
