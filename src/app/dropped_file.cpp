@@ -18,7 +18,7 @@ constexpr std::string_view kNoSlotForSounds = "The Selected Engine Takes No Soun
 bool EndsWith(std::string_view path, std::string_view extension) {
   if (path.size() < extension.size()) return false;
   return std::equal(extension.begin(), extension.end(), path.end() - static_cast<long>(extension.size()),
-                    [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) == b; });
+                    [](char e, char p) { return std::tolower(static_cast<unsigned char>(p)) == e; });
 }
 
 bool OpenSong(AppState& app, const std::string& path) {
