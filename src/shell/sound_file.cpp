@@ -47,10 +47,10 @@ sf_count_t MemoryRead(void* to, sf_count_t count, void* user) {
 sf_count_t MemoryWrite(const void*, sf_count_t, void*) { return 0; }
 sf_count_t MemoryTell(void* user) { return static_cast<MemoryFile*>(user)->at; }
 
-struct FileCloser {
+struct SoundFileCloser {
   void operator()(SNDFILE* f) const { sf_close(f); }
 };
-using SoundFilePtr = std::unique_ptr<SNDFILE, FileCloser>;
+using SoundFilePtr = std::unique_ptr<SNDFILE, SoundFileCloser>;
 
 // libsndfile's own name for a format code, for the kinds the table below does not know.
 std::string FormatName(int format, int command) {
