@@ -53,10 +53,13 @@ std::string_view BaseName(std::string_view path) {
 
 // libsndfile reads 16-bit samples as v / 32768: the same factor takes them back, so a 16-bit file's samples
 // reach the slot exactly when no rate was converted.
-int16_t Pcm16FromSound(float x) { return static_cast<int16_t>(std::lrint(std::clamp(x * 32768.0f, -32768.0f, 32767.0f))); }
+int16_t Pcm16FromSound(float x) {
+  return static_cast<int16_t>(std::lrint(std::clamp(x * 32768.0f, -32768.0f, 32767.0f)));
+}
 // The inverse of SampleFromPcm16, for samples already in the slot's scale.
 int16_t Pcm16FromSample(float x) {
-  return static_cast<int16_t>(std::lrint(x < 0.0f ? std::max(x * 32768.0f, -32768.0f) : std::min(x * 32767.0f, 32767.0f)));
+  const float scaled = x < 0.0f ? std::max(x * 32768.0f, -32768.0f) : std::min(x * 32767.0f, 32767.0f);
+  return static_cast<int16_t>(std::lrint(scaled));
 }
 
 // Scales the samples so that the largest reaches full range; the factor in decibels, 0 for silence.
@@ -160,8 +163,10 @@ bool ImportWave(Engine& e, int k, std::span<const uint8_t> bytes, std::string_vi
       ShowError(dialogs, *refusal);
       return false;
     }
-    if (level == ImportLevel::FullRange)
-      said = std::string(BaseName(path)) + ":" + FullRangeText(ScaleToFullRange(wave.data.get(), wave.length)).substr(1);
+    if (level == ImportLevel::FullRange) {
+      const double decibels = ScaleToFullRange(wave.data.get(), wave.length);
+      said = std::string(BaseName(path)) + ":" + FullRangeText(decibels).substr(1);
+    }
   } else if (const auto refusal = ConvertImportWave(bytes, path, level, wave, said)) {
     ShowError(dialogs, FailureText(kInvalidFile, {std::string(path), *refusal}));
     return false;

@@ -147,7 +147,9 @@ SoundLoop MoveLoop(SoundLoop loop, double ratio, std::size_t length) {
 }  // namespace
 
 std::string DescribeSound(const SoundFacts& f) {
-  const std::string channels = f.channels == 1 ? "mono" : f.channels == 2 ? "stereo" : std::to_string(f.channels) + " channels";
+  const std::string channels = f.channels == 1   ? "mono"
+                               : f.channels == 2 ? "stereo"
+                                                 : std::to_string(f.channels) + " channels";
   return f.kind + " " + channels + " " + std::to_string(f.rate) + " Hz";
 }
 
@@ -168,7 +170,9 @@ std::optional<std::string> ReadMonoSound(std::span<const uint8_t> bytes, int32_t
   try {
     MonoSound read;
     read.source = FactsOf(info);
-    if (info.frames > 0 && info.frames < (sf_count_t{1} << 31)) read.samples.reserve(static_cast<std::size_t>(info.frames));
+    // A damaged header may claim any length: no more is set aside than the file has bytes.
+    const sf_count_t held = std::min<sf_count_t>(info.frames, MemoryLength(&memory));
+    if (held > 0) read.samples.reserve(static_cast<std::size_t>(held));
     if (!ReadMixedDown(f.get(), info.channels, read.samples)) {
       const char* reason = sf_strerror(f.get());
       return std::string(sf_error(f.get()) != SF_ERR_NO_ERROR ? reason : kNoSamples);
