@@ -1,4 +1,4 @@
-// Throughput of the program file images and the WAV import, in bytes of file per second.
+// Throughput of the program file images and the sound file import, in bytes or frames of file per second.
 #include <benchmark/benchmark.h>
 
 #include "bench_support.h"
@@ -68,6 +68,30 @@ void BM_ImportWave(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * file.size()));
 }
 BENCHMARK(BM_ImportWave)->Arg(44100)->Arg(441000);
+
+// A 48000 Hz 16-bit stereo WAV of `frames` frames through libsndfile, mixed down and converted to 44100 Hz with
+// the best sinc converter: the import of a file not in the slot's own format. Items are the file's frames.
+void BM_ImportConvertedSound(benchmark::State& state) {
+  const auto frames = static_cast<uint32_t>(state.range(0));
+  std::vector<uint8_t> file;
+  const auto put = [&file](uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) file.push_back(static_cast<uint8_t>(v >> (8 * i)));
+  };
+  const auto id = [&file](const char* four) { file.insert(file.end(), four, four + 4); };
+  id("RIFF"), put(36 + frames * 4, 4), id("WAVE"), id("fmt "), put(16, 4);
+  put(1, 2), put(2, 2), put(48000, 4), put(48000 * 4, 4), put(4, 2), put(16, 2);
+  id("data"), put(frames * 4, 4);
+  for (uint32_t i = 0; i < 2 * frames; ++i) put(static_cast<uint32_t>((i * 977) % 20000), 2);
+  SilentDialogs dialogs;
+  Engine e;
+  InitProgramEngine(e, static_cast<uint32_t>(EngineTypeId::BasicWave));
+  for (auto _ : state) {
+    const bool ok = ImportWave(e, 0, file, "bench.wav", false, dialogs);
+    benchmark::DoNotOptimize(ok);
+  }
+  state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * frames));
+}
+BENCHMARK(BM_ImportConvertedSound)->Arg(48000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace tonforge

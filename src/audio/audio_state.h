@@ -10,6 +10,7 @@
 #include <string>
 
 #include "shell/devices/sound_device.h"
+#include "shell/sound_file.h"
 #include "shell/wave_file.h"
 
 namespace tonforge {
@@ -52,11 +53,10 @@ struct RenderState {
   RenderPanelText text;
 };
 
-// The wave file being played. Select Wave opens it and positions it at its sample data; from then on the worker
-// alone reads it and closes it when it ends.
+// The sound file being played. Select Wave opens it; from then on the worker alone reads it and closes it when
+// it ends.
 struct WavePlaybackState {
-  std::unique_ptr<std::FILE, FileCloser> file;
-  uint32_t remainingBytes = 0;  // of the data chunk, not yet handed to the device
+  std::unique_ptr<SoundStream> stream;
 };
 
 }  // namespace tonforge

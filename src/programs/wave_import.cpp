@@ -1,11 +1,14 @@
 #include "programs/wave_import.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 
 #include "programs/data_slot_commands.h"
 #include "shell/bytes.h"
 #include "shell/files.h"
 #include "shell/show_error.h"
+#include "shell/sound_file.h"
 
 namespace tonforge {
 
@@ -14,6 +17,7 @@ namespace {
 constexpr std::string_view kFormatRequired = "44100hz 16-Bit Mono PCM Waves Are Required";
 constexpr std::string_view kNoMemoryForData = "Out Of Memory - Cannot Load Data";
 
+constexpr int32_t kSlotRate = 44100;
 constexpr uint32_t kSmplWithNote = 36;
 constexpr uint32_t kSmplWithLoop = 60;
 
@@ -42,6 +46,38 @@ void ReadSampleChunk(std::span<const uint8_t> bytes, ImportedWave& wave) {
   }
 }
 
+std::string_view BaseName(std::string_view path) {
+  const auto slash = path.find_last_of('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+// libsndfile reads 16-bit samples as v / 32768: the same factor takes them back, so a 16-bit file's samples
+// reach the slot exactly when no rate was converted.
+int16_t Pcm16FromSound(float x) {
+  return static_cast<int16_t>(std::lrint(std::clamp(x * 32768.0f, -32768.0f, 32767.0f)));
+}
+// The inverse of SampleFromPcm16, for samples already in the slot's scale.
+int16_t Pcm16FromSample(float x) {
+  const float scaled = x < 0.0f ? std::max(x * 32768.0f, -32768.0f) : std::min(x * 32767.0f, 32767.0f);
+  return static_cast<int16_t>(std::lrint(scaled));
+}
+
+// Scales the samples so that the largest reaches full range; the factor in decibels, 0 for silence.
+double ScaleToFullRange(float* samples, uint32_t n) {
+  float peak = 0.0f;
+  for (uint32_t i = 0; i < n; ++i) peak = std::max(peak, std::fabs(samples[i]));
+  if (peak <= 0.0f) return 0.0;
+  const float gain = 1.0f / peak;
+  for (uint32_t i = 0; i < n; ++i) samples[i] = SampleFromPcm16(Pcm16FromSample(samples[i] * gain));
+  return 20.0 * std::log10(static_cast<double>(gain));
+}
+
+std::string FullRangeText(double decibels) {
+  char text[48];
+  std::snprintf(text, sizeof text, ", scaled to full range (%+.1f dB)", decibels);
+  return text;
+}
+
 }  // namespace
 
 float SampleFromPcm16(int16_t v) { return v < 0 ? v * 3.0517578e-5f : v * 3.051851e-5f; }
@@ -58,6 +94,37 @@ std::array<char, 16> SlotNameFromPath(std::string_view path) {
 int32_t RootPitchFromUnityNote(uint32_t note) {
   const int64_t root = int64_t{note} * 100 - 1150;
   return static_cast<int32_t>(std::clamp<int64_t>(root, 0, kHighestPitch));
+}
+
+bool IsSlotFormatWave(std::span<const uint8_t> bytes) {
+  if (!IsWaveForm(bytes)) return false;
+  const auto fmt = FindChunk(bytes, "fmt ");
+  return fmt && FormatIsImportable(ReadWaveFormat(bytes, *fmt));
+}
+
+std::optional<std::string> ConvertImportWave(std::span<const uint8_t> bytes, std::string_view path, ImportLevel level,
+                                             ImportedWave& wave, std::string& said) {
+  MonoSound sound;
+  if (auto refusal = ReadMonoSound(bytes, kSlotRate, sound)) return refusal;
+  if (sound.samples.size() > UINT32_MAX) return std::string(kOutOfMemoryReason);
+  const auto n = static_cast<uint32_t>(sound.samples.size());
+  SampleBlock samples = AllocateSamples(n);
+  if (!samples) return std::string(kOutOfMemoryReason);
+  for (uint32_t i = 0; i < n; ++i) samples[i] = SampleFromPcm16(Pcm16FromSound(sound.samples[i]));
+  said = std::string(BaseName(path)) + ": " + DescribeSound(sound.source) + " to 44100 Hz 16-bit mono, " +
+         std::to_string(n) + " samples";
+  if (sound.loop) said += ", loop kept";
+  if (level == ImportLevel::FullRange) said += FullRangeText(ScaleToFullRange(samples.get(), n));
+  wave = ImportedWave{};
+  wave.data = std::move(samples);
+  wave.length = n;
+  wave.unityNote = sound.unityNote;
+  if (sound.loop) {
+    wave.hasLoop = true;
+    wave.loopStart = sound.loop->start;
+    wave.loopEnd = sound.loop->end;
+  }
+  return std::nullopt;
 }
 
 std::optional<std::string_view> ReadImportWave(std::span<const uint8_t> bytes, ImportedWave& wave) {
@@ -88,10 +155,20 @@ std::optional<std::string_view> ReadImportWave(std::span<const uint8_t> bytes, I
 }
 
 bool ImportWave(Engine& e, int k, std::span<const uint8_t> bytes, std::string_view path, bool modulator,
-                Dialogs& dialogs) {
+                Dialogs& dialogs, ImportLevel level) {
   ImportedWave wave;
-  if (const auto refusal = ReadImportWave(bytes, wave)) {
-    ShowError(dialogs, *refusal);
+  std::string said;
+  if (IsSlotFormatWave(bytes)) {
+    if (const auto refusal = ReadImportWave(bytes, wave)) {
+      ShowError(dialogs, *refusal);
+      return false;
+    }
+    if (level == ImportLevel::FullRange) {
+      const double decibels = ScaleToFullRange(wave.data.get(), wave.length);
+      said = std::string(BaseName(path)) + ":" + FullRangeText(decibels).substr(1);
+    }
+  } else if (const auto refusal = ConvertImportWave(bytes, path, level, wave, said)) {
+    ShowError(dialogs, FailureText(kInvalidFile, {std::string(path), *refusal}));
     return false;
   }
   DataSlot& s = e.slots[k];
@@ -119,27 +196,16 @@ bool ImportWave(Engine& e, int k, std::span<const uint8_t> bytes, std::string_vi
     }
   }
   SlotContentChanged(e);
+  if (!said.empty()) ShowInformation(dialogs, said, "Import");
   return true;
 }
 
 namespace {
 
-bool LoadSlotData(Session& session, int k, bool modulator) {
-  StopPlayback(session);
-  Engine* engine = SelectedEngine(session);
-  if (engine == nullptr || k < 0 || k >= kDataSlotCount) return false;
-  std::string& folder = modulator ? session.folders.modulators : session.folders.waves;
-  FileDialogRequest request;
-  request.title = modulator ? "Load Modulator" : "Load Wave";
-  request.startFolder = folder;
-  request.filters = WaveFileFilters();
-  const auto path = session.dialogs.OpenFile(request);
-  if (!path) return false;
-  RememberFolder(session.folders, *path);
-  StoreFolder(session.folders, folder);
+bool ImportFile(Session& session, Engine& engine, int k, const std::string& path, bool modulator, ImportLevel level) {
   std::vector<uint8_t> bytes;
   FileFailure failure;
-  switch (ReadWholeFile(*path, bytes, &failure)) {
+  switch (ReadWholeFile(path, bytes, &failure)) {
     case FileReadStatus::CannotOpen:
       ShowError(session.dialogs, FailureText(kInvalidFile, failure));
       return false;
@@ -149,12 +215,37 @@ bool LoadSlotData(Session& session, int k, bool modulator) {
     case FileReadStatus::Ok:
       break;
   }
-  return ImportWave(*engine, k, bytes, *path, modulator, session.dialogs);
+  return ImportWave(engine, k, bytes, path, modulator, session.dialogs, level);
+}
+
+bool LoadSlotData(Session& session, int k, bool modulator, ImportLevel level) {
+  StopPlayback(session);
+  Engine* engine = SelectedEngine(session);
+  if (engine == nullptr || k < 0 || k >= kDataSlotCount) return false;
+  std::string& folder = modulator ? session.folders.modulators : session.folders.waves;
+  FileDialogRequest request;
+  request.title = modulator ? "Load Modulator" : "Load Wave";
+  request.startFolder = folder;
+  request.filters = SoundFileFilters();
+  const auto path = session.dialogs.OpenFile(request);
+  if (!path) return false;
+  RememberFolder(session.folders, *path);
+  StoreFolder(session.folders, folder);
+  return ImportFile(session, *engine, k, *path, modulator, level);
 }
 
 }  // namespace
 
-bool LoadWave(Session& session, int k) { return LoadSlotData(session, k, false); }
-bool LoadModulator(Session& session, int k) { return LoadSlotData(session, k, true); }
+bool LoadWave(Session& session, int k, ImportLevel level) { return LoadSlotData(session, k, false, level); }
+bool LoadModulator(Session& session, int k, ImportLevel level) { return LoadSlotData(session, k, true, level); }
+
+bool ImportSoundFile(Session& session, int k, const std::string& path, ImportLevel level) {
+  StopPlayback(session);
+  Engine* engine = SelectedEngine(session);
+  if (engine == nullptr || k < 0 || k >= kDataSlotCount || !IsKnownType(engine->type)) return false;
+  const SlotKind kind = session.catalog[engine->type].dataSlots[k].kind;
+  if (kind == SlotKind::None) return false;
+  return ImportFile(session, *engine, k, path, kind != SlotKind::Wave, level);
+}
 
 }  // namespace tonforge

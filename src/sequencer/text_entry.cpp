@@ -20,11 +20,14 @@ Change ChangeOf(TextField field) {
     case TextField::DataSlotName: return Change::Engine;
     case TextField::ValueA:
     case TextField::ValueB: break;
+    case TextField::ControlValue: return Change::Selection;
   }
   return Change::Events;
 }
 
-bool IsName(TextField field) { return field != TextField::ValueA && field != TextField::ValueB; }
+bool IsName(TextField field) {
+  return field != TextField::ValueA && field != TextField::ValueB && field != TextField::ControlValue;
+}
 
 // Rewrites the visible text: the typed characters, then the caret while the entry runs.
 void ShowText(TextEntry& entry) {
@@ -55,7 +58,8 @@ void WriteName(Session& session, const TextEntry& entry) {
         CopyName(engine->slots[entry.target].name, text);
       break;
     case TextField::ValueA:
-    case TextField::ValueB: break;
+    case TextField::ValueB:
+    case TextField::ControlValue: break;
   }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// The RIFF WAVE file: the chunk reading shared by the import into DataSlots and by wave file playback, and the
-// 16-bit stereo PCM file the offline render streams into.
+// The RIFF WAVE file: the chunk reading of the import of 44100 Hz 16-bit mono files into DataSlots (every other
+// sound file is read through shell/sound_file.h), and the 16-bit stereo PCM file the offline render streams into.
 //
 // Reading: chunks are found by scanning byte by byte for their four-character identifier rather than by walking
 // the chunk list, and only the "WAVE" form type at offset 8 is checked. A chunk's u32 size follows its
@@ -39,7 +39,7 @@ struct WaveFormat {
   uint16_t bitsPerSample = 0;
 };
 
-// The filters of every dialog that asks for a WAV file.
+// The filters of the dialog that names a WAV file to render into.
 std::vector<FileFilter> WaveFileFilters();
 
 // At least 12 bytes with "WAVE" at offset 8.

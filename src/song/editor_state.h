@@ -56,7 +56,8 @@ struct EditorState {
   int32_t drawnPlayhead = -1;  // the playhead tick the song view shows; -1 while no song plays
 };
 
-enum class TextField : uint32_t { ProgramName = 0, TrackName = 1, DataSlotName = 2, ValueA = 3, ValueB = 4 };
+// ControlValue is a number typed for one of the interface's value controls, which takes it when the entry ends.
+enum class TextField : uint32_t { ProgramName = 0, TrackName = 1, DataSlotName = 2, ValueA = 3, ValueB = 4, ControlValue = 5 };
 
 // An entry ends by itself when its text reaches maximum - 1 characters.
 inline constexpr int32_t kProgramNameMaximum = 32;

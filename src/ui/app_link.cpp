@@ -38,6 +38,8 @@ void ConnectUi(Ui& ui, AppState& app) {
   ui.links.endNameEdit = [&app] { EndTextEntry(app); };
   ui.links.globalTrackCurrent = [&app] { return app.song.currentTrack == 0; };
   ui.links.requestQuit = [&app] { QuitUnlessChangesWouldBeLost(app); };
+  ui.links.startValueEntry = [&app] { StartTextEntry(app, TextField::ControlValue, 0, kEventValueMaximum); };
+  ui.links.entryText = [&app] { return std::string_view(app.textEntry.text.data()); };
 }
 
 void SelectSkinFile(Ui& ui, AppState& app) { SelectPicture(ui, app, SkinPicture::Skin, "Select Skin File"); }

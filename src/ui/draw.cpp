@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "ui/control_model.h"
+#include "ui/name_edit.h"
 
 namespace tonforge {
 
@@ -147,7 +148,8 @@ void DrawKnob(Ui& ui, int32_t panel, int32_t control) {
   const Rect knob = v.knob.Offset(v.x, v.y);
   CopySkinToPanel(ui, panel, knob, IsVertical(v) ? VerticalKnobSource(dragged) : HorizontalKnobSource(dragged),
                   CopyKind::Keyed);
-  DrawPanelText(ui, panel, {knob.left, knob.top + 1, knob.right, knob.bottom}, KnobText(v), ui.skins.colours.button);
+  const std::string text = IsValueEditTarget(ui, panel, control) ? std::string(ui.links.entryText()) : KnobText(v);
+  DrawPanelText(ui, panel, {knob.left, knob.top + 1, knob.right, knob.bottom}, text, ui.skins.colours.button);
 }
 
 void EraseKnob(Ui& ui, int32_t panel, int32_t control) {

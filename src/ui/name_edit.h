@@ -18,4 +18,11 @@ void StartNameEdit(Ui& ui, AppState& app, TextField field, int32_t target, int32
 void FollowNameEdit(Ui& ui);
 bool IsNameEditTarget(const Ui& ui, int32_t panel, int32_t button);
 
+// A double click on the knob of an enabled value control at a screen point: a number is typed in its place, and
+// when the entry ends (Enter, or a press anywhere) the control takes it within its range and reports as at the
+// end of a drag; an empty entry leaves it as it was. False when no knob is there.
+bool StartValueEditAt(Ui& ui, int32_t panel, Point screen);
+// The control whose number is being typed.
+bool IsValueEditTarget(const Ui& ui, int32_t panel, int32_t control);
+
 }  // namespace tonforge

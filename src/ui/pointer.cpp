@@ -32,6 +32,7 @@ void HandlePointer(Ui& ui, const PointerEvent& event) {
   PointerState& s = ui.pointer;
   const int32_t panel = PanelAt(ui, event.at);
   const bool inClient = panel >= 0 && Contains(ClientArea(ui.panels[panel]), event.at);
+  if (event.action != PointerAction::Move && event.action != PointerAction::Wheel) s.shift = event.shift;
   switch (event.action) {
     case PointerAction::Move:
       if (s.movedPanel >= 0) {
@@ -55,6 +56,8 @@ void HandlePointer(Ui& ui, const PointerEvent& event) {
       if (panel < 0) return;
       RaisePanel(ui, panel);
       if (inClient) {
+        // A double click on a value control's number types a new one instead.
+        if (event.clicks >= 2 && StartValueEditAt(ui, panel, event.at)) return;
         PressPanel(ui, panel, ToClient(ui.panels[panel], event.at));
       } else if (Contains(CloseBox(ui.panels[panel]), event.at)) {
         s.closingPanel = panel;

@@ -14,6 +14,7 @@ struct PointerEvent {
   Point at;  // main-window coordinates
   int32_t notches = 0;  // Wheel: positive away from the user
   bool shift = false;   // Shift held: the wheel steps ten or scrolls sideways, a drag moves finely
+  int32_t clicks = 1;   // LeftDown: 2 for the second press of a double click
 };
 
 void HandlePointer(Ui& ui, const PointerEvent& event);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "shell/devices/text.h"
@@ -62,6 +63,9 @@ struct UiLinks {
   // The song chain panel stands in for the track chain panel while the GlobalTrack is current.
   std::function<bool()> globalTrackCurrent = [] { return false; };
   std::function<void()> requestQuit = [] {};
+  // Typing a number for a value control: starts the entry, and its text (with the caret while it runs).
+  std::function<void()> startValueEntry = [] {};
+  std::function<std::string_view()> entryText = [] { return std::string_view(); };
 };
 
 struct ButtonRef {
@@ -77,11 +81,15 @@ struct PointerState {
   int32_t movedPanel = -1;  // the panel whose title bar is being dragged
   Point grab;               // where in that panel's frame it was grabbed
   int32_t closingPanel = -1;  // the panel whose close box is held down
+  bool shift = false;  // Shift was held at the last press or release: Load imports at full range
 };
 
 struct NameEditDisplay {
   bool active = false;
   std::array<ButtonRef, 2> targets;  // the field that shows the name, and the list row of the same program
+  // Or the value control whose number is being typed, -1 when none.
+  int32_t valuePanel = -1;
+  int32_t valueControl = -1;
 };
 
 struct Ui {

@@ -61,8 +61,8 @@ TEST(WavePlayback, PlaysTheFileBlockByBlockAtItsRateAndEndsAtItsEnd) {
 
     EXPECT_TRUE(SelectWave(app)) << c.what;
     const FileDialogRequest& asked = rig.dialogs.requests.at(0);
-    EXPECT_EQ(asked.title + "|" + asked.startFolder + "|" + asked.filters.at(0).description + "|" + asked.filters.at(1).pattern,
-              "Select Wave|/nonexistent-program-folder/Tracks/|Wave Files (*.wav)|*.*") << c.what;
+    EXPECT_EQ(asked.title + "|" + asked.startFolder + "|" + asked.filters.at(0).description + "|" + asked.filters.back().pattern,
+              "Select Wave|/nonexistent-program-folder/Tracks/|Sound Files (*.wav *.aif *.aiff *.flac *.ogg *.oga *.mp3)|*.*") << c.what;
     EXPECT_EQ(app.folders.tracks, dir.Root() + "/") << "the renders folder follows the chosen file";
     EXPECT_EQ(app.rate.sampleRate, static_cast<int32_t>(c.rate)) << c.what;
     EXPECT_EQ(app.rate.rateFactor, 44100.0f / static_cast<float>(c.rate)) << c.what;
@@ -86,7 +86,7 @@ TEST(WavePlayback, PlaysTheFileBlockByBlockAtItsRateAndEndsAtItsEnd) {
     EXPECT_TRUE(heard == expected) << c.what;
 
     EXPECT_TRUE(app.playback.playButtonPressed == 0 && app.changes.Has(Change::Transport)) << c.what;
-    EXPECT_FALSE(app.wavePlayback.file) << "closed by the worker";
+    EXPECT_FALSE(app.wavePlayback.stream) << "closed by the worker";
     StopPlayback(app);  // what the next command does first
     EXPECT_FALSE(app.playback.worker.joinable()) << c.what;
     EXPECT_EQ(app.rate.sampleRate, static_cast<int32_t>(c.rate)) << "the file's rate stays after it ends";
@@ -101,17 +101,11 @@ TEST(WavePlayback, RefusedFilesChangeNothing) {
   // `message` is "" when nothing is said.
   const struct { const char* what; testing::WaveLayout layout; std::function<void(std::vector<uint8_t>&)> change;
                  const char* message; } cases[] = {
-      {"mono", {.channels = 1, .rate = 22050}, nullptr, "16-Bit Stereo PCM Waves Are Required"},
-      {"8-bit", {.channels = 2, .rate = 22050, .bits = 8}, nullptr, "16-Bit Stereo PCM Waves Are Required"},
-      {"float samples", {.format = 3, .channels = 2, .rate = 22050}, nullptr, "16-Bit Stereo PCM Waves Are Required"},
-      {"48000 Hz", {.channels = 2, .rate = 48000}, nullptr, "44100hz, 22050hz or 11025hz Sample Rate Required"},
-      {"not WAVE", {.channels = 2, .rate = 22050}, damage(8, "AVI "), "Not A Wave File"},
-      {"shorter than a header", {.channels = 2}, [](auto& b) { b.resize(10); }, "Not A Wave File"},
+      {"not WAVE", {.channels = 2, .rate = 22050}, damage(8, "AVI "), "Invalid File"},
+      {"shorter than a header", {.channels = 2}, [](auto& b) { b.resize(10); }, "Invalid File"},
       {"no fmt chunk", {.channels = 2, .rate = 22050}, damage(12, "fmx "), "Invalid File"},
-      {"fmt beyond byte 996", {.channels = 2, .rate = 22050, .junkBytes = 1000}, nullptr, "Invalid File"},
-      {"no data chunk", {.channels = 2, .rate = 22050, .withData = false}, nullptr, "Could Not Find Data Chunk"},
-      {"data beyond byte 996", {.channels = 2, .rate = 22050, .junkBytes = 960}, nullptr, "Could Not Find Data Chunk"},
-      {"empty file", {}, [](auto& b) { b.clear(); }, ""},
+      {"no data chunk", {.channels = 2, .rate = 22050, .withData = false}, nullptr, "Invalid File"},
+      {"empty file", {}, [](auto& b) { b.clear(); }, "Invalid File"},
       {"no such file", {}, nullptr, "Invalid File"},
       {"dialog cancelled", {}, nullptr, ""},
       {"no thread to play it", {.channels = 2, .rate = 44100}, [](auto&) { FailWorkerStartsForTesting(1); },
@@ -133,7 +127,7 @@ TEST(WavePlayback, RefusedFilesChangeNothing) {
     EXPECT_TRUE(IsPlaybackIdle(app) && !app.playback.worker.joinable() && app.playback.playButtonPressed == 0) << c.what;
     EXPECT_TRUE(app.rate.sampleRate == 44100 && rig.device.recreatedAt.empty()) << c.what;
     EXPECT_EQ(rig.device.WriteCount(), 0u) << c.what;
-    EXPECT_FALSE(app.wavePlayback.file) << c.what;
+    EXPECT_FALSE(app.wavePlayback.stream) << c.what;
   }
 }
 
@@ -152,7 +146,7 @@ TEST(WavePlayback, StopAFileCutShortOrAnotherSelectEndsTheWorker) {
   StopPlayback(app);
   EXPECT_TRUE(IsPlaybackIdle(app) && app.playback.workerRunning.load() == 0 && !app.playback.worker.joinable());
   EXPECT_TRUE(app.playback.playButtonPressed == 0 && app.changes.Has(Change::Transport));
-  EXPECT_FALSE(app.wavePlayback.file);
+  EXPECT_FALSE(app.wavePlayback.stream);
   EXPECT_EQ(rig.device.WriteCount(), 1u);
 
   // Selecting a file while one plays starts it afresh from its first sample.

@@ -89,7 +89,7 @@ if [ -z "$deb" ]; then
   fail "no tonforge_VERSION_ARCH.deb"
 else
   depends=$(dpkg-deb -f "$deb" Depends)
-  for library in libsdl2-2.0-0 libsdl2-ttf-2.0-0 libfontconfig1 librtmidi libc6; do
+  for library in libsdl2-2.0-0 libsdl2-ttf-2.0-0 libfontconfig1 librtmidi libsndfile1 libsamplerate0 libc6; do
     [[ $depends == *"$library"* ]] || fail "the package does not depend on $library: $depends"
   done
   dpkg -x "$deb" "$scratch/root" || fail "dpkg -x"

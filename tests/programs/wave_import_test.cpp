@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <functional>
 
 #include "programs/data_slot_commands.h"
@@ -75,7 +76,8 @@ TEST(WaveImport, SlotNames) {
 TEST(WaveImport, RefusalsAndTheSampleChunk) {
   const std::vector<int16_t> pcm(1000, 0);
   const auto notWave = [](std::vector<uint8_t>& b) { b[8] = 'X'; };
-  const char* const kFormat = "44100hz 16-Bit Mono PCM Waves Are Required";
+  // Files not in the slot's own format go to libsndfile, whose reason follows the file's name.
+  const char* const kUnread = "Invalid File\n/w/New.wav: ";
   const EngineTypeId kWave = EngineTypeId::BasicWave;
   const struct {
     const char* what;
@@ -86,14 +88,11 @@ TEST(WaveImport, RefusalsAndTheSampleChunk) {
     int32_t root = 0;  // for wave players
     uint32_t looped = 0, loopStart = 0, loopEnd = 0;
   } cases[] = {
-      {"not WAVE", {}, notWave, "Not A Wave File"},
-      {"shorter than a header", {}, [](auto& b) { b.resize(11); }, "Not A Wave File"},
-      {"no fmt chunk", {}, [](auto& b) { std::copy_n("xxxx", 4, b.begin() + 12); }, "Invalid File"},
-      {"stereo", {.channels = 2}, nullptr, kFormat},
-      {"8-bit", {.bits = 8}, nullptr, kFormat},
-      {"22050 Hz", {.rate = 22050}, nullptr, kFormat},
-      {"float samples", {.format = 3}, nullptr, kFormat},
-      {"fmt cut off", {}, [](auto& b) { b.resize(24); }, kFormat},
+      {"not WAVE", {}, notWave, kUnread},
+      {"shorter than a header", {}, [](auto& b) { b.resize(11); }, kUnread},
+      {"no fmt chunk", {}, [](auto& b) { std::copy_n("xxxx", 4, b.begin() + 12); }, kUnread},
+      {"16-bit float samples", {.format = 3}, nullptr, kUnread},
+      {"fmt cut off", {}, [](auto& b) { b.resize(24); }, kUnread},
       {"no data chunk", {.withData = false}, nullptr, "Could Not Find Data Chunk"},
       {"data size cut off", {}, [](auto& b) { b.resize(b.size() - 8 - 2); }, "Invalid File"},
       {"empty data", {.samples = {}}, nullptr, "Invalid File"},
@@ -123,7 +122,8 @@ TEST(WaveImport, RefusalsAndTheSampleChunk) {
     const DataSlot& s = e.slots[0];
     if (c.message != nullptr) {
       ASSERT_EQ(dialogs.shown.size(), 1u);
-      EXPECT_EQ(dialogs.shown[0].caption + ": " + dialogs.shown[0].text, std::string("Error: ") + c.message);
+      const std::string said = dialogs.shown[0].caption + ": " + dialogs.shown[0].text;
+      EXPECT_EQ(said.substr(0, 7 + std::strlen(c.message)), std::string("Error: ") + c.message);
       EXPECT_EQ(std::tuple(s.data.get(), s.length, std::string(s.name.data())), std::tuple(before, 5u, "Old"));
       continue;
     }

@@ -154,15 +154,20 @@ TEST(LoaderRobustness, WaveImports) {
       if (!ImportWave(p.engines[1], 0, copy, "/w/x.wav", modulator, rig.dialogs)) {
         ++refused;
         ASSERT_EQ(rig.dialogs.shown.size(), 1u);
-        ASSERT_NE(std::find(std::begin(refusals), std::end(refusals), rig.dialogs.shown[0].text), std::end(refusals))
-            << rig.dialogs.shown[0].text;
+        const std::string& text = rig.dialogs.shown[0].text;
+        ASSERT_NE(std::find(std::begin(refusals), std::end(refusals), text.substr(0, text.find('\n'))), std::end(refusals))
+            << text;
         ASSERT_EQ(p.engines[1].slots[0].loaded, kept.slots[0].loaded);
         ASSERT_EQ(p.engines[1].slots[1].data, kept.slots[1].data);
         continue;
       }
       ++loaded;
-      ASSERT_TRUE(rig.dialogs.shown.empty());
-      ASSERT_LE(p.engines[1].slots[0].length * 2u, copy.size()) << "never more samples than the file holds";
+      // A header damaged out of the slot's own format is converted by libsndfile, and a box says so.
+      const bool converted = !rig.dialogs.shown.empty();
+      ASSERT_TRUE(!converted || (rig.dialogs.shown.size() == 1 && rig.dialogs.shown[0].caption == "Import"));
+      if (!converted) {
+        ASSERT_LE(p.engines[1].slots[0].length * 2u, copy.size()) << "never more samples than the file holds";
+      }
       PlayBriefly(rig.app, 1000);
     }
   }

@@ -4,12 +4,14 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/dropped_file.h"
 #include "app/quit.h"
 #include "app/run.h"
 #include "ui/app_link.h"
 #include "ui/captions.h"
 #include "ui/panels.h"
 #include "ui/panels/build.h"
+#include "ui/panels/engine_editor.h"
 #include "ui/pointer.h"
 
 namespace tonforge {
@@ -83,8 +85,12 @@ void SdlHost::Handle(const WindowEvent& event) {
     window_->PresentAll(ui_.screen.data.data(), ui_.screen.width, ui_.screen.height);
     return;
   }
+  if (event.kind == WindowEventKind::DropFile) {
+    if (app_ != nullptr) OpenDroppedFile(*app_, event.path, {EngineSlotAt(ui_, {event.x, event.y}), event.shift});
+    return;
+  }
   if (const std::optional<PointerAction> action = PointerActionOf(event))
-    HandlePointer(ui_, PointerEvent{*action, Point{event.x, event.y}, event.notches, event.shift});
+    HandlePointer(ui_, PointerEvent{*action, Point{event.x, event.y}, event.notches, event.shift, event.clicks});
 }
 
 bool SdlHost::DispatchEvent() {

@@ -22,6 +22,8 @@ std::optional<WindowEvent> Translate(const SDL_Event& e) {
       out.button = e.button.button == SDL_BUTTON_LEFT ? MouseButton::Left : MouseButton::Right;
       out.x = e.button.x;
       out.y = e.button.y;
+      out.clicks = e.button.clicks;
+      out.shift = (SDL_GetModState() & KMOD_SHIFT) != 0;
       return out;
     case SDL_MOUSEMOTION:
       out.kind = WindowEventKind::MouseMove;
@@ -43,6 +45,23 @@ std::optional<WindowEvent> Translate(const SDL_Event& e) {
     case SDL_QUIT:
       out.kind = WindowEventKind::Quit;
       return out;
+    case SDL_DROPTEXT:
+      SDL_free(e.drop.file);
+      return std::nullopt;
+    case SDL_DROPFILE: {
+      if (e.drop.file == nullptr) return std::nullopt;
+      out.kind = WindowEventKind::DropFile;
+      out.path = e.drop.file;
+      SDL_free(e.drop.file);
+      out.shift = (SDL_GetModState() & KMOD_SHIFT) != 0;
+      // The pointer is held by the program dragging the file, so the window saw no motion: ask where it is.
+      int x = 0, y = 0, left = 0, top = 0;
+      SDL_GetGlobalMouseState(&x, &y);
+      if (SDL_Window* w = SDL_GetWindowFromID(e.drop.windowID)) SDL_GetWindowPosition(w, &left, &top);
+      out.x = x - left;
+      out.y = y - top;
+      return out;
+    }
     case SDL_WINDOWEVENT:
       switch (e.window.event) {
         case SDL_WINDOWEVENT_EXPOSED:
@@ -176,7 +195,8 @@ bool SdlWindow::PresentAll(const uint32_t* pixels, int width, int height) {
 
 void SdlWindow::MapPointer(WindowEvent& event) const {
   if (event.kind != WindowEventKind::ButtonDown && event.kind != WindowEventKind::ButtonUp &&
-      event.kind != WindowEventKind::MouseMove && event.kind != WindowEventKind::Wheel)
+      event.kind != WindowEventKind::MouseMove && event.kind != WindowEventKind::Wheel &&
+      event.kind != WindowEventKind::DropFile)
     return;
   const Point at = ToInterface(placement_, {event.x, event.y});
   event.x = at.x;

@@ -27,6 +27,7 @@ enum class WindowEventKind {
   Wheel,       // the wheel turned `notches` (positive away from the user) with the pointer at (x, y)
   Quit,        // the desktop asks the program to end
   Repaint,     // the window's contents were lost or uncovered: present the whole frame again
+  DropFile,    // a file was dropped on the window, the pointer at (x, y)
 };
 
 enum class MouseButton { None, Left, Right };
@@ -36,7 +37,9 @@ struct WindowEvent {
   MouseButton button = MouseButton::None;  // for ButtonDown and ButtonUp
   int x = 0, y = 0;                        // window coordinates, for the mouse events
   int notches = 0;                         // for Wheel
-  bool shift = false;                      // Shift was held (mouse events)
+  bool shift = false;                      // Shift was held (mouse events and drops)
+  int clicks = 1;                          // for ButtonDown: 2 for a double click
+  std::string path;                        // for DropFile
 };
 
 class SdlWindow {

@@ -185,9 +185,12 @@ void BuildSlotBlock(Ui& ui, AppState& app, PanelWindow& p, int k) {
     return AddButton(p, std::move(b));
   };
   const Rect loadPlace = at(136, 0, 48, 16);
-  add(kLoadCaption, loadPlace, kPush, ButtonStyle::Push, slotCommand([](AppState& a, int slot) { LoadWave(a, slot); }));
+  // Shift held on Load scales the file to full range.
+  const auto level = [&ui] { return ui.pointer.shift ? ImportLevel::FullRange : ImportLevel::AsRecorded; };
   add(kLoadCaption, loadPlace, kPush, ButtonStyle::Push,
-      slotCommand([](AppState& a, int slot) { LoadModulator(a, slot); }));
+      slotCommand([level](AppState& a, int slot) { LoadWave(a, slot, level()); }));
+  add(kLoadCaption, loadPlace, kPush, ButtonStyle::Push,
+      slotCommand([level](AppState& a, int slot) { LoadModulator(a, slot, level()); }));
   add(kClearCaption, loadPlace, kPush, ButtonStyle::Push, run(SlotCommand::Clear, C::Gain));
   const int32_t nameButton = C::SlotButtonIndex(k, C::Name);
   add(0, at(0, 0, 128, 16), kWide, ButtonStyle::Push, [&ui, &app, nameButton](uint32_t slot) {
@@ -222,6 +225,17 @@ void BuildSlotBlock(Ui& ui, AppState& app, PanelWindow& p, int k) {
 }
 
 }  // namespace
+
+int EngineSlotAt(const Ui& ui, Point screen) {
+  const PanelWindow& p = ui.panels[kPanel];
+  if (!p.open || PanelAt(ui, screen) != kPanel) return -1;
+  // A block holds its controls within this much of its corner.
+  constexpr int32_t kBlockWidth = 264, kBlockHeight = 120;
+  const Point at{screen.x - p.left, screen.y - p.top};
+  for (int k = 0; k < kDataSlotCount; ++k)
+    if (Contains(At(kBlockCorners[k].x, kBlockCorners[k].y, kBlockWidth, kBlockHeight), at)) return k;
+  return -1;
+}
 
 void BuildEngineEditorPanel(Ui& ui, AppState& app) {
   PanelWindow& p = ui.panels[kPanel];

@@ -36,4 +36,7 @@ inline constexpr int32_t kGainCaption = 84, kPeriodCaption = 85, kRootPitchCapti
 
 void BuildEngineEditorPanel(Ui& ui, AppState& app);
 
+// The DataSlot block of the open engine editor under a screen point, uncovered by another panel; -1 when none.
+int EngineSlotAt(const Ui& ui, Point screen);
+
 }  // namespace tonforge
