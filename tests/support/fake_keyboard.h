@@ -1,6 +1,6 @@
 #pragma once
 // A Keyboard whose keys the test holds down and lets go of between polls.
-#include <initializer_list>
+#include <vector>
 
 #include "shell/devices/keyboard.h"
 
@@ -18,7 +18,7 @@ public:
   }
 
   // Exactly these keys are down from now on.
-  void Hold(std::initializer_list<uint8_t> down) {
+  void Hold(const std::vector<uint8_t>& down) {
     keys.fill(0);
     for (uint8_t k : down) keys[k] = kKeyDownBit;
   }

@@ -1,7 +1,6 @@
 #pragma once
 // A MidiInput fed by the test: the bytes it queues come out of the next TakeBytes calls in order.
 #include <algorithm>
-#include <initializer_list>
 #include <vector>
 
 #include "shell/devices/midi_input.h"
@@ -16,7 +15,7 @@ public:
     waiting.erase(waiting.begin(), waiting.begin() + static_cast<long>(n));
     return n;
   }
-  void Send(std::initializer_list<uint8_t> bytes) { waiting.insert(waiting.end(), bytes); }
+  void Send(const std::vector<uint8_t>& bytes) { waiting.insert(waiting.end(), bytes.begin(), bytes.end()); }
 
   std::vector<uint8_t> waiting;
 };
