@@ -114,15 +114,6 @@ TEST(Render, SameBytesAtEveryLatency) {
   EXPECT_EQ(files[0], files[1]);
 }
 
-TEST(Render, FileNamesEndInWav) {
-  const std::string long250(250, 'n'), long249 = std::string(245, 'n') + ".abc";
-  const std::pair<std::string, std::string> names[] = {
-      {"take.mp3", "take.wav"}, {"take", "take.wav"}, {"take.wave", "take.wave.wav"}, {"a.b", "a.b.wav"},
-      {".wav", ".wav"},         {long250, long250},   {long249, long249.substr(0, 245) + ".wav"},
-  };
-  for (const auto& [in, out] : names) EXPECT_EQ(WithWaveExtension(in), out) << in;
-}
-
 TEST(Render, RefusalsAndEmptyRenders) {
   // `file`: where the dialog points, relative to the scratch folder (null: cancelled); `fileSize` -1: no file.
   struct Case { std::vector<int32_t> endTicks; int32_t editCursor; const char* file; std::string box; int64_t fileSize;

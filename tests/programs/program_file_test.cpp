@@ -312,22 +312,5 @@ TEST(ProgramFile, ChainLoadKeepsAllowedEnginesAndWarnsOnce) {
   EXPECT_EQ(GetU32(&ReadBytes(rig.dir.File("drums.tep"))[68]), 2u);  // engine count
 }
 
-TEST(ProgramFile, ExtensionRule) {
-  const std::string long249(249, 'a'), long250(250, 'a');
-  const struct {
-    std::string path, extension, expected;
-  } paths[] = {
-      {"/x/Bass", ".tep", "/x/Bass.tep"},  {"/x/tune.wav", ".tep", "/x/tune.tep"}, {"/x/tune.wav", ".tes", "/x/tune.tes"},
-      {"/x/a.b.c", ".tep", "/x/a.tep"},    {"abc", ".tep", "abc.tep"},             {".wav", ".tep", ".tep"},
-      {long249, ".tep", long249 + ".tep"}, {long250, ".tep", long250},             {"/x/y.tep", ".tep", "/x/y.tep"},
-      {"/x/UPPER.TES", ".tes", "/x/UPPER.TES"}, {"/x/Mixed.tEp", ".tep", "/x/Mixed.tEp"},  // any case is kept
-  };
-  for (const auto& c : paths) {
-    std::string path = c.path;
-    ApplyExtensionRule(path, c.extension);
-    EXPECT_EQ(path, c.expected) << c.path;
-  }
-}
-
 }  // namespace
 }  // namespace tonforge

@@ -124,6 +124,13 @@ TEST(TrackListPanel, InsertButtonsAreShownExactlyWhereTheyAct) {
   r.ClickButton(kTrackList, C::InsertPan);
   r.ClickButton(kTrackList, C::InsertTempo);
   EXPECT_EQ(r.song.Events(1), (std::vector<testing::EventRow>{{96, Type(EventType::TrackPan), 0, 0}}));
+  // The switches show the editor: octave 2, the track group, slide and snap on, recording off.
+  std::tie(r.App().editor.octave, r.App().editor.slide, r.App().editor.snap) = std::tuple(2, 1, 1);
+  r.Redraw(kTrackList);
+  EXPECT_EQ((std::array{r.B(kTrackList, C::Octave).captionOrValue, r.B(kTrackList, C::Group).captionOrValue,
+                        r.B(kTrackList, C::Slide).captionOrValue}), (std::array{110, 105, 95}));
+  EXPECT_EQ(std::pair(r.B(kTrackList, C::Snap).style, r.B(kTrackList, C::EditMode).style),
+            std::pair(ButtonStyle::ToggleOn, ButtonStyle::ToggleOff));
 }
 
 TEST(TrackListPanel, MuteButtonsFollowTheVisibleTracks) {
