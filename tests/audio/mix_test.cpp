@@ -413,9 +413,7 @@ TEST(BlockMix, WritesTheBytesOfTheFrameByFrameMix) {
 TEST(BlockMix, WorkersRunEveryItemOnceARound) {
   // Rounds of every size, with the pool resized between them (fewer helpers, more, and a round larger than it
   // was sized for): each item runs exactly once in its round, whichever thread takes it.
-  struct Job {
-    std::vector<std::atomic<int32_t>> runs;
-  };
+  struct Job { std::vector<std::atomic<int32_t>> runs; };
   Job job{std::vector<std::atomic<int32_t>>(80)};
   const auto task = [](void* j, int32_t item) { static_cast<Job*>(j)->runs[item].fetch_add(1); };
   MixWorkers workers;

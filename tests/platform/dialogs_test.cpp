@@ -23,12 +23,7 @@ TEST(SdlDialogs, EachChooserGetsTitleStartPathAndFilters) {
   const FileDialogRequest save{"Save Song", "/home/u/Songs", "tune.tes", songFilters};
   const FileDialogRequest bare{"Select Wave", "", "", {}};
   const std::string kdialogFilter = "*.tes|Song Files (*.tes)\n*|All Files (*.*)";
-  struct Case {
-    bool zenity;
-    const FileDialogRequest& request;
-    FileDialogKind kind;
-    Argv expected;
-  } cases[] = {
+  struct Case { bool zenity; const FileDialogRequest& request; FileDialogKind kind; Argv expected; } cases[] = {
       {true, load, FileDialogKind::Open,
        {"zenity", "--file-selection", "--title=Load Song", "--filename=/home/u/Songs/",
         "--file-filter=Song Files (*.tes) | *.tes", "--file-filter=All Files (*.*) | *"}},
@@ -77,9 +72,7 @@ TEST(SdlDialogs, OddPathsRoundTripThroughChildProcesses) {
   const std::string cancel = Script(dir, "fake-cancel", "echo /chosen/anyway.tes; exit 1");
   const std::string missing = dir.File("not-installed");
 
-  struct Case {
-    std::string folder, name;
-  } cases[] = {
+  struct Case { std::string folder, name; } cases[] = {
       {"/home/u/My Songs/", "tune one.tes"},
       {"/home/u/it's \"quoted\"/", "a$b`c` \\n.tes"},
       {"/home/u/Müller/", "Ärger ß 日本.tes"},
@@ -117,11 +110,7 @@ TEST(SdlShell, OpensDocumentsByUrlAndSaysWhenItCannot) {
     }
     return path;
   };
-  const struct {
-    const char* name;
-    bool exists, opener;
-    bool opens;
-  } cases[] = {
+  const struct { const char* name; bool exists, opener; bool opens; } cases[] = {
       {"Help.html", true, true, true},
       {"My Help/it's \"quoted\" #1?.html", true, true, true},
       {"Müller/Ärger ß 日本 100%.html", true, true, true},

@@ -41,11 +41,7 @@ TEST(ProgramImage, SizesAndFieldOffsets) {
   p.engineCount = static_cast<uint32_t>(UsedChainLength(p.engines));
   const std::vector<uint8_t> bytes = EncodeProgramFile(p);
   ASSERT_EQ(bytes.size(), 5652u + 4000u + 40u);
-  const struct {
-    const char* field;
-    std::size_t offset;
-    uint32_t value;
-  } fields[] = {
+  const struct { const char* field; std::size_t offset; uint32_t value; } fields[] = {
       {"magic", 0, 0x31504555},  // "UEP1"
       {"level", 36, Bits(0.5f)},
       {"pan", 60, 150},
@@ -173,12 +169,7 @@ TEST(ProgramFile, DamagedFilesAreRefusedAndStoredValuesLoadAsTheyAreOrSettled) {
   const Read refused = nullptr;
   const Read root = [](const Program& q) { return q.engines[0].slots[0].rootOrRate.u; };
   const Read delay = [](const Program& q) { return Bits(q.engines[1].F[0]); };
-  const struct {
-    const char* what;
-    Change change;
-    Read loaded;
-    uint32_t expected = 0;
-  } cases[] = {
+  const struct { const char* what; Change change; Read loaded; uint32_t expected = 0; } cases[] = {
       {"wrong magic", [](auto& b) { b[0] = 'X'; }, refused},
       {"empty file", [](auto& b) { b.clear(); }, refused},
       {"record cut short", [](auto& b) { b.resize(4 + 5000); }, refused},

@@ -204,12 +204,7 @@ TEST(DataSlotCommands, InvertLoopGainPeriodAndClear) {
   RunSlotCommand(rig.app, SlotCommand::Gain, 0, 50);
   EXPECT_FLOAT_EQ(s.gain, 0.5f);
 
-  const struct {
-    SlotCommand command;
-    int32_t period;
-    uint32_t sync;
-    float rate;
-  } periods[] = {
+  const struct { SlotCommand command; int32_t period; uint32_t sync; float rate; } periods[] = {
       {SlotCommand::Period, 10000, 0, 1.0f},          // one pass in ten seconds
       {SlotCommand::Period, 1000, 0, 10.0f},
       {SlotCommand::Sync, 96, 1, 441000.0f * 48 / 96},  // one pass in 96 ticks

@@ -62,11 +62,7 @@ TEST(SongFile, ImageSizesAndFieldOffsets) {
   rig.AddTrack();
   const auto bytes = Saved(rig);
   const std::size_t global = kHeader + 5648;
-  const struct {
-    const char* field;
-    std::size_t offset;
-    uint32_t value;
-  } fields[] = {
+  const struct { const char* field; std::size_t offset; uint32_t value; } fields[] = {
       {"magic", 0, 0x31534555},  // "UES1"
       {"tempo", 4 + 8, Bits(120.0f)},
       {"samples per tick", 4 + 28, Bits(459.375f)},

@@ -10,10 +10,7 @@ namespace tonforge::testing {
 
 class FakeSoundDevice : public SoundDevice {
 public:
-  struct Block {
-    uint32_t offset = 0;
-    std::vector<int16_t> samples;
-  };
+  struct Block { uint32_t offset = 0; std::vector<int16_t> samples; };
   uint32_t PlayCursor() override { return cursor.load(); }
   bool WriteBlock(uint32_t offset, const int16_t* samples, uint32_t bytes) override {
     std::lock_guard<std::mutex> guard(lock);

@@ -120,10 +120,7 @@ inline double PitchHz(int32_t pitch) { return 261.63 * std::pow(2.0, (pitch - 24
 
 // The energy within half a semitone either side of `pitch`: where it is centred, in cents (a detuned pair
 // or a vibrato counts as the pitch between its extremes), and its strongest component.
-struct Around {
-  float cents = 100.0f;
-  float strongest = 0.0f;
-};
+struct Around { float cents = 100.0f; float strongest = 0.0f; };
 inline Around AroundPitch(const std::vector<double>& windowed, int32_t pitch) {
   double weighted = 0.0, total = 0.0;
   Around a;
@@ -389,10 +386,7 @@ TEST(FactoryBank, EveryProgramIsHeardUnclippedInTuneAndEndsOrHolds) {
 
 // Each track chain on a plucked note let go at once: the note comes through unclipped and without offset, and
 // the echoes and reverb die away within their time.
-struct Chain {
-  const char* name;
-  float endsWithin;
-};
+struct Chain { const char* name; float endsWithin; };
 constexpr Chain kChains[] = {
     {"Echo Quarter Note", 3.6f}, {"Stereo Echo", 3.6f}, {"Slapback", 1.0f}, {"Wide Chorus", 1.0f},
     {"Slow Flange", 1.0f}, {"Room Reverb", 1.6f}, {"Hall Reverb", 3.0f}, {"Plate Reverb", 1.6f},

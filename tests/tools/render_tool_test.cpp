@@ -29,11 +29,7 @@ using testing::WriteBytes;
 
 using testing::Type;
 
-struct ToolRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+struct ToolRun { int status = -1; std::string out; std::string err; };
 
 ToolRun RunTool(const TempDir& dir, const std::string& arguments, const char* tool = TONFORGE_RENDER_TOOL) {
   const std::string errors = dir.File("stderr.txt");

@@ -97,11 +97,7 @@ TEST(TrackListPanel, PressesInTheSongViewSelectTrackAndTick) {
 }
 
 TEST(TrackListPanel, InsertButtonsAreShownExactlyWhereTheyAct) {
-  struct Case {
-    int32_t track;
-    EventGroup group;
-    std::vector<int32_t> shown;
-  };
+  struct Case { int32_t track; EventGroup group; std::vector<int32_t> shown; };
   const Case cases[] = {
       {0, EventGroup::Song, {C::InsertVolume, C::InsertTempo}},
       {1, EventGroup::Track, {C::InsertVolume, C::InsertPitch, C::InsertPan}},
@@ -178,11 +174,7 @@ TEST(TrackListPanel, TheSongViewIsDrawnFromTheSkin) {
   r.App().editCursor = 200;
   r.App().editor.block = {1, 300, 2, 310, 2};
   r.Redraw(kTrackList);
-  struct Case {
-    const char* what;
-    int32_t row, tick;
-    int32_t sourceX, sourceTop;
-  };
+  struct Case { const char* what; int32_t row, tick; int32_t sourceX, sourceTop; };
   const Case cases[] = {
       {"current row background", 1, 5, 5, 192},
       {"other row background", 2, 5, 5, 224},
@@ -221,9 +213,7 @@ TEST(TrackListPanel, ThePlayheadMovesWithTheSongAndTurnsTheView) {
   r.App().editCursor = 200;
   PlaybackState& p = r.App().playback;
   p.mode.store(PlaybackMode::Song);  // as the worker runs it; the clock's tick comes from the test
-  struct Step {
-    int32_t tick, viewStart;
-  };
+  struct Step { int32_t tick, viewStart; };
   for (const Step s : {Step{250, 0}, {463, 0}, {464, 464}, {700, 464}, {1000, 1000}}) {
     p.playheadTick = s.tick;
     EXPECT_TRUE(FollowPlayhead(r.App())) << s.tick;
@@ -271,9 +261,7 @@ TEST(EventListPanel, FieldsShowEachKindOfEvent) {
                  {400, trackParameter, 7, 0}});
   r.TrackNo(1).selectedEvent = 1;
   r.Redraw(kEventList);
-  struct Case {
-    std::string time, valueA, valueB;
-  };
+  struct Case { std::string time, valueA, valueB; };
   // The stand-in captions name only captions 1 to 4; the kind field's caption number is checked apart.
   const Case cases[] = {
       {"0:0", kResetText, "-"},  // a program parameter before any note can only restart its engine
@@ -511,12 +499,7 @@ TEST(EngineEditorPanel, ControlsShowAndChangeTheEngine) {
 }
 
 TEST(EngineTypeListPanel, ListsTheTypesOfTheEditedChainLevel) {
-  struct Case {
-    ChainMode mode;
-    int32_t track;
-    uint32_t levelBit;
-    int32_t levelCaption;
-  };
+  struct Case { ChainMode mode; int32_t track; uint32_t levelBit; int32_t levelCaption; };
   const Case cases[] = {
       {ChainMode::Program, 0, kLevelProgram, 106},
       {ChainMode::Track, 0, kLevelSong, 104},
@@ -551,9 +534,7 @@ TEST(EngineTypeListPanel, ListsTheTypesOfTheEditedChainLevel) {
 // Program list buttons.
 constexpr int32_t kNew = 0, kDelete = 1, kCopy = 2, kLoad = 3, kSave = 4, kRow0 = 5, kUp = 14, kDown = 15;
 
-struct Press {
-  int32_t panel, button;
-};
+struct Press { int32_t panel, button; };
 
 // The program list and the program editor as the list grows, shrinks and scrolls under the mouse.
 TEST(ProgramPanels, ListAndEditorFollowThePrograms) {
