@@ -538,31 +538,19 @@ struct Press { int32_t panel, button; };
 
 // The program list and the program editor as the list grows, shrinks and scrolls under the mouse.
 TEST(ProgramPanels, ListAndEditorFollowThePrograms) {
-  struct Case {
-    int programs;
-    std::vector<Press> presses;
-    bool answerYes;
-    int32_t count, current, scroll;
-    std::vector<std::string> rows;  // the names the visible rows show
-  };
+  // The names the visible rows show: "Program <n>" for n in [first, first + count).
+  struct Case { int programs; std::vector<Press> presses; bool answerYes; int32_t count, current, scroll, first, rows; };
   const Case cases[] = {
-      {0, {}, false, 0, 0, 0, {}},
-      {0, {{kList, kNew}}, false, 1, 0, 0, {"Program 0"}},
-      {1, {{kList, kNew}}, false, 2, 1, 0, {"Program 0", "Program 1"}},  // New makes the new program current
-      {2, {{kList, kDelete}}, true, 1, 0, 0, {"Program 1"}},
-      {2, {{kList, kDelete}}, false, 2, 0, 0, {"Program 0", "Program 1"}},
-      {1, {{kList, kDelete}}, true, 0, -1, 0, {}},
-      {3, {{kList, kRow0 + 2}, {kList, kCopy}}, false, 4, 2, 0, {"Program 0", "Program 1", "Program 2", "Program 2"}},
-      {12, {{kList, kRow0 + 3}}, false, 12, 3, 0,
-       {"Program 0", "Program 1", "Program 2", "Program 3", "Program 4", "Program 5", "Program 6", "Program 7",
-        "Program 8"}},
+      {0, {}, false, 0, 0, 0, 0, 0},
+      {0, {{kList, kNew}}, false, 1, 0, 0, 0, 1},
+      {1, {{kList, kNew}}, false, 2, 1, 0, 0, 2},  // New makes the new program current
+      {2, {{kList, kDelete}}, true, 1, 0, 0, 1, 1},
+      {2, {{kList, kDelete}}, false, 2, 0, 0, 0, 2},
+      {1, {{kList, kDelete}}, true, 0, -1, 0, 0, 0},
+      {12, {{kList, kRow0 + 3}}, false, 12, 3, 0, 0, 9},
       // The down arrow steps the list slider and the current program with it; the rows follow from the ninth.
-      {12, std::vector<Press>(10, {kList, kDown}), false, 12, 10, 2,
-       {"Program 2", "Program 3", "Program 4", "Program 5", "Program 6", "Program 7", "Program 8", "Program 9",
-        "Program 10"}},
-      {12, {{kList, kDown}, {kList, kDown}, {kList, kUp}}, false, 12, 1, 0,
-       {"Program 0", "Program 1", "Program 2", "Program 3", "Program 4", "Program 5", "Program 6", "Program 7",
-        "Program 8"}},
+      {12, std::vector<Press>(10, {kList, kDown}), false, 12, 10, 2, 2, 9},
+      {12, {{kList, kDown}, {kList, kDown}, {kList, kUp}}, false, 12, 1, 0, 0, 9},
   };
   for (const Case& c : cases) {
     AppPanelsRig rig(c.programs);
@@ -574,10 +562,9 @@ TEST(ProgramPanels, ListAndEditorFollowThePrograms) {
     EXPECT_EQ(song.currentProgram, c.current) << where;
     EXPECT_EQ(song.programListScroll, c.scroll) << where;
     for (int32_t r = 0; r < kProgramListRows; ++r) {
-      const bool shown = r < static_cast<int32_t>(c.rows.size());
-      EXPECT_EQ(rig.Shown(kList, kRow0 + r), shown) << where << " row " << r;
-      if (!shown) continue;
-      EXPECT_STREQ(rig.B(kList, kRow0 + r).text, c.rows[r].c_str()) << where << " row " << r;
+      EXPECT_EQ(rig.Shown(kList, kRow0 + r), r < c.rows) << where << " row " << r;
+      if (r >= c.rows) continue;
+      EXPECT_EQ(rig.B(kList, kRow0 + r).text, "Program " + std::to_string(c.first + r)) << where << " row " << r;
       EXPECT_EQ(rig.B(kList, kRow0 + r).style, c.scroll + r == c.current ? ButtonStyle::Push : ButtonStyle::ListRow)
           << where << " row " << r;
     }
@@ -608,6 +595,10 @@ TEST(ProgramPanels, ListAndEditorFollowThePrograms) {
       EXPECT_STREQ(editor.buttons[0].text, song.programs[c.current]->name.data()) << where;
     }
   }
+  AppPanelsRig copy(3);  // Copy adds a copy under its source's name; the source stays current
+  copy.Press(kList, kRow0 + 2), copy.Press(kList, kCopy);
+  EXPECT_EQ(std::tuple(ProgramCount(copy.app().song), copy.app().song.currentProgram, std::string(copy.B(kList, kRow0 + 3).text)),
+            std::tuple(4, 2, std::string("Program 2")));
 }
 
 // The editor's name field types the current program's name, shown in its list row as it is typed.
