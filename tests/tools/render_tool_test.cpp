@@ -192,6 +192,14 @@ TEST(RenderTool, RefusalsAndBadArguments) {
   }
 }
 
+// The usage lists every option (standard output, exit status and the usage line are the tools' test).
+TEST(RenderTool, HelpNamesEveryOption) {
+  const ToolRun help = RunTool(TempDir(), "--help");
+  for (const char* option : {"--rate R ", "--quality ", "--from TICK ", "--threads N ", "--program FILE ", "--pitch CENTS ",
+                             "--frames N ", "--help ", "--version "})
+    EXPECT_NE(help.out.find(std::string("\n  ") + option), std::string::npos) << option;
+}
+
 // Every program reads its command line the same way: --help and --version on standard output, an unknown
 // option refused with its name and the usage, exit status 2.
 TEST(Tools, AnswerHelpAndVersionAndRefuseUnknownOptions) {
