@@ -14,9 +14,7 @@
 #include "sequencer/song_file.h"
 #include "sequencer/text_entry.h"
 #include "sequencer/track_commands.h"
-#include "support/fake_keyboard.h"
-#include "support/fake_midi_input.h"
-#include "support/fake_shell.h"
+#include "support/fake_devices.h"
 #include "support/file_rig.h"
 #include "support/song_rig.h"
 

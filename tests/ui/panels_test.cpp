@@ -16,7 +16,6 @@
 #include "sequencer/text_entry.h"
 #include "sequencer/track_commands.h"
 #include "support/app_panels_rig.h"
-#include "support/panel_rig.h"
 #include "support/play_rig.h"
 #include "support/song_rig.h"
 #include "support/ui_rig.h"
