@@ -173,10 +173,18 @@ TEST(EngineCatalog, ListsAndMembership) {
 }
 
 TEST(EngineCatalog, RowsTheEnginesRelyOn) {
-  // Every type has a row of its own; delay buffers divide into their lines (their lengths are the echoes' and
-  // the stored images' tests); slots are listed from 0 without gaps;
+  // Every type has a row of its own; delay buffers divide into their lines, whose figures the stored images
+  // carry (a buffer shorter than a default delay would cut the echo); slots are listed from 0 without gaps;
   // wave slots offer Reverse and Invert, modulator slots also Sync, except the tempo modulator's.
   const EngineCatalog& c = BuildEngineCatalog();
+  const struct { T type; uint32_t lines, buffer; } delays[] = {
+      {T::StereoSpatializer, 1, 11026}, {T::BasicDelay, 1, 44104}, {T::CombFilter, 2, 88204},
+      {T::BasicReverb, 12, 19416},      {T::StereoReverbYX, 12, 19416}, {T::PlateReverb, 4, 2004},
+      {T::Chorus, 1, 176},              {T::Inverter, 1, 408},          {T::StereoFlange, 1, 176}};
+  for (const auto& d : delays) {
+    EXPECT_EQ(c[static_cast<uint32_t>(d.type)].delayLineCount, d.lines) << d.type;
+    EXPECT_EQ(c[static_cast<uint32_t>(d.type)].delayBufferLength, d.buffer) << d.type;
+  }
   std::set<std::string> names;
   for (uint32_t type = 0; type < kEngineTypeCount; ++type) {
     const EngineType& t = c[type];
