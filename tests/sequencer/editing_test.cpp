@@ -595,7 +595,7 @@ TEST(DeleteTrackOrSong, AsksTwiceWhenPhrasesUseATrackRenumbersTheRestAndOnTheGlo
     CopyEngine(rig.app);
     rig.app.editor.block = {0, 0, 1, 48, 1};
     ASSERT_TRUE(Copy(rig.app));
-    rig.app.changes.MarkSongSaved();  // a modified song asks to be saved instead (tests/sequencer/keyboard_test.cpp)
+    rig.app.changes.MarkSongSaved();  // a modified song asks to be saved instead (the unsaved-changes test)
     rig.dialogs.answers = {yes};
     EXPECT_EQ(DeleteTrackOrSong(rig.app), yes ? DeleteResult::SongDeleted : DeleteResult::Refused);
     EXPECT_EQ(Boxes(rig), std::vector<std::string>{"Delete Song: Are You Sure?"});
