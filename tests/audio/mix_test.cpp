@@ -1,8 +1,24 @@
-// One output frame: levels, pans, silence detection, clipping, random states and the pitch each engine gets.
+// The song mix: one output frame (levels, pans, silence, clipping, random states, the pitch each engine gets),
+// and the mix in tick-bounded stretches, channel by channel on several threads, which writes exactly the bytes
+// the frame-by-frame mix writes: songs with every engine type, every kind of event, phrases, muted tracks and an
+// End in the middle, at every rate and with both sets of engine routines.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cmath>
 #include <limits>
+#include <iterator>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
 
+#include "audio/mix_workers.h"
+#include "audio/render.h"
+#include "programs/program_list.h"
+#include "sequencer/song.h"
+#include "sequencer/track_commands.h"
+#include "support/file_rig.h"
 #include "support/play_rig.h"
 
 namespace tonforge {
@@ -12,6 +28,11 @@ using testing::kGain;
 using testing::kSource;
 using testing::PlayRig;
 using E = EventType;
+using testing::ReadBytes;
+using testing::TempDir;
+using testing::Id;
+using testing::Type;
+using T = EngineTypeId;
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
@@ -178,6 +199,241 @@ TEST(Voice, AutoLevelFindsTheHighestLevelThatDoesNotClip) {
     p.engines[0].F[0] = source;
     AutoLevelProgramWith(*rig.app, p, rig.routines);
     EXPECT_FLOAT_EQ(p.level, level) << source;
+  }
+}
+
+constexpr uint32_t kSlotLength = 882;
+
+// Sine data: a looped 50 Hz modulator sweeping ±0.3, or a looped wave to play.
+void FillSlots(Engine& e, uint32_t salt) {
+  const EngineType& type = BuildEngineCatalog()[e.type];
+  for (int s = 0; s < kDataSlotCount; ++s) {
+    const SlotKind kind = type.dataSlots[s].kind;
+    if (kind == SlotKind::None) continue;
+    DataSlot& slot = e.slots[s];
+    slot.data = AllocateSamples(kSlotLength);
+    const double amplitude = kind == SlotKind::Modulator ? 0.3 : 0.8;
+    for (uint32_t i = 0; i < kSlotLength; ++i)
+      slot.data[i] = static_cast<float>(amplitude * std::sin(2.0 * M_PI * (i * (1 + s + salt % 3)) / kSlotLength));
+    slot.loaded = 1;
+    slot.length = kSlotLength;
+    slot.looped = 1;
+    slot.loopEnd = kSlotLength - 1;
+    if (kind == SlotKind::Modulator) {
+      slot.rootOrRate.f = 1.0f + 0.25f * static_cast<float>(s);
+      slot.tempoSync = (s + salt) % 3 == 2 ? 1 : 0;  // some follow the tempo
+      if (slot.tempoSync != 0) slot.rootOrRate.f = 2000.0f;
+    }
+  }
+  RecountLoadedSlots(e);
+}
+
+struct Variant {
+  int32_t rate;
+  bool quality;
+  bool speedModulator;  // a Song Speed Modulator in the song chain
+  bool solo;
+  int randomPans;  // Random Panning engines in the song chain: with two their draws decide the order
+};
+
+struct SongUnderTest {
+  explicit SongUnderTest(const Variant& v) : app(std::make_unique<Studio>(dialogs)) {
+    StartCore(*app, "/nonexistent");
+    NewSong(*app);
+    app->song.seed = 99;
+    const EngineCatalog& catalog = BuildEngineCatalog();
+    std::vector<uint32_t> programTypes, trackTypes;
+    for (uint32_t t = 1; t < kEngineTypeCount; ++t) {
+      if (catalog[t].levelFlags & kLevelProgram) programTypes.push_back(t);
+      if (catalog[t].levelFlags & kLevelTrack) trackTypes.push_back(t);
+    }
+    // Programs of a saw and five more types each; every program-level type plays in one of them.
+    for (size_t first = 0, n = 0; first < programTypes.size(); first += 5, ++n) {
+      Program& p = *NewProgram(*app);
+      InitProgramEngine(p.engines[0], Id(T::DownSawGenerator));
+      for (size_t k = 0; k < 5 && first + k < programTypes.size(); ++k) {
+        Engine& e = p.engines[k + 1];
+        InitProgramEngine(e, programTypes[first + k]);
+        FillSlots(e, static_cast<uint32_t>(n + k));
+      }
+      p.level = 0.3f;
+      FitProgramBuffers(*app, p);
+    }
+    const auto programs = static_cast<int32_t>(app->song.programs.size());
+    // One track per program, with a track chain of four track-level types; every type stands in one.
+    for (int32_t n = 0; n < programs; ++n) {
+      Track& t = NewTrack();
+      for (int k = 0; k < 4; ++k) {
+        const uint32_t type = trackTypes[(4 * n + k) % trackTypes.size()];
+        InitTrackEngine(t.chain[k], type, dialogs);
+        FillSlots(t.chain[k], static_cast<uint32_t>(n + k));
+      }
+      for (int32_t tick = 0; tick < 400; tick += 24 + 6 * n)
+        Add(t, {tick, Type(EventType::NoteOn), 1850 + 150 * ((tick / 24 + n) % 12), n});
+      Add(t, {5, Type(EventType::ProgramVolumeSlide), -20, 0});
+      Add(t, {30, Type(EventType::ProgramPanSlide), 15 - 10 * n, 0});
+      Add(t, {31, Type(EventType::ProgramPitchSlide), 3, 0});
+      Add(t, {40, Type(EventType::TrackVolumeSlide), -10, 0});
+      Add(t, {41, Type(EventType::TrackPan), 60 - 30 * n, 0});
+      Add(t, {42, Type(EventType::TrackPanSlide), 20, 0});
+      Add(t, {43, Type(EventType::TrackPitch), -200, 0});
+      Add(t, {44, Type(EventType::TrackPitchSlide), 5, 0});
+      Add(t, {50, Type(EventType::ProgramEngineParameter) + 1 + n % 5, 0, 40});
+      Add(t, {51, Type(EventType::ProgramEngineParameter) + 2, 7, 0});  // Reset: the slots start again
+      Add(t, {60, Type(EventType::TrackEngineParameter) + n % 4, 0, 30});
+      Add(t, {61, Type(EventType::TrackEngineParameter) + 1, 7, 0});
+      Add(t, {70, Type(EventType::ProgramVolume), 90, 0});
+      Add(t, {71, Type(EventType::ProgramPan), -40, 0});
+      Add(t, {72, Type(EventType::ProgramPitch), 120, 0});
+      Add(t, {80, Type(EventType::TrackVolume), 80, 0});
+    }
+    // A track that falls silent early, so that its chain sleeps and only its modulators move.
+    Track& quiet = *TrackAt(app->song, 1);
+    Add(quiet, {3, Type(EventType::NoteOff), 0, 0});
+    quiet.events.First()->valueA = 2450;
+    for (Event* e = EventList::Next(quiet.events.First()); e; e = EventList::Next(e))
+      if (e->type == Type(EventType::NoteOn)) e->type = Type(EventType::Empty);
+    // A muted phrase source and the track that plays it twice; a track switched off.
+    Track& source = NewTrack();
+    Add(source, {0, Type(EventType::NoteOn), 2450, 1});
+    Add(source, {12, Type(EventType::ProgramPitchSlide), -8, 0});
+    Add(source, {20, Type(EventType::NoteOff), 0, 0});
+    Add(source, {22, Type(EventType::NoteOn), 2650, 2});
+    source.muteState = 1;
+    const int32_t sourceIndex = app->song.tracks.Count() - 1;
+    Track& phrases = NewTrack();
+    InitTrackEngine(phrases.chain[0], Id(T::StereoChorus), dialogs);
+    FillSlots(phrases.chain[0], 1);
+    Add(phrases, {10, Type(EventType::Phrase), sourceIndex, 0});
+    Add(phrases, {100, Type(EventType::Phrase), sourceIndex, 0});
+    Track& off = NewTrack();
+    Add(off, {0, Type(EventType::NoteOn), 2450, 0});
+    off.muteState = 2;
+    // The song chain and the song's own events; the render ends at the first End.
+    Track& global = *TrackAt(app->song, 0);
+    InitTrackEngine(global.chain[0], Id(T::StereoReverbXY), dialogs);
+    InitTrackEngine(global.chain[1], Id(T::BasicDelay), dialogs);
+    if (v.speedModulator) {
+      InitTrackEngine(global.chain[2], Id(T::SongSpeedModulator), dialogs);
+      FillSlots(global.chain[2], 0);
+    }
+    for (int k = 0; k < v.randomPans; ++k) {
+      InitTrackEngine(global.chain[3 + k], Id(T::RandomPanning), dialogs);
+      SetParameter(global.chain[3 + k], 0, 1 + 2 * k);  // a new place every 1 or 3 ms
+    }
+    global.chainLength = std::max(global.chainLength, 3 + v.randomPans);
+    Add(global, {8, Type(EventType::SongVolume), 90, 0});
+    Add(global, {9, Type(EventType::SongVolumeSlide), -4, 0});
+    Add(global, {20, Type(EventType::TempoSlide), 30, 0});
+    Add(global, {90, Type(EventType::Tempo), 150, 0});
+    Add(global, {95, Type(EventType::TrackEngineParameter) + 0, 0, 70});
+    Add(global, {310, Type(EventType::End), 0, 0});
+    Add(global, {380, Type(EventType::End), 0, 0});
+    if (v.solo) {
+      app->song.currentTrack = 2;
+      SoloTrack(*app);
+    }
+    SetOutputRate(app->rate, v.rate, app->song.tempo, app->song.ticksPerBeat);
+    app->render.quality = v.quality ? 1 : 0;
+  }
+
+  Track& NewTrack() {
+    app->song.currentTrack = app->song.tracks.Count() - 1;
+    Track& t = *InsertTrack(*app);
+    t.seed = 500 + static_cast<uint32_t>(app->song.tracks.Count());
+    return t;
+  }
+  void Add(Track& t, const EventValues& e) { ASSERT_TRUE(InsertEvent(*app, t, e)); }
+
+  // The bytes written, then each channel's silence count where the render stopped.
+  std::vector<uint8_t> Render(MixMethod method, int32_t threads, const std::string& path) {
+    app->mixer.method = method;
+    app->mixer.threads = threads;
+    EXPECT_EQ(RenderSongToFile(*app, path), RenderResult::Done);
+    std::vector<uint8_t> bytes = ReadBytes(path);
+    for (int32_t c = 0; c < app->channels.count; ++c) {
+      const uint32_t silence = app->channels.entries[c].silenceCounter;
+      for (int b = 0; b < 4; ++b) bytes.push_back(static_cast<uint8_t>(silence >> (8 * b)));
+    }
+    return bytes;
+  }
+
+  testing::FakeDialogs dialogs;
+  std::unique_ptr<Studio> app;
+};
+
+TEST(BlockMix, WritesTheBytesOfTheFrameByFrameMix) {
+  const Variant variants[] = {
+      {44100, false, false, false, 1}, {22050, true, false, false, 0}, {11025, false, false, false, 2},
+      {44100, true, true, false, 0},   {22050, false, false, true, 0},
+  };
+  // Under the thread sanitizer what counts is the mix threads meeting, which the first song shows as well as
+  // all five; the other builds compare the bytes of every variant.
+  const size_t variantCount = testing::kUnderThreadSanitizer ? 1 : std::size(variants);
+  TempDir dir;
+  std::vector<uint8_t> first;  // the frame-by-frame render of the first variant
+  for (const Variant& v : std::span(variants, variantCount)) {
+    const std::string name = std::to_string(v.rate) + (v.quality ? " quality" : "") +
+                             (v.speedModulator ? " speed modulator" : "") + (v.solo ? " solo" : "") +
+                             " " + std::to_string(v.randomPans) + " random pans";
+    const auto expected = SongUnderTest(v).Render(MixMethod::Frame, 1, dir.File("frame.wav"));
+    // 310 ticks from 120 beats per minute, rising by 0.375 a tick from tick 21: over two seconds.
+    ASSERT_GT(expected.size(), 44u + 4u * v.rate * 2) << name;
+    int64_t loud = 0;
+    for (size_t i = 44; i + 1 < expected.size(); i += 2)
+      loud += std::abs(static_cast<int16_t>(expected[i] | expected[i + 1] << 8)) > 300;
+    EXPECT_GT(loud, v.rate / 2) << name;
+    if (first.empty()) first = expected;
+    for (const int32_t threads : {1, 3}) {
+      const auto block = SongUnderTest(v).Render(MixMethod::Block, threads, dir.File("block.wav"));
+      EXPECT_TRUE(block == expected) << name << ", " << threads << " threads: " << block.size() << " bytes, "
+                                     << expected.size() << " expected";
+    }
+  }
+
+  // Playback mixes the same way: the blocks it writes for the sound card hold the render's frames.
+  testing::FakeSoundDevice device;
+  SongUnderTest song(variants[0]);
+  song.app->sound = &device;
+  song.app->mixer.threads = 3;
+  StartSongPlayback(*song.app);
+  constexpr uint32_t kBlocks = 3;
+  for (uint32_t block = 0; block < kBlocks; ++block) {
+    device.PlayInBlock(block);
+    ASSERT_TRUE(testing::WaitFor([&] { return device.WriteCount() > block; })) << block;
+  }
+  StopPlayback(*song.app);
+  int differing = 0;
+  for (uint32_t block = 0; block < kBlocks; ++block) {
+    const std::vector<int16_t> played = device.Write(block).samples;
+    ASSERT_EQ(played.size(), 2u * kBlockFrames);
+    for (size_t i = 0; i < played.size(); ++i) {
+      const size_t at = 44 + 2 * (block * played.size() + i);
+      differing += played[i] != static_cast<int16_t>(first.at(at) | first.at(at + 1) << 8);
+    }
+  }
+  EXPECT_EQ(differing, 0);
+}
+
+TEST(BlockMix, WorkersRunEveryItemOnceARound) {
+  // Rounds of every size, with the pool resized between them (fewer helpers, more, and a round larger than it
+  // was sized for): each item runs exactly once in its round, whichever thread takes it.
+  struct Job { std::vector<std::atomic<int32_t>> runs; };
+  Job job{std::vector<std::atomic<int32_t>>(80)};
+  const auto task = [](void* j, int32_t item) { static_cast<Job*>(j)->runs[item].fetch_add(1); };
+  MixWorkers workers;
+  const struct { int32_t helpers, items; } sizes[] = {{2, 17}, {1, 17}, {3, 64}, {0, 5}, {2, 40}};
+  for (const auto& size : sizes) {
+    workers.Resize(size.helpers, false, size.items);
+    for (int32_t count : {1, 2, 3, 16, 17, 40, 64, 80}) {
+      for (int round = 0; round < 50; ++round) {
+        for (auto& r : job.runs) r.store(0);
+        workers.Run(task, &job, count);
+        for (int32_t i = 0; i < 80; ++i)
+          ASSERT_EQ(job.runs[i].load(), i < count ? 1 : 0)
+              << size.helpers << " helpers for " << size.items << ", round of " << count << ", item " << i;
+      }
+    }
   }
 }
 

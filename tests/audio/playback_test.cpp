@@ -1,14 +1,36 @@
-// Song playback on the worker thread and the hand-over of the sound between the threads.
+// Song playback on the worker thread, the live output and wave file playback: the hand-over of the sound
+// between the threads, the ring's blocks, the output rate, and single values edited while a song plays (the
+// thread sanitizer build runs these too).
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
 #include "audio/live_output.h"
+#include "audio/output_rate.h"
+#include "audio/playback.h"
+#include "audio/wave_playback.h"
+#include "programs/program_list.h"
+#include "sequencer/editing.h"
+#include "sequencer/track_commands.h"
+#include "support/fake_devices.h"
+#include "support/file_rig.h"
 #include "support/play_rig.h"
+#include "support/song_rig.h"
+#include "support/wave_files.h"
 
 namespace tonforge {
 namespace {
 
 using testing::PlayRig;
 using testing::WaitFor;
+using testing::kSource;
+using testing::MakeWave;
+using testing::TempDir;
+using testing::WriteBytes;
+using testing::Id;
+using testing::Type;
 
 constexpr auto kSong = PlaybackMode::Song;
 
@@ -104,6 +126,347 @@ TEST(Playback, StartPreparesAndStopRestsEveryTrack) {
   EXPECT_FLOAT_EQ(track.volume, 1.0f);
   EXPECT_TRUE(track.gate == 0 && track.pitchOffset == 0 && track.runningRandom == track.seed);
   EXPECT_FLOAT_EQ(rig.app->song.tempo, 60.0f) << "tempo from the song's first event";
+}
+
+TEST(OutputRateSwitch, SetsTheRateFiguresAndReopensTheDevice) {
+  // Samples per beat: rate x 60 / 90 beats per minute; per tick: that / 24 ticks per beat.
+  const struct { int32_t rate; float factor; int32_t step; float samplesPerBeat, samplesPerTick; } rates[] = {
+      {11025, 4.0f, 4, 7350.0f, 306.25f}, {22050, 2.0f, 2, 14700.0f, 612.5f}, {44100, 1.0f, 1, 29400.0f, 1225.0f}};
+  for (const auto& c : rates) {
+    PlayRig rig(c.rate == 44100 ? 22050 : 44100);
+    Studio& app = *rig.app;
+    app.song.tempo = 90.0f;
+    app.song.ticksPerBeat = 24;
+    app.ring.staging.fill(77);
+    app.ring.blockPending = 1;
+    SwitchOutputRate(app, c.rate);
+    const OutputRate& r = app.rate;
+    EXPECT_TRUE(r.sampleRate == c.rate && r.rateHz == static_cast<float>(c.rate) && r.rateFactor == c.factor &&
+                r.rateStep == c.step) << c.rate;
+    EXPECT_EQ(r.samplesPerBeat, c.samplesPerBeat) << c.rate;
+    EXPECT_EQ(r.samplesPerTick, c.samplesPerTick) << c.rate;
+    EXPECT_EQ(rig.device.recreatedAt, std::vector<int32_t>{c.rate});
+    EXPECT_TRUE(app.ring.staging[0] == 0 && app.ring.staging.back() == 0 && app.ring.blockPending == 0);
+    EXPECT_TRUE(app.changes.Has(Change::Output));
+    EXPECT_TRUE(rig.dialogs.shown.empty());
+  }
+}
+
+TEST(OutputRateSwitch, StopsPlaybackIgnoresOtherRatesAndReportsADeviceThatWillNotReopen) {
+  PlayRig rig;
+  Studio& app = *rig.app;
+  rig.Add(rig.Global(), 100000, EventType::End);
+  StartSongPlayback(app);
+  ASSERT_EQ(app.playback.mode.load(), PlaybackMode::Song);
+  for (int32_t other : {48000, 0, -44100, 88200}) SwitchOutputRate(app, other);
+  EXPECT_EQ(app.playback.mode.load(), PlaybackMode::Song);
+  EXPECT_EQ(app.rate.sampleRate, 44100);
+  EXPECT_TRUE(rig.device.recreatedAt.empty());
+
+  rig.device.refuseRecreate = true;
+  SwitchOutputRate(app, 11025);
+  EXPECT_TRUE(IsPlaybackIdle(app));
+  EXPECT_EQ(app.playback.workerRunning.load(), 0u);
+  EXPECT_EQ(app.rate.sampleRate, 11025);
+  EXPECT_EQ(app.rate.samplesPerTick, 11025.0f * 60.0f / 120.0f / 48.0f);
+  ASSERT_EQ(rig.dialogs.shown.size(), 1u);
+  EXPECT_EQ(rig.dialogs.shown[0].text, "Could Not Create Mix Sound Buffer");
+
+  // Without a device (the headless renderer) only the figures change.
+  app.sound = nullptr;
+  rig.dialogs.shown.clear();
+  SwitchOutputRate(app, 22050);
+  EXPECT_EQ(app.rate.rateFactor, 2.0f);
+  EXPECT_TRUE(rig.dialogs.shown.empty());
+}
+
+// At every latency: block sizes in frames, the smallest and the largest.
+constexpr uint32_t kBlockSizes[] = {4096, 256};
+
+TEST(OutputRing, TargetIsTwoBlocksAheadOfThePlayCursor) {
+  for (const uint32_t frames : kBlockSizes) {
+    const uint32_t block = frames * kFrameBytes;
+    const std::pair<uint32_t, uint32_t> cases[] = {
+        {5 * block, 7}, {5 * block + block - 1, 7}, {6 * block + 4, 0}, {7 * block, 1},
+        {0, 2},         {block, 3},                 {RingBytesFor(frames) - 1, 1},
+    };
+    for (const auto& [cursor, target] : cases) EXPECT_EQ(TargetBlock(cursor, block), target) << frames << " " << cursor;
+  }
+  EXPECT_EQ(RingBytesFor(kBlockFrames), kRingBytes);
+}
+
+TEST(LiveOutput, RendersOneBlockAheadAndWaitsForTheDevice) {
+  for (const uint32_t frames : kBlockSizes) {
+  SCOPED_TRACE(frames);
+  struct Step { uint32_t playBlock; LiveOutputStep result; size_t writes; uint32_t lastBlock; };
+  const Step steps[] = {
+      {0, LiveOutputStep::Rendered, 1, 2},  // renders and writes two blocks ahead
+      {0, LiveOutputStep::Rendered, 1, 2},  // renders the next block and leaves it pending
+      {0, LiveOutputStep::Polled, 1, 2},    // only polls until the device moves on
+      {1, LiveOutputStep::Wrote, 2, 3},     // the pending block goes out; nothing is rendered
+      {1, LiveOutputStep::Rendered, 2, 3},
+      {6, LiveOutputStep::Wrote, 3, 0},     // the ring wraps
+  };
+  PlayRig rig;
+  rig.app->ring.blockFrames = frames;
+  rig.device.blockBytes = frames * kFrameBytes;
+  for (const Step& s : steps) {
+    rig.device.PlayInBlock(s.playBlock);
+    EXPECT_EQ(ServeLiveOutput(*rig.app), s.result) << s.writes;
+    ASSERT_EQ(rig.device.WriteCount(), s.writes);
+    EXPECT_EQ(rig.device.Write(s.writes - 1).offset, s.lastBlock * frames * kFrameBytes);
+  }
+  // With no note and empty chains every block is silence, a whole block of it.
+  const auto block = rig.device.Write(2).samples;
+  EXPECT_EQ(std::count(block.begin(), block.end(), 0), static_cast<long>(frames * 2));
+  }
+}
+
+TEST(LiveOutput, NoteKeyDropsThePendingBlock) {
+  PlayRig rig;
+  rig.AddProgram({kSource}).engines[0].F[0] = 0.5f;
+  Engine& gain = rig.SetTrackEngine(rig.AddTrack(), 0, testing::kGain);
+  gain.F[0] = gain.F[1] = 0.5f;
+  rig.app->song.currentTrack = 1;
+  rig.app->song.songLevel = 0.1f;  // never applied to the live output
+  ServeLiveOutputWith(*rig.app, rig.routines);
+  ServeLiveOutputWith(*rig.app, rig.routines);  // a silent block now waits
+  StartLiveNote(*rig.app, 2450, 0);
+  EXPECT_EQ(ServeLiveOutputWith(*rig.app, rig.routines), LiveOutputStep::Rendered);
+  rig.device.PlayInBlock(1);
+  ServeLiveOutputWith(*rig.app, rig.routines);
+  ASSERT_EQ(rig.device.WriteCount(), 2u);
+  // The note from the block's first frame, through the current track's chain.
+  EXPECT_EQ(rig.device.Write(1).samples.front(), 8191);
+}
+
+TEST(LiveOutput, StartLiveNoteIgnoresImpossibleNotes) {
+  for (const auto& [pitch, program, starts] : {std::tuple{6100, 0, false}, {2450, 1, false}, {2450, -1, false},
+                                               {6099, 0, true}}) {
+    PlayRig rig;
+    rig.AddProgram({kSource}).transpose = 30;
+    StartLiveNote(*rig.app, pitch, program);
+    EXPECT_EQ(rig.app->live.voices[0].liveFlag, starts ? 1u : 0u) << pitch << " " << program;
+    EXPECT_EQ(rig.app->live.noteStarted, starts ? 1u : 0u);
+    EXPECT_EQ(rig.app->live.voices[0].voice.transpose, starts ? 30 : 0);
+  }
+}
+
+// A chord sums its voices before the track's chain; a released voice fades out in 5 ms without a step.
+TEST(LiveOutput, ChordSumsAndReleasedVoiceFadesOut) {
+  PlayRig rig;
+  rig.AddProgram({kSource}).engines[0].F[0] = 0.5f;
+  Engine& gain = rig.SetTrackEngine(rig.AddTrack(), 0, testing::kGain);
+  gain.F[0] = gain.F[1] = 0.5f;
+  rig.app->song.currentTrack = 1;
+  ASSERT_TRUE(SetLiveVoiceCount(*rig.app, 4));
+  rig.app->live.keysHold = 0;
+  StartLiveNote(*rig.app, 2450, 0, 1);
+  StartLiveNote(*rig.app, 2850, 0, 2);
+  SampleContext ctx = MakeSampleContext(*rig.app);
+  auto next = [&] { return MixLiveSampleWith(*rig.app, ctx, rig.routines).left; };
+  EXPECT_EQ(next(), 16383);  // two voices of 0.25 each after the track's gain
+  ReleaseLiveNote(*rig.app, 2);
+  const int fade = 44100 * kReleaseFadeMilliseconds / 1000;
+  int previous = 16383, largestStep = 0, frames = 0;
+  for (int sample = next(); sample != 8191 && frames < 1000; sample = next(), ++frames) {
+    largestStep = std::max(largestStep, std::abs(sample - previous));
+    previous = sample;
+  }
+  EXPECT_EQ(frames, fade);
+  EXPECT_LE(largestStep, 8192 / fade + 1);
+  EXPECT_EQ(next(), 8191);  // the held voice alone
+  EXPECT_FALSE(rig.app->live.voices[1].fadeLeft != 0 || rig.app->live.voices[1].liveFlag != 0);
+}
+
+// Interleaved stereo samples that differ from frame to frame and from side to side.
+std::vector<int16_t> StereoRamp(uint32_t frames) {
+  std::vector<int16_t> s(frames * 2);
+  for (uint32_t i = 0; i < s.size(); ++i) s[i] = static_cast<int16_t>(static_cast<int32_t>(i * 7919 % 65521) - 32760);
+  return s;
+}
+
+// Moves the play cursor one block at a time, each time once the worker has written its block, until the worker
+// has ended. Returns the number of blocks the cursor moved through.
+uint32_t PlayToTheEnd(PlayRig& rig) {
+  uint32_t moves = 0;
+  while (!IsPlaybackIdle(*rig.app) && moves < 40) {
+    rig.device.PlayInBlock(moves % kRingBlocks);
+    ++moves;
+    if (!WaitFor([&] { return rig.device.WriteCount() >= moves || IsPlaybackIdle(*rig.app); })) break;
+  }
+  EXPECT_TRUE(WaitFor([&] { return IsPlaybackIdle(*rig.app) && rig.app->playback.workerRunning.load() == 0; }));
+  return moves;
+}
+
+TEST(WavePlayback, PlaysTheFileBlockByBlockAtItsRateAndEndsAtItsEnd) {
+  // Frames in the file; what the data chunk claims, in bytes; bytes of another chunk after the data; frames
+  // handed to the ring.
+  const struct { const char* what; uint32_t rate, frames; std::optional<uint32_t> stated; uint32_t trailing, played; }
+  cases[] = {
+      {"a block and a bit", 22050, 4196, std::nullopt, 0, 4196},
+      {"exactly two blocks", 11025, 8192, std::nullopt, 0, 8192},
+      {"the data chunk claims more than the file holds", 22050, 3000, 1000000, 0, 3000},
+      {"a chunk after the data", 44100, 5000, std::nullopt, 64, 5000},
+      {"an odd stated size drops the cut frame", 22050, 100, 4 * 99 + 3, 0, 99},
+  };
+  for (const auto& c : cases) {
+    PlayRig rig;
+    Studio& app = *rig.app;
+    TempDir dir;
+    const std::vector<int16_t> samples = StereoRamp(c.frames);
+    auto bytes = MakeWave({.channels = 2, .rate = c.rate, .samples = samples, .statedDataBytes = c.stated});
+    bytes.insert(bytes.end(), c.trailing, 0x7f);
+    WriteBytes(dir.File("take.wav"), bytes);
+    rig.dialogs.paths = {dir.File("take.wav")};
+    rig.device.PlayInBlock(6);  // the block after it is the ring's write block: the worker waits with its first
+
+    EXPECT_TRUE(SelectWave(app)) << c.what;
+    const FileDialogRequest& asked = rig.dialogs.requests.at(0);
+    EXPECT_EQ(asked.title + "|" + asked.startFolder + "|" + asked.filters.at(0).description + "|" + asked.filters.back().pattern,
+              "Select Wave|/nonexistent-program-folder/Tracks/|Sound Files (*.wav *.aif *.aiff *.flac *.ogg *.oga *.mp3)|*.*") << c.what;
+    EXPECT_EQ(app.folders.tracks, dir.Root() + "/") << "the renders folder follows the chosen file";
+    EXPECT_EQ(app.rate.sampleRate, static_cast<int32_t>(c.rate)) << c.what;
+    EXPECT_EQ(app.rate.rateFactor, 44100.0f / static_cast<float>(c.rate)) << c.what;
+    EXPECT_EQ(rig.device.recreatedAt, c.rate == 44100 ? std::vector<int32_t>{} : std::vector<int32_t>{static_cast<int32_t>(c.rate)})
+        << c.what;
+    EXPECT_EQ(app.playback.playButtonPressed, 1u) << c.what;
+    app.changes.Take();
+
+    PlayToTheEnd(rig);
+    // Every block two ahead of the cursor, holding the file's samples in order and silence after the last.
+    const uint32_t blocks = (c.played + kBlockFrames - 1) / kBlockFrames;
+    ASSERT_EQ(rig.device.WriteCount(), blocks) << c.what;
+    std::vector<int16_t> heard;
+    for (uint32_t k = 0; k < blocks; ++k) {
+      const auto block = rig.device.Write(k);
+      EXPECT_EQ(block.offset, (k + 2) % kRingBlocks * kBlockBytes) << c.what << " block " << k;
+      heard.insert(heard.end(), block.samples.begin(), block.samples.end());
+    }
+    std::vector<int16_t> expected(samples.begin(), samples.begin() + 2 * c.played);
+    expected.resize(blocks * kBlockFrames * 2, 0);
+    EXPECT_TRUE(heard == expected) << c.what;
+
+    EXPECT_TRUE(app.playback.playButtonPressed == 0 && app.changes.Has(Change::Transport)) << c.what;
+    EXPECT_FALSE(app.wavePlayback.stream) << "closed by the worker";
+    StopPlayback(app);  // what the next command does first
+    EXPECT_FALSE(app.playback.worker.joinable()) << c.what;
+    EXPECT_EQ(app.rate.sampleRate, static_cast<int32_t>(c.rate)) << "the file's rate stays after it ends";
+    EXPECT_TRUE(rig.dialogs.shown.empty()) << c.what;
+  }
+}
+
+TEST(WavePlayback, RefusedFilesChangeNothing) {
+  const auto damage = [](std::size_t at, const char* with) {
+    return [=](std::vector<uint8_t>& b) { std::copy_n(with, 4, b.begin() + static_cast<long>(at)); };
+  };
+  // `message` is "" when nothing is said.
+  const struct { const char* what; testing::WaveLayout layout; std::function<void(std::vector<uint8_t>&)> change;
+                 const char* message; } cases[] = {
+      {"not WAVE", {.channels = 2, .rate = 22050}, damage(8, "AVI "), "Invalid File"},
+      {"shorter than a header", {.channels = 2}, [](auto& b) { b.resize(10); }, "Invalid File"},
+      {"no fmt chunk", {.channels = 2, .rate = 22050}, damage(12, "fmx "), "Invalid File"},
+      {"no data chunk", {.channels = 2, .rate = 22050, .withData = false}, nullptr, "Invalid File"},
+      {"empty file", {}, [](auto& b) { b.clear(); }, "Invalid File"},
+      {"no such file", {}, nullptr, "Invalid File"},
+      {"dialog cancelled", {}, nullptr, ""},
+      {"no thread to play it", {.channels = 2, .rate = 44100}, [](auto&) { FailWorkerStartsForTesting(1); },
+       "Could Not Start Playback"},
+  };
+  for (const auto& c : cases) {
+    PlayRig rig;
+    Studio& app = *rig.app;
+    TempDir dir;
+    auto bytes = MakeWave(c.layout);
+    if (c.change) c.change(bytes);
+    if (std::string_view(c.what) != "no such file") WriteBytes(dir.File("w.wav"), bytes);
+    if (std::string_view(c.what) != "dialog cancelled") rig.dialogs.paths = {dir.File("w.wav")};
+
+    EXPECT_FALSE(SelectWave(app)) << c.what;
+    std::string said;
+    for (const auto& box : rig.dialogs.shown) said += box.caption + ": " + box.text.substr(0, box.text.find('\n'));
+    EXPECT_EQ(said, *c.message ? std::string("Error: ") + c.message : "") << c.what;
+    EXPECT_TRUE(IsPlaybackIdle(app) && !app.playback.worker.joinable() && app.playback.playButtonPressed == 0) << c.what;
+    EXPECT_TRUE(app.rate.sampleRate == 44100 && rig.device.recreatedAt.empty()) << c.what;
+    EXPECT_EQ(rig.device.WriteCount(), 0u) << c.what;
+    EXPECT_FALSE(app.wavePlayback.stream) << c.what;
+  }
+}
+
+TEST(WavePlayback, StopAFileCutShortOrAnotherSelectEndsTheWorker) {
+  PlayRig rig;
+  Studio& app = *rig.app;
+  TempDir dir;
+  const auto bytes = MakeWave({.channels = 2, .rate = 22050, .samples = StereoRamp(10 * kBlockFrames)});
+  WriteBytes(dir.File("long.wav"), bytes);
+
+  // Stop while the worker waits with its next block.
+  rig.dialogs.paths = {dir.File("long.wav"), dir.File("long.wav")};
+  ASSERT_TRUE(SelectWave(app));
+  ASSERT_TRUE(WaitFor([&] { return rig.device.WriteCount() == 1; }));
+  app.changes.Take();
+  StopPlayback(app);
+  EXPECT_TRUE(IsPlaybackIdle(app) && app.playback.workerRunning.load() == 0 && !app.playback.worker.joinable());
+  EXPECT_TRUE(app.playback.playButtonPressed == 0 && app.changes.Has(Change::Transport));
+  EXPECT_FALSE(app.wavePlayback.stream);
+  EXPECT_EQ(rig.device.WriteCount(), 1u);
+
+  // Selecting a file while one plays starts it afresh from its first sample.
+  ASSERT_TRUE(SelectWave(app));
+  ASSERT_TRUE(WaitFor([&] { return rig.device.WriteCount() == 2; }));
+  ASSERT_TRUE(SelectWave(app) == false && IsPlaybackIdle(app)) << "cancelled: the playing file is stopped";
+  EXPECT_EQ(rig.device.Write(1).samples, rig.device.Write(0).samples);
+
+  // A file cut short while it plays (two blocks and a half are left, the worker has read two) ends there.
+  rig.dialogs.paths = {dir.File("long.wav")};
+  rig.device.PlayInBlock(0);
+  ASSERT_TRUE(SelectWave(app));
+  ASSERT_TRUE(WaitFor([&] { return rig.device.WriteCount() == 3; }));
+  std::filesystem::resize_file(dir.File("long.wav"), bytes.size() - static_cast<std::size_t>(7.5 * kBlockBytes));
+  for (uint32_t b = 1; b <= 3; ++b) {
+    rig.device.PlayInBlock(b);
+    ASSERT_TRUE(WaitFor([&] { return rig.device.WriteCount() == 3 + b || IsPlaybackIdle(app); })) << b;
+  }
+  ASSERT_TRUE(WaitFor([&] { return IsPlaybackIdle(app) && app.playback.workerRunning.load() == 0; }));
+  ASSERT_EQ(rig.device.WriteCount(), 5u);
+  const auto last = rig.device.Write(4).samples;
+  EXPECT_TRUE(last[kBlockFrames - 2] != 0 && last[kBlockFrames] == 0 && last.back() == 0) << "half a block, then silence";
+  EXPECT_TRUE(rig.dialogs.shown.empty());
+}
+
+TEST(EditDuringPlayback, LevelsPansAndNotesChangeWhileTheSongPlays) {
+  testing::SongRig rig(2, 3);
+  testing::FakeSoundDevice device;
+  rig.app.sound = &device;
+  StartCore(rig.app, "/nonexistent");
+  for (int32_t program = 0; program < 2; ++program) {
+    SelectProgram(rig.app, program);
+    rig.SetProgramType(0, Id(EngineTypeId::SineWaveGenerator));
+  }
+  for (int32_t track = 1; track < 3; ++track)
+    for (int32_t tick = 0; tick < 4000; tick += 24) rig.Add(track, {{tick, Type(EventType::NoteOn), 2450, track - 1}});
+
+  StartSongPlayback(rig.app);
+  ASSERT_EQ(rig.app.playback.mode.load(), PlaybackMode::Song);
+  for (int32_t i = 0; i < 400; ++i) {
+    device.PlayInBlock(static_cast<uint32_t>(i) % kRingBlocks);
+    SelectTrack(rig.app, 1 + i % 2);
+    SetTrackPan(rig.app, i % 200 - 100);
+    SetTrackLevel(rig.app, i % 100);
+    SetSongLevel(rig.app, 100 - i % 100);
+    SelectProgram(rig.app, i % 2);
+    SetProgramLevel(rig.app, i % 100);
+    SetProgramPan(rig.app, 100 - i % 200);
+    SelectEventIndex(rig.app, i % 8);
+    (i % 2 == 0 ? TransposeUp : TransposeDown)(rig.app);
+    InsertEvent(rig.app, rig.TrackNo(1 + i % 2), {4000 + i, Type(EventType::NoteOn), 2450, i % 2});
+    std::this_thread::sleep_for(std::chrono::microseconds(500));
+  }
+  EXPECT_EQ(rig.app.playback.mode.load(), PlaybackMode::Song) << "the edits never stop the song";
+  EXPECT_GT(device.WriteCount(), 8u);
+  StopPlayback(rig.app);
+  EXPECT_TRUE(IsPlaybackIdle(rig.app) && rig.app.playback.workerRunning.load() == 0);
+  EXPECT_EQ(rig.TrackNo(1).eventCount, 167 + 200);
 }
 
 }  // namespace

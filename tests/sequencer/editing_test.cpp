@@ -1,3 +1,5 @@
+// The editor's commands on a song: the cursor, the Block and its clipboard, bars and gaps, the event and track
+// commands, typed values and names, and the song's own event lists.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -5,18 +7,25 @@
 
 #include "sequencer/editing.h"
 #include "sequencer/text_entry.h"
+#include "sequencer/track_commands.h"
 #include "support/song_rig.h"
 
 namespace tonforge {
 namespace {
 
+using testing::Id;
+using testing::SongRig;
 using testing::Type;
+using E = EventType;
 using Row = testing::EventRow;
 using V = std::vector<Row>;
 using Command = std::function<void(Studio&)>;
+using Sources = std::vector<int32_t>;
 
 const int32_t kNote = Type(EventType::NoteOn), kTempo = Type(EventType::Tempo), kPhrase = Type(EventType::Phrase);
 const int32_t kEnd = Type(EventType::End), kSongVolume = Type(EventType::SongVolume);
+const int32_t kParameter2 = Type(EventType::ProgramEngineParameter) + 2;
+const int32_t kTrackParameter0 = Type(EventType::TrackEngineParameter);
 const Row kTempoRow{0, kTempo, 120, 0};
 
 // A song of `tracks` tracks with the editor on a track.
@@ -302,11 +311,6 @@ TEST(EventCommands, TypesCycleThroughThoseTheTrackAllows) {
     }
     EXPECT_EQ(seen, c.sequence) << c.track << " " << c.programs;
   }
-  using E = EventType;
-  for (const auto& [type, a] : {std::pair{E::NoteOn, 50}, {E::TrackVolume, 100}, {E::Tempo, 120}, {E::Phrase, 1},
-                                {E::TrackEngineParameter, 7}, {E::TempoSlide, 0}})
-    EXPECT_EQ(DefaultValueA(Type(type)), a);
-
   EditRig rig(1, 2, 0);
   CycleEventType(rig.app, 0);  // the tempo event keeps its type
   EXPECT_EQ(rig.Events(0)[0][1], kTempo);
@@ -436,6 +440,356 @@ TEST(Playback, StopsForCommandsThatFreeOrMoveEventsOnly) {
     EXPECT_EQ(IsPlaybackIdle(rig.app), c.stops) << c.name;
     rig.app.playback.mode.store(PlaybackMode::Idle);
   }
+}
+
+TEST(NewSong, HoldsOnlyTheGlobalTrackWithItsTempoEvent) {
+  SongRig rig(2, 4);  // a used song: programs, tracks, buffers, settings
+  rig.SetProgramType(2, Id(EngineTypeId::CombFilter));
+  rig.app.song.beatsPerBar = 3;
+  NewSong(rig.app);
+  const Song& s = rig.app.song;
+  ASSERT_EQ(s.tracks.Count(), 1);
+  EXPECT_STREQ(rig.TrackNo(0).name.data(), "Song");
+  EXPECT_EQ(rig.Events(0), (V{{0, kTempo, 120, 0}}));
+  EXPECT_EQ(rig.TrackNo(0).eventCount, 1);
+  EXPECT_TRUE(s.programs.empty() && s.beatsPerBar == 8 && s.ticksPerBeat == 48 && s.seed >= 1 && s.seed <= 10000);
+  EXPECT_TRUE(s.positionBufferSize[2] == 0 && !rig.app.live.voices[0].buffers.left[2] && rig.app.chainEditor.chainMode == ChainMode::Track);
+}
+
+TEST(InsertEvent, KeepsTickOrderAndOneNotePerTickButNeverMovesTheTempoEvent) {
+  struct Case { int32_t track; V before; testing::EventRow inserted; V after; };
+  const Case cases[] = {
+      {1, {{0, 0, 1, 0}, {96, 0, 2, 0}, {96, 0, 3, 0}, {192, 0, 4, 0}}, {96, 0, 9, 0},
+       {{0, 0, 1, 0}, {96, 0, 2, 0}, {96, 0, 3, 0}, {96, 0, 9, 0}, {192, 0, 4, 0}}},
+      {1, {{48, kNote, 1050, 1}}, {48, kNote, 2050, 2}, {{48, kNote, 2050, 2}}},
+      {1, {{48, 1, 0, 0}}, {48, kNote, 1050, 1}, {{48, 1, 0, 0}, {48, kNote, 1050, 1}}},
+      {1, {{0, 0, 0, 0}}, {-5, 0, 7, 0}, {{0, 0, 0, 0}, {0, 0, 7, 0}}},
+      {0, {}, {0, 33, 50, 0}, {{0, kTempo, 120, 0}, {0, 33, 50, 0}}},
+  };
+  for (const Case& c : cases) {
+    SongRig rig(3, 2);
+    rig.Add(c.track, c.before);
+    auto [t, type, a, b] = c.inserted;
+    EXPECT_TRUE(InsertEvent(rig.app, rig.TrackNo(c.track), {t, type, a, b})) << a;
+    EXPECT_EQ(rig.Events(c.track), c.after) << a;
+    EXPECT_EQ(rig.TrackNo(c.track).eventCount, static_cast<int32_t>(c.after.size())) << a;
+  }
+  SongRig rig;
+  rig.Add(0, {{48, 38, 0, 0}});
+  for (int32_t index : {0, 2, -1, 0, 1}) DeleteEventAt(rig.app.song, rig.TrackNo(0), index);
+  EXPECT_EQ(rig.Events(0), (V{{0, kTempo, 120, 0}}));
+  EXPECT_EQ(rig.TrackNo(0).eventCount, 1);
+}
+
+// Program 1 has a low-pass filter at 2 (Cutoff 1..100, Q 1..100, Wet, nothing at 3); track 1's chain an
+// amplifier at 0 (Left -1000..1000, Right, nothing at 2).
+TEST(ValidateEvents, KeepsNotesOnProgramsAndParametersOnTheirEngines) {
+  const testing::EventRow note1{0, kNote, 1050, 1};
+  const int32_t p2 = kParameter2, t0 = kTrackParameter0;
+  const std::vector<std::pair<V, V>> cases = {
+      {{{0, p2, 0, 50}}, {{0, p2, 7, 0}}},  // no note before it
+      {{{0, kNote, 1050, 5}}, {{0, kNote, 1050, 0}}},
+      {{note1, {1, p2, 0, 500}}, {note1, {1, p2, 0, 100}}},
+      {{note1, {1, p2, 1, -3}}, {note1, {1, p2, 1, 1}}},
+      {{note1, {1, p2, 3, 10}}, {note1, {1, p2, 7, 0}}},
+      {{{0, kNote, 1050, 0}, {1, p2, 0, 50}}, {{0, kNote, 1050, 0}, {1, p2, 7, 0}}},
+      {{{0, t0, 0, 5000}, {0, t0, 2, 5}}, {{0, t0, 0, 1000}, {0, t0, 7, 0}}},
+  };
+  for (const auto& [before, after] : cases) {
+    SongRig rig(3, 2);
+    SelectProgram(rig.app, 1);
+    rig.SetProgramType(2, Id(EngineTypeId::LowPassFilter));
+    rig.SetTrackType(0, Id(EngineTypeId::Amplifier));
+    rig.Add(1, before);
+    ValidateEvents(rig.app.song, rig.TrackNo(1));
+    EXPECT_EQ(rig.Events(1), after);
+  }
+}
+
+TEST(InsertTrack, GoesAfterTheCurrentTrackRenumbersPhrasesAndRefusesThe513thOrOneWithoutMemory) {
+  SongRig full(0, kMaxTracks), starved(1);
+  starved.SetProgramType(3, Id(EngineTypeId::CombFilter));
+  FailAllocationsForTesting(1, 1);
+  for (SongRig* rig : {&full, &starved}) {
+    const int32_t count = rig->app.song.tracks.Count();
+    EXPECT_EQ(InsertTrack(rig->app), nullptr);
+    EXPECT_EQ(rig->app.song.tracks.Count(), count);
+  }
+  FailAllocationsForTesting(0, 0);
+  // The list itself refuses a 513th track however it is inserted, and has no tracks outside 0..511.
+  EXPECT_EQ(full.app.song.tracks.Insert(1, std::make_unique<Track>()), nullptr);
+  EXPECT_TRUE(TrackAt(full.app.song, -1) == nullptr && TrackAt(full.app.song, kMaxTracks) == nullptr);
+  EXPECT_STREQ(full.TrackNo(511).name.data(), "Track 511");
+  EXPECT_EQ(full.Messages(), std::vector<std::string>{"Maximum Number Of Tracks Reached"});
+  EXPECT_EQ(starved.Messages(), std::vector<std::string>{"Out Of Memory - Cannot Insert Track"});
+  // A new track goes after the current one; phrases naming the tracks after it follow them.
+  for (const auto& [current, sources] :
+       {std::pair{2, std::vector{1, 2, 4, 5}}, {0, {2, 3, 4, 5}}, {4, {1, 2, 3, 4}}}) {
+    SongRig rig(0, 5);
+    rig.Add(1, {{1, kPhrase, 1, 0}, {2, kPhrase, 2, 0}, {3, kPhrase, 3, 0}, {4, kPhrase, 4, 0}});
+    rig.app.song.currentTrack = current;
+    EXPECT_NE(InsertTrack(rig.app), nullptr) << current;
+    EXPECT_STREQ(rig.TrackNo(current + 1).name.data(), "Track 5") << current;
+    EXPECT_EQ(rig.Column(current == 0 ? 2 : 1, 2), sources) << current;
+  }
+}
+
+// Six tracks; track `holder` gets one Phrase event per source, at ticks 0, 1, 2...
+struct TrackRig : SongRig {
+  TrackRig(int32_t current, int32_t holder = 1, const Sources& sources = {}, int32_t tracks = 6) : SongRigOf(0, tracks) {
+    for (size_t i = 0; i < sources.size(); ++i)
+      Add(holder, {{static_cast<int32_t>(i), testing::Type(EventType::Phrase), sources[i], 0}});
+    app.song.currentTrack = current;
+  }
+};
+
+std::vector<std::string> Boxes(const SongRig& rig) {
+  std::vector<std::string> out;
+  for (const auto& box : rig.dialogs.shown) out.push_back(box.caption + ": " + box.text);
+  return out;
+}
+
+TEST(DeleteTrackOrSong, AsksTwiceWhenPhrasesUseATrackRenumbersTheRestAndOnTheGlobalTrackDeletesTheSong) {
+  struct Case { int32_t current, holder; Sources sources; std::deque<bool> answers; std::vector<std::string> boxes;
+                Sources sourcesAfter; int32_t countAfter, currentAfter; };
+  const std::string ask = "Delete Track: Are You Sure?";
+  const std::string warn = "Warning: Some Phrase Events Use Seleted Track - Still Delete?";
+  const Sources all{1, 2, 3, 4, 5};
+  const Case cases[] = {
+      {3, 1, all, {true, true}, {ask, warn}, {1, 2, 1, 3, 4}, 5, 3},
+      {3, 1, all, {true, false}, {ask, warn}, all, 6, 3},
+      {3, 1, all, {false}, {ask}, all, 6, 3},
+      {2, 5, {2}, {true, false}, {ask, warn}, {2}, 6, 2},  // the last track's Phrase uses track 2
+      // Only the deleted track itself replays it: one question; the current track moves back into the list.
+      {5, 5, {5}, {true}, {ask}, {}, 5, 4},
+  };
+  for (const Case& c : cases) {
+    TrackRig rig(c.current, c.holder, c.sources);
+    rig.app.playback.mode = PlaybackMode::Song;  // a song plays (no worker is needed to see it stopped)
+    rig.dialogs.answers = c.answers;
+    const bool deleted = c.countAfter == 5;
+    EXPECT_EQ(DeleteTrackOrSong(rig.app), deleted ? DeleteResult::TrackDeleted : DeleteResult::Refused);
+    EXPECT_TRUE(IsPlaybackIdle(rig.app));
+    EXPECT_EQ(Boxes(rig), c.boxes);
+    EXPECT_EQ(rig.app.song.tracks.Count(), c.countAfter) << c.current;
+    const int32_t holderAfter = deleted && c.holder > c.current ? c.holder - 1 : c.holder;
+    if (holderAfter < rig.app.song.tracks.Count()) {
+      EXPECT_EQ(rig.Column(holderAfter, 2), c.sourcesAfter) << c.current;
+    }
+    EXPECT_EQ(rig.app.song.currentTrack, c.currentAfter);
+    EXPECT_STREQ(rig.TrackNo(3).name.data(), deleted && c.current == 3 ? "Track 4" : "Track 3");
+  }
+  // The last normal track goes: the GlobalTrack is current and the insert keys produce song events again.
+  SongRig one(1, 2);
+  SelectTrack(one.app, 1);
+  ASSERT_EQ(one.app.editor.eventGroup, EventGroup::Program);
+  one.dialogs.answers = {true};
+  ASSERT_EQ(DeleteTrackOrSong(one.app), DeleteResult::TrackDeleted);
+  EXPECT_TRUE(one.app.song.currentTrack == 0 && one.app.editor.eventGroup == EventGroup::Song);
+
+  // On the GlobalTrack the song goes: a new song and empty clipboards when answered Yes.
+  for (bool yes : {false, true}) {
+    SongRig rig(2, 4);
+    rig.app.song.currentTrack = 0;
+    rig.SetProgramType(0, testing::Id(EngineTypeId::Amplifier));
+    CopyEngine(rig.app);
+    rig.app.editor.block = {0, 0, 1, 48, 1};
+    ASSERT_TRUE(Copy(rig.app));
+    rig.app.changes.MarkSongSaved();  // a modified song asks to be saved instead (the unsaved-changes test)
+    rig.dialogs.answers = {yes};
+    EXPECT_EQ(DeleteTrackOrSong(rig.app), yes ? DeleteResult::SongDeleted : DeleteResult::Refused);
+    EXPECT_EQ(Boxes(rig), std::vector<std::string>{"Delete Song: Are You Sure?"});
+    EXPECT_EQ(rig.app.song.tracks.Count(), yes ? 1 : 4);
+    EXPECT_EQ(rig.app.song.programs.size(), yes ? 0u : 2u);
+    EXPECT_EQ(rig.app.engineClipboard.content == 0, yes);
+    EXPECT_EQ(rig.app.editor.clipboard.kind == ClipboardKind::Empty, yes);
+  }
+}
+
+TEST(MoveTrack, ExchangesPhraseSourcesAndFollowsTheTrack) {
+  struct Case { int32_t current; bool up, moved; int32_t currentAfter; Sources sourcesAfter; };
+  const Case cases[] = {
+      {4, true, true, 3, {1, 2, 4, 3, 5}},  {2, false, true, 3, {1, 3, 2, 4, 5}},
+      {1, true, false, 1, {1, 2, 3, 4, 5}}, {0, true, false, 0, {1, 2, 3, 4, 5}},
+      {5, false, false, 5, {1, 2, 3, 4, 5}}, {0, false, false, 0, {1, 2, 3, 4, 5}},
+  };
+  for (const Case& c : cases) {
+    TrackRig rig(c.current, 5, {1, 2, 3, 4, 5});
+    rig.app.playback.mode = PlaybackMode::Song;
+    const std::string name = rig.TrackNo(c.current).name.data();
+    EXPECT_EQ(c.up ? MoveTrackUp(rig.app) : MoveTrackDown(rig.app), c.moved);
+    EXPECT_EQ(rig.app.playback.mode.load(), PlaybackMode::Song);  // moving tracks leaves the song playing
+    EXPECT_EQ(rig.app.song.currentTrack, c.currentAfter);
+    EXPECT_EQ(rig.TrackNo(c.currentAfter).name.data(), name);
+    EXPECT_EQ(rig.Column(5, 2), c.sourcesAfter) << c.current << c.up;
+  }
+  TrackRig rig(8, 1, {}, 12);
+  ASSERT_TRUE(MoveTrackDown(rig.app));
+  EXPECT_EQ(rig.app.song.trackListScroll, 1);  // track 9 stays within the nine visible rows
+}
+
+TEST(MuteCommands, MuteButtonSwitchOffAndSolo) {
+  enum Command { Mute, SwitchOff, Solo };
+  struct Case { Command command; int32_t scroll, argument; std::vector<uint32_t> after; };
+  // Tracks 1..4 start muted-state 0, 1, 2, 1. The argument is the row (Mute) or the current track.
+  const Case cases[] = {
+      {Mute, 0, 0, {0, 0, 2, 0}},  // the GlobalTrack's row: muted tracks play, switched-off ones stay off
+      {Mute, 0, 1, {1, 1, 2, 1}},  {Mute, 0, 3, {0, 1, 0, 1}}, {Mute, 0, 4, {0, 1, 2, 0}},
+      {Mute, 1, 0, {1, 1, 2, 1}},  // scrolled: row 0 is track 1
+      {Mute, 0, 7, {0, 1, 2, 1}},  // a row without a track
+      {SwitchOff, 0, 3, {0, 1, 0, 1}}, {SwitchOff, 0, 1, {2, 1, 2, 1}}, {SwitchOff, 0, 2, {0, 2, 2, 1}},
+      {SwitchOff, 0, 0, {0, 1, 2, 1}}, {Solo, 0, 2, {1, 0, 2, 1}},       {Solo, 0, 3, {1, 1, 0, 1}},
+  };
+  for (const Case& c : cases) {
+    TrackRig rig(c.command == Mute ? 4 : c.argument, 1, {}, 5);
+    std::vector<uint32_t> after{0, 1, 2, 1};
+    for (int32_t i = 1; i <= 4; ++i) rig.TrackNo(i).muteState = after[i - 1];
+    rig.app.song.trackListScroll = c.scroll;
+    if (c.command == Mute) PressMuteButton(rig.app, c.argument);
+    c.command == Solo ? SoloTrack(rig.app) : c.command == SwitchOff ? SwitchOffTrack(rig.app) : void();
+    for (int32_t i = 1; i <= 4; ++i) after[i - 1] = rig.TrackNo(i).muteState;
+    EXPECT_EQ(after, c.after) << c.command << " " << c.argument;
+    EXPECT_EQ(rig.TrackNo(0).muteState, 0u);
+  }
+}
+
+TEST(PanelSettings, TrackAndSongControlsWithTheirClamps) {
+  struct TrackCase { int32_t seed, pan, level; uint32_t seedAfter; int32_t panAfter; float levelAfter; };
+  for (const TrackCase& c : {TrackCase{777, -30, 45, 777, 70, 0.45f}, TrackCase{20000, 150, -5, 10000, 200, 0.0f}}) {
+    SongRig rig(0, 3);
+    rig.app.song.currentTrack = 2;
+    SetTrackSeed(rig.app, c.seed);
+    SetTrackPan(rig.app, c.pan);
+    SetTrackLevel(rig.app, c.level);
+    EXPECT_EQ(std::pair(rig.TrackNo(2).seed, rig.TrackNo(2).pan.Load()), std::pair(c.seedAfter, c.panAfter));
+    EXPECT_FLOAT_EQ(rig.TrackNo(2).level, c.levelAfter);
+    EXPECT_EQ(rig.TrackNo(1).pan, 100);  // only the current track
+  }
+  SongRig rig;
+  // At 120 beats per minute a beat is 22050 samples at 44100 Hz.
+  for (const auto& [ticks, division, ticksAfter, snapAfter, samplesPerTick] :
+       {std::tuple{24, 5, 24, 4, 918.75f}, {96, 8, 96, 12, 229.6875f}, {5, 1, 16, 16, 1378.125f},
+        {500, 3, 100, 33, 220.5f}}) {
+    SetSnapDivision(rig.app, division);
+    SetTicksPerBeat(rig.app, ticks);
+    EXPECT_EQ(std::pair(rig.app.song.ticksPerBeat.Load(), rig.app.editor.snapStep), std::pair(ticksAfter, snapAfter));
+    EXPECT_EQ(rig.app.rate.samplesPerTick, samplesPerTick) << ticks;
+  }
+  SetBeatsPerBar(rig.app, 3);
+  SetSongLevel(rig.app, 80);
+  EXPECT_EQ(rig.app.song.beatsPerBar, 3);
+  EXPECT_FLOAT_EQ(rig.app.song.songLevel, 0.8f);
+}
+
+void TypeText(Studio& app, std::string_view keys) {
+  for (char c : keys) TypeTextEntryCharacter(app, c);
+}
+// Starts an entry for a value of event `index` of the current track and types the keys.
+void Enter(Studio& app, TextField field, int32_t index, std::string_view keys) {
+  StartTextEntry(app, field, index, kEventValueMaximum);
+  TypeText(app, keys);
+}
+
+TEST(ReadTypedNumber, WeighsEveryCharacterAndReadsALeadingMinus) {
+  const std::pair<std::string_view, int32_t> cases[] = {
+      {"1-2", 102}, {"-5", -5}, {"120", 120}, {"-", 0}, {"", 0}, {"5a", 50}, {"a1", 1}, {"--3", -3},
+      {"-0012", -12}, {"99999999999999999999", 2147483647}, {"-9000000000", -2147483647},
+  };
+  for (const auto& [text, value] : cases) EXPECT_EQ(ReadTypedNumber(text), value) << text;
+}
+
+// Track 1 of a 4-track song with 3 programs holds the event typed into (a note 1050 on program 1, anything
+// else 9), then a Cutoff event for program 1's low-pass filter at position 2 (1..100) and a TrackVolume event.
+// Enter is "\r", Escape "\x1b".
+TEST(TextEntry, ValuesAreReadAtTheEndAndClampedByTypeNotesTakePianoCharacters) {
+  const TextField A = TextField::ValueA, B = TextField::ValueB;
+  const int32_t kCutoff = Type(E::ProgramEngineParameter) + 2;
+  struct Case { E type; TextField field; int32_t index, octave; std::string_view keys; int32_t value; bool activeAfter = false; };
+  const Case cases[] = {
+      {E::TrackPitch, A, 0, 0, "1-2\r", 102},     {E::ProgramPan, A, 0, 0, "-5\r", -5},
+      {E::ProgramVolume, A, 0, 0, "150\r", 100},  {E::ProgramPitch, A, 0, 0, "-1500\x1b", -1200},  // Escape applies
+      {E::TrackVolumeSlide, A, 0, 0, "45\b7\r", 47}, {E::Phrase, A, 0, 0, "7\r", 3},
+      {E::Phrase, A, 0, 0, "0\r", 1},             {E::TrackPan, A, 0, 0, "12", 9, true},  // not applied while typing
+      {E::TrackPitch, A, 0, 0, "123456", 1200},   // the sixth character ends the entry
+      {E::TrackPan, A, 0, 0, "\r", 9},            {E::Empty, A, 0, 0, "12\r", 9},  // empty text: no change
+      {E::NoteOn, A, 0, 2, "e", 4050},  {E::NoteOn, A, 0, 0, "z", 50},  {E::NoteOn, A, 0, 1, "/", 2850},
+      {E::NoteOn, A, 0, 0, "q", 1250},  {E::NoteOn, A, 0, 3, "p", 6450}, {E::NoteOn, A, 0, 0, "k", 1050, true},
+      {E::NoteOn, A, 0, 2, "E", 1050, true},   {E::NoteOn, A, 0, 0, "kkA", 1050, true}, {E::NoteOn, A, 0, 1, "kk2", 2550},
+      {E::NoteOn, A, 0, 0, "123", 1350},  // digits 2 and 3 are keys of the upper row
+      {E::NoteOn, A, 0, 0, "ka-fk.", 1450}, {E::NoteOn, A, 0, 0, "kaafkk", 1050},  // the sixth ends it unapplied
+      // Value B keeps notes on existing programs and parameters in range.
+      {E::NoteOn, B, 0, 0, "2\r", 2},  {E::NoteOn, B, 0, 0, "7\r", 2},  {E::NoteOn, B, 0, 0, "-3\r", 0},
+      {E::NoteOn, B, 1, 0, "500\r", 100}, {E::NoteOn, B, 1, 0, "0\r", 1}, {E::NoteOn, B, 1, 0, "64\r", 64},
+      {E::NoteOn, B, 2, 0, "9\r", 0},  // no value B to type into
+  };
+  for (const Case& c : cases) {
+    SongRig rig(3, 4);
+    SelectProgram(rig.app, 1);
+    rig.SetProgramType(2, testing::Id(EngineTypeId::LowPassFilter));
+    rig.Add(1, {{0, Type(c.type), c.type == E::NoteOn ? 1050 : 9, c.type == E::NoteOn ? 1 : 0}, {1, kCutoff, 0, 50},
+                {2, Type(E::TrackVolume), 50, 0}});
+    rig.app.song.currentTrack = 1;
+    SetOctave(rig.app, c.octave);
+    testing::EventRow expected = rig.Events(1)[c.index];
+    expected[c.field == A ? 2 : 3] = c.value;
+    Enter(rig.app, c.field, c.index, c.keys);
+    EXPECT_EQ(rig.Events(1)[c.index], expected) << c.keys;
+    EXPECT_EQ(IsTextEntryActive(rig.app), c.activeAfter) << c.keys;
+  }
+}
+
+TEST(TextEntry, NamesFollowEveryKeyAndEndAtTheirLength) {
+  struct Case { TextField field; int32_t maximum; std::string_view keys, name; bool activeAfter; };
+  const std::string_view abc = "abcdefghijklmnopqrstuvwxyz0123456789";
+  const Case cases[] = {
+      {TextField::TrackName, kTrackNameMaximum, abc, abc.substr(0, 23), false},
+      {TextField::TrackName, kTrackNameMaximum, "Bass\b\bSs", "BaSs", true},
+      {TextField::TrackName, kTrackNameMaximum, "\b\r", "", false},
+      {TextField::ProgramName, kProgramNameMaximum, abc, abc.substr(0, 31), false},
+      {TextField::ProgramName, kProgramNameMaximum, "\r", "", false},  // Enter at once leaves the name empty
+      {TextField::DataSlotName, kDataSlotNameMaximum, abc, abc.substr(0, 15), false},
+      {TextField::DataSlotName, kDataSlotNameMaximum, "Kick ~1\x7f\x1b", "Kick ~1", false},  // DEL is no character
+  };
+  for (const Case& c : cases) {
+    SongRig rig(2, 3);
+    SelectProgram(rig.app, 1);
+    rig.app.chainEditor = {ChainMode::Program, 0};  // the chain editor shows program 1, position 0
+    const char* names[] = {rig.app.song.programs[1]->name.data(), rig.TrackNo(2).name.data(),
+                           rig.ProgramEngine(1, 0).slots[2].name.data()};
+    const int32_t targets[] = {1, 2, 2};
+    StartTextEntry(rig.app, c.field, targets[static_cast<int>(c.field)], c.maximum);
+    TypeText(rig.app, c.keys);
+    EXPECT_EQ(std::string_view(names[static_cast<int>(c.field)]), c.name) << c.keys;
+    EXPECT_EQ(IsTextEntryActive(rig.app), c.activeAfter) << c.keys;
+    EXPECT_EQ(std::string_view(rig.app.textEntry.text.data()), std::string(c.name) + (c.activeAfter ? "|" : ""));
+  }
+  SongRig rig(0, 2);
+  rig.app.song.currentTrack = 1;
+  RenameTrack(rig.app);
+  TypeText(rig.app, "Lead");
+  EXPECT_STREQ(rig.TrackNo(1).name.data(), "Lead");
+}
+
+TEST(TextEntry, ATypedTempoOnTheFirstGlobalEventActsAtOnce) {
+  SongRig rig(0, 2);
+  rig.app.song.currentTrack = 0;
+  rig.app.playback.mode = PlaybackMode::Song;
+  StartTextEntry(rig.app, TextField::ValueA, 0, kEventValueMaximum);
+  EXPECT_TRUE(IsPlaybackIdle(rig.app));  // starting an entry stops the song
+  rig.app.changes.Take();
+  TypeText(rig.app, "90\r");
+  EXPECT_EQ(rig.Events(0)[0][2], 90);
+  EXPECT_FLOAT_EQ(rig.app.song.tempo, 90.0f);
+  EXPECT_FLOAT_EQ(rig.app.rate.samplesPerBeat, 29400.0f);
+  EXPECT_FLOAT_EQ(rig.app.rate.samplesPerTick, 612.5f);
+  EXPECT_TRUE(rig.app.changes.Has(Change::Events));
+
+  // A second Tempo event is only a value; starting another entry ends the running one, applying it.
+  rig.Add(0, {{48, Type(E::Tempo), 120, 0}});
+  Enter(rig.app, TextField::ValueA, 1, "2000");
+  StartTextEntry(rig.app, TextField::ValueB, 1, kEventValueMaximum);
+  EXPECT_EQ(rig.Events(0)[1][2], 1000);
+  EXPECT_FLOAT_EQ(rig.app.rate.samplesPerTick, 612.5f);
 }
 
 }  // namespace

@@ -9,11 +9,7 @@
 
 namespace tonforge::testing {
 
-struct ShownBox {
-  std::string caption;
-  std::string text;
-  BoxIcon icon;
-};
+struct ShownBox { std::string caption; std::string text; BoxIcon icon; };
 
 class FakeDialogs : public Dialogs {
 public:

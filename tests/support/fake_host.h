@@ -7,10 +7,7 @@
 
 #include "app/app_state.h"
 #include "app/host.h"
-#include "support/fake_keyboard.h"
-#include "support/fake_midi_input.h"
-#include "support/fake_shell.h"
-#include "support/fake_sound_device.h"
+#include "support/fake_devices.h"
 
 namespace tonforge::testing {
 

@@ -16,7 +16,7 @@
 #include "audio/voice.h"
 #include "sequencer/song_clock.h"
 #include "support/fake_dialogs.h"
-#include "support/fake_sound_device.h"
+#include "support/fake_devices.h"
 
 namespace tonforge::testing {
 

@@ -6,12 +6,7 @@
 
 namespace tonforge::testing {
 
-struct SmplChunk {
-  uint32_t size = 60;
-  uint32_t unityNote = 60;
-  uint32_t loopStart = 0;
-  uint32_t loopEnd = 0;
-};
+struct SmplChunk { uint32_t size = 60; uint32_t unityNote = 60; uint32_t loopStart = 0; uint32_t loopEnd = 0; };
 
 struct WaveLayout {
   uint16_t format = 1;

@@ -29,11 +29,7 @@ using testing::WriteBytes;
 
 using testing::Type;
 
-struct ToolRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+struct ToolRun { int status = -1; std::string out; std::string err; };
 
 ToolRun RunTool(const TempDir& dir, const std::string& arguments, const char* tool = TONFORGE_RENDER_TOOL) {
   const std::string errors = dir.File("stderr.txt");
@@ -185,9 +181,6 @@ TEST(RenderTool, RefusalsAndBadArguments) {
       {"--rate 48000 early.tes out.wav", 2, "tonforge-render: --rate must be 44100, 22050 or 11025\nusage:"},
       {"--from -1 early.tes out.wav", 2, "tonforge-render: --from needs a tick from 0 to 99999\nusage:"},
       {"--threads 0 early.tes out.wav", 2, "tonforge-render: --threads needs a number from 1 to 64\nusage:"},
-      {"--loud early.tes out.wav", 2, "tonforge-render: unknown option --loud\nusage:"},
-      {"early.tes out.wav --rate", 2, "tonforge-render: --rate needs a value\nusage:"},
-      {"--quality=1 early.tes out.wav", 2, "tonforge-render: --quality takes no value\nusage:"},
       {"--program p.tep --pitch 1 out.wav", 2, "tonforge-render: --program needs --frames\nusage:"},
       {"--program p.tep --pitch 1 --frames 9 --from 3 out.wav", 2, "tonforge-render: --from is for songs, not --program\n"},
   };
@@ -199,12 +192,9 @@ TEST(RenderTool, RefusalsAndBadArguments) {
   }
 }
 
-TEST(RenderTool, HelpAndVersionGoToStandardOutput) {
-  TempDir dir;
-  const ToolRun help = RunTool(dir, "--help");
-  EXPECT_EQ(help.status, 0);
-  EXPECT_EQ(help.err, "");
-  EXPECT_EQ(help.out.substr(0, 22), "usage: tonforge-render");
+// The usage lists every option (standard output, exit status and the usage line are the tools' test).
+TEST(RenderTool, HelpNamesEveryOption) {
+  const ToolRun help = RunTool(TempDir(), "--help");
   for (const char* option : {"--rate R ", "--quality ", "--from TICK ", "--threads N ", "--program FILE ", "--pitch CENTS ",
                              "--frames N ", "--help ", "--version "})
     EXPECT_NE(help.out.find(std::string("\n  ") + option), std::string::npos) << option;

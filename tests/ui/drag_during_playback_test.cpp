@@ -10,7 +10,7 @@
 #include "audio/playback.h"
 #include "sequencer/editing.h"
 #include "support/app_panels_rig.h"
-#include "support/fake_sound_device.h"
+#include "support/fake_devices.h"
 #include "ui/panels/event_list.h"
 
 namespace tonforge {

@@ -1,3 +1,5 @@
+// The computer keyboard and a MIDI keyboard as the idle step reads them: the notes they play and record, the
+// commands the keys run, the voices several notes take, and the questions before a modified song is dropped.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -5,13 +7,14 @@
 #include <functional>
 #include <optional>
 
+#include "programs/program_list.h"
 #include "sequencer/editing.h"
 #include "sequencer/keyboard_commands.h"
+#include "sequencer/midi_commands.h"
 #include "sequencer/song_file.h"
 #include "sequencer/text_entry.h"
 #include "sequencer/track_commands.h"
-#include "support/fake_keyboard.h"
-#include "support/fake_shell.h"
+#include "support/fake_devices.h"
 #include "support/file_rig.h"
 #include "support/song_rig.h"
 
@@ -20,27 +23,53 @@ namespace {
 
 using testing::Type;
 using V = std::vector<testing::EventRow>;
-using Keys = std::initializer_list<uint8_t>;
+using Keys = std::vector<uint8_t>;
+using Bytes = std::vector<uint8_t>;
+using Pitches = std::vector<int32_t>;
 
 const int32_t kNote = Type(EventType::NoteOn);
+constexpr float kLevel = 0.75f;  // a new program's
+// Key pitches at the first octave, and MIDI notes 60 and 64.
+constexpr int32_t kZ = 50, kC = 450, kB = 750, kM = 1150, kNote60 = 2450, kNote64 = 2850;
 
-struct KeyRig : testing::SongRig {
-  explicit KeyRig(int programs = 1, int32_t tracks = 3, int32_t current = 1) : SongRigOf(programs, tracks) {
+// A song with the editor on a track, and the keyboards the idle step reads.
+struct InputRig : testing::SongRig {
+  explicit InputRig(int programs = 1, int32_t tracks = 3, int32_t current = 1) : SongRigOf(programs, tracks) {
     StartCore(app, "/opt/tonforge");
     SelectTrack(app, current);
   }
-  // One pass of the idle step with exactly these keys down.
-  void Poll(Keys down) {
-    keyboard.Hold(down);
-    PollKeyboard(app, handler);
+  // One pass of the idle step with exactly these keys down; a tap is a press and a release.
+  void Poll(const Keys& down) { keyboard.Hold(down), PollKeyboard(app, handler); }
+  void Tap(const Keys& down) { Poll(down), Poll({}); }
+  void Send(const Bytes& bytes) { midi.Send(bytes), PollMidi(app, midiHandler); }
+  Pitches Sounding() const {
+    Pitches p;
+    for (const LiveVoice& v : app.live.voices)
+      if (v.liveFlag != 0) p.push_back(v.livePitch);
+    std::sort(p.begin(), p.end());
+    return p;
   }
-  // Press and release: two passes.
-  void Tap(Keys down) { Poll(down), Poll({}); }
+  int Fading() const {
+    return static_cast<int>(std::count_if(app.live.voices.begin(), app.live.voices.end(),
+                                          [](const LiveVoice& v) { return v.liveFlag == 0 && v.fadeLeft != 0; }));
+  }
 
   testing::FakeKeyboard keyboard;
   testing::FakeShell shell;
   int quits = 0;
   KeyboardHandler handler{keyboard, shell, {{}, {}, [this] { ++quits; }}};
+  testing::FakeMidiInput midi;
+  MidiHandler midiHandler{midi};
+};
+using KeyRig = InputRig;
+
+// Three programs, program 0 chosen, recording into track 1.
+struct MidiRig : InputRig {
+  MidiRig() : InputRig(3) {
+    SelectProgram(app, 0);
+    ToggleEditMode(app);
+    app.editor.trackListShown = 1;
+  }
 };
 
 TEST(Keyboard, HoldingANoteKeyPlaysAndRecordsOnce) {
@@ -271,6 +300,140 @@ TEST(UnsavedChanges, ControlSSavesToTheSongsFileAndWithShiftUnderANewName) {
     EXPECT_EQ(rig.dialogs.requests.size(), r.picked ? 1u : 0u) << r.name;
     EXPECT_TRUE(std::filesystem::exists(r.written)) << r.name;
     EXPECT_FALSE(rig.app.changes.SongModified()) << r.name;
+  }
+}
+
+// One pass per row, in order: the state after it, and the NoteOns recorded on track 1 so far.
+TEST(Midi, MessagesPlayRecordBendAndChooseThePrograms) {
+  struct Row {
+    const char* what;
+    Bytes bytes;
+    uint32_t sounds;
+    int32_t pitch;      // of the LiveVoice, when it sounds
+    float velocity;     // the level's scale, when it sounds
+    int32_t program;
+    V recorded;
+  };
+  const Row rows[] = {
+      {"middle C at full velocity", {0x90, 60, 127}, 1, 2450, 1.0f, 0, {{0, kNote, 2450, 0}}},
+      {"a second note on channel 3 takes over", {0x92, 72, 64}, 1, 3650, 64 / 127.0f, 0,
+       {{0, kNote, 2450, 0}, {1, kNote, 3650, 0}}},
+      {"the first note's release changes nothing", {0x80, 60, 0}, 1, 3650, 64 / 127.0f, 0, {}},
+      {"bend fully up", {0xE0, 0x7F, 0x7F}, 1, 3850, 64 / 127.0f, 0, {}},
+      {"bend fully down", {0xE0, 0x00, 0x00}, 1, 3450, 64 / 127.0f, 0, {}},
+      {"bend back to the centre", {0xE0, 0x00, 0x40}, 1, 3650, 64 / 127.0f, 0, {}},
+      {"velocity 0 releases the sounding note", {0x90, 72, 0}, 0, 0, 0, 0, {}},
+      {"program change to an existing program", {0xC5, 2}, 0, 0, 0, 2, {}},
+      {"program change past the list", {0xC0, 3}, 0, 0, 0, 2, {}},
+      {"a note past the table: recorded, not started", {0x90, 97, 100}, 0, 0, 0, 2,
+       {{0, kNote, 2450, 0}, {1, kNote, 3650, 0}, {2, kNote, 6150, 2}}},
+      {"controller, aftertouch, pressure, song position", {0xB0, 7, 100, 0xA0, 60, 9, 0xD0, 5, 0xF2, 1, 2}, 0, 0, 0,
+       2, {}},
+      {"System Exclusive, then its stray data", {0xF0, 0x7E, 0x3C, 0x7F, 0xF7, 0x3C, 0x7F}, 0, 0, 0, 2, {}},
+      {"running status: two notes from one status", {0x90, 62, 100, 64, 50}, 1, 2850, 50 / 127.0f, 2,
+       {{0, kNote, 2450, 0}, {1, kNote, 3650, 0}, {2, kNote, 6150, 2}, {3, kNote, 2650, 2}, {4, kNote, 2850, 2}}},
+      {"a clock byte inside a message", {0x90, 65, 0xF8, 127}, 1, 2950, 1.0f, 2,
+       {{0, kNote, 2450, 0}, {1, kNote, 3650, 0}, {2, kNote, 6150, 2}, {3, kNote, 2650, 2}, {4, kNote, 2850, 2},
+        {5, kNote, 2950, 2}}},
+      {"the sounding note's release", {0x80, 65, 0}, 0, 0, 0, 2, {}},
+      {"data after a system common message plays nothing", {0xF6, 60, 100}, 0, 0, 0, 2, {}},
+  };
+  MidiRig rig;
+  V recorded;
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    rig.Send(r.bytes);
+    if (!r.recorded.empty()) recorded = r.recorded;
+    EXPECT_EQ(rig.app.live.voices[0].liveFlag, r.sounds);
+    if (r.sounds != 0) {
+      EXPECT_EQ(rig.app.live.voices[0].livePitch, r.pitch);
+      EXPECT_FLOAT_EQ(rig.app.live.voices[0].voice.level, kLevel * r.velocity);
+    }
+    EXPECT_EQ(rig.app.song.currentProgram, r.program);
+    EXPECT_EQ(rig.Events(1), recorded);
+    EXPECT_EQ(rig.app.editCursor, static_cast<int32_t>(recorded.size()));
+  }
+  EXPECT_FLOAT_EQ(rig.app.song.programs[2]->level, kLevel) << "velocity scales the LiveVoice, not the program";
+}
+
+// Where the note keys do nothing, neither does MIDI; a bend held before a note moves that note.
+TEST(Midi, WhereNotesGoNowhere) {
+  struct Case {
+    const char* what;
+    std::function<void(MidiRig&)> before;
+    uint32_t sounds;
+    size_t recorded;
+  };
+  const Case cases[] = {
+      {"a song playing", [](MidiRig& r) { r.app.playback.mode = PlaybackMode::Song; }, 0, 0},
+      {"EditMode off: plays, records nothing", [](MidiRig& r) { ToggleEditMode(r.app); }, 1, 0},
+      {"the track list hidden", [](MidiRig& r) { r.app.editor.trackListShown = 0; }, 1, 0},
+      {"no programs", [](MidiRig& r) { r.app.song.programs.clear(); }, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    MidiRig rig;
+    c.before(rig);
+    rig.Send({0x90, 60, 100, 0xC0, 1});
+    EXPECT_EQ(rig.app.live.voices[0].liveFlag, c.sounds);
+    EXPECT_EQ(rig.Events(1).size(), c.recorded);
+    EXPECT_TRUE(rig.midi.waiting.empty()) << "the bytes are taken either way";
+    rig.app.playback.mode = PlaybackMode::Idle;
+    rig.Send({});  // nothing held back plays once the song has stopped
+    EXPECT_EQ(rig.app.live.voices[0].liveFlag, c.sounds);
+  }
+  MidiRig rig;
+  std::vector<uint8_t> many(1000, 0xF8);  // more than one take
+  rig.midi.waiting = many;
+  rig.Send({0xE0, 0x00, 0x60, 0x90, 60, 127});
+  EXPECT_EQ(rig.app.live.voices[0].livePitch, 2450 + 100);
+}
+
+// Each script runs pass by pass (the keys down, then the MIDI bytes); after each pass the pitches still held
+// and the count of fading voices.
+TEST(LiveVoices, NotesTakeReleaseStealAndSustainVoices) {
+  struct Step { Keys down; Bytes midi; Pitches sounding; int fading; };
+  struct Script { const char* name; int32_t voices; bool keysHold; std::vector<Step> steps; };
+  const Script scripts[] = {
+      {"a chord on three voices; a fourth note takes the oldest", 3, false,
+       {{{key::Z}, {}, {kZ}, 0}, {{key::Z, key::C}, {}, {kZ, kC}, 0}, {{key::Z, key::C, key::B}, {}, {kZ, kC, kB}, 0},
+        {{key::Z, key::C, key::B, key::M}, {}, {kC, kB, kM}, 0},
+        {{key::C, key::B, key::M}, {}, {kC, kB, kM}, 0},  // Z's voice now belongs to M
+        {{key::B, key::M}, {}, {kB, kM}, 1}, {{}, {}, {}, 3}}},
+      {"a released key's fading voice is taken only when none is free", 2, false,
+       {{{key::Z}, {}, {kZ}, 0}, {{}, {}, {}, 1}, {{key::C}, {}, {kC}, 1}, {{key::C, key::B}, {}, {kC, kB}, 0}}},
+      {"the sustain pedal holds released MIDI notes until it is lifted", 4, false,
+       {{{}, {0x90, 60, 100}, {kNote60}, 0}, {{}, {0xB0, 64, 127}, {kNote60}, 0}, {{}, {0x80, 60, 0}, {kNote60}, 0},
+        {{}, {0x90, 64, 100}, {kNote60, kNote64}, 0}, {{}, {0xB0, 64, 0}, {kNote64}, 1},
+        {{}, {0x90, 67, 0}, {kNote64}, 1},  // a release of a note not played changes nothing
+        {{}, {0x90, 64, 0}, {}, 2}}},
+      {"the pedal holds released keys too", 4, false,
+       {{{key::Z}, {0xB0, 64, 100}, {kZ}, 0}, {{}, {}, {kZ}, 0}, {{}, {0xB0, 64, 10}, {}, 1}}},
+      {"all-notes-off, all-sound-off and Space silence every voice at once", 4, false,
+       {{{key::Z, key::C}, {0x90, 60, 100}, {kZ, kC, kNote60}, 0}, {{key::Z, key::C}, {0xB0, 123, 0}, {}, 0},
+        {{}, {0x90, 60, 100, 0x90, 64, 90}, {kNote60, kNote64}, 0}, {{}, {0xB3, 120, 0}, {}, 0},
+        {{key::B}, {0x90, 60, 100}, {kB, kNote60}, 0}, {{key::B, key::Space}, {}, {}, 0}}},
+      {"one voice held by the keys, as the plain instrument plays", 1, true,
+       {{{key::Z}, {}, {kZ}, 0}, {{key::Z, key::C}, {}, {kC}, 0}, {{}, {}, {kC}, 0},
+        {{}, {0x90, 60, 100}, {kNote60}, 0}, {{}, {0x80, 60, 0}, {}, 1}}},
+      {"held keys on many voices sound until Space", 16, true,
+       {{{key::Z, key::C}, {}, {kZ, kC}, 0}, {{}, {}, {kZ, kC}, 0}, {{key::Space}, {}, {}, 0}}},
+  };
+  for (const Script& s : scripts) {
+    InputRig rig;
+    EXPECT_TRUE(SetLiveVoiceCount(rig.app, s.voices));
+    rig.app.live.keysHold = s.keysHold ? 1 : 0;
+    for (size_t n = 0; n < s.steps.size(); ++n) {
+      rig.Poll(s.steps[n].down), rig.Send(s.steps[n].midi);
+      EXPECT_EQ(std::pair(rig.Sounding(), rig.Fading()), std::pair(s.steps[n].sounding, s.steps[n].fading))
+          << s.name << ", pass " << n;
+    }
+  }
+  // The count the command line can ask for is held to 1..64.
+  InputRig rig;
+  for (const auto& [asked, got] : {std::pair{0, 1}, {5, 5}, {64, 64}, {65, 64}}) {
+    EXPECT_TRUE(SetLiveVoiceCount(rig.app, asked));
+    EXPECT_EQ(rig.app.live.voices.size(), static_cast<size_t>(got)) << asked;
   }
 }
 

@@ -1,9 +1,13 @@
+// The effects measured as a listener would: filter responses, delay and echo impulse responses, and the
+// reverbs' first samples and line lengths at every rate.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <set>
 #include <vector>
 
 #include "support/engine_harness.h"
@@ -178,6 +182,163 @@ TEST(Filters, ShelvesAndHighPassStaySteadyToTheTopOfTheirRange) {
     if (c.pinned != 0) {
       EXPECT_EQ(bits, c.pinned) << c.type << " at " << c.rate << " below the bound";
     }
+  }
+}
+
+struct Echo { int at; float left, right; };
+
+TEST(DelayEngines, ImpulseResponses) {
+  // An impulse of 1 on the marked channels at sample 0; every sample not listed must be silent. Held
+  // modulator values go to slots 0, 1, ...; NaN leaves a slot empty.
+  const struct { const char* what; T type; testing::Settings params; bool left, right; int length;
+                 std::vector<Echo> echoes; std::vector<float> modulators = {}; uint32_t option0 = 0;
+                 int32_t rate = 44100; } cases[] = {
+      {"basic delay: -0.5, +0.25, -0.125 every 500 ms", T::BasicDelay, {}, true, true, 70000,
+       {{0, 1, 1}, {22050, -0.5f, -0.5f}, {44100, 0.25f, 0.25f}, {66150, -0.125f, -0.125f}}},
+      {"comb at gain 0 is x[n] + x[n-d]; the right one feeds back at 0.5", T::CombFilter, {{0, 10}, {1, 0}, {2, 20}},
+       true, true, 2000, {{0, 1, 1}, {440, 1, 0}, {881, 0, 1.5f}, {1762, 0, 0.75f}}},
+      {"single tap in ticks swaps the channels", T::SingleTapDelay, {{0, 24}}, true, false, 50000,
+       {{0, 0, 1}, {11025, 0, 0.5f}}, {}, 1},
+      {"multi tap: three taps before any recirculation", T::MultiTapDelay, {}, true, true, 26000,
+       {{0, 1, 1}, {13230, 0.25f, 0.25f}, {17640, 0.25f, 0.25f}, {22050, 0.25f, 0.25f}}},
+      // W1 is 440 (10 ms in single precision); read after the write that is 439 samples.
+      {"spatializer defaults keep the left and delay the right", T::StereoSpatializer, {}, true, true, 1000,
+       {{0, 1, 0}, {439, 0, 1}}},
+      {"variable speed delay without a modulator delays by Base", T::VariableSpeedDelay, {}, true, true, 9000,
+       {{0, 1, 1}, {4410, 0.75f, 0.75f}, {8820, 0.5625f, 0.5625f}}},
+      {"variable speed delay with a modulator adds 0.375 s per unit", T::VariableSpeedDelay, {}, true, false, 25000,
+       {{0, 1, 0}, {20947, 0.75f, 0}}, {0.0f}},
+      {"inverter at feedback 0", T::Inverter, {}, true, true, 20, {{0, 1, 1}, {4, -1, -1}}},
+      {"inverter at feedback 100", T::Inverter, {{1, 100}}, true, false, 14,
+       {{0, 1, 0}, {4, -1, 0}, {8, 1, 0}, {12, -1, 0}}},
+      {"chorus without modulators", T::Chorus, {{1, 60}}, true, true, 300, {{0, 1, 1}}},
+      // A held modulator at 0 reads 50 samples back (plus 0.7 for "Ceiling" 1, truncated away), after the write.
+      {"chorus tap is the same time at 22050 Hz", T::Chorus, {}, true, true, 300, {{0, 1, 1}, {24, 1, 1}}, {0.0f}, 0,
+       22050},
+      {"flange with one modulator feeds back at Feedback", T::Flange, {}, true, true, 300,
+       {{0, 1, 1}, {50, 0.5f, 0.5f}, {100, 0.25f, 0.25f}, {150, 0.125f, 0.125f}, {200, 0.0625f, 0.0625f},
+        {250, 0.03125f, 0.03125f}}, {0.0f}},
+      {"flange with two modulators: 0.64 more per tap", T::Flange, {{1, 100}}, true, false, 120,
+       {{0, 1, 0}, {50, 0.64f, 0}, {75, 0.64f, 0}, {100, 0.4096f, 0}}, {0.0f, 0.5f}},
+      {"stereo chorus: slot 0 left, slot 1 right", T::StereoChorus, {}, true, true, 300,
+       {{0, 1, 1}, {49, 1, 0}, {74, 0, 1}}, {0.0f, 0.5f}},
+      {"stereo chorus ignores the loaded count", T::StereoChorus, {}, true, true, 300, {{0, 1, 1}, {74, 0, 1}},
+       {NAN, 0.5f}},
+      {"stereo flange", T::StereoFlange, {}, true, true, 160,
+       {{0, 1, 1}, {50, 0.5f, 0}, {100, 0.25f, 0}, {150, 0.125f, 0}}, {0.0f}}};
+  for (const auto& c : cases) {
+    EngineRig rig(c.rate);
+    Engine& e = rig.Make(c.type, c.params);
+    e.options[0] = c.option0;
+    PrepareEngine(e, rig.rate);
+    for (size_t s = 0; s < c.modulators.size(); ++s)
+      if (!std::isnan(c.modulators[s])) rig.Hold(e, static_cast<int>(s), c.modulators[s]);
+    size_t next = 0;
+    int wrong = -1;  // the first sample off the expected response
+    for (int n = 0; n < c.length && wrong < 0; ++n) {
+      const MixBus out = rig.Step(e, n == 0 && c.left ? 1.0f : 0.0f, n == 0 && c.right ? 1.0f : 0.0f);
+      Echo want{n, 0, 0};
+      if (next < c.echoes.size() && c.echoes[next].at == n) want = c.echoes[next++];
+      if (std::fabs(out.left - want.left) > 1e-6f || std::fabs(out.right - want.right) > 1e-6f) wrong = n;
+    }
+    EXPECT_EQ(wrong, -1) << c.what;
+    EXPECT_EQ(next, c.echoes.size()) << c.what;
+  }
+}
+
+TEST(DelayEngines, ModulatorOverdriveNeverReadsOutsideTheLine) {
+  // Values far outside -1..1, a gain of 40 and non-numbers from a damaged file: every tap stays inside its
+  // line (the sanitizer build proves it) and the output stays finite.
+  const std::vector<float> wild = {5.0f, -5.0f, NAN, INFINITY, -INFINITY, 1e30f, -1e30f, 0.99f, -0.99f, 3.0f};
+  for (int32_t rate : {44100, 22050, 11025}) {
+    for (T type : {T::Chorus, T::Flange, T::StereoChorus, T::StereoFlange, T::VariableSpeedDelay}) {
+      EngineRig rig(rate);
+      Engine& e = rig.Make(type, {{0, 100}});
+      for (int s = 0; s < 4; ++s) {
+        rig.LoadSlot(e, s, wild, true);
+        e.slots[s].looped = 1;
+        e.slots[s].gain = 40.0f;
+        e.slots[s].rootOrRate.f = 0.37f * static_cast<float>(s + 1);
+      }
+      bool inside = true;
+      for (int n = 0; n < 3000 && inside; ++n) {
+        const MixBus out = rig.Step(e, n % 7 == 0 ? 1.0f : -0.25f, 0.5f);
+        // The variable speed delay's current delay is W0.
+        inside = std::isfinite(out.left) && std::isfinite(out.right) && static_cast<uint32_t>(e.W[0].i) < e.lineLength;
+      }
+      EXPECT_TRUE(inside) << type << " at " << rate << " Hz";
+    }
+  }
+}
+
+TEST(Reverbs, FirstSampleAndCombLengthsByRate) {
+  // The impulse's own sample: each comb passes the new input once before any feedback, 0.11 × (1 + 8) − 1 for
+  // the comb reverbs and 0.2 × (1 + 4) − 1 = 0 for the plate, plus "Dry" 100. The stereo reverbs' low pass
+  // (Q fraction 0.01) scales the comb part by b0 = (1 − cos w) ÷ 2(1 + sin w ÷ 0.16), w = πf: 0.0838083 at
+  // f = 0.75² = 0.5625, 0.9807408 where f reaches its bound 0.999. Then a comb reads the impulse back exactly
+  // its length later: the first sample at which each line is written with a nonzero value.
+  using Lengths = std::vector<int>;
+  const Lengths a44 = {1116, 1188, 1277, 1356, 1422, 1491, 1557, 1617};
+  const Lengths b44 = {1117, 1188, 1278, 1356, 1423, 1491, 1558, 1617};
+  const Lengths c44 = {1116, 1189, 1277, 1357, 1422, 1492, 1557, 1618};
+  const Lengths b22 = {558, 594, 639, 678, 711, 745, 779, 808};
+  const Lengths c22 = {558, 594, 638, 678, 711, 746, 778, 809};
+  const Lengths b11 = {279, 297, 319, 339, 355, 373, 389, 404};
+  const Lengths c11 = {279, 297, 319, 339, 356, 373, 389, 404};
+  const struct { T type; int32_t rate; testing::Settings plates; Lengths left, right; float first; } cases[] = {
+      {T::BasicReverb, 44100, {}, a44, a44, 0.99f},
+      {T::BasicReverb, 22050, {}, b22, b22, 0.99f},  // set A equals set B below 44100 Hz
+      {T::BasicReverb, 11025, {}, b11, b11, 0.99f},
+      {T::StereoReverbXY, 44100, {}, b44, c44, 0.9991619f},
+      {T::StereoReverbXY, 22050, {}, b22, c22, 0.9901926f},
+      {T::StereoReverbXY, 11025, {}, b11, c11, 0.9901926f},
+      {T::StereoReverbYX, 44100, {}, c44, b44, 0.9991619f},
+      {T::StereoReverbYX, 22050, {}, c22, b22, 0.9901926f},
+      {T::StereoReverbYX, 11025, {}, c11, b11, 0.9901926f},
+      {T::PlateReverb, 44100, {}, {500, 450, 376, 304}, {501, 449, 377, 303}, 1.0f},
+      {T::PlateReverb, 22050, {}, {250, 225, 188, 152}, {251, 224, 189, 151}, 1.0f},
+      {T::PlateReverb, 11025, {}, {125, 113, 94, 76}, {126, 112, 95, 75}, 1.0f},
+      // All plates at 500: two combs per channel read the full line of 501.
+      {T::PlateReverb, 44100, {{0, 500}, {1, 500}, {2, 500}, {3, 500}}, {500, 501, 500, 501}, {501, 500, 501, 500},
+       1.0f}};
+  for (const auto& c : cases) {
+    EngineRig rig(c.rate);
+    Engine& e = rig.Make(c.type, c.plates);
+    const size_t lines = c.left.size();
+    Lengths left(lines, 0), right(lines, 0);
+    const float first = rig.Step(e, 1.0f, 1.0f).left;
+    EXPECT_NEAR(first, c.first, 1e-6) << c.type << " at " << c.rate;
+    for (int n = 1; n <= 2000; ++n) {
+      rig.Step(e, 0.0f, 0.0f);
+      for (size_t j = 0; j < lines; ++j) {
+        const uint32_t written = e.lineStart[j] + n % e.lineLength;
+        if (left[j] == 0 && e.left[written] != 0.0f) left[j] = n;
+        if (right[j] == 0 && e.right[written] != 0.0f) right[j] = n;
+      }
+    }
+    EXPECT_EQ(left, c.left) << c.type << " left at " << c.rate;
+    EXPECT_EQ(right, c.right) << c.type << " right at " << c.rate;
+  }
+}
+
+TEST(Reverbs, HighQualityAllPassLengthsByRate) {
+  // Before the first comb echo the output is the all-pass chain's answer to one pulse: nonzero exactly at the
+  // sums of multiples of the four all-pass lengths. (The dispatch test pins the first sample.)
+  const struct { int32_t rate; std::array<int, 4> lengths; int firstComb; } cases[] = {
+      {44100, {556, 441, 341, 225}, 1116}, {22050, {278, 221, 171, 112}, 558}, {11025, {139, 110, 86, 56}, 279}};
+  for (const auto& c : cases) {
+    std::set<int> expected = {0};
+    for (int length : c.lengths)
+      for (int n : std::set<int>(expected))
+        for (int m = n + length; m < c.firstComb; m += length) expected.insert(m);
+    expected.erase(0);
+    EngineRig rig(c.rate);
+    Engine& e = rig.Make(T::BasicReverb);
+    std::set<int> heard;
+    rig.Step(e, 1.0f, 1.0f, kDefaultRootPitch, true);
+    for (int n = 1; n < c.firstComb; ++n)
+      if (rig.Step(e, 0.0f, 0.0f, kDefaultRootPitch, true).left != 0.0f) heard.insert(n);
+    EXPECT_EQ(heard, expected) << c.rate;
   }
 }
 

@@ -1,0 +1,583 @@
+// The controls and their drawing: buttons, knobs and sliders under the pointer, the panels' openers and title
+// bars, pixels from the skin, text in its fields, bitmaps that cannot be used, and the whole interface enlarged.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "shell/bytes.h"
+#include "support/ui_rig.h"
+#include "ui/bmp.h"
+#include "ui/captions.h"
+#include "ui/pixels.h"
+#include "ui/pointer.h"
+#include "ui/scaling.h"
+#include "ui/skin_drawing.h"
+
+namespace tonforge {
+namespace {
+
+using testing::UiRig;
+
+constexpr int32_t kEvents = PanelIndex(Panel::EventList);  // a panel with no controls of its own yet
+
+TEST(ControlTexts, NoteNamesAndBarBeat) {
+  const std::pair<int32_t, const char*> notes[] = {
+      {4850, "C 4"}, {4950, "C#4"}, {5950, "B 4"}, {4800, "C 4-50"}, {4849, "C 4-01"}, {4851, "C 4+01"},
+      {4899, "C 4+49"}, {2450, "C 2"}, {0, "C 0-50"}, {6099, "C 5+49"}, {1150, "B 0"},
+  };
+  for (const auto& [pitch, name] : notes) EXPECT_EQ(NoteName(pitch), name) << pitch;
+  const BeatFigures beats{48, 8};
+  EXPECT_EQ(BarBeatText(0, beats), "0:0");
+  EXPECT_EQ(BarBeatText(47, beats), "0:0");
+  EXPECT_EQ(BarBeatText(48 * 9 + 10, beats), "1:1");
+  EXPECT_EQ(BarBeatText(96, {16, 2}), "3:0");
+}
+
+TEST(ValueControls, KnobAndValueArithmeticTruncates) {
+  constexpr uint32_t H = ValueFlag::Enabled | ValueFlag::Horizontal | ValueFlag::StartIsLower;
+  constexpr uint32_t V = ValueFlag::Enabled | ValueFlag::Vertical | ValueFlag::StartIsUpper;
+  struct Case { uint32_t flags; int32_t length, start, end, offset, value; };
+  const Case fromKnob[] = {
+      {H, 64, 0, 100, 1, 6}, {H, 64, 0, 100, 16, 100}, {H, 64, 0, 100, 0, 0}, {H, 64, 0, 100, 7, 43},
+      {V, 64, 100, -100, 24, 0}, {V, 64, 100, -100, 1, 96}, {V, 64, 100, -100, 47, -95}, {V, 64, 100, -100, 48, -100},
+  };
+  for (const Case& c : fromKnob) {
+    ValueControl v = MakeValueControl(c.flags, 0, 0, c.length, c.start, c.end, c.start);
+    v.knob = (c.flags & ValueFlag::Vertical) ? Rect{0, c.offset, 32, c.offset + 16} : Rect{c.offset, 0, c.offset + 48, 16};
+    EXPECT_EQ(ValueFromKnob(v), c.value) << c.offset;
+  }
+  const Case toKnob[] = {
+      {V, 64, 100, -100, 24, 0}, {H, 64, 0, 100, 0, 5}, {H, 64, 0, 100, 16, 100}, {V, 112, 100, 0, 96, 0},
+      {V, 64, 100, -100, 0, 100}, {H, 112, 0, 99999, 0, 1562},
+  };
+  for (const Case& c : toKnob) {
+    const ValueControl v = MakeValueControl(c.flags, 0, 0, c.length, c.start, c.end, c.value);
+    const Rect want = (c.flags & ValueFlag::Vertical) ? Rect{0, c.offset, 32, c.offset + 16} : Rect{c.offset, 0, c.offset + 48, 16};
+    EXPECT_EQ(v.knob, want) << c.value;
+  }
+  EXPECT_TRUE(MakeValueControl(H, 0, 0, 64, 5, 5, 5).knob.Empty());
+}
+
+// Step buttons worked with the mouse: left and right clicks on beat, octave and plain arrows.
+TEST(StepButtons, BeatOctaveAndArrowsStepTheAttachedControl) {
+  namespace F = ButtonFlag;
+  constexpr uint32_t Lower = ValueFlag::StartIsLower, Upper = ValueFlag::StartIsUpper;
+  struct Case { uint32_t buttonFlag; bool right; uint32_t bound; int32_t start, end, before, after; };
+  const Case cases[] = {
+      {F::BeatUp, false, Lower, 1, 10000, 1, 48},      {F::BeatUp, false, Lower, 1, 10000, 48, 96},
+      {F::BeatDown, false, Lower, 1, 10000, 96, 48},   {F::BeatDown, false, Lower, 1, 10000, 48, 1},
+      {F::BeatUp, false, Lower, 1, 100, 90, 100},      {F::BeatUp, true, Lower, 1, 10000, 48, 49},
+      {F::BeatDown, true, Lower, 1, 10000, 48, 47},    {F::OctaveUp, false, Lower, 0, 6099, 4850, 6050},
+      {F::OctaveUp, false, Lower, 0, 6099, 5000, 6099}, {F::OctaveDown, false, Lower, 0, 6099, 1000, 0},
+      {F::OctaveDown, true, Lower, 0, 6099, 1000, 999}, {F::StepUp, false, Upper, 100, 0, 99, 100},
+      {F::StepUp, false, Upper, 100, 0, 100, 100},     {F::StepDown, false, Upper, 100, 0, 1, 0},
+      {F::StepDown, true, Upper, 100, 0, 50, 50},      {F::StepUp, true, Upper, 100, -100, 50, 50},
+  };
+  for (const Case& c : cases) {
+    UiRig rig;
+    PanelWindow& p = rig.ui.panels[kEvents];
+    int calls = 0;
+    int32_t seen = 0;
+    AddValueControl(p, MakeValueControl(ValueFlag::Enabled | ValueFlag::Horizontal | c.bound, 16, 100, 200, c.start,
+                                        c.end, c.before));
+    Button b = MakeButton(0, {16, 40, 32, 56}, 0, ButtonStyle::Push, [&](uint32_t) {
+      ++calls;
+      seen = rig.ui.panels[kEvents].valueControls[0].value;
+    });
+    b.flags |= c.buttonFlag;
+    AddButton(p, b);
+    OpenPanel(rig.ui, kEvents);
+    const Point at = rig.Client(kEvents, {24, 48});
+    if (c.right) {
+      RightPressPanel(rig.ui, kEvents, at);
+      RightReleasePanel(rig.ui, kEvents, at);
+    } else {
+      PressPanel(rig.ui, kEvents, at);
+      ReleasePanel(rig.ui, kEvents, at);
+    }
+    EXPECT_EQ(p.valueControls[0].value, c.after) << c.buttonFlag << (c.right ? " right" : " left") << " " << c.before;
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(seen, c.after);  // the handler reads the stepped value
+    EXPECT_EQ(p.buttons[0].flags & F::Pressed, 0u);
+  }
+}
+
+// A press and a release, each inside or outside the button (16, 40)-(64, 56), its border lines being outside.
+TEST(Buttons, HitTestsAreStrictAndOnlyAReleaseInsideRuns) {
+  struct Case { Point press, release; bool pressedAfterPress; int calls; };
+  const Case cases[] = {
+      {{17, 41}, {63, 55}, true, 1},  {{40, 48}, {40, 48}, true, 1},  {{16, 48}, {16, 48}, false, 0},
+      {{64, 48}, {64, 48}, false, 0}, {{40, 40}, {40, 40}, false, 0}, {{40, 56}, {40, 56}, false, 0},
+      {{40, 48}, {80, 48}, true, 0},  {{40, 48}, {40, 56}, true, 0},
+  };
+  for (const Case& c : cases) {
+    UiRig rig;
+    int calls = 0;
+    AddButton(rig.ui.panels[kEvents], MakeButton(1, {16, 40, 64, 56}, 2, ButtonStyle::Push, [&](uint32_t) { ++calls; }));
+    OpenPanel(rig.ui, kEvents);
+    const uint32_t& flags = rig.ui.panels[kEvents].buttons[0].flags;
+    PressPanel(rig.ui, kEvents, rig.Client(kEvents, c.press));
+    EXPECT_EQ((flags & ButtonFlag::Pressed) != 0, c.pressedAfterPress) << c.press.x << "," << c.press.y;
+    ReleasePanel(rig.ui, kEvents, rig.Client(kEvents, c.release));
+    EXPECT_EQ(calls, c.calls) << c.release.x << "," << c.release.y;
+    EXPECT_EQ(flags & ButtonFlag::Pressed, 0u);
+    // The normal look is back.
+    EXPECT_EQ(rig.ScreenAt(kEvents, {20, 50}), testing::SkinPattern(128 + 4, 64 + 16 + 10));
+  }
+}
+
+TEST(ValueControls, ADragFollowsTheMotionClampsAndReportsOnRelease) {
+  UiRig rig;
+  int calls = 0;
+  int32_t reported = -1;
+  PanelWindow& p = rig.ui.panels[kEvents];
+  AddValueControl(p, MakeValueControl(ValueFlag::Enabled | ValueFlag::Vertical | ValueFlag::StartIsUpper, 16, 40, 64,
+                                      100, -100, 100, [&](uint32_t) {
+                                        ++calls;
+                                        reported = p.valueControls[0].value;
+                                      }));
+  OpenPanel(rig.ui, kEvents);
+  auto move = [&](Point outer) { HandlePointer(rig.ui, {PointerAction::Move, rig.Screen(kEvents, outer)}); };
+  auto button = [&](PointerAction a, Point outer) { HandlePointer(rig.ui, {a, rig.Screen(kEvents, outer)}); };
+  move({30, 45});
+  button(PointerAction::LeftDown, {30, 45});
+  EXPECT_EQ(rig.ui.pointer.draggedControl, 0);
+  move({300, 46});  // only the vertical motion counts
+  EXPECT_EQ(p.valueControls[0].knob.top, 1);
+  EXPECT_EQ(p.valueControls[0].value, 96);
+  move({30, 500});  // clamped at the bottom
+  EXPECT_EQ(p.valueControls[0].value, -100);
+  move({30, 480});  // and back by the motion, not to the pointer
+  EXPECT_EQ(p.valueControls[0].knob.top, 28);
+  EXPECT_EQ(calls, 0);
+  button(PointerAction::LeftUp, {400, 400});  // anywhere
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(reported, -16);
+  EXPECT_EQ(p.valueControls[0].knob.top, 27);  // placed again from the value: -116 x 48 / -200
+  EXPECT_EQ(rig.ui.pointer.draggedControl, -1);
+  EXPECT_EQ(p.valueControls[0].flags & ValueFlag::Dragged, 0u);
+}
+
+TEST(Panels, OpenersFollowOpenCloseAndToggle) {
+  UiRig rig;
+  bool quit = false;
+  rig.ui.links.requestQuit = [&] { quit = true; };
+  rig.ui.links.globalTrackCurrent = [] { return false; };
+  OpenStartupPanels(rig.ui);
+  const std::vector<Button>& centre = rig.ui.panels[PanelIndex(Panel::ControlCentre)].buttons;
+  auto lit = [&](int32_t opener) { return centre[opener].style == ButtonStyle::ToggleOn; };
+  for (int32_t p : {1, 4, 8, 9}) EXPECT_TRUE(rig.ui.panels[p].open && lit(OpenerButton(p))) << p;
+  EXPECT_FALSE(OpenPanel(rig.ui, PanelIndex(Panel::ProgramEditor)));  // already open: its opener is lit
+
+  // The toggles of the control centre, clicked: opening a panel closes the one sharing its place.
+  auto toggle = [&](int32_t panel) {
+    for (int32_t i = 2; i < 10; ++i)
+      if (centre[i].argument == static_cast<uint32_t>(panel)) rig.Click(0, {centre[i].rect.left + 8, centre[i].rect.top + 8});
+  };
+  toggle(7);
+  EXPECT_TRUE(rig.ui.panels[PanelIndex(Panel::TrackList)].open && !rig.ui.panels[PanelIndex(Panel::EngineEditor)].open && lit(2) && !lit(6));
+  rig.Click(0, {40, 32});  // song layout
+  for (int32_t p : {7, 3, 5}) EXPECT_TRUE(rig.ui.panels[p].open) << p;
+  for (int32_t p : {8, 4, 9}) EXPECT_FALSE(rig.ui.panels[p].open) << p;
+  EXPECT_FALSE(quit);
+  const Rect close = CloseBox(rig.ui.panels[PanelIndex(Panel::ControlCentre)]);
+  for (PointerAction a : {PointerAction::LeftDown, PointerAction::LeftUp}) HandlePointer(rig.ui, {a, {close.left + 4, close.top + 4}});
+  EXPECT_TRUE(quit);
+}
+
+TEST(Panels, TitleBarsMoveAndTheFirstClickClearsTheSplash) {
+  UiRig rig;
+  OpenStartupPanels(rig.ui);
+  EXPECT_TRUE(rig.ui.splash);
+  const Rect splash = kSplashPlace;
+  EXPECT_EQ(rig.ui.screen.At(splash.left + 10, splash.top + 10), rig.ui.skins.splash.At(10, 10));
+  // A click on the title bar moves nothing by itself and leaves the splash.
+  const PanelWindow& types = rig.ui.panels[PanelIndex(Panel::EngineTypeList)];
+  const Point grab{types.left + 40, types.top + 8};
+  HandlePointer(rig.ui, {PointerAction::LeftDown, grab});
+  HandlePointer(rig.ui, {PointerAction::Move, {grab.x + 30, grab.y - 20}});
+  HandlePointer(rig.ui, {PointerAction::LeftUp, {grab.x + 30, grab.y - 20}});
+  EXPECT_EQ(types.left, 30);
+  EXPECT_EQ(types.top, 336 - 20);
+  EXPECT_TRUE(rig.ui.splash);
+  // A left click in a client area clears it; the engine editor is drawn where it lay.
+  rig.Click(1, {100, 100});
+  EXPECT_FALSE(rig.ui.splash);
+  const PanelWindow& engine = rig.ui.panels[PanelIndex(Panel::EngineEditor)];
+  EXPECT_EQ(rig.ui.screen.At(splash.left + 10, splash.top + 10),
+            testing::DeckPattern(splash.left + 10 - engine.left - engine.clientOffset.x,
+                                 splash.top + 10 - engine.top - engine.clientOffset.y));
+}
+
+// The wheel steps the control under the pointer (ten with Shift) or scrolls the panel's list or view; a
+// Shift-drag moves a step every two pixels. Each reports once, as a finished drag does.
+TEST(ValueControls, TheWheelAndAShiftDragStepByValues) {
+  enum class Role { Control, List, View };
+  enum class Gesture { Wheel, ShiftDrag };
+  struct Case {
+    const char* name;
+    bool vertical;
+    int32_t start, end, value;
+    Role role;
+    Gesture gesture;
+    int32_t amount;  // notches, or pixels dragged up or right
+    bool shift;
+    int32_t expected, reports;
+  };
+  const Case cases[] = {
+      {"vertical slider, a notch up", true, 100, -100, 0, Role::Control, Gesture::Wheel, 1, false, 1, 1},
+      {"vertical slider, Shift", true, 100, -100, 0, Role::Control, Gesture::Wheel, -2, true, -20, 1},
+      {"horizontal knob, a notch down", false, 0, 100, 50, Role::Control, Gesture::Wheel, -1, false, 49, 1},
+      {"horizontal knob, Shift", false, 0, 100, 50, Role::Control, Gesture::Wheel, 1, true, 60, 1},
+      {"knob at its end", false, 0, 100, 100, Role::Control, Gesture::Wheel, 3, false, 100, 0},
+      {"list, away from the user", true, 0, 20, 5, Role::List, Gesture::Wheel, 1, false, 4, 1},
+      {"list, toward the user", true, 0, 20, 5, Role::List, Gesture::Wheel, -2, false, 7, 1},
+      {"view sideways with Shift", false, 0, 50, 10, Role::View, Gesture::Wheel, -1, true, 11, 1},
+      {"view, plain wheel scrolls the list", false, 0, 50, 10, Role::View, Gesture::Wheel, -1, false, 10, 0},
+      {"Shift-drag up a vertical slider", true, 100, -100, 0, Role::Control, Gesture::ShiftDrag, 11, true, 5, 1},
+      {"Shift-drag right a horizontal knob", false, 0, 100, 50, Role::Control, Gesture::ShiftDrag, 6, true, 53, 1},
+  };
+  for (const Case& c : cases) {
+    UiRig rig;
+    PanelWindow& p = rig.ui.panels[kEvents];
+    int reports = 0;
+    const uint32_t flags = ValueFlag::Enabled | (c.vertical ? ValueFlag::Vertical : 0u) |
+                           (c.start > c.end ? ValueFlag::StartIsUpper : 0u);
+    AddValueControl(p, MakeValueControl(flags, 16, 40, 64, c.start, c.end, c.value, [&](uint32_t) { ++reports; }));
+    if (c.role == Role::List) p.wheelScroll = 0;
+    if (c.role == Role::View) p.wheelScrollSideways = 0;
+    OpenPanel(rig.ui, kEvents);
+    const Point knob = rig.Screen(kEvents, {p.valueControls[0].knob.left + 16 + 2, p.valueControls[0].knob.top + 40 + 2});
+    const Point empty = rig.Screen(kEvents, {150, 100});
+    if (c.gesture == Gesture::Wheel) {
+      HandlePointer(rig.ui, {PointerAction::Wheel, c.role == Role::Control ? knob : empty, c.amount, c.shift});
+    } else {
+      HandlePointer(rig.ui, {PointerAction::LeftDown, knob});
+      for (int32_t i = 1; i <= c.amount; ++i)
+        HandlePointer(rig.ui, {PointerAction::Move, {knob.x + (c.vertical ? 0 : i), knob.y - (c.vertical ? i : 0)}, 0,
+                               true});
+      HandlePointer(rig.ui, {PointerAction::LeftUp, knob});
+    }
+    EXPECT_EQ(p.valueControls[0].value, c.expected) << c.name;
+    EXPECT_EQ(reports, c.reports) << c.name;
+  }
+}
+
+// Every pixel of the button's place equals its skin source, except the one magenta pixel planted in the
+// source, where the deck shows through.
+TEST(Drawing, ButtonsComeFromTheirStyleBlockAndMagentaShowsTheDeck) {
+  struct Case { uint32_t style, kind; bool pressed; Rect source; };
+  const Case cases[] = {
+      {3, 2, true, {368, 48, 416, 64}},    // block 3 is the second column's first row; pressed is 32 lower
+      {0, 4, false, {0, 0, 192, 16}},      {1, 0, true, {192, 96, 208, 112}},
+      {5, 5, false, {448, 128, 480, 160}}, {2, 6, false, {208, 128, 224, 160}},
+      {4, 3, true, {240, 112, 368, 128}},    {2, 1, false, {176, 144, 208, 160}},
+  };
+  for (const Case& c : cases) {
+    UiRig rig;
+    const Point planted{c.source.left + 2, c.source.top + 3};
+    rig.ui.skins.skin.At(planted.x, planted.y) = kColourKey;
+    Button b = MakeButton(0, {20, 40, 20 + c.source.Width(), 40 + c.source.Height()}, c.kind, c.style);
+    if (c.pressed) b.flags |= ButtonFlag::Pressed;
+    AddButton(rig.ui.panels[kEvents], b);
+    ASSERT_TRUE(OpenPanel(rig.ui, kEvents));
+    EXPECT_EQ(ButtonSource(c.style, c.kind, c.pressed), c.source);
+    int mismatches = 0;
+    for (int32_t y = 0; y < c.source.Height(); ++y)
+      for (int32_t x = 0; x < c.source.Width(); ++x) {
+        const Point at{20 + x, 40 + y};
+        const bool isPlanted = x == 2 && y == 3;
+        const uint32_t want = isPlanted ? rig.DeckAt(kEvents, at) : testing::SkinPattern(c.source.left + x, c.source.top + y);
+        mismatches += rig.ScreenAt(kEvents, at) != want;
+      }
+    EXPECT_EQ(mismatches, 0) << "style " << c.style << " kind " << c.kind;
+  }
+}
+
+// Knob, track and the erase under a moved knob; only the knob's place is presented again.
+TEST(Drawing, KnobsMoveByEraseAndRedrawOfTheirOwnPlace) {
+  UiRig rig;
+  PanelWindow& p = rig.ui.panels[kEvents];
+  AddValueControl(p, MakeValueControl(ValueFlag::Enabled | ValueFlag::Horizontal | ValueFlag::StartIsLower, 16, 60, 112,
+                                      0, 64, 0));
+  OpenPanel(rig.ui, kEvents);
+  EXPECT_EQ(rig.ScreenAt(kEvents, {16 + 5, 60 + 3}), testing::SkinPattern(128 + 5, 80 + 3));  // the knob
+  EXPECT_EQ(rig.ScreenAt(kEvents, {16 + 100, 60 + 3}), testing::SkinPattern(100, 352 + 3));  // the track
+  TakeChangedRects(rig.ui);
+  MovePointer(rig.ui, rig.Screen(kEvents, {30, 68}));
+  PressPanel(rig.ui, kEvents, rig.Client(kEvents, {30, 68}));
+  EXPECT_EQ(rig.ScreenAt(kEvents, {16 + 5, 60 + 3}), testing::SkinPattern(128 + 5, 112 + 3));  // dragged look
+  MovePointer(rig.ui, rig.Screen(kEvents, {30 + 64, 68}));
+  EXPECT_EQ(p.valueControls[0].knob, (Rect{64, 0, 112, 16}));
+  EXPECT_EQ(p.valueControls[0].value, 64);
+  // Where the knob was, the track piece under a knob (0, 352)-(48, 368) is drawn again.
+  EXPECT_EQ(rig.ScreenAt(kEvents, {16 + 5, 60 + 3}), testing::SkinPattern(5, 352 + 3));
+  const Rect knobArea = Rect{16, 60, 16 + 112, 76}.Offset(p.left, p.top);
+  for (const Rect& r : TakeChangedRects(rig.ui)) EXPECT_EQ(Intersect(r, knobArea), r);
+}
+
+TEST(Drawing, TextColoursAreSampledAgainWhenTheSkinIsReplaced) {
+  UiRig rig;
+  PanelWindow& p = rig.ui.panels[kEvents];
+  AddButton(p, MakeButton(1, {16, 40, 64, 56}, 2, ButtonStyle::Push));
+  AddLabel(p, 2, {16, 80, 112, 96});
+  Pixels replacement = rig.ui.skins.skin;
+  replacement.At(352, 336) = 0x123456;
+  replacement.At(384, 336) = 0x654321;
+  const std::string path = testing::WriteTempFile("replacement_skin.bmp", testing::BmpBytes(replacement));
+  ASSERT_TRUE(LoadSkinPicture(rig.ui.skins, SkinPicture::Skin, path));
+  SampleColours(rig.ui.skins);
+  OpenPanel(rig.ui, kEvents);
+  // The stand-in font paints the first character's block at the text's left edge, one row below the top.
+  const int32_t buttonTextLeft = 16 + (48 - 6 * 3) / 2;
+  const int32_t labelTextLeft = 16 + (96 - 6 * 3) / 2;
+  EXPECT_EQ(rig.ScreenAt(kEvents, {buttonTextLeft, 41}), 0x654321u);
+  EXPECT_EQ(rig.ScreenAt(kEvents, {labelTextLeft, 81}), 0x123456u);
+}
+
+// A palette picture of `bits` per pixel (4 or 8), bottom-up, of a picture of at most 2^bits colours.
+std::vector<uint8_t> PaletteBmpBytes(const Pixels& picture, uint32_t bits) {
+  std::vector<uint32_t> colours;
+  for (uint32_t c : picture.data)
+    if (std::find(colours.begin(), colours.end(), c) == colours.end()) colours.push_back(c);
+  const uint32_t rowBytes = (static_cast<uint32_t>(picture.width) * bits + 31) / 32 * 4;
+  const uint32_t dataOffset = 54 + 4 * static_cast<uint32_t>(colours.size());
+  std::vector<uint8_t> out(dataOffset + rowBytes * static_cast<uint32_t>(picture.height));
+  out[0] = 'B', out[1] = 'M';
+  PutU32(&out[2], static_cast<uint32_t>(out.size())), PutU32(&out[10], dataOffset), PutU32(&out[14], 40);
+  PutU32(&out[18], static_cast<uint32_t>(picture.width)), PutU32(&out[22], static_cast<uint32_t>(picture.height));
+  out[26] = 1, out[28] = static_cast<uint8_t>(bits);
+  PutU32(&out[46], static_cast<uint32_t>(colours.size()));
+  for (size_t i = 0; i < colours.size(); ++i) PutU32(&out[54 + 4 * i], colours[i]);
+  for (int32_t y = 0; y < picture.height; ++y)
+    for (int32_t x = 0; x < picture.width; ++x) {
+      const auto index = static_cast<uint32_t>(
+          std::find(colours.begin(), colours.end(), picture.At(x, y)) - colours.begin());
+      const size_t bit = static_cast<size_t>(x) * bits;
+      out[dataOffset + rowBytes * static_cast<size_t>(picture.height - 1 - y) + bit / 8] |=
+          static_cast<uint8_t>(index << (8 - bits - bit % 8));
+    }
+  return out;
+}
+
+// Every file the skin cannot use leaves the picture as it was and says why; a file of another size is refused
+// from its header, however many pixels it claims, and special files are refused without being read.
+TEST(Bitmaps, UnusableFilesLeaveThePictureAndSayWhy) {
+  Pixels exact(kSkinWidth, kSkinHeight);
+  for (int32_t y = 0; y < exact.height; ++y)
+    for (int32_t x = 0; x < exact.width; ++x) exact.At(x, y) = testing::DeckPattern(x, y);
+  const Pixels small(kSkinWidth / 2, kSkinHeight / 2);
+  Pixels sixteen(kSkinWidth, kSkinHeight);
+  for (int32_t y = 0; y < sixteen.height; ++y)
+    for (int32_t x = 0; x < sixteen.width; ++x) sixteen.At(x, y) = 0x110F0Du * static_cast<uint32_t>((x / 7 + y / 5) % 16);
+  std::vector<uint8_t> truncated = testing::BmpBytes(exact);
+  truncated.resize(truncated.size() - 10);
+  std::vector<uint8_t> eightBit = testing::BmpBytes(exact);
+  eightBit[28] = 8;
+  std::vector<uint8_t> compressed = testing::BmpBytes(exact, 32);
+  compressed[30] = 1;
+  std::vector<uint8_t> noWidth = testing::BmpBytes(exact);
+  noWidth[18] = noWidth[19] = 0;
+  // A 16000 x 16000 picture's header, its 768 MB of pixels a hole in a sparse file.
+  std::vector<uint8_t> huge = testing::BmpBytes(Pixels(1, 1));
+  PutU32(&huge[18], 16000), PutU32(&huge[22], 16000);
+  const std::string hugePath = testing::WriteTempFile("huge.bmp", huge);
+  ASSERT_EQ(truncate(hugePath.c_str(), 54 + 48000LL * 16000), 0);
+  const std::string fifo = ::testing::TempDir() + "skin_fifo.bmp";
+  unlink(fifo.c_str());
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  const std::string notPicture = "Not an uncompressed BMP picture (1, 4, 8, 24 or 32 bits), or a damaged one";
+  struct Case { const char* name; std::string path; std::string reason; const Pixels* picture = nullptr; };
+  const Case cases[] = {
+      {"empty", testing::WriteTempFile("empty.bmp", {}), notPicture},
+      {"text", testing::WriteTempFile("text.bmp", {'h', 'e', 'l', 'l', 'o'}), notPicture},
+      {"truncated", testing::WriteTempFile("truncated.bmp", truncated), notPicture},
+      {"eight bits without a palette", testing::WriteTempFile("eight_bit.bmp", eightBit), notPicture},
+      {"compressed", testing::WriteTempFile("compressed.bmp", compressed), notPicture},
+      {"no width", testing::WriteTempFile("no_width.bmp", noWidth), notPicture},
+      {"half size", testing::WriteTempFile("small.bmp", testing::BmpBytes(small)),
+       "The picture is 240 x 184 pixels; 480 x 368 are required"},
+      {"16000 x 16000", hugePath, "The picture is 16000 x 16000 pixels; 480 x 368 are required"},
+      {"named pipe", fifo, "Not a regular file"},
+      {"folder", ::testing::TempDir(), "Is a directory"},
+      {"missing", ::testing::TempDir() + "no_such_file.bmp", "No such file or directory"},
+      {"bottom-up 24 bits", testing::WriteTempFile("bottom_up_24.bmp", testing::BmpBytes(exact, 24, false)), ""},
+      {"top-down 32 bits", testing::WriteTempFile("top_down_32.bmp", testing::BmpBytes(exact, 32, true)), ""},
+      {"8-bit palette", testing::WriteTempFile("palette_8.bmp", PaletteBmpBytes(sixteen, 8)), "", &sixteen},
+      {"4-bit palette", testing::WriteTempFile("palette_4.bmp", PaletteBmpBytes(sixteen, 4)), "", &sixteen},
+  };
+  for (const Case& c : cases) {
+    Skins skins;
+    testing::PaintPatterns(skins);
+    const Pixels before = skins.skin;
+    FileFailure failure;
+    EXPECT_EQ(LoadSkinPicture(skins, SkinPicture::Skin, c.path, &failure), c.reason.empty()) << c.name;
+    EXPECT_EQ(failure.reason, c.reason) << c.name;
+    EXPECT_EQ(skins.skin.data, c.reason.empty() ? (c.picture ? c.picture : &exact)->data : before.data) << c.name;
+  }
+  unlink(fifo.c_str());
+  unlink(hugePath.c_str());
+}
+
+// However long a line, the font is handed no more letters than the screen is pixels wide.
+TEST(Drawing, TextCostsNoMoreThanTheScreenItCovers) {
+  struct Measuring : testing::BlockText {
+    std::size_t longest = 0;
+    int TextWidth(std::string_view t) override { return longest = std::max(longest, t.size()), BlockText::TextWidth(t); }
+    void DrawText(PixelView v, int x, int y, std::string_view t, uint32_t c) override {
+      longest = std::max(longest, t.size());
+      BlockText::DrawText(v, x, y, t, c);
+    }
+  } font;
+  Pixels screen(640, 48);
+  std::vector<Rect> changed;
+  DrawTarget target{screen, {0, 0, 640, 48}, {}, changed};
+  const std::string line(2 << 20, 'x');
+  DrawTextLine(target, font, {-100, 0}, line, 0xFFFFFF);
+  DrawTextCentred(target, font, {0, 20, 640, 40}, line, 0xFFFFFF);
+  EXPECT_LE(font.longest, 640u);
+  EXPECT_EQ(screen.At(639, 1), 0xFFFFFFu) << "the line still reaches the right edge";
+}
+
+TEST(Bitmaps, AnUnusableSkinIsNamedAndTheDrawnOneTakesItsPlace) {
+  Skins skins;
+  testing::PaintPatterns(skins);
+  const std::vector<FileFailure> unusable = LoadSkins(skins, ::testing::TempDir() + "no_program_folder");
+  ASSERT_EQ(unusable.size(), 3u);
+  EXPECT_EQ(unusable[1].path + ": " + unusable[1].reason,
+            ::testing::TempDir() + "no_program_folder/Skins/Deck.bmp: No such file or directory");
+  EXPECT_EQ(skins.skin.data, DrawSkinPicture(SkinPicture::Skin).data);
+  EXPECT_EQ(skins.deck.data, DrawSkinPicture(SkinPicture::Deck).data);
+}
+
+TEST(Captions, ALineLongerThanAnyFieldIsCutWhenRead) {
+  std::string text = "first\r\n" + std::string(2 << 20, 'x') + "\nlast";
+  const std::string path = testing::WriteTempFile("Captions.txt", std::vector<uint8_t>(text.begin(), text.end()));
+  const CaptionTable table = ReadCaptionFile(path);
+  EXPECT_EQ(table.lines, (std::vector<std::string>{"first", std::string(256, 'x'), "last"}));
+  const std::string fifo = ::testing::TempDir() + "captions_fifo.txt";
+  unlink(fifo.c_str());
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+  EXPECT_TRUE(ReadCaptionFile(fifo).lines.empty()) << "a named pipe is refused without waiting for a writer";
+  unlink(fifo.c_str());
+}
+
+TEST(Drawing, APanelInFrontIsNeverPaintedOver) {
+  UiRig rig;
+  OpenPanel(rig.ui, PanelIndex(Panel::ProgramList));
+  OpenPanel(rig.ui, kEvents);
+  // The event list is dragged up over the lower half of the program list, then the program list redraws.
+  MovePanel(rig.ui, kEvents, {kClientOffset.x, 220 + kClientOffset.y});
+  const Pixels before = rig.ui.screen;
+  RequestRedraw(rig.ui, 1);
+  const Rect front = PanelFrame(rig.ui.panels[kEvents]);
+  int changedInFront = 0;
+  for (int32_t y = front.top; y < front.bottom; ++y)
+    for (int32_t x = front.left; x < front.right; ++x) changedInFront += rig.ui.screen.At(x, y) != before.At(x, y);
+  EXPECT_EQ(changedInFront, 0);
+  EXPECT_EQ(rig.ScreenAt(1, {100, 100}), rig.DeckAt(1, {100, 100}));
+}
+
+// Records the pieces of text handed to the rasteriser.
+class RecordingText : public testing::BlockText {
+public:
+  void DrawText(PixelView view, int x, int y, std::string_view text, uint32_t colour) override {
+    drawn.emplace_back(text);
+    BlockText::DrawText(view, x, y, text, colour);
+  }
+  std::vector<std::string> drawn;
+};
+
+// Letters are 6 pixels apart in the stand-in font; the box runs from x 10 to 10 + width.
+TEST(Drawing, TextWiderThanItsFieldKeepsItsStartAndFiguresStayWhole) {
+  struct Case { const char* line; int32_t width; std::vector<std::string> drawn; std::vector<int32_t> lefts; };
+  const Case cases[] = {
+      {"Bass", 60, {"Bass"}, {28}},                                  // fits: centred
+      {"Song Vol Slide", 60, {"Song Vo..."}, {10}},                  // a word: its start and an ellipsis
+      {"-1200", 24, {"-", "1", "2", "0", "0"}, {10, 14, 19, 23, 28}},  // a figure: letters drawn closer
+      {"-1200", 30, {"-1200"}, {10}},
+  };
+  for (const Case& c : cases) {
+    Pixels screen(100, 20);
+    std::vector<Rect> changed;
+    DrawTarget target{screen, screen.Bounds(), {}, changed};
+    RecordingText text;
+    DrawTextCentred(target, text, {10, 0, 10 + c.width, 12}, c.line, 0xFFFFFF);
+    EXPECT_EQ(text.drawn, c.drawn) << c.line;
+    std::vector<int32_t> lefts;
+    for (const Rect& r : changed) {
+      lefts.push_back(r.left);
+      EXPECT_LE(r.right, 10 + c.width) << c.line;
+    }
+    EXPECT_EQ(lefts, c.lefts) << c.line;
+  }
+}
+
+TEST(Scaling, TheLargestWholeFactorThatFitsCentred) {
+  struct Case { int32_t width, height, forced, scale, x, y; };
+  const Case cases[] = {
+      {800, 560, 0, 1, 0, 0},     {1280, 800, 0, 1, 240, 120},  {1920, 1080, 0, 1, 560, 260},
+      {1600, 1120, 0, 2, 0, 0},   {2560, 1440, 0, 2, 480, 160}, {3840, 2160, 0, 3, 720, 240},
+      {640, 480, 0, 1, 0, 0},     {800, 560, 3, 3, 0, 0},       {3840, 2160, 1, 1, 1520, 800},
+      {800, 560, 99, kLargestScale, 0, 0},
+  };
+  for (const Case& c : cases) {
+    const Placement p = PlaceInterface(c.width, c.height, 800, 560, c.forced);
+    EXPECT_EQ(p.scale, c.scale) << c.width << "x" << c.height << " forced " << c.forced;
+    EXPECT_EQ(p.origin.x, c.x) << c.width << "x" << c.height;
+    EXPECT_EQ(p.origin.y, c.y) << c.width << "x" << c.height;
+  }
+}
+
+// A click anywhere on a button's enlarged picture reaches the button; a click beside the picture reaches
+// nothing of the interface.
+TEST(Scaling, AClickAtScaledCoordinatesReachesTheSameControl) {
+  for (int32_t scale : {1, 2, 3}) {
+    testing::UiRig rig;
+    int calls = 0;
+    AddButton(rig.ui.panels[kEvents], MakeButton(0, {16, 48, 64, 64}, 1, ButtonStyle::Push, [&](uint32_t) { ++calls; }));
+    OpenPanel(rig.ui, kEvents);
+    const Placement p = PlaceInterface(800 * scale + 101, 560 * scale + 51, 800, 560);
+    ASSERT_EQ(p.scale, scale);
+    const Rect onScreen = ToWindow(p, {rig.Screen(kEvents, {17, 49}).x, rig.Screen(kEvents, {17, 49}).y,
+                                       rig.Screen(kEvents, {63, 63}).x, rig.Screen(kEvents, {63, 63}).y});
+    for (Point at : {Point{onScreen.left, onScreen.top}, Point{onScreen.right - 1, onScreen.bottom - 1}}) {
+      const Point inside = ToInterface(p, at);
+      HandlePointer(rig.ui, {PointerAction::LeftDown, inside});
+      HandlePointer(rig.ui, {PointerAction::LeftUp, inside});
+    }
+    EXPECT_EQ(calls, 2) << scale;
+    const Point beside = ToInterface(p, {p.origin.x - 1, p.origin.y - 1});
+    EXPECT_EQ(beside.x, -1) << scale;
+    EXPECT_EQ(beside.y, -1) << scale;
+  }
+}
+
+TEST(Scaling, TheTwicePictureIsTheOncePictureWithEachPixelDoubled) {
+  testing::UiRig rig;
+  OpenPanel(rig.ui, kEvents);
+  const Pixels& once = rig.ui.screen;
+  const Placement p = PlaceInterface(1700, 1200, once.width, once.height);
+  ASSERT_EQ(p.scale, 2);
+  std::vector<uint32_t> window(1700 * 1200, kDesktopColour);
+  CopyScaled(once.data.data(), once.width, once.height, once.Bounds(), p, window.data(), 1700, 1200);
+  int32_t wrong = 0;
+  for (int32_t y = 0; y < 1200; ++y)
+    for (int32_t x = 0; x < 1700; ++x) {
+      const Point i = ToInterface(p, {x, y});
+      const bool inside = i.x >= 0 && i.y >= 0 && i.x < once.width && i.y < once.height;
+      const uint32_t expected = inside ? once.At(i.x, i.y) : kDesktopColour;
+      wrong += window[static_cast<size_t>(y) * 1700 + x] != expected;
+    }
+  EXPECT_EQ(wrong, 0);
+  // Spot check by hand: the picture's first pixel fills the 2 x 2 square at the origin.
+  for (Point d : {Point{0, 0}, Point{1, 0}, Point{0, 1}, Point{1, 1}})
+    EXPECT_EQ(window[static_cast<size_t>(p.origin.y + d.y) * 1700 + p.origin.x + d.x], once.At(0, 0));
+}
+
+}  // namespace
+}  // namespace tonforge

@@ -1,0 +1,881 @@
+// The panels built as the program builds them and worked with the mouse: which controls each shows for what it
+// edits, what pressing and dragging them does, and what the song view, the lists and the fields draw.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "programs/chain_editing.h"
+#include "programs/data_slot_commands.h"
+#include "programs/program_list.h"
+#include "sequencer/editing.h"
+#include "sequencer/text_entry.h"
+#include "sequencer/track_commands.h"
+#include "support/app_panels_rig.h"
+#include "support/play_rig.h"
+#include "support/song_rig.h"
+#include "support/ui_rig.h"
+#include "ui/app_link.h"
+#include "ui/draw.h"
+#include "ui/name_edit.h"
+#include "ui/panels.h"
+#include "ui/panels/engine_editor.h"
+#include "ui/panels/engine_types.h"
+#include "ui/panels/event_list.h"
+#include "ui/panels/song_view.h"
+#include "ui/panels/track_list.h"
+#include "ui/pointer.h"
+
+namespace tonforge {
+namespace {
+
+using testing::PanelRig;
+using testing::SkinPattern;
+using testing::Type;
+using testing::EventRow;
+using testing::Id;
+using testing::FillSlot;
+using testing::AppPanelsRig;
+
+namespace C = TrackListControl;
+namespace L = EventListControl;
+namespace E = EngineEditorControl;
+namespace T = EngineTypeListControl;
+
+constexpr int32_t kCentre = PanelIndex(Panel::ControlCentre), kList = PanelIndex(Panel::ProgramList),
+                  kEditor = PanelIndex(Panel::ProgramEditor), kTrackList = PanelIndex(Panel::TrackList),
+                  kTrackChain = PanelIndex(Panel::TrackChain), kSongChain = PanelIndex(Panel::SongChain),
+                  kEventList = PanelIndex(Panel::EventList), kEngineEditor = PanelIndex(Panel::EngineEditor),
+                  kEngineTypes = PanelIndex(Panel::EngineTypeList), kRender = PanelIndex(Panel::RenderOutput);
+
+struct TrackListRig : PanelRig {
+  explicit TrackListRig(int32_t tracks, int programs = 1) : PanelRig(programs, tracks) {
+    BuildTrackListPanel(UI(), App());
+    OpenPanel(UI(), kTrackList);
+  }
+  // A point of the song view: the tick's column on a visible row.
+  Point ViewPoint(int32_t row, int32_t tick) {
+    return {kSongViewLeft + tick - App().editor.viewStart, kSongViewTop + kSongViewRowHeight * row + 10};
+  }
+  uint32_t Pixel(Point outer) { return rig.ScreenAt(kTrackList, outer); }
+};
+
+// Presses in the song view select the row's track and the tick; the chain panel follows the track.
+TEST(TrackListPanel, PressesInTheSongViewSelectTrackAndTick) {
+  struct Case {
+    const char* what;
+    int32_t current;
+    int32_t openChain;
+    uint32_t snap;
+    int32_t row, tick;
+    int32_t wantTrack, wantCursor, wantOpenChain;
+  };
+  const Case cases[] = {
+      {"track 0 replaces the track panel by the song panel", 2, kTrackChain, 0, 0, 100, 0, 100, kSongChain},
+      {"a normal track replaces the song panel by the track panel", 0, kSongChain, 0, 2, 30, 2, 30, kTrackChain},
+      {"the same kind of track keeps the panel", 1, kTrackChain, 0, 2, 463, 2, 463, kTrackChain},
+      {"snap takes the tick down to the step", 1, kTrackChain, 1, 1, 30, 1, 24, kTrackChain},
+      {"a row with no track selects nothing", 1, kTrackChain, 0, 5, 200, 1, 0, kTrackChain},
+  };
+  for (const Case& c : cases) {
+    TrackListRig r(3);
+    r.App().song.currentTrack = c.current;
+    r.App().editor.snap = c.snap;
+    OpenPanel(r.UI(), c.openChain);
+    r.Click(kTrackList, r.ViewPoint(c.row, c.tick));
+    EXPECT_EQ(r.App().song.currentTrack, c.wantTrack) << c.what;
+    EXPECT_EQ(r.App().editCursor, c.wantCursor) << c.what;
+    EXPECT_TRUE(r.P(c.wantOpenChain).open) << c.what;
+    EXPECT_FALSE(r.P(c.wantOpenChain == kSongChain ? kTrackChain : kSongChain).open) << c.what;
+    EXPECT_EQ(r.P(0).buttons[OpenerButton(kTrackChain)].style, ButtonStyle::ToggleOn) << c.what;
+  }
+}
+
+TEST(TrackListPanel, InsertButtonsAreShownExactlyWhereTheyAct) {
+  struct Case { int32_t track; EventGroup group; std::vector<int32_t> shown; };
+  const Case cases[] = {
+      {0, EventGroup::Song, {C::InsertVolume, C::InsertTempo}},
+      {1, EventGroup::Track, {C::InsertVolume, C::InsertPitch, C::InsertPan}},
+      {1, EventGroup::Program, {C::InsertVolume, C::InsertPitch, C::InsertPan}},
+      {1, EventGroup::Song, {}},
+  };
+  for (const Case& c : cases) {
+    TrackListRig r(2);
+    r.App().song.currentTrack = c.track;
+    r.App().editor.eventGroup = c.group;
+    r.Redraw(kTrackList);
+    EXPECT_EQ(r.ShownButtons(kTrackList, C::InsertVolume, C::InsertTempo + 1), c.shown) << c.track;
+  }
+  // A shown insert button inserts at the cursor; a hidden one takes no click.
+  TrackListRig r(2);
+  r.App().song.currentTrack = 1;
+  r.App().editor.eventGroup = EventGroup::Track;
+  r.App().editCursor = 96;
+  r.Redraw(kTrackList);
+  r.ClickButton(kTrackList, C::InsertPan);
+  r.ClickButton(kTrackList, C::InsertTempo);
+  EXPECT_EQ(r.song.Events(1), (std::vector<testing::EventRow>{{96, Type(EventType::TrackPan), 0, 0}}));
+  // The switches show the editor: octave 2, the track group, slide and snap on, recording off.
+  std::tie(r.App().editor.octave, r.App().editor.slide, r.App().editor.snap) = std::tuple(2, 1, 1);
+  r.Redraw(kTrackList);
+  EXPECT_EQ((std::array{r.B(kTrackList, C::Octave).captionOrValue, r.B(kTrackList, C::Group).captionOrValue,
+                        r.B(kTrackList, C::Slide).captionOrValue}), (std::array{110, 105, 95}));
+  EXPECT_EQ(std::pair(r.B(kTrackList, C::Snap).style, r.B(kTrackList, C::EditMode).style),
+            std::pair(ButtonStyle::ToggleOn, ButtonStyle::ToggleOff));
+}
+
+TEST(TrackListPanel, MuteButtonsFollowTheVisibleTracks) {
+  struct Case {
+    std::vector<uint32_t> muteStates;  // tracks 1 and up
+    int32_t scroll;
+    std::vector<uint32_t> styles;  // rows with a track; the other rows are hidden
+  };
+  const Case cases[] = {
+      {{}, 0, {ButtonStyle::ToggleOff}},
+      {{0, 2}, 0, {ButtonStyle::Editing, ButtonStyle::ToggleOff, ButtonStyle::Field}},
+      {{1, 0}, 0, {ButtonStyle::ToggleOn, ButtonStyle::ToggleOn, ButtonStyle::ToggleOff}},
+      {{1, 0}, 1, {ButtonStyle::ToggleOn, ButtonStyle::ToggleOff}},
+  };
+  for (const Case& c : cases) {
+    TrackListRig r(static_cast<int32_t>(c.muteStates.size()) + 1);
+    for (size_t t = 0; t < c.muteStates.size(); ++t) r.song.TrackNo(static_cast<int32_t>(t) + 1).muteState = c.muteStates[t];
+    r.App().song.trackListScroll = c.scroll;
+    r.Redraw(kTrackList);
+    for (int32_t row = 0; row < kTrackListRowCount; ++row) {
+      const bool hasTrack = row < static_cast<int32_t>(c.styles.size());
+      EXPECT_EQ(r.Shown(kTrackList, C::FirstMute + row), hasTrack) << row;
+      if (hasTrack) {
+        EXPECT_EQ(r.B(kTrackList, C::FirstMute + row).style, c.styles[row]) << row;
+      }
+    }
+  }
+  // The GlobalTrack's mute button lets every muted track play again.
+  TrackListRig r(3);
+  r.song.TrackNo(1).muteState = 1;
+  r.song.TrackNo(2).muteState = 2;
+  r.Redraw(kTrackList);
+  r.ClickButton(kTrackList, C::FirstMute);
+  EXPECT_EQ(r.song.TrackNo(1).muteState, 0u);
+  EXPECT_EQ(r.song.TrackNo(2).muteState, 2u);
+  EXPECT_EQ(r.B(kTrackList, C::FirstMute).style, ButtonStyle::Editing);
+}
+
+// One pixel per tick from x 48; every piece from the skin: row strips, block strips, palette columns.
+TEST(TrackListPanel, TheSongViewIsDrawnFromTheSkin) {
+  TrackListRig r(3, 2);
+  r.song.Add(1, {{100, Type(EventType::NoteOn), 2450, 1}, {130, Type(EventType::TrackPan), 0, 0}});
+  r.song.Add(2, {{140, Type(EventType::Phrase), 13, 0}});
+  r.App().song.currentTrack = 1;
+  r.App().editCursor = 200;
+  r.App().editor.block = {1, 300, 2, 310, 2};
+  r.Redraw(kTrackList);
+  struct Case { const char* what; int32_t row, tick; int32_t sourceX, sourceTop; };
+  const Case cases[] = {
+      {"current row background", 1, 5, 5, 192},
+      {"other row background", 2, 5, 5, 224},
+      {"GlobalTrack row background", 0, 5, 5, 224},
+      {"note of program 1 at pitch 2450", 1, 100, 42 + 31 + 24, 320},
+      {"track pan event", 1, 130, Type(EventType::TrackPan) + 3, 320},
+      {"phrase of source 13", 2, 140, 228 + 3, 320},
+      {"beat line", 2, 48, 1, 320},
+      {"bar line", 2, 384, 2, 320},
+      {"cursor on the current row", 1, 200, 0, 320},
+      {"no cursor on other rows", 2, 200, 200, 224},
+      {"block on its track", 2, 305, 305, 224 + 64},
+      {"block ends with its end tick", 2, 311, 311, 224},
+  };
+  for (const Case& c : cases) {
+    const Point at = r.ViewPoint(c.row, c.tick);
+    const int32_t dy = at.y - (kSongViewTop + kSongViewRowHeight * c.row);
+    EXPECT_EQ(r.Pixel(at), SkinPattern(c.sourceX, c.sourceTop + dy)) << c.what;
+  }
+  // The mute column stands where the deck draws it, from (512, 88) one row every 32 pixels, in its style's skin.
+  for (int32_t row : {0, 2}) {
+    const Button& mute = r.B(kTrackList, C::FirstMute + row);
+    const Rect source = ButtonSource(mute.style, mute.frameKind, false);
+    EXPECT_EQ(r.Pixel({512 + 1, 88 + 32 * row + 1}), SkinPattern(source.left + 1, source.top + 1)) << "mute " << row;
+  }
+  // The ruler names bars in the second colour, other beats in the first (block glyphs of the stand-in font).
+  EXPECT_EQ(r.Pixel({48 - 9 + 1, 58}), r.UI().skins.colours.songViewBar);
+  EXPECT_EQ(r.Pixel({96 - 9 + 1, 58}), r.UI().skins.colours.songView);
+}
+
+// While a song plays the playhead crosses every row in the cursor's colour, the position field shows its tick
+// and the view turns a page when the playhead leaves it; once playing ends the view returns to the EditCursor.
+TEST(TrackListPanel, ThePlayheadMovesWithTheSongAndTurnsTheView) {
+  TrackListRig r(3);
+  r.App().song.currentTrack = 1;
+  r.App().editCursor = 200;
+  PlaybackState& p = r.App().playback;
+  p.mode.store(PlaybackMode::Song);  // as the worker runs it; the clock's tick comes from the test
+  struct Step { int32_t tick, viewStart; };
+  for (const Step s : {Step{250, 0}, {463, 0}, {464, 464}, {700, 464}, {1000, 1000}}) {
+    p.playheadTick = s.tick;
+    EXPECT_TRUE(FollowPlayhead(r.App())) << s.tick;
+    EXPECT_FALSE(FollowPlayhead(r.App())) << s.tick;  // nothing new to draw until the clock moves
+    r.Redraw(kTrackList);
+    EXPECT_EQ(r.App().editor.viewStart, s.viewStart) << s.tick;
+    EXPECT_EQ(r.B(kTrackList, C::CursorPosition).captionOrValue, s.tick) << s.tick;
+    for (int32_t row : {0, 2}) {
+      const Point at = r.ViewPoint(row, s.tick);
+      EXPECT_EQ(r.Pixel(at), SkinPattern(0, 320 + at.y - (kSongViewTop + kSongViewRowHeight * row))) << s.tick;
+    }
+  }
+  p.mode.store(PlaybackMode::Idle);
+  EXPECT_TRUE(FollowPlayhead(r.App()));
+  r.Redraw(kTrackList);
+  EXPECT_TRUE(r.App().editCursor == 200 && r.App().editor.viewStart == 200);
+  EXPECT_EQ(r.B(kTrackList, C::CursorPosition).captionOrValue, 200);
+}
+
+struct EventListRig : PanelRig {
+  EventListRig() : PanelRig(1, 2) {
+    BuildEventListPanel(UI(), App());
+    song.SetProgramType(0, Id(EngineTypeId::BasicWave));
+    song.SetTrackType(0, Id(EngineTypeId::LowPassFilter));
+    App().song.currentTrack = 1;
+    OpenPanel(UI(), kEventList);
+  }
+  Button& Field(int32_t row, L::Field f) { return B(kEventList, L::FieldIndex(row, f)); }
+  // What a field shows, or "-" when it is hidden.
+  std::string Shows(int32_t row, L::Field f) {
+    return Shown(kEventList, L::FieldIndex(row, f)) ? ButtonText(UI(), Field(row, f)) : "-";
+  }
+};
+
+TEST(EventListPanel, FieldsShowEachKindOfEvent) {
+  EventListRig r;
+  const int32_t programParameter = Type(EventType::ProgramEngineParameter);
+  const int32_t trackParameter = Type(EventType::TrackEngineParameter);
+  r.song.Add(1, {{0, programParameter, 0, 50},
+                 {48, Type(EventType::NoteOn), 2450, 0},
+                 {60, programParameter, 0, 40},
+                 {70, trackParameter, 1, 10},
+                 {80, Type(EventType::TrackVolume), 80, 0},
+                 {90, Type(EventType::NoteOff), 0, 0},
+                 {400, trackParameter, 7, 0}});
+  r.TrackNo(1).selectedEvent = 1;
+  r.Redraw(kEventList);
+  struct Case { std::string time, valueA, valueB; };
+  // The stand-in captions name only captions 1 to 4; the kind field's caption number is checked apart.
+  const Case cases[] = {
+      {"0:0", kResetText, "-"},  // a program parameter before any note can only restart its engine
+      {"0:1", "C 2", "0"},
+      {"0:1", "Wet", "40"},
+      {"0:1", "Q", "10"},
+      {"0:1", "80", "-"},
+      {"0:1", "-", "-"},
+      {"1:0", kResetText, "-"},
+      {"-", "-", "-"},
+  };
+  for (int32_t row = 0; row < 8; ++row) {
+    EXPECT_EQ(r.Shows(row, L::Time), cases[row].time) << row;
+    EXPECT_EQ(r.Shows(row, L::ValueA), cases[row].valueA) << row;
+    EXPECT_EQ(r.Shows(row, L::ValueB), cases[row].valueB) << row;
+  }
+  EXPECT_EQ(r.song.Events(1)[0], (EventRow{0, programParameter, kResetParameter, 0}));
+  EXPECT_EQ(r.Field(4, L::Kind).captionOrValue, 112 + Type(EventType::TrackVolume));
+  EXPECT_EQ(r.Field(4, L::Kind).style, ButtonStyle::Field);
+  EXPECT_EQ(r.Field(1, L::Time).style, ButtonStyle::Push);
+  EXPECT_EQ(r.Field(2, L::Time).style, ButtonStyle::ListRow);
+  EXPECT_FALSE(r.Shown(kEventList, L::FieldIndex(9, L::Time)));
+}
+
+TEST(EventListPanel, ControlsFollowTheNumberOfEvents) {
+  for (int32_t events : {0, 1, 2, 12}) {
+    EventListRig r;
+    for (int32_t i = 0; i < events; ++i) r.song.Add(1, {{10 * i, Type(EventType::TrackPan), 100, 0}});
+    r.Redraw(kEventList);
+    EXPECT_TRUE(r.Shown(kEventList, L::Add)) << events;
+    for (int32_t b = L::Delete; b <= L::TransposeDown; ++b) EXPECT_EQ(r.Shown(kEventList, b), events > 0) << events;
+    EXPECT_EQ(r.ControlShown(kEventList, L::ListSlider), events >= 2) << events;
+    EXPECT_EQ(r.Shown(kEventList, L::ListDown), events >= 2) << events;
+    if (events >= 2) {
+      EXPECT_EQ(r.P(kEventList).valueControls[L::ListSlider].end, events - 1);
+    }
+    EXPECT_EQ(r.P(kEventList).labels[L::TrackName].enabled, events > 0 ? 1u : 0u);
+    EXPECT_EQ(r.Shown(kEventList, L::FieldIndex(std::min(events, kEventListRowCount) - 1, L::Time)), events > 0);
+  }
+}
+
+TEST(EventListPanel, FieldsSelectRetypeAndEditTheirEvent) {
+  EventListRig r;
+  r.App().editCursor = 30;
+  r.ClickButton(kEventList, L::Add);
+  EXPECT_EQ(r.song.Events(1), (std::vector<EventRow>{{30, 0, 0, 0}}));
+  r.song.Add(1, {{96, Type(EventType::TrackVolume), 100, 0}});
+  r.Redraw(kEventList);
+
+  r.ClickButton(kEventList, L::FieldIndex(1, L::Time));
+  EXPECT_EQ(r.TrackNo(1).selectedEvent, 1);
+  EXPECT_EQ(r.App().editCursor, 96);
+  EXPECT_EQ(r.Field(1, L::Time).style, ButtonStyle::Push);
+
+  r.ClickButton(kEventList, L::FieldIndex(0, L::Kind));
+  EXPECT_EQ(r.song.Events(1)[0][1], Type(EventType::NoteOff));
+
+  // A typed value shows in its field while it is typed and lands in the event at Enter.
+  r.ClickButton(kEventList, L::FieldIndex(1, L::ValueA));
+  EXPECT_EQ(r.Field(1, L::ValueA).style, ButtonStyle::Editing);
+  for (char c : std::string("55")) TypeTextEntryCharacter(r.App(), c);
+  r.Redraw(kEventList);
+  EXPECT_STREQ(r.Field(1, L::ValueA).text, "55|");
+  TypeTextEntryCharacter(r.App(), kEnterCharacter);
+  TakeRedraws(r.UI(), r.App().changes);
+  EXPECT_EQ(r.song.Events(1)[1][2], 55);
+  EXPECT_EQ(r.Shows(1, L::ValueA), "55");
+  EXPECT_EQ(r.Field(1, L::ValueA).style, ButtonStyle::Push);
+
+  // The list slider's arrow selects the next event.
+  r.ClickButton(kEventList, L::ListUp);
+  EXPECT_EQ(r.TrackNo(1).selectedEvent, 0);
+  EXPECT_EQ(r.App().editCursor, 30);
+}
+
+// Changes made elsewhere reach the list: a renamed track, and times read again in new beats and bars.
+TEST(EventListPanel, FollowsRenamesAndNewBeatFigures) {
+  struct Case { const char* name; std::function<void(AppState&)> change; std::string trackName, time; };
+  const Case cases[] = {
+      {"unchanged", [](AppState&) {}, "", "0:2"},
+      {"track renamed", [](AppState& app) {
+         RenameTrack(app);
+         for (char c : std::string("Lead\r")) TypeTextEntryCharacter(app, c);
+       }, "Lead", "0:2"},
+      {"beats per bar", [](AppState& app) { SetBeatsPerBar(app, 2); }, "", "1:0"},
+      {"ticks per beat", [](AppState& app) { SetTicksPerBeat(app, 24); }, "", "0:4"},
+  };
+  for (const Case& c : cases) {
+    EventListRig r;
+    r.song.Add(1, {{100, Type(EventType::TrackPan), 100, 0}});
+    r.Redraw(kEventList);
+    r.App().changes.Take();
+    const std::string before = r.P(kEventList).labels[L::TrackName].text;
+    c.change(r.App());
+    TakeRedraws(r.UI(), r.App().changes);
+    EXPECT_EQ(std::string(r.P(kEventList).labels[L::TrackName].text), c.trackName.empty() ? before : c.trackName)
+        << c.name;
+    EXPECT_EQ(r.Shows(0, L::Time), c.time) << c.name;
+  }
+}
+
+struct EngineRig : PanelRig {
+  EngineRig() : PanelRig(1, 2) {
+    App().song.currentTrack = 0;
+    BuildEngineEditorPanel(UI(), App());
+    BuildEngineTypeListPanel(UI(), App());
+    OpenPanel(UI(), kEngineEditor);
+    OpenPanel(UI(), kEngineTypes);
+  }
+  // An engine of the type at position 2 of the program's chain (or of the song chain), with slots filled.
+  Engine& Show(uint32_t type, std::set<int> loaded, ChainMode mode = ChainMode::Program) {
+    song.SetType(mode, 2, type);
+    Engine& e = *SelectedEngine(App());
+    for (int s : loaded) FillSlot(e, s, 480);
+    Redraw(kEngineEditor);
+    return e;
+  }
+  std::set<int32_t> SlotButtons(int k) {
+    std::set<int32_t> out;
+    for (int32_t b = 0; b < E::SlotButtonCount; ++b)
+      if (Shown(kEngineEditor, E::SlotButtonIndex(k, static_cast<E::SlotButton>(b)))) out.insert(b);
+    return out;
+  }
+  std::set<int32_t> SlotControls(int k) {
+    std::set<int32_t> out;
+    for (int32_t c = 0; c < E::SlotControlCount; ++c)
+      if (ControlShown(kEngineEditor, E::SlotControlIndex(k, static_cast<E::SlotControl>(c)))) out.insert(c);
+    return out;
+  }
+  ValueControl& SlotControl(int k, E::SlotControl c) { return P(kEngineEditor).valueControls[E::SlotControlIndex(k, c)]; }
+  void ClickSlot(int k, E::SlotButton b) { ClickButton(kEngineEditor, E::SlotButtonIndex(k, b)); }
+};
+
+// The editor shows exactly the controls the engine's type allows, slot by slot.
+TEST(EngineEditorPanel, ShowsExactlyTheControlsTheTypeAllows) {
+  using B = E::SlotButton;
+  using V = E::SlotControl;
+  const std::set<int32_t> wave{B::Clear, B::Name, B::Loop, B::Invert, B::Reverse, B::GainUp, B::GainDown,
+                               B::RootDown, B::RootUp};
+  const std::set<int32_t> modulator{B::Clear, B::Name, B::Invert, B::Reverse, B::Sync, B::PeriodDown, B::PeriodUp};
+  std::set<int32_t> modulatorNoSync = modulator;
+  modulatorNoSync.erase(B::Sync);
+  struct Case {
+    EngineTypeId type;
+    ChainMode mode;
+    std::set<int> loaded;
+    const char* title;
+    int parameters;
+    std::set<int32_t> options;
+    std::array<std::set<int32_t>, kDataSlotCount> buttons;
+    std::array<std::set<int32_t>, kDataSlotCount> controls;
+  };
+  const Case cases[] = {
+      {EngineTypeId::Thru, ChainMode::Program, {}, "Thru", 0, {}, {}, {}},
+      {EngineTypeId::BasicWave, ChainMode::Program, {}, "Basic Wave", 1, {}, {{{B::LoadWave}}}, {}},
+      {EngineTypeId::BasicWave, ChainMode::Program, {0}, "Basic Wave", 1, {}, {wave}, {{{V::Gain, V::RootPitch}}}},
+      {EngineTypeId::AmplitudeModulation, ChainMode::Program, {1}, "Amplitude Modulation", 2, {},
+       {{{B::LoadModulator}, modulator, {B::LoadModulator}, {B::LoadModulator}}}, {{{}, {V::Period}, {}, {}}}},
+      {EngineTypeId::SongSpeedModulator, ChainMode::Track, {0}, "Song Speed Modulator", 3, {},
+       {{modulatorNoSync, {B::LoadModulator}, {B::LoadModulator}, {B::LoadModulator}}}, {{{V::Period}}}},
+      {EngineTypeId::Arpeggiator, ChainMode::Program, {}, "Arpeggiator", 6, {0, 1}, {}, {}},
+  };
+  for (const Case& c : cases) {
+    EngineRig r;
+    r.Show(Id(c.type), c.loaded, c.mode);
+    EXPECT_EQ(r.P(kEngineEditor).title, c.title);
+    for (int k = 0; k < kParameterCount; ++k) {
+      EXPECT_EQ(r.ControlShown(kEngineEditor, k), k < c.parameters) << c.title << " parameter " << k;
+      EXPECT_EQ(r.Shown(kEngineEditor, E::ParameterUp + 2 * k), k < c.parameters) << c.title << " parameter " << k;
+    }
+    for (int g = 0; g < kOptionCount; ++g)
+      EXPECT_EQ(r.Shown(kEngineEditor, E::FirstOption + g), c.options.count(g) == 1) << c.title << " option " << g;
+    for (int k = 0; k < kDataSlotCount; ++k) {
+      EXPECT_EQ(r.SlotButtons(k), c.buttons[k]) << c.title << " slot " << k;
+      EXPECT_EQ(r.SlotControls(k), c.controls[k]) << c.title << " slot " << k;
+      const bool emptySlotNamed = c.buttons[k].count(B::LoadWave) + c.buttons[k].count(B::LoadModulator) > 0;
+      EXPECT_EQ(r.P(kEngineEditor).labels[E::SlotLabelIndex(k, E::SlotName)].enabled, emptySlotNamed ? 1u : 0u);
+    }
+  }
+}
+
+TEST(EngineEditorPanel, ControlsShowAndChangeTheEngine) {
+  EngineRig r;
+  Engine& wave = r.Show(Id(EngineTypeId::BasicWave), {0});
+  wave.slots[0].gain = 0.5f;
+  wave.slots[0].rootOrRate.i = 4850;
+  wave.F[0] = 0.29f;  // shows 29, not 28
+  r.Redraw(kEngineEditor);
+  EXPECT_EQ(r.SlotControl(0, E::Gain).value, 50);
+  EXPECT_EQ(r.SlotControl(0, E::RootPitch).value, 4850);
+  EXPECT_EQ(r.P(kEngineEditor).valueControls[0].value, 29);
+  EXPECT_EQ(r.P(kEngineEditor).valueControls[0].start, 100);  // the parameter's maximum at the top
+  r.ClickSlot(0, E::Loop);
+  EXPECT_EQ(wave.slots[0].looped, 1u);
+  EXPECT_EQ(r.B(kEngineEditor, E::SlotButtonIndex(0, E::Loop)).style, ButtonStyle::ToggleOn);
+  r.ClickSlot(0, E::GainDown);
+  EXPECT_FLOAT_EQ(wave.slots[0].gain, 0.49f);
+  r.ClickSlot(0, E::RootDown);
+  EXPECT_EQ(wave.slots[0].rootOrRate.i, 3650);
+  r.ClickButton(kEngineEditor, E::ParameterDown);
+  EXPECT_FLOAT_EQ(wave.F[0], 0.28f);
+  EXPECT_FLOAT_EQ(wave.C[0], 0.72f);
+  r.ClickSlot(0, E::Name);
+  EXPECT_TRUE(IsNameEditTarget(r.UI(), kEngineEditor, E::SlotButtonIndex(0, E::Name)));
+  EndTextEntry(r.App());
+  r.ClickSlot(0, E::Clear);
+  EXPECT_EQ(wave.slots[0].loaded, 0u);
+  EXPECT_EQ(r.SlotButtons(0), std::set<int32_t>{E::LoadWave});
+
+  // Modulator periods: milliseconds at 44100 Hz, or ticks with tempo sync.
+  EngineRig m;
+  Engine& mod = m.Show(Id(EngineTypeId::AmplitudeModulation), {0});
+  mod.slots[0].length = 22050;
+  mod.slots[0].rootOrRate.f = 0.05f;
+  m.Redraw(kEngineEditor);
+  EXPECT_EQ(m.SlotControl(0, E::Period).value, 10000);
+  m.SlotControl(0, E::Period).value = 96;
+  m.ClickSlot(0, E::Sync);
+  EXPECT_EQ(mod.slots[0].tempoSync, 1u);
+  EXPECT_FLOAT_EQ(mod.slots[0].rootOrRate.f, 22050.0f * 48 / 96);
+  EXPECT_EQ(m.SlotControl(0, E::Period).value, 96);
+
+  // Options with choices step and wrap; options without toggle.
+  EngineRig a;
+  Engine& arp = a.Show(Id(EngineTypeId::Arpeggiator), {});
+  arp.options = {3, 0, 0, 0};
+  a.Redraw(kEngineEditor);
+  EXPECT_STREQ(a.B(kEngineEditor, E::FirstOption).text, "5 Tones");
+  a.ClickButton(kEngineEditor, E::FirstOption);
+  a.ClickButton(kEngineEditor, E::FirstOption + 1);
+  EXPECT_EQ(arp.options[0], 0u);
+  EXPECT_EQ(arp.options[1], 1u);
+  EXPECT_STREQ(a.B(kEngineEditor, E::FirstOption).text, "2 Tones");
+  EXPECT_EQ(a.B(kEngineEditor, E::FirstOption + 1).style, ButtonStyle::ToggleOn);
+}
+
+TEST(EngineTypeListPanel, ListsTheTypesOfTheEditedChainLevel) {
+  struct Case { ChainMode mode; int32_t track; uint32_t levelBit; int32_t levelCaption; };
+  const Case cases[] = {
+      {ChainMode::Program, 0, kLevelProgram, 106},
+      {ChainMode::Track, 0, kLevelSong, 104},
+      {ChainMode::Track, 1, kLevelTrack, 105},
+  };
+  for (const Case& c : cases) {
+    EngineRig r;
+    r.App().chainEditor.chainMode = c.mode;
+    r.App().song.currentTrack = c.track;
+    r.Redraw(kEngineTypes);
+    const TypeList& list = EngineTypesFor(r.App());
+    ASSERT_GE(list.count, 10u);
+    for (uint32_t i = 0; i < list.count; ++i) EXPECT_NE(r.App().catalog[list.types[i]].levelFlags & c.levelBit, 0u);
+    EXPECT_EQ(r.P(kEngineTypes).labels[T::Level].caption, c.levelCaption);
+    EXPECT_STREQ(r.B(kEngineTypes, T::FirstRow + 8).text, r.App().catalog[list.types[8]].name.data());
+    EXPECT_EQ(r.P(kEngineTypes).valueControls[T::ListSlider].end, static_cast<int32_t>(list.count) - 1);
+
+    // A row selects its type; the slider's arrow keeps the selection among the nine rows; Set Type uses it.
+    r.ClickButton(kEngineTypes, T::FirstRow + 8);
+    EXPECT_EQ(r.App().song.selectedEngineType, 8);
+    EXPECT_EQ(r.B(kEngineTypes, T::FirstRow + 8).style, ButtonStyle::Push);
+    EXPECT_EQ(r.B(kEngineTypes, T::FirstRow + 7).style, ButtonStyle::ListRow);
+    r.ClickButton(kEngineTypes, T::ListDown);
+    EXPECT_EQ(r.App().song.selectedEngineType, 9);
+    EXPECT_EQ(r.App().song.engineListScroll, 1);
+    r.ClickButton(kEngineTypes, T::SetType);
+    EXPECT_EQ(SelectedEngine(r.App())->type, list.types[9]);
+    EXPECT_EQ(r.P(kEngineEditor).title, r.App().catalog[list.types[9]].name.data());
+  }
+}
+
+// Program list buttons.
+constexpr int32_t kNew = 0, kDelete = 1, kCopy = 2, kLoad = 3, kSave = 4, kRow0 = 5, kUp = 14, kDown = 15;
+
+struct Press { int32_t panel, button; };
+
+// The program list and the program editor as the list grows, shrinks and scrolls under the mouse.
+TEST(ProgramPanels, ListAndEditorFollowThePrograms) {
+  // The names the visible rows show: "Program <n>" for n in [first, first + count).
+  struct Case { int programs; std::vector<Press> presses; bool answerYes; int32_t count, current, scroll, first, rows; };
+  const Case cases[] = {
+      {0, {}, false, 0, 0, 0, 0, 0},
+      {0, {{kList, kNew}}, false, 1, 0, 0, 0, 1},
+      {1, {{kList, kNew}}, false, 2, 1, 0, 0, 2},  // New makes the new program current
+      {2, {{kList, kDelete}}, true, 1, 0, 0, 1, 1},
+      {2, {{kList, kDelete}}, false, 2, 0, 0, 0, 2},
+      {1, {{kList, kDelete}}, true, 0, -1, 0, 0, 0},
+      {12, {{kList, kRow0 + 3}}, false, 12, 3, 0, 0, 9},
+      // The down arrow steps the list slider and the current program with it; the rows follow from the ninth.
+      {12, std::vector<Press>(10, {kList, kDown}), false, 12, 10, 2, 2, 9},
+      {12, {{kList, kDown}, {kList, kDown}, {kList, kUp}}, false, 12, 1, 0, 0, 9},
+  };
+  for (const Case& c : cases) {
+    AppPanelsRig rig(c.programs);
+    const std::string where = std::to_string(c.programs) + " programs, " + std::to_string(c.presses.size()) + " presses";
+    if (c.answerYes) rig.song.dialogs.answers = {true};
+    for (const Press& p : c.presses) rig.Press(p.panel, p.button);
+    const Song& song = rig.app().song;
+    EXPECT_EQ(ProgramCount(song), c.count) << where;
+    EXPECT_EQ(song.currentProgram, c.current) << where;
+    EXPECT_EQ(song.programListScroll, c.scroll) << where;
+    for (int32_t r = 0; r < kProgramListRows; ++r) {
+      EXPECT_EQ(rig.Shown(kList, kRow0 + r), r < c.rows) << where << " row " << r;
+      if (r >= c.rows) continue;
+      EXPECT_EQ(rig.B(kList, kRow0 + r).text, "Program " + std::to_string(c.first + r)) << where << " row " << r;
+      EXPECT_EQ(rig.B(kList, kRow0 + r).style, c.scroll + r == c.current ? ButtonStyle::Push : ButtonStyle::ListRow)
+          << where << " row " << r;
+    }
+    // New and Load always; the rest only with a program; the slider and its arrows only with two.
+    EXPECT_TRUE(rig.Shown(kList, kNew) && rig.Shown(kList, kLoad)) << where;
+    for (int32_t b : {kDelete, kCopy, kSave}) EXPECT_EQ(rig.Shown(kList, b), c.count >= 1) << where << " button " << b;
+    EXPECT_EQ(rig.P(kList).labels[0].enabled != 0, c.count >= 1) << where;
+    const ValueControl& slider = rig.P(kList).valueControls[0];
+    EXPECT_EQ((slider.flags & ValueFlag::Enabled) != 0, c.count >= 2) << where;
+    EXPECT_EQ(rig.Shown(kList, kUp) && rig.Shown(kList, kDown), c.count >= 2) << where;
+    if (c.count >= 2) {
+      EXPECT_EQ(slider.end, c.count - 1) << where;
+      EXPECT_EQ(slider.value, c.current) << where;
+    }
+    // With no program the editor shows nothing at all: its name field is not even drawn. With one, everything
+    // but the engine operations (buttons 4 to 7 and their label), which wait for its chain to be edited.
+    PanelWindow& editor = rig.P(kEditor);
+    for (size_t b = 0; b < editor.buttons.size(); ++b) {
+      const bool operation = b >= 4 && b <= 7;
+      EXPECT_EQ((editor.buttons[b].flags & ButtonFlag::Enabled) != 0, c.count >= 1 && !operation) << where << " " << b;
+    }
+    for (const ValueControl& v : editor.valueControls) EXPECT_EQ((v.flags & ValueFlag::Enabled) != 0, c.count >= 1);
+    for (size_t l = 0; l < editor.labels.size(); ++l)
+      EXPECT_EQ(editor.labels[l].enabled != 0, c.count >= 1 && l != 3) << where << " label " << l;
+    const Point inField{editor.buttons[0].rect.left + 2, editor.buttons[0].rect.top + 2};
+    EXPECT_EQ(rig.ui.ScreenAt(kEditor, inField) == rig.ui.DeckAt(kEditor, inField), c.count == 0) << where;
+    if (c.count >= 1) {
+      EXPECT_STREQ(editor.buttons[0].text, song.programs[c.current]->name.data()) << where;
+    }
+  }
+  AppPanelsRig copy(3);  // Copy adds a copy under its source's name; the source stays current
+  copy.Press(kList, kRow0 + 2), copy.Press(kList, kCopy);
+  EXPECT_EQ(std::tuple(ProgramCount(copy.app().song), copy.app().song.currentProgram, std::string(copy.B(kList, kRow0 + 3).text)),
+            std::tuple(4, 2, std::string("Program 2")));
+}
+
+// The editor's name field types the current program's name, shown in its list row as it is typed.
+TEST(ProgramPanels, TheNameFieldRenamesTheCurrentProgram) {
+  AppPanelsRig rig(3);
+  rig.Press(kList, kRow0 + 1);
+  rig.Press(kEditor, 0);
+  for (char c : std::string("Bells")) TypeTextEntryCharacter(rig.app(), c);
+  rig.Redraw();
+  EXPECT_STREQ(rig.B(kList, kRow0 + 1).text, "Bells|");
+  EXPECT_EQ(rig.B(kList, kRow0 + 1).style, ButtonStyle::Editing);
+  TypeTextEntryCharacter(rig.app(), '\r');
+  rig.Redraw();
+  EXPECT_STREQ(rig.app().song.programs[1]->name.data(), "Bells");
+  EXPECT_STREQ(rig.B(kList, kRow0 + 1).text, "Bells");
+  EXPECT_STREQ(rig.B(kEditor, 0).text, "Bells");
+  EXPECT_EQ(rig.B(kEditor, 0).style, ButtonStyle::Push);
+}
+
+constexpr uint32_t kReverb = testing::Id(EngineTypeId::BasicReverb);  // allowed in every chain
+
+struct Step {
+  const char* what;
+  std::function<void(AppPanelsRig&)> act;
+  std::function<void(AppPanelsRig&)> check;
+};
+
+// Which of a chain panel's engine operations (Copy, Paste, Up, Down from `first`) are shown.
+std::string Operations(AppPanelsRig& rig, int32_t panel, int32_t first) {
+  std::string shown;
+  for (int32_t b = first; b < first + 4; ++b) shown += rig.Shown(panel, b) ? '1' : '0';
+  return shown;
+}
+
+// The track, program and song panels worked through one session: the chain buttons pick the chain being
+// edited, the engine operations follow it and the clipboard, the controls set the track and the song, and the
+// track and song panels replace each other as the current track changes sides.
+TEST(ChainPanels, ChainsTrackAndSongSettingsUnderTheMouse) {
+  AppPanelsRig rig(1, 3);
+  ASSERT_EQ(TypeLevelFlags(kReverb), kLevelProgram | kLevelTrack | kLevelSong);
+  rig.app().song.currentTrack = 1;
+  rig.song.SetTrackType(2, kReverb);
+  rig.app().chainEditor = {ChainMode::Program, 0};
+  const std::string reverb = rig.app().catalog[kReverb].abbreviation.data();
+  const Step steps[] = {
+      {"song layout", [](AppPanelsRig& r) { r.Press(kCentre, 0); },
+       [&](AppPanelsRig& r) {
+         EXPECT_TRUE(r.Open(kTrackChain) && !r.Open(kSongChain) && !r.Open(kEditor));
+         EXPECT_EQ(r.B(kTrackChain, 15 + 2).text, reverb);
+         EXPECT_EQ(Operations(r, kTrackChain, 5), "0000");  // the program's chain is still the one edited
+         EXPECT_EQ(r.P(kTrackChain).labels[3].enabled, 0u);
+       }},
+      {"track chain position 2", [](AppPanelsRig& r) { r.Press(kTrackChain, 15 + 2); },
+       [](AppPanelsRig& r) {
+         EXPECT_EQ(r.app().chainEditor.chainMode, ChainMode::Track);
+         EXPECT_EQ(r.app().chainEditor.selectedPosition, 2);
+         for (int32_t p = 0; p < kChainLength; ++p)
+           EXPECT_EQ(r.B(kTrackChain, 15 + p).style, p == 2 ? ButtonStyle::Push : ButtonStyle::ListRow) << p;
+         EXPECT_EQ(Operations(r, kTrackChain, 5), "1011");  // nothing to paste yet
+       }},
+      {"copy engine", [](AppPanelsRig& r) { r.Press(kTrackChain, 5); },
+       [](AppPanelsRig& r) { EXPECT_EQ(Operations(r, kTrackChain, 5), "1111"); }},
+      {"move it down", [](AppPanelsRig& r) { r.Press(kTrackChain, 8); },
+       [&](AppPanelsRig& r) {
+         EXPECT_EQ(r.song.TrackNo(1).chain[3].type, kReverb);
+         EXPECT_EQ(r.B(kTrackChain, 15 + 3).text, reverb);
+         EXPECT_EQ(r.B(kTrackChain, 15 + 3).style, ButtonStyle::Push);
+       }},
+      {"switch off", [](AppPanelsRig& r) { r.Press(kTrackChain, 1); },
+       [](AppPanelsRig& r) {
+         EXPECT_EQ(r.song.TrackNo(1).muteState, 2u);
+         EXPECT_EQ(r.B(kTrackChain, 1).style, ButtonStyle::ToggleOn);
+       }},
+      {"level down a step, pan up a step", [](AppPanelsRig& r) { r.Press(kTrackChain, 14), r.Press(kTrackChain, 11); },
+       [](AppPanelsRig& r) {
+         EXPECT_FLOAT_EQ(r.song.TrackNo(1).level, 0.99f);
+         EXPECT_EQ(r.song.TrackNo(1).pan, 101);
+         EXPECT_EQ(r.P(kTrackChain).valueControls[2].value, 99);
+       }},
+      {"program editor", [](AppPanelsRig& r) { r.Toggle(kEditor); },
+       [](AppPanelsRig& r) {
+         EXPECT_TRUE(r.Open(kEditor) && !r.Open(kTrackChain));
+         EXPECT_EQ(Operations(r, kEditor, 4), "0000");
+       }},
+      {"program chain position 1, paste", [](AppPanelsRig& r) { r.Press(kEditor, 12 + 1), r.Press(kEditor, 5); },
+       [&](AppPanelsRig& r) {
+         EXPECT_EQ(r.app().chainEditor.chainMode, ChainMode::Program);
+         EXPECT_EQ(r.song.ProgramEngine(0, 1).type, kReverb);
+         EXPECT_EQ(r.B(kEditor, 12 + 1).text, reverb);
+         EXPECT_EQ(Operations(r, kEditor, 4), "1111");
+       }},
+      {"back to the track, then the GlobalTrack becomes current",
+       [](AppPanelsRig& r) {
+         r.Toggle(kTrackChain);
+         SelectTrack(r.app(), 0);
+         r.Redraw();
+       },
+       [](AppPanelsRig& r) {
+         EXPECT_TRUE(r.Open(kSongChain) && !r.Open(kTrackChain));
+         EXPECT_EQ(r.B(kCentre, OpenerButton(kSongChain)).style, ButtonStyle::ToggleOn);
+         EXPECT_EQ(Operations(r, kSongChain, 5), "0000");  // still the program's chain
+       }},
+      {"the program editor takes the song panel's place", [](AppPanelsRig& r) { r.Toggle(kEditor); },
+       [](AppPanelsRig& r) { EXPECT_TRUE(r.Open(kEditor) && !r.Open(kSongChain) && !r.Open(kTrackChain)); }},
+      {"and the track toggle gives it back", [](AppPanelsRig& r) { r.Toggle(kTrackChain); },
+       [](AppPanelsRig& r) {
+         EXPECT_TRUE(r.Open(kSongChain) && !r.Open(kEditor) && !r.Open(kTrackChain));
+         EXPECT_EQ(r.B(kCentre, OpenerButton(kTrackChain)).style, ButtonStyle::ToggleOn);
+       }},
+      {"the program layout closes it, the song layout brings it back", [](AppPanelsRig& r) { r.Press(kCentre, 1); },
+       [](AppPanelsRig& r) {
+         EXPECT_TRUE(r.Open(kEditor) && !r.Open(kSongChain));
+         r.Press(kCentre, 0);
+         EXPECT_TRUE(r.Open(kSongChain) && !r.Open(kEditor));
+       }},
+      {"song chain position 0: the reverb may be pasted there", [](AppPanelsRig& r) { r.Press(kSongChain, 21); },
+       [](AppPanelsRig& r) { EXPECT_EQ(Operations(r, kSongChain, 5), "1111"); }},
+      {"22050 Hz, high priority, one more beat per bar, song level down",
+       [](AppPanelsRig& r) { r.Press(kSongChain, 16), r.Press(kSongChain, 20), r.Press(kSongChain, 9), r.Press(kSongChain, 14); },
+       [](AppPanelsRig& r) {
+         EXPECT_EQ(r.app().rate.sampleRate, 22050);
+         EXPECT_EQ(r.B(kSongChain, 15).style, ButtonStyle::ToggleOff);
+         EXPECT_EQ(r.B(kSongChain, 16).style, ButtonStyle::ToggleOn);
+         EXPECT_EQ(r.app().playback.highPriority, 1u);
+         EXPECT_EQ(r.B(kSongChain, 20).style, ButtonStyle::ToggleOn);
+         EXPECT_EQ(r.app().song.beatsPerBar, 9);
+         EXPECT_FLOAT_EQ(r.app().song.songLevel, 0.99f);
+       }},
+      {"a normal track again", [](AppPanelsRig& r) { SelectTrack(r.app(), 2), r.Redraw(); },
+       [](AppPanelsRig& r) {
+         EXPECT_TRUE(r.Open(kTrackChain) && !r.Open(kSongChain));
+         EXPECT_STREQ(r.B(kTrackChain, 0).text, r.song.TrackNo(2).name.data());
+         EXPECT_EQ(r.B(kTrackChain, 1).style, ButtonStyle::ToggleOff);
+       }},
+      {"the program layout closes the track panel", [](AppPanelsRig& r) { r.Press(kCentre, 1); },
+       [](AppPanelsRig& r) { EXPECT_TRUE(r.Open(kEditor) && !r.Open(kTrackChain) && !r.Open(kSongChain)); }},
+  };
+  for (const Step& s : steps) {
+    SCOPED_TRACE(s.what);
+    s.act(rig);
+    s.check(rig);
+  }
+}
+
+constexpr int32_t kQuality = 0, kFirstRate = 1, kRenderButton = 4, kStop = 6, kFirstLine = 3;
+
+std::string Lines(AppPanelsRig& rig) {
+  std::string all;
+  for (int i = 0; i < 3; ++i) all += std::string(rig.P(kRender).labels[kFirstLine + i].text) + (i < 2 ? ", " : "");
+  return all;
+}
+
+// The render panel under the mouse: the quality and rate buttons show what they set, a render without an End
+// is refused, and a real render's statistics reach the panel once the idle step has stopped its worker.
+TEST(RenderPanel, QualityRatesRenderAndItsStatistics) {
+  AppPanelsRig rig;
+  rig.Toggle(kRender);
+  ASSERT_TRUE(rig.Open(kRender) && !rig.Open(kList));
+  EXPECT_EQ(Lines(rig), "Samples Rendered 0, Samples Clipped 0, Percent Clipped 0.00");
+
+  struct Case { int32_t press; uint32_t quality; int32_t caption; int32_t rate; };
+  const Case cases[] = {
+      {-1, 0, 96, 44100}, {kQuality, 1, 97, 44100}, {kFirstRate, 1, 97, 11025},
+      {kFirstRate + 1, 1, 97, 22050}, {kQuality, 0, 96, 22050}, {kFirstRate + 2, 0, 96, 44100},
+  };
+  for (const Case& c : cases) {
+    if (c.press >= 0) rig.Press(kRender, c.press);
+    EXPECT_EQ(rig.app().render.quality, c.quality) << c.press;
+    EXPECT_EQ(rig.B(kRender, kQuality).captionOrValue, c.caption) << c.press;
+    EXPECT_EQ(rig.app().rate.sampleRate, c.rate) << c.press;
+    for (int32_t i = 0; i < 3; ++i)
+      EXPECT_EQ(rig.B(kRender, kFirstRate + i).style,
+                rig.app().rate.sampleRate == (11025 << i) ? ButtonStyle::ToggleOn : ButtonStyle::ToggleOff);
+  }
+
+  rig.Press(kRender, kRenderButton);
+  EXPECT_EQ(rig.song.Messages(), std::vector<std::string>{"You Must Insert An End Event At The End Of The Song"});
+
+  // One beat of song to its End, rendered by the worker; the main loop's idle step stops it.
+  rig.song.Add(0, {{48, testing::Type(EventType::End), 0, 0}});
+  const std::string path = ::testing::TempDir() + "render_panel.wav";
+  rig.song.dialogs.paths = {path};
+  rig.Press(kRender, kRenderButton);
+  ASSERT_TRUE(testing::WaitFor([&] { return rig.app().playback.songEndReached.load() == 1; }));
+  ASSERT_TRUE(testing::WaitFor([&] { return rig.app().playback.workerRunning.load() == 0; }));
+  // The worker only asked for the redraw; the main loop's pass draws its progress.
+  rig.Redraw();
+  EXPECT_EQ(Lines(rig), "Last Beat Rendered 0:1, Samples Clipped 0, Percent Complete 100");
+  rig.Press(kRender, kStop);
+  EXPECT_TRUE(IsPlaybackIdle(rig.app()));
+  EXPECT_EQ(rig.song.dialogs.shown.back().caption, "Rendering Complete");
+  const uint32_t rendered = rig.app().render.samplesRendered;
+  EXPECT_EQ(rendered, 2u * 22050u);  // one beat at 120 beats per minute
+  EXPECT_EQ(Lines(rig), "Samples Rendered " + std::to_string(rendered) + ", Samples Clipped 0, Percent Clipped 0.00");
+  EXPECT_EQ(std::filesystem::file_size(path), 44u + 2u * rendered + 1u);
+}
+
+struct NameRig {
+  NameRig() {
+    ConnectUi(rig.ui, song.app);
+    field = AddButton(rig.ui.panels[kEditor], MakeButton(0, {16, 24, 208, 40}, 4, ButtonStyle::Push));
+    row = AddButton(rig.ui.panels[kList], MakeButton(0, {16, 72, 208, 88}, 4, ButtonStyle::ListRow));
+    OpenPanel(rig.ui, kList);
+    OpenPanel(rig.ui, kEditor);
+  }
+  Button& Field() { return rig.ui.panels[kEditor].buttons[field]; }
+  std::string ProgramName() const { return song.app.song.programs[0]->name.data(); }
+  void Type(std::string_view keys) {
+    for (char c : keys) TypeTextEntryCharacter(song.app, c);
+    TakeRedraws(rig.ui, song.app.changes);
+  }
+
+  testing::SongRigOf<AppState> song{1};
+  testing::UiRig rig;
+  int32_t field = 0, row = 0;
+};
+
+// Whatever is pressed during a name edit ends the edit first, keeps what was typed, and then acts.
+TEST(NameEdit, APressAnywhereEndsTheEditFirstAndThenActs) {
+  enum class Where { Control, RightOnControl, CloseBox, TitleBar, Desktop };
+  struct Case { const char* name; Where where; int calls; bool editorOpen; };
+  const Case cases[] = {
+      {"control", Where::Control, 1, true},
+      {"right press on a control", Where::RightOnControl, 1, true},
+      {"close box", Where::CloseBox, 0, false},
+      {"title bar", Where::TitleBar, 0, true},
+      {"desktop", Where::Desktop, 0, true},
+  };
+  for (const Case& c : cases) {
+    NameRig n;
+    int calls = 0;
+    AddButton(n.rig.ui.panels[kEditor],
+              MakeButton(1, {16, 48, 64, 64}, 2, ButtonStyle::Push, [&](uint32_t) { ++calls; }));
+    StartNameEdit(n.rig.ui, n.song.app, TextField::ProgramName, 0, kProgramNameMaximum, {kEditor, n.field});
+    n.Type("Pad");
+    const PanelWindow& editor = n.rig.ui.panels[kEditor];
+    Point at{};
+    PointerAction down = PointerAction::LeftDown, up = PointerAction::LeftUp;
+    switch (c.where) {
+      case Where::Control: at = n.rig.Screen(kEditor, {40, 56}); break;
+      case Where::RightOnControl:
+        at = n.rig.Screen(kEditor, {40, 56});
+        down = PointerAction::RightDown;
+        up = PointerAction::RightUp;
+        break;
+      case Where::CloseBox: at = {CloseBox(editor).left + 2, CloseBox(editor).top + 2}; break;
+      case Where::TitleBar: at = {TitleBar(editor).left + 20, TitleBar(editor).top + 2}; break;
+      case Where::Desktop: at = {799, 559}; break;
+    }
+    HandlePointer(n.rig.ui, {down, at});
+    HandlePointer(n.rig.ui, {up, at});
+    TakeRedraws(n.rig.ui, n.song.app.changes);
+    EXPECT_FALSE(IsTextEntryActive(n.song.app)) << c.name;
+    EXPECT_EQ(n.Field().style, ButtonStyle::Push) << c.name;
+    EXPECT_EQ(n.ProgramName(), "Pad") << c.name;
+    EXPECT_EQ(calls, c.calls) << c.name;
+    EXPECT_EQ(editor.open, c.editorOpen) << c.name;
+  }
+}
+
+TEST(SkinCommands, AnUnusableFileSaysInvalidFileAndKeepsThePicture) {
+  NameRig n;
+  testing::FakeDialogs& dialogs = n.song.dialogs;
+  Pixels replacement(kDeckWidth, kDeckHeight, 0x224466);
+  dialogs.paths = {testing::WriteTempFile("not_a_bitmap.bmp", {'B', 'M', 1, 2, 3}),
+                   testing::WriteTempFile("good_deck.bmp", testing::BmpBytes(replacement)), std::nullopt};
+  const Pixels before = n.rig.ui.skins.deck;
+  SelectDeckFile(n.rig.ui, n.song.app);
+  EXPECT_EQ(n.song.Headlines(), std::vector<std::string>{"Invalid File"});
+  EXPECT_EQ(dialogs.shown.back().caption, "Error");
+  EXPECT_EQ(n.rig.ui.skins.deck.data, before.data);
+  SelectDeckFile(n.rig.ui, n.song.app);
+  EXPECT_EQ(n.rig.ui.skins.deck.At(5, 5), 0x224466u);
+  EXPECT_EQ(n.rig.ScreenAt(kList, {100, 150}), 0x224466u);  // every panel drawn again
+  SelectSkinFile(n.rig.ui, n.song.app);                             // cancelled: nothing said
+  EXPECT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.requests[0].filters[0].pattern, "*.bmp");
+}
+
+}  // namespace
+}  // namespace tonforge
