@@ -11,6 +11,7 @@
 
 #include "shell/devices/sound_device.h"
 #include "shell/wave_file.h"
+#include "song/song_records.h"
 
 namespace tonforge {
 
@@ -57,6 +58,20 @@ struct RenderState {
 struct WavePlaybackState {
   std::unique_ptr<std::FILE, FileCloser> file;
   uint32_t remainingBytes = 0;  // of the data chunk, not yet handed to the device
+};
+
+// What the notes played along with a song sound through: a copy of the chain of the track that was current when
+// Play was pressed, with delay lines and a random sequence of its own, so that the song's chains and everything
+// a render of the song computes stay untouched. Prepared by the main thread before the worker starts; the worker
+// alone uses it while the song plays.
+struct PlayAlongChain {
+  std::array<Engine, kChainLength> chain{};
+  PositionBuffers buffers;                      // the copies' delay lines, kept from one playback to the next
+  std::array<uint32_t, kChainLength> bufferLength{};
+  const Track* track = nullptr;                 // whose level and pan it follows (tracks outlive a worker)
+  bool global = false;                          // the chain is the song chain: no track level, as live
+  uint32_t random = 0;
+  bool sounding = false;                        // a note was played along since Play: the chain runs
 };
 
 }  // namespace tonforge

@@ -7,6 +7,7 @@
 #include "app/app_state.h"
 #include "audio/playback.h"
 #include "sequencer/editing.h"
+#include "sequencer/play_along.h"
 #include "sequencer/track_commands.h"
 #include "ui/draw.h"
 #include "ui/panels.h"
@@ -21,7 +22,7 @@ namespace C = TrackListControl;
 constexpr int32_t kPanel = PanelIndex(Panel::TrackList);
 
 constexpr int32_t kPlayCaption = 39, kStopCaption = 40, kNewCaption = 29, kDeleteCaption = 30, kUpCaption = 57,
-                  kDownCaption = 58, kSnapCaption = 65, kEditModeCaption = 63, kTrackNameCaption = 34;
+                  kDownCaption = 58, kSnapCaption = 65, kLoopCaption = 153, kEditModeCaption = 63, kTrackNameCaption = 34;
 constexpr int32_t kOctaveCaptions = 108, kGroupCaptions = 104, kSlideCaptions = 94;
 
 // Frame kinds of the skin: 16 x 16 arrows, 32 x 16, 48 x 16 push buttons, 16 x 32 mute buttons.
@@ -79,6 +80,7 @@ void RefreshTrackList(Ui& ui, AppState& app, std::array<char, 33>& trackName) {
   b[C::Play].style = ToggleStyle(!IsPlaybackIdle(app) || app.playback.playButtonPressed != 0);
   b[C::Snap].style = ToggleStyle(editor.snap);
   b[C::EditMode].style = ToggleStyle(editor.editMode);
+  b[C::Loop].style = ToggleStyle(editor.loop);
   b[C::Octave].captionOrValue = kOctaveCaptions + std::clamp(editor.octave, 0, kMaxOctave);
   b[C::Group].captionOrValue = kGroupCaptions + std::clamp(static_cast<int32_t>(editor.eventGroup), 0, 2);
   b[C::Slide].captionOrValue = kSlideCaptions + (editor.slide != 0 ? 1 : 0);
@@ -200,6 +202,10 @@ void BuildTrackListPanel(Ui& ui, AppState& app) {
     add(0, At(kMuteLeft, kSongViewTop + kSongViewRowHeight * row, 16, 32), kTall, ButtonStyle::ToggleOff,
         command([](AppState& a, uint32_t r) { PressMuteButton(a, static_cast<int32_t>(r)); }),
         static_cast<uint32_t>(row));
+
+  // In row B's gap between the inserts and the resets.
+  add(kLoopCaption, At(200, kRowB, 32, 16), kSmall, ButtonStyle::ToggleOff,
+      command([](AppState& a, uint32_t) { ToggleLoop(a); }));
 
   AddValueControl(p, MakeValueControl(kHorizontal, 424, kRowA, 96, 1, kMaxSnapDivision, 4, snapDivision));
   AddValueControl(p, MakeValueControl(kHorizontal, kSongViewLeft, 72, kViewWidth, 0, 1, 0, goToBar));
