@@ -53,7 +53,6 @@ struct EditorState {
   int32_t snapStep = 12;    // ticks per beat / snap division, at least 1
   int32_t octave = 0;       // 0..3, adds 1200 cents to keyboard pitches per octave
   uint32_t editMode = 0;    // the record switch
-  uint32_t loop = 0;        // the Loop switch: playback repeats the marked Block
   EventGroup eventGroup = EventGroup::Song;
   uint32_t slide = 0;       // the volume, pitch, pan and tempo inserts produce their slide types
   Block block;
@@ -62,8 +61,9 @@ struct EditorState {
   uint32_t shiftHeld = 0;
   // The recording keys only work while the track list panel is open; the user interface keeps this current.
   uint32_t trackListShown = 1;
-  std::array<OpenRecordedNote, kOpenRecordedNotes> recording{};
   int32_t drawnPlayhead = -1;  // the playhead tick the song view shows; -1 while no song plays
+  uint32_t loop = 0;           // the Loop switch: playback repeats the marked Block
+  std::array<OpenRecordedNote, kOpenRecordedNotes> recording{};
 };
 
 enum class TextField : uint32_t { ProgramName = 0, TrackName = 1, DataSlotName = 2, ValueA = 3, ValueB = 4 };
