@@ -33,6 +33,9 @@ public:
     return true;
   }
 
+  // Either side: nothing waits, as of the moment of the call.
+  bool Empty() const { return head_.load(std::memory_order_acquire) == tail_.load(std::memory_order_acquire); }
+
   // Consumer only: drops whatever waits.
   void Drain() { head_.store(tail_.load(std::memory_order_acquire), std::memory_order_release); }
 
