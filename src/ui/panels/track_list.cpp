@@ -159,7 +159,7 @@ void BuildTrackListPanel(Ui& ui, AppState& app) {
       command([](AppState& a, uint32_t) { ToggleSnap(a); }));
   arrow(At(408, kRowA, 16, 16), ButtonFlag::StepDown, C::SnapDivisionSlider, snapDivision);
   arrow(At(520, kRowA, 16, 16), ButtonFlag::StepUp, C::SnapDivisionSlider, snapDivision);
-  // Row B: octave, tracks up and down, group, slide, the inserts, the resets.
+  // Row B: octave, tracks up and down, group, slide, the inserts, the resets (Loop comes last, between them).
   add(kOctaveCaptions, At(392, kRowB, 48, 16), kPush, ButtonStyle::Push,
       command([](AppState& a, uint32_t) { CycleOctave(a); }));
   add(kUpCaption, At(256, kRowA, 48, 16), kPush, ButtonStyle::Push,
@@ -179,7 +179,7 @@ void BuildTrackListPanel(Ui& ui, AppState& app) {
   add(kInsertTempoCaption, At(152, kRowB, 48, 16), kPush, ButtonStyle::Push,
       command([](AppState& a, uint32_t) { InsertTempo(a); }));
   for (int32_t position = 0; position < kChainLength; ++position) {
-    Button reset = MakeButton(position + 1, At(232 + 16 * position, kRowB, 16, 16), kArrow, ButtonStyle::Push,
+    Button reset = MakeButton(position + 1, At(248 + 16 * position, kRowB, 16, 16), kArrow, ButtonStyle::Push,
                               command([](AppState& a, uint32_t pos) { InsertEngineReset(a, static_cast<int32_t>(pos)); }),
                               static_cast<uint32_t>(position));
     reset.flags |= ButtonFlag::ShowNumber;
@@ -203,8 +203,8 @@ void BuildTrackListPanel(Ui& ui, AppState& app) {
         command([](AppState& a, uint32_t r) { PressMuteButton(a, static_cast<int32_t>(r)); }),
         static_cast<uint32_t>(row));
 
-  // In row B's gap between the inserts and the resets.
-  add(kLoopCaption, At(200, kRowB, 32, 16), kSmall, ButtonStyle::ToggleOff,
+  // Row B again, between the inserts and the resets.
+  add(kLoopCaption, At(200, kRowB, 48, 16), kPush, ButtonStyle::ToggleOff,
       command([](AppState& a, uint32_t) { ToggleLoop(a); }));
 
   AddValueControl(p, MakeValueControl(kHorizontal, 424, kRowA, 96, 1, kMaxSnapDivision, 4, snapDivision));
