@@ -6,6 +6,7 @@
 #include "app/quit.h"
 #include "audio/live_output.h"
 #include "audio/output_rate.h"
+#include "audio/play_along_voices.h"
 #include "programs/chain_editing.h"
 #include "programs/program_list.h"
 #include "sequencer/play_along.h"
@@ -122,7 +123,10 @@ void RunIdleStep(AppState& app, KeyboardHandler& keys, MidiHandler* midi) {
   FollowLoopSwitch(app);
   if (!IsPlaybackIdle(app)) {
     // While a song plays the note keys and MIDI play along; during a render or a wave file MIDI is dropped.
-    if (IsSongPlaying(app)) PollKeyboard(app, keys);
+    if (IsSongPlaying(app)) {
+      PollKeyboard(app, keys);
+      FollowCurrentTrack(app);
+    }
     if (midi != nullptr) PollMidi(app, *midi);
     EnterHeardNotes(app);
     if (p.songEndReached.load(std::memory_order_acquire) != 0) {

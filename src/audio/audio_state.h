@@ -60,10 +60,9 @@ struct WavePlaybackState {
   uint32_t remainingBytes = 0;  // of the data chunk, not yet handed to the device
 };
 
-// What the notes played along with a song sound through: a copy of the chain of the track that was current when
-// Play was pressed, with delay lines and a random sequence of its own, so that the song's chains and everything
-// a render of the song computes stay untouched. Prepared by the main thread before the worker starts; the worker
-// alone uses it while the song plays.
+// What the notes played along with a song sound through: a copy of the current track's chain, with delay lines
+// and a random sequence of its own, so that the song's chains and everything a render of the song computes stay
+// untouched.
 struct PlayAlongChain {
   std::array<Engine, kChainLength> chain{};
   PositionBuffers buffers;                      // the copies' delay lines, kept from one playback to the next
@@ -71,7 +70,17 @@ struct PlayAlongChain {
   const Track* track = nullptr;                 // whose level and pan it follows (tracks outlive a worker)
   bool global = false;                          // the chain is the song chain: no track level, as live
   uint32_t random = 0;
-  bool sounding = false;                        // a note was played along since Play: the chain runs
+};
+
+// Two chains, so that the main thread can copy a newly chosen track's chain while the worker plays through the
+// other; it hands the new one over on the played-notes queue and touches the old one again only once the
+// worker has said (inUse, released after its last use) that it has taken the new one.
+struct PlayAlongState {
+  std::array<PlayAlongChain, 2> chains;
+  uint32_t playing = 0;                // worker: the chain the notes sound through
+  std::atomic<uint32_t> inUse{0};      // worker to main: the chain the worker has taken last
+  uint32_t requested = 0;              // main: the chain handed over last
+  bool sounding = false;               // worker: a note was played along since Play, so the chain runs
 };
 
 }  // namespace tonforge

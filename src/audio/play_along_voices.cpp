@@ -31,6 +31,14 @@ void CopyEngine(PlayAlongChain& pa, int p, const Engine& source, const OutputRat
   PrepareEngine(e, rate);
 }
 
+void CopyCurrentChain(Studio& studio, PlayAlongChain& pa) {
+  const Track* current = TrackAt(studio.song, studio.song.currentTrack);
+  pa.track = current;
+  pa.global = studio.song.currentTrack == 0;
+  pa.random = studio.random.engine;
+  for (int p = 0; p < kChainLength; ++p) CopyEngine(pa, p, current ? current->chain[p] : Engine{}, studio.rate);
+}
+
 int16_t AddHeld(int16_t song, float along) {
   const int32_t sum = static_cast<int32_t>(song) + ToSample16(along, nullptr);
   return static_cast<int16_t>(std::clamp<int32_t>(sum, INT16_MIN, INT16_MAX));
@@ -45,14 +53,24 @@ void Heard(Studio& studio, const PlayedNote& n, int32_t tick) {
 }  // namespace
 
 void PreparePlayAlong(Studio& studio) {
-  PlayAlongChain& pa = studio.playAlong;
-  const Track* current = TrackAt(studio.song, studio.song.currentTrack);
-  pa.track = current;
-  pa.global = studio.song.currentTrack == 0;
-  pa.random = studio.random.engine;
-  pa.sounding = false;
-  for (int p = 0; p < kChainLength; ++p) CopyEngine(pa, p, current ? current->chain[p] : Engine{}, studio.rate);
+  PlayAlongState& along = studio.playAlong;
+  CopyCurrentChain(studio, along.chains[0]);
+  along.playing = 0;
+  along.requested = 0;
+  along.inUse.store(0, std::memory_order_relaxed);
+  along.sounding = false;
   studio.playback.played.Drain();  // no worker runs: the main thread may stand in for the consumer
+}
+
+void FollowCurrentTrack(Studio& studio) {
+  PlayAlongState& along = studio.playAlong;
+  const Track* current = TrackAt(studio.song, studio.song.currentTrack);
+  if (current == nullptr || current == along.chains[along.requested].track) return;
+  if (along.inUse.load(std::memory_order_acquire) != along.requested) return;  // the last hand-over is under way
+  const uint32_t next = 1 - along.requested;
+  CopyCurrentChain(studio, along.chains[next]);
+  if (studio.playback.played.Push(PlayedNote{PlayedKind::Chain, kNoHolder, static_cast<int32_t>(next)}))
+    along.requested = next;
 }
 
 int32_t TickOfNextFrame(const Studio& studio) {
@@ -79,6 +97,10 @@ void TakePlayedNotes(Studio& studio) {
         break;
       case PlayedKind::Pedal: SetSustainPedal(studio, n.pitch != 0); break;
       case PlayedKind::Silence: SilenceLiveVoices(studio); break;
+      case PlayedKind::Chain:
+        studio.playAlong.playing = static_cast<uint32_t>(n.pitch) & 1u;
+        studio.playAlong.inUse.store(studio.playAlong.playing, std::memory_order_release);
+        break;
       case PlayedKind::Bend:
         for (LiveVoice& v : studio.live.voices)
           if (v.liveFlag != 0 && v.holder >= kMidiNoteHolder) v.livePitch = v.notePitch + n.pitch;

@@ -20,7 +20,7 @@ struct Studio : Session {
   RenderState render;
   WavePlaybackState wavePlayback;
   SongMixer mixer;
-  PlayAlongChain playAlong;
+  PlayAlongState playAlong;
 };
 
 }  // namespace tonforge

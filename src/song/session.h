@@ -68,12 +68,13 @@ struct Session;
 
 // What the keyboard or MIDI did to the live voices while a song plays: the main thread puts it on a queue
 // and the song worker, which then owns the live voices, carries it out at the start of its next block.
-enum class PlayedKind : uint32_t { Start, Release, Pedal, Silence, Bend };
+enum class PlayedKind : uint32_t { Start, Release, Pedal, Silence, Bend, Chain };
 
 struct PlayedNote {
   PlayedKind kind = PlayedKind::Start;
   int32_t holder = kNoHolder;
-  int32_t pitch = 0;      // Start: the pitch played; Pedal: 1 down, 0 up; Bend: the bend of MIDI notes
+  int32_t pitch = 0;      // Start: the pitch played; Pedal: 1 down, 0 up; Bend: the bend of MIDI notes;
+                          // Chain: the play-along chain to sound through from now on
   int32_t program = 0;
   float level = 1.0f;     // Start: the velocity's share of the program's level
   int32_t bend = 0;       // Start: the MIDI pitch wheel's bend, added to the pitch

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "audio/play_along_voices.h"
 #include "audio/render.h"
 #include "programs/program_list.h"
 #include "sequencer/keyboard_commands.h"
@@ -120,32 +121,48 @@ TEST(PlayAlong, SoundsTwoBlocksOnAndIsRecordedWhereItSounded) {
 }
 
 // The song's own output is the same to the bit but for the blocks the note sounds in (struck in block 4, silenced
-// in block 6, each heard two blocks on), the song renders to the same bytes as before, and on the GlobalTrack
-// nothing is recorded.
+// in block 6, each heard two blocks on), and the song renders to the same bytes as before. On the GlobalTrack
+// nothing is recorded; a track chosen while the song plays takes the notes through its own chain and level.
 TEST(PlayAlong, LeavesTheSongAndItsRenderAlone) {
+  struct Case {
+    const char* name;
+    bool along;
+    int32_t chosenTrack;  // made current in block 2
+    std::vector<size_t> differing;
+  };
+  const Case cases[] = {
+      {"alone", false, 0, {}},
+      {"along on the GlobalTrack", true, 0, {6, 7}},
+      {"along on a silent track chosen while playing", true, 1, {}},
+  };
   const std::string dir = ::testing::TempDir();
   std::vector<std::vector<int16_t>> alone;
-  for (const bool along : {false, true}) {
+  for (const Case& c : cases) {
     AlongRig rig;
     Studio& app = *rig.app;
     rig.Add(rig.TrackAt(2), 0, EventType::NoteOn, 2450, 0);  // the song sounds from the start
+    rig.TrackAt(1).level = 0.0f;
     const std::string before = rig.RenderBytes(dir + "/before.wav");
-    app.editor.editMode = 1;
+    app.editor.editMode = c.chosenTrack == 0 ? 1 : 0;
     app.song.currentTrack = 0;
     StartSongPlayback(app);
     for (uint32_t block = 0; block < 12; ++block) {
       rig.PlayInto(block);
-      if (along && block == 4) PlayAlongNote(app, 1450, key::Z);
-      if (along && block == 6) SendToPlayAlong(app, PlayedKind::Silence);
-      if (along && block == 7) ReleasePlayAlongNote(app, key::Z);
+      if (block == 2) app.song.currentTrack = c.chosenTrack;
+      FollowCurrentTrack(app);
+      if (c.along && block == 4) PlayAlongNote(app, 1450, key::Z);
+      if (c.along && block == 6) SendToPlayAlong(app, PlayedKind::Silence);
+      if (c.along && block == 7) ReleasePlayAlongNote(app, key::Z);
     }
     StopPlayback(app);
+    std::vector<size_t> differing;
     for (size_t i = 0; i < 12; ++i) {
-      if (!along) alone.push_back(rig.Written(i));
-      else EXPECT_EQ(rig.Written(i) != alone[i], i == 6 || i == 7) << "block " << i;
+      if (!c.along) alone.push_back(rig.Written(i));
+      else if (rig.Written(i) != alone[i]) differing.push_back(i);
     }
-    EXPECT_EQ(rig.TrackAt(0).eventCount + rig.TrackAt(1).eventCount, 2) << "only Tempo and End";
-    EXPECT_EQ(rig.RenderBytes(dir + "/after.wav"), before) << along;
+    EXPECT_EQ(differing, c.differing) << c.name;
+    EXPECT_EQ(rig.TrackAt(0).eventCount + rig.TrackAt(1).eventCount, 2) << c.name << ": only Tempo and End";
+    EXPECT_EQ(rig.RenderBytes(dir + "/after.wav"), before) << c.name;
   }
 }
 
