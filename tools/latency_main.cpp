@@ -3,7 +3,8 @@
 //   build/tonforge-latency [SONG.tes] [SECONDS]
 // For each block size: how far ahead of the play cursor a fresh block is written (what a key press waits
 // before it is heard, plus the device's own buffer), the blocks the device played stale (underruns) while the
-// song plays, and the processor time of the live output with a note held.
+// song plays with notes played along, how long those notes wait to be heard, and the processor time of the
+// live output with a note held.
 #include <sys/resource.h>
 
 #include <SDL.h>
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -22,6 +24,7 @@
 #include "audio/output_rate.h"
 #include "audio/playback.h"
 #include "platform/sdl/sdl_sound_device.h"
+#include "sequencer/play_along.h"
 #include "sequencer/song.h"
 #include "sequencer/song_file.h"
 #include "shell/command_line.h"
@@ -60,20 +63,36 @@ public:
   bool WriteBlock(uint32_t offset, const int16_t* samples, uint32_t bytes) override {
     const uint32_t ring = kRingBlocks * blockBytes_;
     const uint32_t ahead = (offset + ring - device_.PlayCursor()) % ring;
+    std::lock_guard<std::mutex> hold(lock);  // the song worker writes while the main thread reads
     aheadFrames.push_back(ahead / kFrameBytes);
+    writtenAt.push_back(Clock::now());
     const uint32_t block = offset / blockBytes_;
     if (last_ >= 0) skipped += (block + kRingBlocks - static_cast<uint32_t>(last_) - 1) % kRingBlocks;
     last_ = static_cast<int32_t>(block);
     return device_.WriteBlock(offset, samples, bytes);
   }
   bool Recreate(int32_t rate) override { return device_.Recreate(rate); }
+  size_t Written() {
+    std::lock_guard<std::mutex> hold(lock);
+    return aheadFrames.size();
+  }
+  // The frames from `pressed` until write `index` is heard: until it was written, plus its distance ahead.
+  std::optional<uint32_t> HeardAfter(size_t index, Clock::time_point pressed) {
+    std::lock_guard<std::mutex> hold(lock);
+    if (index >= aheadFrames.size()) return std::nullopt;
+    const double waited = std::chrono::duration<double>(writtenAt[index] - pressed).count();
+    return aheadFrames[index] + static_cast<uint32_t>(std::max(waited, 0.0) * 44100.0);
+  }
   void Reset() {
+    writtenAt.clear();
     aheadFrames.clear();
     skipped = 0;
     last_ = -1;
   }
 
+  std::mutex lock;
   std::vector<uint32_t> aheadFrames;
+  std::vector<Clock::time_point> writtenAt;
   uint32_t skipped = 0;
 
 private:
@@ -116,6 +135,56 @@ void ServeFor(Studio& app, MeasuringDevice& device, double seconds, std::vector<
   }
 }
 
+// The song from the start on the playback thread while notes are played along: a key goes down at odd moments
+// (every 20 to 60 ms) and up 150 ms later. The worker takes a note just before it renders a block, when every
+// block before has been written, so the note sounds in the block whose index is the count of writes at the
+// moment the queue is seen empty. Returns the frames from each key to its sound.
+std::vector<uint32_t> PlayAlongFor(Studio& app, MeasuringDevice& device, double seconds) {
+  std::vector<uint32_t> keyToSound;
+  const auto end = Clock::now() + std::chrono::duration<double>(seconds);
+  uint32_t random = 12345;
+  int32_t key = 0;
+  auto nextKey = Clock::now();
+  std::vector<std::pair<int32_t, Clock::time_point>> held;
+  while (Clock::now() < end && app.playback.songEndReached.load() == 0) {
+    const auto now = Clock::now();
+    for (auto it = held.begin(); it != held.end();)
+      if (now - it->second > std::chrono::milliseconds(150)) {
+        ReleasePlayAlongNote(app, it->first);
+        it = held.erase(it);
+      } else {
+        ++it;
+      }
+    if (now >= nextKey) {
+      key = (key + 1) % 16;
+      PlayAlongNote(app, 2050 + 100 * key, key);
+      held.emplace_back(key, now);
+      while (!app.playback.played.Empty() && app.playback.mode.load() != PlaybackMode::Idle) std::this_thread::yield();
+      const size_t index = device.Written();
+      std::optional<uint32_t> frames;
+      while (!(frames = device.HeardAfter(index, now)) && Clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+      if (frames) keyToSound.push_back(*frames);
+      random = random * 1103515245u + 12345u;
+      nextKey = now + std::chrono::microseconds(20000 + (random >> 8) % 40000);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return keyToSound;
+}
+
+struct Spread {
+  double lo = 0, hi = 0, mean = 0;  // milliseconds
+};
+
+Spread MillisecondsOf(const std::vector<uint32_t>& frames) {
+  if (frames.empty()) return {};
+  const auto [lo, hi] = std::minmax_element(frames.begin(), frames.end());
+  double sum = 0;
+  for (uint32_t f : frames) sum += f;
+  return {1000.0 * *lo / 44100.0, 1000.0 * *hi / 44100.0, 1000.0 * sum / double(frames.size()) / 44100.0};
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -127,8 +196,8 @@ int main(int argc, char** argv) {
   if (!wholeSeconds) return Finish(Refuse("tonforge-latency", "SECONDS must be a whole number from 1 to 3600", kUsage));
   const double seconds = static_cast<double>(*wholeSeconds);
   std::printf("audio driver: %s\n", SDL_getenv("SDL_AUDIODRIVER") ? SDL_getenv("SDL_AUDIODRIVER") : "(default)");
-  std::printf("%6s %7s %22s %26s %11s %4s %9s\n", "block", "device", "key to sound (frames)",
-              "key to sound (ms) (+device)", "song under", "live", "live CPU");
+  std::printf("%6s %7s %22s %26s %11s %4s %9s %28s\n", "block", "device", "key to sound (frames)",
+              "key to sound (ms) (+device)", "song under", "live", "live CPU", "along key to sound (ms)");
   for (const uint32_t frames : kLiveBlockFrames) {
     QuietDialogs dialogs;
     auto app = std::make_unique<Studio>(dialogs);
@@ -166,19 +235,17 @@ int main(int argc, char** argv) {
     for (uint32_t a : ahead) mean += a;
     mean /= double(std::max<size_t>(ahead.size(), 1));
 
-    // The song from the start on the playback thread; the main thread only watches for its end.
+    // The song from the start on the playback thread, with notes played along on the current program.
     SilenceLiveVoices(*app);
     measuring.Reset();
     StartSongPlayback(*app);
-    const auto songEnd = Clock::now() + std::chrono::duration<double>(seconds);
-    while (Clock::now() < songEnd && app->playback.songEndReached.load() == 0)
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const Spread along = MillisecondsOf(PlayAlongFor(*app, measuring, seconds));
     StopPlayback(*app);
     const auto songBlocks = static_cast<uint32_t>(measuring.aheadFrames.size());
     const double added = 1000.0 * device->DeviceBufferFrames() / 44100.0;
-    std::printf("%6u %7u %6u..%-6u mean %6.0f %6.1f..%-5.1f (+%4.1f) %5u/%-5u %4u %8.1f%%\n", frames,
-                device->DeviceBufferFrames(), *lo, *hi, mean, 1000.0 * *lo / 44100.0, 1000.0 * *hi / 44100.0,
-                added, measuring.skipped, songBlocks, liveSkipped, 100.0 * cpu);
+    std::printf("%6u %7u %6u..%-6u mean %6.0f %6.1f..%-5.1f (+%4.1f) %5u/%-5u %4u %8.1f%% %7.1f..%-6.1f mean %6.1f\n",
+                frames, device->DeviceBufferFrames(), *lo, *hi, mean, 1000.0 * *lo / 44100.0, 1000.0 * *hi / 44100.0,
+                added, measuring.skipped, songBlocks, liveSkipped, 100.0 * cpu, along.lo, along.hi, along.mean);
     app->sound = nullptr;
   }
   return 0;

@@ -6,8 +6,10 @@
 #include "app/quit.h"
 #include "audio/live_output.h"
 #include "audio/output_rate.h"
+#include "audio/play_along_voices.h"
 #include "programs/chain_editing.h"
 #include "programs/program_list.h"
+#include "sequencer/play_along.h"
 #include "sequencer/song.h"
 #include "sequencer/song_clock.h"
 #include "sequencer/song_file.h"
@@ -132,8 +134,15 @@ InputDevices StartUp(AppState& app, Host& host, const StartOptions& options, con
 
 void RunIdleStep(AppState& app, KeyboardHandler& keys, MidiHandler* midi) {
   PlaybackState& p = app.playback;
+  FollowLoopSwitch(app);
   if (!IsPlaybackIdle(app)) {
-    if (midi != nullptr) PollMidi(app, *midi);  // drops what arrives: nothing reaches the song meanwhile
+    // While a song plays the note keys and MIDI play along; during a render or a wave file MIDI is dropped.
+    if (IsSongPlaying(app)) {
+      PollKeyboard(app, keys);
+      FollowCurrentTrack(app);
+    }
+    if (midi != nullptr) PollMidi(app, *midi);
+    EnterHeardNotes(app);
     if (p.songEndReached.load(std::memory_order_acquire) != 0) {
       StopPlayback(app);
       p.songEndReached.store(0, std::memory_order_release);

@@ -12,6 +12,7 @@
 #include "shell/devices/sound_device.h"
 #include "shell/sound_file.h"
 #include "shell/wave_file.h"
+#include "song/song_records.h"
 
 namespace tonforge {
 
@@ -57,6 +58,29 @@ struct RenderState {
 // it ends.
 struct WavePlaybackState {
   std::unique_ptr<SoundStream> stream;
+};
+
+// What the notes played along with a song sound through: a copy of the current track's chain, with delay lines
+// and a random sequence of its own, so that the song's chains and everything a render of the song computes stay
+// untouched.
+struct PlayAlongChain {
+  std::array<Engine, kChainLength> chain{};
+  PositionBuffers buffers;                      // the copies' delay lines, kept from one playback to the next
+  std::array<uint32_t, kChainLength> bufferLength{};
+  const Track* track = nullptr;                 // whose level and pan it follows (tracks outlive a worker)
+  bool global = false;                          // the chain is the song chain: no track level, as live
+  uint32_t random = 0;
+};
+
+// Two chains, so that the main thread can copy a newly chosen track's chain while the worker plays through the
+// other; it hands the new one over on the played-notes queue and touches the old one again only once the
+// worker has said (inUse, released after its last use) that it has taken the new one.
+struct PlayAlongState {
+  std::array<PlayAlongChain, 2> chains;
+  uint32_t playing = 0;                // worker: the chain the notes sound through
+  std::atomic<uint32_t> inUse{0};      // worker to main: the chain the worker has taken last
+  uint32_t requested = 0;              // main: the chain handed over last
+  bool sounding = false;               // worker: a note was played along since Play, so the chain runs
 };
 
 }  // namespace tonforge

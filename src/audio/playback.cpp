@@ -6,9 +6,11 @@
 
 #include "audio/block_mix.h"
 #include "audio/live_output.h"
+#include "audio/play_along_voices.h"
 #include "audio/render.h"
 #include "audio/voice.h"
 #include "shell/devices/thread_priority.h"
+#include "sequencer/play_along.h"
 #include "sequencer/song_clock.h"
 #include "shell/show_error.h"
 
@@ -66,6 +68,7 @@ void PrepareTrack(Studio& studio, Track& t) {
 
 void PutAtRest(Studio& studio, PlaybackMode ended) {
   PutSongAtRest(studio);
+  if (ended == PlaybackMode::Song) FinishRealTimeRecording(studio);
   if (ended == PlaybackMode::Render) EndRender(studio);
   // The play button goes dark again; the main loop draws it, whoever ended the worker.
   studio.changes.Report(Change::Transport);
@@ -142,6 +145,8 @@ void StartSongPlayback(Studio& studio) {
     ShowError(studio.dialogs, "Song Stopped Before Cursor Position");
     return;
   }
+  PreparePlayAlong(studio);
+  FollowLoopSwitch(studio);
   if (!StartWorker(studio, PlaybackMode::Song, SongPlaybackThread)) {
     p.playButtonPressed = 0;
     ShowError(studio.dialogs, "Could Not Start Playback");
@@ -152,11 +157,13 @@ void SongPlaybackThread(Studio& studio) {
   PlaybackState& p = studio.playback;
   p.workerRunning.store(1, std::memory_order_release);
   SampleContext ctx = MakeSampleContext(studio);
+  SampleContext alongCtx = MakeSampleContext(studio);
   while (p.mode.load(std::memory_order_acquire) != PlaybackMode::Idle) {
     if (studio.ring.blockPending != 0) {
       if (!WritePendingBlock(studio)) WaitForPlayCursor();
       continue;
     }
+    TakePlayedNotes(studio);
     bool complete = true;
     for (uint32_t f = 0; f < studio.ring.blockFrames;) {
       if (p.mode.load(std::memory_order_relaxed) == PlaybackMode::Idle) {
@@ -166,6 +173,7 @@ void SongPlaybackThread(Studio& studio) {
       const Stretch s = StepStretchClock(studio, std::min(studio.ring.blockFrames - f, kMaxStretch), false);
       Frame16 frames[kMaxStretch];
       MixStretch(studio, ctx, s.frames, frames);
+      AddPlayAlong(studio, alongCtx, frames, s.frames);
       for (uint32_t i = 0; i < s.frames; ++i, ++f) {
         studio.ring.staging[2 * f] = frames[i].left;
         studio.ring.staging[2 * f + 1] = frames[i].right;

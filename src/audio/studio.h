@@ -20,6 +20,7 @@ struct Studio : Session {
   RenderState render;
   WavePlaybackState wavePlayback;
   SongMixer mixer;
+  PlayAlongState playAlong;
 };
 
 }  // namespace tonforge

@@ -115,6 +115,7 @@ void ResetEditorState(Session& session) {
   ed.eventGroup = EventGroup::Song;
   ed.slide = 0;
   ed.editMode = 0;
+  ed.loop = 0;
   ed.block = Block{};
   ed.snapDivision = kDefaultSnapDivision;
   UpdateSnapStep(session);

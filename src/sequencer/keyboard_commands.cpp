@@ -3,6 +3,7 @@
 #include "programs/program_list.h"
 #include "sequencer/song_file.h"
 #include "sequencer/editing.h"
+#include "sequencer/play_along.h"
 #include "sequencer/song_file.h"
 #include "sequencer/text_entry.h"
 #include "song/voice_loading.h"
@@ -221,6 +222,17 @@ void ReleaseNoteKeys(Session& session, const KeyboardHandler& h) {
     if (IsDown(h.previous, n.code) && !IsDown(h.present, n.code)) ReleaseLiveNote(session, n.code);
 }
 
+// While a song plays only the note keys and Space act: the notes go to the song worker, and the editing keys
+// rest as they always have during playback.
+void PlayAlongKeys(Session& session, const KeyboardHandler& h) {
+  for (const NoteKey& n : kNoteKeys)
+    if (IsDown(h.previous, n.code) && !IsDown(h.present, n.code)) ReleasePlayAlongNote(session, n.code);
+  if (IsTextEntryActive(session) || session.song.programs.empty()) return;
+  if (Pressed(h, key::Space)) SendToPlayAlong(session, PlayedKind::Silence);
+  for (const NoteKey& n : kNoteKeys)
+    if (Pressed(h, n.code)) PlayAlongNote(session, n.pitch + kCentsPerOctave * session.editor.octave, n.code);
+}
+
 void TypeIntoTextEntry(Session& session, const KeyboardHandler& h) {
   const bool shifted = IsDown(h.present, key::LeftShift) || IsDown(h.present, key::RightShift);
   for (const CharacterKey& k : kCharacterKeys)
@@ -240,6 +252,10 @@ std::string HelpFilePath(const Session& session) { return session.folders.progra
 void PollKeyboard(Session& session, KeyboardHandler& h) {
   h.previous = h.present;
   h.device.ReadState(h.present);  // a failed read is not reported: the pass works on what the array holds
+  if (IsSongPlaying(session)) {
+    PlayAlongKeys(session, h);
+    return;
+  }
   ReleaseNoteKeys(session, h);
   if (IsTextEntryActive(session)) {
     TypeIntoTextEntry(session, h);

@@ -5,6 +5,7 @@
 #include "engines/engine.h"
 #include "programs/program_list.h"
 #include "sequencer/editing.h"
+#include "sequencer/play_along.h"
 #include "sequencer/text_entry.h"
 #include "song/voice_loading.h"
 
@@ -37,6 +38,10 @@ void NoteOn(Session& session, MidiHandler& h, int32_t note, int32_t velocity) {
   Song& song = session.song;
   if (song.programs.empty()) return;
   const int32_t pitch = MidiNotePitch(note);
+  if (IsSongPlaying(session)) {
+    PlayAlongNote(session, pitch, kMidiNoteHolder + note, static_cast<float>(velocity) / 127.0f, h.bend);
+    return;
+  }
   // A note below the table's first pitch or past its last does not sound but is recorded as played, as with
   // the note keys.
   if (pitch >= 0 && pitch <= kHighestPitch) {
@@ -49,6 +54,11 @@ void NoteOn(Session& session, MidiHandler& h, int32_t note, int32_t velocity) {
 }
 
 void ControlChange(Session& session, uint8_t controller, uint8_t value) {
+  if (IsSongPlaying(session)) {
+    if (controller == kSustainPedal) SendToPlayAlong(session, PlayedKind::Pedal, value >= kPedalDown ? 1 : 0);
+    if (controller == kAllSoundOff || controller == kAllNotesOff) SendToPlayAlong(session, PlayedKind::Silence);
+    return;
+  }
   if (controller == kSustainPedal) SetSustainPedal(session, value >= kPedalDown);
   if (controller == kAllSoundOff || controller == kAllNotesOff) SilenceLiveVoices(session);
 }
@@ -60,6 +70,10 @@ void ProgramChange(Session& session, int32_t index) {
 
 void PitchBend(Session& session, MidiHandler& h, int32_t value) {
   h.bend = BendOf(value);
+  if (IsSongPlaying(session)) {
+    SendToPlayAlong(session, PlayedKind::Bend, h.bend);
+    return;
+  }
   for (LiveVoice& v : session.live.voices)
     if (HeldByMidi(v)) v.livePitch = v.notePitch + h.bend;
 }
@@ -91,7 +105,10 @@ void RunMidiMessage(Session& session, MidiHandler& h, const MidiMessage& m) {
         break;
       }
       [[fallthrough]];  // velocity 0 is a release
-    case kNoteOff: ReleaseLiveNote(session, kMidiNoteHolder + m.data1); break;
+    case kNoteOff:
+      if (IsSongPlaying(session)) ReleasePlayAlongNote(session, kMidiNoteHolder + m.data1);
+      else ReleaseLiveNote(session, kMidiNoteHolder + m.data1);
+      break;
     case kControlChange: ControlChange(session, m.data1, m.data2); break;
     case kProgramChange: ProgramChange(session, m.data1); break;
     case kPitchBend: PitchBend(session, h, m.data1 | (m.data2 << 7)); break;
@@ -100,8 +117,9 @@ void RunMidiMessage(Session& session, MidiHandler& h, const MidiMessage& m) {
 }
 
 void PollMidi(Session& session, MidiHandler& h) {
-  // A text entry takes the keys, and a worker owns the sound: then the notes go nowhere, as the note keys'.
-  const bool acting = IsPlaybackIdle(session) && !IsTextEntryActive(session);
+  // A text entry takes the keys, and a render or a wave file owns the sound: then the notes go nowhere, as the
+  // note keys'. While a song plays they are played along.
+  const bool acting = (IsPlaybackIdle(session) || IsSongPlaying(session)) && !IsTextEntryActive(session);
   std::array<uint8_t, 256> bytes{};
   for (size_t n; (n = h.device.TakeBytes(bytes)) > 0;) {
     for (size_t i = 0; i < n; ++i) {

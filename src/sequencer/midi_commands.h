@@ -47,8 +47,9 @@ struct MidiHandler {
   int32_t bend = 0;  // pitch units, -200..200; moves every voice a MIDI note holds
 };
 
-// One pass: takes every waiting byte and carries out the messages. While a worker owns the sound the bytes
-// are taken and dropped, so nothing reaches the song and nothing stale plays once the song stops.
+// One pass: takes every waiting byte and carries out the messages. While a song plays the notes, pedal and
+// wheel are played along (and recorded in real time); while a render or a wave file owns the sound the bytes
+// are taken and dropped, so nothing stale plays once it stops.
 void PollMidi(Session& session, MidiHandler& handler);
 
 // Carries out one message (what PollMidi does with each).

@@ -111,6 +111,25 @@ void FollowTicksPerBeat(Session& session) {
   session.rate.samplesPerTick = session.rate.samplesPerBeat / static_cast<float>(ticksPerBeat);
 }
 
+// Loop the Block: once the Block's last tick has been processed, playback goes on from its first. Only the
+// play cursors move; voices, slides, volumes, the tempo and every engine carry on as they are, and a running
+// Phrase stops (a Phrase event inside the Block starts it again). Renders and the silent advance never loop.
+void LoopBack(Session& session) {
+  const int32_t first = session.playback.loopFirst;
+  const int32_t last = session.playback.loopLast;
+  if (last < first || session.currentTick != last + 1 ||
+      session.playback.mode.load(std::memory_order_relaxed) != PlaybackMode::Song)
+    return;
+  session.currentTick = first;
+  for (int32_t c = 0; c < session.channels.count; ++c) {
+    Track& t = *session.channels.entries[c].track;
+    Event* e = t.events.First();
+    while (e != nullptr && e->tick < first) e = EventList::Next(e);
+    t.playCursor = e;
+    t.phraseCursor = nullptr;
+  }
+}
+
 template <bool Silent>
 ClockStep StepClock(Session& session) {
   Song& song = session.song;
@@ -144,6 +163,7 @@ ClockStep StepClock(Session& session) {
   FollowTicksPerBeat(session);
   song.tickAccumulator -= session.rate.samplesPerTick;
   ++session.currentTick;
+  if (!Silent) LoopBack(session);
   session.playback.playheadTick = session.currentTick;
   return ClockStep::Tick;
 }

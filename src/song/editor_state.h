@@ -37,6 +37,14 @@ struct EventClipboard {
   std::vector<std::vector<EventValues>> tracks;  // track count = tracks.size()
 };
 
+// A note recorded in real time whose NoteOff is still to be written.
+struct OpenRecordedNote {
+  int32_t holder = -1;  // the key or MIDI note holding it; -1: a free entry
+  int32_t track = 0;
+  int32_t onTick = -1;  // where its NoteOn went; -1 until the worker has heard it start
+};
+inline constexpr size_t kOpenRecordedNotes = 64;
+
 // The EditCursor itself is Session::editCursor (0..99999): playback and rendering start there.
 struct EditorState {
   int32_t viewStart = 0;    // first tick of the song view; the view always contains the EditCursor
@@ -54,6 +62,8 @@ struct EditorState {
   // The recording keys only work while the track list panel is open; the user interface keeps this current.
   uint32_t trackListShown = 1;
   int32_t drawnPlayhead = -1;  // the playhead tick the song view shows; -1 while no song plays
+  uint32_t loop = 0;           // the Loop switch: playback repeats the marked Block
+  std::array<OpenRecordedNote, kOpenRecordedNotes> recording{};
 };
 
 // ControlValue is a number typed for one of the interface's value controls, which takes it when the entry ends.

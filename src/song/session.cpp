@@ -25,8 +25,8 @@ void StartCore(Session& session, std::string_view programFolder, std::string_vie
 void StopPlayback(Session& session) {
   PlaybackState& p = session.playback;
   const PlaybackMode mode = p.mode.load(std::memory_order_acquire);
-  SilenceLiveVoices(session);
   if (mode == PlaybackMode::Idle) {
+    SilenceLiveVoices(session);
     // A worker that ended by itself (a wave file that ran out) is still to be joined.
     if (p.worker.joinable()) p.worker.join();
     return;
@@ -35,6 +35,7 @@ void StopPlayback(Session& session) {
   p.mode.store(PlaybackMode::Idle, std::memory_order_release);
   // The worker is gone before the song is reset or a file finished: nothing is computed or written after.
   JoinWorker(p);
+  SilenceLiveVoices(session);  // a song worker played them along until now
   if (session.soundSide.putAtRest) session.soundSide.putAtRest(session, mode);
 }
 

@@ -19,6 +19,7 @@
 #include "shell/random.h"
 #include "shell/changes.h"
 #include "shell/shared_value.h"
+#include "shell/spsc_queue.h"
 #include "shell/tables.h"
 #include "song/editor_state.h"
 #include "song/program.h"
@@ -65,6 +66,34 @@ enum class PlaybackMode : uint32_t { Idle = 0, Song = 1, Render = 2, WaveFile = 
 
 struct Session;
 
+// What the keyboard or MIDI did to the live voices while a song plays: the main thread puts it on a queue
+// and the song worker, which then owns the live voices, carries it out at the start of its next block.
+enum class PlayedKind : uint32_t { Start, Release, Pedal, Silence, Bend, Chain };
+
+struct PlayedNote {
+  PlayedKind kind = PlayedKind::Start;
+  int32_t holder = kNoHolder;
+  int32_t pitch = 0;      // Start: the pitch played; Pedal: 1 down, 0 up; Bend: the bend of MIDI notes;
+                          // Chain: the play-along chain to sound through from now on
+  int32_t program = 0;
+  float level = 1.0f;     // Start: the velocity's share of the program's level
+  int32_t bend = 0;       // Start: the MIDI pitch wheel's bend, added to the pitch
+  int32_t track = -1;     // Start and Release: the track recorded on, -1 when not recording
+};
+
+// What the worker heard: a recorded note's start or release at the song tick where its block began. The
+// worker hands it back to the main thread, which alone edits the event lists.
+struct HeardNote {
+  PlayedKind kind = PlayedKind::Start;
+  int32_t holder = kNoHolder;
+  int32_t pitch = 0;
+  int32_t program = 0;
+  int32_t track = 0;
+  int32_t tick = 0;
+};
+
+inline constexpr size_t kPlayedNoteQueue = 256;
+
 struct PlaybackState {
   std::atomic<PlaybackMode> mode{PlaybackMode::Idle};
   std::atomic<uint32_t> workerRunning{0};
@@ -76,6 +105,14 @@ struct PlaybackState {
   Shared<uint32_t> playButtonPressed = 0;
   // The tick the song clock has reached, for the song view's playhead: written by the worker, read by the UI.
   Shared<int32_t> playheadTick = 0;
+  // Notes played along while the song plays (main thread to worker), and the recorded ones the worker heard
+  // (worker to main thread).
+  SpscQueue<PlayedNote, kPlayedNoteQueue> played;
+  SpscQueue<HeardNote, kPlayedNoteQueue> heard;
+  // The ticks playback repeats, first and last inclusive, while the Loop switch is on and a Block marked;
+  // loopLast < loopFirst when nothing loops. Written by the main thread, read by the worker at each tick.
+  Shared<int32_t> loopFirst = 0;
+  Shared<int32_t> loopLast = -1;
 };
 
 // What the commands on the floors below the sound side ask of it: they stop workers and load songs that

@@ -59,7 +59,7 @@ void LoadVoice(Program& voice, const PositionBuffers& buffers, const std::array<
   }
 }
 
-LiveVoice* StartLiveNote(Session& session, int32_t pitch, int32_t programIndex, int32_t holder) {
+LiveVoice* StartLiveNote(Session& session, int32_t pitch, int32_t programIndex, int32_t holder, LiveChains chains) {
   Song& song = session.song;
   LiveVoiceState& live = session.live;
   if (pitch > kHighestPitch || programIndex < 0 || programIndex >= static_cast<int32_t>(song.programs.size()) ||
@@ -78,11 +78,17 @@ LiveVoice* StartLiveNote(Session& session, int32_t pitch, int32_t programIndex, 
   v.fadeLeft = 0;
   v.startOrder = live.nextOrder++;
   live.noteStarted = 1;
+  Program& program = *song.programs[programIndex];
+  if (chains == LiveChains::PlayAlong) {
+    // The song's chains and programs are the song's: only the voice's own copy is prepared.
+    LoadVoice(v.voice, v.buffers, song.positionBufferSize, program);
+    PrepareChain(v.voice.engines, session.rate);
+    return &v;
+  }
   if (!othersSounding) {
     if (Track* global = song.tracks.At(0)) PrepareChain(global->chain, session.rate);
     if (Track* current = song.tracks.At(song.currentTrack)) PrepareChain(current->chain, session.rate);
   }
-  Program& program = *song.programs[programIndex];
   PrepareChain(program.engines, session.rate);
   LoadVoice(v.voice, v.buffers, song.positionBufferSize, program);
   return &v;

@@ -19,7 +19,11 @@ void LoadVoice(Program& voice, const PositionBuffers& buffers, const std::array<
 // carries the new note.
 // Returns the voice started, or null when the call was ignored. With several live voices a free one is taken,
 // else the one started first; `holder` names the key or MIDI note whose release ends it.
-LiveVoice* StartLiveNote(Session& session, int32_t pitch, int32_t programIndex, int32_t holder = kNoHolder);
+// While a song plays, the worker starts the notes played along: the song's own chains and programs are then
+// left alone, and the voice's copy of the program is prepared instead.
+enum class LiveChains { Live, PlayAlong };
+LiveVoice* StartLiveNote(Session& session, int32_t pitch, int32_t programIndex, int32_t holder = kNoHolder,
+                         LiveChains chains = LiveChains::Live);
 
 // The release of a holder's key: its voices fade out over a few milliseconds, or sound on while the sustain
 // pedal is down. The keyboard's keys release nothing while keysHold is set.

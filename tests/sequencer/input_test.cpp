@@ -365,7 +365,7 @@ TEST(Midi, WhereNotesGoNowhere) {
     size_t recorded;
   };
   const Case cases[] = {
-      {"a song playing", [](MidiRig& r) { r.app.playback.mode = PlaybackMode::Song; }, 0, 0},
+      {"a render running", [](MidiRig& r) { r.app.playback.mode = PlaybackMode::Render; }, 0, 0},
       {"EditMode off: plays, records nothing", [](MidiRig& r) { ToggleEditMode(r.app); }, 1, 0},
       {"the track list hidden", [](MidiRig& r) { r.app.editor.trackListShown = 0; }, 1, 0},
       {"no programs", [](MidiRig& r) { r.app.song.programs.clear(); }, 0, 0},

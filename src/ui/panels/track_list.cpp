@@ -7,6 +7,7 @@
 #include "app/app_state.h"
 #include "audio/playback.h"
 #include "sequencer/editing.h"
+#include "sequencer/play_along.h"
 #include "sequencer/track_commands.h"
 #include "ui/draw.h"
 #include "ui/panels.h"
@@ -21,7 +22,7 @@ namespace C = TrackListControl;
 constexpr int32_t kPanel = PanelIndex(Panel::TrackList);
 
 constexpr int32_t kPlayCaption = 39, kStopCaption = 40, kNewCaption = 29, kDeleteCaption = 30, kUpCaption = 57,
-                  kDownCaption = 58, kSnapCaption = 65, kEditModeCaption = 63, kTrackNameCaption = 34;
+                  kDownCaption = 58, kSnapCaption = 65, kLoopCaption = 153, kEditModeCaption = 63, kTrackNameCaption = 34;
 constexpr int32_t kOctaveCaptions = 108, kGroupCaptions = 104, kSlideCaptions = 94;
 
 // Frame kinds of the skin: 16 x 16 arrows, 32 x 16, 48 x 16 push buttons, 16 x 32 mute buttons.
@@ -79,6 +80,7 @@ void RefreshTrackList(Ui& ui, AppState& app, std::array<char, 33>& trackName) {
   b[C::Play].style = ToggleStyle(!IsPlaybackIdle(app) || app.playback.playButtonPressed != 0);
   b[C::Snap].style = ToggleStyle(editor.snap);
   b[C::EditMode].style = ToggleStyle(editor.editMode);
+  b[C::Loop].style = ToggleStyle(editor.loop);
   b[C::Octave].captionOrValue = kOctaveCaptions + std::clamp(editor.octave, 0, kMaxOctave);
   b[C::Group].captionOrValue = kGroupCaptions + std::clamp(static_cast<int32_t>(editor.eventGroup), 0, 2);
   b[C::Slide].captionOrValue = kSlideCaptions + (editor.slide != 0 ? 1 : 0);
@@ -157,7 +159,7 @@ void BuildTrackListPanel(Ui& ui, AppState& app) {
       command([](AppState& a, uint32_t) { ToggleSnap(a); }));
   arrow(At(408, kRowA, 16, 16), ButtonFlag::StepDown, C::SnapDivisionSlider, snapDivision);
   arrow(At(520, kRowA, 16, 16), ButtonFlag::StepUp, C::SnapDivisionSlider, snapDivision);
-  // Row B: octave, tracks up and down, group, slide, the inserts, the resets.
+  // Row B: octave, tracks up and down, group, slide, the inserts, the resets (Loop comes last, between them).
   add(kOctaveCaptions, At(392, kRowB, 48, 16), kPush, ButtonStyle::Push,
       command([](AppState& a, uint32_t) { CycleOctave(a); }));
   add(kUpCaption, At(256, kRowA, 48, 16), kPush, ButtonStyle::Push,
@@ -177,7 +179,7 @@ void BuildTrackListPanel(Ui& ui, AppState& app) {
   add(kInsertTempoCaption, At(152, kRowB, 48, 16), kPush, ButtonStyle::Push,
       command([](AppState& a, uint32_t) { InsertTempo(a); }));
   for (int32_t position = 0; position < kChainLength; ++position) {
-    Button reset = MakeButton(position + 1, At(232 + 16 * position, kRowB, 16, 16), kArrow, ButtonStyle::Push,
+    Button reset = MakeButton(position + 1, At(248 + 16 * position, kRowB, 16, 16), kArrow, ButtonStyle::Push,
                               command([](AppState& a, uint32_t pos) { InsertEngineReset(a, static_cast<int32_t>(pos)); }),
                               static_cast<uint32_t>(position));
     reset.flags |= ButtonFlag::ShowNumber;
@@ -200,6 +202,10 @@ void BuildTrackListPanel(Ui& ui, AppState& app) {
     add(0, At(kMuteLeft, kSongViewTop + kSongViewRowHeight * row, 16, 32), kTall, ButtonStyle::ToggleOff,
         command([](AppState& a, uint32_t r) { PressMuteButton(a, static_cast<int32_t>(r)); }),
         static_cast<uint32_t>(row));
+
+  // Row B again, between the inserts and the resets.
+  add(kLoopCaption, At(200, kRowB, 48, 16), kPush, ButtonStyle::ToggleOff,
+      command([](AppState& a, uint32_t) { ToggleLoop(a); }));
 
   AddValueControl(p, MakeValueControl(kHorizontal, 424, kRowA, 96, 1, kMaxSnapDivision, 4, snapDivision));
   AddValueControl(p, MakeValueControl(kHorizontal, kSongViewLeft, 72, kViewWidth, 0, 1, 0, goToBar));

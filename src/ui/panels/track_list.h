@@ -19,6 +19,7 @@ inline constexpr int32_t FirstReset = 16;  // nine: one per chain position
 inline constexpr int32_t EditMode = 25, ViewDown = 26, ViewUp = 27, CursorPosition = 28;
 inline constexpr int32_t TrackListUp = 29, TrackListDown = 30, CursorDown = 31, CursorUp = 32;
 inline constexpr int32_t FirstMute = 33;  // nine: one per visible row
+inline constexpr int32_t Loop = 42;
 // Value controls.
 inline constexpr int32_t SnapDivisionSlider = 0, ViewSlider = 1, TrackListSlider = 2, CursorSlider = 3;
 // The label shows the current track's name.

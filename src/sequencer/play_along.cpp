@@ -1,0 +1,108 @@
+#include "sequencer/play_along.h"
+
+#include <algorithm>
+
+#include "sequencer/editing.h"
+#include "sequencer/song.h"
+
+namespace tonforge {
+
+namespace {
+
+constexpr int32_t T(EventType t) { return static_cast<int32_t>(t); }
+
+OpenRecordedNote* OpenNoteOf(Session& session, int32_t holder) {
+  for (OpenRecordedNote& n : session.editor.recording)
+    if (n.holder == holder) return &n;
+  return nullptr;
+}
+
+// The track a note goes to, when recording on a normal track; -1 otherwise.
+int32_t RecordingTrack(Session& session) {
+  return IsRecording(session) && OnNormalTrack(session) ? session.song.currentTrack : -1;
+}
+
+Track* NormalTrack(Session& session, int32_t index) {
+  Track* track = TrackAt(session.song, index);
+  return track != nullptr && !IsGlobalTrack(session.song, *track) ? track : nullptr;
+}
+
+void EnterHeard(Session& session, const HeardNote& heard) {
+  OpenRecordedNote* open = OpenNoteOf(session, heard.holder);
+  if (open == nullptr) return;
+  Track* track = NormalTrack(session, heard.track);
+  const int32_t tick = RecordedTick(session, heard.tick);
+  if (heard.kind == PlayedKind::Start) {
+    if (track == nullptr || !InsertEvent(session, *track, {tick, T(EventType::NoteOn), heard.pitch, heard.program})) {
+      *open = OpenRecordedNote{};
+      return;
+    }
+    open->onTick = tick;
+  } else {
+    if (track != nullptr && open->onTick >= 0)
+      InsertEvent(session, *track, {std::max(tick, open->onTick + 1), T(EventType::NoteOff), 0, 0});
+    *open = OpenRecordedNote{};
+  }
+  ReportEventsChange(session);
+}
+
+}  // namespace
+
+int32_t RecordedTick(const Session& session, int32_t tick) {
+  if (session.editor.snap == 0) return tick;
+  const int32_t step = std::max(session.editor.snapStep, 1);
+  return std::min((tick + step / 2) / step * step, kMaxTick);
+}
+
+void PlayAlongNote(Session& session, int32_t pitch, int32_t holder, float level, int32_t bend) {
+  PlayedNote note{PlayedKind::Start, holder, pitch, session.song.currentProgram, level, bend, RecordingTrack(session)};
+  // A key struck again before its release was heard records a fresh note: the old one ends where it is.
+  if (OpenRecordedNote* old = OpenNoteOf(session, holder)) *old = OpenRecordedNote{};
+  if (note.track >= 0) {
+    OpenRecordedNote* free = OpenNoteOf(session, -1);
+    if (free != nullptr) *free = OpenRecordedNote{holder, note.track, -1};
+    else note.track = -1;  // more notes held than are recorded at once: this one only sounds
+  }
+  if (!session.playback.played.Push(note) && note.track >= 0) *OpenNoteOf(session, holder) = OpenRecordedNote{};
+}
+
+void ReleasePlayAlongNote(Session& session, int32_t holder) {
+  const OpenRecordedNote* open = OpenNoteOf(session, holder);
+  session.playback.played.Push(PlayedNote{PlayedKind::Release, holder, 0, 0, 1.0f, 0, open ? open->track : -1});
+}
+
+void SendToPlayAlong(Session& session, PlayedKind kind, int32_t value) {
+  session.playback.played.Push(PlayedNote{kind, kNoHolder, value});
+}
+
+void EnterHeardNotes(Session& session) {
+  for (HeardNote heard; session.playback.heard.Pop(heard);) EnterHeard(session, heard);
+}
+
+void FinishRealTimeRecording(Session& session) {
+  EnterHeardNotes(session);
+  const int32_t last = RecordedTick(session, session.playback.playheadTick);
+  for (OpenRecordedNote& open : session.editor.recording) {
+    Track* track = NormalTrack(session, open.track);
+    if (open.holder >= 0 && open.onTick >= 0 && track != nullptr) {
+      InsertEvent(session, *track, {std::max(last, open.onTick + 1), T(EventType::NoteOff), 0, 0});
+      ReportEventsChange(session);
+    }
+    open = OpenRecordedNote{};
+  }
+}
+
+void ToggleLoop(Session& session) {
+  session.editor.loop ^= 1u;
+  FollowLoopSwitch(session);
+  ReportEditorChange(session);
+}
+
+void FollowLoopSwitch(Session& session) {
+  const EditorState& ed = session.editor;
+  const bool loops = ed.loop != 0 && ed.block.active != 0;
+  session.playback.loopFirst = loops ? std::min(ed.block.startTick, ed.block.endTick) : 0;
+  session.playback.loopLast = loops ? std::max(ed.block.startTick, ed.block.endTick) : -1;
+}
+
+}  // namespace tonforge
