@@ -1,0 +1,518 @@
+#include "history/song_picture.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "programs/engine_image.h"
+#include "programs/program_list.h"
+#include "sequencer/editing.h"
+#include "sequencer/song_image.h"
+#include "shell/show_error.h"
+
+namespace tonforge {
+
+namespace {
+
+using Ranges = std::vector<std::pair<std::size_t, std::size_t>>;
+
+constexpr std::size_t kWord = 4;
+
+// Within an engine image: the options, the WorkingState words and the parameters with their complements.
+constexpr std::size_t kOptionsAt = 2 * kWord;
+constexpr std::size_t kWorkingAt = kOptionsAt + kOptionCount * kWord;
+constexpr std::size_t kParametersAt = kWorkingAt + kWorkingWords * kWord;
+constexpr std::size_t kParametersEnd = kParametersAt + 2 * kParameterCount * kWord;
+constexpr std::size_t kSlotPlayPositionAt = 16 + 7 * kWord;  // within a slot image
+constexpr std::size_t kSlotLengthAt = kSlotPlayPositionAt + kWord;
+constexpr std::size_t kLinePositionAt = kEngineDelayOffset + (3 + 2 * kMaxDelayLines) * kWord;
+static_assert(kParametersEnd == kEngineSlotsOffset);
+static_assert(kLinePositionAt + (kMaxDelayLines + 2) * kWord == kEngineImageSize);
+
+// Each record's image splits into what a user edits and what is left aside when two songs are compared: the
+// playing state (written by the worker, rebuilt when a song starts), derived figures, scrolls and selections.
+// Of the edited part, some values are shared with a playing worker and may change under it.
+struct Layout {
+  Ranges aside;
+  Ranges asideAndValues;
+};
+
+void AddAside(Layout& l, std::size_t from, std::size_t to) {
+  l.aside.emplace_back(from, to);
+  l.asideAndValues.emplace_back(from, to);
+}
+
+void AddValue(Layout& l, std::size_t from, std::size_t to) { l.asideAndValues.emplace_back(from, to); }
+
+void AddEngine(Layout& l, std::size_t at) {
+  AddValue(l, at + kOptionsAt, at + kWorkingAt);
+  AddAside(l, at + kWorkingAt, at + kParametersAt);
+  AddValue(l, at + kParametersAt, at + kParametersEnd);
+  for (std::size_t k = 0; k < kDataSlotCount; ++k) {
+    const std::size_t slot = at + kEngineSlotsOffset + k * kDataSlotImageSize;
+    AddAside(l, slot + kSlotPlayPositionAt, slot + kSlotPlayPositionAt + kWord);
+  }
+  AddAside(l, at + kLinePositionAt, at + kLinePositionAt + kMaxDelayLines * kWord);
+}
+
+Layout Sorted(Layout l) {
+  std::sort(l.aside.begin(), l.aside.end());
+  std::sort(l.asideAndValues.begin(), l.asideAndValues.end());
+  return l;
+}
+
+// Song: seed, beats per bar, ticks per beat, the counts and the song level are the user's; ticks per beat and
+// the level may change under a playing worker.
+const Layout& SongLayout() {
+  static const Layout layout = [] {
+    Layout l;
+    AddAside(l, 4, 12);
+    AddValue(l, 16, 20);
+    AddAside(l, 20, kSongTrackCountOffset);
+    AddAside(l, kSongTrackCountOffset + kWord, kSongProgramCountOffset);
+    AddAside(l, kSongSampleRateOffset, 76);
+    AddValue(l, 76, 80);
+    AddAside(l, 80, kSongImageSize);
+    return Sorted(l);
+  }();
+  return layout;
+}
+
+const Layout& ProgramLayout() {
+  static const Layout layout = [] {
+    Layout l;
+    AddValue(l, 32, 36);  // level
+    AddAside(l, 36, 44);  // volume and its slide
+    AddAside(l, 48, 56);  // pitch offset and its slide
+    AddValue(l, 56, 60);  // pan
+    AddAside(l, 60, kProgramEnginesOffset);  // pan slide, engine count
+    for (std::size_t p = 0; p < kChainLength; ++p) AddEngine(l, kProgramEnginesOffset + p * kEngineImageSize);
+    return Sorted(l);
+  }();
+  return layout;
+}
+
+const Layout& TrackLayout() {
+  static const Layout layout = [] {
+    Layout l;
+    AddAside(l, 36, 40);  // running random
+    AddValue(l, 44, 48);  // level
+    AddAside(l, 48, 64);  // volume, pitch and their slides
+    AddValue(l, 64, 68);  // pan
+    AddAside(l, 68, kTrackEventCountOffset);  // pan slide, event list scroll and selection
+    AddAside(l, kTrackEventCountOffset + kWord, kTrackChainOffset);  // chain length, phrase, the playing voice
+    for (std::size_t p = 0; p < kChainLength; ++p) AddEngine(l, kTrackChainOffset + p * kEngineImageSize);
+    return Sorted(l);
+  }();
+  return layout;
+}
+
+bool SameOutside(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, const Ranges& skip) {
+  if (a.size() != b.size()) return false;
+  std::size_t at = 0;
+  for (const auto& [from, to] : skip) {
+    if (from > at && std::memcmp(a.data() + at, b.data() + at, from - at) != 0) return false;
+    at = std::max(at, to);
+  }
+  return at >= a.size() || std::memcmp(a.data() + at, b.data() + at, a.size() - at) == 0;
+}
+
+bool SameEvents(const std::vector<EventValues>& a, const std::vector<EventValues>& b, bool ticksOnly) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [ticksOnly](const EventValues& x, const EventValues& y) {
+    return x.tick == y.tick && (ticksOnly || (x.type == y.type && x.valueA == y.valueA && x.valueB == y.valueB));
+  });
+}
+
+using ChainData = std::array<std::array<SampleBlock, kDataSlotCount>, kChainLength>;
+
+ChainData DataOf(const Chain& chain) {
+  ChainData data;
+  for (int p = 0; p < kChainLength; ++p)
+    for (int k = 0; k < kDataSlotCount; ++k) data[p][k] = chain[p].slots[k].data;
+  return data;
+}
+
+bool SameData(const Chain& a, const Chain& b) { return DataOf(a) == DataOf(b); }
+
+std::vector<uint8_t> ProgramImage(const Program& program) {
+  std::vector<uint8_t> bytes;
+  ByteWriter w(bytes);
+  WriteProgramRecord(w, program);
+  return bytes;
+}
+
+std::vector<uint8_t> TrackImage(const Track& track) {
+  std::vector<uint8_t> bytes;
+  ByteWriter w(bytes);
+  WriteTrackImage(w, track);
+  return bytes;
+}
+
+std::vector<EventValues> EventsOf(const Track& track) {
+  std::vector<EventValues> events;
+  events.reserve(static_cast<std::size_t>(track.events.Count()));
+  for (const Event* e = track.events.First(); e != nullptr; e = EventList::Next(e)) events.push_back(e->Values());
+  return events;
+}
+
+// The record of `previous` at place i, or one place either side, for which `same` holds.
+template <typename T, typename Same>
+std::shared_ptr<const T> Shared(const std::vector<std::shared_ptr<const T>>* previous, std::size_t i, Same same) {
+  if (previous == nullptr) return nullptr;
+  for (std::size_t j : {i, i - 1, i + 1})
+    if (j < previous->size() && same(*(*previous)[j])) return (*previous)[j];
+  return nullptr;
+}
+
+std::shared_ptr<const ProgramPicture> PictureOf(Program& program, const SongPicture* previous, std::size_t i) {
+  program.engineCount = static_cast<uint32_t>(UsedChainLength(program.engines));  // as a save writes it
+  std::vector<uint8_t> image = ProgramImage(program);
+  const auto same = [&](const ProgramPicture& p) { return p.image == image && SameData(p.program.engines, program.engines); };
+  if (auto shared = Shared(previous ? &previous->programs : nullptr, i, same)) return shared;
+  auto picture = std::make_shared<ProgramPicture>();
+  picture->image = std::move(image);
+  picture->program = program;
+  for (Engine& e : picture->program.engines) {
+    e.left.reset();
+    e.right.reset();
+  }
+  return picture;
+}
+
+std::shared_ptr<const TrackPicture> PictureOf(const Track& track, const SongPicture* previous, std::size_t i) {
+  std::vector<uint8_t> image = TrackImage(track);
+  std::vector<EventValues> events = EventsOf(track);
+  const ChainData data = DataOf(track.chain);
+  const auto same = [&](const TrackPicture& t) {
+    return t.image == image && t.data == data && SameEvents(t.events, events, false);
+  };
+  if (auto shared = Shared(previous ? &previous->tracks : nullptr, i, same)) return shared;
+  auto picture = std::make_shared<TrackPicture>();
+  picture->image = std::move(image);
+  picture->data = data;
+  picture->events = std::move(events);
+  return picture;
+}
+
+bool SameProgram(const ProgramPicture& a, const ProgramPicture& b, const Ranges& skip) {
+  return &a == &b || (SameOutside(a.image, b.image, skip) && SameData(a.program.engines, b.program.engines));
+}
+
+bool SameTrack(const TrackPicture& a, const TrackPicture& b, const Ranges& skip, bool ticksOnly) {
+  return &a == &b || (SameOutside(a.image, b.image, skip) && a.data == b.data && SameEvents(a.events, b.events, ticksOnly));
+}
+
+// Whether `to` differs from `from` only in the aside part and in values a playing worker reads as shared ones.
+bool DiffersInValuesOnly(const SongPicture& from, const SongPicture& to) {
+  if (from.programs.size() != to.programs.size() || from.tracks.size() != to.tracks.size()) return false;
+  if (!SameOutside(from.image, to.image, SongLayout().asideAndValues)) return false;
+  for (std::size_t i = 0; i < to.programs.size(); ++i)
+    if (!SameProgram(*from.programs[i], *to.programs[i], ProgramLayout().asideAndValues)) return false;
+  for (std::size_t i = 0; i < to.tracks.size(); ++i)
+    if (!SameTrack(*from.tracks[i], *to.tracks[i], TrackLayout().asideAndValues, true)) return false;
+  return true;
+}
+
+std::unique_ptr<Track> ReadTrack(const TrackPicture& picture) {
+  auto track = std::make_unique<Track>();
+  ByteReader r(picture.image);
+  ReadTrackImage(r, *track);
+  return track;
+}
+
+SongImage ReadSong(const SongPicture& picture) {
+  SongImage image;
+  ByteReader r(picture.image);
+  ReadSongImage(r, image);
+  return image;
+}
+
+void CopySharedValues(Engine& to, const Engine& from) {
+  for (int g = 0; g < kOptionCount; ++g) to.options[g].Store(from.options[g].Load());
+  for (int k = 0; k < kParameterCount; ++k) {
+    to.F[k].Store(from.F[k].Load());
+    to.C[k].Store(from.C[k].Load());
+  }
+}
+
+void SetTicksPerBeatFigure(Session& session, int32_t ticksPerBeat) {
+  if (session.song.ticksPerBeat == ticksPerBeat) return;
+  session.song.ticksPerBeat = ticksPerBeat;
+  UpdateSnapStep(session);
+  // A playing song's clock takes the new figure at its next tick; it alone writes the rate meanwhile.
+  if (IsPlaybackIdle(session)) {
+    session.rate.samplesPerTick = session.rate.samplesPerBeat / static_cast<float>(ticksPerBeat);
+    session.clockTicksPerBeat = ticksPerBeat;
+  }
+}
+
+// What the main thread alone reads: which track, program and event the editors show.
+void RestoreSelections(Session& session, const SongPicture& to) {
+  const SongImage image = ReadSong(to);
+  Song& song = session.song;
+  song.engineListScroll = image.engineListScroll;
+  song.selectedEngineType = image.selectedEngineType;
+  song.trackListScroll = image.trackListScroll;
+  song.currentTrack = image.currentTrack;
+  song.programListScroll = image.programListScroll;
+  song.currentProgram = image.currentProgram;
+  for (std::size_t i = 0; i < to.tracks.size(); ++i) {
+    const auto stored = ReadTrack(*to.tracks[i]);
+    Track& t = *song.tracks.At(static_cast<int32_t>(i));
+    t.eventListScroll = stored->eventListScroll;
+    t.selectedEvent = stored->selectedEvent;
+  }
+}
+
+// While a song plays: the shared values go in as the edits put them, nothing else is touched.
+void RestoreValues(Session& session, const SongPicture& from, const SongPicture& to) {
+  Song& song = session.song;
+  const SongImage image = ReadSong(to);
+  song.songLevel = image.songLevel;
+  SetTicksPerBeatFigure(session, image.ticksPerBeat);
+  for (std::size_t i = 0; i < to.programs.size(); ++i) {
+    if (from.programs[i] == to.programs[i]) continue;
+    Program& live = *song.programs[i];
+    const Program& stored = to.programs[i]->program;
+    live.level = stored.level.Load();
+    live.pan = stored.pan.Load();
+    for (int p = 0; p < kChainLength; ++p) CopySharedValues(live.engines[p], stored.engines[p]);
+  }
+  for (std::size_t i = 0; i < to.tracks.size(); ++i) {
+    if (from.tracks[i] == to.tracks[i]) continue;
+    Track& live = *song.tracks.At(static_cast<int32_t>(i));
+    const auto stored = ReadTrack(*to.tracks[i]);
+    live.level = stored->level.Load();
+    live.pan = stored->pan.Load();
+    for (int p = 0; p < kChainLength; ++p) CopySharedValues(live.chain[p], stored->chain[p]);
+    const std::vector<EventValues>& events = to.tracks[i]->events;
+    std::size_t n = 0;
+    for (Event* e = live.events.First(); e != nullptr && n < events.size(); e = EventList::Next(e), ++n) {
+      e->type = events[n].type;
+      e->valueA = events[n].valueA;
+      e->valueB = events[n].valueB;
+    }
+  }
+  RestoreSelections(session, to);
+}
+
+// Everything stored, keeping the references the record holds (sample data, delay buffers).
+void AssignStored(Engine& to, const Engine& from) {
+  const ChainData keep = [&] {
+    ChainData d;
+    for (int k = 0; k < kDataSlotCount; ++k) d[0][k] = to.slots[k].data;
+    return d;
+  }();
+  SampleBlock left = std::move(to.left), right = std::move(to.right);
+  to = from;
+  for (int k = 0; k < kDataSlotCount; ++k) to.slots[k].data = keep[0][k];
+  to.left = std::move(left);
+  to.right = std::move(right);
+}
+
+void AssignStored(Program& to, const Program& from) {
+  to.name = from.name;
+  to.level = from.level.Load();
+  to.volume = from.volume;
+  to.volumeSlide = from.volumeSlide;
+  to.transpose = from.transpose;
+  to.pitchOffset = from.pitchOffset;
+  to.pitchSlide = from.pitchSlide;
+  to.pan = from.pan.Load();
+  to.panSlide = from.panSlide;
+  to.engineCount = from.engineCount;
+  for (int p = 0; p < kChainLength; ++p) AssignStored(to.engines[p], from.engines[p]);
+}
+
+// A chain engine as stored, with the picture's sample data; its delay buffers stay when the engine keeps its
+// type and length, and are allocated afresh otherwise.
+bool RestoreChainEngine(Session& session, Engine& live, const Engine& stored, const std::array<SampleBlock, kDataSlotCount>& data) {
+  const bool keepBuffers = live.type == stored.type && live.bufferLength == stored.bufferLength &&
+                           (stored.bufferLength == 0 || (live.left && live.right));
+  if (keepBuffers) {
+    AssignStored(live, stored);
+  } else {
+    live = stored;
+    if (stored.bufferLength != 0) {
+      live.left = AllocateSamples(stored.bufferLength);
+      live.right = AllocateSamples(stored.bufferLength);
+      if (!live.left || !live.right) {
+        ShowError(session.dialogs, "Out Of Memory - Cannot Initialise Track Engine");
+        InitProgramEngine(live, 0);
+        return false;
+      }
+    }
+  }
+  for (int k = 0; k < kDataSlotCount; ++k) live.slots[k].data = data[k];
+  return true;
+}
+
+bool RestoreTrack(Session& session, Track& live, const TrackPicture& picture) {
+  const auto stored = ReadTrack(picture);
+  bool whole = true;
+  if (!SameEvents(EventsOf(live), picture.events, false)) {
+    live.events.Clear();
+    for (const EventValues& v : picture.events) {
+      if (live.events.InsertAfter(live.events.Last(), v) == nullptr) {
+        ShowError(session.dialogs, "Out Of Memory - Cannot Add Event");
+        whole = false;
+        break;
+      }
+    }
+  }
+  live.name = stored->name;
+  live.seed = stored->seed;
+  live.runningRandom = stored->runningRandom;
+  live.muteState = stored->muteState;
+  live.level = stored->level.Load();
+  live.volume = stored->volume;
+  live.volumeSlide = stored->volumeSlide;
+  live.pitchOffset = stored->pitchOffset;
+  live.pitchSlide = stored->pitchSlide;
+  live.pan = stored->pan.Load();
+  live.panSlide = stored->panSlide;
+  live.eventListScroll = stored->eventListScroll;
+  live.selectedEvent = stored->selectedEvent;
+  live.eventCount = live.events.Count();
+  live.chainLength = stored->chainLength;
+  live.phraseStartTick = stored->phraseStartTick;
+  AssignStored(live.playingProgram, stored->playingProgram);
+  live.gate = stored->gate;
+  live.notePitch = stored->notePitch;
+  for (int p = 0; p < kChainLength; ++p)
+    whole = RestoreChainEngine(session, live.chain[p], stored->chain[p], picture.data[p]) && whole;
+  live.playCursor = nullptr;
+  live.phraseCursor = nullptr;
+  return whole;
+}
+
+bool RestorePrograms(Session& session, const SongPicture& to) {
+  auto& programs = session.song.programs;
+  if (programs.size() > to.programs.size()) programs.resize(to.programs.size());
+  for (std::size_t i = 0; i < to.programs.size(); ++i) {
+    const ProgramPicture& stored = *to.programs[i];
+    if (i == programs.size()) {
+      programs.push_back(std::make_unique<Program>(stored.program));
+      continue;
+    }
+    Program& live = *programs[i];
+    if (ProgramImage(live) != stored.image || !SameData(live.engines, stored.program.engines)) live = stored.program;
+  }
+  if (FitAllPositionBuffers(session)) return true;
+  ShowError(session.dialogs, "Out Of Memory - Cannot Initialise Program Engine");
+  return false;
+}
+
+bool RestoreTracks(Session& session, const SongPicture& to) {
+  TrackList& tracks = session.song.tracks;
+  while (tracks.Count() > static_cast<int32_t>(to.tracks.size())) tracks.Remove(tracks.Count() - 1);
+  bool whole = true;
+  for (std::size_t i = 0; i < to.tracks.size(); ++i) {
+    const auto at = static_cast<int32_t>(i);
+    Track* live = tracks.At(at);
+    if (live == nullptr) live = tracks.Insert(at, std::make_unique<Track>());
+    if (live == nullptr) return false;  // the list cannot be longer than the song it came from
+    const TrackPicture& stored = *to.tracks[i];
+    if (TrackImage(*live) == stored.image && DataOf(live->chain) == stored.data &&
+        SameEvents(EventsOf(*live), stored.events, false))
+      continue;
+    whole = RestoreTrack(session, *live, stored) && whole;
+  }
+  return whole;
+}
+
+void RestoreSongRecord(Session& session, const SongPicture& to) {
+  const SongImage i = ReadSong(to);
+  Song& song = session.song;
+  song.seed = i.seed;
+  song.runningRandom = i.runningRandom;
+  song.tempo = i.tempo;
+  song.beatsPerBar = i.beatsPerBar;
+  song.tickAccumulator = i.tickAccumulator;
+  song.tempoSlide = i.tempoSlide;
+  song.songLevel = i.songLevel;
+  song.volume = i.volume;
+  song.volumeSlide = i.volumeSlide;
+  SetTicksPerBeatFigure(session, i.ticksPerBeat);
+  // The beat figures as they were (a new song leaves the last song's); worked out afresh at another rate.
+  if (i.sampleRate == session.rate.sampleRate) {
+    session.rate.samplesPerBeat = i.samplesPerBeat;
+    session.rate.samplesPerTick = i.samplesPerTick;
+  } else {
+    UpdateBeatFigures(session.rate, song.tempo, song.ticksPerBeat);
+  }
+  session.clockTicksPerBeat = song.ticksPerBeat;
+  RestoreSelections(session, to);
+}
+
+std::size_t BlockBytes(const SampleBlock& block, uint32_t length, std::unordered_set<const void*>& counted) {
+  if (!block || !counted.insert(block.get()).second) return 0;
+  return std::size_t{length} * sizeof(float);
+}
+
+}  // namespace
+
+SongPicture TakePicture(Session& session, const SongPicture* previous) {
+  SongPicture picture;
+  ByteWriter w(picture.image);
+  WriteSongImage(w, MakeSongImage(session.song, session.rate));
+  Song& song = session.song;
+  picture.programs.reserve(song.programs.size());
+  for (std::size_t i = 0; i < song.programs.size(); ++i) picture.programs.push_back(PictureOf(*song.programs[i], previous, i));
+  picture.tracks.reserve(static_cast<std::size_t>(song.tracks.Count()));
+  for (int32_t i = 0; i < song.tracks.Count(); ++i)
+    picture.tracks.push_back(PictureOf(*song.tracks.At(i), previous, static_cast<std::size_t>(i)));
+  picture.songFile = session.songFile;
+  return picture;
+}
+
+bool SameSong(const SongPicture& a, const SongPicture& b) {
+  if (a.programs.size() != b.programs.size() || a.tracks.size() != b.tracks.size()) return false;
+  if (!SameOutside(a.image, b.image, SongLayout().aside)) return false;
+  for (std::size_t i = 0; i < a.programs.size(); ++i)
+    if (!SameProgram(*a.programs[i], *b.programs[i], ProgramLayout().aside)) return false;
+  for (std::size_t i = 0; i < a.tracks.size(); ++i)
+    if (!SameTrack(*a.tracks[i], *b.tracks[i], TrackLayout().aside, false)) return false;
+  return a.songFile == b.songFile;
+}
+
+bool RestorePicture(Session& session, const SongPicture& from, const SongPicture& to) {
+  if (!IsPlaybackIdle(session) && DiffersInValuesOnly(from, to)) {
+    RestoreValues(session, from, to);
+  } else {
+    StopPlayback(session);
+    const bool programs = RestorePrograms(session, to);
+    const bool tracks = RestoreTracks(session, to);
+    RestoreSongRecord(session, to);
+    session.songFile = to.songFile;
+    if (!programs || !tracks) {
+      session.changes.ReportAll();
+      return false;
+    }
+  }
+  session.changes.ReportAll();
+  return true;
+}
+
+std::size_t PictureBytes(const SongPicture& picture, std::unordered_set<const void*>& counted) {
+  std::size_t bytes = sizeof(SongPicture) + picture.image.capacity() + picture.songFile.capacity() +
+                      (picture.programs.capacity() + picture.tracks.capacity()) * sizeof(std::shared_ptr<const void>);
+  for (const auto& p : picture.programs) {
+    if (!counted.insert(p.get()).second) continue;
+    bytes += sizeof(ProgramPicture) + p->image.capacity();
+    for (const Engine& e : p->program.engines)
+      for (const DataSlot& s : e.slots) bytes += BlockBytes(s.data, s.length, counted);
+  }
+  for (const auto& t : picture.tracks) {
+    if (!counted.insert(t.get()).second) continue;
+    bytes += sizeof(TrackPicture) + t->image.capacity() + t->events.capacity() * sizeof(EventValues);
+    for (std::size_t p = 0; p < kChainLength; ++p)
+      for (std::size_t k = 0; k < kDataSlotCount; ++k) {
+        const std::size_t slot = kTrackChainOffset + p * kEngineImageSize + kEngineSlotsOffset + k * kDataSlotImageSize;
+        bytes += BlockBytes(t->data[p][k], GetU32(t->image.data() + slot + kSlotLengthAt), counted);
+      }
+  }
+  return bytes;
+}
+
+}  // namespace tonforge
