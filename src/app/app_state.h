@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "audio/studio.h"
+#include "history/history.h"
 
 namespace tonforge {
 
@@ -12,6 +13,7 @@ struct AppState : Studio {
   using Studio::Studio;
 
   std::atomic<uint32_t> quitRequested{0};
+  History history;  // undo and redo of the song's edits
 };
 
 }  // namespace tonforge

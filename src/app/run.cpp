@@ -90,7 +90,8 @@ std::string WindowTitle(const AppState& app) {
 
 KeyboardHooks ProgramKeyboardHooks(AppState& app) {
   return KeyboardHooks{[&app] { SaveSong(app); }, [&app](int32_t rate) { SwitchOutputRate(app, rate); },
-                       [&app] { RequestQuit(app); }};
+                       [&app] { RequestQuit(app); }, [&app] { Undo(app.history, app); },
+                       [&app] { Redo(app.history, app); }};
 }
 
 InputDevices StartUp(AppState& app, Host& host, const StartOptions& options, const std::string& programFolder) {
@@ -113,6 +114,7 @@ InputDevices StartUp(AppState& app, Host& host, const StartOptions& options, con
     std::cerr << "tonforge: cannot open " << failure.path << ": " << failure.reason << "; starting with a new song\n";
   host.BuildPanels(app);
   app.changes.MarkSongSaved();  // building the panels reports what they show; the song is as it was loaded
+  StartHistory(app.history, app);
   return inputs;
 }
 
@@ -137,6 +139,7 @@ void RunMainLoop(AppState& app, Host& host, KeyboardHandler& keys, MidiHandler* 
   while (app.quitRequested.load(std::memory_order_acquire) == 0) {
     if (host.DispatchEvent()) continue;
     RunIdleStep(app, keys, midi);
+    FollowEdits(app.history, app, host.GestureOpen());
     host.Refresh(app);
     if (app.quitRequested.load(std::memory_order_acquire) == 0) host.WaitForEvent(kIdleWaitMilliseconds);
   }
