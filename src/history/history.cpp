@@ -19,12 +19,15 @@ void NoteSave(History& h, bool loaded) {
   current.saved = true;
 }
 
-// True when the song changed.
+// A new step when the song changed and an edit was reported; otherwise the current step takes the picture
+// (selections, and what playing a song changes: its parameter events leave their values in the chains). True
+// for a new step.
 bool CloseStep(History& h, Session& session) {
+  const bool edited = session.changes.SongReportCount() != h.seenSongReports;
   h.seenReports = session.changes.ReportCount();
   h.seenSongReports = session.changes.SongReportCount();
   SongPicture picture = TakePicture(session, &h.steps[h.at].picture);
-  if (SameSong(picture, h.steps[h.at].picture)) {
+  if (!edited || SameSong(picture, h.steps[h.at].picture)) {
     h.steps[h.at].picture = std::move(picture);  // the selections and the playing state as they are now
     return false;
   }
@@ -35,12 +38,11 @@ bool CloseStep(History& h, Session& session) {
   return true;
 }
 
-// Edits made since the last step (while a song played, or during a gesture) become a step of their own
-// before the history moves.
+// Edits made since the last step (during a gesture, or in this very pass) become a step of their own before
+// the history moves.
 void CloseOpenStep(History& h, Session& session) {
   if (h.steps.empty()) StartHistory(h, session);
-  if (session.changes.SongReportCount() != h.seenSongReports) StopPlayback(session);
-  if (IsPlaybackIdle(session)) CloseStep(h, session);
+  if (session.changes.ReportCount() != h.seenReports) CloseStep(h, session);
 }
 
 bool MoveTo(History& h, Session& session, std::size_t target) {
@@ -65,7 +67,7 @@ void StartHistory(History& h, Session& session) {
 
 void FollowEdits(History& h, Session& session, bool gestureOpen) {
   if (h.steps.empty()) StartHistory(h, session);
-  if (gestureOpen || IsTextEntryActive(session) || !IsPlaybackIdle(session)) return;
+  if (gestureOpen || IsTextEntryActive(session)) return;
   const bool stepped = session.changes.ReportCount() != h.seenReports && CloseStep(h, session);
   if (!session.changes.SongModified()) NoteSave(h, stepped);
 }

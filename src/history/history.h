@@ -1,9 +1,8 @@
 #pragma once
 // Undo and redo: the song's pictures after each step of editing, oldest first. A step is whatever the user
 // did between two passes of the main loop, except that a drag of a knob or slider and a typed name or value
-// stay one step until the mouse button comes up or the typing ends. Steps are closed on the main thread while
-// no worker plays (the worker writes the records' playing state); edits made while a song plays close their
-// step when it stops, or when Undo or Redo is asked for.
+// stay one step until the mouse button comes up or the typing ends. Steps are closed on the main thread, while
+// a song plays too.
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -31,7 +30,7 @@ struct History {
 // Forgets every step: the song as it stands is the first, saved when it is not modified.
 void StartHistory(History& history, Session& session);
 // Once per pass of the main loop: closes the step that the edits since the last pass make, unless a gesture
-// (a drag, typing) is still open or a song plays; notes a save.
+// (a drag, typing) is still open; notes a save.
 void FollowEdits(History& history, Session& session, bool gestureOpen = false);
 
 bool CanUndo(const History& history);

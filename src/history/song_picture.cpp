@@ -164,14 +164,17 @@ std::shared_ptr<const T> Shared(const std::vector<std::shared_ptr<const T>>* pre
   return nullptr;
 }
 
-std::shared_ptr<const ProgramPicture> PictureOf(Program& program, const SongPicture* previous, std::size_t i) {
-  program.engineCount = static_cast<uint32_t>(UsedChainLength(program.engines));  // as a save writes it
+std::shared_ptr<const ProgramPicture> PictureOf(const Program& program, const SongPicture* previous, std::size_t i) {
+  // The engine count as a save writes it; the record itself is not written, a playing worker reads it.
+  const auto engineCount = static_cast<uint32_t>(UsedChainLength(program.engines));
   std::vector<uint8_t> image = ProgramImage(program);
+  PutU32(image.data() + kProgramEngineCountOffset, engineCount);
   const auto same = [&](const ProgramPicture& p) { return p.image == image && SameData(p.program.engines, program.engines); };
   if (auto shared = Shared(previous ? &previous->programs : nullptr, i, same)) return shared;
   auto picture = std::make_shared<ProgramPicture>();
   picture->image = std::move(image);
   picture->program = program;
+  picture->program.engineCount = engineCount;
   for (Engine& e : picture->program.engines) {
     e.left.reset();
     e.right.reset();
@@ -179,8 +182,82 @@ std::shared_ptr<const ProgramPicture> PictureOf(Program& program, const SongPict
   return picture;
 }
 
-std::shared_ptr<const TrackPicture> PictureOf(const Track& track, const SongPicture* previous, std::size_t i) {
-  std::vector<uint8_t> image = TrackImage(track);
+// What the user edits of an engine, from the fields the main thread writes: a playing worker writes the working
+// state, the delay lines' positions and the slots' play positions, and those are left as `to` holds them.
+void CopyEdited(Engine& to, const Engine& from) {
+  to.type = from.type;
+  to.loadedSlotCount = from.loadedSlotCount;
+  for (int g = 0; g < kOptionCount; ++g) to.options[g] = from.options[g].Load();
+  for (int k = 0; k < kParameterCount; ++k) {
+    to.F[k] = from.F[k].Load();
+    to.C[k] = from.C[k].Load();
+  }
+  for (int k = 0; k < kDataSlotCount; ++k) {
+    DataSlot& s = to.slots[k];
+    const DataSlot& f = from.slots[k];
+    const float playPosition = s.playPosition;
+    s = f;
+    s.playPosition = playPosition;
+  }
+  to.delayLineCount = from.delayLineCount;
+  to.bufferLength = from.bufferLength;
+  to.lineLength = from.lineLength;
+  to.lineStart = from.lineStart;
+  to.lineEnd = from.lineEnd;
+}
+
+// While a worker plays the track, its playing state is taken from the picture before, not read.
+std::vector<uint8_t> PlayingTrackImage(const Track& track, const TrackPicture* before) {
+  auto t = std::make_unique<Track>();
+  if (before != nullptr) {
+    ByteReader r(before->image);
+    ReadTrackImage(r, *t);
+  }
+  t->name = track.name;
+  t->seed = track.seed;
+  t->muteState = track.muteState;
+  t->level = track.level.Load();
+  t->pan = track.pan.Load();
+  t->eventListScroll = track.eventListScroll;
+  t->selectedEvent = track.selectedEvent;
+  for (int p = 0; p < kChainLength; ++p) CopyEdited(t->chain[p], track.chain[p]);
+  std::vector<uint8_t> image = TrackImage(*t);
+  PutU32(image.data() + kTrackEventCountOffset, static_cast<uint32_t>(track.events.Count()));
+  return image;
+}
+
+// The same for the song record: the edited fields and selections over the picture before.
+std::vector<uint8_t> PlayingSongImage(const Song& song, const SongPicture* before, const OutputRate& rate) {
+  std::vector<uint8_t> image = before != nullptr ? before->image : std::vector<uint8_t>{};
+  if (image.size() != kSongImageSize) {
+    image.clear();
+    ByteWriter w(image);
+    WriteSongImage(w, MakeSongImage(song, rate));
+    return image;
+  }
+  const auto put = [&image](std::size_t at, int32_t v) { PutU32(image.data() + at, static_cast<uint32_t>(v)); };
+  PutU32(image.data(), song.seed);
+  put(12, song.beatsPerBar);
+  put(16, song.ticksPerBeat);
+  put(36, song.engineListScroll);
+  put(40, song.selectedEngineType);
+  put(44, song.trackListScroll);
+  put(48, song.currentTrack);
+  put(kSongTrackCountOffset, song.tracks.Count());
+  put(56, song.programListScroll);
+  put(60, song.currentProgram);
+  put(kSongProgramCountOffset, static_cast<int32_t>(song.programs.size()));
+  const float level = song.songLevel;
+  uint32_t bits = 0;
+  std::memcpy(&bits, &level, sizeof bits);
+  PutU32(image.data() + 76, bits);
+  return image;
+}
+
+std::shared_ptr<const TrackPicture> PictureOf(const Track& track, const SongPicture* previous, std::size_t i,
+                                              bool playing) {
+  const TrackPicture* before = previous != nullptr && i < previous->tracks.size() ? previous->tracks[i].get() : nullptr;
+  std::vector<uint8_t> image = playing ? PlayingTrackImage(track, before) : TrackImage(track);
   std::vector<EventValues> events = EventsOf(track);
   const ChainData data = DataOf(track.chain);
   const auto same = [&](const TrackPicture& t) {
@@ -454,14 +531,19 @@ std::size_t BlockBytes(const SampleBlock& block, uint32_t length, std::unordered
 
 SongPicture TakePicture(Session& session, const SongPicture* previous) {
   SongPicture picture;
-  ByteWriter w(picture.image);
-  WriteSongImage(w, MakeSongImage(session.song, session.rate));
-  Song& song = session.song;
+  const Song& song = session.song;
+  const bool playing = !IsPlaybackIdle(session);
+  if (playing) {
+    picture.image = PlayingSongImage(song, previous, session.rate);
+  } else {
+    ByteWriter w(picture.image);
+    WriteSongImage(w, MakeSongImage(song, session.rate));
+  }
   picture.programs.reserve(song.programs.size());
   for (std::size_t i = 0; i < song.programs.size(); ++i) picture.programs.push_back(PictureOf(*song.programs[i], previous, i));
   picture.tracks.reserve(static_cast<std::size_t>(song.tracks.Count()));
   for (int32_t i = 0; i < song.tracks.Count(); ++i)
-    picture.tracks.push_back(PictureOf(*song.tracks.At(i), previous, static_cast<std::size_t>(i)));
+    picture.tracks.push_back(PictureOf(*song.tracks.At(i), previous, static_cast<std::size_t>(i), playing));
   picture.songFile = session.songFile;
   return picture;
 }

@@ -34,8 +34,8 @@ struct SongPicture {
 };
 
 // Takes the picture of the session's song. Records equal to those of `previous` (at the same place, or one
-// place either side after an insert or a delete) are shared with it. Not while a worker plays: the worker
-// writes the records' playing state.
+// place either side after an insert or a delete) are shared with it. While a worker plays, the playing state
+// it writes is not read: the picture keeps that of `previous`.
 SongPicture TakePicture(Session& session, const SongPicture* previous);
 
 // Whether two pictures hold the same song as a user edits it: the playing state, the derived figures, the
