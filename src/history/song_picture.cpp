@@ -17,6 +17,7 @@ namespace {
 using Ranges = std::vector<std::pair<std::size_t, std::size_t>>;
 
 constexpr std::size_t kWord = 4;
+constexpr std::size_t kTrackEventListScrollOffset = kTrackEventCountOffset - 2 * kWord;  // then the selection
 
 // Within an engine image: the options, the WorkingState words and the parameters with their complements.
 constexpr std::size_t kOptionsAt = 2 * kWord;
@@ -136,6 +137,7 @@ bool SameData(const Chain& a, const Chain& b) { return DataOf(a) == DataOf(b); }
 
 std::vector<uint8_t> ProgramImage(const Program& program) {
   std::vector<uint8_t> bytes;
+  bytes.reserve(kProgramRecordSize);
   ByteWriter w(bytes);
   WriteProgramRecord(w, program);
   return bytes;
@@ -143,6 +145,7 @@ std::vector<uint8_t> ProgramImage(const Program& program) {
 
 std::vector<uint8_t> TrackImage(const Track& track) {
   std::vector<uint8_t> bytes;
+  bytes.reserve(kTrackImageSize);
   ByteWriter w(bytes);
   WriteTrackImage(w, track);
   return bytes;
@@ -334,10 +337,10 @@ void RestoreSelections(Session& session, const SongPicture& to) {
   song.programListScroll = image.programListScroll;
   song.currentProgram = image.currentProgram;
   for (std::size_t i = 0; i < to.tracks.size(); ++i) {
-    const auto stored = ReadTrack(*to.tracks[i]);
+    const uint8_t* stored = to.tracks[i]->image.data();
     Track& t = *song.tracks.At(static_cast<int32_t>(i));
-    t.eventListScroll = stored->eventListScroll;
-    t.selectedEvent = stored->selectedEvent;
+    t.eventListScroll = static_cast<int32_t>(GetU32(stored + kTrackEventListScrollOffset));
+    t.selectedEvent = static_cast<int32_t>(GetU32(stored + kTrackEventListScrollOffset + kWord));
   }
 }
 
