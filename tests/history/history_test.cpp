@@ -2,7 +2,6 @@
 // the depth holds.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
 #include <random>
 
