@@ -68,6 +68,8 @@ void StartHistory(History& h, Session& session) {
 void FollowEdits(History& h, Session& session, bool gestureOpen) {
   if (h.steps.empty()) StartHistory(h, session);
   if (gestureOpen || IsTextEntryActive(session)) return;
+  // While a song plays, the passes that edited nothing (the playhead, a selection) wait until it stops.
+  if (session.changes.SongReportCount() == h.seenSongReports && !IsPlaybackIdle(session)) return;
   const bool stepped = session.changes.ReportCount() != h.seenReports && CloseStep(h, session);
   if (!session.changes.SongModified()) NoteSave(h, stepped);
 }
