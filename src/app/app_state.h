@@ -6,6 +6,7 @@
 
 #include "audio/studio.h"
 #include "sequencer/autosave.h"
+#include "history/history.h"
 
 namespace tonforge {
 
@@ -14,6 +15,7 @@ struct AppState : Studio {
 
   std::atomic<uint32_t> quitRequested{0};
   AutosaveState autosave;
+  History history;  // undo and redo of the song's edits
 };
 
 }  // namespace tonforge

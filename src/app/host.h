@@ -36,6 +36,8 @@ public:
   virtual bool DispatchEvent() = 0;
   // Waits at most `milliseconds` for an event to arrive; the next DispatchEvent takes it.
   virtual void WaitForEvent(int milliseconds) = 0;
+  // Whether a knob or slider is being dragged: its edits make one undo step, closed when the button comes up.
+  virtual bool GestureOpen() const { return false; }
   // Draws the panels whose redraw was requested since the last pass and shows what changed.
   virtual void Refresh(AppState& app) = 0;
 

@@ -100,7 +100,8 @@ std::string WindowTitle(const AppState& app) {
 
 KeyboardHooks ProgramKeyboardHooks(AppState& app) {
   return KeyboardHooks{[&app] { SaveSong(app); }, [&app](int32_t rate) { SwitchOutputRate(app, rate); },
-                       [&app] { RequestQuit(app); }};
+                       [&app] { RequestQuit(app); }, [&app] { Undo(app.history, app); },
+                       [&app] { Redo(app.history, app); }};
 }
 
 InputDevices StartUp(AppState& app, Host& host, const StartOptions& options, const std::string& programFolder) {
@@ -129,6 +130,8 @@ InputDevices StartUp(AppState& app, Host& host, const StartOptions& options, con
   std::string songFile = options.songPath;
   if (!songFile.empty()) ApplyExtensionRule(songFile, kSongExtension);
   OfferRecovery(app.autosave, app, songFile, AutosaveClock::now());
+  // A recovered song is where the history starts: an undo never goes back past the crash.
+  StartHistory(app.history, app);
   return inputs;
 }
 
@@ -160,6 +163,7 @@ void RunMainLoop(AppState& app, Host& host, KeyboardHandler& keys, MidiHandler* 
   while (app.quitRequested.load(std::memory_order_acquire) == 0) {
     if (host.DispatchEvent()) continue;
     RunIdleStep(app, keys, midi);
+    FollowEdits(app.history, app, host.GestureOpen());
     RunAutosave(app.autosave, app, AutosaveClock::now());
     host.Refresh(app);
     if (app.quitRequested.load(std::memory_order_acquire) == 0) host.WaitForEvent(kIdleWaitMilliseconds);

@@ -62,14 +62,28 @@ void ClearSlot(Engine& e, int k) {
 
 void ToggleSlotLoop(DataSlot& s) { s.looped = Toggled(s.looped); }
 
+namespace {
+
+// Sample blocks are shared (voice copies, the undo history's pictures): a change to the samples goes into a
+// block of the slot's own. False, with nothing changed, when memory for it runs out.
+bool OwnSamples(DataSlot& s) {
+  if (s.data.use_count() == 1) return true;
+  SampleBlock own = CopySamples(s.data, s.length);
+  if (!own) return false;
+  s.data = std::move(own);
+  return true;
+}
+
+}  // namespace
+
 void InvertSlot(DataSlot& s) {
-  if (!HasSamples(s)) return;
+  if (!HasSamples(s) || !OwnSamples(s)) return;
   std::for_each(s.data.get(), s.data.get() + s.length, [](float& v) { v = -v; });
   s.inverted = Toggled(s.inverted);
 }
 
 void ReverseSlot(DataSlot& s) {
-  if (!HasSamples(s)) return;
+  if (!HasSamples(s) || !OwnSamples(s)) return;
   std::reverse(s.data.get(), s.data.get() + s.length);
   // Loop points beyond the data (an odd import) are taken at the last sample so the mirror stays inside it.
   const uint32_t last = s.length - 1;

@@ -26,9 +26,9 @@ void SlotContentChanged(Engine& engine);
 // root pitch stay.
 void ClearSlot(Engine& engine, int k);
 void ToggleSlotLoop(DataSlot& slot);
-// Negates a loaded slot's samples in place.
+// Negates a loaded slot's samples, in a block of the slot's own when the block is shared.
 void InvertSlot(DataSlot& slot);
-// Reverses a loaded slot's samples in place and mirrors its loop points.
+// Reverses a loaded slot's samples (in a block of its own when shared) and mirrors its loop points.
 void ReverseSlot(DataSlot& slot);
 // value 0..100 becomes gain value * 0.01.
 void SetSlotGain(DataSlot& slot, int32_t value);

@@ -81,7 +81,7 @@ void StartWrite(AutosaveState& autosave, Session& session, const std::string& pa
   autosave.lastAttempt = now;
   auto w = std::make_unique<AutosaveWrite>();
   w->path = path;
-  w->edits = session.changes.SongEdits();
+  w->edits = session.changes.SongReportCount();
   try {
     w->bytes = EncodeSong(session);
     if (!session.songFile.empty()) w->owner = OwnerLine(session.songFile);
@@ -145,7 +145,7 @@ void RunAutosave(AutosaveState& autosave, Session& session, AutosaveClock::time_
     return;
   }
   if (!IsPlaybackIdle(session)) return;
-  if (!autosave.onDisk.empty() && session.changes.SongEdits() == autosave.editsOnDisk) return;
+  if (!autosave.onDisk.empty() && session.changes.SongReportCount() == autosave.editsOnDisk) return;
   if (autosave.attempted && now - autosave.lastAttempt < autosave.interval) return;
   StartWrite(autosave, session, autosave.target, now);
 }
@@ -205,7 +205,7 @@ Recovery OfferRecovery(AutosaveState& autosave, Session& session, const std::str
   session.songFile = songFile;  // Save goes to the user's file, never to the autosave
   session.changes.MarkSongModified();
   autosave.onDisk = path;
-  autosave.editsOnDisk = session.changes.SongEdits();
+  autosave.editsOnDisk = session.changes.SongReportCount();
   autosave.attempted = true;
   autosave.lastAttempt = now;
   return Recovery::Recovered;

@@ -41,7 +41,7 @@ struct AutosaveWrite {
   std::string path;
   std::vector<uint8_t> bytes;
   std::string owner;  // the owner file's line; empty for the new song
-  uint32_t edits = 0;  // the song's edit count the bytes hold
+  uint64_t edits = 0;  // the song's edit count the bytes hold
   std::atomic<uint32_t> done{0};
   bool written = false;
   FileFailure failure;
@@ -60,7 +60,7 @@ struct AutosaveState {
   std::string songFileSeen;    // the song file the target was made for
   std::string target;          // where the present song's autosave goes
   std::string onDisk;          // the autosave of the present song this run wrote or recovered; empty when none
-  uint32_t editsOnDisk = 0;    // the song's edit count that copy holds
+  uint64_t editsOnDisk = 0;    // the song's edit count that copy holds
   bool attempted = false;      // a write was tried since the song was last unmodified
   AutosaveClock::time_point lastAttempt{};
   bool failureSaid = false;    // a failure is said once, until a write succeeds again

@@ -102,6 +102,14 @@ void SaveSongKey(Session&, KeyboardHandler& h) {
   if (h.hooks.saveSong) h.hooks.saveSong();
 }
 
+void UndoKey(Session&, KeyboardHandler& h) {
+  if (h.hooks.undo) h.hooks.undo();
+}
+
+void RedoKey(Session&, KeyboardHandler& h) {
+  if (h.hooks.redo) h.hooks.redo();
+}
+
 void QuitKey(Session& session, KeyboardHandler& h) {
   // A modified song's question stands in for the plain confirmation.
   const bool goOn = session.changes.SongModified() ? OfferToSaveChanges(session)
@@ -185,11 +193,14 @@ constexpr KeyCommand kControlCommands[] = {
     {key::Delete, Plain<DeleteBar>},
     {key::Insert, Plain<InsertBar>},
     {key::S, [](Session& session, KeyboardHandler&) { SaveSongToItsFile(session); }},
+    {key::Z, UndoKey},
+    {key::Y, RedoKey},
 };
 
 // With Shift held as well; the Shift table runs too.
 constexpr KeyCommand kControlShiftCommands[] = {
     {key::S, [](Session& session, KeyboardHandler&) { SaveSong(session); }},  // under a new name
+    {key::Z, RedoKey},
 };
 
 constexpr KeyCommand kShiftCommands[] = {

@@ -32,12 +32,15 @@ inline constexpr uint8_t RightControl = 157, Home = 199, Up = 200, Prior = 201, 
 }  // namespace key
 
 // What the keyboard reaches above the sequencer: saving the song through its dialog (Scroll Lock), switching
-// the OutputRate (F2, F3, F4) and quitting once the user has confirmed (Escape). The program wires them to its
-// own commands; tests put recorders here. An empty hook makes its key do nothing.
+// the OutputRate (F2, F3, F4), quitting once the user has confirmed (Escape) and the undo history (Ctrl+Z,
+// Ctrl+Shift+Z, Ctrl+Y). The program wires them to its own commands; tests put recorders here. An empty hook
+// makes its key do nothing.
 struct KeyboardHooks {
   std::function<void()> saveSong;
   std::function<void(int32_t sampleRate)> switchOutputRate;
   std::function<void()> requestQuit;
+  std::function<void()> undo;  // Ctrl+Z
+  std::function<void()> redo;  // Ctrl+Shift+Z and Ctrl+Y
 };
 
 struct KeyboardHandler {

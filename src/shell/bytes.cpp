@@ -11,7 +11,9 @@ void ByteWriter::U16(uint16_t v) {
 }
 
 void ByteWriter::U32(uint32_t v) {
-  for (int shift = 0; shift < 32; shift += 8) out_.push_back(static_cast<uint8_t>(v >> shift));
+  const std::size_t at = out_.size();
+  out_.resize(at + 4);
+  PutU32(out_.data() + at, v);
 }
 
 void ByteWriter::F32(float v) { U32(std::bit_cast<uint32_t>(v)); }

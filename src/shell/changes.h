@@ -36,9 +36,10 @@ class ChangeReports {
 public:
   void Report(Change c) {
     pending_.fetch_or(ChangeBit(c), std::memory_order_relaxed);
+    reports_.fetch_add(1, std::memory_order_relaxed);
     if ((ChangeBit(c) & kSongChangingKinds) == 0) return;
     modified_.store(1, std::memory_order_relaxed);
-    edits_.fetch_add(1, std::memory_order_relaxed);
+    songReports_.fetch_add(1, std::memory_order_relaxed);
   }
   template <typename... C>
   void Report(Change first, C... rest) {
@@ -47,7 +48,11 @@ public:
   }
   // A loaded or new song: everything may have changed, but the song is as its file (or a new one) holds it,
   // so the modified mark is left to whoever loaded it.
-  void ReportAll() { pending_.store((1u << kChangeKindCount) - 1u, std::memory_order_relaxed); }
+  void ReportAll() {
+    pending_.store((1u << kChangeKindCount) - 1u, std::memory_order_relaxed);
+    reports_.fetch_add(1, std::memory_order_relaxed);
+    songReports_.fetch_add(1, std::memory_order_relaxed);
+  }
   bool Has(Change c) const { return (pending_.load(std::memory_order_relaxed) & ChangeBit(c)) != 0; }
   // Hands the pending set to the listener and clears it.
   uint32_t Take() { return pending_.exchange(0, std::memory_order_relaxed); }
@@ -55,13 +60,15 @@ public:
   bool SongModified() const { return modified_.load(std::memory_order_relaxed) != 0; }
   void MarkSongModified() { modified_.store(1, std::memory_order_relaxed); }
   void MarkSongSaved() { modified_.store(0, std::memory_order_relaxed); }
-  // Counts the reports that changed the song, so that a copy of it (the autosave) knows whether it is behind.
-  uint32_t SongEdits() const { return edits_.load(std::memory_order_relaxed); }
+  // Counts the reports, for an undo history to follow the song and its selections.
+  uint64_t ReportCount() const { return reports_.load(std::memory_order_relaxed); }
+  uint64_t SongReportCount() const { return songReports_.load(std::memory_order_relaxed); }
 
 private:
   std::atomic<uint32_t> pending_{0};
   std::atomic<uint32_t> modified_{0};
-  std::atomic<uint32_t> edits_{0};
+  std::atomic<uint64_t> reports_{0};
+  std::atomic<uint64_t> songReports_{0};
 };
 
 }  // namespace tonforge

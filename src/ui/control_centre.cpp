@@ -39,7 +39,6 @@ void BuildControlCentrePanel(Ui& ui) {
   AddButton(centre, MakeButton(22, {16, 24, 64, 40}, 2, ButtonStyle::Push, [&ui](uint32_t) { ShowSongLayout(ui); }));
   AddButton(centre,
             MakeButton(23, {192, 24, 240, 40}, 2, ButtonStyle::Push, [&ui](uint32_t) { ShowProgramLayout(ui); }));
-  AddLabel(centre, 21, {64, 24, 192, 40});
   for (size_t i = 0; i < kTogglePlaces.size(); ++i) {
     const Point at = kTogglePlaces[i];
     AddButton(centre, MakeButton(0, {at.x, at.y, at.x + 16, at.y + 16}, 0, ButtonStyle::ToggleOff,

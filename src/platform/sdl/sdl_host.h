@@ -31,6 +31,7 @@ public:
   Shell& DesktopShell() override { return shell_; }
   bool DispatchEvent() override;
   void WaitForEvent(int milliseconds) override;
+  bool GestureOpen() const override { return ui_.pointer.draggedControl >= 0; }
   void Refresh(AppState& app) override;
   void FreePanels() override;
   void CloseDevices() override;
