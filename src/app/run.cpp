@@ -132,6 +132,9 @@ InputDevices StartUp(AppState& app, Host& host, const StartOptions& options, con
   OfferRecovery(app.autosave, app, songFile, AutosaveClock::now());
   // A recovered song is where the history starts: an undo never goes back past the crash.
   StartHistory(app.history, app);
+  app.autosave.encodeWhilePlaying = [&app] {
+    return EncodePicture(app.history.steps.at(app.history.at).picture, app.dialogs);
+  };
   return inputs;
 }
 
@@ -163,8 +166,10 @@ void RunMainLoop(AppState& app, Host& host, KeyboardHandler& keys, MidiHandler* 
   while (app.quitRequested.load(std::memory_order_acquire) == 0) {
     if (host.DispatchEvent()) continue;
     RunIdleStep(app, keys, midi);
-    FollowEdits(app.history, app, host.GestureOpen());
-    RunAutosave(app.autosave, app, AutosaveClock::now());
+    const bool gestureOpen = host.GestureOpen();
+    FollowEdits(app.history, app, gestureOpen);
+    // The history's picture is the song as it stands only once a drag or the typing has ended.
+    if (!gestureOpen) RunAutosave(app.autosave, app, AutosaveClock::now());
     host.Refresh(app);
     if (app.quitRequested.load(std::memory_order_acquire) == 0) host.WaitForEvent(kIdleWaitMilliseconds);
   }

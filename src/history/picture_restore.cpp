@@ -6,6 +6,7 @@
 #include "programs/engine_image.h"
 #include "programs/program_list.h"
 #include "sequencer/editing.h"
+#include "sequencer/song_file.h"
 #include "sequencer/song_image.h"
 #include "shell/show_error.h"
 
@@ -266,6 +267,21 @@ bool RestorePicture(Session& session, const SongPicture& from, const SongPicture
   }
   session.changes.ReportAll();
   return true;
+}
+
+std::vector<uint8_t> EncodePicture(const SongPicture& picture, Dialogs& dialogs) {
+  Session scratch(dialogs);
+  const SongImage song = ReadSong(picture);
+  // At the picture's rate, so that its beat figures are taken as they stand rather than worked out again.
+  if (IsOutputRate(song.sampleRate)) SetOutputRate(scratch.rate, song.sampleRate, song.tempo, song.ticksPerBeat);
+  const SongPicture empty = TakePicture(scratch, nullptr);
+  try {
+    if (!RestorePicture(scratch, empty, picture)) return {};
+    return EncodeSong(scratch);
+  } catch (const std::bad_alloc&) {
+    ShowError(dialogs, "Out Of Memory");
+    return {};
+  }
 }
 
 }  // namespace tonforge

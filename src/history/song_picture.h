@@ -49,6 +49,10 @@ bool SameSong(const SongPicture& a, const SongPicture& b);
 // (after the message).
 bool RestorePicture(Session& session, const SongPicture& from, const SongPicture& to);
 
+// The song file the picture holds, made in a scratch session of its own: what a copy of the song is made from
+// while a worker plays the song and writes its playing state. Empty when memory ran out (after the message).
+std::vector<uint8_t> EncodePicture(const SongPicture& picture, Dialogs& dialogs);
+
 // The bytes a picture holds that are not yet in `counted` (records, events and sample blocks are counted once
 // however many pictures share them).
 std::size_t PictureBytes(const SongPicture& picture, std::unordered_set<const void*>& counted);

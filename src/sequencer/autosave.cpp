@@ -83,7 +83,8 @@ void StartWrite(AutosaveState& autosave, Session& session, const std::string& pa
   w->path = path;
   w->edits = session.changes.SongReportCount();
   try {
-    w->bytes = EncodeSong(session);
+    w->bytes = IsPlaybackIdle(session) ? EncodeSong(session) : autosave.encodeWhilePlaying();
+    if (w->bytes.empty()) throw std::bad_alloc();
     if (!session.songFile.empty()) w->owner = OwnerLine(session.songFile);
   } catch (const std::bad_alloc&) {
     w->failure = {path, std::string(kOutOfMemoryReason)};
@@ -144,7 +145,7 @@ void RunAutosave(AutosaveState& autosave, Session& session, AutosaveClock::time_
     autosave.attempted = false;
     return;
   }
-  if (!IsPlaybackIdle(session)) return;
+  if (!IsPlaybackIdle(session) && !autosave.encodeWhilePlaying) return;
   if (!autosave.onDisk.empty() && session.changes.SongReportCount() == autosave.editsOnDisk) return;
   if (autosave.attempted && now - autosave.lastAttempt < autosave.interval) return;
   StartWrite(autosave, session, autosave.target, now);

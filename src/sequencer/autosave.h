@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -56,6 +57,10 @@ struct AutosaveState {
   std::string folder;  // empty: no autosave
   AutosaveClock::duration interval = std::chrono::seconds(kAutosaveSeconds);
   std::ostream* messages = nullptr;  // where a failure is said; standard error when null
+  // While a song plays the worker writes the playing state the file holds, so the song is not read then: the
+  // copy is made from this, when the application has it (the undo history's latest picture). Without it the
+  // copy waits until playback ends.
+  std::function<std::vector<uint8_t>()> encodeWhilePlaying;
 
   std::string songFileSeen;    // the song file the target was made for
   std::string target;          // where the present song's autosave goes

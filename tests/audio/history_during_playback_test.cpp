@@ -11,7 +11,7 @@
 #include "programs/program_list.h"
 #include "sequencer/editing.h"
 #include "sequencer/track_commands.h"
-#include "support/fake_sound_device.h"
+#include "support/fake_devices.h"
 #include "support/song_rig.h"
 
 namespace tonforge {

@@ -12,9 +12,7 @@
 #include "sequencer/keyboard_commands.h"
 #include "sequencer/midi_commands.h"
 #include "sequencer/play_along.h"
-#include "support/fake_keyboard.h"
-#include "support/fake_midi_input.h"
-#include "support/fake_shell.h"
+#include "support/fake_devices.h"
 #include "support/play_rig.h"
 
 namespace tonforge {

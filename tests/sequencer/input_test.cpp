@@ -57,7 +57,7 @@ struct InputRig : testing::SongRig {
   testing::FakeKeyboard keyboard;
   testing::FakeShell shell;
   int quits = 0;
-  KeyboardHandler handler{keyboard, shell, {{}, {}, [this] { ++quits; }}};
+  KeyboardHandler handler{keyboard, shell, {{}, {}, [this] { ++quits; }, {}, {}}};
   testing::FakeMidiInput midi;
   MidiHandler midiHandler{midi};
 };

@@ -22,7 +22,8 @@ struct WaveLayout {
 
 inline void Put16(std::vector<uint8_t>& b, uint16_t v) { b.insert(b.end(), {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)}); }
 inline void Put32(std::vector<uint8_t>& b, uint32_t v) { Put16(b, static_cast<uint16_t>(v)), Put16(b, static_cast<uint16_t>(v >> 16)); }
-inline void PutId(std::vector<uint8_t>& b, const char* id) { b.insert(b.end(), id, id + 4); }
+// Byte by byte: gcc's overflow warning misreads a four-byte insert from a string literal.
+inline void PutId(std::vector<uint8_t>& b, const char* id) { for (int k = 0; k < 4; ++k) b.push_back(static_cast<uint8_t>(id[k])); }
 
 // A RIFF WAVE file: an optional "JUNK", "fmt ", an optional "smpl" and the "data" chunk, in that order.
 inline std::vector<uint8_t> MakeWave(const WaveLayout& w) {

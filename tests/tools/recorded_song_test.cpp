@@ -12,7 +12,7 @@
 #include "sequencer/editing.h"
 #include "sequencer/play_along.h"
 #include "sequencer/song_file.h"
-#include "support/fake_sound_device.h"
+#include "support/fake_devices.h"
 #include "support/file_rig.h"
 #include "support/song_rig.h"
 
