@@ -233,12 +233,19 @@ void ReleaseNoteKeys(Session& session, const KeyboardHandler& h) {
     if (IsDown(h.previous, n.code) && !IsDown(h.present, n.code)) ReleaseLiveNote(session, n.code);
 }
 
-// While a song plays only the note keys and Space act: the notes go to the song worker, and the editing keys
-// rest as they always have during playback.
-void PlayAlongKeys(Session& session, const KeyboardHandler& h) {
+// While a song plays only the note keys, Space, and undo and redo act: the notes go to the song worker, an undo
+// goes in as the edit it reverses would, and the editing keys rest as they always have during playback.
+void PlayAlongKeys(Session& session, KeyboardHandler& h) {
   for (const NoteKey& n : kNoteKeys)
     if (IsDown(h.previous, n.code) && !IsDown(h.present, n.code)) ReleasePlayAlongNote(session, n.code);
-  if (IsTextEntryActive(session) || session.song.programs.empty()) return;
+  if (IsTextEntryActive(session)) return;
+  if (IsDown(h.present, key::LeftControl) || IsDown(h.present, key::RightControl)) {
+    const bool shift = IsDown(h.present, key::LeftShift) || IsDown(h.present, key::RightShift);
+    if (Pressed(h, key::Y) || (shift && Pressed(h, key::Z))) RedoKey(session, h);
+    else if (Pressed(h, key::Z)) UndoKey(session, h);
+    return;
+  }
+  if (session.song.programs.empty()) return;
   if (Pressed(h, key::Space)) SendToPlayAlong(session, PlayedKind::Silence);
   for (const NoteKey& n : kNoteKeys)
     if (Pressed(h, n.code)) PlayAlongNote(session, n.pitch + kCentsPerOctave * session.editor.octave, n.code);

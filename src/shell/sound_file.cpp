@@ -39,7 +39,7 @@ sf_count_t MemorySeek(sf_count_t offset, int whence, void* user) {
 sf_count_t MemoryRead(void* to, sf_count_t count, void* user) {
   auto& m = *static_cast<MemoryFile*>(user);
   const sf_count_t n = std::clamp<sf_count_t>(MemoryLength(user) - m.at, 0, std::max<sf_count_t>(count, 0));
-  std::memcpy(to, m.bytes.data() + m.at, static_cast<std::size_t>(n));
+  if (n > 0) std::memcpy(to, m.bytes.data() + m.at, static_cast<std::size_t>(n));  // an empty file has no data()
   m.at += n;
   return n;
 }

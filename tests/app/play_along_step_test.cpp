@@ -8,6 +8,7 @@
 
 #include "app/run.h"
 #include "audio/playback.h"
+#include "sequencer/track_commands.h"
 #include "support/fake_host.h"
 #include "support/song_rig.h"
 
@@ -48,6 +49,43 @@ TEST(PlayAlongStep, NoteKeysPlayAndRecordWhileTheEditingKeysRest) {
   EXPECT_TRUE(std::is_sorted(ticks.begin(), ticks.end()) && std::adjacent_find(ticks.begin(), ticks.end()) == ticks.end());
   EXPECT_EQ(app.editCursor, 0) << "Right rested";
   EXPECT_EQ(app.editor.editMode, 1u) << "Insert rested";
+}
+
+// Ctrl+Z and Ctrl+Y while the song plays take a level change back and forth as the edit itself went in: at
+// once, the song playing on, and no note for the Z or the Y.
+TEST(PlayAlongStep, UndoAndRedoKeysWorkWhileTheSongPlays) {
+  testing::SongRigOf<AppState> rig(1, 2);
+  AppState& app = rig.app;
+  InsertEvent(app, rig.TrackNo(0), {20000, Type(EventType::End), 0, 0});
+  app.song.currentTrack = 1;
+  testing::FakeSoundDevice device;
+  app.sound = &device;
+  testing::FakeKeyboard keyboard;
+  testing::FakeShell shell;
+  KeyboardHandler keys(keyboard, shell, ProgramKeyboardHooks(app));
+  app.editor.editMode = 1;
+  StartHistory(app.history, app);
+  const float before = app.song.songLevel.Load();
+  SetSongLevel(app, 12);
+  FollowEdits(app.history, app);
+  const float after = app.song.songLevel.Load();
+
+  StartSongPlayback(app);
+  const auto press = [&](std::initializer_list<uint8_t> held) {
+    keyboard.Hold(held);
+    RunIdleStep(app, keys);
+    keyboard.Hold({});
+    RunIdleStep(app, keys);
+  };
+  press({key::LeftControl, key::Z});
+  EXPECT_EQ(app.song.songLevel.Load(), before) << "undone";
+  press({key::RightControl, key::Y});
+  EXPECT_EQ(app.song.songLevel.Load(), after) << "redone";
+  press({key::LeftControl, key::LeftShift, key::Z});
+  EXPECT_EQ(app.song.songLevel.Load(), after) << "nothing more to redo";
+  EXPECT_FALSE(IsPlaybackIdle(app)) << "the song played on";
+  StopPlayback(app);
+  EXPECT_EQ(rig.Column(1, 1), std::vector<int32_t>{}) << "no note recorded";
 }
 
 }  // namespace
