@@ -27,6 +27,13 @@ Track* NormalTrack(Session& session, int32_t index) {
   return track != nullptr && !IsGlobalTrack(session.song, *track) ? track : nullptr;
 }
 
+// A NoteOff lies at least one tick after its NoteOn.
+int32_t NoteOffTick(Session& session, const HeardNote& heard) {
+  const int32_t tick = RecordedTick(session, heard.tick);
+  const OpenRecordedNote* open = OpenNoteOf(session, heard.holder);
+  return open != nullptr && open->onTick >= 0 ? std::max(tick, open->onTick + 1) : tick;
+}
+
 void EnterHeard(Session& session, const HeardNote& heard) {
   OpenRecordedNote* open = OpenNoteOf(session, heard.holder);
   if (open == nullptr) return;
@@ -40,10 +47,17 @@ void EnterHeard(Session& session, const HeardNote& heard) {
     open->onTick = tick;
   } else {
     if (track != nullptr && open->onTick >= 0)
-      InsertEvent(session, *track, {std::max(tick, open->onTick + 1), T(EventType::NoteOff), 0, 0});
+      InsertEvent(session, *track, {NoteOffTick(session, heard), T(EventType::NoteOff), 0, 0});
     *open = OpenRecordedNote{};
   }
   ReportEventsChange(session);
+}
+
+// Whether the tick a heard note goes to lies behind the song worker, which then plays it only the next time the
+// song passes there. A loop that jumped back since the note was heard has passed it too.
+bool WorkerHasPassed(Session& session, const HeardNote& heard, int32_t reached) {
+  const int32_t tick = heard.kind == PlayedKind::Start ? RecordedTick(session, heard.tick) : NoteOffTick(session, heard);
+  return reached > tick || reached < heard.tick;
 }
 
 }  // namespace
@@ -76,11 +90,24 @@ void SendToPlayAlong(Session& session, PlayedKind kind, int32_t value) {
 }
 
 void EnterHeardNotes(Session& session) {
-  for (HeardNote heard; session.playback.heard.Pop(heard);) EnterHeard(session, heard);
+  PlaybackState& p = session.playback;
+  for (HeardNote heard; p.heard.Pop(heard);) p.heardAhead.push_back(heard);
+  // In the order heard, so that a NoteOff never goes in before its NoteOn.
+  const int32_t reached = p.playheadTick;
+  std::size_t entered = 0;
+  for (; entered < p.heardAhead.size(); ++entered) {
+    const HeardNote& heard = p.heardAhead[entered];
+    if (!WorkerHasPassed(session, heard, reached)) break;
+    EnterHeard(session, heard);
+  }
+  p.heardAhead.erase(p.heardAhead.begin(), p.heardAhead.begin() + static_cast<std::ptrdiff_t>(entered));
 }
 
 void FinishRealTimeRecording(Session& session) {
   EnterHeardNotes(session);
+  // Nothing plays any more: what waited for the worker goes in now.
+  for (const HeardNote& heard : session.playback.heardAhead) EnterHeard(session, heard);
+  session.playback.heardAhead.clear();
   const int32_t last = RecordedTick(session, session.playback.playheadTick);
   for (OpenRecordedNote& open : session.editor.recording) {
     Track* track = NormalTrack(session, open.track);

@@ -109,6 +109,9 @@ struct PlaybackState {
   // (worker to main thread).
   SpscQueue<PlayedNote, kPlayedNoteQueue> played;
   SpscQueue<HeardNote, kPlayedNoteQueue> heard;
+  // Main thread only: heard notes that Snap put ahead of the tick the worker has reached, waiting until it has
+  // passed them, so that the track does not play again what was just played along.
+  std::vector<HeardNote> heardAhead;
   // The ticks playback repeats, first and last inclusive, while the Loop switch is on and a Block marked;
   // loopLast < loopFirst when nothing loops. Written by the main thread, read by the worker at each tick.
   Shared<int32_t> loopFirst = 0;

@@ -46,10 +46,7 @@ std::vector<std::string> ZenityArguments(const std::string& program, const FileD
   const std::string start = StartPath(request, kind);
   if (!start.empty()) argv.push_back("--filename=" + start);
   for (const FileFilter& f : request.filters) argv.push_back("--file-filter=" + f.description + " | " + Pattern(f));
-  if (kind == FileDialogKind::Save) {
-    argv.push_back("--save");
-    argv.push_back("--confirm-overwrite");
-  }
+  if (kind == FileDialogKind::Save) argv.insert(argv.end(), {std::string("--save"), std::string("--confirm-overwrite")});
   return argv;
 }
 
