@@ -130,9 +130,6 @@ void DrawFace(Pixels& p, Rect r, const Look& look, bool pressed) {
   }
 }
 
-constexpr std::array<Rect, 7> kFrames{{{192, 0, 208, 16}, {176, 16, 208, 32}, {128, 16, 176, 32}, {0, 16, 128, 32},
-                                       {0, 0, 192, 16}, {208, 0, 240, 32}, {208, 0, 224, 32}}};
-
 void DrawStyleBlocks(Pixels& skin) {
   for (uint32_t style = 0; style < 6; ++style)
     for (bool pressed : {false, true})
