@@ -6,6 +6,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 jobs=$(nproc 2>/dev/null || echo 2)
+# Ninja schedules the many small targets better than make; a build folder keeps the generator it was made with.
+export CMAKE_GENERATOR=${CMAKE_GENERATOR:-Ninja}
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
 cmake --build build -j"$jobs" --target tonforge-programs
 cd app

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(build-essential clang cmake pkg-config libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libsdl2-ttf-dev librtmidi-dev libfontconfig-dev libsndfile1-dev libsamplerate0-dev fontconfig fonts-wine zlib1g-dev zenity xdg-utils
-  xvfb xauth xdotool ccache libclang-rt-dev
+  xvfb xauth xdotool ccache ninja-build libclang-rt-dev
   desktop-file-utils appstream shared-mime-info dpkg-dev man-db)
 missing=()
 for p in "${packages[@]}"; do

@@ -11,6 +11,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 jobs=$(nproc 2>/dev/null || echo 2)
+# Ninja schedules the many small targets better than make; a build folder keeps the generator it was made with.
+export CMAKE_GENERATOR=${CMAKE_GENERATOR:-Ninja}
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1

@@ -17,6 +17,7 @@
 #include "sequencer/track_commands.h"
 #include "support/file_rig.h"
 #include "support/song_rig.h"
+#include "tool_paths.h"
 
 namespace tonforge::testing {
 namespace {

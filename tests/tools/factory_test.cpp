@@ -21,6 +21,7 @@
 #include "sequencer/song_file.h"
 #include "support/fake_dialogs.h"
 #include "support/file_rig.h"
+#include "tool_paths.h"
 
 namespace tonforge {
 namespace {

@@ -15,6 +15,7 @@
 #include "support/fake_devices.h"
 #include "support/file_rig.h"
 #include "support/song_rig.h"
+#include "tool_paths.h"
 
 namespace tonforge {
 namespace {

@@ -18,6 +18,7 @@
 #include "sequencer/song_clock.h"
 #include "sequencer/song_file.h"
 #include "shell/command_line.h"
+#include "tool_paths.h"
 
 namespace tonforge {
 namespace {

@@ -25,6 +25,7 @@
 #include "ui/panels/event_list.h"
 #include "ui/panels/song_view.h"
 #include "ui/panels/track_list.h"
+#include "tool_paths.h"
 
 namespace tonforge {
 namespace {

@@ -1,0 +1,1 @@
+// The test programs share the precompiled header built with this empty file.
