@@ -89,6 +89,10 @@ TEST(ProgramFile, SaveLoadSaveIsByteIdentical) {
   FillSlot(e[0], 0, 100, -0.75f);
   e[0].loadedSlotCount = 1;
   SetType(e[1], EngineTypeId::CombFilter);
+  SetType(e[2], EngineTypeId::AmplitudeModulation);
+  FillSlot(e[2], 0, 7, 0.5f);
+  e[2].slots[0].tempoSync = 1;  // carried by no factory program
+  e[2].loadedSlotCount = 1;
   SetType(e[4], EngineTypeId::PlateReverb);
   rig.dialogs.paths = {rig.dir.File("first.wav"), rig.dir.File("first.tep"), rig.dir.File("second")};
 
@@ -109,7 +113,7 @@ TEST(ProgramFile, SaveLoadSaveIsByteIdentical) {
 
   ASSERT_TRUE(SaveProgram(rig.app));
   const auto first = ReadBytes(rig.dir.File("first.tep"));
-  EXPECT_EQ(first.size(), 5652u + 4u * 100);
+  EXPECT_EQ(first.size(), 5652u + 4u * (100 + 7));
   EXPECT_EQ(first, ReadBytes(rig.dir.File("second.tep")));
   EXPECT_TRUE(rig.dialogs.shown.empty());
 }
