@@ -650,6 +650,7 @@ TEST(ChainPanels, ChainsTrackAndSongSettingsUnderTheMouse) {
       {"switch off, level down a step, pan up a step",
        [](AppPanelsRig& r) { r.Press(kTrackChain, 1), r.Press(kTrackChain, 14), r.Press(kTrackChain, 11); },
        [](AppPanelsRig& r) {
+         EXPECT_STREQ(r.B(kTrackChain, 0).text, r.song.TrackNo(1).name.data());
          EXPECT_EQ(r.song.TrackNo(1).muteState, 2u);
          EXPECT_EQ(r.B(kTrackChain, 1).style, ButtonStyle::ToggleOn);
          EXPECT_FLOAT_EQ(r.song.TrackNo(1).level, 0.99f);
