@@ -639,6 +639,8 @@ TEST(ChainPanels, ChainsTrackAndSongSettingsUnderTheMouse) {
        [](AppPanelsRig& r) {
          EXPECT_EQ(r.app().chainEditor.chainMode, ChainMode::Track);
          EXPECT_EQ(r.app().chainEditor.selectedPosition, 2);
+         for (int32_t p = 0; p < kChainLength; ++p)
+           EXPECT_EQ(r.B(kTrackChain, 15 + p).style, p == 2 ? ButtonStyle::Push : ButtonStyle::ListRow) << p;
          EXPECT_EQ(Operations(r, kTrackChain, 5), "1011");  // nothing to paste yet
        }},
       {"copy engine, move it down", [](AppPanelsRig& r) { r.Press(kTrackChain, 5), r.Press(kTrackChain, 8); },
@@ -676,6 +678,7 @@ TEST(ChainPanels, ChainsTrackAndSongSettingsUnderTheMouse) {
          EXPECT_EQ(r.app().rate.sampleRate, 22050);
          EXPECT_EQ(r.B(kSongChain, 16).style, ButtonStyle::ToggleOn);
          EXPECT_EQ(r.app().playback.highPriority, 1u);
+         EXPECT_EQ(r.B(kSongChain, 20).style, ButtonStyle::ToggleOn);
          EXPECT_EQ(r.app().song.beatsPerBar, 9);
          EXPECT_FLOAT_EQ(r.app().song.songLevel, 0.99f);
        }},
