@@ -1,19 +1,26 @@
 // The running program without a display: finding its program folder and filling the user's workspace,
-// start-up, the main loop's idle step, quitting and shutdown, on fake devices.
+// start-up, the main loop's idle step while a song plays, files dropped on the window, quitting and shutdown,
+// on fake devices.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
+#include "app/dropped_file.h"
 #include "app/program_folder.h"
 #include "app/quit.h"
 #include "app/run.h"
 #include "audio/playback.h"
+#include "programs/program_file.h"
+#include "sequencer/track_commands.h"
 #include "shell/command_line.h"
 #include "support/fake_dialogs.h"
 #include "support/fake_host.h"
 #include "support/file_rig.h"
 #include "support/song_rig.h"
+#include "support/sound_files.h"
 
 namespace tonforge {
 namespace {
@@ -294,6 +301,143 @@ TEST(Run, WindowTitleNamesTheSongAndMarksItsChanges) {
   rig.app.songFile = "/songs/Song.tes";
   rig.app.changes.MarkSongSaved();
   EXPECT_EQ(WindowTitle(rig.app), "Tonforge - Song");
+}
+
+// The idle step while a song plays: the note keys play along and are recorded as the song worker hears them,
+// while the editing keys held with them do nothing. Under the thread sanitizer this is where the main thread's
+// inserts of recorded notes meet the worker walking the same track.
+using testing::Type;
+
+TEST(PlayAlongStep, NoteKeysPlayAndRecordWhileTheEditingKeysRest) {
+  testing::SongRigOf<AppState> rig(1, 2);
+  AppState& app = rig.app;
+  rig.SetProgramType(0, testing::Id(EngineTypeId::SineWaveGenerator));
+  InsertEvent(app, rig.TrackNo(0), {2000, Type(EventType::End), 0, 0});
+  app.song.currentTrack = 1;
+  testing::FakeSoundDevice device;
+  app.sound = &device;
+  app.ring.blockFrames = 256;
+  device.blockBytes = 256 * kFrameBytes;
+  testing::FakeKeyboard keyboard;
+  testing::FakeShell shell;
+  KeyboardHandler keys(keyboard, shell, ProgramKeyboardHooks(app));
+  app.editor.editMode = 1;
+
+  StartSongPlayback(app);
+  for (uint32_t i = 0; i < 200; ++i) {
+    device.PlayInBlock(i % kRingBlocks);
+    if (i % 20 == 0) keyboard.Hold({key::C, key::Right, key::Insert, key::Delete});  // a note and editing keys
+    if (i % 20 == 10) keyboard.Hold({});
+    RunIdleStep(app, keys);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  StopPlayback(app);
+
+  std::vector<int32_t> expected;
+  for (int n = 0; n < 10; ++n) expected.insert(expected.end(), {Type(EventType::NoteOn), Type(EventType::NoteOff)});
+  EXPECT_EQ(rig.Column(1, 1), expected);
+  const std::vector<int32_t> ticks = rig.Column(1, 0);
+  EXPECT_TRUE(std::is_sorted(ticks.begin(), ticks.end()) && std::adjacent_find(ticks.begin(), ticks.end()) == ticks.end());
+  EXPECT_EQ(app.editCursor, 0) << "Right rested";
+  EXPECT_EQ(app.editor.editMode, 1u) << "Insert rested";
+}
+
+// Ctrl+Z and Ctrl+Y while the song plays take a level change back and forth as the edit itself went in: at
+// once, the song playing on, and no note for the Z or the Y.
+TEST(PlayAlongStep, UndoAndRedoKeysWorkWhileTheSongPlays) {
+  testing::SongRigOf<AppState> rig(1, 2);
+  AppState& app = rig.app;
+  InsertEvent(app, rig.TrackNo(0), {20000, Type(EventType::End), 0, 0});
+  app.song.currentTrack = 1;
+  testing::FakeSoundDevice device;
+  app.sound = &device;
+  testing::FakeKeyboard keyboard;
+  testing::FakeShell shell;
+  KeyboardHandler keys(keyboard, shell, ProgramKeyboardHooks(app));
+  app.editor.editMode = 1;
+  StartHistory(app.history, app);
+  const float before = app.song.songLevel.Load();
+  SetSongLevel(app, 12);
+  FollowEdits(app.history, app);
+  const float after = app.song.songLevel.Load();
+
+  StartSongPlayback(app);
+  const auto press = [&](std::initializer_list<uint8_t> held) {
+    keyboard.Hold(held);
+    RunIdleStep(app, keys);
+    keyboard.Hold({});
+    RunIdleStep(app, keys);
+  };
+  press({key::LeftControl, key::Z});
+  EXPECT_EQ(app.song.songLevel.Load(), before) << "undone";
+  press({key::RightControl, key::Y});
+  EXPECT_EQ(app.song.songLevel.Load(), after) << "redone";
+  press({key::LeftControl, key::LeftShift, key::Z});
+  EXPECT_EQ(app.song.songLevel.Load(), after) << "nothing more to redo";
+  EXPECT_FALSE(IsPlaybackIdle(app)) << "the song played on";
+  StopPlayback(app);
+  EXPECT_EQ(rig.Column(1, 1), std::vector<int32_t>{}) << "no note recorded";
+}
+
+// A file dropped on the window, as the platform hands it up: one row per kind and per place.
+TEST(DroppedFile, SongsProgramsAndSoundsGoWhereTheyBelong) {
+  testing::TempDir dir;
+  {
+    testing::SongRigOf<AppState> maker(2, 3);
+    ASSERT_EQ(SaveSongFile(maker.app, dir.File("Other.tes")), SongFileResult::Done);
+    maker.SetProgramType(0, testing::Id(EngineTypeId::SineWaveGenerator));
+    testing::WriteBytes(dir.File("Bass.TEP"), EncodeProgramFile(*maker.app.song.programs[maker.app.song.currentProgram]));
+  }
+  ASSERT_TRUE(testing::WriteTone(dir.File("tone.flac"), {.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16, .amplitude = 0.25}));
+  testing::WriteBytes(dir.File("broken.ogg"), {'O', 'g', 'g', 'S', 0, 2, 0, 0});
+
+  const struct {
+    const char* what;
+    const char* file;
+    DropPlace place;
+    int position = 0;  // the chain position the Engine panel shows: 0 holds a Multisampled Wave, 1 nothing
+    bool modified = false;
+    Answer answer = Answer::No;
+    bool opened = true;
+    const char* said = "";  // the first line of the first box
+    int slot = -1;          // the slot that took the sound
+    float peak = 0.25f;
+  } cases[] = {
+      {"a song asks about the changes first", "Other.tes", {}, 0, true, Answer::No, true, "Save Changes To Song?"},
+      {"a song kept on Cancel", "Other.tes", {}, 0, true, Answer::Cancel, false, "Save Changes To Song?"},
+      {"a program joins the list", "Bass.TEP", {}},
+      {"a sound into the first empty slot", "tone.flac", {}, 0, false, Answer::No, true, "Import", 0},
+      {"a sound dropped on the third slot", "tone.flac", {2}, 0, false, Answer::No, true, "Import", 2},
+      {"Shift scales it to full range", "tone.flac", {1, true}, 0, false, Answer::No, true, "Import", 1, 1.0f},
+      {"an engine without slots", "tone.flac", {}, 1, false, Answer::No, false, "The Selected Engine Takes No Sound Files"},
+      {"an unreadable sound", "broken.ogg", {}, 0, false, Answer::No, false, "Invalid File"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    testing::SongRigOf<AppState> rig(1, 1);
+    rig.SetProgramType(0, testing::Id(EngineTypeId::MultisampledWave));
+    rig.app.chainEditor.selectedPosition = c.position;
+    if (c.modified) rig.app.changes.MarkSongModified();
+    rig.dialogs.threeWayAnswers = {c.answer};
+    rig.app.changes.Take();
+
+    EXPECT_EQ(OpenDroppedFile(rig.app, dir.File(c.file), c.place), c.opened);
+    const std::string said = rig.dialogs.shown.empty() ? "" : rig.dialogs.shown[0].caption == "Import" ? "Import"
+                                                                                                     : rig.Headlines()[0];
+    EXPECT_EQ(said, c.said) << (rig.dialogs.shown.empty() ? "" : rig.dialogs.shown[0].text);
+    const bool song = KindOfDroppedFile(c.file) == DroppedKind::Song;
+    EXPECT_EQ(rig.app.song.tracks.Count(), song && c.opened ? 3 : 1);
+    EXPECT_EQ(rig.app.song.programs.size(), song && c.opened ? 2u : c.file == std::string("Bass.TEP") ? 2u : 1u);
+    if (c.slot >= 0) {
+      const DataSlot& s = rig.ProgramEngine(0, 0).slots[c.slot];
+      ASSERT_TRUE(s.loaded != 0 && s.length > 0);
+      EXPECT_NEAR(testing::Peak(std::vector<float>(s.data.get(), s.data.get() + s.length)), c.peak, 0.01f);
+      EXPECT_TRUE(rig.app.changes.Has(Change::Engine));
+    }
+    if (!c.opened) {
+      EXPECT_EQ(rig.ProgramEngine(0, 0).loadedSlotCount, 0u);
+    }
+  }
 }
 
 }  // namespace

@@ -763,11 +763,6 @@ TEST(TextEntry, NamesFollowEveryKeyAndEndAtTheirLength) {
     EXPECT_EQ(IsTextEntryActive(rig.app), c.activeAfter) << c.keys;
     EXPECT_EQ(std::string_view(rig.app.textEntry.text.data()), std::string(c.name) + (c.activeAfter ? "|" : ""));
   }
-  SongRig rig(0, 2);
-  rig.app.song.currentTrack = 1;
-  RenameTrack(rig.app);
-  TypeText(rig.app, "Lead");
-  EXPECT_STREQ(rig.TrackNo(1).name.data(), "Lead");
 }
 
 TEST(TextEntry, ATypedTempoOnTheFirstGlobalEventActsAtOnce) {

@@ -1,6 +1,7 @@
 #pragma once
 // A Ui on an 800 x 560 screen with made-up skin pictures whose every pixel is known, captions from a string,
 // and a stand-in font that paints a block per character, so drawing is checked pixel by pixel.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -11,6 +12,15 @@
 #include "ui/ui.h"
 
 namespace tonforge::testing {
+
+// The panels' places in the Ui's array.
+namespace panels {
+inline constexpr int32_t kCentre = PanelIndex(Panel::ControlCentre), kProgramList = PanelIndex(Panel::ProgramList),
+                         kProgramEditor = PanelIndex(Panel::ProgramEditor), kTrackList = PanelIndex(Panel::TrackList),
+                         kTrackChain = PanelIndex(Panel::TrackChain), kSongChain = PanelIndex(Panel::SongChain),
+                         kEventList = PanelIndex(Panel::EventList), kEngineEditor = PanelIndex(Panel::EngineEditor),
+                         kEngineTypes = PanelIndex(Panel::EngineTypeList), kRender = PanelIndex(Panel::RenderOutput);
+}  // namespace panels
 
 // Every character is a 6 x 12 cell whose upper-left 4 x 8 pixels take the colour.
 class BlockText : public TextRasterizer {
@@ -41,31 +51,40 @@ inline void PaintPatterns(Skins& skins) {
   SampleColours(skins);
 }
 
-// An uncompressed BMP image of the picture: 24 or 32 bits, bottom-up or top-down.
+// An uncompressed BMP image of the picture, bottom-up or top-down: 24 or 32 bits, or 4 or 8 bits of palette
+// indices for a picture of at most 2^bits colours.
 inline std::vector<uint8_t> BmpBytes(const Pixels& p, int bits = 24, bool topDown = false) {
-  const uint32_t rowBytes = (static_cast<uint32_t>(p.width) * bits / 8 + 3) & ~3u;
+  std::vector<uint32_t> palette;
+  for (uint32_t c : bits <= 8 ? p.data : std::vector<uint32_t>{})
+    if (std::find(palette.begin(), palette.end(), c) == palette.end()) palette.push_back(c);
+  const auto rowBytes = static_cast<uint32_t>((p.width * bits + 31) / 32 * 4);
+  const auto dataOffset = static_cast<uint32_t>(54 + 4 * palette.size());
   std::vector<uint8_t> out;
   auto put = [&](uint32_t v, int n) {
     for (int i = 0; i < n; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
   };
   out.push_back('B');
   out.push_back('M');
-  put(54 + rowBytes * p.height, 4);
-  put(0, 4);
-  put(54, 4);
-  put(40, 4);
-  put(static_cast<uint32_t>(p.width), 4);
-  put(static_cast<uint32_t>(topDown ? -p.height : p.height), 4);
+  for (uint32_t v : {dataOffset + rowBytes * p.height, 0u, dataOffset, 40u, static_cast<uint32_t>(p.width),
+                     static_cast<uint32_t>(topDown ? -p.height : p.height)})
+    put(v, 4);
   put(1, 2);
   put(static_cast<uint32_t>(bits), 2);
-  put(0, 4);
-  put(rowBytes * p.height, 4);
-  for (int i = 0; i < 4; ++i) put(0, 4);  // resolution and palette counts
+  for (uint32_t v : {0u, rowBytes * p.height, 0u, 0u, static_cast<uint32_t>(palette.size()), 0u}) put(v, 4);
+  for (uint32_t c : palette) put(c, 4);
   for (int32_t row = 0; row < p.height; ++row) {
-    const int32_t y = topDown ? row : p.height - 1 - row;
-    const size_t start = out.size();
-    for (int32_t x = 0; x < p.width; ++x) put(p.At(x, y), bits / 8);
-    while (out.size() - start < rowBytes) out.push_back(0);
+    std::vector<uint8_t> line(rowBytes);
+    for (int32_t x = 0; x < p.width; ++x) {
+      const uint32_t v = p.At(x, topDown ? row : p.height - 1 - row);
+      const auto bit = static_cast<size_t>(x * bits);
+      if (bits > 8) {
+        for (int i = 0; i < bits / 8; ++i) line[bit / 8 + i] = static_cast<uint8_t>(v >> (8 * i));
+      } else {
+        const auto index = static_cast<uint32_t>(std::find(palette.begin(), palette.end(), v) - palette.begin());
+        line[bit / 8] |= static_cast<uint8_t>(index << (8 - bits - bit % 8));
+      }
+    }
+    out.insert(out.end(), line.begin(), line.end());
   }
   return out;
 }

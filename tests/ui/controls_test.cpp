@@ -22,7 +22,7 @@ namespace {
 
 using testing::UiRig;
 
-constexpr int32_t kEvents = PanelIndex(Panel::EventList);  // a panel with no controls of its own yet
+using namespace testing::panels;
 
 TEST(ControlTexts, NoteNamesAndBarBeat) {
   const std::pair<int32_t, const char*> notes[] = {
@@ -79,25 +79,25 @@ TEST(StepButtons, BeatOctaveAndArrowsStepTheAttachedControl) {
   };
   for (const Case& c : cases) {
     UiRig rig;
-    PanelWindow& p = rig.ui.panels[kEvents];
+    PanelWindow& p = rig.ui.panels[kEventList];
     int calls = 0;
     int32_t seen = 0;
     AddValueControl(p, MakeValueControl(ValueFlag::Enabled | ValueFlag::Horizontal | c.bound, 16, 100, 200, c.start,
                                         c.end, c.before));
     Button b = MakeButton(0, {16, 40, 32, 56}, 0, ButtonStyle::Push, [&](uint32_t) {
       ++calls;
-      seen = rig.ui.panels[kEvents].valueControls[0].value;
+      seen = rig.ui.panels[kEventList].valueControls[0].value;
     });
     b.flags |= c.buttonFlag;
     AddButton(p, b);
-    OpenPanel(rig.ui, kEvents);
-    const Point at = rig.Client(kEvents, {24, 48});
+    OpenPanel(rig.ui, kEventList);
+    const Point at = rig.Client(kEventList, {24, 48});
     if (c.right) {
-      RightPressPanel(rig.ui, kEvents, at);
-      RightReleasePanel(rig.ui, kEvents, at);
+      RightPressPanel(rig.ui, kEventList, at);
+      RightReleasePanel(rig.ui, kEventList, at);
     } else {
-      PressPanel(rig.ui, kEvents, at);
-      ReleasePanel(rig.ui, kEvents, at);
+      PressPanel(rig.ui, kEventList, at);
+      ReleasePanel(rig.ui, kEventList, at);
     }
     EXPECT_EQ(p.valueControls[0].value, c.after) << c.buttonFlag << (c.right ? " right" : " left") << " " << c.before;
     EXPECT_EQ(calls, 1);
@@ -117,16 +117,16 @@ TEST(Buttons, HitTestsAreStrictAndOnlyAReleaseInsideRuns) {
   for (const Case& c : cases) {
     UiRig rig;
     int calls = 0;
-    AddButton(rig.ui.panels[kEvents], MakeButton(1, {16, 40, 64, 56}, 2, ButtonStyle::Push, [&](uint32_t) { ++calls; }));
-    OpenPanel(rig.ui, kEvents);
-    const uint32_t& flags = rig.ui.panels[kEvents].buttons[0].flags;
-    PressPanel(rig.ui, kEvents, rig.Client(kEvents, c.press));
+    AddButton(rig.ui.panels[kEventList], MakeButton(1, {16, 40, 64, 56}, 2, ButtonStyle::Push, [&](uint32_t) { ++calls; }));
+    OpenPanel(rig.ui, kEventList);
+    const uint32_t& flags = rig.ui.panels[kEventList].buttons[0].flags;
+    PressPanel(rig.ui, kEventList, rig.Client(kEventList, c.press));
     EXPECT_EQ((flags & ButtonFlag::Pressed) != 0, c.pressedAfterPress) << c.press.x << "," << c.press.y;
-    ReleasePanel(rig.ui, kEvents, rig.Client(kEvents, c.release));
+    ReleasePanel(rig.ui, kEventList, rig.Client(kEventList, c.release));
     EXPECT_EQ(calls, c.calls) << c.release.x << "," << c.release.y;
     EXPECT_EQ(flags & ButtonFlag::Pressed, 0u);
     // The normal look is back.
-    EXPECT_EQ(rig.ScreenAt(kEvents, {20, 50}), testing::SkinPattern(128 + 4, 64 + 16 + 10));
+    EXPECT_EQ(rig.ScreenAt(kEventList, {20, 50}), testing::SkinPattern(128 + 4, 64 + 16 + 10));
   }
 }
 
@@ -134,15 +134,15 @@ TEST(ValueControls, ADragFollowsTheMotionClampsAndReportsOnRelease) {
   UiRig rig;
   int calls = 0;
   int32_t reported = -1;
-  PanelWindow& p = rig.ui.panels[kEvents];
+  PanelWindow& p = rig.ui.panels[kEventList];
   AddValueControl(p, MakeValueControl(ValueFlag::Enabled | ValueFlag::Vertical | ValueFlag::StartIsUpper, 16, 40, 64,
                                       100, -100, 100, [&](uint32_t) {
                                         ++calls;
                                         reported = p.valueControls[0].value;
                                       }));
-  OpenPanel(rig.ui, kEvents);
-  auto move = [&](Point outer) { HandlePointer(rig.ui, {PointerAction::Move, rig.Screen(kEvents, outer)}); };
-  auto button = [&](PointerAction a, Point outer) { HandlePointer(rig.ui, {a, rig.Screen(kEvents, outer)}); };
+  OpenPanel(rig.ui, kEventList);
+  auto move = [&](Point outer) { HandlePointer(rig.ui, {PointerAction::Move, rig.Screen(kEventList, outer)}); };
+  auto button = [&](PointerAction a, Point outer) { HandlePointer(rig.ui, {a, rig.Screen(kEventList, outer)}); };
   move({30, 45});
   button(PointerAction::LeftDown, {30, 45});
   EXPECT_EQ(rig.ui.pointer.draggedControl, 0);
@@ -168,10 +168,10 @@ TEST(Panels, OpenersFollowOpenCloseAndToggle) {
   rig.ui.links.requestQuit = [&] { quit = true; };
   rig.ui.links.globalTrackCurrent = [] { return false; };
   OpenStartupPanels(rig.ui);
-  const std::vector<Button>& centre = rig.ui.panels[PanelIndex(Panel::ControlCentre)].buttons;
+  const std::vector<Button>& centre = rig.ui.panels[kCentre].buttons;
   auto lit = [&](int32_t opener) { return centre[opener].style == ButtonStyle::ToggleOn; };
   for (int32_t p : {1, 4, 8, 9}) EXPECT_TRUE(rig.ui.panels[p].open && lit(OpenerButton(p))) << p;
-  EXPECT_FALSE(OpenPanel(rig.ui, PanelIndex(Panel::ProgramEditor)));  // already open: its opener is lit
+  EXPECT_FALSE(OpenPanel(rig.ui, kProgramEditor));  // already open: its opener is lit
 
   // The toggles of the control centre, clicked: opening a panel closes the one sharing its place.
   auto toggle = [&](int32_t panel) {
@@ -179,12 +179,12 @@ TEST(Panels, OpenersFollowOpenCloseAndToggle) {
       if (centre[i].argument == static_cast<uint32_t>(panel)) rig.Click(0, {centre[i].rect.left + 8, centre[i].rect.top + 8});
   };
   toggle(7);
-  EXPECT_TRUE(rig.ui.panels[PanelIndex(Panel::TrackList)].open && !rig.ui.panels[PanelIndex(Panel::EngineEditor)].open && lit(2) && !lit(6));
+  EXPECT_TRUE(rig.ui.panels[kTrackList].open && !rig.ui.panels[kEngineEditor].open && lit(2) && !lit(6));
   rig.Click(0, {40, 32});  // song layout
   for (int32_t p : {7, 3, 5}) EXPECT_TRUE(rig.ui.panels[p].open) << p;
   for (int32_t p : {8, 4, 9}) EXPECT_FALSE(rig.ui.panels[p].open) << p;
   EXPECT_FALSE(quit);
-  const Rect close = CloseBox(rig.ui.panels[PanelIndex(Panel::ControlCentre)]);
+  const Rect close = CloseBox(rig.ui.panels[kCentre]);
   for (PointerAction a : {PointerAction::LeftDown, PointerAction::LeftUp}) HandlePointer(rig.ui, {a, {close.left + 4, close.top + 4}});
   EXPECT_TRUE(quit);
 }
@@ -196,7 +196,7 @@ TEST(Panels, TitleBarsMoveAndTheFirstClickClearsTheSplash) {
   const Rect splash = kSplashPlace;
   EXPECT_EQ(rig.ui.screen.At(splash.left + 10, splash.top + 10), rig.ui.skins.splash.At(10, 10));
   // A click on the title bar moves nothing by itself and leaves the splash.
-  const PanelWindow& types = rig.ui.panels[PanelIndex(Panel::EngineTypeList)];
+  const PanelWindow& types = rig.ui.panels[kEngineTypes];
   const Point grab{types.left + 40, types.top + 8};
   HandlePointer(rig.ui, {PointerAction::LeftDown, grab});
   HandlePointer(rig.ui, {PointerAction::Move, {grab.x + 30, grab.y - 20}});
@@ -207,7 +207,7 @@ TEST(Panels, TitleBarsMoveAndTheFirstClickClearsTheSplash) {
   // A left click in a client area clears it; the engine editor is drawn where it lay.
   rig.Click(1, {100, 100});
   EXPECT_FALSE(rig.ui.splash);
-  const PanelWindow& engine = rig.ui.panels[PanelIndex(Panel::EngineEditor)];
+  const PanelWindow& engine = rig.ui.panels[kEngineEditor];
   EXPECT_EQ(rig.ui.screen.At(splash.left + 10, splash.top + 10),
             testing::DeckPattern(splash.left + 10 - engine.left - engine.clientOffset.x,
                                  splash.top + 10 - engine.top - engine.clientOffset.y));
@@ -243,16 +243,16 @@ TEST(ValueControls, TheWheelAndAShiftDragStepByValues) {
   };
   for (const Case& c : cases) {
     UiRig rig;
-    PanelWindow& p = rig.ui.panels[kEvents];
+    PanelWindow& p = rig.ui.panels[kEventList];
     int reports = 0;
     const uint32_t flags = ValueFlag::Enabled | (c.vertical ? ValueFlag::Vertical : 0u) |
                            (c.start > c.end ? ValueFlag::StartIsUpper : 0u);
     AddValueControl(p, MakeValueControl(flags, 16, 40, 64, c.start, c.end, c.value, [&](uint32_t) { ++reports; }));
     if (c.role == Role::List) p.wheelScroll = 0;
     if (c.role == Role::View) p.wheelScrollSideways = 0;
-    OpenPanel(rig.ui, kEvents);
-    const Point knob = rig.Screen(kEvents, {p.valueControls[0].knob.left + 16 + 2, p.valueControls[0].knob.top + 40 + 2});
-    const Point empty = rig.Screen(kEvents, {150, 100});
+    OpenPanel(rig.ui, kEventList);
+    const Point knob = rig.Screen(kEventList, {p.valueControls[0].knob.left + 16 + 2, p.valueControls[0].knob.top + 40 + 2});
+    const Point empty = rig.Screen(kEventList, {150, 100});
     if (c.gesture == Gesture::Wheel) {
       HandlePointer(rig.ui, {PointerAction::Wheel, c.role == Role::Control ? knob : empty, c.amount, c.shift});
     } else {
@@ -283,16 +283,16 @@ TEST(Drawing, ButtonsComeFromTheirStyleBlockAndMagentaShowsTheDeck) {
     rig.ui.skins.skin.At(planted.x, planted.y) = kColourKey;
     Button b = MakeButton(0, {20, 40, 20 + c.source.Width(), 40 + c.source.Height()}, c.kind, c.style);
     if (c.pressed) b.flags |= ButtonFlag::Pressed;
-    AddButton(rig.ui.panels[kEvents], b);
-    ASSERT_TRUE(OpenPanel(rig.ui, kEvents));
+    AddButton(rig.ui.panels[kEventList], b);
+    ASSERT_TRUE(OpenPanel(rig.ui, kEventList));
     EXPECT_EQ(ButtonSource(c.style, c.kind, c.pressed), c.source);
     int mismatches = 0;
     for (int32_t y = 0; y < c.source.Height(); ++y)
       for (int32_t x = 0; x < c.source.Width(); ++x) {
         const Point at{20 + x, 40 + y};
         const bool isPlanted = x == 2 && y == 3;
-        const uint32_t want = isPlanted ? rig.DeckAt(kEvents, at) : testing::SkinPattern(c.source.left + x, c.source.top + y);
-        mismatches += rig.ScreenAt(kEvents, at) != want;
+        const uint32_t want = isPlanted ? rig.DeckAt(kEventList, at) : testing::SkinPattern(c.source.left + x, c.source.top + y);
+        mismatches += rig.ScreenAt(kEventList, at) != want;
       }
     EXPECT_EQ(mismatches, 0) << "style " << c.style << " kind " << c.kind;
   }
@@ -301,28 +301,28 @@ TEST(Drawing, ButtonsComeFromTheirStyleBlockAndMagentaShowsTheDeck) {
 // Knob, track and the erase under a moved knob; only the knob's place is presented again.
 TEST(Drawing, KnobsMoveByEraseAndRedrawOfTheirOwnPlace) {
   UiRig rig;
-  PanelWindow& p = rig.ui.panels[kEvents];
+  PanelWindow& p = rig.ui.panels[kEventList];
   AddValueControl(p, MakeValueControl(ValueFlag::Enabled | ValueFlag::Horizontal | ValueFlag::StartIsLower, 16, 60, 112,
                                       0, 64, 0));
-  OpenPanel(rig.ui, kEvents);
-  EXPECT_EQ(rig.ScreenAt(kEvents, {16 + 5, 60 + 3}), testing::SkinPattern(128 + 5, 80 + 3));  // the knob
-  EXPECT_EQ(rig.ScreenAt(kEvents, {16 + 100, 60 + 3}), testing::SkinPattern(100, 352 + 3));  // the track
+  OpenPanel(rig.ui, kEventList);
+  EXPECT_EQ(rig.ScreenAt(kEventList, {16 + 5, 60 + 3}), testing::SkinPattern(128 + 5, 80 + 3));  // the knob
+  EXPECT_EQ(rig.ScreenAt(kEventList, {16 + 100, 60 + 3}), testing::SkinPattern(100, 352 + 3));  // the track
   TakeChangedRects(rig.ui);
-  MovePointer(rig.ui, rig.Screen(kEvents, {30, 68}));
-  PressPanel(rig.ui, kEvents, rig.Client(kEvents, {30, 68}));
-  EXPECT_EQ(rig.ScreenAt(kEvents, {16 + 5, 60 + 3}), testing::SkinPattern(128 + 5, 112 + 3));  // dragged look
-  MovePointer(rig.ui, rig.Screen(kEvents, {30 + 64, 68}));
+  MovePointer(rig.ui, rig.Screen(kEventList, {30, 68}));
+  PressPanel(rig.ui, kEventList, rig.Client(kEventList, {30, 68}));
+  EXPECT_EQ(rig.ScreenAt(kEventList, {16 + 5, 60 + 3}), testing::SkinPattern(128 + 5, 112 + 3));  // dragged look
+  MovePointer(rig.ui, rig.Screen(kEventList, {30 + 64, 68}));
   EXPECT_EQ(p.valueControls[0].knob, (Rect{64, 0, 112, 16}));
   EXPECT_EQ(p.valueControls[0].value, 64);
   // Where the knob was, the track piece under a knob (0, 352)-(48, 368) is drawn again.
-  EXPECT_EQ(rig.ScreenAt(kEvents, {16 + 5, 60 + 3}), testing::SkinPattern(5, 352 + 3));
+  EXPECT_EQ(rig.ScreenAt(kEventList, {16 + 5, 60 + 3}), testing::SkinPattern(5, 352 + 3));
   const Rect knobArea = Rect{16, 60, 16 + 112, 76}.Offset(p.left, p.top);
   for (const Rect& r : TakeChangedRects(rig.ui)) EXPECT_EQ(Intersect(r, knobArea), r);
 }
 
 TEST(Drawing, TextColoursAreSampledAgainWhenTheSkinIsReplaced) {
   UiRig rig;
-  PanelWindow& p = rig.ui.panels[kEvents];
+  PanelWindow& p = rig.ui.panels[kEventList];
   AddButton(p, MakeButton(1, {16, 40, 64, 56}, 2, ButtonStyle::Push));
   AddLabel(p, 2, {16, 80, 112, 96});
   Pixels replacement = rig.ui.skins.skin;
@@ -331,37 +331,12 @@ TEST(Drawing, TextColoursAreSampledAgainWhenTheSkinIsReplaced) {
   const std::string path = testing::WriteTempFile("replacement_skin.bmp", testing::BmpBytes(replacement));
   ASSERT_TRUE(LoadSkinPicture(rig.ui.skins, SkinPicture::Skin, path));
   SampleColours(rig.ui.skins);
-  OpenPanel(rig.ui, kEvents);
+  OpenPanel(rig.ui, kEventList);
   // The stand-in font paints the first character's block at the text's left edge, one row below the top.
   const int32_t buttonTextLeft = 16 + (48 - 6 * 3) / 2;
   const int32_t labelTextLeft = 16 + (96 - 6 * 3) / 2;
-  EXPECT_EQ(rig.ScreenAt(kEvents, {buttonTextLeft, 41}), 0x654321u);
-  EXPECT_EQ(rig.ScreenAt(kEvents, {labelTextLeft, 81}), 0x123456u);
-}
-
-// A palette picture of `bits` per pixel (4 or 8), bottom-up, of a picture of at most 2^bits colours.
-std::vector<uint8_t> PaletteBmpBytes(const Pixels& picture, uint32_t bits) {
-  std::vector<uint32_t> colours;
-  for (uint32_t c : picture.data)
-    if (std::find(colours.begin(), colours.end(), c) == colours.end()) colours.push_back(c);
-  const uint32_t rowBytes = (static_cast<uint32_t>(picture.width) * bits + 31) / 32 * 4;
-  const uint32_t dataOffset = 54 + 4 * static_cast<uint32_t>(colours.size());
-  std::vector<uint8_t> out(dataOffset + rowBytes * static_cast<uint32_t>(picture.height));
-  out[0] = 'B', out[1] = 'M';
-  PutU32(&out[2], static_cast<uint32_t>(out.size())), PutU32(&out[10], dataOffset), PutU32(&out[14], 40);
-  PutU32(&out[18], static_cast<uint32_t>(picture.width)), PutU32(&out[22], static_cast<uint32_t>(picture.height));
-  out[26] = 1, out[28] = static_cast<uint8_t>(bits);
-  PutU32(&out[46], static_cast<uint32_t>(colours.size()));
-  for (size_t i = 0; i < colours.size(); ++i) PutU32(&out[54 + 4 * i], colours[i]);
-  for (int32_t y = 0; y < picture.height; ++y)
-    for (int32_t x = 0; x < picture.width; ++x) {
-      const auto index = static_cast<uint32_t>(
-          std::find(colours.begin(), colours.end(), picture.At(x, y)) - colours.begin());
-      const size_t bit = static_cast<size_t>(x) * bits;
-      out[dataOffset + rowBytes * static_cast<size_t>(picture.height - 1 - y) + bit / 8] |=
-          static_cast<uint8_t>(index << (8 - bits - bit % 8));
-    }
-  return out;
+  EXPECT_EQ(rig.ScreenAt(kEventList, {buttonTextLeft, 41}), 0x654321u);
+  EXPECT_EQ(rig.ScreenAt(kEventList, {labelTextLeft, 81}), 0x123456u);
 }
 
 // Every file the skin cannot use leaves the picture as it was and says why; a file of another size is refused
@@ -407,8 +382,8 @@ TEST(Bitmaps, UnusableFilesLeaveThePictureAndSayWhy) {
       {"missing", ::testing::TempDir() + "no_such_file.bmp", "No such file or directory"},
       {"bottom-up 24 bits", testing::WriteTempFile("bottom_up_24.bmp", testing::BmpBytes(exact, 24, false)), ""},
       {"top-down 32 bits", testing::WriteTempFile("top_down_32.bmp", testing::BmpBytes(exact, 32, true)), ""},
-      {"8-bit palette", testing::WriteTempFile("palette_8.bmp", PaletteBmpBytes(sixteen, 8)), "", &sixteen},
-      {"4-bit palette", testing::WriteTempFile("palette_4.bmp", PaletteBmpBytes(sixteen, 4)), "", &sixteen},
+      {"8-bit palette", testing::WriteTempFile("palette_8.bmp", testing::BmpBytes(sixteen, 8)), "", &sixteen},
+      {"4-bit palette", testing::WriteTempFile("palette_4.bmp", testing::BmpBytes(sixteen, 4)), "", &sixteen},
   };
   for (const Case& c : cases) {
     Skins skins;
@@ -468,13 +443,13 @@ TEST(Captions, ALineLongerThanAnyFieldIsCutWhenRead) {
 
 TEST(Drawing, APanelInFrontIsNeverPaintedOver) {
   UiRig rig;
-  OpenPanel(rig.ui, PanelIndex(Panel::ProgramList));
-  OpenPanel(rig.ui, kEvents);
+  OpenPanel(rig.ui, kProgramList);
+  OpenPanel(rig.ui, kEventList);
   // The event list is dragged up over the lower half of the program list, then the program list redraws.
-  MovePanel(rig.ui, kEvents, {kClientOffset.x, 220 + kClientOffset.y});
+  MovePanel(rig.ui, kEventList, {kClientOffset.x, 220 + kClientOffset.y});
   const Pixels before = rig.ui.screen;
   RequestRedraw(rig.ui, 1);
-  const Rect front = PanelFrame(rig.ui.panels[kEvents]);
+  const Rect front = PanelFrame(rig.ui.panels[kEventList]);
   int changedInFront = 0;
   for (int32_t y = front.top; y < front.bottom; ++y)
     for (int32_t x = front.left; x < front.right; ++x) changedInFront += rig.ui.screen.At(x, y) != before.At(x, y);
@@ -539,12 +514,12 @@ TEST(Scaling, AClickAtScaledCoordinatesReachesTheSameControl) {
   for (int32_t scale : {1, 2, 3}) {
     testing::UiRig rig;
     int calls = 0;
-    AddButton(rig.ui.panels[kEvents], MakeButton(0, {16, 48, 64, 64}, 1, ButtonStyle::Push, [&](uint32_t) { ++calls; }));
-    OpenPanel(rig.ui, kEvents);
+    AddButton(rig.ui.panels[kEventList], MakeButton(0, {16, 48, 64, 64}, 1, ButtonStyle::Push, [&](uint32_t) { ++calls; }));
+    OpenPanel(rig.ui, kEventList);
     const Placement p = PlaceInterface(800 * scale + 101, 560 * scale + 51, 800, 560);
     ASSERT_EQ(p.scale, scale);
-    const Rect onScreen = ToWindow(p, {rig.Screen(kEvents, {17, 49}).x, rig.Screen(kEvents, {17, 49}).y,
-                                       rig.Screen(kEvents, {63, 63}).x, rig.Screen(kEvents, {63, 63}).y});
+    const Rect onScreen = ToWindow(p, {rig.Screen(kEventList, {17, 49}).x, rig.Screen(kEventList, {17, 49}).y,
+                                       rig.Screen(kEventList, {63, 63}).x, rig.Screen(kEventList, {63, 63}).y});
     for (Point at : {Point{onScreen.left, onScreen.top}, Point{onScreen.right - 1, onScreen.bottom - 1}}) {
       const Point inside = ToInterface(p, at);
       HandlePointer(rig.ui, {PointerAction::LeftDown, inside});
@@ -559,7 +534,7 @@ TEST(Scaling, AClickAtScaledCoordinatesReachesTheSameControl) {
 
 TEST(Scaling, TheTwicePictureIsTheOncePictureWithEachPixelDoubled) {
   testing::UiRig rig;
-  OpenPanel(rig.ui, kEvents);
+  OpenPanel(rig.ui, kEventList);
   const Pixels& once = rig.ui.screen;
   const Placement p = PlaceInterface(1700, 1200, once.width, once.height);
   ASSERT_EQ(p.scale, 2);

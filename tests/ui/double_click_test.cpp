@@ -11,7 +11,7 @@
 namespace tonforge {
 namespace {
 
-constexpr int32_t kEvents = PanelIndex(Panel::EventList);
+using namespace testing::panels;
 
 TEST(DoubleClick, TypesTheNumberOfEveryKindOfValueControl) {
   constexpr uint32_t kVertical = ValueFlag::Enabled | ValueFlag::Vertical | ValueFlag::StartIsUpper;
@@ -45,16 +45,16 @@ TEST(DoubleClick, TypesTheNumberOfEveryKindOfValueControl) {
     rig.ui.links.nameEditActive = [&] { return typing; };
     rig.ui.links.endNameEdit = [&] { typing = false; };
     rig.ui.links.entryText = [&] { return std::string_view(text); };
-    PanelWindow& p = rig.ui.panels[kEvents];
+    PanelWindow& p = rig.ui.panels[kEventList];
     int reports = 0;
     AddValueControl(p, MakeValueControl(c.flags, 16, 40, 128, c.start, c.end, c.value, [&](uint32_t) { ++reports; }));
-    OpenPanel(rig.ui, kEvents);
+    OpenPanel(rig.ui, kEventList);
     const ValueControl& v = p.valueControls[0];
-    const Point knob = rig.Screen(kEvents, {v.x + v.knob.left + 4, v.y + v.knob.top + 4});
+    const Point knob = rig.Screen(kEventList, {v.x + v.knob.left + 4, v.y + v.knob.top + 4});
     HandlePointer(rig.ui, {PointerAction::LeftDown, knob, 0, false, c.clicks});
     HandlePointer(rig.ui, {PointerAction::LeftUp, knob});
     EXPECT_EQ(typing, c.typed != nullptr);
-    EXPECT_EQ(IsValueEditTarget(rig.ui, kEvents, 0), c.typed != nullptr);
+    EXPECT_EQ(IsValueEditTarget(rig.ui, kEventList, 0), c.typed != nullptr);
     if (c.typed != nullptr) {
       text.assign(c.typed);
       typing = false;  // Enter
@@ -62,7 +62,7 @@ TEST(DoubleClick, TypesTheNumberOfEveryKindOfValueControl) {
     }
     EXPECT_EQ(v.value, c.expected);
     EXPECT_EQ(reports, c.reports);
-    EXPECT_FALSE(IsValueEditTarget(rig.ui, kEvents, 0));
+    EXPECT_FALSE(IsValueEditTarget(rig.ui, kEventList, 0));
   }
 }
 
@@ -70,10 +70,10 @@ TEST(DoubleClick, TypesTheNumberOfEveryKindOfValueControl) {
 // Enter sets the program's level.
 TEST(DoubleClick, TheProgramLevelTakesATypedNumber) {
   testing::AppPanelsRig rig(1);
-  constexpr int32_t kProgram = PanelIndex(Panel::ProgramEditor), kLevel = 1;
-  ASSERT_TRUE(rig.Open(kProgram));
-  const ValueControl& v = rig.P(kProgram).valueControls[kLevel];
-  const Point knob = rig.ui.Screen(kProgram, {v.x + v.knob.left + 4, v.y + v.knob.top + 4});
+  constexpr int32_t kLevel = 1;
+  ASSERT_TRUE(rig.Open(kProgramEditor));
+  const ValueControl& v = rig.P(kProgramEditor).valueControls[kLevel];
+  const Point knob = rig.ui.Screen(kProgramEditor, {v.x + v.knob.left + 4, v.y + v.knob.top + 4});
   HandlePointer(rig.ui.ui, {PointerAction::LeftDown, knob, 0, false, 2});
   HandlePointer(rig.ui.ui, {PointerAction::LeftUp, knob});
   ASSERT_TRUE(IsTextEntryActive(rig.app()));

@@ -20,9 +20,7 @@ using testing::Id;
 using testing::Type;
 namespace E = EventListControl;
 
-constexpr int32_t kProgramEditor = PanelIndex(Panel::ProgramEditor), kEngineEditor = PanelIndex(Panel::EngineEditor),
-                  kTrackChain = PanelIndex(Panel::TrackChain), kSongChain = PanelIndex(Panel::SongChain),
-                  kEventList = PanelIndex(Panel::EventList);
+using namespace testing::panels;
 // The chain squares' first buttons, the engine editor's first option button and the chain panels' value
 // controls, as their panels lay them out.
 constexpr int32_t kProgramPositions = 12, kTrackPositions = 15, kFirstOption = 14;

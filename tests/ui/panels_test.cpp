@@ -46,11 +46,7 @@ namespace L = EventListControl;
 namespace E = EngineEditorControl;
 namespace T = EngineTypeListControl;
 
-constexpr int32_t kCentre = PanelIndex(Panel::ControlCentre), kList = PanelIndex(Panel::ProgramList),
-                  kEditor = PanelIndex(Panel::ProgramEditor), kTrackList = PanelIndex(Panel::TrackList),
-                  kTrackChain = PanelIndex(Panel::TrackChain), kSongChain = PanelIndex(Panel::SongChain),
-                  kEventList = PanelIndex(Panel::EventList), kEngineEditor = PanelIndex(Panel::EngineEditor),
-                  kEngineTypes = PanelIndex(Panel::EngineTypeList), kRender = PanelIndex(Panel::RenderOutput);
+using namespace testing::panels;
 
 struct TrackListRig : PanelRig {
   explicit TrackListRig(int32_t tracks, int programs = 1) : PanelRig(programs, tracks) {
@@ -541,15 +537,15 @@ TEST(ProgramPanels, ListAndEditorFollowThePrograms) {
   struct Case { int programs; std::vector<Press> presses; bool answerYes; int32_t count, current, scroll, first, rows; };
   const Case cases[] = {
       {0, {}, false, 0, 0, 0, 0, 0},
-      {0, {{kList, kNew}}, false, 1, 0, 0, 0, 1},
-      {1, {{kList, kNew}}, false, 2, 1, 0, 0, 2},  // New makes the new program current
-      {2, {{kList, kDelete}}, true, 1, 0, 0, 1, 1},
-      {2, {{kList, kDelete}}, false, 2, 0, 0, 0, 2},
-      {1, {{kList, kDelete}}, true, 0, -1, 0, 0, 0},
-      {12, {{kList, kRow0 + 3}}, false, 12, 3, 0, 0, 9},
+      {0, {{kProgramList, kNew}}, false, 1, 0, 0, 0, 1},
+      {1, {{kProgramList, kNew}}, false, 2, 1, 0, 0, 2},  // New makes the new program current
+      {2, {{kProgramList, kDelete}}, true, 1, 0, 0, 1, 1},
+      {2, {{kProgramList, kDelete}}, false, 2, 0, 0, 0, 2},
+      {1, {{kProgramList, kDelete}}, true, 0, -1, 0, 0, 0},
+      {12, {{kProgramList, kRow0 + 3}}, false, 12, 3, 0, 0, 9},
       // The down arrow steps the list slider and the current program with it; the rows follow from the ninth.
-      {12, std::vector<Press>(10, {kList, kDown}), false, 12, 10, 2, 2, 9},
-      {12, {{kList, kDown}, {kList, kDown}, {kList, kUp}}, false, 12, 1, 0, 0, 9},
+      {12, std::vector<Press>(10, {kProgramList, kDown}), false, 12, 10, 2, 2, 9},
+      {12, {{kProgramList, kDown}, {kProgramList, kDown}, {kProgramList, kUp}}, false, 12, 1, 0, 0, 9},
   };
   for (const Case& c : cases) {
     AppPanelsRig rig(c.programs);
@@ -561,60 +557,51 @@ TEST(ProgramPanels, ListAndEditorFollowThePrograms) {
     EXPECT_EQ(song.currentProgram, c.current) << where;
     EXPECT_EQ(song.programListScroll, c.scroll) << where;
     for (int32_t r = 0; r < kProgramListRows; ++r) {
-      EXPECT_EQ(rig.Shown(kList, kRow0 + r), r < c.rows) << where << " row " << r;
+      EXPECT_EQ(rig.Shown(kProgramList, kRow0 + r), r < c.rows) << where << " row " << r;
       if (r >= c.rows) continue;
-      EXPECT_EQ(rig.B(kList, kRow0 + r).text, "Program " + std::to_string(c.first + r)) << where << " row " << r;
-      EXPECT_EQ(rig.B(kList, kRow0 + r).style, c.scroll + r == c.current ? ButtonStyle::Push : ButtonStyle::ListRow)
+      EXPECT_EQ(rig.B(kProgramList, kRow0 + r).text, "Program " + std::to_string(c.first + r)) << where << " row " << r;
+      EXPECT_EQ(rig.B(kProgramList, kRow0 + r).style, c.scroll + r == c.current ? ButtonStyle::Push : ButtonStyle::ListRow)
           << where << " row " << r;
     }
     // New and Load always; the rest only with a program; the slider and its arrows only with two.
-    EXPECT_TRUE(rig.Shown(kList, kNew) && rig.Shown(kList, kLoad)) << where;
-    for (int32_t b : {kDelete, kCopy, kSave}) EXPECT_EQ(rig.Shown(kList, b), c.count >= 1) << where << " button " << b;
-    EXPECT_EQ(rig.P(kList).labels[0].enabled != 0, c.count >= 1) << where;
-    const ValueControl& slider = rig.P(kList).valueControls[0];
+    EXPECT_TRUE(rig.Shown(kProgramList, kNew) && rig.Shown(kProgramList, kLoad)) << where;
+    for (int32_t b : {kDelete, kCopy, kSave}) EXPECT_EQ(rig.Shown(kProgramList, b), c.count >= 1) << where << " button " << b;
+    EXPECT_EQ(rig.P(kProgramList).labels[0].enabled != 0, c.count >= 1) << where;
+    const ValueControl& slider = rig.P(kProgramList).valueControls[0];
     EXPECT_EQ((slider.flags & ValueFlag::Enabled) != 0, c.count >= 2) << where;
-    EXPECT_EQ(rig.Shown(kList, kUp) && rig.Shown(kList, kDown), c.count >= 2) << where;
+    EXPECT_EQ(rig.Shown(kProgramList, kUp) && rig.Shown(kProgramList, kDown), c.count >= 2) << where;
     if (c.count >= 2) {
       EXPECT_EQ(slider.end, c.count - 1) << where;
       EXPECT_EQ(slider.value, c.current) << where;
     }
-    // With no program the editor shows nothing at all: its name field is not even drawn. With one, everything
-    // but the engine operations (buttons 4 to 7 and their label), which wait for its chain to be edited.
-    PanelWindow& editor = rig.P(kEditor);
-    for (size_t b = 0; b < editor.buttons.size(); ++b) {
-      const bool operation = b >= 4 && b <= 7;
-      EXPECT_EQ((editor.buttons[b].flags & ButtonFlag::Enabled) != 0, c.count >= 1 && !operation) << where << " " << b;
-    }
-    for (const ValueControl& v : editor.valueControls) EXPECT_EQ((v.flags & ValueFlag::Enabled) != 0, c.count >= 1);
-    for (size_t l = 0; l < editor.labels.size(); ++l)
-      EXPECT_EQ(editor.labels[l].enabled != 0, c.count >= 1 && l != 3) << where << " label " << l;
-    const Point inField{editor.buttons[0].rect.left + 2, editor.buttons[0].rect.top + 2};
-    EXPECT_EQ(rig.ui.ScreenAt(kEditor, inField) == rig.ui.DeckAt(kEditor, inField), c.count == 0) << where;
+    // With no program the editor shows nothing at all: its name field is not even drawn.
+    const Point inField{rig.B(kProgramEditor, 0).rect.left + 2, rig.B(kProgramEditor, 0).rect.top + 2};
+    EXPECT_EQ(rig.ui.ScreenAt(kProgramEditor, inField) == rig.ui.DeckAt(kProgramEditor, inField), c.count == 0) << where;
     if (c.count >= 1) {
-      EXPECT_STREQ(editor.buttons[0].text, song.programs[c.current]->name.data()) << where;
+      EXPECT_STREQ(rig.B(kProgramEditor, 0).text, song.programs[c.current]->name.data()) << where;
     }
   }
   AppPanelsRig copy(3);  // Copy adds a copy under its source's name; the source stays current
-  copy.Press(kList, kRow0 + 2), copy.Press(kList, kCopy);
-  EXPECT_EQ(std::tuple(ProgramCount(copy.app().song), copy.app().song.currentProgram, std::string(copy.B(kList, kRow0 + 3).text)),
+  copy.Press(kProgramList, kRow0 + 2), copy.Press(kProgramList, kCopy);
+  EXPECT_EQ(std::tuple(ProgramCount(copy.app().song), copy.app().song.currentProgram, std::string(copy.B(kProgramList, kRow0 + 3).text)),
             std::tuple(4, 2, std::string("Program 2")));
 }
 
 // The editor's name field types the current program's name, shown in its list row as it is typed.
 TEST(ProgramPanels, TheNameFieldRenamesTheCurrentProgram) {
   AppPanelsRig rig(3);
-  rig.Press(kList, kRow0 + 1);
-  rig.Press(kEditor, 0);
+  rig.Press(kProgramList, kRow0 + 1);
+  rig.Press(kProgramEditor, 0);
   for (char c : std::string("Bells")) TypeTextEntryCharacter(rig.app(), c);
   rig.Redraw();
-  EXPECT_STREQ(rig.B(kList, kRow0 + 1).text, "Bells|");
-  EXPECT_EQ(rig.B(kList, kRow0 + 1).style, ButtonStyle::Editing);
+  EXPECT_STREQ(rig.B(kProgramList, kRow0 + 1).text, "Bells|");
+  EXPECT_EQ(rig.B(kProgramList, kRow0 + 1).style, ButtonStyle::Editing);
   TypeTextEntryCharacter(rig.app(), '\r');
   rig.Redraw();
   EXPECT_STREQ(rig.app().song.programs[1]->name.data(), "Bells");
-  EXPECT_STREQ(rig.B(kList, kRow0 + 1).text, "Bells");
-  EXPECT_STREQ(rig.B(kEditor, 0).text, "Bells");
-  EXPECT_EQ(rig.B(kEditor, 0).style, ButtonStyle::Push);
+  EXPECT_STREQ(rig.B(kProgramList, kRow0 + 1).text, "Bells");
+  EXPECT_STREQ(rig.B(kProgramEditor, 0).text, "Bells");
+  EXPECT_EQ(rig.B(kProgramEditor, 0).style, ButtonStyle::Push);
 }
 
 constexpr uint32_t kReverb = testing::Id(EngineTypeId::BasicReverb);  // allowed in every chain
@@ -644,9 +631,7 @@ TEST(ChainPanels, ChainsTrackAndSongSettingsUnderTheMouse) {
   const std::string reverb = rig.app().catalog[kReverb].abbreviation.data();
   const Step steps[] = {
       {"song layout", [](AppPanelsRig& r) { r.Press(kCentre, 0); },
-       [&](AppPanelsRig& r) {
-         EXPECT_TRUE(r.Open(kTrackChain) && !r.Open(kSongChain) && !r.Open(kEditor));
-         EXPECT_EQ(r.B(kTrackChain, 15 + 2).text, reverb);
+       [](AppPanelsRig& r) {
          EXPECT_EQ(Operations(r, kTrackChain, 5), "0000");  // the program's chain is still the one edited
          EXPECT_EQ(r.P(kTrackChain).labels[3].enabled, 0u);
        }},
@@ -658,82 +643,47 @@ TEST(ChainPanels, ChainsTrackAndSongSettingsUnderTheMouse) {
            EXPECT_EQ(r.B(kTrackChain, 15 + p).style, p == 2 ? ButtonStyle::Push : ButtonStyle::ListRow) << p;
          EXPECT_EQ(Operations(r, kTrackChain, 5), "1011");  // nothing to paste yet
        }},
-      {"copy engine", [](AppPanelsRig& r) { r.Press(kTrackChain, 5); },
-       [](AppPanelsRig& r) { EXPECT_EQ(Operations(r, kTrackChain, 5), "1111"); }},
-      {"move it down", [](AppPanelsRig& r) { r.Press(kTrackChain, 8); },
+      {"copy engine, move it down", [](AppPanelsRig& r) { r.Press(kTrackChain, 5), r.Press(kTrackChain, 8); },
        [&](AppPanelsRig& r) {
          EXPECT_EQ(r.song.TrackNo(1).chain[3].type, kReverb);
          EXPECT_EQ(r.B(kTrackChain, 15 + 3).text, reverb);
          EXPECT_EQ(r.B(kTrackChain, 15 + 3).style, ButtonStyle::Push);
        }},
-      {"switch off", [](AppPanelsRig& r) { r.Press(kTrackChain, 1); },
+      {"switch off, level down a step, pan up a step",
+       [](AppPanelsRig& r) { r.Press(kTrackChain, 1), r.Press(kTrackChain, 14), r.Press(kTrackChain, 11); },
        [](AppPanelsRig& r) {
+         EXPECT_STREQ(r.B(kTrackChain, 0).text, r.song.TrackNo(1).name.data());
          EXPECT_EQ(r.song.TrackNo(1).muteState, 2u);
          EXPECT_EQ(r.B(kTrackChain, 1).style, ButtonStyle::ToggleOn);
-       }},
-      {"level down a step, pan up a step", [](AppPanelsRig& r) { r.Press(kTrackChain, 14), r.Press(kTrackChain, 11); },
-       [](AppPanelsRig& r) {
          EXPECT_FLOAT_EQ(r.song.TrackNo(1).level, 0.99f);
          EXPECT_EQ(r.song.TrackNo(1).pan, 101);
-         EXPECT_EQ(r.P(kTrackChain).valueControls[2].value, 99);
        }},
-      {"program editor", [](AppPanelsRig& r) { r.Toggle(kEditor); },
-       [](AppPanelsRig& r) {
-         EXPECT_TRUE(r.Open(kEditor) && !r.Open(kTrackChain));
-         EXPECT_EQ(Operations(r, kEditor, 4), "0000");
-       }},
-      {"program chain position 1, paste", [](AppPanelsRig& r) { r.Press(kEditor, 12 + 1), r.Press(kEditor, 5); },
+      {"program editor", [](AppPanelsRig& r) { r.Toggle(kProgramEditor); },
+       [](AppPanelsRig& r) { EXPECT_EQ(Operations(r, kProgramEditor, 4), "0000"); }},
+      {"program chain position 1, paste", [](AppPanelsRig& r) { r.Press(kProgramEditor, 12 + 1), r.Press(kProgramEditor, 5); },
        [&](AppPanelsRig& r) {
-         EXPECT_EQ(r.app().chainEditor.chainMode, ChainMode::Program);
          EXPECT_EQ(r.song.ProgramEngine(0, 1).type, kReverb);
-         EXPECT_EQ(r.B(kEditor, 12 + 1).text, reverb);
-         EXPECT_EQ(Operations(r, kEditor, 4), "1111");
+         EXPECT_EQ(Operations(r, kProgramEditor, 4), "1111");
        }},
-      {"back to the track, then the GlobalTrack becomes current",
-       [](AppPanelsRig& r) {
-         r.Toggle(kTrackChain);
-         SelectTrack(r.app(), 0);
-         r.Redraw();
-       },
-       [](AppPanelsRig& r) {
-         EXPECT_TRUE(r.Open(kSongChain) && !r.Open(kTrackChain));
-         EXPECT_EQ(r.B(kCentre, OpenerButton(kSongChain)).style, ButtonStyle::ToggleOn);
-         EXPECT_EQ(Operations(r, kSongChain, 5), "0000");  // still the program's chain
-       }},
-      {"the program editor takes the song panel's place", [](AppPanelsRig& r) { r.Toggle(kEditor); },
-       [](AppPanelsRig& r) { EXPECT_TRUE(r.Open(kEditor) && !r.Open(kSongChain) && !r.Open(kTrackChain)); }},
-      {"and the track toggle gives it back", [](AppPanelsRig& r) { r.Toggle(kTrackChain); },
-       [](AppPanelsRig& r) {
-         EXPECT_TRUE(r.Open(kSongChain) && !r.Open(kEditor) && !r.Open(kTrackChain));
-         EXPECT_EQ(r.B(kCentre, OpenerButton(kTrackChain)).style, ButtonStyle::ToggleOn);
-       }},
-      {"the program layout closes it, the song layout brings it back", [](AppPanelsRig& r) { r.Press(kCentre, 1); },
-       [](AppPanelsRig& r) {
-         EXPECT_TRUE(r.Open(kEditor) && !r.Open(kSongChain));
-         r.Press(kCentre, 0);
-         EXPECT_TRUE(r.Open(kSongChain) && !r.Open(kEditor));
-       }},
+      {"back to the track, then the GlobalTrack becomes current: the song panel",
+       [](AppPanelsRig& r) { r.Toggle(kTrackChain), SelectTrack(r.app(), 0), r.Redraw(); },
+       [](AppPanelsRig& r) { EXPECT_TRUE(r.Open(kSongChain) && !r.Open(kTrackChain)); }},
+      {"the track toggle gives the song panel back", [](AppPanelsRig& r) { r.Toggle(kProgramEditor), r.Toggle(kTrackChain); },
+       [](AppPanelsRig& r) { EXPECT_TRUE(r.Open(kSongChain) && !r.Open(kProgramEditor) && !r.Open(kTrackChain)); }},
       {"song chain position 0: the reverb may be pasted there", [](AppPanelsRig& r) { r.Press(kSongChain, 21); },
        [](AppPanelsRig& r) { EXPECT_EQ(Operations(r, kSongChain, 5), "1111"); }},
       {"22050 Hz, high priority, one more beat per bar, song level down",
        [](AppPanelsRig& r) { r.Press(kSongChain, 16), r.Press(kSongChain, 20), r.Press(kSongChain, 9), r.Press(kSongChain, 14); },
        [](AppPanelsRig& r) {
          EXPECT_EQ(r.app().rate.sampleRate, 22050);
-         EXPECT_EQ(r.B(kSongChain, 15).style, ButtonStyle::ToggleOff);
          EXPECT_EQ(r.B(kSongChain, 16).style, ButtonStyle::ToggleOn);
          EXPECT_EQ(r.app().playback.highPriority, 1u);
          EXPECT_EQ(r.B(kSongChain, 20).style, ButtonStyle::ToggleOn);
          EXPECT_EQ(r.app().song.beatsPerBar, 9);
          EXPECT_FLOAT_EQ(r.app().song.songLevel, 0.99f);
        }},
-      {"a normal track again", [](AppPanelsRig& r) { SelectTrack(r.app(), 2), r.Redraw(); },
-       [](AppPanelsRig& r) {
-         EXPECT_TRUE(r.Open(kTrackChain) && !r.Open(kSongChain));
-         EXPECT_STREQ(r.B(kTrackChain, 0).text, r.song.TrackNo(2).name.data());
-         EXPECT_EQ(r.B(kTrackChain, 1).style, ButtonStyle::ToggleOff);
-       }},
-      {"the program layout closes the track panel", [](AppPanelsRig& r) { r.Press(kCentre, 1); },
-       [](AppPanelsRig& r) { EXPECT_TRUE(r.Open(kEditor) && !r.Open(kTrackChain) && !r.Open(kSongChain)); }},
+      {"the program layout closes the song panel", [](AppPanelsRig& r) { r.Press(kCentre, 1); },
+       [](AppPanelsRig& r) { EXPECT_TRUE(r.Open(kProgramEditor) && !r.Open(kSongChain) && !r.Open(kTrackChain)); }},
   };
   for (const Step& s : steps) {
     SCOPED_TRACE(s.what);
@@ -755,7 +705,7 @@ std::string Lines(AppPanelsRig& rig) {
 TEST(RenderPanel, QualityRatesRenderAndItsStatistics) {
   AppPanelsRig rig;
   rig.Toggle(kRender);
-  ASSERT_TRUE(rig.Open(kRender) && !rig.Open(kList));
+  ASSERT_TRUE(rig.Open(kRender) && !rig.Open(kProgramList));
   EXPECT_EQ(Lines(rig), "Samples Rendered 0, Samples Clipped 0, Percent Clipped 0.00");
 
   struct Case { int32_t press; uint32_t quality; int32_t caption; int32_t rate; };
@@ -798,12 +748,12 @@ TEST(RenderPanel, QualityRatesRenderAndItsStatistics) {
 struct NameRig {
   NameRig() {
     ConnectUi(rig.ui, song.app);
-    field = AddButton(rig.ui.panels[kEditor], MakeButton(0, {16, 24, 208, 40}, 4, ButtonStyle::Push));
-    row = AddButton(rig.ui.panels[kList], MakeButton(0, {16, 72, 208, 88}, 4, ButtonStyle::ListRow));
-    OpenPanel(rig.ui, kList);
-    OpenPanel(rig.ui, kEditor);
+    field = AddButton(rig.ui.panels[kProgramEditor], MakeButton(0, {16, 24, 208, 40}, 4, ButtonStyle::Push));
+    row = AddButton(rig.ui.panels[kProgramList], MakeButton(0, {16, 72, 208, 88}, 4, ButtonStyle::ListRow));
+    OpenPanel(rig.ui, kProgramList);
+    OpenPanel(rig.ui, kProgramEditor);
   }
-  Button& Field() { return rig.ui.panels[kEditor].buttons[field]; }
+  Button& Field() { return rig.ui.panels[kProgramEditor].buttons[field]; }
   std::string ProgramName() const { return song.app.song.programs[0]->name.data(); }
   void Type(std::string_view keys) {
     for (char c : keys) TypeTextEntryCharacter(song.app, c);
@@ -817,38 +767,29 @@ struct NameRig {
 
 // Whatever is pressed during a name edit ends the edit first, keeps what was typed, and then acts.
 TEST(NameEdit, APressAnywhereEndsTheEditFirstAndThenActs) {
-  enum class Where { Control, RightOnControl, CloseBox, TitleBar, Desktop };
-  struct Case { const char* name; Where where; int calls; bool editorOpen; };
+  using Place = std::function<Point(NameRig&, const PanelWindow&)>;
+  const Place control = [](NameRig& n, const PanelWindow&) { return n.rig.Screen(kProgramEditor, {40, 56}); };
+  struct Case { const char* name; Place place; bool right; int calls; bool editorOpen; };
   const Case cases[] = {
-      {"control", Where::Control, 1, true},
-      {"right press on a control", Where::RightOnControl, 1, true},
-      {"close box", Where::CloseBox, 0, false},
-      {"title bar", Where::TitleBar, 0, true},
-      {"desktop", Where::Desktop, 0, true},
+      {"control", control, false, 1, true},
+      {"right press on a control", control, true, 1, true},
+      {"close box", [](NameRig&, const PanelWindow& e) { return Point{CloseBox(e).left + 2, CloseBox(e).top + 2}; },
+       false, 0, false},
+      {"title bar", [](NameRig&, const PanelWindow& e) { return Point{TitleBar(e).left + 20, TitleBar(e).top + 2}; },
+       false, 0, true},
+      {"desktop", [](NameRig&, const PanelWindow&) { return Point{799, 559}; }, false, 0, true},
   };
   for (const Case& c : cases) {
     NameRig n;
     int calls = 0;
-    AddButton(n.rig.ui.panels[kEditor],
+    AddButton(n.rig.ui.panels[kProgramEditor],
               MakeButton(1, {16, 48, 64, 64}, 2, ButtonStyle::Push, [&](uint32_t) { ++calls; }));
-    StartNameEdit(n.rig.ui, n.song.app, TextField::ProgramName, 0, kProgramNameMaximum, {kEditor, n.field});
+    StartNameEdit(n.rig.ui, n.song.app, TextField::ProgramName, 0, kProgramNameMaximum, {kProgramEditor, n.field});
     n.Type("Pad");
-    const PanelWindow& editor = n.rig.ui.panels[kEditor];
-    Point at{};
-    PointerAction down = PointerAction::LeftDown, up = PointerAction::LeftUp;
-    switch (c.where) {
-      case Where::Control: at = n.rig.Screen(kEditor, {40, 56}); break;
-      case Where::RightOnControl:
-        at = n.rig.Screen(kEditor, {40, 56});
-        down = PointerAction::RightDown;
-        up = PointerAction::RightUp;
-        break;
-      case Where::CloseBox: at = {CloseBox(editor).left + 2, CloseBox(editor).top + 2}; break;
-      case Where::TitleBar: at = {TitleBar(editor).left + 20, TitleBar(editor).top + 2}; break;
-      case Where::Desktop: at = {799, 559}; break;
-    }
-    HandlePointer(n.rig.ui, {down, at});
-    HandlePointer(n.rig.ui, {up, at});
+    const PanelWindow& editor = n.rig.ui.panels[kProgramEditor];
+    const Point at = c.place(n, editor);
+    HandlePointer(n.rig.ui, {c.right ? PointerAction::RightDown : PointerAction::LeftDown, at});
+    HandlePointer(n.rig.ui, {c.right ? PointerAction::RightUp : PointerAction::LeftUp, at});
     TakeRedraws(n.rig.ui, n.song.app.changes);
     EXPECT_FALSE(IsTextEntryActive(n.song.app)) << c.name;
     EXPECT_EQ(n.Field().style, ButtonStyle::Push) << c.name;
@@ -871,7 +812,7 @@ TEST(SkinCommands, AnUnusableFileSaysInvalidFileAndKeepsThePicture) {
   EXPECT_EQ(n.rig.ui.skins.deck.data, before.data);
   SelectDeckFile(n.rig.ui, n.song.app);
   EXPECT_EQ(n.rig.ui.skins.deck.At(5, 5), 0x224466u);
-  EXPECT_EQ(n.rig.ScreenAt(kList, {100, 150}), 0x224466u);  // every panel drawn again
+  EXPECT_EQ(n.rig.ScreenAt(kProgramList, {100, 150}), 0x224466u);  // every panel drawn again
   SelectSkinFile(n.rig.ui, n.song.app);                             // cancelled: nothing said
   EXPECT_EQ(dialogs.shown.size(), 1u);
   EXPECT_EQ(dialogs.requests[0].filters[0].pattern, "*.bmp");

@@ -37,8 +37,7 @@ namespace Events = EventListControl;
 namespace Types = EngineTypeListControl;
 namespace Engine = EngineEditorControl;
 
-constexpr int32_t kCentre = PanelIndex(Panel::ControlCentre), kProgramList = PanelIndex(Panel::ProgramList), kRender = PanelIndex(Panel::RenderOutput), kTrackChain = PanelIndex(Panel::TrackChain), kProgramEditor = PanelIndex(Panel::ProgramEditor), kEventList = PanelIndex(Panel::EventList),
-                  kSongChain = PanelIndex(Panel::SongChain), kTrackList = PanelIndex(Panel::TrackList), kEngineEditor = PanelIndex(Panel::EngineEditor), kEngineTypes = PanelIndex(Panel::EngineTypeList);
+using namespace testing::panels;
 constexpr int32_t kNewProgram = 0;                   // program list
 constexpr int32_t kFirstChainPosition = 12;          // program editor
 constexpr int32_t kRenderButton = 4;                 // render panel
