@@ -22,8 +22,11 @@ using V = std::vector<Row>;
 using Command = std::function<void(Studio&)>;
 using Sources = std::vector<int32_t>;
 
-const int32_t kNote = Type(EventType::NoteOn), kTempo = Type(EventType::Tempo), kPhrase = Type(EventType::Phrase);
-const int32_t kEnd = Type(EventType::End), kSongVolume = Type(EventType::SongVolume);
+using testing::kEnd;
+using testing::kNote;
+using testing::kPhrase;
+using testing::kSongVolume;
+using testing::kTempo;
 const int32_t kParameter2 = Type(EventType::ProgramEngineParameter) + 2;
 const int32_t kTrackParameter0 = Type(EventType::TrackEngineParameter);
 const Row kTempoRow{0, kTempo, 120, 0};

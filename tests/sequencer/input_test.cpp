@@ -27,7 +27,9 @@ using Keys = std::vector<uint8_t>;
 using Bytes = std::vector<uint8_t>;
 using Pitches = std::vector<int32_t>;
 
-const int32_t kNote = Type(EventType::NoteOn);
+using testing::kNote;
+using testing::kSongVolume;
+using testing::kTempo;
 constexpr float kLevel = 0.75f;  // a new program's
 // Key pitches at the first octave, and MIDI notes 60 and 64.
 constexpr int32_t kZ = 50, kC = 450, kB = 750, kM = 1150, kNote60 = 2450, kNote64 = 2850;
@@ -217,8 +219,7 @@ TEST(Keyboard, CommandTablesRunTheirCommands) {
   InputRig global(1, 2, 0);
   global.Tap({key::F9});
   global.Tap({key::F12});
-  const int32_t kTempo = Type(EventType::Tempo);
-  EXPECT_EQ(global.Events(0), (V{{0, kTempo, 120, 0}, {0, Type(EventType::SongVolume), 100, 0}, {0, kTempo, 120, 0}}));
+  EXPECT_EQ(global.Events(0), (V{{0, kTempo, 120, 0}, {0, kSongVolume, 100, 0}, {0, kTempo, 120, 0}}));
 }
 
 // Quit (Escape), Load Song and New Song (Delete on the GlobalTrack) before a song is dropped: a modified song

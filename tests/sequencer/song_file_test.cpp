@@ -35,10 +35,10 @@ using testing::WriteBytes;
 using Rig = testing::FileRig;
 
 constexpr std::size_t kHeader = 4 + kSongImageSize;  // where the first program (or the GlobalTrack) starts
-constexpr int32_t kTempo = testing::Type(EventType::Tempo);
-constexpr int32_t kNoteOn = testing::Type(EventType::NoteOn);
-constexpr int32_t kPhrase = testing::Type(EventType::Phrase);
-constexpr int32_t kEnd = testing::Type(EventType::End);
+using testing::kEnd;
+using testing::kNote;
+using testing::kPhrase;
+using testing::kTempo;
 
 using Rows = std::vector<testing::EventRow>;
 std::vector<uint8_t> Saved(FileRig& rig) { return EncodeSong(rig.app); }
@@ -116,7 +116,7 @@ TEST(SongFile, SaveLoadSaveIsByteIdentical) {
   for (int32_t t = 1; t < 4; ++t) EXPECT_TRUE(copy.TrackNo(t).voiceBuffers.left[3]) << t;
   EXPECT_TRUE(copy.app.live.voices[0].buffers.right[3] && copy.TrackNo(2).chain[1].left && copy.TrackNo(0).chain[0].right);
   EXPECT_EQ(copy.TrackNo(1).chain[0].slots[0].data[16], 0.25f + 16.0f / 1024.0f);
-  EXPECT_EQ(copy.Events(3), (Rows{{1, kPhrase, 1, 0}, {200, kNoteOn, 1250, 1}}));
+  EXPECT_EQ(copy.Events(3), (Rows{{1, kPhrase, 1, 0}, {200, kNote, 1250, 1}}));
   EXPECT_EQ(copy.TrackNo(3).eventCount, 2);
   EXPECT_TRUE(copy.app.changes.Has(Change::Song) && copy.app.changes.Has(Change::Editor));
   EXPECT_EQ(copy.dialogs.shown.size(), 1u);  // only the question
@@ -190,7 +190,7 @@ TEST(SongFile, RefusedFilesLeaveTheSongUntouched) {
   FileRig rig;
   testing::Put(NewProgram(rig.app)->engines[0], EngineTypeId::BasicWave, {{0, 8}});
   rig.AddTrack();
-  rig.Add(1, {{0, kNoteOn, 2450, 0}});
+  rig.Add(1, {{0, kNote, 2450, 0}});
   ASSERT_TRUE(InitTrackEngine(rig.TrackNo(1).chain[0], Id(EngineTypeId::AmplitudeModulation), rig.dialogs));
   FillSlot(rig.TrackNo(1).chain[0], 0, 4, 0.0f);
   RecountLoadedSlots(rig.TrackNo(1).chain[0]);
@@ -384,7 +384,7 @@ struct AutosaveRig : FileRig {
     AddTrack();
     app.changes.MarkSongSaved();
   }
-  void Edit() { InsertEvent(app, TrackNo(1), {++edits, kNoteOn, 50, 0}); }
+  void Edit() { InsertEvent(app, TrackNo(1), {++edits, kNote, 50, 0}); }
   void Tick(int second) {
     RunAutosave(autosave, app, start + std::chrono::seconds(second));
     WaitForAutosave(autosave, app);

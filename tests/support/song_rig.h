@@ -15,6 +15,10 @@ namespace tonforge::testing {
 using EventRow = std::array<int32_t, 4>;  // tick, type, value A, value B
 inline constexpr int32_t Type(EventType t) { return static_cast<int32_t>(t); }
 inline constexpr uint32_t Id(EngineTypeId t) { return static_cast<uint32_t>(t); }
+// The kinds of event the tests' rows name most.
+inline constexpr int32_t kNote = Type(EventType::NoteOn), kTempo = Type(EventType::Tempo),
+                         kPhrase = Type(EventType::Phrase), kEnd = Type(EventType::End),
+                         kSongVolume = Type(EventType::SongVolume);
 
 // State is the Studio for the core's tests, the whole AppState for the user interface's.
 template <class State>

@@ -40,7 +40,7 @@ namespace Engine = EngineEditorControl;
 using namespace testing::panels;
 constexpr int32_t kNewProgram = 0;                   // program list
 constexpr int32_t kFirstChainPosition = 12;          // program editor
-constexpr int32_t kRenderButton = 4;                 // render panel
+constexpr int32_t kRenderStart = 4;                 // render panel
 constexpr int32_t kLoadSong = 1, kSaveSong = 2;      // song panel
 constexpr int32_t kSongLayout = 0;                   // control centre
 constexpr int32_t kKindCaptions = 112;               // event list: caption of event type 0
@@ -153,7 +153,7 @@ TEST(ScriptedRun, FirstSongRendersAsTheHeadlessRendererRendersItsFile) {
   ASSERT_EQ(rig.app().editCursor, 0);
   rig.Toggle(kRender);
   rig.song.dialogs.paths = {dir.File("first.wav")};
-  rig.Press(kRender, kRenderButton);
+  rig.Press(kRender, kRenderStart);
   FinishRender(rig, keys);
   rig.song.dialogs.paths = {dir.File("first.tes")};
   rig.Press(kSongChain, kSaveSong);
@@ -161,7 +161,7 @@ TEST(ScriptedRun, FirstSongRendersAsTheHeadlessRendererRendersItsFile) {
   rig.Press(kSongChain, kLoadSong);
   EXPECT_EQ(rig.song.Events(1).size(), 4u) << "the loaded song has the recorded notes";
   rig.song.dialogs.paths = {dir.File("second.wav")};
-  rig.Press(kRender, kRenderButton);
+  rig.Press(kRender, kRenderStart);
   FinishRender(rig, keys);
 
   const std::string tool = "cd '" + dir.Root() + "' && '" TONFORGE_RENDER_TOOL "' first.tes tool.wav >/dev/null";
