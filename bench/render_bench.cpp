@@ -101,13 +101,15 @@ std::unique_ptr<Studio> ReferenceSong(SilentDialogs& dialogs, int32_t trackCount
   return app;
 }
 
-// Arguments: tracks, quality, block (0 frame by frame, 1 in stretches), threads (0 every core).
+// Arguments: tracks, quality, method (0 frame by frame, 1 in stretches channel by channel, 2 in stretches with
+// channels of the same chains in vector lanes), threads (0 every core).
 void BM_RenderSong(benchmark::State& state) {
   SilentDialogs dialogs;
   const auto tracks = static_cast<int32_t>(state.range(0));
   const bool quality = state.range(1) != 0;
   auto app = ReferenceSong(dialogs, tracks);
-  app->mixer.method = state.range(2) != 0 ? MixMethod::Block : MixMethod::Frame;
+  constexpr MixMethod kMethods[] = {MixMethod::Frame, MixMethod::Block, MixMethod::Lanes};
+  app->mixer.method = kMethods[state.range(2)];
   app->mixer.threads = static_cast<int32_t>(state.range(3));
   PrepareSongStart(*app);
   SampleContext ctx = MakeSampleContext(*app);
@@ -133,12 +135,14 @@ void BM_RenderSong(benchmark::State& state) {
 }
 
 void RenderSongArguments(benchmark::internal::Benchmark* b) {
-  b->ArgNames({"tracks", "quality", "block", "threads"});
+  b->ArgNames({"tracks", "quality", "method", "threads"});
   for (const int64_t tracks : {1, 4, 16, 64})
     for (const int64_t quality : {0, 1}) {
       b->Args({tracks, quality, 0, 1});
-      b->Args({tracks, quality, 1, 1});
-      b->Args({tracks, quality, 1, 0});
+      for (const int64_t method : {1, 2}) {
+        b->Args({tracks, quality, method, 1});
+        b->Args({tracks, quality, method, 0});
+      }
     }
 }
 BENCHMARK(BM_RenderSong)->Apply(RenderSongArguments)->UseRealTime()->Unit(benchmark::kMillisecond);

@@ -1,5 +1,7 @@
 #include "audio/block_mix.h"
 
+#include "engines/lanes.h"
+
 namespace tonforge {
 
 namespace {
@@ -72,6 +74,62 @@ bool RunsEngineByEngine(const Studio& studio, int32_t channel, uint32_t frames) 
   return draws <= 1;
 }
 
+bool SameChains(const Track& a, const Track& b) {
+  const auto sameTypes = [](const auto& x, const auto& y, size_t n) {
+    return std::equal(x.begin(), x.begin() + n, y.begin(), [](const Engine& e, const Engine& f) { return e.type == f.type; });
+  };
+  if (a.gate != b.gate) return false;
+  if (a.gate == 1) {
+    const Program &va = a.playingProgram, &vb = b.playingProgram;
+    const uint32_t positions = std::min<uint32_t>(va.engineCount, kChainLength);
+    if (positions != std::min<uint32_t>(vb.engineCount, kChainLength)) return false;
+    if (!sameTypes(va.engines, vb.engines, positions)) return false;
+  }
+  const int32_t positions = std::clamp(a.chainLength, 0, kChainLength);
+  return positions == std::clamp(b.chainLength, 0, kChainLength) &&
+         sameTypes(a.chain, b.chain, static_cast<size_t>(positions));
+}
+
+void BuildMixItems(Studio& studio, uint32_t frames) {
+  SongMixer& m = studio.mixer;
+  const int32_t channels = studio.channels.count;
+  m.items.clear();
+  m.laneOrder.clear();
+  m.laneLeads.clear();
+  m.laneGroup.assign(static_cast<size_t>(channels), -1);
+  // Each channel that may run engine by engine joins the first earlier group whose chains match its own.
+  for (int32_t c = 1; c < channels; ++c) {
+    if (!RunsEngineByEngine(studio, c, frames)) continue;
+    const Track& track = *studio.channels.entries[c].track;
+    for (const int32_t lead : m.laneLeads)
+      if (SameChains(*studio.channels.entries[lead].track, track)) {
+        m.laneGroup[c] = lead;
+        break;
+      }
+    if (m.laneGroup[c] < 0) m.laneGroup[c] = c, m.laneLeads.push_back(c);
+  }
+  const auto add = [&m](int32_t first, int32_t count, int32_t width) {
+    m.items.push_back({first, static_cast<int16_t>(count), static_cast<int16_t>(width)});
+  };
+  // A group goes out in items of the widest lanes; what remains takes the narrowest lanes that hold it, or
+  // runs alone.
+  const int32_t widest = m.laneWidth;
+  for (const int32_t lead : m.laneLeads) {
+    auto first = static_cast<int32_t>(m.laneOrder.size());
+    for (int32_t c = lead; c < channels; ++c)
+      if (m.laneGroup[c] == lead) m.laneOrder.push_back(c);
+    int32_t left = static_cast<int32_t>(m.laneOrder.size()) - first;
+    for (; left >= widest; left -= widest, first += widest) add(first, widest, widest);
+    if (left > 1) add(first, left, left > 4 ? widest : 4);
+    if (left == 1) add(first, 1, 0);
+  }
+  for (int32_t c = 0; c < channels; ++c)
+    if (m.laneGroup[c] < 0) {
+      add(static_cast<int32_t>(m.laneOrder.size()), 1, 0);
+      m.laneOrder.push_back(c);
+    }
+}
+
 bool SongChainRunsEngineByEngine(const Studio& studio) {
   const Track* global = studio.song.tracks.At(0);
   return !global || ChainDraws(*global) <= 1;
@@ -83,6 +141,12 @@ void PrepareSongMixer(Studio& studio) {
   const int32_t channels = studio.channels.count;
   if (m.method == MixMethod::Frame) return;
   m.channelFrames.resize(static_cast<size_t>(channels) * kMaxStretch);
+  // Every channel is in at most one item; the lists are filled anew for each stretch without allocating.
+  m.laneWidth = WidestLanes();
+  m.laneOrder.reserve(static_cast<size_t>(channels));
+  m.items.reserve(static_cast<size_t>(channels));
+  m.laneLeads.reserve(static_cast<size_t>(channels));
+  m.laneGroup.reserve(static_cast<size_t>(channels));
   const int32_t threads = m.threads > 0 ? m.threads : CoreCount();
   // Channel 0, the song track, seldom plays a voice: a song of one track is not worth waking a helper for.
   const int32_t tracks = channels - 1;

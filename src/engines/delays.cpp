@@ -9,6 +9,7 @@
 #include "engines/families.h"
 #include "engines/family_rows.h"
 #include "engines/held_state.h"
+#include "engines/lane_state.h"
 
 namespace tonforge {
 
@@ -278,6 +279,44 @@ void PrepareInverter(Engine& e, const OutputRate& rate) {
 }
 
 }  // namespace
+
+namespace {
+
+// BasicDelayRun in lanes; a lane whose engine has no buffers passes its frames.
+template <class L>
+void BasicDelayLanes(const LaneSet& lanes, float* left, float* right, uint32_t n, const SampleContext&) {
+  using F = typename L::F;
+  using I = typename L::I;
+  constexpr int W = L::kWidth;
+  LaneSet own = lanes;
+  int donor = -1;
+  for (int l = 0; l < W && donor < 0; ++l)
+    if (lanes.writes[l] && HasLines(*lanes.engine[l])) donor = l;
+  if (donor < 0) return;
+  I passes{};
+  for (int l = 0; l < W; ++l)
+    if (!HasLines(*lanes.engine[l])) own.engine[l] = lanes.engine[donor], own.writes[l] = false, passes[l] = -1;
+  LaneLine<L> line(own, 0);
+  const I delayLeft = PerLane<L>(own, [](const Engine& e, int) { return static_cast<int32_t>(HeldDelay(e, e.W[kLeftSamples].i)); });
+  const I delayRight = PerLane<L>(own, [](const Engine& e, int) { return static_cast<int32_t>(HeldDelay(e, e.W[kRightSamples].i)); });
+  const F feedbackLeft = PerLane<L>(own, [](const Engine& e, int) { return static_cast<float>(e.F[recirculating::kLeftGain]); });
+  const F feedbackRight = PerLane<L>(own, [](const Engine& e, int) { return static_cast<float>(e.F[recirculating::kRightGain]); });
+  const LaneBlend<L> blend(own, recirculating::kWet);
+  for (uint32_t f = 0; f < n; ++f) {
+    const F inLeft = Load<L>(left + f * W), inRight = Load<L>(right + f * W);
+    const F yLeft = inLeft + line.TapLeft(delayLeft) * feedbackLeft;
+    const F yRight = inRight + line.TapRight(delayRight) * feedbackRight;
+    line.Push(yLeft, yRight);
+    Store<L>(left + f * W, passes ? inLeft : blend(yLeft, inLeft));
+    Store<L>(right + f * W, passes ? inRight : blend(yRight, inRight));
+    line.Guard(yLeft + yRight);
+  }
+  line.Store();
+}
+
+}  // namespace
+
+TONFORGE_LANE_RUNS(BasicDelayLanes, BasicDelayLanes<L>)
 
 TONFORGE_HELD_RUN(ProcessBasicDelay, BasicDelayRun)
 TONFORGE_HELD_RUN(ProcessCombFilter, CombFilterRun)
