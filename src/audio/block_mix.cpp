@@ -75,19 +75,22 @@ bool RunsEngineByEngine(const Studio& studio, int32_t channel, uint32_t frames) 
 }
 
 bool SameChains(const Track& a, const Track& b) {
-  const auto sameTypes = [](const auto& x, const auto& y, size_t n) {
-    return std::equal(x.begin(), x.begin() + n, y.begin(), [](const Engine& e, const Engine& f) { return e.type == f.type; });
+  const auto sameTypes = [](const auto& x, const auto& y, size_t from, size_t to) {
+    return std::equal(x.begin() + from, x.begin() + to, y.begin() + from,
+                      [](const Engine& e, const Engine& f) { return e.type == f.type; });
   };
   if (a.gate != b.gate) return false;
   if (a.gate == 1) {
     const Program &va = a.playingProgram, &vb = b.playingProgram;
     const uint32_t positions = std::min<uint32_t>(va.engineCount, kChainLength);
-    if (positions != std::min<uint32_t>(vb.engineCount, kChainLength)) return false;
-    if (!sameTypes(va.engines, vb.engines, positions)) return false;
+    // Programs differ most in their sources, which the group runs type by type.
+    if (positions != std::min<uint32_t>(vb.engineCount, kChainLength) ||
+        (positions > 1 && !sameTypes(va.engines, vb.engines, 1, positions)))
+      return false;
   }
-  const int32_t positions = std::clamp(a.chainLength, 0, kChainLength);
-  return positions == std::clamp(b.chainLength, 0, kChainLength) &&
-         sameTypes(a.chain, b.chain, static_cast<size_t>(positions));
+  const auto positions = static_cast<size_t>(std::clamp(a.chainLength, 0, kChainLength));
+  return positions == static_cast<size_t>(std::clamp(b.chainLength, 0, kChainLength)) &&
+         sameTypes(a.chain, b.chain, 0, positions);
 }
 
 void BuildMixItems(Studio& studio, uint32_t frames) {
@@ -118,6 +121,13 @@ void BuildMixItems(Studio& studio, uint32_t frames) {
     auto first = static_cast<int32_t>(m.laneOrder.size());
     for (int32_t c = lead; c < channels; ++c)
       if (m.laneGroup[c] == lead) m.laneOrder.push_back(c);
+    // Channels of the same source side by side, so that most items hold one source type.
+    const auto source = [&studio](int32_t c) {
+      const Track& t = *studio.channels.entries[c].track;
+      return t.gate == 1 && t.playingProgram.engineCount > 0 ? t.playingProgram.engines[0].type : 0u;
+    };
+    std::sort(m.laneOrder.begin() + first, m.laneOrder.end(),
+              [&](int32_t a, int32_t b) { return std::pair(source(a), a) < std::pair(source(b), b); });
     int32_t left = static_cast<int32_t>(m.laneOrder.size()) - first;
     for (; left >= widest; left -= widest, first += widest) add(first, widest, widest);
     if (left > 1) add(first, left, left > 4 ? widest : 4);

@@ -1,6 +1,6 @@
 #pragma once
 // Channels in lanes. Channels that may run engine by engine and whose voice and track chains hold the same
-// types make a group; a group runs each chain position over the stretch for up to 8 of its channels at once,
+// types, the voice's first engine (its source) aside, make a group; a group runs each chain position over the stretch for up to 8 of its channels at once,
 // one channel in each lane of a vector register (engines/lanes.h), where the type has a lane run, and
 // channel by channel where it has none. Levels, pans and the silence count are worked out per channel as
 // MixChannelByEngine does, and each channel's frames end up where that would leave them, so the sum in
@@ -17,7 +17,8 @@ namespace tonforge {
 template <class Routines>
 inline constexpr bool kRunsInLanes = requires { Routines::kQuality; };
 
-// Whether two channels' chains hold the same types at the same positions, with the voice's gate.
+// Whether two channels' chains hold the same types at the same positions, with the voice's gate; the
+// voices' first engines may differ.
 bool SameChains(const Track& a, const Track& b);
 
 // Fills the mixer's items for the stretch: a lane item for each 2 to 8 channels of a group, a lone item for
@@ -100,10 +101,54 @@ void MixLanesByEngine(Studio& studio, const int32_t* channels, int count, int wi
       const Program& voice = tracks[l]->playingProgram;
       pitches[l] = VoicePitch(voice.transpose, tracks[l]->notePitch + voice.pitchOffset + tracks[l]->pitchOffset);
     }
-    for (uint32_t p = 0; p < positions; ++p)
-      runPosition([&](int l) -> Engine& { return tracks[l]->playingProgram.engines[p]; },
-                  [&](int l) { return pitches[l]; },
-                  [&](int l) { return VoiceRef{tracks[l]->playingProgram.engines.data(), &tracks[l]->playingProgram.transpose}; });
+    const auto engine = [&](int l, uint32_t p) -> Engine& { return tracks[l]->playingProgram.engines[p]; };
+    const auto voice = [&](int l) {
+      return VoiceRef{tracks[l]->playingProgram.engines.data(), &tracks[l]->playingProgram.transpose};
+    };
+    const bool sameSources = std::all_of(tracks, tracks + count, [&](const Track* t) {
+      return t->playingProgram.engines[0].type == engine(0, 0).type;
+    });
+    if (positions > 0 && !sameSources) {
+      // The sources differ: each type runs from the cleared bus in the lanes of its channels, in frames of its
+      // own, and hands those lanes over.
+      LaneFrames own;
+      bool done[kMostLanes] = {};
+      for (int first = 0; first < count; ++first) {
+        if (done[first]) continue;
+        const uint32_t type = engine(first, 0).type;
+        LaneSet sources;
+        sources.count = count;
+        for (int l = 0; l < width; ++l) {
+          const bool member = l < count && engine(l, 0).type == type;
+          done[l] = done[l] || member;
+          sources.engine[l] = &engine(member ? l : first, 0);
+          sources.pitch[l] = pitches[member ? l : first];
+          sources.writes[l] = member;
+        }
+        const LaneRun laneRun = LaneRoutine(type, Routines::kQuality, width);
+        if (laneRun) {
+          std::fill_n(own.left, values, 0.0f);
+          std::fill_n(own.right, values, 0.0f);
+          laneRun(sources, own.left, own.right, n, ctx);
+        }
+        for (int l = 0; l < count; ++l) {
+          if (!sources.writes[l]) continue;
+          if (!laneRun) {
+            std::fill_n(outs[l], n, MixBus{});
+            ctx.engineRandom = random[l];
+            run.Over(engine(l, 0), voice(l), pitches[l], outs[l], n, ctx);
+            random[l] = ctx.engineRandom;
+          }
+          for (uint32_t f = 0; f < n; ++f) {
+            const size_t at = f * static_cast<size_t>(width) + static_cast<size_t>(l);
+            frames.left[at] = laneRun ? own.left[at] : outs[l][f].left;
+            frames.right[at] = laneRun ? own.right[at] : outs[l][f].right;
+          }
+        }
+      }
+    }
+    for (uint32_t p = positions > 0 && !sameSources ? 1 : 0; p < positions; ++p)
+      runPosition([&](int l) -> Engine& { return engine(l, p); }, [&](int l) { return pitches[l]; }, voice);
     LaneLevels levels;
     for (int l = 0; l < width; ++l) {
       const Program& voice = tracks[l]->playingProgram;
