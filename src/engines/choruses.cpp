@@ -256,9 +256,16 @@ struct LaneTaps {
       }
       sample[k] = moved ? i : sample[k];
     }
-    const I readAt = line.ReadIndex(delay[k]);
-    if (left) *left = part ? *left + LaneLine<L>::Read(line.left, readAt) : *left;
-    if (right) *right = part ? *right + LaneLine<L>::Read(line.right, readAt) : *right;
+    if (left && right) {
+      F tapLeft, tapRight;
+      line.Taps(delay[k], tapLeft, tapRight);
+      *left = part ? *left + tapLeft : *left;
+      *right = part ? *right + tapRight : *right;
+    } else if (left) {
+      *left = part ? *left + line.TapLeft(delay[k]) : *left;
+    } else {
+      *right = part ? *right + line.TapRight(delay[k]) : *right;
+    }
     sweep.Advance(part);
     return part;
   }
@@ -303,6 +310,9 @@ void TapLanes(const LaneSet& lanes, float* left, float* right, uint32_t n, const
     return stereo ? feedback : feedback * 1.5625f;
   });
   const I all = Splat<L>(int32_t{-1});
+  // Sweeps beyond every lane's loaded count take no part.
+  int sweepsInUse = 0;
+  for (int l = 0; l < W; ++l) sweepsInUse = std::max(sweepsInUse, static_cast<int>(taps.active[l]));
   for (uint32_t f = 0; f < n; ++f) {
     const F inLeft = Load<L>(left + f * W), inRight = Load<L>(right + f * W);
     F busLeft = inLeft, busRight = inRight;
@@ -312,7 +322,7 @@ void TapLanes(const LaneSet& lanes, float* left, float* right, uint32_t n, const
       taps.AddTap(0, all, &busLeft, nullptr);
       taps.AddTap(1, all, nullptr, &busRight);
     } else {
-      for (int k = 0; k < kDataSlotCount; ++k) {
+      for (int k = 0; k < sweepsInUse; ++k) {
         const I part = taps.AddTap(k, k < taps.active, &busLeft, &busRight);
         if (flange) g = part ? g * 0.64f : g;
       }

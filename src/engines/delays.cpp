@@ -302,10 +302,19 @@ void BasicDelayLanes(const LaneSet& lanes, float* left, float* right, uint32_t n
   const F feedbackLeft = PerLane<L>(own, [](const Engine& e, int) { return static_cast<float>(e.F[recirculating::kLeftGain]); });
   const F feedbackRight = PerLane<L>(own, [](const Engine& e, int) { return static_cast<float>(e.F[recirculating::kRightGain]); });
   const LaneBlend<L> blend(own, recirculating::kWet);
+  // Both sides usually have the same delay: each lane's read position is then worked out once.
+  const bool sameDelays = !Any<L>(delayLeft != delayRight);
   for (uint32_t f = 0; f < n; ++f) {
     const F inLeft = Load<L>(left + f * W), inRight = Load<L>(right + f * W);
-    const F yLeft = inLeft + line.TapLeft(delayLeft) * feedbackLeft;
-    const F yRight = inRight + line.TapRight(delayRight) * feedbackRight;
+    F tapLeft, tapRight;
+    if (sameDelays) {
+      line.Taps(delayLeft, tapLeft, tapRight);
+    } else {
+      tapLeft = line.TapLeft(delayLeft);
+      tapRight = line.TapRight(delayRight);
+    }
+    const F yLeft = inLeft + tapLeft * feedbackLeft;
+    const F yRight = inRight + tapRight * feedbackRight;
     line.Push(yLeft, yRight);
     Store<L>(left + f * W, passes ? inLeft : blend(yLeft, inLeft));
     Store<L>(right + f * W, passes ? inRight : blend(yRight, inRight));
@@ -316,7 +325,11 @@ void BasicDelayLanes(const LaneSet& lanes, float* left, float* right, uint32_t n
 
 }  // namespace
 
-TONFORGE_LANE_RUNS(BasicDelayLanes, BasicDelayLanes<L>)
+// Only at 8 lanes: see lanes.cpp.
+[[gnu::target("avx2"), gnu::flatten]] void BasicDelayLanes8(const LaneSet& s, float* l, float* r, uint32_t n,
+                                                            const SampleContext& c) {
+  BasicDelayLanes<Lanes<8>>(s, l, r, n, c);
+}
 
 TONFORGE_HELD_RUN(ProcessBasicDelay, BasicDelayRun)
 TONFORGE_HELD_RUN(ProcessCombFilter, CombFilterRun)

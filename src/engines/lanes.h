@@ -8,6 +8,8 @@
 //
 // The routines are written once over the lane type and built twice: 4 lanes on the SSE2 every x86-64 has,
 // 8 lanes for processors with AVX2, chosen when the mix starts (WidestLanes).
+#include <immintrin.h>
+
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -88,14 +90,14 @@ inline auto PerLane(const LaneSet& lanes, Get get) {
   return v;
 }
 
-// Whether any lane of a comparison's mask is set.
+// Whether any lane of a comparison's mask is set: the lanes' sign bits gathered in one register.
+inline bool AnyLane(const Lanes<4>::I& mask) { return _mm_movemask_ps(reinterpret_cast<const __m128&>(mask)) != 0; }
+[[gnu::target("avx2")]] inline bool AnyLane(const Lanes<8>::I& mask) {
+  return _mm256_movemask_ps(reinterpret_cast<const __m256&>(mask)) != 0;
+}
 template <class L>
 inline bool Any(const typename L::I& mask) {
-  uint64_t halves[L::kWidth / 2];
-  std::memcpy(halves, &mask, sizeof mask);
-  uint64_t any = 0;
-  for (uint64_t h : halves) any |= h;
-  return any != 0;
+  return AnyLane(mask);
 }
 
 // The lanes of a vector as an array, for work done lane by lane.
