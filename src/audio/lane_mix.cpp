@@ -34,6 +34,18 @@ void TrackLevels(const LaneLevels& v, float* left, float* right, uint32_t n, int
   std::memcpy(lastLoud, &last, sizeof last);
 }
 
+template <class L>
+void Take(const bool* take, const float* from, float* to, size_t values) {
+  typename L::I mask;
+  for (int l = 0; l < L::kWidth; ++l) mask[l] = take[l] ? -1 : 0;
+  for (size_t i = 0; i < values; i += L::kWidth) Store<L>(to + i, mask ? Load<L>(from + i) : Load<L>(to + i));
+}
+
+void Take4(const bool* take, const float* from, float* to, size_t values) { Take<Lanes<4>>(take, from, to, values); }
+[[gnu::target("avx2"), gnu::flatten]] void Take8(const bool* take, const float* from, float* to, size_t values) {
+  Take<Lanes<8>>(take, from, to, values);
+}
+
 [[gnu::flatten]] void VoiceLevels4(const LaneLevels& v, float* l, float* r, uint32_t n) { VoiceLevels<Lanes<4>>(v, l, r, n); }
 [[gnu::target("avx2"), gnu::flatten]] void VoiceLevels8(const LaneLevels& v, float* l, float* r, uint32_t n) {
   VoiceLevels<Lanes<8>>(v, l, r, n);
@@ -47,6 +59,10 @@ void TrackLevels(const LaneLevels& v, float* left, float* right, uint32_t n, int
 }
 
 }  // namespace
+
+void TakeLanes(const bool* take, int width, const float* from, float* to, size_t values) {
+  (width == 8 ? Take8 : Take4)(take, from, to, values);
+}
 
 void VoiceLevelLanes(const LaneLevels& levels, int width, float* left, float* right, uint32_t n) {
   (width == 8 ? VoiceLevels8 : VoiceLevels4)(levels, left, right, n);

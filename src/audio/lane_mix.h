@@ -40,6 +40,9 @@ void VoiceLevelLanes(const LaneLevels& levels, int width, float* left, float* ri
 // The track's level, the silence test and the pan in every lane; lastLoud[l] is lane l's last loud frame or -1.
 void TrackLevelLanes(const LaneLevels& levels, int width, float* left, float* right, uint32_t n, int32_t* lastLoud);
 
+// Copies the values of the lanes marked in `take` from `from` to `to`, both `values` long, lane after lane.
+void TakeLanes(const bool* take, int width, const float* from, float* to, size_t values);
+
 // The frames of a lane group, frame after frame, lane after lane within a frame.
 struct LaneFrames {
   alignas(32) float left[kMaxStretch * kMostLanes];
@@ -66,8 +69,8 @@ void MixLanesByEngine(Studio& studio, const int32_t* channels, int count, int wi
   bool inLanes = true;  // whether the frames are in `frames` or in the channels' own
   const auto toChannels = [&] {
     if (!inLanes) return;
-    for (uint32_t f = 0; f < n; ++f)
-      for (int l = 0; l < count; ++l) outs[l][f] = {frames.left[f * width + l], frames.right[f * width + l]};
+    for (int l = 0; l < count; ++l)
+      for (uint32_t f = 0; f < n; ++f) outs[l][f] = {frames.left[f * width + l], frames.right[f * width + l]};
     inLanes = false;
   };
   const auto toLanes = [&] {
@@ -131,18 +134,20 @@ void MixLanesByEngine(Studio& studio, const int32_t* channels, int count, int wi
           std::fill_n(own.right, values, 0.0f);
           laneRun(sources, own.left, own.right, n, ctx);
         }
+        if (laneRun) {
+          TakeLanes(sources.writes.data(), width, own.left, frames.left, values);
+          TakeLanes(sources.writes.data(), width, own.right, frames.right, values);
+          continue;
+        }
         for (int l = 0; l < count; ++l) {
           if (!sources.writes[l]) continue;
-          if (!laneRun) {
-            std::fill_n(outs[l], n, MixBus{});
-            ctx.engineRandom = random[l];
-            run.Over(engine(l, 0), voice(l), pitches[l], outs[l], n, ctx);
-            random[l] = ctx.engineRandom;
-          }
+          std::fill_n(outs[l], n, MixBus{});
+          ctx.engineRandom = random[l];
+          run.Over(engine(l, 0), voice(l), pitches[l], outs[l], n, ctx);
+          random[l] = ctx.engineRandom;
           for (uint32_t f = 0; f < n; ++f) {
             const size_t at = f * static_cast<size_t>(width) + static_cast<size_t>(l);
-            frames.left[at] = laneRun ? own.left[at] : outs[l][f].left;
-            frames.right[at] = laneRun ? own.right[at] : outs[l][f].right;
+            frames.left[at] = outs[l][f].left, frames.right[at] = outs[l][f].right;
           }
         }
       }
