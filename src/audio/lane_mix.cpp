@@ -5,7 +5,7 @@ namespace tonforge {
 namespace {
 
 template <class L>
-void VoiceLevels(const LaneLevels& v, float* left, float* right, uint32_t n) {
+TONFORGE_LANE_INLINE void VoiceLevels(const LaneLevels& v, float* left, float* right, uint32_t n) {
   using F = typename L::F;
   constexpr int W = L::kWidth;
   const F gain = Load<L>(v.gain), a = Load<L>(v.a), b = Load<L>(v.b), c = Load<L>(v.c), d = Load<L>(v.d);
@@ -18,7 +18,7 @@ void VoiceLevels(const LaneLevels& v, float* left, float* right, uint32_t n) {
 }
 
 template <class L>
-void TrackLevels(const LaneLevels& v, float* left, float* right, uint32_t n, int32_t* lastLoud) {
+TONFORGE_LANE_INLINE void TrackLevels(const LaneLevels& v, float* left, float* right, uint32_t n, int32_t* lastLoud) {
   using F = typename L::F;
   using I = typename L::I;
   constexpr int W = L::kWidth;
@@ -35,7 +35,7 @@ void TrackLevels(const LaneLevels& v, float* left, float* right, uint32_t n, int
 }
 
 template <class L>
-void Take(const bool* take, const float* from, float* to, size_t values) {
+TONFORGE_LANE_INLINE void Take(const bool* take, const float* from, float* to, size_t values) {
   typename L::I mask;
   for (int l = 0; l < L::kWidth; ++l) mask[l] = take[l] ? -1 : 0;
   for (size_t i = 0; i < values; i += L::kWidth) Store<L>(to + i, mask ? Load<L>(from + i) : Load<L>(to + i));

@@ -225,7 +225,7 @@ template <class L>
 struct LaneTaps {
   using F = typename L::F;
   using I = typename L::I;
-  LaneTaps(const LaneSet& s, const OutputRate& r)
+  TONFORGE_LANE_INLINE LaneTaps(const LaneSet& s, const OutputRate& r)
       : lanes(s),
         rate(r),
         line(s, 0),
@@ -236,13 +236,13 @@ struct LaneTaps {
     for (int l = 0; l < L::kWidth; ++l) ceiling[l] = s.engine[l]->F[kCeiling];
   }
 
-  static LaneSweep<L> Sweep(const LaneSet& s, int k, const OutputRate& r) {
+  TONFORGE_LANE_INLINE static LaneSweep<L> Sweep(const LaneSet& s, int k, const OutputRate& r) {
     return LaneSweep<L>(s, k, r, [](const DataSlot& slot) { return Loaded(slot); });
   }
 
   // Taps::AddTap for sweep k in the lanes of `considered`: adds the taps to the sides asked for and returns
   // the lanes whose sweep took part.
-  I AddTap(int k, const I& considered, F* left, F* right) {
+  TONFORGE_LANE_INLINE I AddTap(int k, const I& considered, F* left, F* right) {
     LaneSweep<L>& sweep = sweeps[k];
     I i;
     const I part = considered & sweep.loaded & sweep.Index(i);
@@ -270,7 +270,7 @@ struct LaneTaps {
     return part;
   }
 
-  void Store() const {
+  TONFORGE_LANE_INLINE void Store() const {
     line.Store();
     for (const LaneSweep<L>& sweep : sweeps) sweep.Store(Splat<L>(int32_t{-1}));
   }
@@ -287,7 +287,7 @@ struct LaneTaps {
 };
 
 template <class L, TapKind kind>
-void TapLanes(const LaneSet& lanes, float* left, float* right, uint32_t n, const SampleContext& ctx) {
+TONFORGE_LANE_INLINE void TapLanes(const LaneSet& lanes, float* left, float* right, uint32_t n, const SampleContext& ctx) {
   using F = typename L::F;
   using I = typename L::I;
   constexpr int W = L::kWidth;

@@ -284,7 +284,7 @@ namespace {
 
 // BasicDelayRun in lanes; a lane whose engine has no buffers passes its frames.
 template <class L>
-void BasicDelayLanes(const LaneSet& lanes, float* left, float* right, uint32_t n, const SampleContext&) {
+TONFORGE_LANE_INLINE void BasicDelayLanes(const LaneSet& lanes, float* left, float* right, uint32_t n, const SampleContext&) {
   using F = typename L::F;
   using I = typename L::I;
   constexpr int W = L::kWidth;

@@ -327,7 +327,7 @@ TONFORGE_HELD_RUN(ProcessPeakingFilter, SectionRun<Peaking>)
 namespace {
 
 template <class Design, size_t... l>
-std::array<Design, sizeof...(l)> LaneDesigns(const LaneSet& lanes, std::index_sequence<l...>) {
+TONFORGE_LANE_INLINE std::array<Design, sizeof...(l)> LaneDesigns(const LaneSet& lanes, std::index_sequence<l...>) {
   return {Design(*lanes.engine[l])...};
 }
 
@@ -335,7 +335,7 @@ std::array<Design, sizeof...(l)> LaneDesigns(const LaneSet& lanes, std::index_se
 template <class L>
 struct LaneHistory {
   using F = typename L::F;
-  LaneHistory(const LaneSet& lanes, int ch)
+  TONFORGE_LANE_INLINE LaneHistory(const LaneSet& lanes, int ch)
       : y1(PerLane<L>(lanes, [ch](const Engine& e, int) { return e.W[ch].f; })),
         y2(PerLane<L>(lanes, [ch](const Engine& e, int) { return e.W[2 + ch].f; })),
         x2(PerLane<L>(lanes, [ch](const Engine& e, int) { return e.W[4 + ch].f; })),
@@ -343,19 +343,19 @@ struct LaneHistory {
 
   // DirectFormI and HeldHistory::Shift.
   template <class C>
-  F Run(const C& c, const F& x) {
+  TONFORGE_LANE_INLINE F Run(const C& c, const F& x) {
     const F y = c.b0 * x + c.b1 * x1 + c.b2 * x2 - c.a1 * y1 - c.a2 * y2;
     y2 = y1, y1 = y, x2 = x1, x1 = x;
     return y;
   }
 
   // HeldHistory::ClearNonFinite in the lanes of `hit`.
-  void ClearNonFinite(const typename L::I& hit) {
+  TONFORGE_LANE_INLINE void ClearNonFinite(const typename L::I& hit) {
     const auto bad = hit & ~(Finite<L>(y1) & Finite<L>(y2) & Finite<L>(x2) & Finite<L>(x1));
     y1 = bad ? F{} : y1, y2 = bad ? F{} : y2, x2 = bad ? F{} : x2, x1 = bad ? F{} : x1;
   }
 
-  void Store(const LaneSet& lanes, int ch) const {
+  TONFORGE_LANE_INLINE void Store(const LaneSet& lanes, int ch) const {
     for (int l = 0; l < L::kWidth; ++l)
       if (lanes.writes[l]) {
         Engine& e = *lanes.engine[l];
@@ -367,7 +367,7 @@ struct LaneHistory {
 };
 
 template <class L, class Design>
-void SectionLanes(const LaneSet& lanes, float* left, float* right, uint32_t n, const SampleContext& ctx) {
+TONFORGE_LANE_INLINE void SectionLanes(const LaneSet& lanes, float* left, float* right, uint32_t n, const SampleContext& ctx) {
   using F = typename L::F;
   using I = typename L::I;
   constexpr int W = L::kWidth;

@@ -11,10 +11,10 @@ namespace tonforge {
 template <class L>
 struct LaneBlend {
   using F = typename L::F;
-  LaneBlend(const LaneSet& lanes, int k)
+  TONFORGE_LANE_INLINE LaneBlend(const LaneSet& lanes, int k)
       : wet(PerLane<L>(lanes, [k](const Engine& e, int) { return static_cast<float>(e.F[k]); })),
         dry(PerLane<L>(lanes, [k](const Engine& e, int) { return static_cast<float>(e.C[k]); })) {}
-  F operator()(const F& result, const F& input) const { return result * wet + input * dry; }
+  TONFORGE_LANE_INLINE F operator()(const F& result, const F& input) const { return result * wet + input * dry; }
   F wet, dry;
 };
 
@@ -23,7 +23,7 @@ template <class L>
 struct LaneLine {
   using F = typename L::F;
   using I = typename L::I;
-  LaneLine(const LaneSet& s, int line) : lanes(s), index(line) {
+  TONFORGE_LANE_INLINE LaneLine(const LaneSet& s, int line) : lanes(s), index(line) {
     for (int l = 0; l < L::kWidth; ++l) {
       const Engine& e = *s.engine[l];
       left[l] = e.left.get(), right[l] = e.right.get();
@@ -33,26 +33,26 @@ struct LaneLine {
   }
 
   // Lines are far shorter than 2^31 samples, so the unsigned sums of HeldLine fit in signed lanes.
-  I ReadIndex(const I& delay) const {
+  TONFORGE_LANE_INLINE I ReadIndex(const I& delay) const {
     return position >= start + delay ? position - delay : position + length - delay;
   }
   // The read is a load per lane from the lane's own buffer (AVX2's gathers measured slower).
-  static F Read(float* const* buffers, const I& at) {
+  TONFORGE_LANE_INLINE static F Read(float* const* buffers, const I& at) {
     const LaneArray<L, I> i(at);
     F v;
     for (int l = 0; l < L::kWidth; ++l) v[l] = buffers[l][i.at[l]];
     return v;
   }
-  F TapLeft(const I& delay) const { return Read(left, ReadIndex(delay)); }
-  F TapRight(const I& delay) const { return Read(right, ReadIndex(delay)); }
+  TONFORGE_LANE_INLINE F TapLeft(const I& delay) const { return Read(left, ReadIndex(delay)); }
+  TONFORGE_LANE_INLINE F TapRight(const I& delay) const { return Read(right, ReadIndex(delay)); }
   // Both sides at the same delay, each lane's read position worked out once. (AVX2's gathers from the 8
   // lanes' addresses measured slower than these loads.)
-  void Taps(const I& delay, F& l, F& r) const {
+  TONFORGE_LANE_INLINE void Taps(const I& delay, F& l, F& r) const {
     const LaneArray<L, I> i(ReadIndex(delay));
     for (int k = 0; k < L::kWidth; ++k) l[k] = left[k][i.at[k]], r[k] = right[k][i.at[k]];
   }
 
-  void Push(const F& l, const F& r) {
+  TONFORGE_LANE_INLINE void Push(const F& l, const F& r) {
     const LaneArray<L, I> at(position);
     const LaneArray<L, F> ls(l), rs(r);
     for (int k = 0; k < L::kWidth; ++k)
@@ -62,7 +62,7 @@ struct LaneLine {
   }
 
   // HeldLine::Guard in each lane: `stored` is what the frame wrote.
-  void Guard(const F& stored) {
+  TONFORGE_LANE_INLINE void Guard(const F& stored) {
     const I bad = ~Finite<L>(stored);
     if (!kGuardState || !Any<L>(bad)) [[likely]]
       return;
@@ -75,7 +75,7 @@ struct LaneLine {
     }
   }
 
-  void Store() const {
+  TONFORGE_LANE_INLINE void Store() const {
     const LaneArray<L, I> at(position);
     for (int l = 0; l < L::kWidth; ++l)
       if (lanes.writes[l]) lanes.engine[l]->linePosition[index] = static_cast<uint32_t>(at.at[l]);
@@ -94,7 +94,7 @@ struct LaneSweep {
   using F = typename L::F;
   using I = typename L::I;
   template <class Moves>
-  LaneSweep(const LaneSet& s, int slot, const OutputRate& rate, Moves moves) : lanes(s), index(slot) {
+  TONFORGE_LANE_INLINE LaneSweep(const LaneSet& s, int slot, const OutputRate& rate, Moves moves) : lanes(s), index(slot) {
     for (int l = 0; l < L::kWidth; ++l) {
       const DataSlot& d = s.engine[l]->slots[slot];
       const HeldSweep h(d, rate, moves(d));
@@ -107,18 +107,18 @@ struct LaneSweep {
   }
 
   // PlayIndex in each lane: i is the current sample's index where the result is set.
-  I Index(I& i) const {
+  TONFORGE_LANE_INLINE I Index(I& i) const {
     i = __builtin_convertvector(position, I);
     return (position >= 0.0f) & (position < lengthF) & (i < length);
   }
-  float Value(int l, int32_t i) const { return data[l][i] * gain[l]; }
+  TONFORGE_LANE_INLINE float Value(int l, int32_t i) const { return data[l][i] * gain[l]; }
   // HeldSweep::Advance in the lanes of `mask`.
-  void Advance(const I& mask) {
+  TONFORGE_LANE_INLINE void Advance(const I& mask) {
     F next = position + step;
-    next = looped & (next >= loopEnd) ? loopStart : next;
+    next = (looped & (next >= loopEnd)) ? loopStart : next;
     position = mask ? next : position;
   }
-  void Store(const I& mask) const {
+  TONFORGE_LANE_INLINE void Store(const I& mask) const {
     const LaneArray<L, I> stores(mask);
     for (int l = 0; l < L::kWidth; ++l)
       if (lanes.writes[l] && stores.at[l]) lanes.engine[l]->slots[index].playPosition = position[l];
@@ -138,11 +138,11 @@ template <class L>
 struct LaneModulators {
   using F = typename L::F;
   using I = typename L::I;
-  LaneModulators(const LaneSet& s, const OutputRate& rate)
+  TONFORGE_LANE_INLINE LaneModulators(const LaneSet& s, const OutputRate& rate)
       : slots{Slot(s, 0, rate), Slot(s, 1, rate), Slot(s, 2, rate), Slot(s, 3, rate)} {}
 
   struct Slot {
-    Slot(const LaneSet& s, int k, const OutputRate& rate)
+    TONFORGE_LANE_INLINE Slot(const LaneSet& s, int k, const OutputRate& rate)
         : sweep(s, k, rate, HeldModulator::Present),
           present(PerLane<L>(s, [k](const Engine& e, int) {
             const uint32_t count = std::min<uint32_t>(e.loadedSlotCount, kDataSlotCount);
@@ -153,7 +153,7 @@ struct LaneModulators {
           value() {}
 
     // ModulatorValue in each present lane.
-    F Read() {
+    TONFORGE_LANE_INLINE F Read() {
       F& p = sweep.position;
       p = p >= 0.0f ? p : F{};  // a damaged record's position restarts the slot
       I i;
@@ -177,13 +177,13 @@ struct LaneModulators {
     F value;
   };
 
-  F Sum(const F& base) {
+  TONFORGE_LANE_INLINE F Sum(const F& base) {
     F v = base;
     for (Slot& s : slots)
       if (s.any) v = s.present ? v + s.Read() : v;
     return v;
   }
-  void Store() const {
+  TONFORGE_LANE_INLINE void Store() const {
     for (const Slot& s : slots) s.sweep.Store(s.present);
   }
 

@@ -25,6 +25,10 @@ namespace tonforge {
 
 inline constexpr int kMostLanes = 8;
 
+// Every helper of the lane runs is inlined into the run: a run at 8 lanes is built for AVX2, and a helper left
+// out of line would be built without it and pass its vectors in another way than its caller expects.
+#define TONFORGE_LANE_INLINE [[gnu::always_inline]] inline
+
 // The engines of one run. Lanes from `count` up to the width repeat a lane that runs (its state, its
 // buffers) and write nothing back: a run of 5 channels takes 8 lanes.
 struct LaneSet {
@@ -60,20 +64,20 @@ struct Lanes<8> {
 };
 
 template <class L>
-inline typename L::F Load(const float* p) {
+TONFORGE_LANE_INLINE typename L::F Load(const float* p) {
   typename L::F v;
   std::memcpy(&v, p, sizeof v);
   return v;
 }
 
 template <class L>
-inline void Store(float* p, const typename L::F& v) {
+TONFORGE_LANE_INLINE void Store(float* p, const typename L::F& v) {
   std::memcpy(p, &v, sizeof v);
 }
 
 // One value in every lane.
 template <class L, class T>
-inline auto Splat(T x) {
+TONFORGE_LANE_INLINE auto Splat(T x) {
   using V = std::conditional_t<std::is_floating_point_v<T>, typename L::F, typename L::I>;
   V v;
   for (int l = 0; l < L::kWidth; ++l) v[l] = x;
@@ -82,7 +86,7 @@ inline auto Splat(T x) {
 
 // A value of each lane's engine.
 template <class L, class Get>
-inline auto PerLane(const LaneSet& lanes, Get get) {
+TONFORGE_LANE_INLINE auto PerLane(const LaneSet& lanes, Get get) {
   using T = decltype(get(*lanes.engine[0], 0));
   using V = std::conditional_t<std::is_floating_point_v<T>, typename L::F, typename L::I>;
   V v;
@@ -90,31 +94,34 @@ inline auto PerLane(const LaneSet& lanes, Get get) {
   return v;
 }
 
-// Whether any lane of a comparison's mask is set: the lanes' sign bits gathered in one register.
-inline bool AnyLane(const Lanes<4>::I& mask) { return _mm_movemask_ps(reinterpret_cast<const __m128&>(mask)) != 0; }
-[[gnu::target("avx2")]] inline bool AnyLane(const Lanes<8>::I& mask) {
-  return _mm256_movemask_ps(reinterpret_cast<const __m256&>(mask)) != 0;
-}
+// Whether any lane of a comparison's mask is set: on SSE2 the lanes' sign bits in one register, at 8 lanes
+// (whose helpers are built for SSE2 too) the halves of the mask or-ed together.
 template <class L>
-inline bool Any(const typename L::I& mask) {
-  return AnyLane(mask);
+TONFORGE_LANE_INLINE bool Any(const typename L::I& mask) {
+  if constexpr (L::kWidth == 4) {
+    return _mm_movemask_ps(reinterpret_cast<const __m128&>(mask)) != 0;
+  } else {
+    uint64_t quarters[L::kWidth / 2];
+    std::memcpy(quarters, &mask, sizeof mask);
+    return (quarters[0] | quarters[1] | quarters[2] | quarters[3]) != 0;
+  }
 }
 
 // The lanes of a vector as an array, for work done lane by lane.
 template <class L, class V>
 struct LaneArray {
-  explicit LaneArray(const V& v) { std::memcpy(at, &v, sizeof v); }
-  decltype(V{}[0]) at[L::kWidth];
+  TONFORGE_LANE_INLINE explicit LaneArray(const V& v) { std::memcpy(at, &v, sizeof v); }
+  std::conditional_t<std::is_same_v<V, typename L::F>, float, int32_t> at[L::kWidth];
 };
 
 // IsFiniteSample in every lane: v - v is 0 for a finite value and NaN for an infinity or a NaN.
 template <class L>
-inline typename L::I Finite(const typename L::F& v) {
+TONFORGE_LANE_INLINE typename L::I Finite(const typename L::F& v) {
   return (v - v) == 0.0f;
 }
 
 template <class L>
-inline typename L::F Abs(const typename L::F& v) {
+TONFORGE_LANE_INLINE typename L::F Abs(const typename L::F& v) {
   return (typename L::F)((typename L::I)v & 0x7fffffff);
 }
 

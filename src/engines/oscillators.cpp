@@ -184,13 +184,13 @@ void PrepareSynchronisation(Engine& e, const OutputRate&) {
 // The oscillators in lanes: each lane's pitch gives its step or coefficient, looked up lane by lane once a
 // run; the phases and the coupled form's states step as vectors.
 template <class L>
-void AddToBoth(float* left, float* right, const typename L::F& v) {
+TONFORGE_LANE_INLINE void AddToBoth(float* left, float* right, const typename L::F& v) {
   Store<L>(left, Load<L>(left) + v);
   Store<L>(right, Load<L>(right) + v);
 }
 
 template <class L, bool sine>
-void CoupledFormLanes(const LaneSet& lanes, float* left, float* right, uint32_t n, const SampleContext& ctx) {
+TONFORGE_LANE_INLINE void CoupledFormLanes(const LaneSet& lanes, float* left, float* right, uint32_t n, const SampleContext& ctx) {
   using F = typename L::F;
   constexpr int W = L::kWidth;
   const F coefficient = PerLane<L>(lanes, [&](const Engine& e, int l) { return CoupledCoefficient(e, lanes.pitch[l], ctx); });
@@ -209,13 +209,13 @@ void CoupledFormLanes(const LaneSet& lanes, float* left, float* right, uint32_t 
 template <class L, Shape shape>
 struct LaneShape {
   using F = typename L::F;
-  LaneShape(const LaneSet& lanes, const Cycle& c) : inverse(c.inverse) {
+  TONFORGE_LANE_INLINE LaneShape(const LaneSet& lanes, const Cycle& c) : inverse(c.inverse) {
     for (int l = 0; l < L::kWidth; ++l) {
       const ShapeSettings<shape> s(*lanes.engine[l], c);
       amplitude[l] = s.amplitude, width[l] = s.width;
     }
   }
-  F Value(const F& phase) const {
+  TONFORGE_LANE_INLINE F Value(const F& phase) const {
     switch (shape) {
       case Shape::DownSaw: return (1.0f - phase * inverse) * amplitude;
       case Shape::UpSaw: return (phase * inverse - 1.0f) * amplitude;
@@ -229,7 +229,7 @@ struct LaneShape {
 };
 
 template <class L, Shape shape, bool oversampled>
-void ShapeLanes(const LaneSet& lanes, float* left, float* right, uint32_t n, const SampleContext& ctx) {
+TONFORGE_LANE_INLINE void ShapeLanes(const LaneSet& lanes, float* left, float* right, uint32_t n, const SampleContext& ctx) {
   using F = typename L::F;
   constexpr int W = L::kWidth;
   constexpr Cycle cycle = oversampled ? kOversampledCycle : kStandardCycle;
