@@ -114,8 +114,8 @@ void BuildMixItems(Studio& studio, uint32_t frames) {
   const auto add = [&m](int32_t first, int32_t count, int32_t width) {
     m.items.push_back({first, static_cast<int16_t>(count), static_cast<int16_t>(width)});
   };
-  // A group goes out in items of the widest lanes; what remains takes the narrowest lanes that hold it, or
-  // runs alone.
+  // A group goes out in items of the widest lanes; what remains takes lanes of its own too when it is more
+  // than half of them (or on SSE2, where 4 lanes are all there is), and else runs channel by channel.
   const int32_t widest = m.laneWidth;
   for (const int32_t lead : m.laneLeads) {
     auto first = static_cast<int32_t>(m.laneOrder.size());
@@ -130,8 +130,13 @@ void BuildMixItems(Studio& studio, uint32_t frames) {
               [&](int32_t a, int32_t b) { return std::pair(source(a), a) < std::pair(source(b), b); });
     int32_t left = static_cast<int32_t>(m.laneOrder.size()) - first;
     for (; left >= widest; left -= widest, first += widest) add(first, widest, widest);
-    if (left > 1) add(first, left, left > 4 ? widest : 4);
-    if (left == 1) add(first, 1, 0);
+    // Where 8 lanes are at hand, 4 or fewer channels gain nothing worth the lanes' own work (measured with the
+    // 4-track song of bench/render_bench.cpp): they run alone.
+    if (left > 4 || (left > 1 && widest == 4)) {
+      add(first, left, widest);
+    } else {
+      for (; left > 0; --left, ++first) add(first, 1, 0);
+    }
   }
   for (int32_t c = 0; c < channels; ++c)
     if (m.laneGroup[c] < 0) {
@@ -152,7 +157,7 @@ void PrepareSongMixer(Studio& studio) {
   if (m.method == MixMethod::Frame) return;
   m.channelFrames.resize(static_cast<size_t>(channels) * kMaxStretch);
   // Every channel is in at most one item; the lists are filled anew for each stretch without allocating.
-  m.laneWidth = WidestLanes();
+  m.laneWidth = std::min(WidestLanes(), m.widestLanes);
   m.laneOrder.reserve(static_cast<size_t>(channels));
   m.items.reserve(static_cast<size_t>(channels));
   m.laneLeads.reserve(static_cast<size_t>(channels));

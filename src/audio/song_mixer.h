@@ -34,7 +34,8 @@ struct SongMixer {
   // every channel's tempo-bound engines read): the mix then runs frame by frame.
   bool tempoMoves = false;
   std::vector<MixBus> channelFrames;  // kMaxStretch frames per channel, channel after channel
-  int32_t laneWidth = 4;              // the widest lanes the processor runs
+  int32_t widestLanes = 8;            // the widest lanes to use (4 runs the SSE2 code on any processor)
+  int32_t laneWidth = 4;              // the widest lanes used: the processor's, at most widestLanes
   std::vector<int32_t> laneOrder;     // the channels of the items of the current stretch
   std::vector<MixItem> items;         // the pieces of work of the current stretch, sized at the start
   std::vector<int32_t> laneLeads;     // the first channel of each group

@@ -1,6 +1,7 @@
 // The mix with channels in vector lanes writes the bytes of the mix channel by channel: songs whose tracks
 // form groups of 1, 3, 4, 5, 8 and 9 channels of the same chains, with sources that differ within a group,
-// types without lane runs among them, notes that end, at 1 and 3 threads, standard and high quality.
+// types without lane runs among them, notes that end, at 1 and 3 threads, 8 and 4 lanes, standard and high
+// quality.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -39,7 +40,7 @@ void LoadSweeps(Engine& e, int salt) {
 }
 
 std::vector<uint8_t> RenderSong(const std::vector<Group>& groups, bool quality, MixMethod method, int32_t threads,
-                                const std::string& path) {
+                                int32_t lanes, const std::string& path) {
   testing::PlayRig rig;
   int k = 0;
   for (const Group& g : groups)
@@ -62,6 +63,7 @@ std::vector<uint8_t> RenderSong(const std::vector<Group>& groups, bool quality, 
   rig.app->render.quality = quality ? 1 : 0;
   rig.app->mixer.method = method;
   rig.app->mixer.threads = threads;
+  rig.app->mixer.widestLanes = lanes;
   EXPECT_EQ(RenderSongToFile(*rig.app, path), RenderResult::Done);
   std::vector<uint8_t> bytes = testing::ReadBytes(path);
   for (int32_t c = 0; c < rig.app->channels.count; ++c) bytes.push_back(static_cast<uint8_t>(rig.Channel(c).silenceCounter));
@@ -87,13 +89,13 @@ TEST(LanesMix, WritesTheBytesOfTheMixChannelByChannel) {
   };
   testing::TempDir dir;
   for (const auto& song : songs) {
-    const auto expected = RenderSong(song.groups, song.quality, MixMethod::Block, 1, dir.File("block.wav"));
+    const auto expected = RenderSong(song.groups, song.quality, MixMethod::Block, 1, 8, dir.File("block.wav"));
     int64_t loud = 0;
     for (size_t i = 44; i + 1 < expected.size(); i += 2) loud += std::abs(static_cast<int16_t>(expected[i] | expected[i + 1] << 8)) > 300;
     EXPECT_GT(loud, 10000) << song.name;
-    for (const int32_t threads : {1, 3})
-      EXPECT_TRUE(RenderSong(song.groups, song.quality, MixMethod::Lanes, threads, dir.File("lanes.wav")) == expected)
-          << song.name << ", " << threads << " threads";
+    for (const auto& [threads, lanes] : {std::pair{1, 8}, {3, 8}, {1, 4}, {3, 4}})
+      EXPECT_TRUE(RenderSong(song.groups, song.quality, MixMethod::Lanes, threads, lanes, dir.File("lanes.wav")) == expected)
+          << song.name << ", " << threads << " threads, " << lanes << " lanes at most";
   }
 }
 
