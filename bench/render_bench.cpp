@@ -2,8 +2,9 @@
 // beat through one of four programs (an Up Saw, a Pulse Wave, a Sine Wave and an Up Saw again), each through a
 // Low Pass Filter swept by one modulator and a Chorus moved by two, into a Basic Delay on the track; the song
 // chain holds a Stereo Reverb XY. Measured with 1, 4, 16 and 64 tracks, with the standard engine routines
-// (playback) and the interpolating ones (high-quality render), frame by frame and in tick-bounded stretches
-// on one thread and on every core, side by side in one run. Times are wall-clock times, since the block mix
+// (playback) and the interpolating ones (high-quality render), frame by frame, in tick-bounded stretches
+// channel by channel and in stretches with channels in vector lanes, on one thread and on every core, side by
+// side in one run. Times are wall-clock times, since the block mix
 // spreads its work over threads.
 #include <benchmark/benchmark.h>
 
