@@ -2,8 +2,9 @@
 // beat through one of four programs (an Up Saw, a Pulse Wave, a Sine Wave and an Up Saw again), each through a
 // Low Pass Filter swept by one modulator and a Chorus moved by two, into a Basic Delay on the track; the song
 // chain holds a Stereo Reverb XY. Measured with 1, 4, 16 and 64 tracks, with the standard engine routines
-// (playback) and the interpolating ones (high-quality render), frame by frame and in tick-bounded stretches
-// on one thread and on every core, side by side in one run. Times are wall-clock times, since the block mix
+// (playback) and the interpolating ones (high-quality render), frame by frame, in tick-bounded stretches
+// channel by channel and in stretches with channels in vector lanes, on one thread and on every core, side by
+// side in one run. Times are wall-clock times, since the block mix
 // spreads its work over threads.
 #include <benchmark/benchmark.h>
 
@@ -101,13 +102,15 @@ std::unique_ptr<Studio> ReferenceSong(SilentDialogs& dialogs, int32_t trackCount
   return app;
 }
 
-// Arguments: tracks, quality, block (0 frame by frame, 1 in stretches), threads (0 every core).
+// Arguments: tracks, quality, method (0 frame by frame, 1 in stretches channel by channel, 2 in stretches with
+// channels of the same chains in vector lanes), threads (0 every core).
 void BM_RenderSong(benchmark::State& state) {
   SilentDialogs dialogs;
   const auto tracks = static_cast<int32_t>(state.range(0));
   const bool quality = state.range(1) != 0;
   auto app = ReferenceSong(dialogs, tracks);
-  app->mixer.method = state.range(2) != 0 ? MixMethod::Block : MixMethod::Frame;
+  constexpr MixMethod kMethods[] = {MixMethod::Frame, MixMethod::Block, MixMethod::Lanes};
+  app->mixer.method = kMethods[state.range(2)];
   app->mixer.threads = static_cast<int32_t>(state.range(3));
   PrepareSongStart(*app);
   SampleContext ctx = MakeSampleContext(*app);
@@ -133,12 +136,14 @@ void BM_RenderSong(benchmark::State& state) {
 }
 
 void RenderSongArguments(benchmark::internal::Benchmark* b) {
-  b->ArgNames({"tracks", "quality", "block", "threads"});
+  b->ArgNames({"tracks", "quality", "method", "threads"});
   for (const int64_t tracks : {1, 4, 16, 64})
     for (const int64_t quality : {0, 1}) {
       b->Args({tracks, quality, 0, 1});
-      b->Args({tracks, quality, 1, 1});
-      b->Args({tracks, quality, 1, 0});
+      for (const int64_t method : {1, 2}) {
+        b->Args({tracks, quality, method, 1});
+        b->Args({tracks, quality, method, 0});
+      }
     }
 }
 BENCHMARK(BM_RenderSong)->Apply(RenderSongArguments)->UseRealTime()->Unit(benchmark::kMillisecond);

@@ -1,5 +1,7 @@
 #include "audio/block_mix.h"
 
+#include "engines/lanes.h"
+
 namespace tonforge {
 
 namespace {
@@ -72,6 +74,77 @@ bool RunsEngineByEngine(const Studio& studio, int32_t channel, uint32_t frames) 
   return draws <= 1;
 }
 
+bool SameChains(const Track& a, const Track& b) {
+  const auto sameTypes = [](const auto& x, const auto& y, size_t from, size_t to) {
+    return std::equal(x.begin() + from, x.begin() + to, y.begin() + from,
+                      [](const Engine& e, const Engine& f) { return e.type == f.type; });
+  };
+  if (a.gate != b.gate) return false;
+  if (a.gate == 1) {
+    const Program &va = a.playingProgram, &vb = b.playingProgram;
+    const uint32_t positions = std::min<uint32_t>(va.engineCount, kChainLength);
+    // Programs differ most in their sources, which the group runs type by type.
+    if (positions != std::min<uint32_t>(vb.engineCount, kChainLength) ||
+        (positions > 1 && !sameTypes(va.engines, vb.engines, 1, positions)))
+      return false;
+  }
+  const auto positions = static_cast<size_t>(std::clamp(a.chainLength, 0, kChainLength));
+  return positions == static_cast<size_t>(std::clamp(b.chainLength, 0, kChainLength)) &&
+         sameTypes(a.chain, b.chain, 0, positions);
+}
+
+void BuildMixItems(Studio& studio, uint32_t frames) {
+  SongMixer& m = studio.mixer;
+  const int32_t channels = studio.channels.count;
+  m.items.clear();
+  m.laneOrder.clear();
+  m.laneLeads.clear();
+  m.laneGroup.assign(static_cast<size_t>(channels), -1);
+  // Each channel that may run engine by engine joins the first earlier group whose chains match its own.
+  for (int32_t c = 1; c < channels; ++c) {
+    if (!RunsEngineByEngine(studio, c, frames)) continue;
+    const Track& track = *studio.channels.entries[c].track;
+    for (const int32_t lead : m.laneLeads)
+      if (SameChains(*studio.channels.entries[lead].track, track)) {
+        m.laneGroup[c] = lead;
+        break;
+      }
+    if (m.laneGroup[c] < 0) m.laneGroup[c] = c, m.laneLeads.push_back(c);
+  }
+  const auto add = [&m](int32_t first, int32_t count, int32_t width) {
+    m.items.push_back({first, static_cast<int16_t>(count), static_cast<int16_t>(width)});
+  };
+  // A group goes out in items of the widest lanes; what remains takes lanes of its own too when it is more
+  // than half of them (or on SSE2, where 4 lanes are all there is), and else runs channel by channel.
+  const int32_t widest = m.laneWidth;
+  for (const int32_t lead : m.laneLeads) {
+    auto first = static_cast<int32_t>(m.laneOrder.size());
+    for (int32_t c = lead; c < channels; ++c)
+      if (m.laneGroup[c] == lead) m.laneOrder.push_back(c);
+    // Channels of the same source side by side, so that most items hold one source type.
+    const auto source = [&studio](int32_t c) {
+      const Track& t = *studio.channels.entries[c].track;
+      return t.gate == 1 && t.playingProgram.engineCount > 0 ? t.playingProgram.engines[0].type : 0u;
+    };
+    std::sort(m.laneOrder.begin() + first, m.laneOrder.end(),
+              [&](int32_t a, int32_t b) { return std::pair(source(a), a) < std::pair(source(b), b); });
+    int32_t left = static_cast<int32_t>(m.laneOrder.size()) - first;
+    for (; left >= widest; left -= widest, first += widest) add(first, widest, widest);
+    // Where 8 lanes are at hand, 4 or fewer channels gain nothing worth the lanes' own work (measured with the
+    // 4-track song of bench/render_bench.cpp): they run alone.
+    if (left > 4 || (left > 1 && widest == 4)) {
+      add(first, left, widest);
+    } else {
+      for (; left > 0; --left, ++first) add(first, 1, 0);
+    }
+  }
+  for (int32_t c = 0; c < channels; ++c)
+    if (m.laneGroup[c] < 0) {
+      add(static_cast<int32_t>(m.laneOrder.size()), 1, 0);
+      m.laneOrder.push_back(c);
+    }
+}
+
 bool SongChainRunsEngineByEngine(const Studio& studio) {
   const Track* global = studio.song.tracks.At(0);
   return !global || ChainDraws(*global) <= 1;
@@ -83,6 +156,12 @@ void PrepareSongMixer(Studio& studio) {
   const int32_t channels = studio.channels.count;
   if (m.method == MixMethod::Frame) return;
   m.channelFrames.resize(static_cast<size_t>(channels) * kMaxStretch);
+  // Every channel is in at most one item; the lists are filled anew for each stretch without allocating.
+  m.laneWidth = std::min(WidestLanes(), m.widestLanes);
+  m.laneOrder.reserve(static_cast<size_t>(channels));
+  m.items.reserve(static_cast<size_t>(channels));
+  m.laneLeads.reserve(static_cast<size_t>(channels));
+  m.laneGroup.reserve(static_cast<size_t>(channels));
   const int32_t threads = m.threads > 0 ? m.threads : CoreCount();
   // Channel 0, the song track, seldom plays a voice: a song of one track is not worth waking a helper for.
   const int32_t tracks = channels - 1;

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "audio/lane_mix.h"
 #include "audio/voice.h"
 #include "sequencer/song_clock.h"
 
@@ -108,6 +109,21 @@ void MixChannelStretch(void* job, int32_t channel) {
   for (uint32_t f = 0; f < j.frames; ++f) out[f] = MixChannel(*j.studio, channel, ctx, run);
 }
 
+// One item of the stretch's work: a lone channel as above, or channels of a group in lanes.
+template <class Routines>
+void MixItemStretch(void* job, int32_t item) {
+  const auto& j = *static_cast<const StretchJob<Routines>*>(job);
+  const SongMixer& m = j.studio->mixer;
+  const MixItem& it = m.items[item];
+  const int32_t* channels = m.laneOrder.data() + it.first;
+  if (it.width == 0) return MixChannelStretch<Routines>(job, channels[0]);
+  SampleContext ctx = *j.base;
+  Routines run;
+  MixBus* outs[kMostLanes];
+  for (int l = 0; l < it.count; ++l) outs[l] = ChannelFrames(*j.studio, channels[l]);
+  MixLanesByEngine(*j.studio, channels, it.count, it.width, ctx, outs, j.frames, run);
+}
+
 // Whether the song chain may run engine after engine over the stretch: at most one of its engines draws from
 // the song's random sequence, so the draws come in the same order.
 bool SongChainRunsEngineByEngine(const Studio& studio);
@@ -128,10 +144,22 @@ void MixStretchWith(Studio& studio, SampleContext& ctx, uint32_t frames, Frame16
     return;
   }
   StretchJob<Routines> job{&studio, &ctx, frames};
-  if (frames >= kMinSharedStretch)
-    studio.mixer.workers.Run(&MixChannelStretch<Routines>, &job, channels);
-  else
-    for (int32_t c = 0; c < channels; ++c) MixChannelStretch<Routines>(&job, c);
+  if constexpr (kRunsInLanes<Routines>) {
+    if (studio.mixer.method == MixMethod::Lanes) {
+      BuildMixItems(studio, frames);
+      const auto items = static_cast<int32_t>(studio.mixer.items.size());
+      if (frames >= kMinSharedStretch)
+        studio.mixer.workers.Run(&MixItemStretch<Routines>, &job, items);
+      else
+        for (int32_t i = 0; i < items; ++i) MixItemStretch<Routines>(&job, i);
+    }
+  }
+  if (!kRunsInLanes<Routines> || studio.mixer.method != MixMethod::Lanes) {
+    if (frames >= kMinSharedStretch)
+      studio.mixer.workers.Run(&MixChannelStretch<Routines>, &job, channels);
+    else
+      for (int32_t c = 0; c < channels; ++c) MixChannelStretch<Routines>(&job, c);
+  }
   MixBus sums[kMaxStretch];
   std::fill_n(sums, frames, MixBus{});
   for (int32_t c = 0; c < channels; ++c) {

@@ -12,6 +12,15 @@ namespace tonforge {
 enum class MixMethod {
   Frame,  // every frame walks every channel and then the song chain
   Block,  // between two ticks every channel runs over the whole stretch, then the song chain frame by frame
+  Lanes,  // as Block, with channels whose chains hold the same types run side by side in vector lanes
+};
+
+// One piece of work of a stretch: `count` channels listed from laneOrder[first], run in `width` lanes, or one
+// channel on its own (width 0).
+struct MixItem {
+  int32_t first = 0;
+  int16_t count = 1;
+  int16_t width = 0;
 };
 
 // The longest stretch mixed at once. A tick at 44100 Hz, 120 beats per minute and 48 ticks per beat lasts
@@ -19,12 +28,18 @@ enum class MixMethod {
 inline constexpr uint32_t kMaxStretch = 512;
 
 struct SongMixer {
-  MixMethod method = MixMethod::Block;
+  MixMethod method = MixMethod::Lanes;
   int32_t threads = 0;  // threads that share the channels, the calling one included; 0: one per core
   // The song holds an engine that changes the tempo every frame (and so where the next tick falls and what
   // every channel's tempo-bound engines read): the mix then runs frame by frame.
   bool tempoMoves = false;
   std::vector<MixBus> channelFrames;  // kMaxStretch frames per channel, channel after channel
+  int32_t widestLanes = 8;            // the widest lanes to use (4 runs the SSE2 code on any processor)
+  int32_t laneWidth = 4;              // the widest lanes used: the processor's, at most widestLanes
+  std::vector<int32_t> laneOrder;     // the channels of the items of the current stretch
+  std::vector<MixItem> items;         // the pieces of work of the current stretch, sized at the start
+  std::vector<int32_t> laneLeads;     // the first channel of each group
+  std::vector<int32_t> laneGroup;     // each channel's group (its first channel), -1 for none
   MixWorkers workers;
 };
 

@@ -22,6 +22,7 @@ struct Frame16 {
 };
 
 struct StandardRoutines {
+  static constexpr bool kQuality = false;
   void operator()(Engine& e, VoiceRef v, int32_t pitch, SampleContext& c) const { ProcessEngine(e, v, pitch, c); }
   void Over(Engine& e, VoiceRef v, int32_t pitch, MixBus* frames, uint32_t n, SampleContext& c) const {
     ProcessEngineOver(e, v, pitch, frames, n, c);
@@ -29,6 +30,7 @@ struct StandardRoutines {
 };
 
 struct QualityRoutines {
+  static constexpr bool kQuality = true;
   void operator()(Engine& e, VoiceRef v, int32_t pitch, SampleContext& c) const {
     ProcessEngineQuality(e, v, pitch, c);
   }

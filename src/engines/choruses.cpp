@@ -7,6 +7,7 @@
 #include "engines/families.h"
 #include "engines/family_rows.h"
 #include "engines/held_state.h"
+#include "engines/lane_state.h"
 
 namespace tonforge {
 
@@ -213,6 +214,138 @@ void StereoFlangeRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const Sampl
 }
 
 }  // namespace
+
+// The choruses and flanges in lanes: the runs above in each lane. A sweep's delay is worked out lane by lane,
+// and again only when the lane's sample changes; the taps are loads from each lane's own line.
+namespace {
+
+enum class TapKind { Chorus, Flange, StereoChorus, StereoFlange };
+
+template <class L>
+struct LaneTaps {
+  using F = typename L::F;
+  using I = typename L::I;
+  TONFORGE_LANE_INLINE LaneTaps(const LaneSet& s, const OutputRate& r)
+      : lanes(s),
+        rate(r),
+        line(s, 0),
+        sweeps{Sweep(s, 0, r), Sweep(s, 1, r), Sweep(s, 2, r), Sweep(s, 3, r)},
+        active(PerLane<L>(s, [](const Engine& e, int) {
+          return static_cast<int32_t>(std::min<uint32_t>(e.loadedSlotCount, kDataSlotCount));
+        })) {
+    for (int l = 0; l < L::kWidth; ++l) ceiling[l] = s.engine[l]->F[kCeiling];
+  }
+
+  TONFORGE_LANE_INLINE static LaneSweep<L> Sweep(const LaneSet& s, int k, const OutputRate& r) {
+    return LaneSweep<L>(s, k, r, [](const DataSlot& slot) { return Loaded(slot); });
+  }
+
+  // Taps::AddTap for sweep k in the lanes of `considered`: adds the taps to the sides asked for and returns
+  // the lanes whose sweep took part.
+  TONFORGE_LANE_INLINE I AddTap(int k, const I& considered, F* left, F* right) {
+    LaneSweep<L>& sweep = sweeps[k];
+    I i;
+    const I part = considered & sweep.loaded & sweep.Index(i);
+    if (!Any<L>(part)) return part;
+    const I moved = part & (i != sample[k]);
+    if (Any<L>(moved)) {
+      const LaneArray<L, I> m(moved), at(i);
+      for (int l = 0; l < L::kWidth; ++l) {
+        if (!m.at[l]) continue;
+        delay[k][l] = static_cast<int32_t>(TapDelay(*lanes.engine[l], ceiling[l], sweep.Value(l, at.at[l]), rate));
+      }
+      sample[k] = moved ? i : sample[k];
+    }
+    if (left && right) {
+      F tapLeft, tapRight;
+      line.Taps(delay[k], tapLeft, tapRight);
+      *left = part ? *left + tapLeft : *left;
+      *right = part ? *right + tapRight : *right;
+    } else if (left) {
+      *left = part ? *left + line.TapLeft(delay[k]) : *left;
+    } else {
+      *right = part ? *right + line.TapRight(delay[k]) : *right;
+    }
+    sweep.Advance(part);
+    return part;
+  }
+
+  TONFORGE_LANE_INLINE void Store() const {
+    line.Store();
+    for (const LaneSweep<L>& sweep : sweeps) sweep.Store(Splat<L>(int32_t{-1}));
+  }
+
+  const LaneSet& lanes;
+  const OutputRate& rate;
+  LaneLine<L> line;
+  LaneSweep<L> sweeps[kDataSlotCount];
+  I active;  // the loaded slot count
+  float ceiling[L::kWidth];
+  I sample[kDataSlotCount] = {Splat<L>(int32_t{-1}), Splat<L>(int32_t{-1}), Splat<L>(int32_t{-1}),
+                              Splat<L>(int32_t{-1})};  // no sample yet
+  I delay[kDataSlotCount] = {};
+};
+
+template <class L, TapKind kind>
+TONFORGE_LANE_INLINE void TapLanes(const LaneSet& lanes, float* left, float* right, uint32_t n, const SampleContext& ctx) {
+  using F = typename L::F;
+  using I = typename L::I;
+  constexpr int W = L::kWidth;
+  constexpr bool flange = kind == TapKind::Flange || kind == TapKind::StereoFlange;
+  constexpr bool stereo = kind == TapKind::StereoChorus || kind == TapKind::StereoFlange;
+  // A lane whose engine has no buffers passes its frames and takes the state of one that has.
+  LaneSet own = lanes;
+  int donor = -1;
+  for (int l = 0; l < W && donor < 0; ++l)
+    if (lanes.writes[l] && HasLines(*lanes.engine[l])) donor = l;
+  if (donor < 0) return;
+  I passes{};
+  for (int l = 0; l < W; ++l)
+    if (!HasLines(*lanes.engine[l])) own.engine[l] = lanes.engine[donor], own.writes[l] = false, passes[l] = -1;
+  LaneTaps<L> taps(own, *ctx.rate);
+  const LaneBlend<L> blend(own, flange ? static_cast<int>(flange::kWet) : static_cast<int>(chorus::kWet));
+  // The flange feeds back 1.5625 × "Feedback", the stereo flange "Feedback" itself.
+  const F feedback = PerLane<L>(own, [](const Engine& e, int) {
+    const float feedback = e.F[flange::kFeedback];
+    return stereo ? feedback : feedback * 1.5625f;
+  });
+  const I all = Splat<L>(int32_t{-1});
+  // Sweeps beyond every lane's loaded count take no part.
+  int sweepsInUse = 0;
+  for (int l = 0; l < W; ++l) sweepsInUse = std::max(sweepsInUse, static_cast<int>(taps.active[l]));
+  for (uint32_t f = 0; f < n; ++f) {
+    const F inLeft = Load<L>(left + f * W), inRight = Load<L>(right + f * W);
+    F busLeft = inLeft, busRight = inRight;
+    if (!flange) taps.line.Push(inLeft, inRight);
+    F g = feedback;
+    if (stereo) {
+      taps.AddTap(0, all, &busLeft, nullptr);
+      taps.AddTap(1, all, nullptr, &busRight);
+    } else {
+      for (int k = 0; k < sweepsInUse; ++k) {
+        const I part = taps.AddTap(k, k < taps.active, &busLeft, &busRight);
+        if (flange) g = part ? g * 0.64f : g;
+      }
+    }
+    if (flange) {
+      const F zLeft = busLeft * g, zRight = busRight * g;
+      taps.line.Push(zLeft, zRight);
+      taps.line.Guard(zLeft + zRight);
+    } else {
+      taps.line.Guard(inLeft + inRight);
+    }
+    Store<L>(left + f * W, passes ? inLeft : blend(busLeft, inLeft));
+    Store<L>(right + f * W, passes ? inRight : blend(busRight, inRight));
+  }
+  taps.Store();
+}
+
+}  // namespace
+
+TONFORGE_LANE_RUNS(ChorusLanes, TapLanes<L, TapKind::Chorus>)
+TONFORGE_LANE_RUNS(FlangeLanes, TapLanes<L, TapKind::Flange>)
+TONFORGE_LANE_RUNS(StereoChorusLanes, TapLanes<L, TapKind::StereoChorus>)
+TONFORGE_LANE_RUNS(StereoFlangeLanes, TapLanes<L, TapKind::StereoFlange>)
 
 TONFORGE_HELD_RUN(ProcessChorus, ChorusRun)
 TONFORGE_HELD_RUN(ProcessFlange, FlangeRun)

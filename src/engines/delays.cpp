@@ -9,6 +9,7 @@
 #include "engines/families.h"
 #include "engines/family_rows.h"
 #include "engines/held_state.h"
+#include "engines/lane_state.h"
 
 namespace tonforge {
 
@@ -278,6 +279,57 @@ void PrepareInverter(Engine& e, const OutputRate& rate) {
 }
 
 }  // namespace
+
+namespace {
+
+// BasicDelayRun in lanes; a lane whose engine has no buffers passes its frames.
+template <class L>
+TONFORGE_LANE_INLINE void BasicDelayLanes(const LaneSet& lanes, float* left, float* right, uint32_t n, const SampleContext&) {
+  using F = typename L::F;
+  using I = typename L::I;
+  constexpr int W = L::kWidth;
+  LaneSet own = lanes;
+  int donor = -1;
+  for (int l = 0; l < W && donor < 0; ++l)
+    if (lanes.writes[l] && HasLines(*lanes.engine[l])) donor = l;
+  if (donor < 0) return;
+  I passes{};
+  for (int l = 0; l < W; ++l)
+    if (!HasLines(*lanes.engine[l])) own.engine[l] = lanes.engine[donor], own.writes[l] = false, passes[l] = -1;
+  LaneLine<L> line(own, 0);
+  const I delayLeft = PerLane<L>(own, [](const Engine& e, int) { return static_cast<int32_t>(HeldDelay(e, e.W[kLeftSamples].i)); });
+  const I delayRight = PerLane<L>(own, [](const Engine& e, int) { return static_cast<int32_t>(HeldDelay(e, e.W[kRightSamples].i)); });
+  const F feedbackLeft = PerLane<L>(own, [](const Engine& e, int) { return static_cast<float>(e.F[recirculating::kLeftGain]); });
+  const F feedbackRight = PerLane<L>(own, [](const Engine& e, int) { return static_cast<float>(e.F[recirculating::kRightGain]); });
+  const LaneBlend<L> blend(own, recirculating::kWet);
+  // Both sides usually have the same delay: each lane's read position is then worked out once.
+  const bool sameDelays = !Any<L>(delayLeft != delayRight);
+  for (uint32_t f = 0; f < n; ++f) {
+    const F inLeft = Load<L>(left + f * W), inRight = Load<L>(right + f * W);
+    F tapLeft, tapRight;
+    if (sameDelays) {
+      line.Taps(delayLeft, tapLeft, tapRight);
+    } else {
+      tapLeft = line.TapLeft(delayLeft);
+      tapRight = line.TapRight(delayRight);
+    }
+    const F yLeft = inLeft + tapLeft * feedbackLeft;
+    const F yRight = inRight + tapRight * feedbackRight;
+    line.Push(yLeft, yRight);
+    Store<L>(left + f * W, passes ? inLeft : blend(yLeft, inLeft));
+    Store<L>(right + f * W, passes ? inRight : blend(yRight, inRight));
+    line.Guard(yLeft + yRight);
+  }
+  line.Store();
+}
+
+}  // namespace
+
+// Only at 8 lanes: see lanes.cpp.
+[[gnu::target("avx2"), gnu::flatten]] void BasicDelayLanes8(const LaneSet& s, float* l, float* r, uint32_t n,
+                                                            const SampleContext& c) {
+  BasicDelayLanes<Lanes<8>>(s, l, r, n, c);
+}
 
 TONFORGE_HELD_RUN(ProcessBasicDelay, BasicDelayRun)
 TONFORGE_HELD_RUN(ProcessCombFilter, CombFilterRun)

@@ -2,11 +2,13 @@
 // whose coefficients follow a cutoff that modulators may move every sample.
 #include <bit>
 #include <cmath>
+#include <utility>
 
 #include "engines/effect_lines.h"
 #include "engines/families.h"
 #include "engines/family_rows.h"
 #include "engines/held_state.h"
+#include "engines/lane_state.h"
 
 namespace tonforge {
 
@@ -319,6 +321,117 @@ TONFORGE_HELD_RUN(ProcessBandExcludeFilter, SectionRun<BandExclude>)
 TONFORGE_HELD_RUN(ProcessLowShelfFilter, SectionRun<LowShelf>)
 TONFORGE_HELD_RUN(ProcessHighShelfFilter, SectionRun<HighShelf>)
 TONFORGE_HELD_RUN(ProcessPeakingFilter, SectionRun<Peaking>)
+
+// The sections in lanes: SectionRun in each lane. The recursion and the blend are vector operations; a lane
+// whose cutoff moved gets its new coefficients from the scalar SectionCoefficients, sine and cosine included.
+namespace {
+
+template <class Design, size_t... l>
+TONFORGE_LANE_INLINE std::array<Design, sizeof...(l)> LaneDesigns(const LaneSet& lanes, std::index_sequence<l...>) {
+  return {Design(*lanes.engine[l])...};
+}
+
+// HeldHistory of one channel in every lane.
+template <class L>
+struct LaneHistory {
+  using F = typename L::F;
+  TONFORGE_LANE_INLINE LaneHistory(const LaneSet& lanes, int ch)
+      : y1(PerLane<L>(lanes, [ch](const Engine& e, int) { return e.W[ch].f; })),
+        y2(PerLane<L>(lanes, [ch](const Engine& e, int) { return e.W[2 + ch].f; })),
+        x2(PerLane<L>(lanes, [ch](const Engine& e, int) { return e.W[4 + ch].f; })),
+        x1(PerLane<L>(lanes, [ch](const Engine& e, int) { return e.W[6 + ch].f; })) {}
+
+  // DirectFormI and HeldHistory::Shift.
+  template <class C>
+  TONFORGE_LANE_INLINE F Run(const C& c, const F& x) {
+    const F y = c.b0 * x + c.b1 * x1 + c.b2 * x2 - c.a1 * y1 - c.a2 * y2;
+    y2 = y1, y1 = y, x2 = x1, x1 = x;
+    return y;
+  }
+
+  // HeldHistory::ClearNonFinite in the lanes of `hit`.
+  TONFORGE_LANE_INLINE void ClearNonFinite(const typename L::I& hit) {
+    const auto bad = hit & ~(Finite<L>(y1) & Finite<L>(y2) & Finite<L>(x2) & Finite<L>(x1));
+    y1 = bad ? F{} : y1, y2 = bad ? F{} : y2, x2 = bad ? F{} : x2, x1 = bad ? F{} : x1;
+  }
+
+  TONFORGE_LANE_INLINE void Store(const LaneSet& lanes, int ch) const {
+    for (int l = 0; l < L::kWidth; ++l)
+      if (lanes.writes[l]) {
+        Engine& e = *lanes.engine[l];
+        e.W[ch].f = y1[l], e.W[2 + ch].f = y2[l], e.W[4 + ch].f = x2[l], e.W[6 + ch].f = x1[l];
+      }
+  }
+
+  F y1, y2, x2, x1;
+};
+
+template <class L, class Design>
+TONFORGE_LANE_INLINE void SectionLanes(const LaneSet& lanes, float* left, float* right, uint32_t n, const SampleContext& ctx) {
+  using F = typename L::F;
+  using I = typename L::I;
+  constexpr int W = L::kWidth;
+  const OutputRate& rate = *ctx.rate;
+  const auto design = LaneDesigns<Design>(lanes, std::make_index_sequence<W>());
+  const LaneBlend<L> blend(lanes, Design::kWet);
+  LaneHistory<L> historyLeft(lanes, 0), historyRight(lanes, 1);
+  struct {
+    F b0, b1, b2, a1, a2;
+  } c;
+  c.b0 = PerLane<L>(lanes, [](const Engine& e, int) { return e.W[kB0].f; });
+  c.b1 = PerLane<L>(lanes, [](const Engine& e, int) { return e.W[kB1].f; });
+  c.b2 = PerLane<L>(lanes, [](const Engine& e, int) { return e.W[kB2].f; });
+  c.a1 = PerLane<L>(lanes, [](const Engine& e, int) { return e.W[kA1].f; });
+  c.a2 = PerLane<L>(lanes, [](const Engine& e, int) { return e.W[kA2].f; });
+  I cutoffBits = PerLane<L>(lanes, [](const Engine& e, int) { return e.W[kSectionCutoff].i; });
+  LaneModulators<L> modulators(lanes, rate);
+  const F base = PerLane<L>(lanes, [](const Engine& e, int) { return static_cast<float>(e.F[kCutoffParameter]); });
+  const float rateFactor = rate.rateFactor;
+  for (uint32_t f = 0; f < n; ++f) {
+    const F cut = Design::kModulated ? modulators.Sum(base) : base;
+    const F fc = cut * cut * rateFactor;
+    const I moved = (I)fc != cutoffBits;
+    if (Any<L>(moved)) {
+      const LaneArray<L, I> m(moved);
+      const LaneArray<L, F> at(fc);
+      for (int l = 0; l < W; ++l) {
+        if (!m.at[l]) continue;
+        const Coefficients k = SectionCoefficients(at.at[l], Design::kTop, design[l]);
+        c.b0[l] = k.b0, c.b1[l] = k.b1, c.b2[l] = k.b2, c.a1[l] = k.a1, c.a2[l] = k.a2;
+      }
+      cutoffBits = (I)fc;
+    }
+    const F inLeft = Load<L>(left + f * W), inRight = Load<L>(right + f * W);
+    const F outLeft = historyLeft.Run(c, inLeft);
+    const F outRight = historyRight.Run(c, inRight);
+    Store<L>(left + f * W, blend(outLeft, inLeft));
+    Store<L>(right + f * W, blend(outRight, inRight));
+    const I hit = ~Finite<L>(outLeft + outRight);
+    if (kGuardState && Any<L>(hit)) [[unlikely]] {
+      historyLeft.ClearNonFinite(hit);
+      historyRight.ClearNonFinite(hit);
+    }
+  }
+  historyLeft.Store(lanes, 0);
+  historyRight.Store(lanes, 1);
+  for (int l = 0; l < W; ++l)
+    if (lanes.writes[l]) {
+      Engine& e = *lanes.engine[l];
+      e.W[kB0].f = c.b0[l], e.W[kB1].f = c.b1[l], e.W[kB2].f = c.b2[l], e.W[kA1].f = c.a1[l], e.W[kA2].f = c.a2[l];
+      e.W[kSectionCutoff].i = cutoffBits[l];
+    }
+  if (Design::kModulated) modulators.Store();
+}
+
+}  // namespace
+
+TONFORGE_LANE_RUNS(LowPassLanes, SectionLanes<L, LowPass>)
+TONFORGE_LANE_RUNS(HighPassLanes, SectionLanes<L, HighPass>)
+TONFORGE_LANE_RUNS(BandPassLanes, SectionLanes<L, BandPass>)
+TONFORGE_LANE_RUNS(BandExcludeLanes, SectionLanes<L, BandExclude>)
+TONFORGE_LANE_RUNS(LowShelfLanes, SectionLanes<L, LowShelf>)
+TONFORGE_LANE_RUNS(HighShelfLanes, SectionLanes<L, HighShelf>)
+TONFORGE_LANE_RUNS(PeakingLanes, SectionLanes<L, Peaking>)
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include "engines/contract.h"
 #include "engines/families.h"
 #include "engines/family_rows.h"
+#include "engines/lanes.h"
 #include "shell/random.h"
 
 namespace tonforge {
@@ -180,6 +181,83 @@ void PrepareSynchronisation(Engine& e, const OutputRate&) {
   e.W[sync::kTarget].i = static_cast<int32_t>(e.F[sync::kEngine] * 100.0f + 0.002f - 1.0f);
 }
 
+// The oscillators in lanes: each lane's pitch gives its step or coefficient, looked up lane by lane once a
+// run; the phases and the coupled form's states step as vectors.
+template <class L>
+TONFORGE_LANE_INLINE void AddToBoth(float* left, float* right, const typename L::F& v) {
+  Store<L>(left, Load<L>(left) + v);
+  Store<L>(right, Load<L>(right) + v);
+}
+
+template <class L, bool sine>
+TONFORGE_LANE_INLINE void CoupledFormLanes(const LaneSet& lanes, float* left, float* right, uint32_t n, const SampleContext& ctx) {
+  using F = typename L::F;
+  constexpr int W = L::kWidth;
+  const F coefficient = PerLane<L>(lanes, [&](const Engine& e, int l) { return CoupledCoefficient(e, lanes.pitch[l], ctx); });
+  F y0 = PerLane<L>(lanes, [](const Engine& e, int) { return e.W[coupled::kY0].f; });
+  F y1 = PerLane<L>(lanes, [](const Engine& e, int) { return e.W[coupled::kY1].f; });
+  for (uint32_t f = 0; f < n; ++f) {
+    y1 = y1 - coefficient * y0;
+    y0 = y0 + coefficient * y1;
+    AddToBoth<L>(left + f * W, right + f * W, sine ? y1 : y0);
+  }
+  for (int l = 0; l < W; ++l)
+    if (lanes.writes[l]) lanes.engine[l]->W[coupled::kY0].f = y0[l], lanes.engine[l]->W[coupled::kY1].f = y1[l];
+}
+
+// ShapeSettings::Value in every lane.
+template <class L, Shape shape>
+struct LaneShape {
+  using F = typename L::F;
+  TONFORGE_LANE_INLINE LaneShape(const LaneSet& lanes, const Cycle& c) : inverse(c.inverse) {
+    for (int l = 0; l < L::kWidth; ++l) {
+      const ShapeSettings<shape> s(*lanes.engine[l], c);
+      amplitude[l] = s.amplitude, width[l] = s.width;
+    }
+  }
+  TONFORGE_LANE_INLINE F Value(const F& phase) const {
+    switch (shape) {
+      case Shape::DownSaw: return (1.0f - phase * inverse) * amplitude;
+      case Shape::UpSaw: return (phase * inverse - 1.0f) * amplitude;
+      case Shape::Pulse: return phase < width ? amplitude : -amplitude;
+      case Shape::InversePulse: return phase < width ? -amplitude : amplitude;
+    }
+    return F{};
+  }
+  float inverse;
+  F amplitude, width;
+};
+
+template <class L, Shape shape, bool oversampled>
+TONFORGE_LANE_INLINE void ShapeLanes(const LaneSet& lanes, float* left, float* right, uint32_t n, const SampleContext& ctx) {
+  using F = typename L::F;
+  constexpr int W = L::kWidth;
+  constexpr Cycle cycle = oversampled ? kOversampledCycle : kStandardCycle;
+  const LaneShape<L, shape> settings(lanes, cycle);
+  const F step = PerLane<L>(lanes, [&](const Engine& e, int l) { return StandardStep(e, lanes.pitch[l], ctx); });
+  F phase = PerLane<L>(lanes, [](const Engine& e, int) { return e.W[shape::kPhase].f; });
+  for (uint32_t f = 0; f < n; ++f) {
+    if (oversampled) {
+      // Sixteen sub-steps averaged; the wrap drops the overshoot.
+      F acc{};
+      for (int k = 0; k < kOversampling; ++k) {
+        acc += settings.Value(phase);
+        phase += step;
+        phase = phase >= cycle.length ? F{} : phase;
+      }
+      AddToBoth<L>(left + f * W, right + f * W, acc * kOversamplingScale);
+    } else {
+      // The value comes from the phase before it moves; the wrap keeps the overshoot.
+      const F v = settings.Value(phase);
+      phase += step;
+      phase = phase >= cycle.length ? phase - cycle.length : phase;
+      AddToBoth<L>(left + f * W, right + f * W, v);
+    }
+  }
+  for (int l = 0; l < W; ++l)
+    if (lanes.writes[l]) lanes.engine[l]->W[shape::kPhase].f = phase[l];
+}
+
 }  // namespace
 
 void ProcessDownSawGeneratorQuality(Engine& e, VoiceRef, int32_t pitch, SampleContext& ctx) {
@@ -222,6 +300,17 @@ TONFORGE_OVER_FRAMES(ProcessPulseWaveGeneratorQuality);
 TONFORGE_OVER_FRAMES(ProcessInversePulseWaveGeneratorQuality);
 TONFORGE_OVER_FRAMES(ProcessWhiteNoiseGenerator);
 TONFORGE_OVER_FRAMES(ProcessOscillatorSynchronisation);
+
+TONFORGE_LANE_RUNS(SineLanes, CoupledFormLanes<L, true>)
+TONFORGE_LANE_RUNS(CosineLanes, CoupledFormLanes<L, false>)
+TONFORGE_LANE_RUNS(DownSawLanes, ShapeLanes<L, Shape::DownSaw, false>)
+TONFORGE_LANE_RUNS(UpSawLanes, ShapeLanes<L, Shape::UpSaw, false>)
+TONFORGE_LANE_RUNS(PulseLanes, ShapeLanes<L, Shape::Pulse, false>)
+TONFORGE_LANE_RUNS(InversePulseLanes, ShapeLanes<L, Shape::InversePulse, false>)
+TONFORGE_LANE_RUNS(DownSawQualityLanes, ShapeLanes<L, Shape::DownSaw, true>)
+TONFORGE_LANE_RUNS(UpSawQualityLanes, ShapeLanes<L, Shape::UpSaw, true>)
+TONFORGE_LANE_RUNS(PulseQualityLanes, ShapeLanes<L, Shape::Pulse, true>)
+TONFORGE_LANE_RUNS(InversePulseQualityLanes, ShapeLanes<L, Shape::InversePulse, true>)
 
 TONFORGE_HELD_RUN_ONLY(ProcessSineWaveGenerator, CoupledFormRun<true>)
 TONFORGE_HELD_RUN_ONLY(ProcessCosineWaveGenerator, CoupledFormRun<false>)

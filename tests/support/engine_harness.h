@@ -1,6 +1,7 @@
 #pragma once
 // A small rig for driving one engine sample by sample: tables, a rate, a tempo and a voice of nine engines.
 #include <array>
+#include <cstring>
 #include <memory>
 #include <ostream>
 #include <random>
@@ -30,6 +31,22 @@ inline std::vector<float> Noise(int n, unsigned seed = 7) {
   std::vector<float> v(n);
   for (float& x : v) x = u(gen);
   return v;
+}
+
+// What an engine keeps between runs, bit for bit: its working words, line positions, slot positions and buffers.
+inline std::vector<uint32_t> EngineBits(const Engine& e) {
+  std::vector<uint32_t> bits;
+  const auto add = [&bits](const void* p, size_t bytes) {
+    const size_t at = bits.size();
+    bits.resize(at + bytes / 4);
+    std::memcpy(bits.data() + at, p, bytes);
+  };
+  add(e.W.data(), sizeof e.W);
+  add(e.linePosition.data(), sizeof e.linePosition);
+  for (const DataSlot& slot : e.slots) add(&slot.playPosition, sizeof slot.playPosition);
+  if (e.left) add(e.left.get(), e.bufferLength * sizeof(float));
+  if (e.right) add(e.right.get(), e.bufferLength * sizeof(float));
+  return bits;
 }
 
 struct EngineRig {
@@ -85,6 +102,22 @@ struct EngineRig {
     uint32_t count = 0;
     while (count < kDataSlotCount && e.slots[count].loaded) ++count;
     e.loadedSlotCount = count;
+  }
+
+  // Loads every data slot the type offers: wave slots with noise at root pitches a fifth apart, modulators with
+  // noise at full gain; slot 1 plays once and runs out, the others loop.
+  void LoadEverySlot(Engine& e, unsigned seed = 11) {
+    const EngineType& type = BuildEngineCatalog()[e.type];
+    for (int s = 0; s < kDataSlotCount; ++s) {
+      const SlotKind kind = type.dataSlots[s].kind;
+      if (kind == SlotKind::None) continue;
+      LoadSlot(e, s, Noise(kind == SlotKind::Wave ? 900 : 300, seed + s), kind == SlotKind::Modulator);
+      DataSlot& slot = e.slots[s];
+      slot.looped = s == 1 ? 0 : 1;
+      slot.gain = 1.0f;
+      if (kind == SlotKind::Wave) slot.rootOrRate.i = 1850 + 700 * s;
+      if (kind == SlotKind::Modulator) slot.rootOrRate.f *= static_cast<float>(3 + s);
+    }
   }
 
   // A modulator slot that holds one value for ever.

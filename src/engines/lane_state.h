@@ -1,0 +1,193 @@
+#pragma once
+// The held state of held_state.h in lanes: each holder gathers one value per lane from the lanes' engines
+// when a run starts, steps all lanes with the operations its scalar twin does, and Store puts what moved back
+// into the engines of the lanes that write.
+#include "engines/held_state.h"
+#include "engines/lanes.h"
+
+namespace tonforge {
+
+// Blend: result × F[k] + input × C[k].
+template <class L>
+struct LaneBlend {
+  using F = typename L::F;
+  TONFORGE_LANE_INLINE LaneBlend(const LaneSet& lanes, int k)
+      : wet(PerLane<L>(lanes, [k](const Engine& e, int) { return static_cast<float>(e.F[k]); })),
+        dry(PerLane<L>(lanes, [k](const Engine& e, int) { return static_cast<float>(e.C[k]); })) {}
+  TONFORGE_LANE_INLINE F operator()(const F& result, const F& input) const { return result * wet + input * dry; }
+  F wet, dry;
+};
+
+// HeldLine: line `line` of each lane's two buffers.
+template <class L>
+struct LaneLine {
+  using F = typename L::F;
+  using I = typename L::I;
+  TONFORGE_LANE_INLINE LaneLine(const LaneSet& s, int line) : lanes(s), index(line) {
+    for (int l = 0; l < L::kWidth; ++l) {
+      const Engine& e = *s.engine[l];
+      left[l] = e.left.get(), right[l] = e.right.get();
+      start[l] = static_cast<int32_t>(e.lineStart[line]), end[l] = static_cast<int32_t>(e.lineEnd[line]);
+      length[l] = static_cast<int32_t>(e.lineLength), position[l] = static_cast<int32_t>(e.linePosition[line]);
+    }
+  }
+
+  // Lines are far shorter than 2^31 samples, so the unsigned sums of HeldLine fit in signed lanes.
+  TONFORGE_LANE_INLINE I ReadIndex(const I& delay) const {
+    return position >= start + delay ? position - delay : position + length - delay;
+  }
+  // The read is a load per lane from the lane's own buffer (AVX2's gathers measured slower).
+  TONFORGE_LANE_INLINE static F Read(float* const* buffers, const I& at) {
+    const LaneArray<L, I> i(at);
+    F v;
+    for (int l = 0; l < L::kWidth; ++l) v[l] = buffers[l][i.at[l]];
+    return v;
+  }
+  TONFORGE_LANE_INLINE F TapLeft(const I& delay) const { return Read(left, ReadIndex(delay)); }
+  TONFORGE_LANE_INLINE F TapRight(const I& delay) const { return Read(right, ReadIndex(delay)); }
+  // Both sides at the same delay, each lane's read position worked out once. (AVX2's gathers from the 8
+  // lanes' addresses measured slower than these loads.)
+  TONFORGE_LANE_INLINE void Taps(const I& delay, F& l, F& r) const {
+    const LaneArray<L, I> i(ReadIndex(delay));
+    for (int k = 0; k < L::kWidth; ++k) l[k] = left[k][i.at[k]], r[k] = right[k][i.at[k]];
+  }
+
+  TONFORGE_LANE_INLINE void Push(const F& l, const F& r) {
+    const LaneArray<L, I> at(position);
+    const LaneArray<L, F> ls(l), rs(r);
+    for (int k = 0; k < L::kWidth; ++k)
+      if (lanes.writes[k]) left[k][at.at[k]] = ls.at[k], right[k][at.at[k]] = rs.at[k];
+    position = position + 1;
+    position = position >= end ? start : position;
+  }
+
+  // HeldLine::Guard in each lane: `stored` is what the frame wrote.
+  TONFORGE_LANE_INLINE void Guard(const F& stored) {
+    const I bad = ~Finite<L>(stored);
+    if (!kGuardState || !Any<L>(bad)) [[likely]]
+      return;
+    const LaneArray<L, I> hit(bad), at(position), first(start), last(end);
+    for (int l = 0; l < L::kWidth; ++l) {
+      if (!hit.at[l] || !lanes.writes[l] || last.at[l] <= first.at[l]) continue;
+      const int32_t i = (at.at[l] == first.at[l] ? last.at[l] : at.at[l]) - 1;
+      left[l][i] = KeepFinite(left[l][i]);
+      right[l][i] = KeepFinite(right[l][i]);
+    }
+  }
+
+  TONFORGE_LANE_INLINE void Store() const {
+    const LaneArray<L, I> at(position);
+    for (int l = 0; l < L::kWidth; ++l)
+      if (lanes.writes[l]) lanes.engine[l]->linePosition[index] = static_cast<uint32_t>(at.at[l]);
+  }
+
+  const LaneSet& lanes;
+  int index;
+  float* left[L::kWidth];
+  float* right[L::kWidth];
+  I start, end, length, position;
+};
+
+// HeldSweep: slot `slot` of each lane's engine; `moves(slot)` says whether it steps.
+template <class L>
+struct LaneSweep {
+  using F = typename L::F;
+  using I = typename L::I;
+  template <class Moves>
+  TONFORGE_LANE_INLINE LaneSweep(const LaneSet& s, int slot, const OutputRate& rate, Moves moves) : lanes(s), index(slot) {
+    for (int l = 0; l < L::kWidth; ++l) {
+      const DataSlot& d = s.engine[l]->slots[slot];
+      const HeldSweep h(d, rate, moves(d));
+      data[l] = h.data;
+      length[l] = static_cast<int32_t>(h.length), lengthF[l] = static_cast<float>(h.length);
+      loaded[l] = h.loaded ? -1 : 0, looped[l] = h.looped ? -1 : 0;
+      gain[l] = h.gain, step[l] = h.step, loopStart[l] = h.loopStart, loopEnd[l] = h.loopEnd;
+      position[l] = h.position;
+    }
+  }
+
+  // PlayIndex in each lane: i is the current sample's index where the result is set.
+  TONFORGE_LANE_INLINE I Index(I& i) const {
+    i = __builtin_convertvector(position, I);
+    return (position >= 0.0f) & (position < lengthF) & (i < length);
+  }
+  TONFORGE_LANE_INLINE float Value(int l, int32_t i) const { return data[l][i] * gain[l]; }
+  // HeldSweep::Advance in the lanes of `mask`.
+  TONFORGE_LANE_INLINE void Advance(const I& mask) {
+    F next = position + step;
+    next = (looped & (next >= loopEnd)) ? loopStart : next;
+    position = mask ? next : position;
+  }
+  TONFORGE_LANE_INLINE void Store(const I& mask) const {
+    const LaneArray<L, I> stores(mask);
+    for (int l = 0; l < L::kWidth; ++l)
+      if (lanes.writes[l] && stores.at[l]) lanes.engine[l]->slots[index].playPosition = position[l];
+  }
+
+  const LaneSet& lanes;
+  int index;
+  const float* data[L::kWidth];
+  I length, loaded, looped;
+  F lengthF, gain, step, loopStart, loopEnd, position;
+};
+
+// HeldModulators: base plus every slot with data among each lane's loaded count, the last sample held once a
+// slot has run out. A slot stays on one sample for many frames, so its value is read again only when a
+// lane's index moves.
+template <class L>
+struct LaneModulators {
+  using F = typename L::F;
+  using I = typename L::I;
+  TONFORGE_LANE_INLINE LaneModulators(const LaneSet& s, const OutputRate& rate)
+      : slots{Slot(s, 0, rate), Slot(s, 1, rate), Slot(s, 2, rate), Slot(s, 3, rate)} {}
+
+  struct Slot {
+    TONFORGE_LANE_INLINE Slot(const LaneSet& s, int k, const OutputRate& rate)
+        : sweep(s, k, rate, HeldModulator::Present),
+          present(PerLane<L>(s, [k](const Engine& e, int) {
+            const uint32_t count = std::min<uint32_t>(e.loadedSlotCount, kDataSlotCount);
+            return static_cast<uint32_t>(k) < count && HeldModulator::Present(e.slots[k]) ? -1 : 0;
+          })),
+          any(Any<L>(present)),
+          sample(Splat<L>(int32_t{-1})),
+          value() {}
+
+    // ModulatorValue in each present lane.
+    TONFORGE_LANE_INLINE F Read() {
+      F& p = sweep.position;
+      p = p >= 0.0f ? p : F{};  // a damaged record's position restarts the slot
+      I i;
+      const I playing = sweep.Index(i);
+      const I at = playing ? i : sweep.length - 1;
+      const I moved = present & (at != sample);
+      if (Any<L>(moved)) {
+        const LaneArray<L, I> m(moved), a(at);
+        for (int l = 0; l < L::kWidth; ++l)
+          if (m.at[l]) value[l] = sweep.Value(l, a.at[l]);
+        sample = present ? at : sample;
+      }
+      sweep.Advance(present & playing);
+      return value;
+    }
+
+    LaneSweep<L> sweep;
+    I present;
+    bool any;
+    I sample;  // the index each lane's value was read at
+    F value;
+  };
+
+  TONFORGE_LANE_INLINE F Sum(const F& base) {
+    F v = base;
+    for (Slot& s : slots)
+      if (s.any) v = s.present ? v + s.Read() : v;
+    return v;
+  }
+  TONFORGE_LANE_INLINE void Store() const {
+    for (const Slot& s : slots) s.sweep.Store(s.present);
+  }
+
+  Slot slots[kDataSlotCount];
+};
+
+}  // namespace tonforge

@@ -1,0 +1,103 @@
+// The mix with channels in vector lanes writes the bytes of the mix channel by channel: songs whose tracks
+// form groups of 1, 3, 4, 5, 8 and 9 channels of the same chains, with sources that differ within a group,
+// types without lane runs among them, notes that end, at 1 and 3 threads, 8 and 4 lanes, standard and high
+// quality.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "audio/render.h"
+#include "programs/program_list.h"
+#include "support/file_rig.h"
+#include "support/play_rig.h"
+
+namespace tonforge {
+namespace {
+
+using T = EngineTypeId;
+
+struct Group {
+  int tracks;
+  std::vector<T> sources;  // track k plays sources[k % size] first in its program
+  std::vector<T> program;  // the engines after the source
+  std::vector<T> chain;    // the track chain
+};
+
+// A looped sweep in every modulator slot of the type, a little different for every engine.
+void LoadSweeps(Engine& e, int salt) {
+  for (int s = 0; s < kDataSlotCount; ++s) {
+    if (BuildEngineCatalog()[e.type].dataSlots[s].kind != SlotKind::Modulator) continue;
+    DataSlot& slot = e.slots[s];
+    constexpr uint32_t kLength = 300;
+    slot.data = AllocateSamples(kLength);
+    for (uint32_t i = 0; i < kLength; ++i) slot.data[i] = 0.4f * std::sin(0.02f * static_cast<float>(i * (s + 1) + salt));
+    slot.length = kLength, slot.loaded = 1, slot.looped = s != 1, slot.loopEnd = kLength - 1, slot.gain = 1.0f;
+    slot.rootOrRate.f = 0.05f * static_cast<float>(s + 1 + salt % 3);
+    e.loadedSlotCount = static_cast<uint32_t>(s + 1);
+  }
+}
+
+std::vector<uint8_t> RenderSong(const std::vector<Group>& groups, bool quality, MixMethod method, int32_t threads,
+                                int32_t lanes, const std::string& path) {
+  testing::PlayRig rig;
+  int k = 0;
+  for (const Group& g : groups)
+    for (int n = 0; n < g.tracks; ++n, ++k) {
+      Program& p = rig.AddProgram({static_cast<uint32_t>(g.sources[n % g.sources.size()])}, 0.2f);
+      for (size_t e = 0; e < g.program.size(); ++e) {
+        InitProgramEngine(p.engines[e + 1], static_cast<uint32_t>(g.program[e]));
+        SetParameter(p.engines[e + 1], 0, 20 + (7 * k) % 60);
+        LoadSweeps(p.engines[e + 1], k);
+      }
+      FitProgramBuffers(*rig.app, p);
+      Track& t = rig.AddTrack();
+      t.pan = 40 + 9 * k;
+      for (size_t e = 0; e < g.chain.size(); ++e) LoadSweeps(rig.SetTrackEngine(t, static_cast<int>(e), g.chain[e]), k);
+      for (int32_t tick = k % 3; tick < 60; tick += 4 + k % 5)
+        rig.Add(t, tick, EventType::NoteOn, 1850 + 37 * ((tick + k) % 40), k);
+      if (k % 4 == 1) rig.Add(t, 30, EventType::NoteOff);
+    }
+  rig.End(64);
+  rig.app->render.quality = quality ? 1 : 0;
+  rig.app->mixer.method = method;
+  rig.app->mixer.threads = threads;
+  rig.app->mixer.widestLanes = lanes;
+  EXPECT_EQ(RenderSongToFile(*rig.app, path), RenderResult::Done);
+  std::vector<uint8_t> bytes = testing::ReadBytes(path);
+  for (int32_t c = 0; c < rig.app->channels.count; ++c) bytes.push_back(static_cast<uint8_t>(rig.Channel(c).silenceCounter));
+  return bytes;
+}
+
+TEST(LanesMix, WritesTheBytesOfTheMixChannelByChannel) {
+  const struct {
+    const char* name;
+    bool quality;
+    std::vector<Group> groups;
+  } songs[] = {
+      {"filters, choruses, a delay and a filter without lanes",
+       false,
+       {{9, {T::UpSawGenerator, T::PulseWaveGenerator, T::SineWaveGenerator}, {T::LowPassFilter, T::Chorus}, {T::BasicDelay}},
+        {5, {T::CosineWaveGenerator}, {T::HighPassFilter, T::Flange}, {T::StereoChorus}},
+        {3, {T::InversePulseWaveGenerator, T::WhiteNoiseGenerator}, {T::PeakingFilter, T::MoogVcf}, {T::StereoFlange}},
+        {1, {T::DownSawGenerator}, {T::BandPassFilter}, {T::RandomPanning, T::LowShelfFilter}}}},
+      {"high quality",
+       true,
+       {{8, {T::UpSawGenerator, T::DownSawGenerator, T::PulseWaveGenerator}, {T::BandExcludeFilter, T::Chorus}, {T::HighShelfFilter, T::BasicDelay}},
+        {4, {T::SineWaveGenerator, T::BasicWave}, {T::LowPassFilter}, {T::Distortion, T::Flange}}}},
+  };
+  testing::TempDir dir;
+  for (const auto& song : songs) {
+    const auto expected = RenderSong(song.groups, song.quality, MixMethod::Block, 1, 8, dir.File("block.wav"));
+    int64_t loud = 0;
+    for (size_t i = 44; i + 1 < expected.size(); i += 2) loud += std::abs(static_cast<int16_t>(expected[i] | expected[i + 1] << 8)) > 300;
+    EXPECT_GT(loud, 10000) << song.name;
+    for (const auto& [threads, lanes] : {std::pair{1, 8}, {3, 8}, {1, 4}, {3, 4}})
+      EXPECT_TRUE(RenderSong(song.groups, song.quality, MixMethod::Lanes, threads, lanes, dir.File("lanes.wav")) == expected)
+          << song.name << ", " << threads << " threads, " << lanes << " lanes at most";
+  }
+}
+
+}  // namespace
+}  // namespace tonforge
