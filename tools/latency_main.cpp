@@ -1,6 +1,6 @@
 // The live output's figures at every block size, on the sound device SDL gives (set SDL_AUDIODRIVER, e.g.
 // dummy or disk, where there is no sound card). Run in the program folder:
-//   build/tonforge-latency [SONG.tes] [SECONDS]
+//   build/tonforge-latency [--latency FRAMES] [SONG.tes] [SECONDS]
 // For each block size: how far ahead of the play cursor a fresh block is written (what a key press waits
 // before it is heard, plus the device's own buffer), the blocks the device played stale (underruns) while the
 // song plays with notes played along, how long those notes wait to be heard, and the processor time of the
@@ -35,12 +35,13 @@ using namespace tonforge;
 using Clock = std::chrono::steady_clock;
 
 constexpr char kUsage[] =
-    "usage: tonforge-latency [SONG.tes] [SECONDS]\n"
+    "usage: tonforge-latency [--latency FRAMES] [SONG.tes] [SECONDS]\n"
     "Measures the live output at every block size on the sound device SDL gives (SDL_AUDIODRIVER=dummy where\n"
     "there is no sound card), run in the program folder: how long a key waits to be heard, the underruns while\n"
     "the song plays and the processor time.\n"
     "  SONG.tes   the song played (default: Songs/Demo.tes)\n"
     "  SECONDS    how long each measurement runs, 1 to 3600 (default: 5)\n"
+    "  --latency FRAMES  measure only this block: 256, 512, 1024, 2048 or 4096 frames (default: every one)\n"
     "  --help     print this help and exit\n"
     "  --version  print the version and exit\n";
 
@@ -188,8 +189,17 @@ Spread MillisecondsOf(const std::vector<uint32_t>& frames) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const CommandLine line = ReadCommandLine(argc, argv, {});
+  static constexpr CommandOption kOptions[] = {{"latency", true}};
+  const CommandLine line = ReadCommandLine(argc, argv, kOptions);
   if (const auto early = AnswerEarly(line, "tonforge-latency", kUsage)) return Finish(*early);
+  std::vector<uint32_t> blocks(std::begin(kLiveBlockFrames), std::end(kLiveBlockFrames));
+  if (const auto latency = line.Value("latency")) {
+    const auto frames = WholeNumber(*latency, 0, kLiveBlockFrames[std::size(kLiveBlockFrames) - 1]);
+    if (!frames || !IsLiveBlockFrames(static_cast<uint32_t>(*frames)))
+      return Finish(Refuse("tonforge-latency",
+                           "--latency takes 256, 512, 1024, 2048 or 4096 frames, not \"" + *latency + "\"", kUsage));
+    blocks = {static_cast<uint32_t>(*frames)};
+  }
   if (line.operands.size() > 2) return Finish(Refuse("tonforge-latency", "too many arguments: " + line.operands[2], kUsage));
   const std::string songPath = !line.operands.empty() ? line.operands[0] : "Songs/Demo.tes";
   const auto wholeSeconds = line.operands.size() > 1 ? WholeNumber(line.operands[1], 1, 3600) : 5;
@@ -198,7 +208,7 @@ int main(int argc, char** argv) {
   std::printf("audio driver: %s\n", SDL_getenv("SDL_AUDIODRIVER") ? SDL_getenv("SDL_AUDIODRIVER") : "(default)");
   std::printf("%6s %7s %22s %26s %11s %4s %9s %28s\n", "block", "device", "key to sound (frames)",
               "key to sound (ms) (+device)", "song under", "live", "live CPU", "along key to sound (ms)");
-  for (const uint32_t frames : kLiveBlockFrames) {
+  for (const uint32_t frames : blocks) {
     QuietDialogs dialogs;
     auto app = std::make_unique<Studio>(dialogs);
     std::error_code ec;
