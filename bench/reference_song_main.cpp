@@ -1,25 +1,35 @@
 // Writes the render benches' reference song to a song file, so that the running program and tonforge-latency
-// can play the very song the benches render:
-//   build/bench/tonforge-reference-song TRACKS OUT.tes
+// can play the very song the benches render.
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "bench_support.h"
 #include "reference_song.h"
 #include "sequencer/song_file.h"
+#include "shell/command_line.h"
+
+namespace {
+
+constexpr char kUsage[] =
+    "usage: tonforge-reference-song TRACKS OUT.tes\n"
+    "Writes the render benches' reference song with TRACKS tracks (1 to 256) to OUT.tes.\n"
+    "  --help     print this help and exit\n"
+    "  --version  print the version and exit\n";
+
+}  // namespace
 
 int main(int argc, char** argv) {
   using namespace tonforge;
-  const int tracks = argc == 3 ? std::atoi(argv[1]) : 0;
-  if (tracks < 1 || tracks > 256) {
-    std::fprintf(stderr, "usage: tonforge-reference-song TRACKS OUT.tes   (TRACKS 1 to 256)\n");
-    return 2;
-  }
+  constexpr char kTool[] = "tonforge-reference-song";
+  const CommandLine line = ReadCommandLine(argc, argv, {});
+  if (const auto early = AnswerEarly(line, kTool, kUsage)) return Finish(*early);
+  if (line.operands.size() != 2) return Finish(Refuse(kTool, "TRACKS and OUT.tes are both needed", kUsage));
+  const auto tracks = WholeNumber(line.operands[0], 1, 256);
+  if (!tracks) return Finish(Refuse(kTool, "TRACKS must be a whole number from 1 to 256", kUsage));
   bench::SilentDialogs dialogs;
-  auto app = bench::ReferenceSong(dialogs, tracks);
-  if (SaveSongFile(*app, argv[2]) != SongFileResult::Done) {
-    std::fprintf(stderr, "tonforge-reference-song: could not write %s\n", argv[2]);
+  auto app = bench::ReferenceSong(dialogs, static_cast<int32_t>(*tracks));
+  if (SaveSongFile(*app, line.operands[1]) != SongFileResult::Done) {
+    std::fprintf(stderr, "%s: could not write %s\n", kTool, line.operands[1].c_str());
     return 1;
   }
   return 0;
