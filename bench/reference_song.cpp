@@ -35,7 +35,7 @@ void LoadSweep(Engine& e, int s) {
 
 }  // namespace
 
-std::unique_ptr<Studio> ReferenceSong(Dialogs& dialogs, int32_t trackCount) {
+std::unique_ptr<Studio> ReferenceSong(Dialogs& dialogs, int32_t trackCount, bool withEnd) {
   auto app = std::make_unique<Studio>(dialogs);
   StartCore(*app, ".");
   Song& song = app->song;
@@ -68,6 +68,7 @@ std::unique_ptr<Studio> ReferenceSong(Dialogs& dialogs, int32_t trackCount) {
       std::copy_n("Song", 4, t->name.begin());
       InitTrackEngine(t->chain[0], TypeOf(EngineTypeId::StereoReverbXY), dialogs);
       AddEvent(*t, last, 0, EventType::Tempo, 120);
+      if (withEnd) AddEvent(*t, last, kReferenceBeats * kReferenceTicksPerBeat, EventType::End);
     } else {
       InitTrackEngine(t->chain[0], TypeOf(EngineTypeId::BasicDelay), dialogs);
       for (int p = 0; p < kChainLength; ++p) {

@@ -13,7 +13,8 @@ namespace tonforge::bench {
 inline constexpr int32_t kReferenceBeats = 2000;
 inline constexpr int32_t kReferenceTicksPerBeat = 48;
 
-// The song with `trackCount` tracks besides the song track, prepared to start.
-std::unique_ptr<Studio> ReferenceSong(Dialogs& dialogs, int32_t trackCount);
+// The song with `trackCount` tracks besides the song track, prepared to start; withEnd puts an End after the
+// last beat, for a song that is to be rendered or played to its end rather than looped by a bench.
+std::unique_ptr<Studio> ReferenceSong(Dialogs& dialogs, int32_t trackCount, bool withEnd = false);
 
 }  // namespace tonforge::bench

@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
   const auto tracks = WholeNumber(line.operands[0], 1, 256);
   if (!tracks) return Finish(Refuse(kTool, "TRACKS must be a whole number from 1 to 256", kUsage));
   bench::SilentDialogs dialogs;
-  auto app = bench::ReferenceSong(dialogs, static_cast<int32_t>(*tracks));
+  auto app = bench::ReferenceSong(dialogs, static_cast<int32_t>(*tracks), true);
   if (SaveSongFile(*app, line.operands[1]) != SongFileResult::Done) {
     std::fprintf(stderr, "%s: could not write %s\n", kTool, line.operands[1].c_str());
     return 1;
