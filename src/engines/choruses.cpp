@@ -293,15 +293,9 @@ TONFORGE_LANE_INLINE void TapLanes(const LaneSet& lanes, float* left, float* rig
   constexpr int W = L::kWidth;
   constexpr bool flange = kind == TapKind::Flange || kind == TapKind::StereoFlange;
   constexpr bool stereo = kind == TapKind::StereoChorus || kind == TapKind::StereoFlange;
-  // A lane whose engine has no buffers passes its frames and takes the state of one that has.
-  LaneSet own = lanes;
-  int donor = -1;
-  for (int l = 0; l < W && donor < 0; ++l)
-    if (lanes.writes[l] && HasLines(*lanes.engine[l])) donor = l;
-  if (donor < 0) return;
-  I passes{};
-  for (int l = 0; l < W; ++l)
-    if (!HasLines(*lanes.engine[l])) own.engine[l] = lanes.engine[donor], own.writes[l] = false, passes[l] = -1;
+  LaneSet own;
+  I passes;
+  if (!LanesWithLines<L>(lanes, own, passes)) return;
   LaneTaps<L> taps(own, *ctx.rate);
   const LaneBlend<L> blend(own, flange ? static_cast<int>(flange::kWet) : static_cast<int>(chorus::kWet));
   // The flange feeds back 1.5625 × "Feedback", the stereo flange "Feedback" itself.

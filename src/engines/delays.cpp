@@ -288,14 +288,9 @@ TONFORGE_LANE_INLINE void BasicDelayLanes(const LaneSet& lanes, float* left, flo
   using F = typename L::F;
   using I = typename L::I;
   constexpr int W = L::kWidth;
-  LaneSet own = lanes;
-  int donor = -1;
-  for (int l = 0; l < W && donor < 0; ++l)
-    if (lanes.writes[l] && HasLines(*lanes.engine[l])) donor = l;
-  if (donor < 0) return;
-  I passes{};
-  for (int l = 0; l < W; ++l)
-    if (!HasLines(*lanes.engine[l])) own.engine[l] = lanes.engine[donor], own.writes[l] = false, passes[l] = -1;
+  LaneSet own;
+  I passes;
+  if (!LanesWithLines<L>(lanes, own, passes)) return;
   LaneLine<L> line(own, 0);
   const I delayLeft = PerLane<L>(own, [](const Engine& e, int) { return static_cast<int32_t>(HeldDelay(e, e.W[kLeftSamples].i)); });
   const I delayRight = PerLane<L>(own, [](const Engine& e, int) { return static_cast<int32_t>(HeldDelay(e, e.W[kRightSamples].i)); });

@@ -2,6 +2,7 @@
 // The held state of held_state.h in lanes: each holder gathers one value per lane from the lanes' engines
 // when a run starts, steps all lanes with the operations its scalar twin does, and Store puts what moved back
 // into the engines of the lanes that write.
+#include "engines/effect_lines.h"
 #include "engines/held_state.h"
 #include "engines/lanes.h"
 
@@ -17,6 +18,22 @@ struct LaneBlend {
   TONFORGE_LANE_INLINE F operator()(const F& result, const F& input) const { return result * wet + input * dry; }
   F wet, dry;
 };
+
+// The lanes of a delay-line run, with a lane whose engine has no buffers (their allocation failed) passing its
+// frames: it runs on the engine of a lane that has them, writes nothing back, and is marked in `passes` (all
+// bits set). False when no lane that writes has buffers: the run then leaves the frames as they are.
+template <class L>
+TONFORGE_LANE_INLINE bool LanesWithLines(const LaneSet& lanes, LaneSet& own, typename L::I& passes) {
+  own = lanes;
+  passes = typename L::I{};
+  int donor = -1;
+  for (int l = 0; l < L::kWidth && donor < 0; ++l)
+    if (lanes.writes[l] && HasLines(*lanes.engine[l])) donor = l;
+  if (donor < 0) return false;
+  for (int l = 0; l < L::kWidth; ++l)
+    if (!HasLines(*lanes.engine[l])) own.engine[l] = lanes.engine[donor], own.writes[l] = false, passes[l] = -1;
+  return true;
+}
 
 // HeldLine: line `line` of each lane's two buffers.
 template <class L>

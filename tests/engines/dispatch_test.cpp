@@ -245,35 +245,10 @@ TEST(EngineDispatch, NonFiniteInputIsHeardOnce) {
   }
 }
 
-// Loads every data slot the type offers: wave slots with noise at root pitches a fifth apart, modulators with
-// noise at full gain. Slot 1 of each plays once and runs out within the run; the others loop.
-void LoadEverySlot(testing::EngineRig& rig, Engine& e) {
-  const EngineType& type = BuildEngineCatalog()[e.type];
-  for (int s = 0; s < kDataSlotCount; ++s) {
-    const SlotKind kind = type.dataSlots[s].kind;
-    if (kind == SlotKind::None) continue;
-    rig.LoadSlot(e, s, testing::Noise(kind == SlotKind::Wave ? 900 : 300, 11 + s), kind == SlotKind::Modulator);
-    DataSlot& slot = e.slots[s];
-    slot.looped = s == 1 ? 0 : 1;
-    slot.gain = 1.0f;
-    if (kind == SlotKind::Wave) slot.rootOrRate.i = 1850 + 700 * s;
-    if (kind == SlotKind::Modulator) slot.rootOrRate.f *= static_cast<float>(3 + s);
-  }
-}
-
 // What an engine run leaves behind, bit for bit.
 std::vector<uint32_t> State(const testing::EngineRig& rig, const Engine& e) {
-  std::vector<uint32_t> bits;
-  const auto add = [&bits](const void* p, size_t bytes) {
-    const size_t at = bits.size();
-    bits.resize(at + bytes / 4);
-    std::memcpy(bits.data() + at, p, bytes);
-  };
-  add(e.W.data(), sizeof e.W);
-  add(e.linePosition.data(), sizeof e.linePosition);
-  for (const DataSlot& slot : e.slots) add(&slot.playPosition, sizeof slot.playPosition);
-  if (e.left) add(e.left.get(), e.bufferLength * sizeof(float));
-  if (e.right) add(e.right.get(), e.bufferLength * sizeof(float));
+  std::vector<uint32_t> bits = testing::EngineBits(e);
+  const auto add = [&bits](const void* p, size_t bytes) { testing::AppendBits(bits, p, bytes); };
   add(rig.chain[1].W.data(), sizeof rig.chain[1].W);
   add(&rig.transpose, sizeof rig.transpose);
   add(&rig.tempo, sizeof rig.tempo);
@@ -298,7 +273,7 @@ TEST(EngineDispatch, RunsOverFramesAsFrameAfterFrame) {
         Engine& e = rig->Make(static_cast<T>(type), {{1, 70}});
         e.options[0] = option;
         PrepareEngine(e, rig->rate);
-        LoadEverySlot(*rig, e);
+        rig->LoadEverySlot(e);
       }
       for (int f = 0; f < kFrames; ++f) {
         frames[f] = {left[f], f == 1500 ? INFINITY : right[f]};

@@ -33,19 +33,21 @@ inline std::vector<float> Noise(int n, unsigned seed = 7) {
   return v;
 }
 
+// Appends the words of `bytes` bytes at p, for comparing state bit for bit.
+inline void AppendBits(std::vector<uint32_t>& bits, const void* p, size_t bytes) {
+  const size_t at = bits.size();
+  bits.resize(at + bytes / 4);
+  std::memcpy(bits.data() + at, p, bytes);
+}
+
 // What an engine keeps between runs, bit for bit: its working words, line positions, slot positions and buffers.
 inline std::vector<uint32_t> EngineBits(const Engine& e) {
   std::vector<uint32_t> bits;
-  const auto add = [&bits](const void* p, size_t bytes) {
-    const size_t at = bits.size();
-    bits.resize(at + bytes / 4);
-    std::memcpy(bits.data() + at, p, bytes);
-  };
-  add(e.W.data(), sizeof e.W);
-  add(e.linePosition.data(), sizeof e.linePosition);
-  for (const DataSlot& slot : e.slots) add(&slot.playPosition, sizeof slot.playPosition);
-  if (e.left) add(e.left.get(), e.bufferLength * sizeof(float));
-  if (e.right) add(e.right.get(), e.bufferLength * sizeof(float));
+  AppendBits(bits, e.W.data(), sizeof e.W);
+  AppendBits(bits, e.linePosition.data(), sizeof e.linePosition);
+  for (const DataSlot& slot : e.slots) AppendBits(bits, &slot.playPosition, sizeof slot.playPosition);
+  if (e.left) AppendBits(bits, e.left.get(), e.bufferLength * sizeof(float));
+  if (e.right) AppendBits(bits, e.right.get(), e.bufferLength * sizeof(float));
   return bits;
 }
 
