@@ -51,13 +51,24 @@ void BM_DecodeProgramFile(benchmark::State& state) {
 }
 BENCHMARK(BM_DecodeProgramFile)->Arg(0)->Arg(44100);
 
-void BM_ImportWave(benchmark::State& state) {
-  const auto samples = static_cast<uint32_t>(state.range(0));
-  std::vector<uint8_t> file{'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,
-                            1, 0, 1, 0, 0x44, 0xAC, 0, 0, 0x88, 0x58, 1, 0, 2, 0, 16, 0, 'd', 'a', 't', 'a'};
-  const uint32_t size = samples * 2;
-  for (int i = 0; i < 4; ++i) file.push_back(static_cast<uint8_t>(size >> (8 * i)));
-  for (uint32_t i = 0; i < size; ++i) file.push_back(static_cast<uint8_t>(i * 7));
+// A 16-bit PCM WAV of `frames` frames of `channels` channels at `rate`; sample(i) gives the i-th sample.
+template <class Sample>
+std::vector<uint8_t> PcmWave(uint32_t rate, uint16_t channels, uint32_t frames, Sample sample) {
+  std::vector<uint8_t> file;
+  const auto put = [&file](uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) file.push_back(static_cast<uint8_t>(v >> (8 * i)));
+  };
+  const auto id = [&file](const char* four) { file.insert(file.end(), four, four + 4); };
+  const uint32_t size = frames * channels * 2;
+  id("RIFF"), put(36 + size, 4), id("WAVE"), id("fmt "), put(16, 4);
+  put(1, 2), put(channels, 2), put(rate, 4), put(rate * channels * 2, 4), put(channels * 2, 2), put(16, 2);
+  id("data"), put(size, 4);
+  for (uint32_t i = 0; i < frames * channels; ++i) put(sample(i), 2);
+  return file;
+}
+
+// Imports the file into a Basic Wave's first slot once per iteration.
+void ImportRepeatedly(benchmark::State& state, const std::vector<uint8_t>& file) {
   SilentDialogs dialogs;
   Engine e;
   InitProgramEngine(e, static_cast<uint32_t>(EngineTypeId::BasicWave));
@@ -65,6 +76,13 @@ void BM_ImportWave(benchmark::State& state) {
     const bool ok = ImportWave(e, 0, file, "bench.wav", false, dialogs);
     benchmark::DoNotOptimize(ok);
   }
+}
+
+void BM_ImportWave(benchmark::State& state) {
+  const auto samples = static_cast<uint32_t>(state.range(0));
+  const std::vector<uint8_t> file =
+      PcmWave(44100, 1, samples, [](uint32_t i) { return static_cast<uint16_t>((i * 977) % 20000); });
+  ImportRepeatedly(state, file);
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * file.size()));
 }
 BENCHMARK(BM_ImportWave)->Arg(44100)->Arg(441000);
@@ -73,22 +91,9 @@ BENCHMARK(BM_ImportWave)->Arg(44100)->Arg(441000);
 // the best sinc converter: the import of a file not in the slot's own format. Items are the file's frames.
 void BM_ImportConvertedSound(benchmark::State& state) {
   const auto frames = static_cast<uint32_t>(state.range(0));
-  std::vector<uint8_t> file;
-  const auto put = [&file](uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) file.push_back(static_cast<uint8_t>(v >> (8 * i)));
-  };
-  const auto id = [&file](const char* four) { file.insert(file.end(), four, four + 4); };
-  id("RIFF"), put(36 + frames * 4, 4), id("WAVE"), id("fmt "), put(16, 4);
-  put(1, 2), put(2, 2), put(48000, 4), put(48000 * 4, 4), put(4, 2), put(16, 2);
-  id("data"), put(frames * 4, 4);
-  for (uint32_t i = 0; i < 2 * frames; ++i) put(static_cast<uint32_t>((i * 977) % 20000), 2);
-  SilentDialogs dialogs;
-  Engine e;
-  InitProgramEngine(e, static_cast<uint32_t>(EngineTypeId::BasicWave));
-  for (auto _ : state) {
-    const bool ok = ImportWave(e, 0, file, "bench.wav", false, dialogs);
-    benchmark::DoNotOptimize(ok);
-  }
+  const std::vector<uint8_t> file =
+      PcmWave(48000, 2, frames, [](uint32_t i) { return static_cast<uint16_t>((i * 977) % 20000); });
+  ImportRepeatedly(state, file);
   state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * frames));
 }
 BENCHMARK(BM_ImportConvertedSound)->Arg(48000)->Unit(benchmark::kMillisecond);

@@ -117,6 +117,16 @@ bool SameOutside(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, c
 }
 
 
+// The stored bytes of a record, as its writer lays them out.
+template <class Record>
+std::vector<uint8_t> StoredImage(const Record& record, std::size_t size, void (*write)(ByteWriter&, const Record&)) {
+  std::vector<uint8_t> bytes;
+  bytes.reserve(size);
+  ByteWriter w(bytes);
+  write(w, record);
+  return bytes;
+}
+
 }  // namespace
 
 bool SameEvents(const std::vector<EventValues>& a, const std::vector<EventValues>& b, bool ticksOnly) {
@@ -135,20 +145,10 @@ ChainData DataOf(const Chain& chain) {
 bool SameData(const Chain& a, const Chain& b) { return DataOf(a) == DataOf(b); }
 
 std::vector<uint8_t> ProgramImage(const Program& program) {
-  std::vector<uint8_t> bytes;
-  bytes.reserve(kProgramRecordSize);
-  ByteWriter w(bytes);
-  WriteProgramRecord(w, program);
-  return bytes;
+  return StoredImage(program, kProgramRecordSize, &WriteProgramRecord);
 }
 
-std::vector<uint8_t> TrackImage(const Track& track) {
-  std::vector<uint8_t> bytes;
-  bytes.reserve(kTrackImageSize);
-  ByteWriter w(bytes);
-  WriteTrackImage(w, track);
-  return bytes;
-}
+std::vector<uint8_t> TrackImage(const Track& track) { return StoredImage(track, kTrackImageSize, &WriteTrackImage); }
 
 std::vector<EventValues> EventsOf(const Track& track) {
   std::vector<EventValues> events;
