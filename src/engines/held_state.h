@@ -3,6 +3,7 @@
 // these: a local stays in a register, where a field of the Engine record has to be written back and read
 // again on every frame, since any store through a sample pointer might reach it. Each holder gives the
 // values the record's own helpers give, and Store puts what moved back into the record.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -72,6 +73,46 @@ struct HeldLine {
     left[position] = l;
     right[position] = r;
     if (++position >= end) position = start;
+  }
+
+  // Runs without feedback. Over m frames read at a delay of at least m samples, no read reaches a sample the
+  // run writes, so the m reads may all come first and the m writes after them, each a copy of contiguous
+  // samples. Reach is the longest such run (a delay of 0 reads the oldest sample, as the full length does); a
+  // line a damaged record lays out otherwise goes frame by frame.
+  uint32_t Reach(uint32_t delay) const {
+    if (end - start != length || position < start || position >= end) return 1;
+    return delay == 0 ? length : delay;
+  }
+  // Where the next m frames read at `delay`: `first` samples from index `at` on, the rest from the start.
+  struct Span {
+    uint32_t at, first;
+  };
+  Span ReadSpan(uint32_t delay, uint32_t m) const {
+    const uint32_t at = ReadIndex(delay);
+    return {at, std::min(m, end - at)};
+  }
+  // The samples of the next m frames written from the write position on; Skip(m) then moves past them.
+  void WriteRun(float* buffer, const float* values, uint32_t m) const {
+    const uint32_t first = std::min(m, end - position);
+    float* const at = buffer + position;
+    float* const wrapped = buffer + start - first;
+    for (uint32_t f = 0; f < first; ++f) at[f] = values[f];
+    for (uint32_t f = first; f < m; ++f) wrapped[f] = values[f];
+  }
+  void Skip(uint32_t m) {
+    position += m;
+    if (position >= end) position = m == 1 ? start : position - length;
+  }
+  // Where frame f of the run that ended at the write position wrote (f < m <= the line length).
+  uint32_t RunIndex(uint32_t m, uint32_t f) const {
+    const uint32_t back = m - f;
+    return position >= start + back ? position - back : end - (start + back - position);
+  }
+  // ScrubLast for the sample at index i.
+  [[gnu::cold, gnu::noinline]] void ScrubAt(uint32_t i) {
+    if (end <= start) return;
+    left[i] = KeepFinite(left[i]);
+    right[i] = KeepFinite(right[i]);
   }
 
   // GuardLines for this line alone: `stored` is the sum of what the frame wrote.

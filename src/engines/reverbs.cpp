@@ -60,6 +60,19 @@ float CombDecay(const Engine& e) { return e.F[basic::kDecay] * 0.3f + 0.7f; }
 // locals (held_state.h); one sample is a run of one. Eight combs per channel with negative feedback give
 // (x + Σ y) × 0.11 − x, optionally through four all-pass stages; the comb and all-pass lines (and the
 // stereo reverbs' low-pass history) are guarded together, once per sample.
+//
+// Every comb is longer than a tick's stretch, so over a piece of frames no longer than the shortest comb no
+// comb hears what the piece feeds it: the combs then run over the piece one after the other, each a few
+// vector operations per frame on contiguous samples, and only the all-passes, the low-pass and the guard go
+// frame by frame.
+constexpr uint32_t kMostPiece = 512;
+
+// The comb sums of a piece: x + y_0 + ... + y_7 on each side, added in comb order.
+struct CombSums {
+  float left[kMostPiece];
+  float right[kMostPiece];
+};
+
 struct HeldCombReverb {
   HeldCombReverb(const Engine& e, const CombLengths& left, const CombLengths& right)
       : lines{HeldLine(e, 0), HeldLine(e, 1), HeldLine(e, 2), HeldLine(e, 3), HeldLine(e, 4), HeldLine(e, 5),
@@ -71,17 +84,46 @@ struct HeldCombReverb {
     }
   }
 
-  MixBus Combs(MixBus in, float& stored) {
-    MixBus sum = in;
-    for (int j = 0; j < kCombs; ++j) {
-      const float yL = in.left - decay * lines[j].TapLeft(leftDelay[j]);
-      const float yR = in.right - decay * lines[j].TapRight(rightDelay[j]);
-      lines[j].Push(yL, yR);
-      sum.left += yL;
-      sum.right += yR;
+  // The next piece's length, at most `left` frames.
+  uint32_t PieceLength(uint32_t left) const {
+    uint32_t m = std::min(left, kMostPiece);
+    for (int j = 0; j < kCombs; ++j)
+      m = std::min({m, lines[j].Reach(leftDelay[j]), lines[j].Reach(rightDelay[j])});
+    return m;
+  }
+
+  // The combs over the piece's m frames: y = x − decay × tap, written to the comb's line and added to sums.
+  void Combs(const MixBus* in, uint32_t m, CombSums& sums) {
+    float x[2][kMostPiece];
+    for (uint32_t f = 0; f < m; ++f) {
+      x[0][f] = sums.left[f] = in[f].left;
+      x[1][f] = sums.right[f] = in[f].right;
     }
-    stored += sum.left + sum.right;
-    return {sum.left * 0.11f - in.left, sum.right * 0.11f - in.right};
+    for (int j = 0; j < kCombs; ++j) {
+      Comb(lines[j], lines[j].left, leftDelay[j], x[0], sums.left, m);
+      Comb(lines[j], lines[j].right, rightDelay[j], x[1], sums.right, m);
+      lines[j].Skip(m);
+    }
+  }
+
+  void Comb(const HeldLine& line, float* buffer, uint32_t delay, const float* x, float* sum, uint32_t m) const {
+    float y[kMostPiece];
+    const auto run = [&](const float* taps, uint32_t from, uint32_t to) {
+      for (uint32_t f = from; f < to; ++f) {
+        y[f] = x[f] - decay * taps[f - from];
+        sum[f] += y[f];
+      }
+    };
+    const HeldLine::Span span = line.ReadSpan(delay, m);
+    run(buffer + span.at, 0, span.first);
+    run(buffer + line.start, span.first, m);
+    line.WriteRun(buffer, y, m);
+  }
+
+  // (x + Σ y) × 0.11 − x for frame f of the piece; `stored` takes what the combs wrote.
+  static MixBus CombOutput(const CombSums& sums, uint32_t f, MixBus in, float& stored) {
+    stored += sums.left[f] + sums.right[f];
+    return {sums.left[f] * 0.11f - in.left, sums.right[f] * 0.11f - in.right};
   }
 
   MixBus AllPasses(const Engine& e, MixBus x, int rate, float& stored) {
@@ -98,8 +140,11 @@ struct HeldCombReverb {
     return x;
   }
 
-  void ScrubLastWrites() {
-    for (HeldLine& line : lines) line.ScrubLast();
+  // What frame f of the piece of m frames wrote, if not finite, becomes silence: the combs' samples and the
+  // all-passes' last ones.
+  [[gnu::cold, gnu::noinline]] void ScrubWrites(uint32_t m, uint32_t f) {
+    for (int j = 0; j < kCombs; ++j) lines[j].ScrubAt(lines[j].RunIndex(m, f));
+    for (int j = kFirstAllPassLine; j < kCombs + kAllPasses; ++j) lines[j].ScrubLast();
   }
 
   void Store(Engine& e) const {
@@ -118,14 +163,20 @@ void BasicReverbRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const Sample
   HeldCombReverb reverb(e, kSetA[rate], kSetA[rate]);
   const float dry = e.F[basic::kDry];
   const Blend blend(e, basic::kWet);
-  for (uint32_t f = 0; f < n; ++f) {
-    const MixBus in = frames[f];
-    float stored = 0.0f;
-    MixBus out = reverb.Combs(in, stored);
-    if (allPasses) out = reverb.AllPasses(e, out, rate, stored);
-    frames[f] = blend({out.left + in.left * dry, out.right + in.right * dry}, in);
-    if (Poisoned(stored)) [[unlikely]]
-      reverb.ScrubLastWrites();
+  CombSums sums;
+  for (uint32_t done = 0, m = 0; done < n; done += m) {
+    m = reverb.PieceLength(n - done);
+    MixBus* piece = frames + done;
+    reverb.Combs(piece, m, sums);
+    for (uint32_t f = 0; f < m; ++f) {
+      const MixBus in = piece[f];
+      float stored = 0.0f;
+      MixBus out = HeldCombReverb::CombOutput(sums, f, in, stored);
+      if (allPasses) out = reverb.AllPasses(e, out, rate, stored);
+      piece[f] = blend({out.left + in.left * dry, out.right + in.right * dry}, in);
+      if (Poisoned(stored)) [[unlikely]]
+        reverb.ScrubWrites(m, f);
+    }
   }
   reverb.Store(e);
 }
@@ -152,16 +203,22 @@ void StereoReverbRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const Sampl
   HeldCombLowPass lowPass(e);
   const float dry = e.F[stereo::kDry];
   const Blend blend(e, stereo::kWet);
-  for (uint32_t f = 0; f < n; ++f) {
-    const MixBus in = frames[f];
-    float stored = 0.0f;
-    MixBus out = reverb.Combs(in, stored);
-    if (allPasses) out = reverb.AllPasses(e, out, rate, stored);
-    const MixBus filtered = {lowPass.Run(0, out.left), lowPass.Run(1, out.right)};
-    frames[f] = blend({filtered.left + in.left * dry, filtered.right + in.right * dry}, in);
-    if (Poisoned(stored + filtered.left + filtered.right)) [[unlikely]] {
-      reverb.ScrubLastWrites();
-      lowPass.history.ClearNonFinite();
+  CombSums sums;
+  for (uint32_t done = 0, m = 0; done < n; done += m) {
+    m = reverb.PieceLength(n - done);
+    MixBus* piece = frames + done;
+    reverb.Combs(piece, m, sums);
+    for (uint32_t f = 0; f < m; ++f) {
+      const MixBus in = piece[f];
+      float stored = 0.0f;
+      MixBus out = HeldCombReverb::CombOutput(sums, f, in, stored);
+      if (allPasses) out = reverb.AllPasses(e, out, rate, stored);
+      const MixBus filtered = {lowPass.Run(0, out.left), lowPass.Run(1, out.right)};
+      piece[f] = blend({filtered.left + in.left * dry, filtered.right + in.right * dry}, in);
+      if (Poisoned(stored + filtered.left + filtered.right)) [[unlikely]] {
+        reverb.ScrubWrites(m, f);
+        lowPass.history.ClearNonFinite();
+      }
     }
   }
   reverb.Store(e);
