@@ -240,9 +240,10 @@ struct LaneTaps {
     return LaneSweep<L>(s, k, r, [](const DataSlot& slot) { return Loaded(slot); });
   }
 
-  // Taps::AddTap for sweep k in the lanes of `considered`: adds the taps to the sides asked for and returns
-  // the lanes whose sweep took part.
-  TONFORGE_LANE_INLINE I AddTap(int k, const I& considered, F* left, F* right) {
+  // Taps::AddTap for sweep k in the lanes of `considered`: adds the taps `read` gives to the sides asked for
+  // and returns the lanes whose sweep took part.
+  template <class Read>
+  TONFORGE_LANE_INLINE I AddTap(int k, const I& considered, F* left, F* right, const Read& read) {
     LaneSweep<L>& sweep = sweeps[k];
     I i;
     const I part = considered & sweep.loaded & sweep.Index(i);
@@ -258,13 +259,13 @@ struct LaneTaps {
     }
     if (left && right) {
       F tapLeft, tapRight;
-      line.Taps(delay[k], tapLeft, tapRight);
+      read.Taps(delay[k], tapLeft, tapRight);
       *left = part ? *left + tapLeft : *left;
       *right = part ? *right + tapRight : *right;
     } else if (left) {
-      *left = part ? *left + line.TapLeft(delay[k]) : *left;
+      *left = part ? *left + read.TapLeft(delay[k]) : *left;
     } else {
-      *right = part ? *right + line.TapRight(delay[k]) : *right;
+      *right = part ? *right + read.TapRight(delay[k]) : *right;
     }
     sweep.Advance(part);
     return part;
@@ -286,11 +287,100 @@ struct LaneTaps {
   I delay[kDataSlotCount] = {};
 };
 
+// The taps straight from the lanes' lines, frame after frame.
+template <class L>
+struct LineTaps {
+  using F = typename L::F;
+  using I = typename L::I;
+  TONFORGE_LANE_INLINE void Taps(const I& d, F& l, F& r) const { line.Taps(d, l, r); }
+  TONFORGE_LANE_INLINE F TapLeft(const I& d) const { return line.TapLeft(d); }
+  TONFORGE_LANE_INLINE F TapRight(const I& d) const { return line.TapRight(d); }
+  // The choruses write the input before their taps and guard it after them; the flanges write and guard
+  // what they feed back after their taps.
+  TONFORGE_LANE_INLINE void Input(uint32_t, const F& l, const F& r) { line.Push(l, r); }
+  TONFORGE_LANE_INLINE void GuardInput(uint32_t, const F& l, const F& r) { line.Guard(l + r); }
+  TONFORGE_LANE_INLINE void Feedback(uint32_t, const F& l, const F& r) {
+    line.Push(l, r);
+    line.Guard(l + r);
+  }
+  TONFORGE_LANE_INLINE void Finish(uint32_t) {}
+  LaneLine<L>& line;
+};
+
+// The taps from the lines unrolled for the stretch. A delay of 0 reads the oldest sample, as the line's length
+// does; a chorus reads after its write, one row later than a flange. A guarded write keeps each side finite: a
+// frame whose two sides sum to something finite has both finite.
+template <class L, bool readsAfterWrite>
+struct HistoryTaps {
+  using F = typename L::F;
+  using I = typename L::I;
+  TONFORGE_LANE_INLINE I At(const I& d) const {
+    return history.Index(f + (readsAfterWrite ? 1 : 0), d == 0 ? line.length : d);
+  }
+  TONFORGE_LANE_INLINE void Taps(const I& d, F& l, F& r) const {
+    const I at = At(d);
+    l = history.TapLeft(at), r = history.TapRight(at);
+  }
+  TONFORGE_LANE_INLINE F TapLeft(const I& d) const { return history.TapLeft(At(d)); }
+  TONFORGE_LANE_INLINE F TapRight(const I& d) const { return history.TapRight(At(d)); }
+  TONFORGE_LANE_INLINE void Input(uint32_t frame, const F& l, const F& r) {
+    f = frame;
+    history.Set(f, l, r);
+  }
+  TONFORGE_LANE_INLINE void GuardInput(uint32_t, const F& l, const F& r) {
+    if (kGuardState && Any<L>(~Finite<L>(l + r))) [[unlikely]]
+      history.Set(f, KeepFinite<L>(l), KeepFinite<L>(r));
+  }
+  TONFORGE_LANE_INLINE void Feedback(uint32_t, const F& l, const F& r) {
+    history.Set(f, KeepFinite<L>(l), KeepFinite<L>(r));
+    ++f;
+  }
+  TONFORGE_LANE_INLINE void Finish(uint32_t n) { history.WriteBack(line, n); }
+  LaneLine<L>& line;
+  UnrolledLine<L>& history;
+  uint32_t f = 0;
+};
+
+template <class L, TapKind kind, class Lines>
+TONFORGE_LANE_INLINE void TapFrames(LaneTaps<L>& taps, Lines& lines, const LaneBlend<L>& blend, const typename L::F& feedback,
+                                    const typename L::I& passes, float* left, float* right, uint32_t n) {
+  using F = typename L::F;
+  using I = typename L::I;
+  constexpr int W = L::kWidth;
+  constexpr bool flange = kind == TapKind::Flange || kind == TapKind::StereoFlange;
+  constexpr bool stereo = kind == TapKind::StereoChorus || kind == TapKind::StereoFlange;
+  const I all = Splat<L>(int32_t{-1});
+  // Sweeps beyond every lane's loaded count take no part.
+  int sweepsInUse = 0;
+  for (int l = 0; l < W; ++l) sweepsInUse = std::max(sweepsInUse, static_cast<int>(taps.active[l]));
+  for (uint32_t f = 0; f < n; ++f) {
+    const F inLeft = Load<L>(left + f * W), inRight = Load<L>(right + f * W);
+    F busLeft = inLeft, busRight = inRight;
+    if (!flange) lines.Input(f, inLeft, inRight);
+    F g = feedback;
+    if (stereo) {
+      taps.AddTap(0, all, &busLeft, nullptr, lines);
+      taps.AddTap(1, all, nullptr, &busRight, lines);
+    } else {
+      for (int k = 0; k < sweepsInUse; ++k) {
+        const I part = taps.AddTap(k, k < taps.active, &busLeft, &busRight, lines);
+        if (flange) g = part ? g * 0.64f : g;
+      }
+    }
+    if (flange)
+      lines.Feedback(f, busLeft * g, busRight * g);
+    else
+      lines.GuardInput(f, inLeft, inRight);
+    Store<L>(left + f * W, passes ? inLeft : blend(busLeft, inLeft));
+    Store<L>(right + f * W, passes ? inRight : blend(busRight, inRight));
+  }
+  lines.Finish(n);
+}
+
 template <class L, TapKind kind>
 TONFORGE_LANE_INLINE void TapLanes(const LaneSet& lanes, float* left, float* right, uint32_t n, const SampleContext& ctx) {
   using F = typename L::F;
   using I = typename L::I;
-  constexpr int W = L::kWidth;
   constexpr bool flange = kind == TapKind::Flange || kind == TapKind::StereoFlange;
   constexpr bool stereo = kind == TapKind::StereoChorus || kind == TapKind::StereoFlange;
   LaneSet own;
@@ -303,33 +393,13 @@ TONFORGE_LANE_INLINE void TapLanes(const LaneSet& lanes, float* left, float* rig
     const float feedback = e.F[flange::kFeedback];
     return stereo ? feedback : feedback * 1.5625f;
   });
-  const I all = Splat<L>(int32_t{-1});
-  // Sweeps beyond every lane's loaded count take no part.
-  int sweepsInUse = 0;
-  for (int l = 0; l < W; ++l) sweepsInUse = std::max(sweepsInUse, static_cast<int>(taps.active[l]));
-  for (uint32_t f = 0; f < n; ++f) {
-    const F inLeft = Load<L>(left + f * W), inRight = Load<L>(right + f * W);
-    F busLeft = inLeft, busRight = inRight;
-    if (!flange) taps.line.Push(inLeft, inRight);
-    F g = feedback;
-    if (stereo) {
-      taps.AddTap(0, all, &busLeft, nullptr);
-      taps.AddTap(1, all, nullptr, &busRight);
-    } else {
-      for (int k = 0; k < sweepsInUse; ++k) {
-        const I part = taps.AddTap(k, k < taps.active, &busLeft, &busRight);
-        if (flange) g = part ? g * 0.64f : g;
-      }
-    }
-    if (flange) {
-      const F zLeft = busLeft * g, zRight = busRight * g;
-      taps.line.Push(zLeft, zRight);
-      taps.line.Guard(zLeft + zRight);
-    } else {
-      taps.line.Guard(inLeft + inRight);
-    }
-    Store<L>(left + f * W, passes ? inLeft : blend(busLeft, inLeft));
-    Store<L>(right + f * W, passes ? inRight : blend(busRight, inRight));
+  if (UnrolledLine<L>::Fits(taps.line, n)) {
+    UnrolledLine<L> history(taps.line);
+    HistoryTaps<L, !flange> lines{taps.line, history};
+    TapFrames<L, kind>(taps, lines, blend, feedback, passes, left, right, n);
+  } else {
+    LineTaps<L> lines{taps.line};
+    TapFrames<L, kind>(taps, lines, blend, feedback, passes, left, right, n);
   }
   taps.Store();
 }

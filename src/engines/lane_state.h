@@ -105,6 +105,102 @@ struct LaneLine {
   I start, end, length, position;
 };
 
+// KeepFinite in every lane.
+template <class L>
+TONFORGE_LANE_INLINE typename L::F KeepFinite(const typename L::F& v) {
+  if constexpr (!kGuardState) return v;
+  return Finite<L>(v) ? v : typename L::F{};
+}
+
+// One value of each lane from a table, lane l's at index[l]. (A run built for AVX2 cannot inline the gather
+// instruction's intrinsic through these helpers, which are built for SSE2; the loads are the same values.)
+template <class L>
+TONFORGE_LANE_INLINE typename L::F Gather(const float* table, const typename L::I& index) {
+  const LaneArray<L, typename L::I> at(index);
+  typename L::F v;
+  for (int l = 0; l < L::kWidth; ++l) v[l] = table[at.at[l]];
+  return v;
+}
+
+// A short line of each lane unrolled for one run: row depth + t of the table holds every lane's sample of
+// frame t, the rows below it what the lines held before the run (oldest first). A tap is then one gather from
+// the table and a write one store of a row; the lines take the samples that stay in them once, at the end.
+// Lines of up to kMostDepth samples and runs of up to kMostFrames frames.
+template <class L>
+struct UnrolledLine {
+  using F = typename L::F;
+  using I = typename L::I;
+  static constexpr int W = L::kWidth;
+  static constexpr int32_t kMostDepth = 256;
+  static constexpr uint32_t kMostFrames = 512;
+
+  // Whether every lane's line is laid out as its length says and short enough, and the run not too long.
+  TONFORGE_LANE_INLINE static bool Fits(const LaneLine<L>& line, uint32_t n) {
+    const LaneArray<L, I> from(line.start), to(line.end), lengths(line.length), at(line.position);
+    for (int l = 0; l < W; ++l) {
+      const int32_t length = lengths.at[l];
+      if (length < 1 || length > kMostDepth || to.at[l] - from.at[l] != length || at.at[l] < from.at[l] ||
+          at.at[l] >= to.at[l])
+        return false;
+    }
+    return n <= kMostFrames;
+  }
+
+  TONFORGE_LANE_INLINE explicit UnrolledLine(const LaneLine<L>& line) {
+    const LaneArray<L, I> from(line.start), lengths(line.length), at(line.position);
+    for (int l = 0; l < W; ++l) {
+      // The oldest sample is at the write position: the samples from there to the line's end, then from its start.
+      const int32_t length = lengths.at[l], tail = from.at[l] + length - at.at[l];
+      const int32_t top = kMostDepth - length;
+      for (int32_t k = 0; k < tail; ++k) {
+        left[(top + k) * W + l] = line.left[l][at.at[l] + k];
+        right[(top + k) * W + l] = line.right[l][at.at[l] + k];
+      }
+      for (int32_t k = tail; k < length; ++k) {
+        left[(top + k) * W + l] = line.left[l][from.at[l] + k - tail];
+        right[(top + k) * W + l] = line.right[l][from.at[l] + k - tail];
+      }
+    }
+    for (int l = 0; l < W; ++l) lane[l] = l;
+  }
+
+  // Frame f's tap at (effective) delay d, both sides, from row depth + f - d.
+  TONFORGE_LANE_INLINE I Index(uint32_t f, const I& d) const {
+    return (static_cast<int32_t>(kMostDepth + f) - d) * W + lane;
+  }
+  TONFORGE_LANE_INLINE F TapLeft(const I& at) const { return Gather<L>(left, at); }
+  TONFORGE_LANE_INLINE F TapRight(const I& at) const { return Gather<L>(right, at); }
+  TONFORGE_LANE_INLINE void Set(uint32_t f, const F& l, const F& r) {
+    Store<L>(left + (kMostDepth + f) * W, l);
+    Store<L>(right + (kMostDepth + f) * W, r);
+  }
+
+  // The n frames of the run into the lanes' lines (those that write), and every lane's write position past them.
+  TONFORGE_LANE_INLINE void WriteBack(LaneLine<L>& line, uint32_t n) const {
+    const LaneArray<L, I> from(line.start), lengths(line.length), at(line.position);
+    I moved;
+    for (int l = 0; l < W; ++l) {
+      // Frame t went to the slot t places past the write position, around the line: the last `length` frames
+      // stay, and the write position ends n places on.
+      const auto length = static_cast<uint32_t>(lengths.at[l]);
+      const auto first = static_cast<uint32_t>(at.at[l] - from.at[l]);
+      moved[l] = from.at[l] + static_cast<int32_t>((first + n) % length);
+      if (!line.lanes.writes[l]) continue;
+      uint32_t slot = (first + (n > length ? n - length : 0)) % length;
+      for (uint32_t t = n > length ? n - length : 0; t < n; ++t) {
+        line.left[l][from.at[l] + slot] = left[(kMostDepth + t) * W + l];
+        line.right[l][from.at[l] + slot] = right[(kMostDepth + t) * W + l];
+        if (++slot == length) slot = 0;
+      }
+    }
+    line.position = moved;
+  }
+
+  alignas(32) float left[(kMostDepth + kMostFrames) * W];
+  alignas(32) float right[(kMostDepth + kMostFrames) * W];
+  I lane;
+};
+
 // HeldSweep: slot `slot` of each lane's engine; `moves(slot)` says whether it steps.
 template <class L>
 struct LaneSweep {
