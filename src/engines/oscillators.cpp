@@ -231,6 +231,7 @@ struct LaneShape {
 template <class L, Shape shape, bool oversampled>
 TONFORGE_LANE_INLINE void ShapeLanes(const LaneSet& lanes, float* left, float* right, uint32_t n, const SampleContext& ctx) {
   using F = typename L::F;
+  using I = typename L::I;
   constexpr int W = L::kWidth;
   constexpr Cycle cycle = oversampled ? kOversampledCycle : kStandardCycle;
   const LaneShape<L, shape> settings(lanes, cycle);
@@ -238,13 +239,27 @@ TONFORGE_LANE_INLINE void ShapeLanes(const LaneSet& lanes, float* left, float* r
   F phase = PerLane<L>(lanes, [](const Engine& e, int) { return e.W[shape::kPhase].f; });
   for (uint32_t f = 0; f < n; ++f) {
     if (oversampled) {
-      // Sixteen sub-steps averaged; the wrap drops the overshoot.
+      // Sixteen sub-steps averaged; the wrap drops the overshoot. In most frames no lane wraps: the phases are
+      // then the plain sums, stepped without a compare between one sub-step and the next, and a frame in which
+      // a lane does wrap is stepped again with the wrap.
       F acc{};
+      F next = phase;
+      I wraps{};
       for (int k = 0; k < kOversampling; ++k) {
-        acc += settings.Value(phase);
-        phase += step;
-        phase = phase >= cycle.length ? F{} : phase;
+        acc += settings.Value(next);
+        next += step;
+        wraps |= next >= cycle.length;
       }
+      if (Any<L>(wraps)) {
+        acc = F{};
+        next = phase;
+        for (int k = 0; k < kOversampling; ++k) {
+          acc += settings.Value(next);
+          next += step;
+          next = next >= cycle.length ? F{} : next;
+        }
+      }
+      phase = next;
       AddToBoth<L>(left + f * W, right + f * W, acc * kOversamplingScale);
     } else {
       // The value comes from the phase before it moves; the wrap keeps the overshoot.
