@@ -297,9 +297,34 @@ TONFORGE_LANE_INLINE void BasicDelayLanes(const LaneSet& lanes, float* left, flo
   const F feedbackLeft = PerLane<L>(own, [](const Engine& e, int) { return static_cast<float>(e.F[recirculating::kLeftGain]); });
   const F feedbackRight = PerLane<L>(own, [](const Engine& e, int) { return static_cast<float>(e.F[recirculating::kRightGain]); });
   const LaneBlend<L> blend(own, recirculating::kWet);
+  uint32_t f = 0;
+  // Delays longer than a few frames let the stretch go in runs of contiguous reads and writes per lane (see
+  // HeldLine::Reach). A scrubbed write is the value kept finite on each side: a frame whose two values sum to
+  // something finite holds two finite values.
+  const uint32_t reach = std::min(line.Reach(delayLeft), line.Reach(delayRight));
+  if (reach >= kLeastRun) {
+    alignas(32) float yLeft[kMostRun * W], yRight[kMostRun * W];
+    for (uint32_t m = 0; f < n; f += m) {
+      m = std::min({n - f, reach, kMostRun});
+      line.ReadRuns(line.left, delayLeft, m, yLeft);
+      line.ReadRuns(line.right, delayRight, m, yRight);
+      for (uint32_t k = 0; k < m; ++k) {
+        float* const l = left + (f + k) * W;
+        float* const r = right + (f + k) * W;
+        const F inLeft = Load<L>(l), inRight = Load<L>(r);
+        const F y0 = inLeft + Load<L>(yLeft + k * W) * feedbackLeft;
+        const F y1 = inRight + Load<L>(yRight + k * W) * feedbackRight;
+        Store<L>(l, passes ? inLeft : blend(y0, inLeft));
+        Store<L>(r, passes ? inRight : blend(y1, inRight));
+        Store<L>(yLeft + k * W, KeepFinite<L>(y0));
+        Store<L>(yRight + k * W, KeepFinite<L>(y1));
+      }
+      line.WriteRuns(yLeft, yRight, m);
+    }
+  }
   // Both sides usually have the same delay: each lane's read position is then worked out once.
   const bool sameDelays = !Any<L>(delayLeft != delayRight);
-  for (uint32_t f = 0; f < n; ++f) {
+  for (; f < n; ++f) {
     const F inLeft = Load<L>(left + f * W), inRight = Load<L>(right + f * W);
     F tapLeft, tapRight;
     if (sameDelays) {

@@ -35,6 +35,18 @@ TONFORGE_LANE_INLINE bool LanesWithLines(const LaneSet& lanes, LaneSet& own, typ
   return true;
 }
 
+// KeepFinite in every lane.
+template <class L>
+TONFORGE_LANE_INLINE typename L::F KeepFinite(const typename L::F& v) {
+  if constexpr (!kGuardState) return v;
+  return Finite<L>(v) ? v : typename L::F{};
+}
+
+// The runs of LaneLine: shorter ones cost more to set up than frame-by-frame taps save; longer ones are cut to
+// the most, for the locals that hold them.
+inline constexpr uint32_t kLeastRun = 16;
+inline constexpr uint32_t kMostRun = 128;
+
 // HeldLine: line `line` of each lane's two buffers.
 template <class L>
 struct LaneLine {
@@ -78,6 +90,46 @@ struct LaneLine {
     position = position >= end ? start : position;
   }
 
+  // HeldLine's runs without feedback in every lane. Reach is the longest run at these delays in all lanes.
+  TONFORGE_LANE_INLINE uint32_t Reach(const I& delay) const {
+    const LaneArray<L, I> d(delay), from(start), to(end), lengths(length), at(position);
+    uint32_t reach = ~0u;
+    for (int l = 0; l < L::kWidth; ++l) {
+      const bool laidOut = to.at[l] - from.at[l] == lengths.at[l] && at.at[l] >= from.at[l] && at.at[l] < to.at[l];
+      const int32_t r = !laidOut ? 1 : d.at[l] == 0 ? lengths.at[l] : d.at[l];
+      reach = std::min(reach, static_cast<uint32_t>(r));
+    }
+    return reach;
+  }
+  // The next m frames' reads at `delay` from each lane's buffer, frame after frame, lane after lane.
+  TONFORGE_LANE_INLINE void ReadRuns(float* const* buffers, const I& delay, uint32_t m, float* taps) const {
+    const LaneArray<L, I> from(ReadIndex(delay)), first(start), last(end);
+    for (int l = 0; l < L::kWidth; ++l) {
+      const float* at = buffers[l] + from.at[l];
+      const float* wrapped = buffers[l] + first.at[l];
+      const uint32_t before = std::min(m, static_cast<uint32_t>(last.at[l] - from.at[l]));
+      for (uint32_t f = 0; f < before; ++f) taps[f * L::kWidth + l] = at[f];
+      for (uint32_t f = before; f < m; ++f) taps[f * L::kWidth + l] = wrapped[f - before];
+    }
+  }
+  // The next m frames' values (laid out as ReadRuns lays them out) written by the lanes that write, and every
+  // lane's write position moved past them.
+  TONFORGE_LANE_INLINE void WriteRuns(const float* ls, const float* rs, uint32_t m) {
+    const LaneArray<L, I> at(position), first(start), last(end);
+    for (int l = 0; l < L::kWidth; ++l) {
+      if (!lanes.writes[l]) continue;
+      const uint32_t before = std::min(m, static_cast<uint32_t>(last.at[l] - at.at[l]));
+      float* const toLeft = left[l] + at.at[l];
+      float* const toRight = right[l] + at.at[l];
+      for (uint32_t f = 0; f < before; ++f) toLeft[f] = ls[f * L::kWidth + l], toRight[f] = rs[f * L::kWidth + l];
+      float* const wrappedLeft = left[l] + first.at[l] - before;
+      float* const wrappedRight = right[l] + first.at[l] - before;
+      for (uint32_t f = before; f < m; ++f) wrappedLeft[f] = ls[f * L::kWidth + l], wrappedRight[f] = rs[f * L::kWidth + l];
+    }
+    position = position + static_cast<int32_t>(m);
+    position = position >= end ? (m == 1 ? start : position - length) : position;
+  }
+
   // HeldLine::Guard in each lane: `stored` is what the frame wrote.
   TONFORGE_LANE_INLINE void Guard(const F& stored) {
     const I bad = ~Finite<L>(stored);
@@ -104,13 +156,6 @@ struct LaneLine {
   float* right[L::kWidth];
   I start, end, length, position;
 };
-
-// KeepFinite in every lane.
-template <class L>
-TONFORGE_LANE_INLINE typename L::F KeepFinite(const typename L::F& v) {
-  if constexpr (!kGuardState) return v;
-  return Finite<L>(v) ? v : typename L::F{};
-}
 
 // One value of each lane from a table, lane l's at index[l]. (A run built for AVX2 cannot inline the gather
 // instruction's intrinsic through these helpers, which are built for SSE2; the loads are the same values.)
