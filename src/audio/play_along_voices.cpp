@@ -47,7 +47,7 @@ int16_t AddHeld(int16_t song, float along) {
 void Heard(Studio& studio, const PlayedNote& n, int32_t tick) {
   if (n.track < 0) return;
   // A full queue loses the record of the note, never the song's sound.
-  (void)studio.playback.heard.Push(HeardNote{n.kind, n.holder, n.pitch, n.program, n.track, tick});
+  (void)studio.playback.heard.Push(HeardNote{n.kind, n.holder, n.pitch, n.program, n.track, tick, n.serial});
 }
 
 }  // namespace

@@ -11,9 +11,23 @@ namespace {
 
 constexpr int32_t T(EventType t) { return static_cast<int32_t>(t); }
 
-OpenRecordedNote* OpenNoteOf(Session& session, int32_t holder) {
+// The holder's note whose key is still down.
+OpenRecordedNote* HeldNoteOf(Session& session, int32_t holder) {
   for (OpenRecordedNote& n : session.editor.recording)
-    if (n.holder == holder) return &n;
+    if (n.holder == holder && !n.released) return &n;
+  return nullptr;
+}
+
+OpenRecordedNote* FreeEntry(Session& session) {
+  for (OpenRecordedNote& n : session.editor.recording)
+    if (n.holder < 0) return &n;
+  return nullptr;
+}
+
+// The open note a heard start or release belongs to.
+OpenRecordedNote* OpenNoteOf(Session& session, const HeardNote& heard) {
+  for (OpenRecordedNote& n : session.editor.recording)
+    if (n.holder >= 0 && n.serial == heard.serial) return &n;
   return nullptr;
 }
 
@@ -30,12 +44,12 @@ Track* NormalTrack(Session& session, int32_t index) {
 // A NoteOff lies at least one tick after its NoteOn.
 int32_t NoteOffTick(Session& session, const HeardNote& heard) {
   const int32_t tick = RecordedTick(session, heard.tick);
-  const OpenRecordedNote* open = OpenNoteOf(session, heard.holder);
+  const OpenRecordedNote* open = OpenNoteOf(session, heard);
   return open != nullptr && open->onTick >= 0 ? std::max(tick, open->onTick + 1) : tick;
 }
 
 void EnterHeard(Session& session, const HeardNote& heard) {
-  OpenRecordedNote* open = OpenNoteOf(session, heard.holder);
+  OpenRecordedNote* open = OpenNoteOf(session, heard);
   if (open == nullptr) return;
   Track* track = NormalTrack(session, heard.track);
   const int32_t tick = RecordedTick(session, heard.tick);
@@ -70,19 +84,28 @@ int32_t RecordedTick(const Session& session, int32_t tick) {
 
 void PlayAlongNote(Session& session, int32_t pitch, int32_t holder, float level, int32_t bend) {
   PlayedNote note{PlayedKind::Start, holder, pitch, session.song.currentProgram, level, bend, RecordingTrack(session)};
-  // A key struck again before its release was heard records a fresh note: the old one ends where it is.
-  if (OpenRecordedNote* old = OpenNoteOf(session, holder)) *old = OpenRecordedNote{};
-  if (note.track >= 0) {
-    OpenRecordedNote* free = OpenNoteOf(session, -1);
-    if (free != nullptr) *free = OpenRecordedNote{holder, note.track, -1};
-    else note.track = -1;  // more notes held than are recorded at once: this one only sounds
+  // A key struck again while it is still down (a second MIDI note-on) records a fresh note: the old one ends
+  // where it is. One struck again after it went up keeps the note it released until the worker has heard it.
+  if (OpenRecordedNote* old = HeldNoteOf(session, holder)) *old = OpenRecordedNote{};
+  OpenRecordedNote* open = note.track >= 0 ? FreeEntry(session) : nullptr;
+  if (open != nullptr) {
+    note.serial = ++session.editor.lastRecordedSerial;
+    *open = OpenRecordedNote{holder, note.track, -1, note.serial};
+  } else {
+    note.track = -1;  // not recording, or more notes held than are recorded at once: this one only sounds
   }
-  if (!session.playback.played.Push(note) && note.track >= 0) *OpenNoteOf(session, holder) = OpenRecordedNote{};
+  if (!session.playback.played.Push(note) && open != nullptr) *open = OpenRecordedNote{};
 }
 
 void ReleasePlayAlongNote(Session& session, int32_t holder) {
-  const OpenRecordedNote* open = OpenNoteOf(session, holder);
-  session.playback.played.Push(PlayedNote{PlayedKind::Release, holder, 0, 0, 1.0f, 0, open ? open->track : -1});
+  OpenRecordedNote* open = HeldNoteOf(session, holder);
+  PlayedNote release{PlayedKind::Release, holder, 0, 0, 1.0f, 0, -1};
+  if (open != nullptr) {
+    release.track = open->track;
+    release.serial = open->serial;
+  }
+  // A release the worker never hears leaves the note to end with the recording.
+  if (session.playback.played.Push(release) && open != nullptr) open->released = true;
 }
 
 void SendToPlayAlong(Session& session, PlayedKind kind, int32_t value) {

@@ -37,11 +37,14 @@ struct EventClipboard {
   std::vector<std::vector<EventValues>> tracks;  // track count = tracks.size()
 };
 
-// A note recorded in real time whose NoteOff is still to be written.
+// A note recorded in real time whose NoteOff is still to be written. A key may be struck again before the
+// worker has heard it go up: its notes are then told apart by their serials.
 struct OpenRecordedNote {
   int32_t holder = -1;  // the key or MIDI note holding it; -1: a free entry
   int32_t track = 0;
   int32_t onTick = -1;  // where its NoteOn went; -1 until the worker has heard it start
+  uint32_t serial = 0;
+  bool released = false;  // its key went up
 };
 inline constexpr size_t kOpenRecordedNotes = 64;
 
@@ -64,6 +67,7 @@ struct EditorState {
   int32_t drawnPlayhead = -1;  // the playhead tick the song view shows; -1 while no song plays
   uint32_t loop = 0;           // the Loop switch: playback repeats the marked Block
   std::array<OpenRecordedNote, kOpenRecordedNotes> recording{};
+  uint32_t lastRecordedSerial = 0;
 };
 
 // ControlValue is a number typed for one of the interface's value controls, which takes it when the entry ends.

@@ -79,6 +79,7 @@ struct PlayedNote {
   float level = 1.0f;     // Start: the velocity's share of the program's level
   int32_t bend = 0;       // Start: the MIDI pitch wheel's bend, added to the pitch
   int32_t track = -1;     // Start and Release: the track recorded on, -1 when not recording
+  uint32_t serial = 0;    // Start and Release of a recorded note: which one (see OpenRecordedNote)
 };
 
 // What the worker heard: a recorded note's start or release at the song tick where its block began. The
@@ -90,6 +91,7 @@ struct HeardNote {
   int32_t program = 0;
   int32_t track = 0;
   int32_t tick = 0;
+  uint32_t serial = 0;
 };
 
 inline constexpr size_t kPlayedNoteQueue = 256;
