@@ -596,12 +596,6 @@ TEST(ProgramPanels, TheNameFieldRenamesTheCurrentProgram) {
 
 constexpr uint32_t kReverb = Id(EngineTypeId::BasicReverb);  // allowed in every chain
 
-struct Step {
-  const char* what;
-  std::function<void(AppPanelsRig&)> act;
-  std::function<void(AppPanelsRig&)> check;
-};
-
 // Which of a chain panel's engine operations (Copy, Paste, Up, Down from `first`) are shown.
 std::string Operations(AppPanelsRig& rig, int32_t panel, int32_t first) {
   std::string shown;
@@ -618,72 +612,57 @@ TEST(ChainPanels, ChainsTrackAndSongSettingsUnderTheMouse) {
   rig.app().song.currentTrack = 1;
   rig.song.SetTrackType(2, kReverb);
   rig.app().chainEditor = {ChainMode::Program, 0};
-  const std::string reverb = rig.app().catalog[kReverb].abbreviation.data();
-  const Step steps[] = {
-      {"song layout", [](AppPanelsRig& r) { r.Press(kCentre, 0); },
-       [](AppPanelsRig& r) {
-         EXPECT_EQ(Operations(r, kTrackChain, 5), "0000");  // the program's chain is still the one edited
-         EXPECT_EQ(r.P(kTrackChain).labels[3].enabled, 0u);
-       }},
-      {"track chain position 2", [](AppPanelsRig& r) { r.Press(kTrackChain, 15 + 2); },
-       [](AppPanelsRig& r) {
-         EXPECT_EQ(r.app().chainEditor.chainMode, ChainMode::Track);
-         EXPECT_EQ(r.app().chainEditor.selectedPosition, 2);
-         for (int32_t p = 0; p < kChainLength; ++p)
-           EXPECT_EQ(r.B(kTrackChain, 15 + p).style, p == 2 ? ButtonStyle::Push : ButtonStyle::ListRow) << p;
-         EXPECT_EQ(Operations(r, kTrackChain, 5), "1011");  // nothing to paste yet
-       }},
-      {"copy engine, move it down", [](AppPanelsRig& r) { r.Press(kTrackChain, 5), r.Press(kTrackChain, 8); },
-       [&](AppPanelsRig& r) {
-         EXPECT_EQ(r.song.TrackNo(1).chain[3].type, kReverb);
-         EXPECT_EQ(r.B(kTrackChain, 15 + 3).text, reverb);
-         EXPECT_EQ(r.B(kTrackChain, 15 + 3).style, ButtonStyle::Push);
-       }},
-      {"switch off, level down a step, pan up a step",
-       [](AppPanelsRig& r) { r.Press(kTrackChain, 1), r.Press(kTrackChain, 14), r.Press(kTrackChain, 11); },
-       [](AppPanelsRig& r) {
-         EXPECT_STREQ(r.B(kTrackChain, 0).text, r.song.TrackNo(1).name.data());
-         EXPECT_EQ(r.song.TrackNo(1).muteState, 2u);
-         EXPECT_EQ(r.B(kTrackChain, 1).style, ButtonStyle::ToggleOn);
-         EXPECT_FLOAT_EQ(r.song.TrackNo(1).level, 0.99f);
-         EXPECT_EQ(r.song.TrackNo(1).pan, 101);
-       }},
-      {"program editor", [](AppPanelsRig& r) { r.Toggle(kProgramEditor); },
-       [](AppPanelsRig& r) { EXPECT_EQ(Operations(r, kProgramEditor, 4), "0000"); }},
-      {"program chain position 1, paste",
-       [](AppPanelsRig& r) { r.Press(kProgramEditor, 12 + 1), r.Press(kProgramEditor, 5); },
-       [&](AppPanelsRig& r) {
-         EXPECT_EQ(r.song.ProgramEngine(0, 1).type, kReverb);
-         EXPECT_EQ(Operations(r, kProgramEditor, 4), "1111");
-       }},
-      {"back to the track, then the GlobalTrack becomes current: the song panel",
-       [](AppPanelsRig& r) { r.Toggle(kTrackChain), SelectTrack(r.app(), 0), r.Redraw(); },
-       [](AppPanelsRig& r) { EXPECT_TRUE(r.Open(kSongChain) && !r.Open(kTrackChain)); }},
-      {"the track toggle gives the song panel back",
-       [](AppPanelsRig& r) { r.Toggle(kProgramEditor), r.Toggle(kTrackChain); },
-       [](AppPanelsRig& r) { EXPECT_TRUE(r.Open(kSongChain) && !r.Open(kProgramEditor) && !r.Open(kTrackChain)); }},
-      {"song chain position 0: the reverb may be pasted there", [](AppPanelsRig& r) { r.Press(kSongChain, 21); },
-       [](AppPanelsRig& r) { EXPECT_EQ(Operations(r, kSongChain, 5), "1111"); }},
-      {"22050 Hz, high priority, one more beat per bar, song level down",
-       [](AppPanelsRig& r) {
-         for (int32_t button : {16, 20, 9, 14}) r.Press(kSongChain, button);
-       },
-       [](AppPanelsRig& r) {
-         EXPECT_EQ(r.app().rate.sampleRate, 22050);
-         EXPECT_EQ(r.B(kSongChain, 16).style, ButtonStyle::ToggleOn);
-         EXPECT_EQ(r.app().playback.highPriority, 1u);
-         EXPECT_EQ(r.B(kSongChain, 20).style, ButtonStyle::ToggleOn);
-         EXPECT_EQ(r.app().song.beatsPerBar, 9);
-         EXPECT_FLOAT_EQ(r.app().song.songLevel, 0.99f);
-       }},
-      {"the program layout closes the song panel", [](AppPanelsRig& r) { r.Press(kCentre, 1); },
-       [](AppPanelsRig& r) { EXPECT_TRUE(r.Open(kProgramEditor) && !r.Open(kSongChain) && !r.Open(kTrackChain)); }},
-  };
-  for (const Step& s : steps) {
-    SCOPED_TRACE(s.what);
-    s.act(rig);
-    s.check(rig);
-  }
+  Track& track = rig.song.TrackNo(1);
+
+  rig.Press(kCentre, 0);  // the song layout: the program's chain is still the one edited
+  EXPECT_EQ(Operations(rig, kTrackChain, 5), "0000");
+  EXPECT_EQ(rig.P(kTrackChain).labels[3].enabled, 0u);
+
+  rig.Press(kTrackChain, 15 + 2);  // the track chain's position 2
+  EXPECT_EQ(rig.app().chainEditor.chainMode, ChainMode::Track);
+  EXPECT_EQ(rig.app().chainEditor.selectedPosition, 2);
+  for (int32_t p = 0; p < kChainLength; ++p)
+    EXPECT_EQ(rig.B(kTrackChain, 15 + p).style, p == 2 ? ButtonStyle::Push : ButtonStyle::ListRow) << p;
+  EXPECT_EQ(Operations(rig, kTrackChain, 5), "1011");  // nothing to paste yet
+
+  rig.Press(kTrackChain, 5), rig.Press(kTrackChain, 8);  // copy the engine, move it down
+  EXPECT_EQ(track.chain[3].type, kReverb);
+  EXPECT_EQ(rig.B(kTrackChain, 15 + 3).text, std::string(rig.app().catalog[kReverb].abbreviation.data()));
+  EXPECT_EQ(rig.B(kTrackChain, 15 + 3).style, ButtonStyle::Push);
+
+  for (int32_t button : {1, 14, 11}) rig.Press(kTrackChain, button);  // switch off, level down, pan up a step
+  EXPECT_STREQ(rig.B(kTrackChain, 0).text, track.name.data());
+  EXPECT_EQ(track.muteState, 2u);
+  EXPECT_EQ(rig.B(kTrackChain, 1).style, ButtonStyle::ToggleOn);
+  EXPECT_FLOAT_EQ(track.level, 0.99f);
+  EXPECT_EQ(track.pan, 101);
+
+  rig.Toggle(kProgramEditor);
+  EXPECT_EQ(Operations(rig, kProgramEditor, 4), "0000");
+  rig.Press(kProgramEditor, 12 + 1), rig.Press(kProgramEditor, 5);  // the program chain's position 1, paste
+  EXPECT_EQ(rig.song.ProgramEngine(0, 1).type, kReverb);
+  EXPECT_EQ(Operations(rig, kProgramEditor, 4), "1111");
+
+  // Back to the track, then the GlobalTrack becomes current: the song panel; the track toggle gives it back.
+  rig.Toggle(kTrackChain), SelectTrack(rig.app(), 0), rig.Redraw();
+  EXPECT_TRUE(rig.Open(kSongChain) && !rig.Open(kTrackChain));
+  rig.Toggle(kProgramEditor), rig.Toggle(kTrackChain);
+  EXPECT_TRUE(rig.Open(kSongChain) && !rig.Open(kProgramEditor) && !rig.Open(kTrackChain));
+
+  rig.Press(kSongChain, 21);  // the song chain's position 0: the reverb may be pasted there
+  EXPECT_EQ(Operations(rig, kSongChain, 5), "1111");
+
+  // 22050 Hz, high priority, one more beat per bar, song level down.
+  for (int32_t button : {16, 20, 9, 14}) rig.Press(kSongChain, button);
+  EXPECT_EQ(rig.app().rate.sampleRate, 22050);
+  EXPECT_EQ(rig.B(kSongChain, 16).style, ButtonStyle::ToggleOn);
+  EXPECT_EQ(rig.app().playback.highPriority, 1u);
+  EXPECT_EQ(rig.B(kSongChain, 20).style, ButtonStyle::ToggleOn);
+  EXPECT_EQ(rig.app().song.beatsPerBar, 9);
+  EXPECT_FLOAT_EQ(rig.app().song.songLevel, 0.99f);
+
+  rig.Press(kCentre, 1);  // the program layout closes the song panel
+  EXPECT_TRUE(rig.Open(kProgramEditor) && !rig.Open(kSongChain) && !rig.Open(kTrackChain));
 }
 
 constexpr int32_t kQuality = 0, kFirstRate = 1, kRenderButton = 4, kStop = 6, kFirstLine = 3;
