@@ -37,11 +37,7 @@ struct PanelRig {
   }
   void Redraw(int32_t panel) { RequestRedraw(ui.ui, panel); }
 
-  // A left click at a point of the screen, as the platform delivers it.
-  void ClickAt(Point screen) {
-    HandlePointer(ui.ui, {PointerAction::LeftDown, screen});
-    HandlePointer(ui.ui, {PointerAction::LeftUp, screen});
-  }
+  void ClickAt(Point screen) { ui.ClickAt(screen); }
   // The screen point in the middle of a place of a panel (outer coordinates).
   Point Middle(int32_t panel, Rect r) const {
     return ui.Screen(panel, {(r.left + r.right) / 2, (r.top + r.bottom) / 2});
