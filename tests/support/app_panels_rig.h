@@ -13,6 +13,7 @@
 #include "support/ui_rig.h"
 #include "ui/app_link.h"
 #include "ui/panels/build.h"
+#include "ui/panels/song_view.h"
 #include "ui/pointer.h"
 
 namespace tonforge::testing {
@@ -43,6 +44,10 @@ struct PanelRig {
     return ui.Screen(panel, {(r.left + r.right) / 2, (r.top + r.bottom) / 2});
   }
   void ClickButton(int32_t panel, int32_t button) { ClickAt(Middle(panel, B(panel, button).rect)); }
+  // A point of the track list's song view (outer coordinates): the tick's column on a visible row.
+  Point ViewPoint(int32_t row, int32_t tick) {
+    return {kSongViewLeft + tick - app().editor.viewStart, kSongViewTop + kSongViewRowHeight * row + 10};
+  }
 
   SongRigOf<AppState> song;  // outlives the Ui, whose handlers point into it
   UiRig ui;

@@ -47,10 +47,6 @@ struct TrackListRig : PanelRig {
     BuildTrackListPanel(ui.ui, app());
     OpenPanel(ui.ui, kTrackList);
   }
-  // A point of the song view: the tick's column on a visible row.
-  Point ViewPoint(int32_t row, int32_t tick) {
-    return {kSongViewLeft + tick - app().editor.viewStart, kSongViewTop + kSongViewRowHeight * row + 10};
-  }
   uint32_t Pixel(Point outer) { return ui.ScreenAt(kTrackList, outer); }
 };
 
@@ -230,13 +226,9 @@ TEST(EventListPanel, FieldsShowEachKindOfEvent) {
   EventListRig r;
   const int32_t programParameter = Type(EventType::ProgramEngineParameter);
   const int32_t trackParameter = Type(EventType::TrackEngineParameter);
-  r.song.Add(1, {{0, programParameter, 0, 50},
-                 {48, Type(EventType::NoteOn), 2450, 0},
-                 {60, programParameter, 0, 40},
-                 {70, trackParameter, 1, 10},
-                 {80, Type(EventType::TrackVolume), 80, 0},
-                 {90, Type(EventType::NoteOff), 0, 0},
-                 {400, trackParameter, 7, 0}});
+  r.song.Add(1, {{0, programParameter, 0, 50}, {48, Type(EventType::NoteOn), 2450, 0}, {60, programParameter, 0, 40},
+                 {70, trackParameter, 1, 10}, {80, Type(EventType::TrackVolume), 80, 0},
+                 {90, Type(EventType::NoteOff), 0, 0}, {400, trackParameter, 7, 0}});
   r.song.TrackNo(1).selectedEvent = 1;
   r.Redraw(kEventList);
   struct Case { std::string time, valueA, valueB; };
