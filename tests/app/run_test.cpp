@@ -25,7 +25,7 @@
 namespace tonforge {
 namespace {
 
-using testing::FakeHost;
+using namespace testing;
 
 namespace fs = std::filesystem;
 
@@ -35,7 +35,7 @@ void MakeProgramFolder(const std::string& path) {
 }
 
 TEST(ProgramFolder, FoundInOrderAndEveryPlaceNamedWhenNot) {
-  testing::TempDir t;
+  TempDir t;
   const std::string root = t.Root();
   // A source tree (app/ beside build/), an installed prefix (bin/ beside share/tonforge/), a bare folder, a
   // folder with captions but no skins, and a program folder started from.
@@ -48,26 +48,21 @@ TEST(ProgramFolder, FoundInOrderAndEveryPlaceNamedWhenNot) {
   std::ofstream(root + "/half/Captions.txt") << "x\n";
   MakeProgramFolder(root + "/here");
   MakeProgramFolder(root + "/built-for");
-  const struct {
-    const char* name;
-    FolderSearch search;
-    std::string found;  // relative to the root; empty: none
-    size_t placesLooked;
-    bool installed;
-  } cases[] = {
+  // found: relative to the root, empty for none.
+  const struct { const char* name; FolderSearch search; std::string found; size_t looked; bool installed; } cases[] = {
       {"--data wins over the current folder", {root + "/src/app", root + "/here", "", ""}, "/src/app", 1, false},
       {"--data is the only place", {root + "/bare", root + "/here", root + "/src/build", ""}, "", 1, false},
       {"the current folder", {"", root + "/here", root + "/src/build", ""}, "/here", 1, false},
       {"a folder without skins is none", {"", root + "/half", root + "/src/build", ""}, "/src/app", 2, false},
-      {"the sources' app/ beside the build folder", {"", root + "/bare", root + "/src/build", ""}, "/src/app", 2, false},
-      {"the installed share/tonforge/ beside bin/", {"", root + "/bare", root + "/prefix/bin", ""}, "/prefix/share/tonforge", 3, true},
+      {"the sources' app/ beside build/", {"", root + "/bare", root + "/src/build", ""}, "/src/app", 2, false},
+      {"share/ beside bin/", {"", root + "/bare", root + "/prefix/bin", ""}, "/prefix/share/tonforge", 3, true},
       {"the build's install prefix", {"", root + "/bare", root + "/bare", root + "/built-for"}, "/built-for", 4, true},
       {"nowhere", {"", root + "/bare", root + "/bare/x", root + "/none"}, "", 4, false},
   };
   for (const auto& c : cases) {
     const FoundFolder found = FindProgramFolder(c.search);
     EXPECT_EQ(found.path, c.found.empty() ? "" : fs::weakly_canonical(root + c.found).string()) << c.name;
-    EXPECT_EQ(found.lookedIn.size(), c.placesLooked) << c.name;
+    EXPECT_EQ(found.lookedIn.size(), c.looked) << c.name;
     EXPECT_EQ(found.installed, c.installed) << c.name;
     if (c.found.empty()) {
       const std::string line = NoProgramFolderMessage(found);
@@ -86,7 +81,7 @@ std::string Read(const fs::path& path) {
 }
 
 TEST(Workspace, FirstStartCopiesTheFactoryAndLaterStartsOnlyAddNewFiles) {
-  testing::TempDir t;
+  TempDir t;
   const fs::path factory = fs::path(t.Root()) / "share";
   const fs::path user = fs::path(t.Root()) / "home" / "tonforge";
   MakeProgramFolder(factory.string());
@@ -126,17 +121,21 @@ TEST(Workspace, FirstStartCopiesTheFactoryAndLaterStartsOnlyAddNewFiles) {
   EXPECT_NE(blocked.problem.find(t.File("file/tonforge")), std::string::npos) << blocked.problem;
 }
 
-// A song with a sine program on track 1, as the keyboard plays it.
-struct AppRig : testing::SongRigOf<AppState> {
+// A song with a sine program on track 1, on fake devices, its keyboard read as the program reads it.
+struct AppRig : SongRigOf<AppState> {
   AppRig() : SongRigOf(1, 2) {
-    SetProgramType(0, testing::Id(EngineTypeId::SineWaveGenerator));
+    SetProgramType(0, Id(EngineTypeId::SineWaveGenerator));
     app.song.currentTrack = 1;
+    app.sound = &device;
   }
-  int Run() { return RunTonforge(app, host, {}, "/nonexistent"); }
   FakeHost host;
+  FakeSoundDevice device;
+  FakeKeyboard keyboard;
+  FakeShell shell;
+  KeyboardHandler keys{keyboard, shell, ProgramKeyboardHooks(app)};
 };
 
-bool AnyLoudBlock(testing::FakeSoundDevice& device) {
+bool AnyLoudBlock(FakeSoundDevice& device) {
   for (size_t i = 0; i < device.WriteCount(); ++i)
     for (int16_t s : device.Write(i).samples)
       if (s != 0) return true;
@@ -148,7 +147,7 @@ bool AnyLoudBlock(testing::FakeSoundDevice& device) {
 TEST(Run, StartUpOrderAndShutdownWithOrWithoutDevices) {
   for (const auto& [soundFails, midiFails, blockFrames] :
        {std::tuple{false, false, 4096u}, {true, false, 4096u}, {false, true, 256u}}) {
-    testing::FakeDialogs dialogs;
+    FakeDialogs dialogs;
     auto app = std::make_unique<AppState>(dialogs);
     FakeHost host;
     host.soundFails = soundFails;
@@ -203,11 +202,11 @@ TEST(Run, EscapeAnsweredNoKeepsRunningYesQuits) {
   StartUp(rig.app, rig.host, oneVoice, "/nonexistent");
   NewProgram(rig.app);
   SelectProgram(rig.app, 0);
-  rig.SetProgramType(0, testing::Id(EngineTypeId::SineWaveGenerator));
+  rig.SetProgramType(0, Id(EngineTypeId::SineWaveGenerator));
   rig.app.changes.MarkSongSaved();  // the plain question: a modified song asks to be saved instead
-  KeyboardHandler keys(rig.host.keyboard, rig.host.shell, ProgramKeyboardHooks(rig.app));
+  KeyboardHandler hostKeys(rig.host.keyboard, rig.host.shell, ProgramKeyboardHooks(rig.app));
   MidiHandler midi(rig.host.midi);
-  RunMainLoop(rig.app, rig.host, keys, &midi);
+  RunMainLoop(rig.app, rig.host, hostKeys, &midi);
   EXPECT_EQ(rig.app.live.voices[0].livePitch, 3650);
   EXPECT_EQ(questions, 2);
   EXPECT_EQ(rig.dialogs.shown.size(), 2u);
@@ -217,8 +216,6 @@ TEST(Run, EscapeAnsweredNoKeepsRunningYesQuits) {
 
 TEST(Run, RequestQuitStopsTheSongFirst) {
   AppRig rig;
-  testing::FakeSoundDevice device;
-  rig.app.sound = &device;
   StartSongPlayback(rig.app);
   ASSERT_EQ(rig.app.playback.mode.load(), PlaybackMode::Song);
   RequestQuit(rig.app);
@@ -228,18 +225,15 @@ TEST(Run, RequestQuitStopsTheSongFirst) {
 
 TEST(Run, ProgramKeysSaveAndSwitchTheRate) {
   AppRig rig;
-  testing::FakeKeyboard keys;
-  testing::FakeShell shell;
-  KeyboardHandler handler(keys, shell, ProgramKeyboardHooks(rig.app));
   for (const auto& [key, rate] : {std::pair{key::F3, 22050}, {key::F2, 11025}, {key::F4, 44100}}) {
-    keys.Hold({key});
-    PollKeyboard(rig.app, handler);
-    keys.Hold({});
-    PollKeyboard(rig.app, handler);
+    rig.keyboard.Hold({key});
+    PollKeyboard(rig.app, rig.keys);
+    rig.keyboard.Hold({});
+    PollKeyboard(rig.app, rig.keys);
     EXPECT_EQ(rig.app.rate.sampleRate, rate);
   }
-  keys.Hold({key::ScrollLock});
-  PollKeyboard(rig.app, handler);
+  rig.keyboard.Hold({key::ScrollLock});
+  PollKeyboard(rig.app, rig.keys);
   ASSERT_EQ(rig.dialogs.requests.size(), 1u);  // cancelled: nothing written
   EXPECT_EQ(rig.dialogs.requests[0].title, "Save Song");
 }
@@ -247,8 +241,6 @@ TEST(Run, ProgramKeysSaveAndSwitchTheRate) {
 // Under the sanitizers this is where a worker that is not joined, or state left behind, shows itself.
 TEST(Run, StartingAndStoppingTheSongAThousandTimes) {
   AppRig rig;
-  testing::FakeSoundDevice device;
-  rig.app.sound = &device;
   for (int i = 0; i < 1000; ++i) {
     StartSongPlayback(rig.app);
     ASSERT_EQ(rig.app.playback.mode.load(), PlaybackMode::Song) << i;
@@ -262,18 +254,19 @@ TEST(Run, StartingAndStoppingTheSongAThousandTimes) {
 TEST(Run, CommandLine) {
   struct Case { std::vector<std::string> args; bool runs; std::string song; uint32_t frames = 4096; int32_t scale = 0;
                 int32_t voices = 16; bool hold = false; std::string data = ""; int32_t autosave = 60; };
-  for (const Case& c : {Case{{}, true, ""}, Case{{"My Song.tes"}, true, "My Song.tes"}, Case{{"a.tes", "b.tes"}, false, ""},
-                        Case{{"--latency", "256", "a.tes"}, true, "a.tes", 256},
-                        Case{{"a.tes", "--latency", "1024"}, true, "a.tes", 1024}, Case{{"--latency", "300"}, false, ""},
-                        Case{{"--latency", "4096k"}, false, ""}, Case{{"--latency=512", "a.tes"}, true, "a.tes", 512},
-                        Case{{"--scale", "3", "a.tes"}, true, "a.tes", 4096, 3}, Case{{"--scale=0"}, false, ""},
-                        Case{{"--scale", "17"}, false, ""}, Case{{"--scale", "2x"}, false, ""},
-                        Case{{"--voices", "1", "--hold"}, true, "", 4096, 0, 1, true},
-                        Case{{"--voices=64"}, true, "", 4096, 0, 64}, Case{{"--voices", "0"}, false, ""},
-                        Case{{"--voices", "65"}, false, ""},
-                        Case{{"--autosave-seconds", "2"}, true, "", 4096, 0, 16, false, "", 2},
-                        Case{{"--autosave-seconds=0"}, false, ""}, Case{{"--autosave-seconds", "3601"}, false, ""},
-                        Case{{"/songs/a.tes", "--data=/opt/tf"}, true, "/songs/a.tes", 4096, 0, 16, false, "/opt/tf"}}) {
+  const Case cases[] = {
+      {{}, true, ""}, {{"My Song.tes"}, true, "My Song.tes"}, {{"a.tes", "b.tes"}, false, ""},
+      {{"--latency", "256", "a.tes"}, true, "a.tes", 256}, {{"a.tes", "--latency", "1024"}, true, "a.tes", 1024},
+      {{"--latency", "300"}, false, ""}, {{"--latency", "4096k"}, false, ""},
+      {{"--latency=512", "a.tes"}, true, "a.tes", 512}, {{"--scale", "3", "a.tes"}, true, "a.tes", 4096, 3},
+      {{"--scale=0"}, false, ""}, {{"--scale", "17"}, false, ""}, {{"--scale", "2x"}, false, ""},
+      {{"--voices", "1", "--hold"}, true, "", 4096, 0, 1, true}, {{"--voices=64"}, true, "", 4096, 0, 64},
+      {{"--voices", "0"}, false, ""}, {{"--voices", "65"}, false, ""},
+      {{"--autosave-seconds", "2"}, true, "", 4096, 0, 16, false, "", 2},
+      {{"--autosave-seconds=0"}, false, ""}, {{"--autosave-seconds", "3601"}, false, ""},
+      {{"/songs/a.tes", "--data=/opt/tf"}, true, "/songs/a.tes", 4096, 0, 16, false, "/opt/tf"},
+  };
+  for (const Case& c : cases) {
     std::string out, err;
     int exitCode = -1;
     const auto options = ParseCommandLine(c.args, out, err, exitCode);
@@ -306,29 +299,20 @@ TEST(Run, WindowTitleNamesTheSongAndMarksItsChanges) {
 // The idle step while a song plays: the note keys play along and are recorded as the song worker hears them,
 // while the editing keys held with them do nothing. Under the thread sanitizer this is where the main thread's
 // inserts of recorded notes meet the worker walking the same track.
-using testing::Type;
-
 TEST(PlayAlongStep, NoteKeysPlayAndRecordWhileTheEditingKeysRest) {
-  testing::SongRigOf<AppState> rig(1, 2);
+  AppRig rig;
   AppState& app = rig.app;
-  rig.SetProgramType(0, testing::Id(EngineTypeId::SineWaveGenerator));
   InsertEvent(app, rig.TrackNo(0), {2000, Type(EventType::End), 0, 0});
-  app.song.currentTrack = 1;
-  testing::FakeSoundDevice device;
-  app.sound = &device;
   app.ring.blockFrames = 256;
-  device.blockBytes = 256 * kFrameBytes;
-  testing::FakeKeyboard keyboard;
-  testing::FakeShell shell;
-  KeyboardHandler keys(keyboard, shell, ProgramKeyboardHooks(app));
+  rig.device.blockBytes = 256 * kFrameBytes;
   app.editor.editMode = 1;
 
   StartSongPlayback(app);
   for (uint32_t i = 0; i < 200; ++i) {
-    device.PlayInBlock(i % kRingBlocks);
-    if (i % 20 == 0) keyboard.Hold({key::C, key::Right, key::Insert, key::Delete});  // a note and editing keys
-    if (i % 20 == 10) keyboard.Hold({});
-    RunIdleStep(app, keys);
+    rig.device.PlayInBlock(i % kRingBlocks);
+    if (i % 20 == 0) rig.keyboard.Hold({key::C, key::Right, key::Insert, key::Delete});  // a note and editing keys
+    if (i % 20 == 10) rig.keyboard.Hold({});
+    RunIdleStep(app, rig.keys);
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
   StopPlayback(app);
@@ -337,7 +321,8 @@ TEST(PlayAlongStep, NoteKeysPlayAndRecordWhileTheEditingKeysRest) {
   for (int n = 0; n < 10; ++n) expected.insert(expected.end(), {Type(EventType::NoteOn), Type(EventType::NoteOff)});
   EXPECT_EQ(rig.Column(1, 1), expected);
   const std::vector<int32_t> ticks = rig.Column(1, 0);
-  EXPECT_TRUE(std::is_sorted(ticks.begin(), ticks.end()) && std::adjacent_find(ticks.begin(), ticks.end()) == ticks.end());
+  EXPECT_TRUE(std::is_sorted(ticks.begin(), ticks.end()));
+  EXPECT_EQ(std::adjacent_find(ticks.begin(), ticks.end()), ticks.end());
   EXPECT_EQ(app.editCursor, 0) << "Right rested";
   EXPECT_EQ(app.editor.editMode, 1u) << "Insert rested";
 }
@@ -345,15 +330,9 @@ TEST(PlayAlongStep, NoteKeysPlayAndRecordWhileTheEditingKeysRest) {
 // Ctrl+Z and Ctrl+Y while the song plays take a level change back and forth as the edit itself went in: at
 // once, the song playing on, and no note for the Z or the Y.
 TEST(PlayAlongStep, UndoAndRedoKeysWorkWhileTheSongPlays) {
-  testing::SongRigOf<AppState> rig(1, 2);
+  AppRig rig;
   AppState& app = rig.app;
   InsertEvent(app, rig.TrackNo(0), {20000, Type(EventType::End), 0, 0});
-  app.song.currentTrack = 1;
-  testing::FakeSoundDevice device;
-  app.sound = &device;
-  testing::FakeKeyboard keyboard;
-  testing::FakeShell shell;
-  KeyboardHandler keys(keyboard, shell, ProgramKeyboardHooks(app));
   app.editor.editMode = 1;
   StartHistory(app.history, app);
   const float before = app.song.songLevel.Load();
@@ -363,10 +342,10 @@ TEST(PlayAlongStep, UndoAndRedoKeysWorkWhileTheSongPlays) {
 
   StartSongPlayback(app);
   const auto press = [&](std::initializer_list<uint8_t> held) {
-    keyboard.Hold(held);
-    RunIdleStep(app, keys);
-    keyboard.Hold({});
-    RunIdleStep(app, keys);
+    rig.keyboard.Hold(held);
+    RunIdleStep(app, rig.keys);
+    rig.keyboard.Hold({});
+    RunIdleStep(app, rig.keys);
   };
   press({key::LeftControl, key::Z});
   EXPECT_EQ(app.song.songLevel.Load(), before) << "undone";
@@ -381,26 +360,27 @@ TEST(PlayAlongStep, UndoAndRedoKeysWorkWhileTheSongPlays) {
 
 // A file dropped on the window, as the platform hands it up: one row per kind and per place.
 TEST(DroppedFile, SongsProgramsAndSoundsGoWhereTheyBelong) {
-  testing::TempDir dir;
+  TempDir dir;
   {
-    testing::SongRigOf<AppState> maker(2, 3);
+    SongRigOf<AppState> maker(2, 3);
     ASSERT_EQ(SaveSongFile(maker.app, dir.File("Other.tes")), SongFileResult::Done);
-    maker.SetProgramType(0, testing::Id(EngineTypeId::SineWaveGenerator));
-    testing::WriteBytes(dir.File("Bass.TEP"), EncodeProgramFile(*maker.app.song.programs[maker.app.song.currentProgram]));
+    maker.SetProgramType(0, Id(EngineTypeId::SineWaveGenerator));
+    WriteBytes(dir.File("Bass.TEP"), EncodeProgramFile(*maker.app.song.programs[maker.app.song.currentProgram]));
   }
-  ASSERT_TRUE(testing::WriteTone(dir.File("tone.flac"), {.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16, .amplitude = 0.25}));
-  testing::WriteBytes(dir.File("broken.ogg"), {'O', 'g', 'g', 'S', 0, 2, 0, 0});
+  ASSERT_TRUE(WriteTone(dir.File("tone.flac"), {.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16, .amplitude = 0.25}));
+  WriteBytes(dir.File("broken.ogg"), {'O', 'g', 'g', 'S', 0, 2, 0, 0});
 
+  // position: the chain position the Engine panel shows, 0 holding a Multisampled Wave and 1 nothing; said: the
+  // first line of the first box; slot: the slot that took the sound.
   const struct {
-    const char* what;
-    const char* file;
+    const char *what, *file;
     DropPlace place;
-    int position = 0;  // the chain position the Engine panel shows: 0 holds a Multisampled Wave, 1 nothing
+    int position = 0;
     bool modified = false;
     Answer answer = Answer::No;
     bool opened = true;
-    const char* said = "";  // the first line of the first box
-    int slot = -1;          // the slot that took the sound
+    const char* said = "";
+    int slot = -1;
     float peak = 0.25f;
   } cases[] = {
       {"a song asks about the changes first", "Other.tes", {}, 0, true, Answer::No, true, "Save Changes To Song?"},
@@ -409,21 +389,22 @@ TEST(DroppedFile, SongsProgramsAndSoundsGoWhereTheyBelong) {
       {"a sound into the first empty slot", "tone.flac", {}, 0, false, Answer::No, true, "Import", 0},
       {"a sound dropped on the third slot", "tone.flac", {2}, 0, false, Answer::No, true, "Import", 2},
       {"Shift scales it to full range", "tone.flac", {1, true}, 0, false, Answer::No, true, "Import", 1, 1.0f},
-      {"an engine without slots", "tone.flac", {}, 1, false, Answer::No, false, "The Selected Engine Takes No Sound Files"},
+      {"an engine without slots", "tone.flac", {}, 1, false, Answer::No, false,
+       "The Selected Engine Takes No Sound Files"},
       {"an unreadable sound", "broken.ogg", {}, 0, false, Answer::No, false, "Invalid File"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    testing::SongRigOf<AppState> rig(1, 1);
-    rig.SetProgramType(0, testing::Id(EngineTypeId::MultisampledWave));
+    SongRigOf<AppState> rig(1, 1);
+    rig.SetProgramType(0, Id(EngineTypeId::MultisampledWave));
     rig.app.chainEditor.selectedPosition = c.position;
     if (c.modified) rig.app.changes.MarkSongModified();
     rig.dialogs.threeWayAnswers = {c.answer};
     rig.app.changes.Take();
 
     EXPECT_EQ(OpenDroppedFile(rig.app, dir.File(c.file), c.place), c.opened);
-    const std::string said = rig.dialogs.shown.empty() ? "" : rig.dialogs.shown[0].caption == "Import" ? "Import"
-                                                                                                     : rig.Headlines()[0];
+    const std::vector<ShownBox>& shown = rig.dialogs.shown;
+    const std::string said = shown.empty() ? "" : shown[0].caption == "Import" ? "Import" : rig.Headlines()[0];
     EXPECT_EQ(said, c.said) << (rig.dialogs.shown.empty() ? "" : rig.dialogs.shown[0].text);
     const bool song = KindOfDroppedFile(c.file) == DroppedKind::Song;
     EXPECT_EQ(rig.app.song.tracks.Count(), song && c.opened ? 3 : 1);
@@ -431,7 +412,7 @@ TEST(DroppedFile, SongsProgramsAndSoundsGoWhereTheyBelong) {
     if (c.slot >= 0) {
       const DataSlot& s = rig.ProgramEngine(0, 0).slots[c.slot];
       ASSERT_TRUE(s.loaded != 0 && s.length > 0);
-      EXPECT_NEAR(testing::Peak(std::vector<float>(s.data.get(), s.data.get() + s.length)), c.peak, 0.01f);
+      EXPECT_NEAR(Peak(std::vector<float>(s.data.get(), s.data.get() + s.length)), c.peak, 0.01f);
       EXPECT_TRUE(rig.app.changes.Has(Change::Engine));
     }
     if (!c.opened) {

@@ -18,20 +18,17 @@ public:
   }
   bool AskYesNo(std::string_view caption, std::string_view text) override {
     shown.push_back({std::string(caption), std::string(text), BoxIcon::Warning});
-    if (answers.empty()) return false;
-    const bool a = answers.front();
-    answers.pop_front();
-    return a;
+    return Next(answers, false);
   }
   Answer AskYesNoCancel(std::string_view caption, std::string_view text) override {
     shown.push_back({std::string(caption), std::string(text), BoxIcon::Warning});
-    if (threeWayAnswers.empty()) return Answer::Cancel;
-    const Answer a = threeWayAnswers.front();
-    threeWayAnswers.pop_front();
-    return a;
+    return Next(threeWayAnswers, Answer::Cancel);
   }
-  std::optional<std::string> OpenFile(const FileDialogRequest& request) override { return Next(request); }
-  std::optional<std::string> SaveFile(const FileDialogRequest& request) override { return Next(request); }
+  std::optional<std::string> OpenFile(const FileDialogRequest& request) override {
+    requests.push_back(request);
+    return Next(paths, std::optional<std::string>());
+  }
+  std::optional<std::string> SaveFile(const FileDialogRequest& request) override { return OpenFile(request); }
 
   std::vector<ShownBox> shown;
   std::deque<bool> answers;                        // Yes/No answers in order; No once exhausted
@@ -40,12 +37,13 @@ public:
   std::vector<FileDialogRequest> requests;
 
 private:
-  std::optional<std::string> Next(const FileDialogRequest& request) {
-    requests.push_back(request);
-    if (paths.empty()) return std::nullopt;
-    auto p = paths.front();
-    paths.pop_front();
-    return p;
+  // The next scripted answer, or `otherwise` once they are used up.
+  template <class T>
+  static T Next(std::deque<T>& script, T otherwise) {
+    if (script.empty()) return otherwise;
+    T next = script.front();
+    script.pop_front();
+    return next;
   }
 };
 

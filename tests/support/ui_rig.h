@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "support/file_rig.h"
 #include "ui/control_model.h"
 #include "ui/draw.h"
 #include "ui/panels.h"
+#include "ui/pointer.h"
 #include "ui/ui.h"
 
 namespace tonforge::testing {
@@ -91,10 +93,7 @@ inline std::vector<uint8_t> BmpBytes(const Pixels& p, int bits = 24, bool topDow
 
 inline std::string WriteTempFile(const std::string& name, const std::vector<uint8_t>& bytes) {
   const std::string path = ::testing::TempDir() + name;
-  if (FILE* f = std::fopen(path.c_str(), "wb")) {
-    if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-  }
+  WriteBytes(path, bytes);
   return path;
 }
 
@@ -113,7 +112,9 @@ struct UiRig {
     const Point o = ui.panels[panel].clientOffset;
     return {outer.x - o.x, outer.y - o.y};
   }
-  Point Screen(int32_t panel, Point outer) const { return {ui.panels[panel].left + outer.x, ui.panels[panel].top + outer.y}; }
+  Point Screen(int32_t panel, Point outer) const {
+    return {ui.panels[panel].left + outer.x, ui.panels[panel].top + outer.y};
+  }
   uint32_t ScreenAt(int32_t panel, Point outer) const {
     const Point s = Screen(panel, outer);
     return ui.screen.At(s.x, s.y);
@@ -126,6 +127,11 @@ struct UiRig {
   void Click(int32_t panel, Point outer) {
     PressPanel(ui, panel, Client(panel, outer));
     ReleasePanel(ui, panel, Client(panel, outer));
+  }
+  // A left click at a point of the screen, as the platform delivers it.
+  void ClickAt(Point screen) {
+    HandlePointer(ui, {PointerAction::LeftDown, screen});
+    HandlePointer(ui, {PointerAction::LeftUp, screen});
   }
 
   BlockText text;

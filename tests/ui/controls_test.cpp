@@ -20,8 +20,7 @@
 namespace tonforge {
 namespace {
 
-using testing::UiRig;
-
+using namespace testing;
 using namespace testing::panels;
 
 TEST(ControlTexts, NoteNamesAndBarBeat) {
@@ -41,13 +40,16 @@ TEST(ValueControls, KnobAndValueArithmeticTruncates) {
   constexpr uint32_t H = ValueFlag::Enabled | ValueFlag::Horizontal | ValueFlag::StartIsLower;
   constexpr uint32_t V = ValueFlag::Enabled | ValueFlag::Vertical | ValueFlag::StartIsUpper;
   struct Case { uint32_t flags; int32_t length, start, end, offset, value; };
+  const auto knobAt = [](uint32_t flags, int32_t offset) {
+    return (flags & ValueFlag::Vertical) ? Rect{0, offset, 32, offset + 16} : Rect{offset, 0, offset + 48, 16};
+  };
   const Case fromKnob[] = {
       {H, 64, 0, 100, 1, 6}, {H, 64, 0, 100, 16, 100}, {H, 64, 0, 100, 0, 0}, {H, 64, 0, 100, 7, 43},
       {V, 64, 100, -100, 24, 0}, {V, 64, 100, -100, 1, 96}, {V, 64, 100, -100, 47, -95}, {V, 64, 100, -100, 48, -100},
   };
   for (const Case& c : fromKnob) {
     ValueControl v = MakeValueControl(c.flags, 0, 0, c.length, c.start, c.end, c.start);
-    v.knob = (c.flags & ValueFlag::Vertical) ? Rect{0, c.offset, 32, c.offset + 16} : Rect{c.offset, 0, c.offset + 48, 16};
+    v.knob = knobAt(c.flags, c.offset);
     EXPECT_EQ(ValueFromKnob(v), c.value) << c.offset;
   }
   const Case toKnob[] = {
@@ -56,8 +58,7 @@ TEST(ValueControls, KnobAndValueArithmeticTruncates) {
   };
   for (const Case& c : toKnob) {
     const ValueControl v = MakeValueControl(c.flags, 0, 0, c.length, c.start, c.end, c.value);
-    const Rect want = (c.flags & ValueFlag::Vertical) ? Rect{0, c.offset, 32, c.offset + 16} : Rect{c.offset, 0, c.offset + 48, 16};
-    EXPECT_EQ(v.knob, want) << c.value;
+    EXPECT_EQ(v.knob, knobAt(c.flags, c.offset)) << c.value;
   }
   EXPECT_TRUE(MakeValueControl(H, 0, 0, 64, 5, 5, 5).knob.Empty());
 }
@@ -117,7 +118,9 @@ TEST(Buttons, HitTestsAreStrictAndOnlyAReleaseInsideRuns) {
   for (const Case& c : cases) {
     UiRig rig;
     int calls = 0;
-    AddButton(rig.ui.panels[kEventList], MakeButton(1, {16, 40, 64, 56}, 2, ButtonStyle::Push, [&](uint32_t) { ++calls; }));
+    AddButton(rig.ui.panels[kEventList], MakeButton(1, {16, 40, 64, 56}, 2, ButtonStyle::Push, [&](uint32_t) {
+      ++calls;
+    }));
     OpenPanel(rig.ui, kEventList);
     const uint32_t& flags = rig.ui.panels[kEventList].buttons[0].flags;
     PressPanel(rig.ui, kEventList, rig.Client(kEventList, c.press));
@@ -126,7 +129,7 @@ TEST(Buttons, HitTestsAreStrictAndOnlyAReleaseInsideRuns) {
     EXPECT_EQ(calls, c.calls) << c.release.x << "," << c.release.y;
     EXPECT_EQ(flags & ButtonFlag::Pressed, 0u);
     // The normal look is back.
-    EXPECT_EQ(rig.ScreenAt(kEventList, {20, 50}), testing::SkinPattern(128 + 4, 64 + 16 + 10));
+    EXPECT_EQ(rig.ScreenAt(kEventList, {20, 50}), SkinPattern(128 + 4, 64 + 16 + 10));
   }
 }
 
@@ -173,19 +176,17 @@ TEST(Panels, OpenersFollowOpenCloseAndToggle) {
   for (int32_t p : {1, 4, 8, 9}) EXPECT_TRUE(rig.ui.panels[p].open && lit(OpenerButton(p))) << p;
   EXPECT_FALSE(OpenPanel(rig.ui, kProgramEditor));  // already open: its opener is lit
 
-  // The toggles of the control centre, clicked: opening a panel closes the one sharing its place.
-  auto toggle = [&](int32_t panel) {
-    for (int32_t i = 2; i < 10; ++i)
-      if (centre[i].argument == static_cast<uint32_t>(panel)) rig.Click(0, {centre[i].rect.left + 8, centre[i].rect.top + 8});
-  };
-  toggle(7);
+  // The track list's toggle in the control centre, clicked: opening a panel closes the one sharing its place.
+  for (int32_t i = 2; i < 10; ++i)
+    if (centre[i].argument == static_cast<uint32_t>(kTrackList))
+      rig.Click(kCentre, {centre[i].rect.left + 8, centre[i].rect.top + 8});
   EXPECT_TRUE(rig.ui.panels[kTrackList].open && !rig.ui.panels[kEngineEditor].open && lit(2) && !lit(6));
   rig.Click(0, {40, 32});  // song layout
   for (int32_t p : {7, 3, 5}) EXPECT_TRUE(rig.ui.panels[p].open) << p;
   for (int32_t p : {8, 4, 9}) EXPECT_FALSE(rig.ui.panels[p].open) << p;
   EXPECT_FALSE(quit);
   const Rect close = CloseBox(rig.ui.panels[kCentre]);
-  for (PointerAction a : {PointerAction::LeftDown, PointerAction::LeftUp}) HandlePointer(rig.ui, {a, {close.left + 4, close.top + 4}});
+  rig.ClickAt({close.left + 4, close.top + 4});
   EXPECT_TRUE(quit);
 }
 
@@ -209,7 +210,7 @@ TEST(Panels, TitleBarsMoveAndTheFirstClickClearsTheSplash) {
   EXPECT_FALSE(rig.ui.splash);
   const PanelWindow& engine = rig.ui.panels[kEngineEditor];
   EXPECT_EQ(rig.ui.screen.At(splash.left + 10, splash.top + 10),
-            testing::DeckPattern(splash.left + 10 - engine.left - engine.clientOffset.x,
+            DeckPattern(splash.left + 10 - engine.left - engine.clientOffset.x,
                                  splash.top + 10 - engine.top - engine.clientOffset.y));
 }
 
@@ -218,16 +219,9 @@ TEST(Panels, TitleBarsMoveAndTheFirstClickClearsTheSplash) {
 TEST(ValueControls, TheWheelAndAShiftDragStepByValues) {
   enum class Role { Control, List, View };
   enum class Gesture { Wheel, ShiftDrag };
-  struct Case {
-    const char* name;
-    bool vertical;
-    int32_t start, end, value;
-    Role role;
-    Gesture gesture;
-    int32_t amount;  // notches, or pixels dragged up or right
-    bool shift;
-    int32_t expected, reports;
-  };
+  // amount: notches, or pixels dragged up or right.
+  struct Case { const char* name; bool vertical; int32_t start, end, value; Role role; Gesture gesture; int32_t amount;
+                bool shift; int32_t expected, reports; };
   const Case cases[] = {
       {"vertical slider, a notch up", true, 100, -100, 0, Role::Control, Gesture::Wheel, 1, false, 1, 1},
       {"vertical slider, Shift", true, 100, -100, 0, Role::Control, Gesture::Wheel, -2, true, -20, 1},
@@ -251,7 +245,8 @@ TEST(ValueControls, TheWheelAndAShiftDragStepByValues) {
     if (c.role == Role::List) p.wheelScroll = 0;
     if (c.role == Role::View) p.wheelScrollSideways = 0;
     OpenPanel(rig.ui, kEventList);
-    const Point knob = rig.Screen(kEventList, {p.valueControls[0].knob.left + 16 + 2, p.valueControls[0].knob.top + 40 + 2});
+    const Rect& k = p.valueControls[0].knob;
+    const Point knob = rig.Screen(kEventList, {k.left + 16 + 2, k.top + 40 + 2});
     const Point empty = rig.Screen(kEventList, {150, 100});
     if (c.gesture == Gesture::Wheel) {
       HandlePointer(rig.ui, {PointerAction::Wheel, c.role == Role::Control ? knob : empty, c.amount, c.shift});
@@ -291,7 +286,8 @@ TEST(Drawing, ButtonsComeFromTheirStyleBlockAndMagentaShowsTheDeck) {
       for (int32_t x = 0; x < c.source.Width(); ++x) {
         const Point at{20 + x, 40 + y};
         const bool isPlanted = x == 2 && y == 3;
-        const uint32_t want = isPlanted ? rig.DeckAt(kEventList, at) : testing::SkinPattern(c.source.left + x, c.source.top + y);
+        const uint32_t skin = SkinPattern(c.source.left + x, c.source.top + y);
+        const uint32_t want = isPlanted ? rig.DeckAt(kEventList, at) : skin;
         mismatches += rig.ScreenAt(kEventList, at) != want;
       }
     EXPECT_EQ(mismatches, 0) << "style " << c.style << " kind " << c.kind;
@@ -305,17 +301,17 @@ TEST(Drawing, KnobsMoveByEraseAndRedrawOfTheirOwnPlace) {
   AddValueControl(p, MakeValueControl(ValueFlag::Enabled | ValueFlag::Horizontal | ValueFlag::StartIsLower, 16, 60, 112,
                                       0, 64, 0));
   OpenPanel(rig.ui, kEventList);
-  EXPECT_EQ(rig.ScreenAt(kEventList, {16 + 5, 60 + 3}), testing::SkinPattern(128 + 5, 80 + 3));  // the knob
-  EXPECT_EQ(rig.ScreenAt(kEventList, {16 + 100, 60 + 3}), testing::SkinPattern(100, 352 + 3));  // the track
+  EXPECT_EQ(rig.ScreenAt(kEventList, {16 + 5, 60 + 3}), SkinPattern(128 + 5, 80 + 3));  // the knob
+  EXPECT_EQ(rig.ScreenAt(kEventList, {16 + 100, 60 + 3}), SkinPattern(100, 352 + 3));  // the track
   TakeChangedRects(rig.ui);
   MovePointer(rig.ui, rig.Screen(kEventList, {30, 68}));
   PressPanel(rig.ui, kEventList, rig.Client(kEventList, {30, 68}));
-  EXPECT_EQ(rig.ScreenAt(kEventList, {16 + 5, 60 + 3}), testing::SkinPattern(128 + 5, 112 + 3));  // dragged look
+  EXPECT_EQ(rig.ScreenAt(kEventList, {16 + 5, 60 + 3}), SkinPattern(128 + 5, 112 + 3));  // dragged look
   MovePointer(rig.ui, rig.Screen(kEventList, {30 + 64, 68}));
   EXPECT_EQ(p.valueControls[0].knob, (Rect{64, 0, 112, 16}));
   EXPECT_EQ(p.valueControls[0].value, 64);
   // Where the knob was, the track piece under a knob (0, 352)-(48, 368) is drawn again.
-  EXPECT_EQ(rig.ScreenAt(kEventList, {16 + 5, 60 + 3}), testing::SkinPattern(5, 352 + 3));
+  EXPECT_EQ(rig.ScreenAt(kEventList, {16 + 5, 60 + 3}), SkinPattern(5, 352 + 3));
   const Rect knobArea = Rect{16, 60, 16 + 112, 76}.Offset(p.left, p.top);
   for (const Rect& r : TakeChangedRects(rig.ui)) EXPECT_EQ(Intersect(r, knobArea), r);
 }
@@ -328,7 +324,7 @@ TEST(Drawing, TextColoursAreSampledAgainWhenTheSkinIsReplaced) {
   Pixels replacement = rig.ui.skins.skin;
   replacement.At(352, 336) = 0x123456;
   replacement.At(384, 336) = 0x654321;
-  const std::string path = testing::WriteTempFile("replacement_skin.bmp", testing::BmpBytes(replacement));
+  const std::string path = WriteTempFile("replacement_skin.bmp", BmpBytes(replacement));
   ASSERT_TRUE(LoadSkinPicture(rig.ui.skins, SkinPicture::Skin, path));
   SampleColours(rig.ui.skins);
   OpenPanel(rig.ui, kEventList);
@@ -344,23 +340,23 @@ TEST(Drawing, TextColoursAreSampledAgainWhenTheSkinIsReplaced) {
 TEST(Bitmaps, UnusableFilesLeaveThePictureAndSayWhy) {
   Pixels exact(kSkinWidth, kSkinHeight);
   for (int32_t y = 0; y < exact.height; ++y)
-    for (int32_t x = 0; x < exact.width; ++x) exact.At(x, y) = testing::DeckPattern(x, y);
+    for (int32_t x = 0; x < exact.width; ++x) exact.At(x, y) = DeckPattern(x, y);
   const Pixels small(kSkinWidth / 2, kSkinHeight / 2);
   Pixels sixteen(kSkinWidth, kSkinHeight);
   for (int32_t y = 0; y < sixteen.height; ++y)
-    for (int32_t x = 0; x < sixteen.width; ++x) sixteen.At(x, y) = 0x110F0Du * static_cast<uint32_t>((x / 7 + y / 5) % 16);
-  std::vector<uint8_t> truncated = testing::BmpBytes(exact);
+    for (int32_t x = 0; x < sixteen.width; ++x) sixteen.At(x, y) = 0x110F0Du * uint32_t((x / 7 + y / 5) % 16);
+  std::vector<uint8_t> truncated = BmpBytes(exact);
   truncated.resize(truncated.size() - 10);
-  std::vector<uint8_t> eightBit = testing::BmpBytes(exact);
+  std::vector<uint8_t> eightBit = BmpBytes(exact);
   eightBit[28] = 8;
-  std::vector<uint8_t> compressed = testing::BmpBytes(exact, 32);
+  std::vector<uint8_t> compressed = BmpBytes(exact, 32);
   compressed[30] = 1;
-  std::vector<uint8_t> noWidth = testing::BmpBytes(exact);
+  std::vector<uint8_t> noWidth = BmpBytes(exact);
   noWidth[18] = noWidth[19] = 0;
   // A 16000 x 16000 picture's header, its 768 MB of pixels a hole in a sparse file.
-  std::vector<uint8_t> huge = testing::BmpBytes(Pixels(1, 1));
+  std::vector<uint8_t> huge = BmpBytes(Pixels(1, 1));
   PutU32(&huge[18], 16000), PutU32(&huge[22], 16000);
-  const std::string hugePath = testing::WriteTempFile("huge.bmp", huge);
+  const std::string hugePath = WriteTempFile("huge.bmp", huge);
   ASSERT_EQ(truncate(hugePath.c_str(), 54 + 48000LL * 16000), 0);
   const std::string fifo = ::testing::TempDir() + "skin_fifo.bmp";
   unlink(fifo.c_str());
@@ -368,26 +364,26 @@ TEST(Bitmaps, UnusableFilesLeaveThePictureAndSayWhy) {
   const std::string notPicture = "Not an uncompressed BMP picture (1, 4, 8, 24 or 32 bits), or a damaged one";
   struct Case { const char* name; std::string path; std::string reason; const Pixels* picture = nullptr; };
   const Case cases[] = {
-      {"empty", testing::WriteTempFile("empty.bmp", {}), notPicture},
-      {"text", testing::WriteTempFile("text.bmp", {'h', 'e', 'l', 'l', 'o'}), notPicture},
-      {"truncated", testing::WriteTempFile("truncated.bmp", truncated), notPicture},
-      {"eight bits without a palette", testing::WriteTempFile("eight_bit.bmp", eightBit), notPicture},
-      {"compressed", testing::WriteTempFile("compressed.bmp", compressed), notPicture},
-      {"no width", testing::WriteTempFile("no_width.bmp", noWidth), notPicture},
-      {"half size", testing::WriteTempFile("small.bmp", testing::BmpBytes(small)),
+      {"empty", WriteTempFile("empty.bmp", {}), notPicture},
+      {"text", WriteTempFile("text.bmp", {'h', 'e', 'l', 'l', 'o'}), notPicture},
+      {"truncated", WriteTempFile("truncated.bmp", truncated), notPicture},
+      {"eight bits without a palette", WriteTempFile("eight_bit.bmp", eightBit), notPicture},
+      {"compressed", WriteTempFile("compressed.bmp", compressed), notPicture},
+      {"no width", WriteTempFile("no_width.bmp", noWidth), notPicture},
+      {"half size", WriteTempFile("small.bmp", BmpBytes(small)),
        "The picture is 240 x 184 pixels; 480 x 368 are required"},
       {"16000 x 16000", hugePath, "The picture is 16000 x 16000 pixels; 480 x 368 are required"},
       {"named pipe", fifo, "Not a regular file"},
       {"folder", ::testing::TempDir(), "Is a directory"},
       {"missing", ::testing::TempDir() + "no_such_file.bmp", "No such file or directory"},
-      {"bottom-up 24 bits", testing::WriteTempFile("bottom_up_24.bmp", testing::BmpBytes(exact, 24, false)), ""},
-      {"top-down 32 bits", testing::WriteTempFile("top_down_32.bmp", testing::BmpBytes(exact, 32, true)), ""},
-      {"8-bit palette", testing::WriteTempFile("palette_8.bmp", testing::BmpBytes(sixteen, 8)), "", &sixteen},
-      {"4-bit palette", testing::WriteTempFile("palette_4.bmp", testing::BmpBytes(sixteen, 4)), "", &sixteen},
+      {"bottom-up 24 bits", WriteTempFile("bottom_up_24.bmp", BmpBytes(exact, 24, false)), ""},
+      {"top-down 32 bits", WriteTempFile("top_down_32.bmp", BmpBytes(exact, 32, true)), ""},
+      {"8-bit palette", WriteTempFile("palette_8.bmp", BmpBytes(sixteen, 8)), "", &sixteen},
+      {"4-bit palette", WriteTempFile("palette_4.bmp", BmpBytes(sixteen, 4)), "", &sixteen},
   };
   for (const Case& c : cases) {
     Skins skins;
-    testing::PaintPatterns(skins);
+    PaintPatterns(skins);
     const Pixels before = skins.skin;
     FileFailure failure;
     EXPECT_EQ(LoadSkinPicture(skins, SkinPicture::Skin, c.path, &failure), c.reason.empty()) << c.name;
@@ -400,9 +396,12 @@ TEST(Bitmaps, UnusableFilesLeaveThePictureAndSayWhy) {
 
 // However long a line, the font is handed no more letters than the screen is pixels wide.
 TEST(Drawing, TextCostsNoMoreThanTheScreenItCovers) {
-  struct Measuring : testing::BlockText {
+  struct Measuring : BlockText {
     std::size_t longest = 0;
-    int TextWidth(std::string_view t) override { return longest = std::max(longest, t.size()), BlockText::TextWidth(t); }
+    int TextWidth(std::string_view t) override {
+      longest = std::max(longest, t.size());
+      return BlockText::TextWidth(t);
+    }
     void DrawText(PixelView v, int x, int y, std::string_view t, uint32_t c) override {
       longest = std::max(longest, t.size());
       BlockText::DrawText(v, x, y, t, c);
@@ -420,7 +419,7 @@ TEST(Drawing, TextCostsNoMoreThanTheScreenItCovers) {
 
 TEST(Bitmaps, AnUnusableSkinIsNamedAndTheDrawnOneTakesItsPlace) {
   Skins skins;
-  testing::PaintPatterns(skins);
+  PaintPatterns(skins);
   const std::vector<FileFailure> unusable = LoadSkins(skins, ::testing::TempDir() + "no_program_folder");
   ASSERT_EQ(unusable.size(), 3u);
   EXPECT_EQ(unusable[1].path + ": " + unusable[1].reason,
@@ -431,7 +430,7 @@ TEST(Bitmaps, AnUnusableSkinIsNamedAndTheDrawnOneTakesItsPlace) {
 
 TEST(Captions, ALineLongerThanAnyFieldIsCutWhenRead) {
   std::string text = "first\r\n" + std::string(2 << 20, 'x') + "\nlast";
-  const std::string path = testing::WriteTempFile("Captions.txt", std::vector<uint8_t>(text.begin(), text.end()));
+  const std::string path = WriteTempFile("Captions.txt", std::vector<uint8_t>(text.begin(), text.end()));
   const CaptionTable table = ReadCaptionFile(path);
   EXPECT_EQ(table.lines, (std::vector<std::string>{"first", std::string(256, 'x'), "last"}));
   const std::string fifo = ::testing::TempDir() + "captions_fifo.txt";
@@ -458,7 +457,7 @@ TEST(Drawing, APanelInFrontIsNeverPaintedOver) {
 }
 
 // Records the pieces of text handed to the rasteriser.
-class RecordingText : public testing::BlockText {
+class RecordingText : public BlockText {
 public:
   void DrawText(PixelView view, int x, int y, std::string_view text, uint32_t colour) override {
     drawn.emplace_back(text);
@@ -512,19 +511,18 @@ TEST(Scaling, TheLargestWholeFactorThatFitsCentred) {
 // nothing of the interface.
 TEST(Scaling, AClickAtScaledCoordinatesReachesTheSameControl) {
   for (int32_t scale : {1, 2, 3}) {
-    testing::UiRig rig;
+    UiRig rig;
     int calls = 0;
-    AddButton(rig.ui.panels[kEventList], MakeButton(0, {16, 48, 64, 64}, 1, ButtonStyle::Push, [&](uint32_t) { ++calls; }));
+    AddButton(rig.ui.panels[kEventList], MakeButton(0, {16, 48, 64, 64}, 1, ButtonStyle::Push, [&](uint32_t) {
+      ++calls;
+    }));
     OpenPanel(rig.ui, kEventList);
     const Placement p = PlaceInterface(800 * scale + 101, 560 * scale + 51, 800, 560);
     ASSERT_EQ(p.scale, scale);
     const Rect onScreen = ToWindow(p, {rig.Screen(kEventList, {17, 49}).x, rig.Screen(kEventList, {17, 49}).y,
                                        rig.Screen(kEventList, {63, 63}).x, rig.Screen(kEventList, {63, 63}).y});
-    for (Point at : {Point{onScreen.left, onScreen.top}, Point{onScreen.right - 1, onScreen.bottom - 1}}) {
-      const Point inside = ToInterface(p, at);
-      HandlePointer(rig.ui, {PointerAction::LeftDown, inside});
-      HandlePointer(rig.ui, {PointerAction::LeftUp, inside});
-    }
+    for (Point at : {Point{onScreen.left, onScreen.top}, Point{onScreen.right - 1, onScreen.bottom - 1}})
+      rig.ClickAt(ToInterface(p, at));
     EXPECT_EQ(calls, 2) << scale;
     const Point beside = ToInterface(p, {p.origin.x - 1, p.origin.y - 1});
     EXPECT_EQ(beside.x, -1) << scale;
@@ -533,7 +531,7 @@ TEST(Scaling, AClickAtScaledCoordinatesReachesTheSameControl) {
 }
 
 TEST(Scaling, TheTwicePictureIsTheOncePictureWithEachPixelDoubled) {
-  testing::UiRig rig;
+  UiRig rig;
   OpenPanel(rig.ui, kEventList);
   const Pixels& once = rig.ui.screen;
   const Placement p = PlaceInterface(1700, 1200, once.width, once.height);

@@ -16,14 +16,9 @@ using namespace testing::panels;
 TEST(DoubleClick, TypesTheNumberOfEveryKindOfValueControl) {
   constexpr uint32_t kVertical = ValueFlag::Enabled | ValueFlag::Vertical | ValueFlag::StartIsUpper;
   constexpr uint32_t kHorizontal = ValueFlag::Enabled | ValueFlag::Horizontal | ValueFlag::StartIsLower;
-  const struct {
-    const char* what;
-    uint32_t flags;
-    int32_t start, end, value;
-    int clicks;
-    const char* typed;  // nullptr: no entry is to start
-    int32_t expected, reports;
-  } cases[] = {
+  // typed: nullptr when no entry is to start.
+  const struct { const char* what; uint32_t flags; int32_t start, end, value; int clicks; const char* typed;
+                 int32_t expected, reports; } cases[] = {
       {"vertical knob", kVertical, 100, 0, 60, 2, "45", 45, 1},
       {"vertical knob with a signed range", kVertical, 100, -100, 0, 2, "-35", -35, 1},
       {"horizontal slider", kHorizontal, 1, 10000, 500, 2, "2500", 2500, 1},

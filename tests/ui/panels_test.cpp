@@ -33,13 +33,7 @@
 namespace tonforge {
 namespace {
 
-using testing::PanelRig;
-using testing::SkinPattern;
-using testing::Type;
-using testing::EventRow;
-using testing::Id;
-using testing::FillSlot;
-using testing::AppPanelsRig;
+using namespace testing;
 
 namespace C = TrackListControl;
 namespace L = EventListControl;
@@ -50,26 +44,15 @@ using namespace testing::panels;
 
 struct TrackListRig : PanelRig {
   explicit TrackListRig(int32_t tracks, int programs = 1) : PanelRig(programs, tracks) {
-    BuildTrackListPanel(UI(), App());
-    OpenPanel(UI(), kTrackList);
+    BuildTrackListPanel(ui.ui, app());
+    OpenPanel(ui.ui, kTrackList);
   }
-  // A point of the song view: the tick's column on a visible row.
-  Point ViewPoint(int32_t row, int32_t tick) {
-    return {kSongViewLeft + tick - App().editor.viewStart, kSongViewTop + kSongViewRowHeight * row + 10};
-  }
-  uint32_t Pixel(Point outer) { return rig.ScreenAt(kTrackList, outer); }
+  uint32_t Pixel(Point outer) { return ui.ScreenAt(kTrackList, outer); }
 };
 
 // Presses in the song view select the row's track and the tick; the chain panel follows the track.
 TEST(TrackListPanel, PressesInTheSongViewSelectTrackAndTick) {
-  struct Case {
-    const char* what;
-    int32_t current;
-    int32_t openChain;
-    uint32_t snap;
-    int32_t row, tick;
-    int32_t wantTrack, wantCursor, wantOpenChain;
-  };
+  struct Case { const char* what; int32_t current, openChain; uint32_t snap; int32_t row, tick, track, cursor, chain; };
   const Case cases[] = {
       {"track 0 replaces the track panel by the song panel", 2, kTrackChain, 0, 0, 100, 0, 100, kSongChain},
       {"a normal track replaces the song panel by the track panel", 0, kSongChain, 0, 2, 30, 2, 30, kTrackChain},
@@ -79,14 +62,14 @@ TEST(TrackListPanel, PressesInTheSongViewSelectTrackAndTick) {
   };
   for (const Case& c : cases) {
     TrackListRig r(3);
-    r.App().song.currentTrack = c.current;
-    r.App().editor.snap = c.snap;
-    OpenPanel(r.UI(), c.openChain);
-    r.Click(kTrackList, r.ViewPoint(c.row, c.tick));
-    EXPECT_EQ(r.App().song.currentTrack, c.wantTrack) << c.what;
-    EXPECT_EQ(r.App().editCursor, c.wantCursor) << c.what;
-    EXPECT_TRUE(r.P(c.wantOpenChain).open) << c.what;
-    EXPECT_FALSE(r.P(c.wantOpenChain == kSongChain ? kTrackChain : kSongChain).open) << c.what;
+    r.app().song.currentTrack = c.current;
+    r.app().editor.snap = c.snap;
+    OpenPanel(r.ui.ui, c.openChain);
+    r.ClickAt(r.ui.Screen(kTrackList, r.ViewPoint(c.row, c.tick)));
+    EXPECT_EQ(r.app().song.currentTrack, c.track) << c.what;
+    EXPECT_EQ(r.app().editCursor, c.cursor) << c.what;
+    EXPECT_TRUE(r.Open(c.chain)) << c.what;
+    EXPECT_FALSE(r.Open(c.chain == kSongChain ? kTrackChain : kSongChain)) << c.what;
     EXPECT_EQ(r.P(0).buttons[OpenerButton(kTrackChain)].style, ButtonStyle::ToggleOn) << c.what;
   }
 }
@@ -101,22 +84,22 @@ TEST(TrackListPanel, InsertButtonsAreShownExactlyWhereTheyAct) {
   };
   for (const Case& c : cases) {
     TrackListRig r(2);
-    r.App().song.currentTrack = c.track;
-    r.App().editor.eventGroup = c.group;
+    r.app().song.currentTrack = c.track;
+    r.app().editor.eventGroup = c.group;
     r.Redraw(kTrackList);
     EXPECT_EQ(r.ShownButtons(kTrackList, C::InsertVolume, C::InsertTempo + 1), c.shown) << c.track;
   }
   // A shown insert button inserts at the cursor; a hidden one takes no click.
   TrackListRig r(2);
-  r.App().song.currentTrack = 1;
-  r.App().editor.eventGroup = EventGroup::Track;
-  r.App().editCursor = 96;
+  r.app().song.currentTrack = 1;
+  r.app().editor.eventGroup = EventGroup::Track;
+  r.app().editCursor = 96;
   r.Redraw(kTrackList);
   r.ClickButton(kTrackList, C::InsertPan);
   r.ClickButton(kTrackList, C::InsertTempo);
-  EXPECT_EQ(r.song.Events(1), (std::vector<testing::EventRow>{{96, Type(EventType::TrackPan), 0, 0}}));
+  EXPECT_EQ(r.song.Events(1), (std::vector<EventRow>{{96, Type(EventType::TrackPan), 0, 0}}));
   // The switches show the editor: octave 2, the track group, slide and snap on, recording off.
-  std::tie(r.App().editor.octave, r.App().editor.slide, r.App().editor.snap) = std::tuple(2, 1, 1);
+  std::tie(r.app().editor.octave, r.app().editor.slide, r.app().editor.snap) = std::tuple(2, 1, 1);
   r.Redraw(kTrackList);
   EXPECT_EQ((std::array{r.B(kTrackList, C::Octave).captionOrValue, r.B(kTrackList, C::Group).captionOrValue,
                         r.B(kTrackList, C::Slide).captionOrValue}), (std::array{110, 105, 95}));
@@ -125,11 +108,9 @@ TEST(TrackListPanel, InsertButtonsAreShownExactlyWhereTheyAct) {
 }
 
 TEST(TrackListPanel, MuteButtonsFollowTheVisibleTracks) {
-  struct Case {
-    std::vector<uint32_t> muteStates;  // tracks 1 and up
-    int32_t scroll;
-    std::vector<uint32_t> styles;  // rows with a track; the other rows are hidden
-  };
+  // muteStates: of tracks 1 and up; styles: of the rows with a track, the other rows being hidden.
+  struct Case { std::vector<uint32_t> muteStates; int32_t scroll; std::vector<uint32_t> styles; };
+  constexpr uint32_t kHidden = ~0u;
   const Case cases[] = {
       {{}, 0, {ButtonStyle::ToggleOff}},
       {{0, 2}, 0, {ButtonStyle::Editing, ButtonStyle::ToggleOff, ButtonStyle::Field}},
@@ -138,16 +119,14 @@ TEST(TrackListPanel, MuteButtonsFollowTheVisibleTracks) {
   };
   for (const Case& c : cases) {
     TrackListRig r(static_cast<int32_t>(c.muteStates.size()) + 1);
-    for (size_t t = 0; t < c.muteStates.size(); ++t) r.song.TrackNo(static_cast<int32_t>(t) + 1).muteState = c.muteStates[t];
-    r.App().song.trackListScroll = c.scroll;
+    for (size_t t = 0; t < c.muteStates.size(); ++t) r.song.TrackNo(int32_t(t) + 1).muteState = c.muteStates[t];
+    r.app().song.trackListScroll = c.scroll;
     r.Redraw(kTrackList);
-    for (int32_t row = 0; row < kTrackListRowCount; ++row) {
-      const bool hasTrack = row < static_cast<int32_t>(c.styles.size());
-      EXPECT_EQ(r.Shown(kTrackList, C::FirstMute + row), hasTrack) << row;
-      if (hasTrack) {
-        EXPECT_EQ(r.B(kTrackList, C::FirstMute + row).style, c.styles[row]) << row;
-      }
-    }
+    std::vector<uint32_t> styles = c.styles, shown;
+    styles.resize(kTrackListRowCount, kHidden);
+    for (int32_t row = 0; row < kTrackListRowCount; ++row)
+      shown.push_back(r.Shown(kTrackList, C::FirstMute + row) ? r.B(kTrackList, C::FirstMute + row).style : kHidden);
+    EXPECT_EQ(shown, styles) << c.muteStates.size() << " tracks, scrolled by " << c.scroll;
   }
   // The GlobalTrack's mute button lets every muted track play again.
   TrackListRig r(3);
@@ -165,9 +144,9 @@ TEST(TrackListPanel, TheSongViewIsDrawnFromTheSkin) {
   TrackListRig r(3, 2);
   r.song.Add(1, {{100, Type(EventType::NoteOn), 2450, 1}, {130, Type(EventType::TrackPan), 0, 0}});
   r.song.Add(2, {{140, Type(EventType::Phrase), 13, 0}});
-  r.App().song.currentTrack = 1;
-  r.App().editCursor = 200;
-  r.App().editor.block = {1, 300, 2, 310, 2};
+  r.app().song.currentTrack = 1;
+  r.app().editCursor = 200;
+  r.app().editor.block = {1, 300, 2, 310, 2};
   r.Redraw(kTrackList);
   struct Case { const char* what; int32_t row, tick; int32_t sourceX, sourceTop; };
   const Case cases[] = {
@@ -196,25 +175,25 @@ TEST(TrackListPanel, TheSongViewIsDrawnFromTheSkin) {
     EXPECT_EQ(r.Pixel({512 + 1, 88 + 32 * row + 1}), SkinPattern(source.left + 1, source.top + 1)) << "mute " << row;
   }
   // The ruler names bars in the second colour, other beats in the first (block glyphs of the stand-in font).
-  EXPECT_EQ(r.Pixel({48 - 9 + 1, 58}), r.UI().skins.colours.songViewBar);
-  EXPECT_EQ(r.Pixel({96 - 9 + 1, 58}), r.UI().skins.colours.songView);
+  EXPECT_EQ(r.Pixel({48 - 9 + 1, 58}), r.ui.ui.skins.colours.songViewBar);
+  EXPECT_EQ(r.Pixel({96 - 9 + 1, 58}), r.ui.ui.skins.colours.songView);
 }
 
 // While a song plays the playhead crosses every row in the cursor's colour, the position field shows its tick
 // and the view turns a page when the playhead leaves it; once playing ends the view returns to the EditCursor.
 TEST(TrackListPanel, ThePlayheadMovesWithTheSongAndTurnsTheView) {
   TrackListRig r(3);
-  r.App().song.currentTrack = 1;
-  r.App().editCursor = 200;
-  PlaybackState& p = r.App().playback;
+  r.app().song.currentTrack = 1;
+  r.app().editCursor = 200;
+  PlaybackState& p = r.app().playback;
   p.mode.store(PlaybackMode::Song);  // as the worker runs it; the clock's tick comes from the test
   struct Step { int32_t tick, viewStart; };
   for (const Step s : {Step{250, 0}, {463, 0}, {464, 464}, {700, 464}, {1000, 1000}}) {
     p.playheadTick = s.tick;
-    EXPECT_TRUE(FollowPlayhead(r.App())) << s.tick;
-    EXPECT_FALSE(FollowPlayhead(r.App())) << s.tick;  // nothing new to draw until the clock moves
+    EXPECT_TRUE(FollowPlayhead(r.app())) << s.tick;
+    EXPECT_FALSE(FollowPlayhead(r.app())) << s.tick;  // nothing new to draw until the clock moves
     r.Redraw(kTrackList);
-    EXPECT_EQ(r.App().editor.viewStart, s.viewStart) << s.tick;
+    EXPECT_EQ(r.app().editor.viewStart, s.viewStart) << s.tick;
     EXPECT_EQ(r.B(kTrackList, C::CursorPosition).captionOrValue, s.tick) << s.tick;
     for (int32_t row : {0, 2}) {
       const Point at = r.ViewPoint(row, s.tick);
@@ -222,24 +201,24 @@ TEST(TrackListPanel, ThePlayheadMovesWithTheSongAndTurnsTheView) {
     }
   }
   p.mode.store(PlaybackMode::Idle);
-  EXPECT_TRUE(FollowPlayhead(r.App()));
+  EXPECT_TRUE(FollowPlayhead(r.app()));
   r.Redraw(kTrackList);
-  EXPECT_TRUE(r.App().editCursor == 200 && r.App().editor.viewStart == 200);
+  EXPECT_TRUE(r.app().editCursor == 200 && r.app().editor.viewStart == 200);
   EXPECT_EQ(r.B(kTrackList, C::CursorPosition).captionOrValue, 200);
 }
 
 struct EventListRig : PanelRig {
   EventListRig() : PanelRig(1, 2) {
-    BuildEventListPanel(UI(), App());
+    BuildEventListPanel(ui.ui, app());
     song.SetProgramType(0, Id(EngineTypeId::BasicWave));
     song.SetTrackType(0, Id(EngineTypeId::LowPassFilter));
-    App().song.currentTrack = 1;
-    OpenPanel(UI(), kEventList);
+    app().song.currentTrack = 1;
+    OpenPanel(ui.ui, kEventList);
   }
   Button& Field(int32_t row, L::Field f) { return B(kEventList, L::FieldIndex(row, f)); }
   // What a field shows, or "-" when it is hidden.
   std::string Shows(int32_t row, L::Field f) {
-    return Shown(kEventList, L::FieldIndex(row, f)) ? ButtonText(UI(), Field(row, f)) : "-";
+    return Shown(kEventList, L::FieldIndex(row, f)) ? ButtonText(ui.ui, Field(row, f)) : "-";
   }
 };
 
@@ -247,14 +226,10 @@ TEST(EventListPanel, FieldsShowEachKindOfEvent) {
   EventListRig r;
   const int32_t programParameter = Type(EventType::ProgramEngineParameter);
   const int32_t trackParameter = Type(EventType::TrackEngineParameter);
-  r.song.Add(1, {{0, programParameter, 0, 50},
-                 {48, Type(EventType::NoteOn), 2450, 0},
-                 {60, programParameter, 0, 40},
-                 {70, trackParameter, 1, 10},
-                 {80, Type(EventType::TrackVolume), 80, 0},
-                 {90, Type(EventType::NoteOff), 0, 0},
-                 {400, trackParameter, 7, 0}});
-  r.TrackNo(1).selectedEvent = 1;
+  r.song.Add(1, {{0, programParameter, 0, 50}, {48, Type(EventType::NoteOn), 2450, 0}, {60, programParameter, 0, 40},
+                 {70, trackParameter, 1, 10}, {80, Type(EventType::TrackVolume), 80, 0},
+                 {90, Type(EventType::NoteOff), 0, 0}, {400, trackParameter, 7, 0}});
+  r.song.TrackNo(1).selectedEvent = 1;
   r.Redraw(kEventList);
   struct Case { std::string time, valueA, valueB; };
   // The stand-in captions name only captions 1 to 4; the kind field's caption number is checked apart.
@@ -300,15 +275,15 @@ TEST(EventListPanel, ControlsFollowTheNumberOfEvents) {
 
 TEST(EventListPanel, FieldsSelectRetypeAndEditTheirEvent) {
   EventListRig r;
-  r.App().editCursor = 30;
+  r.app().editCursor = 30;
   r.ClickButton(kEventList, L::Add);
   EXPECT_EQ(r.song.Events(1), (std::vector<EventRow>{{30, 0, 0, 0}}));
   r.song.Add(1, {{96, Type(EventType::TrackVolume), 100, 0}});
   r.Redraw(kEventList);
 
   r.ClickButton(kEventList, L::FieldIndex(1, L::Time));
-  EXPECT_EQ(r.TrackNo(1).selectedEvent, 1);
-  EXPECT_EQ(r.App().editCursor, 96);
+  EXPECT_EQ(r.song.TrackNo(1).selectedEvent, 1);
+  EXPECT_EQ(r.app().editCursor, 96);
   EXPECT_EQ(r.Field(1, L::Time).style, ButtonStyle::Push);
 
   r.ClickButton(kEventList, L::FieldIndex(0, L::Kind));
@@ -317,19 +292,19 @@ TEST(EventListPanel, FieldsSelectRetypeAndEditTheirEvent) {
   // A typed value shows in its field while it is typed and lands in the event at Enter.
   r.ClickButton(kEventList, L::FieldIndex(1, L::ValueA));
   EXPECT_EQ(r.Field(1, L::ValueA).style, ButtonStyle::Editing);
-  for (char c : std::string("55")) TypeTextEntryCharacter(r.App(), c);
+  for (char c : std::string("55")) TypeTextEntryCharacter(r.app(), c);
   r.Redraw(kEventList);
   EXPECT_STREQ(r.Field(1, L::ValueA).text, "55|");
-  TypeTextEntryCharacter(r.App(), kEnterCharacter);
-  TakeRedraws(r.UI(), r.App().changes);
+  TypeTextEntryCharacter(r.app(), kEnterCharacter);
+  TakeRedraws(r.ui.ui, r.app().changes);
   EXPECT_EQ(r.song.Events(1)[1][2], 55);
   EXPECT_EQ(r.Shows(1, L::ValueA), "55");
   EXPECT_EQ(r.Field(1, L::ValueA).style, ButtonStyle::Push);
 
   // The list slider's arrow selects the next event.
   r.ClickButton(kEventList, L::ListUp);
-  EXPECT_EQ(r.TrackNo(1).selectedEvent, 0);
-  EXPECT_EQ(r.App().editCursor, 30);
+  EXPECT_EQ(r.song.TrackNo(1).selectedEvent, 0);
+  EXPECT_EQ(r.app().editCursor, 30);
 }
 
 // Changes made elsewhere reach the list: a renamed track, and times read again in new beats and bars.
@@ -348,10 +323,10 @@ TEST(EventListPanel, FollowsRenamesAndNewBeatFigures) {
     EventListRig r;
     r.song.Add(1, {{100, Type(EventType::TrackPan), 100, 0}});
     r.Redraw(kEventList);
-    r.App().changes.Take();
+    r.app().changes.Take();
     const std::string before = r.P(kEventList).labels[L::TrackName].text;
-    c.change(r.App());
-    TakeRedraws(r.UI(), r.App().changes);
+    c.change(r.app());
+    TakeRedraws(r.ui.ui, r.app().changes);
     EXPECT_EQ(std::string(r.P(kEventList).labels[L::TrackName].text), c.trackName.empty() ? before : c.trackName)
         << c.name;
     EXPECT_EQ(r.Shows(0, L::Time), c.time) << c.name;
@@ -360,16 +335,16 @@ TEST(EventListPanel, FollowsRenamesAndNewBeatFigures) {
 
 struct EngineRig : PanelRig {
   EngineRig() : PanelRig(1, 2) {
-    App().song.currentTrack = 0;
-    BuildEngineEditorPanel(UI(), App());
-    BuildEngineTypeListPanel(UI(), App());
-    OpenPanel(UI(), kEngineEditor);
-    OpenPanel(UI(), kEngineTypes);
+    app().song.currentTrack = 0;
+    BuildEngineEditorPanel(ui.ui, app());
+    BuildEngineTypeListPanel(ui.ui, app());
+    OpenPanel(ui.ui, kEngineEditor);
+    OpenPanel(ui.ui, kEngineTypes);
   }
   // An engine of the type at position 2 of the program's chain (or of the song chain), with slots filled.
   Engine& Show(uint32_t type, std::set<int> loaded, ChainMode mode = ChainMode::Program) {
     song.SetType(mode, 2, type);
-    Engine& e = *SelectedEngine(App());
+    Engine& e = *SelectedEngine(app());
     for (int s : loaded) FillSlot(e, s, 480);
     Redraw(kEngineEditor);
     return e;
@@ -386,7 +361,9 @@ struct EngineRig : PanelRig {
       if (ControlShown(kEngineEditor, E::SlotControlIndex(k, static_cast<E::SlotControl>(c)))) out.insert(c);
     return out;
   }
-  ValueControl& SlotControl(int k, E::SlotControl c) { return P(kEngineEditor).valueControls[E::SlotControlIndex(k, c)]; }
+  ValueControl& SlotControl(int k, E::SlotControl c) {
+    return P(kEngineEditor).valueControls[E::SlotControlIndex(k, c)];
+  }
   void ClickSlot(int k, E::SlotButton b) { ClickButton(kEngineEditor, E::SlotButtonIndex(k, b)); }
 };
 
@@ -399,6 +376,7 @@ TEST(EngineEditorPanel, ShowsExactlyTheControlsTheTypeAllows) {
   const std::set<int32_t> modulator{B::Clear, B::Name, B::Invert, B::Reverse, B::Sync, B::PeriodDown, B::PeriodUp};
   std::set<int32_t> modulatorNoSync = modulator;
   modulatorNoSync.erase(B::Sync);
+  using PerSlot = std::array<std::set<int32_t>, kDataSlotCount>;
   struct Case {
     EngineTypeId type;
     ChainMode mode;
@@ -406,8 +384,7 @@ TEST(EngineEditorPanel, ShowsExactlyTheControlsTheTypeAllows) {
     const char* title;
     int parameters;
     std::set<int32_t> options;
-    std::array<std::set<int32_t>, kDataSlotCount> buttons;
-    std::array<std::set<int32_t>, kDataSlotCount> controls;
+    PerSlot buttons, controls;
   };
   const Case cases[] = {
       {EngineTypeId::Thru, ChainMode::Program, {}, "Thru", 0, {}, {}, {}},
@@ -460,8 +437,8 @@ TEST(EngineEditorPanel, ControlsShowAndChangeTheEngine) {
   EXPECT_FLOAT_EQ(wave.F[0], 0.28f);
   EXPECT_FLOAT_EQ(wave.C[0], 0.72f);
   r.ClickSlot(0, E::Name);
-  EXPECT_TRUE(IsNameEditTarget(r.UI(), kEngineEditor, E::SlotButtonIndex(0, E::Name)));
-  EndTextEntry(r.App());
+  EXPECT_TRUE(IsNameEditTarget(r.ui.ui, kEngineEditor, E::SlotButtonIndex(0, E::Name)));
+  EndTextEntry(r.app());
   r.ClickSlot(0, E::Clear);
   EXPECT_EQ(wave.slots[0].loaded, 0u);
   EXPECT_EQ(r.SlotButtons(0), std::set<int32_t>{E::LoadWave});
@@ -502,89 +479,94 @@ TEST(EngineTypeListPanel, ListsTheTypesOfTheEditedChainLevel) {
   };
   for (const Case& c : cases) {
     EngineRig r;
-    r.App().chainEditor.chainMode = c.mode;
-    r.App().song.currentTrack = c.track;
+    r.app().chainEditor.chainMode = c.mode;
+    r.app().song.currentTrack = c.track;
     r.Redraw(kEngineTypes);
-    const TypeList& list = EngineTypesFor(r.App());
+    const TypeList& list = EngineTypesFor(r.app());
     ASSERT_GE(list.count, 10u);
-    for (uint32_t i = 0; i < list.count; ++i) EXPECT_NE(r.App().catalog[list.types[i]].levelFlags & c.levelBit, 0u);
+    for (uint32_t i = 0; i < list.count; ++i) EXPECT_NE(r.app().catalog[list.types[i]].levelFlags & c.levelBit, 0u);
     EXPECT_EQ(r.P(kEngineTypes).labels[T::Level].caption, c.levelCaption);
-    EXPECT_STREQ(r.B(kEngineTypes, T::FirstRow + 8).text, r.App().catalog[list.types[8]].name.data());
+    EXPECT_STREQ(r.B(kEngineTypes, T::FirstRow + 8).text, r.app().catalog[list.types[8]].name.data());
     EXPECT_EQ(r.P(kEngineTypes).valueControls[T::ListSlider].end, static_cast<int32_t>(list.count) - 1);
 
     // A row selects its type; the slider's arrow keeps the selection among the nine rows; Set Type uses it.
     r.ClickButton(kEngineTypes, T::FirstRow + 8);
-    EXPECT_EQ(r.App().song.selectedEngineType, 8);
+    EXPECT_EQ(r.app().song.selectedEngineType, 8);
     EXPECT_EQ(r.B(kEngineTypes, T::FirstRow + 8).style, ButtonStyle::Push);
     EXPECT_EQ(r.B(kEngineTypes, T::FirstRow + 7).style, ButtonStyle::ListRow);
     r.ClickButton(kEngineTypes, T::ListDown);
-    EXPECT_EQ(r.App().song.selectedEngineType, 9);
-    EXPECT_EQ(r.App().song.engineListScroll, 1);
+    EXPECT_EQ(r.app().song.selectedEngineType, 9);
+    EXPECT_EQ(r.app().song.engineListScroll, 1);
     r.ClickButton(kEngineTypes, T::SetType);
-    EXPECT_EQ(SelectedEngine(r.App())->type, list.types[9]);
-    EXPECT_EQ(r.P(kEngineEditor).title, r.App().catalog[list.types[9]].name.data());
+    EXPECT_EQ(SelectedEngine(r.app())->type, list.types[9]);
+    EXPECT_EQ(r.P(kEngineEditor).title, r.app().catalog[list.types[9]].name.data());
   }
 }
 
 // Program list buttons.
 constexpr int32_t kNew = 0, kDelete = 1, kCopy = 2, kLoad = 3, kSave = 4, kRow0 = 5, kUp = 14, kDown = 15;
 
-struct Press { int32_t panel, button; };
-
 // The program list and the program editor as the list grows, shrinks and scrolls under the mouse.
 TEST(ProgramPanels, ListAndEditorFollowThePrograms) {
-  // The names the visible rows show: "Program <n>" for n in [first, first + count).
-  struct Case { int programs; std::vector<Press> presses; bool answerYes; int32_t count, current, scroll, first, rows; };
+  // presses: program list buttons; the visible rows show "Program <n>" for n in [first, first + rows).
+  struct Case {
+    int programs;
+    std::vector<int32_t> presses;
+    bool answerYes;
+    int32_t count, current, scroll, first, rows;
+  };
   const Case cases[] = {
       {0, {}, false, 0, 0, 0, 0, 0},
-      {0, {{kProgramList, kNew}}, false, 1, 0, 0, 0, 1},
-      {1, {{kProgramList, kNew}}, false, 2, 1, 0, 0, 2},  // New makes the new program current
-      {2, {{kProgramList, kDelete}}, true, 1, 0, 0, 1, 1},
-      {2, {{kProgramList, kDelete}}, false, 2, 0, 0, 0, 2},
-      {1, {{kProgramList, kDelete}}, true, 0, -1, 0, 0, 0},
-      {12, {{kProgramList, kRow0 + 3}}, false, 12, 3, 0, 0, 9},
+      {0, {kNew}, false, 1, 0, 0, 0, 1},
+      {1, {kNew}, false, 2, 1, 0, 0, 2},  // New makes the new program current
+      {2, {kDelete}, true, 1, 0, 0, 1, 1},
+      {2, {kDelete}, false, 2, 0, 0, 0, 2},
+      {1, {kDelete}, true, 0, -1, 0, 0, 0},
+      {12, {kRow0 + 3}, false, 12, 3, 0, 0, 9},
       // The down arrow steps the list slider and the current program with it; the rows follow from the ninth.
-      {12, std::vector<Press>(10, {kProgramList, kDown}), false, 12, 10, 2, 2, 9},
-      {12, {{kProgramList, kDown}, {kProgramList, kDown}, {kProgramList, kUp}}, false, 12, 1, 0, 0, 9},
+      {12, std::vector<int32_t>(10, kDown), false, 12, 10, 2, 2, 9},
+      {12, {kDown, kDown, kUp}, false, 12, 1, 0, 0, 9},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.programs) + " programs, " + std::to_string(c.presses.size()) + " presses");
     AppPanelsRig rig(c.programs);
-    const std::string where = std::to_string(c.programs) + " programs, " + std::to_string(c.presses.size()) + " presses";
     if (c.answerYes) rig.song.dialogs.answers = {true};
-    for (const Press& p : c.presses) rig.Press(p.panel, p.button);
+    for (int32_t b : c.presses) rig.Press(kProgramList, b);
     const Song& song = rig.app().song;
-    EXPECT_EQ(ProgramCount(song), c.count) << where;
-    EXPECT_EQ(song.currentProgram, c.current) << where;
-    EXPECT_EQ(song.programListScroll, c.scroll) << where;
+    EXPECT_EQ(std::tuple(ProgramCount(song), song.currentProgram, song.programListScroll),
+              std::tuple(c.count, c.current, c.scroll));
+    // Each row's name and whether it is marked current, or "-" when it is hidden.
+    std::vector<std::string> rows, wanted;
     for (int32_t r = 0; r < kProgramListRows; ++r) {
-      EXPECT_EQ(rig.Shown(kProgramList, kRow0 + r), r < c.rows) << where << " row " << r;
-      if (r >= c.rows) continue;
-      EXPECT_EQ(rig.B(kProgramList, kRow0 + r).text, "Program " + std::to_string(c.first + r)) << where << " row " << r;
-      EXPECT_EQ(rig.B(kProgramList, kRow0 + r).style, c.scroll + r == c.current ? ButtonStyle::Push : ButtonStyle::ListRow)
-          << where << " row " << r;
+      const Button& row = rig.B(kProgramList, kRow0 + r);
+      const char* mark = row.style == ButtonStyle::Push ? " current" : row.style == ButtonStyle::ListRow ? "" : " ?";
+      rows.push_back(rig.Shown(kProgramList, kRow0 + r) ? row.text + std::string(mark) : "-");
+      const std::string name = "Program " + std::to_string(c.first + r);
+      wanted.push_back(r >= c.rows ? "-" : name + (c.scroll + r == c.current ? " current" : ""));
     }
+    EXPECT_EQ(rows, wanted);
     // New and Load always; the rest only with a program; the slider and its arrows only with two.
-    EXPECT_TRUE(rig.Shown(kProgramList, kNew) && rig.Shown(kProgramList, kLoad)) << where;
-    for (int32_t b : {kDelete, kCopy, kSave}) EXPECT_EQ(rig.Shown(kProgramList, b), c.count >= 1) << where << " button " << b;
-    EXPECT_EQ(rig.P(kProgramList).labels[0].enabled != 0, c.count >= 1) << where;
+    const std::vector<int32_t> always{kNew, kLoad}, all{kNew, kDelete, kCopy, kLoad, kSave};
+    EXPECT_EQ(rig.ShownButtons(kProgramList, kNew, kRow0), c.count >= 1 ? all : always);
+    EXPECT_EQ(rig.P(kProgramList).labels[0].enabled != 0, c.count >= 1);
     const ValueControl& slider = rig.P(kProgramList).valueControls[0];
-    EXPECT_EQ((slider.flags & ValueFlag::Enabled) != 0, c.count >= 2) << where;
-    EXPECT_EQ(rig.Shown(kProgramList, kUp) && rig.Shown(kProgramList, kDown), c.count >= 2) << where;
+    EXPECT_EQ(rig.ControlShown(kProgramList, 0), c.count >= 2);
+    const std::vector<int32_t> arrows{kUp, kDown};
+    EXPECT_EQ(rig.ShownButtons(kProgramList, kUp, kDown + 1), c.count >= 2 ? arrows : std::vector<int32_t>{});
     if (c.count >= 2) {
-      EXPECT_EQ(slider.end, c.count - 1) << where;
-      EXPECT_EQ(slider.value, c.current) << where;
+      EXPECT_EQ(std::pair(slider.end, slider.value), std::pair(c.count - 1, c.current));
     }
     // With no program the editor shows nothing at all: its name field is not even drawn.
     const Point inField{rig.B(kProgramEditor, 0).rect.left + 2, rig.B(kProgramEditor, 0).rect.top + 2};
-    EXPECT_EQ(rig.ui.ScreenAt(kProgramEditor, inField) == rig.ui.DeckAt(kProgramEditor, inField), c.count == 0) << where;
+    EXPECT_EQ(rig.ui.ScreenAt(kProgramEditor, inField) == rig.ui.DeckAt(kProgramEditor, inField), c.count == 0);
     if (c.count >= 1) {
-      EXPECT_STREQ(rig.B(kProgramEditor, 0).text, song.programs[c.current]->name.data()) << where;
+      EXPECT_STREQ(rig.B(kProgramEditor, 0).text, song.programs[c.current]->name.data());
     }
   }
   AppPanelsRig copy(3);  // Copy adds a copy under its source's name; the source stays current
   copy.Press(kProgramList, kRow0 + 2), copy.Press(kProgramList, kCopy);
-  EXPECT_EQ(std::tuple(ProgramCount(copy.app().song), copy.app().song.currentProgram, std::string(copy.B(kProgramList, kRow0 + 3).text)),
-            std::tuple(4, 2, std::string("Program 2")));
+  EXPECT_EQ(std::tuple(ProgramCount(copy.app().song), copy.app().song.currentProgram), std::tuple(4, 2));
+  EXPECT_STREQ(copy.B(kProgramList, kRow0 + 3).text, "Program 2");
 }
 
 // The editor's name field types the current program's name, shown in its list row as it is typed.
@@ -604,13 +586,7 @@ TEST(ProgramPanels, TheNameFieldRenamesTheCurrentProgram) {
   EXPECT_EQ(rig.B(kProgramEditor, 0).style, ButtonStyle::Push);
 }
 
-constexpr uint32_t kReverb = testing::Id(EngineTypeId::BasicReverb);  // allowed in every chain
-
-struct Step {
-  const char* what;
-  std::function<void(AppPanelsRig&)> act;
-  std::function<void(AppPanelsRig&)> check;
-};
+constexpr uint32_t kReverb = Id(EngineTypeId::BasicReverb);  // allowed in every chain
 
 // Which of a chain panel's engine operations (Copy, Paste, Up, Down from `first`) are shown.
 std::string Operations(AppPanelsRig& rig, int32_t panel, int32_t first) {
@@ -628,68 +604,57 @@ TEST(ChainPanels, ChainsTrackAndSongSettingsUnderTheMouse) {
   rig.app().song.currentTrack = 1;
   rig.song.SetTrackType(2, kReverb);
   rig.app().chainEditor = {ChainMode::Program, 0};
-  const std::string reverb = rig.app().catalog[kReverb].abbreviation.data();
-  const Step steps[] = {
-      {"song layout", [](AppPanelsRig& r) { r.Press(kCentre, 0); },
-       [](AppPanelsRig& r) {
-         EXPECT_EQ(Operations(r, kTrackChain, 5), "0000");  // the program's chain is still the one edited
-         EXPECT_EQ(r.P(kTrackChain).labels[3].enabled, 0u);
-       }},
-      {"track chain position 2", [](AppPanelsRig& r) { r.Press(kTrackChain, 15 + 2); },
-       [](AppPanelsRig& r) {
-         EXPECT_EQ(r.app().chainEditor.chainMode, ChainMode::Track);
-         EXPECT_EQ(r.app().chainEditor.selectedPosition, 2);
-         for (int32_t p = 0; p < kChainLength; ++p)
-           EXPECT_EQ(r.B(kTrackChain, 15 + p).style, p == 2 ? ButtonStyle::Push : ButtonStyle::ListRow) << p;
-         EXPECT_EQ(Operations(r, kTrackChain, 5), "1011");  // nothing to paste yet
-       }},
-      {"copy engine, move it down", [](AppPanelsRig& r) { r.Press(kTrackChain, 5), r.Press(kTrackChain, 8); },
-       [&](AppPanelsRig& r) {
-         EXPECT_EQ(r.song.TrackNo(1).chain[3].type, kReverb);
-         EXPECT_EQ(r.B(kTrackChain, 15 + 3).text, reverb);
-         EXPECT_EQ(r.B(kTrackChain, 15 + 3).style, ButtonStyle::Push);
-       }},
-      {"switch off, level down a step, pan up a step",
-       [](AppPanelsRig& r) { r.Press(kTrackChain, 1), r.Press(kTrackChain, 14), r.Press(kTrackChain, 11); },
-       [](AppPanelsRig& r) {
-         EXPECT_STREQ(r.B(kTrackChain, 0).text, r.song.TrackNo(1).name.data());
-         EXPECT_EQ(r.song.TrackNo(1).muteState, 2u);
-         EXPECT_EQ(r.B(kTrackChain, 1).style, ButtonStyle::ToggleOn);
-         EXPECT_FLOAT_EQ(r.song.TrackNo(1).level, 0.99f);
-         EXPECT_EQ(r.song.TrackNo(1).pan, 101);
-       }},
-      {"program editor", [](AppPanelsRig& r) { r.Toggle(kProgramEditor); },
-       [](AppPanelsRig& r) { EXPECT_EQ(Operations(r, kProgramEditor, 4), "0000"); }},
-      {"program chain position 1, paste", [](AppPanelsRig& r) { r.Press(kProgramEditor, 12 + 1), r.Press(kProgramEditor, 5); },
-       [&](AppPanelsRig& r) {
-         EXPECT_EQ(r.song.ProgramEngine(0, 1).type, kReverb);
-         EXPECT_EQ(Operations(r, kProgramEditor, 4), "1111");
-       }},
-      {"back to the track, then the GlobalTrack becomes current: the song panel",
-       [](AppPanelsRig& r) { r.Toggle(kTrackChain), SelectTrack(r.app(), 0), r.Redraw(); },
-       [](AppPanelsRig& r) { EXPECT_TRUE(r.Open(kSongChain) && !r.Open(kTrackChain)); }},
-      {"the track toggle gives the song panel back", [](AppPanelsRig& r) { r.Toggle(kProgramEditor), r.Toggle(kTrackChain); },
-       [](AppPanelsRig& r) { EXPECT_TRUE(r.Open(kSongChain) && !r.Open(kProgramEditor) && !r.Open(kTrackChain)); }},
-      {"song chain position 0: the reverb may be pasted there", [](AppPanelsRig& r) { r.Press(kSongChain, 21); },
-       [](AppPanelsRig& r) { EXPECT_EQ(Operations(r, kSongChain, 5), "1111"); }},
-      {"22050 Hz, high priority, one more beat per bar, song level down",
-       [](AppPanelsRig& r) { r.Press(kSongChain, 16), r.Press(kSongChain, 20), r.Press(kSongChain, 9), r.Press(kSongChain, 14); },
-       [](AppPanelsRig& r) {
-         EXPECT_EQ(r.app().rate.sampleRate, 22050);
-         EXPECT_EQ(r.B(kSongChain, 16).style, ButtonStyle::ToggleOn);
-         EXPECT_EQ(r.app().playback.highPriority, 1u);
-         EXPECT_EQ(r.B(kSongChain, 20).style, ButtonStyle::ToggleOn);
-         EXPECT_EQ(r.app().song.beatsPerBar, 9);
-         EXPECT_FLOAT_EQ(r.app().song.songLevel, 0.99f);
-       }},
-      {"the program layout closes the song panel", [](AppPanelsRig& r) { r.Press(kCentre, 1); },
-       [](AppPanelsRig& r) { EXPECT_TRUE(r.Open(kProgramEditor) && !r.Open(kSongChain) && !r.Open(kTrackChain)); }},
-  };
-  for (const Step& s : steps) {
-    SCOPED_TRACE(s.what);
-    s.act(rig);
-    s.check(rig);
-  }
+  Track& track = rig.song.TrackNo(1);
+
+  rig.Press(kCentre, 0);  // the song layout: the program's chain is still the one edited
+  EXPECT_EQ(Operations(rig, kTrackChain, 5), "0000");
+  EXPECT_EQ(rig.P(kTrackChain).labels[3].enabled, 0u);
+
+  rig.Press(kTrackChain, 15 + 2);  // the track chain's position 2
+  EXPECT_EQ(rig.app().chainEditor.chainMode, ChainMode::Track);
+  EXPECT_EQ(rig.app().chainEditor.selectedPosition, 2);
+  for (int32_t p = 0; p < kChainLength; ++p)
+    EXPECT_EQ(rig.B(kTrackChain, 15 + p).style, p == 2 ? ButtonStyle::Push : ButtonStyle::ListRow) << p;
+  EXPECT_EQ(Operations(rig, kTrackChain, 5), "1011");  // nothing to paste yet
+
+  rig.Press(kTrackChain, 5), rig.Press(kTrackChain, 8);  // copy the engine, move it down
+  EXPECT_EQ(track.chain[3].type, kReverb);
+  EXPECT_EQ(rig.B(kTrackChain, 15 + 3).text, std::string(rig.app().catalog[kReverb].abbreviation.data()));
+  EXPECT_EQ(rig.B(kTrackChain, 15 + 3).style, ButtonStyle::Push);
+
+  for (int32_t button : {1, 14, 11}) rig.Press(kTrackChain, button);  // switch off, level down, pan up a step
+  EXPECT_STREQ(rig.B(kTrackChain, 0).text, track.name.data());
+  EXPECT_EQ(track.muteState, 2u);
+  EXPECT_EQ(rig.B(kTrackChain, 1).style, ButtonStyle::ToggleOn);
+  EXPECT_FLOAT_EQ(track.level, 0.99f);
+  EXPECT_EQ(track.pan, 101);
+
+  rig.Toggle(kProgramEditor);
+  EXPECT_EQ(Operations(rig, kProgramEditor, 4), "0000");
+  rig.Press(kProgramEditor, 12 + 1), rig.Press(kProgramEditor, 5);  // the program chain's position 1, paste
+  EXPECT_EQ(rig.song.ProgramEngine(0, 1).type, kReverb);
+  EXPECT_EQ(Operations(rig, kProgramEditor, 4), "1111");
+
+  // Back to the track, then the GlobalTrack becomes current: the song panel; the track toggle gives it back.
+  rig.Toggle(kTrackChain), SelectTrack(rig.app(), 0), rig.Redraw();
+  EXPECT_TRUE(rig.Open(kSongChain) && !rig.Open(kTrackChain));
+  rig.Toggle(kProgramEditor), rig.Toggle(kTrackChain);
+  EXPECT_TRUE(rig.Open(kSongChain) && !rig.Open(kProgramEditor) && !rig.Open(kTrackChain));
+
+  rig.Press(kSongChain, 21);  // the song chain's position 0: the reverb may be pasted there
+  EXPECT_EQ(Operations(rig, kSongChain, 5), "1111");
+
+  // 22050 Hz, high priority, one more beat per bar, song level down.
+  for (int32_t button : {16, 20, 9, 14}) rig.Press(kSongChain, button);
+  EXPECT_EQ(rig.app().rate.sampleRate, 22050);
+  EXPECT_EQ(rig.B(kSongChain, 16).style, ButtonStyle::ToggleOn);
+  EXPECT_EQ(rig.app().playback.highPriority, 1u);
+  EXPECT_EQ(rig.B(kSongChain, 20).style, ButtonStyle::ToggleOn);
+  EXPECT_EQ(rig.app().song.beatsPerBar, 9);
+  EXPECT_FLOAT_EQ(rig.app().song.songLevel, 0.99f);
+
+  rig.Press(kCentre, 1);  // the program layout closes the song panel
+  EXPECT_TRUE(rig.Open(kProgramEditor) && !rig.Open(kSongChain) && !rig.Open(kTrackChain));
 }
 
 constexpr int32_t kQuality = 0, kFirstRate = 1, kRenderButton = 4, kStop = 6, kFirstLine = 3;
@@ -727,12 +692,12 @@ TEST(RenderPanel, QualityRatesRenderAndItsStatistics) {
   EXPECT_EQ(rig.song.Messages(), std::vector<std::string>{"You Must Insert An End Event At The End Of The Song"});
 
   // One beat of song to its End, rendered by the worker; the main loop's idle step stops it.
-  rig.song.Add(0, {{48, testing::Type(EventType::End), 0, 0}});
+  rig.song.Add(0, {{48, Type(EventType::End), 0, 0}});
   const std::string path = ::testing::TempDir() + "render_panel.wav";
   rig.song.dialogs.paths = {path};
   rig.Press(kRender, kRenderButton);
-  ASSERT_TRUE(testing::WaitFor([&] { return rig.app().playback.songEndReached.load() == 1; }));
-  ASSERT_TRUE(testing::WaitFor([&] { return rig.app().playback.workerRunning.load() == 0; }));
+  ASSERT_TRUE(WaitFor([&] { return rig.app().playback.songEndReached.load() == 1; }));
+  ASSERT_TRUE(WaitFor([&] { return rig.app().playback.workerRunning.load() == 0; }));
   // The worker only asked for the redraw; the main loop's pass draws its progress.
   rig.Redraw();
   EXPECT_EQ(Lines(rig), "Last Beat Rendered 0:1, Samples Clipped 0, Percent Complete 100");
@@ -745,30 +710,25 @@ TEST(RenderPanel, QualityRatesRenderAndItsStatistics) {
   EXPECT_EQ(std::filesystem::file_size(path), 44u + 2u * rendered + 1u);
 }
 
-struct NameRig {
-  NameRig() {
-    ConnectUi(rig.ui, song.app);
-    field = AddButton(rig.ui.panels[kProgramEditor], MakeButton(0, {16, 24, 208, 40}, 4, ButtonStyle::Push));
-    row = AddButton(rig.ui.panels[kProgramList], MakeButton(0, {16, 72, 208, 88}, 4, ButtonStyle::ListRow));
-    OpenPanel(rig.ui, kProgramList);
-    OpenPanel(rig.ui, kProgramEditor);
+// A name field in the program editor and a row in the program list, on a song of one program.
+struct NameRig : PanelRig {
+  NameRig() : PanelRig(1) {
+    field = AddButton(P(kProgramEditor), MakeButton(0, {16, 24, 208, 40}, 4, ButtonStyle::Push));
+    AddButton(P(kProgramList), MakeButton(0, {16, 72, 208, 88}, 4, ButtonStyle::ListRow));
+    OpenPanel(ui.ui, kProgramList);
+    OpenPanel(ui.ui, kProgramEditor);
   }
-  Button& Field() { return rig.ui.panels[kProgramEditor].buttons[field]; }
-  std::string ProgramName() const { return song.app.song.programs[0]->name.data(); }
   void Type(std::string_view keys) {
-    for (char c : keys) TypeTextEntryCharacter(song.app, c);
-    TakeRedraws(rig.ui, song.app.changes);
+    for (char c : keys) TypeTextEntryCharacter(app(), c);
+    TakeRedraws(ui.ui, app().changes);
   }
-
-  testing::SongRigOf<AppState> song{1};
-  testing::UiRig rig;
-  int32_t field = 0, row = 0;
+  int32_t field = 0;
 };
 
 // Whatever is pressed during a name edit ends the edit first, keeps what was typed, and then acts.
 TEST(NameEdit, APressAnywhereEndsTheEditFirstAndThenActs) {
   using Place = std::function<Point(NameRig&, const PanelWindow&)>;
-  const Place control = [](NameRig& n, const PanelWindow&) { return n.rig.Screen(kProgramEditor, {40, 56}); };
+  const Place control = [](NameRig& n, const PanelWindow&) { return n.ui.Screen(kProgramEditor, {40, 56}); };
   struct Case { const char* name; Place place; bool right; int calls; bool editorOpen; };
   const Case cases[] = {
       {"control", control, false, 1, true},
@@ -782,18 +742,18 @@ TEST(NameEdit, APressAnywhereEndsTheEditFirstAndThenActs) {
   for (const Case& c : cases) {
     NameRig n;
     int calls = 0;
-    AddButton(n.rig.ui.panels[kProgramEditor],
+    AddButton(n.ui.ui.panels[kProgramEditor],
               MakeButton(1, {16, 48, 64, 64}, 2, ButtonStyle::Push, [&](uint32_t) { ++calls; }));
-    StartNameEdit(n.rig.ui, n.song.app, TextField::ProgramName, 0, kProgramNameMaximum, {kProgramEditor, n.field});
+    StartNameEdit(n.ui.ui, n.app(), TextField::ProgramName, 0, kProgramNameMaximum, {kProgramEditor, n.field});
     n.Type("Pad");
-    const PanelWindow& editor = n.rig.ui.panels[kProgramEditor];
+    const PanelWindow& editor = n.ui.ui.panels[kProgramEditor];
     const Point at = c.place(n, editor);
-    HandlePointer(n.rig.ui, {c.right ? PointerAction::RightDown : PointerAction::LeftDown, at});
-    HandlePointer(n.rig.ui, {c.right ? PointerAction::RightUp : PointerAction::LeftUp, at});
-    TakeRedraws(n.rig.ui, n.song.app.changes);
-    EXPECT_FALSE(IsTextEntryActive(n.song.app)) << c.name;
-    EXPECT_EQ(n.Field().style, ButtonStyle::Push) << c.name;
-    EXPECT_EQ(n.ProgramName(), "Pad") << c.name;
+    HandlePointer(n.ui.ui, {c.right ? PointerAction::RightDown : PointerAction::LeftDown, at});
+    HandlePointer(n.ui.ui, {c.right ? PointerAction::RightUp : PointerAction::LeftUp, at});
+    TakeRedraws(n.ui.ui, n.app().changes);
+    EXPECT_FALSE(IsTextEntryActive(n.app())) << c.name;
+    EXPECT_EQ(n.B(kProgramEditor, n.field).style, ButtonStyle::Push) << c.name;
+    EXPECT_STREQ(n.app().song.programs[0]->name.data(), "Pad") << c.name;
     EXPECT_EQ(calls, c.calls) << c.name;
     EXPECT_EQ(editor.open, c.editorOpen) << c.name;
   }
@@ -801,19 +761,19 @@ TEST(NameEdit, APressAnywhereEndsTheEditFirstAndThenActs) {
 
 TEST(SkinCommands, AnUnusableFileSaysInvalidFileAndKeepsThePicture) {
   NameRig n;
-  testing::FakeDialogs& dialogs = n.song.dialogs;
+  FakeDialogs& dialogs = n.song.dialogs;
   Pixels replacement(kDeckWidth, kDeckHeight, 0x224466);
-  dialogs.paths = {testing::WriteTempFile("not_a_bitmap.bmp", {'B', 'M', 1, 2, 3}),
-                   testing::WriteTempFile("good_deck.bmp", testing::BmpBytes(replacement)), std::nullopt};
-  const Pixels before = n.rig.ui.skins.deck;
-  SelectDeckFile(n.rig.ui, n.song.app);
+  dialogs.paths = {WriteTempFile("not_a_bitmap.bmp", {'B', 'M', 1, 2, 3}),
+                   WriteTempFile("good_deck.bmp", BmpBytes(replacement)), std::nullopt};
+  const Pixels before = n.ui.ui.skins.deck;
+  SelectDeckFile(n.ui.ui, n.app());
   EXPECT_EQ(n.song.Headlines(), std::vector<std::string>{"Invalid File"});
   EXPECT_EQ(dialogs.shown.back().caption, "Error");
-  EXPECT_EQ(n.rig.ui.skins.deck.data, before.data);
-  SelectDeckFile(n.rig.ui, n.song.app);
-  EXPECT_EQ(n.rig.ui.skins.deck.At(5, 5), 0x224466u);
-  EXPECT_EQ(n.rig.ScreenAt(kProgramList, {100, 150}), 0x224466u);  // every panel drawn again
-  SelectSkinFile(n.rig.ui, n.song.app);                             // cancelled: nothing said
+  EXPECT_EQ(n.ui.ui.skins.deck.data, before.data);
+  SelectDeckFile(n.ui.ui, n.app());
+  EXPECT_EQ(n.ui.ui.skins.deck.At(5, 5), 0x224466u);
+  EXPECT_EQ(n.ui.ScreenAt(kProgramList, {100, 150}), 0x224466u);  // every panel drawn again
+  SelectSkinFile(n.ui.ui, n.app());                             // cancelled: nothing said
   EXPECT_EQ(dialogs.shown.size(), 1u);
   EXPECT_EQ(dialogs.requests[0].filters[0].pattern, "*.bmp");
 }

@@ -111,11 +111,7 @@ TEST(ScriptedRun, FirstSongRendersAsTheHeadlessRendererRendersItsFile) {
   // A track, snap, record, three notes and a note-off.
   rig.Press(kCentre, kSongLayout);
   rig.Press(kTrackList, Tracks::NewTrack);
-  const auto viewPoint = [&](int32_t row, int32_t tick) {
-    return rig.ui.Screen(kTrackList, {kSongViewLeft + tick - rig.app().editor.viewStart,
-                                      kSongViewTop + kSongViewRowHeight * row + 10});
-  };
-  rig.Click(viewPoint(1, 0));
+  rig.Click(rig.ui.Screen(kTrackList, rig.ViewPoint(1, 0)));
   ASSERT_EQ(rig.app().song.currentTrack, 1);
   ASSERT_TRUE(rig.Open(kTrackChain));
   rig.Press(kTrackList, Tracks::Snap);
@@ -131,7 +127,7 @@ TEST(ScriptedRun, FirstSongRendersAsTheHeadlessRendererRendersItsFile) {
   // The song's End two beats in: the GlobalTrack's row and the tick picked in the song view, a new event
   // turned into an End in the event list.
   const int32_t endTick = 2 * rig.app().song.ticksPerBeat;
-  rig.Click(viewPoint(0, endTick));
+  rig.Click(rig.ui.Screen(kTrackList, rig.ViewPoint(0, endTick)));
   ASSERT_EQ(rig.app().song.currentTrack, 0);
   ASSERT_TRUE(rig.Open(kSongChain) && !rig.Open(kTrackChain));
   rig.Press(kEventList, Events::Add);
@@ -252,8 +248,7 @@ TEST(ScriptedRun, EveryShownControlOfEveryPanelClickedOnceWithTheDemoSong) {
       openAll(panel);
       const Button button = rig.B(panel, b);
       if (!(button.flags & ButtonFlag::Enabled)) continue;
-      const Rect r = button.rect;
-      rig.Click(rig.ui.Screen(panel, {(r.left + r.right) / 2, (r.top + r.bottom) / 2}));
+      rig.Click(rig.Middle(panel, button.rect));
       check(panel, "button " + std::to_string(b), button.rect);
     }
   };
