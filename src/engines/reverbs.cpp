@@ -156,32 +156,15 @@ struct HeldCombReverb {
   float decay;
 };
 
-template <bool allPasses>
-void BasicReverbRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleContext& ctx) {
-  if (!HasLines(e)) return;
-  const int rate = RateIndex(*ctx.rate);
-  HeldCombReverb reverb(e, kSetA[rate], kSetA[rate]);
-  const float dry = e.F[basic::kDry];
-  const Blend blend(e, basic::kWet);
-  CombSums sums;
-  for (uint32_t done = 0, m = 0; done < n; done += m) {
-    m = reverb.PieceLength(n - done);
-    MixBus* piece = frames + done;
-    reverb.Combs(piece, m, sums);
-    for (uint32_t f = 0; f < m; ++f) {
-      const MixBus in = piece[f];
-      float stored = 0.0f;
-      MixBus out = HeldCombReverb::CombOutput(sums, f, in, stored);
-      if (allPasses) out = reverb.AllPasses(e, out, rate, stored);
-      piece[f] = blend({out.left + in.left * dry, out.right + in.right * dry}, in);
-      if (Poisoned(stored)) [[unlikely]]
-        reverb.ScrubWrites(m, f);
-    }
-  }
-  reverb.Store(e);
-}
+// The basic reverb mixes the combs' output straight; the stereo reverbs pass it through the prepared low-pass,
+// with b2 = b0 folded into (x + x2) × b0, whose history the guard covers too.
+struct NoLowPass {
+  MixBus Run(MixBus x) { return x; }
+  float Guarded(float stored, MixBus) const { return stored; }
+  void ClearNonFinite() {}
+  void Store(Engine&) const {}
+};
 
-// The prepared low-pass after the combs, with b2 = b0 folded into (x + x2) × b0.
 struct HeldCombLowPass {
   explicit HeldCombLowPass(const Engine& e)
       : history(e), b0(e.W[stereo::kB0].f), b1(e.W[stereo::kB1].f), a1(e.W[stereo::kA1].f), a2(e.W[stereo::kA2].f) {}
@@ -191,18 +174,17 @@ struct HeldCombLowPass {
     history.Shift(ch, x, y);
     return y;
   }
+  MixBus Run(MixBus x) { return {Run(0, x.left), Run(1, x.right)}; }
+  float Guarded(float stored, MixBus filtered) const { return stored + filtered.left + filtered.right; }
+  void ClearNonFinite() { history.ClearNonFinite(); }
+  void Store(Engine& e) const { history.Store(e); }
   HeldHistory history;
   float b0, b1, a1, a2;
 };
 
-template <bool xy, bool allPasses>
-void StereoReverbRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleContext& ctx) {
-  if (!HasLines(e)) return;
-  const int rate = RateIndex(*ctx.rate);
-  HeldCombReverb reverb(e, (xy ? kSetB : kSetC)[rate], (xy ? kSetC : kSetB)[rate]);
-  HeldCombLowPass lowPass(e);
-  const float dry = e.F[stereo::kDry];
-  const Blend blend(e, stereo::kWet);
+template <bool allPasses, class LowPass>
+void CombReverbRun(Engine& e, MixBus* frames, uint32_t n, int rate, HeldCombReverb& reverb, LowPass& lowPass,
+                   float dry, const Blend& blend) {
   CombSums sums;
   for (uint32_t done = 0, m = 0; done < n; done += m) {
     m = reverb.PieceLength(n - done);
@@ -213,16 +195,34 @@ void StereoReverbRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const Sampl
       float stored = 0.0f;
       MixBus out = HeldCombReverb::CombOutput(sums, f, in, stored);
       if (allPasses) out = reverb.AllPasses(e, out, rate, stored);
-      const MixBus filtered = {lowPass.Run(0, out.left), lowPass.Run(1, out.right)};
+      const MixBus filtered = lowPass.Run(out);
       piece[f] = blend({filtered.left + in.left * dry, filtered.right + in.right * dry}, in);
-      if (Poisoned(stored + filtered.left + filtered.right)) [[unlikely]] {
+      if (Poisoned(lowPass.Guarded(stored, filtered))) [[unlikely]] {
         reverb.ScrubWrites(m, f);
-        lowPass.history.ClearNonFinite();
+        lowPass.ClearNonFinite();
       }
     }
   }
   reverb.Store(e);
-  lowPass.history.Store(e);
+  lowPass.Store(e);
+}
+
+template <bool allPasses>
+void BasicReverbRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleContext& ctx) {
+  if (!HasLines(e)) return;
+  const int rate = RateIndex(*ctx.rate);
+  HeldCombReverb reverb(e, kSetA[rate], kSetA[rate]);
+  NoLowPass none;
+  CombReverbRun<allPasses>(e, frames, n, rate, reverb, none, e.F[basic::kDry], Blend(e, basic::kWet));
+}
+
+template <bool xy, bool allPasses>
+void StereoReverbRun(Engine& e, int32_t, MixBus* frames, uint32_t n, const SampleContext& ctx) {
+  if (!HasLines(e)) return;
+  const int rate = RateIndex(*ctx.rate);
+  HeldCombReverb reverb(e, (xy ? kSetB : kSetC)[rate], (xy ? kSetC : kSetB)[rate]);
+  HeldCombLowPass lowPass(e);
+  CombReverbRun<allPasses>(e, frames, n, rate, reverb, lowPass, e.F[stereo::kDry], Blend(e, stereo::kWet));
 }
 
 // The plate's one-pole low-pass; W[p] holds the previous input and W[p + 1] the previous output.
