@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstring>
 #include <set>
 #include <string>
 #include <tuple>
@@ -241,57 +240,6 @@ TEST(EngineDispatch, NonFiniteInputIsHeardOnce) {
           heardOnce = heardOnce && std::isfinite(hit.left[i]) && std::isfinite(hit.right[i]);
         EXPECT_TRUE(heardOnce) << static_cast<T>(type) << " after " << b << (quality ? " (high quality)" : "");
       }
-    }
-  }
-}
-
-// What an engine run leaves behind, bit for bit.
-std::vector<uint32_t> State(const testing::EngineRig& rig, const Engine& e) {
-  std::vector<uint32_t> bits = testing::EngineBits(e);
-  const auto add = [&bits](const void* p, size_t bytes) { testing::AppendBits(bits, p, bytes); };
-  add(rig.chain[1].W.data(), sizeof rig.chain[1].W);
-  add(&rig.transpose, sizeof rig.transpose);
-  add(&rig.tempo, sizeof rig.tempo);
-  add(&rig.rate, sizeof rig.rate);
-  add(&rig.ctx.engineRandom, sizeof rig.ctx.engineRandom);
-  return bits;
-}
-
-TEST(EngineDispatch, RunsOverFramesAsFrameAfterFrame) {
-  // Every type, standard and high quality, with option 0 off and on, every slot loaded and a probe of noise
-  // that turns infinite for a moment: the block mix's loops give the same bits and leave the same state as
-  // one call per frame, in runs of any length.
-  constexpr int kFrames = 3000;
-  const uint32_t runs[] = {1, 5, 64, 460, 3, 512};
-  const std::vector<float> left = testing::Noise(kFrames, 3), right = testing::Noise(kFrames, 4);
-  for (uint32_t type = 1; type < kEngineTypeCount; ++type) {
-    for (auto [quality, option] : {std::pair{false, 0u}, {true, 0u}, {false, 1u}}) {
-      testing::EngineRig byFrame, over;
-      std::vector<MixBus> expected(kFrames), frames(kFrames);
-      for (testing::EngineRig* rig : {&byFrame, &over}) {
-        rig->Make(T::DownSawGenerator, {}, 1);
-        Engine& e = rig->Make(static_cast<T>(type), {{1, 70}});
-        e.options[0] = option;
-        PrepareEngine(e, rig->rate);
-        rig->LoadEverySlot(e);
-      }
-      for (int f = 0; f < kFrames; ++f) {
-        frames[f] = {left[f], f == 1500 ? INFINITY : right[f]};
-        expected[f] = byFrame.Step(byFrame.chain[0], frames[f].left, frames[f].right, 2600, quality);
-      }
-      for (uint32_t f = 0, r = 0; f < kFrames; ++r) {
-        const uint32_t n = std::min<uint32_t>(runs[r % std::size(runs)], kFrames - f);
-        over.ctx.bus = {};
-        if (quality)
-          ProcessEngineOverQuality(over.chain[0], over.Voice(), 2600, frames.data() + f, n, over.ctx);
-        else
-          ProcessEngineOver(over.chain[0], over.Voice(), 2600, frames.data() + f, n, over.ctx);
-        f += n;
-      }
-      EXPECT_EQ(std::memcmp(expected.data(), frames.data(), kFrames * sizeof(MixBus)), 0)
-          << static_cast<T>(type) << (quality ? " (high quality)" : "") << " option " << option;
-      EXPECT_EQ(State(byFrame, byFrame.chain[0]), State(over, over.chain[0]))
-          << static_cast<T>(type) << (quality ? " (high quality)" : "") << " option " << option;
     }
   }
 }
