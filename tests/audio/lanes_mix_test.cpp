@@ -13,7 +13,7 @@
 #include "support/file_rig.h"
 #include "support/play_rig.h"
 
-namespace tonforge {
+namespace tonforge::testing {
 namespace {
 
 using T = EngineTypeId;
@@ -100,4 +100,4 @@ TEST(LanesMix, WritesTheBytesOfTheMixChannelByChannel) {
 }
 
 }  // namespace
-}  // namespace tonforge
+}  // namespace tonforge::testing

@@ -21,17 +21,10 @@
 #include "support/file_rig.h"
 #include "support/play_rig.h"
 
-namespace tonforge {
+namespace tonforge::testing {
 namespace {
 
-using testing::kGain;
-using testing::kSource;
-using testing::PlayRig;
 using E = EventType;
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::Id;
-using testing::Type;
 using T = EngineTypeId;
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
@@ -438,4 +431,4 @@ TEST(BlockMix, WorkersRunEveryItemOnceARound) {
 }
 
 }  // namespace
-}  // namespace tonforge
+}  // namespace tonforge::testing

@@ -15,11 +15,9 @@
 #include "support/fake_devices.h"
 #include "support/play_rig.h"
 
-namespace tonforge {
+namespace tonforge::testing {
 namespace {
 
-using testing::PlayRig;
-using testing::WaitFor;
 
 constexpr uint32_t kFrames = 256;
 constexpr int32_t kFramesPerTick = 441;  // 44100 Hz, 125 beats per minute, 48 ticks per beat
@@ -209,4 +207,4 @@ TEST(PlayAlong, LoopRepeatsTheBlocksTicksOnlyWhilePlaying) {
 }
 
 }  // namespace
-}  // namespace tonforge
+}  // namespace tonforge::testing

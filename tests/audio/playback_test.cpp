@@ -22,17 +22,9 @@
 #include "support/sound_files.h"
 #include "support/wave_files.h"
 
-namespace tonforge {
+namespace tonforge::testing {
 namespace {
 
-using testing::PlayRig;
-using testing::WaitFor;
-using testing::kSource;
-using testing::MakeWave;
-using testing::TempDir;
-using testing::WriteBytes;
-using testing::Id;
-using testing::Type;
 
 constexpr auto kSong = PlaybackMode::Song;
 // At every latency: block sizes in frames, the smallest and the largest.
@@ -471,7 +463,6 @@ TEST(EditDuringPlayback, LevelsPansAndNotesChangeWhileTheSongPlays) {
 
 // Select Wave on sound files of other kinds and rates: played at their own rate when it is an output rate,
 // converted to the output's rate otherwise, the tone kept.
-using testing::ToneFile;
 
 TEST(SoundPlayback, AnyFileStreamsAtAnOutputRateWithItsTone) {
   const struct {
@@ -553,4 +544,4 @@ TEST(HistoryDuringPlayback, ValuesGoBackWhileTheSongPlaysAndStructureStopsIt) {
 }
 
 }  // namespace
-}  // namespace tonforge
+}  // namespace tonforge::testing

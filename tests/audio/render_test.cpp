@@ -23,14 +23,10 @@
 #include "support/file_rig.h"
 #include "support/play_rig.h"
 
-namespace tonforge {
+namespace tonforge::testing {
 namespace {
 
-using testing::PlayRig;
 using ScratchFolder = testing::TempDir;
-using testing::ReadBytes;
-using testing::FileRig;
-using testing::WriteBytes;
 
 // Lets writes of the calling process reach only `bytes` into any file, as a nearly full disk would.
 class FileSizeLimit {
@@ -381,4 +377,4 @@ TEST(SafeFiles, EveryLoaderRefusesWhatIsNotARegularFileAtOnce) {
 }
 
 }  // namespace
-}  // namespace tonforge
+}  // namespace tonforge::testing

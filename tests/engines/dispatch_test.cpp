@@ -18,10 +18,9 @@
 #include "engines/engine.h"
 #include "support/engine_harness.h"
 
-namespace tonforge {
+namespace tonforge::testing {
 namespace {
 
-using testing::EngineRig;
 using T = EngineTypeId;
 
 // The probe on the bus: silence; an impulse of (1, 0.5) or (1, 1) at sample 0; DC 0.25 on the left and half
@@ -436,4 +435,4 @@ TEST(Catalog, OptionLabelsStayWithinTheChoices) {
 }
 
 }  // namespace
-}  // namespace tonforge
+}  // namespace tonforge::testing

@@ -12,12 +12,10 @@
 
 #include "support/engine_harness.h"
 
-namespace tonforge {
+namespace tonforge::testing {
 namespace {
 
-using testing::EngineRig;
 using T = EngineTypeId;
-using testing::Noise;
 
 // The corner in Hz that the perceptual cutoff F[0] stands for, c² × 22050 at every rate.
 double CornerHz(const Engine& e) { return static_cast<double>(e.F[0]) * e.F[0] * 22050.0; }
@@ -343,4 +341,4 @@ TEST(Reverbs, HighQualityAllPassLengthsByRate) {
 }
 
 }  // namespace
-}  // namespace tonforge
+}  // namespace tonforge::testing

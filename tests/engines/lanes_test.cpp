@@ -13,7 +13,7 @@
 #include "engines/lanes.h"
 #include "support/engine_harness.h"
 
-namespace tonforge {
+namespace tonforge::testing {
 namespace {
 
 using T = EngineTypeId;
@@ -127,4 +127,4 @@ TEST(EngineRuns, OverFramesAndInLanesGiveTheBitsOfFrameAfterFrame) {
 }
 
 }  // namespace
-}  // namespace tonforge
+}  // namespace tonforge::testing

@@ -10,13 +10,9 @@
 #include "support/file_rig.h"
 #include "support/song_rig.h"
 
-namespace tonforge {
+namespace tonforge::testing {
 namespace {
 
-using testing::FillSlot;
-using testing::Id;
-using testing::SongRig;
-using testing::Type;
 
 TEST(ProgramList, NamesCountTheListAndTheCurrentProgramStaysValid) {
   enum Action { New, NewCurrent, Copy, Select, Delete };
@@ -198,7 +194,6 @@ TEST(PasteEngine, CopiesOwnDataOrLeavesTheChainAsItWas) {
   }
 }
 
-using testing::FileRig;
 
 enum class Edit { None, Parameter, ParameterSetBack, Name, SlotData, Played };
 enum class SaveTo { Folder, MissingFolder, NoPath };
@@ -277,4 +272,4 @@ TEST(ProgramQuestion, LoadingOverAModifiedProgramAsksFirst) {
 }
 
 }  // namespace
-}  // namespace tonforge
+}  // namespace tonforge::testing

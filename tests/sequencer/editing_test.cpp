@@ -10,23 +10,15 @@
 #include "sequencer/track_commands.h"
 #include "support/song_rig.h"
 
-namespace tonforge {
+namespace tonforge::testing {
 namespace {
 
-using testing::Id;
-using testing::SongRig;
-using testing::Type;
 using E = EventType;
 using Row = testing::EventRow;
 using V = std::vector<Row>;
 using Command = std::function<void(Studio&)>;
 using Sources = std::vector<int32_t>;
 
-using testing::kEnd;
-using testing::kNote;
-using testing::kPhrase;
-using testing::kSongVolume;
-using testing::kTempo;
 const int32_t kParameter2 = Type(EventType::ProgramEngineParameter) + 2;
 const int32_t kTrackParameter0 = Type(EventType::TrackEngineParameter);
 const Row kTempoRow{0, kTempo, 120, 0};
@@ -791,4 +783,4 @@ TEST(TextEntry, ATypedTempoOnTheFirstGlobalEventActsAtOnce) {
 }
 
 }  // namespace
-}  // namespace tonforge
+}  // namespace tonforge::testing

@@ -18,18 +18,14 @@
 #include "support/file_rig.h"
 #include "support/song_rig.h"
 
-namespace tonforge {
+namespace tonforge::testing {
 namespace {
 
-using testing::Type;
 using V = std::vector<testing::EventRow>;
 using Keys = std::vector<uint8_t>;
 using Bytes = std::vector<uint8_t>;
 using Pitches = std::vector<int32_t>;
 
-using testing::kNote;
-using testing::kSongVolume;
-using testing::kTempo;
 constexpr float kLevel = 0.75f;  // a new program's
 // Key pitches at the first octave, and MIDI notes 60 and 64.
 constexpr int32_t kZ = 50, kC = 450, kB = 750, kM = 1150, kNote60 = 2450, kNote64 = 2850;
@@ -434,4 +430,4 @@ TEST(LiveVoices, NotesTakeReleaseStealAndSustainVoices) {
 }
 
 }  // namespace
-}  // namespace tonforge
+}  // namespace tonforge::testing

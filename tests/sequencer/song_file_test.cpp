@@ -18,27 +18,12 @@
 #include "support/file_rig.h"
 #include "support/wave_files.h"
 
-namespace tonforge {
+namespace tonforge::testing {
 namespace {
 
-using testing::Bits;
-using testing::BuildRichSong;
-using testing::Describe;
-using testing::FileRig;
-using testing::FillSlot;
-using testing::FakeDialogs;
-using testing::FirstDifference;
-using testing::Id;
-using testing::ReadBytes;
-using testing::Type;
-using testing::WriteBytes;
 using Rig = testing::FileRig;
 
 constexpr std::size_t kHeader = 4 + kSongImageSize;  // where the first program (or the GlobalTrack) starts
-using testing::kEnd;
-using testing::kNote;
-using testing::kPhrase;
-using testing::kTempo;
 
 using Rows = std::vector<testing::EventRow>;
 std::vector<uint8_t> Saved(FileRig& rig) { return EncodeSong(rig.app); }
@@ -529,4 +514,4 @@ TEST(Autosave, RecoveryOffersANewerCopyAndRefusesADamagedOne) {
 }
 
 }  // namespace
-}  // namespace tonforge
+}  // namespace tonforge::testing
