@@ -351,22 +351,7 @@ bool Contains(const TypeList& list, uint32_t type) {
   return false;
 }
 
-TEST(EngineCatalog, ListsAndMembership) {
-  const EngineCatalog& c = BuildEngineCatalog();
-  for (const TypeList* list : {&c.songEngineTypes, &c.trackEngineTypes, &c.programEngineTypes}) {
-    EXPECT_EQ(list->types[0], 0u);
-    for (uint32_t i = 1; i < list->count; ++i) EXPECT_LT(list->types[i - 1], list->types[i]);
-  }
-  // The tempo modulator belongs to songs alone; the sources and voice pitch controllers to programs alone.
-  const std::set<uint32_t> programOnly = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 15, 16, 17, 43};
-  for (uint32_t t = 0; t < kEngineTypeCount; ++t) {
-    EXPECT_EQ(Contains(c.programEngineTypes, t), t != 45) << t;
-    EXPECT_EQ(Contains(c.trackEngineTypes, t), t != 45 && !programOnly.count(t)) << t;
-    EXPECT_EQ(Contains(c.songEngineTypes, t), !programOnly.count(t)) << t;
-  }
-}
-
-TEST(EngineCatalog, RowsTheEnginesRelyOn) {
+TEST(EngineCatalog, RowsTheEnginesRelyOnAndTheLists) {
   // Every type has a row of its own; delay buffers divide into their lines, whose figures the stored images
   // carry (a buffer shorter than a default delay would cut the echo); slots are listed from 0 without gaps;
   // wave slots offer Reverse and Invert, modulator slots also Sync, except the tempo modulator's.
@@ -376,8 +361,8 @@ TEST(EngineCatalog, RowsTheEnginesRelyOn) {
       {T::BasicReverb, 12, 19416},      {T::StereoReverbYX, 12, 19416}, {T::PlateReverb, 4, 2004},
       {T::Chorus, 1, 176},              {T::Inverter, 1, 408},          {T::StereoFlange, 1, 176}};
   for (const auto& d : delays) {
-    EXPECT_EQ(c[static_cast<uint32_t>(d.type)].delayLineCount, d.lines) << d.type;
-    EXPECT_EQ(c[static_cast<uint32_t>(d.type)].delayBufferLength, d.buffer) << d.type;
+    const EngineType& t = c[static_cast<uint32_t>(d.type)];
+    EXPECT_EQ(std::pair(t.delayLineCount, t.delayBufferLength), std::pair(d.lines, d.buffer)) << d.type;
   }
   std::set<std::string> names;
   for (uint32_t type = 0; type < kEngineTypeCount; ++type) {
@@ -394,6 +379,18 @@ TEST(EngineCatalog, RowsTheEnginesRelyOn) {
     }
   }
   EXPECT_EQ(names.count(""), 0u);
+  // Each list starts with Thru and goes up. The tempo modulator belongs to songs alone; the sources and voice
+  // pitch controllers to programs alone.
+  for (const TypeList* list : {&c.songEngineTypes, &c.trackEngineTypes, &c.programEngineTypes}) {
+    EXPECT_EQ(list->types[0], 0u);
+    for (uint32_t i = 1; i < list->count; ++i) EXPECT_LT(list->types[i - 1], list->types[i]);
+  }
+  const std::set<uint32_t> programOnly = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 15, 16, 17, 43};
+  for (uint32_t t = 0; t < kEngineTypeCount; ++t) {
+    EXPECT_EQ(Contains(c.programEngineTypes, t), t != 45) << t;
+    EXPECT_EQ(Contains(c.trackEngineTypes, t), t != 45 && !programOnly.count(t)) << t;
+    EXPECT_EQ(Contains(c.songEngineTypes, t), !programOnly.count(t)) << t;
+  }
 }
 
 // Option values come from files as saved: the name shown for one never reads past the labels.
