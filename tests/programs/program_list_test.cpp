@@ -2,6 +2,7 @@
 // engines moved and pasted along a chain, and the question before a modified program is replaced.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -254,9 +255,7 @@ TEST(ProgramQuestion, LoadingOverAModifiedProgramAsksFirst) {
     rig.dialogs.threeWayAnswers = {c.answer};
     EXPECT_EQ(LoadProgramReplace(rig.app), c.goesOn) << c.name;
     const std::string question = std::string("Save Changes To ") + (c.edit == Edit::Name ? "Xead" : "Lead") + "?";
-    const bool asked = std::any_of(rig.dialogs.shown.begin(), rig.dialogs.shown.end(),
-                                   [&](const testing::ShownBox& b) { return b.text == question; });
-    EXPECT_EQ(asked, c.asked) << c.name;
+    EXPECT_EQ(std::ranges::count(rig.Messages(), question), c.asked ? 1 : 0) << c.name;
     const bool saved = c.asked && c.answer == Answer::Yes && c.save == SaveTo::Folder;
     EXPECT_EQ(std::filesystem::exists(saveAs), saved) << c.name;
     if (saved) {
