@@ -177,8 +177,7 @@ TEST(SongFile, RefusedFilesLeaveTheSongUntouched) {
   rig.AddTrack();
   rig.Add(1, {{0, kNote, 2450, 0}});
   ASSERT_TRUE(InitTrackEngine(rig.TrackNo(1).chain[0], Id(EngineTypeId::AmplitudeModulation), rig.dialogs));
-  FillSlot(rig.TrackNo(1).chain[0], 0, 4, 0.0f);
-  RecountLoadedSlots(rig.TrackNo(1).chain[0]);
+  FillSlot(rig.TrackNo(1).chain[0], 0, 4);
   rig.app.song.currentTrack = 0;
   const auto good = Saved(rig);
   const std::size_t track1 = kHeader + 5648 + 32 + 11332 + 16;
@@ -324,10 +323,7 @@ TEST(LoaderRobustness, WaveImports) {
     for (const bool modulator : {false, true}) {
       rig.dialogs.shown.clear();
       InitProgramEngine(p.engines[0], Id(EngineTypeId::SineWaveGenerator));
-      const uint32_t type = modulator ? Id(EngineTypeId::AmplitudeModulation) : Id(EngineTypeId::MultisampledWave);
-      InitProgramEngine(p.engines[1], type);
-      FillSlot(p.engines[1], 1, 8, 0.5f);
-      RecountLoadedSlots(p.engines[1]);
+      Put(p.engines[1], modulator ? EngineTypeId::AmplitudeModulation : EngineTypeId::MultisampledWave, {{1, 8}});
       const Engine kept = p.engines[1];
       if (!ImportWave(p.engines[1], 0, copy, "/w/x.wav", modulator, rig.dialogs)) {
         ++refused;
