@@ -305,9 +305,9 @@ struct SongUnderTest {
       SetParameter(global.chain[3 + k], 0, 1 + 2 * k);  // a new place every 1 or 3 ms
     }
     global.chainLength = std::max(global.chainLength, 3 + v.randomPans);
-    Add(global, {{8, Type(E::SongVolume), 90, 0}, {9, Type(E::SongVolumeSlide), -4, 0}, {20, Type(E::TempoSlide), 30, 0},
-                 {90, Type(E::Tempo), 150, 0}, {95, Type(E::TrackEngineParameter) + 0, 0, 70},
-                 {310, Type(E::End), 0, 0}, {380, Type(E::End), 0, 0}});
+    Add(global, {{8, Type(E::SongVolume), 90, 0}, {9, Type(E::SongVolumeSlide), -4, 0},
+                 {20, Type(E::TempoSlide), 30, 0}, {90, Type(E::Tempo), 150, 0},
+                 {95, Type(E::TrackEngineParameter) + 0, 0, 70}, {310, Type(E::End), 0, 0}, {380, Type(E::End), 0, 0}});
     if (v.solo) {
       app->song.currentTrack = 2;
       SoloTrack(*app);

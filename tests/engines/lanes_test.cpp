@@ -85,8 +85,9 @@ TEST(EngineRuns, OverFramesAndInLanesGiveTheBitsOfFrameAfterFrame) {
           else
             ProcessEngineOver(c.engine(), c.rig.Voice(), c.pitch, c.frames.data() + f, n, c.rig.ctx);
         });
-        EXPECT_EQ(std::memcmp(expected[l].data(), c.frames.data(), kFrames * sizeof(MixBus)), 0) << name << ", channel " << l;
-        EXPECT_EQ(c.State(), expectedState[l]) << name << ", channel " << l;
+        const std::string where = name + ", channel " + std::to_string(l);
+        EXPECT_EQ(std::memcmp(expected[l].data(), c.frames.data(), kFrames * sizeof(MixBus)), 0) << where;
+        EXPECT_EQ(c.State(), expectedState[l]) << where;
       }
       for (const Shape shape : shapes) {
         const LaneRun run = LaneRoutine(type, quality, shape.width);

@@ -164,7 +164,8 @@ inline std::vector<uint8_t> RenderedBytes(Studio& app, const std::string& path) 
 // The samples of a rendered WAV file louder than 300: a comparison of silence proves nothing.
 inline int64_t LoudSamples(const std::vector<uint8_t>& wav) {
   int64_t loud = 0;
-  for (size_t i = 44; i + 1 < wav.size(); i += 2) loud += std::abs(static_cast<int16_t>(wav[i] | wav[i + 1] << 8)) > 300;
+  for (size_t i = 44; i + 1 < wav.size(); i += 2)
+    loud += std::abs(static_cast<int16_t>(wav[i] | wav[i + 1] << 8)) > 300;
   return loud;
 }
 
