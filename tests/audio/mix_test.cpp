@@ -21,17 +21,10 @@
 #include "support/file_rig.h"
 #include "support/play_rig.h"
 
-namespace tonforge {
+namespace tonforge::testing {
 namespace {
 
-using testing::kGain;
-using testing::kSource;
-using testing::PlayRig;
 using E = EventType;
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::Id;
-using testing::Type;
 using T = EngineTypeId;
 
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
@@ -269,45 +262,35 @@ struct SongUnderTest {
         FillSlots(t.chain[k], static_cast<uint32_t>(n + k));
       }
       for (int32_t tick = 0; tick < 400; tick += 24 + 6 * n)
-        Add(t, {tick, Type(EventType::NoteOn), 1850 + 150 * ((tick / 24 + n) % 12), n});
-      Add(t, {5, Type(EventType::ProgramVolumeSlide), -20, 0});
-      Add(t, {30, Type(EventType::ProgramPanSlide), 15 - 10 * n, 0});
-      Add(t, {31, Type(EventType::ProgramPitchSlide), 3, 0});
-      Add(t, {40, Type(EventType::TrackVolumeSlide), -10, 0});
-      Add(t, {41, Type(EventType::TrackPan), 60 - 30 * n, 0});
-      Add(t, {42, Type(EventType::TrackPanSlide), 20, 0});
-      Add(t, {43, Type(EventType::TrackPitch), -200, 0});
-      Add(t, {44, Type(EventType::TrackPitchSlide), 5, 0});
-      Add(t, {50, Type(EventType::ProgramEngineParameter) + 1 + n % 5, 0, 40});
-      Add(t, {51, Type(EventType::ProgramEngineParameter) + 2, 7, 0});  // Reset: the slots start again
-      Add(t, {60, Type(EventType::TrackEngineParameter) + n % 4, 0, 30});
-      Add(t, {61, Type(EventType::TrackEngineParameter) + 1, 7, 0});
-      Add(t, {70, Type(EventType::ProgramVolume), 90, 0});
-      Add(t, {71, Type(EventType::ProgramPan), -40, 0});
-      Add(t, {72, Type(EventType::ProgramPitch), 120, 0});
-      Add(t, {80, Type(EventType::TrackVolume), 80, 0});
+        Add(t, {{tick, Type(E::NoteOn), 1850 + 150 * ((tick / 24 + n) % 12), n}});
+      Add(t, {{5, Type(E::ProgramVolumeSlide), -20, 0}, {30, Type(E::ProgramPanSlide), 15 - 10 * n, 0},
+              {31, Type(E::ProgramPitchSlide), 3, 0}, {40, Type(E::TrackVolumeSlide), -10, 0},
+              {41, Type(E::TrackPan), 60 - 30 * n, 0}, {42, Type(E::TrackPanSlide), 20, 0},
+              {43, Type(E::TrackPitch), -200, 0}, {44, Type(E::TrackPitchSlide), 5, 0},
+              {50, Type(E::ProgramEngineParameter) + 1 + n % 5, 0, 40},
+              {51, Type(E::ProgramEngineParameter) + 2, 7, 0},  // Reset: the slots start again
+              {60, Type(E::TrackEngineParameter) + n % 4, 0, 30}, {61, Type(E::TrackEngineParameter) + 1, 7, 0},
+              {70, Type(E::ProgramVolume), 90, 0}, {71, Type(E::ProgramPan), -40, 0},
+              {72, Type(E::ProgramPitch), 120, 0}, {80, Type(E::TrackVolume), 80, 0}});
     }
     // A track that falls silent early, so that its chain sleeps and only its modulators move.
     Track& quiet = *TrackAt(app->song, 1);
-    Add(quiet, {3, Type(EventType::NoteOff), 0, 0});
+    Add(quiet, {{3, Type(E::NoteOff), 0, 0}});
     quiet.events.First()->valueA = 2450;
     for (Event* e = EventList::Next(quiet.events.First()); e; e = EventList::Next(e))
       if (e->type == Type(EventType::NoteOn)) e->type = Type(EventType::Empty);
     // A muted phrase source and the track that plays it twice; a track switched off.
     Track& source = NewTrack();
-    Add(source, {0, Type(EventType::NoteOn), 2450, 1});
-    Add(source, {12, Type(EventType::ProgramPitchSlide), -8, 0});
-    Add(source, {20, Type(EventType::NoteOff), 0, 0});
-    Add(source, {22, Type(EventType::NoteOn), 2650, 2});
+    Add(source, {{0, Type(E::NoteOn), 2450, 1}, {12, Type(E::ProgramPitchSlide), -8, 0}, {20, Type(E::NoteOff), 0, 0},
+                 {22, Type(E::NoteOn), 2650, 2}});
     source.muteState = 1;
     const int32_t sourceIndex = app->song.tracks.Count() - 1;
     Track& phrases = NewTrack();
     InitTrackEngine(phrases.chain[0], Id(T::StereoChorus), dialogs);
     FillSlots(phrases.chain[0], 1);
-    Add(phrases, {10, Type(EventType::Phrase), sourceIndex, 0});
-    Add(phrases, {100, Type(EventType::Phrase), sourceIndex, 0});
+    Add(phrases, {{10, Type(E::Phrase), sourceIndex, 0}, {100, Type(E::Phrase), sourceIndex, 0}});
     Track& off = NewTrack();
-    Add(off, {0, Type(EventType::NoteOn), 2450, 0});
+    Add(off, {{0, Type(E::NoteOn), 2450, 0}});
     off.muteState = 2;
     // The song chain and the song's own events; the render ends at the first End.
     Track& global = *TrackAt(app->song, 0);
@@ -322,13 +305,9 @@ struct SongUnderTest {
       SetParameter(global.chain[3 + k], 0, 1 + 2 * k);  // a new place every 1 or 3 ms
     }
     global.chainLength = std::max(global.chainLength, 3 + v.randomPans);
-    Add(global, {8, Type(EventType::SongVolume), 90, 0});
-    Add(global, {9, Type(EventType::SongVolumeSlide), -4, 0});
-    Add(global, {20, Type(EventType::TempoSlide), 30, 0});
-    Add(global, {90, Type(EventType::Tempo), 150, 0});
-    Add(global, {95, Type(EventType::TrackEngineParameter) + 0, 0, 70});
-    Add(global, {310, Type(EventType::End), 0, 0});
-    Add(global, {380, Type(EventType::End), 0, 0});
+    Add(global, {{8, Type(E::SongVolume), 90, 0}, {9, Type(E::SongVolumeSlide), -4, 0},
+                 {20, Type(E::TempoSlide), 30, 0}, {90, Type(E::Tempo), 150, 0},
+                 {95, Type(E::TrackEngineParameter) + 0, 0, 70}, {310, Type(E::End), 0, 0}, {380, Type(E::End), 0, 0}});
     if (v.solo) {
       app->song.currentTrack = 2;
       SoloTrack(*app);
@@ -343,19 +322,14 @@ struct SongUnderTest {
     t.seed = 500 + static_cast<uint32_t>(app->song.tracks.Count());
     return t;
   }
-  void Add(Track& t, const EventValues& e) { ASSERT_TRUE(InsertEvent(*app, t, e)); }
+  void Add(Track& t, std::initializer_list<EventValues> events) {
+    for (const EventValues& e : events) ASSERT_TRUE(InsertEvent(*app, t, e));
+  }
 
-  // The bytes written, then each channel's silence count where the render stopped.
   std::vector<uint8_t> Render(MixMethod method, int32_t threads, const std::string& path) {
     app->mixer.method = method;
     app->mixer.threads = threads;
-    EXPECT_EQ(RenderSongToFile(*app, path), RenderResult::Done);
-    std::vector<uint8_t> bytes = ReadBytes(path);
-    for (int32_t c = 0; c < app->channels.count; ++c) {
-      const uint32_t silence = app->channels.entries[c].silenceCounter;
-      for (int b = 0; b < 4; ++b) bytes.push_back(static_cast<uint8_t>(silence >> (8 * b)));
-    }
-    return bytes;
+    return RenderedBytes(*app, path);
   }
 
   testing::FakeDialogs dialogs;
@@ -379,10 +353,7 @@ TEST(BlockMix, WritesTheBytesOfTheFrameByFrameMix) {
     const auto expected = SongUnderTest(v).Render(MixMethod::Frame, 1, dir.File("frame.wav"));
     // 310 ticks from 120 beats per minute, rising by 0.375 a tick from tick 21: over two seconds.
     ASSERT_GT(expected.size(), 44u + 4u * v.rate * 2) << name;
-    int64_t loud = 0;
-    for (size_t i = 44; i + 1 < expected.size(); i += 2)
-      loud += std::abs(static_cast<int16_t>(expected[i] | expected[i + 1] << 8)) > 300;
-    EXPECT_GT(loud, v.rate / 2) << name;
+    EXPECT_GT(LoudSamples(expected), v.rate / 2) << name;
     if (first.empty()) first = expected;
     for (const int32_t threads : {1, 3}) {
       const auto block = SongUnderTest(v).Render(MixMethod::Block, threads, dir.File("block.wav"));
@@ -438,4 +409,4 @@ TEST(BlockMix, WorkersRunEveryItemOnceARound) {
 }
 
 }  // namespace
-}  // namespace tonforge
+}  // namespace tonforge::testing

@@ -3,9 +3,6 @@
 // played-notes path between the main thread and the song worker shows itself.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "audio/play_along_voices.h"
 #include "audio/render.h"
 #include "programs/program_list.h"
@@ -15,11 +12,9 @@
 #include "support/fake_devices.h"
 #include "support/play_rig.h"
 
-namespace tonforge {
+namespace tonforge::testing {
 namespace {
 
-using testing::PlayRig;
-using testing::WaitFor;
 
 constexpr uint32_t kFrames = 256;
 constexpr int32_t kFramesPerTick = 441;  // 44100 Hz, 125 beats per minute, 48 ticks per beat
@@ -54,11 +49,6 @@ struct AlongRig : PlayRig {
     return -1;
   }
   std::vector<int16_t> Written(size_t i) { return device.Write(i).samples; }
-  std::string RenderBytes(const std::string& path) {
-    EXPECT_EQ(RenderSongToFile(*app, path), RenderResult::Done);
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
 };
 
 int32_t OnTickOf(uint32_t cursorBlock) { return static_cast<int32_t>((cursorBlock + 2) * kFrames) / kFramesPerTick; }
@@ -144,7 +134,7 @@ TEST(PlayAlong, LeavesTheSongAndItsRenderAlone) {
     Studio& app = *rig.app;
     rig.Add(rig.TrackAt(2), 0, EventType::NoteOn, 2450, 0);  // the song sounds from the start
     rig.TrackAt(1).level = 0.0f;
-    const std::string before = rig.RenderBytes(dir + "/before.wav");
+    const std::vector<uint8_t> before = RenderedBytes(app, dir + "/before.wav");
     app.editor.editMode = c.chosenTrack == 0 ? 1 : 0;
     app.song.currentTrack = 0;
     StartSongPlayback(app);
@@ -164,7 +154,7 @@ TEST(PlayAlong, LeavesTheSongAndItsRenderAlone) {
     }
     EXPECT_EQ(differing, c.differing) << c.name;
     EXPECT_EQ(rig.TrackAt(0).eventCount + rig.TrackAt(1).eventCount, 2) << c.name << ": only Tempo and End";
-    EXPECT_EQ(rig.RenderBytes(dir + "/after.wav"), before) << c.name;
+    EXPECT_EQ(RenderedBytes(app, dir + "/after.wav"), before) << c.name;
   }
 }
 
@@ -209,4 +199,4 @@ TEST(PlayAlong, LoopRepeatsTheBlocksTicksOnlyWhilePlaying) {
 }
 
 }  // namespace
-}  // namespace tonforge
+}  // namespace tonforge::testing

@@ -22,17 +22,9 @@
 #include "support/sound_files.h"
 #include "support/wave_files.h"
 
-namespace tonforge {
+namespace tonforge::testing {
 namespace {
 
-using testing::PlayRig;
-using testing::WaitFor;
-using testing::kSource;
-using testing::MakeWave;
-using testing::TempDir;
-using testing::WriteBytes;
-using testing::Id;
-using testing::Type;
 
 constexpr auto kSong = PlaybackMode::Song;
 // At every latency: block sizes in frames, the smallest and the largest.
@@ -222,12 +214,18 @@ TEST(LiveOutput, RendersOneBlockAheadAndWaitsForTheDevice) {
   }
 }
 
+// A source of 0.5 played through a gain of 0.5 on the current track.
+struct GainRig : PlayRig {
+  GainRig() {
+    AddProgram({kSource}).engines[0].F[0] = 0.5f;
+    Engine& gain = SetTrackEngine(AddTrack(), 0, kGain);
+    gain.F[0] = gain.F[1] = 0.5f;
+    app->song.currentTrack = 1;
+  }
+};
+
 TEST(LiveOutput, NoteKeyDropsThePendingBlock) {
-  PlayRig rig;
-  rig.AddProgram({kSource}).engines[0].F[0] = 0.5f;
-  Engine& gain = rig.SetTrackEngine(rig.AddTrack(), 0, testing::kGain);
-  gain.F[0] = gain.F[1] = 0.5f;
-  rig.app->song.currentTrack = 1;
+  GainRig rig;
   rig.app->song.songLevel = 0.1f;  // never applied to the live output
   ServeLiveOutputWith(*rig.app, rig.routines);
   ServeLiveOutputWith(*rig.app, rig.routines);  // a silent block now waits
@@ -254,11 +252,7 @@ TEST(LiveOutput, StartLiveNoteIgnoresImpossibleNotes) {
 
 // A chord sums its voices before the track's chain; a released voice fades out in 5 ms without a step.
 TEST(LiveOutput, ChordSumsAndReleasedVoiceFadesOut) {
-  PlayRig rig;
-  rig.AddProgram({kSource}).engines[0].F[0] = 0.5f;
-  Engine& gain = rig.SetTrackEngine(rig.AddTrack(), 0, testing::kGain);
-  gain.F[0] = gain.F[1] = 0.5f;
-  rig.app->song.currentTrack = 1;
+  GainRig rig;
   ASSERT_TRUE(SetLiveVoiceCount(*rig.app, 4));
   rig.app->live.keysHold = 0;
   StartLiveNote(*rig.app, 2450, 0, 1);
@@ -287,8 +281,8 @@ std::vector<int16_t> StereoRamp(uint32_t frames) {
 }
 
 // Moves the play cursor one block at a time, each time once the worker has written its block, until the worker
-// has ended. Returns the number of blocks the cursor moved through.
-uint32_t PlayToTheEnd(PlayRig& rig) {
+// has ended. Returns the samples of every block written, in order.
+std::vector<int16_t> PlayToTheEnd(PlayRig& rig) {
   uint32_t moves = 0;
   while (!IsPlaybackIdle(*rig.app) && moves < 40) {
     rig.device.PlayInBlock(moves % kRingBlocks);
@@ -296,7 +290,12 @@ uint32_t PlayToTheEnd(PlayRig& rig) {
     if (!WaitFor([&] { return rig.device.WriteCount() >= moves || IsPlaybackIdle(*rig.app); })) break;
   }
   EXPECT_TRUE(WaitFor([&] { return IsPlaybackIdle(*rig.app) && rig.app->playback.workerRunning.load() == 0; }));
-  return moves;
+  std::vector<int16_t> heard;
+  for (size_t k = 0; k < rig.device.WriteCount(); ++k) {
+    const auto block = rig.device.Write(k).samples;
+    heard.insert(heard.end(), block.begin(), block.end());
+  }
+  return heard;
 }
 
 TEST(WavePlayback, PlaysTheFileBlockByBlockAtItsRateAndEndsAtItsEnd) {
@@ -333,16 +332,12 @@ TEST(WavePlayback, PlaysTheFileBlockByBlockAtItsRateAndEndsAtItsEnd) {
     EXPECT_EQ(app.playback.playButtonPressed, 1u) << c.what;
     app.changes.Take();
 
-    PlayToTheEnd(rig);
+    const std::vector<int16_t> heard = PlayToTheEnd(rig);
     // Every block two ahead of the cursor, holding the file's samples in order and silence after the last.
     const uint32_t blocks = (c.played + kBlockFrames - 1) / kBlockFrames;
     ASSERT_EQ(rig.device.WriteCount(), blocks) << c.what;
-    std::vector<int16_t> heard;
-    for (uint32_t k = 0; k < blocks; ++k) {
-      const auto block = rig.device.Write(k);
-      EXPECT_EQ(block.offset, (k + 2) % kRingBlocks * kBlockBytes) << c.what << " block " << k;
-      heard.insert(heard.end(), block.samples.begin(), block.samples.end());
-    }
+    for (uint32_t k = 0; k < blocks; ++k)
+      EXPECT_EQ(rig.device.Write(k).offset, (k + 2) % kRingBlocks * kBlockBytes) << c.what << " block " << k;
     std::vector<int16_t> expected(samples.begin(), samples.begin() + 2 * c.played);
     expected.resize(blocks * kBlockFrames * 2, 0);
     EXPECT_TRUE(heard == expected) << c.what;
@@ -471,7 +466,6 @@ TEST(EditDuringPlayback, LevelsPansAndNotesChangeWhileTheSongPlays) {
 
 // Select Wave on sound files of other kinds and rates: played at their own rate when it is an output rate,
 // converted to the output's rate otherwise, the tone kept.
-using testing::ToneFile;
 
 TEST(SoundPlayback, AnyFileStreamsAtAnOutputRateWithItsTone) {
   const struct {
@@ -494,12 +488,7 @@ TEST(SoundPlayback, AnyFileStreamsAtAnOutputRateWithItsTone) {
     rig.device.PlayInBlock(6);
     ASSERT_TRUE(StartWavePlayback(app, dir.File("tone")));
     EXPECT_EQ(app.rate.sampleRate, c.outputAfter);
-    PlayToTheEnd(rig);
-    std::vector<int16_t> heard;
-    for (std::size_t k = 0; k < rig.device.WriteCount(); ++k) {
-      const auto block = rig.device.Write(k).samples;
-      heard.insert(heard.end(), block.begin(), block.end());
-    }
+    const std::vector<int16_t> heard = PlayToTheEnd(rig);
     // The blocks end in silence after the file: the tone is judged over the file's length at the new rate.
     const auto frames = static_cast<std::size_t>(c.file.seconds * c.outputAfter);
     ASSERT_GE(heard.size(), 2 * frames);
@@ -553,4 +542,4 @@ TEST(HistoryDuringPlayback, ValuesGoBackWhileTheSongPlaysAndStructureStopsIt) {
 }
 
 }  // namespace
-}  // namespace tonforge
+}  // namespace tonforge::testing

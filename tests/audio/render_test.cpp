@@ -23,14 +23,10 @@
 #include "support/file_rig.h"
 #include "support/play_rig.h"
 
-namespace tonforge {
+namespace tonforge::testing {
 namespace {
 
-using testing::PlayRig;
 using ScratchFolder = testing::TempDir;
-using testing::ReadBytes;
-using testing::FileRig;
-using testing::WriteBytes;
 
 // Lets writes of the calling process reach only `bytes` into any file, as a nearly full disk would.
 class FileSizeLimit {
@@ -77,9 +73,8 @@ TEST(Render, WaveFileLayoutAndTheSaveDialog) {
     rig.app->folders.tracks = "/start/here/";
     RenderTo(rig, folder.File("take.mp3"));
     ASSERT_EQ(rig.dialogs.requests.size(), 1u);
-    const FileDialogRequest& r = rig.dialogs.requests[0];
-    EXPECT_TRUE(r.title == std::to_string(c.rate) + "hz Render" && r.defaultName == "Song.wav");
-    EXPECT_EQ(r.startFolder + ", " + r.filters.at(0).description, "/start/here/, Wave Files (*.wav)");
+    EXPECT_EQ(Describe(rig.dialogs.requests[0]),
+              std::to_string(c.rate) + "hz Render|Song.wav|/start/here/|Wave Files (*.wav)|*.wav");
     EXPECT_EQ(rig.app->folders.tracks, folder.Root() + "/") << "the next render opens where this one saved";
     const auto b = ReadBytes(folder.File("take.wav"));
     const uint32_t data = c.frames * 4;
@@ -381,4 +376,4 @@ TEST(SafeFiles, EveryLoaderRefusesWhatIsNotARegularFileAtOnce) {
 }
 
 }  // namespace
-}  // namespace tonforge
+}  // namespace tonforge::testing

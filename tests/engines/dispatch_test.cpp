@@ -1,5 +1,5 @@
-// What every engine relies on (parameter conversions, initialisation, prepared words, wet and dry weights,
-// slots and modulators, the catalog rows and lists), and every engine type reaching its own routine: each is run
+// What every engine relies on (parameter conversions, initialisation, prepared words, slots and modulators,
+// the catalog rows and lists), and every engine type reaching its own routine: each is run
 // through ProcessEngine (and the high-quality dispatch) on a probe where its own behaviour gives a number no other
 // routine gives. And no type left at its defaults grows without end.
 #include <gtest/gtest.h>
@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstring>
 #include <set>
 #include <string>
 #include <tuple>
@@ -19,10 +18,9 @@
 #include "engines/engine.h"
 #include "support/engine_harness.h"
 
-namespace tonforge {
+namespace tonforge::testing {
 namespace {
 
-using testing::EngineRig;
 using T = EngineTypeId;
 
 // The probe on the bus: silence; an impulse of (1, 0.5) or (1, 1) at sample 0; DC 0.25 on the left and half
@@ -245,57 +243,6 @@ TEST(EngineDispatch, NonFiniteInputIsHeardOnce) {
   }
 }
 
-// What an engine run leaves behind, bit for bit.
-std::vector<uint32_t> State(const testing::EngineRig& rig, const Engine& e) {
-  std::vector<uint32_t> bits = testing::EngineBits(e);
-  const auto add = [&bits](const void* p, size_t bytes) { testing::AppendBits(bits, p, bytes); };
-  add(rig.chain[1].W.data(), sizeof rig.chain[1].W);
-  add(&rig.transpose, sizeof rig.transpose);
-  add(&rig.tempo, sizeof rig.tempo);
-  add(&rig.rate, sizeof rig.rate);
-  add(&rig.ctx.engineRandom, sizeof rig.ctx.engineRandom);
-  return bits;
-}
-
-TEST(EngineDispatch, RunsOverFramesAsFrameAfterFrame) {
-  // Every type, standard and high quality, with option 0 off and on, every slot loaded and a probe of noise
-  // that turns infinite for a moment: the block mix's loops give the same bits and leave the same state as
-  // one call per frame, in runs of any length.
-  constexpr int kFrames = 3000;
-  const uint32_t runs[] = {1, 5, 64, 460, 3, 512};
-  const std::vector<float> left = testing::Noise(kFrames, 3), right = testing::Noise(kFrames, 4);
-  for (uint32_t type = 1; type < kEngineTypeCount; ++type) {
-    for (auto [quality, option] : {std::pair{false, 0u}, {true, 0u}, {false, 1u}}) {
-      testing::EngineRig byFrame, over;
-      std::vector<MixBus> expected(kFrames), frames(kFrames);
-      for (testing::EngineRig* rig : {&byFrame, &over}) {
-        rig->Make(T::DownSawGenerator, {}, 1);
-        Engine& e = rig->Make(static_cast<T>(type), {{1, 70}});
-        e.options[0] = option;
-        PrepareEngine(e, rig->rate);
-        rig->LoadEverySlot(e);
-      }
-      for (int f = 0; f < kFrames; ++f) {
-        frames[f] = {left[f], f == 1500 ? INFINITY : right[f]};
-        expected[f] = byFrame.Step(byFrame.chain[0], frames[f].left, frames[f].right, 2600, quality);
-      }
-      for (uint32_t f = 0, r = 0; f < kFrames; ++r) {
-        const uint32_t n = std::min<uint32_t>(runs[r % std::size(runs)], kFrames - f);
-        over.ctx.bus = {};
-        if (quality)
-          ProcessEngineOverQuality(over.chain[0], over.Voice(), 2600, frames.data() + f, n, over.ctx);
-        else
-          ProcessEngineOver(over.chain[0], over.Voice(), 2600, frames.data() + f, n, over.ctx);
-        f += n;
-      }
-      EXPECT_EQ(std::memcmp(expected.data(), frames.data(), kFrames * sizeof(MixBus)), 0)
-          << static_cast<T>(type) << (quality ? " (high quality)" : "") << " option " << option;
-      EXPECT_EQ(State(byFrame, byFrame.chain[0]), State(over, over.chain[0]))
-          << static_cast<T>(type) << (quality ? " (high quality)" : "") << " option " << option;
-    }
-  }
-}
-
 TEST(EngineContract, ParameterConversions) {
   // A value is kept as hundredths with its complement, and the integer the user set comes back exactly.
   const struct { int32_t value; float f, c; } values[] = {
@@ -373,32 +320,6 @@ TEST(EngineContract, PreparedWords) {
   }
 }
 
-TEST(EngineContract, WetAndDryWeightsAtAnAsymmetricSetting) {
-  // At "Wet" 30 every family mixes its result × 0.3 with its input × 0.7, and the reverbs first add their input
-  // × "Dry" 60: first samples of an empty engine, worked out from the definitions. (The wave players' mix is
-  // pinned with the ended slots in the wave player tests.)
-  const struct { T type; testing::Settings params; MixBus in, out; } cases[] = {
-      // The left × 1.16⁴ × 0.35013 = 0.6339592 onto both channels (four stages, no history yet).
-      {T::MoogVcf, {{2, 30}}, {1.0f, 0.5f}, {0.8901877f, 0.5401877f}},
-      // Delays of 100 and 50 ms: both lines are still empty, so each channel is its dry part alone.
-      {T::StereoSpatializer, {{0, 100}, {1, 50}, {2, 30}}, {1.0f, 0.5f}, {0.7f, 0.35f}},
-      // Combs 0.11 × 9 − 1 = −0.01 per unit of input, plus 0.6: (0.59 × 0.3 + 0.7, half of it).
-      {T::BasicReverb, {{1, 60}, {2, 30}}, {1.0f, 0.5f}, {0.877f, 0.4385f}},
-      // The combs' −0.01 through the low pass's b0 = 0.0838083, plus 0.6: (0.5991619 × 0.3 + 0.7, half).
-      {T::StereoReverbXY, {{3, 60}, {4, 30}}, {1.0f, 0.5f}, {0.8797486f, 0.4398743f}},
-      // Plates (1 + 4) × 0.2 − 1 = 0, so only the dry part: (0.6 × 0.3 + 0.7, half).
-      {T::PlateReverb, {{5, 60}, {6, 30}}, {1.0f, 0.5f}, {0.88f, 0.44f}},
-      {T::AmplitudeModulation, {{0, 50}, {1, 30}}, {1.0f, 0.5f}, {0.85f, 0.425f}},  // 0.5 × 0.3 + 0.7
-      // The first period exchanges the channels: (0.5 × 0.3 + 1 × 0.7, 1 × 0.3 + 0.5 × 0.7).
-      {T::PingPong, {{1, 30}}, {1.0f, 0.5f}, {0.85f, 0.65f}}};
-  for (const auto& c : cases) {
-    EngineRig rig;
-    const MixBus out = rig.Step(rig.Make(c.type, c.params), c.in.left, c.in.right);
-    EXPECT_NEAR(out.left, c.out.left, 1e-6) << c.type;
-    EXPECT_NEAR(out.right, c.out.right, 1e-6) << c.type;
-  }
-}
-
 TEST(EngineContract, SlotsAndModulators) {
   EngineRig rig;
   Engine& e = rig.Make(T::AmplitudeModulation);
@@ -430,22 +351,7 @@ bool Contains(const TypeList& list, uint32_t type) {
   return false;
 }
 
-TEST(EngineCatalog, ListsAndMembership) {
-  const EngineCatalog& c = BuildEngineCatalog();
-  for (const TypeList* list : {&c.songEngineTypes, &c.trackEngineTypes, &c.programEngineTypes}) {
-    EXPECT_EQ(list->types[0], 0u);
-    for (uint32_t i = 1; i < list->count; ++i) EXPECT_LT(list->types[i - 1], list->types[i]);
-  }
-  // The tempo modulator belongs to songs alone; the sources and voice pitch controllers to programs alone.
-  const std::set<uint32_t> programOnly = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 15, 16, 17, 43};
-  for (uint32_t t = 0; t < kEngineTypeCount; ++t) {
-    EXPECT_EQ(Contains(c.programEngineTypes, t), t != 45) << t;
-    EXPECT_EQ(Contains(c.trackEngineTypes, t), t != 45 && !programOnly.count(t)) << t;
-    EXPECT_EQ(Contains(c.songEngineTypes, t), !programOnly.count(t)) << t;
-  }
-}
-
-TEST(EngineCatalog, RowsTheEnginesRelyOn) {
+TEST(EngineCatalog, RowsTheEnginesRelyOnAndTheLists) {
   // Every type has a row of its own; delay buffers divide into their lines, whose figures the stored images
   // carry (a buffer shorter than a default delay would cut the echo); slots are listed from 0 without gaps;
   // wave slots offer Reverse and Invert, modulator slots also Sync, except the tempo modulator's.
@@ -455,8 +361,8 @@ TEST(EngineCatalog, RowsTheEnginesRelyOn) {
       {T::BasicReverb, 12, 19416},      {T::StereoReverbYX, 12, 19416}, {T::PlateReverb, 4, 2004},
       {T::Chorus, 1, 176},              {T::Inverter, 1, 408},          {T::StereoFlange, 1, 176}};
   for (const auto& d : delays) {
-    EXPECT_EQ(c[static_cast<uint32_t>(d.type)].delayLineCount, d.lines) << d.type;
-    EXPECT_EQ(c[static_cast<uint32_t>(d.type)].delayBufferLength, d.buffer) << d.type;
+    const EngineType& t = c[static_cast<uint32_t>(d.type)];
+    EXPECT_EQ(std::pair(t.delayLineCount, t.delayBufferLength), std::pair(d.lines, d.buffer)) << d.type;
   }
   std::set<std::string> names;
   for (uint32_t type = 0; type < kEngineTypeCount; ++type) {
@@ -473,6 +379,18 @@ TEST(EngineCatalog, RowsTheEnginesRelyOn) {
     }
   }
   EXPECT_EQ(names.count(""), 0u);
+  // Each list starts with Thru and goes up. The tempo modulator belongs to songs alone; the sources and voice
+  // pitch controllers to programs alone.
+  for (const TypeList* list : {&c.songEngineTypes, &c.trackEngineTypes, &c.programEngineTypes}) {
+    EXPECT_EQ(list->types[0], 0u);
+    for (uint32_t i = 1; i < list->count; ++i) EXPECT_LT(list->types[i - 1], list->types[i]);
+  }
+  const std::set<uint32_t> programOnly = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 15, 16, 17, 43};
+  for (uint32_t t = 0; t < kEngineTypeCount; ++t) {
+    EXPECT_EQ(Contains(c.programEngineTypes, t), t != 45) << t;
+    EXPECT_EQ(Contains(c.trackEngineTypes, t), t != 45 && !programOnly.count(t)) << t;
+    EXPECT_EQ(Contains(c.songEngineTypes, t), !programOnly.count(t)) << t;
+  }
 }
 
 // Option values come from files as saved: the name shown for one never reads past the labels.
@@ -488,4 +406,4 @@ TEST(Catalog, OptionLabelsStayWithinTheChoices) {
 }
 
 }  // namespace
-}  // namespace tonforge
+}  // namespace tonforge::testing

@@ -13,12 +13,10 @@
 #include "shell/random.h"
 #include "support/engine_harness.h"
 
-namespace tonforge {
+namespace tonforge::testing {
 namespace {
 
-using testing::EngineRig;
 using T = EngineTypeId;
-using testing::Settings;
 
 // Frequency from the rising zero crossings, each placed between its two samples by linear interpolation.
 double MeasuredFrequency(const std::vector<float>& y, double sampleRate) {
@@ -336,4 +334,4 @@ TEST(Modulators, HoldPeriods) {
 }
 
 }  // namespace
-}  // namespace tonforge
+}  // namespace tonforge::testing

@@ -13,18 +13,9 @@
 #include "support/file_rig.h"
 #include "support/wave_files.h"
 
-namespace tonforge {
+namespace tonforge::testing {
 namespace {
 
-using testing::Bits;
-using testing::Describe;
-using testing::FileRig;
-using testing::FillSlot;
-using testing::ReadBytes;
-using testing::WriteBytes;
-using testing::MakeWave;
-using testing::SmplChunk;
-using testing::WaveLayout;
 
 constexpr auto kCombFilter = static_cast<uint32_t>(EngineTypeId::CombFilter);
 constexpr std::size_t kEngine0 = kProgramFileHeaderSize + kProgramEnginesOffset;
@@ -513,4 +504,4 @@ TEST(DataSlotCommands, InvertLoopGainPeriodAndClear) {
 }
 
 }  // namespace
-}  // namespace tonforge
+}  // namespace tonforge::testing

@@ -2,6 +2,7 @@
 // engines moved and pasted along a chain, and the question before a modified program is replaced.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -10,13 +11,9 @@
 #include "support/file_rig.h"
 #include "support/song_rig.h"
 
-namespace tonforge {
+namespace tonforge::testing {
 namespace {
 
-using testing::FillSlot;
-using testing::Id;
-using testing::SongRig;
-using testing::Type;
 
 TEST(ProgramList, NamesCountTheListAndTheCurrentProgramStaysValid) {
   enum Action { New, NewCurrent, Copy, Select, Delete };
@@ -198,7 +195,6 @@ TEST(PasteEngine, CopiesOwnDataOrLeavesTheChainAsItWas) {
   }
 }
 
-using testing::FileRig;
 
 enum class Edit { None, Parameter, ParameterSetBack, Name, SlotData, Played };
 enum class SaveTo { Folder, MissingFolder, NoPath };
@@ -259,9 +255,7 @@ TEST(ProgramQuestion, LoadingOverAModifiedProgramAsksFirst) {
     rig.dialogs.threeWayAnswers = {c.answer};
     EXPECT_EQ(LoadProgramReplace(rig.app), c.goesOn) << c.name;
     const std::string question = std::string("Save Changes To ") + (c.edit == Edit::Name ? "Xead" : "Lead") + "?";
-    const bool asked = std::any_of(rig.dialogs.shown.begin(), rig.dialogs.shown.end(),
-                                   [&](const testing::ShownBox& b) { return b.text == question; });
-    EXPECT_EQ(asked, c.asked) << c.name;
+    EXPECT_EQ(std::ranges::count(rig.Messages(), question), c.asked ? 1 : 0) << c.name;
     const bool saved = c.asked && c.answer == Answer::Yes && c.save == SaveTo::Folder;
     EXPECT_EQ(std::filesystem::exists(saveAs), saved) << c.name;
     if (saved) {
@@ -277,4 +271,4 @@ TEST(ProgramQuestion, LoadingOverAModifiedProgramAsksFirst) {
 }
 
 }  // namespace
-}  // namespace tonforge
+}  // namespace tonforge::testing

@@ -9,10 +9,9 @@
 #include "support/file_rig.h"
 #include "support/sound_files.h"
 
-namespace tonforge {
+namespace tonforge::testing {
 namespace {
 
-using testing::ToneFile;
 
 TEST(SoundImport, AnyFileReachesTheSlotAt44100HzMonoWithItsToneLevelAndLoop) {
   constexpr int kWav = SF_FORMAT_WAV, kFlac = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
@@ -136,4 +135,4 @@ TEST(SoundImport, TheSlotsOwnFormatIsReadAsBefore) {
 }
 
 }  // namespace
-}  // namespace tonforge
+}  // namespace tonforge::testing

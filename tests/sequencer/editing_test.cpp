@@ -10,23 +10,15 @@
 #include "sequencer/track_commands.h"
 #include "support/song_rig.h"
 
-namespace tonforge {
+namespace tonforge::testing {
 namespace {
 
-using testing::Id;
-using testing::SongRig;
-using testing::Type;
 using E = EventType;
 using Row = testing::EventRow;
 using V = std::vector<Row>;
 using Command = std::function<void(Studio&)>;
 using Sources = std::vector<int32_t>;
 
-using testing::kEnd;
-using testing::kNote;
-using testing::kPhrase;
-using testing::kSongVolume;
-using testing::kTempo;
 const int32_t kParameter2 = Type(EventType::ProgramEngineParameter) + 2;
 const int32_t kTrackParameter0 = Type(EventType::TrackEngineParameter);
 const Row kTempoRow{0, kTempo, 120, 0};
@@ -47,7 +39,7 @@ struct EditRig : testing::SongRig {
   }
 };
 
-TEST(EditorState, SnapStepFollowsDivisionAndANewSongResetsTheEditor) {
+TEST(EditorState, SnapStepFollowsDivision) {
   struct Case { int32_t ticksPerBeat, division, step; };
   for (const Case& c : {Case{48, 5, 9}, {48, 8, 6}, {48, 4, 12}, {3, 8, 1}, {96, 1, 96}}) {
     EditRig rig;
@@ -55,15 +47,6 @@ TEST(EditorState, SnapStepFollowsDivisionAndANewSongResetsTheEditor) {
     for (int32_t division : {c.division, 9, 0}) SetSnapDivision(rig.app, division);  // 9 and 0 are ignored
     EXPECT_EQ(std::pair(rig.ed().snapStep, rig.ed().snapDivision), std::pair(c.step, c.division)) << c.division;
   }
-  EditRig rig;
-  EditorState& ed = rig.ed();
-  rig.app.editCursor = 4000;
-  ed = {3800, 1, 5, 9, 2, 1, EventGroup::Track, 1, Block{1, 10, 1, 20, 2}, {}, 0, 1};
-  ed.clipboard.kind = ClipboardKind::NormalTracks;
-  NewSong(rig.app);
-  EXPECT_TRUE(rig.app.editCursor == 0 && ed.viewStart == 0 && ed.octave == 0 && ed.eventGroup == EventGroup::Song);
-  EXPECT_TRUE(ed.slide == 0 && ed.editMode == 0 && ed.block.active == 0 && ed.snapStep == 12);
-  EXPECT_EQ(ed.clipboard.kind, ClipboardKind::NormalTracks);  // the clipboard outlives the song
 }
 
 TEST(Cursor, ClampsToTheSongAndTheViewContainsIt) {
@@ -445,10 +428,14 @@ TEST(Playback, StopsForCommandsThatFreeOrMoveEventsOnly) {
   }
 }
 
-TEST(NewSong, HoldsOnlyTheGlobalTrackWithItsTempoEvent) {
-  SongRig rig(2, 4);  // a used song: programs, tracks, buffers, settings
+TEST(NewSong, HoldsOnlyTheGlobalTrackWithItsTempoEventAndResetsTheEditor) {
+  SongRig rig(2, 4);  // a used song: programs, tracks, buffers, settings, an editor at work
   rig.SetProgramType(2, Id(EngineTypeId::CombFilter));
   rig.app.song.beatsPerBar = 3;
+  EditorState& ed = rig.app.editor;
+  rig.app.editCursor = 4000;
+  ed = {3800, 1, 5, 9, 2, 1, EventGroup::Track, 1, Block{1, 10, 1, 20, 2}, {}, 0, 1};
+  ed.clipboard.kind = ClipboardKind::NormalTracks;
   NewSong(rig.app);
   const Song& s = rig.app.song;
   ASSERT_EQ(s.tracks.Count(), 1);
@@ -457,6 +444,9 @@ TEST(NewSong, HoldsOnlyTheGlobalTrackWithItsTempoEvent) {
   EXPECT_EQ(rig.TrackNo(0).eventCount, 1);
   EXPECT_TRUE(s.programs.empty() && s.beatsPerBar == 8 && s.ticksPerBeat == 48 && s.seed >= 1 && s.seed <= 10000);
   EXPECT_TRUE(s.positionBufferSize[2] == 0 && !rig.app.live.voices[0].buffers.left[2] && rig.app.chainEditor.chainMode == ChainMode::Track);
+  EXPECT_TRUE(rig.app.editCursor == 0 && ed.viewStart == 0 && ed.octave == 0 && ed.eventGroup == EventGroup::Song);
+  EXPECT_TRUE(ed.slide == 0 && ed.editMode == 0 && ed.block.active == 0 && ed.snapStep == 12);
+  EXPECT_EQ(ed.clipboard.kind, ClipboardKind::NormalTracks);  // the clipboard outlives the song
 }
 
 TEST(InsertEvent, KeepsTickOrderAndOneNotePerTickButNeverMovesTheTempoEvent) {
@@ -791,4 +781,4 @@ TEST(TextEntry, ATypedTempoOnTheFirstGlobalEventActsAtOnce) {
 }
 
 }  // namespace
-}  // namespace tonforge
+}  // namespace tonforge::testing

@@ -5,11 +5,9 @@
 
 #include "support/play_rig.h"
 
-namespace tonforge {
+namespace tonforge::testing {
 namespace {
 
-using testing::kSource;
-using testing::PlayRig;
 using E = EventType;
 
 E Plus(E type, int position) { return static_cast<E>(static_cast<int>(type) + position); }
@@ -165,4 +163,4 @@ TEST(SongClock, SilentAdvanceAppliesAllButNotesAndStopsAtAnEnd) {
 }
 
 }  // namespace
-}  // namespace tonforge
+}  // namespace tonforge::testing

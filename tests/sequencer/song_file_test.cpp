@@ -18,27 +18,12 @@
 #include "support/file_rig.h"
 #include "support/wave_files.h"
 
-namespace tonforge {
+namespace tonforge::testing {
 namespace {
 
-using testing::Bits;
-using testing::BuildRichSong;
-using testing::Describe;
-using testing::FileRig;
-using testing::FillSlot;
-using testing::FakeDialogs;
-using testing::FirstDifference;
-using testing::Id;
-using testing::ReadBytes;
-using testing::Type;
-using testing::WriteBytes;
 using Rig = testing::FileRig;
 
 constexpr std::size_t kHeader = 4 + kSongImageSize;  // where the first program (or the GlobalTrack) starts
-using testing::kEnd;
-using testing::kNote;
-using testing::kPhrase;
-using testing::kTempo;
 
 using Rows = std::vector<testing::EventRow>;
 std::vector<uint8_t> Saved(FileRig& rig) { return EncodeSong(rig.app); }
@@ -192,8 +177,7 @@ TEST(SongFile, RefusedFilesLeaveTheSongUntouched) {
   rig.AddTrack();
   rig.Add(1, {{0, kNote, 2450, 0}});
   ASSERT_TRUE(InitTrackEngine(rig.TrackNo(1).chain[0], Id(EngineTypeId::AmplitudeModulation), rig.dialogs));
-  FillSlot(rig.TrackNo(1).chain[0], 0, 4, 0.0f);
-  RecountLoadedSlots(rig.TrackNo(1).chain[0]);
+  FillSlot(rig.TrackNo(1).chain[0], 0, 4);
   rig.app.song.currentTrack = 0;
   const auto good = Saved(rig);
   const std::size_t track1 = kHeader + 5648 + 32 + 11332 + 16;
@@ -339,10 +323,7 @@ TEST(LoaderRobustness, WaveImports) {
     for (const bool modulator : {false, true}) {
       rig.dialogs.shown.clear();
       InitProgramEngine(p.engines[0], Id(EngineTypeId::SineWaveGenerator));
-      const uint32_t type = modulator ? Id(EngineTypeId::AmplitudeModulation) : Id(EngineTypeId::MultisampledWave);
-      InitProgramEngine(p.engines[1], type);
-      FillSlot(p.engines[1], 1, 8, 0.5f);
-      RecountLoadedSlots(p.engines[1]);
+      Put(p.engines[1], modulator ? EngineTypeId::AmplitudeModulation : EngineTypeId::MultisampledWave, {{1, 8}});
       const Engine kept = p.engines[1];
       if (!ImportWave(p.engines[1], 0, copy, "/w/x.wav", modulator, rig.dialogs)) {
         ++refused;
@@ -529,4 +510,4 @@ TEST(Autosave, RecoveryOffersANewerCopyAndRefusesADamagedOne) {
 }
 
 }  // namespace
-}  // namespace tonforge
+}  // namespace tonforge::testing

@@ -140,12 +140,9 @@ TEST(CommandLine, ReadsBothValueFormsAndRefusesWhatItDoesNotKnow) {
   };
   for (const auto& c : cases) {
     const CommandLine line = ReadCommandLine(c.args, kOptions);
-    EXPECT_EQ(line.Value("rate").value_or("-"), c.rate) << c.name;
-    EXPECT_EQ(line.operands, c.operands) << c.name;
-    EXPECT_EQ(line.Has("quality"), c.quality) << c.name;
-    EXPECT_EQ(line.help, c.help) << c.name;
-    EXPECT_EQ(line.version, c.version) << c.name;
-    EXPECT_EQ(line.wrong, c.wrong) << c.name;
+    EXPECT_EQ(std::tuple(line.Value("rate").value_or("-"), line.operands, line.Has("quality"), line.help, line.version,
+                         line.wrong),
+              std::tuple(c.rate, c.operands, c.quality, c.help, c.version, c.wrong)) << c.name;
   }
   // The value of "--from -1" is read as given; judging it is the tool's.
   EXPECT_EQ(ReadCommandLine({"--from", "-1"}, kOptions).Value("from"), "-1");
@@ -190,9 +187,8 @@ TEST(WindowSettings, WrittenSettingsComeBackAndDamagedOnesMeanTheDefaults) {
   };
   for (const Case& c : cases) {
     const WindowSettings s = ReadWindowSettings(WriteSettings(c.text));
-    EXPECT_EQ(s.width, c.expected.width) << c.name;
-    EXPECT_EQ(s.height, c.expected.height) << c.name;
-    EXPECT_EQ(s.scale, c.expected.scale) << c.name;
+    EXPECT_EQ(std::tuple(s.width, s.height, s.scale), std::tuple(c.expected.width, c.expected.height, c.expected.scale))
+        << c.name;
   }
   EXPECT_EQ(ReadWindowSettings(::testing::TempDir() + "no/such/settings.ini").width, 0);
   // The folder is made on the first save.

@@ -5,7 +5,11 @@
 //   Amplifier (14): left times F[0], right times F[1];
 //   Pitch Shift (16): sets the voice's transpose to W0;
 //   Random Panning (19): steps the engine random state once.
+#include <gtest/gtest.h>
+
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <thread>
@@ -13,6 +17,7 @@
 
 #include "audio/studio.h"
 #include "audio/playback.h"
+#include "audio/render.h"
 #include "audio/voice.h"
 #include "sequencer/song_clock.h"
 #include "support/fake_dialogs.h"
@@ -141,6 +146,27 @@ template <class Condition>
 bool WaitFor(Condition condition) {
   for (int i = 0; i < 5000 && !condition(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   return condition();
+}
+
+// Renders the song into `path` and returns the file's bytes, then each channel's silence count where the render
+// stopped: what must match when two ways of mixing are compared.
+inline std::vector<uint8_t> RenderedBytes(Studio& app, const std::string& path) {
+  EXPECT_EQ(RenderSongToFile(app, path), RenderResult::Done);
+  std::ifstream file(path, std::ios::binary);
+  std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  for (int32_t c = 0; c < app.channels.count; ++c) {
+    const uint32_t silence = app.channels.entries[c].silenceCounter;
+    for (int b = 0; b < 4; ++b) bytes.push_back(static_cast<uint8_t>(silence >> (8 * b)));
+  }
+  return bytes;
+}
+
+// The samples of a rendered WAV file louder than 300: a comparison of silence proves nothing.
+inline int64_t LoudSamples(const std::vector<uint8_t>& wav) {
+  int64_t loud = 0;
+  for (size_t i = 44; i + 1 < wav.size(); i += 2)
+    loud += std::abs(static_cast<int16_t>(wav[i] | wav[i + 1] << 8)) > 300;
+  return loud;
 }
 
 }  // namespace tonforge::testing
