@@ -84,7 +84,9 @@ TEST(EngineRuns, OverFramesAndInLanesGiveTheBitsOfFrameAfterFrame) {
   if (WidestLanes() == 8) shapes.insert(shapes.end(), {{8, 8}, {8, 5}});
   int covered = 0;
   for (uint32_t type = 1; type < kEngineTypeCount; ++type) {
-    for (const auto& [quality, rate] : QualitiesAndRates(type)) {
+    for (const auto& qualityAndRate : QualitiesAndRates(type)) {
+      const bool quality = qualityAndRate.first;  // named, not bound: the lambdas below capture it
+      const int32_t rate = qualityAndRate.second;
       const std::string name = std::string(BuildEngineCatalog()[type].name.data()) + (quality ? " (high quality)" : "") +
                                " at " + std::to_string(rate) + " Hz";
       std::vector<std::vector<MixBus>> expected;
