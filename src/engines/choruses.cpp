@@ -244,19 +244,8 @@ struct LaneTaps {
   // and returns the lanes whose sweep took part.
   template <class Read>
   TONFORGE_LANE_INLINE I AddTap(int k, const I& considered, F* left, F* right, const Read& read) {
-    LaneSweep<L>& sweep = sweeps[k];
-    I i;
-    const I part = considered & sweep.loaded & sweep.Index(i);
+    const I part = Step(k, considered);
     if (!Any<L>(part)) return part;
-    const I moved = part & (i != sample[k]);
-    if (Any<L>(moved)) {
-      const LaneArray<L, I> m(moved), at(i);
-      for (int l = 0; l < L::kWidth; ++l) {
-        if (!m.at[l]) continue;
-        delay[k][l] = static_cast<int32_t>(TapDelay(*lanes.engine[l], ceiling[l], sweep.Value(l, at.at[l]), rate));
-      }
-      sample[k] = moved ? i : sample[k];
-    }
     if (left && right) {
       F tapLeft, tapRight;
       read.Taps(delay[k], tapLeft, tapRight);
@@ -266,6 +255,24 @@ struct LaneTaps {
       *left = part ? *left + read.TapLeft(delay[k]) : *left;
     } else {
       *right = part ? *right + read.TapRight(delay[k]) : *right;
+    }
+    return part;
+  }
+
+  // Steps sweep k in the lanes of `considered`, its delay (delay[k]) worked out again where a lane's sample
+  // moved, and returns the lanes whose sweep took part. The step leaves the delay as it was.
+  TONFORGE_LANE_INLINE I Step(int k, const I& considered) {
+    LaneSweep<L>& sweep = sweeps[k];
+    I i;
+    const I part = considered & sweep.loaded & sweep.Index(i);
+    const I moved = part & (i != sample[k]);
+    if (Any<L>(moved)) {
+      const LaneArray<L, I> m(moved), at(i);
+      for (int l = 0; l < L::kWidth; ++l) {
+        if (!m.at[l]) continue;
+        delay[k][l] = static_cast<int32_t>(TapDelay(*lanes.engine[l], ceiling[l], sweep.Value(l, at.at[l]), rate));
+      }
+      sample[k] = moved ? i : sample[k];
     }
     sweep.Advance(part);
     return part;
@@ -377,6 +384,63 @@ TONFORGE_LANE_INLINE void TapFrames(LaneTaps<L>& taps, Lines& lines, const LaneB
   lines.Finish(n);
 }
 
+// The choruses over a stretch whose lines hold just its inputs (all finite, so that no guard changes them):
+// the whole history is then known before any tap. A sweep's delay moves only every tens of frames, so a block
+// of W frames at one delay in every lane is read as one load per lane and a transpose rather than W² single
+// loads. The sweeps step, and the taps add up, frame after frame in the order TapFrames keeps.
+template <class L, bool stereo>
+TONFORGE_LANE_INLINE void ChorusBlocks(LaneTaps<L>& taps, const LaneBlend<L>& blend, const typename L::I& passes,
+                                       float* left, float* right, uint32_t n) {
+  using F = typename L::F;
+  using I = typename L::I;
+  constexpr int W = L::kWidth;
+  const I all = Splat<L>(int32_t{-1});
+  int sweepsInUse = stereo ? 2 : 0;
+  for (int l = 0; l < W && !stereo; ++l) sweepsInUse = std::max(sweepsInUse, static_cast<int>(taps.active[l]));
+  LaneHistory<L> history(taps.line, left, right, n);
+  for (uint32_t f = 0; f < n; f += W) {
+    const uint32_t m = std::min<uint32_t>(W, n - f);
+    I part[kDataSlotCount][W], delay[kDataSlotCount][W];
+    for (uint32_t j = 0; j < m; ++j)
+      for (int k = 0; k < sweepsInUse; ++k) {
+        part[k][j] = taps.Step(k, stereo ? all : k < taps.active);
+        delay[k][j] = taps.delay[k];
+      }
+    F tapLeft[kDataSlotCount][W], tapRight[kDataSlotCount][W];
+    for (int k = 0; k < sweepsInUse; ++k) {
+      // A chorus reads after its write, and a delay of 0 reads the oldest sample, as the line's length does.
+      I row[W], moves{};
+      for (uint32_t j = 0; j < m; ++j) {
+        row[j] = LaneHistory<L>::kMostDepth + 1 - (delay[k][j] == 0 ? taps.line.length : delay[k][j]);
+        moves |= delay[k][j] != delay[k][0];
+      }
+      if (!stereo || k == 0) LaneHistory<L>::Read(history.left, row, !Any<L>(moves), f, m, tapLeft[k]);
+      if (!stereo || k == 1) LaneHistory<L>::Read(history.right, row, !Any<L>(moves), f, m, tapRight[k]);
+    }
+    for (uint32_t j = 0; j < m; ++j) {
+      float* const at[2] = {left + (f + j) * W, right + (f + j) * W};
+      const F inLeft = Load<L>(at[0]), inRight = Load<L>(at[1]);
+      F busLeft = inLeft, busRight = inRight;
+      for (int k = 0; k < sweepsInUse; ++k) {
+        if (!stereo || k == 0) busLeft = part[k][j] ? busLeft + tapLeft[k][j] : busLeft;
+        if (!stereo || k == 1) busRight = part[k][j] ? busRight + tapRight[k][j] : busRight;
+      }
+      Store<L>(at[0], passes ? inLeft : blend(busLeft, inLeft));
+      Store<L>(at[1], passes ? inRight : blend(busRight, inRight));
+    }
+  }
+  history.WriteBack(taps.line, n);
+}
+
+// Whether every frame's two sides sum to something finite (and so each side is finite).
+template <class L>
+TONFORGE_LANE_INLINE bool AllFinite(const float* left, const float* right, uint32_t n) {
+  typename L::I finite = Splat<L>(int32_t{-1});
+  for (uint32_t f = 0; f < n; ++f)
+    finite &= Finite<L>(Load<L>(left + f * L::kWidth) + Load<L>(right + f * L::kWidth));
+  return !Any<L>(~finite);
+}
+
 template <class L, TapKind kind>
 TONFORGE_LANE_INLINE void TapLanes(const LaneSet& lanes, float* left, float* right, uint32_t n, const SampleContext& ctx) {
   using F = typename L::F;
@@ -393,7 +457,9 @@ TONFORGE_LANE_INLINE void TapLanes(const LaneSet& lanes, float* left, float* rig
     const float feedback = e.F[flange::kFeedback];
     return stereo ? feedback : feedback * 1.5625f;
   });
-  if (UnrolledLine<L>::Fits(taps.line, n)) {
+  if (!flange && UnrolledLine<L>::Fits(taps.line, n) && AllFinite<L>(left, right, n)) {
+    ChorusBlocks<L, stereo>(taps, blend, passes, left, right, n);
+  } else if (UnrolledLine<L>::Fits(taps.line, n)) {
     UnrolledLine<L> history(taps.line);
     HistoryTaps<L, !flange> lines{taps.line, history};
     TapFrames<L, kind>(taps, lines, blend, feedback, passes, left, right, n);
