@@ -343,12 +343,13 @@ struct LaneHistory {
       const auto first = static_cast<uint32_t>(at.at[l] - from.at[l]);
       moved[l] = from.at[l] + static_cast<int32_t>((first + n) % length);
       if (!line.lanes.writes[l]) continue;
-      uint32_t slot = (first + (n > length ? n - length : 0)) % length;
-      for (uint32_t t = n > length ? n - length : 0; t < n; ++t) {
-        line.left[l][from.at[l] + slot] = left[l][kMostDepth + t];
-        line.right[l][from.at[l] + slot] = right[l][kMostDepth + t];
-        if (++slot == length) slot = 0;
-      }
+      // The frames that stay, in two pieces: up to the line's end, then on from its start.
+      const uint32_t t = n > length ? n - length : 0, slot = (first + t) % length;
+      const uint32_t before = std::min(n - t, length - slot);
+      std::memcpy(line.left[l] + from.at[l] + slot, left[l] + kMostDepth + t, sizeof(float) * before);
+      std::memcpy(line.right[l] + from.at[l] + slot, right[l] + kMostDepth + t, sizeof(float) * before);
+      std::memcpy(line.left[l] + from.at[l], left[l] + kMostDepth + t + before, sizeof(float) * (n - t - before));
+      std::memcpy(line.right[l] + from.at[l], right[l] + kMostDepth + t + before, sizeof(float) * (n - t - before));
     }
     line.position = moved;
   }
