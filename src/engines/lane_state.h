@@ -316,8 +316,9 @@ struct LaneHistory {
       for (int l = 0; l < W; ++l) to[l][kMostDepth + f] = frames[f * W + l];
   }
 
-  // The taps of frames f .. f + m - 1 (m <= W) of `side`, frame f + j's from rows row[j] + f + j: one load per
-  // lane and a transpose when the m frames are a whole block at one row, else one load per frame and lane.
+  // The taps of frames f .. f + m - 1 (m <= W) of `side`, frame f + j's from rows row[j] + f + j (row[0] + f + j
+  // for all when oneRow): one load per lane and a transpose for a whole block at one row, else one load per
+  // frame and lane.
   TONFORGE_LANE_INLINE static void Read(const float (*side)[kRows], const I* row, bool oneRow, uint32_t f,
                                         uint32_t m, F* taps) {
     if (oneRow && m == W) {
@@ -327,7 +328,7 @@ struct LaneHistory {
       return;
     }
     for (uint32_t j = 0; j < m; ++j) {
-      const LaneArray<L, I> r(row[j]);
+      const LaneArray<L, I> r(row[oneRow ? 0 : j]);
       for (int l = 0; l < W; ++l) taps[j][l] = side[l][r.at[l] + f + j];
     }
   }
