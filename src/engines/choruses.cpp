@@ -260,7 +260,8 @@ struct LaneTaps {
   }
 
   // Steps sweep k in the lanes of `considered`, its delay (delay[k]) worked out again where a lane's sample
-  // moved, and returns the lanes whose sweep took part. The step leaves the delay as it was.
+  // moved, and returns the lanes whose sweep took part. delay[k] stays this frame's: the step moves only the
+  // sweep's position.
   TONFORGE_LANE_INLINE I Step(int k, const I& considered) {
     I i;
     const I part = Part(k, considered, i);
@@ -424,7 +425,8 @@ TONFORGE_LANE_INLINE bool StepBlock(LaneTaps<L>& taps, int k, const typename L::
 // The choruses over a stretch whose lines hold just its inputs (all finite, so that no guard changes them):
 // the whole history is then known before any tap. A sweep's delay moves only every tens of frames, so a block
 // of W frames at one delay in every lane is read as one load per lane and a transpose rather than W² single
-// loads. The sweeps step, and the taps add up, frame after frame in the order TapFrames keeps.
+// loads. Each sweep steps through the block as TapFrames steps it (the sweeps share no state), and each
+// frame's taps add up in TapFrames' order.
 template <class L, bool stereo>
 TONFORGE_LANE_INLINE void ChorusBlocks(LaneTaps<L>& taps, const LaneBlend<L>& blend, const typename L::I& passes,
                                        float* left, float* right, uint32_t n) {
