@@ -244,19 +244,8 @@ struct LaneTaps {
   // and returns the lanes whose sweep took part.
   template <class Read>
   TONFORGE_LANE_INLINE I AddTap(int k, const I& considered, F* left, F* right, const Read& read) {
-    LaneSweep<L>& sweep = sweeps[k];
-    I i;
-    const I part = considered & sweep.loaded & sweep.Index(i);
+    const I part = Step(k, considered);
     if (!Any<L>(part)) return part;
-    const I moved = part & (i != sample[k]);
-    if (Any<L>(moved)) {
-      const LaneArray<L, I> m(moved), at(i);
-      for (int l = 0; l < L::kWidth; ++l) {
-        if (!m.at[l]) continue;
-        delay[k][l] = static_cast<int32_t>(TapDelay(*lanes.engine[l], ceiling[l], sweep.Value(l, at.at[l]), rate));
-      }
-      sample[k] = moved ? i : sample[k];
-    }
     if (left && right) {
       F tapLeft, tapRight;
       read.Taps(delay[k], tapLeft, tapRight);
@@ -267,8 +256,35 @@ struct LaneTaps {
     } else {
       *right = part ? *right + read.TapRight(delay[k]) : *right;
     }
-    sweep.Advance(part);
     return part;
+  }
+
+  // Steps sweep k in the lanes of `considered`, its delay (delay[k]) worked out again where a lane's sample
+  // moved, and returns the lanes whose sweep took part. delay[k] stays this frame's: the step moves only the
+  // sweep's position.
+  TONFORGE_LANE_INLINE I Step(int k, const I& considered) {
+    I i;
+    const I part = Part(k, considered, i);
+    Follow(k, part, i);
+    sweeps[k].Advance(part);
+    return part;
+  }
+
+  // The lanes of `considered` whose sweep k takes part in this frame, and the sample index i it is on.
+  TONFORGE_LANE_INLINE I Part(int k, const I& considered, I& i) const {
+    return considered & sweeps[k].loaded & sweeps[k].Index(i);
+  }
+
+  // delay[k] worked out again in the lanes of `part` whose sweep moved to another sample than the last, i.
+  TONFORGE_LANE_INLINE void Follow(int k, const I& part, const I& i) {
+    const I moved = part & (i != sample[k]);
+    if (!Any<L>(moved)) return;
+    const LaneArray<L, I> m(moved), at(i);
+    for (int l = 0; l < L::kWidth; ++l) {
+      if (!m.at[l]) continue;
+      delay[k][l] = static_cast<int32_t>(TapDelay(*lanes.engine[l], ceiling[l], sweeps[k].Value(l, at.at[l]), rate));
+    }
+    sample[k] = moved ? i : sample[k];
   }
 
   TONFORGE_LANE_INLINE void Store() const {
@@ -377,6 +393,84 @@ TONFORGE_LANE_INLINE void TapFrames(LaneTaps<L>& taps, Lines& lines, const LaneB
   lines.Finish(n);
 }
 
+// Sweep k stepped over the m frames of a block in the lanes of `considered`: which lanes take part in each
+// frame, and the history row each frame's taps read from. Whether the rows stay one row the whole block. The
+// sweeps step one after another rather than frame by frame: each keeps its own state. Most blocks stay on
+// their samples, which one test over the block finds.
+template <class L>
+TONFORGE_LANE_INLINE bool StepBlock(LaneTaps<L>& taps, int k, const typename L::I& considered, uint32_t m,
+                                    typename L::I* part, typename L::I* row) {
+  using I = typename L::I;
+  // A chorus reads after its write, and a delay of 0 reads the oldest sample, as the line's length does.
+  const auto rowOf = [&taps](const I& d) { return LaneHistory<L>::kMostDepth + 1 - (d == 0 ? taps.line.length : d); };
+  I index[L::kWidth], moved{};
+  for (uint32_t j = 0; j < m; ++j) {
+    part[j] = taps.Part(k, considered, index[j]);
+    moved |= part[j] & (index[j] != taps.sample[k]);
+    taps.sweeps[k].Advance(part[j]);
+  }
+  if (!Any<L>(moved)) {
+    row[0] = rowOf(taps.delay[k]);
+    return true;
+  }
+  I moves{};
+  for (uint32_t j = 0; j < m; ++j) {
+    taps.Follow(k, part[j], index[j]);
+    row[j] = rowOf(taps.delay[k]);
+    moves |= row[j] != row[0];
+  }
+  return !Any<L>(moves);
+}
+
+// The choruses over a stretch whose lines hold just its inputs (all finite, so that no guard changes them):
+// the whole history is then known before any tap. A sweep's delay moves only every tens of frames, so a block
+// of W frames at one delay in every lane is read as one load per lane and a transpose rather than W² single
+// loads. Each sweep steps through the block as TapFrames steps it (the sweeps share no state), and each
+// frame's taps add up in TapFrames' order.
+template <class L, bool stereo>
+TONFORGE_LANE_INLINE void ChorusBlocks(LaneTaps<L>& taps, const LaneBlend<L>& blend, const typename L::I& passes,
+                                       float* left, float* right, uint32_t n) {
+  using F = typename L::F;
+  using I = typename L::I;
+  constexpr int W = L::kWidth;
+  const I all = Splat<L>(int32_t{-1});
+  int sweepsInUse = stereo ? 2 : 0;
+  for (int l = 0; l < W && !stereo; ++l) sweepsInUse = std::max(sweepsInUse, static_cast<int>(taps.active[l]));
+  LaneHistory<L> history(taps.line, left, right, n);
+  for (uint32_t f = 0; f < n; f += W) {
+    const uint32_t m = std::min<uint32_t>(W, n - f);
+    I part[kDataSlotCount][W];
+    F tapLeft[kDataSlotCount][W], tapRight[kDataSlotCount][W];
+    for (int k = 0; k < sweepsInUse; ++k) {
+      I row[W];
+      const bool oneRow = StepBlock(taps, k, stereo ? all : k < taps.active, m, part[k], row);
+      if (!stereo || k == 0) LaneHistory<L>::Read(history.left, row, oneRow, f, m, tapLeft[k]);
+      if (!stereo || k == 1) LaneHistory<L>::Read(history.right, row, oneRow, f, m, tapRight[k]);
+    }
+    for (uint32_t j = 0; j < m; ++j) {
+      float* const at[2] = {left + (f + j) * W, right + (f + j) * W};
+      const F inLeft = Load<L>(at[0]), inRight = Load<L>(at[1]);
+      F busLeft = inLeft, busRight = inRight;
+      for (int k = 0; k < sweepsInUse; ++k) {
+        if (!stereo || k == 0) busLeft = part[k][j] ? busLeft + tapLeft[k][j] : busLeft;
+        if (!stereo || k == 1) busRight = part[k][j] ? busRight + tapRight[k][j] : busRight;
+      }
+      Store<L>(at[0], passes ? inLeft : blend(busLeft, inLeft));
+      Store<L>(at[1], passes ? inRight : blend(busRight, inRight));
+    }
+  }
+  history.WriteBack(taps.line, n);
+}
+
+// Whether every frame's two sides sum to something finite (and so each side is finite).
+template <class L>
+TONFORGE_LANE_INLINE bool AllFinite(const float* left, const float* right, uint32_t n) {
+  typename L::I finite = Splat<L>(int32_t{-1});
+  for (uint32_t f = 0; f < n; ++f)
+    finite &= Finite<L>(Load<L>(left + f * L::kWidth) + Load<L>(right + f * L::kWidth));
+  return !Any<L>(~finite);
+}
+
 template <class L, TapKind kind>
 TONFORGE_LANE_INLINE void TapLanes(const LaneSet& lanes, float* left, float* right, uint32_t n, const SampleContext& ctx) {
   using F = typename L::F;
@@ -393,7 +487,9 @@ TONFORGE_LANE_INLINE void TapLanes(const LaneSet& lanes, float* left, float* rig
     const float feedback = e.F[flange::kFeedback];
     return stereo ? feedback : feedback * 1.5625f;
   });
-  if (UnrolledLine<L>::Fits(taps.line, n)) {
+  if (!flange && UnrolledLine<L>::Fits(taps.line, n) && AllFinite<L>(left, right, n)) {
+    ChorusBlocks<L, stereo>(taps, blend, passes, left, right, n);
+  } else if (UnrolledLine<L>::Fits(taps.line, n)) {
     UnrolledLine<L> history(taps.line);
     HistoryTaps<L, !flange> lines{taps.line, history};
     TapFrames<L, kind>(taps, lines, blend, feedback, passes, left, right, n);

@@ -246,6 +246,119 @@ struct UnrolledLine {
   I lane;
 };
 
+// The W × W block of `v` turned over: row r's lane l goes to row l's lane r (unpacks and shuffles within the
+// 128-bit halves, then the halves swapped across at 8 lanes).
+template <class L>
+TONFORGE_LANE_INLINE void Transpose(typename L::F* v) {
+  using F = typename L::F;
+  if constexpr (L::kWidth == 4) {
+    const F a = __builtin_shufflevector(v[0], v[1], 0, 4, 1, 5), b = __builtin_shufflevector(v[0], v[1], 2, 6, 3, 7);
+    const F c = __builtin_shufflevector(v[2], v[3], 0, 4, 1, 5), d = __builtin_shufflevector(v[2], v[3], 2, 6, 3, 7);
+    v[0] = __builtin_shufflevector(a, c, 0, 1, 4, 5), v[1] = __builtin_shufflevector(a, c, 2, 3, 6, 7);
+    v[2] = __builtin_shufflevector(b, d, 0, 1, 4, 5), v[3] = __builtin_shufflevector(b, d, 2, 3, 6, 7);
+  } else {
+    F t[8], s[8];
+    for (int i = 0; i < 8; i += 2) {
+      t[i] = __builtin_shufflevector(v[i], v[i + 1], 0, 8, 1, 9, 4, 12, 5, 13);
+      t[i + 1] = __builtin_shufflevector(v[i], v[i + 1], 2, 10, 3, 11, 6, 14, 7, 15);
+    }
+    for (int i = 0; i < 8; i += 4) {
+      s[i] = __builtin_shufflevector(t[i], t[i + 2], 0, 1, 8, 9, 4, 5, 12, 13);
+      s[i + 1] = __builtin_shufflevector(t[i], t[i + 2], 2, 3, 10, 11, 6, 7, 14, 15);
+      s[i + 2] = __builtin_shufflevector(t[i + 1], t[i + 3], 0, 1, 8, 9, 4, 5, 12, 13);
+      s[i + 3] = __builtin_shufflevector(t[i + 1], t[i + 3], 2, 3, 10, 11, 6, 7, 14, 15);
+    }
+    for (int i = 0; i < 4; ++i) {
+      v[i] = __builtin_shufflevector(s[i], s[i + 4], 0, 1, 2, 3, 8, 9, 10, 11);
+      v[i + 4] = __builtin_shufflevector(s[i], s[i + 4], 4, 5, 6, 7, 12, 13, 14, 15);
+    }
+  }
+}
+
+// A short line of each lane unrolled lane by lane for a run that writes every frame's input before any read
+// (so that the whole run's history is known at its start): lane l's samples oldest first in its own column,
+// row depth + t holding frame t. A read of W frames at one delay is then one load per lane and a transpose.
+// Lines and runs that UnrolledLine::Fits.
+template <class L>
+struct LaneHistory {
+  using F = typename L::F;
+  using I = typename L::I;
+  static constexpr int W = L::kWidth;
+  static constexpr int32_t kMostDepth = UnrolledLine<L>::kMostDepth;
+  static constexpr int32_t kRows = kMostDepth + static_cast<int32_t>(UnrolledLine<L>::kMostFrames);
+
+  // The lines before the run, then the n frames of inLeft, inRight (laid out frame after frame, lane after lane).
+  TONFORGE_LANE_INLINE LaneHistory(const LaneLine<L>& line, const float* inLeft, const float* inRight, uint32_t n) {
+    const LaneArray<L, I> from(line.start), lengths(line.length), at(line.position);
+    for (int l = 0; l < W; ++l) {
+      // The oldest sample is at the write position: the samples from there to the line's end, then from its start.
+      const int32_t length = lengths.at[l], tail = from.at[l] + length - at.at[l];
+      const int32_t top = kMostDepth - length;
+      std::memcpy(left[l] + top, line.left[l] + at.at[l], sizeof(float) * tail);
+      std::memcpy(right[l] + top, line.right[l] + at.at[l], sizeof(float) * tail);
+      std::memcpy(left[l] + top + tail, line.left[l] + from.at[l], sizeof(float) * (length - tail));
+      std::memcpy(right[l] + top + tail, line.right[l] + from.at[l], sizeof(float) * (length - tail));
+    }
+    Columns(left, inLeft, n);
+    Columns(right, inRight, n);
+  }
+
+  // Frames laid out frame after frame into the columns, W frames at a time turned over as a block.
+  TONFORGE_LANE_INLINE static void Columns(float (*to)[kRows], const float* frames, uint32_t n) {
+    uint32_t f = 0;
+    for (; f + W <= n; f += W) {
+      F v[W];
+      for (int j = 0; j < W; ++j) v[j] = Load<L>(frames + (f + j) * W);
+      Transpose<L>(v);
+      for (int l = 0; l < W; ++l) Store<L>(to[l] + kMostDepth + f, v[l]);
+    }
+    for (; f < n; ++f)
+      for (int l = 0; l < W; ++l) to[l][kMostDepth + f] = frames[f * W + l];
+  }
+
+  // The taps of frames f .. f + m - 1 (m <= W) of `side`, frame f + j's from rows row[j] + f + j (row[0] + f + j
+  // for all when oneRow): one load per lane and a transpose for a whole block at one row, else one load per
+  // frame and lane.
+  TONFORGE_LANE_INLINE static void Read(const float (*side)[kRows], const I* row, bool oneRow, uint32_t f,
+                                        uint32_t m, F* taps) {
+    if (oneRow && m == W) {
+      const LaneArray<L, I> r(row[0]);
+      for (int l = 0; l < W; ++l) taps[l] = Load<L>(side[l] + r.at[l] + f);
+      Transpose<L>(taps);
+      return;
+    }
+    for (uint32_t j = 0; j < m; ++j) {
+      const LaneArray<L, I> r(row[oneRow ? 0 : j]);
+      for (int l = 0; l < W; ++l) taps[j][l] = side[l][r.at[l] + f + j];
+    }
+  }
+
+  // The n frames of the run into the lanes' lines (those that write), and every lane's write position past them.
+  TONFORGE_LANE_INLINE void WriteBack(LaneLine<L>& line, uint32_t n) const {
+    const LaneArray<L, I> from(line.start), lengths(line.length), at(line.position);
+    I moved;
+    for (int l = 0; l < W; ++l) {
+      // Frame t went to the slot t places past the write position, around the line: the last `length` frames
+      // stay, and the write position ends n places on.
+      const auto length = static_cast<uint32_t>(lengths.at[l]);
+      const auto first = static_cast<uint32_t>(at.at[l] - from.at[l]);
+      moved[l] = from.at[l] + static_cast<int32_t>((first + n) % length);
+      if (!line.lanes.writes[l]) continue;
+      // The frames that stay, in two pieces: up to the line's end, then on from its start.
+      const uint32_t t = n > length ? n - length : 0, slot = (first + t) % length;
+      const uint32_t before = std::min(n - t, length - slot);
+      std::memcpy(line.left[l] + from.at[l] + slot, left[l] + kMostDepth + t, sizeof(float) * before);
+      std::memcpy(line.right[l] + from.at[l] + slot, right[l] + kMostDepth + t, sizeof(float) * before);
+      std::memcpy(line.left[l] + from.at[l], left[l] + kMostDepth + t + before, sizeof(float) * (n - t - before));
+      std::memcpy(line.right[l] + from.at[l], right[l] + kMostDepth + t + before, sizeof(float) * (n - t - before));
+    }
+    line.position = moved;
+  }
+
+  alignas(32) float left[W][kRows];
+  alignas(32) float right[W][kRows];
+};
+
 // HeldSweep: slot `slot` of each lane's engine; `moves(slot)` says whether it steps.
 template <class L>
 struct LaneSweep {
