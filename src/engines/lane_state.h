@@ -171,6 +171,28 @@ TONFORGE_LANE_INLINE typename L::F Gather(const float* table, const typename L::
 // frame t, the rows below it what the lines held before the run (oldest first). A tap is then one gather from
 // the table and a write one store of a row; the lines take the samples that stay in them once, at the end.
 // Lines of up to kMostDepth samples and runs of up to kMostFrames frames.
+// A run of n frames going back into each lane's line (the lanes that write): put(l, t, slot, count) copies
+// frames t .. t + count - 1 into slots slot .. of lane l's line, for the frames that stay in it, in two pieces:
+// up to the line's end, then on from its start. Returns each lane's write position past the run.
+template <class L, class Put>
+TONFORGE_LANE_INLINE typename L::I WriteBackRun(const LaneLine<L>& line, uint32_t n, Put put) {
+  const LaneArray<L, typename L::I> from(line.start), lengths(line.length), at(line.position);
+  typename L::I moved;
+  for (int l = 0; l < L::kWidth; ++l) {
+    // Frame t went to the slot t places past the write position, around the line: the last `length` frames
+    // stay, and the write position ends n places on.
+    const auto length = static_cast<uint32_t>(lengths.at[l]);
+    const auto first = static_cast<uint32_t>(at.at[l] - from.at[l]);
+    moved[l] = from.at[l] + static_cast<int32_t>((first + n) % length);
+    if (!line.lanes.writes[l]) continue;
+    const uint32_t t = n > length ? n - length : 0, slot = (first + t) % length;
+    const uint32_t before = std::min(n - t, length - slot);
+    put(l, t, static_cast<uint32_t>(from.at[l]) + slot, before);
+    put(l, t + before, static_cast<uint32_t>(from.at[l]), n - t - before);
+  }
+  return moved;
+}
+
 template <class L>
 struct UnrolledLine {
   using F = typename L::F;
@@ -222,23 +244,12 @@ struct UnrolledLine {
 
   // The n frames of the run into the lanes' lines (those that write), and every lane's write position past them.
   TONFORGE_LANE_INLINE void WriteBack(LaneLine<L>& line, uint32_t n) const {
-    const LaneArray<L, I> from(line.start), lengths(line.length), at(line.position);
-    I moved;
-    for (int l = 0; l < W; ++l) {
-      // Frame t went to the slot t places past the write position, around the line: the last `length` frames
-      // stay, and the write position ends n places on.
-      const auto length = static_cast<uint32_t>(lengths.at[l]);
-      const auto first = static_cast<uint32_t>(at.at[l] - from.at[l]);
-      moved[l] = from.at[l] + static_cast<int32_t>((first + n) % length);
-      if (!line.lanes.writes[l]) continue;
-      uint32_t slot = (first + (n > length ? n - length : 0)) % length;
-      for (uint32_t t = n > length ? n - length : 0; t < n; ++t) {
-        line.left[l][from.at[l] + slot] = left[(kMostDepth + t) * W + l];
-        line.right[l][from.at[l] + slot] = right[(kMostDepth + t) * W + l];
-        if (++slot == length) slot = 0;
+    line.position = WriteBackRun<L>(line, n, [&](int l, uint32_t t, uint32_t slot, uint32_t count) {
+      for (uint32_t k = 0; k < count; ++k) {
+        line.left[l][slot + k] = left[(kMostDepth + t + k) * W + l];
+        line.right[l][slot + k] = right[(kMostDepth + t + k) * W + l];
       }
-    }
-    line.position = moved;
+    });
   }
 
   alignas(32) float left[(kMostDepth + kMostFrames) * W];
@@ -335,24 +346,10 @@ struct LaneHistory {
 
   // The n frames of the run into the lanes' lines (those that write), and every lane's write position past them.
   TONFORGE_LANE_INLINE void WriteBack(LaneLine<L>& line, uint32_t n) const {
-    const LaneArray<L, I> from(line.start), lengths(line.length), at(line.position);
-    I moved;
-    for (int l = 0; l < W; ++l) {
-      // Frame t went to the slot t places past the write position, around the line: the last `length` frames
-      // stay, and the write position ends n places on.
-      const auto length = static_cast<uint32_t>(lengths.at[l]);
-      const auto first = static_cast<uint32_t>(at.at[l] - from.at[l]);
-      moved[l] = from.at[l] + static_cast<int32_t>((first + n) % length);
-      if (!line.lanes.writes[l]) continue;
-      // The frames that stay, in two pieces: up to the line's end, then on from its start.
-      const uint32_t t = n > length ? n - length : 0, slot = (first + t) % length;
-      const uint32_t before = std::min(n - t, length - slot);
-      std::memcpy(line.left[l] + from.at[l] + slot, left[l] + kMostDepth + t, sizeof(float) * before);
-      std::memcpy(line.right[l] + from.at[l] + slot, right[l] + kMostDepth + t, sizeof(float) * before);
-      std::memcpy(line.left[l] + from.at[l], left[l] + kMostDepth + t + before, sizeof(float) * (n - t - before));
-      std::memcpy(line.right[l] + from.at[l], right[l] + kMostDepth + t + before, sizeof(float) * (n - t - before));
-    }
-    line.position = moved;
+    line.position = WriteBackRun<L>(line, n, [&](int l, uint32_t t, uint32_t slot, uint32_t count) {
+      std::memcpy(line.left[l] + slot, left[l] + kMostDepth + t, sizeof(float) * count);
+      std::memcpy(line.right[l] + slot, right[l] + kMostDepth + t, sizeof(float) * count);
+    });
   }
 
   alignas(32) float left[W][kRows];
