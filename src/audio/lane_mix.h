@@ -129,6 +129,12 @@ void MixLanesByEngine(Studio& studio, const int32_t* channels, int count, int wi
           sources.writes[l] = member;
         }
         const LaneRun laneRun = LaneRoutine(type, Routines::kQuality, width);
+        if (laneRun && first == 0) {
+          // The first source runs straight into the cleared frames: a lane it does not own belongs to a source
+          // after it, whose values replace what it put there, or is a spare lane, whose values nothing keeps.
+          laneRun(sources, frames.left, frames.right, n, ctx);
+          continue;
+        }
         if (laneRun) {
           std::fill_n(own.left, values, 0.0f);
           std::fill_n(own.right, values, 0.0f);
