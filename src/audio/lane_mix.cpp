@@ -17,8 +17,11 @@ TONFORGE_LANE_INLINE void VoiceLevels(const LaneLevels& v, float* left, float* r
   }
 }
 
+// The frames go straight to the channels' own (outs[l] for the count lanes that are channels): the last pass
+// over a group's frames needs no copy after it.
 template <class L>
-TONFORGE_LANE_INLINE void TrackLevels(const LaneLevels& v, float* left, float* right, uint32_t n, int32_t* lastLoud) {
+TONFORGE_LANE_INLINE void TrackLevels(const LaneLevels& v, const float* left, const float* right, uint32_t n,
+                                      MixBus* const* outs, int count, int32_t* lastLoud) {
   using F = typename L::F;
   using I = typename L::I;
   constexpr int W = L::kWidth;
@@ -28,8 +31,8 @@ TONFORGE_LANE_INLINE void TrackLevels(const LaneLevels& v, float* left, float* r
     const F l = Load<L>(left + f * W) * gain, r = Load<L>(right + f * W) * gain;
     const I loud = (Abs<L>(l * kFullScale) >= 1.0f) | (Abs<L>(r * kFullScale) >= 1.0f);
     last = loud ? Splat<L>(static_cast<int32_t>(f)) : last;
-    Store<L>(left + f * W, l * a + r * c);
-    Store<L>(right + f * W, l * b + r * d);
+    const LaneArray<L, F> panLeft(l * a + r * c), panRight(l * b + r * d);
+    for (int k = 0; k < count; ++k) outs[k][f] = {panLeft.at[k], panRight.at[k]};
   }
   std::memcpy(lastLoud, &last, sizeof last);
 }
@@ -50,12 +53,13 @@ void Take4(const bool* take, const float* from, float* to, size_t values) { Take
 [[gnu::target("avx2"), gnu::flatten]] void VoiceLevels8(const LaneLevels& v, float* l, float* r, uint32_t n) {
   VoiceLevels<Lanes<8>>(v, l, r, n);
 }
-[[gnu::flatten]] void TrackLevels4(const LaneLevels& v, float* l, float* r, uint32_t n, int32_t* last) {
-  TrackLevels<Lanes<4>>(v, l, r, n, last);
+[[gnu::flatten]] void TrackLevels4(const LaneLevels& v, const float* l, const float* r, uint32_t n, MixBus* const* outs,
+                                    int count, int32_t* last) {
+  TrackLevels<Lanes<4>>(v, l, r, n, outs, count, last);
 }
-[[gnu::target("avx2"), gnu::flatten]] void TrackLevels8(const LaneLevels& v, float* l, float* r, uint32_t n,
-                                                        int32_t* last) {
-  TrackLevels<Lanes<8>>(v, l, r, n, last);
+[[gnu::target("avx2"), gnu::flatten]] void TrackLevels8(const LaneLevels& v, const float* l, const float* r, uint32_t n,
+                                                        MixBus* const* outs, int count, int32_t* last) {
+  TrackLevels<Lanes<8>>(v, l, r, n, outs, count, last);
 }
 
 }  // namespace
@@ -68,8 +72,9 @@ void VoiceLevelLanes(const LaneLevels& levels, int width, float* left, float* ri
   (width == 8 ? VoiceLevels8 : VoiceLevels4)(levels, left, right, n);
 }
 
-void TrackLevelLanes(const LaneLevels& levels, int width, float* left, float* right, uint32_t n, int32_t* lastLoud) {
-  (width == 8 ? TrackLevels8 : TrackLevels4)(levels, left, right, n, lastLoud);
+void TrackLevelLanes(const LaneLevels& levels, int width, const float* left, const float* right, uint32_t n,
+                     MixBus* const* outs, int count, int32_t* lastLoud) {
+  (width == 8 ? TrackLevels8 : TrackLevels4)(levels, left, right, n, outs, count, lastLoud);
 }
 
 }  // namespace tonforge

@@ -37,8 +37,10 @@ struct LaneLevels {
 
 // The voice's level and pan into a cleared sum, in every lane.
 void VoiceLevelLanes(const LaneLevels& levels, int width, float* left, float* right, uint32_t n);
-// The track's level, the silence test and the pan in every lane; lastLoud[l] is lane l's last loud frame or -1.
-void TrackLevelLanes(const LaneLevels& levels, int width, float* left, float* right, uint32_t n, int32_t* lastLoud);
+// The track's level, the silence test and the pan in every lane, into outs[l] for the first count lanes;
+// lastLoud[l] is lane l's last loud frame or -1.
+void TrackLevelLanes(const LaneLevels& levels, int width, const float* left, const float* right, uint32_t n,
+                     MixBus* const* outs, int count, int32_t* lastLoud);
 
 // Copies the values of the lanes marked in `take` from `from` to `to`, both `values` long, lane after lane.
 void TakeLanes(const bool* take, int width, const float* from, float* to, size_t values);
@@ -186,7 +188,8 @@ void MixLanesByEngine(Studio& studio, const int32_t* channels, int count, int wi
   for (int l = 0; l < width; ++l) levels.Set(l, tracks[l]->level * tracks[l]->volume, PanGainsAt(studio.tables, tracks[l]->pan));
   int32_t lastLoud[kMostLanes];  // the silence counter counts the silent frames since the last loud one
   if (inLanes) {
-    TrackLevelLanes(levels, width, frames.left, frames.right, n, lastLoud);
+    TrackLevelLanes(levels, width, frames.left, frames.right, n, outs, count, lastLoud);
+    inLanes = false;  // the frames are in the channels' own now
   } else {
     for (int l = 0; l < count; ++l) {
       lastLoud[l] = -1;
