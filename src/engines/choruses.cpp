@@ -402,7 +402,7 @@ TONFORGE_LANE_INLINE bool StepBlock(LaneTaps<L>& taps, int k, const typename L::
                                     typename L::I* part, typename L::I* row) {
   using I = typename L::I;
   // A chorus reads after its write, and a delay of 0 reads the oldest sample, as the line's length does.
-  const auto rowOf = [&taps](const I& d) { return LaneHistory<L>::kMostDepth + 1 - (d == 0 ? taps.line.length : d); };
+  const auto rowOf = [&taps](const I& d) { return LaneColumns<L>::kMostDepth + 1 - (d == 0 ? taps.line.length : d); };
   I index[L::kWidth], moved{};
   for (uint32_t j = 0; j < m; ++j) {
     part[j] = taps.Part(k, considered, index[j]);
@@ -436,7 +436,7 @@ TONFORGE_LANE_INLINE void ChorusBlocks(LaneTaps<L>& taps, const LaneBlend<L>& bl
   const I all = Splat<L>(int32_t{-1});
   int sweepsInUse = stereo ? 2 : 0;
   for (int l = 0; l < W && !stereo; ++l) sweepsInUse = std::max(sweepsInUse, static_cast<int>(taps.active[l]));
-  LaneHistory<L> history(taps.line, left, right, n);
+  LaneColumns<L> history(taps.line, left, right, n);
   for (uint32_t f = 0; f < n; f += W) {
     const uint32_t m = std::min<uint32_t>(W, n - f);
     I part[kDataSlotCount][W];
@@ -444,8 +444,8 @@ TONFORGE_LANE_INLINE void ChorusBlocks(LaneTaps<L>& taps, const LaneBlend<L>& bl
     for (int k = 0; k < sweepsInUse; ++k) {
       I row[W];
       const bool oneRow = StepBlock(taps, k, stereo ? all : k < taps.active, m, part[k], row);
-      if (!stereo || k == 0) LaneHistory<L>::Read(history.left, row, oneRow, f, m, tapLeft[k]);
-      if (!stereo || k == 1) LaneHistory<L>::Read(history.right, row, oneRow, f, m, tapRight[k]);
+      if (!stereo || k == 0) LaneColumns<L>::Read(history.left, row, oneRow, f, m, tapLeft[k]);
+      if (!stereo || k == 1) LaneColumns<L>::Read(history.right, row, oneRow, f, m, tapRight[k]);
     }
     for (uint32_t j = 0; j < m; ++j) {
       float* const at[2] = {left + (f + j) * W, right + (f + j) * W};

@@ -291,7 +291,7 @@ TONFORGE_LANE_INLINE void Transpose(typename L::F* v) {
 // row depth + t holding frame t. A read of W frames at one delay is then one load per lane and a transpose.
 // Lines and runs that UnrolledLine::Fits.
 template <class L>
-struct LaneHistory {
+struct LaneColumns {
   using F = typename L::F;
   using I = typename L::I;
   static constexpr int W = L::kWidth;
@@ -299,7 +299,7 @@ struct LaneHistory {
   static constexpr int32_t kRows = kMostDepth + static_cast<int32_t>(UnrolledLine<L>::kMostFrames);
 
   // The lines before the run, then the n frames of inLeft, inRight (laid out frame after frame, lane after lane).
-  TONFORGE_LANE_INLINE LaneHistory(const LaneLine<L>& line, const float* inLeft, const float* inRight, uint32_t n) {
+  TONFORGE_LANE_INLINE LaneColumns(const LaneLine<L>& line, const float* inLeft, const float* inRight, uint32_t n) {
     const LaneArray<L, I> from(line.start), lengths(line.length), at(line.position);
     for (int l = 0; l < W; ++l) {
       // The oldest sample is at the write position: the samples from there to the line's end, then from its start.

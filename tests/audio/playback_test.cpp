@@ -429,11 +429,18 @@ TEST(WavePlayback, StopAFileCutShortOrAnotherSelectEndsTheWorker) {
   EXPECT_TRUE(rig.dialogs.shown.empty());
 }
 
-TEST(EditDuringPlayback, LevelsPansAndNotesChangeWhileTheSongPlays) {
-  testing::SongRig rig(2, 3);
+// Two programs and three tracks on a fake device, for the tests that edit while the playback thread plays.
+struct PlayingSongRig : testing::SongRig {
+  PlayingSongRig() : testing::SongRig(2, 3) {
+    app.sound = &device;
+    StartCore(app, "/nonexistent");
+  }
   testing::FakeSoundDevice device;
-  rig.app.sound = &device;
-  StartCore(rig.app, "/nonexistent");
+};
+
+TEST(EditDuringPlayback, LevelsPansAndNotesChangeWhileTheSongPlays) {
+  PlayingSongRig rig;
+  testing::FakeSoundDevice& device = rig.device;
   for (int32_t program = 0; program < 2; ++program) {
     SelectProgram(rig.app, program);
     rig.SetProgramType(0, Id(EngineTypeId::SineWaveGenerator));
@@ -505,10 +512,8 @@ TEST(SoundPlayback, AnyFileStreamsAtAnOutputRateWithItsTone) {
 // change of the song's structure stops it first. Run in the ThreadSanitizer build, a picture taken or restored
 // under the worker shows its races here.
 TEST(HistoryDuringPlayback, ValuesGoBackWhileTheSongPlaysAndStructureStopsIt) {
-  testing::SongRig rig(2, 3);
-  testing::FakeSoundDevice device;
-  rig.app.sound = &device;
-  StartCore(rig.app, "/nonexistent");
+  PlayingSongRig rig;
+  testing::FakeSoundDevice& device = rig.device;
   rig.SetTrackType(0, testing::Id(EngineTypeId::LowPassFilter));
   for (int32_t tick = 0; tick < 4000; tick += 24) rig.Add(1, {{tick, Type(EventType::NoteOn), 2450, 0}});
   History history;
