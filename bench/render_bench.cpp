@@ -43,15 +43,17 @@ void BM_RenderSong(benchmark::State& state) {
   SampleContext ctx = MakeSampleContext(*app);
   const int32_t lastTick = (bench::kReferenceBeats - 1) * bench::kReferenceTicksPerBeat;
   int64_t frames = 0;
-  Frame16 out[kMaxStretch];
+  Frame16 out[2 * kMaxStretch];
   for (auto _ : state) {
-    if (app->currentTick >= lastTick) PrepareSongStart(*app);  // keep every track playing notes
+    if (app->currentTick >= lastTick) {  // keep every track playing notes
+      FinishHeldStretch(*app, ctx, out, quality);
+      PrepareSongStart(*app);
+    }
+    // As a render mixes: the song chain of each stretch beside the channels of the next.
     for (uint32_t f = 0; f < 4096;) {
+      FinishBeforeSongTrackActs(*app, ctx, out, quality);
       const Stretch s = StepStretchClock(*app, std::min(4096 - f, kMaxStretch), false);
-      if (quality)
-        MixStretchQuality(*app, ctx, s.frames, out, nullptr);
-      else
-        MixStretch(*app, ctx, s.frames, out);
+      MixStretchAhead(*app, ctx, s.frames, out, quality);
       benchmark::DoNotOptimize(out);
       f += s.frames;
     }

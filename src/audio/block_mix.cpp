@@ -145,6 +145,15 @@ void BuildMixItems(Studio& studio, uint32_t frames) {
     }
 }
 
+bool SongTrackActsNext(const Studio& studio) {
+  // The clock's own test of whether the next frame ticks.
+  if (studio.channels.count == 0 || studio.song.tickAccumulator + 1.0f < studio.rate.samplesPerTick) return false;
+  const Track& song = *studio.channels.entries[0].track;
+  const int64_t tick = studio.currentTick;
+  return (song.playCursor != nullptr && song.playCursor->tick == tick) ||
+         (song.phraseCursor != nullptr && static_cast<int64_t>(song.phraseCursor->tick) + song.phraseStartTick == tick);
+}
+
 bool SongChainRunsEngineByEngine(const Studio& studio) {
   const Track* global = studio.song.tracks.At(0);
   return !global || ChainDraws(*global) <= 1;
@@ -153,9 +162,11 @@ bool SongChainRunsEngineByEngine(const Studio& studio) {
 void PrepareSongMixer(Studio& studio) {
   SongMixer& m = studio.mixer;
   m.tempoMoves = SongMovesTempo(studio);
+  m.held.frames = 0;
   const int32_t channels = studio.channels.count;
   if (m.method == MixMethod::Frame) return;
-  m.channelFrames.resize(static_cast<size_t>(channels) * kMaxStretch);
+  m.channelFrames.resize(2 * static_cast<size_t>(channels) * kMaxStretch);
+  m.frameSet = 0;
   // Every channel is in at most one item; the lists are filled anew for each stretch without allocating.
   m.laneWidth = std::min(WidestLanes(), m.widestLanes);
   m.laneOrder.reserve(static_cast<size_t>(channels));
@@ -184,6 +195,21 @@ void MixStretch(Studio& studio, SampleContext& ctx, uint32_t frames, Frame16* ou
 
 void MixStretchQuality(Studio& studio, SampleContext& ctx, uint32_t frames, Frame16* out, uint32_t* clipped) {
   MixStretchWith<QualityRoutines>(studio, ctx, frames, out, clipped);
+}
+
+uint32_t MixStretchAhead(Studio& studio, SampleContext& ctx, uint32_t frames, Frame16* out, bool quality) {
+  return quality ? MixStretchAheadWith<QualityRoutines>(studio, ctx, frames, out, nullptr)
+                 : MixStretchAheadWith<StandardRoutines>(studio, ctx, frames, out, nullptr);
+}
+
+uint32_t FinishBeforeSongTrackActs(Studio& studio, SampleContext& ctx, Frame16* out, bool quality) {
+  return quality ? FinishBeforeSongTrackActsWith<QualityRoutines>(studio, ctx, out, nullptr)
+                 : FinishBeforeSongTrackActsWith<StandardRoutines>(studio, ctx, out, nullptr);
+}
+
+uint32_t FinishHeldStretch(Studio& studio, SampleContext& ctx, Frame16* out, bool quality) {
+  return quality ? FinishHeldStretchWith<QualityRoutines>(studio, ctx, out, nullptr)
+                 : FinishHeldStretchWith<StandardRoutines>(studio, ctx, out, nullptr);
 }
 
 }  // namespace tonforge

@@ -30,9 +30,14 @@ void PrepareSongMixer(Studio& studio);
 // reached the End is a stretch of its own, for callers that end there.
 Stretch StepStretchClock(Studio& studio, uint32_t limit, bool stopAtEnd);
 
-// The frames channel `channel` adds to the sum over the stretch being mixed.
+// The frames channel `channel` adds to the sum over a stretch, in one of the two sets (by default the one the
+// channels are being mixed into).
+inline MixBus* ChannelFrames(Studio& studio, int32_t channel, uint32_t set) {
+  SongMixer& m = studio.mixer;
+  return m.channelFrames.data() + set * (m.channelFrames.size() / 2) + static_cast<size_t>(channel) * kMaxStretch;
+}
 inline MixBus* ChannelFrames(Studio& studio, int32_t channel) {
-  return studio.mixer.channelFrames.data() + static_cast<size_t>(channel) * kMaxStretch;
+  return ChannelFrames(studio, channel, studio.mixer.frameSet);
 }
 
 template <class Routines>
@@ -131,61 +136,148 @@ bool SongChainRunsEngineByEngine(const Studio& studio);
 // Fewer frames than this are not worth waking the helpers for.
 inline constexpr uint32_t kMinSharedStretch = 16;
 
-// Mixes the `frames` frames whose clock steps StepStretchClock has just made into out, counting clipped
-// values into *clipped when given.
-template <class Routines>
-void MixStretchWith(Studio& studio, SampleContext& ctx, uint32_t frames, Frame16* out, uint32_t* clipped) {
-  Routines run;
+// Whether the stretch is mixed channel by channel over its whole length; else frame by frame.
+inline bool MixesInStretches(Studio& studio, uint32_t frames) {
   const int32_t channels = studio.channels.count;
-  const bool ended = studio.playback.songEndReached.load(std::memory_order_acquire) != 0;
-  if (frames == 1 || ended || channels == 0 ||
-      studio.mixer.channelFrames.size() < static_cast<size_t>(channels) * kMaxStretch) {
-    for (uint32_t f = 0; f < frames; ++f) out[f] = MixSongSampleWith(studio, ctx, clipped, run);
-    return;
-  }
+  return frames > 1 && studio.playback.songEndReached.load(std::memory_order_acquire) == 0 && channels > 0 &&
+         studio.mixer.channelFrames.size() >= 2 * static_cast<size_t>(channels) * kMaxStretch;
+}
+
+// The channels of the stretch into the current set of channel frames, on the helpers too when it is long
+// enough; the calling thread runs meanwhile(meanwhileJob, 0) first, beside them.
+template <class Routines>
+void MixStretchChannels(Studio& studio, SampleContext& ctx, uint32_t frames, MixWorkers::Task meanwhile = nullptr,
+                        void* meanwhileJob = nullptr) {
   StretchJob<Routines> job{&studio, &ctx, frames};
+  MixWorkers::Task task = &MixChannelStretch<Routines>;
+  int32_t items = studio.channels.count;
   if constexpr (kRunsInLanes<Routines>) {
     if (studio.mixer.method == MixMethod::Lanes) {
       BuildMixItems(studio, frames);
-      const auto items = static_cast<int32_t>(studio.mixer.items.size());
-      if (frames >= kMinSharedStretch)
-        studio.mixer.workers.Run(&MixItemStretch<Routines>, &job, items);
-      else
-        for (int32_t i = 0; i < items; ++i) MixItemStretch<Routines>(&job, i);
+      task = &MixItemStretch<Routines>;
+      items = static_cast<int32_t>(studio.mixer.items.size());
     }
   }
-  if (!kRunsInLanes<Routines> || studio.mixer.method != MixMethod::Lanes) {
-    if (frames >= kMinSharedStretch)
-      studio.mixer.workers.Run(&MixChannelStretch<Routines>, &job, channels);
-    else
-      for (int32_t c = 0; c < channels; ++c) MixChannelStretch<Routines>(&job, c);
-  }
-  MixBus sums[kMaxStretch];
+  if (frames >= kMinSharedStretch) return studio.mixer.workers.Run(task, &job, items, meanwhile, meanwhileJob);
+  if (meanwhile) meanwhile(meanwhileJob, 0);
+  for (int32_t i = 0; i < items; ++i) task(&job, i);
+}
+
+// The channels' frames of a stretch from one set, added in channel order as the frame-by-frame mix adds them.
+inline void SumChannels(Studio& studio, uint32_t set, uint32_t frames, MixBus* sums) {
   std::fill_n(sums, frames, MixBus{});
-  for (int32_t c = 0; c < channels; ++c) {
-    const MixBus* in = ChannelFrames(studio, c);
+  for (int32_t c = 0; c < studio.channels.count; ++c) {
+    const MixBus* in = ChannelFrames(studio, c, set);
     for (uint32_t f = 0; f < frames; ++f) AddInto(sums[f], in[f]);
   }
-  if (!SongChainRunsEngineByEngine(studio)) {
-    for (uint32_t f = 0; f < frames; ++f) out[f] = FinishSongFrame(studio, ctx, sums[f], clipped, run);
-    return;
-  }
-  // FinishSongFrame engine by engine over the stretch.
+}
+
+// The song chain engine by engine over a stretch whose channels are mixed: their frames summed in channel
+// order, the chain, the song's gain, into out. Its context is its own, with the held rate.
+template <class Routines>
+void RunStretchSongChain(Studio& studio, const SampleContext& base, const HeldStretch& held, Frame16* out,
+                         uint32_t* clipped) {
+  Routines run;
+  SampleContext ctx = base;
+  OutputRate rate = held.rate;
+  ctx.rate = &rate;
+  const uint32_t frames = held.frames;
+  MixBus sums[kMaxStretch];
+  SumChannels(studio, held.frameSet, frames, sums);
   ctx.engineRandom = studio.song.runningRandom;
   if (Track* global = studio.song.tracks.At(0)) {
     const int32_t positions = std::clamp(global->chainLength, 0, kChainLength);
     for (int32_t p = 0; p < positions; ++p) run.Over(global->chain[p], VoiceRef{}, 0, sums, frames, ctx);
   }
   studio.song.runningRandom = ctx.engineRandom;
-  const float gain = studio.song.songLevel * studio.song.volume;
   for (uint32_t f = 0; f < frames; ++f) {
-    ScaleBus(sums[f], gain);
+    ScaleBus(sums[f], held.gain);
     out[f] = {ToSample16(sums[f].left, clipped), ToSample16(sums[f].right, clipped)};
   }
+}
+
+// What the song chain of the stretch just mixed reads that the ticks after it may change.
+inline HeldStretch HoldStretch(Studio& studio, uint32_t frames) {
+  return {frames, studio.mixer.frameSet, studio.song.songLevel * studio.song.volume, studio.rate};
+}
+
+// Mixes the `frames` frames whose clock steps StepStretchClock has just made into out, counting clipped
+// values into *clipped when given.
+template <class Routines>
+void MixStretchWith(Studio& studio, SampleContext& ctx, uint32_t frames, Frame16* out, uint32_t* clipped) {
+  if (!MixesInStretches(studio, frames)) {
+    Routines run;
+    for (uint32_t f = 0; f < frames; ++f) out[f] = MixSongSampleWith(studio, ctx, clipped, run);
+    return;
+  }
+  MixStretchChannels<Routines>(studio, ctx, frames);
+  if (SongChainRunsEngineByEngine(studio))
+    return RunStretchSongChain<Routines>(studio, ctx, HoldStretch(studio, frames), out, clipped);
+  Routines run;
+  MixBus sums[kMaxStretch];
+  SumChannels(studio, studio.mixer.frameSet, frames, sums);
+  for (uint32_t f = 0; f < frames; ++f) out[f] = FinishSongFrame(studio, ctx, sums[f], clipped, run);
+}
+
+// The song mix for callers that take the frames as they come (the render and its bench), one stretch late:
+// the song chain of a stretch runs on the calling thread while the helpers mix the channels of the next, instead
+// of keeping them waiting. The same bytes as MixStretchWith, in the same order, provided the caller finishes
+// the held stretch before anything but the clock changes the song (FinishHeldStretchWith) and before a tick
+// at which the song track acts (FinishBeforeSongTrackActsWith), since that may change the song chain.
+// Writes what is finished to out (room for 2 * kMaxStretch frames) and returns its frame count.
+template <class Routines>
+uint32_t FinishHeldStretchWith(Studio& studio, SampleContext& ctx, Frame16* out, uint32_t* clipped) {
+  HeldStretch& held = studio.mixer.held;
+  const uint32_t frames = held.frames;
+  if (frames == 0) return 0;
+  RunStretchSongChain<Routines>(studio, ctx, held, out, clipped);
+  held.frames = 0;
+  return frames;
+}
+
+// Whether the clock's next frame processes a tick at which the song track has an event or a Phrase event due.
+bool SongTrackActsNext(const Studio& studio);
+
+template <class Routines>
+uint32_t FinishBeforeSongTrackActsWith(Studio& studio, SampleContext& ctx, Frame16* out, uint32_t* clipped) {
+  return SongTrackActsNext(studio) ? FinishHeldStretchWith<Routines>(studio, ctx, out, clipped) : 0;
+}
+
+struct HeldChainJob {
+  Studio* studio;
+  const SampleContext* base;
+  Frame16* out;
+  uint32_t* clipped;
+};
+
+template <class Routines>
+void RunHeldChain(void* job, int32_t) {
+  const auto& j = *static_cast<const HeldChainJob*>(job);
+  RunStretchSongChain<Routines>(*j.studio, *j.base, j.studio->mixer.held, j.out, j.clipped);
+}
+
+template <class Routines>
+uint32_t MixStretchAheadWith(Studio& studio, SampleContext& ctx, uint32_t frames, Frame16* out, uint32_t* clipped) {
+  SongMixer& m = studio.mixer;
+  if (!MixesInStretches(studio, frames) || !SongChainRunsEngineByEngine(studio)) {
+    const uint32_t finished = FinishHeldStretchWith<Routines>(studio, ctx, out, clipped);
+    MixStretchWith<Routines>(studio, ctx, frames, out + finished, clipped);
+    return finished + frames;
+  }
+  const uint32_t finished = m.held.frames;
+  HeldChainJob chain{&studio, &ctx, out, clipped};
+  MixStretchChannels<Routines>(studio, ctx, frames, finished > 0 ? &RunHeldChain<Routines> : nullptr, &chain);
+  m.held = HoldStretch(studio, frames);
+  m.frameSet ^= 1u;
+  return finished;
 }
 
 // The standard and the interpolating engine routines.
 void MixStretch(Studio& studio, SampleContext& ctx, uint32_t frames, Frame16* out, uint32_t* clipped = nullptr);
 void MixStretchQuality(Studio& studio, SampleContext& ctx, uint32_t frames, Frame16* out, uint32_t* clipped);
+// The mix one stretch late with either set of routines (the interpolating one with `quality`).
+uint32_t MixStretchAhead(Studio& studio, SampleContext& ctx, uint32_t frames, Frame16* out, bool quality);
+uint32_t FinishBeforeSongTrackActs(Studio& studio, SampleContext& ctx, Frame16* out, bool quality);
+uint32_t FinishHeldStretch(Studio& studio, SampleContext& ctx, Frame16* out, bool quality);
 
 }  // namespace tonforge

@@ -122,9 +122,9 @@ void MixWorkers::WakeSleepers() {
   wake_.notify_all();
 }
 
-void MixWorkers::Run(Task task, void* job, int32_t count) {
-  if (count <= 0) return;
-  if (threads_.empty() || count == 1 || count > capacity_) {
+void MixWorkers::Run(Task task, void* job, int32_t count, Task meanwhile, void* meanwhileJob) {
+  if (count <= 0 || threads_.empty() || count == 1 || count > capacity_) {
+    if (meanwhile) meanwhile(meanwhileJob, 0);
     for (int32_t i = 0; i < count; ++i) task(job, i);
     return;
   }
@@ -137,6 +137,7 @@ void MixWorkers::Run(Task task, void* job, int32_t count) {
   // A helper counts itself asleep before it looks at signal_ a last time, so either it sees the new round
   // or it is counted here.
   if (sleepers_.load(std::memory_order_seq_cst) > 0) WakeSleepers();
+  if (meanwhile) meanwhile(meanwhileJob, 0);
   Work(0);
   for (int spin = 0; done_.load(std::memory_order_acquire) < count; ++spin) {
     if (spin < kIdleSpins)

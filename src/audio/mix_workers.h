@@ -32,7 +32,9 @@ public:
   // are done. Every thread has a share of the items it takes first, the same share in every round of the same
   // count, so an item's working state stays in one processor's cache from round to round; a thread that has
   // finished its share then takes what is left of the others', from their ends. count is at most 65535.
-  void Run(Task task, void* job, int32_t count);
+  // With `meanwhile`, the calling thread first runs meanwhile(meanwhileJob, 0), work the items do not touch,
+  // while the helpers start on theirs; what the caller then leaves of its share they take too.
+  void Run(Task task, void* job, int32_t count, Task meanwhile = nullptr, void* meanwhileJob = nullptr);
 
 private:
   // A claim on its own cache line, so that threads working through their own shares do not disturb each other.

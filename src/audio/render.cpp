@@ -68,28 +68,37 @@ void RenderFrames(Studio& studio, uint64_t frames, bool untilEnd, const RenderBe
   SampleContext ctx = MakeSampleContext(studio);
   uint32_t rendered = r.samplesRendered.load(std::memory_order_relaxed);
   uint32_t clipped = r.samplesClipped.load(std::memory_order_relaxed);
-  Frame16 out[kMaxStretch];
-  for (uint64_t f = 0; f < frames && !IsPlaybackIdle(studio);) {
-    if (untilEnd && p.songEndReached.load(std::memory_order_acquire) != 0) break;
-    const int32_t ticksPerBeat = studio.song.ticksPerBeat;
-    const auto limit = static_cast<uint32_t>(std::min<uint64_t>(frames - f, kMaxStretch));
-    const Stretch s = StepStretchClock(studio, limit, untilEnd);
-    if (s.first == ClockStep::Tick && ticksPerBeat > 0 && studio.currentTick % ticksPerBeat == 0) {
-      ShowRenderProgress(studio);
-      if (onBeat) onBeat(untilEnd ? PercentComplete(studio) : static_cast<int64_t>(f * 100 / frames));
-    }
-    MixStretchWith<Routines>(studio, ctx, s.frames, out, &clipped);
+  // The mix hands each stretch over one stretch late, so the file takes what is finished, as it comes.
+  Frame16 out[2 * kMaxStretch];
+  const auto write = [&](uint32_t count) {
     r.samplesClipped.store(clipped, std::memory_order_relaxed);
-    for (uint32_t i = 0; i < s.frames; ++i, ++f) {
+    for (uint32_t i = 0; i < count; ++i) {
       rendered += 2;
       r.samplesRendered.store(rendered, std::memory_order_relaxed);
       if (!AppendWaveFrame(r.wave, out[i].left, out[i].right)) {
         // Nothing more can reach the file: end the render as an End would, and say so when it is stopped.
         p.songEndReached.store(1, std::memory_order_release);
-        return;
+        studio.mixer.held.frames = 0;
+        return false;
       }
     }
+    return true;
+  };
+  for (uint64_t f = 0; f < frames && !IsPlaybackIdle(studio);) {
+    if (untilEnd && p.songEndReached.load(std::memory_order_acquire) != 0) break;
+    const int32_t ticksPerBeat = studio.song.ticksPerBeat;
+    const auto limit = static_cast<uint32_t>(std::min<uint64_t>(frames - f, kMaxStretch));
+    uint32_t finished = FinishBeforeSongTrackActsWith<Routines>(studio, ctx, out, &clipped);
+    const Stretch s = StepStretchClock(studio, limit, untilEnd);
+    if (s.first == ClockStep::Tick && ticksPerBeat > 0 && studio.currentTick % ticksPerBeat == 0) {
+      ShowRenderProgress(studio);
+      if (onBeat) onBeat(untilEnd ? PercentComplete(studio) : static_cast<int64_t>(f * 100 / frames));
+    }
+    finished += MixStretchAheadWith<Routines>(studio, ctx, s.frames, out + finished, &clipped);
+    f += s.frames;
+    if (!write(finished)) return;
   }
+  write(FinishHeldStretchWith<Routines>(studio, ctx, out, &clipped));
 }
 
 template <class Routines>

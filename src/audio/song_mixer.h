@@ -27,13 +27,26 @@ struct MixItem {
 // 460 frames, so one stretch usually covers a whole tick; slower tempos cut theirs into pieces.
 inline constexpr uint32_t kMaxStretch = 512;
 
+// A stretch whose channels are mixed and whose song chain is still to run (see MixStretchAheadWith): the
+// set of channel frames that holds it, and what its chain reads that the ticks after it may change.
+struct HeldStretch {
+  uint32_t frames = 0;  // 0: none is held
+  uint32_t frameSet = 0;
+  float gain = 0.0f;    // the song level times the song volume
+  OutputRate rate;
+};
+
 struct SongMixer {
   MixMethod method = MixMethod::Lanes;
   int32_t threads = 0;  // threads that share the channels, the calling one included; 0: one per core
   // The song holds an engine that changes the tempo every frame (and so where the next tick falls and what
   // every channel's tempo-bound engines read): the mix then runs frame by frame.
   bool tempoMoves = false;
-  std::vector<MixBus> channelFrames;  // kMaxStretch frames per channel, channel after channel
+  // Two sets of kMaxStretch frames per channel, channel after channel: the channels of a stretch are mixed
+  // into one set while the song chain of the stretch before reads the other.
+  std::vector<MixBus> channelFrames;
+  uint32_t frameSet = 0;  // the set the channels are mixed into
+  HeldStretch held;
   int32_t widestLanes = 8;            // the widest lanes to use (4 runs the SSE2 code on any processor)
   int32_t laneWidth = 4;              // the widest lanes used: the processor's, at most widestLanes
   std::vector<int32_t> laneOrder;     // the channels of the items of the current stretch

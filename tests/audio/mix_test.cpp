@@ -299,6 +299,10 @@ struct SongUnderTest {
     if (v.speedModulator) {
       InitTrackEngine(global.chain[2], Id(T::SongSpeedModulator), dialogs);
       FillSlots(global.chain[2], 0);
+    } else {
+      // A sweep bound to the tempo, which the tempo slide moves from tick to tick.
+      InitTrackEngine(global.chain[2], Id(T::StereoChorus), dialogs);
+      FillSlots(global.chain[2], 2);
     }
     for (int k = 0; k < v.randomPans; ++k) {
       InitTrackEngine(global.chain[3 + k], Id(T::RandomPanning), dialogs);
@@ -388,10 +392,12 @@ TEST(BlockMix, WritesTheBytesOfTheFrameByFrameMix) {
 
 TEST(BlockMix, WorkersRunEveryItemOnceARound) {
   // Rounds of every size, with the pool resized between them (fewer helpers, more, and a round larger than it
-  // was sized for): each item runs exactly once in its round, whichever thread takes it.
+  // was sized for): each item runs exactly once in its round, whichever thread takes it, and so does the
+  // calling thread's work beside them.
   struct Job { std::vector<std::atomic<int32_t>> runs; };
-  Job job{std::vector<std::atomic<int32_t>>(80)};
+  Job job{std::vector<std::atomic<int32_t>>(81)};
   const auto task = [](void* j, int32_t item) { static_cast<Job*>(j)->runs[item].fetch_add(1); };
+  const auto meanwhile = [](void* j, int32_t) { static_cast<Job*>(j)->runs[80].fetch_add(1); };
   MixWorkers workers;
   const struct { int32_t helpers, items; } sizes[] = {{2, 17}, {1, 17}, {3, 64}, {0, 5}, {2, 40}};
   for (const auto& size : sizes) {
@@ -399,9 +405,9 @@ TEST(BlockMix, WorkersRunEveryItemOnceARound) {
     for (int32_t count : {1, 2, 3, 16, 17, 40, 64, 80}) {
       for (int round = 0; round < 50; ++round) {
         for (auto& r : job.runs) r.store(0);
-        workers.Run(task, &job, count);
-        for (int32_t i = 0; i < 80; ++i)
-          ASSERT_EQ(job.runs[i].load(), i < count ? 1 : 0)
+        workers.Run(task, &job, count, meanwhile, &job);
+        for (int32_t i = 0; i <= 80; ++i)
+          ASSERT_EQ(job.runs[i].load(), i < count || i == 80 ? 1 : 0)
               << size.helpers << " helpers for " << size.items << ", round of " << count << ", item " << i;
       }
     }
