@@ -52,7 +52,35 @@ int ChainDraws(const Track& track) {
                                         [](const Engine& e) { return DrawsRandom(e.type); }));
 }
 
+// Four channels a pass, each value still added channel after channel, so that the sum is read and written
+// once for four channels; with AVX2, eight values an instruction.
+TONFORGE_LANE_INLINE void AddChannels(const float* const* in, int32_t count, float* __restrict sum, uint32_t values) {
+  int32_t c = 0;
+  for (; c + 4 <= count; c += 4) {
+    const float *a = in[c], *b = in[c + 1], *d = in[c + 2], *e = in[c + 3];
+    for (uint32_t i = 0; i < values; ++i) sum[i] = (((sum[i] + a[i]) + b[i]) + d[i]) + e[i];
+  }
+  for (; c < count; ++c)
+    for (uint32_t i = 0; i < values; ++i) sum[i] += in[c][i];
+}
+
+void AddChannels4(const float* const* in, int32_t count, float* sum, uint32_t values) {
+  AddChannels(in, count, sum, values);
+}
+[[gnu::target("avx2")]] void AddChannels8(const float* const* in, int32_t count, float* sum, uint32_t values) {
+  AddChannels(in, count, sum, values);
+}
+
 }  // namespace
+
+void SumChannels(Studio& studio, uint32_t set, uint32_t frames, MixBus* sums) {
+  static const auto add = WidestLanes() == 8 ? AddChannels8 : AddChannels4;
+  const int32_t count = studio.channels.count;
+  const float* in[kMaxTracks];
+  for (int32_t c = 0; c < count; ++c) in[c] = &ChannelFrames(studio, c, set)->left;
+  std::fill_n(sums, frames, MixBus{});
+  add(in, count, &sums->left, 2 * frames);
+}
 
 bool RunsEngineByEngine(const Studio& studio, int32_t channel, uint32_t frames) {
   const ChannelEntry& entry = studio.channels.entries[channel];

@@ -164,13 +164,7 @@ void MixStretchChannels(Studio& studio, SampleContext& ctx, uint32_t frames, Mix
 }
 
 // The channels' frames of a stretch from one set, added in channel order as the frame-by-frame mix adds them.
-inline void SumChannels(Studio& studio, uint32_t set, uint32_t frames, MixBus* sums) {
-  std::fill_n(sums, frames, MixBus{});
-  for (int32_t c = 0; c < studio.channels.count; ++c) {
-    const MixBus* in = ChannelFrames(studio, c, set);
-    for (uint32_t f = 0; f < frames; ++f) AddInto(sums[f], in[f]);
-  }
-}
+void SumChannels(Studio& studio, uint32_t set, uint32_t frames, MixBus* sums);
 
 // The song chain engine by engine over a stretch whose channels are mixed: their frames summed in channel
 // order, the chain, the song's gain, into out. Its context is its own, with the held rate.
