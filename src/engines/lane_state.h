@@ -47,6 +47,35 @@ TONFORGE_LANE_INLINE typename L::F KeepFinite(const typename L::F& v) {
 inline constexpr uint32_t kLeastRun = 16;
 inline constexpr uint32_t kMostRun = 128;
 
+// The W × W block of `v` turned over: row r's lane l goes to row l's lane r (unpacks and shuffles within the
+// 128-bit halves, then the halves swapped across at 8 lanes).
+template <class L>
+TONFORGE_LANE_INLINE void Transpose(typename L::F* v) {
+  using F = typename L::F;
+  if constexpr (L::kWidth == 4) {
+    const F a = __builtin_shufflevector(v[0], v[1], 0, 4, 1, 5), b = __builtin_shufflevector(v[0], v[1], 2, 6, 3, 7);
+    const F c = __builtin_shufflevector(v[2], v[3], 0, 4, 1, 5), d = __builtin_shufflevector(v[2], v[3], 2, 6, 3, 7);
+    v[0] = __builtin_shufflevector(a, c, 0, 1, 4, 5), v[1] = __builtin_shufflevector(a, c, 2, 3, 6, 7);
+    v[2] = __builtin_shufflevector(b, d, 0, 1, 4, 5), v[3] = __builtin_shufflevector(b, d, 2, 3, 6, 7);
+  } else {
+    F t[8], s[8];
+    for (int i = 0; i < 8; i += 2) {
+      t[i] = __builtin_shufflevector(v[i], v[i + 1], 0, 8, 1, 9, 4, 12, 5, 13);
+      t[i + 1] = __builtin_shufflevector(v[i], v[i + 1], 2, 10, 3, 11, 6, 14, 7, 15);
+    }
+    for (int i = 0; i < 8; i += 4) {
+      s[i] = __builtin_shufflevector(t[i], t[i + 2], 0, 1, 8, 9, 4, 5, 12, 13);
+      s[i + 1] = __builtin_shufflevector(t[i], t[i + 2], 2, 3, 10, 11, 6, 7, 14, 15);
+      s[i + 2] = __builtin_shufflevector(t[i + 1], t[i + 3], 0, 1, 8, 9, 4, 5, 12, 13);
+      s[i + 3] = __builtin_shufflevector(t[i + 1], t[i + 3], 2, 3, 10, 11, 6, 7, 14, 15);
+    }
+    for (int i = 0; i < 4; ++i) {
+      v[i] = __builtin_shufflevector(s[i], s[i + 4], 0, 1, 2, 3, 8, 9, 10, 11);
+      v[i + 4] = __builtin_shufflevector(s[i], s[i + 4], 4, 5, 6, 7, 12, 13, 14, 15);
+    }
+  }
+}
+
 // HeldLine: line `line` of each lane's two buffers.
 template <class L>
 struct LaneLine {
@@ -101,27 +130,55 @@ struct LaneLine {
     }
     return reach;
   }
-  // The next m frames' reads at `delay` from each lane's buffer, frame after frame, lane after lane.
+  // Of the next m frames from each lane's `at`, the whole blocks of W frames that no lane's line wraps within.
+  TONFORGE_LANE_INLINE static uint32_t UnwrappedBlocks(const LaneArray<L, I>& at, const LaneArray<L, I>& last,
+                                                       const bool* counts, uint32_t m) {
+    for (int l = 0; l < L::kWidth; ++l)
+      if (counts[l]) m = std::min(m, static_cast<uint32_t>(last.at[l] - at.at[l]));
+    return m - m % L::kWidth;
+  }
+  // The next m frames' reads at `delay` from each lane's buffer, frame after frame, lane after lane: W frames
+  // of every lane at once are W loads and a transpose, until a line wraps.
   TONFORGE_LANE_INLINE void ReadRuns(float* const* buffers, const I& delay, uint32_t m, float* taps) const {
+    constexpr int W = L::kWidth;
+    constexpr bool kEveryLane[kMostLanes] = {true, true, true, true, true, true, true, true};
     const LaneArray<L, I> from(ReadIndex(delay)), first(start), last(end);
-    for (int l = 0; l < L::kWidth; ++l) {
+    const uint32_t blocks = UnwrappedBlocks(from, last, kEveryLane, m);
+    for (uint32_t f = 0; f < blocks; f += W) {
+      F v[W];
+      for (int l = 0; l < W; ++l) v[l] = Load<L>(buffers[l] + from.at[l] + f);
+      Transpose<L>(v);
+      for (int k = 0; k < W; ++k) tonforge::Store<L>(taps + (f + k) * W, v[k]);
+    }
+    for (int l = 0; l < W; ++l) {
       const float* at = buffers[l] + from.at[l];
       const float* wrapped = buffers[l] + first.at[l];
       const uint32_t before = std::min(m, static_cast<uint32_t>(last.at[l] - from.at[l]));
-      for (uint32_t f = 0; f < before; ++f) taps[f * L::kWidth + l] = at[f];
-      for (uint32_t f = before; f < m; ++f) taps[f * L::kWidth + l] = wrapped[f - before];
+      for (uint32_t f = blocks; f < before; ++f) taps[f * W + l] = at[f];
+      for (uint32_t f = before; f < m; ++f) taps[f * W + l] = wrapped[f - before];
     }
   }
   // The next m frames' values (laid out as ReadRuns lays them out) written by the lanes that write, and every
   // lane's write position moved past them.
   TONFORGE_LANE_INLINE void WriteRuns(const float* ls, const float* rs, uint32_t m) {
+    constexpr int W = L::kWidth;
     const LaneArray<L, I> at(position), first(start), last(end);
+    const uint32_t blocks = UnwrappedBlocks(at, last, lanes.writes.data(), m);
+    for (uint32_t f = 0; f < blocks; f += W) {
+      F vl[W], vr[W];
+      for (int k = 0; k < W; ++k) vl[k] = Load<L>(ls + (f + k) * W), vr[k] = Load<L>(rs + (f + k) * W);
+      Transpose<L>(vl);
+      Transpose<L>(vr);
+      for (int l = 0; l < W; ++l)
+        if (lanes.writes[l])
+          tonforge::Store<L>(left[l] + at.at[l] + f, vl[l]), tonforge::Store<L>(right[l] + at.at[l] + f, vr[l]);
+    }
     for (int l = 0; l < L::kWidth; ++l) {
       if (!lanes.writes[l]) continue;
       const uint32_t before = std::min(m, static_cast<uint32_t>(last.at[l] - at.at[l]));
       float* const toLeft = left[l] + at.at[l];
       float* const toRight = right[l] + at.at[l];
-      for (uint32_t f = 0; f < before; ++f) toLeft[f] = ls[f * L::kWidth + l], toRight[f] = rs[f * L::kWidth + l];
+      for (uint32_t f = blocks; f < before; ++f) toLeft[f] = ls[f * L::kWidth + l], toRight[f] = rs[f * L::kWidth + l];
       float* const wrappedLeft = left[l] + first.at[l] - before;
       float* const wrappedRight = right[l] + first.at[l] - before;
       for (uint32_t f = before; f < m; ++f) wrappedLeft[f] = ls[f * L::kWidth + l], wrappedRight[f] = rs[f * L::kWidth + l];
@@ -256,35 +313,6 @@ struct UnrolledLine {
   alignas(32) float right[(kMostDepth + kMostFrames) * W];
   I lane;
 };
-
-// The W × W block of `v` turned over: row r's lane l goes to row l's lane r (unpacks and shuffles within the
-// 128-bit halves, then the halves swapped across at 8 lanes).
-template <class L>
-TONFORGE_LANE_INLINE void Transpose(typename L::F* v) {
-  using F = typename L::F;
-  if constexpr (L::kWidth == 4) {
-    const F a = __builtin_shufflevector(v[0], v[1], 0, 4, 1, 5), b = __builtin_shufflevector(v[0], v[1], 2, 6, 3, 7);
-    const F c = __builtin_shufflevector(v[2], v[3], 0, 4, 1, 5), d = __builtin_shufflevector(v[2], v[3], 2, 6, 3, 7);
-    v[0] = __builtin_shufflevector(a, c, 0, 1, 4, 5), v[1] = __builtin_shufflevector(a, c, 2, 3, 6, 7);
-    v[2] = __builtin_shufflevector(b, d, 0, 1, 4, 5), v[3] = __builtin_shufflevector(b, d, 2, 3, 6, 7);
-  } else {
-    F t[8], s[8];
-    for (int i = 0; i < 8; i += 2) {
-      t[i] = __builtin_shufflevector(v[i], v[i + 1], 0, 8, 1, 9, 4, 12, 5, 13);
-      t[i + 1] = __builtin_shufflevector(v[i], v[i + 1], 2, 10, 3, 11, 6, 14, 7, 15);
-    }
-    for (int i = 0; i < 8; i += 4) {
-      s[i] = __builtin_shufflevector(t[i], t[i + 2], 0, 1, 8, 9, 4, 5, 12, 13);
-      s[i + 1] = __builtin_shufflevector(t[i], t[i + 2], 2, 3, 10, 11, 6, 7, 14, 15);
-      s[i + 2] = __builtin_shufflevector(t[i + 1], t[i + 3], 0, 1, 8, 9, 4, 5, 12, 13);
-      s[i + 3] = __builtin_shufflevector(t[i + 1], t[i + 3], 2, 3, 10, 11, 6, 7, 14, 15);
-    }
-    for (int i = 0; i < 4; ++i) {
-      v[i] = __builtin_shufflevector(s[i], s[i + 4], 0, 1, 2, 3, 8, 9, 10, 11);
-      v[i + 4] = __builtin_shufflevector(s[i], s[i + 4], 4, 5, 6, 7, 12, 13, 14, 15);
-    }
-  }
-}
 
 // A short line of each lane unrolled lane by lane for a run that writes every frame's input before any read
 // (so that the whole run's history is known at its start): lane l's samples oldest first in its own column,

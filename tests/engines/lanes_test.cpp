@@ -30,7 +30,7 @@ void InPieces(Run run) {
     run(f, std::min(kPieces[p % std::size(kPieces)], kFrames - f));
 }
 
-// The delays whose lines a piece reads back: channel l delays 10 + 3l ms on the left (channel 3 1 ms, fewer samples
+// The delays whose lines a piece reads back (and whose lines wrap within the frames): channel l delays 10 + 3l ms on the left (channel 3 1 ms, fewer samples
 // at 11025 Hz than a run of whole lines takes) and 12 + 3l on the right, so channel 2's infinity comes back within
 // the frames. The reverbs and these delays run at 11025 Hz too, where the shortest comb is shorter than a tick.
 bool ShortDelays(uint32_t type) { return type == Id(T::BasicDelay) || type == Id(T::CombFilter); }
@@ -49,6 +49,8 @@ struct Channel {
     Engine& e = rig.Make(static_cast<T>(type), settings);
     e.options[0] = l == 2 ? 1 : 0;
     PrepareEngine(e, rig.rate);
+    // The delays' lines wrap within the frames, at a different frame in each channel.
+    if (ShortDelays(type)) e.linePosition[0] = e.lineEnd[0] - 700 - 37 * static_cast<uint32_t>(l);
     rig.LoadEverySlot(e, 11 + static_cast<unsigned>(l));
     const auto left = testing::Noise(kFrames, 3 + l), right = testing::Noise(kFrames, 40 + l);
     for (uint32_t f = 0; f < kFrames; ++f) frames[f] = {left[f], l == 2 && f == 700 ? INFINITY : right[f]};
