@@ -50,7 +50,9 @@ struct Engine {
   uint32_t type = 0;
   uint32_t loadedSlotCount = 0;
   std::array<Shared<uint32_t>, kOptionCount> options{};
-  std::array<Word, kWorkingWords> W{};
+  // The working words change at every run, while the mix reads the type and the options of every engine
+  // between runs on another thread: on a cache line of their own they leave those reads alone.
+  alignas(64) std::array<Word, kWorkingWords> W{};
   std::array<Shared<float>, kParameterCount> F{};  // parameter value * 0.01
   std::array<Shared<float>, kParameterCount> C{};  // 1 - F
   std::array<DataSlot, kDataSlotCount> slots{};

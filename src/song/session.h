@@ -144,7 +144,8 @@ struct EngineClipboard {
 };
 
 // One track taking part in playback, with the count of consecutive silent samples at its output.
-struct ChannelEntry {
+// A line of its own: the threads of the mix write the silence counters of neighbouring channels.
+struct alignas(64) ChannelEntry {
   Track* track = nullptr;
   uint32_t silenceCounter = 0;
 };
