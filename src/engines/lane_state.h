@@ -76,6 +76,28 @@ TONFORGE_LANE_INLINE void Transpose(typename L::F* v) {
   }
 }
 
+// W frames laid out frame after frame, lane after lane, into each lane's own column (columns[l] + at, for the
+// lanes marked in `take`): W loads, a transpose and W stores.
+template <class L>
+TONFORGE_LANE_INLINE void FramesToColumns(const float* frames, float* const* columns, uint32_t at, const bool* take) {
+  typename L::F v[L::kWidth];
+  for (int j = 0; j < L::kWidth; ++j) v[j] = Load<L>(frames + j * L::kWidth);
+  Transpose<L>(v);
+  for (int l = 0; l < L::kWidth; ++l)
+    if (take[l]) Store<L>(columns[l] + at, v[l]);
+}
+
+// The way back: W frames of each lane's column (columns[l] + at) laid out frame after frame.
+template <class L>
+TONFORGE_LANE_INLINE void ColumnsToFrames(const float* const* columns, uint32_t at, float* frames) {
+  typename L::F v[L::kWidth];
+  for (int l = 0; l < L::kWidth; ++l) v[l] = Load<L>(columns[l] + at);
+  Transpose<L>(v);
+  for (int j = 0; j < L::kWidth; ++j) Store<L>(frames + j * L::kWidth, v[j]);
+}
+
+inline constexpr bool kEveryLane[kMostLanes] = {true, true, true, true, true, true, true, true};
+
 // HeldLine: line `line` of each lane's two buffers.
 template <class L>
 struct LaneLine {
@@ -141,17 +163,13 @@ struct LaneLine {
   // of every lane at once are W loads and a transpose, until a line wraps.
   TONFORGE_LANE_INLINE void ReadRuns(float* const* buffers, const I& delay, uint32_t m, float* taps) const {
     constexpr int W = L::kWidth;
-    constexpr bool kEveryLane[kMostLanes] = {true, true, true, true, true, true, true, true};
     const LaneArray<L, I> from(ReadIndex(delay)), first(start), last(end);
     const uint32_t blocks = UnwrappedBlocks(from, last, kEveryLane, m);
-    for (uint32_t f = 0; f < blocks; f += W) {
-      F v[W];
-      for (int l = 0; l < W; ++l) v[l] = Load<L>(buffers[l] + from.at[l] + f);
-      Transpose<L>(v);
-      for (int k = 0; k < W; ++k) tonforge::Store<L>(taps + (f + k) * W, v[k]);
-    }
+    const float* reads[W];
+    for (int l = 0; l < W; ++l) reads[l] = buffers[l] + from.at[l];
+    for (uint32_t f = 0; f < blocks; f += W) ColumnsToFrames<L>(reads, f, taps + f * W);
     for (int l = 0; l < W; ++l) {
-      const float* at = buffers[l] + from.at[l];
+      const float* at = reads[l];
       const float* wrapped = buffers[l] + first.at[l];
       const uint32_t before = std::min(m, static_cast<uint32_t>(last.at[l] - from.at[l]));
       for (uint32_t f = blocks; f < before; ++f) taps[f * W + l] = at[f];
@@ -164,21 +182,17 @@ struct LaneLine {
     constexpr int W = L::kWidth;
     const LaneArray<L, I> at(position), first(start), last(end);
     const uint32_t blocks = UnwrappedBlocks(at, last, lanes.writes.data(), m);
+    float* toLeft[W];
+    float* toRight[W];
+    for (int l = 0; l < W; ++l) toLeft[l] = left[l] + at.at[l], toRight[l] = right[l] + at.at[l];
     for (uint32_t f = 0; f < blocks; f += W) {
-      F vl[W], vr[W];
-      for (int k = 0; k < W; ++k) vl[k] = Load<L>(ls + (f + k) * W), vr[k] = Load<L>(rs + (f + k) * W);
-      Transpose<L>(vl);
-      Transpose<L>(vr);
-      for (int l = 0; l < W; ++l)
-        if (lanes.writes[l])
-          tonforge::Store<L>(left[l] + at.at[l] + f, vl[l]), tonforge::Store<L>(right[l] + at.at[l] + f, vr[l]);
+      FramesToColumns<L>(ls + f * W, toLeft, f, lanes.writes.data());
+      FramesToColumns<L>(rs + f * W, toRight, f, lanes.writes.data());
     }
     for (int l = 0; l < L::kWidth; ++l) {
       if (!lanes.writes[l]) continue;
       const uint32_t before = std::min(m, static_cast<uint32_t>(last.at[l] - at.at[l]));
-      float* const toLeft = left[l] + at.at[l];
-      float* const toRight = right[l] + at.at[l];
-      for (uint32_t f = blocks; f < before; ++f) toLeft[f] = ls[f * L::kWidth + l], toRight[f] = rs[f * L::kWidth + l];
+      for (uint32_t f = blocks; f < before; ++f) toLeft[l][f] = ls[f * W + l], toRight[l][f] = rs[f * W + l];
       float* const wrappedLeft = left[l] + first.at[l] - before;
       float* const wrappedRight = right[l] + first.at[l] - before;
       for (uint32_t f = before; f < m; ++f) wrappedLeft[f] = ls[f * L::kWidth + l], wrappedRight[f] = rs[f * L::kWidth + l];
@@ -344,13 +358,10 @@ struct LaneColumns {
 
   // Frames laid out frame after frame into the columns, W frames at a time turned over as a block.
   TONFORGE_LANE_INLINE static void Columns(float (*to)[kRows], const float* frames, uint32_t n) {
+    float* columns[W];
+    for (int l = 0; l < W; ++l) columns[l] = to[l] + kMostDepth;
     uint32_t f = 0;
-    for (; f + W <= n; f += W) {
-      F v[W];
-      for (int j = 0; j < W; ++j) v[j] = Load<L>(frames + (f + j) * W);
-      Transpose<L>(v);
-      for (int l = 0; l < W; ++l) Store<L>(to[l] + kMostDepth + f, v[l]);
-    }
+    for (; f + W <= n; f += W) FramesToColumns<L>(frames + f * W, columns, f, kEveryLane);
     for (; f < n; ++f)
       for (int l = 0; l < W; ++l) to[l][kMostDepth + f] = frames[f * W + l];
   }

@@ -11,24 +11,27 @@ namespace {
 
 constexpr int32_t T(EventType t) { return static_cast<int32_t>(t); }
 
-// The holder's note whose key is still down.
-OpenRecordedNote* HeldNoteOf(Session& session, int32_t holder) {
+// The first entry of the recording that `matches`, or none.
+template <class Match>
+OpenRecordedNote* FindRecorded(Session& session, Match matches) {
   for (OpenRecordedNote& n : session.editor.recording)
-    if (n.holder == holder && !n.released) return &n;
+    if (matches(n)) return &n;
   return nullptr;
 }
 
+// The holder's note whose key is still down.
+OpenRecordedNote* HeldNoteOf(Session& session, int32_t holder) {
+  return FindRecorded(session, [holder](const OpenRecordedNote& n) { return n.holder == holder && !n.released; });
+}
+
 OpenRecordedNote* FreeEntry(Session& session) {
-  for (OpenRecordedNote& n : session.editor.recording)
-    if (n.holder < 0) return &n;
-  return nullptr;
+  return FindRecorded(session, [](const OpenRecordedNote& n) { return n.holder < 0; });
 }
 
 // The open note a heard start or release belongs to.
 OpenRecordedNote* OpenNoteOf(Session& session, const HeardNote& heard) {
-  for (OpenRecordedNote& n : session.editor.recording)
-    if (n.holder >= 0 && n.serial == heard.serial) return &n;
-  return nullptr;
+  return FindRecorded(session,
+                      [&heard](const OpenRecordedNote& n) { return n.holder >= 0 && n.serial == heard.serial; });
 }
 
 // The track a note goes to, when recording on a normal track; -1 otherwise.
