@@ -123,7 +123,6 @@ TEST(History, RandomEditsUndoToTheSavedBytesAndRedoToTheEdited) {
     HistoryRig r;
     r.random.seed(seed);
     std::vector<uint8_t> before;  // the song as saved just before the first edit
-    int steps = 0;
     for (int n = 0; n < 250; ++n) {
       Select(r);
       r.Pass();  // a selection is a pass of its own, as a click is
@@ -132,16 +131,12 @@ TEST(History, RandomEditsUndoToTheSavedBytesAndRedoToTheEdited) {
       Commands()[c](r);
       r.Pass();
     }
-    steps = static_cast<int>(r.history.at);
+    const int steps = static_cast<int>(r.history.at);
     const std::vector<uint8_t> after = r.Bytes();
     // What an autosave writes while a song plays: the latest picture holds the song file as a save makes it.
     EXPECT_TRUE(EncodePicture(r.history.steps[r.history.at].picture, r.dialogs) == after) << "seed " << seed;
     while (Undo(r.history, r.app)) {}
-    const auto undone = r.Bytes();
-    std::size_t i = 0;
-    while (i < undone.size() && i < before.size() && undone[i] == before[i]) ++i;
-    EXPECT_TRUE(undone == before) << "seed " << seed << " after undoing " << steps << " steps: byte " << i << " of "
-                                  << undone.size() << " and " << before.size();
+    EXPECT_EQ(FirstDifference(r.Bytes(), before), -1) << "seed " << seed << " after undoing " << steps << " steps";
     EXPECT_FALSE(r.app.changes.SongModified()) << "seed " << seed;
     while (Redo(r.history, r.app)) {}
     EXPECT_TRUE(r.Bytes() == after) << "seed " << seed;
@@ -150,11 +145,7 @@ TEST(History, RandomEditsUndoToTheSavedBytesAndRedoToTheEdited) {
 }
 
 TEST(History, StepsAndDepth) {
-  struct Case {
-    const char* name;
-    std::function<void(HistoryRig&)> edit;
-    std::size_t steps;
-  };
+  struct Case { const char* name; std::function<void(HistoryRig&)> edit; std::size_t steps; };
   const Case cases[] = {
       {"one drag of a knob, many passes", [](HistoryRig& r) {
          for (int v = 0; v < 40; ++v) { SetSongLevel(r.app, v); FollowEdits(r.history, r.app, true); }

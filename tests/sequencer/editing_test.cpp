@@ -20,7 +20,6 @@ using Command = std::function<void(Studio&)>;
 using Sources = std::vector<int32_t>;
 
 const int32_t kParameter2 = Type(EventType::ProgramEngineParameter) + 2;
-const int32_t kTrackParameter0 = Type(EventType::TrackEngineParameter);
 const Row kTempoRow{0, kTempo, 120, 0};
 
 // A song of `tracks` tracks with the editor on a track.
@@ -478,7 +477,7 @@ TEST(InsertEvent, KeepsTickOrderAndOneNotePerTickButNeverMovesTheTempoEvent) {
 // amplifier at 0 (Left -1000..1000, Right, nothing at 2).
 TEST(ValidateEvents, KeepsNotesOnProgramsAndParametersOnTheirEngines) {
   const testing::EventRow note1{0, kNote, 1050, 1};
-  const int32_t p2 = kParameter2, t0 = kTrackParameter0;
+  const int32_t p2 = kParameter2, t0 = Type(EventType::TrackEngineParameter);
   const std::vector<std::pair<V, V>> cases = {
       {{{0, p2, 0, 50}}, {{0, p2, 7, 0}}},  // no note before it
       {{{0, kNote, 1050, 5}}, {{0, kNote, 1050, 0}}},
@@ -696,7 +695,6 @@ TEST(ReadTypedNumber, WeighsEveryCharacterAndReadsALeadingMinus) {
 // Enter is "\r", Escape "\x1b".
 TEST(TextEntry, ValuesAreReadAtTheEndAndClampedByTypeNotesTakePianoCharacters) {
   const TextField A = TextField::ValueA, B = TextField::ValueB;
-  const int32_t kCutoff = Type(E::ProgramEngineParameter) + 2;
   struct Case { E type; TextField field; int32_t index, octave; std::string_view keys; int32_t value; bool activeAfter = false; };
   const Case cases[] = {
       {E::TrackPitch, A, 0, 0, "1-2\r", 102},     {E::ProgramPan, A, 0, 0, "-5\r", -5},
@@ -719,7 +717,7 @@ TEST(TextEntry, ValuesAreReadAtTheEndAndClampedByTypeNotesTakePianoCharacters) {
     SongRig rig(3, 4);
     SelectProgram(rig.app, 1);
     rig.SetProgramType(2, testing::Id(EngineTypeId::LowPassFilter));
-    rig.Add(1, {{0, Type(c.type), c.type == E::NoteOn ? 1050 : 9, c.type == E::NoteOn ? 1 : 0}, {1, kCutoff, 0, 50},
+    rig.Add(1, {{0, Type(c.type), c.type == E::NoteOn ? 1050 : 9, c.type == E::NoteOn ? 1 : 0}, {1, kParameter2, 0, 50},
                 {2, Type(E::TrackVolume), 50, 0}});
     rig.app.song.currentTrack = 1;
     SetOctave(rig.app, c.octave);

@@ -127,23 +127,21 @@ TEST(Keyboard, TextEntryTakesEveryKeyWhileItRunsThenEscapeAsksBeforeQuitting) {
   EXPECT_EQ(rig.dialogs.shown.at(0).caption, "Quit Program");
 }
 
-TEST(Keyboard, CursorKeysMoveByStepBeatAndBar) {
-  struct Case { int32_t from; uint8_t code; bool snap; int32_t to; };
-  for (const Case& c : {Case{400, key::Home, false, 384}, {384, key::Home, false, 0}, {0, key::Home, false, 0},
-                        {400, key::End, false, 768}, {384, key::End, false, 768}, {400, key::Prior, false, 352},
-                        {400, key::Next, false, 448}, {400, key::Right, false, 401}, {400, key::Left, true, 388},
-                        {99999, key::End, false, 99999}}) {
-    InputRig rig;
+TEST(Keyboard, CursorKeysMoveByStepBeatBarAndTrack) {
+  struct Case { int32_t track, from; uint8_t code; bool snap; int32_t trackAfter, to; };
+  for (const Case& c : {Case{1, 400, key::Home, false, 1, 384}, {1, 384, key::Home, false, 1, 0},
+                        {1, 0, key::Home, false, 1, 0}, {1, 400, key::End, false, 1, 768},
+                        {1, 384, key::End, false, 1, 768}, {1, 400, key::Prior, false, 1, 352},
+                        {1, 400, key::Next, false, 1, 448}, {1, 400, key::Right, false, 1, 401},
+                        {1, 400, key::Left, true, 1, 388}, {1, 99999, key::End, false, 1, 99999},
+                        {1, 0, key::Up, false, 0, 0}, {0, 0, key::Up, false, 0, 0},
+                        {1, 0, key::Down, false, 2, 0}, {2, 0, key::Down, false, 2, 0}}) {
+    InputRig rig(1, 3, c.track);
     if (c.snap) ToggleSnap(rig.app);
     SetCursorFromSlider(rig.app, c.from);
     rig.Tap({c.code});
-    EXPECT_EQ(rig.app.editCursor, c.to) << c.from << " key " << int(c.code);
-  }
-  for (const auto& [from, code, to] :
-       {std::tuple{1, key::Up, 0}, {0, key::Up, 0}, {1, key::Down, 2}, {2, key::Down, 2}}) {
-    InputRig rig(1, 3, from);
-    rig.Tap({code});
-    EXPECT_EQ(rig.app.song.currentTrack, to) << from << " key " << int(code);
+    EXPECT_EQ(std::pair(rig.app.song.currentTrack, rig.app.editCursor), std::pair(c.trackAfter, c.to))
+        << c.track << ":" << c.from << " key " << int(c.code);
   }
 }
 
@@ -293,15 +291,9 @@ TEST(UnsavedChanges, ControlSSavesToTheSongsFileAndWithShiftUnderANewName) {
 
 // One pass per row, in order: the state after it, and the NoteOns recorded on track 1 so far.
 TEST(Midi, MessagesPlayRecordBendAndChooseThePrograms) {
-  struct Row {
-    const char* what;
-    Bytes bytes;
-    uint32_t sounds;
-    int32_t pitch;      // of the LiveVoice, when it sounds
-    float velocity;     // the level's scale, when it sounds
-    int32_t program;
-    V recorded;
-  };
+  // pitch: of the LiveVoice, and velocity: the level's scale, both when it sounds.
+  struct Row { const char* what; Bytes bytes; uint32_t sounds; int32_t pitch; float velocity; int32_t program;
+               V recorded; };
   const Row rows[] = {
       {"middle C at full velocity", {0x90, 60, 127}, 1, 2450, 1.0f, 0, {{0, kNote, 2450, 0}}},
       {"a second note on channel 3 takes over", {0x92, 72, 64}, 1, 3650, 64 / 127.0f, 0,
@@ -346,12 +338,7 @@ TEST(Midi, MessagesPlayRecordBendAndChooseThePrograms) {
 
 // Where the note keys do nothing, neither does MIDI; a bend held before a note moves that note.
 TEST(Midi, WhereNotesGoNowhere) {
-  struct Case {
-    const char* what;
-    std::function<void(MidiRig&)> before;
-    uint32_t sounds;
-    size_t recorded;
-  };
+  struct Case { const char* what; std::function<void(MidiRig&)> before; uint32_t sounds; size_t recorded; };
   const Case cases[] = {
       {"a render running", [](MidiRig& r) { r.app.playback.mode = PlaybackMode::Render; }, 0, 0},
       {"EditMode off: plays, records nothing", [](MidiRig& r) { ToggleEditMode(r.app); }, 1, 0},

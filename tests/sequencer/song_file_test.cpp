@@ -21,8 +21,6 @@
 namespace tonforge::testing {
 namespace {
 
-using Rig = testing::FileRig;
-
 constexpr std::size_t kHeader = 4 + kSongImageSize;  // where the first program (or the GlobalTrack) starts
 
 using Rows = std::vector<testing::EventRow>;
@@ -31,11 +29,7 @@ std::vector<uint8_t> Saved(FileRig& rig) { return EncodeSong(rig.app); }
 TEST(SongFile, ImageSizesAndFieldOffsets) {
   // Each row adds to a new song and states the bytes it adds; the song below pins the new song's own bytes and
   // an empty program's.
-  const struct {
-    const char* what;
-    std::function<void(FileRig&)> add;
-    std::size_t added;
-  } rows[] = {
+  const struct { const char* what; std::function<void(FileRig&)> add; std::size_t added; } rows[] = {
       {"two empty tracks", [](FileRig& r) { r.AddTrack(), r.AddTrack(); }, 2 * 11332},
       {"a track with three events", [](FileRig& r) { r.AddTrack(), r.Add(1, {{0, 2, 0, 0}, {1, 1, 0, 0}, {2, 1, 0, 0}}); }, 11332 + 48},
       {"a program with slots of 1000 and 10 samples",
@@ -183,10 +177,7 @@ TEST(SongFile, RefusedFilesLeaveTheSongUntouched) {
   const std::size_t track1 = kHeader + 5648 + 32 + 11332 + 16;
   const std::size_t event = track1 + kTrackImageSize;
 
-  const struct {
-    const char* damage;
-    std::function<void(std::vector<uint8_t>&)> apply;
-  } cases[] = {
+  const struct { const char* damage; std::function<void(std::vector<uint8_t>&)> apply; } cases[] = {
       {"wrong magic", [](auto& b) { b[3] = '2'; }},
       {"empty file", [](auto& b) { b.clear(); }},
       {"no tracks", [](auto& b) { PutU32(&b[4 + kSongTrackCountOffset], 0); }},
@@ -277,10 +268,10 @@ void PlayBriefly(Studio& app, int frames) {
 }
 
 TEST(LoaderRobustness, SongFiles) {
-  Rig source;
+  FileRig source;
   BuildRichSong(source);
   const auto good = EncodeSong(source.app);
-  Rig rig;
+  FileRig rig;
   BuildRichSong(rig);
   int loaded = 0, refused = 0;
   for (const auto& copy : DamagedCopies(good, 100, 220, 4 + kSongImageSize + 2 * kProgramRecordSize)) {
@@ -316,7 +307,7 @@ TEST(LoaderRobustness, WaveImports) {
   const std::string refusals[] = {"Not A Wave File", "Invalid File", "44100hz 16-Bit Mono PCM Waves Are Required",
                                   "Could Not Find Data Chunk"};
   int loaded = 0, refused = 0;
-  Rig rig;
+  FileRig rig;
   Program& p = *NewProgram(rig.app);
   AppendEvent(rig.app, rig.AddTrack(), {0, Type(EventType::NoteOn), 2450, 0});
   for (const auto& copy : DamagedCopies(GoodWave(), 40, 200, 120)) {
@@ -455,13 +446,15 @@ TEST(Autosave, AFolderThatCannotBeWrittenIsSaidOnce) {
 // An older autosave is not offered; a damaged one is refused with "Invalid File" and kept.
 TEST(Autosave, RecoveryOffersANewerCopyAndRefusesADamagedOne) {
   enum Copy { Newer, Older, Damaged };
-  struct Case { const char* name; bool newSong; Copy copy; bool yes; Recovery result; };
+  // box: the first line of the one box shown, if any.
+  struct Case { const char* name; bool newSong; Copy copy; bool yes; Recovery result; std::string box; };
+  const std::string ask = "Recover Unsaved Changes To Tune?";
   const Case cases[] = {
-      {"newer, Yes", false, Newer, true, Recovery::Recovered},
-      {"newer, No", false, Newer, false, Recovery::Declined},
-      {"older than the file", false, Older, true, Recovery::None},
-      {"damaged", false, Damaged, true, Recovery::Invalid},
-      {"the new song's, Yes", true, Newer, true, Recovery::Recovered},
+      {"newer, Yes", false, Newer, true, Recovery::Recovered, ask},
+      {"newer, No", false, Newer, false, Recovery::Declined, ask},
+      {"older than the file", false, Older, true, Recovery::None, ""},
+      {"damaged", false, Damaged, true, Recovery::Invalid, "Invalid File"},
+      {"the new song's, Yes", true, Newer, true, Recovery::Recovered, ask},
   };
   for (const Case& c : cases) {
     AutosaveRig source;
@@ -488,11 +481,7 @@ TEST(Autosave, RecoveryOffersANewerCopyAndRefusesADamagedOne) {
     const std::vector<uint8_t> before = EncodeSong(rig.app);
     rig.dialogs.answers = {c.yes};
     EXPECT_EQ(OfferRecovery(rig.autosave, rig.app, mine, rig.start), c.result) << c.name;
-    const std::vector<std::string> boxes = rig.Headlines();
-    const bool asked = c.result == Recovery::Recovered || c.result == Recovery::Declined;
-    EXPECT_EQ(boxes, asked ? std::vector<std::string>{"Recover Unsaved Changes To Tune?"}
-                     : c.copy == Damaged ? std::vector<std::string>{"Invalid File"} : std::vector<std::string>{})
-        << c.name;
+    EXPECT_EQ(rig.Headlines(), c.box.empty() ? std::vector<std::string>{} : std::vector{c.box}) << c.name;
     EXPECT_EQ(rig.app.changes.SongModified(), c.result == Recovery::Recovered) << c.name;
     EXPECT_EQ(rig.app.songFile, mine) << c.name;
     EXPECT_EQ(std::filesystem::exists(copy), c.copy != Damaged && c.result != Recovery::Declined) << c.name;
