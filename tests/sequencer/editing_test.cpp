@@ -354,38 +354,6 @@ TEST(InsertCommands, GroupAndSlideChooseTheType) {
   }
 }
 
-TEST(Recording, NoteNoteOffAndPhraseKeysInsertAndStep) {
-  struct Case { int32_t track; bool editMode, shown; Command key; V added; int32_t cursorAfter; };
-  const auto note = [](Studio& a) { RecordNote(a, 1650); };
-  const Case cases[] = {
-      {1, true, true, note, {{48, kNote, 4050, 0}}, 60},
-      {1, false, true, note, {}, 48},
-      {1, true, false, note, {}, 48},
-      {0, true, true, note, {}, 60},
-      {1, true, true, RecordNoteOff, {{48, Type(EventType::NoteOff), 0, 0}}, 60},
-      {0, true, true, RecordNoteOff, {{48, kEnd, 0, 0}}, 60},
-      {1, true, true, RecordPhrase, {{48, kPhrase, 3, 0}}, 60},
-      {0, true, true, RecordPhrase, {}, 60},
-      {2, true, true, RecordPhrase, {{48, kPhrase, 1, 0}}, 60},  // no phrase before the cursor: source 1
-  };
-  for (const Case& c : cases) {
-    EditRig rig(2, 4, c.track);
-    if (c.track == 1) rig.Add(c.track, {{40, kPhrase, 3, 0}, {50, kPhrase, 2, 0}});
-    SetOctave(rig.app, 2);
-    ToggleSnap(rig.app);
-    rig.ed().editMode = c.editMode;
-    rig.ed().trackListShown = c.shown;
-    rig.At(48);
-    const V before = rig.Events(c.track);
-    c.key(rig.app);
-    V added;
-    for (const Row& e : rig.Events(c.track))
-      if (std::find(before.begin(), before.end(), e) == before.end()) added.push_back(e);
-    EXPECT_EQ(added, c.added) << c.track << c.editMode << c.shown;
-    EXPECT_EQ(rig.app.editCursor, c.cursorAfter);
-  }
-}
-
 TEST(SelectTrack, SetsTheEventGroupAndFitsTheEngineTypeList) {
   EditRig rig(1, 3, 0);
   for (const auto& [track, before, group] : {std::tuple{1, Command{}, EventGroup::Program},

@@ -189,6 +189,9 @@ TEST(Keyboard, CommandTablesRunTheirCommands) {
       {"note-off", {key::Add, key::Insert}, {}, 1,
        [](InputRig& r) { return r.app.live.voices[0].liveFlag == 0 && r.Events(1) == V{{0, Type(EventType::NoteOff), 0, 0}}; }},
       {"phrase", {key::NumpadEnter, key::Insert}, {}, 0, track1({{0, Type(EventType::Phrase), 1, 0}})},
+      {"a phrase repeats the source of the last one up to the cursor", {key::NumpadEnter, key::Insert},
+       {{0, kPhrase, 3, 0}, {50, kPhrase, 2, 0}}, 0,
+       track1({{0, kPhrase, 3, 0}, {0, kPhrase, 3, 0}, {50, kPhrase, 2, 0}})},
       {"record switch before the note", {key::Insert, key::X}, {}, 0,
        [](InputRig& r) { return r.Events(1) == V{{0, kNote, 250, 0}} && r.app.editCursor == 1; }},
       {"delete", {key::Delete}, two, 0, track1({{50, 0, 8, 0}})},
@@ -208,10 +211,15 @@ TEST(Keyboard, CommandTablesRunTheirCommands) {
     rig.Tap(c.keys);
     EXPECT_TRUE(c.done(rig)) << c.name;
   }
+  // On the GlobalTrack the volume and tempo keys insert song events. Recording with snap on, the note-off key
+  // puts an End there and notes and phrases put nothing, the cursor stepping on for each.
   InputRig global(1, 2, 0);
-  global.Tap({key::F9});
-  global.Tap({key::F12});
-  EXPECT_EQ(global.Events(0), (V{{0, kTempo, 120, 0}, {0, kSongVolume, 100, 0}, {0, kTempo, 120, 0}}));
+  ToggleSnap(global.app);
+  for (const Keys& keys : {Keys{key::F9}, {key::F12}, {key::Insert}, {key::Z}, {key::Add}, {key::NumpadEnter}})
+    global.Tap(keys);
+  EXPECT_EQ(global.Events(0),
+            (V{{0, kTempo, 120, 0}, {0, kSongVolume, 100, 0}, {0, kTempo, 120, 0}, {12, kEnd, 0, 0}}));
+  EXPECT_EQ(global.app.editCursor, 36);
 }
 
 // Quit (Escape), Load Song and New Song (Delete on the GlobalTrack) before a song is dropped: a modified song
@@ -350,6 +358,7 @@ TEST(Midi, WhereNotesGoNowhere) {
     rig.Send({0x90, 60, 100, 0xC0, 1});
     EXPECT_EQ(rig.app.live.voices[0].liveFlag, c.sounds);
     EXPECT_EQ(rig.Events(1).size(), c.recorded);
+    EXPECT_EQ(rig.app.editCursor, static_cast<int32_t>(c.recorded)) << "the cursor steps only for what is recorded";
     EXPECT_TRUE(rig.midi.waiting.empty()) << "the bytes are taken either way";
     rig.app.playback.mode = PlaybackMode::Idle;
     rig.Send({});  // nothing held back plays once the song has stopped
