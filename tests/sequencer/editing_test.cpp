@@ -38,16 +38,6 @@ struct EditRig : testing::SongRig {
   }
 };
 
-TEST(EditorState, SnapStepFollowsDivision) {
-  struct Case { int32_t ticksPerBeat, division, step; };
-  for (const Case& c : {Case{48, 5, 9}, {48, 8, 6}, {48, 4, 12}, {3, 8, 1}, {96, 1, 96}}) {
-    EditRig rig;
-    rig.app.song.ticksPerBeat = c.ticksPerBeat;
-    for (int32_t division : {c.division, 9, 0}) SetSnapDivision(rig.app, division);  // 9 and 0 are ignored
-    EXPECT_EQ(std::pair(rig.ed().snapStep, rig.ed().snapDivision), std::pair(c.step, c.division)) << c.division;
-  }
-}
-
 TEST(Cursor, ClampsToTheSongAndTheViewContainsIt) {
   struct Case { int32_t cursor, view, delta, cursorAfter, viewAfter; };
   for (const Case& c : {Case{99995, 99536, 12, 99999, 99536}, {5, 0, -12, 0, 0}, {460, 0, 10, 470, 7},
@@ -624,15 +614,20 @@ TEST(PanelSettings, TrackAndSongControlsWithTheirClamps) {
     EXPECT_EQ(rig.TrackNo(1).pan, 100);  // only the current track
   }
   SongRig rig;
-  // At 120 beats per minute a beat is 22050 samples at 44100 Hz.
+  // At 120 beats per minute a beat is 22050 samples at 44100 Hz. Snap divisions 9 and 0 are ignored.
   for (const auto& [ticks, division, ticksAfter, snapAfter, samplesPerTick] :
        {std::tuple{24, 5, 24, 4, 918.75f}, {96, 8, 96, 12, 229.6875f}, {5, 1, 16, 16, 1378.125f},
         {500, 3, 100, 33, 220.5f}}) {
     SetSnapDivision(rig.app, division);
     SetTicksPerBeat(rig.app, ticks);
-    EXPECT_EQ(std::pair(rig.app.song.ticksPerBeat.Load(), rig.app.editor.snapStep), std::pair(ticksAfter, snapAfter));
+    for (int32_t ignored : {9, 0}) SetSnapDivision(rig.app, ignored);
+    EXPECT_EQ(std::tuple(rig.app.song.ticksPerBeat.Load(), rig.app.editor.snapDivision, rig.app.editor.snapStep),
+              std::tuple(ticksAfter, division, snapAfter));
     EXPECT_EQ(rig.app.rate.samplesPerTick, samplesPerTick) << ticks;
   }
+  rig.app.song.ticksPerBeat = 3;
+  SetSnapDivision(rig.app, 8);
+  EXPECT_EQ(rig.app.editor.snapStep, 1) << "a snap step is at least a tick";
   SetBeatsPerBar(rig.app, 3);
   SetSongLevel(rig.app, 80);
   EXPECT_EQ(rig.app.song.beatsPerBar, 3);
