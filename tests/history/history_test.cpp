@@ -10,7 +10,6 @@
 #include "programs/data_slot_commands.h"
 #include "programs/program_file.h"
 #include "programs/wave_import.h"
-#include "sequencer/autosave.h"
 #include "sequencer/editing.h"
 #include "sequencer/song_file.h"
 #include "sequencer/text_entry.h"
@@ -133,7 +132,8 @@ TEST(History, RandomEditsUndoToTheSavedBytesAndRedoToTheEdited) {
     }
     const int steps = static_cast<int>(r.history.at);
     const std::vector<uint8_t> after = r.Bytes();
-    // What an autosave writes while a song plays: the latest picture holds the song file as a save makes it.
+    // What an autosave writes while a song plays (the autosave test): the latest picture holds the song file as a
+    // save makes it.
     EXPECT_TRUE(EncodePicture(r.history.steps[r.history.at].picture, r.dialogs) == after) << "seed " << seed;
     while (Undo(r.history, r.app)) {}
     EXPECT_EQ(FirstDifference(r.Bytes(), before), -1) << "seed " << seed << " after undoing " << steps << " steps";
@@ -171,23 +171,6 @@ TEST(History, StepsAndDepth) {
     while (Undo(r.history, r.app)) ++undone;
     EXPECT_EQ(undone, c.steps) << c.name;
   }
-}
-
-// While a song plays, the copy for recovery is made from the history's picture, not from the song the worker
-// writes: a change made during playback is in the autosave without waiting for Stop.
-TEST(History, AutosaveWhilePlayingWritesTheLatestPicture) {
-  HistoryRig r;
-  TempDir dir;
-  AutosaveState autosave;
-  autosave.folder = dir.File("autosave");
-  autosave.encodeWhilePlaying = [&r] { return EncodePicture(r.history.steps.at(r.history.at).picture, r.dialogs); };
-  r.app.playback.mode.store(PlaybackMode::Song);  // no worker runs: the song is only marked as playing
-  SetSongLevel(r.app, 37);
-  r.Pass();
-  RunAutosave(autosave, r.app, AutosaveClock::now());
-  WaitForAutosave(autosave, r.app);
-  r.app.playback.mode.store(PlaybackMode::Idle);
-  EXPECT_TRUE(ReadBytes(AutosavePath(autosave.folder, r.app.songFile)) == r.Bytes());
 }
 
 }  // namespace

@@ -351,11 +351,11 @@ struct AutosaveRig : FileRig {
 };
 
 // The copy follows the song on a clock the test drives: at once on the first change after a save, then once an
-// interval while it changes, never while a worker owns the song, gone once the song is saved or the program
-// ends cleanly; never in the user's own file.
+// interval while it changes, never while a worker owns the song unless a picture of it (the history's) can be
+// written instead, gone once the song is saved or the program ends cleanly; never in the user's own file.
 TEST(Autosave, WritesOnTheFirstChangeThenEveryIntervalWhileNothingPlays) {
-  enum Act { Wait, Edit, Play, Stop, Save };
-  enum Holds { Nothing, TheSong, AnOlderSong };
+  enum Act { Wait, Edit, Play, PlayWithPicture, Stop, Save };
+  enum Holds { Nothing, TheSong, AnOlderSong, ThePicture };
   struct Step { const char* name; int second; Act act; Holds holds; };
   const Step steps[] = {
       {"an unmodified song is not copied", 0, Wait, Nothing},
@@ -368,22 +368,27 @@ TEST(Autosave, WritesOnTheFirstChangeThenEveryIntervalWhileNothingPlays) {
       {"copied once playback stops", 401, Stop, TheSong},
       {"a saved song leaves no copy", 402, Save, Nothing},
       {"the first change after the save at once", 403, Edit, TheSong},
+      {"a change while the song plays, written from its picture", 464, PlayWithPicture, ThePicture},
   };
+  const std::vector<uint8_t> picture{'U', 'E', 'S', '1'};
   AutosaveRig rig;
   const std::string mine = rig.dir.File("mine.tes");
   ASSERT_EQ(SaveSongFile(rig.app, mine), SongFileResult::Done);
   std::vector<uint8_t> saved = ReadBytes(mine);
   for (const Step& s : steps) {
-    if (s.act == Edit || s.act == Play) rig.Edit();
-    if (s.act == Play) rig.app.playback.mode.store(PlaybackMode::Song);
+    if (s.act == Edit || s.act == Play || s.act == PlayWithPicture) rig.Edit();
+    if (s.act == Play || s.act == PlayWithPicture) rig.app.playback.mode.store(PlaybackMode::Song);
+    if (s.act == PlayWithPicture) rig.autosave.encodeWhilePlaying = [&picture] { return picture; };
     if (s.act == Stop) rig.app.playback.mode.store(PlaybackMode::Idle);
     if (s.act == Save) {
       ASSERT_TRUE(SaveSongToItsFile(rig.app)) << s.name;
       saved = ReadBytes(mine);
     }
     rig.Tick(s.second);
-    const Holds holds = !std::filesystem::exists(rig.Target())          ? Nothing
-                        : ReadBytes(rig.Target()) == EncodeSong(rig.app) ? TheSong : AnOlderSong;
+    const std::vector<uint8_t> copy = ReadBytes(rig.Target());
+    const Holds holds = !std::filesystem::exists(rig.Target()) ? Nothing
+                        : copy == EncodeSong(rig.app)          ? TheSong
+                        : copy == picture                      ? ThePicture : AnOlderSong;
     EXPECT_EQ(holds, s.holds) << s.name;
     EXPECT_EQ(ReadBytes(mine), saved) << s.name << ": the user's file";
   }
