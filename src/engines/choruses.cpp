@@ -393,6 +393,14 @@ TONFORGE_LANE_INLINE void TapFrames(LaneTaps<L>& taps, Lines& lines, const LaneB
   lines.Finish(n);
 }
 
+// The history row a tap of `delay` reads in lanes of line length `length`: a chorus reads after its write, and a
+// delay of 0 reads the oldest sample, as the line's length does. Not a lambda: a lambda takes none of the wide
+// routine's instruction set, and where it is not inlined it hands its lanes back in the other calling convention.
+template <class L>
+TONFORGE_LANE_INLINE typename L::I HistoryRow(const typename L::I& delay, const typename L::I& length) {
+  return LaneColumns<L>::kMostDepth + 1 - (delay == 0 ? length : delay);
+}
+
 // Sweep k stepped over the m frames of a block in the lanes of `considered`: which lanes take part in each
 // frame, and the history row each frame's taps read from. Whether the rows stay one row the whole block. The
 // sweeps step one after another rather than frame by frame: each keeps its own state. Most blocks stay on
@@ -401,8 +409,6 @@ template <class L>
 TONFORGE_LANE_INLINE bool StepBlock(LaneTaps<L>& taps, int k, const typename L::I& considered, uint32_t m,
                                     typename L::I* part, typename L::I* row) {
   using I = typename L::I;
-  // A chorus reads after its write, and a delay of 0 reads the oldest sample, as the line's length does.
-  const auto rowOf = [&taps](const I& d) { return LaneColumns<L>::kMostDepth + 1 - (d == 0 ? taps.line.length : d); };
   I index[L::kWidth], moved{};
   for (uint32_t j = 0; j < m; ++j) {
     part[j] = taps.Part(k, considered, index[j]);
@@ -410,13 +416,13 @@ TONFORGE_LANE_INLINE bool StepBlock(LaneTaps<L>& taps, int k, const typename L::
     taps.sweeps[k].Advance(part[j]);
   }
   if (!Any<L>(moved)) {
-    row[0] = rowOf(taps.delay[k]);
+    row[0] = HistoryRow<L>(taps.delay[k], taps.line.length);
     return true;
   }
   I moves{};
   for (uint32_t j = 0; j < m; ++j) {
     taps.Follow(k, part[j], index[j]);
-    row[j] = rowOf(taps.delay[k]);
+    row[j] = HistoryRow<L>(taps.delay[k], taps.line.length);
     moves |= row[j] != row[0];
   }
   return !Any<L>(moves);
