@@ -18,12 +18,9 @@ namespace {
 
 using T = EngineTypeId;
 
-struct Group {
-  int tracks;
-  std::vector<T> sources;  // track k plays sources[k % size] first in its program
-  std::vector<T> program;  // the engines after the source
-  std::vector<T> chain;    // the track chain
-};
+// Track k of a group plays sources[k % size] first in its program, then the program's engines; chain: the track
+// chain.
+struct Group { int tracks; std::vector<T> sources, program, chain; };
 
 // A looped sweep in every modulator slot of the type, a little different for every engine.
 void LoadSweeps(Engine& e, int salt) {
@@ -68,11 +65,7 @@ std::vector<uint8_t> RenderSong(const std::vector<Group>& groups, bool quality, 
 }
 
 TEST(LanesMix, WritesTheBytesOfTheMixChannelByChannel) {
-  const struct {
-    const char* name;
-    bool quality;
-    std::vector<Group> groups;
-  } songs[] = {
+  const struct { const char* name; bool quality; std::vector<Group> groups; } songs[] = {
       {"filters, choruses, a delay and a filter without lanes",
        false,
        {{9, {T::UpSawGenerator, T::PulseWaveGenerator, T::SineWaveGenerator}, {T::LowPassFilter, T::Chorus}, {T::BasicDelay}},

@@ -221,13 +221,9 @@ void FillSlots(Engine& e, uint32_t salt) {
   RecountLoadedSlots(e);
 }
 
-struct Variant {
-  int32_t rate;
-  bool quality;
-  bool speedModulator;  // a Song Speed Modulator in the song chain
-  bool solo;
-  int randomPans;  // Random Panning engines in the song chain: with two their draws decide the order
-};
+// speedModulator: a Song Speed Modulator in the song chain; randomPans: Random Panning engines in the song chain,
+// with two their draws decide the order.
+struct Variant { int32_t rate; bool quality, speedModulator, solo; int randomPans; };
 
 struct SongUnderTest {
   explicit SongUnderTest(const Variant& v) : app(std::make_unique<Studio>(dialogs)) {

@@ -340,11 +340,9 @@ TEST(WaveImport, SamplesConvertExactly) {
 }
 
 TEST(WaveImport, SlotNames) {
-  const struct {
-    const char* path;
-    const char* name;
-  } cases[] = {{"/w/Kick.Hard.wav", "Kick"}, {"/w/ABCDEFGHIJKLMNOPQRST.wav", "ABCDEFGHIJKLMNO"}, {"/a.b/noext", "noext"},
-               {"plain.wav", "plain"},       {"/w/.hidden.wav", ""}};
+  const struct { const char* path; const char* name; } cases[] = {
+      {"/w/Kick.Hard.wav", "Kick"}, {"/w/ABCDEFGHIJKLMNOPQRST.wav", "ABCDEFGHIJKLMNO"}, {"/a.b/noext", "noext"},
+      {"plain.wav", "plain"}, {"/w/.hidden.wav", ""}};
   for (const auto& c : cases) EXPECT_STREQ(SlotNameFromPath(c.path).data(), c.name) << c.path;
 }
 
@@ -356,15 +354,10 @@ TEST(WaveImport, RefusalsAndTheSampleChunk) {
   // Files not in the slot's own format go to libsndfile, whose reason follows the file's name.
   const char* const kUnread = "Invalid File\n/w/New.wav: ";
   const EngineTypeId kWave = EngineTypeId::BasicWave;
-  const struct {
-    const char* what;
-    WaveLayout layout;
-    std::function<void(std::vector<uint8_t>&)> damage = nullptr;
-    const char* message = nullptr;  // refused with it, or imported when none
-    EngineTypeId type = EngineTypeId::BasicWave;
-    int32_t root = 0;  // for wave players
-    uint32_t looped = 0, loopStart = 0, loopEnd = 0;
-  } cases[] = {
+  // message: refused with it, or imported when none; root: for wave players.
+  const struct { const char* what; WaveLayout layout; std::function<void(std::vector<uint8_t>&)> damage = nullptr;
+                 const char* message = nullptr; EngineTypeId type = EngineTypeId::BasicWave; int32_t root = 0;
+                 uint32_t looped = 0, loopStart = 0, loopEnd = 0; } cases[] = {
       {"not WAVE", {}, notWave, kUnread},
       {"shorter than a header", {}, [](auto& b) { b.resize(11); }, kUnread},
       {"no fmt chunk", {}, [](auto& b) { std::copy_n("xxxx", 4, b.begin() + 12); }, kUnread},
@@ -448,10 +441,8 @@ TEST(WaveImport, MultisampledKeyRangesThroughTheCommands) {
 }
 
 TEST(DataSlotCommands, ReverseMirrorsLoopPoints) {
-  const struct {
-    uint32_t loopStart, loopEnd;
-    uint32_t mirroredStart, mirroredEnd;
-  } cases[] = {{1, 3, 1, 3}, {0, 2, 2, 4}, {0, 4, 0, 4}, {3, 4, 0, 1}, {2, 90, 0, 2}};
+  const struct { uint32_t loopStart, loopEnd, mirroredStart, mirroredEnd; } cases[] = {
+      {1, 3, 1, 3}, {0, 2, 2, 4}, {0, 4, 0, 4}, {3, 4, 0, 1}, {2, 90, 0, 2}};
   for (const auto& c : cases) {
     Engine e = MakeEngine(EngineTypeId::BasicWave);
     FillSlot(e, 0, 5, 1.0f);
