@@ -451,13 +451,17 @@ struct PlayingSongRig : testing::SongRig {
   testing::FakeSoundDevice device;
 };
 
-TEST(EditDuringPlayback, LevelsPansAndNotesChangeWhileTheSongPlays) {
+// Levels, pans and notes edited while the playback thread plays the song, then undone and redone: values go
+// back at once and the song plays on; a change of the song's structure stops it first. Run in the
+// ThreadSanitizer build, an edit, or a picture taken or restored, under the worker shows its races here.
+TEST(EditDuringPlayback, ValuesChangeAndGoBackWhileTheSongPlaysAndStructureStopsIt) {
   PlayingSongRig rig;
   testing::FakeSoundDevice& device = rig.device;
   for (int32_t program = 0; program < 2; ++program) {
     SelectProgram(rig.app, program);
     rig.SetProgramType(0, Id(EngineTypeId::SineWaveGenerator));
   }
+  rig.SetTrackType(0, testing::Id(EngineTypeId::LowPassFilter));
   for (int32_t track = 1; track < 3; ++track)
     for (int32_t tick = 0; tick < 4000; tick += 24) rig.Add(track, {{tick, Type(EventType::NoteOn), 2450, track - 1}});
 
@@ -479,23 +483,11 @@ TEST(EditDuringPlayback, LevelsPansAndNotesChangeWhileTheSongPlays) {
   }
   EXPECT_EQ(rig.app.playback.mode.load(), PlaybackMode::Song) << "the edits never stop the song";
   EXPECT_GT(device.WriteCount(), 8u);
-  StopPlayback(rig.app);
-  EXPECT_TRUE(IsPlaybackIdle(rig.app) && rig.app.playback.workerRunning.load() == 0);
   EXPECT_EQ(rig.TrackNo(1).eventCount, 167 + 200);
-}
 
-// Undo and redo while the playback thread plays the song: values go back at once and the song plays on; a
-// change of the song's structure stops it first. Run in the ThreadSanitizer build, a picture taken or restored
-// under the worker shows its races here.
-TEST(HistoryDuringPlayback, ValuesGoBackWhileTheSongPlaysAndStructureStopsIt) {
-  PlayingSongRig rig;
-  testing::FakeSoundDevice& device = rig.device;
-  rig.SetTrackType(0, testing::Id(EngineTypeId::LowPassFilter));
-  for (int32_t tick = 0; tick < 4000; tick += 24) rig.Add(1, {{tick, Type(EventType::NoteOn), 2450, 0}});
   History history;
   StartHistory(history, rig.app);
   const float level = rig.TrackNo(1).level;
-  StartSongPlayback(rig.app);
   for (int32_t i = 0; i < 40; ++i) {
     device.PlayInBlock(static_cast<uint32_t>(i) % kRingBlocks);
     SelectTrack(rig.app, 1);
@@ -520,6 +512,7 @@ TEST(HistoryDuringPlayback, ValuesGoBackWhileTheSongPlaysAndStructureStopsIt) {
   Undo(history, rig.app);
   EXPECT_EQ(rig.app.song.tracks.Count(), 3);
   EXPECT_EQ(rig.app.playback.mode.load(), PlaybackMode::Idle) << "a track taken away stops the song first";
+  EXPECT_TRUE(rig.app.playback.workerRunning.load() == 0);
 }
 
 }  // namespace
