@@ -19,6 +19,7 @@
 #include "sequencer/song.h"
 #include "sequencer/track_commands.h"
 #include "support/file_rig.h"
+#include "support/mix_songs.h"
 #include "support/play_rig.h"
 
 namespace tonforge::testing {
@@ -193,32 +194,6 @@ TEST(Voice, AutoLevelFindsTheHighestLevelThatDoesNotClip) {
     AutoLevelProgramWith(*rig.app, p, rig.routines);
     EXPECT_FLOAT_EQ(p.level, level) << source;
   }
-}
-
-constexpr uint32_t kSlotLength = 882;
-
-// Sine data: a looped 50 Hz modulator sweeping ±0.3, or a looped wave to play.
-void FillSlots(Engine& e, uint32_t salt) {
-  const EngineType& type = BuildEngineCatalog()[e.type];
-  for (int s = 0; s < kDataSlotCount; ++s) {
-    const SlotKind kind = type.dataSlots[s].kind;
-    if (kind == SlotKind::None) continue;
-    DataSlot& slot = e.slots[s];
-    slot.data = AllocateSamples(kSlotLength);
-    const double amplitude = kind == SlotKind::Modulator ? 0.3 : 0.8;
-    for (uint32_t i = 0; i < kSlotLength; ++i)
-      slot.data[i] = static_cast<float>(amplitude * std::sin(2.0 * M_PI * (i * (1 + s + salt % 3)) / kSlotLength));
-    slot.loaded = 1;
-    slot.length = kSlotLength;
-    slot.looped = 1;
-    slot.loopEnd = kSlotLength - 1;
-    if (kind == SlotKind::Modulator) {
-      slot.rootOrRate.f = 1.0f + 0.25f * static_cast<float>(s);
-      slot.tempoSync = (s + salt) % 3 == 2 ? 1 : 0;  // some follow the tempo
-      if (slot.tempoSync != 0) slot.rootOrRate.f = 2000.0f;
-    }
-  }
-  RecountLoadedSlots(e);
 }
 
 // speedModulator: a Song Speed Modulator in the song chain; randomPans: Random Panning engines in the song chain,
