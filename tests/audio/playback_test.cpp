@@ -72,26 +72,6 @@ TEST(Playback, WorkerKeepsTwoBlocksAheadOfThePlayCursor) {
   }
 }
 
-TEST(Playback, RefusedStartsLeaveTheSongIdle) {
-  for (const auto& [endTick, cursor, failingStarts, message] :
-       {std::tuple{5, 10, 0, "Song Stopped Before Cursor Position"}, {-1, 0, 1, "Could Not Start Playback"}}) {
-    PlayRig rig;
-    if (endTick >= 0) rig.End(endTick);
-    rig.app->editCursor = cursor;
-    FailWorkerStartsForTesting(failingStarts);
-    StartSongPlayback(*rig.app);
-    EXPECT_TRUE(IsPlaybackIdle(*rig.app) && rig.app->playback.playButtonPressed == 0) << message;
-    ASSERT_EQ(rig.dialogs.shown.size(), 1u) << message;
-    EXPECT_EQ(rig.dialogs.shown[0].caption + ": " + rig.dialogs.shown[0].text, std::string("Error: ") + message);
-    EXPECT_EQ(rig.device.WriteCount(), 0u) << message;
-    // The live output owns the sound again, and a later start works.
-    EXPECT_EQ(ServeLiveOutput(*rig.app), LiveOutputStep::Rendered);
-    rig.app->editCursor = 0;
-    StartSongPlayback(*rig.app);
-    EXPECT_EQ(rig.app->playback.mode.load(), kSong) << message;
-  }
-}
-
 TEST(Playback, StartPreparesAndStopRestsEveryTrack) {
   PlayRig rig;
   Track& track = rig.AddTrack();

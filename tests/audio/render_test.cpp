@@ -13,6 +13,7 @@
 #include <functional>
 #include <random>
 
+#include "audio/live_output.h"
 #include "audio/playback.h"
 #include "audio/render.h"
 #include "audio/wave_playback.h"
@@ -99,58 +100,54 @@ TEST(Render, WaveFileLayoutTheSaveDialogAndTheSameBytesAtEveryLatency) {
   EXPECT_EQ(files[0], files.back());
 }
 
-TEST(Render, RefusalsAndEmptyRenders) {
-  // `file`: where the dialog points, relative to the scratch folder (null: cancelled); `fileSize` -1: no file.
-  struct Case { std::vector<int32_t> endTicks; int32_t editCursor; const char* file; std::string box; int64_t fileSize;
-                int failingStarts = 0; };
+// The render's and the playback's refusals, and the renders that end at once. After each the live output owns
+// the sound again and a later start works.
+TEST(Render, RefusalsAndEmptyRendersAndRefusedPlayback) {
+  // `file`: where the dialog points, relative to the scratch folder (null: cancelled or none); `fileSize` -1: no
+  // file.
+  struct Case { void (*start)(Studio&); std::vector<int32_t> endTicks; int32_t editCursor; const char* file;
+                std::string box; int64_t fileSize; int failingStarts = 0; };
   const std::string noEnd = "Error: You Must Insert An End Event At The End Of The Song";
+  const std::string stopped = "Error: Song Stopped Before Cursor Position", noStart = "Error: Could Not Start Playback";
   const Case cases[] = {
-      {{5}, 10, "a", noEnd, -1},  // only an End before the cursor
-      {{5}, 0, nullptr, "", -1},
-      {{5, 20}, 10, "a", "Error: Song Stopped Before Cursor Position", 45},  // an End before the cursor stops it
-      {{10}, 10, "a", "Rendering Complete: Time 0 Hours 0 Minutes 0 Seconds", 45},  // nothing to render
-      {{5}, 0, "a", "Error: Could Not Start Playback", 45, 1},
+      {StartRender, {5}, 10, "a", noEnd, -1},  // only an End before the cursor
+      {StartRender, {5}, 0, nullptr, "", -1},
+      {StartRender, {5, 20}, 10, "a", stopped, 45},  // an End before the cursor stops it
+      {StartRender, {10}, 10, "a", "Rendering Complete: Time 0 Hours 0 Minutes 0 Seconds", 45},  // nothing to render
+      {StartRender, {5}, 0, "a", noStart, 45, 1},
+      {StartSongPlayback, {5}, 10, nullptr, stopped, -1},
+      {StartSongPlayback, {}, 0, nullptr, noStart, -1, 1},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.box);
     PlayRig rig;
     ScratchFolder folder;
     for (int32_t t : c.endTicks) rig.End(t);
     rig.app->editCursor = c.editCursor;
     if (c.file) rig.dialogs.paths.push_back(folder.File(c.file));
     FailWorkerStartsForTesting(c.failingStarts);
-    StartRender(*rig.app);
-    EXPECT_TRUE(IsPlaybackIdle(*rig.app)) << c.box;
-    EXPECT_EQ(rig.app->playback.playButtonPressed, 0u) << c.box;
-    EXPECT_EQ(rig.app->render.samplesRendered.load(), 0u) << c.box;
-    EXPECT_EQ(rig.dialogs.shown.size(), c.file ? 1u : 0u) << c.box;
-    if (c.file && !rig.dialogs.shown.empty()) {
-      EXPECT_EQ(Box(rig).substr(0, Box(rig).find('\n')), c.box);
+    c.start(*rig.app);
+    EXPECT_TRUE(IsPlaybackIdle(*rig.app));
+    EXPECT_EQ(rig.app->playback.playButtonPressed, 0u);
+    EXPECT_EQ(rig.app->render.samplesRendered.load(), 0u);
+    EXPECT_EQ(rig.dialogs.shown.size(), c.box.empty() ? 0u : 1u);
+    if (!rig.dialogs.shown.empty()) {
+      EXPECT_EQ(Box(rig), c.box);
     }
     const std::string file = folder.File(std::string(c.file ? c.file : "a") + ".wav");
     if (c.fileSize < 0) {
-      EXPECT_FALSE(fs::exists(file)) << c.box;
+      EXPECT_FALSE(fs::exists(file));
     } else {
       const auto b = ReadBytes(file);
-      EXPECT_EQ(static_cast<int64_t>(b.size()), c.fileSize) << c.box;
-      EXPECT_TRUE(b.size() >= 44 && GetU32(&b[4]) == 37u && GetU32(&b[40]) == 0u) << c.box;
+      EXPECT_EQ(static_cast<int64_t>(b.size()), c.fileSize);
+      EXPECT_TRUE(b.size() >= 44 && GetU32(&b[4]) == 37u && GetU32(&b[40]) == 0u);
     }
+    EXPECT_EQ(rig.device.WriteCount(), 0u);
+    EXPECT_EQ(ServeLiveOutput(*rig.app), LiveOutputStep::Rendered);
+    rig.app->editCursor = 0;
+    StartSongPlayback(*rig.app);
+    EXPECT_EQ(rig.app->playback.mode.load(), PlaybackMode::Song);
   }
-}
-
-TEST(Render, FailedWriteIsReportedWhenTheRenderEnds) {
-  PlayRig rig;
-  ScratchFolder folder;
-  rig.SetTempo(875);
-  rig.app->song.ticksPerBeat = 189;
-  rig.End(1024);  // 16384 frames: two full buffer writes
-  {
-    FileSizeLimit limit(10000);  // the first 32768-byte write fails as on a full disk
-    RenderTo(rig, folder.File("full.wav"));
-  }
-  ASSERT_EQ(rig.dialogs.shown.size(), 1u);
-  EXPECT_EQ(Box(rig), "Error: Could Not Write Wave File\n" + folder.File("full.wav") + ": File too large");
-  EXPECT_FALSE(fs::exists(folder.File("full.wav"))) << "nothing half-written is left in its place";
-  EXPECT_LT(rig.app->render.samplesRendered.load(), 2u * 16384) << "the render stops at the failed write";
 }
 
 // How the clipped samples are counted is the mix test's; here the lines that show them.
