@@ -183,18 +183,14 @@ TEST(LiveOutput, RendersOneBlockAheadAndWaitsForTheDevice) {
   }
 }
 
-// A source of 0.5 played through a gain of 0.5 on the current track.
-struct GainRig : PlayRig {
-  GainRig() {
-    AddProgram({kSource}).engines[0].F[0] = 0.5f;
-    Engine& gain = SetTrackEngine(AddTrack(), 0, kGain);
-    gain.F[0] = gain.F[1] = 0.5f;
-    app->song.currentTrack = 1;
-  }
-};
-
-TEST(LiveOutput, NoteKeyDropsThePendingBlock) {
-  GainRig rig;
+// A source of 0.5 played through a gain of 0.5 on the current track. A note key drops the pending block; a
+// chord sums its voices before the track's chain, and a released voice fades out in 5 ms without a step.
+TEST(LiveOutput, NoteKeyDropsThePendingBlockAndAChordSumsAndFadesOut) {
+  PlayRig rig;
+  rig.AddProgram({kSource}).engines[0].F[0] = 0.5f;
+  Engine& gain = rig.SetTrackEngine(rig.AddTrack(), 0, kGain);
+  gain.F[0] = gain.F[1] = 0.5f;
+  rig.app->song.currentTrack = 1;
   rig.app->song.songLevel = 0.1f;  // never applied to the live output
   ServeLiveOutputWith(*rig.app, rig.routines);
   ServeLiveOutputWith(*rig.app, rig.routines);  // a silent block now waits
@@ -205,24 +201,8 @@ TEST(LiveOutput, NoteKeyDropsThePendingBlock) {
   ASSERT_EQ(rig.device.WriteCount(), 2u);
   // The note from the block's first frame, through the current track's chain.
   EXPECT_EQ(rig.device.Write(1).samples.front(), 8191);
-}
 
-TEST(LiveOutput, StartLiveNoteIgnoresImpossibleNotes) {
-  for (const auto& [pitch, program, starts] : {std::tuple{6100, 0, false}, {2450, 1, false}, {2450, -1, false},
-                                               {6099, 0, true}}) {
-    PlayRig rig;
-    rig.AddProgram({kSource}).transpose = 30;
-    StartLiveNote(*rig.app, pitch, program);
-    EXPECT_EQ(rig.app->live.voices[0].liveFlag, starts ? 1u : 0u) << pitch << " " << program;
-    EXPECT_EQ(rig.app->live.noteStarted, starts ? 1u : 0u);
-    EXPECT_EQ(rig.app->live.voices[0].voice.transpose, starts ? 30 : 0);
-  }
-}
-
-// A chord sums its voices before the track's chain; a released voice fades out in 5 ms without a step.
-TEST(LiveOutput, ChordSumsAndReleasedVoiceFadesOut) {
-  GainRig rig;
-  ASSERT_TRUE(SetLiveVoiceCount(*rig.app, 4));
+  ASSERT_TRUE(SetLiveVoiceCount(*rig.app, 4));  // which silences the note
   rig.app->live.keysHold = 0;
   StartLiveNote(*rig.app, 2450, 0, 1);
   StartLiveNote(*rig.app, 2850, 0, 2);
@@ -240,6 +220,18 @@ TEST(LiveOutput, ChordSumsAndReleasedVoiceFadesOut) {
   EXPECT_LE(largestStep, 8192 / fade + 1);
   EXPECT_EQ(next(), 8191);  // the held voice alone
   EXPECT_FALSE(rig.app->live.voices[1].fadeLeft != 0 || rig.app->live.voices[1].liveFlag != 0);
+}
+
+TEST(LiveOutput, StartLiveNoteIgnoresImpossibleNotes) {
+  for (const auto& [pitch, program, starts] : {std::tuple{6100, 0, false}, {2450, 1, false}, {2450, -1, false},
+                                               {6099, 0, true}}) {
+    PlayRig rig;
+    rig.AddProgram({kSource}).transpose = 30;
+    StartLiveNote(*rig.app, pitch, program);
+    EXPECT_EQ(rig.app->live.voices[0].liveFlag, starts ? 1u : 0u) << pitch << " " << program;
+    EXPECT_EQ(rig.app->live.noteStarted, starts ? 1u : 0u);
+    EXPECT_EQ(rig.app->live.voices[0].voice.transpose, starts ? 30 : 0);
+  }
 }
 
 // Interleaved stereo samples that differ from frame to frame and from side to side.
