@@ -8,6 +8,7 @@
 #include "support/fake_dialogs.h"
 #include "support/file_rig.h"
 #include "support/sound_files.h"
+#include "support/wave_files.h"
 
 namespace tonforge::testing {
 namespace {
@@ -94,19 +95,11 @@ TEST(SoundImport, AnyFileReachesTheSlotAt44100HzMonoWithItsToneLevelAndLoop) {
 TEST(SoundImport, TheSlotsOwnFormatIsReadAsBefore) {
   testing::TempDir dir;
   const std::vector<int16_t> pcm{-32768, 32767, 0, -1, 1, 12345, -20000};
+  std::vector<int16_t> bothSides;
+  for (int16_t v : pcm) bothSides.insert(bothSides.end(), {v, v});
   const std::string mono = dir.File("mono.wav"), stereo = dir.File("stereo.wav");
-  for (const auto& [path, channels] : {std::pair(mono, 1), std::pair(stereo, 2)}) {
-    SF_INFO info{};
-    info.samplerate = 44100;
-    info.channels = channels;
-    info.format = testing::kWav16;
-    SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
-    for (int16_t v : pcm) {
-      const int16_t frame[2] = {v, v};
-      sf_writef_short(f, frame, 1);
-    }
-    sf_close(f);
-  }
+  WriteBytes(mono, MakeWave({.samples = pcm}));
+  WriteBytes(stereo, MakeWave({.channels = 2, .samples = bothSides}));
   const auto monoBytes = testing::ReadBytes(mono);
   ASSERT_TRUE(IsSlotFormatWave(monoBytes));
   ImportedWave before;
