@@ -345,7 +345,8 @@ TEST(WavePlayback, RefusedFilesChangeNothing) {
   // `message` is "" when nothing is said.
   const struct { const char* what; testing::WaveLayout layout; std::function<void(std::vector<uint8_t>&)> change;
                  const char* message; } cases[] = {
-      {"not WAVE", {.channels = 2, .rate = 22050}, [](auto& b) { std::copy_n("AVI ", 4, b.begin() + 8); }, "Invalid File"},
+      {"not WAVE", {.channels = 2, .rate = 22050}, [](auto& b) { std::copy_n("AVI ", 4, b.begin() + 8); },
+       "Invalid File"},
       {"no data chunk", {.channels = 2, .rate = 22050, .withData = false}, nullptr, "Invalid File"},
       {"empty file", {}, [](auto& b) { b.clear(); }, "Invalid File"},
       {"no such file", {}, nullptr, "Invalid File"},
