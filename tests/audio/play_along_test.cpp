@@ -18,8 +18,6 @@ namespace {
 
 constexpr uint32_t kFrames = 256;
 constexpr int32_t kFramesPerTick = 441;  // 44100 Hz, 125 beats per minute, 48 ticks per beat
-constexpr uint32_t kSine = static_cast<uint32_t>(EngineTypeId::SineWaveGenerator);
-constexpr uint32_t kDelay = static_cast<uint32_t>(EngineTypeId::BasicDelay);
 
 // A song of silence on track 1 (current, with a delay in its chain) and a sine note on track 2, played on a
 // device whose cursor the test moves a block at a time.
@@ -29,8 +27,8 @@ struct AlongRig : PlayRig {
     device.blockBytes = kFrames * kFrameBytes;
     SetTempo(125);
     End(4000);
-    AddProgram({kSine}, 0.5f);
-    SetTrackEngine(AddTrack(), 0, kDelay);
+    AddProgram({static_cast<uint32_t>(EngineTypeId::SineWaveGenerator)}, 0.5f);
+    SetTrackEngine(AddTrack(), 0, EngineTypeId::BasicDelay);
     Add(AddTrack(), 30, EventType::NoteOn, 1450, 0);
     SetLiveVoiceCount(*app, 16);
     app->song.currentTrack = 1;
@@ -48,7 +46,6 @@ struct AlongRig : PlayRig {
         if (s != 0) return static_cast<int>(i);
     return -1;
   }
-  std::vector<int16_t> Written(size_t i) { return device.Write(i).samples; }
 };
 
 int32_t OnTickOf(uint32_t cursorBlock) { return static_cast<int32_t>((cursorBlock + 2) * kFrames) / kFramesPerTick; }
@@ -146,8 +143,8 @@ TEST(PlayAlong, LeavesTheSongAndItsRenderAlone) {
     StopPlayback(app);
     std::vector<size_t> differing;
     for (size_t i = 0; i < 12; ++i) {
-      if (!c.along) alone.push_back(rig.Written(i));
-      else if (rig.Written(i) != alone[i]) differing.push_back(i);
+      if (!c.along) alone.push_back(rig.device.Write(i).samples);
+      else if (rig.device.Write(i).samples != alone[i]) differing.push_back(i);
     }
     EXPECT_EQ(differing, c.differing) << c.name;
     EXPECT_EQ(rig.TrackAt(0).eventCount + rig.TrackAt(1).eventCount, 2) << c.name << ": only Tempo and End";
