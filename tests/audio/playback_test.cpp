@@ -457,10 +457,13 @@ TEST(EditDuringPlayback, ValuesChangeAndGoBackWhileTheSongPlaysAndStructureStops
   EXPECT_EQ(rig.app.playback.mode.load(), PlaybackMode::Song) << "the edits never stop the song";
   EXPECT_GT(device.WriteCount(), 8u);
   EXPECT_EQ(rig.TrackNo(1).eventCount, 167 + 200);
+  StopPlayback(rig.app);
+  EXPECT_TRUE(IsPlaybackIdle(rig.app) && rig.app.playback.workerRunning.load() == 0);
 
   History history;
   StartHistory(history, rig.app);
   const float level = rig.TrackNo(1).level;
+  StartSongPlayback(rig.app);
   for (int32_t i = 0; i < 40; ++i) {
     device.PlayInBlock(static_cast<uint32_t>(i) % kRingBlocks);
     SelectTrack(rig.app, 1);
@@ -485,7 +488,6 @@ TEST(EditDuringPlayback, ValuesChangeAndGoBackWhileTheSongPlaysAndStructureStops
   Undo(history, rig.app);
   EXPECT_EQ(rig.app.song.tracks.Count(), 3);
   EXPECT_EQ(rig.app.playback.mode.load(), PlaybackMode::Idle) << "a track taken away stops the song first";
-  EXPECT_TRUE(rig.app.playback.workerRunning.load() == 0);
 }
 
 }  // namespace

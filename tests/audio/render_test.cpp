@@ -27,7 +27,6 @@
 namespace tonforge::testing {
 namespace {
 
-using ScratchFolder = testing::TempDir;
 
 // Lets writes of the calling process reach only `bytes` into any file, as a nearly full disk would.
 class FileSizeLimit {
@@ -70,7 +69,7 @@ TEST(Render, WaveFileLayoutTheSaveDialogAndTheSameBytesAtEveryLatency) {
   std::vector<std::vector<uint8_t>> files;
   for (const Case& c : cases) {
     PlayRig rig(c.rate);
-    ScratchFolder folder;
+    TempDir folder;
     rig.SetTempo(c.tempo);
     rig.app->song.ticksPerBeat = c.ticksPerBeat;
     rig.End(c.endTick);
@@ -121,7 +120,7 @@ TEST(Render, RefusalsAndEmptyRendersAndRefusedPlayback) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.box);
     PlayRig rig;
-    ScratchFolder folder;
+    TempDir folder;
     for (int32_t t : c.endTicks) rig.End(t);
     rig.app->editCursor = c.editCursor;
     if (c.file) rig.dialogs.paths.push_back(folder.File(c.file));
