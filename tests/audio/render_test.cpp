@@ -27,7 +27,6 @@
 namespace tonforge::testing {
 namespace {
 
-
 // Lets writes of the calling process reach only `bytes` into any file, as a nearly full disk would.
 class FileSizeLimit {
 public:
