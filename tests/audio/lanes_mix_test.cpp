@@ -4,13 +4,13 @@
 // quality.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 #include <vector>
 
 #include "audio/render.h"
 #include "programs/program_list.h"
 #include "support/file_rig.h"
+#include "support/mix_songs.h"
 #include "support/play_rig.h"
 
 namespace tonforge::testing {
@@ -18,26 +18,9 @@ namespace {
 
 using T = EngineTypeId;
 
-struct Group {
-  int tracks;
-  std::vector<T> sources;  // track k plays sources[k % size] first in its program
-  std::vector<T> program;  // the engines after the source
-  std::vector<T> chain;    // the track chain
-};
-
-// A looped sweep in every modulator slot of the type, a little different for every engine.
-void LoadSweeps(Engine& e, int salt) {
-  for (int s = 0; s < kDataSlotCount; ++s) {
-    if (BuildEngineCatalog()[e.type].dataSlots[s].kind != SlotKind::Modulator) continue;
-    DataSlot& slot = e.slots[s];
-    constexpr uint32_t kLength = 300;
-    slot.data = AllocateSamples(kLength);
-    for (uint32_t i = 0; i < kLength; ++i) slot.data[i] = 0.4f * std::sin(0.02f * static_cast<float>(i * (s + 1) + salt));
-    slot.length = kLength, slot.loaded = 1, slot.looped = s != 1, slot.loopEnd = kLength - 1, slot.gain = 1.0f;
-    slot.rootOrRate.f = 0.05f * static_cast<float>(s + 1 + salt % 3);
-    e.loadedSlotCount = static_cast<uint32_t>(s + 1);
-  }
-}
+// Track k of a group plays sources[k % size] first in its program, then the program's engines; chain: the track
+// chain.
+struct Group { int tracks; std::vector<T> sources, program, chain; };
 
 std::vector<uint8_t> RenderSong(const std::vector<Group>& groups, bool quality, MixMethod method, int32_t threads,
                                 int32_t lanes, const std::string& path) {
@@ -49,12 +32,13 @@ std::vector<uint8_t> RenderSong(const std::vector<Group>& groups, bool quality, 
       for (size_t e = 0; e < g.program.size(); ++e) {
         InitProgramEngine(p.engines[e + 1], static_cast<uint32_t>(g.program[e]));
         SetParameter(p.engines[e + 1], 0, 20 + (7 * k) % 60);
-        LoadSweeps(p.engines[e + 1], k);
+        FillSlots(p.engines[e + 1], static_cast<uint32_t>(k));
       }
       FitProgramBuffers(*rig.app, p);
       Track& t = rig.AddTrack();
       t.pan = 40 + 9 * k;
-      for (size_t e = 0; e < g.chain.size(); ++e) LoadSweeps(rig.SetTrackEngine(t, static_cast<int>(e), g.chain[e]), k);
+      for (size_t e = 0; e < g.chain.size(); ++e)
+        FillSlots(rig.SetTrackEngine(t, static_cast<int>(e), g.chain[e]), static_cast<uint32_t>(k));
       for (int32_t tick = k % 3; tick < 60; tick += 4 + k % 5)
         rig.Add(t, tick, EventType::NoteOn, 1850 + 37 * ((tick + k) % 40), k);
       if (k % 4 == 1) rig.Add(t, 30, EventType::NoteOff);
@@ -68,11 +52,7 @@ std::vector<uint8_t> RenderSong(const std::vector<Group>& groups, bool quality, 
 }
 
 TEST(LanesMix, WritesTheBytesOfTheMixChannelByChannel) {
-  const struct {
-    const char* name;
-    bool quality;
-    std::vector<Group> groups;
-  } songs[] = {
+  const struct { const char* name; bool quality; std::vector<Group> groups; } songs[] = {
       {"filters, choruses, a delay and a filter without lanes",
        false,
        {{9, {T::UpSawGenerator, T::PulseWaveGenerator, T::SineWaveGenerator}, {T::LowPassFilter, T::Chorus}, {T::BasicDelay}},

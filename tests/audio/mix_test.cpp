@@ -19,6 +19,7 @@
 #include "sequencer/song.h"
 #include "sequencer/track_commands.h"
 #include "support/file_rig.h"
+#include "support/mix_songs.h"
 #include "support/play_rig.h"
 
 namespace tonforge::testing {
@@ -30,8 +31,10 @@ using T = EngineTypeId;
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
-TEST(Mix, LevelsAndPansFromProgramTrackAndSong) {
-  struct Case { float source, programLevel, trackLevel, songLevel, rightGain; E event; int32_t value; Frame16 f; };
+// One frame: each side clipped counts once; a NaN level is silence.
+TEST(Mix, LevelsPansAndClippingFromProgramTrackAndSong) {
+  struct Case { float source, programLevel, trackLevel, songLevel, rightGain; E event; int32_t value; Frame16 f;
+                uint32_t clipped = 0; };
   const Case cases[] = {
       {0.5f, 1.0f, 1.0f, 1.0f, 1.0f, E::Empty, 0, {16383, 16383}},
       {0.5f, 0.5f, 0.8f, 0.5f, 1.0f, E::Empty, 0, {3276, 3276}},
@@ -44,6 +47,9 @@ TEST(Mix, LevelsAndPansFromProgramTrackAndSong) {
       {0.5f, 1.0f, 1.0f, 1.0f, 1.0f, E::TrackPan, 50, {8191, 16383}},
       {0.5f, 1.0f, 1.0f, 1.0f, 0.0f, E::TrackPan, -100, {8191, 0}},
       {0.5f, 1.0f, 1.0f, 1.0f, 1.0f, E::TrackPan, 500, {0, 16383}},  // a damaged pan plays as 200
+      {0.75f, 1.0f, 1.0f, 2.0f, 1.0f, E::Empty, 0, {32767, 32767}, 2},
+      {0.75f, 1.0f, 1.0f, kNaN, 1.0f, E::Empty, 0, {0, 0}},
+      {0.75f, 1.0f, 1.0f, 1.0f, 1.0f, E::Empty, 0, {24575, 24575}},
   };
   for (const Case& c : cases) {
     PlayRig rig;
@@ -55,8 +61,10 @@ TEST(Mix, LevelsAndPansFromProgramTrackAndSong) {
     gain.F[0] = 1.0f, gain.F[1] = c.rightGain;
     rig.Add(c.event == E::SongVolume ? rig.Global() : track, 0, c.event, c.value);
     rig.Start();
-    const Frame16 f = rig.Frame();
-    EXPECT_EQ(std::pair(f.left, f.right), std::pair(c.f.left, c.f.right)) << int(c.event) << " " << c.value;
+    uint32_t clipped = 0;
+    const Frame16 f = rig.Frame(&clipped);
+    EXPECT_EQ(std::tuple(f.left, f.right, clipped), std::tuple(c.f.left, c.f.right, c.clipped))
+        << int(c.event) << " " << c.value << " at song level " << c.songLevel;
   }
 }
 
@@ -67,16 +75,6 @@ TEST(Mix, ClippingAndConversionTo16Bits) {
     uint32_t clipped = 0;
     EXPECT_EQ(ToSample16(c.value, &clipped), c.sample) << c.value;
     EXPECT_EQ(clipped, c.clipped) << c.value;
-  }
-  // Through a whole frame (the value is the song level): each clipped side counts once; a NaN level is silence.
-  for (const Case& c : {Case{2.0f, 32767, 2}, {kNaN, 0, 0}, {1.0f, 24575, 0}}) {
-    PlayRig rig;
-    rig.NoteTrack(0.75f);
-    rig.app->song.songLevel = c.value;
-    rig.Start();
-    uint32_t clipped = 0;
-    const Frame16 f = rig.Frame(&clipped);
-    EXPECT_TRUE(f.left == c.sample && f.right == c.sample && clipped == c.clipped) << c.value;
   }
 }
 
@@ -195,39 +193,9 @@ TEST(Voice, AutoLevelFindsTheHighestLevelThatDoesNotClip) {
   }
 }
 
-constexpr uint32_t kSlotLength = 882;
-
-// Sine data: a looped 50 Hz modulator sweeping ±0.3, or a looped wave to play.
-void FillSlots(Engine& e, uint32_t salt) {
-  const EngineType& type = BuildEngineCatalog()[e.type];
-  for (int s = 0; s < kDataSlotCount; ++s) {
-    const SlotKind kind = type.dataSlots[s].kind;
-    if (kind == SlotKind::None) continue;
-    DataSlot& slot = e.slots[s];
-    slot.data = AllocateSamples(kSlotLength);
-    const double amplitude = kind == SlotKind::Modulator ? 0.3 : 0.8;
-    for (uint32_t i = 0; i < kSlotLength; ++i)
-      slot.data[i] = static_cast<float>(amplitude * std::sin(2.0 * M_PI * (i * (1 + s + salt % 3)) / kSlotLength));
-    slot.loaded = 1;
-    slot.length = kSlotLength;
-    slot.looped = 1;
-    slot.loopEnd = kSlotLength - 1;
-    if (kind == SlotKind::Modulator) {
-      slot.rootOrRate.f = 1.0f + 0.25f * static_cast<float>(s);
-      slot.tempoSync = (s + salt) % 3 == 2 ? 1 : 0;  // some follow the tempo
-      if (slot.tempoSync != 0) slot.rootOrRate.f = 2000.0f;
-    }
-  }
-  RecountLoadedSlots(e);
-}
-
-struct Variant {
-  int32_t rate;
-  bool quality;
-  bool speedModulator;  // a Song Speed Modulator in the song chain
-  bool solo;
-  int randomPans;  // Random Panning engines in the song chain: with two their draws decide the order
-};
+// speedModulator: a Song Speed Modulator in the song chain; randomPans: Random Panning engines in the song chain,
+// with two their draws decide the order.
+struct Variant { int32_t rate; bool quality, speedModulator, solo; int randomPans; };
 
 struct SongUnderTest {
   explicit SongUnderTest(const Variant& v) : app(std::make_unique<Studio>(dialogs)) {

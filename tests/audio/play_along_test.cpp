@@ -18,8 +18,6 @@ namespace {
 
 constexpr uint32_t kFrames = 256;
 constexpr int32_t kFramesPerTick = 441;  // 44100 Hz, 125 beats per minute, 48 ticks per beat
-constexpr uint32_t kSine = static_cast<uint32_t>(EngineTypeId::SineWaveGenerator);
-constexpr uint32_t kDelay = static_cast<uint32_t>(EngineTypeId::BasicDelay);
 
 // A song of silence on track 1 (current, with a delay in its chain) and a sine note on track 2, played on a
 // device whose cursor the test moves a block at a time.
@@ -29,8 +27,8 @@ struct AlongRig : PlayRig {
     device.blockBytes = kFrames * kFrameBytes;
     SetTempo(125);
     End(4000);
-    AddProgram({kSine}, 0.5f);
-    SetTrackEngine(AddTrack(), 0, kDelay);
+    AddProgram({static_cast<uint32_t>(EngineTypeId::SineWaveGenerator)}, 0.5f);
+    SetTrackEngine(AddTrack(), 0, EngineTypeId::BasicDelay);
     Add(AddTrack(), 30, EventType::NoteOn, 1450, 0);
     SetLiveVoiceCount(*app, 16);
     app->song.currentTrack = 1;
@@ -48,7 +46,6 @@ struct AlongRig : PlayRig {
         if (s != 0) return static_cast<int>(i);
     return -1;
   }
-  std::vector<int16_t> Written(size_t i) { return device.Write(i).samples; }
 };
 
 int32_t OnTickOf(uint32_t cursorBlock) { return static_cast<int32_t>((cursorBlock + 2) * kFrames) / kFramesPerTick; }
@@ -57,15 +54,10 @@ int32_t OnTickOf(uint32_t cursorBlock) { return static_cast<int32_t>((cursorBloc
 // is recorded at the tick where that block starts, rounded to the snap step; its release likewise, at least a
 // tick after. The keyboard and a MIDI keyboard alike; a song with nothing on the track stays silent before.
 TEST(PlayAlong, SoundsTwoBlocksOnAndIsRecordedWhereItSounded) {
-  struct Case {
-    const char* name;
-    bool midi;
-    uint32_t snap;
-    uint32_t press, release;
-    int32_t pitch;
-    std::vector<int32_t> ticks;  // NoteOn, NoteOff, ...
-    uint32_t again = 0;          // the block in which the key goes up and down again before the worker hears it
-  };
+  // ticks: NoteOn, NoteOff, ...; again: the block in which the key goes up and down again before the worker
+  // hears it.
+  struct Case { const char* name; bool midi; uint32_t snap, press, release; int32_t pitch; std::vector<int32_t> ticks;
+                uint32_t again = 0; };
   const Case cases[] = {
       {"keys", false, 0, 3, 9, 50, {OnTickOf(3), OnTickOf(9)}},               // ticks 2 and 6
       {"keys snapped", false, 1, 3, 9, 50, {0, 12}},                         // 2 -> 0, 6 -> 12
@@ -122,12 +114,8 @@ TEST(PlayAlong, SoundsTwoBlocksOnAndIsRecordedWhereItSounded) {
 // in block 6, each heard two blocks on), and the song renders to the same bytes as before. On the GlobalTrack
 // nothing is recorded; a track chosen while the song plays takes the notes through its own chain and level.
 TEST(PlayAlong, LeavesTheSongAndItsRenderAlone) {
-  struct Case {
-    const char* name;
-    bool along;
-    int32_t chosenTrack;  // made current in block 2
-    std::vector<size_t> differing;
-  };
+  // chosenTrack: made current in block 2.
+  struct Case { const char* name; bool along; int32_t chosenTrack; std::vector<size_t> differing; };
   const Case cases[] = {
       {"alone", false, 0, {}},
       {"along on the GlobalTrack", true, 0, {6, 7}},
@@ -155,8 +143,8 @@ TEST(PlayAlong, LeavesTheSongAndItsRenderAlone) {
     StopPlayback(app);
     std::vector<size_t> differing;
     for (size_t i = 0; i < 12; ++i) {
-      if (!c.along) alone.push_back(rig.Written(i));
-      else if (rig.Written(i) != alone[i]) differing.push_back(i);
+      if (!c.along) alone.push_back(rig.device.Write(i).samples);
+      else if (rig.device.Write(i).samples != alone[i]) differing.push_back(i);
     }
     EXPECT_EQ(differing, c.differing) << c.name;
     EXPECT_EQ(rig.TrackAt(0).eventCount + rig.TrackAt(1).eventCount, 2) << c.name << ": only Tempo and End";
@@ -167,18 +155,9 @@ TEST(PlayAlong, LeavesTheSongAndItsRenderAlone) {
 // Loop the Block: the clock goes from the Block's last tick back to its first, and the events there act again;
 // a render, or Loop without a Block, plays straight on.
 TEST(PlayAlong, LoopRepeatsTheBlocksTicksOnlyWhilePlaying) {
-  struct Case {
-    const char* name;
-    PlaybackMode mode;
-    int32_t first, last;
-    std::vector<int32_t> ticks;  // the ticks processed, in order
-    float volume;                // the track's volume after them
-  };
-  std::vector<int32_t> looped, straight;
-  for (int32_t t = 0; t < 6; ++t) looped.push_back(t);
-  for (int loop = 0; loop < 2; ++loop)
-    for (int32_t t = 3; t < 6; ++t) looped.push_back(t);
-  for (int32_t t = 0; t < 12; ++t) straight.push_back(t);
+  // ticks: the ticks processed, in order; volume: the track's volume after them.
+  struct Case { const char* name; PlaybackMode mode; int32_t first, last; std::vector<int32_t> ticks; float volume; };
+  const std::vector<int32_t> looped{0, 1, 2, 3, 4, 5, 3, 4, 5, 3, 4, 5}, straight{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
   const Case cases[] = {
       {"playing", PlaybackMode::Song, 3, 5, looped, 0.5f},
       {"rendering", PlaybackMode::Render, 3, 5, straight, 0.1f},

@@ -72,26 +72,6 @@ TEST(Playback, WorkerKeepsTwoBlocksAheadOfThePlayCursor) {
   }
 }
 
-TEST(Playback, RefusedStartsLeaveTheSongIdle) {
-  for (const auto& [endTick, cursor, failingStarts, message] :
-       {std::tuple{5, 10, 0, "Song Stopped Before Cursor Position"}, {-1, 0, 1, "Could Not Start Playback"}}) {
-    PlayRig rig;
-    if (endTick >= 0) rig.End(endTick);
-    rig.app->editCursor = cursor;
-    FailWorkerStartsForTesting(failingStarts);
-    StartSongPlayback(*rig.app);
-    EXPECT_TRUE(IsPlaybackIdle(*rig.app) && rig.app->playback.playButtonPressed == 0) << message;
-    ASSERT_EQ(rig.dialogs.shown.size(), 1u) << message;
-    EXPECT_EQ(rig.dialogs.shown[0].caption + ": " + rig.dialogs.shown[0].text, std::string("Error: ") + message);
-    EXPECT_EQ(rig.device.WriteCount(), 0u) << message;
-    // The live output owns the sound again, and a later start works.
-    EXPECT_EQ(ServeLiveOutput(*rig.app), LiveOutputStep::Rendered);
-    rig.app->editCursor = 0;
-    StartSongPlayback(*rig.app);
-    EXPECT_EQ(rig.app->playback.mode.load(), kSong) << message;
-  }
-}
-
 TEST(Playback, StartPreparesAndStopRestsEveryTrack) {
   PlayRig rig;
   Track& track = rig.AddTrack();
@@ -124,7 +104,7 @@ TEST(Playback, StartPreparesAndStopRestsEveryTrack) {
   EXPECT_FLOAT_EQ(rig.app->song.tempo, 60.0f) << "tempo from the song's first event";
 }
 
-TEST(OutputRateSwitch, SetsTheRateFiguresAndReopensTheDevice) {
+TEST(OutputRateSwitch, SetsTheRateFiguresReopensTheDeviceAndStopsPlayback) {
   // Samples per beat: rate x 60 / 90 beats per minute; per tick: that / 24 ticks per beat.
   const struct { int32_t rate; float factor; int32_t step; float samplesPerBeat, samplesPerTick; } rates[] = {
       {11025, 4.0f, 4, 7350.0f, 306.25f}, {22050, 2.0f, 2, 14700.0f, 612.5f}, {44100, 1.0f, 1, 29400.0f, 1225.0f}};
@@ -146,9 +126,9 @@ TEST(OutputRateSwitch, SetsTheRateFiguresAndReopensTheDevice) {
     EXPECT_TRUE(app.changes.Has(Change::Output));
     EXPECT_TRUE(rig.dialogs.shown.empty());
   }
-}
 
-TEST(OutputRateSwitch, StopsPlaybackIgnoresOtherRatesAndReportsADeviceThatWillNotReopen) {
+  // While a song plays: other rates are ignored, one of ours stops the song, and a device that will not reopen
+  // is reported.
   PlayRig rig;
   Studio& app = *rig.app;
   rig.Add(rig.Global(), 100000, EventType::End);
@@ -174,17 +154,6 @@ TEST(OutputRateSwitch, StopsPlaybackIgnoresOtherRatesAndReportsADeviceThatWillNo
   SwitchOutputRate(app, 22050);
   EXPECT_EQ(app.rate.rateFactor, 2.0f);
   EXPECT_TRUE(rig.dialogs.shown.empty());
-}
-
-TEST(OutputRing, TargetIsTwoBlocksAheadOfThePlayCursor) {
-  for (const uint32_t frames : kBlockSizes) {
-    const uint32_t block = frames * kFrameBytes;
-    const std::pair<uint32_t, uint32_t> cases[] = {
-        {5 * block, 7}, {5 * block + block - 1, 7}, {6 * block + 4, 0}, {7 * block, 1},
-        {0, 2},         {block, 3},                 {RingBytesFor(frames) - 1, 1},
-    };
-    for (const auto& [cursor, target] : cases) EXPECT_EQ(TargetBlock(cursor, block), target) << frames << " " << cursor;
-  }
 }
 
 TEST(LiveOutput, RendersOneBlockAheadAndWaitsForTheDevice) {
@@ -214,18 +183,14 @@ TEST(LiveOutput, RendersOneBlockAheadAndWaitsForTheDevice) {
   }
 }
 
-// A source of 0.5 played through a gain of 0.5 on the current track.
-struct GainRig : PlayRig {
-  GainRig() {
-    AddProgram({kSource}).engines[0].F[0] = 0.5f;
-    Engine& gain = SetTrackEngine(AddTrack(), 0, kGain);
-    gain.F[0] = gain.F[1] = 0.5f;
-    app->song.currentTrack = 1;
-  }
-};
-
-TEST(LiveOutput, NoteKeyDropsThePendingBlock) {
-  GainRig rig;
+// A source of 0.5 played through a gain of 0.5 on the current track. A note key drops the pending block; a
+// chord sums its voices before the track's chain, and a released voice fades out in 5 ms without a step.
+TEST(LiveOutput, NoteKeyDropsThePendingBlockAndAChordSumsAndFadesOut) {
+  PlayRig rig;
+  rig.AddProgram({kSource}).engines[0].F[0] = 0.5f;
+  Engine& gain = rig.SetTrackEngine(rig.AddTrack(), 0, kGain);
+  gain.F[0] = gain.F[1] = 0.5f;
+  rig.app->song.currentTrack = 1;
   rig.app->song.songLevel = 0.1f;  // never applied to the live output
   ServeLiveOutputWith(*rig.app, rig.routines);
   ServeLiveOutputWith(*rig.app, rig.routines);  // a silent block now waits
@@ -236,24 +201,8 @@ TEST(LiveOutput, NoteKeyDropsThePendingBlock) {
   ASSERT_EQ(rig.device.WriteCount(), 2u);
   // The note from the block's first frame, through the current track's chain.
   EXPECT_EQ(rig.device.Write(1).samples.front(), 8191);
-}
 
-TEST(LiveOutput, StartLiveNoteIgnoresImpossibleNotes) {
-  for (const auto& [pitch, program, starts] : {std::tuple{6100, 0, false}, {2450, 1, false}, {2450, -1, false},
-                                               {6099, 0, true}}) {
-    PlayRig rig;
-    rig.AddProgram({kSource}).transpose = 30;
-    StartLiveNote(*rig.app, pitch, program);
-    EXPECT_EQ(rig.app->live.voices[0].liveFlag, starts ? 1u : 0u) << pitch << " " << program;
-    EXPECT_EQ(rig.app->live.noteStarted, starts ? 1u : 0u);
-    EXPECT_EQ(rig.app->live.voices[0].voice.transpose, starts ? 30 : 0);
-  }
-}
-
-// A chord sums its voices before the track's chain; a released voice fades out in 5 ms without a step.
-TEST(LiveOutput, ChordSumsAndReleasedVoiceFadesOut) {
-  GainRig rig;
-  ASSERT_TRUE(SetLiveVoiceCount(*rig.app, 4));
+  ASSERT_TRUE(SetLiveVoiceCount(*rig.app, 4));  // which silences the note
   rig.app->live.keysHold = 0;
   StartLiveNote(*rig.app, 2450, 0, 1);
   StartLiveNote(*rig.app, 2850, 0, 2);
@@ -271,6 +220,18 @@ TEST(LiveOutput, ChordSumsAndReleasedVoiceFadesOut) {
   EXPECT_LE(largestStep, 8192 / fade + 1);
   EXPECT_EQ(next(), 8191);  // the held voice alone
   EXPECT_FALSE(rig.app->live.voices[1].fadeLeft != 0 || rig.app->live.voices[1].liveFlag != 0);
+}
+
+TEST(LiveOutput, StartLiveNoteIgnoresImpossibleNotes) {
+  for (const auto& [pitch, program, starts] : {std::tuple{6100, 0, false}, {2450, 1, false}, {2450, -1, false},
+                                               {6099, 0, true}}) {
+    PlayRig rig;
+    rig.AddProgram({kSource}).transpose = 30;
+    StartLiveNote(*rig.app, pitch, program);
+    EXPECT_EQ(rig.app->live.voices[0].liveFlag, starts ? 1u : 0u) << pitch << " " << program;
+    EXPECT_EQ(rig.app->live.noteStarted, starts ? 1u : 0u);
+    EXPECT_EQ(rig.app->live.voices[0].voice.transpose, starts ? 30 : 0);
+  }
 }
 
 // Interleaved stereo samples that differ from frame to frame and from side to side.
@@ -298,69 +259,94 @@ std::vector<int16_t> PlayToTheEnd(PlayRig& rig) {
   return heard;
 }
 
+// Select Wave plays a file block by block, two blocks ahead of the cursor, and ends at its end. A WAV file of
+// exact samples is heard as it is, at its own rate; sound files of other kinds and rates are played at their
+// own rate when it is an output rate and converted to the output's rate otherwise, the tone kept.
 TEST(WavePlayback, PlaysTheFileBlockByBlockAtItsRateAndEndsAtItsEnd) {
-  // Frames in the file; what the data chunk claims, in bytes; bytes of another chunk after the data; frames
-  // handed to the ring.
-  const struct { const char* what; uint32_t rate, frames; std::optional<uint32_t> stated; uint32_t trailing, played; }
-  cases[] = {
+  // A ramp: frames in the file; what the data chunk claims, in bytes; bytes of another chunk after the data;
+  // frames handed to the ring. A tone: the output rate before and after, and whether a mono file's one side is
+  // heard on both.
+  const struct { const char* what; uint32_t rate, frames; std::optional<uint32_t> stated; uint32_t trailing, played;
+                 std::optional<ToneFile> tone = std::nullopt; int32_t outputBefore = 44100;
+                 int32_t outputAfter = static_cast<int32_t>(rate); bool bothSidesEqual = false; } cases[] = {
       {"a block and a bit", 22050, 4196, std::nullopt, 0, 4196},
       {"exactly two blocks", 11025, 8192, std::nullopt, 0, 8192},
       {"the data chunk claims more than the file holds", 22050, 3000, 1000000, 0, 3000},
       {"a chunk after the data", 44100, 5000, std::nullopt, 64, 5000},
       {"an odd stated size drops the cut frame", 22050, 100, 4 * 99 + 3, 0, 99},
+      {"48000 Hz FLAC stereo converted to 44100", 0, 0, std::nullopt, 0, 0,
+       ToneFile{.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16, .rate = 48000, .channels = 2}, 44100, 44100},
+      {"22050 Hz 24-bit mono at its own rate", 0, 0, std::nullopt, 0, 0,
+       ToneFile{.format = SF_FORMAT_WAV | SF_FORMAT_PCM_24, .rate = 22050}, 44100, 22050, true},
+      {"96000 Hz float converted to 11025", 0, 0, std::nullopt, 0, 0,
+       ToneFile{.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT, .rate = 96000, .channels = 2}, 11025, 11025},
+      {"OGG Vorbis", 0, 0, std::nullopt, 0, 0, ToneFile{.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS, .rate = 44100},
+       22050, 44100, true},
   };
   for (const auto& c : cases) {
-    PlayRig rig;
+    SCOPED_TRACE(c.what);
+    PlayRig rig(c.outputBefore);
     Studio& app = *rig.app;
     TempDir dir;
     const std::vector<int16_t> samples = StereoRamp(c.frames);
-    auto bytes = MakeWave({.channels = 2, .rate = c.rate, .samples = samples, .statedDataBytes = c.stated});
-    bytes.insert(bytes.end(), c.trailing, 0x7f);
-    WriteBytes(dir.File("take.wav"), bytes);
+    if (c.tone) {
+      ASSERT_TRUE(WriteTone(dir.File("take.wav"), *c.tone));
+    } else {
+      auto bytes = MakeWave({.channels = 2, .rate = c.rate, .samples = samples, .statedDataBytes = c.stated});
+      bytes.insert(bytes.end(), c.trailing, 0x7f);
+      WriteBytes(dir.File("take.wav"), bytes);
+    }
     rig.dialogs.paths = {dir.File("take.wav")};
     rig.device.PlayInBlock(6);  // the block after it is the ring's write block: the worker waits with its first
 
-    EXPECT_TRUE(SelectWave(app)) << c.what;
+    EXPECT_TRUE(SelectWave(app));
     const FileDialogRequest& asked = rig.dialogs.requests.at(0);
     EXPECT_EQ(asked.title + "|" + asked.startFolder + "|" + asked.filters.at(0).description + "|" + asked.filters.back().pattern,
-              "Select Wave|/nonexistent-program-folder/Tracks/|Sound Files (*.wav *.aif *.aiff *.flac *.ogg *.oga *.mp3)|*.*") << c.what;
+              "Select Wave|/nonexistent-program-folder/Tracks/|Sound Files (*.wav *.aif *.aiff *.flac *.ogg *.oga *.mp3)|*.*");
     EXPECT_EQ(app.folders.tracks, dir.Root() + "/") << "the renders folder follows the chosen file";
-    EXPECT_EQ(app.rate.sampleRate, static_cast<int32_t>(c.rate)) << c.what;
-    EXPECT_EQ(app.rate.rateFactor, 44100.0f / static_cast<float>(c.rate)) << c.what;
-    EXPECT_EQ(rig.device.recreatedAt, c.rate == 44100 ? std::vector<int32_t>{} : std::vector<int32_t>{static_cast<int32_t>(c.rate)})
-        << c.what;
-    EXPECT_EQ(app.playback.playButtonPressed, 1u) << c.what;
+    EXPECT_EQ(app.rate.sampleRate, c.outputAfter);
+    EXPECT_EQ(app.rate.rateFactor, 44100.0f / static_cast<float>(c.outputAfter));
+    if (c.outputAfter == c.outputBefore) EXPECT_TRUE(rig.device.recreatedAt.empty());
+    else EXPECT_EQ(rig.device.recreatedAt, std::vector{c.outputAfter});
+    EXPECT_EQ(app.playback.playButtonPressed, 1u);
     app.changes.Take();
 
     const std::vector<int16_t> heard = PlayToTheEnd(rig);
-    // Every block two ahead of the cursor, holding the file's samples in order and silence after the last.
-    const uint32_t blocks = (c.played + kBlockFrames - 1) / kBlockFrames;
-    ASSERT_EQ(rig.device.WriteCount(), blocks) << c.what;
-    for (uint32_t k = 0; k < blocks; ++k)
-      EXPECT_EQ(rig.device.Write(k).offset, (k + 2) % kRingBlocks * kBlockBytes) << c.what << " block " << k;
-    std::vector<int16_t> expected(samples.begin(), samples.begin() + 2 * c.played);
-    expected.resize(blocks * kBlockFrames * 2, 0);
-    EXPECT_TRUE(heard == expected) << c.what;
+    if (c.tone) {
+      // The blocks end in silence after the file: the tone is judged over the file's length at the new rate.
+      const auto frames = static_cast<std::size_t>(c.tone->seconds * c.outputAfter);
+      ASSERT_GE(heard.size(), 2 * frames);
+      const auto left = Channel(heard.data(), 2 * frames, 2, 1.0f / 32768);
+      const auto right = Channel(heard.data() + 1, 2 * frames, 2, 1.0f / 32768);
+      EXPECT_NEAR(ToneFrequency(left, c.outputAfter), 1000.0, 6.0);
+      EXPECT_NEAR(Peak(left), 0.5f, 0.03f);
+      EXPECT_NEAR(Peak(right), c.bothSidesEqual ? 0.5f : 0.25f, 0.03f);
+    } else {
+      // Every block two ahead of the cursor, holding the file's samples in order and silence after the last.
+      const uint32_t blocks = (c.played + kBlockFrames - 1) / kBlockFrames;
+      ASSERT_EQ(rig.device.WriteCount(), blocks);
+      for (uint32_t k = 0; k < blocks; ++k)
+        EXPECT_EQ(rig.device.Write(k).offset, (k + 2) % kRingBlocks * kBlockBytes) << "block " << k;
+      std::vector<int16_t> expected(samples.begin(), samples.begin() + 2 * c.played);
+      expected.resize(blocks * kBlockFrames * 2, 0);
+      EXPECT_TRUE(heard == expected);
+    }
 
-    EXPECT_TRUE(app.playback.playButtonPressed == 0 && app.changes.Has(Change::Transport)) << c.what;
+    EXPECT_TRUE(app.playback.playButtonPressed == 0 && app.changes.Has(Change::Transport));
     EXPECT_FALSE(app.wavePlayback.stream) << "closed by the worker";
     StopPlayback(app);  // what the next command does first
-    EXPECT_FALSE(app.playback.worker.joinable()) << c.what;
-    EXPECT_EQ(app.rate.sampleRate, static_cast<int32_t>(c.rate)) << "the file's rate stays after it ends";
-    EXPECT_TRUE(rig.dialogs.shown.empty()) << c.what;
+    EXPECT_FALSE(app.playback.worker.joinable());
+    EXPECT_EQ(app.rate.sampleRate, c.outputAfter) << "the file's rate stays after it ends";
+    EXPECT_TRUE(rig.dialogs.shown.empty());
   }
 }
 
 TEST(WavePlayback, RefusedFilesChangeNothing) {
-  const auto damage = [](std::size_t at, const char* with) {
-    return [=](std::vector<uint8_t>& b) { std::copy_n(with, 4, b.begin() + static_cast<long>(at)); };
-  };
   // `message` is "" when nothing is said.
   const struct { const char* what; testing::WaveLayout layout; std::function<void(std::vector<uint8_t>&)> change;
                  const char* message; } cases[] = {
-      {"not WAVE", {.channels = 2, .rate = 22050}, damage(8, "AVI "), "Invalid File"},
-      {"shorter than a header", {.channels = 2}, [](auto& b) { b.resize(10); }, "Invalid File"},
-      {"no fmt chunk", {.channels = 2, .rate = 22050}, damage(12, "fmx "), "Invalid File"},
+      {"not WAVE", {.channels = 2, .rate = 22050}, [](auto& b) { std::copy_n("AVI ", 4, b.begin() + 8); },
+       "Invalid File"},
       {"no data chunk", {.channels = 2, .rate = 22050, .withData = false}, nullptr, "Invalid File"},
       {"empty file", {}, [](auto& b) { b.clear(); }, "Invalid File"},
       {"no such file", {}, nullptr, "Invalid File"},
@@ -438,13 +424,17 @@ struct PlayingSongRig : testing::SongRig {
   testing::FakeSoundDevice device;
 };
 
-TEST(EditDuringPlayback, LevelsPansAndNotesChangeWhileTheSongPlays) {
+// Levels, pans and notes edited while the playback thread plays the song, then undone and redone: values go
+// back at once and the song plays on; a change of the song's structure stops it first. Run in the
+// ThreadSanitizer build, an edit, or a picture taken or restored, under the worker shows its races here.
+TEST(EditDuringPlayback, ValuesChangeAndGoBackWhileTheSongPlaysAndStructureStopsIt) {
   PlayingSongRig rig;
   testing::FakeSoundDevice& device = rig.device;
   for (int32_t program = 0; program < 2; ++program) {
     SelectProgram(rig.app, program);
     rig.SetProgramType(0, Id(EngineTypeId::SineWaveGenerator));
   }
+  rig.SetTrackType(0, testing::Id(EngineTypeId::LowPassFilter));
   for (int32_t track = 1; track < 3; ++track)
     for (int32_t tick = 0; tick < 4000; tick += 24) rig.Add(track, {{tick, Type(EventType::NoteOn), 2450, track - 1}});
 
@@ -466,56 +456,10 @@ TEST(EditDuringPlayback, LevelsPansAndNotesChangeWhileTheSongPlays) {
   }
   EXPECT_EQ(rig.app.playback.mode.load(), PlaybackMode::Song) << "the edits never stop the song";
   EXPECT_GT(device.WriteCount(), 8u);
+  EXPECT_EQ(rig.TrackNo(1).eventCount, 167 + 200);
   StopPlayback(rig.app);
   EXPECT_TRUE(IsPlaybackIdle(rig.app) && rig.app.playback.workerRunning.load() == 0);
-  EXPECT_EQ(rig.TrackNo(1).eventCount, 167 + 200);
-}
 
-// Select Wave on sound files of other kinds and rates: played at their own rate when it is an output rate,
-// converted to the output's rate otherwise, the tone kept.
-
-TEST(SoundPlayback, AnyFileStreamsAtAnOutputRateWithItsTone) {
-  const struct {
-    const char* what;
-    ToneFile file;
-    int32_t outputBefore, outputAfter;
-    bool bothSidesEqual;  // a mono file is heard on both sides
-  } cases[] = {
-      {"48000 Hz FLAC stereo converted to 44100", {.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16, .rate = 48000, .channels = 2}, 44100, 44100, false},
-      {"22050 Hz 24-bit mono at its own rate", {.format = SF_FORMAT_WAV | SF_FORMAT_PCM_24, .rate = 22050}, 44100, 22050, true},
-      {"96000 Hz float converted to 11025", {.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT, .rate = 96000, .channels = 2}, 11025, 11025, false},
-      {"OGG Vorbis", {.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS, .rate = 44100}, 22050, 44100, true},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    testing::PlayRig rig(c.outputBefore);
-    Studio& app = *rig.app;
-    testing::TempDir dir;
-    ASSERT_TRUE(testing::WriteTone(dir.File("tone"), c.file));
-    rig.device.PlayInBlock(6);
-    ASSERT_TRUE(StartWavePlayback(app, dir.File("tone")));
-    EXPECT_EQ(app.rate.sampleRate, c.outputAfter);
-    const std::vector<int16_t> heard = PlayToTheEnd(rig);
-    // The blocks end in silence after the file: the tone is judged over the file's length at the new rate.
-    const auto frames = static_cast<std::size_t>(c.file.seconds * c.outputAfter);
-    ASSERT_GE(heard.size(), 2 * frames);
-    const auto left = testing::Channel(heard.data(), 2 * frames, 2, 1.0f / 32768);
-    const auto right = testing::Channel(heard.data() + 1, 2 * frames, 2, 1.0f / 32768);
-    EXPECT_NEAR(testing::ToneFrequency(left, c.outputAfter), 1000.0, 6.0);
-    EXPECT_NEAR(testing::Peak(left), 0.5f, 0.03f);
-    EXPECT_NEAR(testing::Peak(right), c.bothSidesEqual ? 0.5f : 0.25f, 0.03f);
-    EXPECT_TRUE(rig.dialogs.shown.empty());
-  }
-}
-
-// Undo and redo while the playback thread plays the song: values go back at once and the song plays on; a
-// change of the song's structure stops it first. Run in the ThreadSanitizer build, a picture taken or restored
-// under the worker shows its races here.
-TEST(HistoryDuringPlayback, ValuesGoBackWhileTheSongPlaysAndStructureStopsIt) {
-  PlayingSongRig rig;
-  testing::FakeSoundDevice& device = rig.device;
-  rig.SetTrackType(0, testing::Id(EngineTypeId::LowPassFilter));
-  for (int32_t tick = 0; tick < 4000; tick += 24) rig.Add(1, {{tick, Type(EventType::NoteOn), 2450, 0}});
   History history;
   StartHistory(history, rig.app);
   const float level = rig.TrackNo(1).level;

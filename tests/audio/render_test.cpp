@@ -13,6 +13,7 @@
 #include <functional>
 #include <random>
 
+#include "audio/live_output.h"
 #include "audio/playback.h"
 #include "audio/render.h"
 #include "audio/wave_playback.h"
@@ -25,8 +26,6 @@
 
 namespace tonforge::testing {
 namespace {
-
-using ScratchFolder = testing::TempDir;
 
 // Lets writes of the calling process reach only `bytes` into any file, as a nearly full disk would.
 class FileSizeLimit {
@@ -56,19 +55,25 @@ void RenderTo(PlayRig& rig, const std::string& path) {
 }
 std::string Box(PlayRig& rig) { return rig.dialogs.shown.at(0).caption + ": " + rig.dialogs.shown[0].text; }
 
-TEST(Render, WaveFileLayoutAndTheSaveDialog) {
-  struct Case { int32_t rate, tempo, ticksPerBeat, endTick; uint32_t quality, frames; };
+// A note of noise on every render: the data chunk holds sound. The latency option is the live ring's alone: a
+// render is the same file at every block size.
+TEST(Render, WaveFileLayoutTheSaveDialogAndTheSameBytesAtEveryLatency) {
+  struct Case { int32_t rate, tempo, ticksPerBeat, endTick; uint32_t quality, frames, blockFrames = 4096; };
   const Case cases[] = {
       {44100, 875, 189, 1024, 0, 16384},  // exactly 16 samples per tick: the End tick falls on frame 16384
       {44100, 875, 189, 1024, 1, 16384},  {44100, 441, 60, 1, 0, 100},  // 100 samples per tick
       {22050, 120, 48, 1, 0, 230},        {11025, 120, 48, 1, 0, 115},  // 229.6875 and 114.84375 per tick
+      {44100, 875, 189, 1024, 0, 16384, 256},                          // the first at the smallest block size
   };
+  std::vector<std::vector<uint8_t>> files;
   for (const Case& c : cases) {
     PlayRig rig(c.rate);
-    ScratchFolder folder;
+    TempDir folder;
     rig.SetTempo(c.tempo);
     rig.app->song.ticksPerBeat = c.ticksPerBeat;
     rig.End(c.endTick);
+    rig.NoteTrack(0.5f);
+    rig.app->ring.blockFrames = c.blockFrames;
     rig.app->render.quality = c.quality;
     rig.app->folders.tracks = "/start/here/";
     RenderTo(rig, folder.File("take.mp3"));
@@ -76,9 +81,10 @@ TEST(Render, WaveFileLayoutAndTheSaveDialog) {
     EXPECT_EQ(Describe(rig.dialogs.requests[0]),
               std::to_string(c.rate) + "hz Render|Song.wav|/start/here/|Wave Files (*.wav)|*.wav");
     EXPECT_EQ(rig.app->folders.tracks, folder.Root() + "/") << "the next render opens where this one saved";
-    const auto b = ReadBytes(folder.File("take.wav"));
+    const auto& b = files.emplace_back(ReadBytes(folder.File("take.wav")));
     const uint32_t data = c.frames * 4;
     ASSERT_EQ(b.size(), 44 + data + 1) << c.frames;
+    EXPECT_GT(LoudSamples(b), c.frames) << c.frames;
     auto text = [&](size_t at, size_t n) { return std::string(b.begin() + at, b.begin() + at + n); };
     EXPECT_EQ(text(0, 4) + text(8, 8) + text(36, 4), "RIFFWAVEfmt data");
     EXPECT_EQ((std::vector<uint32_t>{GetU32(&b[4]), GetU32(&b[16]), GetU16(&b[20]), GetU16(&b[22]), GetU32(&b[24]),
@@ -89,91 +95,64 @@ TEST(Render, WaveFileLayoutAndTheSaveDialog) {
     EXPECT_EQ(Box(rig).substr(0, 43), "Rendering Complete: Time 0 Hours 0 Minutes ");
     EXPECT_EQ(rig.dialogs.shown[0].icon, BoxIcon::Information);
   }
+  EXPECT_EQ(files[0], files.back());
 }
 
-// The latency option is the live ring's alone: a render is the same file at every block size.
-TEST(Render, SameBytesAtEveryLatency) {
-  std::vector<std::vector<uint8_t>> files;
-  for (const uint32_t frames : {4096u, 256u}) {
-    PlayRig rig;
-    rig.app->ring.blockFrames = frames;
-    rig.AddProgram({testing::kSource}).engines[0].F[0] = 0.5f;
-    rig.Add(rig.AddTrack(), 0, EventType::NoteOn, 2450, 0);
-    rig.End(96);
-    ScratchFolder folder;
-    RenderTo(rig, folder.File("take.wav"));
-    files.push_back(ReadBytes(folder.File("take.wav")));
-  }
-  ASSERT_GT(files[0].size(), 44u + 4 * 4096);
-  EXPECT_TRUE(std::any_of(files[0].begin() + 44, files[0].end(), [](uint8_t b) { return b != 0; }));
-  EXPECT_EQ(files[0], files[1]);
-}
-
-TEST(Render, RefusalsAndEmptyRenders) {
-  // `file`: where the dialog points, relative to the scratch folder (null: cancelled); `fileSize` -1: no file.
-  struct Case { std::vector<int32_t> endTicks; int32_t editCursor; const char* file; std::string box; int64_t fileSize;
-                int failingStarts = 0; };
+// The render's and the playback's refusals, and the renders that end at once. After each the live output owns
+// the sound again and a later start works.
+TEST(Render, RefusalsAndEmptyRendersAndRefusedPlayback) {
+  // `file`: where the dialog points, relative to the scratch folder (null: cancelled or none); `fileSize` -1: no
+  // file.
+  struct Case { void (*start)(Studio&); std::vector<int32_t> endTicks; int32_t editCursor; const char* file;
+                std::string box; int64_t fileSize; int failingStarts = 0; };
   const std::string noEnd = "Error: You Must Insert An End Event At The End Of The Song";
+  const std::string stopped = "Error: Song Stopped Before Cursor Position", noStart = "Error: Could Not Start Playback";
   const Case cases[] = {
-      {{5}, 10, "a", noEnd, -1},  // only an End before the cursor
-      {{5}, 0, nullptr, "", -1},
-      {{5, 20}, 10, "a", "Error: Song Stopped Before Cursor Position", 45},  // an End before the cursor stops it
-      {{10}, 10, "a", "Rendering Complete: Time 0 Hours 0 Minutes 0 Seconds", 45},  // nothing to render
-      {{5}, 0, "a", "Error: Could Not Start Playback", 45, 1},
+      {StartRender, {5}, 10, "a", noEnd, -1},  // only an End before the cursor
+      {StartRender, {5}, 0, nullptr, "", -1},
+      {StartRender, {5, 20}, 10, "a", stopped, 45},  // an End before the cursor stops it
+      {StartRender, {10}, 10, "a", "Rendering Complete: Time 0 Hours 0 Minutes 0 Seconds", 45},  // nothing to render
+      {StartRender, {5}, 0, "a", noStart, 45, 1},
+      {StartSongPlayback, {5}, 10, nullptr, stopped, -1},
+      {StartSongPlayback, {}, 0, nullptr, noStart, -1, 1},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.box);
     PlayRig rig;
-    ScratchFolder folder;
+    TempDir folder;
     for (int32_t t : c.endTicks) rig.End(t);
     rig.app->editCursor = c.editCursor;
     if (c.file) rig.dialogs.paths.push_back(folder.File(c.file));
     FailWorkerStartsForTesting(c.failingStarts);
-    StartRender(*rig.app);
-    EXPECT_TRUE(IsPlaybackIdle(*rig.app)) << c.box;
-    EXPECT_EQ(rig.app->playback.playButtonPressed, 0u) << c.box;
-    EXPECT_EQ(rig.app->render.samplesRendered.load(), 0u) << c.box;
-    EXPECT_EQ(rig.dialogs.shown.size(), c.file ? 1u : 0u) << c.box;
-    if (c.file && !rig.dialogs.shown.empty()) {
-      EXPECT_EQ(Box(rig).substr(0, Box(rig).find('\n')), c.box);
+    c.start(*rig.app);
+    EXPECT_TRUE(IsPlaybackIdle(*rig.app));
+    EXPECT_EQ(rig.app->playback.playButtonPressed, 0u);
+    EXPECT_EQ(rig.app->render.samplesRendered.load(), 0u);
+    EXPECT_EQ(rig.dialogs.shown.size(), c.box.empty() ? 0u : 1u);
+    if (!rig.dialogs.shown.empty()) {
+      EXPECT_EQ(Box(rig), c.box);
     }
     const std::string file = folder.File(std::string(c.file ? c.file : "a") + ".wav");
     if (c.fileSize < 0) {
-      EXPECT_FALSE(fs::exists(file)) << c.box;
+      EXPECT_FALSE(fs::exists(file));
     } else {
       const auto b = ReadBytes(file);
-      EXPECT_EQ(static_cast<int64_t>(b.size()), c.fileSize) << c.box;
-      EXPECT_TRUE(b.size() >= 44 && GetU32(&b[4]) == 37u && GetU32(&b[40]) == 0u) << c.box;
+      EXPECT_EQ(static_cast<int64_t>(b.size()), c.fileSize);
+      EXPECT_TRUE(b.size() >= 44 && GetU32(&b[4]) == 37u && GetU32(&b[40]) == 0u);
     }
+    EXPECT_EQ(rig.device.WriteCount(), 0u);
+    EXPECT_EQ(ServeLiveOutput(*rig.app), LiveOutputStep::Rendered);
+    rig.app->editCursor = 0;
+    StartSongPlayback(*rig.app);
+    EXPECT_EQ(rig.app->playback.mode.load(), PlaybackMode::Song);
   }
 }
 
-TEST(Render, FailedWriteIsReportedWhenTheRenderEnds) {
-  PlayRig rig;
-  ScratchFolder folder;
-  rig.SetTempo(875);
-  rig.app->song.ticksPerBeat = 189;
-  rig.End(1024);  // 16384 frames: two full buffer writes
-  {
-    FileSizeLimit limit(10000);  // the first 32768-byte write fails as on a full disk
-    RenderTo(rig, folder.File("full.wav"));
-  }
-  ASSERT_EQ(rig.dialogs.shown.size(), 1u);
-  EXPECT_EQ(Box(rig), "Error: Could Not Write Wave File\n" + folder.File("full.wav") + ": File too large");
-  EXPECT_FALSE(fs::exists(folder.File("full.wav"))) << "nothing half-written is left in its place";
-  EXPECT_LT(rig.app->render.samplesRendered.load(), 2u * 16384) << "the render stops at the failed write";
-}
-
+// How the clipped samples are counted is the mix test's; here the lines that show them.
 TEST(Render, PanelLines) {
-  // Every left value clips and no right value does: half the samples clip.
   PlayRig rig;
-  rig.Add(rig.NoteTrack(0.75f), 0, EventType::TrackPan, -100);
-  rig.app->song.songLevel = 2.0f;
-  rig.Start();
-  uint32_t clipped = 0;
-  for (int i = 0; i < 100; ++i) rig.Frame(&clipped);
   const RenderPanelText& text = rig.app->render.text;
-  EXPECT_EQ(clipped, 100u);
-  for (const auto& [rendered, clips, percent] : {std::tuple{200u, clipped, "50.00"}, {0u, 0u, "0.00"},
+  for (const auto& [rendered, clips, percent] : {std::tuple{200u, 100u, "50.00"}, {0u, 0u, "0.00"},
                                                  {968788u, 6394u, "0.66"}, {3u, 1u, "33.33"}, {3u, 2u, "66.67"}}) {
     rig.app->render.samplesRendered = rendered;
     rig.app->render.samplesClipped = clips;
@@ -234,12 +213,9 @@ bool Write(FileRig& rig, Kind kind, const std::string& path) {
 }
 
 TEST(SafeFiles, EveryWriterKeepsTheOldFileAndSaysWhyWhenItCannotReplaceIt) {
-  struct Target {
-    const char* name;
-    bool written;
-    const char* reason;                                       // the end of the box's second line when refused
-    std::function<std::string(const std::string& folder, const std::string& file)> prepare;  // the path to save to
-  };
+  // reason: the end of the box's second line when refused; prepare: returns the path to save to.
+  struct Target { const char* name; bool written; const char* reason;
+                  std::function<std::string(const std::string& folder, const std::string& file)> prepare; };
   const auto plain = [](const std::string& folder, const std::string& file) {
     WriteBytes(folder + "/" + file, kOldBytes);
     return folder + "/" + file;

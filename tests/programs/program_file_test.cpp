@@ -22,7 +22,10 @@ constexpr std::size_t kEngine0 = kProgramFileHeaderSize + kProgramEnginesOffset;
 
 std::size_t EngineAt(int p) { return kEngine0 + kEngineImageSize * p; }
 std::size_t SlotAt(int p, int k) { return EngineAt(p) + kEngineSlotsOffset + kDataSlotImageSize * k; }
-void SetType(Engine& e, EngineTypeId type) { InitProgramEngine(e, static_cast<uint32_t>(type)); }
+Engine& SetType(Engine& e, EngineTypeId type) {
+  InitProgramEngine(e, static_cast<uint32_t>(type));
+  return e;
+}
 
 // Writes the bytes as a file and loads it the way the user's command would.
 bool LoadBytes(FileRig& rig, const std::vector<uint8_t>& bytes, bool replace = false) {
@@ -35,8 +38,7 @@ TEST(ProgramImage, SizesAndFieldOffsets) {
   Program p;
   p.level = 0.5f;
   p.pan = 150;
-  SetType(p.engines[3], EngineTypeId::CombFilter);
-  FillSlot(p.engines[3], 0, 1000, 0.25f);
+  FillSlot(SetType(p.engines[3], EngineTypeId::CombFilter), 0, 1000, 0.25f);
   FillSlot(p.engines[3], 2, 10, -0.5f);
   p.engines[3].loadedSlotCount = 1;
   p.engineCount = static_cast<uint32_t>(UsedChainLength(p.engines));
@@ -76,14 +78,11 @@ TEST(ProgramFile, SaveLoadSaveIsByteIdentical) {
   FileRig rig;
   Program& original = rig.AddProgram("Pad: one/two\\x");
   Engine* e = original.engines.data();
-  SetType(e[0], EngineTypeId::BasicWave);
-  FillSlot(e[0], 0, 100, -0.75f);
-  e[0].loadedSlotCount = 1;
+  FillSlot(SetType(e[0], EngineTypeId::BasicWave), 0, 100, -0.75f);
   SetType(e[1], EngineTypeId::CombFilter);
-  SetType(e[2], EngineTypeId::AmplitudeModulation);
-  FillSlot(e[2], 0, 7, 0.5f);
+  FillSlot(SetType(e[2], EngineTypeId::AmplitudeModulation), 0, 7, 0.5f);
   e[2].slots[0].tempoSync = 1;  // carried by no factory program
-  e[2].loadedSlotCount = 1;
+  e[0].loadedSlotCount = e[2].loadedSlotCount = 1;
   SetType(e[4], EngineTypeId::PlateReverb);
   rig.dialogs.paths = {rig.dir.File("first.wav"), rig.dir.File("first.tep"), rig.dir.File("second")};
 
@@ -111,16 +110,12 @@ TEST(ProgramFile, SaveLoadSaveIsByteIdentical) {
 
 TEST(ProgramFile, LegacyFileIsUpgraded) {
   Program p;
-  SetType(p.engines[0], EngineTypeId::LowPassFilter);
-  SetParameter(p.engines[0], 0, 25);
+  SetParameter(SetType(p.engines[0], EngineTypeId::LowPassFilter), 0, 25);
   FillSlot(p.engines[0], 0, 4, 0.0f);
-  SetType(p.engines[1], EngineTypeId::Clipper);
-  p.engines[1].type = 40;  // the old number of the clipper
-  SetType(p.engines[2], EngineTypeId::StereoReverbXY);
-  p.engines[2].type = 35;  // the old reverb
+  SetType(p.engines[1], EngineTypeId::Clipper).type = 40;         // the old number of the clipper
+  SetType(p.engines[2], EngineTypeId::StereoReverbXY).type = 35;  // the old reverb
   SetParameter(p.engines[2], 1, 25);
-  SetType(p.engines[3], EngineTypeId::PeakingFilter);
-  SetParameter(p.engines[3], 1, 40);
+  SetParameter(SetType(p.engines[3], EngineTypeId::PeakingFilter), 1, 40);
   auto bytes = EncodeProgramFile(p);
   std::copy_n("TEP1", 4, bytes.begin());
 
@@ -142,8 +137,7 @@ TEST(ProgramFile, LegacyFileIsUpgraded) {
 // A program with a wave, a comb filter, a delay, an oscillator sync and an arpeggiator, as a file.
 std::vector<uint8_t> SmallProgramFile() {
   Program p;
-  SetType(p.engines[0], EngineTypeId::BasicWave);
-  FillSlot(p.engines[0], 0, 8, 0.0f);
+  FillSlot(SetType(p.engines[0], EngineTypeId::BasicWave), 0, 8, 0.0f);
   SetType(p.engines[1], EngineTypeId::CombFilter);
   SetType(p.engines[2], EngineTypeId::VariableSpeedDelay);
   SetType(p.engines[3], EngineTypeId::OscillatorSynchronisation);
@@ -254,11 +248,10 @@ TEST(ProgramFile, ChainLoadKeepsAllowedEnginesAndWarnsOnce) {
   Program& source = rig.AddProgram("FromFile");
   source.level = 0.3f;
   source.pan = 20;
-  SetType(source.engines[0], EngineTypeId::BasicWave);          // programs only
+  FillSlot(SetType(source.engines[0], EngineTypeId::BasicWave), 0, 5, 0.0f);  // programs only
   SetType(source.engines[1], EngineTypeId::CombFilter);         // everywhere
   SetType(source.engines[2], EngineTypeId::SineWaveGenerator);  // programs only
   SetType(source.engines[3], EngineTypeId::SongSpeedModulator); // song chain only
-  FillSlot(source.engines[0], 0, 5, 0.0f);
   rig.dialogs.paths = {rig.dir.File("mixed.tep")};
   ASSERT_TRUE(SaveProgram(rig.app));
   Track& drums = rig.AddTrack();
@@ -340,11 +333,9 @@ TEST(WaveImport, SamplesConvertExactly) {
 }
 
 TEST(WaveImport, SlotNames) {
-  const struct {
-    const char* path;
-    const char* name;
-  } cases[] = {{"/w/Kick.Hard.wav", "Kick"}, {"/w/ABCDEFGHIJKLMNOPQRST.wav", "ABCDEFGHIJKLMNO"}, {"/a.b/noext", "noext"},
-               {"plain.wav", "plain"},       {"/w/.hidden.wav", ""}};
+  const struct { const char* path; const char* name; } cases[] = {
+      {"/w/Kick.Hard.wav", "Kick"}, {"/w/ABCDEFGHIJKLMNOPQRST.wav", "ABCDEFGHIJKLMNO"}, {"/a.b/noext", "noext"},
+      {"plain.wav", "plain"}, {"/w/.hidden.wav", ""}};
   for (const auto& c : cases) EXPECT_STREQ(SlotNameFromPath(c.path).data(), c.name) << c.path;
 }
 
@@ -356,15 +347,10 @@ TEST(WaveImport, RefusalsAndTheSampleChunk) {
   // Files not in the slot's own format go to libsndfile, whose reason follows the file's name.
   const char* const kUnread = "Invalid File\n/w/New.wav: ";
   const EngineTypeId kWave = EngineTypeId::BasicWave;
-  const struct {
-    const char* what;
-    WaveLayout layout;
-    std::function<void(std::vector<uint8_t>&)> damage = nullptr;
-    const char* message = nullptr;  // refused with it, or imported when none
-    EngineTypeId type = EngineTypeId::BasicWave;
-    int32_t root = 0;  // for wave players
-    uint32_t looped = 0, loopStart = 0, loopEnd = 0;
-  } cases[] = {
+  // message: refused with it, or imported when none; root: for wave players.
+  const struct { const char* what; WaveLayout layout; std::function<void(std::vector<uint8_t>&)> damage = nullptr;
+                 const char* message = nullptr; EngineTypeId type = EngineTypeId::BasicWave; int32_t root = 0;
+                 uint32_t looped = 0, loopStart = 0, loopEnd = 0; } cases[] = {
       {"not WAVE", {}, notWave, kUnread},
       {"shorter than a header", {}, [](auto& b) { b.resize(11); }, kUnread},
       {"no fmt chunk", {}, [](auto& b) { std::copy_n("xxxx", 4, b.begin() + 12); }, kUnread},
@@ -448,10 +434,8 @@ TEST(WaveImport, MultisampledKeyRangesThroughTheCommands) {
 }
 
 TEST(DataSlotCommands, ReverseMirrorsLoopPoints) {
-  const struct {
-    uint32_t loopStart, loopEnd;
-    uint32_t mirroredStart, mirroredEnd;
-  } cases[] = {{1, 3, 1, 3}, {0, 2, 2, 4}, {0, 4, 0, 4}, {3, 4, 0, 1}, {2, 90, 0, 2}};
+  const struct { uint32_t loopStart, loopEnd, mirroredStart, mirroredEnd; } cases[] = {
+      {1, 3, 1, 3}, {0, 2, 2, 4}, {0, 4, 0, 4}, {3, 4, 0, 1}, {2, 90, 0, 2}};
   for (const auto& c : cases) {
     Engine e = MakeEngine(EngineTypeId::BasicWave);
     FillSlot(e, 0, 5, 1.0f);

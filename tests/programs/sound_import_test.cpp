@@ -8,6 +8,7 @@
 #include "support/fake_dialogs.h"
 #include "support/file_rig.h"
 #include "support/sound_files.h"
+#include "support/wave_files.h"
 
 namespace tonforge::testing {
 namespace {
@@ -16,17 +17,12 @@ namespace {
 TEST(SoundImport, AnyFileReachesTheSlotAt44100HzMonoWithItsToneLevelAndLoop) {
   constexpr int kWav = SF_FORMAT_WAV, kFlac = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
   const auto cut = [](std::size_t n) { return [n](std::vector<uint8_t>& b) { b.resize(std::min(n, b.size())); }; };
-  const struct {
-    const char* what;
-    ToneFile file;
-    const char* said;  // the start of the box's line after the file name, or of the refusal's reason
-    uint32_t length = 22050;  // samples in the slot, within a thousandth
-    float level = 0.5f;       // the slot's peak
-    std::optional<std::pair<uint32_t, uint32_t>> loop = std::nullopt;
-    ImportLevel asked = ImportLevel::AsRecorded;
-    EngineTypeId type = EngineTypeId::BasicWave;
-    std::function<void(std::vector<uint8_t>&)> damage = nullptr;
-  } cases[] = {
+  // said: the start of the box's line after the file name, or of the refusal's reason; length: samples in the
+  // slot, within a thousandth; level: the slot's peak.
+  const struct { const char* what; ToneFile file; const char* said; uint32_t length = 22050; float level = 0.5f;
+                 std::optional<std::pair<uint32_t, uint32_t>> loop = std::nullopt;
+                 ImportLevel asked = ImportLevel::AsRecorded; EngineTypeId type = EngineTypeId::BasicWave;
+                 std::function<void(std::vector<uint8_t>&)> damage = nullptr; } cases[] = {
       {"8000 Hz 16-bit", {.rate = 8000}, "WAV 16-bit mono 8000 Hz to 44100 Hz 16-bit mono, "},
       {"11025 Hz 8-bit", {.format = kWav | SF_FORMAT_PCM_U8, .rate = 11025}, "WAV 8-bit mono 11025 Hz"},
       {"22050 Hz 24-bit stereo", {.format = kWav | SF_FORMAT_PCM_24, .rate = 22050, .channels = 2},
@@ -99,19 +95,11 @@ TEST(SoundImport, AnyFileReachesTheSlotAt44100HzMonoWithItsToneLevelAndLoop) {
 TEST(SoundImport, TheSlotsOwnFormatIsReadAsBefore) {
   testing::TempDir dir;
   const std::vector<int16_t> pcm{-32768, 32767, 0, -1, 1, 12345, -20000};
+  std::vector<int16_t> bothSides;
+  for (int16_t v : pcm) bothSides.insert(bothSides.end(), {v, v});
   const std::string mono = dir.File("mono.wav"), stereo = dir.File("stereo.wav");
-  for (const auto& [path, channels] : {std::pair(mono, 1), std::pair(stereo, 2)}) {
-    SF_INFO info{};
-    info.samplerate = 44100;
-    info.channels = channels;
-    info.format = testing::kWav16;
-    SNDFILE* f = sf_open(path.c_str(), SFM_WRITE, &info);
-    for (int16_t v : pcm) {
-      const int16_t frame[2] = {v, v};
-      sf_writef_short(f, frame, 1);
-    }
-    sf_close(f);
-  }
+  WriteBytes(mono, MakeWave({.samples = pcm}));
+  WriteBytes(stereo, MakeWave({.channels = 2, .samples = bothSides}));
   const auto monoBytes = testing::ReadBytes(mono);
   ASSERT_TRUE(IsSlotFormatWave(monoBytes));
   ImportedWave before;
