@@ -38,12 +38,17 @@ struct PanelRig {
   }
   void Redraw(int32_t panel) { RequestRedraw(ui.ui, panel); }
 
-  void ClickAt(Point screen) { ui.ClickAt(screen); }
+  void ClickAt(Point screen, bool right = false, int32_t clicks = 1) { ui.ClickAt(screen, right, clicks); }
   // The screen point in the middle of a place of a panel (outer coordinates).
   Point Middle(int32_t panel, Rect r) const {
     return ui.Screen(panel, {(r.left + r.right) / 2, (r.top + r.bottom) / 2});
   }
   void ClickButton(int32_t panel, int32_t button) { ClickAt(Middle(panel, B(panel, button).rect)); }
+  // The screen point in the middle of a value control's knob.
+  Point KnobMiddle(int32_t panel, int32_t control) {
+    const ValueControl& v = P(panel).valueControls.at(control);
+    return Middle(panel, v.knob.Offset(v.x, v.y));
+  }
   // A point of the track list's song view (outer coordinates): the tick's column on a visible row.
   Point ViewPoint(int32_t row, int32_t tick) {
     return {kSongViewLeft + tick - app().editor.viewStart, kSongViewTop + kSongViewRowHeight * row + 10};
@@ -70,8 +75,7 @@ struct AppPanelsRig : PanelRig {
   }
   // Takes a value control's knob by its middle and lets go of it `by` pixels further.
   void Drag(int32_t panel, int32_t control, Point by) {
-    const ValueControl& v = P(panel).valueControls.at(control);
-    const Point from = Middle(panel, v.knob.Offset(v.x, v.y));
+    const Point from = KnobMiddle(panel, control);
     const Point to{from.x + by.x, from.y + by.y};
     HandlePointer(ui.ui, {PointerAction::LeftDown, from});
     HandlePointer(ui.ui, {PointerAction::Move, to});

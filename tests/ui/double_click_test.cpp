@@ -1,10 +1,9 @@
-// A double click on a value control's number types a new one: one row per kind of control, then the whole way
-// through the program's own text entry.
+// A double click on a value control's number types a new one through the program's own text entry: one row per
+// kind of control, then the program's Level knob.
 #include <gtest/gtest.h>
 
 #include "sequencer/text_entry.h"
 #include "support/app_panels_rig.h"
-#include "support/ui_rig.h"
 #include "ui/name_edit.h"
 #include "ui/pointer.h"
 
@@ -12,6 +11,13 @@ namespace tonforge {
 namespace {
 
 using namespace testing::panels;
+
+// Types the keys into the entry; Enter ends it, and the main loop's pass hands the number to its control.
+void TypeNumber(testing::PanelRig& rig, std::string_view keys) {
+  for (char ch : keys) TypeTextEntryCharacter(rig.app(), ch);
+  TypeTextEntryCharacter(rig.app(), kEnterCharacter);
+  TakeRedraws(rig.ui.ui, rig.app().changes);
+}
 
 TEST(DoubleClick, TypesTheNumberOfEveryKindOfValueControl) {
   constexpr uint32_t kVertical = ValueFlag::Enabled | ValueFlag::Vertical | ValueFlag::StartIsUpper;
@@ -30,54 +36,32 @@ TEST(DoubleClick, TypesTheNumberOfEveryKindOfValueControl) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    testing::UiRig rig;
-    bool typing = false;
-    std::string text;
-    rig.ui.links.startValueEntry = [&] {
-      typing = true;
-      text.assign(1, '|');
-    };
-    rig.ui.links.nameEditActive = [&] { return typing; };
-    rig.ui.links.endNameEdit = [&] { typing = false; };
-    rig.ui.links.entryText = [&] { return std::string_view(text); };
-    PanelWindow& p = rig.ui.panels[kEventList];
+    testing::PanelRig rig;
     int reports = 0;
-    AddValueControl(p, MakeValueControl(c.flags, 16, 40, 128, c.start, c.end, c.value, [&](uint32_t) { ++reports; }));
-    OpenPanel(rig.ui, kEventList);
-    const ValueControl& v = p.valueControls[0];
-    const Point knob = rig.Screen(kEventList, {v.x + v.knob.left + 4, v.y + v.knob.top + 4});
-    HandlePointer(rig.ui, {PointerAction::LeftDown, knob, 0, false, c.clicks});
-    HandlePointer(rig.ui, {PointerAction::LeftUp, knob});
-    EXPECT_EQ(typing, c.typed != nullptr);
-    EXPECT_EQ(IsValueEditTarget(rig.ui, kEventList, 0), c.typed != nullptr);
-    if (c.typed != nullptr) {
-      text.assign(c.typed);
-      typing = false;  // Enter
-      FollowNameEdit(rig.ui);
-    }
-    EXPECT_EQ(v.value, c.expected);
+    AddValueControl(rig.P(kEventList),
+                    MakeValueControl(c.flags, 16, 40, 128, c.start, c.end, c.value, [&](uint32_t) { ++reports; }));
+    OpenPanel(rig.ui.ui, kEventList);
+    rig.ClickAt(rig.KnobMiddle(kEventList, 0), false, c.clicks);
+    EXPECT_EQ(IsTextEntryActive(rig.app()), c.typed != nullptr);
+    EXPECT_EQ(IsValueEditTarget(rig.ui.ui, kEventList, 0), c.typed != nullptr);
+    if (c.typed != nullptr) TypeNumber(rig, c.typed);
+    EXPECT_EQ(rig.P(kEventList).valueControls[0].value, c.expected);
     EXPECT_EQ(reports, c.reports);
-    EXPECT_FALSE(IsValueEditTarget(rig.ui, kEventList, 0));
+    EXPECT_FALSE(IsValueEditTarget(rig.ui.ui, kEventList, 0));
   }
 }
 
-// The program's Level knob typed through the program's own entry: the keys go to it, the knob shows them, and
-// Enter sets the program's level.
+// The program's Level knob shows the keys as they are typed, and Enter sets the program's level.
 TEST(DoubleClick, TheProgramLevelTakesATypedNumber) {
   testing::AppPanelsRig rig(1);
   constexpr int32_t kLevel = 1;
-  ASSERT_TRUE(rig.Open(kProgramEditor));
-  const ValueControl& v = rig.P(kProgramEditor).valueControls[kLevel];
-  const Point knob = rig.ui.Screen(kProgramEditor, {v.x + v.knob.left + 4, v.y + v.knob.top + 4});
-  HandlePointer(rig.ui.ui, {PointerAction::LeftDown, knob, 0, false, 2});
-  HandlePointer(rig.ui.ui, {PointerAction::LeftUp, knob});
+  rig.ClickAt(rig.KnobMiddle(kProgramEditor, kLevel), false, 2);
   ASSERT_TRUE(IsTextEntryActive(rig.app()));
   for (char ch : std::string("35")) TypeTextEntryCharacter(rig.app(), ch);
   rig.Redraw();
   EXPECT_EQ(rig.ui.ui.links.entryText(), "35|");
-  TypeTextEntryCharacter(rig.app(), kEnterCharacter);
-  rig.Redraw();
-  EXPECT_EQ(v.value, 35);
+  TypeNumber(rig, "");
+  EXPECT_EQ(rig.P(kProgramEditor).valueControls[kLevel].value, 35);
   EXPECT_FLOAT_EQ(rig.app().song.programs[0]->level, 0.35f);
 }
 

@@ -134,8 +134,7 @@ TEST(TrackListPanel, MuteButtonsFollowTheVisibleTracks) {
   r.song.TrackNo(2).muteState = 2;
   r.Redraw(kTrackList);
   r.ClickButton(kTrackList, C::FirstMute);
-  EXPECT_EQ(r.song.TrackNo(1).muteState, 0u);
-  EXPECT_EQ(r.song.TrackNo(2).muteState, 2u);
+  EXPECT_EQ(std::pair(r.song.TrackNo(1).muteState, r.song.TrackNo(2).muteState), std::pair(0u, 2u));
   EXPECT_EQ(r.B(kTrackList, C::FirstMute).style, ButtonStyle::Editing);
 }
 
@@ -243,16 +242,14 @@ TEST(EventListPanel, FieldsShowEachKindOfEvent) {
       {"1:0", kResetText, "-"},
       {"-", "-", "-"},
   };
-  for (int32_t row = 0; row < 8; ++row) {
-    EXPECT_EQ(r.Shows(row, L::Time), cases[row].time) << row;
-    EXPECT_EQ(r.Shows(row, L::ValueA), cases[row].valueA) << row;
-    EXPECT_EQ(r.Shows(row, L::ValueB), cases[row].valueB) << row;
-  }
+  for (int32_t row = 0; row < 8; ++row)
+    EXPECT_EQ(std::tuple(r.Shows(row, L::Time), r.Shows(row, L::ValueA), r.Shows(row, L::ValueB)),
+              std::tuple(cases[row].time, cases[row].valueA, cases[row].valueB)) << row;
   EXPECT_EQ(r.song.Events(1)[0], (EventRow{0, programParameter, kResetParameter, 0}));
   EXPECT_EQ(r.Field(4, L::Kind).captionOrValue, 112 + Type(EventType::TrackVolume));
-  EXPECT_EQ(r.Field(4, L::Kind).style, ButtonStyle::Field);
-  EXPECT_EQ(r.Field(1, L::Time).style, ButtonStyle::Push);
-  EXPECT_EQ(r.Field(2, L::Time).style, ButtonStyle::ListRow);
+  // The kind field, the selected event's time and another event's time.
+  EXPECT_EQ(std::tuple(r.Field(4, L::Kind).style, r.Field(1, L::Time).style, r.Field(2, L::Time).style),
+            std::tuple(ButtonStyle::Field, ButtonStyle::Push, ButtonStyle::ListRow));
   EXPECT_FALSE(r.Shown(kEventList, L::FieldIndex(9, L::Time)));
 }
 
@@ -282,9 +279,8 @@ TEST(EventListPanel, FieldsSelectRetypeAndEditTheirEvent) {
   r.Redraw(kEventList);
 
   r.ClickButton(kEventList, L::FieldIndex(1, L::Time));
-  EXPECT_EQ(r.song.TrackNo(1).selectedEvent, 1);
-  EXPECT_EQ(r.app().editCursor, 96);
-  EXPECT_EQ(r.Field(1, L::Time).style, ButtonStyle::Push);
+  EXPECT_EQ(std::tuple(r.song.TrackNo(1).selectedEvent, r.app().editCursor, r.Field(1, L::Time).style),
+            std::tuple(1, 96, ButtonStyle::Push));
 
   r.ClickButton(kEventList, L::FieldIndex(0, L::Kind));
   EXPECT_EQ(r.song.Events(1)[0][1], Type(EventType::NoteOff));
@@ -298,13 +294,12 @@ TEST(EventListPanel, FieldsSelectRetypeAndEditTheirEvent) {
   TypeTextEntryCharacter(r.app(), kEnterCharacter);
   TakeRedraws(r.ui.ui, r.app().changes);
   EXPECT_EQ(r.song.Events(1)[1][2], 55);
-  EXPECT_EQ(r.Shows(1, L::ValueA), "55");
-  EXPECT_EQ(r.Field(1, L::ValueA).style, ButtonStyle::Push);
+  EXPECT_EQ(std::pair(r.Shows(1, L::ValueA), r.Field(1, L::ValueA).style),
+            std::pair(std::string("55"), ButtonStyle::Push));
 
   // The list slider's arrow selects the next event.
   r.ClickButton(kEventList, L::ListUp);
-  EXPECT_EQ(r.song.TrackNo(1).selectedEvent, 0);
-  EXPECT_EQ(r.app().editCursor, 30);
+  EXPECT_EQ(std::pair(r.song.TrackNo(1).selectedEvent, r.app().editCursor), std::pair(0, 30));
 }
 
 // Changes made elsewhere reach the list: a renamed track, and times read again in new beats and bars.
@@ -569,23 +564,6 @@ TEST(ProgramPanels, ListAndEditorFollowThePrograms) {
   EXPECT_STREQ(copy.B(kProgramList, kRow0 + 3).text, "Program 2");
 }
 
-// The editor's name field types the current program's name, shown in its list row as it is typed.
-TEST(ProgramPanels, TheNameFieldRenamesTheCurrentProgram) {
-  AppPanelsRig rig(3);
-  rig.Press(kProgramList, kRow0 + 1);
-  rig.Press(kProgramEditor, 0);
-  for (char c : std::string("Bells")) TypeTextEntryCharacter(rig.app(), c);
-  rig.Redraw();
-  EXPECT_STREQ(rig.B(kProgramList, kRow0 + 1).text, "Bells|");
-  EXPECT_EQ(rig.B(kProgramList, kRow0 + 1).style, ButtonStyle::Editing);
-  TypeTextEntryCharacter(rig.app(), '\r');
-  rig.Redraw();
-  EXPECT_STREQ(rig.app().song.programs[1]->name.data(), "Bells");
-  EXPECT_STREQ(rig.B(kProgramList, kRow0 + 1).text, "Bells");
-  EXPECT_STREQ(rig.B(kProgramEditor, 0).text, "Bells");
-  EXPECT_EQ(rig.B(kProgramEditor, 0).style, ButtonStyle::Push);
-}
-
 constexpr uint32_t kReverb = Id(EngineTypeId::BasicReverb);  // allowed in every chain
 
 // Which of a chain panel's engine operations (Copy, Paste, Up, Down from `first`) are shown.
@@ -710,57 +688,51 @@ TEST(RenderPanel, QualityRatesRenderAndItsStatistics) {
   EXPECT_EQ(std::filesystem::file_size(path), 44u + 2u * rendered + 1u);
 }
 
-// A name field in the program editor and a row in the program list, on a song of one program.
-struct NameRig : PanelRig {
-  NameRig() : PanelRig(1) {
-    field = AddButton(P(kProgramEditor), MakeButton(0, {16, 24, 208, 40}, 4, ButtonStyle::Push));
-    AddButton(P(kProgramList), MakeButton(0, {16, 72, 208, 88}, 4, ButtonStyle::ListRow));
-    OpenPanel(ui.ui, kProgramList);
-    OpenPanel(ui.ui, kProgramEditor);
-  }
-  void Type(std::string_view keys) {
-    for (char c : keys) TypeTextEntryCharacter(app(), c);
-    TakeRedraws(ui.ui, app().changes);
-  }
-  int32_t field = 0;
-};
+// A point of a place, `right` pixels in from its left and 2 down.
+Point Near(Rect place, int32_t right) { return {place.left + right, place.top + 2}; }
 
-// Whatever is pressed during a name edit ends the edit first, keeps what was typed, and then acts.
+// Whatever is pressed while a program's name is typed ends the edit first, keeps what was typed, and then acts.
+// While it is typed, the name shows in the editor's field and in the program's list row.
 TEST(NameEdit, APressAnywhereEndsTheEditFirstAndThenActs) {
-  using Place = std::function<Point(NameRig&, const PanelWindow&)>;
-  const Place control = [](NameRig& n, const PanelWindow&) { return n.ui.Screen(kProgramEditor, {40, 56}); };
-  struct Case { const char* name; Place place; bool right; int calls; bool editorOpen; };
+  using Place = std::function<Point(AppPanelsRig&, const PanelWindow&)>;
+  const Place newProgram = [](AppPanelsRig& r, const PanelWindow&) {
+    return r.Middle(kProgramList, r.B(kProgramList, kNew).rect);
+  };
+  // programs: how many there are afterwards, New having acted or not.
+  struct Case { const char* name; Place place; bool right; int32_t programs; bool editorOpen; };
   const Case cases[] = {
-      {"control", control, false, 1, true},
-      {"right press on a control", control, true, 1, true},
-      {"close box", [](NameRig&, const PanelWindow& e) { return Point{CloseBox(e).left + 2, CloseBox(e).top + 2}; },
-       false, 0, false},
-      {"title bar", [](NameRig&, const PanelWindow& e) { return Point{TitleBar(e).left + 20, TitleBar(e).top + 2}; },
-       false, 0, true},
-      {"desktop", [](NameRig&, const PanelWindow&) { return Point{799, 559}; }, false, 0, true},
+      {"control", newProgram, false, 2, true},
+      {"right press on a control", newProgram, true, 2, true},
+      {"close box", [](AppPanelsRig&, const PanelWindow& e) { return Near(CloseBox(e), 2); }, false, 1, false},
+      {"title bar", [](AppPanelsRig&, const PanelWindow& e) { return Near(TitleBar(e), 20); }, false, 1, true},
+      {"desktop, where the engine editor was", [](AppPanelsRig& r, const PanelWindow&) {
+         ClosePanel(r.ui.ui, kEngineEditor);
+         return Point{799, 559};
+       }, false, 1, true},
   };
   for (const Case& c : cases) {
-    NameRig n;
-    int calls = 0;
-    AddButton(n.ui.ui.panels[kProgramEditor],
-              MakeButton(1, {16, 48, 64, 64}, 2, ButtonStyle::Push, [&](uint32_t) { ++calls; }));
-    StartNameEdit(n.ui.ui, n.app(), TextField::ProgramName, 0, kProgramNameMaximum, {kProgramEditor, n.field});
-    n.Type("Pad");
-    const PanelWindow& editor = n.ui.ui.panels[kProgramEditor];
-    const Point at = c.place(n, editor);
-    HandlePointer(n.ui.ui, {c.right ? PointerAction::RightDown : PointerAction::LeftDown, at});
-    HandlePointer(n.ui.ui, {c.right ? PointerAction::RightUp : PointerAction::LeftUp, at});
-    TakeRedraws(n.ui.ui, n.app().changes);
-    EXPECT_FALSE(IsTextEntryActive(n.app())) << c.name;
-    EXPECT_EQ(n.B(kProgramEditor, n.field).style, ButtonStyle::Push) << c.name;
-    EXPECT_STREQ(n.app().song.programs[0]->name.data(), "Pad") << c.name;
-    EXPECT_EQ(calls, c.calls) << c.name;
-    EXPECT_EQ(editor.open, c.editorOpen) << c.name;
+    AppPanelsRig rig(1);
+    rig.Press(kProgramEditor, 0);
+    for (char ch : std::string("Pad")) TypeTextEntryCharacter(rig.app(), ch);
+    rig.Redraw();
+    EXPECT_STREQ(rig.B(kProgramList, kRow0).text, "Pad|") << c.name;
+    EXPECT_EQ(rig.B(kProgramList, kRow0).style, ButtonStyle::Editing) << c.name;
+    rig.ClickAt(c.place(rig, rig.P(kProgramEditor)), c.right);
+    rig.Redraw();
+    EXPECT_FALSE(IsTextEntryActive(rig.app())) << c.name;
+    EXPECT_EQ(rig.B(kProgramEditor, 0).style, ButtonStyle::Push) << c.name;
+    EXPECT_STREQ(rig.app().song.programs[0]->name.data(), "Pad") << c.name;
+    EXPECT_STREQ(rig.B(kProgramList, kRow0).text, "Pad") << c.name;
+    if (c.editorOpen) {
+      EXPECT_STREQ(rig.B(kProgramEditor, 0).text, CurrentProgram(rig.app())->name.data()) << c.name;
+    }
+    EXPECT_EQ(ProgramCount(rig.app().song), c.programs) << c.name;
+    EXPECT_EQ(rig.Open(kProgramEditor), c.editorOpen) << c.name;
   }
 }
 
 TEST(SkinCommands, AnUnusableFileSaysInvalidFileAndKeepsThePicture) {
-  NameRig n;
+  AppPanelsRig n;
   FakeDialogs& dialogs = n.song.dialogs;
   Pixels replacement(kDeckWidth, kDeckHeight, 0x224466);
   dialogs.paths = {WriteTempFile("not_a_bitmap.bmp", {'B', 'M', 1, 2, 3}),

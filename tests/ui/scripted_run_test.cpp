@@ -148,15 +148,14 @@ TEST(ScriptedRun, FirstSongRendersAsTheHeadlessRendererRendersItsFile) {
   rig.Drag(kTrackList, Tracks::CursorSlider, {-400, 0});
   ASSERT_EQ(rig.app().editCursor, 0);
   rig.Toggle(kRender);
-  rig.song.dialogs.paths = {dir.File("first.wav")};
+  // The render's file, the song saved and loaded, the second render's file.
+  const std::string song = dir.File("first.tes");
+  rig.song.dialogs.paths = {dir.File("first.wav"), song, song, dir.File("second.wav")};
   rig.Press(kRender, kRenderStart);
   FinishRender(rig, keys);
-  rig.song.dialogs.paths = {dir.File("first.tes")};
   rig.Press(kSongChain, kSaveSong);
-  rig.song.dialogs.paths = {dir.File("first.tes")};
   rig.Press(kSongChain, kLoadSong);
   EXPECT_EQ(rig.song.Events(1).size(), 4u) << "the loaded song has the recorded notes";
-  rig.song.dialogs.paths = {dir.File("second.wav")};
   rig.Press(kRender, kRenderStart);
   FinishRender(rig, keys);
 
