@@ -293,16 +293,11 @@ TEST(Drawing, KnobsMoveByEraseAndRedrawOfTheirOwnPlace) {
 
 TEST(Drawing, TextColoursAreSampledAgainWhenTheSkinIsReplaced) {
   UiRig rig;
-  PanelWindow& p = rig.ui.panels[kEventList];
-  AddButton(p, MakeButton(1, {16, 40, 64, 56}, 2, ButtonStyle::Push));
-  AddLabel(p, 2, {16, 80, 112, 96});
-  Pixels replacement = rig.ui.skins.skin;
-  replacement.At(352, 336) = 0x123456;
-  replacement.At(384, 336) = 0x654321;
-  const std::string path = WriteTempFile("replacement_skin.bmp", BmpBytes(replacement));
-  ASSERT_TRUE(LoadSkinPicture(rig.ui.skins, SkinPicture::Skin, path));
+  rig.ui.skins.skin.At(352, 336) = 0x123456;
+  rig.ui.skins.skin.At(384, 336) = 0x654321;
   SampleColours(rig.ui.skins);
-  OpenPanel(rig.ui, kEventList);
+  AddLabel(rig.ui.panels[kEventList], 2, {16, 80, 112, 96});
+  rig.OpenWith({}, {MakeButton(1, {16, 40, 64, 56}, 2, ButtonStyle::Push)});
   // The stand-in font paints the first character's block at the text's left edge, one row below the top.
   const int32_t buttonTextLeft = 16 + (48 - 6 * 3) / 2;
   const int32_t labelTextLeft = 16 + (96 - 6 * 3) / 2;
@@ -313,9 +308,7 @@ TEST(Drawing, TextColoursAreSampledAgainWhenTheSkinIsReplaced) {
 // Every file the skin cannot use leaves the picture as it was and says why; a file of another size is refused
 // from its header, however many pixels it claims, and special files are refused without being read.
 TEST(Bitmaps, UnusableFilesLeaveThePictureAndSayWhy) {
-  Pixels exact(kSkinWidth, kSkinHeight);
-  for (int32_t y = 0; y < exact.height; ++y)
-    for (int32_t x = 0; x < exact.width; ++x) exact.At(x, y) = DeckPattern(x, y);
+  const Pixels exact = DrawSkinPicture(SkinPicture::Skin);
   const Pixels small(kSkinWidth / 2, kSkinHeight / 2);
   Pixels sixteen(kSkinWidth, kSkinHeight);
   for (int32_t y = 0; y < sixteen.height; ++y)
