@@ -77,10 +77,9 @@ TEST(TrackListPanel, PressesInTheSongViewSelectTrackAndTick) {
 TEST(TrackListPanel, InsertButtonsAreShownExactlyWhereTheyAct) {
   struct Case { int32_t track; EventGroup group; std::vector<int32_t> shown; };
   const Case cases[] = {
-      {0, EventGroup::Song, {C::InsertVolume, C::InsertTempo}},
+      {0, EventGroup::Song, {C::InsertVolume, C::InsertTempo}}, {1, EventGroup::Song, {}},
       {1, EventGroup::Track, {C::InsertVolume, C::InsertPitch, C::InsertPan}},
       {1, EventGroup::Program, {C::InsertVolume, C::InsertPitch, C::InsertPan}},
-      {1, EventGroup::Song, {}},
   };
   for (const Case& c : cases) {
     TrackListRig r(2);
@@ -112,10 +111,9 @@ TEST(TrackListPanel, MuteButtonsFollowTheVisibleTracks) {
   struct Case { std::vector<uint32_t> muteStates; int32_t scroll; std::vector<uint32_t> styles; };
   constexpr uint32_t kHidden = ~0u;
   const Case cases[] = {
-      {{}, 0, {ButtonStyle::ToggleOff}},
+      {{}, 0, {ButtonStyle::ToggleOff}}, {{1, 0}, 1, {ButtonStyle::ToggleOn, ButtonStyle::ToggleOff}},
       {{0, 2}, 0, {ButtonStyle::Editing, ButtonStyle::ToggleOff, ButtonStyle::Field}},
       {{1, 0}, 0, {ButtonStyle::ToggleOn, ButtonStyle::ToggleOn, ButtonStyle::ToggleOff}},
-      {{1, 0}, 1, {ButtonStyle::ToggleOn, ButtonStyle::ToggleOff}},
   };
   for (const Case& c : cases) {
     TrackListRig r(static_cast<int32_t>(c.muteStates.size()) + 1);
@@ -149,18 +147,12 @@ TEST(TrackListPanel, TheSongViewIsDrawnFromTheSkin) {
   r.Redraw(kTrackList);
   struct Case { const char* what; int32_t row, tick; int32_t sourceX, sourceTop; };
   const Case cases[] = {
-      {"current row background", 1, 5, 5, 192},
-      {"other row background", 2, 5, 5, 224},
-      {"GlobalTrack row background", 0, 5, 5, 224},
-      {"note of program 1 at pitch 2450", 1, 100, 42 + 31 + 24, 320},
-      {"track pan event", 1, 130, Type(EventType::TrackPan) + 3, 320},
-      {"phrase of source 13", 2, 140, 228 + 3, 320},
-      {"beat line", 2, 48, 1, 320},
-      {"bar line", 2, 384, 2, 320},
-      {"cursor on the current row", 1, 200, 0, 320},
-      {"no cursor on other rows", 2, 200, 200, 224},
-      {"block on its track", 2, 305, 305, 224 + 64},
-      {"block ends with its end tick", 2, 311, 311, 224},
+      {"current row background", 1, 5, 5, 192}, {"other row background", 2, 5, 5, 224},
+      {"GlobalTrack row background", 0, 5, 5, 224}, {"note of program 1 at pitch 2450", 1, 100, 42 + 31 + 24, 320},
+      {"track pan event", 1, 130, Type(EventType::TrackPan) + 3, 320}, {"phrase of source 13", 2, 140, 228 + 3, 320},
+      {"beat line", 2, 48, 1, 320}, {"bar line", 2, 384, 2, 320},
+      {"cursor on the current row", 1, 200, 0, 320}, {"no cursor on other rows", 2, 200, 200, 224},
+      {"block on its track", 2, 305, 305, 224 + 64}, {"block ends with its end tick", 2, 311, 311, 224},
   };
   for (const Case& c : cases) {
     const Point at = r.ViewPoint(c.row, c.tick);
@@ -234,13 +226,8 @@ TEST(EventListPanel, FieldsShowEachKindOfEvent) {
   // The stand-in captions name only captions 1 to 4; the kind field's caption number is checked apart.
   const Case cases[] = {
       {"0:0", kResetText, "-"},  // a program parameter before any note can only restart its engine
-      {"0:1", "C 2", "0"},
-      {"0:1", "Wet", "40"},
-      {"0:1", "Q", "10"},
-      {"0:1", "80", "-"},
-      {"0:1", "-", "-"},
-      {"1:0", kResetText, "-"},
-      {"-", "-", "-"},
+      {"0:1", "C 2", "0"}, {"0:1", "Wet", "40"}, {"0:1", "Q", "10"}, {"0:1", "80", "-"}, {"0:1", "-", "-"},
+      {"1:0", kResetText, "-"}, {"-", "-", "-"},
   };
   for (int32_t row = 0; row < 8; ++row)
     EXPECT_EQ(std::tuple(r.Shows(row, L::Time), r.Shows(row, L::ValueA), r.Shows(row, L::ValueB)),
@@ -372,15 +359,8 @@ TEST(EngineEditorPanel, ShowsExactlyTheControlsTheTypeAllows) {
   std::set<int32_t> modulatorNoSync = modulator;
   modulatorNoSync.erase(B::Sync);
   using PerSlot = std::array<std::set<int32_t>, kDataSlotCount>;
-  struct Case {
-    EngineTypeId type;
-    ChainMode mode;
-    std::set<int> loaded;
-    const char* title;
-    int parameters;
-    std::set<int32_t> options;
-    PerSlot buttons, controls;
-  };
+  struct Case { EngineTypeId type; ChainMode mode; std::set<int> loaded; const char* title; int parameters;
+                std::set<int32_t> options; PerSlot buttons, controls; };
   const Case cases[] = {
       {EngineTypeId::Thru, ChainMode::Program, {}, "Thru", 0, {}, {}, {}},
       {EngineTypeId::BasicWave, ChainMode::Program, {}, "Basic Wave", 1, {}, {{{B::LoadWave}}}, {}},
@@ -422,8 +402,8 @@ TEST(EngineEditorPanel, ControlsShowAndChangeTheEngine) {
   EXPECT_EQ(r.P(kEngineEditor).valueControls[0].value, 29);
   EXPECT_EQ(r.P(kEngineEditor).valueControls[0].start, 100);  // the parameter's maximum at the top
   r.ClickSlot(0, E::Loop);
-  EXPECT_EQ(wave.slots[0].looped, 1u);
-  EXPECT_EQ(r.B(kEngineEditor, E::SlotButtonIndex(0, E::Loop)).style, ButtonStyle::ToggleOn);
+  EXPECT_EQ(std::pair(wave.slots[0].looped, r.B(kEngineEditor, E::SlotButtonIndex(0, E::Loop)).style),
+            std::pair(1u, ButtonStyle::ToggleOn));
   r.ClickSlot(0, E::GainDown);
   EXPECT_FLOAT_EQ(wave.slots[0].gain, 0.49f);
   r.ClickSlot(0, E::RootDown);
@@ -447,9 +427,8 @@ TEST(EngineEditorPanel, ControlsShowAndChangeTheEngine) {
   EXPECT_EQ(m.SlotControl(0, E::Period).value, 10000);
   m.SlotControl(0, E::Period).value = 96;
   m.ClickSlot(0, E::Sync);
-  EXPECT_EQ(mod.slots[0].tempoSync, 1u);
+  EXPECT_EQ(std::pair(mod.slots[0].tempoSync, m.SlotControl(0, E::Period).value), std::pair(1u, 96));
   EXPECT_FLOAT_EQ(mod.slots[0].rootOrRate.f, 22050.0f * 48 / 96);
-  EXPECT_EQ(m.SlotControl(0, E::Period).value, 96);
 
   // Options with choices step and wrap; options without toggle.
   EngineRig a;
@@ -468,8 +447,7 @@ TEST(EngineEditorPanel, ControlsShowAndChangeTheEngine) {
 TEST(EngineTypeListPanel, ListsTheTypesOfTheEditedChainLevel) {
   struct Case { ChainMode mode; int32_t track; uint32_t levelBit; int32_t levelCaption; };
   const Case cases[] = {
-      {ChainMode::Program, 0, kLevelProgram, 106},
-      {ChainMode::Track, 0, kLevelSong, 104},
+      {ChainMode::Program, 0, kLevelProgram, 106}, {ChainMode::Track, 0, kLevelSong, 104},
       {ChainMode::Track, 1, kLevelTrack, 105},
   };
   for (const Case& c : cases) {
@@ -500,19 +478,12 @@ constexpr int32_t kNew = 0, kDelete = 1, kCopy = 2, kLoad = 3, kSave = 4, kRow0 
 // The program list and the program editor as the list grows, shrinks and scrolls under the mouse.
 TEST(ProgramPanels, ListAndEditorFollowThePrograms) {
   // presses: program list buttons; the visible rows show "Program <n>" for n in [first, first + rows).
-  struct Case {
-    int programs;
-    std::vector<int32_t> presses;
-    bool answerYes;
-    int32_t count, current, scroll, first, rows;
-  };
+  struct Case { int programs; std::vector<int32_t> presses; bool answerYes;
+                int32_t count, current, scroll, first, rows; };
   const Case cases[] = {
-      {0, {}, false, 0, 0, 0, 0, 0},
-      {0, {kNew}, false, 1, 0, 0, 0, 1},
+      {0, {}, false, 0, 0, 0, 0, 0}, {0, {kNew}, false, 1, 0, 0, 0, 1},
       {1, {kNew}, false, 2, 1, 0, 0, 2},  // New makes the new program current
-      {2, {kDelete}, true, 1, 0, 0, 1, 1},
-      {2, {kDelete}, false, 2, 0, 0, 0, 2},
-      {1, {kDelete}, true, 0, -1, 0, 0, 0},
+      {2, {kDelete}, true, 1, 0, 0, 1, 1}, {2, {kDelete}, false, 2, 0, 0, 0, 2}, {1, {kDelete}, true, 0, -1, 0, 0, 0},
       {12, {kRow0 + 3}, false, 12, 3, 0, 0, 9},
       // The down arrow steps the list slider and the current program with it; the rows follow from the ninth.
       {12, std::vector<int32_t>(10, kDown), false, 12, 10, 2, 2, 9},
