@@ -83,10 +83,7 @@ struct AppPanelsRig : PanelRig {
     Redraw();
   }
   // The control centre's toggle of a panel.
-  void Toggle(int32_t panel) {
-    for (int32_t b = 2; b < 10; ++b)
-      if (B(0, b).argument == static_cast<uint32_t>(panel)) Press(0, b);
-  }
+  void Toggle(int32_t panel) { Press(0, OpenerButton(panel)); }
   // The main loop's pass after a message: the commands' redraws and the chain panel that follows the track.
   void Redraw() { ShowPassResult(ui.ui, app()); }
 };

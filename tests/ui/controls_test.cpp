@@ -159,9 +159,8 @@ TEST(Panels, OpenersFollowOpenCloseAndToggle) {
   EXPECT_FALSE(OpenPanel(rig.ui, kProgramEditor));  // already open: its opener is lit
 
   // The track list's toggle in the control centre, clicked: opening a panel closes the one sharing its place.
-  for (int32_t i = 2; i < 10; ++i)
-    if (centre[i].argument == static_cast<uint32_t>(kTrackList))
-      rig.Click(kCentre, {centre[i].rect.left + 8, centre[i].rect.top + 8});
+  const Rect toggle = centre[OpenerButton(kTrackList)].rect;
+  rig.Click(kCentre, {toggle.left + 8, toggle.top + 8});
   EXPECT_TRUE(rig.ui.panels[kTrackList].open && !rig.ui.panels[kEngineEditor].open && lit(2) && !lit(6));
   rig.Click(0, {40, 32});  // song layout
   for (int32_t p : {7, 3, 5}) EXPECT_TRUE(rig.ui.panels[p].open) << p;

@@ -2,13 +2,11 @@
 // edits, what pressing and dragging them does, and what the song view, the lists and the fields draw.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "programs/chain_editing.h"
 #include "programs/data_slot_commands.h"
 #include "programs/program_list.h"
@@ -17,8 +15,6 @@
 #include "sequencer/track_commands.h"
 #include "support/app_panels_rig.h"
 #include "support/play_rig.h"
-#include "support/song_rig.h"
-#include "support/ui_rig.h"
 #include "ui/app_link.h"
 #include "ui/draw.h"
 #include "ui/name_edit.h"
