@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "sequencer/text_entry.h"
 #include "support/song_rig.h"
 #include "support/ui_rig.h"
 #include "ui/app_link.h"
@@ -37,6 +38,11 @@ struct PanelRig {
     return out;
   }
   void Redraw(int32_t panel) { RequestRedraw(ui.ui, panel); }
+  // Keys typed into the text entry ('\r' is Enter), then the redraws they asked for.
+  void Type(std::string_view keys) {
+    for (char c : keys) TypeTextEntryCharacter(app(), c);
+    TakeRedraws(ui.ui, app().changes);
+  }
 
   void ClickAt(Point screen, bool right = false, int32_t clicks = 1) { ui.ClickAt(screen, right, clicks); }
   // The screen point in the middle of a place of a panel (outer coordinates).

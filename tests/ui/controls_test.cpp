@@ -1,5 +1,6 @@
-// The controls and their drawing: buttons, knobs and sliders under the pointer, the panels' openers and title
-// bars, pixels from the skin, text in its fields, bitmaps that cannot be used, and the whole interface enlarged.
+// The controls and their drawing: buttons, knobs and sliders under the pointer, numbers typed after a double
+// click, the panels' openers and title bars, pixels from the skin, text in its fields, bitmaps that cannot be used,
+// and the whole interface enlarged.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -9,7 +10,8 @@
 #include <vector>
 
 #include "shell/bytes.h"
-#include "support/ui_rig.h"
+#include "support/app_panels_rig.h"
+#include "ui/name_edit.h"
 #include "ui/bmp.h"
 #include "ui/captions.h"
 #include "ui/pixels.h"
@@ -237,6 +239,38 @@ TEST(ValueControls, TheWheelAndAShiftDragStepByValues) {
     }
     EXPECT_EQ(p.valueControls[0].value, c.expected) << c.name;
     EXPECT_EQ(reports, c.reports) << c.name;
+  }
+}
+
+// A double click on a value control's number types a new one through the program's own text entry.
+TEST(ValueControls, ADoubleClickTypesTheNumberOfEveryKindOfControl) {
+  constexpr uint32_t kVertical = ValueFlag::Enabled | ValueFlag::Vertical | ValueFlag::StartIsUpper;
+  constexpr uint32_t kHorizontal = ValueFlag::Enabled | ValueFlag::Horizontal | ValueFlag::StartIsLower;
+  // typed: nullptr when no entry is to start.
+  const struct { const char* what; uint32_t flags; int32_t start, end, value; int clicks; const char* typed;
+                 int32_t expected, reports; } cases[] = {
+      {"vertical knob", kVertical, 100, 0, 60, 2, "45", 45, 1},
+      {"vertical knob with a signed range", kVertical, 100, -100, 0, 2, "-35", -35, 1},
+      {"horizontal slider", kHorizontal, 1, 10000, 500, 2, "2500", 2500, 1},
+      {"pitch shown as a note name", kHorizontal | ValueFlag::ShowNoteName, 0, 6099, 2450, 2, "4850", 4850, 1},
+      {"beyond the range stops at its end", kVertical, 100, 0, 60, 2, "900", 100, 1},
+      {"an empty entry leaves it", kVertical, 100, 0, 60, 2, "", 60, 0},
+      {"a single click types nothing", kVertical, 100, 0, 60, 1, nullptr, 60, 1},
+      {"a disabled control types nothing", kVertical & ~ValueFlag::Enabled, 100, 0, 60, 2, nullptr, 60, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    PanelRig rig;
+    int reports = 0;
+    const ValueControl& v =
+        rig.ui.OpenWith({MakeValueControl(c.flags, 16, 40, 128, c.start, c.end, c.value, [&](uint32_t) { ++reports; })})
+            .valueControls[0];
+    rig.ClickAt(rig.KnobMiddle(kEventList, 0), false, c.clicks);
+    EXPECT_EQ(IsTextEntryActive(rig.app()), c.typed != nullptr);
+    EXPECT_EQ(IsValueEditTarget(rig.ui.ui, kEventList, 0), c.typed != nullptr);
+    if (c.typed != nullptr) rig.Type(std::string(c.typed) + "\r");
+    EXPECT_EQ(std::pair(v.value, reports), std::pair(c.expected, c.reports));
+    EXPECT_FALSE(IsValueEditTarget(rig.ui.ui, kEventList, 0));
   }
 }
 

@@ -271,11 +271,9 @@ TEST(EventListPanel, FieldsSelectRetypeAndEditTheirEvent) {
   // A typed value shows in its field while it is typed and lands in the event at Enter.
   r.ClickButton(kEventList, L::FieldIndex(1, L::ValueA));
   EXPECT_EQ(r.Field(1, L::ValueA).style, ButtonStyle::Editing);
-  for (char c : std::string("55")) TypeTextEntryCharacter(r.app(), c);
-  r.Redraw(kEventList);
+  r.Type("55");
   EXPECT_STREQ(r.Field(1, L::ValueA).text, "55|");
-  TypeTextEntryCharacter(r.app(), kEnterCharacter);
-  TakeRedraws(r.ui.ui, r.app().changes);
+  r.Type("\r");
   EXPECT_EQ(r.song.Events(1)[1][2], 55);
   EXPECT_EQ(std::pair(r.Shows(1, L::ValueA), r.Field(1, L::ValueA).style),
             std::pair(std::string("55"), ButtonStyle::Push));
@@ -527,6 +525,19 @@ TEST(ProgramPanels, ListAndEditorFollowThePrograms) {
   EXPECT_STREQ(copy.B(kProgramList, kRow0 + 3).text, "Program 2");
 }
 
+// A double click on the program's Level knob types its number: the knob shows the keys, and Enter sets the level.
+TEST(ProgramPanels, TheLevelTakesATypedNumber) {
+  AppPanelsRig rig(1);
+  constexpr int32_t kLevel = 1;
+  rig.ClickAt(rig.KnobMiddle(kProgramEditor, kLevel), false, 2);
+  ASSERT_TRUE(IsTextEntryActive(rig.app()));
+  rig.Type("35");
+  EXPECT_EQ(rig.ui.ui.links.entryText(), "35|");
+  rig.Type("\r");
+  EXPECT_EQ(rig.P(kProgramEditor).valueControls[kLevel].value, 35);
+  EXPECT_FLOAT_EQ(rig.app().song.programs[0]->level, 0.35f);
+}
+
 constexpr uint32_t kReverb = Id(EngineTypeId::BasicReverb);  // allowed in every chain
 
 // Which of a chain panel's engine operations (Copy, Paste, Up, Down from `first`) are shown.
@@ -668,8 +679,7 @@ TEST(NameEdit, APressAnywhereEndsTheEditFirstAndThenActs) {
   for (const Case& c : cases) {
     AppPanelsRig rig(1);
     rig.Press(kProgramEditor, 0);
-    for (char ch : std::string("Pad")) TypeTextEntryCharacter(rig.app(), ch);
-    rig.Redraw();
+    rig.Type("Pad");
     EXPECT_STREQ(rig.B(kProgramList, kRow0).text, "Pad|") << c.name;
     EXPECT_EQ(rig.B(kProgramList, kRow0).style, ButtonStyle::Editing) << c.name;
     rig.ClickAt(c.place(rig, rig.P(kProgramEditor)), c.right);
