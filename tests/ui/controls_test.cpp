@@ -11,9 +11,9 @@
 
 #include "shell/bytes.h"
 #include "support/app_panels_rig.h"
-#include "ui/name_edit.h"
 #include "ui/bmp.h"
 #include "ui/captions.h"
+#include "ui/name_edit.h"
 #include "ui/pixels.h"
 #include "ui/pointer.h"
 #include "ui/scaling.h"
