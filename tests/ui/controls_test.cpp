@@ -31,11 +31,10 @@ TEST(ControlTexts, NoteNamesAndBarBeat) {
       {4899, "C 4+49"}, {2450, "C 2"}, {0, "C 0-50"}, {6099, "C 5+49"}, {1150, "B 0"},
   };
   for (const auto& [pitch, name] : notes) EXPECT_EQ(NoteName(pitch), name) << pitch;
-  const BeatFigures beats{48, 8};
-  EXPECT_EQ(BarBeatText(0, beats), "0:0");
-  EXPECT_EQ(BarBeatText(47, beats), "0:0");
-  EXPECT_EQ(BarBeatText(48 * 9 + 10, beats), "1:1");
-  EXPECT_EQ(BarBeatText(96, {16, 2}), "3:0");
+  const BeatFigures eight{48, 8};
+  for (const auto& [ticks, beats, text] : {std::tuple{0, eight, "0:0"}, {47, eight, "0:0"}, {48 * 9 + 10, eight, "1:1"},
+                                           {96, BeatFigures{16, 2}, "3:0"}})
+    EXPECT_EQ(BarBeatText(ticks, beats), text) << ticks;
 }
 
 TEST(ValueControls, KnobAndValueArithmeticTruncates) {
