@@ -369,10 +369,9 @@ TEST(EngineEditorPanel, ShowsExactlyTheControlsTheTypeAllows) {
     EngineRig r;
     r.Show(Id(c.type), c.loaded, c.mode);
     EXPECT_EQ(r.P(kEngineEditor).title, c.title);
-    for (int k = 0; k < kParameterCount; ++k) {
-      EXPECT_EQ(r.ControlShown(kEngineEditor, k), k < c.parameters) << c.title << " parameter " << k;
-      EXPECT_EQ(r.Shown(kEngineEditor, E::ParameterUp + 2 * k), k < c.parameters) << c.title << " parameter " << k;
-    }
+    for (int k = 0; k < kParameterCount; ++k)  // the knob and its step buttons
+      EXPECT_EQ(std::pair(r.ControlShown(kEngineEditor, k), r.Shown(kEngineEditor, E::ParameterUp + 2 * k)),
+                std::pair(k < c.parameters, k < c.parameters)) << c.title << " parameter " << k;
     for (int g = 0; g < kOptionCount; ++g)
       EXPECT_EQ(r.Shown(kEngineEditor, E::FirstOption + g), c.options.count(g) == 1) << c.title << " option " << g;
     for (int k = 0; k < kDataSlotCount; ++k) {
