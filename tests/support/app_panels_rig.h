@@ -55,9 +55,11 @@ struct PanelRig {
     const ValueControl& v = P(panel).valueControls.at(control);
     return Middle(panel, v.knob.Offset(v.x, v.y));
   }
-  // A point of the track list's song view (outer coordinates): the tick's column on a visible row.
+  // A point of the track list's song view (outer coordinates): the tick's column on a visible row, kViewPointDown
+  // pixels into the row.
+  static constexpr int32_t kViewPointDown = 10;
   Point ViewPoint(int32_t row, int32_t tick) {
-    return {kSongViewLeft + tick - app().editor.viewStart, kSongViewTop + kSongViewRowHeight * row + 10};
+    return {kSongViewLeft + tick - app().editor.viewStart, kSongViewTop + kSongViewRowHeight * row + kViewPointDown};
   }
 
   SongRigOf<AppState> song;  // outlives the Ui, whose handlers point into it

@@ -62,10 +62,8 @@ TEST(TrackListPanel, PressesInTheSongViewSelectTrackAndTick) {
     r.app().editor.snap = c.snap;
     OpenPanel(r.ui.ui, c.openChain);
     r.ClickAt(r.ui.Screen(kTrackList, r.ViewPoint(c.row, c.tick)));
-    EXPECT_EQ(r.app().song.currentTrack, c.track) << c.what;
-    EXPECT_EQ(r.app().editCursor, c.cursor) << c.what;
-    EXPECT_TRUE(r.Open(c.chain)) << c.what;
-    EXPECT_FALSE(r.Open(c.chain == kSongChain ? kTrackChain : kSongChain)) << c.what;
+    EXPECT_EQ(std::pair(r.app().song.currentTrack, r.app().editCursor), std::pair(c.track, c.cursor)) << c.what;
+    EXPECT_TRUE(r.Open(c.chain) && !r.Open(c.chain == kSongChain ? kTrackChain : kSongChain)) << c.what;
     EXPECT_EQ(r.P(0).buttons[OpenerButton(kTrackChain)].style, ButtonStyle::ToggleOn) << c.what;
   }
 }
@@ -151,9 +149,7 @@ TEST(TrackListPanel, TheSongViewIsDrawnFromTheSkin) {
       {"block on its track", 2, 305, 305, 224 + 64}, {"block ends with its end tick", 2, 311, 311, 224},
   };
   for (const Case& c : cases) {
-    const Point at = r.ViewPoint(c.row, c.tick);
-    const int32_t dy = at.y - (kSongViewTop + kSongViewRowHeight * c.row);
-    EXPECT_EQ(r.Pixel(at), SkinPattern(c.sourceX, c.sourceTop + dy)) << c.what;
+    EXPECT_EQ(r.Pixel(r.ViewPoint(c.row, c.tick)), SkinPattern(c.sourceX, c.sourceTop + r.kViewPointDown)) << c.what;
   }
   // The mute column stands where the deck draws it, from (512, 88) one row every 32 pixels, in its style's skin.
   for (int32_t row : {0, 2}) {
@@ -180,12 +176,10 @@ TEST(TrackListPanel, ThePlayheadMovesWithTheSongAndTurnsTheView) {
     EXPECT_TRUE(FollowPlayhead(r.app())) << s.tick;
     EXPECT_FALSE(FollowPlayhead(r.app())) << s.tick;  // nothing new to draw until the clock moves
     r.Redraw(kTrackList);
-    EXPECT_EQ(r.app().editor.viewStart, s.viewStart) << s.tick;
-    EXPECT_EQ(r.B(kTrackList, C::CursorPosition).captionOrValue, s.tick) << s.tick;
-    for (int32_t row : {0, 2}) {
-      const Point at = r.ViewPoint(row, s.tick);
-      EXPECT_EQ(r.Pixel(at), SkinPattern(0, 320 + at.y - (kSongViewTop + kSongViewRowHeight * row))) << s.tick;
-    }
+    EXPECT_EQ(std::pair(r.app().editor.viewStart, r.B(kTrackList, C::CursorPosition).captionOrValue),
+              std::pair(s.viewStart, s.tick)) << s.tick;
+    for (int32_t row : {0, 2})
+      EXPECT_EQ(r.Pixel(r.ViewPoint(row, s.tick)), SkinPattern(0, 320 + r.kViewPointDown)) << s.tick;
   }
   p.mode.store(PlaybackMode::Idle);
   EXPECT_TRUE(FollowPlayhead(r.app()));
