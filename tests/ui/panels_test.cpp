@@ -268,9 +268,8 @@ TEST(EventListPanel, FieldsSelectRetypeAndEditTheirEvent) {
   r.Type("55");
   EXPECT_STREQ(r.Field(1, L::ValueA).text, "55|");
   r.Type("\r");
-  EXPECT_EQ(r.song.Events(1)[1][2], 55);
-  EXPECT_EQ(std::pair(r.Shows(1, L::ValueA), r.Field(1, L::ValueA).style),
-            std::pair(std::string("55"), ButtonStyle::Push));
+  EXPECT_EQ(std::tuple(r.song.Events(1)[1][2], r.Shows(1, L::ValueA), r.Field(1, L::ValueA).style),
+            std::tuple(55, std::string("55"), ButtonStyle::Push));
 
   // The list slider's arrow selects the next event.
   r.ClickButton(kEventList, L::ListUp);
