@@ -183,10 +183,8 @@ TEST(ScriptedRun, EveryShownControlOfEveryPanelClickedOnceWithTheDemoSong) {
   ASSERT_EQ(LoadSongFile(rig.app(), TONFORGE_SOURCE_DIR "/app/Songs/Demo.tes"), SongFileResult::Done);
   Ui& ui = rig.ui.ui;
   ui.screen = Pixels(kWideScreen, kTallScreen, kDesktopColour);
-  for (int32_t p = 0; p < kPanelCount; ++p) {
-    ui.panels[p].left = kSpread[p].x;
-    ui.panels[p].top = kSpread[p].y;
-  }
+  for (int32_t p = 0; p < kPanelCount; ++p)
+    std::tie(ui.panels[p].left, ui.panels[p].top) = std::pair(kSpread[p].x, kSpread[p].y);
   ui.splash = false;
   DrawAll(ui);
 
