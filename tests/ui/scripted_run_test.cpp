@@ -156,7 +156,6 @@ TEST(ScriptedRun, FirstSongRendersAsTheHeadlessRendererRendersItsFile) {
   FinishRender(rig, keys);
   rig.Press(kSongChain, kSaveSong);
   rig.Press(kSongChain, kLoadSong);
-  EXPECT_EQ(rig.song.Events(1).size(), 4u) << "the loaded song has the recorded notes";
   rig.Press(kRender, kRenderStart);
   FinishRender(rig, keys);
 
