@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "sequencer/text_entry.h"
 #include "support/song_rig.h"
 #include "support/ui_rig.h"
 #include "ui/app_link.h"
@@ -37,16 +38,28 @@ struct PanelRig {
     return out;
   }
   void Redraw(int32_t panel) { RequestRedraw(ui.ui, panel); }
+  // Keys typed into the text entry ('\r' is Enter), then the redraws they asked for.
+  void Type(std::string_view keys) {
+    for (char c : keys) TypeTextEntryCharacter(app(), c);
+    TakeRedraws(ui.ui, app().changes);
+  }
 
-  void ClickAt(Point screen) { ui.ClickAt(screen); }
+  void ClickAt(Point screen, bool right = false, int32_t clicks = 1) { ui.ClickAt(screen, right, clicks); }
   // The screen point in the middle of a place of a panel (outer coordinates).
   Point Middle(int32_t panel, Rect r) const {
     return ui.Screen(panel, {(r.left + r.right) / 2, (r.top + r.bottom) / 2});
   }
   void ClickButton(int32_t panel, int32_t button) { ClickAt(Middle(panel, B(panel, button).rect)); }
-  // A point of the track list's song view (outer coordinates): the tick's column on a visible row.
+  // The screen point in the middle of a value control's knob.
+  Point KnobMiddle(int32_t panel, int32_t control) {
+    const ValueControl& v = P(panel).valueControls.at(control);
+    return Middle(panel, v.knob.Offset(v.x, v.y));
+  }
+  // A point of the track list's song view (outer coordinates): the tick's column on a visible row, kViewPointDown
+  // pixels into the row.
+  static constexpr int32_t kViewPointDown = 10;
   Point ViewPoint(int32_t row, int32_t tick) {
-    return {kSongViewLeft + tick - app().editor.viewStart, kSongViewTop + kSongViewRowHeight * row + 10};
+    return {kSongViewLeft + tick - app().editor.viewStart, kSongViewTop + kSongViewRowHeight * row + kViewPointDown};
   }
 
   SongRigOf<AppState> song;  // outlives the Ui, whose handlers point into it
@@ -70,8 +83,7 @@ struct AppPanelsRig : PanelRig {
   }
   // Takes a value control's knob by its middle and lets go of it `by` pixels further.
   void Drag(int32_t panel, int32_t control, Point by) {
-    const ValueControl& v = P(panel).valueControls.at(control);
-    const Point from = Middle(panel, v.knob.Offset(v.x, v.y));
+    const Point from = KnobMiddle(panel, control);
     const Point to{from.x + by.x, from.y + by.y};
     HandlePointer(ui.ui, {PointerAction::LeftDown, from});
     HandlePointer(ui.ui, {PointerAction::Move, to});
@@ -79,10 +91,7 @@ struct AppPanelsRig : PanelRig {
     Redraw();
   }
   // The control centre's toggle of a panel.
-  void Toggle(int32_t panel) {
-    for (int32_t b = 2; b < 10; ++b)
-      if (B(0, b).argument == static_cast<uint32_t>(panel)) Press(0, b);
-  }
+  void Toggle(int32_t panel) { Press(0, OpenerButton(panel)); }
   // The main loop's pass after a message: the commands' redraws and the chain panel that follows the track.
   void Redraw() { ShowPassResult(ui.ui, app()); }
 };

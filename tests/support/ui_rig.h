@@ -124,14 +124,24 @@ struct UiRig {
     const Point c = Client(panel, outer);
     return DeckPattern(c.x, c.y);
   }
-  void Click(int32_t panel, Point outer) {
-    PressPanel(ui, panel, Client(panel, outer));
-    ReleasePanel(ui, panel, Client(panel, outer));
+  // Opens the event list's panel, which the rig leaves without controls, with controls of the test's own.
+  PanelWindow& OpenWith(std::vector<ValueControl> controls, std::vector<Button> buttons = {}) {
+    PanelWindow& p = ui.panels[panels::kEventList];
+    for (ValueControl& v : controls) AddValueControl(p, std::move(v));
+    for (Button& b : buttons) AddButton(p, std::move(b));
+    OpenPanel(ui, panels::kEventList);
+    return p;
   }
-  // A left click at a point of the screen, as the platform delivers it.
-  void ClickAt(Point screen) {
-    HandlePointer(ui, {PointerAction::LeftDown, screen});
-    HandlePointer(ui, {PointerAction::LeftUp, screen});
+  // A click straight to the panel's window messages, with the left or the right button.
+  void Click(int32_t panel, Point outer, bool right = false) {
+    const Point at = Client(panel, outer);
+    right ? RightPressPanel(ui, panel, at) : PressPanel(ui, panel, at);
+    right ? RightReleasePanel(ui, panel, at) : ReleasePanel(ui, panel, at);
+  }
+  // A click at a point of the screen, as the platform delivers it; `clicks` 2 for a double click's second.
+  void ClickAt(Point screen, bool right = false, int32_t clicks = 1) {
+    HandlePointer(ui, {right ? PointerAction::RightDown : PointerAction::LeftDown, screen, 0, false, clicks});
+    HandlePointer(ui, {right ? PointerAction::RightUp : PointerAction::LeftUp, screen});
   }
 
   BlockText text;

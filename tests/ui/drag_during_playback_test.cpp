@@ -27,27 +27,6 @@ constexpr int32_t kProgramPositions = 12, kTrackPositions = 15, kFirstOption = 1
 constexpr int32_t kProgramPan = 0, kProgramLevel = 1, kTrackPan = 1, kTrackLevel = 2;
 constexpr int32_t kBeatsPerBar = 0, kTicksPerBeat = 1, kSongLevel = 2;
 
-struct Player {
-  testing::AppPanelsRig& rig;
-  testing::FakeSoundDevice& device;
-  int32_t step = 0;
-
-  // One drag of a value control up and down by turns, with the device playing on.
-  void Drag(int32_t panel, int32_t control) {
-    device.PlayInBlock(static_cast<uint32_t>(step) % kRingBlocks);
-    const int32_t by = ++step % 2 == 0 ? 9 : -9;
-    rig.Drag(panel, control, {0, by});
-    std::this_thread::sleep_for(std::chrono::microseconds(300));
-  }
-  // Every parameter and every option of the engine at a chain square.
-  void WorkEngine(int32_t panel, int32_t square) {
-    rig.Press(panel, square);
-    for (int32_t k = 0; k < kParameterCount; ++k) Drag(kEngineEditor, k);
-    for (int32_t g = 0; g < kOptionCount; ++g)
-      if (rig.Shown(kEngineEditor, kFirstOption + g)) rig.Press(kEngineEditor, kFirstOption + g);
-  }
-};
-
 TEST(DragDuringPlayback, EveryKindOfValueControlMovesWhileTheSongPlays) {
   testing::AppPanelsRig rig(1, 2);
   testing::FakeSoundDevice device;
@@ -62,22 +41,35 @@ TEST(DragDuringPlayback, EveryKindOfValueControlMovesWhileTheSongPlays) {
   for (int32_t tick = 0; tick < 4000; tick += 24) rig.song.Add(1, {{tick, Type(EventType::NoteOn), 2450, 0}});
   rig.Redraw();
 
+  // One drag of a value control up and down by turns, with the device playing on.
+  int32_t step = 0;
+  const auto drag = [&](int32_t panel, int32_t control) {
+    device.PlayInBlock(static_cast<uint32_t>(step) % kRingBlocks);
+    rig.Drag(panel, control, {0, ++step % 2 == 0 ? 9 : -9});
+    std::this_thread::sleep_for(std::chrono::microseconds(300));
+  };
+  // Every parameter and every option of the engine at a chain square.
+  const auto workEngine = [&](int32_t panel, int32_t square) {
+    rig.Press(panel, square);
+    for (int32_t k = 0; k < kParameterCount; ++k) drag(kEngineEditor, k);
+    for (int32_t g = 0; g < kOptionCount; ++g)
+      if (rig.Shown(kEngineEditor, kFirstOption + g)) rig.Press(kEngineEditor, kFirstOption + g);
+  };
   StartSongPlayback(app);
   ASSERT_EQ(app.playback.mode.load(), PlaybackMode::Song);
-  Player player{rig, device};
   for (int32_t round = 0; round < 3; ++round) {
     // The program layout: the program's engines, its level and pan.
-    for (int32_t p = 0; p < 3; ++p) player.WorkEngine(kProgramEditor, kProgramPositions + p);
-    player.Drag(kProgramEditor, kProgramLevel);
-    player.Drag(kProgramEditor, kProgramPan);
+    for (int32_t p = 0; p < 3; ++p) workEngine(kProgramEditor, kProgramPositions + p);
+    drag(kProgramEditor, kProgramLevel);
+    drag(kProgramEditor, kProgramPan);
 
     // The song layout on track 1: the track chain's engines, the track's level and pan, a note's pitch.
     rig.Toggle(kTrackChain);
     SelectTrack(app, 1);
     rig.Redraw();
-    for (int32_t p = 0; p < 2; ++p) player.WorkEngine(kTrackChain, kTrackPositions + p);
-    player.Drag(kTrackChain, kTrackLevel);
-    player.Drag(kTrackChain, kTrackPan);
+    for (int32_t p = 0; p < 2; ++p) workEngine(kTrackChain, kTrackPositions + p);
+    drag(kTrackChain, kTrackLevel);
+    drag(kTrackChain, kTrackPan);
     if (!rig.Open(kEventList)) rig.Toggle(kEventList);
     rig.Press(kEventList, E::FieldIndex(round, E::Time));
     rig.Press(kEventList, E::TransposeUp);
@@ -86,9 +78,9 @@ TEST(DragDuringPlayback, EveryKindOfValueControlMovesWhileTheSongPlays) {
     SelectTrack(app, 0);
     rig.Redraw();
     ASSERT_TRUE(rig.Open(kSongChain));
-    player.Drag(kSongChain, kBeatsPerBar);
-    player.Drag(kSongChain, kTicksPerBeat);
-    player.Drag(kSongChain, kSongLevel);
+    drag(kSongChain, kBeatsPerBar);
+    drag(kSongChain, kTicksPerBeat);
+    drag(kSongChain, kSongLevel);
     rig.Toggle(kProgramEditor);
   }
   EXPECT_EQ(app.playback.mode.load(), PlaybackMode::Song) << "no drag stops the song";
