@@ -275,9 +275,7 @@ TEST(EngineContract, InitialisationDefaultsLinesAndOutOfMemory) {
   EXPECT_EQ((std::array{comb.lineStart[0], comb.lineEnd[0], comb.lineStart[1], comb.lineEnd[1], comb.linePosition[1]}),
             (std::array<uint32_t, 5>{0, 44102, 44102, 88204, 44102}));
   ASSERT_TRUE(comb.left && comb.right);  // cleared, as every delay's impulse response from silence shows
-  EXPECT_FLOAT_EQ(comb.F[1], 0.5f);
-  EXPECT_FLOAT_EQ(comb.C[4], 0.0f);
-  EXPECT_FLOAT_EQ(comb.C[6], 1.0f);  // absent parameter
+  EXPECT_EQ(std::tuple(comb.F[1], comb.C[4], comb.C[6]), std::tuple(0.5f, 0.0f, 1.0f));  // C6: absent parameter
   for (const DataSlot& s : comb.slots) EXPECT_TRUE(s.gain == 1.0f && s.rootOrRate.i == 2450 && s.upperPitch == 6099);
 
   Engine arp, reverb;

@@ -72,15 +72,14 @@ TEST(Random, BoundsStepAndSeed) {
 TEST(Folders, RememberAndStore) {
   Folders f;
   SetUpFolders(f, "/home/u/tonforge");
-  EXPECT_EQ(f.songs, "/home/u/tonforge/Songs/");
-  EXPECT_EQ(f.instrumentPrograms, "/home/u/tonforge/Programs/Instruments/");
-  EXPECT_EQ(f.trackPrograms, "/home/u/tonforge/Programs/Tracks/");
-  EXPECT_EQ(f.tracks, "/home/u/tonforge/Tracks/");
+  EXPECT_EQ(std::tuple(f.songs, f.instrumentPrograms, f.trackPrograms, f.tracks),
+            std::tuple("/home/u/tonforge/Songs/", "/home/u/tonforge/Programs/Instruments/",
+                       "/home/u/tonforge/Programs/Tracks/", "/home/u/tonforge/Tracks/"));
   // An installed copy: the user's folders in the workspace, help and skins still read from the program folder.
   SetUpFolders(f, "/usr/share/tonforge", "/home/u/.local/share/tonforge");
-  EXPECT_EQ(f.programFolder, "/usr/share/tonforge");
-  EXPECT_EQ(f.songs, "/home/u/.local/share/tonforge/Songs/");
-  EXPECT_EQ(f.modulators, "/home/u/.local/share/tonforge/Modulators/");
+  EXPECT_EQ(std::tuple(f.programFolder, f.songs, f.modulators),
+            std::tuple("/usr/share/tonforge", "/home/u/.local/share/tonforge/Songs/",
+                       "/home/u/.local/share/tonforge/Modulators/"));
   const struct { const char *path, *folder; } cases[] = {{"/a/b/song.tes", "/a/b/"}, {"song.tes", ""}, {"/x/", "/x/"},
                                                          {"", ""}};
   for (const auto& c : cases) {
