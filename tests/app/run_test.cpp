@@ -169,10 +169,12 @@ TEST(Run, StartUpOrderAndShutdownWithOrWithoutDevices) {
                                                      "free panels", "close devices"}));
     EXPECT_EQ(std::pair(host.blockFrames, app->rate.sampleRate), std::pair(blockFrames, 44100));
     EXPECT_EQ(dialogs.shown.size(), soundFails ? 1u : 0u);
-    if (soundFails && !dialogs.shown.empty()) EXPECT_EQ(dialogs.shown[0].text, "Could Not Open Sound Device");
+    EXPECT_EQ(dialogs.shown.empty() ? "" : dialogs.shown[0].text, soundFails ? "Could Not Open Sound Device" : "");
     EXPECT_EQ(app->song.tracks.Count(), 0) << "shutdown freed the song";
     EXPECT_EQ(host.sound.WriteCount() > 0, !soundFails) << "the idle step served the live output";
-    if (!soundFails) EXPECT_EQ(host.sound.Write(0).samples.size(), 2 * blockFrames);
+    if (!soundFails) {
+      EXPECT_EQ(host.sound.Write(0).samples.size(), 2 * blockFrames);
+    }
   }
 }
 
@@ -392,7 +394,7 @@ TEST(DroppedFile, SongsProgramsAndSoundsGoWhereTheyBelong) {
       EXPECT_NEAR(Peak(std::vector<float>(s.data.get(), s.data.get() + s.length)), c.peak, 0.01f);
       EXPECT_TRUE(rig.app.changes.Has(Change::Engine));
     }
-    if (!c.opened) EXPECT_EQ(rig.ProgramEngine(0, 0).loadedSlotCount, 0u);
+    EXPECT_TRUE(c.opened || rig.ProgramEngine(0, 0).loadedSlotCount == 0u) << "a refused file loads nothing";
   }
 }
 

@@ -158,7 +158,9 @@ TEST(Filters, ShelvesAndHighPassStaySteadyToTheTopOfTheirRange) {
           << c.type << " at " << c.rate << tone << ": " << first << " then " << last;
       EXPECT_TRUE(!saw || last > 0.001f) << c.type << " at " << c.rate << " silences a saw";
     }
-    if (c.pinned != 0) EXPECT_EQ(bits, c.pinned) << c.type << " at " << c.rate << " below the bound";
+    if (c.pinned != 0) {
+      EXPECT_EQ(bits, c.pinned) << c.type << " at " << c.rate << " below the bound";
+    }
   }
 }
 
