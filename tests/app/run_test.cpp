@@ -316,8 +316,7 @@ TEST(PlayAlongStep, NoteKeysPlayAndRecordWhileTheEditingKeysRest) {
   EXPECT_EQ(rig.Column(1, 1), expected);
   const std::vector<int32_t> ticks = rig.Column(1, 0);
   EXPECT_EQ(std::adjacent_find(ticks.begin(), ticks.end(), std::greater_equal<>()), ticks.end()) << "strictly rising";
-  EXPECT_EQ(app.editCursor, 0) << "Right rested";
-  EXPECT_EQ(app.editor.editMode, 1u) << "Insert rested";
+  EXPECT_EQ(std::pair(app.editCursor, app.editor.editMode), std::pair(0, 1u)) << "Right and Insert rested";
 }
 
 // Ctrl+Z and Ctrl+Y while the song plays take a level change back and forth as the edit itself went in: at
