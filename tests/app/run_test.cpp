@@ -39,15 +39,10 @@ TEST(ProgramFolder, FoundInOrderAndEveryPlaceNamedWhenNot) {
   const std::string root = t.Root();
   // A source tree (app/ beside build/), an installed prefix (bin/ beside share/tonforge/), a bare folder, a
   // folder with captions but no skins, and a program folder started from.
-  MakeProgramFolder(root + "/src/app");
-  fs::create_directories(root + "/src/build");
-  MakeProgramFolder(root + "/prefix/share/tonforge");
-  fs::create_directories(root + "/prefix/bin");
-  fs::create_directories(root + "/bare");
-  fs::create_directories(root + "/half");
+  for (const char* folder : {"/src/app", "/prefix/share/tonforge", "/here", "/built-for"})
+    MakeProgramFolder(root + folder);
+  for (const char* folder : {"/src/build", "/prefix/bin", "/bare", "/half"}) fs::create_directories(root + folder);
   std::ofstream(root + "/half/Captions.txt") << "x\n";
-  MakeProgramFolder(root + "/here");
-  MakeProgramFolder(root + "/built-for");
   // found: relative to the root, empty for none.
   const struct { const char* name; FolderSearch search; std::string found; size_t looked; bool installed; } cases[] = {
       {"--data wins over the current folder", {root + "/src/app", root + "/here", "", ""}, "/src/app", 1, false},

@@ -386,7 +386,6 @@ TEST(SdlShell, OpensDocumentsByUrlAndSaysWhenItCannot) {
   Script(bin, "xdg-open",
          "printf '%s' \"$1\" > '" + opened + ".part' && /bin/mv '" + opened + ".part' '" + opened + "'");
   const std::string oldPath = getenv("PATH") != nullptr ? getenv("PATH") : "";
-  setenv("PATH", (bin.Root() + ":" + oldPath).c_str(), 1);
   auto decode = [](std::string url) {
     for (size_t i = url.find('%'); i != std::string::npos && i + 2 < url.size(); i = url.find('%', i + 1))
       url.replace(i, 3, 1, static_cast<char>(std::stoi(url.substr(i + 1, 2), nullptr, 16)));
