@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
-#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <thread>
