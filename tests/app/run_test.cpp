@@ -39,15 +39,10 @@ TEST(ProgramFolder, FoundInOrderAndEveryPlaceNamedWhenNot) {
   const std::string root = t.Root();
   // A source tree (app/ beside build/), an installed prefix (bin/ beside share/tonforge/), a bare folder, a
   // folder with captions but no skins, and a program folder started from.
-  MakeProgramFolder(root + "/src/app");
-  fs::create_directories(root + "/src/build");
-  MakeProgramFolder(root + "/prefix/share/tonforge");
-  fs::create_directories(root + "/prefix/bin");
-  fs::create_directories(root + "/bare");
-  fs::create_directories(root + "/half");
+  for (const char* folder : {"/src/app", "/prefix/share/tonforge", "/here", "/built-for"})
+    MakeProgramFolder(root + folder);
+  for (const char* folder : {"/src/build", "/prefix/bin", "/bare", "/half"}) fs::create_directories(root + folder);
   std::ofstream(root + "/half/Captions.txt") << "x\n";
-  MakeProgramFolder(root + "/here");
-  MakeProgramFolder(root + "/built-for");
   // found: relative to the root, empty for none.
   const struct { const char* name; FolderSearch search; std::string found; size_t looked; bool installed; } cases[] = {
       {"--data wins over the current folder", {root + "/src/app", root + "/here", "", ""}, "/src/app", 1, false},
@@ -61,9 +56,9 @@ TEST(ProgramFolder, FoundInOrderAndEveryPlaceNamedWhenNot) {
   };
   for (const auto& c : cases) {
     const FoundFolder found = FindProgramFolder(c.search);
-    EXPECT_EQ(found.path, c.found.empty() ? "" : fs::weakly_canonical(root + c.found).string()) << c.name;
-    EXPECT_EQ(found.lookedIn.size(), c.looked) << c.name;
-    EXPECT_EQ(found.installed, c.installed) << c.name;
+    const std::string path = c.found.empty() ? "" : fs::weakly_canonical(root + c.found).string();
+    EXPECT_EQ(std::tuple(found.path, found.lookedIn.size(), found.installed), std::tuple(path, c.looked, c.installed))
+        << c.name;
     if (c.found.empty()) {
       const std::string line = NoProgramFolderMessage(found);
       EXPECT_EQ(line.find('\n'), std::string::npos) << c.name;
@@ -96,9 +91,7 @@ TEST(Workspace, FirstStartCopiesTheFactoryAndLaterStartsOnlyAddNewFiles) {
   EXPECT_FALSE(fs::exists(user));
 
   const Workspace first = PrepareWorkspace(factory.string(), false, user.string());
-  EXPECT_EQ(first.path, user.string());
-  EXPECT_EQ(first.problem, "");
-  EXPECT_EQ(first.copied, 2);
+  EXPECT_EQ(std::tuple(first.path, first.problem, first.copied), std::tuple(user.string(), "", 2));
   for (const char* folder : kUserFolders) EXPECT_TRUE(fs::is_directory(user / folder)) << folder;
   EXPECT_EQ(Read(user / "Songs" / "Demo.tes"), "factory demo");
   EXPECT_FALSE(fs::exists(user / "Songs" / ".gitkeep"));
@@ -109,8 +102,7 @@ TEST(Workspace, FirstStartCopiesTheFactoryAndLaterStartsOnlyAddNewFiles) {
   std::ofstream(factory / "Songs" / "Demo.tes") << "factory demo 2";
   std::ofstream(factory / "Songs" / "New.tes") << "factory new";
   const Workspace second = PrepareWorkspace(factory.string(), false, user.string());
-  EXPECT_EQ(second.problem, "");
-  EXPECT_EQ(second.copied, 1);
+  EXPECT_EQ(std::pair(second.problem, second.copied), std::pair(std::string(), 1));
   EXPECT_EQ(Read(user / "Songs" / "Demo.tes"), "my demo");
   EXPECT_EQ(Read(user / "Songs" / "New.tes"), "factory new");
   EXPECT_FALSE(fs::exists(user / "Programs" / "Instruments" / "Pad.tep"));
@@ -127,6 +119,13 @@ struct AppRig : SongRigOf<AppState> {
     SetProgramType(0, Id(EngineTypeId::SineWaveGenerator));
     app.song.currentTrack = 1;
     app.sound = &device;
+  }
+  // Presses the keys and lets them go, an idle step each.
+  void Tap(std::initializer_list<uint8_t> held) {
+    keyboard.Hold(held);
+    RunIdleStep(app, keys);
+    keyboard.Hold({});
+    RunIdleStep(app, keys);
   }
   FakeHost host;
   FakeSoundDevice device;
@@ -163,12 +162,9 @@ TEST(Run, StartUpOrderAndShutdownWithOrWithoutDevices) {
     EXPECT_EQ(RunTonforge(*app, host, options, "/nonexistent"), 0);
     EXPECT_EQ(host.steps, (std::vector<std::string>{"skins", "keyboard", "midi", "sound", "captions", "panels",
                                                      "free panels", "close devices"}));
-    EXPECT_EQ(host.blockFrames, blockFrames);
+    EXPECT_EQ(std::pair(host.blockFrames, app->rate.sampleRate), std::pair(blockFrames, 44100));
     EXPECT_EQ(dialogs.shown.size(), soundFails ? 1u : 0u);
-    if (soundFails) {
-      EXPECT_EQ(dialogs.shown[0].text, "Could Not Open Sound Device");
-    }
-    EXPECT_EQ(app->rate.sampleRate, 44100);
+    EXPECT_EQ(dialogs.shown.empty() ? "" : dialogs.shown[0].text, soundFails ? "Could Not Open Sound Device" : "");
     EXPECT_EQ(app->song.tracks.Count(), 0) << "shutdown freed the song";
     EXPECT_EQ(host.sound.WriteCount() > 0, !soundFails) << "the idle step served the live output";
     if (!soundFails) {
@@ -210,39 +206,25 @@ TEST(Run, EscapeAnsweredNoKeepsRunningYesQuits) {
   KeyboardHandler hostKeys(rig.host.keyboard, rig.host.shell, ProgramKeyboardHooks(rig.app));
   MidiHandler midi(rig.host.midi);
   RunMainLoop(rig.app, rig.host, hostKeys, &midi);
-  EXPECT_EQ(rig.app.live.voices[0].livePitch, 3650);
-  EXPECT_EQ(questions, 2);
-  EXPECT_EQ(rig.dialogs.shown.size(), 2u);
+  EXPECT_EQ(std::tuple(rig.app.live.voices[0].livePitch, questions, rig.dialogs.shown.size()), std::tuple(3650, 2, 2u));
   EXPECT_TRUE(AnyLoudBlock(rig.host.sound));
   ShutDown(rig.app, rig.host);
-}
-
-TEST(Run, RequestQuitStopsTheSongFirst) {
-  AppRig rig;
-  StartSongPlayback(rig.app);
-  ASSERT_EQ(rig.app.playback.mode.load(), PlaybackMode::Song);
-  RequestQuit(rig.app);
-  EXPECT_TRUE(IsPlaybackIdle(rig.app) && rig.app.playback.workerRunning.load() == 0);
-  EXPECT_EQ(rig.app.quitRequested.load(), 1u);
 }
 
 TEST(Run, ProgramKeysSaveAndSwitchTheRate) {
   AppRig rig;
   for (const auto& [key, rate] : {std::pair{key::F3, 22050}, {key::F2, 11025}, {key::F4, 44100}}) {
-    rig.keyboard.Hold({key});
-    PollKeyboard(rig.app, rig.keys);
-    rig.keyboard.Hold({});
-    PollKeyboard(rig.app, rig.keys);
+    rig.Tap({key});
     EXPECT_EQ(rig.app.rate.sampleRate, rate);
   }
-  rig.keyboard.Hold({key::ScrollLock});
-  PollKeyboard(rig.app, rig.keys);
+  rig.Tap({key::ScrollLock});
   ASSERT_EQ(rig.dialogs.requests.size(), 1u);  // cancelled: nothing written
   EXPECT_EQ(rig.dialogs.requests[0].title, "Save Song");
 }
 
-// Under the sanitizers this is where a worker that is not joined, or state left behind, shows itself.
-TEST(Run, StartingAndStoppingTheSongAThousandTimes) {
+// Under the sanitizers this is where a worker that is not joined, or state left behind, shows itself. A quit
+// stops the song first.
+TEST(Run, StartingAndStoppingTheSongAThousandTimesAndQuitting) {
   AppRig rig;
   for (int i = 0; i < 1000; ++i) {
     StartSongPlayback(rig.app);
@@ -250,6 +232,10 @@ TEST(Run, StartingAndStoppingTheSongAThousandTimes) {
     StopPlayback(rig.app);
     ASSERT_TRUE(IsPlaybackIdle(rig.app)) << i;
   }
+  StartSongPlayback(rig.app);
+  RequestQuit(rig.app);
+  EXPECT_TRUE(IsPlaybackIdle(rig.app) && rig.app.playback.workerRunning.load() == 0);
+  EXPECT_EQ(rig.app.quitRequested.load(), 1u);
 }
 
 // The program's own options and their ranges; --help, --version and unknown options are the tools test's, the
@@ -324,10 +310,8 @@ TEST(PlayAlongStep, NoteKeysPlayAndRecordWhileTheEditingKeysRest) {
   for (int n = 0; n < 10; ++n) expected.insert(expected.end(), {Type(EventType::NoteOn), Type(EventType::NoteOff)});
   EXPECT_EQ(rig.Column(1, 1), expected);
   const std::vector<int32_t> ticks = rig.Column(1, 0);
-  EXPECT_TRUE(std::is_sorted(ticks.begin(), ticks.end()));
-  EXPECT_EQ(std::adjacent_find(ticks.begin(), ticks.end()), ticks.end());
-  EXPECT_EQ(app.editCursor, 0) << "Right rested";
-  EXPECT_EQ(app.editor.editMode, 1u) << "Insert rested";
+  EXPECT_EQ(std::adjacent_find(ticks.begin(), ticks.end(), std::greater_equal<>()), ticks.end()) << "strictly rising";
+  EXPECT_EQ(std::pair(app.editCursor, app.editor.editMode), std::pair(0, 1u)) << "Right and Insert rested";
 }
 
 // Ctrl+Z and Ctrl+Y while the song plays take a level change back and forth as the edit itself went in: at
@@ -344,17 +328,11 @@ TEST(PlayAlongStep, UndoAndRedoKeysWorkWhileTheSongPlays) {
   const float after = app.song.songLevel.Load();
 
   StartSongPlayback(app);
-  const auto press = [&](std::initializer_list<uint8_t> held) {
-    rig.keyboard.Hold(held);
-    RunIdleStep(app, rig.keys);
-    rig.keyboard.Hold({});
-    RunIdleStep(app, rig.keys);
-  };
-  press({key::LeftControl, key::Z});
+  rig.Tap({key::LeftControl, key::Z});
   EXPECT_EQ(app.song.songLevel.Load(), before) << "undone";
-  press({key::RightControl, key::Y});
+  rig.Tap({key::RightControl, key::Y});
   EXPECT_EQ(app.song.songLevel.Load(), after) << "redone";
-  press({key::LeftControl, key::LeftShift, key::Z});
+  rig.Tap({key::LeftControl, key::LeftShift, key::Z});
   EXPECT_EQ(app.song.songLevel.Load(), after) << "nothing more to redo";
   EXPECT_FALSE(IsPlaybackIdle(app)) << "the song played on";
   StopPlayback(app);
@@ -375,17 +353,9 @@ TEST(DroppedFile, SongsProgramsAndSoundsGoWhereTheyBelong) {
 
   // position: the chain position the Engine panel shows, 0 holding a Multisampled Wave and 1 nothing; said: the
   // first line of the first box; slot: the slot that took the sound.
-  const struct {
-    const char *what, *file;
-    DropPlace place;
-    int position = 0;
-    bool modified = false;
-    Answer answer = Answer::No;
-    bool opened = true;
-    const char* said = "";
-    int slot = -1;
-    float peak = 0.25f;
-  } cases[] = {
+  const struct { const char *what, *file; DropPlace place; int position = 0; bool modified = false;
+                 Answer answer = Answer::No; bool opened = true; const char* said = ""; int slot = -1;
+                 float peak = 0.25f; } cases[] = {
       {"a song asks about the changes first", "Other.tes", {}, 0, true, Answer::No, true, "Save Changes To Song?"},
       {"a song kept on Cancel", "Other.tes", {}, 0, true, Answer::Cancel, false, "Save Changes To Song?"},
       {"a program joins the list", "Bass.TEP", {}},
@@ -418,9 +388,7 @@ TEST(DroppedFile, SongsProgramsAndSoundsGoWhereTheyBelong) {
       EXPECT_NEAR(Peak(std::vector<float>(s.data.get(), s.data.get() + s.length)), c.peak, 0.01f);
       EXPECT_TRUE(rig.app.changes.Has(Change::Engine));
     }
-    if (!c.opened) {
-      EXPECT_EQ(rig.ProgramEngine(0, 0).loadedSlotCount, 0u);
-    }
+    EXPECT_TRUE(c.opened || rig.ProgramEngine(0, 0).loadedSlotCount == 0u) << "a refused file loads nothing";
   }
 }
 

@@ -220,8 +220,7 @@ TEST(DelayEngines, ImpulseResponses) {
       if (next < c.echoes.size() && c.echoes[next].at == n) want = c.echoes[next++];
       if (std::fabs(out.left - want.left) > 1e-6f || std::fabs(out.right - want.right) > 1e-6f) wrong = n;
     }
-    EXPECT_EQ(wrong, -1) << c.what;
-    EXPECT_EQ(next, c.echoes.size()) << c.what;
+    EXPECT_EQ(std::pair(wrong, next), std::pair(-1, c.echoes.size())) << c.what;  // no sample off, every echo heard
   }
 }
 
@@ -295,8 +294,7 @@ TEST(Reverbs, FirstSampleAndCombLengthsByRate) {
         if (right[j] == 0 && e.right[written] != 0.0f) right[j] = n;
       }
     }
-    EXPECT_EQ(left, c.left) << c.type << " left at " << c.rate;
-    EXPECT_EQ(right, c.right) << c.type << " right at " << c.rate;
+    EXPECT_EQ(std::pair(left, right), std::pair(c.left, c.right)) << c.type << " at " << c.rate;
   }
 }
 

@@ -66,18 +66,11 @@ TEST(SdlKeyboard, EveryCommandKeyMapsToItsSdlKeyAndBack) {
       {key::Right, {"Right"}},
       {key::End, {"End", "Down", "PageDown", "Insert", "Delete"}},
   };
-  for (const auto& run : runs) {
-    for (size_t i = 0; i < run.names.size(); ++i) {
-      const auto code = static_cast<uint8_t>(run.first + i);
-      SCOPED_TRACE(run.names[i]);
-      const int scancode = ScancodeOf(code);
-      EXPECT_GT(scancode, 0);
-      EXPECT_STREQ(ScancodeName(scancode), run.names[i]);
-      EXPECT_EQ(CodesDownFor(scancode), std::vector<uint8_t>{code});
-    }
-  }
+  for (const auto& run : runs)
+    for (size_t i = 0; i < run.names.size(); ++i)
+      EXPECT_STREQ(ScancodeName(ScancodeOf(static_cast<uint8_t>(run.first + i))), run.names[i]) << run.first + i;
 
-  // The rest of the table: every mapped code has an SDL key of its own, which holds down that code only (SDL
+  // Every mapped code, those above and the rest, has an SDL key of its own, which holds down that code only (SDL
   // names no international keys, so only the range is checked).
   for (int code = 0; code < kKeyCount; ++code) {
     const int scancode = ScancodeOf(static_cast<uint8_t>(code));
@@ -258,8 +251,7 @@ TEST(SdlWindow, PresentsOnlyTheChangedRectanglesAndHandsUpItsEvents) {
   std::unique_ptr<SdlWindow> window = SdlWindow::Open(reason);
   ASSERT_TRUE(window) << reason;
   const int w = window->Width(), h = window->Height();
-  EXPECT_EQ(w, 800);  // the interface once: twice would not fit the dummy display's 1024 x 768
-  EXPECT_EQ(h, 560);
+  EXPECT_EQ(std::pair(w, h), std::pair(800, 560));  // the interface once: twice would not fit the dummy 1024 x 768
 
   std::vector<uint32_t> frame(static_cast<size_t>(w * h), kRed);
   ASSERT_TRUE(window->PresentAll(frame.data(), w, h));
@@ -281,16 +273,11 @@ TEST(SdlWindow, PresentsOnlyTheChangedRectanglesAndHandsUpItsEvents) {
   EXPECT_FALSE(window->WaitForEvent(10, event));
 
   // A dropped file and a double click come up translated; dropped text is no file.
-  const auto push = [](SDL_Event e) { ASSERT_EQ(SDL_PushEvent(&e), 1); };
-  SDL_Event text{};
-  text.drop = {SDL_DROPTEXT, 0, SDL_strdup("some text"), 0};
-  push(text);
-  SDL_Event drop{};
-  drop.drop = {SDL_DROPFILE, 0, SDL_strdup("/home/me/Kick 2.flac"), 0};
-  push(drop);
-  SDL_Event click{};
-  click.button = {SDL_MOUSEBUTTONDOWN, 0, 0, 0, SDL_BUTTON_LEFT, SDL_PRESSED, 2, 0, 30, 40};
-  push(click);
+  SDL_Event events[3] = {};
+  events[0].drop = {SDL_DROPTEXT, 0, SDL_strdup("some text"), 0};
+  events[1].drop = {SDL_DROPFILE, 0, SDL_strdup("/home/me/Kick 2.flac"), 0};
+  events[2].button = {SDL_MOUSEBUTTONDOWN, 0, 0, 0, SDL_BUTTON_LEFT, SDL_PRESSED, 2, 0, 30, 40};
+  for (SDL_Event& e : events) ASSERT_EQ(SDL_PushEvent(&e), 1);
   ASSERT_TRUE(window->PollEvent(event));
   EXPECT_EQ(std::tuple(event.kind, event.path, event.clicks),
             std::tuple(WindowEventKind::DropFile, std::string("/home/me/Kick 2.flac"), 1));
@@ -399,7 +386,6 @@ TEST(SdlShell, OpensDocumentsByUrlAndSaysWhenItCannot) {
   Script(bin, "xdg-open",
          "printf '%s' \"$1\" > '" + opened + ".part' && /bin/mv '" + opened + ".part' '" + opened + "'");
   const std::string oldPath = getenv("PATH") != nullptr ? getenv("PATH") : "";
-  setenv("PATH", (bin.Root() + ":" + oldPath).c_str(), 1);
   auto decode = [](std::string url) {
     for (size_t i = url.find('%'); i != std::string::npos && i + 2 < url.size(); i = url.find('%', i + 1))
       url.replace(i, 3, 1, static_cast<char>(std::stoi(url.substr(i + 1, 2), nullptr, 16)));

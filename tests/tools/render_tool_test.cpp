@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
-#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <thread>
@@ -91,17 +90,11 @@ TEST(RenderTool, SongModeWritesTheRenderButtonsFile) {
   // The tool opens exactly the file it is given, whatever its name ends with.
   WriteBytes(dir.File("tiny.TES"), ReadBytes(dir.File("tiny.tes")));
   WriteBytes(dir.File("tiny song"), ReadBytes(dir.File("tiny.tes")));
-  const struct {
-    const char* arguments;
-    const char* song;
-    int32_t rate;  // 0: the song's own
-    bool quality;
-    int32_t from;
-    uint32_t fileRate;
-  } cases[] = {
+  // rate 0: the song's own. The reader's forms (=values, options among the files) are the shell test's.
+  const struct { const char *arguments, *song; int32_t rate; bool quality; int32_t from; uint32_t fileRate; }
+  cases[] = {
       {"tiny.tes out.wav", "tiny.tes", 0, false, 0, 22050},
       {"--rate 11025 --quality --from 48 tiny.tes out.wav", "tiny.tes", 11025, true, 48, 11025},
-      {"tiny.tes --rate=11025 out.wav --from=48 --quality", "tiny.tes", 11025, true, 48, 11025},
       {"at44.tes out.wav", "at44.tes", 0, false, 0, 44100},
       {"--from 96 at44.tes out.wav", "at44.tes", 0, false, 96, 44100},
       {"--threads 1 tiny.TES out.wav", "tiny.tes", 0, false, 0, 22050},
@@ -109,8 +102,7 @@ TEST(RenderTool, SongModeWritesTheRenderButtonsFile) {
   };
   for (const auto& c : cases) {
     const ToolRun run = RunTool(dir, c.arguments);
-    EXPECT_EQ(run.status, 0) << c.arguments << ": " << run.err;
-    EXPECT_EQ(run.err, "") << c.arguments;
+    EXPECT_EQ(std::pair(run.status, run.err), std::pair(0, std::string())) << c.arguments;
     std::string lines;
     const auto expected = RenderButtonFile(dir, c.song, c.rate, c.quality, c.from, lines);
     const auto written = ReadBytes(dir.File("out.wav"));
@@ -118,7 +110,7 @@ TEST(RenderTool, SongModeWritesTheRenderButtonsFile) {
     EXPECT_EQ(GetU32(&written[24]), c.fileRate) << c.arguments;
     EXPECT_TRUE(written == expected) << c.arguments << ": " << written.size() << " bytes, expected " << expected.size();
     EXPECT_EQ(run.out, lines) << c.arguments;
-    EXPECT_EQ(run.out.substr(0, 17), "Samples Rendered ") << c.arguments;
+    EXPECT_TRUE(run.out.starts_with("Samples Rendered ")) << c.arguments;
   }
 }
 
@@ -164,11 +156,8 @@ TEST(RenderTool, RefusalsAndBadArguments) {
   WriteTinySong(dir.File("early.tes"), 96, true, 44100);
   WriteBytes(dir.File("junk.tes"), {'U', 'E', 'S', '1', 1, 2, 3});
   mkfifo(dir.File("fifo.tes").c_str(), 0644);
-  const struct {
-    const char* arguments;
-    int status;
-    const char* error;  // the start of standard error
-  } cases[] = {
+  // error: the start of standard error.
+  const struct { const char* arguments; int status; const char* error; } cases[] = {
       {"noend.tes out.wav", 1, "You Must Insert An End Event At The End Of The Song\n"},
       {"--from 40 early.tes out.wav", 1, "Song Stopped Before Cursor Position\n"},
       {"junk.tes out.wav", 1, "Invalid File: junk.tes: Not a song file, or a damaged one\n"},
@@ -189,9 +178,8 @@ TEST(RenderTool, RefusalsAndBadArguments) {
   };
   for (const auto& c : cases) {
     const ToolRun run = RunTool(dir, c.arguments);
-    EXPECT_EQ(run.status, c.status) << c.arguments;
-    EXPECT_EQ(run.err.substr(0, std::string(c.error).size()), c.error) << c.arguments << ": " << run.err;
-    EXPECT_EQ(run.out, "") << c.arguments;
+    EXPECT_EQ(std::pair(run.status, run.out), std::pair(c.status, std::string())) << c.arguments;
+    EXPECT_TRUE(run.err.starts_with(c.error)) << c.arguments << ": " << run.err;
   }
 }
 
@@ -203,8 +191,7 @@ TEST(Tools, AnswerHelpAndVersionAndRefuseUnknownOptions) {
                            TONFORGE_ASSETS_TOOL, TONFORGE_PROGRAM}) {
     const std::string name = std::string(tool).substr(std::string(tool).rfind('/') + 1);
     const ToolRun version = RunTool(dir, "--version x", tool);
-    EXPECT_EQ(version.status, 0) << name;
-    EXPECT_EQ(version.out, name + " " + std::string(TonforgeVersion()) + "\n") << name;
+    EXPECT_EQ(std::pair(version.status, version.out), std::pair(0, name + " " + std::string(TonforgeVersion()) + "\n"));
     const ToolRun help = RunTool(dir, "--help", tool);
     EXPECT_EQ(help.status, 0) << name;
     EXPECT_NE(help.out.find("sage: " + name), std::string::npos) << name << ": " << help.out;
@@ -214,9 +201,8 @@ TEST(Tools, AnswerHelpAndVersionAndRefuseUnknownOptions) {
                                "--pitch CENTS ", "--frames N ", "--help ", "--version "})
       EXPECT_TRUE(!render || help.out.find(std::string("\n  ") + option) != std::string::npos) << option;
     const ToolRun bogus = RunTool(dir, "--bogus", tool);
-    EXPECT_EQ(bogus.status, 2) << name;
-    EXPECT_EQ(bogus.err.substr(0, name.size() + 25), name + ": unknown option --bogus\n") << name;
-    EXPECT_EQ(bogus.out, "") << name;
+    EXPECT_EQ(std::pair(bogus.status, bogus.out), std::pair(2, std::string())) << name;
+    EXPECT_TRUE(bogus.err.starts_with(name + ": unknown option --bogus\n")) << name << ": " << bogus.err;
   }
 }
 
