@@ -195,81 +195,63 @@ TEST(Panels, TitleBarsMoveAndTheFirstClickClearsTheSplash) {
 }
 
 // The wheel steps the control under the pointer (ten with Shift) or scrolls the panel's list or view; a
-// Shift-drag moves a step every two pixels. Each reports once, as a finished drag does.
-TEST(ValueControls, TheWheelAndAShiftDragStepByValues) {
+// Shift-drag moves a step every two pixels; a double click on the number types a new one through the program's
+// own text entry. Each reports once, as a finished drag does.
+TEST(ValueControls, TheWheelAShiftDragAndATypedNumberSetTheValue) {
+  constexpr uint32_t V = ValueFlag::Enabled | ValueFlag::Vertical | ValueFlag::StartIsUpper;
+  constexpr uint32_t H = ValueFlag::Enabled | ValueFlag::Horizontal | ValueFlag::StartIsLower;
+  constexpr uint32_t L = ValueFlag::Enabled | ValueFlag::Vertical | ValueFlag::StartIsLower;
   enum class Role { Control, List, View };
-  enum class Gesture { Wheel, ShiftDrag };
-  // amount: notches, or pixels dragged up or right.
-  struct Case { const char* name; bool vertical; int32_t start, end, value; Role role; Gesture gesture; int32_t amount;
-                bool shift; int32_t expected, reports; };
+  enum class Gesture { Wheel, ShiftDrag, Type };
+  // amount: notches, pixels dragged up or right, or clicks before `typed` (nullptr: no entry is to start).
+  struct Case { const char* name; uint32_t flags; int32_t start, end, value; Role role; Gesture gesture; int32_t amount;
+                bool shift; int32_t expected, reports; const char* typed = nullptr; };
   const Case cases[] = {
-      {"vertical slider, a notch up", true, 100, -100, 0, Role::Control, Gesture::Wheel, 1, false, 1, 1},
-      {"vertical slider, Shift", true, 100, -100, 0, Role::Control, Gesture::Wheel, -2, true, -20, 1},
-      {"horizontal knob, a notch down", false, 0, 100, 50, Role::Control, Gesture::Wheel, -1, false, 49, 1},
-      {"horizontal knob, Shift", false, 0, 100, 50, Role::Control, Gesture::Wheel, 1, true, 60, 1},
-      {"knob at its end", false, 0, 100, 100, Role::Control, Gesture::Wheel, 3, false, 100, 0},
-      {"list, away from the user", true, 0, 20, 5, Role::List, Gesture::Wheel, 1, false, 4, 1},
-      {"list, toward the user", true, 0, 20, 5, Role::List, Gesture::Wheel, -2, false, 7, 1},
-      {"view sideways with Shift", false, 0, 50, 10, Role::View, Gesture::Wheel, -1, true, 11, 1},
-      {"view, plain wheel scrolls the list", false, 0, 50, 10, Role::View, Gesture::Wheel, -1, false, 10, 0},
-      {"Shift-drag up a vertical slider", true, 100, -100, 0, Role::Control, Gesture::ShiftDrag, 11, true, 5, 1},
-      {"Shift-drag right a horizontal knob", false, 0, 100, 50, Role::Control, Gesture::ShiftDrag, 6, true, 53, 1},
+      {"vertical slider, a notch up", V, 100, -100, 0, Role::Control, Gesture::Wheel, 1, false, 1, 1},
+      {"vertical slider, Shift", V, 100, -100, 0, Role::Control, Gesture::Wheel, -2, true, -20, 1},
+      {"horizontal knob, a notch down", H, 0, 100, 50, Role::Control, Gesture::Wheel, -1, false, 49, 1},
+      {"knob at its end", H, 0, 100, 100, Role::Control, Gesture::Wheel, 3, false, 100, 0},
+      {"list, toward the user", L, 0, 20, 5, Role::List, Gesture::Wheel, -2, false, 7, 1},
+      {"view sideways with Shift", H, 0, 50, 10, Role::View, Gesture::Wheel, -1, true, 11, 1},
+      {"view, plain wheel scrolls the list", H, 0, 50, 10, Role::View, Gesture::Wheel, -1, false, 10, 0},
+      {"Shift-drag up a vertical slider", V, 100, -100, 0, Role::Control, Gesture::ShiftDrag, 11, true, 5, 1},
+      {"Shift-drag right a horizontal knob", H, 0, 100, 50, Role::Control, Gesture::ShiftDrag, 6, true, 53, 1},
+      {"typed into a vertical knob", V, 100, 0, 60, Role::Control, Gesture::Type, 2, false, 45, 1, "45"},
+      {"typed into a signed range", V, 100, -100, 0, Role::Control, Gesture::Type, 2, false, -35, 1, "-35"},
+      {"typed into a horizontal slider", H, 1, 10000, 500, Role::Control, Gesture::Type, 2, false, 2500, 1, "2500"},
+      {"typed beyond the range", V, 100, 0, 60, Role::Control, Gesture::Type, 2, false, 100, 1, "900"},
+      {"an empty entry", V, 100, 0, 60, Role::Control, Gesture::Type, 2, false, 60, 0, ""},
+      {"a single click types nothing", V, 100, 0, 60, Role::Control, Gesture::Type, 1, false, 60, 1},
+      {"a disabled control types nothing", V & ~ValueFlag::Enabled, 100, 0, 60, Role::Control, Gesture::Type, 2,
+       false, 60, 0},
   };
   for (const Case& c : cases) {
-    UiRig rig;
+    SCOPED_TRACE(c.name);
+    PanelRig rig;
+    Ui& ui = rig.ui.ui;
     int reports = 0;
-    const uint32_t flags = ValueFlag::Enabled | (c.vertical ? ValueFlag::Vertical : 0u) |
-                           (c.start > c.end ? ValueFlag::StartIsUpper : 0u);
     PanelWindow& p =
-        rig.OpenWith({MakeValueControl(flags, 16, 40, 64, c.start, c.end, c.value, [&](uint32_t) { ++reports; })});
+        rig.ui.OpenWith({MakeValueControl(c.flags, 16, 40, 64, c.start, c.end, c.value, [&](uint32_t) { ++reports; })});
     if (c.role == Role::List) p.wheelScroll = 0;
     if (c.role == Role::View) p.wheelScrollSideways = 0;
-    const Rect& k = p.valueControls[0].knob;
-    const Point knob = rig.Screen(kEventList, {k.left + 16 + 2, k.top + 40 + 2});
-    const Point empty = rig.Screen(kEventList, {150, 100});
+    const Point knob = rig.KnobMiddle(kEventList, 0);
+    const bool vertical = (c.flags & ValueFlag::Vertical) != 0;
     if (c.gesture == Gesture::Wheel) {
-      HandlePointer(rig.ui, {PointerAction::Wheel, c.role == Role::Control ? knob : empty, c.amount, c.shift});
-    } else {
-      HandlePointer(rig.ui, {PointerAction::LeftDown, knob});
+      const Point at = c.role == Role::Control ? knob : rig.ui.Screen(kEventList, {150, 100});
+      HandlePointer(ui, {PointerAction::Wheel, at, c.amount, c.shift});
+    } else if (c.gesture == Gesture::ShiftDrag) {
+      HandlePointer(ui, {PointerAction::LeftDown, knob});
       for (int32_t i = 1; i <= c.amount; ++i)
-        HandlePointer(rig.ui, {PointerAction::Move, {knob.x + (c.vertical ? 0 : i), knob.y - (c.vertical ? i : 0)}, 0,
-                               true});
-      HandlePointer(rig.ui, {PointerAction::LeftUp, knob});
+        HandlePointer(ui, {PointerAction::Move, {knob.x + (vertical ? 0 : i), knob.y - (vertical ? i : 0)}, 0, true});
+      HandlePointer(ui, {PointerAction::LeftUp, knob});
+    } else {
+      rig.ClickAt(knob, false, c.amount);
+      EXPECT_EQ(std::pair(IsTextEntryActive(rig.app()), IsValueEditTarget(ui, kEventList, 0)),
+                std::pair(c.typed != nullptr, c.typed != nullptr));
+      if (c.typed != nullptr) rig.Type(std::string(c.typed) + "\r");
+      EXPECT_FALSE(IsValueEditTarget(ui, kEventList, 0));
     }
-    EXPECT_EQ(p.valueControls[0].value, c.expected) << c.name;
-    EXPECT_EQ(reports, c.reports) << c.name;
-  }
-}
-
-// A double click on a value control's number types a new one through the program's own text entry.
-TEST(ValueControls, ADoubleClickTypesTheNumberOfEveryKindOfControl) {
-  constexpr uint32_t kVertical = ValueFlag::Enabled | ValueFlag::Vertical | ValueFlag::StartIsUpper;
-  constexpr uint32_t kHorizontal = ValueFlag::Enabled | ValueFlag::Horizontal | ValueFlag::StartIsLower;
-  // typed: nullptr when no entry is to start.
-  const struct { const char* what; uint32_t flags; int32_t start, end, value; int clicks; const char* typed;
-                 int32_t expected, reports; } cases[] = {
-      {"vertical knob", kVertical, 100, 0, 60, 2, "45", 45, 1},
-      {"vertical knob with a signed range", kVertical, 100, -100, 0, 2, "-35", -35, 1},
-      {"horizontal slider", kHorizontal, 1, 10000, 500, 2, "2500", 2500, 1},
-      {"pitch shown as a note name", kHorizontal | ValueFlag::ShowNoteName, 0, 6099, 2450, 2, "4850", 4850, 1},
-      {"beyond the range stops at its end", kVertical, 100, 0, 60, 2, "900", 100, 1},
-      {"an empty entry leaves it", kVertical, 100, 0, 60, 2, "", 60, 0},
-      {"a single click types nothing", kVertical, 100, 0, 60, 1, nullptr, 60, 1},
-      {"a disabled control types nothing", kVertical & ~ValueFlag::Enabled, 100, 0, 60, 2, nullptr, 60, 0},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    PanelRig rig;
-    int reports = 0;
-    const ValueControl& v =
-        rig.ui.OpenWith({MakeValueControl(c.flags, 16, 40, 128, c.start, c.end, c.value, [&](uint32_t) { ++reports; })})
-            .valueControls[0];
-    rig.ClickAt(rig.KnobMiddle(kEventList, 0), false, c.clicks);
-    EXPECT_EQ(IsTextEntryActive(rig.app()), c.typed != nullptr);
-    EXPECT_EQ(IsValueEditTarget(rig.ui.ui, kEventList, 0), c.typed != nullptr);
-    if (c.typed != nullptr) rig.Type(std::string(c.typed) + "\r");
-    EXPECT_EQ(std::pair(v.value, reports), std::pair(c.expected, c.reports));
-    EXPECT_FALSE(IsValueEditTarget(rig.ui.ui, kEventList, 0));
+    EXPECT_EQ(std::pair(p.valueControls[0].value, reports), std::pair(c.expected, c.reports));
   }
 }
 
