@@ -120,14 +120,13 @@ TEST(TrackListPanel, MuteButtonsFollowTheVisibleTracks) {
       shown.push_back(r.Shown(kTrackList, C::FirstMute + row) ? r.B(kTrackList, C::FirstMute + row).style : kHidden);
     EXPECT_EQ(shown, styles) << c.muteStates.size() << " tracks, scrolled by " << c.scroll;
   }
-  // The GlobalTrack's mute button lets every muted track play again.
-  TrackListRig r(3);
+  // The GlobalTrack's mute button lets the muted track play again.
+  TrackListRig r(2);
   r.song.TrackNo(1).muteState = 1;
-  r.song.TrackNo(2).muteState = 2;
   r.Redraw(kTrackList);
   r.ClickButton(kTrackList, C::FirstMute);
-  EXPECT_EQ(std::pair(r.song.TrackNo(1).muteState, r.song.TrackNo(2).muteState), std::pair(0u, 2u));
-  EXPECT_EQ(r.B(kTrackList, C::FirstMute).style, ButtonStyle::Editing);
+  EXPECT_EQ(std::pair(r.song.TrackNo(1).muteState, r.B(kTrackList, C::FirstMute).style),
+            std::pair(0u, ButtonStyle::Editing));
 }
 
 // One pixel per tick from x 48; every piece from the skin: row strips, block strips, palette columns.
@@ -141,8 +140,7 @@ TEST(TrackListPanel, TheSongViewIsDrawnFromTheSkin) {
   r.Redraw(kTrackList);
   struct Case { const char* what; int32_t row, tick; int32_t sourceX, sourceTop; };
   const Case cases[] = {
-      {"current row background", 1, 5, 5, 192}, {"other row background", 2, 5, 5, 224},
-      {"GlobalTrack row background", 0, 5, 5, 224}, {"note of program 1 at pitch 2450", 1, 100, 42 + 31 + 24, 320},
+      {"current row background", 1, 5, 5, 192}, {"note of program 1 at pitch 2450", 1, 100, 42 + 31 + 24, 320},
       {"track pan event", 1, 130, Type(EventType::TrackPan) + 3, 320}, {"phrase of source 13", 2, 140, 228 + 3, 320},
       {"beat line", 2, 48, 1, 320}, {"bar line", 2, 384, 2, 320},
       {"cursor on the current row", 1, 200, 0, 320}, {"no cursor on other rows", 2, 200, 200, 224},
@@ -184,8 +182,8 @@ TEST(TrackListPanel, ThePlayheadMovesWithTheSongAndTurnsTheView) {
   p.mode.store(PlaybackMode::Idle);
   EXPECT_TRUE(FollowPlayhead(r.app()));
   r.Redraw(kTrackList);
-  EXPECT_TRUE(r.app().editCursor == 200 && r.app().editor.viewStart == 200);
-  EXPECT_EQ(r.B(kTrackList, C::CursorPosition).captionOrValue, 200);
+  EXPECT_EQ(std::tuple(r.app().editCursor, r.app().editor.viewStart, r.B(kTrackList, C::CursorPosition).captionOrValue),
+            std::tuple(200, 200, 200));
 }
 
 struct EventListRig : PanelRig {
@@ -236,8 +234,8 @@ TEST(EventListPanel, ControlsFollowTheNumberOfEvents) {
     r.Redraw(kEventList);
     EXPECT_TRUE(r.Shown(kEventList, L::Add)) << events;
     for (int32_t b = L::Delete; b <= L::TransposeDown; ++b) EXPECT_EQ(r.Shown(kEventList, b), events > 0) << events;
-    EXPECT_EQ(r.ControlShown(kEventList, L::ListSlider), events >= 2) << events;
-    EXPECT_EQ(r.Shown(kEventList, L::ListDown), events >= 2) << events;
+    EXPECT_EQ(std::pair(r.ControlShown(kEventList, L::ListSlider), r.Shown(kEventList, L::ListDown)),
+              std::pair(events >= 2, events >= 2)) << events;
     if (events >= 2) {
       EXPECT_EQ(r.P(kEventList).valueControls[L::ListSlider].end, events - 1);
     }
@@ -276,7 +274,6 @@ TEST(EventListPanel, FieldsSelectAndEditTheirEvent) {
 TEST(EventListPanel, FollowsRenamesAndNewBeatFigures) {
   struct Case { const char* name; std::function<void(AppState&)> change; std::string trackName, time; };
   const Case cases[] = {
-      {"unchanged", [](AppState&) {}, "", "0:2"},
       {"track renamed", [](AppState& app) {
          RenameTrack(app);
          for (char c : std::string("Lead\r")) TypeTextEntryCharacter(app, c);
@@ -379,10 +376,10 @@ TEST(EngineEditorPanel, ControlsShowAndChangeTheEngine) {
   wave.slots[0].rootOrRate.i = 4850;
   wave.F[0] = 0.29f;  // shows 29, not 28
   r.Redraw(kEngineEditor);
-  EXPECT_EQ(r.SlotControl(0, E::Gain).value, 50);
-  EXPECT_EQ(r.SlotControl(0, E::RootPitch).value, 4850);
-  EXPECT_EQ(r.P(kEngineEditor).valueControls[0].value, 29);
-  EXPECT_EQ(r.P(kEngineEditor).valueControls[0].start, 100);  // the parameter's maximum at the top
+  // The parameter's maximum at the top.
+  const ValueControl& parameter = r.P(kEngineEditor).valueControls[0];
+  EXPECT_EQ(std::tuple(r.SlotControl(0, E::Gain).value, r.SlotControl(0, E::RootPitch).value, parameter.value,
+                       parameter.start), std::tuple(50, 4850, 29, 100));
   r.ClickSlot(0, E::Loop);
   EXPECT_EQ(std::pair(wave.slots[0].looped, r.B(kEngineEditor, E::SlotButtonIndex(0, E::Loop)).style),
             std::pair(1u, ButtonStyle::ToggleOn));
@@ -418,8 +415,7 @@ TEST(EngineEditorPanel, ControlsShowAndChangeTheEngine) {
   EXPECT_STREQ(a.B(kEngineEditor, E::FirstOption).text, "5 Tones");
   a.ClickButton(kEngineEditor, E::FirstOption);
   a.ClickButton(kEngineEditor, E::FirstOption + 1);
-  EXPECT_EQ(arp.options[0], 0u);
-  EXPECT_EQ(arp.options[1], 1u);
+  EXPECT_EQ(std::pair(arp.options[0].Load(), arp.options[1].Load()), std::pair(0u, 1u));
   EXPECT_STREQ(a.B(kEngineEditor, E::FirstOption).text, "2 Tones");
   EXPECT_EQ(a.B(kEngineEditor, E::FirstOption + 1).style, ButtonStyle::ToggleOn);
 }
@@ -445,8 +441,8 @@ TEST(EngineTypeListPanel, ListsTheTypesOfTheEditedChainLevel) {
     // A row selects its type; the slider's arrow keeps the selection among the nine rows.
     r.ClickButton(kEngineTypes, T::FirstRow + 8);
     EXPECT_EQ(r.app().song.selectedEngineType, 8);
-    EXPECT_EQ(r.B(kEngineTypes, T::FirstRow + 8).style, ButtonStyle::Push);
-    EXPECT_EQ(r.B(kEngineTypes, T::FirstRow + 7).style, ButtonStyle::ListRow);
+    EXPECT_EQ(std::pair(r.B(kEngineTypes, T::FirstRow + 8).style, r.B(kEngineTypes, T::FirstRow + 7).style),
+              std::pair(ButtonStyle::Push, ButtonStyle::ListRow));
     r.ClickButton(kEngineTypes, T::ListDown);
     EXPECT_EQ(std::pair(r.app().song.selectedEngineType, r.app().song.engineListScroll), std::pair(9, 1));
   }
@@ -616,9 +612,8 @@ TEST(RenderPanel, QualityRatesRenderAndItsStatistics) {
   };
   for (const Case& c : cases) {
     if (c.press >= 0) rig.Press(kRender, c.press);
-    EXPECT_EQ(rig.app().render.quality, c.quality) << c.press;
-    EXPECT_EQ(rig.B(kRender, kQuality).captionOrValue, c.caption) << c.press;
-    EXPECT_EQ(rig.app().rate.sampleRate, c.rate) << c.press;
+    EXPECT_EQ(std::tuple(rig.app().render.quality, rig.B(kRender, kQuality).captionOrValue, rig.app().rate.sampleRate),
+              std::tuple(c.quality, c.caption, c.rate)) << c.press;
     for (int32_t i = 0; i < 3; ++i)
       EXPECT_EQ(rig.B(kRender, kFirstRate + i).style,
                 rig.app().rate.sampleRate == (11025 << i) ? ButtonStyle::ToggleOn : ButtonStyle::ToggleOff);
@@ -663,22 +658,22 @@ TEST(NameEdit, APressAnywhereEndsTheEditFirstAndThenActs) {
        }, false, 1, true},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     AppPanelsRig rig(1);
     rig.Press(kProgramEditor, 0);
     rig.Type("Pad");
-    EXPECT_STREQ(rig.B(kProgramList, kRow0).text, "Pad|") << c.name;
-    EXPECT_EQ(rig.B(kProgramList, kRow0).style, ButtonStyle::Editing) << c.name;
+    const Button& row = rig.B(kProgramList, kRow0);
+    EXPECT_EQ(std::pair(std::string(row.text), row.style), std::pair(std::string("Pad|"), ButtonStyle::Editing));
     rig.ClickAt(c.place(rig, rig.P(kProgramEditor)), c.right);
     rig.Redraw();
-    EXPECT_FALSE(IsTextEntryActive(rig.app())) << c.name;
-    EXPECT_EQ(rig.B(kProgramEditor, 0).style, ButtonStyle::Push) << c.name;
-    EXPECT_STREQ(rig.app().song.programs[0]->name.data(), "Pad") << c.name;
-    EXPECT_STREQ(rig.B(kProgramList, kRow0).text, "Pad") << c.name;
+    // The edit ended with the typed name kept, and then the press acted.
+    EXPECT_EQ(std::tuple(IsTextEntryActive(rig.app()), rig.B(kProgramEditor, 0).style,
+                         std::string(rig.app().song.programs[0]->name.data()), std::string(row.text)),
+              std::tuple(false, ButtonStyle::Push, std::string("Pad"), std::string("Pad")));
     if (c.editorOpen) {
-      EXPECT_STREQ(rig.B(kProgramEditor, 0).text, CurrentProgram(rig.app())->name.data()) << c.name;
+      EXPECT_STREQ(rig.B(kProgramEditor, 0).text, CurrentProgram(rig.app())->name.data());
     }
-    EXPECT_EQ(ProgramCount(rig.app().song), c.programs) << c.name;
-    EXPECT_EQ(rig.Open(kProgramEditor), c.editorOpen) << c.name;
+    EXPECT_EQ(std::pair(ProgramCount(rig.app().song), rig.Open(kProgramEditor)), std::pair(c.programs, c.editorOpen));
   }
 }
 
@@ -694,7 +689,6 @@ TEST(SkinCommands, AnUnusableFileSaysInvalidFileAndKeepsThePicture) {
   EXPECT_EQ(dialogs.shown.back().caption, "Error");
   EXPECT_EQ(n.ui.ui.skins.deck.data, before.data);
   SelectDeckFile(n.ui.ui, n.app());
-  EXPECT_EQ(n.ui.ui.skins.deck.At(5, 5), 0x224466u);
   EXPECT_EQ(n.ui.ScreenAt(kProgramList, {100, 150}), 0x224466u);  // every panel drawn again
   SelectSkinFile(n.ui.ui, n.app());                             // cancelled: nothing said
   EXPECT_EQ(dialogs.shown.size(), 1u);
