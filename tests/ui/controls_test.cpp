@@ -6,16 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <vector>
-
-#include "shell/bytes.h"
 #include "support/app_panels_rig.h"
 #include "ui/bmp.h"
 #include "ui/captions.h"
 #include "ui/name_edit.h"
 #include "ui/pixels.h"
-#include "ui/pointer.h"
 #include "ui/scaling.h"
 #include "ui/skin_drawing.h"
 

@@ -4,27 +4,17 @@
 
 #include <functional>
 #include <set>
-#include <string>
-#include <vector>
 
-#include "programs/chain_editing.h"
 #include "programs/data_slot_commands.h"
-#include "programs/program_list.h"
 #include "sequencer/editing.h"
-#include "sequencer/text_entry.h"
 #include "sequencer/track_commands.h"
 #include "support/app_panels_rig.h"
 #include "support/play_rig.h"
-#include "ui/app_link.h"
-#include "ui/draw.h"
 #include "ui/name_edit.h"
-#include "ui/panels.h"
 #include "ui/panels/engine_editor.h"
 #include "ui/panels/engine_types.h"
 #include "ui/panels/event_list.h"
-#include "ui/panels/song_view.h"
 #include "ui/panels/track_list.h"
-#include "ui/pointer.h"
 
 namespace tonforge {
 namespace {

@@ -2,29 +2,19 @@
 // screen places of the real controls, the computer keyboard through the idle step.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <numeric>
-#include <string>
 #include <string_view>
-#include <vector>
 
 #include "app/run.h"
-#include "audio/playback.h"
-#include "programs/program_list.h"
 #include "sequencer/keyboard_commands.h"
-#include "sequencer/song_file.h"
 #include "support/app_panels_rig.h"
-#include "support/fake_devices.h"
-#include "support/file_rig.h"
 #include "support/play_rig.h"
-#include "ui/draw.h"
 #include "ui/name_edit.h"
 #include "ui/panels/engine_editor.h"
 #include "ui/panels/engine_types.h"
 #include "ui/panels/event_list.h"
-#include "ui/panels/song_view.h"
 #include "ui/panels/track_list.h"
 #include "tool_paths.h"
 
