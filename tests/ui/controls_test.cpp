@@ -132,11 +132,10 @@ TEST(ValueControls, ADragFollowsTheMotionClampsAndReportsOnRelease) {
   move({30, 500});  // clamped at the bottom
   EXPECT_EQ(v.value, -100);
   move({30, 480});  // and back by the motion, not to the pointer
-  EXPECT_EQ(v.knob.top, 28);
-  EXPECT_EQ(calls, 0);
+  EXPECT_EQ(std::pair(v.knob.top, calls), std::pair(28, 0));
   button(PointerAction::LeftUp, {400, 400});  // anywhere
-  EXPECT_EQ(std::pair(calls, reported), std::pair(1, -16));
-  EXPECT_EQ(v.knob.top, 27);  // placed again from the value: -116 x 48 / -200
+  // The knob placed again from the value: -116 x 48 / -200.
+  EXPECT_EQ(std::tuple(calls, reported, v.knob.top), std::tuple(1, -16, 27));
   EXPECT_EQ(std::pair(rig.ui.pointer.draggedControl, v.flags & ValueFlag::Dragged), std::pair(-1, 0u));
 }
 
@@ -176,8 +175,7 @@ TEST(Panels, TitleBarsMoveAndTheFirstClickClearsTheSplash) {
   HandlePointer(rig.ui, {PointerAction::LeftDown, grab});
   HandlePointer(rig.ui, {PointerAction::Move, {grab.x + 30, grab.y - 20}});
   HandlePointer(rig.ui, {PointerAction::LeftUp, {grab.x + 30, grab.y - 20}});
-  EXPECT_EQ(std::pair(types.left, types.top), std::pair(30, 336 - 20));
-  EXPECT_TRUE(rig.ui.splash);
+  EXPECT_EQ(std::tuple(types.left, types.top, rig.ui.splash), std::tuple(30, 336 - 20, true));
   // A left click in a client area clears it; the engine editor is drawn where it lay.
   rig.Click(1, {100, 100});
   EXPECT_FALSE(rig.ui.splash);
@@ -199,7 +197,6 @@ TEST(ValueControls, TheWheelAShiftDragAndATypedNumberSetTheValue) {
   struct Case { const char* name; uint32_t flags; int32_t start, end, value; Role role; Gesture gesture; int32_t amount;
                 bool shift; int32_t expected, reports; const char* typed = nullptr; };
   const Case cases[] = {
-      {"vertical slider, a notch up", V, 100, -100, 0, Role::Control, Gesture::Wheel, 1, false, 1, 1},
       {"vertical slider, Shift", V, 100, -100, 0, Role::Control, Gesture::Wheel, -2, true, -20, 1},
       {"horizontal knob, a notch down", H, 0, 100, 50, Role::Control, Gesture::Wheel, -1, false, 49, 1},
       {"knob at its end", H, 0, 100, 100, Role::Control, Gesture::Wheel, 3, false, 100, 0},
@@ -208,7 +205,6 @@ TEST(ValueControls, TheWheelAShiftDragAndATypedNumberSetTheValue) {
       {"view, plain wheel scrolls the list", H, 0, 50, 10, Role::View, Gesture::Wheel, -1, false, 10, 0},
       {"Shift-drag up a vertical slider", V, 100, -100, 0, Role::Control, Gesture::ShiftDrag, 11, true, 5, 1},
       {"Shift-drag right a horizontal knob", H, 0, 100, 50, Role::Control, Gesture::ShiftDrag, 6, true, 53, 1},
-      {"typed into a vertical knob", V, 100, 0, 60, Role::Control, Gesture::Type, 2, false, 45, 1, "45"},
       {"typed into a signed range", V, 100, -100, 0, Role::Control, Gesture::Type, 2, false, -35, 1, "-35"},
       {"typed into a horizontal slider", H, 1, 10000, 500, Role::Control, Gesture::Type, 2, false, 2500, 1, "2500"},
       {"typed beyond the range", V, 100, 0, 60, Role::Control, Gesture::Type, 2, false, 100, 1, "900"},

@@ -248,9 +248,9 @@ TEST(EventListPanel, FieldsSelectAndEditTheirEvent) {
 
   // A typed value shows in its field while it is typed and lands in the event at Enter.
   r.ClickButton(kEventList, L::FieldIndex(1, L::ValueA));
-  EXPECT_EQ(r.Field(1, L::ValueA).style, ButtonStyle::Editing);
   r.Type("55");
-  EXPECT_STREQ(r.Field(1, L::ValueA).text, "55|");
+  EXPECT_EQ(std::pair(std::string(r.Field(1, L::ValueA).text), r.Field(1, L::ValueA).style),
+            std::pair(std::string("55|"), ButtonStyle::Editing));
   r.Type("\r");
   EXPECT_EQ(std::tuple(r.song.Events(1)[1][2], r.Shows(1, L::ValueA), r.Field(1, L::ValueA).style),
             std::tuple(55, std::string("55"), ButtonStyle::Push));
@@ -387,27 +387,25 @@ TEST(EngineEditorPanel, ControlsShowAndChangeTheEngine) {
   EXPECT_EQ(r.SlotButtons(0), std::set<int32_t>{E::LoadWave});
 
   // Modulator periods: milliseconds at 44100 Hz, or ticks with tempo sync.
-  EngineRig m;
-  Engine& mod = m.Show(Id(EngineTypeId::AmplitudeModulation), {0});
+  Engine& mod = r.Show(Id(EngineTypeId::AmplitudeModulation), {0});
   mod.slots[0].length = 22050;
   mod.slots[0].rootOrRate.f = 0.05f;
-  m.Redraw(kEngineEditor);
-  EXPECT_EQ(m.SlotControl(0, E::Period).value, 10000);
-  m.SlotControl(0, E::Period).value = 96;
-  m.ClickSlot(0, E::Sync);
-  EXPECT_EQ(std::pair(mod.slots[0].tempoSync, m.SlotControl(0, E::Period).value), std::pair(1u, 96));
+  r.Redraw(kEngineEditor);
+  EXPECT_EQ(r.SlotControl(0, E::Period).value, 10000);
+  r.SlotControl(0, E::Period).value = 96;
+  r.ClickSlot(0, E::Sync);
+  EXPECT_EQ(std::pair(mod.slots[0].tempoSync, r.SlotControl(0, E::Period).value), std::pair(1u, 96));
 
   // Options with choices step and wrap; options without toggle.
-  EngineRig a;
-  Engine& arp = a.Show(Id(EngineTypeId::Arpeggiator), {});
+  Engine& arp = r.Show(Id(EngineTypeId::Arpeggiator), {});
   arp.options = {3, 0, 0, 0};
-  a.Redraw(kEngineEditor);
-  EXPECT_STREQ(a.B(kEngineEditor, E::FirstOption).text, "5 Tones");
-  a.ClickButton(kEngineEditor, E::FirstOption);
-  a.ClickButton(kEngineEditor, E::FirstOption + 1);
-  EXPECT_EQ(std::pair(arp.options[0].Load(), arp.options[1].Load()), std::pair(0u, 1u));
-  EXPECT_STREQ(a.B(kEngineEditor, E::FirstOption).text, "2 Tones");
-  EXPECT_EQ(a.B(kEngineEditor, E::FirstOption + 1).style, ButtonStyle::ToggleOn);
+  r.Redraw(kEngineEditor);
+  EXPECT_STREQ(r.B(kEngineEditor, E::FirstOption).text, "5 Tones");
+  r.ClickButton(kEngineEditor, E::FirstOption);
+  r.ClickButton(kEngineEditor, E::FirstOption + 1);
+  EXPECT_EQ(std::tuple(arp.options[0].Load(), arp.options[1].Load(),
+                       std::string(r.B(kEngineEditor, E::FirstOption).text), r.B(kEngineEditor, E::FirstOption + 1).style),
+            std::tuple(0u, 1u, std::string("2 Tones"), ButtonStyle::ToggleOn));
 }
 
 TEST(EngineTypeListPanel, ListsTheTypesOfTheEditedChainLevel) {
