@@ -403,8 +403,9 @@ TEST(EngineEditorPanel, ControlsShowAndChangeTheEngine) {
   EXPECT_STREQ(r.B(kEngineEditor, E::FirstOption).text, "5 Tones");
   r.ClickButton(kEngineEditor, E::FirstOption);
   r.ClickButton(kEngineEditor, E::FirstOption + 1);
-  EXPECT_EQ(std::tuple(arp.options[0].Load(), arp.options[1].Load(),
-                       std::string(r.B(kEngineEditor, E::FirstOption).text), r.B(kEngineEditor, E::FirstOption + 1).style),
+  const Button& choice = r.B(kEngineEditor, E::FirstOption);
+  EXPECT_EQ(std::tuple(arp.options[0].Load(), arp.options[1].Load(), std::string(choice.text),
+                       r.B(kEngineEditor, E::FirstOption + 1).style),
             std::tuple(0u, 1u, std::string("2 Tones"), ButtonStyle::ToggleOn));
 }
 
