@@ -20,16 +20,13 @@ namespace {
 using namespace testing;
 using namespace testing::panels;
 
-TEST(ControlTexts, NoteNamesAndBarBeat) {
+// Bar and beat texts are left to the event list's time fields, which show them in every figure.
+TEST(ControlTexts, NoteNamesWithTheirCents) {
   const std::pair<int32_t, const char*> notes[] = {
       {4850, "C 4"}, {4950, "C#4"}, {5950, "B 4"}, {4800, "C 4-50"}, {4849, "C 4-01"}, {4851, "C 4+01"},
       {4899, "C 4+49"}, {2450, "C 2"}, {0, "C 0-50"}, {6099, "C 5+49"}, {1150, "B 0"},
   };
   for (const auto& [pitch, name] : notes) EXPECT_EQ(NoteName(pitch), name) << pitch;
-  const BeatFigures eight{48, 8};
-  for (const auto& [ticks, beats, text] : {std::tuple{0, eight, "0:0"}, {47, eight, "0:0"}, {48 * 9 + 10, eight, "1:1"},
-                                           {96, BeatFigures{16, 2}, "3:0"}})
-    EXPECT_EQ(BarBeatText(ticks, beats), text) << ticks;
 }
 
 TEST(ValueControls, KnobAndValueArithmeticTruncates) {
@@ -316,12 +313,12 @@ TEST(Bitmaps, UnusableFilesLeaveThePictureAndSayWhy) {
     for (int32_t x = 0; x < sixteen.width; ++x) sixteen.At(x, y) = 0x110F0Du * uint32_t((x / 7 + y / 5) % 16);
   std::vector<uint8_t> truncated = BmpBytes(exact);
   truncated.resize(truncated.size() - 10);
-  std::vector<uint8_t> eightBit = BmpBytes(exact);
-  eightBit[28] = 8;
-  std::vector<uint8_t> compressed = BmpBytes(exact, 32);
-  compressed[30] = 1;
-  std::vector<uint8_t> noWidth = BmpBytes(exact);
-  noWidth[18] = noWidth[19] = 0;
+  // The picture's file with one 32-bit header field set to another value.
+  const auto withField = [&exact](int bits, size_t at, uint32_t value) {
+    std::vector<uint8_t> bytes = BmpBytes(exact, bits);
+    PutU32(&bytes[at], value);
+    return bytes;
+  };
   // A 16000 x 16000 picture's header, its 768 MB of pixels a hole in a sparse file.
   std::vector<uint8_t> huge = BmpBytes(Pixels(1, 1));
   PutU32(&huge[18], 16000), PutU32(&huge[22], 16000);
@@ -332,9 +329,9 @@ TEST(Bitmaps, UnusableFilesLeaveThePictureAndSayWhy) {
   const Case cases[] = {
       {"empty", WriteTempFile("empty.bmp", {}), notPicture},
       {"truncated", WriteTempFile("truncated.bmp", truncated), notPicture},
-      {"eight bits without a palette", WriteTempFile("eight_bit.bmp", eightBit), notPicture},
-      {"compressed", WriteTempFile("compressed.bmp", compressed), notPicture},
-      {"no width", WriteTempFile("no_width.bmp", noWidth), notPicture},
+      {"eight bits without a palette", WriteTempFile("eight_bit.bmp", withField(24, 28, 8)), notPicture},
+      {"compressed", WriteTempFile("compressed.bmp", withField(32, 30, 1)), notPicture},
+      {"no width", WriteTempFile("no_width.bmp", withField(24, 18, 0)), notPicture},
       {"16000 x 16000", hugePath, "The picture is 16000 x 16000 pixels; 480 x 368 are required"},
       {"missing", ::testing::TempDir() + "no_such_file.bmp", "No such file or directory"},
       {"bottom-up 24 bits", WriteTempFile("bottom_up_24.bmp", BmpBytes(exact, 24, false)), ""},
