@@ -79,11 +79,10 @@ TEST(StepButtons, BeatOctaveAndArrowsStepTheAttachedControl) {
     b.flags |= c.buttonFlag;
     const uint32_t flags = ValueFlag::Enabled | ValueFlag::Horizontal |
                            (c.start > c.end ? ValueFlag::StartIsUpper : ValueFlag::StartIsLower);
-    const PanelWindow& p = rig.OpenWith({MakeValueControl(flags, 16, 100, 200, c.start, c.end, c.before)}, {b});
+    rig.OpenWith({MakeValueControl(flags, 16, 100, 200, c.start, c.end, c.before)}, {b});
     rig.Click(kEventList, {24, 48}, c.right);
     // Called once, and it reads the stepped value.
     EXPECT_EQ(std::pair(calls, seen), std::pair(1, c.after)) << c.buttonFlag << " " << c.right << " " << c.before;
-    EXPECT_EQ(p.buttons[0].flags & F::Pressed, 0u);
   }
 }
 
@@ -122,7 +121,6 @@ TEST(ValueControls, ADragFollowsTheMotionClampsAndReportsOnRelease) {
   auto button = [&](PointerAction a, Point outer) { HandlePointer(rig.ui, {a, rig.Screen(kEventList, outer)}); };
   move({30, 45});
   button(PointerAction::LeftDown, {30, 45});
-  EXPECT_EQ(rig.ui.pointer.draggedControl, 0);
   move({300, 46});  // only the vertical motion counts
   EXPECT_EQ(std::pair(v.knob.top, v.value), std::pair(1, 96));
   move({30, 500});  // clamped at the bottom
