@@ -34,7 +34,6 @@ constexpr int32_t kFirstChainPosition = 12;          // program editor
 constexpr int32_t kRenderStart = 4;                 // render panel
 constexpr int32_t kLoadSong = 1, kSaveSong = 2;      // song panel
 constexpr int32_t kSongLayout = 0;                   // control centre
-constexpr int32_t kKindCaptions = 112;               // event list: caption of event type 0
 
 // The keyboard the idle step reads.
 struct Keys {
@@ -123,7 +122,7 @@ TEST(ScriptedRun, FirstSongRendersAsTheHeadlessRendererRendersItsFile) {
   while (row < kEventListRowCount && !timeShows(row, endTick)) ++row;
   ASSERT_LT(row, kEventListRowCount);
   const int32_t kind = Events::FieldIndex(row, Events::Kind);
-  const int32_t endCaption = kKindCaptions + Type(EventType::End);
+  const int32_t endCaption = 112 + Type(EventType::End);  // the kind captions start at 112
   for (int press = 0; press < 40 && rig.B(kEventList, kind).captionOrValue != endCaption; ++press)
     rig.Press(kEventList, kind);
   EXPECT_EQ(rig.song.Events(0).back(), (testing::EventRow{endTick, Type(EventType::End), 0, 0}));
