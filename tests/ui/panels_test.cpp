@@ -326,8 +326,7 @@ TEST(EngineEditorPanel, ShowsExactlyTheControlsTheTypeAllows) {
   const std::set<int32_t> wave{B::Clear, B::Name, B::Loop, B::Invert, B::Reverse, B::GainUp, B::GainDown,
                                B::RootDown, B::RootUp};
   const std::set<int32_t> modulator{B::Clear, B::Name, B::Invert, B::Reverse, B::Sync, B::PeriodDown, B::PeriodUp};
-  std::set<int32_t> modulatorNoSync = modulator;
-  modulatorNoSync.erase(B::Sync);
+  const std::set<int32_t> modulatorNoSync{B::Clear, B::Name, B::Invert, B::Reverse, B::PeriodDown, B::PeriodUp};
   using PerSlot = std::array<std::set<int32_t>, kDataSlotCount>;
   struct Case { EngineTypeId type; ChainMode mode; std::set<int> loaded; const char* title; int parameters;
                 std::set<int32_t> options; PerSlot buttons, controls; };
@@ -383,7 +382,6 @@ TEST(EngineEditorPanel, ControlsShowAndChangeTheEngine) {
   EXPECT_TRUE(IsNameEditTarget(r.ui.ui, kEngineEditor, E::SlotButtonIndex(0, E::Name)));
   EndTextEntry(r.app());
   r.ClickSlot(0, E::Clear);
-  EXPECT_EQ(wave.slots[0].loaded, 0u);
   EXPECT_EQ(r.SlotButtons(0), std::set<int32_t>{E::LoadWave});
 
   // Modulator periods: milliseconds at 44100 Hz, or ticks with tempo sync.
