@@ -496,8 +496,7 @@ TEST(ProgramPanels, ListAndEditorFollowThePrograms) {
 // A double click on the program's Level knob types its number: the knob shows the keys, and Enter sets the level.
 TEST(ProgramPanels, TheLevelTakesATypedNumber) {
   AppPanelsRig rig(1);
-  constexpr int32_t kLevel = 1;
-  rig.ClickAt(rig.KnobMiddle(kProgramEditor, kLevel), false, 2);
+  rig.ClickAt(rig.KnobMiddle(kProgramEditor, 1), false, 2);  // the Level knob
   rig.Type("35");
   EXPECT_EQ(rig.ui.ui.links.entryText(), "35|");
   rig.Type("\r");
@@ -518,7 +517,6 @@ std::string Operations(AppPanelsRig& rig, int32_t panel, int32_t first) {
 // track and song panels replace each other as the current track changes sides.
 TEST(ChainPanels, ChainsTrackAndSongSettingsUnderTheMouse) {
   AppPanelsRig rig(1, 3);
-  ASSERT_EQ(TypeLevelFlags(kReverb), kLevelProgram | kLevelTrack | kLevelSong);
   rig.app().song.currentTrack = 1;
   rig.song.SetTrackType(2, kReverb);
   rig.app().chainEditor = {ChainMode::Program, 0};
