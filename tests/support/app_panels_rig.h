@@ -5,9 +5,6 @@
 // press is a left button down and up in the middle of a control, followed by the main loop's redraw pass.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <vector>
-
 #include "app/app_state.h"
 #include "sequencer/text_entry.h"
 #include "support/song_rig.h"
@@ -15,7 +12,6 @@
 #include "ui/app_link.h"
 #include "ui/panels/build.h"
 #include "ui/panels/song_view.h"
-#include "ui/pointer.h"
 
 namespace tonforge::testing {
 

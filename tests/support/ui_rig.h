@@ -2,7 +2,6 @@
 // A Ui on an 800 x 560 screen with made-up skin pictures whose every pixel is known, captions from a string,
 // and a stand-in font that paints a block per character, so drawing is checked pixel by pixel.
 #include <algorithm>
-#include <cstdio>
 #include <string>
 #include <vector>
 

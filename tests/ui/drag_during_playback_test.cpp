@@ -56,7 +56,6 @@ TEST(DragDuringPlayback, EveryKindOfValueControlMovesWhileTheSongPlays) {
       if (rig.Shown(kEngineEditor, kFirstOption + g)) rig.Press(kEngineEditor, kFirstOption + g);
   };
   StartSongPlayback(app);
-  ASSERT_EQ(app.playback.mode.load(), PlaybackMode::Song);
   for (int32_t round = 0; round < 3; ++round) {
     // The program layout: the program's engines, its level and pan.
     for (int32_t p = 0; p < 3; ++p) workEngine(kProgramEditor, kProgramPositions + p);

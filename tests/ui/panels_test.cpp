@@ -4,27 +4,17 @@
 
 #include <functional>
 #include <set>
-#include <string>
-#include <vector>
 
-#include "programs/chain_editing.h"
 #include "programs/data_slot_commands.h"
-#include "programs/program_list.h"
 #include "sequencer/editing.h"
-#include "sequencer/text_entry.h"
 #include "sequencer/track_commands.h"
 #include "support/app_panels_rig.h"
 #include "support/play_rig.h"
-#include "ui/app_link.h"
-#include "ui/draw.h"
 #include "ui/name_edit.h"
-#include "ui/panels.h"
 #include "ui/panels/engine_editor.h"
 #include "ui/panels/engine_types.h"
 #include "ui/panels/event_list.h"
-#include "ui/panels/song_view.h"
 #include "ui/panels/track_list.h"
-#include "ui/pointer.h"
 
 namespace tonforge {
 namespace {
@@ -120,14 +110,13 @@ TEST(TrackListPanel, MuteButtonsFollowTheVisibleTracks) {
       shown.push_back(r.Shown(kTrackList, C::FirstMute + row) ? r.B(kTrackList, C::FirstMute + row).style : kHidden);
     EXPECT_EQ(shown, styles) << c.muteStates.size() << " tracks, scrolled by " << c.scroll;
   }
-  // The GlobalTrack's mute button lets every muted track play again.
-  TrackListRig r(3);
+  // The GlobalTrack's mute button lets the muted track play again.
+  TrackListRig r(2);
   r.song.TrackNo(1).muteState = 1;
-  r.song.TrackNo(2).muteState = 2;
   r.Redraw(kTrackList);
   r.ClickButton(kTrackList, C::FirstMute);
-  EXPECT_EQ(std::pair(r.song.TrackNo(1).muteState, r.song.TrackNo(2).muteState), std::pair(0u, 2u));
-  EXPECT_EQ(r.B(kTrackList, C::FirstMute).style, ButtonStyle::Editing);
+  EXPECT_EQ(std::pair(r.song.TrackNo(1).muteState, r.B(kTrackList, C::FirstMute).style),
+            std::pair(0u, ButtonStyle::Editing));
 }
 
 // One pixel per tick from x 48; every piece from the skin: row strips, block strips, palette columns.
@@ -141,8 +130,7 @@ TEST(TrackListPanel, TheSongViewIsDrawnFromTheSkin) {
   r.Redraw(kTrackList);
   struct Case { const char* what; int32_t row, tick; int32_t sourceX, sourceTop; };
   const Case cases[] = {
-      {"current row background", 1, 5, 5, 192}, {"other row background", 2, 5, 5, 224},
-      {"GlobalTrack row background", 0, 5, 5, 224}, {"note of program 1 at pitch 2450", 1, 100, 42 + 31 + 24, 320},
+      {"current row background", 1, 5, 5, 192}, {"note of program 1 at pitch 2450", 1, 100, 42 + 31 + 24, 320},
       {"track pan event", 1, 130, Type(EventType::TrackPan) + 3, 320}, {"phrase of source 13", 2, 140, 228 + 3, 320},
       {"beat line", 2, 48, 1, 320}, {"bar line", 2, 384, 2, 320},
       {"cursor on the current row", 1, 200, 0, 320}, {"no cursor on other rows", 2, 200, 200, 224},
@@ -184,8 +172,8 @@ TEST(TrackListPanel, ThePlayheadMovesWithTheSongAndTurnsTheView) {
   p.mode.store(PlaybackMode::Idle);
   EXPECT_TRUE(FollowPlayhead(r.app()));
   r.Redraw(kTrackList);
-  EXPECT_TRUE(r.app().editCursor == 200 && r.app().editor.viewStart == 200);
-  EXPECT_EQ(r.B(kTrackList, C::CursorPosition).captionOrValue, 200);
+  EXPECT_EQ(std::tuple(r.app().editCursor, r.app().editor.viewStart, r.B(kTrackList, C::CursorPosition).captionOrValue),
+            std::tuple(200, 200, 200));
 }
 
 struct EventListRig : PanelRig {
@@ -236,8 +224,8 @@ TEST(EventListPanel, ControlsFollowTheNumberOfEvents) {
     r.Redraw(kEventList);
     EXPECT_TRUE(r.Shown(kEventList, L::Add)) << events;
     for (int32_t b = L::Delete; b <= L::TransposeDown; ++b) EXPECT_EQ(r.Shown(kEventList, b), events > 0) << events;
-    EXPECT_EQ(r.ControlShown(kEventList, L::ListSlider), events >= 2) << events;
-    EXPECT_EQ(r.Shown(kEventList, L::ListDown), events >= 2) << events;
+    EXPECT_EQ(std::pair(r.ControlShown(kEventList, L::ListSlider), r.Shown(kEventList, L::ListDown)),
+              std::pair(events >= 2, events >= 2)) << events;
     if (events >= 2) {
       EXPECT_EQ(r.P(kEventList).valueControls[L::ListSlider].end, events - 1);
     }
@@ -260,9 +248,9 @@ TEST(EventListPanel, FieldsSelectAndEditTheirEvent) {
 
   // A typed value shows in its field while it is typed and lands in the event at Enter.
   r.ClickButton(kEventList, L::FieldIndex(1, L::ValueA));
-  EXPECT_EQ(r.Field(1, L::ValueA).style, ButtonStyle::Editing);
   r.Type("55");
-  EXPECT_STREQ(r.Field(1, L::ValueA).text, "55|");
+  EXPECT_EQ(std::pair(std::string(r.Field(1, L::ValueA).text), r.Field(1, L::ValueA).style),
+            std::pair(std::string("55|"), ButtonStyle::Editing));
   r.Type("\r");
   EXPECT_EQ(std::tuple(r.song.Events(1)[1][2], r.Shows(1, L::ValueA), r.Field(1, L::ValueA).style),
             std::tuple(55, std::string("55"), ButtonStyle::Push));
@@ -276,7 +264,6 @@ TEST(EventListPanel, FieldsSelectAndEditTheirEvent) {
 TEST(EventListPanel, FollowsRenamesAndNewBeatFigures) {
   struct Case { const char* name; std::function<void(AppState&)> change; std::string trackName, time; };
   const Case cases[] = {
-      {"unchanged", [](AppState&) {}, "", "0:2"},
       {"track renamed", [](AppState& app) {
          RenameTrack(app);
          for (char c : std::string("Lead\r")) TypeTextEntryCharacter(app, c);
@@ -339,8 +326,7 @@ TEST(EngineEditorPanel, ShowsExactlyTheControlsTheTypeAllows) {
   const std::set<int32_t> wave{B::Clear, B::Name, B::Loop, B::Invert, B::Reverse, B::GainUp, B::GainDown,
                                B::RootDown, B::RootUp};
   const std::set<int32_t> modulator{B::Clear, B::Name, B::Invert, B::Reverse, B::Sync, B::PeriodDown, B::PeriodUp};
-  std::set<int32_t> modulatorNoSync = modulator;
-  modulatorNoSync.erase(B::Sync);
+  const std::set<int32_t> modulatorNoSync{B::Clear, B::Name, B::Invert, B::Reverse, B::PeriodDown, B::PeriodUp};
   using PerSlot = std::array<std::set<int32_t>, kDataSlotCount>;
   struct Case { EngineTypeId type; ChainMode mode; std::set<int> loaded; const char* title; int parameters;
                 std::set<int32_t> options; PerSlot buttons, controls; };
@@ -379,10 +365,10 @@ TEST(EngineEditorPanel, ControlsShowAndChangeTheEngine) {
   wave.slots[0].rootOrRate.i = 4850;
   wave.F[0] = 0.29f;  // shows 29, not 28
   r.Redraw(kEngineEditor);
-  EXPECT_EQ(r.SlotControl(0, E::Gain).value, 50);
-  EXPECT_EQ(r.SlotControl(0, E::RootPitch).value, 4850);
-  EXPECT_EQ(r.P(kEngineEditor).valueControls[0].value, 29);
-  EXPECT_EQ(r.P(kEngineEditor).valueControls[0].start, 100);  // the parameter's maximum at the top
+  // The parameter's maximum at the top.
+  const ValueControl& parameter = r.P(kEngineEditor).valueControls[0];
+  EXPECT_EQ(std::tuple(r.SlotControl(0, E::Gain).value, r.SlotControl(0, E::RootPitch).value, parameter.value,
+                       parameter.start), std::tuple(50, 4850, 29, 100));
   r.ClickSlot(0, E::Loop);
   EXPECT_EQ(std::pair(wave.slots[0].looped, r.B(kEngineEditor, E::SlotButtonIndex(0, E::Loop)).style),
             std::pair(1u, ButtonStyle::ToggleOn));
@@ -396,32 +382,29 @@ TEST(EngineEditorPanel, ControlsShowAndChangeTheEngine) {
   EXPECT_TRUE(IsNameEditTarget(r.ui.ui, kEngineEditor, E::SlotButtonIndex(0, E::Name)));
   EndTextEntry(r.app());
   r.ClickSlot(0, E::Clear);
-  EXPECT_EQ(wave.slots[0].loaded, 0u);
   EXPECT_EQ(r.SlotButtons(0), std::set<int32_t>{E::LoadWave});
 
   // Modulator periods: milliseconds at 44100 Hz, or ticks with tempo sync.
-  EngineRig m;
-  Engine& mod = m.Show(Id(EngineTypeId::AmplitudeModulation), {0});
+  Engine& mod = r.Show(Id(EngineTypeId::AmplitudeModulation), {0});
   mod.slots[0].length = 22050;
   mod.slots[0].rootOrRate.f = 0.05f;
-  m.Redraw(kEngineEditor);
-  EXPECT_EQ(m.SlotControl(0, E::Period).value, 10000);
-  m.SlotControl(0, E::Period).value = 96;
-  m.ClickSlot(0, E::Sync);
-  EXPECT_EQ(std::pair(mod.slots[0].tempoSync, m.SlotControl(0, E::Period).value), std::pair(1u, 96));
+  r.Redraw(kEngineEditor);
+  EXPECT_EQ(r.SlotControl(0, E::Period).value, 10000);
+  r.SlotControl(0, E::Period).value = 96;
+  r.ClickSlot(0, E::Sync);
+  EXPECT_EQ(std::pair(mod.slots[0].tempoSync, r.SlotControl(0, E::Period).value), std::pair(1u, 96));
 
   // Options with choices step and wrap; options without toggle.
-  EngineRig a;
-  Engine& arp = a.Show(Id(EngineTypeId::Arpeggiator), {});
+  Engine& arp = r.Show(Id(EngineTypeId::Arpeggiator), {});
   arp.options = {3, 0, 0, 0};
-  a.Redraw(kEngineEditor);
-  EXPECT_STREQ(a.B(kEngineEditor, E::FirstOption).text, "5 Tones");
-  a.ClickButton(kEngineEditor, E::FirstOption);
-  a.ClickButton(kEngineEditor, E::FirstOption + 1);
-  EXPECT_EQ(arp.options[0], 0u);
-  EXPECT_EQ(arp.options[1], 1u);
-  EXPECT_STREQ(a.B(kEngineEditor, E::FirstOption).text, "2 Tones");
-  EXPECT_EQ(a.B(kEngineEditor, E::FirstOption + 1).style, ButtonStyle::ToggleOn);
+  r.Redraw(kEngineEditor);
+  EXPECT_STREQ(r.B(kEngineEditor, E::FirstOption).text, "5 Tones");
+  r.ClickButton(kEngineEditor, E::FirstOption);
+  r.ClickButton(kEngineEditor, E::FirstOption + 1);
+  const Button& choice = r.B(kEngineEditor, E::FirstOption);
+  EXPECT_EQ(std::tuple(arp.options[0].Load(), arp.options[1].Load(), std::string(choice.text),
+                       r.B(kEngineEditor, E::FirstOption + 1).style),
+            std::tuple(0u, 1u, std::string("2 Tones"), ButtonStyle::ToggleOn));
 }
 
 TEST(EngineTypeListPanel, ListsTheTypesOfTheEditedChainLevel) {
@@ -436,7 +419,6 @@ TEST(EngineTypeListPanel, ListsTheTypesOfTheEditedChainLevel) {
     r.app().song.currentTrack = c.track;
     r.Redraw(kEngineTypes);
     const TypeList& list = EngineTypesFor(r.app());
-    ASSERT_GE(list.count, 10u);
     for (uint32_t i = 0; i < list.count; ++i) EXPECT_NE(r.app().catalog[list.types[i]].levelFlags & c.levelBit, 0u);
     EXPECT_EQ(r.P(kEngineTypes).labels[T::Level].caption, c.levelCaption);
     EXPECT_STREQ(r.B(kEngineTypes, T::FirstRow + 8).text, r.app().catalog[list.types[8]].name.data());
@@ -445,8 +427,8 @@ TEST(EngineTypeListPanel, ListsTheTypesOfTheEditedChainLevel) {
     // A row selects its type; the slider's arrow keeps the selection among the nine rows.
     r.ClickButton(kEngineTypes, T::FirstRow + 8);
     EXPECT_EQ(r.app().song.selectedEngineType, 8);
-    EXPECT_EQ(r.B(kEngineTypes, T::FirstRow + 8).style, ButtonStyle::Push);
-    EXPECT_EQ(r.B(kEngineTypes, T::FirstRow + 7).style, ButtonStyle::ListRow);
+    EXPECT_EQ(std::pair(r.B(kEngineTypes, T::FirstRow + 8).style, r.B(kEngineTypes, T::FirstRow + 7).style),
+              std::pair(ButtonStyle::Push, ButtonStyle::ListRow));
     r.ClickButton(kEngineTypes, T::ListDown);
     EXPECT_EQ(std::pair(r.app().song.selectedEngineType, r.app().song.engineListScroll), std::pair(9, 1));
   }
@@ -514,13 +496,10 @@ TEST(ProgramPanels, ListAndEditorFollowThePrograms) {
 // A double click on the program's Level knob types its number: the knob shows the keys, and Enter sets the level.
 TEST(ProgramPanels, TheLevelTakesATypedNumber) {
   AppPanelsRig rig(1);
-  constexpr int32_t kLevel = 1;
-  rig.ClickAt(rig.KnobMiddle(kProgramEditor, kLevel), false, 2);
-  ASSERT_TRUE(IsTextEntryActive(rig.app()));
+  rig.ClickAt(rig.KnobMiddle(kProgramEditor, 1), false, 2);  // the Level knob
   rig.Type("35");
   EXPECT_EQ(rig.ui.ui.links.entryText(), "35|");
   rig.Type("\r");
-  EXPECT_EQ(rig.P(kProgramEditor).valueControls[kLevel].value, 35);
   EXPECT_FLOAT_EQ(rig.app().song.programs[0]->level, 0.35f);
 }
 
@@ -538,7 +517,6 @@ std::string Operations(AppPanelsRig& rig, int32_t panel, int32_t first) {
 // track and song panels replace each other as the current track changes sides.
 TEST(ChainPanels, ChainsTrackAndSongSettingsUnderTheMouse) {
   AppPanelsRig rig(1, 3);
-  ASSERT_EQ(TypeLevelFlags(kReverb), kLevelProgram | kLevelTrack | kLevelSong);
   rig.app().song.currentTrack = 1;
   rig.song.SetTrackType(2, kReverb);
   rig.app().chainEditor = {ChainMode::Program, 0};
@@ -556,7 +534,6 @@ TEST(ChainPanels, ChainsTrackAndSongSettingsUnderTheMouse) {
   EXPECT_EQ(Operations(rig, kTrackChain, 5), "1011");  // nothing to paste yet
 
   rig.Press(kTrackChain, 5), rig.Press(kTrackChain, 8);  // copy the engine, move it down
-  EXPECT_EQ(track.chain[3].type, kReverb);
   EXPECT_EQ(std::pair(std::string(rig.B(kTrackChain, 15 + 3).text), rig.B(kTrackChain, 15 + 3).style),
             std::pair(std::string(rig.app().catalog[kReverb].abbreviation.data()), ButtonStyle::Push));
 
@@ -616,9 +593,8 @@ TEST(RenderPanel, QualityRatesRenderAndItsStatistics) {
   };
   for (const Case& c : cases) {
     if (c.press >= 0) rig.Press(kRender, c.press);
-    EXPECT_EQ(rig.app().render.quality, c.quality) << c.press;
-    EXPECT_EQ(rig.B(kRender, kQuality).captionOrValue, c.caption) << c.press;
-    EXPECT_EQ(rig.app().rate.sampleRate, c.rate) << c.press;
+    EXPECT_EQ(std::tuple(rig.app().render.quality, rig.B(kRender, kQuality).captionOrValue, rig.app().rate.sampleRate),
+              std::tuple(c.quality, c.caption, c.rate)) << c.press;
     for (int32_t i = 0; i < 3; ++i)
       EXPECT_EQ(rig.B(kRender, kFirstRate + i).style,
                 rig.app().rate.sampleRate == (11025 << i) ? ButtonStyle::ToggleOn : ButtonStyle::ToggleOff);
@@ -663,22 +639,22 @@ TEST(NameEdit, APressAnywhereEndsTheEditFirstAndThenActs) {
        }, false, 1, true},
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     AppPanelsRig rig(1);
     rig.Press(kProgramEditor, 0);
     rig.Type("Pad");
-    EXPECT_STREQ(rig.B(kProgramList, kRow0).text, "Pad|") << c.name;
-    EXPECT_EQ(rig.B(kProgramList, kRow0).style, ButtonStyle::Editing) << c.name;
+    const Button& row = rig.B(kProgramList, kRow0);
+    EXPECT_EQ(std::pair(std::string(row.text), row.style), std::pair(std::string("Pad|"), ButtonStyle::Editing));
     rig.ClickAt(c.place(rig, rig.P(kProgramEditor)), c.right);
     rig.Redraw();
-    EXPECT_FALSE(IsTextEntryActive(rig.app())) << c.name;
-    EXPECT_EQ(rig.B(kProgramEditor, 0).style, ButtonStyle::Push) << c.name;
-    EXPECT_STREQ(rig.app().song.programs[0]->name.data(), "Pad") << c.name;
-    EXPECT_STREQ(rig.B(kProgramList, kRow0).text, "Pad") << c.name;
+    // The edit ended with the typed name kept, and then the press acted.
+    EXPECT_EQ(std::tuple(IsTextEntryActive(rig.app()), rig.B(kProgramEditor, 0).style,
+                         std::string(rig.app().song.programs[0]->name.data()), std::string(row.text)),
+              std::tuple(false, ButtonStyle::Push, std::string("Pad"), std::string("Pad")));
     if (c.editorOpen) {
-      EXPECT_STREQ(rig.B(kProgramEditor, 0).text, CurrentProgram(rig.app())->name.data()) << c.name;
+      EXPECT_STREQ(rig.B(kProgramEditor, 0).text, CurrentProgram(rig.app())->name.data());
     }
-    EXPECT_EQ(ProgramCount(rig.app().song), c.programs) << c.name;
-    EXPECT_EQ(rig.Open(kProgramEditor), c.editorOpen) << c.name;
+    EXPECT_EQ(std::pair(ProgramCount(rig.app().song), rig.Open(kProgramEditor)), std::pair(c.programs, c.editorOpen));
   }
 }
 
@@ -694,7 +670,6 @@ TEST(SkinCommands, AnUnusableFileSaysInvalidFileAndKeepsThePicture) {
   EXPECT_EQ(dialogs.shown.back().caption, "Error");
   EXPECT_EQ(n.ui.ui.skins.deck.data, before.data);
   SelectDeckFile(n.ui.ui, n.app());
-  EXPECT_EQ(n.ui.ui.skins.deck.At(5, 5), 0x224466u);
   EXPECT_EQ(n.ui.ScreenAt(kProgramList, {100, 150}), 0x224466u);  // every panel drawn again
   SelectSkinFile(n.ui.ui, n.app());                             // cancelled: nothing said
   EXPECT_EQ(dialogs.shown.size(), 1u);
