@@ -254,8 +254,7 @@ TEST(UnsavedChanges, QuitLoadAndNewAskBeforeDroppingAModifiedSong) {
       if (action == Quit) rig.Tap({key::Escape}), wentOn = rig.quits == 1;
       if (action == Load) wentOn = LoadSong(rig.app);
       if (action == New) wentOn = DeleteTrackOrSong(rig.app) == DeleteResult::SongDeleted;
-      EXPECT_EQ(wentOn, c.goesOn) << name;
-      EXPECT_EQ(std::filesystem::exists(mine), c.saved) << name;
+      EXPECT_EQ(std::pair(wentOn, std::filesystem::exists(mine)), std::pair(c.goesOn, c.saved)) << name;
       EXPECT_EQ(std::ranges::count(rig.Messages(), "Save Changes To Song?"), c.modified ? 1 : 0) << name;
       // Whatever stopped the command left the song as it was, still modified.
       if (!c.goesOn) {
@@ -285,8 +284,7 @@ TEST(UnsavedChanges, ControlSSavesToTheSongsFileAndWithShiftUnderANewName) {
     EXPECT_EQ(rig.app.songFile, r.songFile) << r.name;
     rig.Tap(r.keys);
     EXPECT_EQ(rig.dialogs.requests.size(), r.picked ? 1u : 0u) << r.name;
-    EXPECT_TRUE(std::filesystem::exists(r.written)) << r.name;
-    EXPECT_FALSE(rig.app.changes.SongModified()) << r.name;
+    EXPECT_TRUE(std::filesystem::exists(r.written) && !rig.app.changes.SongModified()) << r.name;
   }
 }
 
@@ -326,9 +324,8 @@ TEST(Midi, MessagesPlayRecordBendAndChooseThePrograms) {
       EXPECT_EQ(rig.app.live.voices[0].livePitch, r.pitch);
       EXPECT_FLOAT_EQ(rig.app.live.voices[0].voice.level, kLevel * r.velocity);
     }
-    EXPECT_EQ(rig.app.song.currentProgram, r.program);
-    EXPECT_EQ(rig.Events(1), recorded);
-    EXPECT_EQ(rig.app.editCursor, static_cast<int32_t>(recorded.size()));
+    EXPECT_EQ(std::tuple(rig.app.song.currentProgram, rig.Events(1), rig.app.editCursor),
+              std::tuple(r.program, recorded, static_cast<int32_t>(recorded.size())));
   }
   EXPECT_FLOAT_EQ(rig.app.song.programs[2]->level, kLevel) << "velocity scales the LiveVoice, not the program";
 }
@@ -348,8 +345,8 @@ TEST(Midi, WhereNotesGoNowhere) {
     c.before(rig);
     rig.Send({0x90, 60, 100, 0xC0, 1});
     EXPECT_EQ(rig.app.live.voices[0].liveFlag, c.sounds);
-    EXPECT_EQ(rig.Events(1).size(), c.recorded);
-    EXPECT_EQ(rig.app.editCursor, static_cast<int32_t>(c.recorded)) << "the cursor steps only for what is recorded";
+    EXPECT_EQ(std::pair(rig.Events(1).size(), rig.app.editCursor), std::pair(c.recorded, int32_t(c.recorded)))
+        << "the cursor steps only for what is recorded";
     EXPECT_TRUE(rig.midi.waiting.empty()) << "the bytes are taken either way";
     rig.app.playback.mode = PlaybackMode::Idle;
     rig.Send({});  // nothing held back plays once the song has stopped
