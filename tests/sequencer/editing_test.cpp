@@ -129,9 +129,8 @@ TEST(Block, PasteRefusesTheWrongKindOfTrackAndClampsPhrases) {
   rig.app.song.currentTrack = 1;
   rig.At(50);
   Paste(rig.app);
-  EXPECT_EQ(rig.Events(1).back(), (Row{50, kPhrase, 1, 0}));
-  EXPECT_EQ(rig.Events(2).back(), (Row{50, kPhrase, 2, 0}));
-  EXPECT_EQ(rig.app.editCursor, 60);
+  EXPECT_EQ(std::tuple(rig.Events(1).back(), rig.Events(2).back(), rig.app.editCursor),
+            std::tuple(Row{50, kPhrase, 1, 0}, Row{50, kPhrase, 2, 0}, 60));
 }
 
 TEST(Bars, MoveOnlyPlayingTracksAndLeaveTheTempoEventAtZero) {
@@ -639,9 +638,10 @@ void Enter(Studio& app, TextField field, int32_t index, std::string_view keys) {
 }
 
 TEST(ReadTypedNumber, WeighsEveryCharacterAndReadsALeadingMinus) {
+  // Plain numbers, a minus and a character inside are the typed entries' rows below.
   const std::pair<std::string_view, int32_t> cases[] = {
-      {"1-2", 102}, {"-5", -5}, {"120", 120}, {"-", 0}, {"", 0}, {"5a", 50}, {"a1", 1}, {"--3", -3},
-      {"-0012", -12}, {"99999999999999999999", 2147483647}, {"-9000000000", -2147483647},
+      {"-", 0}, {"", 0}, {"5a", 50}, {"a1", 1}, {"--3", -3}, {"-0012", -12},
+      {"99999999999999999999", 2147483647}, {"-9000000000", -2147483647},
   };
   for (const auto& [text, value] : cases) EXPECT_EQ(ReadTypedNumber(text), value) << text;
 }

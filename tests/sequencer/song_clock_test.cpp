@@ -127,8 +127,7 @@ TEST(SongClock, ParameterEventsChangeOrRestartAnEngine) {
     filter.W[13].i = 5;
     rig.RunClockThrough(1);
     EXPECT_FLOAT_EQ(filter.F[1], c.f1) << c.parameter;
-    EXPECT_EQ(filter.W[13].i, c.marker) << c.parameter;
-    EXPECT_FLOAT_EQ(filter.slots[3].playPosition, c.position) << c.parameter;
+    EXPECT_EQ(std::pair(filter.W[13].i, filter.slots[3].playPosition), std::pair(c.marker, c.position)) << c.parameter;
   }
 }
 
