@@ -302,8 +302,8 @@ TEST(EventCommands, TypesCycleThroughThoseTheTrackAllows) {
   amp.Add(1, {{7, Type(EventType::TrackEngineParameter), 0, 500}, {8, Type(EventType::TrackVolume), 100, 0}});
   for (int32_t expected : {1, 7, 0, 1}) {
     EditValueA(amp.app, 0);
-    EXPECT_EQ(std::pair(amp.Events(1)[0][2], amp.Events(1)[0][3]), std::pair(expected, 0));
-    EXPECT_FALSE(IsTextEntryActive(amp.app));
+    EXPECT_EQ(std::tuple(amp.Events(1)[0][2], amp.Events(1)[0][3], IsTextEntryActive(amp.app)),
+              std::tuple(expected, 0, false));
   }
   for (const auto& [edit, row, field] :
        {std::tuple{&EditValueA, 1, TextField::ValueA}, {&EditValueB, 0, TextField::ValueB}}) {

@@ -124,13 +124,12 @@ TEST(Keyboard, TextEntryTakesEveryKeyWhileItRunsThenEscapeAsksBeforeQuitting) {
 
 TEST(Keyboard, CursorKeysMoveByStepBeatBarAndTrack) {
   struct Case { int32_t track, from; uint8_t code; bool snap; int32_t trackAfter, to; };
-  // The cursor's clamps at the song's ends are the editing test's.
+  // The cursor's clamps at the song's ends are the editing test's; SelectTrack itself ignores a track past the list.
   for (const Case& c : {Case{1, 400, key::Home, false, 1, 384}, {1, 384, key::Home, false, 1, 0},
                         {1, 400, key::End, false, 1, 768}, {1, 384, key::End, false, 1, 768},
                         {1, 400, key::Prior, false, 1, 352}, {1, 400, key::Next, false, 1, 448},
                         {1, 400, key::Right, false, 1, 401}, {1, 400, key::Left, true, 1, 388},
-                        {1, 0, key::Up, false, 0, 0}, {0, 0, key::Up, false, 0, 0},
-                        {1, 0, key::Down, false, 2, 0}, {2, 0, key::Down, false, 2, 0}}) {
+                        {1, 0, key::Up, false, 0, 0}, {1, 0, key::Down, false, 2, 0}}) {
     InputRig rig(1, 3, c.track);
     if (c.snap) ToggleSnap(rig.app);
     SetCursorFromSlider(rig.app, c.from);
