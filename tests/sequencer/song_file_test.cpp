@@ -28,6 +28,7 @@ std::vector<uint8_t> Saved(FileRig& rig) { return EncodeSong(rig.app); }
 
 TEST(SongFile, ImageSizesAndFieldOffsets) {
   // A new song with an empty program, a track and 25 samples in the song chain: the records' sizes and places.
+  // The magic and the program record's own places are pinned by the demo song's load and the program file test.
   // The damaged copies below stand on the sizes of events and of tracks with events; the program file test
   // pins the sample blocks of program engines, written by the same code as the chains'.
   FileRig rig;
@@ -37,11 +38,9 @@ TEST(SongFile, ImageSizesAndFieldOffsets) {
   const auto bytes = Saved(rig);
   const std::size_t global = kHeader + 5648;
   const struct { const char* field; std::size_t offset; uint32_t value; } fields[] = {
-      {"magic", 0, 0x31534555},  // "UES1"
       {"samples per tick", 4 + 28, Bits(459.375f)},
       {"sample rate", 4 + kSongSampleRateOffset, 44100},
       {"first track reference", 4 + 124, 0},
-      {"program level", kHeader + 32, Bits(0.75f)},
       {"GlobalTrack name", global, 0x676e6f53},  // "Song"
       {"playing program link", global + 5740, 0},
       {"tempo event", global + kTrackImageSize + 4, 35},
