@@ -38,6 +38,15 @@ struct EditRig : testing::SongRig {
   }
 };
 
+// Track 1 of a 4-track song with 3 programs; program 1 has a low-pass filter at position 2 (Cutoff 1..100, Q 1..100,
+// Wet, nothing at 3).
+struct FilterRig : EditRig {
+  FilterRig() : EditRig(3, 4) {
+    SelectProgram(app, 1);
+    SetProgramType(2, Id(EngineTypeId::LowPassFilter));
+  }
+};
+
 TEST(Cursor, ClampsToTheSongAndTheViewContainsIt) {
   struct Case { int32_t cursor, view, delta, cursorAfter, viewAfter; };
   for (const Case& c : {Case{99995, 99536, 12, 99999, 99536}, {5, 0, -12, 0, 0}, {460, 0, 10, 470, 7},
@@ -120,9 +129,8 @@ TEST(Block, PasteRefusesTheWrongKindOfTrackAndClampsPhrases) {
   rig.app.song.currentTrack = 1;
   rig.At(50);
   Paste(rig.app);
-  EXPECT_EQ(rig.Events(1).back(), (Row{50, kPhrase, 1, 0}));
-  EXPECT_EQ(rig.Events(2).back(), (Row{50, kPhrase, 2, 0}));
-  EXPECT_EQ(rig.app.editCursor, 60);
+  EXPECT_EQ(std::tuple(rig.Events(1).back(), rig.Events(2).back(), rig.app.editCursor),
+            std::tuple(Row{50, kPhrase, 1, 0}, Row{50, kPhrase, 2, 0}, 60));
 }
 
 TEST(Bars, MoveOnlyPlayingTracksAndLeaveTheTempoEventAtZero) {
@@ -145,10 +153,8 @@ TEST(Bars, MoveOnlyPlayingTracksAndLeaveTheTempoEventAtZero) {
     rig.TrackNo(3).muteState = 2;
     rig.At(c.cursor);
     c.insert ? InsertBar(rig.app) : DeleteBar(rig.app);
-    EXPECT_EQ(rig.Events(1), c.after) << c.insert << c.cursor;
-    EXPECT_EQ(rig.Events(0), c.globalAfter) << c.insert << c.cursor;
+    EXPECT_EQ(std::pair(rig.Events(1), rig.Events(0)), std::pair(c.after, c.globalAfter)) << c.insert << c.cursor;
     EXPECT_TRUE(rig.Events(2) == played && rig.Events(3) == played);
-    EXPECT_EQ(rig.TrackNo(1).eventCount, static_cast<int32_t>(c.after.size()));
   }
 }
 
@@ -296,15 +302,14 @@ TEST(EventCommands, TypesCycleThroughThoseTheTrackAllows) {
   amp.Add(1, {{7, Type(EventType::TrackEngineParameter), 0, 500}, {8, Type(EventType::TrackVolume), 100, 0}});
   for (int32_t expected : {1, 7, 0, 1}) {
     EditValueA(amp.app, 0);
-    EXPECT_EQ(std::pair(amp.Events(1)[0][2], amp.Events(1)[0][3]), std::pair(expected, 0));
-    EXPECT_FALSE(IsTextEntryActive(amp.app));
+    EXPECT_EQ(std::tuple(amp.Events(1)[0][2], amp.Events(1)[0][3], IsTextEntryActive(amp.app)),
+              std::tuple(expected, 0, false));
   }
   for (const auto& [edit, row, field] :
        {std::tuple{&EditValueA, 1, TextField::ValueA}, {&EditValueB, 0, TextField::ValueB}}) {
     edit(amp.app, row);
-    EXPECT_TRUE(IsTextEntryActive(amp.app)) << row;
     const TextEntry& entry = amp.app.textEntry;
-    EXPECT_TRUE(entry.field == field && entry.target == row && entry.maximum == 7) << row;
+    EXPECT_TRUE(entry.active && entry.field == field && entry.target == row && entry.maximum == 7) << row;
     EndTextEntry(amp.app);
   }
   EditValueB(amp.app, 2);  // no such row
@@ -365,10 +370,10 @@ TEST(Playback, StopsForCommandsThatFreeOrMoveEventsOnly) {
   const Case cases[] = {
       {"Delete", Delete, true},         {"DeleteBlock", DeleteBlock, true},  {"Cut", Cut, true},
       {"CloseGap", CloseGap, true},     {"OpenGap", OpenGap, true},          {"DeleteBar", DeleteBar, true},
-      {"InsertBar", InsertBar, true},   {"Paste", Paste, true},              {"AddEvent", AddEvent, false},
-      {"DeleteSelected", DeleteSelectedEvent, true}, {"InsertVolume", InsertVolume, false},
-      {"TransposeUp", TransposeUp, false}, {"CycleType", [](Studio& a) { CycleEventType(a, 0); }, false},
-      {"Record", [](Studio& a) { RecordNote(a, 50); }, false},
+      {"InsertBar", InsertBar, true},   {"Paste", Paste, true},  {"DeleteSelected", DeleteSelectedEvent, true},
+      {"CycleType", [](Studio& a) { CycleEventType(a, 0); }, false}, {"InsertVolume", InsertVolume, false},
+      {"Record", [](Studio& a) { RecordNote(a, 50); }, false},   {"AddEvent", AddEvent, false},
+      // Transposing while the song plays is the playback test's.
   };
   for (const Case& c : cases) {
     EditRig rig(1, 3, 1);
@@ -394,9 +399,7 @@ TEST(NewSong, HoldsOnlyTheGlobalTrackWithItsTempoEventAndResetsTheEditor) {
   NewSong(rig.app);
   const Song& s = rig.app.song;
   ASSERT_EQ(s.tracks.Count(), 1);
-  EXPECT_STREQ(rig.TrackNo(0).name.data(), "Song");
-  EXPECT_EQ(rig.Events(0), (V{{0, kTempo, 120, 0}}));
-  EXPECT_EQ(rig.TrackNo(0).eventCount, 1);
+  EXPECT_EQ(rig.Events(0), (V{{0, kTempo, 120, 0}}));  // its name is pinned by the song file test
   EXPECT_TRUE(s.programs.empty() && s.beatsPerBar == 8 && s.ticksPerBeat == 48 && s.seed >= 1 && s.seed <= 10000);
   EXPECT_TRUE(s.positionBufferSize[2] == 0 && !rig.app.live.voices[0].buffers.left[2] && rig.app.chainEditor.chainMode == ChainMode::Track);
   EXPECT_TRUE(rig.app.editCursor == 0 && ed.viewStart == 0 && ed.octave == 0 && ed.eventGroup == EventGroup::Song);
@@ -429,8 +432,7 @@ TEST(InsertEvent, KeepsTickOrderAndOneNotePerTickButNeverMovesTheTempoEvent) {
   EXPECT_EQ(rig.TrackNo(0).eventCount, 1);
 }
 
-// Program 1 has a low-pass filter at 2 (Cutoff 1..100, Q 1..100, Wet, nothing at 3); track 1's chain an
-// amplifier at 0 (Left -1000..1000, Right, nothing at 2).
+// The FilterRig with an amplifier at 0 in track 1's chain (Left -1000..1000, Right, nothing at 2).
 TEST(ValidateEvents, KeepsNotesOnProgramsAndParametersOnTheirEngines) {
   const testing::EventRow note1{0, kNote, 1050, 1};
   const int32_t p2 = kParameter2, t0 = Type(EventType::TrackEngineParameter);
@@ -444,9 +446,7 @@ TEST(ValidateEvents, KeepsNotesOnProgramsAndParametersOnTheirEngines) {
       {{{0, t0, 0, 5000}, {0, t0, 2, 5}}, {{0, t0, 0, 1000}, {0, t0, 7, 0}}},
   };
   for (const auto& [before, after] : cases) {
-    SongRig rig(3, 2);
-    SelectProgram(rig.app, 1);
-    rig.SetProgramType(2, Id(EngineTypeId::LowPassFilter));
+    FilterRig rig;
     rig.SetTrackType(0, Id(EngineTypeId::Amplifier));
     rig.Add(1, before);
     ValidateEvents(rig.app.song, rig.TrackNo(1));
@@ -460,8 +460,7 @@ TEST(InsertTrack, GoesAfterTheCurrentTrackRenumbersPhrasesAndRefusesThe513thOrOn
   FailAllocationsForTesting(1, 1);
   for (SongRig* rig : {&full, &starved}) {
     const int32_t count = rig->app.song.tracks.Count();
-    EXPECT_EQ(InsertTrack(rig->app), nullptr);
-    EXPECT_EQ(rig->app.song.tracks.Count(), count);
+    EXPECT_TRUE(InsertTrack(rig->app) == nullptr && rig->app.song.tracks.Count() == count);
   }
   FailAllocationsForTesting(0, 0);
   // The list itself refuses a 513th track however it is inserted, and has no tracks outside 0..511.
@@ -518,8 +517,7 @@ TEST(DeleteTrackOrSong, AsksTwiceWhenPhrasesUseATrackRenumbersTheRestAndOnTheGlo
     const bool deleted = c.countAfter == 5;
     EXPECT_EQ(DeleteTrackOrSong(rig.app), deleted ? DeleteResult::TrackDeleted : DeleteResult::Refused);
     EXPECT_TRUE(IsPlaybackIdle(rig.app));
-    EXPECT_EQ(Boxes(rig), c.boxes);
-    EXPECT_EQ(rig.app.song.tracks.Count(), c.countAfter) << c.current;
+    EXPECT_EQ(std::pair(Boxes(rig), rig.app.song.tracks.Count()), std::pair(c.boxes, c.countAfter)) << c.current;
     const int32_t holderAfter = deleted && c.holder > c.current ? c.holder - 1 : c.holder;
     if (holderAfter < rig.app.song.tracks.Count()) {
       EXPECT_EQ(rig.Column(holderAfter, 2), c.sourcesAfter) << c.current;
@@ -528,17 +526,14 @@ TEST(DeleteTrackOrSong, AsksTwiceWhenPhrasesUseATrackRenumbersTheRestAndOnTheGlo
     EXPECT_STREQ(rig.TrackNo(3).name.data(), deleted && c.current == 3 ? "Track 4" : "Track 3");
   }
   // The last normal track goes: the GlobalTrack is current and the insert keys produce song events again.
-  SongRig one(1, 2);
-  SelectTrack(one.app, 1);
-  ASSERT_EQ(one.app.editor.eventGroup, EventGroup::Program);
+  EditRig one(1, 2, 1);  // on a normal track the insert keys produce program events
   one.dialogs.answers = {true};
   ASSERT_EQ(DeleteTrackOrSong(one.app), DeleteResult::TrackDeleted);
   EXPECT_TRUE(one.app.song.currentTrack == 0 && one.app.editor.eventGroup == EventGroup::Song);
 
   // On the GlobalTrack the song goes: a new song and empty clipboards when answered Yes.
   for (bool yes : {false, true}) {
-    SongRig rig(2, 4);
-    rig.app.song.currentTrack = 0;
+    EditRig rig(2, 4, 0);
     rig.SetProgramType(0, testing::Id(EngineTypeId::Amplifier));
     CopyEngine(rig.app);
     rig.app.editor.block = {0, 0, 1, 48, 1};
@@ -547,10 +542,10 @@ TEST(DeleteTrackOrSong, AsksTwiceWhenPhrasesUseATrackRenumbersTheRestAndOnTheGlo
     rig.dialogs.answers = {yes};
     EXPECT_EQ(DeleteTrackOrSong(rig.app), yes ? DeleteResult::SongDeleted : DeleteResult::Refused);
     EXPECT_EQ(Boxes(rig), std::vector<std::string>{"Delete Song: Are You Sure?"});
-    EXPECT_EQ(rig.app.song.tracks.Count(), yes ? 1 : 4);
-    EXPECT_EQ(rig.app.song.programs.size(), yes ? 0u : 2u);
-    EXPECT_EQ(rig.app.engineClipboard.content == 0, yes);
-    EXPECT_EQ(rig.app.editor.clipboard.kind == ClipboardKind::Empty, yes);
+    EXPECT_EQ(std::pair(rig.app.song.tracks.Count(), rig.app.song.programs.size()),
+              yes ? std::pair(1, 0ul) : std::pair(4, 2ul));
+    EXPECT_EQ(std::pair(rig.app.engineClipboard.content == 0, rig.app.editor.clipboard.kind == ClipboardKind::Empty),
+              std::pair(yes, yes));
   }
 }
 
@@ -567,8 +562,8 @@ TEST(MoveTrack, ExchangesPhraseSourcesAndFollowsTheTrack) {
     const std::string name = rig.TrackNo(c.current).name.data();
     EXPECT_EQ(c.up ? MoveTrackUp(rig.app) : MoveTrackDown(rig.app), c.moved);
     EXPECT_EQ(rig.app.playback.mode.load(), PlaybackMode::Song);  // moving tracks leaves the song playing
-    EXPECT_EQ(rig.app.song.currentTrack, c.currentAfter);
-    EXPECT_EQ(rig.TrackNo(c.currentAfter).name.data(), name);
+    EXPECT_EQ(std::pair(rig.app.song.currentTrack, std::string(rig.TrackNo(c.currentAfter).name.data())),
+              std::pair(c.currentAfter, name));
     EXPECT_EQ(rig.Column(5, 2), c.sourcesAfter) << c.current << c.up;
   }
   TrackRig rig(8, 1, {}, 12);
@@ -582,7 +577,7 @@ TEST(MuteCommands, MuteButtonSwitchOffAndSolo) {
   // Tracks 1..4 start muted-state 0, 1, 2, 1. The argument is the row (Mute) or the current track.
   const Case cases[] = {
       {Mute, 0, 0, {0, 0, 2, 0}},  // the GlobalTrack's row: muted tracks play, switched-off ones stay off
-      {Mute, 0, 1, {1, 1, 2, 1}},  {Mute, 0, 3, {0, 1, 0, 1}}, {Mute, 0, 4, {0, 1, 2, 0}},
+      {Mute, 0, 1, {1, 1, 2, 1}},  {Mute, 0, 3, {0, 1, 0, 1}},
       {Mute, 1, 0, {1, 1, 2, 1}},  // scrolled: row 0 is track 1
       {Mute, 0, 7, {0, 1, 2, 1}},  // a row without a track
       {SwitchOff, 0, 3, {0, 1, 0, 1}}, {SwitchOff, 0, 1, {2, 1, 2, 1}}, {SwitchOff, 0, 2, {0, 2, 2, 1}},
@@ -604,8 +599,7 @@ TEST(MuteCommands, MuteButtonSwitchOffAndSolo) {
 TEST(PanelSettings, TrackAndSongControlsWithTheirClamps) {
   struct TrackCase { int32_t seed, pan, level; uint32_t seedAfter; int32_t panAfter; float levelAfter; };
   for (const TrackCase& c : {TrackCase{777, -30, 45, 777, 70, 0.45f}, TrackCase{20000, 150, -5, 10000, 200, 0.0f}}) {
-    SongRig rig(0, 3);
-    rig.app.song.currentTrack = 2;
+    EditRig rig(0, 3, 2);
     SetTrackSeed(rig.app, c.seed);
     SetTrackPan(rig.app, c.pan);
     SetTrackLevel(rig.app, c.level);
@@ -644,15 +638,16 @@ void Enter(Studio& app, TextField field, int32_t index, std::string_view keys) {
 }
 
 TEST(ReadTypedNumber, WeighsEveryCharacterAndReadsALeadingMinus) {
+  // Plain numbers, a minus and a character inside are the typed entries' rows below.
   const std::pair<std::string_view, int32_t> cases[] = {
-      {"1-2", 102}, {"-5", -5}, {"120", 120}, {"-", 0}, {"", 0}, {"5a", 50}, {"a1", 1}, {"--3", -3},
-      {"-0012", -12}, {"99999999999999999999", 2147483647}, {"-9000000000", -2147483647},
+      {"-", 0}, {"", 0}, {"5a", 50}, {"a1", 1}, {"--3", -3}, {"-0012", -12},
+      {"99999999999999999999", 2147483647}, {"-9000000000", -2147483647},
   };
   for (const auto& [text, value] : cases) EXPECT_EQ(ReadTypedNumber(text), value) << text;
 }
 
-// Track 1 of a 4-track song with 3 programs holds the event typed into (a note 1050 on program 1, anything
-// else 9), then a Cutoff event for program 1's low-pass filter at position 2 (1..100) and a TrackVolume event.
+// Track 1 of the FilterRig holds the event typed into (a note 1050 on program 1, anything else 9), then a Cutoff
+// event for the filter and a TrackVolume event.
 // Enter is "\r", Escape "\x1b".
 TEST(TextEntry, ValuesAreReadAtTheEndAndClampedByTypeNotesTakePianoCharacters) {
   const TextField A = TextField::ValueA, B = TextField::ValueB;
@@ -664,23 +659,18 @@ TEST(TextEntry, ValuesAreReadAtTheEndAndClampedByTypeNotesTakePianoCharacters) {
       {E::Phrase, A, 0, 0, "0\r", 1},             {E::TrackPan, A, 0, 0, "12", 9, true},  // not applied while typing
       {E::TrackPitch, A, 0, 0, "123456", 1200},   // the sixth character ends the entry
       {E::TrackPan, A, 0, 0, "\r", 9},            {E::Empty, A, 0, 0, "12\r", 9},  // empty text: no change
-      {E::NoteOn, A, 0, 2, "e", 4050},  {E::NoteOn, A, 0, 0, "z", 50},  {E::NoteOn, A, 0, 1, "/", 2850},
-      {E::NoteOn, A, 0, 0, "q", 1250},  {E::NoteOn, A, 0, 3, "p", 6450}, {E::NoteOn, A, 0, 0, "k", 1050, true},
-      {E::NoteOn, A, 0, 2, "E", 1050, true},   {E::NoteOn, A, 0, 0, "kkA", 1050, true}, {E::NoteOn, A, 0, 1, "kk2", 2550},
-      {E::NoteOn, A, 0, 0, "123", 1350},  // digits 2 and 3 are keys of the upper row
+      {E::NoteOn, A, 0, 0, "z", 50},  {E::NoteOn, A, 0, 1, "/", 2850},  {E::NoteOn, A, 0, 0, "q", 1250},
+      {E::NoteOn, A, 0, 3, "p", 6450}, {E::NoteOn, A, 0, 0, "k", 1050, true}, {E::NoteOn, A, 0, 2, "E", 1050, true},
+      {E::NoteOn, A, 0, 1, "kk2", 2550}, {E::NoteOn, A, 0, 0, "123", 1350},  // digits 2 and 3 are upper-row keys
       {E::NoteOn, A, 0, 0, "ka-fk.", 1450}, {E::NoteOn, A, 0, 0, "kaafkk", 1050},  // the sixth ends it unapplied
       // Value B keeps notes on existing programs and parameters in range.
-      {E::NoteOn, B, 0, 0, "2\r", 2},  {E::NoteOn, B, 0, 0, "7\r", 2},  {E::NoteOn, B, 0, 0, "-3\r", 0},
-      {E::NoteOn, B, 1, 0, "500\r", 100}, {E::NoteOn, B, 1, 0, "0\r", 1}, {E::NoteOn, B, 1, 0, "64\r", 64},
-      {E::NoteOn, B, 2, 0, "9\r", 0},  // no value B to type into
+      {E::NoteOn, B, 0, 0, "7\r", 2},  {E::NoteOn, B, 0, 0, "-3\r", 0},  {E::NoteOn, B, 1, 0, "500\r", 100},
+      {E::NoteOn, B, 1, 0, "0\r", 1}, {E::NoteOn, B, 2, 0, "9\r", 0},  // no value B to type into
   };
   for (const Case& c : cases) {
-    SongRig rig(3, 4);
-    SelectProgram(rig.app, 1);
-    rig.SetProgramType(2, testing::Id(EngineTypeId::LowPassFilter));
+    FilterRig rig;
     rig.Add(1, {{0, Type(c.type), c.type == E::NoteOn ? 1050 : 9, c.type == E::NoteOn ? 1 : 0}, {1, kParameter2, 0, 50},
                 {2, Type(E::TrackVolume), 50, 0}});
-    rig.app.song.currentTrack = 1;
     SetOctave(rig.app, c.octave);
     testing::EventRow expected = rig.Events(1)[c.index];
     expected[c.field == A ? 2 : 3] = c.value;
@@ -727,7 +717,6 @@ TEST(TextEntry, ATypedTempoOnTheFirstGlobalEventActsAtOnce) {
   TypeText(rig.app, "90\r");
   EXPECT_EQ(rig.Events(0)[0][2], 90);
   EXPECT_FLOAT_EQ(rig.app.song.tempo, 90.0f);
-  EXPECT_FLOAT_EQ(rig.app.rate.samplesPerBeat, 29400.0f);
   EXPECT_FLOAT_EQ(rig.app.rate.samplesPerTick, 612.5f);
   EXPECT_TRUE(rig.app.changes.Has(Change::Events));
 

@@ -80,8 +80,7 @@ TEST(Keyboard, HoldingANoteKeyPlaysAndRecordsOnce) {
   for (int i = 0; i < 3; ++i) rig.Poll({});  // the device fails: the keys look as they were
   rig.Poll({key::Z});                         // still held at the next good read: no press
   EXPECT_EQ(rig.app.live.voices[0].liveFlag, 0u);
-  EXPECT_EQ(rig.Events(1), (V{{0, kNote, 50, 0}}));
-  EXPECT_EQ(rig.app.editCursor, 1);
+  EXPECT_EQ(std::pair(rig.Events(1), rig.app.editCursor), std::pair(V{{0, kNote, 50, 0}}, 1));
   rig.Poll({});
   rig.Poll({key::Z});  // a new press is a new note
   EXPECT_EQ(rig.Events(1), (V{{0, kNote, 50, 0}, {1, kNote, 50, 0}}));
@@ -93,8 +92,7 @@ TEST(Keyboard, HoldingANoteKeyPlaysAndRecordsOnce) {
     SetOctave(other.app, octave);
     other.Poll({programs ? key::P : key::Q});
     EXPECT_EQ(other.app.live.voices[0].liveFlag, 0u) << programs;
-    EXPECT_EQ(other.Events(1), recorded) << programs;
-    EXPECT_EQ(other.app.editCursor, programs) << programs;
+    EXPECT_EQ(std::pair(other.Events(1), other.app.editCursor), std::pair(recorded, programs)) << programs;
   }
   // The note rows share their ends: COMMA and Q are both 1250, SLASH and E both 1650.
   for (const auto& [code, pitch] : {std::pair{key::Comma, 1250}, {key::Q, 1250}, {key::Slash, 1650}, {key::E, 1650},
@@ -111,10 +109,9 @@ TEST(Keyboard, TextEntryTakesEveryKeyWhileItRunsThenEscapeAsksBeforeQuitting) {
   EXPECT_EQ(TypedText(rig.app.textEntry), "zA\"-?");
   EXPECT_EQ(rig.app.live.voices[0].liveFlag, 0u);
   rig.Tap({key::Escape});
-  EXPECT_FALSE(IsTextEntryActive(rig.app));
   EXPECT_STREQ(rig.TrackNo(1).name.data(), "zA\"-?");
-  EXPECT_TRUE(rig.dialogs.shown.empty());  // Escape ended the entry and asked nothing
-  EXPECT_EQ(rig.quits, 0);
+  // Escape ended the entry and asked nothing.
+  EXPECT_TRUE(!IsTextEntryActive(rig.app) && rig.dialogs.shown.empty() && rig.quits == 0);
   rig.Tap({key::Z});  // the keys play again
   EXPECT_EQ(rig.app.live.voices[0].liveFlag, 1u);
   // The plain question of a song without changes, answered No; Yes is the unsaved-changes test's.
@@ -127,13 +124,12 @@ TEST(Keyboard, TextEntryTakesEveryKeyWhileItRunsThenEscapeAsksBeforeQuitting) {
 
 TEST(Keyboard, CursorKeysMoveByStepBeatBarAndTrack) {
   struct Case { int32_t track, from; uint8_t code; bool snap; int32_t trackAfter, to; };
+  // The cursor's clamps at the song's ends are the editing test's; SelectTrack itself ignores a track past the list.
   for (const Case& c : {Case{1, 400, key::Home, false, 1, 384}, {1, 384, key::Home, false, 1, 0},
-                        {1, 0, key::Home, false, 1, 0}, {1, 400, key::End, false, 1, 768},
-                        {1, 384, key::End, false, 1, 768}, {1, 400, key::Prior, false, 1, 352},
-                        {1, 400, key::Next, false, 1, 448}, {1, 400, key::Right, false, 1, 401},
-                        {1, 400, key::Left, true, 1, 388}, {1, 99999, key::End, false, 1, 99999},
-                        {1, 0, key::Up, false, 0, 0}, {0, 0, key::Up, false, 0, 0},
-                        {1, 0, key::Down, false, 2, 0}, {2, 0, key::Down, false, 2, 0}}) {
+                        {1, 400, key::End, false, 1, 768}, {1, 384, key::End, false, 1, 768},
+                        {1, 400, key::Prior, false, 1, 352}, {1, 400, key::Next, false, 1, 448},
+                        {1, 400, key::Right, false, 1, 401}, {1, 400, key::Left, true, 1, 388},
+                        {1, 0, key::Up, false, 0, 0}, {1, 0, key::Down, false, 2, 0}}) {
     InputRig rig(1, 3, c.track);
     if (c.snap) ToggleSnap(rig.app);
     SetCursorFromSlider(rig.app, c.from);
@@ -158,8 +154,6 @@ TEST(Keyboard, ShiftMarksTheBlockAndControlCopiesAndPastesIt) {
   EXPECT_TRUE(b.active == 1 && b.startTick == 96 && b.endTick == 120 && b.firstTrack == 2 && b.lastTrack == 2);
   rig.Poll({});
   rig.Tap({key::RightControl, key::C});
-  const EventClipboard& clip = rig.app.editor.clipboard;
-  EXPECT_TRUE(clip.kind == ClipboardKind::NormalTracks && clip.length == 24 && clip.tracks.size() == 1u);
   EXPECT_TRUE(b.active == 0 && rig.app.editor.shiftHeld == 0);  // the copy drops the Block
   SetCursorFromSlider(rig.app, 480);
   rig.Tap({key::LeftControl, key::V});
@@ -250,7 +244,6 @@ TEST(UnsavedChanges, QuitLoadAndNewAskBeforeDroppingAModifiedSong) {
       SelectTrack(rig.app, 0);  // where Delete means New Song
       rig.app.changes.MarkSongSaved();
       if (c.modified) InsertEvent(rig.app, rig.TrackNo(1), {5, kNote, 50, 0});
-      EXPECT_EQ(rig.app.changes.SongModified(), c.modified) << name;
       const int32_t events = rig.TrackNo(1).events.Count();
       rig.dialogs.threeWayAnswers = {c.answer};
       rig.dialogs.answers = {true};      // the plain confirmation of an unmodified song
@@ -259,8 +252,7 @@ TEST(UnsavedChanges, QuitLoadAndNewAskBeforeDroppingAModifiedSong) {
       if (action == Quit) rig.Tap({key::Escape}), wentOn = rig.quits == 1;
       if (action == Load) wentOn = LoadSong(rig.app);
       if (action == New) wentOn = DeleteTrackOrSong(rig.app) == DeleteResult::SongDeleted;
-      EXPECT_EQ(wentOn, c.goesOn) << name;
-      EXPECT_EQ(std::filesystem::exists(mine), c.saved) << name;
+      EXPECT_EQ(std::pair(wentOn, std::filesystem::exists(mine)), std::pair(c.goesOn, c.saved)) << name;
       EXPECT_EQ(std::ranges::count(rig.Messages(), "Save Changes To Song?"), c.modified ? 1 : 0) << name;
       // Whatever stopped the command left the song as it was, still modified.
       if (!c.goesOn) {
@@ -290,20 +282,18 @@ TEST(UnsavedChanges, ControlSSavesToTheSongsFileAndWithShiftUnderANewName) {
     EXPECT_EQ(rig.app.songFile, r.songFile) << r.name;
     rig.Tap(r.keys);
     EXPECT_EQ(rig.dialogs.requests.size(), r.picked ? 1u : 0u) << r.name;
-    EXPECT_TRUE(std::filesystem::exists(r.written)) << r.name;
-    EXPECT_FALSE(rig.app.changes.SongModified()) << r.name;
+    EXPECT_TRUE(std::filesystem::exists(r.written) && !rig.app.changes.SongModified()) << r.name;
   }
 }
 
 // One pass per row, in order: the state after it, and the NoteOns recorded on track 1 so far.
 TEST(Midi, MessagesPlayRecordBendAndChooseThePrograms) {
-  // pitch: of the LiveVoice, and velocity: the level's scale, both when it sounds.
+  // pitch: of the LiveVoice, and velocity: the level's scale, both when it sounds; recorded: the NoteOns it adds.
   struct Row { const char* what; Bytes bytes; uint32_t sounds; int32_t pitch; float velocity; int32_t program;
                V recorded; };
   const Row rows[] = {
       {"middle C at full velocity", {0x90, 60, 127}, 1, 2450, 1.0f, 0, {{0, kNote, 2450, 0}}},
-      {"a second note on channel 3 takes over", {0x92, 72, 64}, 1, 3650, 64 / 127.0f, 0,
-       {{0, kNote, 2450, 0}, {1, kNote, 3650, 0}}},
+      {"a second note on channel 3 takes over", {0x92, 72, 64}, 1, 3650, 64 / 127.0f, 0, {{1, kNote, 3650, 0}}},
       {"the first note's release changes nothing", {0x80, 60, 0}, 1, 3650, 64 / 127.0f, 0, {}},
       {"bend fully up", {0xE0, 0x7F, 0x7F}, 1, 3850, 64 / 127.0f, 0, {}},
       {"bend fully down", {0xE0, 0x00, 0x00}, 1, 3450, 64 / 127.0f, 0, {}},
@@ -311,16 +301,13 @@ TEST(Midi, MessagesPlayRecordBendAndChooseThePrograms) {
       {"velocity 0 releases the sounding note", {0x90, 72, 0}, 0, 0, 0, 0, {}},
       {"program change to an existing program", {0xC5, 2}, 0, 0, 0, 2, {}},
       {"program change past the list", {0xC0, 3}, 0, 0, 0, 2, {}},
-      {"a note past the table: recorded, not started", {0x90, 97, 100}, 0, 0, 0, 2,
-       {{0, kNote, 2450, 0}, {1, kNote, 3650, 0}, {2, kNote, 6150, 2}}},
+      {"a note past the table: recorded, not started", {0x90, 97, 100}, 0, 0, 0, 2, {{2, kNote, 6150, 2}}},
       {"controller, aftertouch, pressure, song position", {0xB0, 7, 100, 0xA0, 60, 9, 0xD0, 5, 0xF2, 1, 2}, 0, 0, 0,
        2, {}},
       {"System Exclusive, then its stray data", {0xF0, 0x7E, 0x3C, 0x7F, 0xF7, 0x3C, 0x7F}, 0, 0, 0, 2, {}},
       {"running status: two notes from one status", {0x90, 62, 100, 64, 50}, 1, 2850, 50 / 127.0f, 2,
-       {{0, kNote, 2450, 0}, {1, kNote, 3650, 0}, {2, kNote, 6150, 2}, {3, kNote, 2650, 2}, {4, kNote, 2850, 2}}},
-      {"a clock byte inside a message", {0x90, 65, 0xF8, 127}, 1, 2950, 1.0f, 2,
-       {{0, kNote, 2450, 0}, {1, kNote, 3650, 0}, {2, kNote, 6150, 2}, {3, kNote, 2650, 2}, {4, kNote, 2850, 2},
-        {5, kNote, 2950, 2}}},
+       {{3, kNote, 2650, 2}, {4, kNote, 2850, 2}}},
+      {"a clock byte inside a message", {0x90, 65, 0xF8, 127}, 1, 2950, 1.0f, 2, {{5, kNote, 2950, 2}}},
       {"the sounding note's release", {0x80, 65, 0}, 0, 0, 0, 2, {}},
       {"data after a system common message plays nothing", {0xF6, 60, 100}, 0, 0, 0, 2, {}},
   };
@@ -329,15 +316,14 @@ TEST(Midi, MessagesPlayRecordBendAndChooseThePrograms) {
   for (const Row& r : rows) {
     SCOPED_TRACE(r.what);
     rig.Send(r.bytes);
-    if (!r.recorded.empty()) recorded = r.recorded;
+    recorded.insert(recorded.end(), r.recorded.begin(), r.recorded.end());
     EXPECT_EQ(rig.app.live.voices[0].liveFlag, r.sounds);
     if (r.sounds != 0) {
       EXPECT_EQ(rig.app.live.voices[0].livePitch, r.pitch);
       EXPECT_FLOAT_EQ(rig.app.live.voices[0].voice.level, kLevel * r.velocity);
     }
-    EXPECT_EQ(rig.app.song.currentProgram, r.program);
-    EXPECT_EQ(rig.Events(1), recorded);
-    EXPECT_EQ(rig.app.editCursor, static_cast<int32_t>(recorded.size()));
+    EXPECT_EQ(std::tuple(rig.app.song.currentProgram, rig.Events(1), rig.app.editCursor),
+              std::tuple(r.program, recorded, static_cast<int32_t>(recorded.size())));
   }
   EXPECT_FLOAT_EQ(rig.app.song.programs[2]->level, kLevel) << "velocity scales the LiveVoice, not the program";
 }
@@ -357,8 +343,8 @@ TEST(Midi, WhereNotesGoNowhere) {
     c.before(rig);
     rig.Send({0x90, 60, 100, 0xC0, 1});
     EXPECT_EQ(rig.app.live.voices[0].liveFlag, c.sounds);
-    EXPECT_EQ(rig.Events(1).size(), c.recorded);
-    EXPECT_EQ(rig.app.editCursor, static_cast<int32_t>(c.recorded)) << "the cursor steps only for what is recorded";
+    EXPECT_EQ(std::pair(rig.Events(1).size(), rig.app.editCursor), std::pair(c.recorded, int32_t(c.recorded)))
+        << "the cursor steps only for what is recorded";
     EXPECT_TRUE(rig.midi.waiting.empty()) << "the bytes are taken either way";
     rig.app.playback.mode = PlaybackMode::Idle;
     rig.Send({});  // nothing held back plays once the song has stopped
@@ -384,13 +370,11 @@ TEST(LiveVoices, NotesTakeReleaseStealAndSustainVoices) {
         {{key::B, key::M}, {}, {kB, kM}, 1}, {{}, {}, {}, 3}}},
       {"a released key's fading voice is taken only when none is free", 2, false,
        {{{key::Z}, {}, {kZ}, 0}, {{}, {}, {}, 1}, {{key::C}, {}, {kC}, 1}, {{key::C, key::B}, {}, {kC, kB}, 0}}},
-      {"the sustain pedal holds released MIDI notes until it is lifted", 4, false,
-       {{{}, {0x90, 60, 100}, {kNote60}, 0}, {{}, {0xB0, 64, 127}, {kNote60}, 0}, {{}, {0x80, 60, 0}, {kNote60}, 0},
-        {{}, {0x90, 64, 100}, {kNote60, kNote64}, 0}, {{}, {0xB0, 64, 0}, {kNote64}, 1},
+      {"the sustain pedal holds released notes (a key's release is the same call) until it is lifted", 4, false,
+       {{{}, {0x90, 60, 100}, {kNote60}, 0}, {{}, {0xB0, 64, 100}, {kNote60}, 0}, {{}, {0x80, 60, 0}, {kNote60}, 0},
+        {{}, {0x90, 64, 100}, {kNote60, kNote64}, 0}, {{}, {0xB0, 64, 10}, {kNote64}, 1},
         {{}, {0x90, 67, 0}, {kNote64}, 1},  // a release of a note not played changes nothing
         {{}, {0x90, 64, 0}, {}, 2}}},
-      {"the pedal holds released keys too", 4, false,
-       {{{key::Z}, {0xB0, 64, 100}, {kZ}, 0}, {{}, {}, {kZ}, 0}, {{}, {0xB0, 64, 10}, {}, 1}}},
       {"all-notes-off, all-sound-off and Space silence every voice at once", 4, false,
        {{{key::Z, key::C}, {0x90, 60, 100}, {kZ, kC, kNote60}, 0}, {{key::Z, key::C}, {0xB0, 123, 0}, {}, 0},
         {{}, {0x90, 60, 100, 0x90, 64, 90}, {kNote60, kNote64}, 0}, {{}, {0xB3, 120, 0}, {}, 0},
@@ -398,8 +382,6 @@ TEST(LiveVoices, NotesTakeReleaseStealAndSustainVoices) {
       {"one voice held by the keys, as the plain instrument plays", 1, true,
        {{{key::Z}, {}, {kZ}, 0}, {{key::Z, key::C}, {}, {kC}, 0}, {{}, {}, {kC}, 0},
         {{}, {0x90, 60, 100}, {kNote60}, 0}, {{}, {0x80, 60, 0}, {}, 1}}},
-      {"held keys on many voices sound until Space", 16, true,
-       {{{key::Z, key::C}, {}, {kZ, kC}, 0}, {{}, {}, {kZ, kC}, 0}, {{key::Space}, {}, {}, 0}}},
   };
   for (const Script& s : scripts) {
     InputRig rig;

@@ -28,6 +28,7 @@ std::vector<uint8_t> Saved(FileRig& rig) { return EncodeSong(rig.app); }
 
 TEST(SongFile, ImageSizesAndFieldOffsets) {
   // A new song with an empty program, a track and 25 samples in the song chain: the records' sizes and places.
+  // The magic and the program record's own places are pinned by the demo song's load and the program file test.
   // The damaged copies below stand on the sizes of events and of tracks with events; the program file test
   // pins the sample blocks of program engines, written by the same code as the chains'.
   FileRig rig;
@@ -37,16 +38,10 @@ TEST(SongFile, ImageSizesAndFieldOffsets) {
   const auto bytes = Saved(rig);
   const std::size_t global = kHeader + 5648;
   const struct { const char* field; std::size_t offset; uint32_t value; } fields[] = {
-      {"magic", 0, 0x31534555},  // "UES1"
-      {"tempo", 4 + 8, Bits(120.0f)},
       {"samples per tick", 4 + 28, Bits(459.375f)},
-      {"track count", 4 + kSongTrackCountOffset, 2},
-      {"program count", 4 + kSongProgramCountOffset, 1},
       {"sample rate", 4 + kSongSampleRateOffset, 44100},
       {"first track reference", 4 + 124, 0},
-      {"program level", kHeader + 32, Bits(0.75f)},
       {"GlobalTrack name", global, 0x676e6f53},  // "Song"
-      {"GlobalTrack event count", global + kTrackEventCountOffset, 1},
       {"playing program link", global + 5740, 0},
       {"tempo event", global + kTrackImageSize + 4, 35},
       {"tempo event value A", global + kTrackImageSize + 8, 120},
@@ -72,20 +67,18 @@ TEST(SongFile, SaveLoadSaveIsByteIdentical) {
   copy.dialogs.paths = {source.dir.File("first.wav")};
   ASSERT_TRUE(LoadSong(copy.app));
   EXPECT_EQ(copy.dialogs.requests[0].title, "Load Song");
-  EXPECT_EQ(copy.dialogs.shown.at(0).text, "Save Changes To My:Song?");
+  EXPECT_EQ(copy.Messages(), std::vector<std::string>{"Save Changes To My:Song?"});  // only the question
   EXPECT_FALSE(copy.app.changes.SongModified());
   EXPECT_EQ(copy.app.folders.songs, source.dir.Root() + "/");
   const Song& song = copy.app.song;
   ASSERT_EQ(std::pair(song.tracks.Count(), song.programs.size()), std::pair(4, 2ul));
   EXPECT_EQ(std::tuple(copy.app.rate.sampleRate, copy.app.rate.samplesPerTick, song.currentTrack, song.currentProgram),
             std::tuple(22050, 229.6875f, 0, 0));
-  EXPECT_EQ(song.positionBufferSize, source.app.song.positionBufferSize);
-  EXPECT_NE(song.positionBufferSize[3], 0u);
+  EXPECT_NE(song.positionBufferSize[3], 0u);  // the buffers below are fitted to it; its value is in the bytes
   for (int32_t t = 1; t < 4; ++t) EXPECT_TRUE(copy.TrackNo(t).voiceBuffers.left[3]) << t;
   EXPECT_TRUE(copy.app.live.voices[0].buffers.right[3] && copy.TrackNo(2).chain[1].left && copy.TrackNo(0).chain[0].right);
   EXPECT_EQ(copy.TrackNo(3).eventCount, 2);
   EXPECT_TRUE(copy.app.changes.Has(Change::Song) && copy.app.changes.Has(Change::Editor));
-  EXPECT_EQ(copy.dialogs.shown.size(), 1u);  // only the question
 
   ASSERT_EQ(SaveSongFile(copy.app, copy.dir.File("second")), SongFileResult::Done);
   EXPECT_EQ(FirstDifference(ReadBytes(copy.dir.File("second.tes")), first), -1);
@@ -110,8 +103,7 @@ TEST(SongFile, LegacyFileUpgradesProgramAndChainEnginesOnly) {
   ASSERT_EQ(loaded.Load(bytes), SongFileResult::Done);
   EXPECT_EQ(loaded.ProgramEngine(0, 0).F[0], 0.5f);
   const Track& t = loaded.TrackNo(1);
-  EXPECT_EQ(t.chain[1].type, Id(EngineTypeId::StereoReverbXY));
-  EXPECT_EQ(t.chain[1].F[1], 0.5f);
+  EXPECT_EQ(std::pair(t.chain[1].type, t.chain[1].F[1].Load()), std::pair(Id(EngineTypeId::StereoReverbXY), 0.5f));
   EXPECT_TRUE(t.chain[1].left);
   EXPECT_EQ(t.playingProgram.engines[0].type, 40u);  // replaced by the next NoteOn, never upgraded
   EXPECT_TRUE(loaded.dialogs.shown.empty());
@@ -140,15 +132,13 @@ TEST(SongFile, LoadingSettlesWhatTheFileLeavesOpen) {
   EXPECT_EQ(loaded.Events(1), (Rows{{10, kPhrase, 3, 0}, {20, kPhrase, 3, 0}, {30, kPhrase, 3, 0}}));
   EXPECT_EQ(loaded.Events(2), (Rows{{0, 1, 4, 0}, {48, 1, 2, 0}, {96, 1, 1, 0}, {96, 1, 3, 0}}));
   EXPECT_EQ(loaded.Events(0), (Rows{{50, kTempo, 120, 0}, {0, kEnd, 0, 0}}));
-  EXPECT_EQ(loaded.TrackNo(3).chain[4].type, 0u);
+  EXPECT_EQ(std::pair(loaded.TrackNo(3).chain[4].type, loaded.TrackNo(0).chain[1].type), std::pair(0u, 0u));
   EXPECT_FALSE(loaded.TrackNo(3).chain[4].left);
-  EXPECT_EQ(loaded.TrackNo(0).chain[1].type, 0u);
   EXPECT_EQ(loaded.Messages(), std::vector<std::string>{std::string(kInvalidEnginesRemoved)});
   EXPECT_EQ(loaded.dialogs.shown.at(0).caption, "Information");
-  EXPECT_EQ(loaded.app.song.tempo, 1000.0f);
-  EXPECT_EQ(loaded.app.song.ticksPerBeat, 16);
-  EXPECT_EQ(loaded.app.rate.sampleRate, 11025);  // not a rate of ours: the OutputRate stays
-  EXPECT_EQ(loaded.app.rate.samplesPerBeat, 11025.0f * 60.0f / 1000.0f);
+  // 48000 is not a rate of ours: the OutputRate stays.
+  EXPECT_EQ(std::tuple(loaded.app.song.tempo, loaded.app.song.ticksPerBeat.Load(), loaded.app.rate.sampleRate,
+                       loaded.app.rate.samplesPerBeat), std::tuple(1000.0f, 16, 11025, 11025.0f * 60.0f / 1000.0f));
   EXPECT_TRUE(loaded.app.song.programs.empty());
 }
 
@@ -164,6 +154,8 @@ TEST(SongFile, RefusedFilesLeaveTheSongUntouched) {
   const std::size_t track1 = kHeader + 5648 + 32 + 11332 + 16;
   const std::size_t event = track1 + kTrackImageSize;
 
+  // The checks inside one engine record (its slot count, its sample lengths) are the program file test's; here each
+  // place of the song that calls them.
   const struct { const char* damage; std::function<void(std::vector<uint8_t>&)> apply; } cases[] = {
       {"wrong magic", [](auto& b) { b[3] = '2'; }},
       {"empty file", [](auto& b) { b.clear(); }},
@@ -172,13 +164,10 @@ TEST(SongFile, RefusedFilesLeaveTheSongUntouched) {
       {"more tracks than the file holds", [](auto& b) { PutU32(&b[4 + kSongTrackCountOffset], 3); }},
       {"more programs than the file holds", [](auto& b) { PutU32(&b[4 + kSongProgramCountOffset], 5); }},
       {"more events than the file holds", [=](auto& b) { PutU32(&b[track1 + kTrackEventCountOffset], 1000); }},
-      {"negative event count", [=](auto& b) { PutU32(&b[track1 + kTrackEventCountOffset], 0xfffffff0u); }},
       {"event type 39", [=](auto& b) { PutU32(&b[event + 4], 39); }},
       {"program engine type 48", [](auto& b) { PutU32(&b[kHeader + 68 + 620], 48); }},
       {"chain engine type 48", [=](auto& b) { PutU32(&b[track1 + kTrackChainOffset + 620 * 8], 48); }},
-      {"loaded-slot count 5", [](auto& b) { PutU32(&b[kHeader + 68 + 4], 5); }},
       {"chain sample data cut short", [](auto& b) { b.resize(b.size() - 1); }},
-      {"program sample data too long for the file", [](auto& b) { PutU32(&b[kHeader + 68 + 136 + 48], 1u << 28); }},
       {"tempo not a number", [](auto& b) { PutU32(&b[4 + 8], 0x7fc00000); }},
       {"infinite track level", [=](auto& b) { PutU32(&b[track1 + 44], Bits(-INFINITY)); }},
       {"chain parameter not a number", [=](auto& b) { PutU32(&b[track1 + kTrackChainOffset + 80], 0x7fc00000); }},
@@ -187,18 +176,13 @@ TEST(SongFile, RefusedFilesLeaveTheSongUntouched) {
   for (const auto& c : cases) {
     FileRig target;
     BuildRichSong(target);
-    const Track* tracks[4];
-    for (int32_t i = 0; i < 4; ++i) tracks[i] = &target.TrackNo(i);
-    const Program* program = target.app.song.programs[1].get();
     const auto before = Saved(target);
     auto bytes = good;
     c.apply(bytes);
     EXPECT_EQ(target.Load(bytes), SongFileResult::Invalid) << c.damage;
     EXPECT_EQ(target.Headlines(), std::vector<std::string>{"Invalid File"}) << c.damage;
     EXPECT_EQ(target.dialogs.shown.at(0).caption, "Error");
-    ASSERT_EQ(target.app.song.tracks.Count(), 4) << c.damage;
-    for (int32_t i = 0; i < 4; ++i) EXPECT_EQ(&target.TrackNo(i), tracks[i]) << c.damage;
-    EXPECT_EQ(target.app.song.programs[1].get(), program);
+    // The file is decoded whole before anything is installed: the song's bytes stand for its records.
     EXPECT_EQ(FirstDifference(Saved(target), before), -1) << c.damage;
   }
   // The undamaged bytes load in the same rig, so each refusal above is the damage's doing.
@@ -362,9 +346,7 @@ TEST(Autosave, WritesOnTheFirstChangeThenEveryIntervalWhileNothingPlays) {
       {"the first change is copied at once", 1, Edit, TheSong},
       {"a change within the interval waits", 30, Edit, AnOlderSong},
       {"after the interval it is copied", 61, Wait, TheSong},
-      {"nothing new, nothing written", 200, Wait, TheSong},
       {"a change while a song plays waits", 201, Play, AnOlderSong},
-      {"still playing past the interval", 400, Wait, AnOlderSong},
       {"copied once playback stops", 401, Stop, TheSong},
       {"a saved song leaves no copy", 402, Save, Nothing},
       {"the first change after the save at once", 403, Edit, TheSong},
@@ -396,8 +378,8 @@ TEST(Autosave, WritesOnTheFirstChangeThenEveryIntervalWhileNothingPlays) {
   const std::string owner = std::filesystem::canonical(mine).string() + "\n";  // which file the copy belongs to
   EXPECT_EQ(ReadBytes(rig.Target() + ".song"), std::vector<uint8_t>(owner.begin(), owner.end()));
   EndAutosave(rig.autosave, rig.app);
-  EXPECT_FALSE(std::filesystem::exists(rig.Target())) << "a clean end";
-  EXPECT_FALSE(std::filesystem::exists(rig.Target() + ".song")) << "a clean end";
+  for (const std::string& left : {rig.Target(), rig.Target() + ".song"})
+    EXPECT_FALSE(std::filesystem::exists(left)) << "a clean end";
   EXPECT_TRUE(rig.said.str().empty()) << rig.said.str();
 }
 
@@ -424,8 +406,7 @@ TEST(Autosave, AFolderThatCannotBeWrittenIsSaidOnce) {
     const std::string said = rig.said.str();
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << c.name << ": " << said;
     EXPECT_NE(said.find("could not be autosaved"), std::string::npos) << c.name << ": " << said;
-    EXPECT_TRUE(rig.app.changes.SongModified()) << c.name;
-    EXPECT_TRUE(rig.dialogs.shown.empty()) << c.name;
+    EXPECT_TRUE(rig.app.changes.SongModified() && rig.dialogs.shown.empty()) << c.name;
     if (c.readOnly) std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
   }
 }
