@@ -31,10 +31,9 @@ double MeasuredFrequency(const std::vector<float>& y, double sampleRate) {
 }
 
 TEST(Sources, FrequencyFollowsPitchAtEveryRate) {
-  const struct { T type; bool quality; } sources[] = {
-      {T::SineWaveGenerator, false}, {T::CosineWaveGenerator, false}, {T::DownSawGenerator, false},
-      {T::UpSawGenerator, false},    {T::PulseWaveGenerator, false},  {T::InversePulseWaveGenerator, false},
-      {T::DownSawGenerator, true},   {T::UpSawGenerator, true},       {T::PulseWaveGenerator, true}};
+  // One of each routine: the cosine, the rising saw and the inverse pulse take their step as their siblings do.
+  const struct { T type; bool quality; } sources[] = {{T::SineWaveGenerator, false}, {T::DownSawGenerator, false},
+      {T::PulseWaveGenerator, false}, {T::DownSawGenerator, true}, {T::PulseWaveGenerator, true}};
   for (const auto& s : sources) {
     for (int32_t rate : {44100, 22050}) {
       for (int32_t pitch : {2450, 1250, 3650}) {
@@ -178,8 +177,7 @@ TEST(WavePlayers, PlaybackStepLoopAndDamagedLoops) {
 TEST(WavePlayers, MultisampledChoosesFirstSlotWhoseRangeReaches) {
   // Slots 0, 1, 2 reach up to pitches 2000, 3000, 6099 and play 0.1, 0.2, 0.3; an ended choice plays nothing.
   const struct { int32_t pitch; int slot; bool chosenEnded; } cases[] = {
-      {1500, 0, false}, {2000, 0, false}, {2001, 1, false}, {3000, 1, false}, {3001, 2, false},
-      {6099, 2, false}, {-40, 0, false},  {9000, 2, false},  {1000, 0, true},   {2500, 1, true}};
+      {2000, 0, false}, {2001, 1, false}, {-40, 0, false}, {9000, 2, false}, {1000, 0, true}};
   const float values[] = {0.1f, 0.2f, 0.3f};
   const int32_t upper[] = {2000, 3000, 6099};
   for (const auto& c : cases) {
@@ -270,7 +268,6 @@ TEST(Modulators, ArpeggiatorSteps) {
       {"stored step kept", 44100, 1, 0, 25, 2, {{0, 1100}, {1764, 300}}},
       {"stored step read from a file", 44100, 0, 0, 100, 1, {{0, 700}, {441, 300}, {882, 700}}, true},
       {"stored step beyond tones", 44100, 0, 0, 25, 4, {{0, 300}, {1764, 700}}},
-      {"stored step beyond tones from a file", 44100, 1, 0, 25, 3, {{0, 300}, {1764, 700}}, true},
       {"ticks", 44100, 0, 1, 25, 0, {{1800, 300}, {1840, 700}}},
       {"speed 0 holds", 44100, 0, 0, 0, 1, {{0, 700}, {20000, 700}}},
       {"stored choice beyond five plays five", 44100, 0xfffffffeu, 0, 100, 0,

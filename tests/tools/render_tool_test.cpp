@@ -95,7 +95,6 @@ TEST(RenderTool, SongModeWritesTheRenderButtonsFile) {
   cases[] = {
       {"tiny.tes out.wav", "tiny.tes", 0, false, 0, 22050},
       {"--rate 11025 --quality --from 48 tiny.tes out.wav", "tiny.tes", 11025, true, 48, 11025},
-      {"at44.tes out.wav", "at44.tes", 0, false, 0, 44100},
       {"--from 96 at44.tes out.wav", "at44.tes", 0, false, 96, 44100},
       {"--threads 1 tiny.TES out.wav", "tiny.tes", 0, false, 0, 22050},
       {"--threads 3 --quality 'tiny song' out.wav", "tiny.tes", 0, true, 0, 22050},
