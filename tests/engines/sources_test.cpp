@@ -47,14 +47,13 @@ TEST(Sources, FrequencyFollowsPitchAtEveryRate) {
 }
 
 TEST(Sources, CoupledFormStaysBoundedAtTheHighestPitches) {
-  // Tuning +1200 at pitch 6099 scales the coefficient past 2 at 11025 Hz, where the recursion would diverge.
+  // Tuning +1200 at pitch 6099 scales the coefficient past 2, furthest at 11025 Hz, where the recursion would
+  // diverge.
   for (T type : {T::SineWaveGenerator, T::CosineWaveGenerator}) {
-    for (int32_t rate : {44100, 22050, 11025}) {
-      EngineRig rig(rate);
-      float loudest = 0.0f;
-      for (float v : rig.RunLeft(rig.Make(type, {{0, 1200}}), rate, 6099)) loudest = std::max(loudest, std::fabs(v));
-      EXPECT_TRUE(std::isfinite(loudest) && loudest < 20.0f) << type << " at " << rate << ": " << loudest;
-    }
+    EngineRig rig(11025);
+    float loudest = 0.0f;
+    for (float v : rig.RunLeft(rig.Make(type, {{0, 1200}}), 11025, 6099)) loudest = std::max(loudest, std::fabs(v));
+    EXPECT_TRUE(std::isfinite(loudest) && loudest < 20.0f) << type << ": " << loudest;
   }
 }
 
