@@ -167,9 +167,7 @@ TEST(Run, StartUpOrderAndShutdownWithOrWithoutDevices) {
     EXPECT_EQ(dialogs.shown.empty() ? "" : dialogs.shown[0].text, soundFails ? "Could Not Open Sound Device" : "");
     EXPECT_EQ(app->song.tracks.Count(), 0) << "shutdown freed the song";
     EXPECT_EQ(host.sound.WriteCount() > 0, !soundFails) << "the idle step served the live output";
-    if (!soundFails) {
-      EXPECT_EQ(host.sound.Write(0).samples.size(), 2 * blockFrames);
-    }
+    EXPECT_TRUE(soundFails || host.sound.Write(0).samples.size() == 2 * blockFrames) << "a block of the ring";
   }
 }
 

@@ -46,13 +46,11 @@ TEST(Filters, ToneResponsesPinCornerAndShape) {
   cases[] = {
       {T::LowPassFilter, 44100, {{0, 30}, {1, 25}}, NAN, 1.0, 2.0, 0.02},
       {T::LowPassFilter, 22050, {{0, 20}, {1, 9}}, NAN, 1.0, 0.72, 0.02},
-      {T::LowPassFilter, 11025, {{0, 20}, {1, 25}}, NAN, 1.0, 2.0, 0.02},
       {T::LowPassFilter, 44100, {{0, 10}, {1, 25}}, 0.2f, 9.0, 2.0, 0.03},  // the corner of cutoff 30
       {T::HighPassFilter, 22050, {{0, 10}}, NAN, 1.0, 2.0, 0.02},
       // "Cutoff" 1 is f = 0.0001, about 2.2 Hz; single precision moves the peak up to about 2.5 Hz.
       {T::HighPassFilter, 44100, {}, NAN, 1.15, 2.0, 0.1},
       {T::BandPassFilter, 11025, {{0, 15}, {1, 50}}, NAN, 1.0, 1.0, 0.02},
-      {T::BandPassFilter, 44100, {{0, 30}, {1, 50}}, NAN, 2.0, 0.316, 0.03},  // Q = 4 × (1 − 0.5) = 2
       {T::BandPassFilter, 44100, {{0, 30}, {1, 90}}, NAN, 2.0, 0.857, 0.03},  // wider band, Q = 0.4
       {T::BandExcludeFilter, 44100, {{0, 30}, {1, 50}}, NAN, 0.1, 0.927, 0.01},  // Q = C[1] / 2
       {T::PeakingFilter, 44100, {{0, 30}, {1, 50}}, NAN, 1.0, 0.0009, 0.001},  // "Gain" 1 cuts deeply
@@ -122,15 +120,10 @@ TEST(Filters, ShelvesAndHighPassStaySteadyToTheTopOfTheirRange) {
   // exactly the bits they always gave (FNV-1a over both channels of both tones).
   const struct { T type; int32_t rate; testing::Settings params; float sweep; uint64_t pinned; } cases[] = {
       {T::HighShelfFilter, 44100, {}, 0.0f, 0},  // the defaults: "Cutoff" 100, "Gain" 50
-      {T::HighShelfFilter, 22050, {{0, 71}}, 0.0f, 0},
       {T::HighShelfFilter, 11025, {{0, 50}, {1, 100}}, 0.0f, 0},
-      {T::LowShelfFilter, 44100, {{0, 100}}, 0.0f, 0},
       {T::LowShelfFilter, 22050, {{0, 71}, {1, 5}}, 0.0f, 0},
-      {T::LowShelfFilter, 11025, {{0, 50}}, 0.0f, 0},
       {T::HighPassFilter, 44100, {{0, 100}}, 0.0f, 0},
-      {T::HighPassFilter, 44100, {{0, 100}}, 0.5f, 0},  // swept down to a quarter of the range and back
-      {T::HighPassFilter, 22050, {{0, 100}}, 0.5f, 0},
-      {T::HighPassFilter, 11025, {{0, 100}}, 0.5f, 0},
+      {T::HighPassFilter, 11025, {{0, 100}}, 0.5f, 0},  // swept down to a quarter of the range and back
       {T::HighShelfFilter, 44100, {{0, 99}}, 0.0f, 0x92930bbb40cff57fu},
       {T::HighShelfFilter, 11025, {{0, 49}, {1, 100}}, 0.0f, 0x6a01f5b8167a7863u},
       {T::LowShelfFilter, 22050, {{0, 70}, {1, 10}}, 0.0f, 0x268420d13ed70a49u},
@@ -158,9 +151,7 @@ TEST(Filters, ShelvesAndHighPassStaySteadyToTheTopOfTheirRange) {
           << c.type << " at " << c.rate << tone << ": " << first << " then " << last;
       EXPECT_TRUE(!saw || last > 0.001f) << c.type << " at " << c.rate << " silences a saw";
     }
-    if (c.pinned != 0) {
-      EXPECT_EQ(bits, c.pinned) << c.type << " at " << c.rate << " below the bound";
-    }
+    EXPECT_TRUE(c.pinned == 0 || bits == c.pinned) << c.type << " at " << c.rate << " below the bound: " << bits;
   }
 }
 
@@ -271,10 +262,7 @@ TEST(Reverbs, FirstSampleAndCombLengthsByRate) {
       {T::StereoReverbXY, 22050, {}, b22, c22, 0.9901926f},
       {T::StereoReverbXY, 11025, {}, b11, c11, 0.9901926f},
       {T::StereoReverbYX, 44100, {}, c44, b44, 0.9991619f},
-      {T::StereoReverbYX, 22050, {}, c22, b22, 0.9901926f},
-      {T::StereoReverbYX, 11025, {}, c11, b11, 0.9901926f},
       {T::PlateReverb, 44100, {}, {500, 450, 376, 304}, {501, 449, 377, 303}, 1.0f},
-      {T::PlateReverb, 22050, {}, {250, 225, 188, 152}, {251, 224, 189, 151}, 1.0f},
       {T::PlateReverb, 11025, {}, {125, 113, 94, 76}, {126, 112, 95, 75}, 1.0f},
       // All plates at 500: two combs per channel read the full line of 501.
       {T::PlateReverb, 44100, {{0, 500}, {1, 500}, {2, 500}, {3, 500}}, {500, 501, 500, 501}, {501, 500, 501, 500},

@@ -73,78 +73,71 @@ struct Channel {
   std::vector<MixBus> frames;  // the input, then the output
 };
 
-std::vector<std::pair<bool, int32_t>> QualitiesAndRates(uint32_t type) {
-  std::vector<std::pair<bool, int32_t>> runs;
-  for (const int32_t rate : Rates(type))
-    for (const bool quality : {false, true}) runs.emplace_back(quality, rate);
-  return runs;
-}
-
 TEST(EngineRuns, OverFramesAndInLanesGiveTheBitsOfFrameAfterFrame) {
   struct Shape { int width, count; };
   std::vector<Shape> shapes = {{4, 4}, {4, 3}};
   if (WidestLanes() == 8) shapes.insert(shapes.end(), {{8, 8}, {8, 5}});
   int covered = 0;
   for (uint32_t type = 1; type < kEngineTypeCount; ++type) {
-    for (const auto& qualityAndRate : QualitiesAndRates(type)) {
-      const bool quality = qualityAndRate.first;  // named, not bound: the lambdas below capture it
-      const int32_t rate = qualityAndRate.second;
-      const std::string name = std::string(BuildEngineCatalog()[type].name.data()) + (quality ? " (high quality)" : "") +
-                               " at " + std::to_string(rate) + " Hz";
-      std::vector<std::vector<MixBus>> expected;
-      std::vector<std::vector<uint32_t>> expectedState, expectedBits;
-      for (int l = 0; l < kMostLanes; ++l) {
-        Channel c(type, l, rate);
-        for (MixBus& f : c.frames) f = c.rig.Step(c.engine(), f.left, f.right, c.pitch, quality);
-        expected.push_back(c.frames);
-        expectedState.push_back(c.State());
-        expectedBits.push_back(testing::EngineBits(c.engine()));
-      }
-      // The block mix's loops, option 0 off and on.
-      for (int l : {0, 2}) {
-        Channel c(type, l, rate);
-        InPieces([&](uint32_t f, uint32_t n) {
-          c.rig.ctx.bus = {};
-          if (quality)
-            ProcessEngineOverQuality(c.engine(), c.rig.Voice(), c.pitch, c.frames.data() + f, n, c.rig.ctx);
-          else
-            ProcessEngineOver(c.engine(), c.rig.Voice(), c.pitch, c.frames.data() + f, n, c.rig.ctx);
-        });
-        const std::string where = name + ", channel " + std::to_string(l);
-        EXPECT_EQ(std::memcmp(expected[l].data(), c.frames.data(), kFrames * sizeof(MixBus)), 0) << where;
-        EXPECT_EQ(c.State(), expectedState[l]) << where;
-      }
-      for (const Shape shape : shapes) {
-        const LaneRun run = LaneRoutine(type, quality, shape.width);
-        if (!run) continue;
-        covered += shape.width == 4 && shape.count == 4 && rate == 44100;
-        std::vector<std::unique_ptr<Channel>> channels;
-        LaneSet lanes;
-        lanes.count = shape.count;
-        for (int l = 0; l < shape.width; ++l) {
-          if (l < shape.count) channels.push_back(std::make_unique<Channel>(type, l, rate));
-          Channel& c = *channels[l < shape.count ? l : 0];
-          lanes.engine[l] = &c.engine();
-          lanes.pitch[l] = c.pitch;
-          lanes.writes[l] = l < shape.count;
+    for (const int32_t rate : Rates(type)) {
+      for (const bool quality : {false, true}) {
+        const std::string name = std::string(BuildEngineCatalog()[type].name.data()) +
+                                 (quality ? " (high quality)" : "") + " at " + std::to_string(rate) + " Hz";
+        std::vector<std::vector<MixBus>> expected;
+        std::vector<std::vector<uint32_t>> expectedState, expectedBits;
+        for (int l = 0; l < kMostLanes; ++l) {
+          Channel c(type, l, rate);
+          for (MixBus& f : c.frames) f = c.rig.Step(c.engine(), f.left, f.right, c.pitch, quality);
+          expected.push_back(c.frames);
+          expectedState.push_back(c.State());
+          expectedBits.push_back(testing::EngineBits(c.engine()));
         }
-        std::vector<float> left(kMostLanes * 512), right(kMostLanes * 512);
-        InPieces([&](uint32_t f, uint32_t n) {
-          for (uint32_t k = 0; k < n; ++k)
-            for (int l = 0; l < shape.width; ++l) {
-              const MixBus in = channels[l < shape.count ? l : 0]->frames[f + k];
-              left[k * shape.width + l] = in.left, right[k * shape.width + l] = in.right;
-            }
-          run(lanes, left.data(), right.data(), n, channels[0]->rig.ctx);
-          for (uint32_t k = 0; k < n; ++k)
-            for (int l = 0; l < shape.count; ++l)
-              channels[l]->frames[f + k] = {left[k * shape.width + l], right[k * shape.width + l]};
-        });
-        for (int l = 0; l < shape.count; ++l) {
-          const std::string where = name + ", " + std::to_string(shape.count) + " in " + std::to_string(shape.width) +
-                                    " lanes, lane " + std::to_string(l);
-          EXPECT_EQ(std::memcmp(expected[l].data(), channels[l]->frames.data(), kFrames * sizeof(MixBus)), 0) << where;
-          EXPECT_EQ(testing::EngineBits(channels[l]->engine()), expectedBits[l]) << where;
+        // The block mix's loops, option 0 off and on.
+        for (int l : {0, 2}) {
+          Channel c(type, l, rate);
+          InPieces([&](uint32_t f, uint32_t n) {
+            c.rig.ctx.bus = {};
+            if (quality)
+              ProcessEngineOverQuality(c.engine(), c.rig.Voice(), c.pitch, c.frames.data() + f, n, c.rig.ctx);
+            else
+              ProcessEngineOver(c.engine(), c.rig.Voice(), c.pitch, c.frames.data() + f, n, c.rig.ctx);
+          });
+          const std::string where = name + ", channel " + std::to_string(l);
+          EXPECT_EQ(std::memcmp(expected[l].data(), c.frames.data(), kFrames * sizeof(MixBus)), 0) << where;
+          EXPECT_EQ(c.State(), expectedState[l]) << where;
+        }
+        for (const Shape shape : shapes) {
+          const LaneRun run = LaneRoutine(type, quality, shape.width);
+          if (!run) continue;
+          covered += shape.width == 4 && shape.count == 4 && rate == 44100;
+          std::vector<std::unique_ptr<Channel>> channels;
+          LaneSet lanes;
+          lanes.count = shape.count;
+          for (int l = 0; l < shape.width; ++l) {
+            if (l < shape.count) channels.push_back(std::make_unique<Channel>(type, l, rate));
+            Channel& c = *channels[l < shape.count ? l : 0];
+            lanes.engine[l] = &c.engine();
+            lanes.pitch[l] = c.pitch;
+            lanes.writes[l] = l < shape.count;
+          }
+          std::vector<float> left(kMostLanes * 512), right(kMostLanes * 512);
+          InPieces([&](uint32_t f, uint32_t n) {
+            for (uint32_t k = 0; k < n; ++k)
+              for (int l = 0; l < shape.width; ++l) {
+                const MixBus in = channels[l < shape.count ? l : 0]->frames[f + k];
+                left[k * shape.width + l] = in.left, right[k * shape.width + l] = in.right;
+              }
+            run(lanes, left.data(), right.data(), n, channels[0]->rig.ctx);
+            for (uint32_t k = 0; k < n; ++k)
+              for (int l = 0; l < shape.count; ++l)
+                channels[l]->frames[f + k] = {left[k * shape.width + l], right[k * shape.width + l]};
+          });
+          for (int l = 0; l < shape.count; ++l) {
+            const std::string at = name + ", " + std::to_string(shape.count) + " in " + std::to_string(shape.width) +
+                                   " lanes, lane " + std::to_string(l);
+            EXPECT_EQ(std::memcmp(expected[l].data(), channels[l]->frames.data(), kFrames * sizeof(MixBus)), 0) << at;
+            EXPECT_EQ(testing::EngineBits(channels[l]->engine()), expectedBits[l]) << at;
+          }
         }
       }
     }

@@ -361,7 +361,6 @@ TEST(SdlDialogs, OddPathsRoundTripThroughChildProcesses) {
   const std::string missing = dir.File("not-installed");
 
   struct Case { std::string folder, name; } cases[] = {
-      {"/home/u/My Songs/", "tune one.tes"},
       {"/home/u/it's \"quoted\"/", "a$b`c` \\n.tes"},
       {"/home/u/Müller/", "Ärger ß 日本.tes"},
       {"/home/u/-dash/", " semi;colon|pipe& *.tes"},
@@ -392,7 +391,6 @@ TEST(SdlShell, OpensDocumentsByUrlAndSaysWhenItCannot) {
     return url;
   };
   const struct { const char* name; bool exists, opener; bool opens; } cases[] = {
-      {"Help.html", true, true, true},
       {"My Help/it's \"quoted\" #1?.html", true, true, true},
       {"Müller/Ärger ß 日本 100%.html", true, true, true},
       {"missing.html", false, true, false},
