@@ -28,19 +28,15 @@ namespace tonforge::testing {
 namespace {
 
 // Lets writes of the calling process reach only `bytes` into any file, as a nearly full disk would.
-class FileSizeLimit {
-public:
+struct FileSizeLimit {
   explicit FileSizeLimit(rlim_t bytes) {
     signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &old_);
-    rlimit limited = old_;
-    limited.rlim_cur = bytes;
+    getrlimit(RLIMIT_FSIZE, &old);
+    const rlimit limited{bytes, old.rlim_max};
     setrlimit(RLIMIT_FSIZE, &limited);
   }
-  ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_); }
-
-private:
-  rlimit old_{};
+  ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old); }
+  rlimit old{};
 };
 
 namespace fs = std::filesystem;

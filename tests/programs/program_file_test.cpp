@@ -288,8 +288,7 @@ TEST(ProgramFile, ChainLoadKeepsAllowedEnginesAndWarnsOnce) {
 
 Engine MakeEngine(EngineTypeId type) {
   Engine e;
-  InitProgramEngine(e, static_cast<uint32_t>(type));
-  return e;
+  return SetType(e, type);
 }
 
 TEST(WaveImport, SamplesConvertExactly) {

@@ -34,16 +34,14 @@ TEST(SoundImport, AnyFileReachesTheSlotAt44100HzMonoWithItsToneLevelAndLoop) {
       {"FLAC stereo", {.format = kFlac, .rate = 48000, .channels = 2}, "FLAC 16-bit stereo 48000 Hz", 22050, 0.375f},
       {"OGG Vorbis", {.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS, .rate = 44100}, "OGG Vorbis mono 44100 Hz"},
       {"MP3", {.format = SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, .rate = 48000}, "MP3 mono 48000 Hz"},
-      {"a looped WAV moves its loop to the new rate",
-       {.rate = 32000, .loopStart = 1000, .loopEnd = 3000, .unityNote = 72},
+      {"a looped WAV: its loop at the new rate", {.rate = 32000, .loopStart = 1000, .loopEnd = 3000, .unityNote = 72},
        "WAV 16-bit mono 32000 Hz to 44100 Hz 16-bit mono, 22050 samples, loop kept", 22050, 0.5f,
        std::pair(1378u, 4133u)},
       {"into a modulator", {.rate = 22050, .channels = 2}, "WAV 16-bit stereo 22050 Hz", 22050, 0.375f, std::nullopt,
        ImportLevel::AsRecorded, EngineTypeId::AmplitudeModulation},
       {"a damaged FLAC", {.format = kFlac, .rate = 48000}, "Invalid File\n/w/New.wav: ", 0, 0, std::nullopt,
        ImportLevel::AsRecorded, EngineTypeId::BasicWave, cut(40)},
-      {"an empty file", {}, "Invalid File\n/w/New.wav: ", 0, 0, std::nullopt, ImportLevel::AsRecorded,
-       EngineTypeId::BasicWave, cut(0)},
+      {.what = "an empty file", .file = {}, .said = "Invalid File\n/w/New.wav: ", .length = 0, .damage = cut(0)},
   };
   testing::TempDir dir;
   for (const auto& c : cases) {
