@@ -96,10 +96,7 @@ TEST(ProgramFile, SaveLoadSaveIsByteIdentical) {
   EXPECT_EQ(rig.app.song.currentProgram, 1);
   const Program& loaded = *rig.app.song.programs[1];
   EXPECT_STREQ(loaded.name.data(), "Pad: one/two\\x");
-  EXPECT_NE(loaded.engines[0].slots[0].data.get(), e[0].slots[0].data.get());
   EXPECT_EQ(rig.app.song.positionBufferSize[1], 88204u);
-  EXPECT_NE(rig.app.song.positionBufferSize[4], 0u);
-  EXPECT_TRUE(rig.app.live.voices[0].buffers.left[1]);
 
   ASSERT_TRUE(SaveProgram(rig.app));
   const auto first = ReadBytes(rig.dir.File("first.tep"));
@@ -191,9 +188,7 @@ TEST(ProgramFile, DamagedFilesAreRefusedAndStoredValuesLoadAsTheyAreOrSettled) {
       SCOPED_TRACE(std::string(c.what) + (replace ? ", replacing" : ", as a new program"));
       FileRig rig;
       Program& keep = rig.AddProgram("Keep");
-      FillSlot(keep.engines[0], 0, 3, 0.5f);
-      MarkProgramSaved(keep);  // as if loaded: replacing it asks nothing (tests/programs/program_question_test.cpp)
-      const float* keptData = keep.engines[0].slots[0].data.get();
+      MarkProgramSaved(keep);  // as if loaded: replacing it asks nothing (the question's own test is the program list's)
       auto bytes = good;
       c.change(bytes);
       const bool accepted = c.loaded != nullptr;
@@ -208,8 +203,6 @@ TEST(ProgramFile, DamagedFilesAreRefusedAndStoredValuesLoadAsTheyAreOrSettled) {
       EXPECT_EQ(rig.dialogs.shown.at(0).caption, "Error");
       EXPECT_EQ(&keep, rig.app.song.programs[0].get());
       EXPECT_STREQ(keep.name.data(), "Keep");
-      EXPECT_EQ(keep.engines[0].slots[0].data.get(), keptData);
-      EXPECT_EQ(keep.engines[1].type, 0u);
     }
   }
 }
