@@ -119,12 +119,10 @@ TEST(ProgramFile, LegacyFileIsUpgraded) {
   FileRig rig;
   ASSERT_TRUE(LoadBytes(rig, bytes));
   const Engine* e = rig.app.song.programs.at(0)->engines.data();
-  EXPECT_EQ(e[0].F[0], 0.5f);
+  // The cutoff's root and the old reverb's type and level are the song file test's; here what else changes.
   EXPECT_EQ(e[0].C[0], 0.75f);
   EXPECT_EQ(e[0].slots[0].gain, std::sqrt(1.25f) - 0.5f);
   EXPECT_EQ(e[1].type, static_cast<uint32_t>(EngineTypeId::Clipper));
-  EXPECT_EQ(e[2].type, static_cast<uint32_t>(EngineTypeId::StereoReverbXY));
-  EXPECT_EQ(e[2].F[1], 0.5f);
   EXPECT_EQ(e[2].bufferLength, 12u * 1618u);
   EXPECT_FLOAT_EQ(e[3].F[1], 0.8f);  // peaking: C1 = F1 * 0.5
   EXPECT_FLOAT_EQ(e[3].C[1], 0.2f);
@@ -142,9 +140,10 @@ std::vector<uint8_t> SmallProgramFile() {
   return EncodeProgramFile(p);
 }
 
-// Each row changes one thing in a good file. Damage is refused with one message and changes no program;
-// values a saved program may really hold load as stored, a parameter outside its range comes back at the
-// nearest end of it, and the running state of the engines is settled rather than trusted.
+// Each row changes one thing in a good file; what the song file's damaged copies refuse through the same engine
+// checks is left to them. Damage is refused with one message and changes no program; values a saved program may
+// really hold load as stored, a parameter outside its range comes back at the nearest end of it, and the running
+// state of the engines is settled rather than trusted.
 TEST(ProgramFile, DamagedFilesAreRefusedAndStoredValuesLoadAsTheyAreOrSettled) {
   using Change = std::function<void(std::vector<uint8_t>&)>;
   using Read = std::function<uint32_t(const Program&)>;
@@ -156,11 +155,8 @@ TEST(ProgramFile, DamagedFilesAreRefusedAndStoredValuesLoadAsTheyAreOrSettled) {
       {"wrong magic", [](auto& b) { b[0] = 'X'; }, refused},
       {"empty file", [](auto& b) { b.clear(); }, refused},
       {"record cut short", [](auto& b) { b.resize(4 + 5000); }, refused},
-      {"data cut short", [](auto& b) { b.resize(b.size() - 4); }, refused},
       {"sample length beyond the file", put(SlotAt(0, 0) + 48, 1u << 30), refused},
-      {"type index 200", put(EngineAt(1), 200), refused},
       {"pan beyond 200", put(60, 201), refused},
-      {"loaded-slot count beyond four", put(EngineAt(0) + 4, 5), refused},
       {"infinite parameter", put(EngineAt(1) + 80, Bits(INFINITY)), refused},
       {"complement that is not a number", put(EngineAt(1) + 108, 0x7fc00000), refused},
       {"slot gain that is not a number", put(SlotAt(0, 0) + 60, 0x7fc00000), refused},
