@@ -37,7 +37,6 @@ TEST(Mix, LevelsPansAndClippingFromProgramTrackAndSong) {
                 uint32_t clipped = 0; };
   const Case cases[] = {
       {0.5f, 1.0f, 1.0f, 1.0f, 1.0f, E::Empty, 0, {16383, 16383}},
-      {0.5f, 0.5f, 0.8f, 0.5f, 1.0f, E::Empty, 0, {3276, 3276}},
       {0.8f, 0.5f, 0.5f, 1.0f, 1.0f, E::ProgramVolume, 50, {3276, 3276}},
       {0.8f, 0.5f, 1.0f, 0.5f, 1.0f, E::TrackVolume, 50, {3276, 3276}},
       {0.8f, 0.5f, 0.5f, 1.0f, 1.0f, E::SongVolume, 50, {3276, 3276}},
