@@ -451,11 +451,10 @@ TEST(DataSlotCommands, InvertLoopGainPeriodAndClear) {
   EXPECT_FLOAT_EQ(s.gain, 0.5f);
 
   const struct { SlotCommand command; int32_t period; uint32_t sync; float rate; } periods[] = {
-      {SlotCommand::Period, 10000, 0, 1.0f},          // one pass in ten seconds
-      {SlotCommand::Period, 1000, 0, 10.0f},
+      {SlotCommand::Period, 1000, 0, 10.0f},            // ten passes a second
       {SlotCommand::Sync, 96, 1, 441000.0f * 48 / 96},  // one pass in 96 ticks
       {SlotCommand::Period, 48, 1, 441000.0f},
-      {SlotCommand::Sync, 20000, 0, 1.0f},             // the period stops at 10000
+      {SlotCommand::Sync, 20000, 0, 1.0f},              // the period stops at 10000: one pass in ten seconds
   };
   for (const auto& c : periods) {
     RunSlotCommand(rig.app, c.command, 0, c.period);
