@@ -184,7 +184,7 @@ TEST(ProgramFile, DamagedFilesAreRefusedAndStoredValuesLoadAsTheyAreOrSettled) {
       SCOPED_TRACE(std::string(c.what) + (replace ? ", replacing" : ", as a new program"));
       FileRig rig;
       Program& keep = rig.AddProgram("Keep");
-      MarkProgramSaved(keep);  // as if loaded: replacing it asks nothing (the question's own test is the program list's)
+      MarkProgramSaved(keep);  // as if loaded: replacing it asks nothing (see the ProgramQuestion test)
       auto bytes = good;
       c.change(bytes);
       const bool accepted = c.loaded != nullptr;
