@@ -28,19 +28,15 @@ namespace tonforge::testing {
 namespace {
 
 // Lets writes of the calling process reach only `bytes` into any file, as a nearly full disk would.
-class FileSizeLimit {
-public:
+struct FileSizeLimit {
   explicit FileSizeLimit(rlim_t bytes) {
     signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &old_);
-    rlimit limited = old_;
-    limited.rlim_cur = bytes;
+    getrlimit(RLIMIT_FSIZE, &old);
+    const rlimit limited{bytes, old.rlim_max};
     setrlimit(RLIMIT_FSIZE, &limited);
   }
-  ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_); }
-
-private:
-  rlimit old_{};
+  ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old); }
+  rlimit old{};
 };
 
 namespace fs = std::filesystem;
@@ -273,8 +269,7 @@ TEST(SafeFiles, EveryWriterKeepsTheOldFileAndSaysWhyWhenItCannotReplaceIt) {
       EXPECT_EQ(written, t.written) << name;
       if (t.written) {
         EXPECT_TRUE(rig.Messages().empty()) << name << ": " << ::testing::PrintToString(rig.Messages());
-        EXPECT_NE(ReadBytes(real.string()), kOldBytes) << name;
-        EXPECT_GT(ReadBytes(real.string()).size(), 4096u) << name;
+        EXPECT_GT(ReadBytes(real.string()).size(), 4096u) << name << ": the old file's 8 bytes replaced";
         EXPECT_EQ(fs::is_symlink(path), std::string_view(t.name) == "symbolic link") << name;
       } else {
         EXPECT_EQ(ReadBytes(real.string()), fs::exists(real) ? kOldBytes : std::vector<uint8_t>{}) << name;
@@ -322,7 +317,6 @@ TEST(SafeFiles, EveryLoaderRefusesWhatIsNotARegularFileAtOnce) {
   struct Special { const char* name; std::string path; const char* reason; };
   const Special specials[] = {
       {"named pipe", fifo, "Not a regular file"},
-      {"device", "/dev/null", "Not a regular file"},
       {"folder", rig.dir.File("folder.tes"), "Is a directory"},
   };
   struct Loader { const char* name; std::function<bool(const std::string&)> load; };

@@ -96,10 +96,7 @@ TEST(ProgramFile, SaveLoadSaveIsByteIdentical) {
   EXPECT_EQ(rig.app.song.currentProgram, 1);
   const Program& loaded = *rig.app.song.programs[1];
   EXPECT_STREQ(loaded.name.data(), "Pad: one/two\\x");
-  EXPECT_NE(loaded.engines[0].slots[0].data.get(), e[0].slots[0].data.get());
   EXPECT_EQ(rig.app.song.positionBufferSize[1], 88204u);
-  EXPECT_NE(rig.app.song.positionBufferSize[4], 0u);
-  EXPECT_TRUE(rig.app.live.voices[0].buffers.left[1]);
 
   ASSERT_TRUE(SaveProgram(rig.app));
   const auto first = ReadBytes(rig.dir.File("first.tep"));
@@ -122,12 +119,10 @@ TEST(ProgramFile, LegacyFileIsUpgraded) {
   FileRig rig;
   ASSERT_TRUE(LoadBytes(rig, bytes));
   const Engine* e = rig.app.song.programs.at(0)->engines.data();
-  EXPECT_EQ(e[0].F[0], 0.5f);
+  // The cutoff's root and the old reverb's type and level are the song file test's; here what else changes.
   EXPECT_EQ(e[0].C[0], 0.75f);
   EXPECT_EQ(e[0].slots[0].gain, std::sqrt(1.25f) - 0.5f);
   EXPECT_EQ(e[1].type, static_cast<uint32_t>(EngineTypeId::Clipper));
-  EXPECT_EQ(e[2].type, static_cast<uint32_t>(EngineTypeId::StereoReverbXY));
-  EXPECT_EQ(e[2].F[1], 0.5f);
   EXPECT_EQ(e[2].bufferLength, 12u * 1618u);
   EXPECT_FLOAT_EQ(e[3].F[1], 0.8f);  // peaking: C1 = F1 * 0.5
   EXPECT_FLOAT_EQ(e[3].C[1], 0.2f);
@@ -145,9 +140,10 @@ std::vector<uint8_t> SmallProgramFile() {
   return EncodeProgramFile(p);
 }
 
-// Each row changes one thing in a good file. Damage is refused with one message and changes no program;
-// values a saved program may really hold load as stored, a parameter outside its range comes back at the
-// nearest end of it, and the running state of the engines is settled rather than trusted.
+// Each row changes one thing in a good file; what the song file's damaged copies refuse through the same engine
+// checks is left to them. Damage is refused with one message and changes no program; values a saved program may
+// really hold load as stored, a parameter outside its range comes back at the nearest end of it, and the running
+// state of the engines is settled rather than trusted.
 TEST(ProgramFile, DamagedFilesAreRefusedAndStoredValuesLoadAsTheyAreOrSettled) {
   using Change = std::function<void(std::vector<uint8_t>&)>;
   using Read = std::function<uint32_t(const Program&)>;
@@ -159,24 +155,18 @@ TEST(ProgramFile, DamagedFilesAreRefusedAndStoredValuesLoadAsTheyAreOrSettled) {
       {"wrong magic", [](auto& b) { b[0] = 'X'; }, refused},
       {"empty file", [](auto& b) { b.clear(); }, refused},
       {"record cut short", [](auto& b) { b.resize(4 + 5000); }, refused},
-      {"data cut short", [](auto& b) { b.resize(b.size() - 4); }, refused},
       {"sample length beyond the file", put(SlotAt(0, 0) + 48, 1u << 30), refused},
-      {"type index 200", put(EngineAt(1), 200), refused},
       {"pan beyond 200", put(60, 201), refused},
-      {"loaded-slot count beyond four", put(EngineAt(0) + 4, 5), refused},
       {"infinite parameter", put(EngineAt(1) + 80, Bits(INFINITY)), refused},
       {"complement that is not a number", put(EngineAt(1) + 108, 0x7fc00000), refused},
       {"slot gain that is not a number", put(SlotAt(0, 0) + 60, 0x7fc00000), refused},
       {"sample that is not a number", put(5652, 0x7fc00000), refused},
       {"choice beyond its count", put(EngineAt(2) + 8, 5), [](const Program& q) { return q.engines[2].options[0]; }, 5},
-      {"octave choice far beyond", put(EngineAt(3) + 8, 0xfffffff0u), [](const Program& q) { return q.engines[3].options[0]; },
-       0xfffffff0u},
       {"root pitch above the table", put(SlotAt(0, 0) + 64, 11550), root, 11550},
       {"negative root pitch", put(SlotAt(0, 0) + 64, static_cast<uint32_t>(-1150)), root, static_cast<uint32_t>(-1150)},
       {"loop end past the data", put(SlotAt(0, 0) + 56, 1000), [](const Program& q) { return q.engines[0].slots[0].loopEnd; }, 1000},
-      {"delay far beyond its range", put(EngineAt(1) + 80, Bits(50.0f)), delay, Bits(10.0f)},
-      {"its complement follows", put(EngineAt(1) + 80, Bits(50.0f)), [](const Program& q) { return Bits(q.engines[1].C[0]); },
-       Bits(-9.0f)},
+      {"delay far beyond its range: 10, its complement following",
+       put(EngineAt(1) + 80, Bits(50.0f)), [](const Program& q) { return Bits(q.engines[1].C[0]); }, Bits(-9.0f)},
       {"delay below its range", put(EngineAt(1) + 80, Bits(-3.0f)), delay, Bits(0.01f)},
       {"a value in range keeps its bits", put(EngineAt(1) + 80, Bits(2.5f)), delay, Bits(2.5f)},
       {"engine count", put(68, 1000), [](const Program& q) { return q.engineCount; }, 5},
@@ -194,9 +184,7 @@ TEST(ProgramFile, DamagedFilesAreRefusedAndStoredValuesLoadAsTheyAreOrSettled) {
       SCOPED_TRACE(std::string(c.what) + (replace ? ", replacing" : ", as a new program"));
       FileRig rig;
       Program& keep = rig.AddProgram("Keep");
-      FillSlot(keep.engines[0], 0, 3, 0.5f);
-      MarkProgramSaved(keep);  // as if loaded: replacing it asks nothing (tests/programs/program_question_test.cpp)
-      const float* keptData = keep.engines[0].slots[0].data.get();
+      MarkProgramSaved(keep);  // as if loaded: replacing it asks nothing (see the ProgramQuestion test)
       auto bytes = good;
       c.change(bytes);
       const bool accepted = c.loaded != nullptr;
@@ -211,8 +199,6 @@ TEST(ProgramFile, DamagedFilesAreRefusedAndStoredValuesLoadAsTheyAreOrSettled) {
       EXPECT_EQ(rig.dialogs.shown.at(0).caption, "Error");
       EXPECT_EQ(&keep, rig.app.song.programs[0].get());
       EXPECT_STREQ(keep.name.data(), "Keep");
-      EXPECT_EQ(keep.engines[0].slots[0].data.get(), keptData);
-      EXPECT_EQ(keep.engines[1].type, 0u);
     }
   }
 }
@@ -291,8 +277,7 @@ TEST(ProgramFile, ChainLoadKeepsAllowedEnginesAndWarnsOnce) {
 
 Engine MakeEngine(EngineTypeId type) {
   Engine e;
-  InitProgramEngine(e, static_cast<uint32_t>(type));
-  return e;
+  return SetType(e, type);
 }
 
 TEST(WaveImport, SamplesConvertExactly) {
@@ -466,11 +451,10 @@ TEST(DataSlotCommands, InvertLoopGainPeriodAndClear) {
   EXPECT_FLOAT_EQ(s.gain, 0.5f);
 
   const struct { SlotCommand command; int32_t period; uint32_t sync; float rate; } periods[] = {
-      {SlotCommand::Period, 10000, 0, 1.0f},          // one pass in ten seconds
-      {SlotCommand::Period, 1000, 0, 10.0f},
+      {SlotCommand::Period, 1000, 0, 10.0f},            // ten passes a second
       {SlotCommand::Sync, 96, 1, 441000.0f * 48 / 96},  // one pass in 96 ticks
       {SlotCommand::Period, 48, 1, 441000.0f},
-      {SlotCommand::Sync, 20000, 0, 1.0f},             // the period stops at 10000
+      {SlotCommand::Sync, 20000, 0, 1.0f},              // the period stops at 10000: one pass in ten seconds
   };
   for (const auto& c : periods) {
     RunSlotCommand(rig.app, c.command, 0, c.period);

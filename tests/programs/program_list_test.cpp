@@ -221,8 +221,6 @@ TEST(ProgramQuestion, LoadingOverAModifiedProgramAsksFirst) {
       {"unmodified", Edit::None, Answer::Cancel, SaveTo::Folder, false, true},
       {"a parameter set back", Edit::ParameterSetBack, Answer::Cancel, SaveTo::Folder, false, true},
       {"only played", Edit::Played, Answer::Cancel, SaveTo::Folder, false, true},
-      {"parameter, Yes", Edit::Parameter, Answer::Yes, SaveTo::Folder, true, true},
-      {"parameter, No", Edit::Parameter, Answer::No, SaveTo::Folder, true, true},
       {"parameter, Cancel", Edit::Parameter, Answer::Cancel, SaveTo::Folder, true, false},
       {"name, Yes", Edit::Name, Answer::Yes, SaveTo::Folder, true, true},
       {"slot data, No", Edit::SlotData, Answer::No, SaveTo::Folder, true, true},

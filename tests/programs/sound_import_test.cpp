@@ -23,14 +23,10 @@ TEST(SoundImport, AnyFileReachesTheSlotAt44100HzMonoWithItsToneLevelAndLoop) {
                  std::optional<std::pair<uint32_t, uint32_t>> loop = std::nullopt;
                  ImportLevel asked = ImportLevel::AsRecorded; EngineTypeId type = EngineTypeId::BasicWave;
                  std::function<void(std::vector<uint8_t>&)> damage = nullptr; } cases[] = {
-      {"8000 Hz 16-bit", {.rate = 8000}, "WAV 16-bit mono 8000 Hz to 44100 Hz 16-bit mono, "},
       {"11025 Hz 8-bit", {.format = kWav | SF_FORMAT_PCM_U8, .rate = 11025}, "WAV 8-bit mono 11025 Hz"},
       {"22050 Hz 24-bit stereo", {.format = kWav | SF_FORMAT_PCM_24, .rate = 22050, .channels = 2},
        "WAV 24-bit stereo 22050 Hz", 22050, 0.375f},
-      {"48000 Hz 24-bit stereo", {.format = kWav | SF_FORMAT_PCM_24, .rate = 48000, .channels = 2},
-       "WAV 24-bit stereo 48000 Hz", 22050, 0.375f},
       {"96000 Hz 32-bit", {.format = kWav | SF_FORMAT_PCM_32, .rate = 96000}, "WAV 32-bit mono 96000 Hz"},
-      {"44100 Hz float stereo", {.format = kWav | SF_FORMAT_FLOAT, .channels = 2}, "WAV float stereo 44100 Hz", 22050, 0.375f},
       {"scaled to full range on request", {.format = kWav | SF_FORMAT_FLOAT, .rate = 48000, .amplitude = 0.25},
        "WAV float mono 48000 Hz to 44100 Hz 16-bit mono, 22050 samples, scaled to full range (+12.0 dB)", 22050, 1.0f,
        std::nullopt, ImportLevel::FullRange},
@@ -38,16 +34,14 @@ TEST(SoundImport, AnyFileReachesTheSlotAt44100HzMonoWithItsToneLevelAndLoop) {
       {"FLAC stereo", {.format = kFlac, .rate = 48000, .channels = 2}, "FLAC 16-bit stereo 48000 Hz", 22050, 0.375f},
       {"OGG Vorbis", {.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS, .rate = 44100}, "OGG Vorbis mono 44100 Hz"},
       {"MP3", {.format = SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, .rate = 48000}, "MP3 mono 48000 Hz"},
-      {"a looped WAV moves its loop to the new rate",
-       {.rate = 32000, .loopStart = 1000, .loopEnd = 3000, .unityNote = 72},
+      {"a looped WAV: its loop at the new rate", {.rate = 32000, .loopStart = 1000, .loopEnd = 3000, .unityNote = 72},
        "WAV 16-bit mono 32000 Hz to 44100 Hz 16-bit mono, 22050 samples, loop kept", 22050, 0.5f,
        std::pair(1378u, 4133u)},
       {"into a modulator", {.rate = 22050, .channels = 2}, "WAV 16-bit stereo 22050 Hz", 22050, 0.375f, std::nullopt,
        ImportLevel::AsRecorded, EngineTypeId::AmplitudeModulation},
       {"a damaged FLAC", {.format = kFlac, .rate = 48000}, "Invalid File\n/w/New.wav: ", 0, 0, std::nullopt,
        ImportLevel::AsRecorded, EngineTypeId::BasicWave, cut(40)},
-      {"an empty file", {}, "Invalid File\n/w/New.wav: ", 0, 0, std::nullopt, ImportLevel::AsRecorded,
-       EngineTypeId::BasicWave, cut(0)},
+      {.what = "an empty file", .file = {}, .said = "Invalid File\n/w/New.wav: ", .length = 0, .damage = cut(0)},
   };
   testing::TempDir dir;
   for (const auto& c : cases) {
@@ -90,8 +84,9 @@ TEST(SoundImport, AnyFileReachesTheSlotAt44100HzMonoWithItsToneLevelAndLoop) {
   }
 }
 
-// The slot's own format keeps today's reader to the byte, and the same samples in a 16-bit stereo file of two
-// equal sides arrive exactly alike through libsndfile; Shift's full range scales that file too.
+// The slot's own format is read to the byte (the wave import's test pins the values), and the same samples in a
+// 16-bit stereo file of two equal sides arrive exactly alike through libsndfile; Shift's full range scales that
+// file too.
 TEST(SoundImport, TheSlotsOwnFormatIsReadAsBefore) {
   testing::TempDir dir;
   const std::vector<int16_t> pcm{-32768, 32767, 0, -1, 1, 12345, -20000};
@@ -100,10 +95,6 @@ TEST(SoundImport, TheSlotsOwnFormatIsReadAsBefore) {
   const std::string mono = dir.File("mono.wav"), stereo = dir.File("stereo.wav");
   WriteBytes(mono, MakeWave({.samples = pcm}));
   WriteBytes(stereo, MakeWave({.channels = 2, .samples = bothSides}));
-  const auto monoBytes = testing::ReadBytes(mono);
-  ASSERT_TRUE(IsSlotFormatWave(monoBytes));
-  ImportedWave before;
-  ASSERT_FALSE(ReadImportWave(monoBytes, before));
 
   for (const auto& [path, level, box] :
        {std::tuple(mono, ImportLevel::AsRecorded, ""), std::tuple(stereo, ImportLevel::AsRecorded, "Import"),
@@ -114,10 +105,8 @@ TEST(SoundImport, TheSlotsOwnFormatIsReadAsBefore) {
     testing::FakeDialogs dialogs;
     ASSERT_TRUE(ImportWave(e, 0, testing::ReadBytes(path), path, false, dialogs, level));
     ASSERT_EQ(e.slots[0].length, pcm.size());
-    for (std::size_t i = 0; i < pcm.size(); ++i) {
-      EXPECT_EQ(testing::Bits(e.slots[0].data[i]), testing::Bits(before.data[i])) << i;
+    for (std::size_t i = 0; i < pcm.size(); ++i)
       EXPECT_EQ(testing::Bits(e.slots[0].data[i]), testing::Bits(SampleFromPcm16(pcm[i]))) << i;
-    }
     EXPECT_EQ(dialogs.shown.empty() ? "" : dialogs.shown[0].caption, box) << "only a conversion or a scaling is told";
   }
 }

@@ -12,12 +12,10 @@ struct WaveLayout {
   uint16_t format = 1;
   uint16_t channels = 1;
   uint32_t rate = 44100;
-  uint16_t bits = 16;
   std::vector<int16_t> samples{0, 1, 2, 3};  // interleaved when there are two channels
   std::optional<SmplChunk> smpl = std::nullopt;
   bool withData = true;
   std::optional<uint32_t> statedDataBytes = std::nullopt;  // what the data chunk claims; its real size otherwise
-  uint32_t junkBytes = 0;                                  // a chunk of zeros before "fmt " when not 0
 };
 
 inline void Put16(std::vector<uint8_t>& b, uint16_t v) { b.insert(b.end(), {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)}); }
@@ -25,19 +23,18 @@ inline void Put32(std::vector<uint8_t>& b, uint32_t v) { Put16(b, static_cast<ui
 // Byte by byte: gcc's overflow warning misreads a four-byte insert from a string literal.
 inline void PutId(std::vector<uint8_t>& b, const char* id) { for (int k = 0; k < 4; ++k) b.push_back(static_cast<uint8_t>(id[k])); }
 
-// A RIFF WAVE file: an optional "JUNK", "fmt ", an optional "smpl" and the "data" chunk, in that order.
+// A RIFF WAVE file of 16-bit samples: "fmt ", an optional "smpl" and the "data" chunk, in that order.
 inline std::vector<uint8_t> MakeWave(const WaveLayout& w) {
   std::vector<uint8_t> b;
   PutId(b, "RIFF"), Put32(b, 0);  // the RIFF size is never consulted
   PutId(b, "WAVE");
-  if (w.junkBytes > 0) PutId(b, "JUNK"), Put32(b, w.junkBytes), b.resize(b.size() + w.junkBytes, 0);
   PutId(b, "fmt "), Put32(b, 16);
   Put16(b, w.format);
   Put16(b, w.channels);
   Put32(b, w.rate);
-  Put32(b, w.rate * w.channels * w.bits / 8);
-  Put16(b, static_cast<uint16_t>(w.channels * w.bits / 8));
-  Put16(b, w.bits);
+  Put32(b, w.rate * w.channels * 2);  // 16-bit samples
+  Put16(b, static_cast<uint16_t>(w.channels * 2));
+  Put16(b, 16);
   if (w.smpl) {
     const std::size_t start = b.size();
     PutId(b, "smpl"), Put32(b, w.smpl->size);
