@@ -40,12 +40,11 @@ struct PanelRig {
     TakeRedraws(ui.ui, app().changes);
   }
 
-  void ClickAt(Point screen, bool right = false, int32_t clicks = 1) { ui.ClickAt(screen, right, clicks); }
   // The screen point in the middle of a place of a panel (outer coordinates).
   Point Middle(int32_t panel, Rect r) const {
     return ui.Screen(panel, {(r.left + r.right) / 2, (r.top + r.bottom) / 2});
   }
-  void ClickButton(int32_t panel, int32_t button) { ClickAt(Middle(panel, B(panel, button).rect)); }
+  void ClickButton(int32_t panel, int32_t button) { ui.ClickAt(Middle(panel, B(panel, button).rect)); }
   // The screen point in the middle of a value control's knob.
   Point KnobMiddle(int32_t panel, int32_t control) {
     const ValueControl& v = P(panel).valueControls.at(control);
@@ -74,7 +73,7 @@ struct AppPanelsRig : PanelRig {
     Click(Middle(panel, B(panel, button).rect));
   }
   void Click(Point screen) {
-    ClickAt(screen);
+    ui.ClickAt(screen);
     Redraw();
   }
   // Takes a value control's knob by its middle and lets go of it `by` pixels further.

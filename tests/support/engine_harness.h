@@ -76,10 +76,7 @@ struct EngineRig {
   // Runs one sample with the given input and returns the bus.
   MixBus Step(Engine& e, float left, float right, int32_t pitch = kDefaultRootPitch, bool quality = false) {
     ctx.bus = {left, right};
-    if (quality)
-      ProcessEngineQuality(e, Voice(), pitch, ctx);
-    else
-      ProcessEngine(e, Voice(), pitch, ctx);
+    (quality ? ProcessEngineQuality : ProcessEngine)(e, Voice(), pitch, ctx);
     return ctx.bus;
   }
 

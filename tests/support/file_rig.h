@@ -59,16 +59,6 @@ inline std::string Describe(const FileDialogRequest& r) {
   return r.title + "|" + r.defaultName + "|" + r.startFolder + "|" + r.filters.at(0).description + "|" + r.filters.at(0).pattern;
 }
 
-// Fills slot k of an engine with n samples counting up from `first` in steps of 1/1024.
-inline void FillSlot(Engine& e, int k, uint32_t n, float first) {
-  DataSlot& s = e.slots[k];
-  s.data = AllocateSamples(n);
-  for (uint32_t i = 0; i < n; ++i) s.data[i] = first + static_cast<float>(i) / 1024.0f;
-  s.length = n;
-  s.loaded = 1;
-  s.loopEnd = n - 1;
-}
-
 struct FileRig : SongRig {
   TempDir dir;
   FileRig() { StartCore(app, dir.Root()); }
@@ -105,10 +95,10 @@ inline void BuildRichSong(FileRig& rig) {
   song.beatsPerBar = 4;
   song.songLevel = 0.8f;
   Program& keys = *NewProgram(rig.app);
-  Put(keys.engines[0], EngineTypeId::MultisampledWave, {{0, 300}, {1, 40}});
-  keys.engines[0].slots[0].rootOrRate.i = 4850;
-  keys.engines[0].slots[0].looped = 1;
-  keys.engines[0].slots[0].loopStart = 5;
+  DataSlot& keySlot = Put(keys.engines[0], EngineTypeId::MultisampledWave, {{0, 300}, {1, 40}}).slots[0];
+  keySlot.rootOrRate.i = 4850;
+  keySlot.looped = 1;
+  keySlot.loopStart = 5;
   Put(keys.engines[1], EngineTypeId::Arpeggiator);
   SetParameter(Put(keys.engines[3], EngineTypeId::CombFilter), 0, 250);
   Program& pad = *NewProgram(rig.app);

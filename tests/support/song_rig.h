@@ -77,12 +77,19 @@ struct SongRigOf {
 
 using SongRig = SongRigOf<Studio>;
 
-// Gives slot s of the engine n samples counting up from 1.
+// Gives slot s of the engine n samples counting up from `first` by `step`, looping over all of them; the loaded
+// slots are left for the caller to recount.
+inline void FillSlot(Engine& e, int s, uint32_t n, float first, float step = 1.0f / 1024.0f) {
+  DataSlot& slot = e.slots[s];
+  slot.data = AllocateSamples(n);
+  for (uint32_t i = 0; i < n; ++i) slot.data[i] = first + step * static_cast<float>(i);
+  slot.length = n;
+  slot.loaded = 1;
+  slot.loopEnd = n - 1;
+}
+// Samples 1, 2, 3 ..., the loaded slots recounted.
 inline void FillSlot(Engine& e, int s, uint32_t n) {
-  e.slots[s].loaded = 1;
-  e.slots[s].data = AllocateSamples(n);
-  for (uint32_t i = 0; i < n; ++i) e.slots[s].data[i] = 1.0f + static_cast<float>(i);
-  e.slots[s].length = n;
+  FillSlot(e, s, n, 1.0f, 1.0f);
   RecountLoadedSlots(e);
 }
 

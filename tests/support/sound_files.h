@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <numeric>
 #include <optional>
 #include <string>
 #include <vector>
@@ -58,9 +59,7 @@ std::vector<float> Channel(const T* samples, std::size_t count, std::size_t stri
 }
 
 inline float Peak(const std::vector<float>& s) {
-  float p = 0.0f;
-  for (float v : s) p = std::max(p, std::fabs(v));
-  return p;
+  return std::accumulate(s.begin(), s.end(), 0.0f, [](float p, float v) { return std::max(p, std::fabs(v)); });
 }
 
 // Upward zero crossings per second at the rate.

@@ -60,19 +60,15 @@ inline std::vector<uint8_t> BmpBytes(const Pixels& p, int bits = 24, bool topDow
     if (std::find(palette.begin(), palette.end(), c) == palette.end()) palette.push_back(c);
   const auto rowBytes = static_cast<uint32_t>((p.width * bits + 31) / 32 * 4);
   const auto dataOffset = static_cast<uint32_t>(54 + 4 * palette.size());
-  std::vector<uint8_t> out;
-  auto put = [&](uint32_t v, int n) {
-    for (int i = 0; i < n; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-  };
-  out.push_back('B');
-  out.push_back('M');
+  std::vector<uint8_t> out{'B', 'M'};
+  ByteWriter put(out);
   for (uint32_t v : {dataOffset + rowBytes * p.height, 0u, dataOffset, 40u, static_cast<uint32_t>(p.width),
                      static_cast<uint32_t>(topDown ? -p.height : p.height)})
-    put(v, 4);
-  put(1, 2);
-  put(static_cast<uint32_t>(bits), 2);
-  for (uint32_t v : {0u, rowBytes * p.height, 0u, 0u, static_cast<uint32_t>(palette.size()), 0u}) put(v, 4);
-  for (uint32_t c : palette) put(c, 4);
+    put.U32(v);
+  put.U16(1);
+  put.U16(static_cast<uint16_t>(bits));
+  for (uint32_t v : {0u, rowBytes * p.height, 0u, 0u, static_cast<uint32_t>(palette.size()), 0u}) put.U32(v);
+  for (uint32_t c : palette) put.U32(c);
   for (int32_t row = 0; row < p.height; ++row) {
     std::vector<uint8_t> line(rowBytes);
     for (int32_t x = 0; x < p.width; ++x) {

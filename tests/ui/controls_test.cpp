@@ -226,7 +226,7 @@ TEST(ValueControls, TheWheelAShiftDragAndATypedNumberSetTheValue) {
         HandlePointer(ui, {PointerAction::Move, {knob.x + (vertical ? 0 : i), knob.y - (vertical ? i : 0)}, 0, true});
       HandlePointer(ui, {PointerAction::LeftUp, knob});
     } else {
-      rig.ClickAt(knob, false, c.amount);
+      rig.ui.ClickAt(knob, false, c.amount);
       EXPECT_EQ(std::pair(IsTextEntryActive(rig.app()), IsValueEditTarget(ui, kEventList, 0)),
                 std::pair(c.typed != nullptr, c.typed != nullptr));
       if (c.typed != nullptr) rig.Type(std::string(c.typed) + "\r");

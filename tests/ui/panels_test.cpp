@@ -51,7 +51,7 @@ TEST(TrackListPanel, PressesInTheSongViewSelectTrackAndTick) {
     r.app().song.currentTrack = c.current;
     r.app().editor.snap = c.snap;
     OpenPanel(r.ui.ui, c.openChain);
-    r.ClickAt(r.ui.Screen(kTrackList, r.ViewPoint(c.row, c.tick)));
+    r.ui.ClickAt(r.ui.Screen(kTrackList, r.ViewPoint(c.row, c.tick)));
     EXPECT_EQ(std::pair(r.app().song.currentTrack, r.app().editCursor), std::pair(c.track, c.cursor)) << c.what;
     EXPECT_TRUE(r.Open(c.chain) && !r.Open(c.chain == kSongChain ? kTrackChain : kSongChain)) << c.what;
     EXPECT_EQ(r.P(0).buttons[OpenerButton(kTrackChain)].style, ButtonStyle::ToggleOn) << c.what;
@@ -496,7 +496,7 @@ TEST(ProgramPanels, ListAndEditorFollowThePrograms) {
 // A double click on the program's Level knob types its number: the knob shows the keys, and Enter sets the level.
 TEST(ProgramPanels, TheLevelTakesATypedNumber) {
   AppPanelsRig rig(1);
-  rig.ClickAt(rig.KnobMiddle(kProgramEditor, 1), false, 2);  // the Level knob
+  rig.ui.ClickAt(rig.KnobMiddle(kProgramEditor, 1), false, 2);  // the Level knob
   rig.Type("35");
   EXPECT_EQ(rig.ui.ui.links.entryText(), "35|");
   rig.Type("\r");
@@ -645,7 +645,7 @@ TEST(NameEdit, APressAnywhereEndsTheEditFirstAndThenActs) {
     rig.Type("Pad");
     const Button& row = rig.B(kProgramList, kRow0);
     EXPECT_EQ(std::pair(std::string(row.text), row.style), std::pair(std::string("Pad|"), ButtonStyle::Editing));
-    rig.ClickAt(c.place(rig, rig.P(kProgramEditor)), c.right);
+    rig.ui.ClickAt(c.place(rig, rig.P(kProgramEditor)), c.right);
     rig.Redraw();
     // The edit ended with the typed name kept, and then the press acted.
     EXPECT_EQ(std::tuple(IsTextEntryActive(rig.app()), rig.B(kProgramEditor, 0).style,
