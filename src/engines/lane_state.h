@@ -189,13 +189,13 @@ struct LaneLine {
       FramesToColumns<L>(ls + f * W, toLeft, f, lanes.writes.data());
       FramesToColumns<L>(rs + f * W, toRight, f, lanes.writes.data());
     }
-    for (int l = 0; l < L::kWidth; ++l) {
+    for (int l = 0; l < W; ++l) {
       if (!lanes.writes[l]) continue;
       const uint32_t before = std::min(m, static_cast<uint32_t>(last.at[l] - at.at[l]));
       for (uint32_t f = blocks; f < before; ++f) toLeft[l][f] = ls[f * W + l], toRight[l][f] = rs[f * W + l];
       float* const wrappedLeft = left[l] + first.at[l] - before;
       float* const wrappedRight = right[l] + first.at[l] - before;
-      for (uint32_t f = before; f < m; ++f) wrappedLeft[f] = ls[f * L::kWidth + l], wrappedRight[f] = rs[f * L::kWidth + l];
+      for (uint32_t f = before; f < m; ++f) wrappedLeft[f] = ls[f * W + l], wrappedRight[f] = rs[f * W + l];
     }
     position = position + static_cast<int32_t>(m);
     position = position >= end ? (m == 1 ? start : position - length) : position;

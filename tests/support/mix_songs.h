@@ -6,6 +6,7 @@
 
 #include "engines/catalog.h"
 #include "programs/program_list.h"
+#include "support/song_rig.h"
 
 namespace tonforge::testing {
 
@@ -18,15 +19,12 @@ inline void FillSlots(Engine& e, uint32_t salt) {
   for (int s = 0; s < kDataSlotCount; ++s) {
     const SlotKind kind = type.dataSlots[s].kind;
     if (kind == SlotKind::None) continue;
+    FillSlot(e, s, kLength, 0.0f, 0.0f);
     DataSlot& slot = e.slots[s];
-    slot.data = AllocateSamples(kLength);
     const double amplitude = kind == SlotKind::Modulator ? 0.3 : 0.8;
     for (uint32_t i = 0; i < kLength; ++i)
       slot.data[i] = static_cast<float>(amplitude * std::sin(2.0 * M_PI * (i * (1 + s + salt % 3)) / kLength));
-    slot.loaded = 1;
-    slot.length = kLength;
     slot.looped = kind == SlotKind::Modulator && s == 1 ? 0 : 1;
-    slot.loopEnd = kLength - 1;
     if (kind == SlotKind::Modulator) {
       slot.rootOrRate.f = 1.0f + 0.25f * static_cast<float>(s);
       slot.tempoSync = (s + salt) % 3 == 2 ? 1 : 0;
